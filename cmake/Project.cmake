@@ -1,0 +1,62 @@
+# Flags shared by every target of both trees.
+#
+# Every user-visible text is code page 932 at run time: sources are UTF-8, and the
+# compiler stores string literals as Shift-JIS. The native build uses the same flags so
+# the unit tests see the very bytes the Windows programs use.
+add_compile_options(
+    -Wall -Wextra
+    $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8>
+    $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>
+)
+
+if(WIN32)
+    add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600)
+    # Windows test programs run through Wine (see scripts/wine-harness.sh).
+    set(KV_WINE_RUN ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_WINE_RUN} CACHE FILEPATH "" FORCE)
+else()
+    if(KV_SANITIZE)
+        add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+        add_link_options(-fsanitize=address,undefined)
+    endif()
+endif()
+
+# GoogleTest: the Debian package natively, built from its sources for mingw.
+if(WIN32)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # Our charset flags are not for GoogleTest's own sources.
+    foreach(t gtest gtest_main gmock gmock_main)
+        if(TARGET ${t})
+            target_compile_options(${t} PRIVATE -w)
+        endif()
+    endforeach()
+else()
+    find_package(GTest REQUIRED)
+    if(KV_BENCH)
+        find_package(benchmark REQUIRED)
+    endif()
+endif()
+
+# kv_test(NAME SOURCES... LIBS ...): a GoogleTest program registered with CTest.
+# Native tests get label "native"; Windows ones run under Wine with label "wine".
+function(kv_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    if(WIN32)
+        target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest gtest_main)
+        set(labels wine ${T_LABELS})
+    else()
+        target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+        set(labels native ${T_LABELS})
+    endif()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}"
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} TIMEOUT 300)
+    if(WIN32)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+    endif()
+endfunction()

@@ -1,0 +1,22 @@
+// CFILE: a minimal append-only text file, or the standard output stream.
+#pragma once
+
+#include <cstdio>
+
+class CFILE {
+public:
+    CFILE() = default;
+    CFILE(const CFILE&) = delete;
+    CFILE& operator=(const CFILE&) = delete;
+    virtual ~CFILE();
+
+    bool Open(const char* path);  // null path: standard output
+    void Close();
+    bool Write(const char* text);
+    void Enable(bool on) { enabled_ = on; }
+    void Disable() { enabled_ = false; }
+
+protected:
+    std::FILE* stream_ = nullptr;
+    bool enabled_ = false;
+};

@@ -1,0 +1,52 @@
+// INIFILE: typed values in a profile (INI) file, on top of the four profile functions
+// (see profile.h). No file stays open: every call goes to the file by name.
+#pragma once
+
+#include "cstr.h"
+#include "wintypes.h"
+
+#include <cstdint>
+
+class INIFILE {
+public:
+    INIFILE() = default;
+    INIFILE(const INIFILE&) = delete;
+    INIFILE& operator=(const INIFILE&) = delete;
+    virtual ~INIFILE();
+
+    int Open(const char* path);
+    void Close();
+    int Create(const char* section);
+
+    int Read(const char* section, const char* key, std::uint8_t def, std::uint8_t* out);
+    int Read(const char* section, const char* key, std::int16_t def, std::int16_t* out);
+    int Read(const char* section, const char* key, std::uint16_t def, std::uint16_t* out);
+    int Read(const char* section, const char* key, std::int32_t def, std::int32_t* out);
+    int Read(const char* section, const char* key, std::uint32_t def, std::uint32_t* out);
+    int Read(const char* section, const char* key, long def, long* out);
+    int Read(const char* section, const char* key, unsigned long def, unsigned long* out);
+    int Read(const char* section, const char* key, float def, float* out);
+    int Read(const char* section, const char* key, const char* def, char* buffer, unsigned size);
+    int Read(const char* section, const char* key, LOGFONTA* font);
+    int Read(const char* section, const char* key, COLORREF* colour);
+    int Read(const char* section, const char* key, RECT* rect);
+
+    int Write(const char* section, const char* key, std::uint8_t value);
+    int Write(const char* section, const char* key, std::int16_t value);
+    int Write(const char* section, const char* key, std::uint16_t value);
+    int Write(const char* section, const char* key, std::int32_t value);
+    int Write(const char* section, const char* key, std::uint32_t value);
+    int Write(const char* section, const char* key, long value);
+    int Write(const char* section, const char* key, unsigned long value);
+    int Write(const char* section, const char* key, float value);
+    int Write(const char* section, const char* key, const char* format, std::uint32_t argument);
+    int Write(const char* section, const char* key, const char* text);
+    int Write(const char* section, const char* key, const LOGFONTA* font);
+    int Write(const char* section, const char* key, const COLORREF* colour);
+    int Write(const char* section, const char* key, const RECT* rect);
+
+    const char* FileName() const { return name_.String(); }
+
+private:
+    CSTR name_;
+};

@@ -1,0 +1,33 @@
+// LOGFILE: one time-stamped line per Write, the file opened and closed around each line.
+#pragma once
+
+#include "cfile.h"
+#include "cstr.h"
+
+#include <cstdint>
+
+enum LF_TYPE : std::uint32_t {
+    LF_PLAIN = 0,
+    LF_DATE = 1,
+    LF_TIME = 2,
+    LF_DATETIME = 3,
+};
+
+class LOGFILE : public CFILE {
+public:
+    LOGFILE() = default;
+    ~LOGFILE() override;
+
+    void FileName(const char* path) { name_ = path; }
+    void FormatType(LF_TYPE type) { format_ = type; }
+    bool Write(const char* text);
+
+protected:
+    void CurrentTime();
+
+private:
+    LF_TYPE format_ = LF_PLAIN;
+    CSTR name_;
+    CSTR date_;
+    CSTR time_;
+};

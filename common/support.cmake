@@ -1,0 +1,14 @@
+# Support library: CSTR, INIFILE (on the profile seam), CFILE, LOGFILE.
+if(WIN32)
+    set(kv_profile_impl profile_win.cpp)
+else()
+    set(kv_profile_impl profile_native.cpp)
+endif()
+add_library(kv_support STATIC
+    cstr.cpp
+    inifile.cpp
+    ${kv_profile_impl}
+    cfile.cpp
+    logfile.cpp
+)
+target_include_directories(kv_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -1,0 +1,40 @@
+// The drive table: one DriveRecord per physical drive number, slot i = drive i.
+#pragma once
+
+#include "smart_device.h"
+
+#include <cstdint>
+
+constexpr unsigned kMaxDrives = 16;
+constexpr std::uint32_t kNoDrive = 0xFFFFFFFF;
+
+struct DriveRecord {
+    SmartDevice device;
+    std::uint32_t present = 0;
+    std::uint8_t temperatureAttributeId = 0;
+    std::uint8_t currentTemperature = 0;
+    std::uint8_t worstTemperature = 0;
+    char model[64] = {};
+    char firmware[16] = {};
+    char serial[32] = {};
+    char capacityText[32] = {};
+    char transferModeText[32] = {};
+    const GETVERSIONINPARAMS* versionResult = nullptr;
+    std::uint32_t versionBytes = 0;
+    const std::uint8_t* identifyResult = nullptr;
+    std::uint32_t identifyBytes = 0;
+    const std::uint8_t* attributeResult = nullptr;
+    std::uint32_t attributeBytes = 0;
+    const std::uint8_t* thresholdResult = nullptr;
+    std::uint32_t thresholdBytes = 0;
+};
+
+// The drive members of the application state. Written by the main thread only; the
+// query server reads present, temperatures and the identity texts without a lock.
+struct DriveState {
+    std::uint32_t probeCount = 0;
+    std::uint32_t measuredCount = 0;
+    std::uint32_t presentCount = 0;
+    std::uint32_t presentList[kMaxDrives] = {};
+    DriveRecord table[kMaxDrives];
+};

@@ -1,0 +1,45 @@
+// SmartDevice: one drive's S.M.A.R.T. context - the open device, the request record and
+// the reply buffers. It reaches the drive only through the disk-control seam.
+#pragma once
+
+#include "smart_records.h"
+#include "wintypes.h"
+
+#include <cstdint>
+
+class SmartDevice {
+public:
+    SmartDevice() = default;
+    SmartDevice(const SmartDevice&) = delete;
+    SmartDevice& operator=(const SmartDevice&) = delete;
+    ~SmartDevice() { Close(); }
+
+    bool Open(std::uint8_t driveNumber);
+    void Close();
+    const GETVERSIONINPARAMS* GetVersion(std::uint32_t& bytesReturned);
+    bool EnableSmart(std::uint32_t& bytesReturned);
+    const std::uint8_t* Identify(std::uint32_t& bytesReturned);
+    const std::uint8_t* ReadAttributes(std::uint32_t& bytesReturned);
+    const std::uint8_t* ReadThresholds(std::uint32_t& bytesReturned);
+    bool FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const;
+
+    bool IsOpen() const { return handle_ != nullptr; }
+    std::uint8_t DriveNumber() const { return driveNumber_; }
+    std::uint8_t IdentifyCommand() const { return identifyCommand_; }
+
+private:
+    HANDLE handle_ = nullptr;
+    std::uint8_t driveNumber_ = 0;
+    std::uint8_t identifyCommand_ = 0;
+    const GETVERSIONINPARAMS* versionResult_ = nullptr;
+    const std::uint8_t* identifyResult_ = nullptr;
+    const std::uint8_t* attributeResult_ = nullptr;
+    const std::uint8_t* thresholdResult_ = nullptr;
+    std::uint32_t requestSize_ = 0;
+    std::uint32_t replySize_ = 0;
+    SENDCMDINPARAMS request_{};
+    GETVERSIONINPARAMS version_{};
+    std::uint8_t identifyReply_[kSmartReplySize]{};
+    std::uint8_t attributeReply_[kSmartReplySize]{};
+    std::uint8_t thresholdReply_[kSmartReplySize]{};
+};

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on Debian 12 (run as root).
+# Idempotent: when every package is already there it only checks and returns.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    g++-mingw-w64-i686-posix mingw-w64-tools
+    wine wine32:i386 wine64 xvfb x11-utils imagemagick
+    locales fonts-ipafont-gothic fonts-ipafont-mincho
+    procps psmisc
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "setup: missing packages (${missing[*]}); run this script as root" >&2
+        exit 1
+    fi
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives code page 932.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "setup: locale ja_JP.UTF-8 missing; run this script as root" >&2
+        exit 1
+    fi
+    sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
+    locale-gen >/dev/null
+fi
+echo "setup: all packages present"
