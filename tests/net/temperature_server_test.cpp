@@ -8,26 +8,24 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 
 const ShownMessage kUnknownCommandNotice{MessageKind::Notice, 15};
 const ShownMessage kBindFailedError{MessageKind::Error, 11};
 
-// The worker binds on its own thread; datagrams sent before that are lost. Readiness is
-// seen from outside: the port can no longer be bound.
-void WaitUntilPortTaken(std::uint16_t port)
+// The worker binds on its own thread; datagrams sent before that are lost. Each probe
+// echo goes from a fresh socket, so a late answer to an earlier probe reaches nobody.
+void WaitUntilServing(std::uint16_t port)
 {
-    for (int attempt = 0; attempt < 10000; ++attempt) {
-        if (!LoopbackSocket("0.0.0.0", port).IsOpen()) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const LoopbackSocket probe;
+        if (probe.SendTo(port, {0x00}) && probe.Receive(nullptr, 10)) {
             return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    FAIL() << "the worker never bound port " << port;
+    FAIL() << "the worker never answered on port " << port;
 }
 
 class TemperatureServerTest : public ::testing::Test {
@@ -50,10 +48,7 @@ protected:
     {
         port_ = FreeUdpPort();
         ASSERT_TRUE(server_.StartServer(port_));
-        WaitUntilPortTaken(port_);
-        // The echo proves the worker is bound and serving.
-        ASSERT_TRUE(client_.SendTo(port_, {0x00}));
-        ASSERT_EQ(client_.Receive(), Bytes({0x00}));
+        WaitUntilServing(port_);
     }
 
     // An echo answered next proves the worker is alive and sent nothing for what came before.
