@@ -7,7 +7,8 @@
 using QuerySocket = std::intptr_t;
 constexpr QuerySocket kNoQuerySocket = -1;
 
-// Standard output carries the same bytes on every platform (no CR before LF).
+// Standard output and standard error carry the same bytes on every platform (no CR
+// added before LF).
 void PrepareOutput();
 
 bool StartSockets();

@@ -15,6 +15,7 @@ WSADATA g_startup;
 void PrepareOutput()
 {
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 bool StartSockets()

@@ -38,6 +38,7 @@ int Fail(const char* message)
 
 int main(int argc, char** argv)
 {
+    PrepareOutput();
     if (argc != 2) {
         std::fputs("usage: tempquery <IPv4 address>\n", stderr);
         return kFailure;
@@ -56,7 +57,6 @@ int main(int argc, char** argv)
             return kFailure;
         }
     }
-    PrepareOutput();
 
     if (!StartSockets()) {
         return Fail("WSAStartup() error.\n");

@@ -74,6 +74,17 @@ bool LoopbackSocket::HasPending() const
     return ::poll(&entry, 1, 0) == 1;
 }
 
+bool WaitUntilServing(std::uint16_t port)
+{
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const LoopbackSocket probe;
+        if (probe.SendTo(port, {0x00}) && probe.Receive(nullptr, 10)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::uint16_t FreeUdpPort()
 {
     const LoopbackSocket probe("0.0.0.0", 0);

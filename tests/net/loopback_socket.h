@@ -32,6 +32,11 @@ private:
     int fd_ = -1;
 };
 
+// A server started on its own thread binds a moment later, and datagrams sent before that
+// are lost: echo probes, each from a fresh socket so a late answer reaches nobody, until
+// one is answered. False if none is.
+bool WaitUntilServing(std::uint16_t port);
+
 // A UDP port that is free on every interface right now.
 std::uint16_t FreeUdpPort();
 

@@ -15,18 +15,6 @@ namespace {
 const ShownMessage kUnknownCommandNotice{MessageKind::Notice, 15};
 const ShownMessage kBindFailedError{MessageKind::Error, 11};
 
-// The worker binds on its own thread; datagrams sent before that are lost. Each probe
-// echo goes from a fresh socket, so a late answer to an earlier probe reaches nobody.
-void WaitUntilServing(std::uint16_t port)
-{
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const LoopbackSocket probe;
-        if (probe.SendTo(port, {0x00}) && probe.Receive(nullptr, 10)) {
-            return;
-        }
-    }
-    FAIL() << "the worker never answered on port " << port;
-}
 
 class TemperatureServerTest : public ::testing::Test {
 protected:
@@ -48,7 +36,7 @@ protected:
     {
         port_ = FreeUdpPort();
         ASSERT_TRUE(server_.StartServer(port_));
-        WaitUntilServing(port_);
+        ASSERT_TRUE(WaitUntilServing(port_)) << "the worker never answered on port " << port_;
     }
 
     // An echo answered next proves the worker is alive and sent nothing for what came before.

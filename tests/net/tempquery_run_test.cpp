@@ -2,7 +2,9 @@
 // exit codes. The program under test is TEMPQUERY_PATH, or the command in the environment
 // variable TEMPQUERY_COMMAND (words separated by spaces, for example a Wine runner and
 // tempquery.exe), so the Windows build is held to the very same expectations.
+#include "drive_fixture.h"
 #include "loopback_socket.h"
+#include "temperature_server.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -151,6 +153,28 @@ TEST(TempqueryRunTest, PrintsTheAnswerAndExits)
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(run.exitCode, c.expectedExit);
     }
+}
+
+TEST(TempqueryRunTest, PrintsWhatTheMonitorServes)
+{
+    const char* model40 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789WXYZ";
+    const auto drives = MakeDriveState({
+        {0, 38, 45, "ST380011A", "3.06", "5JVABCDE"},
+        {5, 7, 100, model40, "05.01C05", "WD-WMAM9A123456"},
+    });
+    TemperatureServer service(drives->table);
+    ASSERT_TRUE(service.StartUp());
+    const std::uint16_t port = FreeUdpPort();
+    ASSERT_TRUE(service.StartServer(port));
+    ASSERT_TRUE(WaitUntilServing(port));
+
+    const RunResult run = RunTempquery({"127.0.0.1"}, port);
+    service.StopServer(port);
+    service.CleanUp();
+    EXPECT_EQ(run.out, "#0  38/45 : ST380011A (3.06 5JVABCDE)\n"
+                       "#5   7/100 : " + std::string(model40) + " (05.01C05 WD-WMAM9A123456)\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.exitCode, 0);
 }
 
 TEST(TempqueryRunTest, BadCommandLinesFailBeforeAnythingIsSent)
