@@ -52,6 +52,8 @@ if(KV_TEMPQUERY_EXE)
 endif()
 
 if(KV_BENCH)
+    # Report-server throughput against a minimal responder, latency and memory: a command
+    # that prints figures, not a test.
     add_executable(bench_server ${PROJECT_SOURCE_DIR}/tests/bench/bench_server.cpp ${kv_net_drive_sources})
     target_link_libraries(bench_server PRIVATE kv_server kv_loopback_socket ${kv_net_drive_libs})
 endif()
