@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -51,8 +52,9 @@ RunResult RunTempquery(const std::vector<std::string>& arguments, std::uint16_t 
 {
     std::vector<std::string> words = CommandWords();
     words.insert(words.end(), arguments.begin(), arguments.end());
-    const std::string outPath = "tempquery_run.out";
-    const std::string errPath = "tempquery_run.err";
+    const std::string base = ::testing::TempDir() + "tempquery_run_" + std::to_string(getpid());
+    const std::string outPath = base + ".out";
+    const std::string errPath = base + ".err";
 
     const pid_t child = fork();
     if (child == 0) {
@@ -84,6 +86,8 @@ RunResult RunTempquery(const std::vector<std::string>& arguments, std::uint16_t 
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     return result;
 }
 
