@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -49,11 +48,11 @@ int main(int argc, char** argv)
         return kFailure;
     }
     std::uint16_t port = static_cast<std::uint16_t>(kDefaultQueryPort);
-    if (const char* override = std::getenv("KELVIX_QUERY_PORT")) {
-        port = PortFromEnvironment(override);
+    if (const char* portText = std::getenv("KELVIX_QUERY_PORT")) {
+        port = PortFromEnvironment(portText);
         if (port == 0) {
             std::fprintf(stderr, "tempquery: KELVIX_QUERY_PORT \"%s\" is not a port number (1 to 65535).\n",
-                         override);
+                         portText);
             return kFailure;
         }
     }
