@@ -10,6 +10,13 @@
 #include <poll.h>
 #include <unistd.h>
 
+namespace {
+
+// Whether the last receive on this thread failed; see Ws32WaitReadable.
+thread_local bool t_lastReceiveFailed = false;
+
+} // namespace
+
 Ws32Module Ws32OpenModule(const char* libraryName)
 {
     // The socket library's own name stands for the C library; any other name is opened
@@ -116,6 +123,7 @@ int ws32_recvfrom(Ws32Socket socket, char* buffer, int length, int flags, sockad
     if (fromLength != nullptr) {
         *fromLength = static_cast<int>(addressLength);
     }
+    t_lastReceiveFailed = received < 0 || received > length;
     if (received > length) {
         errno = EMSGSIZE;
         return -1;
@@ -125,11 +133,21 @@ int ws32_recvfrom(Ws32Socket socket, char* buffer, int length, int flags, sockad
 
 WaitResult Ws32WaitReadable(Ws32Socket socket, long seconds, long microseconds)
 {
+    // Without a time limit the receive that follows blocks by itself, and a poll first
+    // would only cost the server one more system call per request. After a failed
+    // receive the poll does run, so a socket that has gone bad is still reported as a
+    // failed wait rather than retried for ever.
+    if (socket < 0) {
+        return WaitResult::Failed;  // poll would skip the entry and wait for nothing
+    }
+    const bool unlimited = seconds == 0 && microseconds == 0;
+    if (unlimited && !t_lastReceiveFailed) {
+        return WaitResult::Readable;
+    }
     // poll rather than select: a descriptor number is not limited to FD_SETSIZE here.
     pollfd entry{};
     entry.fd = socket;
     entry.events = POLLIN;
-    const bool unlimited = seconds == 0 && microseconds == 0;
     const int timeoutMs = unlimited ? -1 : static_cast<int>(seconds * 1000 + (microseconds + 999) / 1000);
 
     const int ready = ::poll(&entry, 1, timeoutMs);

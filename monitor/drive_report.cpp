@@ -11,9 +11,9 @@ namespace {
 void CopyField(char* field, std::size_t width, const char* source, std::size_t sourceWidth)
 {
     const std::size_t limit = (width < sourceWidth ? width : sourceWidth) - 1;
-    for (std::size_t i = 0; i < limit && source[i] != '\0'; ++i) {
-        field[i] = source[i];
-    }
+    const void* end = std::memchr(source, '\0', limit);
+    const std::size_t length = end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - source) : limit;
+    std::memcpy(field, source, length);
 }
 
 } // namespace

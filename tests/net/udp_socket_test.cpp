@@ -39,6 +39,16 @@ TEST_F(UdpSocketTest, ServerWaitTimesOutWithMinusTenAndReportsReadableWithItsSoc
     EXPECT_EQ(server.Wait(), static_cast<int>(server.Socket()));
 }
 
+TEST_F(UdpSocketTest, WaitOnASocketThatIsNotOpenFailsInsteadOfBlocking)
+{
+    UDPSERVER server;
+    server.SetWait(0);
+    EXPECT_EQ(server.Wait(), kUdpFailed);
+    ASSERT_EQ(server.Bind(FreeUdpPort()), 0);
+    server.Close();
+    EXPECT_EQ(server.Wait(), kUdpFailed);
+}
+
 // A one-byte receive takes exactly one-byte datagrams; every other length fails and the
 // datagram is gone, so the next one is read normally.
 TEST_F(UdpSocketTest, OneByteReceiveRejectsEveryOtherLength)
