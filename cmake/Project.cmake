@@ -57,6 +57,7 @@ function(kv_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${labels}"
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} TIMEOUT 300)
     if(WIN32)
-        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine
+            ENVIRONMENT "KV_WINE_DIR=${CMAKE_BINARY_DIR}/wine")
     endif()
 endfunction()
