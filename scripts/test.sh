@@ -2,6 +2,7 @@
 # The whole test run: installs what is missing, builds every tree and runs every test.
 #   build/native  portable core, unit tests (label native), Linux tempquery, benchmarks
 #   build/asan    the same unit tests with AddressSanitizer and UBSan
+#   build/fuzz    libFuzzer targets, each run briefly (label fuzz)
 #   build/win64   Windows programs and tests, run under Wine (labels wine, e2e)
 #   build/win32   the shipped 32-bit Windows programs (built; this machine can't run them)
 # Exits non-zero on any failure.
@@ -42,6 +43,9 @@ if configure_build native; then run_ctest native; fi
 if configure_build asan -DKV_SANITIZE=ON -DKV_BENCH=OFF; then
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         run_ctest asan -L native
+fi
+if CC=clang CXX=clang++ configure_build fuzz -DKV_FUZZ=ON -DKV_BENCH=OFF; then
+    run_ctest fuzz -L fuzz
 fi
 if configure_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
         -DKV_HOST_TOOLS="$root/build/native/tools"; then
