@@ -14,6 +14,8 @@ jobs=${KV_JOBS:-$(nproc)}
 bash scripts/setup.sh || exit 1
 
 failed=0
+total_passed=0
+total_failed=0
 summary=()
 
 configure_build() {  # name, cmake args...
@@ -32,6 +34,10 @@ run_ctest() {  # name, ctest args...
     local rc=${PIPESTATUS[0]}
     local line; line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$out" | tail -1)
     summary+=("$name: ${line:-no result}")
+    if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+        total_failed=$((total_failed + BASH_REMATCH[1]))
+        total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    fi
     if [ "$rc" != 0 ] || ! grep -q ' 0 tests failed' <<<"$line"; then failed=1; fi
 }
 
@@ -56,6 +62,7 @@ configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
 
 echo "=== summary"
 printf '  %s\n' "${summary[@]}"
+echo "tests: $total_passed passed, $total_failed failed"
 if [ "$failed" != 0 ]; then
     echo "FAILED"
     exit 1
