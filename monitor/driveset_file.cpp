@@ -71,7 +71,7 @@ bool ParseNumber(std::string_view word, std::uint64_t max, std::uint64_t& value,
         } else {
             return false;
         }
-        if (digit >= base || result > (max - digit) / base) {
+        if (digit >= base || digit > max || result > (max - digit) / base) {
             return false;
         }
         result = result * base + digit;

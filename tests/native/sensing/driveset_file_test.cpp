@@ -241,7 +241,8 @@ TEST(DriveSetFile, SectorFilesReplayUnchanged)
     EXPECT_EQ(std::memcmp(set.drives[4].smartData, smart.data(), 512), 0);
     EXPECT_EQ(std::memcmp(set.drives[4].thresholds, thresholds.data(), 512), 0);
 
-    EXPECT_FALSE(ParseDriveSet("drive 4\nsmart-file missing.bin\n", "dumps", memory, set, error));
+    DriveSet other;
+    EXPECT_FALSE(ParseDriveSet("drive 4\nsmart-file missing.bin\n", "dumps", memory, other, error));
     EXPECT_EQ(error, "line 2: cannot read dumps/missing.bin");
 }
 

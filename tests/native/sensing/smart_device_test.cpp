@@ -73,7 +73,9 @@ TEST_P(RequestRecords, EveryOperationSendsTheDriverRecord)
         EXPECT_EQ(requests[i].code, step.code);
         EXPECT_EQ(requests[i].inSize, step.inSize);
         EXPECT_EQ(requests[i].outSize, step.outSize);
-        EXPECT_EQ(requests[i].drive, static_cast<int>(c.drive));
+        // On 9x the version comes from the driver, which no drive number selects.
+        const bool driverAnswers = c.platform == kPlatformWindows9x && step.code == kSmartGetVersion;
+        EXPECT_EQ(requests[i].drive, driverAnswers ? -1 : static_cast<int>(c.drive));
         EXPECT_TRUE(requests[i].succeeded);
         if (step.code == kSmartGetVersion) {
             EXPECT_EQ(RecordOf(requests[i]), std::vector<std::uint8_t>(32, 0)) << "no input record";
