@@ -11,6 +11,9 @@ target_compile_definitions(sensing_database_test PRIVATE
     KV_HDDATA_CFG="${PROJECT_SOURCE_DIR}/monitor/HDDATA.CFG")
 kv_test(sensing_measurement_test SOURCES sensing/measurement_test.cpp LIBS kv_sensing_test_support)
 kv_test(sensing_driveset_test SOURCES sensing/driveset_file_test.cpp LIBS kv_sensing_test_support)
+target_compile_definitions(sensing_driveset_test PRIVATE
+    KV_HDDATA_CFG="${PROJECT_SOURCE_DIR}/monitor/HDDATA.CFG"
+    KV_EXAMPLE_DRIVESET="${PROJECT_SOURCE_DIR}/monitor/example.driveset")
 kv_test(sensing_settings_test SOURCES sensing/settings_test.cpp sensing/temperature_log_test.cpp
     LIBS kv_sensing_test_support)
 

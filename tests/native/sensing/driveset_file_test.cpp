@@ -1,6 +1,8 @@
 // Drive-set files and the simulated drives they describe.
-#include "driveset_file.h"
+#include "drive_database.h"
 #include "drive_enumeration.h"
+#include "driveset_file.h"
+#include "measurement.h"
 #include "sensing_test_support.h"
 #include "smart_device.h"
 
@@ -261,6 +263,34 @@ TEST(DriveSetFile, RealSectorFilesMustBe512Bytes)
     EXPECT_EQ(error, "cannot open no-such-set.txt");
     WriteWholeFile("dir-set.txt", "drive 0\nsmart-file .\n");
     EXPECT_FALSE(LoadDriveSet("dir-set.txt", set, error)) << "a directory is no sector file";
+}
+
+TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
+{
+    WorkingDirectory directory;
+    ASSERT_EQ(LoadDriveDatabase(KV_HDDATA_CFG), 1);
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(LoadDriveSet(KV_EXAMPLE_DRIVESET, set, error)) << error;
+    {
+        SimulatedMachine machine(set);
+        EnumerateDrives(machine.drives);
+        ASSERT_EQ(machine.drives.presentCount, 2u);
+        EXPECT_STREQ(machine.drives.table[0].model, "ST380011A");
+        EXPECT_STREQ(machine.drives.table[1].transferModeText, "MultiWordDMA-2");
+        const Settings settings;
+        struct Cycle {
+            std::uint32_t measured;
+            std::uint8_t seagate, samsung;
+        } const cycles[] = {{2, 39, 44}, {2, 40, 44}, {1, 41, 44}, {1, 40, 44}};
+        for (const Cycle& cycle : cycles) {
+            EXPECT_EQ(MeasureAll(machine.drives, settings), cycle.measured);
+            EXPECT_EQ(machine.drives.table[0].currentTemperature, cycle.seagate);
+            EXPECT_EQ(machine.drives.table[1].currentTemperature, cycle.samsung);
+        }
+        EXPECT_EQ(machine.drives.table[0].worstTemperature, 41);
+    }
+    TheDriveDatabase().Clear();
 }
 
 }  // namespace
