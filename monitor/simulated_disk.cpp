@@ -7,6 +7,10 @@
 namespace {
 
 constexpr char kSmartVsdName[] = "\\\\.\\SMARTVSD";
+// What an open handle reaches: one drive number, the 9x driver (every drive, chosen by
+// bDriveNumber), or nothing.
+constexpr int kEveryDrive = -1;
+constexpr int kNoDevice = -2;
 constexpr char kPhysicalDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
 
 // DRIVERSTATUS.bDriverError / bIDEError of a command the drive aborted.
@@ -240,14 +244,13 @@ HANDLE SimulatedDiskBus::Open(const char* name, DWORD access, DWORD share, DWORD
     if (name == nullptr) {
         return INVALID_HANDLE_VALUE;
     }
-    int drive = -2;
+    int drive = kNoDevice;
     if (set_.platformId == kPlatformWindows9x && std::strcmp(name, kSmartVsdName) == 0 &&
         creation == kCreateNew) {
-        drive = -1;
+        drive = kEveryDrive;
     } else if (set_.platformId == kPlatformWindowsNT && creation == kOpenExisting &&
                (access & kAccessReadWrite) == kAccessReadWrite &&
                std::strncmp(name, kPhysicalDrivePrefix, sizeof(kPhysicalDrivePrefix) - 1) == 0) {
-        (void)share;
         const char* digits = name + sizeof(kPhysicalDrivePrefix) - 1;
         unsigned number = 0;
         int count = 0;
@@ -260,7 +263,10 @@ HANDLE SimulatedDiskBus::Open(const char* name, DWORD access, DWORD share, DWORD
             drive = static_cast<int>(number);
         }
     }
-    if (drive == -2) {
+    if (recording_) {
+        opens_.push_back(SimulatedOpen{name, access, share, creation, drive != kNoDevice});
+    }
+    if (drive == kNoDevice) {
         return INVALID_HANDLE_VALUE;
     }
     nextHandle_ += 4;
@@ -309,6 +315,7 @@ std::uint64_t SimulatedDiskBus::RequestCount(DWORD code) const
 void SimulatedDiskBus::ClearLog()
 {
     requests_.clear();
+    opens_.clear();
     requestCount_ = versionCount_ = sendCount_ = receiveCount_ = 0;
     openCount_ = closeCount_ = 0;
 }
@@ -351,7 +358,7 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
     const OpenDevice* device = Find(handle);
     if (device != nullptr) {
         int drive = device->drive;
-        if (drive < 0 && input != nullptr && inSize >= kSmartRequestSize) {
+        if (drive == kEveryDrive && input != nullptr && inSize >= kSmartRequestSize) {
             drive = input[offsetof(SENDCMDINPARAMS, bDriveNumber)];  // the 9x driver
         }
         record.drive = drive;
@@ -372,7 +379,7 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
 {
     if (code == kSmartGetVersion) {
         // On 9x the version comes from the driver itself and names every device.
-        const bool driverOnly = drive < 0;
+        const bool driverOnly = drive == kEveryDrive;
         if (out == nullptr || outSize < kVersionRecordSize) {
             return false;
         }

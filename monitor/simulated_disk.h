@@ -9,6 +9,7 @@
 #include "smart_records.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 constexpr unsigned kSimulatedDriveSlots = 16;
@@ -83,6 +84,15 @@ struct SimulatedRequest {
     bool succeeded = false;
 };
 
+// One open as the bus received it.
+struct SimulatedOpen {
+    std::string name;
+    DWORD access = 0;
+    DWORD share = 0;
+    DWORD creation = 0;
+    bool succeeded = false;
+};
+
 class SimulatedDiskBus final : public DiskControl {
 public:
     explicit SimulatedDiskBus(const DriveSet& set);
@@ -95,6 +105,7 @@ public:
 
     // What the drives saw.
     const std::vector<SimulatedRequest>& Requests() const { return requests_; }
+    const std::vector<SimulatedOpen>& Opens() const { return opens_; }
     std::uint64_t RequestCount() const { return requestCount_; }
     std::uint64_t RequestCount(DWORD code) const;
     std::uint64_t OpenCount() const { return openCount_; }
@@ -125,6 +136,7 @@ private:
     std::vector<OpenDevice> open_;
     std::uintptr_t nextHandle_ = 0x1000;
     std::vector<SimulatedRequest> requests_;
+    std::vector<SimulatedOpen> opens_;
     bool recording_ = true;
     std::uint64_t requestCount_ = 0;
     std::uint64_t versionCount_ = 0;
