@@ -15,6 +15,7 @@ CFILE::~CFILE()
 bool CFILE::Open(const char* path)
 {
     Close();
+    stream_ = nullptr;  // Close keeps standard output; a new Open lets go of it
     if (path == nullptr) {
         stream_ = stdout;
     } else {

@@ -154,6 +154,12 @@ TEST(CFileTest, OpenFailureKeepsTheFlag)
     CFILE file;
     EXPECT_FALSE(file.Open(dir.File("missing/out.txt").c_str()));
     EXPECT_FALSE(file.Write("x"));
+    // A failed open leaves no stream behind, not even standard output.
+    ASSERT_TRUE(file.Open(nullptr));
+    EXPECT_FALSE(file.Open(dir.File("missing/out.txt").c_str()));
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(file.Write("x"));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 TEST(CFileTest, StandardOutputIsNeverClosed)
