@@ -25,12 +25,13 @@ void Picture::Fill(int left, int top, int right, int bottom, std::uint8_t colour
 
 namespace {
 
-// A digit cell is 7 pixels wide and 14 high (rows 1 to 14) with strokes 2 pixels thick.
-// The tens cell starts at column 0, the ones cell at column 9, so the two read as one
-// number when laid over each other.
-constexpr int kTensLeft = 0;
+// A digit cell is 6 pixels wide and 14 high (rows 1 to 14) with strokes 2 pixels thick.
+// The tens cell takes columns 1 to 6, the ones cell 9 to 14, so the two read as one
+// number when laid over each other, with a frame of one pixel that keeps the strokes
+// apart from whatever the notification area has around the icon.
+constexpr int kTensLeft = 1;
 constexpr int kOnesLeft = 9;
-constexpr int kCellWidth = 7;
+constexpr int kCellWidth = 6;
 constexpr int kTop = 1;
 
 enum Segment { SEG_A = 1, SEG_B = 2, SEG_C = 4, SEG_D = 8, SEG_E = 16, SEG_F = 32, SEG_G = 64 };
@@ -53,7 +54,7 @@ void DrawDigit(Picture& picture, int left, int digit, std::uint8_t colour)
 Picture NormalDigit(int left, int digit)
 {
     Picture picture;
-    DrawDigit(picture, left, digit, GREEN);
+    DrawDigit(picture, left, digit, PAL_GREEN);
     return picture;
 }
 
@@ -61,8 +62,8 @@ Picture NormalDigit(int left, int digit)
 Picture WarningDigit(int halfLeft, int cellLeft, int digit)
 {
     Picture picture;
-    picture.Fill(halfLeft, 0, halfLeft + kGlyphSize / 2 - 1, kGlyphSize - 1, RED);
-    DrawDigit(picture, cellLeft, digit, WHITE);
+    picture.Fill(halfLeft, 0, halfLeft + kGlyphSize / 2 - 1, kGlyphSize - 1, PAL_RED);
+    DrawDigit(picture, cellLeft, digit, PAL_WHITE);
     return picture;
 }
 
@@ -70,16 +71,16 @@ Picture WarningDigit(int halfLeft, int cellLeft, int digit)
 Picture Thermometer(std::uint8_t ground)
 {
     Picture picture(kGlyphSize, ground);
-    picture.Fill(6, 1, 9, 11, WHITE);     // tube outline
-    picture.Fill(7, 2, 8, 10, LIGHT_GREY);
-    picture.Fill(7, 6, 8, 11, RED);       // mercury
-    picture.Fill(5, 10, 10, 14, WHITE);   // bulb outline
-    picture.Fill(4, 11, 11, 13, WHITE);
-    picture.Fill(6, 11, 9, 13, RED);
-    picture.Fill(5, 12, 10, 12, RED);
+    picture.Fill(6, 1, 9, 11, PAL_WHITE);     // tube outline
+    picture.Fill(7, 2, 8, 10, PAL_LIGHT_GREY);
+    picture.Fill(7, 6, 8, 11, PAL_RED);       // mercury
+    picture.Fill(5, 10, 10, 14, PAL_WHITE);   // bulb outline
+    picture.Fill(4, 11, 11, 13, PAL_WHITE);
+    picture.Fill(6, 11, 9, 13, PAL_RED);
+    picture.Fill(5, 12, 10, 12, PAL_RED);
     for (int y = 3; y <= 9; y += 2) {
-        picture.Set(10, y, WHITE);        // scale marks
-        picture.Set(11, y, WHITE);
+        picture.Set(10, y, PAL_WHITE);        // scale marks
+        picture.Set(11, y, PAL_WHITE);
     }
     return picture;
 }
@@ -121,18 +122,18 @@ Picture GlyphPicture(int resourceId)
     Picture picture;
     switch (resourceId) {
     case kBackground:
-        picture.Fill(0, 0, kGlyphSize - 1, kGlyphSize - 1, BLACK);
+        picture.Fill(0, 0, kGlyphSize - 1, kGlyphSize - 1, PAL_BLACK);
         break;
     case kNoTemperature:  // "--"
-        picture.Fill(kTensLeft, 7, kTensLeft + kCellWidth - 1, 8, LIGHT_GREY);
-        picture.Fill(kOnesLeft, 7, kOnesLeft + kCellWidth - 1, 8, LIGHT_GREY);
+        picture.Fill(kTensLeft, 7, kTensLeft + kCellWidth - 1, 8, PAL_LIGHT_GREY);
+        picture.Fill(kOnesLeft, 7, kOnesLeft + kCellWidth - 1, 8, PAL_LIGHT_GREY);
         break;
     case kStopped:  // pause bars
-        picture.Fill(4, 3, 6, 12, YELLOW);
-        picture.Fill(9, 3, 11, 12, YELLOW);
+        picture.Fill(4, 3, 6, 12, PAL_YELLOW);
+        picture.Fill(9, 3, 11, 12, PAL_YELLOW);
         break;
     case kFixedIcon:
-        picture = Thermometer(BLACK);
+        picture = Thermometer(PAL_BLACK);
         break;
     default:
         break;
@@ -142,11 +143,11 @@ Picture GlyphPicture(int resourceId)
 
 Picture ProgramIconPicture(int size)
 {
-    const Picture small = Thermometer(DARK_BLUE);
+    const Picture small = Thermometer(PAL_DARK_BLUE);
     if (size <= kGlyphSize) {
         return small;
     }
-    Picture picture(size, DARK_BLUE);
+    Picture picture(size, PAL_DARK_BLUE);
     const int scale = size / kGlyphSize;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
@@ -160,7 +161,7 @@ Picture Overlay(const Picture& under, const Picture& over)
 {
     Picture result = under;
     for (int i = 0; i < under.size * under.size; ++i) {
-        if (over.pixels[i] != TRANSPARENT) {
+        if (over.pixels[i] != PAL_TRANSPARENT) {
             result.pixels[i] = over.pixels[i];
         }
     }

@@ -9,10 +9,10 @@ namespace glyph_art {
 
 // Palette indices of the standard 16-colour palette.
 enum : std::uint8_t {
-    BLACK = 0, DARK_RED = 1, DARK_GREEN = 2, DARK_YELLOW = 3, DARK_BLUE = 4, DARK_MAGENTA = 5,
-    DARK_CYAN = 6, LIGHT_GREY = 7, GREY = 8, RED = 9, GREEN = 10, YELLOW = 11, BLUE = 12,
-    MAGENTA = 13, CYAN = 14, WHITE = 15,
-    TRANSPARENT = 0xFF,
+    PAL_BLACK = 0, PAL_DARK_RED = 1, PAL_DARK_GREEN = 2, PAL_DARK_YELLOW = 3, PAL_DARK_BLUE = 4, PAL_DARK_MAGENTA = 5,
+    PAL_DARK_CYAN = 6, PAL_LIGHT_GREY = 7, PAL_GREY = 8, PAL_RED = 9, PAL_GREEN = 10, PAL_YELLOW = 11, PAL_BLUE = 12,
+    PAL_MAGENTA = 13, PAL_CYAN = 14, PAL_WHITE = 15,
+    PAL_TRANSPARENT = 0xFF,
 };
 
 constexpr int kMaxSize = 32;
@@ -25,7 +25,7 @@ struct Picture {
     int size = kGlyphSize;
     std::uint8_t pixels[kMaxSize * kMaxSize];  // row-major, top row first
 
-    explicit Picture(int side = kGlyphSize, std::uint8_t fill = TRANSPARENT);
+    explicit Picture(int side = kGlyphSize, std::uint8_t fill = PAL_TRANSPARENT);
     std::uint8_t At(int x, int y) const { return pixels[y * size + x]; }
     void Set(int x, int y, std::uint8_t colour) { pixels[y * size + x] = colour; }
     void Fill(int left, int top, int right, int bottom, std::uint8_t colour);  // inclusive

@@ -46,7 +46,7 @@ std::vector<std::uint8_t> ImageBytes(const glyph_art::Picture& picture)
         for (int x = 0; x < size; ++x) {
             const std::uint8_t colour = picture.At(x, y);
             // Transparent pixels are black in the colour plane so the mask alone decides.
-            const std::uint8_t index = colour == glyph_art::TRANSPARENT ? 0 : colour;
+            const std::uint8_t index = colour == glyph_art::PAL_TRANSPARENT ? 0 : colour;
             row[x / 2] |= static_cast<std::uint8_t>((x % 2 == 0) ? index << 4 : index);
         }
         out.insert(out.end(), row.begin(), row.end());
@@ -54,7 +54,7 @@ std::vector<std::uint8_t> ImageBytes(const glyph_art::Picture& picture)
     for (int y = size - 1; y >= 0; --y) {
         std::vector<std::uint8_t> row(maskRow, 0);
         for (int x = 0; x < size; ++x) {
-            if (picture.At(x, y) == glyph_art::TRANSPARENT) {
+            if (picture.At(x, y) == glyph_art::PAL_TRANSPARENT) {
                 row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
             }
         }

@@ -16,7 +16,7 @@ unsigned OpaqueColumns(const Picture& picture)
     unsigned columns = 0;
     for (int y = 0; y < picture.size; ++y) {
         for (int x = 0; x < picture.size; ++x) {
-            if (picture.At(x, y) != TRANSPARENT) {
+            if (picture.At(x, y) != PAL_TRANSPARENT) {
                 columns |= 1u << x;
             }
         }
@@ -64,13 +64,20 @@ TEST(GlyphArt, EightLightsEverySegmentOfItsCell)
     const Picture tens = GlyphPicture(kTensNormal + 8);
     const Picture ones = GlyphPicture(kOnesNormal + 8);
     // Middle bar at rows 7 and 8 across the cell, holes above and below it.
-    for (int x = 0; x < 7; ++x) {
-        EXPECT_EQ(tens.At(x, 7), GREEN) << x;
-        EXPECT_EQ(ones.At(9 + x, 8), GREEN) << x;
+    for (int x = 0; x < 6; ++x) {
+        EXPECT_EQ(tens.At(1 + x, 7), PAL_GREEN) << x;
+        EXPECT_EQ(ones.At(9 + x, 8), PAL_GREEN) << x;
     }
-    EXPECT_EQ(tens.At(3, 4), TRANSPARENT);
-    EXPECT_EQ(tens.At(3, 10), TRANSPARENT);
-    EXPECT_EQ(GlyphPicture(kTensNormal + 0).At(3, 7), TRANSPARENT);
+    // A free frame of one pixel around the digits.
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(tens.At(0, i), PAL_TRANSPARENT) << i;
+        EXPECT_EQ(ones.At(15, i), PAL_TRANSPARENT) << i;
+        EXPECT_EQ(tens.At(i, 15), PAL_TRANSPARENT) << i;
+        EXPECT_EQ(ones.At(i, 0), PAL_TRANSPARENT) << i;
+    }
+    EXPECT_EQ(tens.At(3, 4), PAL_TRANSPARENT);
+    EXPECT_EQ(tens.At(3, 10), PAL_TRANSPARENT);
+    EXPECT_EQ(GlyphPicture(kTensNormal + 0).At(3, 7), PAL_TRANSPARENT);
 }
 
 TEST(GlyphArt, WarningBankLooksDifferent)
@@ -82,10 +89,10 @@ TEST(GlyphArt, WarningBankLooksDifferent)
         Overlay(Overlay(background, GlyphPicture(kTensWarning + 4)), GlyphPicture(kOnesWarning + 1));
     int redInWarning = 0, redInNormal = 0;
     for (int i = 0; i < 256; ++i) {
-        EXPECT_NE(normal.pixels[i], TRANSPARENT);
-        EXPECT_NE(warning.pixels[i], TRANSPARENT);
-        redInWarning += warning.pixels[i] == RED;
-        redInNormal += normal.pixels[i] == RED;
+        EXPECT_NE(normal.pixels[i], PAL_TRANSPARENT);
+        EXPECT_NE(warning.pixels[i], PAL_TRANSPARENT);
+        redInWarning += warning.pixels[i] == PAL_RED;
+        redInNormal += normal.pixels[i] == PAL_RED;
     }
     EXPECT_EQ(redInNormal, 0);
     EXPECT_GT(redInWarning, 128);
@@ -99,7 +106,7 @@ TEST(GlyphArt, BackgroundAndFixedIconAreWholeOverlaysAreNot)
         const Picture overlay = GlyphPicture(id);
         int transparent = 0;
         for (int i = 0; i < 256; ++i) {
-            transparent += overlay.pixels[i] == TRANSPARENT;
+            transparent += overlay.pixels[i] == PAL_TRANSPARENT;
         }
         EXPECT_GT(transparent, 0) << id;
         EXPECT_LT(transparent, 256) << id;
@@ -114,8 +121,8 @@ std::uint32_t Read32(const std::vector<std::uint8_t>& bytes, std::size_t at)
 
 TEST(IconFileBytes, DirectoryAndMaskMatchThePicture)
 {
-    Picture picture(16, TRANSPARENT);
-    picture.Set(0, 0, RED);     // top-left opaque red, the rest transparent
+    Picture picture(16, PAL_TRANSPARENT);
+    picture.Set(0, 0, PAL_RED);     // top-left opaque red, the rest transparent
     const std::vector<std::uint8_t> bytes = IconFileBytes({picture, ProgramIconPicture(32)});
     ASSERT_GE(bytes.size(), 6u + 32u);
     EXPECT_EQ(bytes[2], 1);     // icon
@@ -133,7 +140,7 @@ TEST(IconFileBytes, DirectoryAndMaskMatchThePicture)
     // Rows are bottom-up: the picture's top row is the last colour row and mask row.
     const std::size_t colour = offset16 + 40 + 64;
     const std::size_t mask = colour + 16 * 8;
-    EXPECT_EQ(bytes[colour + 15 * 8], RED << 4);
+    EXPECT_EQ(bytes[colour + 15 * 8], PAL_RED << 4);
     EXPECT_EQ(bytes[mask + 15 * 4], 0x7F);         // pixel 0 opaque, 1 to 7 transparent
     EXPECT_EQ(bytes[mask + 15 * 4 + 1], 0xFF);
     EXPECT_EQ(bytes[mask], 0xFF);
