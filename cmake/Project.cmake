@@ -3,11 +3,13 @@
 # Every user-visible text is code page 932 at run time: sources are UTF-8, and the
 # compiler stores string literals as Shift-JIS. The native build uses the same flags so
 # the unit tests see the very bytes the Windows programs use.
-add_compile_options(
-    -Wall -Wextra
-    $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8>
-    $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>
-)
+add_compile_options(-Wall -Wextra)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    add_compile_options(
+        $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8>
+        $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>)
+endif()
+# (clang, used only for the fuzz tree, keeps literals in UTF-8; fuzzing doesn't mind.)
 
 if(WIN32)
     add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600)
@@ -15,7 +17,10 @@ if(WIN32)
     set(KV_WINE_RUN ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_WINE_RUN} CACHE FILEPATH "" FORCE)
 else()
-    if(KV_SANITIZE)
+    if(KV_FUZZ)
+        add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+        add_link_options(-fsanitize=address,undefined)
+    elseif(KV_SANITIZE)
         add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
         add_link_options(-fsanitize=address,undefined)
     endif()
@@ -34,7 +39,7 @@ if(WIN32)
             target_compile_options(${t} PRIVATE -w)
         endif()
     endforeach()
-else()
+elseif(NOT KV_FUZZ)
     find_package(GTest REQUIRED)
     if(KV_BENCH)
         find_package(benchmark REQUIRED)
@@ -57,6 +62,7 @@ function(kv_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${labels}"
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} TIMEOUT 300)
     if(WIN32)
-        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine
+            ENVIRONMENT "KV_WINE_DIR=${CMAKE_BINARY_DIR}/wine")
     endif()
 endfunction()

@@ -3,6 +3,7 @@
 // length + 1 bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class CSTR {
@@ -44,10 +45,16 @@ public:
 
     void RegisterErrorTrap(void (*handler)()) { errorTrap_ = handler; }
 
+    // The zero-filling allocator every CSTR block comes from (calloc by default). Tests
+    // swap in one that fails to reach the error trap; returns the previous one.
+    using Allocator = void* (*)(std::size_t count, std::size_t size);
+    static Allocator SetAllocator(Allocator allocator);
+
 private:
     static bool IsTrim(char c, const char* set);
     [[noreturn]] static void ErrorTrap();
     char* Allocate(std::uint32_t length) const;  // zero-filled length + 1 bytes, or ErrorTrap
+    void Adopt(char* block, std::uint32_t length);  // frees the old block, keeps the new one
 
     std::uint32_t length_ = 0;
     char* text_ = nullptr;

@@ -5,6 +5,7 @@
 #include "cstr.h"
 
 #include <cstdint>
+#include <ctime>
 
 enum LF_TYPE : std::uint32_t {
     LF_PLAIN = 0,
@@ -21,6 +22,11 @@ public:
     void FileName(const char* path) { name_ = path; }
     void FormatType(LF_TYPE type) { format_ = type; }
     bool Write(const char* text);
+
+    // Where the time stamps come from: the local time by default. Tests set a fixed
+    // clock; a null clock restores the default. Returns the previous clock.
+    using Clock = std::tm (*)();
+    static Clock SetClock(Clock clock);
 
 protected:
     void CurrentTime();

@@ -1,1 +1,20 @@
-# (filled in by its area)
+# Shared user-interface code of KELVIX and PELITO.
+#   kv_ui_core - portable rules (placement, path split, code page 932 cuts, tray icon id)
+#   kv_ui      - (Windows) tray icon wrapper, glyph loading, window helpers
+add_library(kv_ui_core STATIC
+    cp932_text.cpp
+    split_path.cpp
+    tray_icon_id.cpp
+    window_placement.cpp
+)
+target_include_directories(kv_ui_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
+if(WIN32)
+    add_library(kv_ui STATIC
+        glyphs_win.cpp
+        tray_icon_win.cpp
+        window_helpers_win.cpp
+    )
+    target_include_directories(kv_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(kv_ui PUBLIC kv_ui_core comctl32 comdlg32 shell32 gdi32 user32)
+endif()

@@ -1,5 +1,6 @@
 // SmartDevice: one drive's S.M.A.R.T. context - the open device, the request record and
-// the reply buffers. It reaches the drive only through the disk-control seam.
+// the reply buffers. It reaches the drive only through the disk-control seam
+// (ActiveDiskControl), so the same code runs on real and on simulated drives.
 #pragma once
 
 #include "smart_records.h"
@@ -26,8 +27,24 @@ public:
     bool IsOpen() const { return handle_ != nullptr; }
     std::uint8_t DriveNumber() const { return driveNumber_; }
     std::uint8_t IdentifyCommand() const { return identifyCommand_; }
+    const GETVERSIONINPARAMS* VersionResult() const { return versionResult_; }
+    const std::uint8_t* IdentifyResult() const { return identifyResult_; }
+    const std::uint8_t* AttributeResult() const { return attributeResult_; }
+    const std::uint8_t* ThresholdResult() const { return thresholdResult_; }
+    std::uint32_t RequestSize() const { return requestSize_; }
+    std::uint32_t ReplySize() const { return replySize_; }
+    const SENDCMDINPARAMS& RequestRecord() const { return request_; }
 
 private:
+    // One SMART_RCV_DRIVE_DATA request into `reply`; the data bytes from `resultOffset`
+    // on, or null on failure.
+    const std::uint8_t* ReceiveData(BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command,
+                                    std::uint8_t* reply, unsigned resultOffset,
+                                    std::uint32_t& bytesReturned);
+    void FillRequest(DWORD bufferSize, BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command);
+    bool Send(DWORD code, const void* in, void* out, std::uint32_t& bytesReturned);
+    void ClearResults();
+
     HANDLE handle_ = nullptr;
     std::uint8_t driveNumber_ = 0;
     std::uint8_t identifyCommand_ = 0;

@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    g++-mingw-w64-i686-posix mingw-w64-tools
-    wine wine32:i386 wine64 xvfb x11-utils imagemagick
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+    wine wine64 xvfb x11-utils imagemagick
     locales fonts-ipafont-gothic fonts-ipafont-mincho
     procps psmisc
 )
@@ -21,9 +21,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" != 0 ]; then
         echo "setup: missing packages (${missing[*]}); run this script as root" >&2
         exit 1
-    fi
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        dpkg --add-architecture i386
     fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -q

@@ -1,1 +1,28 @@
-# (filled in by its area)
+# Tray icon records, window helpers and the composed tray pictures, under Wine.
+# The tests load glyph files by bare name from their working directory: the default
+# glyph file and one built without icon 543.
+set(ui_glyph_dir ${CMAKE_CURRENT_BINARY_DIR}/glyphs-no543)
+set(ui_no543_script ${ui_glyph_dir}/no543.rc)
+set(ui_no543_icons)
+set(ui_no543_lines "")
+foreach(id RANGE 500 542)
+    list(APPEND ui_no543_icons ${KV_GLYPH_DIR}/glyph${id}.ico)
+    string(APPEND ui_no543_lines "${id} ICON \"${KV_GLYPH_DIR}/glyph${id}.ico\"\n")
+endforeach()
+file(MAKE_DIRECTORY ${ui_glyph_dir})
+file(WRITE ${ui_no543_script} "${ui_no543_lines}")
+kv_resource_module(${CMAKE_CURRENT_BINARY_DIR}/NO543.KVX ${ui_no543_script} DEPENDS ${ui_no543_icons})
+
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/7SEG_G.KVX
+    COMMAND ${CMAKE_COMMAND} -E copy ${KV_GLYPH_FILE} ${CMAKE_CURRENT_BINARY_DIR}/7SEG_G.KVX
+    DEPENDS ${KV_GLYPH_FILE}
+    VERBATIM)
+add_custom_target(ui_test_glyph_files
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/7SEG_G.KVX ${CMAKE_CURRENT_BINARY_DIR}/NO543.KVX)
+
+kv_test(ui_win_test
+    SOURCES ui/tray_icon_test.cpp ui/icon_table_test.cpp ui/window_helpers_test.cpp ui/tray_screen_test.cpp
+            ui/png_file.cpp
+    LIBS kv_monitor_icons kv_ui kv_glyph_art)
+target_include_directories(ui_win_test PRIVATE ui)
+add_dependencies(ui_win_test ui_test_glyph_files)

@@ -1,0 +1,64 @@
+// TrayIcon: one notification-area icon with a table of pictures (slots) to switch
+// between, and the balloon fields. Slots hold icons that either belong to the caller
+// (unowned) or to the tray icon.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+
+// The notify record in its version-2 form (488 bytes on 32-bit Windows): balloons
+// without the newer fields, understood by every shell that has balloons.
+constexpr DWORD kNotifyRecordSize = NOTIFYICONDATAA_V2_SIZE;
+#if !defined(_WIN64)
+static_assert(kNotifyRecordSize == 488, "the 32-bit notify record is 488 bytes");
+#endif
+
+class TrayIcon {
+public:
+    // idWaitMs: the pause before reading the clock for a generated icon id.
+    explicit TrayIcon(DWORD idWaitMs = 10) : idWaitMs_(idWaitMs) {}
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+    virtual ~TrayIcon() { Destroy(); }
+
+    // iconId 0: an id is made up from the time of day.
+    bool Create(HINSTANCE instance, HWND window, UINT iconId, UINT slotCount);
+    void SetCallback(UINT message);
+    void SetSlot(HICON icon, UINT index, bool owned = false);
+    void Add(UINT index);
+    void Modify(UINT index);
+    void ShowBalloon(UINT index);
+    // Texts longer than the record's fields are cut to 63 and 255 bytes, never in the
+    // middle of a double-byte character.
+    void SetBalloonTitle(const char* text, DWORD iconFlags);
+    void SetBalloonText(const char* text, UINT timeoutMs);
+    void Remove();
+    void Destroy();
+
+    // For the tray client: a tooltip, and showing the current picture again.
+    void SetTooltip(const char* text);
+    void Refresh();
+    void ShowBalloon();
+
+    UINT SlotCount() const { return slotCount_; }
+    UINT CurrentSlot() const { return currentSlot_; }
+    HICON SlotIcon(UINT index) const { return index < slotCount_ ? slots_[index].icon : nullptr; }
+    const NOTIFYICONDATAA& Record() const { return record_; }
+
+private:
+    struct Slot {
+        HICON icon;
+        DWORD owned;
+    };
+
+    void Notify(DWORD action, UINT index);
+
+    DWORD idWaitMs_;
+    UINT slotCount_ = 0;
+    std::unique_ptr<Slot[]> slots_;
+    HINSTANCE instance_ = nullptr;
+    NOTIFYICONDATAA record_{};
+    UINT currentSlot_ = 0;
+};

@@ -1,0 +1,144 @@
+#include "tray_icon.h"
+
+#include "cp932_text.h"
+#include "tray_icon_id.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Copies text into a fixed field, cut to leave room for the terminating zero.
+template <std::size_t N>
+void CopyField(char (&field)[N], const char* text)
+{
+    const std::size_t length = text ? Cp932FitLength(text, N - 1) : 0;
+    std::memcpy(field, text ? text : "", length);
+    field[length] = '\0';
+}
+
+}  // namespace
+
+bool TrayIcon::Create(HINSTANCE instance, HWND window, UINT iconId, UINT slotCount)
+{
+    if (slots_ || slotCount == 0) {
+        return false;
+    }
+    slots_.reset(new (std::nothrow) Slot[slotCount]());
+    if (!slots_) {
+        return false;
+    }
+    slotCount_ = slotCount;
+    instance_ = instance;
+    if (iconId == 0) {
+        Sleep(idWaitMs_);
+        SYSTEMTIME now;
+        GetSystemTime(&now);
+        iconId = GeneratedTrayIconId(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    }
+    record_ = NOTIFYICONDATAA{};
+    record_.cbSize = kNotifyRecordSize;
+    record_.hWnd = window;
+    record_.uID = iconId;
+    record_.uFlags = NIF_ICON;
+    currentSlot_ = 0;
+    return true;
+}
+
+void TrayIcon::SetCallback(UINT message)
+{
+    if (!slots_) return;
+    record_.uFlags |= NIF_MESSAGE;
+    record_.uCallbackMessage = message;
+}
+
+void TrayIcon::SetSlot(HICON icon, UINT index, bool owned)
+{
+    if (!slots_ || index >= slotCount_) return;
+    Slot& slot = slots_[index];
+    if (slot.owned && slot.icon) {
+        DestroyIcon(slot.icon);
+    }
+    slot.icon = icon;
+    slot.owned = owned ? 1 : 0;
+}
+
+void TrayIcon::Notify(DWORD action, UINT index)
+{
+    if (!slots_ || index >= slotCount_) return;
+    record_.hIcon = slots_[index].icon;
+    Shell_NotifyIconA(action, &record_);  // a shell without a tray is not an error here
+    currentSlot_ = index;
+}
+
+void TrayIcon::Add(UINT index) { Notify(NIM_ADD, index); }
+
+void TrayIcon::Modify(UINT index) { Notify(NIM_MODIFY, index); }
+
+void TrayIcon::ShowBalloon(UINT index)
+{
+    if (!slots_) return;
+    const UINT flags = record_.uFlags;
+    record_.uFlags |= NIF_INFO;
+    Modify(index);
+    record_.uFlags = flags;
+}
+
+void TrayIcon::SetBalloonTitle(const char* text, DWORD iconFlags)
+{
+    if (!slots_) return;
+    CopyField(record_.szInfoTitle, text);
+    record_.dwInfoFlags = iconFlags;
+}
+
+void TrayIcon::SetBalloonText(const char* text, UINT timeoutMs)
+{
+    if (!slots_) return;
+    CopyField(record_.szInfo, text);
+    record_.uTimeout = timeoutMs;
+}
+
+void TrayIcon::SetTooltip(const char* text)
+{
+    if (!slots_) return;
+    record_.uFlags |= NIF_TIP;
+    CopyField(record_.szTip, text);
+}
+
+void TrayIcon::Refresh()
+{
+    if (currentSlot_ < slotCount_) {
+        Modify(currentSlot_);
+    }
+}
+
+void TrayIcon::ShowBalloon()
+{
+    if (!slots_) return;
+    const UINT flags = record_.uFlags;
+    record_.uFlags |= NIF_INFO;
+    Refresh();
+    record_.uFlags = flags;
+}
+
+void TrayIcon::Remove()
+{
+    if (!slots_) return;
+    record_.hIcon = nullptr;
+    Shell_NotifyIconA(NIM_DELETE, &record_);
+}
+
+void TrayIcon::Destroy()
+{
+    if (!slots_) return;
+    Remove();
+    record_ = NOTIFYICONDATAA{};
+    for (UINT i = 0; i < slotCount_; ++i) {
+        if (slots_[i].owned && slots_[i].icon) {
+            DestroyIcon(slots_[i].icon);
+        }
+    }
+    slots_.reset();
+    slotCount_ = 0;
+    currentSlot_ = 0;
+}

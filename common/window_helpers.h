@@ -1,0 +1,36 @@
+// Small wrappers over window and common-dialog calls, with the choices both programs
+// make everywhere: placement, forcing the foreground, class registration, pickers.
+#pragma once
+
+#include "window_placement.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstddef>
+
+// Moves the window to a corner of the primary screen (codes 1 to 4) or its centre.
+BOOL PlaceWindow(HWND window, int code);
+BOOL MoveWindowTo(HWND window, int x, int y);
+BOOL SetTopMost(HWND window, bool on);
+
+// True when the class can be used: registered now or already registered.
+bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT iconId,
+    bool redraw, UINT classStyle);
+HWND CreateHiddenWindow(HINSTANCE instance, const char* className, const char* title);
+
+// Brings the window to the foreground even when another thread holds it.
+BOOL ForceForeground(HWND window);
+
+// filter: pairs of description and pattern, each zero-terminated, ended by an empty
+// string. path: the starting path in, the chosen full path out (pathSize bytes).
+bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWORD pathSize);
+bool PickFont(HWND owner, LOGFONTA* font);
+COLORREF PickColor(HWND owner, COLORREF colour);
+
+// The record size PickFile passes: the 76-byte form without the Windows 2000 fields.
+inline const DWORD kOpenFileRecordSize = OPENFILENAME_SIZE_VERSION_400A;
+#if !defined(_WIN64)
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+    "the 32-bit open-file record is 76 bytes");
+#endif

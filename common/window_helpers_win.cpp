@@ -1,0 +1,147 @@
+#include "window_helpers.h"
+
+#include "split_path.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+BOOL PlaceWindow(HWND window, int code)
+{
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) {
+        return FALSE;
+    }
+    const WindowOrigin origin =
+        PlacementOrigin(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), code);
+    return MoveWindow(window, origin.x, origin.y, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+}
+
+BOOL MoveWindowTo(HWND window, int x, int y)
+{
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) {
+        return FALSE;
+    }
+    return MoveWindow(window, x, y, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+}
+
+BOOL SetTopMost(HWND window, bool on)
+{
+    return SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT iconId,
+    bool redraw, UINT classStyle)
+{
+    WNDCLASSA windowClass{};
+    windowClass.style = classStyle | (redraw ? CS_HREDRAW | CS_VREDRAW : 0);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = iconId != 0 ? LoadIconA(instance, MAKEINTRESOURCEA(iconId)) : nullptr;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(12));
+    windowClass.lpszClassName = className;
+    return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND CreateHiddenWindow(HINSTANCE instance, const char* className, const char* title)
+{
+    HWND window = CreateWindowExA(0, className, title, 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    if (window) {
+        ShowWindow(window, SW_HIDE);
+        UpdateWindow(window);
+    }
+    return window;
+}
+
+BOOL ForceForeground(HWND window)
+{
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    const bool nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    const bool modern = nt ? version.dwMajorVersion >= 5
+                           : version.dwMajorVersion >= 4 && version.dwMinorVersion >= 10;
+    if (!modern) {
+        return SetForegroundWindow(window);
+    }
+    // Newer systems refuse the foreground to a thread that is not attached to the
+    // input of the current foreground window.
+    const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    const DWORD ownThread = GetCurrentThreadId();
+    const bool attach = foregroundThread != 0 && foregroundThread != ownThread;
+    if (attach) {
+        AttachThreadInput(ownThread, foregroundThread, TRUE);
+    }
+    SetForegroundWindow(window);
+    if (attach) {
+        AttachThreadInput(ownThread, foregroundThread, FALSE);
+    }
+    return BringWindowToTop(window);
+}
+
+bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWORD pathSize)
+{
+    if (path == nullptr || pathSize == 0) {
+        return false;
+    }
+    std::string directory;
+    std::string fileName;
+    if (!SplitPath(path, &directory, &fileName)) {
+        return false;
+    }
+    std::vector<char> fileBuffer(pathSize, '\0');
+    std::strncpy(fileBuffer.data(), fileName.c_str(), pathSize - 1);
+    directory.resize(std::min<std::size_t>(directory.size(), pathSize - 1));
+
+    OPENFILENAMEA record{};
+    record.lStructSize = kOpenFileRecordSize;
+    record.hwndOwner = owner;
+    record.lpstrFilter = filter;
+    record.lpstrFile = fileBuffer.data();
+    record.nMaxFile = pathSize;
+    record.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+    record.lpstrTitle = title;
+    record.Flags = OFN_READONLY | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&record)) {
+        return false;
+    }
+    std::strncpy(path, fileBuffer.data(), pathSize - 1);
+    path[pathSize - 1] = '\0';
+    return true;
+}
+
+bool PickFont(HWND owner, LOGFONTA* font)
+{
+    if (font == nullptr) {
+        return false;
+    }
+    LOGFONTA choice = *font;
+    CHOOSEFONTA record{};
+    record.lStructSize = sizeof record;
+    record.hwndOwner = owner;
+    record.lpLogFont = &choice;
+    record.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
+    record.nFontType = SCREEN_FONTTYPE;
+    if (!ChooseFontA(&record)) {
+        return false;
+    }
+    *font = choice;
+    return true;
+}
+
+COLORREF PickColor(HWND owner, COLORREF colour)
+{
+    COLORREF customColours[16] = {};
+    CHOOSECOLORA record{};
+    record.lStructSize = sizeof record;
+    record.hwndOwner = owner;
+    record.rgbResult = colour;
+    record.lpCustColors = customColours;
+    record.Flags = CC_RGBINIT | CC_ANYCOLOR;
+    return ChooseColorA(&record) ? record.rgbResult : colour;
+}

@@ -1,0 +1,29 @@
+// Title, text and icon of the two balloons: the information balloon lists every drive
+// with a temperature, the warning balloon the drives above the warning temperature.
+#pragma once
+
+#include "drive_readings.h"
+
+#include <string>
+
+// Balloon icon flags of the notification area.
+constexpr unsigned kBalloonIconInfo = 1;
+constexpr unsigned kBalloonIconWarning = 2;
+constexpr unsigned kBalloonIconError = 3;
+
+constexpr unsigned kBalloonTimeoutMs = 10000;
+
+struct BalloonContent {
+    std::string title;
+    std::string text;
+    unsigned iconFlags = 0;
+    bool Empty() const { return text.empty(); }
+};
+
+// One "#%-2u %2u℃ : %s" line per drive, joined by line feeds, no feed after the last.
+// Lines that would take the text to 255 bytes or more are left off, with every line
+// after them. An empty text means: show no balloon.
+BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent);
+
+// Only drives strictly hotter than the warning temperature; empty when useBalloon is 0.
+BalloonContent WarningBalloonContent(const DriveReadings& readings, int useBalloon, unsigned thresholdCurrent);

@@ -1,0 +1,21 @@
+#include "clipboard_text.h"
+
+#include <cstdio>
+
+std::string ClipboardText(const DriveReadings& readings)
+{
+    std::string text;
+    for (unsigned i = 0; i < readings.count; ++i) {
+        const DriveReading& reading = readings.items[i];
+        char line[256];
+        const int length = std::snprintf(line, sizeof line, "%2u℃ : %s (%s %s)\r\n",
+            static_cast<unsigned>(reading.temperature), reading.model, reading.capacityText,
+            reading.transferModeText);
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof line ||
+            text.size() + static_cast<std::size_t>(length) >= kClipboardBlockSize) {
+            break;
+        }
+        text += line;
+    }
+    return text;
+}

@@ -1,0 +1,50 @@
+// The drive database: model-name prefixes mapped to the S.M.A.R.T. attribute id that
+// carries a drive's temperature, read once at start from a text file (HDDATA.CFG).
+#pragma once
+
+#include "cstr.h"
+#include "drive_table.h"
+
+#include <cstdint>
+#include <memory>
+
+class DriveDatabase {
+public:
+    DriveDatabase();
+    ~DriveDatabase();
+    DriveDatabase(const DriveDatabase&) = delete;
+    DriveDatabase& operator=(const DriveDatabase&) = delete;
+
+    // Reads the file's entries after the ones already held; false if it cannot be opened.
+    bool Load(const char* path);
+    // Reads one line of the file format; false only when no memory is left for an entry.
+    bool ParseLine(char* line);
+    // Stores a key and value as read (untrimmed); false when no memory is left.
+    bool Insert(const char* key, const char* value);
+    // The id for a model text (the first entry whose key starts it, ignoring case), or 0.
+    std::uint8_t Lookup(const char* model) const;
+    // Back to one unused entry.
+    void Clear();
+
+    struct Entry {
+        bool used = false;
+        CSTR key;
+        CSTR value;
+        std::unique_ptr<Entry> next;
+    };
+    const Entry& First() const { return *first_; }
+    unsigned UsedEntries() const;
+
+private:
+    std::unique_ptr<Entry> first_;
+    const char comment_ = '#';
+    const char separator_ = '=';
+};
+
+// The program's database, alive for the whole run.
+DriveDatabase& TheDriveDatabase();
+
+// Replaces the program's database with the file's entries: 1 if the file was read, else 0.
+int LoadDriveDatabase(const char* path);
+// Sets record.temperatureAttributeId from the program's database (0 without a match).
+void LookupTemperatureAttribute(std::uint32_t driveNumber, DriveRecord& record);

@@ -1,0 +1,166 @@
+#include "drive_enumeration.h"
+
+#include "disk_control.h"
+#include "drive_database.h"
+#include "worst_temperatures.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// IDENTIFY byte offsets.
+constexpr unsigned kSerialOffset = 20;
+constexpr unsigned kSerialLength = 20;
+constexpr unsigned kFirmwareOffset = 46;
+constexpr unsigned kFirmwareLength = 8;
+constexpr unsigned kModelOffset = 54;
+constexpr unsigned kModelLength = 40;
+constexpr unsigned kSectorCountOffset = 120;
+constexpr unsigned kSingleWordDmaSelected = 125;
+constexpr unsigned kMultiWordDmaSelected = 127;
+constexpr unsigned kUltraDmaSelected = 177;
+
+// Reads every identity and S.M.A.R.T. table of drive i; false at the first failure.
+bool ReadDrive(DriveRecord& record, std::uint8_t i)
+{
+    SmartDevice& device = record.device;
+    if (!device.Open(i)) {
+        return false;
+    }
+    record.versionResult = device.GetVersion(record.versionBytes);
+    if (record.versionResult == nullptr) {
+        return false;
+    }
+    record.identifyResult = device.Identify(record.identifyBytes);
+    if (record.identifyResult == nullptr) {
+        return false;
+    }
+    // Both tables are always asked for, even when the first request fails.
+    record.attributeResult = device.ReadAttributes(record.attributeBytes);
+    record.thresholdResult = device.ReadThresholds(record.thresholdBytes);
+    return record.attributeResult != nullptr && record.thresholdResult != nullptr;
+}
+
+}  // namespace
+
+std::uint32_t ProbeCountForPlatform(std::uint32_t platformId)
+{
+    return platformId == kPlatformWindowsNT ? kMaxDrives : 4;
+}
+
+std::uint32_t DetectProbeCount()
+{
+    return ProbeCountForPlatform(ActiveDiskControl().PlatformId());
+}
+
+void EnumerateDrives(DriveState& drives)
+{
+    const std::uint32_t probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
+    drives.presentCount = 0;
+    for (std::uint32_t i = 0; i < probeCount; ++i) {
+        DriveRecord& record = drives.table[i];
+        record.present = 0;
+        drives.presentList[i] = kNoDrive;
+        // A drive that fails keeps its device open (if it opened) until the table goes.
+        if (!ReadDrive(record, static_cast<std::uint8_t>(i))) {
+            continue;
+        }
+        CopyIdString(record.model, record.identifyResult + kModelOffset, kModelLength);
+        CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
+        CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
+        FormatDriveIdentity(record);
+        record.present = 1;
+        if (record.temperatureAttributeId == 0) {
+            LookupTemperatureAttribute(i, record);
+        }
+        LoadWorst(record);
+        drives.presentList[drives.presentCount] = i;
+        ++drives.presentCount;
+    }
+}
+
+char* CopyIdString(char* destination, const std::uint8_t* source, std::uint16_t length)
+{
+    const unsigned copied = (static_cast<unsigned>(length) + 1) / 2 * 2;
+    for (unsigned k = 0; k < copied; k += 2) {
+        destination[k] = static_cast<char>(source[k + 1]);
+        destination[k + 1] = static_cast<char>(source[k]);
+    }
+
+    // Trailing padding: spaces become NULs, back to the last real character.
+    for (int i = static_cast<int>(length) - 1; i >= 1; --i) {
+        if (destination[i] == ' ') {
+            destination[i] = '\0';
+        } else if (destination[i] != '\0') {
+            break;
+        }
+    }
+
+    // Leading padding: move the text to the start, unless there is nothing but spaces.
+    unsigned start = 0;
+    while (start < copied && destination[start] == ' ') {
+        ++start;
+    }
+    if (start > 0 && start < copied && destination[start] != '\0') {
+        const void* nul = std::memchr(destination + start, '\0', copied - start);
+        const unsigned end = nul != nullptr ? static_cast<unsigned>(static_cast<const char*>(nul) - destination)
+                                            : copied;
+        std::memmove(destination, destination + start, end - start);
+        destination[end - start] = '\0';
+    }
+    return destination;
+}
+
+void FormatCapacity(const std::uint8_t* identify, char (&text)[32])
+{
+    const std::uint32_t sectors = static_cast<std::uint32_t>(identify[kSectorCountOffset]) |
+                                  static_cast<std::uint32_t>(identify[kSectorCountOffset + 1]) << 8 |
+                                  static_cast<std::uint32_t>(identify[kSectorCountOffset + 2]) << 16 |
+                                  static_cast<std::uint32_t>(identify[kSectorCountOffset + 3]) << 24;
+    // 1 MB = 2000 sectors of 512 bytes; each unit step divides by 1000.
+    double size = sectors * 0.0005;
+    if (size < 1000.0) {
+        std::snprintf(text, sizeof(text), "%.2fMB", size);
+        return;
+    }
+    size *= 0.001;
+    if (size < 1000.0) {
+        std::snprintf(text, sizeof(text), "%.2fGB", size);
+        return;
+    }
+    size *= 0.001;
+    std::snprintf(text, sizeof(text), "%.2fTB", size);
+}
+
+void FormatTransferMode(const std::uint8_t* identify, char (&text)[32])
+{
+    if (identify[kSingleWordDmaSelected] != 0) {
+        std::snprintf(text, sizeof(text), "SingleWordDMA-%u", LowestSetBit(identify[kSingleWordDmaSelected]));
+    } else if (identify[kMultiWordDmaSelected] != 0) {
+        std::snprintf(text, sizeof(text), "MultiWordDMA-%u", LowestSetBit(identify[kMultiWordDmaSelected]));
+    } else if (identify[kUltraDmaSelected] != 0) {
+        std::snprintf(text, sizeof(text), "UltraDMA-%u", LowestSetBit(identify[kUltraDmaSelected]));
+    } else {
+        std::snprintf(text, sizeof(text), "PIO Mode");
+    }
+}
+
+void FormatDriveIdentity(DriveRecord& record)
+{
+    if (record.identifyResult == nullptr) {
+        return;
+    }
+    FormatCapacity(record.identifyResult, record.capacityText);
+    FormatTransferMode(record.identifyResult, record.transferModeText);
+}
+
+unsigned LowestSetBit(std::uint8_t b)
+{
+    for (unsigned n = 0; n < 8; ++n) {
+        if ((b >> n) & 1u) {
+            return n;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,30 @@
+// Start-up enumeration of the drive table and the identity texts of a drive.
+#pragma once
+
+#include "drive_table.h"
+
+#include <cstdint>
+
+// Probe count for a platform id: 16 drive numbers on the NT family, 4 otherwise.
+std::uint32_t ProbeCountForPlatform(std::uint32_t platformId);
+// The probe count of the running system, asked through the active disk control.
+std::uint32_t DetectProbeCount();
+
+// Opens and reads every drive number below the probe count once; fills the identity
+// texts, the temperature attribute id (drive database) and the worst value (INI file) of
+// each drive that answers every request, and the present list.
+void EnumerateDrives(DriveState& drives);
+
+// Copies an ATA identity string (two characters per word, first in the high byte) of
+// `length` bytes, drops trailing spaces and moves the text past leading ones. The
+// destination must hold length + 1 bytes rounded up to even and be zero beyond the text.
+char* CopyIdString(char* destination, const std::uint8_t* source, std::uint16_t length);
+
+// Fills the capacity and transfer-mode texts of a record from its identify result.
+void FormatDriveIdentity(DriveRecord& record);
+// The same for a raw IDENTIFY sector, into 32-byte texts.
+void FormatCapacity(const std::uint8_t* identify, char (&text)[32]);
+void FormatTransferMode(const std::uint8_t* identify, char (&text)[32]);
+
+// The smallest n (0-7) with bit n of b set; 0 for 0.
+unsigned LowestSetBit(std::uint8_t b);

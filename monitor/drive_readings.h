@@ -1,0 +1,38 @@
+// The drives that have a temperature, in drive-number order: what the tray picture,
+// the balloons and the clipboard text are made from.
+#pragma once
+
+#include <cstdint>
+
+struct DriveReading {
+    unsigned driveNumber = 0;
+    std::uint8_t temperature = 0;       // never 0 in a DriveReadings list
+    const char* model = "";             // NUL-terminated texts of the drive record
+    const char* capacityText = "";
+    const char* transferModeText = "";
+};
+
+struct DriveReadings {
+    static constexpr unsigned kCapacity = 16;
+    DriveReading items[kCapacity];
+    unsigned count = 0;
+
+    // Appends one reading; ignored when the list is full.
+    void Add(const DriveReading& reading)
+    {
+        if (count < kCapacity) {
+            items[count++] = reading;
+        }
+    }
+
+    std::uint8_t Hottest() const
+    {
+        std::uint8_t hottest = 0;
+        for (unsigned i = 0; i < count; ++i) {
+            if (items[i].temperature > hottest) {
+                hottest = items[i].temperature;
+            }
+        }
+        return hottest;
+    }
+};

@@ -1,0 +1,456 @@
+#include "driveset_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kModelLength = 40;
+constexpr std::size_t kFirmwareLength = 8;
+constexpr std::size_t kSerialLength = 20;
+constexpr std::uint64_t kMaxSectors = 0xFFFFFFFFFFFFull;  // 48-bit LBA
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::vector<std::string_view> Words(std::string_view text)
+{
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && IsBlank(text[i])) {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && !IsBlank(text[i])) {
+            ++i;
+        }
+        if (i > start) {
+            words.push_back(text.substr(start, i - start));
+        }
+    }
+    return words;
+}
+
+// A number in decimal, or hexadecimal after 0x, no larger than `max`.
+bool ParseNumber(std::string_view word, std::uint64_t max, std::uint64_t& value, unsigned base = 10)
+{
+    if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
+        word.remove_prefix(2);
+        base = 16;
+    }
+    if (word.empty() || word.size() > 20) {
+        return false;
+    }
+    std::uint64_t result = 0;
+    for (const char c : word) {
+        unsigned digit = 0;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<unsigned>(c - '0');
+        } else if (base == 16 && c >= 'a' && c <= 'f') {
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        } else if (base == 16 && c >= 'A' && c <= 'F') {
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        } else {
+            return false;
+        }
+        if (digit >= base || digit > max || result > (max - digit) / base) {
+            return false;
+        }
+        result = result * base + digit;
+    }
+    value = result;
+    return true;
+}
+
+std::string Quoted(std::string_view word)
+{
+    std::string text = "'";
+    text.append(word.substr(0, 40));
+    text += word.size() > 40 ? "...'" : "'";
+    return text;
+}
+
+class Parser {
+public:
+    Parser(const std::string& baseDirectory, const SectorReader& readSector, DriveSet& set)
+        : baseDirectory_(baseDirectory), readSector_(readSector), set_(set)
+    {
+    }
+
+    bool Run(std::string_view text, std::string& error)
+    {
+        unsigned lineNumber = 0;
+        std::size_t position = 0;
+        while (position <= text.size()) {
+            ++lineNumber;
+            std::size_t end = text.find('\n', position);
+            if (end == std::string_view::npos) {
+                end = text.size();
+            }
+            if (!Line(text.substr(position, end - position))) {
+                error = "line " + std::to_string(lineNumber) + ": " + message_;
+                Finish();
+                return false;
+            }
+            position = end + 1;
+        }
+        Finish();
+        return true;
+    }
+
+private:
+    bool Fail(std::string message)
+    {
+        message_ = std::move(message);
+        return false;
+    }
+
+    bool Line(std::string_view line)
+    {
+        for (const char c : line) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            if (u < 0x20 && c != '\t' && c != '\r') {
+                return Fail("control character in line");
+            }
+        }
+        line = Trim(line);
+        if (line.empty() || line.front() == '#') {
+            return true;
+        }
+        const std::size_t split = line.find_first_of(" \t");
+        const std::string_view key = line.substr(0, split);
+        const std::string_view rest = split == std::string_view::npos ? std::string_view() : Trim(line.substr(split));
+        const std::vector<std::string_view> args = Words(rest);
+
+        if (key == "platform") {
+            std::uint64_t id = 0;
+            if (args.size() != 1 || !ParseNumber(args[0], 0xFFFFFFFF, id)) {
+                return Fail("platform needs one number (1 = Windows 9x, 2 = NT)");
+            }
+            set_.platformId = static_cast<std::uint32_t>(id);
+            return true;
+        }
+        if (key == "drive") {
+            return Drive(args);
+        }
+        if (drive_ == nullptr) {
+            return Fail("'" + std::string(key.substr(0, 40)) + "' before the first 'drive' line");
+        }
+        if (key == "model") {
+            return Text(rest, kModelLength, "model", &SimulatedDrive::SetModel);
+        }
+        if (key == "firmware") {
+            return Text(rest, kFirmwareLength, "firmware", &SimulatedDrive::SetFirmware);
+        }
+        if (key == "serial") {
+            return Text(rest, kSerialLength, "serial", &SimulatedDrive::SetSerial);
+        }
+        if (key == "sectors") {
+            std::uint64_t sectors = 0;
+            if (args.size() != 1 || !ParseNumber(args[0], kMaxSectors, sectors)) {
+                return Fail("sectors needs one number below 2^48");
+            }
+            drive_->SetSectorCount(sectors);
+            identifyDirty_ = true;
+            return true;
+        }
+        if (key == "udma") {
+            return Dma(args, "udma", &SimulatedDrive::SetUltraDma);
+        }
+        if (key == "mwdma") {
+            return Dma(args, "mwdma", &SimulatedDrive::SetMultiWordDma);
+        }
+        if (key == "swdma") {
+            return Dma(args, "swdma", &SimulatedDrive::SetSingleWordDma);
+        }
+        if (key == "atapi") {
+            if (!args.empty()) {
+                return Fail("atapi takes no value");
+            }
+            drive_->SetAtapi(true);
+            identifyDirty_ = true;
+            return true;
+        }
+        if (key == "attribute") {
+            return Attribute(args);
+        }
+        if (key == "threshold") {
+            return Threshold(args);
+        }
+        if (key == "temperature") {
+            return Temperature(args);
+        }
+        if (key == "fail") {
+            return Failure(args);
+        }
+        if (key == "identify-file") {
+            return SectorFile(rest, drive_->identify, identifyDirty_);
+        }
+        if (key == "smart-file") {
+            return SectorFile(rest, drive_->smartData, smartDirty_);
+        }
+        if (key == "thresholds-file") {
+            return SectorFile(rest, drive_->thresholds, thresholdsDirty_);
+        }
+        return Fail("unknown key " + Quoted(key));
+    }
+
+    bool Drive(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t number = 0;
+        if (args.size() != 1 || !ParseNumber(args[0], kSimulatedDriveSlots - 1, number)) {
+            return Fail("drive needs one drive number from 0 to 15");
+        }
+        if (set_.drives[number].installed) {
+            return Fail("drive " + std::to_string(number) + " is given twice");
+        }
+        Finish();
+        drive_ = &set_.drives[number];
+        drive_->Install(static_cast<unsigned>(number));
+        return true;
+    }
+
+    bool Text(std::string_view value, std::size_t limit, const char* what, void (SimulatedDrive::*set)(const char*))
+    {
+        if (value.empty()) {
+            return Fail(std::string(what) + " needs a text");
+        }
+        if (value.size() > limit) {
+            return Fail(std::string(what) + " is longer than " + std::to_string(limit) + " characters");
+        }
+        (drive_->*set)(std::string(value).c_str());
+        identifyDirty_ = true;
+        return true;
+    }
+
+    bool Dma(const std::vector<std::string_view>& args, const char* what, void (SimulatedDrive::*set)(int))
+    {
+        std::uint64_t mode = 0;
+        if (args.size() == 1 && args[0] == "none") {
+            (drive_->*set)(-1);
+        } else if (args.size() == 1 && ParseNumber(args[0], 7, mode)) {
+            (drive_->*set)(static_cast<int>(mode));
+        } else {
+            return Fail(std::string(what) + " needs a mode from 0 to 7 or 'none'");
+        }
+        identifyDirty_ = true;
+        return true;
+    }
+
+    bool Attribute(const std::vector<std::string_view>& args)
+    {
+        // attribute ID FLAGS VALUE WORST RAW0 [RAW1 ... RAW5]
+        std::uint64_t id = 0;
+        std::uint64_t flags = 0;
+        std::uint64_t value = 0;
+        std::uint64_t worst = 0;
+        if (args.size() < 5 || args.size() > 10) {
+            return Fail("attribute needs: id flags value worst and 1 to 6 raw bytes");
+        }
+        if (!ParseNumber(args[0], 255, id) || id == 0) {
+            return Fail("attribute id must be 1 to 255");
+        }
+        if (!ParseNumber(args[1], 0xFFFF, flags) || !ParseNumber(args[2], 255, value) ||
+            !ParseNumber(args[3], 255, worst)) {
+            return Fail("attribute flags must be 0 to 0xFFFF, value and worst 0 to 255");
+        }
+        std::uint8_t raw[kSmartRawSize] = {};
+        for (std::size_t i = 4; i < args.size(); ++i) {
+            std::uint64_t byte = 0;
+            if (args[i].size() > 2 || !ParseNumber(args[i], 0xFF, byte, 16)) {
+                return Fail("raw bytes are two hex digits each, such as 2D");
+            }
+            raw[i - 4] = static_cast<std::uint8_t>(byte);
+        }
+        if (!drive_->SetAttribute(static_cast<std::uint8_t>(id), static_cast<std::uint16_t>(flags),
+                                  static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(worst), raw)) {
+            return Fail("more than 30 attributes");
+        }
+        smartDirty_ = true;
+        return true;
+    }
+
+    bool Threshold(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t id = 0;
+        std::uint64_t value = 0;
+        if (args.size() != 2 || !ParseNumber(args[0], 255, id) || id == 0 || !ParseNumber(args[1], 255, value)) {
+            return Fail("threshold needs an id from 1 to 255 and a value from 0 to 255");
+        }
+        if (!drive_->SetThreshold(static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(value))) {
+            return Fail("more than 30 thresholds");
+        }
+        thresholdsDirty_ = true;
+        return true;
+    }
+
+    bool Temperature(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t id = 0;
+        if (args.size() < 2 || !ParseNumber(args[0], 255, id) || id == 0) {
+            return Fail("temperature needs an attribute id from 1 to 255 and at least one value");
+        }
+        std::vector<std::uint8_t> values;
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            std::uint64_t value = 0;
+            if (!ParseNumber(args[i], 255, value)) {
+                return Fail("temperatures are numbers from 0 to 255");
+            }
+            values.push_back(static_cast<std::uint8_t>(value));
+        }
+        if (!drive_->SetTemperatures(static_cast<std::uint8_t>(id), values)) {
+            return Fail("more than 30 attributes");
+        }
+        smartDirty_ = true;
+        return true;
+    }
+
+    bool Failure(const std::vector<std::string_view>& args)
+    {
+        SimulatedFailures& fail = drive_->fail;
+        if (args.size() == 1) {
+            const std::string_view step = args[0];
+            if (step == "open") {
+                fail.open = true;
+            } else if (step == "version") {
+                fail.version = true;
+            } else if (step == "enable") {
+                fail.enable = true;
+            } else if (step == "identify") {
+                fail.identify = true;
+            } else if (step == "attributes") {
+                fail.attributesFrom = 1;
+            } else if (step == "thresholds") {
+                fail.thresholds = true;
+            } else {
+                return Fail("unknown step " + Quoted(step) +
+                            " (open, version, enable, identify, attributes, thresholds)");
+            }
+            return true;
+        }
+        std::uint64_t from = 0;
+        if (args.size() == 3 && args[0] == "attributes" && args[1] == "from" &&
+            ParseNumber(args[2], 0xFFFFFFFF, from) && from > 0) {
+            fail.attributesFrom = static_cast<std::uint32_t>(from);
+            return true;
+        }
+        return Fail("fail needs a step, or 'attributes from N' with N from 1 on");
+    }
+
+    bool SectorFile(std::string_view name, std::uint8_t (&sector)[kSmartSectorSize], bool& dirty)
+    {
+        if (name.empty()) {
+            return Fail("a sector file needs a file name");
+        }
+        std::string path(name);
+        if (path.front() != '/' && !baseDirectory_.empty()) {
+            path = baseDirectory_ + "/" + path;
+        }
+        std::string why;
+        if (!readSector_ || !readSector_(path, sector, why)) {
+            return Fail(why.empty() ? "cannot read " + path : why);
+        }
+        dirty = false;  // replayed as it was dumped
+        if (&sector == &drive_->identify) {
+            // The ATAPI flag of a dumped drive comes from its general configuration word.
+            drive_->atapi = (sector[1] & 0xC0) == 0x80;
+        }
+        return true;
+    }
+
+    // Seals the sectors the previous drive's keys changed.
+    void Finish()
+    {
+        if (drive_ != nullptr) {
+            if (identifyDirty_) {
+                SealSector(drive_->identify);
+            }
+            if (smartDirty_) {
+                SealSector(drive_->smartData);
+            }
+            if (thresholdsDirty_) {
+                SealSector(drive_->thresholds);
+            }
+        }
+        identifyDirty_ = smartDirty_ = thresholdsDirty_ = false;
+    }
+
+    const std::string& baseDirectory_;
+    const SectorReader& readSector_;
+    DriveSet& set_;
+    SimulatedDrive* drive_ = nullptr;
+    bool identifyDirty_ = false;
+    bool smartDirty_ = false;
+    bool thresholdsDirty_ = false;
+    std::string message_;
+};
+
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool ReadSectorFile(const std::string& path, std::uint8_t (&sector)[kSmartSectorSize], std::string& error)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || (info.st_mode & S_IFMT) != S_IFREG) {
+        error = "cannot read " + path;
+        return false;
+    }
+    if (info.st_size != static_cast<decltype(info.st_size)>(kSmartSectorSize)) {
+        error = path + " is not 512 bytes long";
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot read " + path;
+        return false;
+    }
+    const std::size_t got = std::fread(sector, 1, kSmartSectorSize, file);
+    std::fclose(file);
+    if (got != kSmartSectorSize) {
+        error = path + " is not 512 bytes long";
+        return false;
+    }
+    return true;
+}
+
+bool ParseDriveSet(std::string_view text, const std::string& baseDirectory, const SectorReader& readSector,
+                   DriveSet& set, std::string& error)
+{
+    Parser parser(baseDirectory, readSector, set);
+    return parser.Run(text, error);
+}
+
+bool LoadDriveSet(const std::string& path, DriveSet& set, std::string& error)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot open " + path;
+        return false;
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    return ParseDriveSet(content.str(), DirectoryOf(path), ReadSectorFile, set, error);
+}

@@ -1,0 +1,33 @@
+// IconTable: the 203 finished tray pictures composed from a glyph file. Slots 0-99 are
+// temperatures in normal colours, 100-199 in warning colours, 200 no temperature,
+// 201 measurement stopped, 202 the fixed icon.
+#pragma once
+
+#include "tray_slot.h"
+
+#include <windows.h>
+
+class TrayIcon;
+
+struct IconTable {
+    HICON icons[kIconTableSize] = {};
+
+    IconTable() = default;
+    IconTable(const IconTable&) = delete;
+    IconTable& operator=(const IconTable&) = delete;
+    ~IconTable();
+};
+
+// Fills the table from the glyph file at path; false (table unchanged) when the file
+// cannot be loaded, lacks one of the 44 glyphs, or a picture cannot be made.
+bool ComposeIconTable(IconTable& table, const char* path);
+
+// Destroys the 203 icons, in slot order.
+void DestroyIconTable(IconTable& table);
+
+// Hands the table's icons to the tray icon's slots 0 to 202 (unowned).
+void PutIconTableIntoTray(const IconTable& table, TrayIcon& tray);
+
+// A new glyph file: composes a new table and, only when that works, puts it into the
+// tray, shows `slot` and destroys the old pictures. On failure nothing changes.
+bool ReplaceGlyphFile(IconTable& table, TrayIcon& tray, const char* path, unsigned slot);

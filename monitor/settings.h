@@ -1,0 +1,69 @@
+// Settings: every user choice of KELVIX, kept in "KELVIX.INI".
+#pragma once
+
+#include "wintypes.h"
+
+#include <cstdint>
+
+// The INI file of KELVIX (settings and worst temperatures). A bare name: the profile
+// functions put it in the Windows directory; natively it is the current directory's.
+constexpr char kSettingsFile[] = "KELVIX.INI";
+
+constexpr unsigned kPathSize = 260;
+constexpr unsigned kShortTextSize = 16;
+constexpr unsigned kGraphLevels = 5;
+
+struct Settings {
+    // [Common]
+    std::int32_t UseLog = 0;
+    std::int32_t NoTrayIcon = 0;
+    char LogFile[kPathSize] = "KELVIX.LOG";
+    char CfgFile[kPathSize] = "HDDATA.CFG";
+    char IconFile[kPathSize] = "7SEG_G.KVX";
+    // [Timer], seconds
+    std::uint32_t TimerMaximum = 3600;
+    std::uint32_t TimerMinimum = 30;
+    std::uint32_t TimerCurrent = 60;
+    // [Threshold], degrees Celsius
+    std::uint32_t ThresholdMaximum = 60;
+    std::uint32_t ThresholdMinimum = 30;
+    std::uint32_t ThresholdCurrent = 40;
+    std::int32_t UseBalloon = 0;
+    // [Network]
+    std::int32_t UseNetwork = 0;
+    std::uint32_t Port = 10008;
+    // [Information]
+    std::int32_t UseInformation = 0;
+    std::int32_t Stable = 0;
+    std::int32_t TopMost = 0;
+    std::uint32_t InformationMaximum = 60;
+    std::uint32_t InformationMinimum = 20;
+    std::uint32_t Divide = 0;
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    std::uint32_t WorstTimer = 10000;
+    std::int32_t ScaleGrphLevel[kGraphLevels] = {-6, -3, 3, 6, 0};
+    COLORREF ColorNameBack = RGB(0, 0, 0);
+    COLORREF ColorNameFront = RGB(255, 255, 255);
+    COLORREF ColorTempBack = RGB(0, 0, 0);
+    COLORREF ColorTempCurrent = RGB(255, 255, 255);
+    COLORREF ColorTempMaximum = RGB(255, 0, 0);
+    COLORREF ColorGrphBack = RGB(0, 0, 0);
+    COLORREF ColorGrphLevel[kGraphLevels] = {RGB(0, 0, 255), RGB(0, 255, 255), RGB(0, 255, 0),
+                                             RGB(255, 255, 0), RGB(255, 0, 0)};
+    std::uint8_t Alpha = 255;
+    std::uint32_t AnimateTimer = 0;
+    std::uint32_t AnimateType = 16;
+    char Form[kShortTextSize] = "%d";
+    char NA[kShortTextSize] = "N/A";
+    LOGFONTA Font = {-14, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"};
+};
+
+// The colour and font fields get these values when the application state is created;
+// LoadSettings keeps them when their keys are missing or empty.
+void SetInitialAppearance(Settings& settings);
+
+// Reads every key of KELVIX.INI into the record (missing keys: the defaults).
+void LoadSettings(Settings& settings);
+// Writes every key, in the same order.
+void SaveSettings(const Settings& settings);

@@ -1,0 +1,504 @@
+#include "simulated_disk.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr char kSmartVsdName[] = "\\\\.\\SMARTVSD";
+// What an open handle reaches: one drive number, the 9x driver (every drive, chosen by
+// bDriveNumber), or nothing.
+constexpr int kEveryDrive = -1;
+constexpr int kNoDevice = -2;
+constexpr char kPhysicalDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
+
+// DRIVERSTATUS.bDriverError / bIDEError of a command the drive aborted.
+constexpr BYTE kDriverIdeError = 1;  // SMART_IDE_ERROR
+constexpr BYTE kAtaAbort = 0x04;
+
+void PutWord(std::uint8_t* sector, unsigned word, std::uint16_t value)
+{
+    sector[2 * word] = static_cast<std::uint8_t>(value & 0xFF);
+    sector[2 * word + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+std::uint16_t GetWord(const std::uint8_t* sector, unsigned word)
+{
+    return static_cast<std::uint16_t>(sector[2 * word] | (sector[2 * word + 1] << 8));
+}
+
+// ATA strings: space-padded, two characters per word, the first in the high byte.
+void PutAtaString(std::uint8_t* sector, unsigned firstWord, unsigned words, const char* text)
+{
+    const std::size_t length = text != nullptr ? std::strlen(text) : 0;
+    for (unsigned i = 0; i < words * 2; ++i) {
+        const char c = i < length ? text[i] : ' ';
+        sector[2 * firstWord + (i ^ 1)] = static_cast<std::uint8_t>(c);
+    }
+}
+
+std::uint8_t* FindEntry(std::uint8_t* sector, std::uint8_t id)
+{
+    std::uint8_t* table = sector + kSmartTableOffset;
+    for (unsigned i = 0; i < kSmartEntryCount; ++i) {
+        if (table[i * kSmartEntrySize] == id) {
+            return table + i * kSmartEntrySize;
+        }
+    }
+    return nullptr;
+}
+
+// The entry for `id`, or the first free one (id 0) to hold it.
+std::uint8_t* EntryFor(std::uint8_t* sector, std::uint8_t id)
+{
+    std::uint8_t* entry = FindEntry(sector, id);
+    return entry != nullptr ? entry : FindEntry(sector, 0);
+}
+
+std::uint8_t ModeBit(int mode)
+{
+    return mode >= 0 && mode <= 7 ? static_cast<std::uint8_t>(1u << mode) : 0;
+}
+
+// Supported modes: every mode up to the selected one (at least the usual set).
+std::uint8_t SupportedUpTo(int mode, std::uint8_t usual)
+{
+    const std::uint8_t upTo = mode >= 0 && mode <= 7 ? static_cast<std::uint8_t>((2u << mode) - 1) : 0;
+    return static_cast<std::uint8_t>(upTo | usual);
+}
+
+}  // namespace
+
+void SealSector(std::uint8_t* sector)
+{
+    unsigned sum = 0;
+    for (unsigned i = 0; i + 1 < kSmartSectorSize; ++i) {
+        sum += sector[i];
+    }
+    sector[kSmartSectorSize - 1] = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
+}
+
+void SimulatedDrive::Install(unsigned number)
+{
+    *this = SimulatedDrive{};
+    installed = true;
+
+    PutWord(identify, 0, 0x0040);   // fixed disk
+    PutWord(identify, 1, 16383);    // default cylinders
+    PutWord(identify, 3, 16);       // heads
+    PutWord(identify, 6, 63);       // sectors per track
+    PutWord(identify, 47, 0x8010);  // READ/WRITE MULTIPLE, 16 sectors
+    PutWord(identify, 49, 0x0F00);  // LBA, DMA, IORDY
+    PutWord(identify, 53, 0x0007);  // words 54-58, 64-70 and 88 are valid
+    PutWord(identify, 80, 0x007E);  // ATA-1 to ATA-6
+    PutWord(identify, 82, 0x346B);  // S.M.A.R.T. among the supported command sets
+    PutWord(identify, 83, 0x4000);
+    PutWord(identify, 84, 0x4000);
+    PutWord(identify, 85, 0x3469);  // S.M.A.R.T. enabled
+    PutWord(identify, 86, 0x0000);
+    PutWord(identify, 87, 0x4000);
+    char serial[21];
+    std::snprintf(serial, sizeof(serial), "SIM%08u", number);
+    SetSerial(serial);
+    SetFirmware("1.00");
+    SetModel("KELVIX SIMULATED DISK");
+    SetSectorCount(156301488);
+    SetDmaModes(-1, -1, 5);
+    PutWord(identify, 255, 0x00A5);  // integrity word: signature, checksum in the high byte
+
+    // S.M.A.R.T. data: structure revision 16, no attributes yet; offline and
+    // self-test capabilities as common drives report them.
+    PutWord(smartData, 0, 0x0010);
+    smartData[362] = 0x82;
+    smartData[368] = 0x5B;
+    PutWord(smartData, 184, 0x0003);
+    PutWord(thresholds, 0, 0x0010);
+    SealSectors();
+}
+
+void SimulatedDrive::SetModel(const char* text)
+{
+    PutAtaString(identify, 27, 20, text);
+}
+
+void SimulatedDrive::SetFirmware(const char* text)
+{
+    PutAtaString(identify, 23, 4, text);
+}
+
+void SimulatedDrive::SetSerial(const char* text)
+{
+    PutAtaString(identify, 10, 10, text);
+}
+
+void SimulatedDrive::SetSectorCount(std::uint64_t sectors)
+{
+    // Words 60-61 hold at most the 28-bit count; larger drives put the full count into
+    // words 100-103 and flag the 48-bit feature set.
+    const std::uint32_t lba28 = static_cast<std::uint32_t>(std::min<std::uint64_t>(sectors, 0x0FFFFFFF));
+    PutWord(identify, 60, static_cast<std::uint16_t>(lba28 & 0xFFFF));
+    PutWord(identify, 61, static_cast<std::uint16_t>(lba28 >> 16));
+    for (unsigned w = 0; w < 4; ++w) {
+        PutWord(identify, 100 + w, static_cast<std::uint16_t>(sectors >> (16 * w)));
+    }
+    std::uint16_t w83 = GetWord(identify, 83);
+    std::uint16_t w86 = GetWord(identify, 86);
+    if (sectors > 0x0FFFFFFF) {
+        w83 |= 0x0400;
+        w86 |= 0x0400;
+    } else {
+        w83 &= static_cast<std::uint16_t>(~0x0400);
+        w86 &= static_cast<std::uint16_t>(~0x0400);
+    }
+    PutWord(identify, 83, w83);
+    PutWord(identify, 86, w86);
+}
+
+// Words 62, 63 and 88: low byte the modes supported, high byte the mode selected.
+void SimulatedDrive::SetSingleWordDma(int mode)
+{
+    identify[124] = mode >= 0 ? SupportedUpTo(mode, 0) : 0;
+    identify[125] = ModeBit(mode);
+}
+
+void SimulatedDrive::SetMultiWordDma(int mode)
+{
+    identify[126] = SupportedUpTo(mode, 0x07);
+    identify[127] = ModeBit(mode);
+}
+
+void SimulatedDrive::SetUltraDma(int mode)
+{
+    identify[176] = SupportedUpTo(mode, 0x1F);
+    identify[177] = ModeBit(mode);
+}
+
+void SimulatedDrive::SetDmaModes(int singleWord, int multiWord, int ultra)
+{
+    SetSingleWordDma(singleWord);
+    SetMultiWordDma(multiWord);
+    SetUltraDma(ultra);
+}
+
+void SimulatedDrive::SetAtapi(bool on)
+{
+    atapi = on;
+    PutWord(identify, 0, on ? 0x85C0 : 0x0040);  // CD-ROM, removable / fixed disk
+}
+
+bool SimulatedDrive::SetAttribute(std::uint8_t id, std::uint16_t flags, std::uint8_t value,
+                                  std::uint8_t worst, const std::uint8_t raw[6])
+{
+    std::uint8_t* entry = EntryFor(smartData, id);
+    if (entry == nullptr) {
+        return false;
+    }
+    entry[0] = id;
+    entry[1] = static_cast<std::uint8_t>(flags & 0xFF);
+    entry[2] = static_cast<std::uint8_t>(flags >> 8);
+    entry[3] = value;
+    entry[4] = worst;
+    std::memcpy(entry + kSmartRawOffset, raw, kSmartRawSize);
+    entry[11] = 0;
+    return true;
+}
+
+bool SimulatedDrive::SetThreshold(std::uint8_t id, std::uint8_t value)
+{
+    std::uint8_t* entry = EntryFor(thresholds, id);
+    if (entry == nullptr) {
+        return false;
+    }
+    std::memset(entry, 0, kSmartEntrySize);
+    entry[0] = id;
+    entry[1] = value;
+    return true;
+}
+
+bool SimulatedDrive::SetTemperatures(std::uint8_t id, const std::vector<std::uint8_t>& values)
+{
+    if (FindEntry(smartData, id) == nullptr) {
+        const std::uint8_t raw[6] = {values.empty() ? std::uint8_t{0} : values.front(), 0, 0, 0, 0, 0};
+        if (!SetAttribute(id, 0x0022, 100, 100, raw)) {
+            return false;
+        }
+    }
+    temperatureId = id;
+    temperatures = values;
+    return true;
+}
+
+void SimulatedDrive::SealSectors()
+{
+    SealSector(identify);
+    SealSector(smartData);
+    SealSector(thresholds);
+}
+
+SimulatedDiskBus::SimulatedDiskBus(const DriveSet& set) : set_(set) {}
+
+HANDLE SimulatedDiskBus::Open(const char* name, DWORD access, DWORD share, DWORD creation)
+{
+    ++openCount_;
+    if (name == nullptr) {
+        return INVALID_HANDLE_VALUE;
+    }
+    int drive = kNoDevice;
+    if (set_.platformId == kPlatformWindows9x && std::strcmp(name, kSmartVsdName) == 0 &&
+        creation == kCreateNew) {
+        drive = kEveryDrive;
+    } else if (set_.platformId == kPlatformWindowsNT && creation == kOpenExisting &&
+               (access & kAccessReadWrite) == kAccessReadWrite &&
+               std::strncmp(name, kPhysicalDrivePrefix, sizeof(kPhysicalDrivePrefix) - 1) == 0) {
+        const char* digits = name + sizeof(kPhysicalDrivePrefix) - 1;
+        unsigned number = 0;
+        int count = 0;
+        while (digits[count] >= '0' && digits[count] <= '9' && count < 3) {
+            number = number * 10 + static_cast<unsigned>(digits[count] - '0');
+            ++count;
+        }
+        if (count > 0 && digits[count] == '\0' && number < kSimulatedDriveSlots &&
+            set_.drives[number].installed && !set_.drives[number].fail.open) {
+            drive = static_cast<int>(number);
+        }
+    }
+    if (recording_) {
+        opens_.push_back(SimulatedOpen{name, access, share, creation, drive != kNoDevice});
+    }
+    if (drive == kNoDevice) {
+        return INVALID_HANDLE_VALUE;
+    }
+    nextHandle_ += 4;
+    HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_);
+    open_.push_back(OpenDevice{handle, drive});
+    return handle;
+}
+
+void SimulatedDiskBus::Close(HANDLE handle)
+{
+    ++closeCount_;
+    open_.erase(std::remove_if(open_.begin(), open_.end(),
+                               [handle](const OpenDevice& d) { return d.handle == handle; }),
+                open_.end());
+}
+
+const SimulatedDiskBus::OpenDevice* SimulatedDiskBus::Find(HANDLE handle) const
+{
+    for (const OpenDevice& device : open_) {
+        if (device.handle == handle) {
+            return &device;
+        }
+    }
+    return nullptr;
+}
+
+unsigned SimulatedDiskBus::OpenHandles() const
+{
+    return static_cast<unsigned>(open_.size());
+}
+
+std::uint64_t SimulatedDiskBus::RequestCount(DWORD code) const
+{
+    switch (code) {
+    case kSmartGetVersion:
+        return versionCount_;
+    case kSmartSendDriveCommand:
+        return sendCount_;
+    case kSmartRcvDriveData:
+        return receiveCount_;
+    default:
+        return 0;
+    }
+}
+
+void SimulatedDiskBus::ClearLog()
+{
+    requests_.clear();
+    opens_.clear();
+    requestCount_ = versionCount_ = sendCount_ = receiveCount_ = 0;
+    openCount_ = closeCount_ = 0;
+}
+
+std::uint8_t SimulatedDiskBus::DeviceMap() const
+{
+    // Bits 0-3: an ATA device at drive numbers 0-3; bits 4-7: an ATAPI device there.
+    std::uint8_t map = 0;
+    for (unsigned n = 0; n < 4; ++n) {
+        if (set_.drives[n].installed) {
+            map |= static_cast<std::uint8_t>((set_.drives[n].atapi ? 0x10u : 0x01u) << n);
+        }
+    }
+    return map;
+}
+
+bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD inSize, void* out,
+                               DWORD outSize, DWORD* bytesReturned)
+{
+    const std::uint8_t* input = static_cast<const std::uint8_t*>(in);
+    SimulatedRequest record;
+    record.code = code;
+    record.inSize = inSize;
+    record.outSize = outSize;
+    if (input != nullptr) {
+        std::memcpy(record.record, input, std::min<DWORD>(inSize, kSmartRequestSize));
+    }
+
+    ++requestCount_;
+    if (code == kSmartGetVersion) {
+        ++versionCount_;
+    } else if (code == kSmartSendDriveCommand) {
+        ++sendCount_;
+    } else if (code == kSmartRcvDriveData) {
+        ++receiveCount_;
+    }
+
+    DWORD returned = 0;
+    bool ok = false;
+    const OpenDevice* device = Find(handle);
+    if (device != nullptr) {
+        int drive = device->drive;
+        if (drive == kEveryDrive && input != nullptr && inSize >= kSmartRequestSize) {
+            drive = input[offsetof(SENDCMDINPARAMS, bDriveNumber)];  // the 9x driver
+        }
+        record.drive = drive;
+        ok = Answer(drive, code, input, inSize, static_cast<std::uint8_t*>(out), outSize, returned);
+    }
+    record.succeeded = ok;
+    if (recording_) {
+        requests_.push_back(record);
+    }
+    if (bytesReturned != nullptr) {
+        *bytesReturned = returned;
+    }
+    return ok;
+}
+
+bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWORD inSize,
+                              std::uint8_t* out, DWORD outSize, DWORD& returned)
+{
+    if (code == kSmartGetVersion) {
+        // On 9x the version comes from the driver itself and names every device.
+        const bool driverOnly = drive == kEveryDrive;
+        if (out == nullptr || outSize < kVersionRecordSize) {
+            return false;
+        }
+        if (!driverOnly && (drive >= static_cast<int>(kSimulatedDriveSlots) ||
+                            !set_.drives[drive].installed || set_.drives[drive].fail.version)) {
+            return false;
+        }
+        GETVERSIONINPARAMS version{};
+        version.bVersion = 1;
+        version.bRevision = 1;
+        version.bIDEDeviceMap = DeviceMap();
+        version.fCapabilities = 0x7;  // CAP_ATA_ID_CMD | CAP_ATAPI_ID_CMD | CAP_SMART_CMD
+        std::memcpy(out, &version, sizeof(version));
+        returned = kVersionRecordSize;
+        return true;
+    }
+
+    if (code != kSmartSendDriveCommand && code != kSmartRcvDriveData) {
+        return false;  // not an ioctl of this driver
+    }
+    if (in == nullptr || inSize < kSmartRequestSize || out == nullptr) {
+        return false;
+    }
+    if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots)) {
+        return false;
+    }
+    SimulatedDrive& target = set_.drives[drive];
+    if (!target.installed || target.fail.open) {
+        return false;  // nothing answers at that address
+    }
+    SENDCMDINPARAMS request;
+    std::memcpy(&request, in, kSmartRequestSize);
+    request.bBuffer[0] = 0;
+    const IDEREGS& regs = request.irDriveRegs;
+
+    if (code == kSmartSendDriveCommand) {
+        if (outSize < kSmartStatusSize) {
+            return false;
+        }
+        const bool smartCommand = regs.bCommandReg == kAtaSmart && regs.bCylLowReg == kSmartCylLow &&
+                                  regs.bCylHighReg == kSmartCylHigh;
+        std::memset(out, 0, kSmartStatusSize);
+        if (!smartCommand || regs.bFeaturesReg != kSmartEnableOperations || target.atapi ||
+            target.fail.enable) {
+            SENDCMDOUTPARAMS status{};
+            status.DriverStatus.bDriverError = kDriverIdeError;
+            status.DriverStatus.bIDEError = kAtaAbort;
+            std::memcpy(out, &status, kSmartStatusSize);
+            return false;
+        }
+        returned = kSmartStatusSize;
+        return true;
+    }
+
+    if (outSize < kSmartReplySize || request.cBufferSize < kSmartSectorSize) {
+        return false;
+    }
+    if (!AnswerData(target, static_cast<unsigned>(drive), request, out)) {
+        // Like a driver after an aborted command: an error status, junk in the data.
+        SENDCMDOUTPARAMS status{};
+        status.DriverStatus.bDriverError = kDriverIdeError;
+        status.DriverStatus.bIDEError = kAtaAbort;
+        std::memcpy(out, &status, kSmartStatusSize);
+        std::memset(out + kSmartStatusSize, 0xEE, kSmartSectorSize);
+        return false;
+    }
+    SENDCMDOUTPARAMS header{};
+    header.cBufferSize = kSmartSectorSize;
+    std::memcpy(out, &header, kSmartStatusSize);
+    returned = kSmartReplySize;
+    return true;
+}
+
+bool SimulatedDiskBus::AnswerData(SimulatedDrive& drive, unsigned number,
+                                  const SENDCMDINPARAMS& request, std::uint8_t* out)
+{
+    const IDEREGS& regs = request.irDriveRegs;
+    std::uint8_t* data = out + kSmartStatusSize;
+
+    if (regs.bCommandReg == kAtaIdentifyDevice || regs.bCommandReg == kAtaIdentifyPacketDevice) {
+        // A packet device aborts IDENTIFY DEVICE and an ATA device IDENTIFY PACKET DEVICE.
+        const bool packet = regs.bCommandReg == kAtaIdentifyPacketDevice;
+        if (packet != drive.atapi || drive.fail.identify) {
+            return false;
+        }
+        std::memcpy(data, drive.identify, kSmartSectorSize);
+        return true;
+    }
+
+    if (regs.bCommandReg != kAtaSmart || regs.bCylLowReg != kSmartCylLow ||
+        regs.bCylHighReg != kSmartCylHigh || drive.atapi) {
+        return false;
+    }
+    if (regs.bFeaturesReg == kSmartReadThresholds) {
+        if (drive.fail.thresholds) {
+            return false;
+        }
+        std::memcpy(data, drive.thresholds, kSmartSectorSize);
+        return true;
+    }
+    if (regs.bFeaturesReg != kSmartReadData) {
+        return false;
+    }
+
+    const std::uint32_t read = ++attributeReads_[number];
+    if (drive.fail.attributesFrom != 0 && read >= drive.fail.attributesFrom) {
+        return false;
+    }
+    if (!drive.temperatures.empty()) {
+        std::uint8_t* entry = FindEntry(drive.smartData, drive.temperatureId);
+        if (entry != nullptr) {
+            const std::uint8_t next = drive.temperatures[(read - 1) % drive.temperatures.size()];
+            // Keep the sector checksum right while the value changes.
+            const std::uint8_t before = entry[kSmartRawOffset];
+            entry[kSmartRawOffset] = next;
+            drive.smartData[kSmartSectorSize - 1] =
+                static_cast<std::uint8_t>(drive.smartData[kSmartSectorSize - 1] + before - next);
+        }
+    }
+    std::memcpy(data, drive.smartData, kSmartSectorSize);
+    return true;
+}

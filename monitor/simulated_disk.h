@@ -1,0 +1,157 @@
+// Simulated ATA drives behind the disk-control seam. The bus answers SMART_GET_VERSION,
+// SMART_SEND_DRIVE_COMMAND and SMART_RCV_DRIVE_DATA the way a disk driver does (version
+// record, SENDCMDOUTPARAMS header, 512 data bytes, byte counts) and records every request,
+// so tests can see exactly what went to the drives. Drive sets are built in code or read
+// from a drive-set file (driveset_file.h).
+#pragma once
+
+#include "disk_control.h"
+#include "smart_records.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr unsigned kSimulatedDriveSlots = 16;
+
+// The steps at which a simulated drive can be told to fail.
+struct SimulatedFailures {
+    bool open = false;        // the device cannot be opened (on 9x: the drive never answers)
+    bool version = false;     // SMART_GET_VERSION fails
+    bool enable = false;      // SMART ENABLE OPERATIONS fails
+    bool identify = false;    // IDENTIFY (DEVICE or PACKET DEVICE) fails
+    bool thresholds = false;  // READ THRESHOLDS fails
+    // Attribute reads, numbered from 1 (enumeration's read), fail from this one on;
+    // 0 means they never fail.
+    std::uint32_t attributesFrom = 0;
+};
+
+struct SimulatedDrive {
+    bool installed = false;
+    bool atapi = false;
+    std::uint8_t identify[kSmartSectorSize] = {};
+    std::uint8_t smartData[kSmartSectorSize] = {};
+    std::uint8_t thresholds[kSmartSectorSize] = {};
+    // Each successful attribute read puts the next value of this list (repeated) into
+    // raw byte 0 of attribute temperatureId. An empty list leaves the data as it is.
+    std::uint8_t temperatureId = 0;
+    std::vector<std::uint8_t> temperatures;
+    SimulatedFailures fail;
+
+    // A fresh ATA drive: identity defaults, udma 5, empty attribute and threshold tables.
+    void Install(unsigned number);
+
+    // Identity (IDENTIFY words 10-19, 23-26, 27-46 as ATA strings; 60-61 and 100-103;
+    // 62, 63, 88). A mode of -1 selects no mode of that kind.
+    void SetModel(const char* text);
+    void SetFirmware(const char* text);
+    void SetSerial(const char* text);
+    void SetSectorCount(std::uint64_t sectors);
+    void SetSingleWordDma(int mode);
+    void SetMultiWordDma(int mode);
+    void SetUltraDma(int mode);
+    void SetDmaModes(int singleWord, int multiWord, int ultra);
+    void SetAtapi(bool on);
+
+    // Attribute and threshold rows replace the entry with the same id, else take the first
+    // free entry; false when all 30 entries are taken.
+    bool SetAttribute(std::uint8_t id, std::uint16_t flags, std::uint8_t value, std::uint8_t worst,
+                      const std::uint8_t raw[6]);
+    bool SetThreshold(std::uint8_t id, std::uint8_t value);
+    // Shorthand: attribute `id` (created with flags 0x0022, value and worst 100 if missing)
+    // reports the given temperatures in turn.
+    bool SetTemperatures(std::uint8_t id, const std::vector<std::uint8_t>& values);
+
+    // Recomputes the checksum byte (511) of the three sectors, as drives report it.
+    void SealSectors();
+};
+
+// Sets the checksum byte (511) so that the sector's bytes sum to zero, as drives do.
+void SealSector(std::uint8_t* sector);
+
+struct DriveSet {
+    std::uint32_t platformId = kPlatformWindowsNT;
+    SimulatedDrive drives[kSimulatedDriveSlots];
+};
+
+// One request as the bus received it.
+struct SimulatedRequest {
+    int drive = -1;  // the drive it reached, -1 when none
+    DWORD code = 0;
+    std::uint8_t record[kSmartRequestSize] = {};  // the input bytes (zeros when none)
+    DWORD inSize = 0;
+    DWORD outSize = 0;
+    bool succeeded = false;
+};
+
+// One open as the bus received it.
+struct SimulatedOpen {
+    std::string name;
+    DWORD access = 0;
+    DWORD share = 0;
+    DWORD creation = 0;
+    bool succeeded = false;
+};
+
+class SimulatedDiskBus final : public DiskControl {
+public:
+    explicit SimulatedDiskBus(const DriveSet& set);
+
+    std::uint32_t PlatformId() override { return set_.platformId; }
+    HANDLE Open(const char* name, DWORD access, DWORD share, DWORD creation) override;
+    bool Request(HANDLE handle, DWORD code, const void* in, DWORD inSize, void* out,
+                 DWORD outSize, DWORD* bytesReturned) override;
+    void Close(HANDLE handle) override;
+
+    // What the drives saw.
+    const std::vector<SimulatedRequest>& Requests() const { return requests_; }
+    const std::vector<SimulatedOpen>& Opens() const { return opens_; }
+    std::uint64_t RequestCount() const { return requestCount_; }
+    std::uint64_t RequestCount(DWORD code) const;
+    std::uint64_t OpenCount() const { return openCount_; }
+    std::uint64_t CloseCount() const { return closeCount_; }
+    unsigned OpenHandles() const;
+    // Forgets the recorded requests and zeroes the counters (drive state stays).
+    void ClearLog();
+    // Whether Requests() keeps growing; counters always count.
+    void RecordRequests(bool on) { recording_ = on; }
+
+    const DriveSet& Drives() const { return set_; }
+
+private:
+    struct OpenDevice {
+        HANDLE handle;
+        int drive;  // -1: the 9x driver, which reaches every drive by bDriveNumber
+    };
+
+    bool Answer(int drive, DWORD code, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
+                DWORD outSize, DWORD& returned);
+    bool AnswerData(SimulatedDrive& drive, unsigned number, const SENDCMDINPARAMS& request,
+                    std::uint8_t* out);
+    std::uint8_t DeviceMap() const;
+    const OpenDevice* Find(HANDLE handle) const;
+
+    DriveSet set_;
+    std::uint32_t attributeReads_[kSimulatedDriveSlots] = {};
+    std::vector<OpenDevice> open_;
+    std::uintptr_t nextHandle_ = 0x1000;
+    std::vector<SimulatedRequest> requests_;
+    std::vector<SimulatedOpen> opens_;
+    bool recording_ = true;
+    std::uint64_t requestCount_ = 0;
+    std::uint64_t versionCount_ = 0;
+    std::uint64_t sendCount_ = 0;
+    std::uint64_t receiveCount_ = 0;
+    std::uint64_t openCount_ = 0;
+    std::uint64_t closeCount_ = 0;
+};
+
+// Installs a bus as the active disk control for as long as it lives, then restores the
+// default. Used by tests, the benchmark and the simulated-drive build.
+class ScopedDiskControl {
+public:
+    explicit ScopedDiskControl(DiskControl& control) { InstallDiskControl(&control); }
+    ~ScopedDiskControl() { InstallDiskControl(nullptr); }
+    ScopedDiskControl(const ScopedDiskControl&) = delete;
+    ScopedDiskControl& operator=(const ScopedDiskControl&) = delete;
+};

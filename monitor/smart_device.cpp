@@ -1,0 +1,183 @@
+#include "smart_device.h"
+
+#include "disk_control.h"
+
+#include <cstdio>
+#include <cstring>
+
+bool SmartDevice::Open(std::uint8_t driveNumber)
+{
+    if (handle_ != nullptr) {
+        return false;
+    }
+    driveNumber_ = driveNumber;
+
+    DiskControl& disk = ActiveDiskControl();
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    switch (disk.PlatformId()) {
+    case kPlatformWindows9x:
+        // One driver for all drives; each request names its drive.
+        handle = disk.Open("\\\\.\\SMARTVSD", kAccessNone, kShareNone, kCreateNew);
+        break;
+    case kPlatformWindowsNT: {
+        char name[32];
+        std::snprintf(name, sizeof(name), "\\\\.\\PHYSICALDRIVE%d", driveNumber);
+        handle = disk.Open(name, kAccessReadWrite, kShareReadWrite, kOpenExisting);
+        break;
+    }
+    default:
+        break;
+    }
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+        return false;
+    }
+    handle_ = handle;
+    ClearResults();
+    return true;
+}
+
+void SmartDevice::Close()
+{
+    if (handle_ == nullptr) {
+        return;
+    }
+    ActiveDiskControl().Close(handle_);
+    handle_ = nullptr;
+    driveNumber_ = 0;
+    identifyCommand_ = 0;
+    ClearResults();
+}
+
+void SmartDevice::ClearResults()
+{
+    versionResult_ = nullptr;
+    identifyResult_ = nullptr;
+    attributeResult_ = nullptr;
+    thresholdResult_ = nullptr;
+}
+
+bool SmartDevice::Send(DWORD code, const void* in, void* out, std::uint32_t& bytesReturned)
+{
+    DWORD returned = 0;
+    const bool ok = ActiveDiskControl().Request(handle_, code, in, requestSize_, out,
+                                                replySize_, &returned);
+    bytesReturned = returned;
+    return ok;
+}
+
+const GETVERSIONINPARAMS* SmartDevice::GetVersion(std::uint32_t& bytesReturned)
+{
+    versionResult_ = nullptr;
+    if (handle_ == nullptr) {
+        return nullptr;
+    }
+    requestSize_ = 0;
+    replySize_ = kVersionRecordSize;
+    std::memset(&version_, 0, sizeof(version_));
+    if (!Send(kSmartGetVersion, nullptr, &version_, bytesReturned)) {
+        return nullptr;
+    }
+    versionResult_ = &version_;
+
+    // bIDEDeviceMap: bits 0-3 an IDE device per drive number, bits 4-7 an ATAPI one.
+    // Drive numbers from 4 on shift the ATAPI bits out and count as IDE.
+    const unsigned deviceMap = version_.bIDEDeviceMap;
+    if (((deviceMap >> driveNumber_) & 0x10) != 0) {
+        identifyCommand_ = kAtaIdentifyPacketDevice;
+        return versionResult_;
+    }
+    identifyCommand_ = kAtaIdentifyDevice;
+    std::uint32_t enableBytes = 0;
+    EnableSmart(enableBytes);
+    return versionResult_;
+}
+
+void SmartDevice::FillRequest(DWORD bufferSize, BYTE features, BYTE cylLow, BYTE cylHigh,
+                              BYTE command)
+{
+    std::memset(&request_, 0, kSmartRequestSize);
+    request_.cBufferSize = bufferSize;
+    request_.irDriveRegs.bFeaturesReg = features;
+    request_.irDriveRegs.bSectorCountReg = 1;
+    request_.irDriveRegs.bSectorNumberReg = 1;
+    request_.irDriveRegs.bCylLowReg = cylLow;
+    request_.irDriveRegs.bCylHighReg = cylHigh;
+    // Bit 4 selects the master or slave device of the channel.
+    request_.irDriveRegs.bDriveHeadReg = static_cast<BYTE>(0xA0 | ((driveNumber_ & 1) << 4));
+    request_.irDriveRegs.bCommandReg = command;
+    request_.bDriveNumber = driveNumber_;
+}
+
+bool SmartDevice::EnableSmart(std::uint32_t& bytesReturned)
+{
+    if (handle_ == nullptr) {
+        return false;
+    }
+    requestSize_ = kSmartRequestSize;
+    replySize_ = kSmartStatusSize;
+    FillRequest(0, kSmartEnableOperations, kSmartCylLow, kSmartCylHigh, kAtaSmart);
+    std::uint8_t status[kSmartStatusSize] = {};
+    return Send(kSmartSendDriveCommand, &request_, status, bytesReturned);
+}
+
+const std::uint8_t* SmartDevice::ReceiveData(BYTE features, BYTE cylLow, BYTE cylHigh,
+                                             BYTE command, std::uint8_t* reply,
+                                             unsigned resultOffset, std::uint32_t& bytesReturned)
+{
+    requestSize_ = kSmartRequestSize;
+    replySize_ = kSmartReplySize;
+    std::memset(reply, 0, kSmartReplySize);
+    FillRequest(kSmartSectorSize, features, cylLow, cylHigh, command);
+    if (!Send(kSmartRcvDriveData, &request_, reply, bytesReturned)) {
+        return nullptr;
+    }
+    return reply + kSmartStatusSize + resultOffset;
+}
+
+const std::uint8_t* SmartDevice::Identify(std::uint32_t& bytesReturned)
+{
+    identifyResult_ = nullptr;
+    if (handle_ == nullptr) {
+        return nullptr;
+    }
+    identifyResult_ = ReceiveData(0, 0, 0, identifyCommand_, identifyReply_, 0, bytesReturned);
+    return identifyResult_;
+}
+
+const std::uint8_t* SmartDevice::ReadAttributes(std::uint32_t& bytesReturned)
+{
+    attributeResult_ = nullptr;
+    if (handle_ == nullptr) {
+        return nullptr;
+    }
+    attributeResult_ = ReceiveData(kSmartReadData, kSmartCylLow, kSmartCylHigh, kAtaSmart,
+                                   attributeReply_, kSmartTableOffset, bytesReturned);
+    return attributeResult_;
+}
+
+const std::uint8_t* SmartDevice::ReadThresholds(std::uint32_t& bytesReturned)
+{
+    thresholdResult_ = nullptr;
+    if (handle_ == nullptr) {
+        return nullptr;
+    }
+    thresholdResult_ = ReceiveData(kSmartReadThresholds, kSmartCylLow, kSmartCylHigh, kAtaSmart,
+                                   thresholdReply_, kSmartTableOffset, bytesReturned);
+    return thresholdResult_;
+}
+
+bool SmartDevice::FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const
+{
+    if (handle_ == nullptr || attributeResult_ == nullptr) {
+        return false;
+    }
+    // Unused entries are not skipped: id 0 finds the first free (all-zero) entry.
+    for (unsigned i = 0; i < kSmartEntryCount; ++i) {
+        const std::uint8_t* entry = attributeResult_ + i * kSmartEntrySize;
+        if (entry[0] == id) {
+            std::memcpy(raw, entry + kSmartRawOffset, kSmartRawSize);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,29 @@
+#include "temperature_log.h"
+
+#include "logfile.h"
+
+#include <cstdio>
+#include <cstring>
+
+void FormatTemperatureLogText(const DriveState& drives, char (&text)[kLogTextSize])
+{
+    std::memset(text, 0, sizeof(text));
+    const std::uint32_t probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
+    std::size_t used = 0;
+    for (std::uint32_t i = 0; i < probeCount; ++i) {
+        std::snprintf(text + used, sizeof(text) - used, "%02u ",
+                      static_cast<unsigned>(drives.table[i].currentTemperature));
+        used = std::strlen(text);
+    }
+}
+
+void WriteTemperatureLog(const DriveState& drives, const char* logFile)
+{
+    char text[kLogTextSize];
+    FormatTemperatureLogText(drives, text);
+    LOGFILE log;
+    log.FileName(logFile);
+    log.FormatType(LF_DATETIME);
+    log.Enable(true);
+    log.Write(text);
+}

@@ -1,0 +1,13 @@
+// The temperature log: one time-stamped line per measurement cycle with the current
+// temperature of every probed drive number.
+#pragma once
+
+#include "drive_table.h"
+
+constexpr unsigned kLogTextSize = 128;
+
+// "%02u " for each drive number below the probe count, absent drives as 00.
+void FormatTemperatureLogText(const DriveState& drives, char (&text)[kLogTextSize]);
+// Appends the cycle's line to `logFile` (opened and closed for the line); failures are
+// silent.
+void WriteTemperatureLog(const DriveState& drives, const char* logFile);

@@ -1,0 +1,16 @@
+// Worst (highest ever) temperatures, kept in section "Worst" of KELVIX.INI under a key
+// made of the drive's model, firmware and serial, so a drive keeps its value whatever
+// drive number it gets.
+#pragma once
+
+#include "drive_table.h"
+
+constexpr unsigned kWorstKeySize = 128;
+
+// "model:firmware:serial".
+void FormatWorstKey(const DriveRecord& record, char (&key)[kWorstKeySize]);
+// Sets record.worstTemperature from the INI file (missing key: 0); unchanged if the file
+// cannot be used.
+void LoadWorst(DriveRecord& record);
+// Writes record.worstTemperature to the INI file; failures are silent.
+void SaveWorst(const DriveRecord& record);

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The whole test run: installs what is missing, builds every tree and runs every test.
+#   build/native  portable core, unit tests (label native), Linux tempquery, benchmarks
+#   build/asan    the same unit tests with AddressSanitizer and UBSan
+#   build/fuzz    libFuzzer targets, each run briefly (label fuzz)
+#   build/win64   Windows programs and tests, run under Wine (labels wine, e2e)
+#   build/win32   the shipped 32-bit Windows programs (built; this machine can't run them)
+# Exits non-zero on any failure.
+set -u
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=${KV_JOBS:-$(nproc)}
+
+bash scripts/setup.sh || exit 1
+
+failed=0
+total_passed=0
+total_failed=0
+summary=()
+
+configure_build() {  # name, cmake args...
+    local name=$1; shift
+    echo "=== build $name"
+    cmake -S "$root" -B "build/$name" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"build/$name.configure.log" 2>&1 \
+        || { cat "build/$name.configure.log"; echo "configure $name FAILED"; failed=1; return 1; }
+    cmake --build "build/$name" -j "$jobs" || { echo "build $name FAILED"; failed=1; return 1; }
+}
+
+run_ctest() {  # name, ctest args...
+    local name=$1; shift
+    echo "=== test $name"
+    local out="build/$name.ctest.log"
+    ctest --test-dir "build/$name" --output-on-failure -j "$jobs" "$@" 2>&1 | tee "$out"
+    local rc=${PIPESTATUS[0]}
+    local line; line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$out" | tail -1)
+    summary+=("$name: ${line:-no result}")
+    if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+        total_failed=$((total_failed + BASH_REMATCH[1]))
+        total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    fi
+    if [ "$rc" != 0 ] || ! grep -q ' 0 tests failed' <<<"$line"; then failed=1; fi
+}
+
+mkdir -p build
+# Stray harness processes from an interrupted earlier run.
+for d in build/win64; do [ -d "$d" ] && scripts/wine-harness.sh stop "$d" 2>/dev/null; done
+
+if configure_build native; then run_ctest native; fi
+if configure_build asan -DKV_SANITIZE=ON -DKV_BENCH=OFF; then
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        run_ctest asan -L native
+fi
+if CC=clang CXX=clang++ configure_build fuzz -DKV_FUZZ=ON -DKV_BENCH=OFF; then
+    run_ctest fuzz -L fuzz
+fi
+if configure_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"; then
+    run_ctest win64
+fi
+configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" && summary+=("win32: built")
+
+echo "=== summary"
+printf '  %s\n' "${summary[@]}"
+echo "tests: $total_passed passed, $total_failed failed"
+if [ "$failed" != 0 ]; then
+    echo "FAILED"
+    exit 1
+fi
+echo "all tests passed"

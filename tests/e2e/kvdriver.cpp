@@ -1,0 +1,183 @@
+// kvdriver: drives the real programs from outside, the way the shell and a user would.
+// Each call does one thing and exits 0 on success, 1 on failure, 2 on bad usage:
+//
+//   kvdriver wait-window CLASS TITLE MS      wait until a top-level window exists
+//   kvdriver wait-gone CLASS TITLE MS        wait until it is gone
+//   kvdriver command ID                      post WM_COMMAND ID to the KELVIX main window
+//   kvdriver message MSG WPARAM LPARAM       post a message to the KELVIX main window
+//   kvdriver tray-click MSG                  post the tray callback (32770) with mouse MSG
+//   kvdriver taskbar-created                 broadcast "TaskbarCreated" to KELVIX
+//   kvdriver clipboard                       print the clipboard text (CF_TEXT bytes)
+//   kvdriver boxes                           list visible dialog boxes: caption<TAB>text
+//   kvdriver wait-box CAPTION MS             wait for a dialog box with that caption, print its text
+//   kvdriver dismiss-boxes                   press OK on every visible message box
+//   kvdriver process-count EXE               print how many processes run EXE
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kMonitorClass[] = "ORVALD_MONITOR";
+const char kMonitorTitle[] = "ORVALD MONITOR";
+const UINT kTrayCallback = 32770;
+
+HWND Monitor() { return FindWindowA(kMonitorClass, kMonitorTitle); }
+
+bool WaitFor(bool wantPresent, const char* cls, const char* title, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const bool present = FindWindowA(cls, title) != nullptr;
+        if (present == wantPresent)
+            return true;
+        if (GetTickCount() - start >= ms)
+            return false;
+        Sleep(50);
+    }
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+struct BoxSearch {
+    const char* caption;  // null: every box
+    bool print;
+    bool press;
+    int found;
+};
+
+// A message box is a dialog (#32770) whose static with id 0xFFFF holds the text.
+BOOL CALLBACK VisitBox(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    const std::string caption = WindowText(window);
+    if (search->caption && caption != search->caption)
+        return TRUE;
+    HWND textControl = GetDlgItem(window, 0xFFFF);
+    const std::string text = textControl ? WindowText(textControl) : "";
+    ++search->found;
+    if (search->print)
+        std::printf("%s\t%s\n", caption.c_str(), text.c_str());
+    if (search->press)
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+int Boxes(const char* caption, bool print, bool press)
+{
+    BoxSearch search = {caption, print, press, 0};
+    EnumWindows(VisitBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int Clipboard()
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (OpenClipboard(nullptr)) {
+            HANDLE data = GetClipboardData(CF_TEXT);
+            int rc = 1;
+            if (data) {
+                const char* text = static_cast<const char*>(GlobalLock(data));
+                if (text) {
+                    std::fwrite(text, 1, std::strlen(text), stdout);
+                    GlobalUnlock(data);
+                    rc = 0;
+                }
+            }
+            CloseClipboard();
+            return rc;
+        }
+        Sleep(50);
+    }
+    return 1;
+}
+
+int ProcessCount(const char* exe)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, exe) == 0)
+            ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
+
+int Usage()
+{
+    std::fprintf(stderr, "kvdriver: see the comment at the top of kvdriver.cpp for the calls\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const std::string call = argv[1];
+    if ((call == "wait-window" || call == "wait-gone") && argc == 5)
+        return WaitFor(call == "wait-window", argv[2], argv[3], Number(argv[4])) ? 0 : 1;
+    if (call == "command" && argc == 3) {
+        HWND monitor = Monitor();
+        return monitor && PostMessageA(monitor, WM_COMMAND, Number(argv[2]), 0) ? 0 : 1;
+    }
+    if (call == "message" && argc == 5) {
+        HWND monitor = Monitor();
+        return monitor && PostMessageA(monitor, Number(argv[2]), Number(argv[3]), Number(argv[4])) ? 0 : 1;
+    }
+    if (call == "tray-click" && argc == 3) {
+        HWND monitor = Monitor();
+        return monitor && PostMessageA(monitor, kTrayCallback, 0, Number(argv[2])) ? 0 : 1;
+    }
+    if (call == "taskbar-created" && argc == 2) {
+        HWND monitor = Monitor();
+        const UINT message = RegisterWindowMessageA("TaskbarCreated");
+        return monitor && PostMessageA(monitor, message, 0, 0) ? 0 : 1;
+    }
+    if (call == "clipboard" && argc == 2)
+        return Clipboard();
+    if (call == "boxes" && argc == 2) {
+        Boxes(nullptr, true, false);
+        return 0;
+    }
+    if (call == "wait-box" && argc == 4) {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < Number(argv[3])) {
+            if (Boxes(argv[2], true, false) > 0)
+                return 0;
+            Sleep(100);
+        }
+        return 1;
+    }
+    if (call == "dismiss-boxes" && argc == 2) {
+        Boxes(nullptr, false, true);
+        return 0;
+    }
+    if (call == "process-count" && argc == 3) {
+        const int count = ProcessCount(argv[2]);
+        std::printf("%d\n", count);
+        return count < 0 ? 1 : 0;
+    }
+    return Usage();
+}

@@ -1,0 +1,296 @@
+// Drive-set files and the simulated drives they describe.
+#include "drive_database.h"
+#include "drive_enumeration.h"
+#include "driveset_file.h"
+#include "measurement.h"
+#include "sensing_test_support.h"
+#include "smart_device.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+
+namespace {
+
+bool Parse(const std::string& text, DriveSet& set, std::string& error)
+{
+    return ParseDriveSet(text, "", ReadSectorFile, set, error);
+}
+
+struct ErrorCase {
+    const char* text;
+    const char* error;
+};
+
+TEST(DriveSetFile, ErrorsNameTheLine)
+{
+    const ErrorCase cases[] = {
+        {"model X\n", "line 1: 'model' before the first 'drive' line"},
+        {"# c\n\ndrive 16\n", "line 3: drive needs one drive number from 0 to 15"},
+        {"drive 0\ndrive 0\n", "line 2: drive 0 is given twice"},
+        {"drive 1\nspeed 7200\n", "line 2: unknown key 'speed'"},
+        {"drive 1\nmodel 12345678901234567890123456789012345678901\n",
+         "line 2: model is longer than 40 characters"},
+        {"drive 1\nfirmware 123456789\n", "line 2: firmware is longer than 8 characters"},
+        {"drive 1\nserial\n", "line 2: serial needs a text"},
+        {"drive 1\nudma 8\n", "line 2: udma needs a mode from 0 to 7 or 'none'"},
+        {"drive 1\nattribute 0 0x22 100 100 2D\n", "line 2: attribute id must be 1 to 255"},
+        {"drive 1\nattribute 194 0x22 100 100\n", "line 2: attribute needs: id flags value worst and 1 to 6 raw bytes"},
+        {"drive 1\nattribute 194 0x22 100 100 2D0\n", "line 2: raw bytes are two hex digits each, such as 2D"},
+        {"drive 1\nattribute 194 0x22 256 100 2D\n",
+         "line 2: attribute flags must be 0 to 0xFFFF, value and worst 0 to 255"},
+        {"drive 1\nthreshold 194\n", "line 2: threshold needs an id from 1 to 255 and a value from 0 to 255"},
+        {"drive 1\ntemperature 194\n", "line 2: temperature needs an attribute id from 1 to 255 and at least one value"},
+        {"drive 1\ntemperature 194 40 x\n", "line 2: temperatures are numbers from 0 to 255"},
+        {"drive 1\nfail power\n",
+         "line 2: unknown step 'power' (open, version, enable, identify, attributes, thresholds)"},
+        {"drive 1\nfail attributes from 0\n", "line 2: fail needs a step, or 'attributes from N' with N from 1 on"},
+        {"platform two\n", "line 1: platform needs one number (1 = Windows 9x, 2 = NT)"},
+        {"drive 1\nsectors 281474976710656\n", "line 2: sectors needs one number below 2^48"},
+        {"drive 1\natapi yes\n", "line 2: atapi takes no value"},
+        {"drive 1\nmodel A\x01" "B\n", "line 2: control character in line"},
+        {"drive 1\nidentify-file\n", "line 2: a sector file needs a file name"},
+    };
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        DriveSet set;
+        std::string error;
+        EXPECT_FALSE(Parse(c.text, set, error));
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+TEST(DriveSetFile, ThirtyOneAttributesAreTooMany)
+{
+    std::string text = "drive 0\n";
+    for (unsigned id = 1; id <= 31; ++id) {
+        text += "attribute " + std::to_string(id) + " 0 1 1 00\n";
+    }
+    DriveSet set;
+    std::string error;
+    EXPECT_FALSE(Parse(text, set, error));
+    EXPECT_EQ(error, "line 32: more than 30 attributes");
+}
+
+TEST(DriveSetFile, CommentsBlankLinesAndLineEnds)
+{
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(Parse("# a set\r\n\r\n   # indented comment\r\nplatform 1\r\ndrive 3\r\n\tmodel  Two  Words \r\n",
+                      set, error))
+        << error;
+    EXPECT_EQ(set.platformId, 1u);
+    EXPECT_TRUE(set.drives[3].installed);
+    char model[64] = {};
+    CopyIdString(model, set.drives[3].identify + 54, 40);
+    EXPECT_STREQ(model, "Two  Words");
+}
+
+TEST(DriveSetFile, IdentitySectorFollowsTheKeys)
+{
+    DriveSet set = DriveSetFromText("drive 2\nmodel ST380011A\nfirmware 3.06\nserial 5JV3ABCD\n"
+                                    "sectors 600000000\nswdma none\nmwdma none\nudma 6\n");
+    const SimulatedDrive& drive = set.drives[2];
+    char text[64] = {};
+    CopyIdString(text, drive.identify + 54, 40);
+    EXPECT_STREQ(text, "ST380011A");
+    std::memset(text, 0, sizeof(text));
+    CopyIdString(text, drive.identify + 46, 8);
+    EXPECT_STREQ(text, "3.06");
+    std::memset(text, 0, sizeof(text));
+    CopyIdString(text, drive.identify + 20, 20);
+    EXPECT_STREQ(text, "5JV3ABCD");
+    // Beyond 28 bits: words 60-61 hold the 28-bit maximum.
+    EXPECT_EQ(drive.identify[120] | drive.identify[121] << 8 | drive.identify[122] << 16 |
+                  static_cast<std::uint32_t>(drive.identify[123]) << 24,
+              0x0FFFFFFFu);
+    char mode[32];
+    FormatTransferMode(drive.identify, mode);
+    EXPECT_STREQ(mode, "UltraDMA-6");
+    // IDENTIFY integrity word: signature and a checksum that sums the sector to zero.
+    EXPECT_EQ(drive.identify[510], 0xA5);
+    unsigned sum = 0;
+    for (std::uint8_t byte : drive.identify) {
+        sum += byte;
+    }
+    EXPECT_EQ(sum & 0xFF, 0u);
+}
+
+TEST(DriveSetFile, FailureKeys)
+{
+    DriveSet set = DriveSetFromText("drive 0\nfail open\nfail enable\ndrive 1\nfail attributes from 4\n"
+                                    "drive 2\nfail attributes\nfail thresholds\nfail identify\nfail version\n");
+    EXPECT_TRUE(set.drives[0].fail.open);
+    EXPECT_TRUE(set.drives[0].fail.enable);
+    EXPECT_EQ(set.drives[1].fail.attributesFrom, 4u);
+    EXPECT_EQ(set.drives[2].fail.attributesFrom, 1u);
+    EXPECT_TRUE(set.drives[2].fail.thresholds);
+    EXPECT_TRUE(set.drives[2].fail.identify);
+    EXPECT_TRUE(set.drives[2].fail.version);
+}
+
+TEST(SimulatedDrives, TemperatureListRepeats)
+{
+    SimulatedMachine machine("drive 0\ntemperature 194 38 39 40\n");
+    SmartDevice device;
+    std::uint32_t bytes = 0;
+    ASSERT_TRUE(device.Open(0));
+    const std::uint8_t expected[] = {38, 39, 40, 38, 39};
+    for (std::uint8_t value : expected) {
+        ASSERT_NE(device.ReadAttributes(bytes), nullptr);
+        std::uint8_t raw[6] = {};
+        ASSERT_TRUE(device.FindAttribute(194, raw));
+        EXPECT_EQ(raw[0], value);
+    }
+}
+
+TEST(SimulatedDrives, AttributeReadsFailFromTheGivenRead)
+{
+    SimulatedMachine machine("drive 0\nfail attributes from 3\n");
+    SmartDevice device;
+    std::uint32_t bytes = 0;
+    ASSERT_TRUE(device.Open(0));
+    EXPECT_NE(device.ReadAttributes(bytes), nullptr);
+    EXPECT_NE(device.ReadAttributes(bytes), nullptr);
+    EXPECT_EQ(device.ReadAttributes(bytes), nullptr);
+    EXPECT_EQ(device.ReadAttributes(bytes), nullptr);
+    EXPECT_NE(device.ReadThresholds(bytes), nullptr) << "only attribute reads fail";
+}
+
+TEST(SimulatedDrives, ReplyShapeAsADriverGivesIt)
+{
+    DriveSet set = DriveSetFromText("drive 0\nattribute 194 0x22 100 100 2D\n");
+    SimulatedDiskBus bus(set);
+    HANDLE handle = bus.Open("\\\\.\\PHYSICALDRIVE0", kAccessReadWrite, kShareReadWrite, kOpenExisting);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+
+    SENDCMDINPARAMS request{};
+    request.cBufferSize = 512;
+    request.irDriveRegs = {kSmartReadData, 1, 1, kSmartCylLow, kSmartCylHigh, 0xA0, kAtaSmart, 0};
+    std::uint8_t reply[kSmartReplySize];
+    std::memset(reply, 0x77, sizeof(reply));
+    DWORD returned = 0;
+    ASSERT_TRUE(bus.Request(handle, kSmartRcvDriveData, &request, 32, reply, 528, &returned));
+    EXPECT_EQ(returned, 528u);
+    EXPECT_EQ(reply[0] | reply[1] << 8 | reply[2] << 16 | reply[3] << 24, 512) << "cBufferSize";
+    EXPECT_EQ(std::vector<std::uint8_t>(reply + 4, reply + 16), std::vector<std::uint8_t>(12, 0)) << "DRIVERSTATUS";
+    EXPECT_EQ(std::memcmp(reply + 16, set.drives[0].smartData, 512), 0);
+
+    // Too small an output buffer, an unknown feature, a short input: refused.
+    EXPECT_FALSE(bus.Request(handle, kSmartRcvDriveData, &request, 32, reply, 527, &returned));
+    EXPECT_EQ(returned, 0u);
+    EXPECT_FALSE(bus.Request(handle, kSmartRcvDriveData, &request, 31, reply, 528, &returned));
+    request.irDriveRegs.bFeaturesReg = 0xD5;
+    EXPECT_FALSE(bus.Request(handle, kSmartRcvDriveData, &request, 32, reply, 528, &returned));
+    EXPECT_EQ(reply[5], 0x04) << "aborted command status";
+
+    // The enable command answers with the 16-byte header alone.
+    request.cBufferSize = 0;
+    request.irDriveRegs.bFeaturesReg = kSmartEnableOperations;
+    std::uint8_t status[16];
+    ASSERT_TRUE(bus.Request(handle, kSmartSendDriveCommand, &request, 32, status, 16, &returned));
+    EXPECT_EQ(returned, 16u);
+    bus.Close(handle);
+    EXPECT_FALSE(bus.Request(handle, kSmartSendDriveCommand, &request, 32, status, 16, &returned)) << "closed";
+}
+
+TEST(SimulatedDrives, NineXRequestsChooseTheDriveByNumber)
+{
+    SimulatedMachine machine("platform 1\ndrive 0\nmodel FIRST\ndrive 1\nmodel SECOND\n");
+    EnumerateDrives(machine.drives);
+    EXPECT_STREQ(machine.drives.table[0].model, "FIRST");
+    EXPECT_STREQ(machine.drives.table[1].model, "SECOND");
+    EXPECT_EQ(machine.bus.Opens().size(), 4u);
+    for (const SimulatedOpen& open : machine.bus.Opens()) {
+        EXPECT_EQ(open.name, "\\\\.\\SMARTVSD");
+    }
+}
+
+TEST(DriveSetFile, SectorFilesReplayUnchanged)
+{
+    // Sectors as dumped from a drive, with whatever checksum they carry.
+    std::map<std::string, std::string> files;
+    std::string identify(512, '\0');
+    std::string smart(512, '\0');
+    std::string thresholds(512, '\0');
+    for (unsigned i = 0; i < 512; ++i) {
+        identify[i] = static_cast<char>(i * 7 + 1);
+        smart[i] = static_cast<char>(i * 13 + 5);
+        thresholds[i] = static_cast<char>(i * 3);
+    }
+    identify[0] = 0x40;
+    identify[1] = 0x00;  // ATA device
+    files["dumps/d.identify"] = identify;
+    files["dumps/d.smart"] = smart;
+    files["dumps/d.thresholds"] = thresholds;
+    const SectorReader memory = [&files](const std::string& path, std::uint8_t (&sector)[512], std::string& error) {
+        const auto found = files.find(path);
+        if (found == files.end()) {
+            error = "cannot read " + path;
+            return false;
+        }
+        std::memcpy(sector, found->second.data(), 512);
+        return true;
+    };
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(ParseDriveSet("drive 4\nidentify-file d.identify\nsmart-file d.smart\nthresholds-file d.thresholds\n",
+                              "dumps", memory, set, error))
+        << error;
+    EXPECT_EQ(std::memcmp(set.drives[4].identify, identify.data(), 512), 0);
+    EXPECT_EQ(std::memcmp(set.drives[4].smartData, smart.data(), 512), 0);
+    EXPECT_EQ(std::memcmp(set.drives[4].thresholds, thresholds.data(), 512), 0);
+
+    DriveSet other;
+    EXPECT_FALSE(ParseDriveSet("drive 4\nsmart-file missing.bin\n", "dumps", memory, other, error));
+    EXPECT_EQ(error, "line 2: cannot read dumps/missing.bin");
+}
+
+TEST(DriveSetFile, RealSectorFilesMustBe512Bytes)
+{
+    WorkingDirectory directory;
+    WriteWholeFile("short.bin", std::string(511, 'x'));
+    WriteWholeFile("exact.bin", std::string(512, 'y'));
+    WriteWholeFile("set.txt", "drive 0\nsmart-file exact.bin\ndrive 1\nidentify-file short.bin\n");
+    DriveSet set;
+    std::string error;
+    EXPECT_FALSE(LoadDriveSet(directory.Path() + "/set.txt", set, error));
+    EXPECT_EQ(error, "line 4: " + directory.Path() + "/short.bin is not 512 bytes long");
+    EXPECT_EQ(set.drives[0].smartData[0], 'y');
+    EXPECT_FALSE(LoadDriveSet("no-such-set.txt", set, error));
+    EXPECT_EQ(error, "cannot open no-such-set.txt");
+    WriteWholeFile("dir-set.txt", "drive 0\nsmart-file .\n");
+    EXPECT_FALSE(LoadDriveSet("dir-set.txt", set, error)) << "a directory is no sector file";
+}
+
+TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
+{
+    WorkingDirectory directory;
+    ASSERT_EQ(LoadDriveDatabase(KV_HDDATA_CFG), 1);
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(LoadDriveSet(KV_EXAMPLE_DRIVESET, set, error)) << error;
+    {
+        SimulatedMachine machine(set);
+        EnumerateDrives(machine.drives);
+        ASSERT_EQ(machine.drives.presentCount, 2u);
+        EXPECT_STREQ(machine.drives.table[0].model, "ST380011A");
+        EXPECT_STREQ(machine.drives.table[1].transferModeText, "MultiWordDMA-2");
+        const Settings settings;
+        struct Cycle {
+            std::uint32_t measured;
+            std::uint8_t seagate, samsung;
+        } const cycles[] = {{2, 39, 44}, {2, 40, 44}, {1, 41, 44}, {1, 40, 44}};
+        for (const Cycle& cycle : cycles) {
+            EXPECT_EQ(MeasureAll(machine.drives, settings), cycle.measured);
+            EXPECT_EQ(machine.drives.table[0].currentTemperature, cycle.seagate);
+            EXPECT_EQ(machine.drives.table[1].currentTemperature, cycle.samsung);
+        }
+        EXPECT_EQ(machine.drives.table[0].worstTemperature, 41);
+    }
+    TheDriveDatabase().Clear();
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "balloon_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// "℃" in code page 932.
+#define DEG "\x81\x8E"
+
+namespace {
+
+DriveReadings Readings(std::initializer_list<DriveReading> items)
+{
+    DriveReadings readings;
+    for (const DriveReading& item : items) {
+        readings.Add(item);
+    }
+    return readings;
+}
+
+DriveReading Drive(unsigned number, unsigned temperature, const char* model)
+{
+    DriveReading reading;
+    reading.driveNumber = number;
+    reading.temperature = static_cast<std::uint8_t>(temperature);
+    reading.model = model;
+    return reading;
+}
+
+TEST(InfoBalloon, ListsEveryDriveWithoutFinalLineFeed)
+{
+    const DriveReadings readings = Readings({Drive(0, 35, "ALPHA 1"), Drive(3, 7, "BETA"), Drive(12, 52, "GAMMA")});
+    const BalloonContent content = InfoBalloonContent(readings, true, 60);
+    EXPECT_EQ(content.text, "#0  35" DEG " : ALPHA 1\n#3   7" DEG " : BETA\n#12 52" DEG " : GAMMA");
+    EXPECT_EQ(content.title, "60秒間隔で計測");
+    EXPECT_EQ(content.iconFlags, kBalloonIconInfo);
+}
+
+TEST(InfoBalloon, StoppedTitleAndErrorIcon)
+{
+    const BalloonContent content = InfoBalloonContent(Readings({Drive(1, 40, "M")}), false, 60);
+    EXPECT_EQ(content.text, "#1  40" DEG " : M");
+    EXPECT_EQ(content.title, "\x8C\x76\x91\xAA\x92\xE2\x8E\x7E\x92\x86");  // 計測停止中
+    EXPECT_EQ(content.iconFlags, kBalloonIconError);
+}
+
+TEST(InfoBalloon, NoDrivesNoBalloon)
+{
+    EXPECT_TRUE(InfoBalloonContent(DriveReadings{}, true, 60).Empty());
+}
+
+TEST(InfoBalloon, CutsAtWholeLinesBelow255Bytes)
+{
+    // Each line is 12 bytes plus the model: 40 characters make 52-byte lines.
+    const std::string m40(40, 'M');
+    const std::string m34(34, 'X');
+    const std::string m35(35, 'Y');
+    const struct {
+        const char* fifthModel;
+        std::size_t expectedLength;
+        int expectedLines;
+    } cases[] = {
+        {m34.c_str(), 253, 5},   // 4 x 52 + 46 = 254: kept, last feed dropped
+        {m35.c_str(), 207, 4},   // 255 would not fit: this and every later drive left off
+    };
+    for (const auto& c : cases) {
+        const DriveReadings readings = Readings({Drive(0, 30, m40.c_str()), Drive(1, 31, m40.c_str()),
+            Drive(2, 32, m40.c_str()), Drive(3, 33, m40.c_str()), Drive(4, 34, c.fifthModel), Drive(5, 35, "S")});
+        const BalloonContent content = InfoBalloonContent(readings, true, 30);
+        EXPECT_EQ(content.text.size(), c.expectedLength);
+        int lines = 1;
+        for (char ch : content.text) {
+            lines += ch == '\n';
+        }
+        EXPECT_EQ(lines, c.expectedLines);
+        EXPECT_NE(content.text.back(), '\n');
+        EXPECT_EQ(content.text.find("S"), std::string::npos);
+    }
+}
+
+TEST(WarningBalloon, OnlyDrivesAboveTheWarningTemperature)
+{
+    const DriveReadings readings = Readings({Drive(0, 35, "COOL"), Drive(1, 52, "HOT"), Drive(2, 40, "EDGE")});
+    const BalloonContent content = WarningBalloonContent(readings, 1, 40);
+    EXPECT_EQ(content.text, "#1  52" DEG " : HOT");
+    EXPECT_EQ(content.title, "40" DEG "を超えています");
+    EXPECT_EQ(content.iconFlags, kBalloonIconWarning);
+}
+
+TEST(WarningBalloon, NothingWhenDisabledOrNoDriveIsHot)
+{
+    const DriveReadings readings = Readings({Drive(0, 35, "COOL"), Drive(1, 52, "HOT")});
+    EXPECT_TRUE(WarningBalloonContent(readings, 0, 40).Empty());
+    EXPECT_TRUE(WarningBalloonContent(readings, 1, 52).Empty());
+    EXPECT_FALSE(WarningBalloonContent(readings, -1, 51).Empty());
+}
+
+TEST(DriveReadings, HottestAndCapacity)
+{
+    DriveReadings readings;
+    EXPECT_EQ(readings.Hottest(), 0);
+    for (unsigned i = 0; i < 20; ++i) {
+        readings.Add(Drive(i, 20 + i, "D"));
+    }
+    EXPECT_EQ(readings.count, 16u);
+    EXPECT_EQ(readings.Hottest(), 35);
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+#include "cp932_text.h"
+#include "split_path.h"
+#include "tray_icon_id.h"
+#include "window_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct PlacementCase {
+    RECT rect;
+    int code;
+    int x;
+    int y;
+};
+
+TEST(PlacementOrigin, CornersAndCentreOn1024x768)
+{
+    const PlacementCase cases[] = {
+        {{0, 0, 200, 100}, 0, 412, 334},
+        {{0, 0, 200, 100}, 1, 0, 0},
+        {{0, 0, 200, 100}, 2, 0, 668},
+        {{0, 0, 200, 100}, 3, 824, 0},
+        {{0, 0, 200, 100}, 4, 824, 668},
+        {{0, 0, 200, 100}, 5, 412, 334},
+        {{0, 0, 200, 100}, -1, 412, 334},
+        {{300, 200, 500, 300}, 0, 412, 334},   // only the size counts, not where it is
+        {{300, 200, 500, 300}, 4, 824, 668},
+        {{0, 0, 201, 101}, 0, 411, 333},
+        {{0, 0, 1100, 900}, 0, -38, -66},      // wider and taller than the screen
+        {{0, 0, 1025, 769}, 0, 0, 0},          // -1 / 2 rounds toward zero
+        {{0, 0, 1100, 100}, 3, -76, 0},
+    };
+    for (const PlacementCase& c : cases) {
+        const WindowOrigin origin = PlacementOrigin(c.rect, 1024, 768, c.code);
+        EXPECT_EQ(origin.x, c.x) << "code " << c.code << " width " << c.rect.right - c.rect.left;
+        EXPECT_EQ(origin.y, c.y) << "code " << c.code << " height " << c.rect.bottom - c.rect.top;
+    }
+}
+
+struct SplitCase {
+    const char* path;
+    const char* directory;
+    const char* fileName;
+};
+
+TEST(SplitPath, DirectoryAndFileName)
+{
+    const SplitCase cases[] = {
+        {"KELVIX.LOG", "", "KELVIX.LOG"},
+        {"C:\\KV\\KELVIX.LOG", "C:\\KV", "KELVIX.LOG"},
+        {"C:\\A\\B\\7SEG_G.KVX", "C:\\A\\B", "7SEG_G.KVX"},
+        {"C:\\", "C:", ""},
+        {"\\HDDATA.CFG", "", "HDDATA.CFG"},
+        {"", "", ""},
+        // "表" and "ソ" end in the byte 0x5C: not separators.
+        {"C:\\\x95\x5C\\A.LOG", "C:\\\x95\x5C", "A.LOG"},
+        {"C:\\\x83\x5C", "C:", "\x83\x5C"},
+        {"\x83\x5C\x83\x5C.LOG", "", "\x83\x5C\x83\x5C.LOG"},
+    };
+    for (const SplitCase& c : cases) {
+        std::string directory = "old";
+        std::string fileName = "old";
+        ASSERT_TRUE(SplitPath(c.path, &directory, &fileName)) << c.path;
+        EXPECT_EQ(directory, c.directory) << c.path;
+        EXPECT_EQ(fileName, c.fileName) << c.path;
+    }
+}
+
+TEST(SplitPath, AbsentPathOrOutputs)
+{
+    std::string fileName;
+    EXPECT_FALSE(SplitPath(nullptr, nullptr, &fileName));
+    EXPECT_TRUE(SplitPath("C:\\X\\Y.LOG", nullptr, &fileName));
+    EXPECT_EQ(fileName, "Y.LOG");
+    std::string directory;
+    EXPECT_TRUE(SplitPath("C:\\X\\Y.LOG", &directory, nullptr));
+    EXPECT_EQ(directory, "C:\\X");
+}
+
+TEST(Cp932FitLength, NeverSplitsADoubleByteCharacter)
+{
+    const struct {
+        const char* text;
+        std::size_t limit;
+        std::size_t expected;
+    } cases[] = {
+        {"ABCDEF", 4, 4},
+        {"AB", 5, 2},
+        {"", 5, 0},
+        {"\x82\xA0\x82\xA2", 3, 2},     // あい: the second character does not fit
+        {"\x82\xA0\x82\xA2", 4, 4},
+        {"A\x82\xA0", 2, 1},
+        {"A\x82\xA0", 3, 3},
+        {"A\x82", 5, 2},                // a lead byte without trail counts as one byte
+        {"\xB1\xB2\xB3", 2, 2},         // half-width katakana are single bytes
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp932FitLength(c.text, c.limit), c.expected) << c.text << " limit " << c.limit;
+    }
+}
+
+TEST(GeneratedTrayIconId, PacksTheTimeOfDay)
+{
+    EXPECT_EQ(GeneratedTrayIconId(0, 0, 0, 0), 0u);
+    EXPECT_EQ(GeneratedTrayIconId(0, 0, 0, 999), 999u);
+    EXPECT_EQ(GeneratedTrayIconId(0, 0, 1, 0), 4096u);
+    EXPECT_EQ(GeneratedTrayIconId(0, 1, 0, 0), 256u * 4096u);
+    EXPECT_EQ(GeneratedTrayIconId(1, 2, 3, 4), 270544900u);
+    EXPECT_EQ(GeneratedTrayIconId(23, 59, 59, 999), 1941156839u);  // wrapped to 32 bits
+}
+
+}  // namespace

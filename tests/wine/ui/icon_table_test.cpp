@@ -1,0 +1,167 @@
+#include "glyph_art.h"
+#include "glyphs.h"
+#include "icon_table.h"
+#include "png_file.h"
+#include "tray_icon.h"
+#include "window_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+// Glyph files beside the test: the default one, and one that lacks icon 543.
+constexpr const char* kGlyphFile = "7SEG_G.KVX";
+constexpr const char* kGlyphFileWithout543 = "NO543.KVX";
+
+namespace {
+
+constexpr std::uint32_t kUnpainted = 0xFF00FF;
+
+// The icon drawn over magenta, as 0xRRGGBB pixels, top row first.
+std::vector<std::uint32_t> Render(HICON icon, int size = 16)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    std::uint32_t* pixels = static_cast<std::uint32_t*>(bits);
+    for (int i = 0; i < size * size; ++i) {
+        pixels[i] = kUnpainted;  // DIB pixels are 0x00RRGGBB
+    }
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    std::vector<std::uint32_t> result(pixels, pixels + size * size);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    for (std::uint32_t& pixel : result) {
+        pixel &= 0xFFFFFF;
+    }
+    return result;
+}
+
+std::vector<std::uint32_t> Expected(const glyph_art::Picture& picture)
+{
+    std::vector<std::uint32_t> result;
+    for (int i = 0; i < 256; ++i) {
+        const std::uint8_t colour = picture.pixels[i];
+        result.push_back(colour == glyph_art::PAL_TRANSPARENT ? kUnpainted : glyph_art::kPalette[colour]);
+    }
+    return result;
+}
+
+glyph_art::Picture Composed(int tensId, int onesId)
+{
+    using namespace glyph_art;
+    return Overlay(Overlay(GlyphPicture(kBackground), GlyphPicture(tensId)), GlyphPicture(onesId));
+}
+
+// What slot n must look like, drawn from the same pictures the glyph file was made of.
+glyph_art::Picture ExpectedSlot(unsigned slot)
+{
+    using namespace glyph_art;
+    if (slot < 100) return Composed(kTensNormal + slot / 10, kOnesNormal + slot % 10);
+    if (slot < 200) return Composed(kTensWarning + (slot - 100) / 10, kOnesWarning + slot % 10);
+    if (slot == 200) return Overlay(GlyphPicture(kBackground), GlyphPicture(kNoTemperature));
+    if (slot == 201) return Overlay(GlyphPicture(kBackground), GlyphPicture(kStopped));
+    return GlyphPicture(kFixedIcon);
+}
+
+TEST(IconTable, SlotsShowBackgroundTensAndOnes)
+{
+    IconTable table;
+    ASSERT_TRUE(ComposeIconTable(table, kGlyphFile));
+    for (unsigned slot : {0u, 7u, 40u, 41u, 99u, 107u, 140u, 141u, 199u, 200u, 201u, 202u}) {
+        ASSERT_NE(table.icons[slot], nullptr) << slot;
+        const std::vector<std::uint32_t> shown = Render(table.icons[slot]);
+        const std::vector<std::uint32_t> expected = Expected(ExpectedSlot(slot));
+        int wrong = 0;
+        for (int i = 0; i < 256; ++i) {
+            wrong += shown[i] != expected[i];
+        }
+        EXPECT_EQ(wrong, 0) << "slot " << slot << ", first pixel " << std::hex << shown[0] << " want " << expected[0];
+    }
+}
+
+TEST(IconTable, EverySlotFilledAndDistinct)
+{
+    IconTable table;
+    ASSERT_TRUE(ComposeIconTable(table, kGlyphFile));
+    std::vector<std::vector<std::uint32_t>> seen;
+    for (unsigned slot = 0; slot < kIconTableSize; ++slot) {
+        ASSERT_NE(table.icons[slot], nullptr) << slot;
+        seen.push_back(Render(table.icons[slot]));
+    }
+    for (unsigned a = 0; a < kIconTableSize; ++a) {
+        for (unsigned b = a + 1; b < kIconTableSize; ++b) {
+            EXPECT_NE(seen[a], seen[b]) << a << " and " << b << " look the same";
+        }
+    }
+    // A sheet of all 203 pictures, four times enlarged, for a person to look at.
+    const int scale = 4, columns = 20, cell = 16 * scale + 8;
+    const int rows = (kIconTableSize + columns - 1) / columns;
+    std::vector<std::uint32_t> sheet(static_cast<std::size_t>(columns * cell * rows * cell), 0x808080);
+    for (unsigned slot = 0; slot < kIconTableSize; ++slot) {
+        const int left = static_cast<int>(slot % columns) * cell + 4, top = static_cast<int>(slot / columns) * cell + 4;
+        for (int y = 0; y < 16 * scale; ++y) {
+            for (int x = 0; x < 16 * scale; ++x) {
+                sheet[static_cast<std::size_t>(top + y) * columns * cell + left + x] = seen[slot][(y / scale) * 16 + x / scale];
+            }
+        }
+    }
+    EXPECT_TRUE(WritePng("icon_table.png", columns * cell, rows * cell, sheet));
+}
+
+TEST(IconTable, GlyphFileWithout543IsRejectedByTheMonitorOnly)
+{
+    IconTable table;
+    ASSERT_TRUE(ComposeIconTable(table, kGlyphFile));
+    const HICON before = table.icons[41];
+    EXPECT_FALSE(ComposeIconTable(table, kGlyphFileWithout543));
+    EXPECT_EQ(table.icons[41], before);  // the old table stays
+    EXPECT_FALSE(ComposeIconTable(table, "NOSUCHFILE.KVX"));
+    EXPECT_EQ(LoadGlyphs(kGlyphFileWithout543, GlyphSet::Monitor), nullptr);
+    HIMAGELIST client = LoadGlyphs(kGlyphFileWithout543, GlyphSet::TrayClient);
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(client), kGlyphCount);
+    ImageList_Destroy(client);
+}
+
+TEST(IconTable, ReplacingKeepsTheOldPicturesOnFailure)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(RegisterWindowClass(instance, "KV_ICON_TEST", DefWindowProcA, 0, false, 0));
+    HWND window = CreateHiddenWindow(instance, "KV_ICON_TEST", "icon test");
+    ASSERT_NE(window, nullptr);
+    IconTable table;
+    ASSERT_TRUE(ComposeIconTable(table, kGlyphFile));
+    TrayIcon tray;
+    ASSERT_TRUE(tray.Create(instance, window, 1, kIconTableSize));
+    PutIconTableIntoTray(table, tray);
+    tray.Add(kSlotStopped);
+
+    const HICON old41 = table.icons[41];
+    EXPECT_FALSE(ReplaceGlyphFile(table, tray, kGlyphFileWithout543, 41));
+    EXPECT_EQ(table.icons[41], old41);
+    EXPECT_EQ(tray.SlotIcon(41), old41);
+    EXPECT_EQ(tray.CurrentSlot(), kSlotStopped);
+
+    ASSERT_TRUE(ReplaceGlyphFile(table, tray, kGlyphFile, 41));
+    EXPECT_NE(table.icons[41], nullptr);
+    for (unsigned slot = 0; slot < kIconTableSize; ++slot) {
+        EXPECT_EQ(tray.SlotIcon(slot), table.icons[slot]) << slot;
+    }
+    EXPECT_EQ(tray.CurrentSlot(), 41u);
+    EXPECT_EQ(Render(table.icons[141]), Expected(ExpectedSlot(141)));
+    tray.Destroy();
+    DestroyWindow(window);
+}
+
+}  // namespace
