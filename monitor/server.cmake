@@ -15,8 +15,5 @@ add_library(kv_server STATIC
     temperature_server.cpp
 )
 target_include_directories(kv_server PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-# Until drive sensing provides smart_records.h, a placeholder lets drive_table.h compile.
-if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/smart_records.h)
-    target_include_directories(kv_server PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/standin)
-endif()
-target_link_libraries(kv_server PUBLIC kv_net Threads::Threads)
+# The drive table's records (DriveRecord holds a SmartDevice) come from drive sensing.
+target_link_libraries(kv_server PUBLIC kv_net kv_sensing Threads::Threads)

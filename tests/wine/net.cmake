@@ -1,12 +1,5 @@
 # Socket binding and temperature service in the Windows build, with the real WSOCK32.DLL.
 set(kv_net_tests ${PROJECT_SOURCE_DIR}/tests/net)
-if(TARGET kv_sensing)
-    set(kv_net_drive_libs kv_sensing)
-    set(kv_net_drive_sources)
-else()
-    set(kv_net_drive_libs)
-    set(kv_net_drive_sources ${PROJECT_SOURCE_DIR}/tests/standin/smart_device_close.cpp)
-endif()
 
 kv_test(wine_ws32lib_test
     SOURCES
@@ -21,7 +14,24 @@ kv_test(wine_socket_test
 kv_test(wine_service_test
     SOURCES
         ${kv_net_tests}/temperature_server_win_test.cpp
-        ${kv_net_drive_sources}
-    LIBS kv_server ${kv_net_drive_libs}
+    LIBS kv_server
 )
 target_include_directories(wine_service_test PRIVATE ${kv_net_tests})
+
+# tempquery.exe (the real WSOCK32 path) against the native fake monitors and the native
+# server: the native tempquery_test runs it through Wine and holds it to the very bytes and
+# exit codes it expects from the Linux tempquery. Needs the native tree built first.
+set(KV_NATIVE_TEMPQUERY_TEST ${PROJECT_SOURCE_DIR}/build/native/tests/native/tempquery_test
+    CACHE FILEPATH "native tempquery_test that drives tempquery.exe under Wine")
+if(EXISTS ${KV_NATIVE_TEMPQUERY_TEST})
+    add_test(NAME wine_tempquery_exe_test
+        COMMAND ${KV_NATIVE_TEMPQUERY_TEST} --gtest_filter=TempqueryRunTest.*)
+    set_tests_properties(wine_tempquery_exe_test PROPERTIES
+        LABELS wine
+        FIXTURES_REQUIRED wine
+        TIMEOUT 300
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        ENVIRONMENT "KV_WINE_DIR=${CMAKE_BINARY_DIR}/wine;TEMPQUERY_COMMAND=${KV_WINE_RUN} $<TARGET_FILE:tempquery>")
+else()
+    message(STATUS "wine_tempquery_exe_test skipped: no native ${KV_NATIVE_TEMPQUERY_TEST}")
+endif()
