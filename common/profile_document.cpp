@@ -18,14 +18,13 @@ char FoldCase(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Code page 932 lead bytes: the byte after one is never folded.
-bool IsLeadByte(char c)
+}  // namespace
+
+bool ProfileDocument::IsLeadByte(char c)
 {
     const auto b = static_cast<unsigned char>(c);
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-
-}  // namespace
 
 bool ProfileDocument::IsSpace(char c)
 {
@@ -126,9 +125,8 @@ std::string ProfileDocument::Bytes() const
     return bytes;
 }
 
-std::vector<ProfileDocument::Range> ProfileDocument::Sections(const std::string& name) const
+std::vector<ProfileDocument::Range> ProfileDocument::Sections(const std::string& wanted) const
 {
-    const std::string wanted = Trim(name);
     std::vector<Range> ranges;
     std::size_t i = 0;
     // The part above the first header is the section without a name.
@@ -161,9 +159,8 @@ bool ProfileDocument::FindSection(const std::string& name, Range* range) const
     return true;
 }
 
-std::size_t ProfileDocument::FindKey(const Range& range, const std::string& key) const
+std::size_t ProfileDocument::FindKey(const Range& range, const std::string& wanted) const
 {
-    const std::string wanted = Trim(key);
     for (std::size_t i = range.begin; i < range.end; ++i) {
         if (lines_[i].kind == Kind::Entry && SameName(lines_[i].name, wanted)) {
             return i;
@@ -191,10 +188,10 @@ void ProfileDocument::AddSection(const std::string& name)
 const std::string* ProfileDocument::Find(const std::string& section, const std::string& key) const
 {
     Range range{};
-    if (!FindSection(section, &range)) {
+    if (!FindSection(Trim(section), &range)) {
         return nullptr;
     }
-    const std::size_t at = FindKey(range, key);
+    const std::size_t at = FindKey(range, Trim(key));
     if (at == std::string::npos || !lines_[at].hasValue) {
         return nullptr;
     }
@@ -209,11 +206,11 @@ bool ProfileDocument::Set(const std::string& section, const std::string& key, co
     }
     const std::string stored = UpToNul(value.substr(start));
     Range range{};
-    if (!FindSection(section, &range)) {
+    if (!FindSection(Trim(section), &range)) {
         AddSection(section);
         range = Range{lines_.size(), lines_.size()};
     }
-    const std::size_t at = FindKey(range, key);
+    const std::size_t at = FindKey(range, Trim(key));
     if (at != std::string::npos) {
         Line& line = lines_[at];
         if (line.hasValue && line.value == stored) {
@@ -268,12 +265,14 @@ bool ProfileDocument::ReplaceSection(const std::string& section, const std::vect
         }
     }
     Range range{};
-    if (!FindSection(section, &range)) {
+    if (!FindSection(Trim(section), &range)) {
         AddSection(section);
         range = Range{lines_.size(), lines_.size()};
         changed = true;
     }
-    std::size_t at = range.begin;
+    // Behind what is left of the section: nothing, unless the name as given matched no
+    // section and emptied nothing.
+    std::size_t at = AppendAt(range);
     for (const std::string& entry : entries) {
         const std::size_t equals = entry.find('=');
         if (equals == std::string::npos) {

@@ -17,25 +17,35 @@ public:
 
     std::string Bytes() const;
 
+    // Names match without regard to case. The names in the file are read without their
+    // surrounding white space; Find and Set drop it from the names they are given too,
+    // the removals and KeyNames take their names as given (as the Windows functions do),
+    // so there a name with white space around it matches nothing. An empty section name
+    // is the part of the file above the first section header.
+
     // The value of the first key of that name in the first section of that name; null
-    // when either is missing or the key's line has no '='. Names match without regard to
-    // case after their surrounding white space is dropped; an empty section name is the
-    // part of the file above the first section header.
+    // when either is missing or the key's line has no '='.
     const std::string* Find(const std::string& section, const std::string& key) const;
 
     // Stores the value (leading white space dropped), adding the key at the end of the
     // section, or a new section at the end of the file. False when nothing changed.
     bool Set(const std::string& section, const std::string& key, const std::string& value);
+    // Removes the first key of that name found in the sections of that name.
     bool RemoveKey(const std::string& section, const std::string& key);
+    // Removes the first section of that name with its header.
     bool RemoveSection(const std::string& section);
-    // Empties every section of that name and fills the first one with the given
-    // "key=value" entries; a missing section is created, even for an empty list.
+    // Empties every section of that name and adds the given "key=value" entries to the
+    // first one (its name white-space trimmed); a missing section is created, even for
+    // an empty list.
     bool ReplaceSection(const std::string& section, const std::vector<std::string>& entries);
 
     std::vector<std::string> SectionNames() const;  // named sections, in file order
     std::vector<std::string> KeyNames(const std::string& section) const;  // keys with '=', no comments
 
     static bool IsSpace(char c);
+    // A code page 932 lead byte: it and the byte after it are one character, never
+    // folded to another case.
+    static bool IsLeadByte(char c);
     static std::string Trim(const std::string& text);
     static bool SameName(const std::string& a, const std::string& b);
 
@@ -54,6 +64,7 @@ private:
     };
 
     static Line Parse(const std::string& raw);
+    // Names exactly as given, without regard to case.
     std::vector<Range> Sections(const std::string& name) const;  // every section of that name
     bool FindSection(const std::string& name, Range* range) const;  // the first one
     std::size_t FindKey(const Range& range, const std::string& key) const;

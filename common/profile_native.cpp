@@ -1,266 +1,29 @@
-// The profile functions on top of ProfileDocument, for platforms without the Windows ones.
-// Every call reads the file afresh; every change is written back before the call returns.
+// The profile functions on our own engine, for platforms without the Windows ones.
 #include "profile.h"
 
-#include "profile_document.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
+#include "profile_engine.h"
 
 namespace profile {
-namespace {
 
-enum class Load { Read, Missing, Failed };
-
-Load ReadFile(const char* file, std::string* bytes)
+std::int32_t GetInt(const char* section, const char* key, std::int32_t def, const char* file)
 {
-    bytes->clear();
-    if (file == nullptr || *file == '\0') {
-        return Load::Failed;
-    }
-    std::FILE* stream = std::fopen(file, "rb");
-    if (stream == nullptr) {
-        return errno == ENOENT ? Load::Missing : Load::Failed;
-    }
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {
-        bytes->append(chunk, got);
-    }
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    return failed ? Load::Failed : Load::Read;
+    return profile_engine::GetInt(section, key, def, file);
 }
-
-bool WriteFile(const char* file, const std::string& bytes)
-{
-    std::FILE* stream = std::fopen(file, "wb");
-    if (stream == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-    const bool flushed = std::fflush(stream) == 0;
-    const bool closed = std::fclose(stream) == 0;
-    return written && flushed && closed;
-}
-
-// The default loses its trailing spaces, though never its first character.
-std::string TrimDefault(const char* def)
-{
-    std::string text = def ? def : "";
-    std::size_t keep = text.size();
-    while (keep > 1 && text[keep - 1] == ' ') {
-        --keep;
-    }
-    text.resize(keep);
-    return text;
-}
-
-// What a value read delivers for a buffer of `size` bytes: cut to size - 1, and a value
-// enclosed in matching single or double quotes without them. When the buffer is just
-// short of the quoted text the last byte is lost as well, as the Windows functions do.
-std::string ValueText(const std::string& value, std::uint32_t size)
-{
-    std::string text = value.substr(0, value.find('\0'));
-    bool quoted = false;
-    if (text.size() >= 2 && (text[0] == '\'' || text[0] == '"') && text.back() == text[0]) {
-        quoted = true;
-        text.erase(0, 1);
-    }
-    const std::size_t full = text.size();
-    if (text.size() > size - 1) {
-        text.resize(size - 1);
-    }
-    if (quoted && size >= full && !text.empty()) {
-        text.pop_back();
-    }
-    return text;
-}
-
-// The section names as a list of NUL-terminated names; when they do not fit, the last
-// one is cut and the result is size - 2, as Windows does.
-std::string SectionList(const std::vector<std::string>& names, std::uint32_t size)
-{
-    std::string list;
-    if (size < 2) {
-        return list;
-    }
-    std::size_t room = size - 1;
-    for (const std::string& name : names) {
-        const std::size_t need = name.size() + 1;
-        if (need >= room) {
-            list.append(name, 0, room - 1);
-            list += '\0';
-            return list.substr(0, size - 2);
-        }
-        list += name;
-        list += '\0';
-        room -= need;
-    }
-    return list;
-}
-
-// The key names of a section as a list of NUL-terminated names; names that no longer
-// fit are left out, a cut one ends the list at size - 2.
-std::string KeyList(const std::vector<std::string>& names, std::uint32_t size)
-{
-    std::string list;
-    if (size < 3) {
-        return list;
-    }
-    std::size_t left = size;
-    for (const std::string& name : names) {
-        if (left <= 2) {
-            break;
-        }
-        const std::size_t count = name.size() < left - 2 ? name.size() : left - 2;
-        list.append(name, 0, count);
-        list += '\0';
-        left -= count + 1;
-        if (left < 2) {
-            break;
-        }
-    }
-    if (left <= 1) {
-        return list.substr(0, size - 2);
-    }
-    return list;
-}
-
-// Hands text (which may hold NUL-separated names) to the caller's buffer, cut to
-// size - 1 bytes and terminated.
-std::uint32_t Deliver(const std::string& text, char* buffer, std::uint32_t size)
-{
-    const std::size_t count = text.size() < size - 1 ? text.size() : size - 1;
-    std::memcpy(buffer, text.data(), count);
-    buffer[count] = '\0';
-    return static_cast<std::uint32_t>(count);
-}
-
-// The integer reading of the Windows functions: white space, an optional sign, then
-// decimal digits, or 0x hexadecimal (0o octal, 0b binary); the leading digits count and
-// the value wraps around at 32 bits.
-std::int32_t ParseInteger(const char* text)
-{
-    const char* p = text;
-    while (*p != '\0' && static_cast<unsigned char>(*p) <= ' ') {
-        ++p;
-    }
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    std::uint32_t base = 10;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
-        base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
-        p += 2;
-    }
-    std::uint32_t total = 0;
-    for (;; ++p) {
-        std::uint32_t digit;
-        if (*p >= '0' && *p <= '9') {
-            digit = static_cast<std::uint32_t>(*p - '0');
-        } else if (*p >= 'a' && *p <= 'z') {
-            digit = static_cast<std::uint32_t>(*p - 'a' + 10);
-        } else if (*p >= 'A' && *p <= 'Z') {
-            digit = static_cast<std::uint32_t>(*p - 'A' + 10);
-        } else {
-            break;
-        }
-        if (digit >= base) {
-            break;
-        }
-        total = total * base + digit;
-    }
-    return static_cast<std::int32_t>(negative ? 0u - total : total);
-}
-
-bool Save(const char* file, const ProfileDocument& document)
-{
-    return WriteFile(file, document.Bytes());
-}
-
-}  // namespace
 
 std::uint32_t GetString(const char* section, const char* key, const char* def, char* buffer,
                         std::uint32_t size, const char* file)
 {
-    if (buffer == nullptr || size == 0) {
-        return 0;
-    }
-    const std::string fallback = TrimDefault(def);
-    std::string bytes;
-    if (ReadFile(file, &bytes) == Load::Failed) {
-        return Deliver(fallback, buffer, size);
-    }
-    const ProfileDocument document(bytes);
-    if (section == nullptr) {
-        return Deliver(SectionList(document.SectionNames(), size), buffer, size);
-    }
-    if (key == nullptr) {
-        const std::string list = KeyList(document.KeyNames(section), size);
-        return Deliver(list.empty() || list[0] == '\0' ? ValueText(fallback, size) : list, buffer, size);
-    }
-    const std::string* value = document.Find(section, key);
-    return Deliver(ValueText(value ? *value : fallback, size), buffer, size);
-}
-
-std::int32_t GetInt(const char* section, const char* key, std::int32_t def, const char* file)
-{
-    // The value is read into a 30-byte buffer first, as Windows does; a present but
-    // empty value gives the default too.
-    char text[30];
-    if (GetString(section, key, "", text, sizeof text, file) == 0) {
-        return def;
-    }
-    return ParseInteger(text);
+    return profile_engine::GetString(section, key, def, buffer, size, file);
 }
 
 bool WriteString(const char* section, const char* key, const char* value, const char* file)
 {
-    if (section == nullptr || file == nullptr) {
-        return false;
-    }
-    std::string bytes;
-    if (ReadFile(file, &bytes) == Load::Failed) {
-        return false;
-    }
-    ProfileDocument document(bytes);
-    if (key == nullptr) {
-        if (document.RemoveSection(section)) {
-            Save(file, document);
-        }
-        return true;
-    }
-    const bool changed = value ? document.Set(section, key, value) : document.RemoveKey(section, key);
-    return !changed || Save(file, document);
+    return profile_engine::WriteString(section, key, value, file);
 }
 
 bool WriteSection(const char* section, const char* lines, const char* file)
 {
-    if (section == nullptr || file == nullptr) {
-        return false;
-    }
-    std::string bytes;
-    if (ReadFile(file, &bytes) == Load::Failed) {
-        return false;
-    }
-    ProfileDocument document(bytes);
-    if (lines == nullptr) {
-        if (document.RemoveSection(section)) {
-            Save(file, document);
-        }
-        return true;
-    }
-    std::vector<std::string> entries;
-    for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1) {
-        entries.emplace_back(line);
-    }
-    return !document.ReplaceSection(section, entries) || Save(file, document);
+    return profile_engine::WriteSection(section, lines, file);
 }
 
 }  // namespace profile

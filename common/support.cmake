@@ -2,7 +2,7 @@
 if(WIN32)
     set(kv_profile_impl profile_win.cpp)
 else()
-    set(kv_profile_impl profile_native.cpp profile_document.cpp)
+    set(kv_profile_impl profile_native.cpp profile_engine.cpp profile_document.cpp)
 endif()
 add_library(kv_support STATIC
     cstr.cpp

@@ -174,6 +174,10 @@ TEST_F(ProfileTest, WriteTable)
         {"first duplicate replaced", "[A]\r\nx=1\r\nx=2\r\n", "A", "x", "3", "[A]\r\nx=3\r\nx=2\r\n"},
         {"delete key", "[A]\r\nx=1\r\ny=2\r\n", "A", "x", nullptr, "[A]\r\ny=2\r\n"},
         {"delete section", "[A]\r\nx=1\r\n[B]\r\ny=2\r\n", "a", nullptr, nullptr, "[B]\r\ny=2\r\n"},
+        // Deletions take the names as given: white space around them matches nothing.
+        {"delete key: spaced section", "[A]\r\nx=1\r\n", " A", "x", nullptr, "[A]\r\nx=1\r\n"},
+        {"delete key: spaced key", "[A]\r\nx=1\r\n", "A", "x\t", nullptr, "[A]\r\nx=1\r\n"},
+        {"delete section: spaced name", "[A]\r\nx=1\r\n", "A ", nullptr, nullptr, "[A]\r\nx=1\r\n"},
     };
     for (const auto& c : cases) {
         Given(c.before);
@@ -204,6 +208,34 @@ TEST_F(ProfileTest, ReplaceSectionEmptiesIt)
     const char entries[] = "k1=v1\0k2= v2\0";
     EXPECT_TRUE(profile::WriteSection("B", entries, file_.c_str()));
     EXPECT_EQ(Content(), "[A]\r\n[B]\r\nk1=v1\r\nk2=v2\r\n");
+
+    // A spaced name empties nothing, and the entries join the section.
+    const char more[] = "k3=v3\0";
+    EXPECT_TRUE(profile::WriteSection(" B", more, file_.c_str()));
+    EXPECT_EQ(Content(), "[A]\r\n[B]\r\nk1=v1\r\nk2=v2\r\nk3=v3\r\n");
+}
+
+TEST_F(ProfileTest, ValueIsCutBetweenDoubleByteCharacters)
+{
+    const struct {
+        const char* value;
+        std::uint32_t size;
+        const char* expected;  // the count is size - 1 whenever the value is cut
+        std::uint32_t count;
+    } cases[] = {
+        {"\x83\x65\x83\x58\x83\x67", 4, "\x83\x65", 3},
+        {"\x83\x65\x83\x58\x83\x67", 5, "\x83\x65\x83\x58", 4},
+        {"\x83\x65\x83\x58\x83\x67", 2, "", 1},
+        {"a\x83\x65", 3, "a", 2},
+        // Quotes are counted in characters, so this one still fits.
+        {"\"\x83\x65\x83\x58\x83\x67\"", 7, "\x83\x65\x83\x58\x83\x67", 6},
+    };
+    for (const auto& c : cases) {
+        Given(std::string("[Sec]\r\nKey=") + c.value + "\r\n");
+        char buffer[16] = {};
+        EXPECT_EQ(profile::GetString("Sec", "Key", "", buffer, c.size, file_.c_str()), c.count) << c.value << c.size;
+        EXPECT_STREQ(buffer, c.expected) << c.value << c.size;
+    }
 }
 
 TEST_F(ProfileTest, QuotedValueInAShortBuffer)
@@ -230,6 +262,9 @@ TEST_F(ProfileTest, NameLists)
     Given("[A]\r\nk1=1\r\n;c=2\r\nnoeq\r\nk2=2\r\n[B]\r\n[C]\r\n");
     EXPECT_EQ(List("A", "d", 64, file_), std::string("k1\0k2\0", 6));
     EXPECT_EQ(List("B", "dd", 64, file_), "dd");
+    // The key list takes the section name as given, and the default as it stands.
+    EXPECT_EQ(List(" A", "d  ", 64, file_), "d  ");
+    EXPECT_EQ(List("a", "d", 64, file_), std::string("k1\0k2\0", 6));
     char buffer[64];
     EXPECT_EQ(profile::GetString(nullptr, "x", "d", buffer, 64, file_.c_str()), 6u);
     EXPECT_EQ(std::string(buffer, 7), std::string("A\0B\0C\0\0", 7));
