@@ -53,12 +53,10 @@ fi
 if CC=clang CXX=clang++ configure_build fuzz -DKV_FUZZ=ON -DKV_BENCH=OFF; then
     run_ctest fuzz -L fuzz
 fi
-if configure_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-        -DKV_HOST_TOOLS="$root/build/native/tools"; then
+if configure_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"; then
     run_ctest win64
 fi
-configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DKV_HOST_TOOLS="$root/build/native/tools" && summary+=("win32: built")
+configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" && summary+=("win32: built")
 
 echo "=== summary"
 printf '  %s\n' "${summary[@]}"
