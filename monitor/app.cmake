@@ -20,11 +20,15 @@ if(WIN32)
     target_include_directories(kv_monitor_icons PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(kv_monitor_icons PUBLIC kv_ui kv_monitor_ui_core)
 
-    # One set of objects for both programs (an object library also keeps WinMain in).
+endif()
+
+# The program needs the temperature service (kv_server) as well.
+if(WIN32 AND TARGET kv_server)
+    # One set of objects for both programs and the tests; the entry apart, as object
+    # libraries so that WinMain is linked in.
     add_library(kv_monitor_app OBJECT
         app_state_win.cpp
         error_box_win.cpp
-        kelvix_main_win.cpp
         main_window_win.cpp
         monitor_views_pending_win.cpp
         named_mutex_win.cpp
@@ -33,6 +37,8 @@ if(WIN32)
     )
     target_include_directories(kv_monitor_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(kv_monitor_app PUBLIC kv_monitor_icons kv_server kv_sensing kv_ui comctl32)
+    add_library(kv_monitor_entry OBJECT kelvix_main_win.cpp)
+    target_link_libraries(kv_monitor_entry PUBLIC kv_monitor_app)
 
     # Resources go through windres directly (the project's compile options are not for it).
     function(kv_monitor_resource name script)
@@ -45,13 +51,15 @@ if(WIN32)
         set(${name}_object ${object} PARENT_SCOPE)
     endfunction()
     kv_monitor_resource(kelvix kelvix.rc ${KV_PROGRAM_ICON})
+    set(KV_MONITOR_RESOURCES ${kelvix_object} CACHE INTERNAL "icon 200 and dialog 102, for tests")
+    add_custom_target(kv_monitor_resources DEPENDS ${kelvix_object})
     kv_monitor_resource(kelvix_manifest kelvix_manifest.rc ${CMAKE_CURRENT_SOURCE_DIR}/kelvix.manifest)
     kv_monitor_resource(kelvix_sim_manifest kelvix_sim_manifest.rc ${CMAKE_CURRENT_SOURCE_DIR}/kelvix_sim.manifest)
 
     add_executable(KELVIX WIN32 disk_setup_win.cpp ${kelvix_object} ${kelvix_manifest_object})
-    target_link_libraries(KELVIX PRIVATE kv_monitor_app)
+    target_link_libraries(KELVIX PRIVATE kv_monitor_entry kv_monitor_app)
     add_executable(KELVIX_SIM WIN32 disk_setup_sim_win.cpp ${kelvix_object} ${kelvix_sim_manifest_object})
-    target_link_libraries(KELVIX_SIM PRIVATE kv_monitor_app)
+    target_link_libraries(KELVIX_SIM PRIVATE kv_monitor_entry kv_monitor_app)
 
     # The programs find their default files beside them: glyph file and drive database.
     foreach(program KELVIX KELVIX_SIM)
