@@ -1,0 +1,51 @@
+#include "server_worker.h"
+
+#include "message_box.h"
+#include "request_dispatch.h"
+#include "udpserver.h"
+
+namespace {
+constexpr unsigned kBindFailedMessage = 11;
+constexpr unsigned kWaitFailedMessage = 12;
+constexpr unsigned kUnknownCommandMessage = 15;
+} // namespace
+
+void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives])
+{
+    UDPSERVER server;
+    if (server.Bind(port) != 0) {
+        ShowMessage(MessageKind::Error, kBindFailedMessage);
+        return;
+    }
+    server.SetWait(0);
+
+    RequestReply reply;
+    for (;;) {
+        const int ready = server.Wait();
+        if (ready == kUdpFailed) {
+            ShowMessage(MessageKind::Error, kWaitFailedMessage);
+            break;
+        }
+        if (ready < 0) {
+            continue;
+        }
+        // A one-byte buffer: longer datagrams fail the receive and are dropped, empty ones
+        // give -1 too.
+        std::uint8_t command = 0;
+        const int received = server.Receive(server.Socket(), reinterpret_cast<char*>(&command), 1);
+        if (received == kUdpFailed) {
+            continue;
+        }
+        const RequestAction action = DispatchRequest(&command, received, server.PeerIsLoopback(), table, reply);
+        if (action == RequestAction::Stop) {
+            break;
+        }
+        if (action == RequestAction::Reply) {
+            // An answer that cannot be sent is dropped; the client times out or waits.
+            server.Reply(server.Socket(), reinterpret_cast<const char*>(reply.bytes), reply.length);
+        } else if (action == RequestAction::UnknownCommand) {
+            ShowMessage(MessageKind::Notice, kUnknownCommandMessage);
+        }
+    }
+    server.Close();
+}

@@ -1,0 +1,11 @@
+// The worker thread of the temperature service: answers queries on one UDP port until a
+// stop command arrives from this machine.
+#pragma once
+
+#include "drive_table.h"
+
+#include <cstdint>
+
+// Runs on its own thread. Reads the drive table live, without a lock: only single bytes
+// and fixed-width texts are read.
+void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives]);

@@ -1,0 +1,36 @@
+// TemperatureServer: the monitor's optional UDP service. StartUp/CleanUp bracket the
+// socket library for the whole life of the main window; StartServer/StopServer run and
+// end the worker thread that answers queries from the drive table.
+#pragma once
+
+#include "drive_table.h"
+#include "ws32_types.h"
+
+#include <cstdint>
+#include <thread>
+
+class TemperatureServer {
+public:
+    explicit TemperatureServer(const DriveRecord (&table)[kMaxDrives]);
+    TemperatureServer(const TemperatureServer&) = delete;
+    TemperatureServer& operator=(const TemperatureServer&) = delete;
+    virtual ~TemperatureServer();
+
+    // Loads the socket library and starts Windows Sockets 1.1. Shows entry 9 or 10 on failure.
+    bool StartUp();
+    // Ends Windows Sockets and drops the library, if StartUp loaded it.
+    void CleanUp();
+    // False without a message while a worker is still held; entry 8 if no thread starts.
+    bool StartServer(std::uint32_t port);
+    // Sends the stop command to 127.0.0.1:port and waits for the worker without a time
+    // limit. Entries 13 and 14 if the command cannot go out; the worker is then still held.
+    void StopServer(std::uint32_t port);
+
+    bool HoldsWorker() const { return worker_.joinable(); }
+
+private:
+    const DriveRecord (&table_)[kMaxDrives];
+    std::thread worker_;
+    std::uint32_t workerPort_ = 0;
+    Ws32StartupRecord startup_{};
+};
