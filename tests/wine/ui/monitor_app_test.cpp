@@ -176,7 +176,7 @@ TEST_F(MonitorApp, CommandsStopResumeMeasureAndIgnoreUnknownIds)
     Command(CMD_MEASURE_NOW);
     EXPECT_EQ(app_->drives.table[0].currentTemperature, 45);
     EXPECT_EQ(app_->trayIcon.CurrentSlot(), 145u);
-    EXPECT_EQ(app_->trayIcon.Record().szInfo[0], '\0');  // UseBalloon 0: no warning balloon
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "60秒間隔で計測");  // UseBalloon 0: no warning
     Command(CMD_SHOW_INFO);
     EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "60秒間隔で計測");
     EXPECT_STREQ(app_->trayIcon.Record().szInfo, "#0  45℃ : SIM A");
@@ -187,6 +187,31 @@ TEST_F(MonitorApp, CommandsStopResumeMeasureAndIgnoreUnknownIds)
     SendMessageA(window_, kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
     Pump(100);
     EXPECT_EQ(app_->measurementTimer, kMeasurementTimerId);
+}
+
+TEST_F(MonitorApp, SingleClickShowsTheInformationBalloonOnceNoSecondClickCame)
+{
+    Start({{0, "SIM A", {52}}});
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "40℃を超えています");
+    SendMessageA(window_, kTrayCallbackMessage, 0, WM_LBUTTONDOWN);
+    EXPECT_EQ(app_->clickTimer, kClickTimerId);
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "40℃を超えています");  // not yet
+    for (int i = 0; i < 100 && app_->clickTimer != 0; ++i) {
+        Pump(50);
+    }
+    EXPECT_EQ(app_->clickTimer, 0u);
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "60秒間隔で計測");
+    EXPECT_EQ(app_->trayIcon.Record().dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+}
+
+TEST_F(MonitorApp, RecreatedTaskbarGetsTheIconBackWithSlot0)
+{
+    Start({{0, "SIM A", {52}}});
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 152u);
+    SendMessageA(window_, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 0u);
+    Command(CMD_MEASURE_NOW);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 152u);
 }
 
 TEST_F(MonitorApp, HotterThan99ShowsNinetyNineInWarningColours)
