@@ -36,3 +36,8 @@ struct DriveReadings {
         return hottest;
     }
 };
+
+struct DriveState;
+
+// The present drives below the probe count that have a temperature, in drive order.
+DriveReadings CollectReadings(const DriveState& drives);

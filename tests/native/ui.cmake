@@ -6,3 +6,6 @@ kv_test(ui_rules_test
 kv_test(glyph_art_test
     SOURCES ui/glyph_art_test.cpp
     LIBS kv_glyph_art)
+kv_test(drive_readings_test
+    SOURCES ui/drive_readings_test.cpp
+    LIBS kv_monitor_ui_core)

@@ -26,3 +26,14 @@ kv_test(ui_win_test
     LIBS kv_monitor_icons kv_ui kv_glyph_art)
 target_include_directories(ui_win_test PRIVATE ui)
 add_dependencies(ui_win_test ui_test_glyph_files)
+
+# The monitor program in-process (needs the temperature service for its main window).
+if(TARGET kv_monitor_app)
+    kv_test(monitor_app_test
+        SOURCES ui/monitor_app_test.cpp ui/modal_script.cpp ui/png_file.cpp ${KV_MONITOR_RESOURCES}
+        LIBS kv_monitor_app)
+    target_include_directories(monitor_app_test PRIVATE ui)
+    add_dependencies(monitor_app_test ui_test_glyph_files kv_monitor_resources)
+    # Every case writes the monitor's INI file in the prefix's Windows directory.
+    set_tests_properties(monitor_app_test PROPERTIES RESOURCE_LOCK kelvix_ini)
+endif()

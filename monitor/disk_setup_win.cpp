@@ -1,0 +1,10 @@
+#include "disk_setup.h"
+
+#include "disk_control_win.h"
+
+bool InstallProgramDiskControl()
+{
+    static WindowsDiskControl windowsDisks;
+    InstallDiskControl(&windowsDisks);
+    return true;
+}

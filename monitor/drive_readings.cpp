@@ -1,0 +1,23 @@
+#include "drive_readings.h"
+
+#include "drive_table.h"
+
+DriveReadings CollectReadings(const DriveState& drives)
+{
+    DriveReadings readings;
+    const unsigned probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
+    for (unsigned number = 0; number < probeCount; ++number) {
+        const DriveRecord& record = drives.table[number];
+        if (record.present == 0 || record.currentTemperature == 0) {
+            continue;
+        }
+        DriveReading reading;
+        reading.driveNumber = number;
+        reading.temperature = record.currentTemperature;
+        reading.model = record.model;
+        reading.capacityText = record.capacityText;
+        reading.transferModeText = record.transferModeText;
+        readings.Add(reading);
+    }
+    return readings;
+}

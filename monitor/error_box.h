@@ -1,0 +1,8 @@
+// ShowError: the one way the monitor tells the user about a failure.
+#pragma once
+
+#include <windows.h>
+
+// A box with the MessageTable text of the index, caption "エラー情報", the stop icon,
+// brought to the foreground and kept topmost. owner may be null.
+void ShowError(HWND owner, unsigned index);

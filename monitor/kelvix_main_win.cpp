@@ -1,0 +1,46 @@
+// Entry of the monitor: one copy per user session, a hidden main window, the message loop.
+#include "app_state.h"
+#include "disk_setup.h"
+#include "error_box.h"
+#include "main_window.h"
+#include "monitor_ids.h"
+#include "window_helpers.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <new>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    // A running copy shows its information balloon instead.
+    if (HWND running = FindWindowA(kMonitorClassName, kMonitorTitle)) {
+        PostMessageA(running, WM_COMMAND, CMD_SHOW_INFO, 0);
+        return 0;
+    }
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+        ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    if (!InstallProgramDiskControl()) {
+        return 0;
+    }
+    std::unique_ptr<AppState> app(new (std::nothrow) AppState(instance));
+    if (!app) {
+        ShowError(nullptr, MSG_NO_MEMORY);
+        return 0;
+    }
+    SetApp(app.get());
+    if (RegisterWindowClass(instance, kMonitorClassName, MainWindowProc, kProgramIconId, false, 0)) {
+        if (CreateHiddenWindow(instance, kMonitorClassName, kMonitorTitle)) {
+            MSG message;
+            while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+        UnregisterClassA(kMonitorClassName, instance);
+    }
+    app.reset();
+    SetApp(nullptr);
+    return 0;
+}

@@ -1,0 +1,260 @@
+#include "main_window.h"
+
+#include "app_state.h"
+#include "drive_database.h"
+#include "drive_enumeration.h"
+#include "drive_readings.h"
+#include "error_box.h"
+#include "measurement.h"
+#include "measurement_period.h"
+#include "monitor_ids.h"
+#include "monitor_views.h"
+#include "settings_dialog.h"
+#include "tray_actions.h"
+#include "tray_slot.h"
+
+namespace {
+
+// The shell's broadcast after its notification area was re-created.
+const UINT g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+void ShowTraySlot(unsigned slot)
+{
+    App().trayIcon.Modify(slot);
+}
+
+// After a measurement that gave temperatures: the tray picture and the warning.
+void ShowMeasurement(HWND window)
+{
+    AppState& app = App();
+    if (app.monitorWindow) {
+        RefreshMonitorWindow(app.monitorWindow);
+    }
+    if (app.drives.measuredCount > 0) {
+        ShowTraySlot(CurrentTraySlot());
+        WarningBalloon(window);
+    }
+}
+
+void OpenMonitor(HWND window)
+{
+    AppState& app = App();
+    app.monitorWindow = OpenMonitorWindow(window);
+}
+
+// Each step that fails has shown its message; the window then closes the program.
+bool CreateMonitor(HWND window)
+{
+    AppState& app = App();
+    app.mainWindow = window;
+    if (!app.instanceMutex.Create(kMonitorClassName)) {
+        ShowError(window, MSG_ALREADY_RUNNING);
+        return false;
+    }
+    LoadSettings(app.settings);
+    if (!LoadDriveDatabase(app.settings.CfgFile)) {
+        ShowError(window, MSG_DATABASE_FAILED);
+        return false;
+    }
+    if (!ComposeIconTable(app.iconTable, app.settings.IconFile)) {
+        ShowError(window, MSG_GLYPHS_FAILED);
+        return false;
+    }
+    if (!app.trayIcon.Create(app.instance, window, 0, kIconTableSize)) {
+        ShowError(window, MSG_TRAY_FAILED);
+        return false;
+    }
+    app.trayIcon.SetCallback(kTrayCallbackMessage);
+    PutIconTableIntoTray(app.iconTable, app.trayIcon);
+    app.trayIcon.Add(kSlotStopped);
+
+    EnumerateDrives(app.drives);
+    MeasureAll(app.drives, app.settings);
+    if (app.drives.measuredCount > 0) {
+        SetMeasuring(window, true);
+        InfoBalloon(window);
+        WarningBalloon(window);
+    } else {
+        ShowTraySlot(kSlotNoTemperature);
+    }
+    if (app.settings.UseInformation != 0) {
+        OpenMonitor(window);
+    }
+    if (!app.server.StartUp()) {
+        return false;
+    }
+    if (app.settings.UseNetwork != 0 && !app.server.StartServer(app.settings.Port)) {
+        return false;
+    }
+    return true;
+}
+
+void DestroyMonitor(HWND window)
+{
+    AppState& app = App();
+    if (app.settings.UseNetwork != 0) {
+        app.server.StopServer(app.settings.Port);
+    }
+    app.server.CleanUp();
+    SetMeasuring(window, false);
+    app.trayIcon.Destroy();
+    app.instanceMutex.Release();
+    DestroyIconTable(app.iconTable);
+    PostQuitMessage(0);
+}
+
+void OnTimer(HWND window, UINT_PTR timer)
+{
+    AppState& app = App();
+    if (app.measurementTimer != 0 && timer == app.measurementTimer) {
+        MeasureAll(app.drives, app.settings);
+        ShowMeasurement(window);
+    } else if (app.clickTimer != 0 && timer == app.clickTimer) {
+        if (KillTimer(window, app.clickTimer)) {
+            app.clickTimer = 0;
+            InfoBalloon(window);  // a single click: no second one came
+        }
+    } else {
+        ShowError(window, MSG_UNKNOWN_TIMER);
+    }
+}
+
+void RunSettings(HWND window)
+{
+    AppState& app = App();
+    if (app.settings.UseNetwork != 0) {
+        app.server.StopServer(app.settings.Port);
+    }
+    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kSettingsDialogId), window, SettingsDialogProc, 0);
+    if (app.drives.measuredCount > 0 && app.Measuring()) {
+        if (app.monitorWindow) {
+            RefreshMonitorWindow(app.monitorWindow);
+        }
+        SetMeasuring(window, true);  // the new interval at once
+    }
+    if (app.settings.UseNetwork != 0) {
+        app.server.StartServer(app.settings.Port);
+    }
+}
+
+void OnCommand(HWND window, UINT command)
+{
+    AppState& app = App();
+    switch (command) {
+    case CMD_MEASURE_RESUME:
+        if (app.drives.measuredCount > 0) SetMeasuring(window, true);
+        break;
+    case CMD_MEASURE_STOP:
+        if (app.drives.measuredCount > 0) SetMeasuring(window, false);
+        break;
+    case CMD_MEASURE_NOW:
+        MeasureAll(app.drives, app.settings);
+        ShowMeasurement(window);
+        break;
+    case CMD_COPY_TEMPERATURES:
+        CopyTemperaturesToClipboard(window);
+        break;
+    case CMD_SETTINGS:
+        RunSettings(window);
+        break;
+    case CMD_MONITOR_WINDOW:
+        if (app.monitorWindow) {
+            PostMessageA(app.monitorWindow, WM_COMMAND, CMD_CLOSE, 0);
+        } else {
+            OpenMonitor(window);
+        }
+        break;
+    case CMD_MONITOR_REOPEN:
+        if (app.monitorWindow) {
+            SendMessageA(app.monitorWindow, WM_COMMAND, CMD_CLOSE, 0);
+        }
+        OpenMonitor(window);
+        break;
+    case CMD_SMART_WINDOW:
+        if (app.smartWindow) {
+            PostMessageA(app.smartWindow, WM_COMMAND, CMD_CLOSE, 0);
+        } else {
+            app.smartWindow = OpenSmartWindow();
+        }
+        break;
+    case CMD_SHOW_INFO:
+        InfoBalloon(window);
+        break;
+    case CMD_ABOUT:
+        RunAboutDialog(window);
+        break;
+    case CMD_CLOSE:
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        if (!CreateMonitor(window)) {
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        DestroyMonitor(window);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        OnTimer(window, wParam);
+        return 0;
+    case kTrayCallbackMessage:
+        HandleTrayCallback(window, lParam);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = Dispatch(window, message, wParam, lParam);
+    if (g_taskbarCreated != 0 && message == g_taskbarCreated) {
+        App().trayIcon.Add(0);  // the next update brings back the right picture
+    }
+    return result;
+}
+
+unsigned CurrentTraySlot()
+{
+    const AppState& app = App();
+    return SelectTrayIconSlot(CollectReadings(app.drives).Hottest(), app.Measuring(), app.settings.NoTrayIcon,
+        app.settings.ThresholdCurrent);
+}
+
+bool SetMeasuring(HWND window, bool on)
+{
+    AppState& app = App();
+    if (on) {
+        if (app.measurementTimer != 0 && KillTimer(window, app.measurementTimer)) {
+            app.measurementTimer = 0;
+        }
+        app.measurementTimer =
+            SetTimer(window, kMeasurementTimerId, MeasurementPeriodMs(app.settings.TimerCurrent), nullptr);
+        if (app.measurementTimer == 0) {
+            return false;
+        }
+    } else if (app.measurementTimer != 0) {
+        if (!KillTimer(window, app.measurementTimer)) {
+            return false;
+        }
+        app.measurementTimer = 0;
+    }
+    ShowTraySlot(CurrentTraySlot());
+    return true;
+}

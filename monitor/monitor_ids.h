@@ -1,0 +1,43 @@
+// Names and numbers of the monitor program: window class, commands, timers, resources.
+#pragma once
+
+#include <windows.h>
+
+constexpr char kMonitorClassName[] = "ORVALD_MONITOR";  // also the instance mutex
+constexpr char kMonitorTitle[] = "ORVALD MONITOR";
+
+constexpr UINT kTrayCallbackMessage = 0x8002;
+constexpr UINT_PTR kMeasurementTimerId = 0x1000;
+constexpr UINT_PTR kClickTimerId = 0x1001;
+
+// Resources.
+constexpr UINT kProgramIconId = 200;
+constexpr UINT kAboutDialogId = 101;
+constexpr UINT kSettingsDialogId = 102;
+constexpr UINT kMonitorDialogId = 103;
+constexpr UINT kSmartDialogId = 104;
+
+// Commands of the main window.
+enum MonitorCommand : UINT {
+    CMD_MEASURE_RESUME = 32786,
+    CMD_MEASURE_STOP = 32787,
+    CMD_MEASURE_NOW = 32789,
+    CMD_COPY_TEMPERATURES = 32790,
+    CMD_SETTINGS = 32791,
+    CMD_MONITOR_WINDOW = 32792,
+    CMD_MONITOR_REOPEN = 32793,
+    CMD_SMART_WINDOW = 32794,
+    CMD_SHOW_INFO = 32795,
+    CMD_ABOUT = 32798,
+    CMD_CLOSE = 32799,  // also "close" for every window of the system
+};
+
+// Message-table indices shown by the main window.
+enum MonitorMessage : unsigned {
+    MSG_NO_MEMORY = 2,
+    MSG_ALREADY_RUNNING = 3,
+    MSG_DATABASE_FAILED = 4,
+    MSG_GLYPHS_FAILED = 5,
+    MSG_TRAY_FAILED = 6,
+    MSG_UNKNOWN_TIMER = 7,
+};

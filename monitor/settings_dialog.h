@@ -1,0 +1,26 @@
+// The settings dialog (resource 102), run modally from the tray menu.
+#pragma once
+
+#include <windows.h>
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Control ids of dialog 102.
+enum SettingsControl : int {
+    IDC_INTERVAL_EDIT = 1010,
+    IDC_INTERVAL_SPIN = 1011,
+    IDC_INTERVAL_RANGE = 1012,
+    IDC_THRESHOLD_EDIT = 1013,
+    IDC_THRESHOLD_SPIN = 1014,
+    IDC_THRESHOLD_RANGE = 1015,
+    IDC_NO_TRAY_ICON = 1016,
+    IDC_USE_BALLOON = 1017,
+    IDC_USE_INFORMATION = 1018,
+    IDC_USE_NETWORK = 1019,
+    IDC_PORT_EDIT = 1020,
+    IDC_PORT_SPIN = 1021,
+    IDC_USE_LOG = 1022,
+    IDC_LOG_FILE = 1023,
+    IDC_CFG_FILE = 1024,
+    IDC_ICON_FILE = 1025,
+};

@@ -1,0 +1,145 @@
+#include "tray_actions.h"
+
+#include "app_state.h"
+#include "balloon_text.h"
+#include "clipboard_text.h"
+#include "drive_readings.h"
+#include "main_window.h"
+#include "monitor_ids.h"
+#include "window_helpers.h"
+
+#include <cstring>
+
+namespace {
+
+void ShowBalloon(HWND window, const BalloonContent& content)
+{
+    if (content.Empty()) {
+        return;
+    }
+    AppState& app = App();
+    app.trayIcon.SetBalloonTitle(content.title.c_str(), content.iconFlags);
+    app.trayIcon.SetBalloonText(content.text.c_str(), kBalloonTimeoutMs);
+    ForceForeground(window);
+    app.trayIcon.ShowBalloon(CurrentTraySlot());
+}
+
+void StartClickTimer(HWND window)
+{
+    AppState& app = App();
+    if (app.clickTimer != 0) {
+        return;
+    }
+    app.clickTimer = SetTimer(window, kClickTimerId, GetDoubleClickTime(), nullptr);
+    if (app.clickTimer == 0) {
+        InfoBalloon(window);
+    }
+}
+
+void ToggleMeasuring(HWND window)
+{
+    AppState& app = App();
+    if (app.clickTimer != 0 && KillTimer(window, app.clickTimer)) {
+        app.clickTimer = 0;
+    }
+    PostMessageA(window, WM_COMMAND, app.Measuring() ? CMD_MEASURE_STOP : CMD_MEASURE_RESUME, 0);
+}
+
+void RightClick(HWND window)
+{
+    AppState& app = App();
+    ForceForeground(GetDesktopWindow());
+    if (app.aboutDialog) {
+        ForceForeground(app.aboutDialog);
+    } else if (app.settingsDialog) {
+        ForceForeground(app.settingsDialog);
+    } else {
+        RunTrayMenu(window);
+    }
+    PostMessageA(window, WM_NULL, 0, 0);
+}
+
+}  // namespace
+
+void HandleTrayCallback(HWND window, LPARAM mouseMessage)
+{
+    switch (static_cast<UINT>(mouseMessage)) {
+    case WM_LBUTTONDOWN:
+        StartClickTimer(window);
+        break;
+    case WM_LBUTTONDBLCLK:
+        ToggleMeasuring(window);
+        break;
+    case WM_RBUTTONDOWN:
+        RightClick(window);
+        break;
+    default:
+        break;
+    }
+}
+
+void InfoBalloon(HWND window)
+{
+    const AppState& app = App();
+    ShowBalloon(window, InfoBalloonContent(CollectReadings(app.drives), app.Measuring(), app.settings.TimerCurrent));
+}
+
+void WarningBalloon(HWND window)
+{
+    const AppState& app = App();
+    ShowBalloon(window,
+        WarningBalloonContent(CollectReadings(app.drives), app.settings.UseBalloon, app.settings.ThresholdCurrent));
+}
+
+void RunTrayMenu(HWND window)
+{
+    const AppState& app = App();
+    HMENU menu = CreatePopupMenu();
+    if (!menu) {
+        return;
+    }
+    const UINT needsTemperature = app.drives.measuredCount == 0 ? MF_GRAYED : MF_ENABLED;
+    AppendMenuA(menu, MF_STRING | needsTemperature, CMD_MEASURE_NOW, "即時計測");
+    if (app.Measuring()) {
+        AppendMenuA(menu, MF_STRING | needsTemperature, CMD_MEASURE_STOP, "計測の停止");
+    } else {
+        AppendMenuA(menu, MF_STRING | needsTemperature, CMD_MEASURE_RESUME, "計測の再開");
+    }
+    AppendMenuA(menu, MF_STRING | needsTemperature, CMD_COPY_TEMPERATURES, "温度値を複写");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING | (app.monitorWindow ? MF_CHECKED : MF_UNCHECKED), CMD_MONITOR_WINDOW, "モニター画面");
+    AppendMenuA(menu, MF_STRING | (app.smartWindow ? MF_CHECKED : MF_UNCHECKED), CMD_SMART_WINDOW, "S.M.A.R.T.画面");
+    AppendMenuA(menu, MF_STRING, CMD_SETTINGS, "設定画面");
+    AppendMenuA(menu, MF_STRING, CMD_ABOUT, "バージョン情報");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, CMD_CLOSE, "プログラムの終了");
+
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ForceForeground(window);
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x, cursor.y, 0, window, nullptr);
+    DestroyMenu(menu);
+}
+
+void CopyTemperaturesToClipboard(HWND window)
+{
+    const std::string text = ClipboardText(CollectReadings(App().drives));
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kClipboardBlockSize);
+    if (!block) {
+        return;
+    }
+    if (void* bytes = GlobalLock(block)) {
+        std::memcpy(bytes, text.data(), text.size());  // shorter than the block: stays terminated
+        GlobalUnlock(block);
+    }
+    // The clipboard owns the block only once it took it.
+    if (!OpenClipboard(window)) {
+        GlobalFree(block);
+        return;
+    }
+    EmptyClipboard();
+    if (!SetClipboardData(CF_TEXT, block)) {
+        GlobalFree(block);
+    }
+    CloseClipboard();
+}

@@ -1,0 +1,410 @@
+// The monitor program in-process: its main window is created on simulated drives with a
+// settings file of the test's own, then driven by commands, timers and its dialogs.
+#include "app_state.h"
+#include "clipboard_text.h"
+#include "drive_readings.h"
+#include "main_window.h"
+#include "message_table.h"
+#include "modal_script.h"
+#include "monitor_ids.h"
+#include "png_file.h"
+#include "settings_dialog.h"
+#include "simulated_disk.h"
+#include "window_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The INI file lives in the prefix's Windows directory; each test writes its own.
+void WriteIni(const char* section, const char* key, const char* value)
+{
+    WritePrivateProfileStringA(section, key, value, "KELVIX.INI");
+}
+
+std::string ReadIni(const char* section, const char* key)
+{
+    char value[300] = {};
+    GetPrivateProfileStringA(section, key, "", value, sizeof value, "KELVIX.INI");
+    return value;
+}
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message != WM_QUIT) DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+struct Drive {
+    unsigned number;
+    const char* model;
+    std::vector<std::uint8_t> temperatures;  // empty: no temperature attribute
+};
+
+class MonitorApp : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteFileA(IniPath().c_str());
+        // A database of its own: every simulated model starts with "SIM".
+        std::FILE* database = std::fopen("APPTEST.CFG", "wb");
+        ASSERT_NE(database, nullptr);
+        std::fputs("SIM=194\r\n", database);
+        std::fclose(database);
+        WriteIni("Common", "CfgFile", "APPTEST.CFG");
+        WriteIni("Threshold", "UseBalloon", "1");
+        CopyFileA("7SEG_G.KVX", "OTHER.KVX", FALSE);
+    }
+
+    void TearDown() override
+    {
+        Close();
+        DeleteFileA(IniPath().c_str());
+        DeleteFileA("APPTEST.CFG");
+        DeleteFileA("OTHER.KVX");
+    }
+
+    static std::string IniPath()
+    {
+        char directory[MAX_PATH] = {};
+        GetWindowsDirectoryA(directory, sizeof directory);
+        return std::string(directory) + "\\KELVIX.INI";
+    }
+
+    // Creates the main window on these drives; its creation runs the whole start-up.
+    void Start(const std::vector<Drive>& drives)
+    {
+        DriveSet set;
+        for (const Drive& drive : drives) {
+            SimulatedDrive& simulated = set.drives[drive.number];
+            simulated.Install(drive.number);
+            simulated.SetModel(drive.model);
+            if (!drive.temperatures.empty()) {
+                simulated.SetTemperatures(194, drive.temperatures);
+            }
+            simulated.SealSectors();
+        }
+        bus_ = std::make_unique<SimulatedDiskBus>(set);
+        InstallDiskControl(bus_.get());
+        app_ = std::make_unique<AppState>(GetModuleHandleA(nullptr));
+        SetApp(app_.get());
+        ASSERT_TRUE(RegisterWindowClass(app_->instance, kMonitorClassName, MainWindowProc, kProgramIconId, false, 0));
+        window_ = CreateHiddenWindow(app_->instance, kMonitorClassName, kMonitorTitle);
+        ASSERT_NE(window_, nullptr);
+        Pump(100);
+    }
+
+    void Close()
+    {
+        if (window_ && IsWindow(window_)) {
+            DestroyWindow(window_);
+        }
+        window_ = nullptr;
+        Pump(50);
+        if (app_) {
+            UnregisterClassA(kMonitorClassName, app_->instance);
+        }
+        app_.reset();
+        SetApp(nullptr);
+        InstallDiskControl(nullptr);
+        bus_.reset();
+    }
+
+    void Command(UINT id) { SendMessageA(window_, WM_COMMAND, id, 0); }
+
+    std::unique_ptr<SimulatedDiskBus> bus_;
+    std::unique_ptr<AppState> app_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(MonitorApp, StartsMeasuringAndShowsTheHottestDrive)
+{
+    Start({{0, "SIM COOL", {35}}, {1, "SIM HOT", {52}}});
+    EXPECT_EQ(app_->drives.measuredCount, 2u);
+    EXPECT_EQ(app_->measurementTimer, kMeasurementTimerId);
+    EXPECT_EQ(app_->trayIcon.SlotCount(), kIconTableSize);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 152u);
+    EXPECT_EQ(app_->trayIcon.Record().uCallbackMessage, kTrayCallbackMessage);
+    // The warning balloon came last and replaced the information balloon.
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "40℃を超えています");
+    EXPECT_STREQ(app_->trayIcon.Record().szInfo, "#1  52℃ : SIM HOT");
+    EXPECT_EQ(app_->trayIcon.Record().dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+    NamedMutex second;
+    EXPECT_FALSE(second.Create(kMonitorClassName));
+}
+
+TEST_F(MonitorApp, NoTemperatureShowsSlot200AndStaysStopped)
+{
+    Start({{0, "SIM QUIET", {}}});
+    EXPECT_EQ(app_->drives.presentCount, 1u);
+    EXPECT_EQ(app_->drives.measuredCount, 0u);
+    EXPECT_EQ(app_->measurementTimer, 0u);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), kSlotNoTemperature);
+    Command(CMD_MEASURE_RESUME);  // needs a temperature
+    EXPECT_EQ(app_->measurementTimer, 0u);
+    Command(CMD_SHOW_INFO);
+    EXPECT_EQ(app_->trayIcon.Record().szInfo[0], '\0');  // no balloon without temperatures
+}
+
+TEST_F(MonitorApp, CommandsStopResumeMeasureAndIgnoreUnknownIds)
+{
+    WriteIni("Threshold", "UseBalloon", "0");
+    Start({{0, "SIM A", {38, 39, 45}}});
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 39u);  // enumeration read 38, the first cycle 39
+    Command(CMD_MEASURE_STOP);
+    EXPECT_EQ(app_->measurementTimer, 0u);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), kSlotStopped);
+    Command(32788);
+    Command(32800);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), kSlotStopped);
+    Command(CMD_MEASURE_RESUME);
+    EXPECT_EQ(app_->measurementTimer, kMeasurementTimerId);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 39u);
+    Command(CMD_MEASURE_NOW);
+    EXPECT_EQ(app_->drives.table[0].currentTemperature, 45);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 145u);
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "60秒間隔で計測");  // UseBalloon 0: no warning
+    Command(CMD_SHOW_INFO);
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "60秒間隔で計測");
+    EXPECT_STREQ(app_->trayIcon.Record().szInfo, "#0  45℃ : SIM A");
+    // A double click toggles measurement and shows nothing new.
+    SendMessageA(window_, kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
+    Pump(100);
+    EXPECT_EQ(app_->measurementTimer, 0u);
+    SendMessageA(window_, kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
+    Pump(100);
+    EXPECT_EQ(app_->measurementTimer, kMeasurementTimerId);
+}
+
+TEST_F(MonitorApp, SingleClickShowsTheInformationBalloonOnceNoSecondClickCame)
+{
+    Start({{0, "SIM A", {52}}});
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "40℃を超えています");
+    SendMessageA(window_, kTrayCallbackMessage, 0, WM_LBUTTONDOWN);
+    EXPECT_EQ(app_->clickTimer, kClickTimerId);
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "40℃を超えています");  // not yet
+    for (int i = 0; i < 100 && app_->clickTimer != 0; ++i) {
+        Pump(50);
+    }
+    EXPECT_EQ(app_->clickTimer, 0u);
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "60秒間隔で計測");
+    EXPECT_EQ(app_->trayIcon.Record().dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+}
+
+TEST_F(MonitorApp, RecreatedTaskbarGetsTheIconBackWithSlot0)
+{
+    Start({{0, "SIM A", {52}}});
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 152u);
+    SendMessageA(window_, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 0u);
+    Command(CMD_MEASURE_NOW);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 152u);
+}
+
+TEST_F(MonitorApp, HotterThan99ShowsNinetyNineInWarningColours)
+{
+    Start({{0, "SIM BOILING", {120}}});
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 199u);
+    EXPECT_EQ(app_->trayIcon.Record().hIcon, app_->iconTable.icons[199]);
+}
+
+TEST_F(MonitorApp, ClipboardHoldsEveryDriveLine)
+{
+    Start({{0, "SIM ONE", {35}}, {2, "SIM TWO", {41}}});
+    Command(CMD_COPY_TEMPERATURES);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    ASSERT_NE(data, nullptr);
+    const std::string text = static_cast<const char*>(GlobalLock(data));
+    GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(text, "35℃ : SIM ONE (78.15GB UltraDMA-5)\r\n41℃ : SIM TWO (78.15GB UltraDMA-5)\r\n");
+}
+
+TEST_F(MonitorApp, ClosingReleasesTheInstanceAndTheTray)
+{
+    Start({{0, "SIM A", {40}}});
+    SendMessageA(window_, WM_COMMAND, CMD_CLOSE, 0);
+    Pump(200);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(app_->trayIcon.SlotCount(), 0u);
+    EXPECT_EQ(app_->iconTable.icons[0], nullptr);
+    EXPECT_EQ(app_->measurementTimer, 0u);
+    NamedMutex next;
+    EXPECT_TRUE(next.Create(kMonitorClassName));
+}
+
+TEST_F(MonitorApp, MissingGlyphFileShowsMessage5AndCloses)
+{
+    WriteIni("Common", "IconFile", "NO543.KVX");
+    std::string shown;
+    ModalScript script({[&](HWND box) {
+        shown = ModalScript::BoxText(box);
+        ModalScript::Click(box, IDOK);
+    }});
+    Start({{0, "SIM A", {40}}});
+    Pump(300);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(shown, MessageTable(5));
+    EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(MonitorApp, UnknownTimerShowsMessage7AndGoesOn)
+{
+    Start({{0, "SIM A", {40}}});
+    std::string shown;
+    ModalScript script({[&](HWND box) {
+        shown = ModalScript::BoxText(box);
+        ModalScript::Click(box, IDOK);
+    }});
+    SendMessageA(window_, WM_TIMER, 0x1234, 0);
+    EXPECT_EQ(shown, MessageTable(7));
+    EXPECT_TRUE(IsWindow(window_));
+}
+
+// Settings dialog 102, run through command 32791.
+class SettingsDialog : public MonitorApp {
+protected:
+    void Run(std::vector<ModalScript::Step> steps)
+    {
+        ModalScript script(std::move(steps));
+        Command(CMD_SETTINGS);
+        EXPECT_TRUE(script.Finished());
+        EXPECT_EQ(app_->settingsDialog, nullptr);
+    }
+};
+
+void SaveDialogPicture(HWND dialog, const char* path)
+{
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const std::uint32_t* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> rgb(pixels, pixels + width * height);
+    for (std::uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
+    WritePng(path, width, height, rgb);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(SettingsDialog, ShowsTheSettingsAndKeepsAnOutOfRangeInterval)
+{
+    WriteIni("Network", "UseNetwork", "0");
+    Start({{0, "SIM A", {40}}});
+    std::string intervalRange, thresholdRange, iconButton;
+    BOOL portEnabledAtFirst = FALSE, portEnabledAfter = TRUE;
+    Run({
+        [&](HWND dialog) {
+            intervalRange = ModalScript::Text(dialog, IDC_INTERVAL_RANGE);
+            thresholdRange = ModalScript::Text(dialog, IDC_THRESHOLD_RANGE);
+            iconButton = ModalScript::Text(dialog, IDC_ICON_FILE);
+            portEnabledAtFirst = IsWindowEnabled(GetDlgItem(dialog, IDC_PORT_EDIT));
+            SaveDialogPicture(dialog, "settings_dialog.png");
+            SetDlgItemTextA(dialog, IDC_INTERVAL_EDIT, "5");      // below the range
+            SetDlgItemTextA(dialog, IDC_THRESHOLD_EDIT, "45");
+            ModalScript::Click(dialog, IDC_USE_NETWORK);           // on
+            ModalScript::Click(dialog, IDC_USE_NETWORK);           // off again
+            portEnabledAfter = IsWindowEnabled(GetDlgItem(dialog, IDC_PORT_EDIT));
+            SetDlgItemTextA(dialog, IDC_PORT_EDIT, "10009");
+            ModalScript::Click(dialog, IDC_NO_TRAY_ICON);
+            ModalScript::Click(dialog, IDOK);
+        },
+    });
+    EXPECT_EQ(intervalRange, "(30 ～ 3600)");
+    EXPECT_EQ(thresholdRange, "(30 ～ 60)");
+    EXPECT_EQ(iconButton, "7SEG_G.KVX");
+    EXPECT_TRUE(portEnabledAtFirst);
+    EXPECT_FALSE(portEnabledAfter);
+    const Settings& settings = app_->settings;
+    EXPECT_EQ(settings.TimerCurrent, 60u);
+    EXPECT_EQ(settings.ThresholdCurrent, 45u);
+    EXPECT_EQ(settings.UseNetwork, 0);
+    EXPECT_EQ(settings.Port, 10009u);
+    EXPECT_EQ(settings.NoTrayIcon, 1);
+    EXPECT_EQ(ReadIni("Threshold", "Current"), "45");
+    EXPECT_EQ(ReadIni("Network", "Port"), "10009");
+    EXPECT_EQ(app_->measurementTimer, kMeasurementTimerId);
+    Command(CMD_MEASURE_NOW);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), kSlotFixedIcon);
+}
+
+TEST_F(SettingsDialog, CancelStoresNothing)
+{
+    Start({{0, "SIM A", {40}}});
+    Run({[&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_LOG_FILE, "C:\\PICKED.LOG");  // as if picked
+        SetDlgItemTextA(dialog, IDC_THRESHOLD_EDIT, "50");
+        ModalScript::Click(dialog, IDCANCEL);
+    }});
+    EXPECT_STREQ(app_->settings.LogFile, "KELVIX.LOG");
+    EXPECT_EQ(app_->settings.ThresholdCurrent, 40u);
+    EXPECT_EQ(ReadIni("Common", "LogFile"), "");
+}
+
+TEST_F(SettingsDialog, GlyphFileReplacedOnlyWhenItChangesAndLoads)
+{
+    Start({{0, "SIM A", {41}}});
+    const HICON first = app_->iconTable.icons[141];
+    // Same path: nothing is reloaded.
+    Run({[&](HWND dialog) { ModalScript::Click(dialog, IDOK); }});
+    EXPECT_EQ(app_->iconTable.icons[141], first);
+
+    // A file without icon 543: message 5 over the dialog, the old pictures stay.
+    std::string shown;
+    Run({
+        [&](HWND dialog) {
+            SetDlgItemTextA(dialog, IDC_ICON_FILE, "NO543.KVX");
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        },
+        [&](HWND box) {
+            shown = ModalScript::BoxText(box);
+            ModalScript::Click(box, IDOK);
+        },
+    });
+    EXPECT_EQ(shown, MessageTable(5));
+    EXPECT_STREQ(app_->settings.IconFile, "7SEG_G.KVX");
+    EXPECT_EQ(app_->iconTable.icons[141], first);
+    EXPECT_EQ(app_->trayIcon.SlotIcon(141), first);
+    EXPECT_EQ(ReadIni("Common", "IconFile"), "7SEG_G.KVX");  // the rest was saved
+
+    // Another good file: new pictures in the table and the tray.
+    Run({[&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_ICON_FILE, "OTHER.KVX");
+        ModalScript::Click(dialog, IDOK);
+    }});
+    EXPECT_STREQ(app_->settings.IconFile, "OTHER.KVX");
+    EXPECT_NE(app_->iconTable.icons[141], first);
+    EXPECT_EQ(app_->trayIcon.SlotIcon(141), app_->iconTable.icons[141]);
+    EXPECT_EQ(app_->trayIcon.Record().hIcon, app_->iconTable.icons[141]);
+}
+
+}  // namespace
