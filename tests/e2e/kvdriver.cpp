@@ -12,8 +12,16 @@
 //   kvdriver wait-box CAPTION MS             wait for a dialog box with that caption, print its text
 //   kvdriver dismiss-boxes                   press OK on every visible message box
 //   kvdriver process-count EXE               print how many processes run EXE
+//   kvdriver dialog-get-text TITLE ID        print the text of control ID in dialog TITLE
+//   kvdriver dialog-set-text TITLE ID TEXT   set it
+//   kvdriver dialog-click TITLE ID           click button ID
+//   kvdriver dialog-checked TITLE ID         print 1 or 0 for a check box
+//   kvdriver windows CLASS                   print the texts of visible windows of CLASS
 #include <windows.h>
 #include <tlhelp32.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -123,6 +131,29 @@ int ProcessCount(const char* exe)
 
 unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
 
+HWND DialogItem(const char* title, const char* id)
+{
+    HWND dialog = FindWindowA("#32770", title);
+    return dialog ? GetDlgItem(dialog, static_cast<int>(Number(id))) : nullptr;
+}
+
+struct ClassSearch {
+    const char* cls;
+    int found;
+};
+
+BOOL CALLBACK VisitClass(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (lstrcmpiA(cls, search->cls) == 0 && IsWindowVisible(window)) {
+        ++search->found;
+        std::printf("%s\n", WindowText(window).c_str());
+    }
+    return TRUE;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "kvdriver: see the comment at the top of kvdriver.cpp for the calls\n");
@@ -135,6 +166,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return Usage();
+    _setmode(_fileno(stdout), _O_BINARY);  // clipboard bytes go out as they are
     const std::string call = argv[1];
     if ((call == "wait-window" || call == "wait-gone") && argc == 5)
         return WaitFor(call == "wait-window", argv[2], argv[3], Number(argv[4])) ? 0 : 1;
@@ -178,6 +210,36 @@ int main(int argc, char** argv)
         const int count = ProcessCount(argv[2]);
         std::printf("%d\n", count);
         return count < 0 ? 1 : 0;
+    }
+    if (call == "dialog-get-text" && argc == 4) {
+        HWND item = DialogItem(argv[2], argv[3]);
+        if (!item)
+            return 1;
+        std::printf("%s\n", WindowText(item).c_str());
+        return 0;
+    }
+    if (call == "dialog-set-text" && argc == 5) {
+        HWND item = DialogItem(argv[2], argv[3]);
+        return item && SendMessageTimeoutA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                                           SMTO_ABORTIFHUNG, 2000, nullptr) ? 0 : 1;
+    }
+    if (call == "dialog-click" && argc == 4) {
+        HWND item = DialogItem(argv[2], argv[3]);
+        return item && PostMessageA(item, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (call == "dialog-checked" && argc == 4) {
+        HWND item = DialogItem(argv[2], argv[3]);
+        if (!item)
+            return 1;
+        DWORD_PTR state = 0;
+        SendMessageTimeoutA(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+        std::printf("%d\n", state == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (call == "windows" && argc == 3) {
+        ClassSearch search = {argv[2], 0};
+        EnumWindows(VisitClass, reinterpret_cast<LPARAM>(&search));
+        return search.found > 0 ? 0 : 1;
     }
     return Usage();
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -40,8 +41,20 @@ bool SaveScreenshot(const std::string& name)
         return false;
     GdiFlush();
     Sleep(300);  // let the X server catch up with what Wine drew
-    return RunUnix("import -display " + std::string(display) + " -window root '" + dir + "/" + name +
-                   ".png'") == 0;
+    // Wine does not wait for a Unix child to end, so the picture is written under a
+    // temporary name, renamed when complete, and waited for here.
+    const std::string path = dir + "/" + name + ".png";
+    std::remove(path.c_str());
+    RunUnix("import -display " + std::string(display) + " -window root 'png:" + path + ".part' && mv '" +
+            path + ".part' '" + path + "'");
+    for (int waited = 0; waited < 15000; waited += 100) {
+        if (FILE* file = std::fopen(path.c_str(), "rb")) {
+            std::fclose(file);
+            return true;
+        }
+        Sleep(100);
+    }
+    return false;
 }
 
 }  // namespace harness

@@ -5,8 +5,9 @@
 
 namespace harness {
 
-// Runs a Unix shell command line (Wine starts Unix programs by path); returns its exit
-// code, or -1 when it could not be started.
+// Runs a Unix shell command line (Wine starts Unix programs by path). Returns -1 when it
+// could not be started. Wine may report the end before the Unix program has finished, so
+// callers wait for the program's results themselves.
 int RunUnix(const std::string& shellCommand);
 
 // Saves the whole virtual screen as <build>/screenshots/<name>.png; false on failure.

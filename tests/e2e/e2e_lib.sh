@@ -1,0 +1,87 @@
+# Helpers for end-to-end tests: the real programs run inside the Wine harness and are
+# driven from outside (kvdriver, UDP, files). Sourced by each tests/e2e/*.sh with
+#   e2e_begin <build-dir> <name>
+# which fails the test unless the harness (CTest fixture "wine") is running.
+set -u
+
+E2E_PASSED=0
+E2E_FAILED=0
+E2E_PIDS=()
+
+e2e_begin() {
+    E2E_BUILD=$(cd "$1" && pwd)
+    E2E_NAME=$2
+    if [ ! -f "$E2E_BUILD/wine/env" ]; then
+        echo "e2e: the Wine harness is not running" >&2
+        exit 1
+    fi
+    # shellcheck disable=SC1091
+    . "$E2E_BUILD/wine/env"
+    E2E_WORK=$E2E_BUILD/e2e/$E2E_NAME
+    rm -rf "$E2E_WORK"
+    mkdir -p "$E2E_WORK" "$E2E_BUILD/screenshots"
+    cd "$E2E_WORK" || exit 1
+    # KELVIX keeps its settings in the Windows directory ("KELVIX.INI" is a bare name).
+    E2E_INI=$WINEPREFIX/drive_c/windows/KELVIX.INI
+    rm -f "$E2E_INI"
+    trap e2e_cleanup EXIT
+}
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    # Whatever the test left running in the prefix (a program that hung, a message box).
+    wine64 "$E2E_BUILD/tests/e2e/kvdriver.exe" dismiss-boxes >/dev/null 2>&1 </dev/null
+}
+
+# win EXE ARGS...: run a Windows program in the foreground, passing its exit code.
+win() { wine64 "$@" </dev/null; }
+
+# win_bg EXE ARGS...: start a Windows program in the background.
+win_bg() {
+    wine64 "$@" </dev/null >"$E2E_WORK/bg.$#.$RANDOM.log" 2>&1 &
+    E2E_PIDS+=($!)
+    E2E_LAST_PID=$!
+}
+
+kvd() { wine64 "$E2E_BUILD/tests/e2e/kvdriver.exe" "$@" </dev/null; }
+
+# shot NAME: the whole virtual screen as <build>/screenshots/<test>_<NAME>.png
+shot() { import -display "$DISPLAY" -window root "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png"; }
+
+# Shift-JIS bytes (what the programs write) to UTF-8 (what these scripts are written in).
+from_sjis() { iconv -f CP932 -t UTF-8; }
+
+pass() { E2E_PASSED=$((E2E_PASSED + 1)); echo "ok   - $1"; }
+fail() { E2E_FAILED=$((E2E_FAILED + 1)); echo "FAIL - $1"; [ $# -gt 1 ] && printf '       %s\n' "${@:2}"; }
+
+# check DESCRIPTION COMMAND...: the command must succeed.
+check() {
+    local what=$1; shift
+    if "$@"; then pass "$what"; else fail "$what" "command: $*"; fi
+}
+
+# check_eq DESCRIPTION EXPECTED ACTUAL
+check_eq() {
+    if [ "$2" == "$3" ]; then pass "$1"; else fail "$1" "expected: $2" "actual:   $3"; fi
+}
+
+# check_contains DESCRIPTION NEEDLE HAYSTACK
+check_contains() {
+    if [[ "$3" == *"$2"* ]]; then pass "$1"; else fail "$1" "expected to contain: $2" "actual: $3"; fi
+}
+
+# wait_until SECONDS COMMAND...: retries the command until it succeeds.
+wait_until() {
+    local limit=$1; shift
+    local end=$((SECONDS + limit))
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.2
+    done
+}
+
+e2e_end() {
+    echo "$E2E_NAME: $E2E_PASSED passed, $E2E_FAILED failed"
+    [ "$E2E_FAILED" -eq 0 ]
+}
