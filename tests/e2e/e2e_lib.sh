@@ -81,6 +81,17 @@ wait_until() {
     done
 }
 
+# e2e_free_port [EXCEPT]: a UDP port on loopback that nothing is bound to now.
+e2e_free_port() {
+    local port
+    for _ in $(seq 200); do
+        port=$((20000 + RANDOM % 20000))
+        [ "$port" = "${1:-}" ] && continue
+        if ! ss -Hunl "sport = :$port" 2>/dev/null | grep -q .; then echo "$port"; return 0; fi
+    done
+    return 1
+}
+
 e2e_end() {
     echo "$E2E_NAME: $E2E_PASSED passed, $E2E_FAILED failed"
     [ "$E2E_FAILED" -eq 0 ]

@@ -17,6 +17,7 @@
 //   kvdriver dialog-click TITLE ID           click button ID
 //   kvdriver dialog-checked TITLE ID         print 1 or 0 for a check box
 //   kvdriver windows CLASS                   print the texts of visible windows of CLASS
+//   kvdriver key VK                          press and release a virtual key (27 = Escape)
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -235,6 +236,13 @@ int main(int argc, char** argv)
         SendMessageTimeoutA(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
         std::printf("%d\n", state == BST_CHECKED ? 1 : 0);
         return 0;
+    }
+    if (call == "key" && argc == 3) {
+        INPUT input[2] = {};
+        input[0].type = input[1].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = input[1].ki.wVk = static_cast<WORD>(Number(argv[2]));
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
     }
     if (call == "windows" && argc == 3) {
         ClassSearch search = {argv[2], 0};
