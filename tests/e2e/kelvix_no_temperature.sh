@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Without a readable temperature KELVIX starts stopped and shows the no-temperature
+# picture; the real KELVIX.exe (Wine has no S.M.A.R.T. drives) does the same.
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_begin "$1" kelvix_no_temperature
+programs=$E2E_BUILD/monitor
+cp "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+printf '[Common]\r\nUseLog=1\r\n' > "$E2E_INI"
+
+# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
+tray_picture() {
+    shot "$1"
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
+}
+
+cat > drives.txt <<'DRIVES'
+drive 0
+model ST380011A
+fail attributes from 1
+drive 1
+model NOT IN THE DATABASE
+drive 2
+model WDC WD800JB-00JJC0
+fail thresholds
+DRIVES
+export KELVIX_DRIVESET=$E2E_WORK/drives.txt
+win_bg "$programs/KELVIX_SIM.exe"
+check "simulated monitor starts" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+sleep 3
+sim_picture=$(tray_picture simulated_no_temperature)
+colours=$(convert "$E2E_BUILD/screenshots/${E2E_NAME}_simulated_no_temperature.png" -crop 16x16+5+24 +repage -format %k info:)
+check "the tray shows a picture, not an empty square" test "$colours" -ge 2
+check_eq "no balloon without a temperature" "" "$(kvd windows tooltips_class32)"
+kvd tray-click 0x201
+sleep 4
+check_eq "a click shows nothing without a temperature" "" "$(kvd windows tooltips_class32)"
+# Stopped with no temperature: the double click may not start measuring.
+kvd tray-click 0x203
+sleep 2
+check_eq "double click cannot start measuring" "$sim_picture" "$(tray_picture after_double_click)"
+kvd command 32799
+check "simulated monitor ends" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+# The log still gets a line per measurement, every drive at 00.
+log_pattern='^[0-9/]{10} [0-9:]{8}  (00 ){16}'$'\r''$'
+check "start-up measurement logged" test "$(wc -l < KELVIX.LOG)" -ge 1
+check_eq "every log line shows no temperature" "$(wc -l < KELVIX.LOG)" "$(grep -Ec "$log_pattern" KELVIX.LOG)"
+
+unset KELVIX_DRIVESET
+win_bg "$programs/KELVIX.exe"
+check "real monitor starts under Wine" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+sleep 3
+check_eq "no message box" "" "$(kvd boxes)"
+check_eq "real monitor shows the same no-temperature picture" "$sim_picture" "$(tray_picture real_no_drives)"
+kvd command 32799
+check "real monitor ends" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+
+e2e_end
