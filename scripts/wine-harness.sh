@@ -62,11 +62,17 @@ start_all() {
     local owner=${1:-$PPID}
     stop_all
     mkdir -p "$state" "$build/screenshots"
-    local n; n=$(free_display) || { log "no free X display"; return 1; }
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 < /dev/null &
-    echo $! > "$state/xvfb.pid"
-    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    if [ ! -e "/tmp/.X11-unix/X$n" ]; then log "Xvfb :$n did not start"; stop_all; return 1; fi
+    local n
+    if [ -n "${KV_HARNESS_DISPLAY:-}" ]; then
+        # Show everything on a display the user already has (the demo's --visible).
+        n=${KV_HARNESS_DISPLAY#:}
+    else
+        n=$(free_display) || { log "no free X display"; return 1; }
+        setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 < /dev/null &
+        echo $! > "$state/xvfb.pid"
+        for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+        if [ ! -e "/tmp/.X11-unix/X$n" ]; then log "Xvfb :$n did not start"; stop_all; return 1; fi
+    fi
 
     cat > "$envfile" <<ENV
 export DISPLAY=:$n

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The demo: KELVIX with four simulated drives under Wine, its tray icon, balloons and UDP
+# server, asked every few seconds by the Linux tempquery.
+#
+#   bash scripts/demo.sh [seconds] [--visible]
+#
+# Runs for 90 seconds by default. Without --visible everything happens on a private
+# virtual display and the screen is saved every few seconds to build/demo/screens/;
+# with --visible the Wine desktop opens on your own $DISPLAY.
+set -u
+cd "$(dirname "$0")/.."
+root=$(pwd)
+seconds=90
+visible=0
+for arg in "$@"; do
+    case "$arg" in
+        --visible) visible=1 ;;
+        ''|*[!0-9]*) echo "usage: demo.sh [seconds] [--visible]" >&2; exit 2 ;;
+        *) seconds=$arg ;;
+    esac
+done
+
+bash scripts/setup.sh || exit 1
+echo "=== building (first time: a few minutes)"
+cmake -S . -B build/native -G Ninja >/dev/null && cmake --build build/native --target tempquery || exit 1
+cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null &&
+    cmake --build build/win64 --target KELVIX_SIM kvdriver || exit 1
+
+demo=$root/build/demo
+rm -rf "$demo"; mkdir -p "$demo/screens"
+cp build/win64/monitor/KELVIX_SIM.exe build/win64/monitor/HDDATA.CFG build/win64/monitor/7SEG_G.KVX "$demo/"
+cat > "$demo/KELVIX_SIM.DRIVES" <<'DRIVES'
+# Four drives: two steady, one warming up past the warning temperature and cooling again,
+# one that stops answering after its fifth reading (it keeps its last value).
+drive 0
+model ST3500418AS
+firmware CC38
+serial 6VM1ABCD
+sectors 976773168
+temperature 194 34 34 35 35 35 34
+drive 1
+model WDC WD10EZEX-08WN4A0
+firmware 01.01A01
+serial WD-WCC6Y1234567
+sectors 1953525168
+temperature 194 36 38 40 42 44 45 43 41 39 37
+drive 2
+model Samsung SSD 860 EVO 500GB
+firmware RVT04B6Q
+serial S3Z1NB0K123456X
+sectors 976773168
+temperature 190 31 32
+drive 3
+model Hitachi HDS721010CLA332
+firmware JP4OA3MA
+serial JP2911HZ1A2B3C
+sectors 1953525168
+udma 6
+temperature 194 41 41 42
+fail attributes from 6
+DRIVES
+
+if [ "$visible" = 1 ]; then
+    [ -n "${DISPLAY:-}" ] || { echo "demo: --visible needs a DISPLAY" >&2; exit 2; }
+    export KV_HARNESS_DISPLAY=$DISPLAY
+fi
+scripts/wine-harness.sh start build/win64 $$ || exit 1
+# shellcheck disable=SC1091
+. build/win64/wine/env
+trap '"$root/scripts/wine-harness.sh" stop "$root/build/win64"' EXIT INT TERM
+
+# KELVIX.INI lives in the prefix's Windows directory: measure every 5 s, warn with balloons,
+# log, and answer queries on the default port.
+printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=5\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=10008\r\n' \
+    > "$WINEPREFIX/drive_c/windows/KELVIX.INI"
+
+cd "$demo" || exit 1
+wine64 ./KELVIX_SIM.exe </dev/null >kelvix.out 2>&1 &
+driver=$root/build/win64/tests/e2e/kvdriver.exe
+wine64 "$driver" wait-window ORVALD_MONITOR "ORVALD MONITOR" 30000 </dev/null ||
+    { echo "demo: KELVIX did not start"; exit 1; }
+echo "=== KELVIX is running (simulated drives in build/demo/KELVIX_SIM.DRIVES)"
+
+end=$((SECONDS + seconds))
+shot=0
+while [ $SECONDS -lt $end ]; do
+    sleep 5
+    echo "--- $(date +%T)  tempquery 127.0.0.1"
+    timeout 5 "$root/build/native/query/tempquery" 127.0.0.1 || echo "(no answer)"
+    shot=$((shot + 1))
+    import -display "$DISPLAY" -window root "screens/screen$(printf %02d $shot).png" 2>/dev/null
+done
+
+wine64 "$driver" command 32799 </dev/null
+wine64 "$driver" wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000 </dev/null
+echo "=== log (build/demo/KELVIX.LOG)"
+tail -n 5 KELVIX.LOG
+echo "=== worst temperatures kept in KELVIX.INI"
+sed -n '/^\[Worst\]/,$p' "$WINEPREFIX/drive_c/windows/KELVIX.INI"
+echo "=== screens saved in build/demo/screens/"
