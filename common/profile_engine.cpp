@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace profile_engine {
 namespace {
 
@@ -35,16 +37,27 @@ Load ReadFile(const char* file, std::string* bytes)
     return failed ? Load::Failed : Load::Read;
 }
 
+// The new content goes to a temporary file beside the old one, which replaces it only once
+// complete: a full disk or a quota then costs the change, never the rest of the file.
 bool WriteFile(const char* file, const std::string& bytes)
 {
-    std::FILE* stream = std::fopen(file, "wb");
+    // A file that exists but may not be written (read-only) stays refused.
+    if (access(file, F_OK) == 0 && access(file, W_OK) != 0) {
+        return false;
+    }
+    const std::string temporary = std::string(file) + ".new";
+    std::FILE* stream = std::fopen(temporary.c_str(), "wb");
     if (stream == nullptr) {
         return false;
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
     const bool flushed = std::fflush(stream) == 0;
     const bool closed = std::fclose(stream) == 0;
-    return written && flushed && closed;
+    if (!(written && flushed && closed) || std::rename(temporary.c_str(), file) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 // The default loses its trailing spaces, though never its first character.

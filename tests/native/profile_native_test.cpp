@@ -7,8 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -126,3 +131,30 @@ TEST(ProfileNative, DocumentRoundTripEndsLinesInCrLf)
 }
 
 }  // namespace
+
+// A write that runs out of space (here: a file-size limit far below the file) must fail
+// and leave every other key in the file as it was.
+TEST(ProfileNative, FailedWriteKeepsTheWholeFile)
+{
+    TempDir dir;
+    const std::string file = dir.File("FULL.INI");
+    ASSERT_TRUE(profile::WriteString("Worst", "DRIVE A", "0x2d", file.c_str()));
+    ASSERT_TRUE(profile::WriteString("Common", "LogFile", "KELVIX.LOG", file.c_str()));
+    const std::string before = ReadBytes(file);
+
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = {20, 20};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool written = profile::WriteString("Worst", "DRIVE B", "0x30", file.c_str());
+        _exit(written ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write reported success";
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_FALSE(std::filesystem::exists(file + ".new"));
+}
