@@ -1,6 +1,7 @@
 // CFILE and LOGFILE: the exact bytes they leave in a file, for a fixed clock.
 #include "cfile.h"
 #include "logfile.h"
+#include "fixed_clock.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,18 +12,6 @@
 #include <string>
 
 namespace {
-
-std::tm FixedTime()
-{
-    std::tm t{};
-    t.tm_year = 2004 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 5;
-    t.tm_hour = 7;
-    t.tm_min = 8;
-    t.tm_sec = 9;
-    return t;
-}
 
 class LogFileTest : public ::testing::Test {
 protected:

@@ -9,6 +9,7 @@ kv_test(reliability_server_load_test SOURCES reliability/server_load_test.cpp LI
 # Drive sensing with failing drives, spoiled or read-only settings, unwritable log paths
 # and a 10,000-line drive database, on the simulated bus.
 kv_test(reliability_drive_faults_test SOURCES reliability/drive_faults_test.cpp LIBS kv_sensing_test_support)
+target_include_directories(reliability_drive_faults_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 
 # Load time of large drive databases (a command that prints figures, not a test).
 if(KV_BENCH)

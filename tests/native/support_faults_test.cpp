@@ -5,6 +5,7 @@
 // Runs natively and, in the Windows build, under Wine against the platform's functions.
 #include "inifile.h"
 #include "logfile.h"
+#include "fixed_clock.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -51,18 +52,6 @@ const char kGarbageIni[] =
     "[Worst]\r\n"
     "ST3500=\r\n"
     "HDT725=300\r\n";
-
-std::tm FixedTime()
-{
-    std::tm t{};
-    t.tm_year = 2004 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 5;
-    t.tm_hour = 7;
-    t.tm_min = 8;
-    t.tm_sec = 9;
-    return t;
-}
 
 // Makes a file read-only for its lifetime and writable again afterwards, so the
 // temporary directory can be removed.

@@ -4,6 +4,7 @@
 // far larger than the shipped one.
 #include "drive_database.h"
 #include "drive_enumeration.h"
+#include "fixed_clock.h"
 #include "logfile.h"
 #include "measurement.h"
 #include "sensing_test_support.h"
@@ -31,18 +32,6 @@ namespace {
 constexpr char kIni[] = "KELVIX.INI";
 constexpr char kLog[] = "KELVIX.LOG";
 constexpr char kStamp[] = "2004/03/05 07:08:09  ";
-
-std::tm FixedTime()
-{
-    std::tm t{};
-    t.tm_year = 2004 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 5;
-    t.tm_hour = 7;
-    t.tm_min = 8;
-    t.tm_sec = 9;
-    return t;
-}
 
 // The log line of one cycle: the given leading values, then 00 up to the probe count.
 std::string LogLine(const std::vector<unsigned>& values, unsigned probeCount = kMaxDrives)
