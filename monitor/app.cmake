@@ -16,7 +16,6 @@ target_include_directories(kv_monitor_ui_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
 target_link_libraries(kv_monitor_ui_core PUBLIC kv_sensing)
 
 if(WIN32)
-    include(${PROJECT_SOURCE_DIR}/tools/glyph_paths.cmake)
     add_library(kv_monitor_icons STATIC icon_table_win.cpp)
     target_include_directories(kv_monitor_icons PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(kv_monitor_icons PUBLIC kv_ui kv_monitor_ui_core)
