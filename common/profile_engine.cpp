@@ -37,6 +37,16 @@ Load ReadFile(const char* file, std::string* bytes)
     return failed ? Load::Failed : Load::Read;
 }
 
+// rename replaces the target on POSIX; the Windows C library refuses an existing one, and
+// there the old file goes first (the complete new content is already on disk).
+bool MoveIntoPlace(const std::string& from, const char* to)
+{
+    if (std::rename(from.c_str(), to) == 0) {
+        return true;
+    }
+    return std::remove(to) == 0 && std::rename(from.c_str(), to) == 0;
+}
+
 // The new content goes to a temporary file beside the old one, which replaces it only once
 // complete: a full disk or a quota then costs the change, never the rest of the file.
 bool WriteFile(const char* file, const std::string& bytes)
@@ -53,7 +63,7 @@ bool WriteFile(const char* file, const std::string& bytes)
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
     const bool flushed = std::fflush(stream) == 0;
     const bool closed = std::fclose(stream) == 0;
-    if (!(written && flushed && closed) || std::rename(temporary.c_str(), file) != 0) {
+    if (!(written && flushed && closed) || !MoveIntoPlace(temporary, file)) {
         std::remove(temporary.c_str());
         return false;
     }
