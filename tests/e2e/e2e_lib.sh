@@ -23,6 +23,8 @@ e2e_begin() {
     cd "$E2E_WORK" || exit 1
     # KELVIX keeps its settings in the Windows directory ("KELVIX.INI" is a bare name).
     E2E_INI=$WINEPREFIX/drive_c/windows/KELVIX.INI
+    # A test that was killed may have left the file immutable (chattr +i).
+    chattr -i "$E2E_INI" 2>/dev/null
     rm -f "$E2E_INI"
     trap e2e_cleanup EXIT
 }
@@ -30,6 +32,7 @@ e2e_begin() {
 e2e_cleanup() {
     local pid
     for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    chattr -i "$E2E_INI" 2>/dev/null  # kelvix_faults makes it immutable for a while
     # Whatever the test left running in the prefix (a program that hung, a message box).
     wine64 "$E2E_BUILD/tests/e2e/kvdriver.exe" dismiss-boxes >/dev/null 2>&1 </dev/null
 }

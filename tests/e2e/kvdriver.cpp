@@ -18,6 +18,8 @@
 //   kvdriver dialog-checked TITLE ID         print 1 or 0 for a check box
 //   kvdriver windows CLASS                   print the texts of visible windows of CLASS
 //   kvdriver key VK                          press and release a virtual key (27 = Escape)
+//   kvdriver hold-port PORT MS               bind UDP PORT on every address, keep it MS, print "bound"
+#include <winsock2.h>
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -155,6 +157,30 @@ BOOL CALLBACK VisitClass(HWND window, LPARAM param)
     return TRUE;
 }
 
+// Keeps a UDP port taken, the way another server on the machine would.
+int HoldPort(unsigned long port, DWORD ms)
+{
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        return 1;
+    SOCKET holder = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(static_cast<u_short>(port));
+    const bool bound = holder != INVALID_SOCKET &&
+                       bind(holder, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (bound) {
+        std::printf("bound\n");
+        std::fflush(stdout);
+        Sleep(ms);
+    }
+    if (holder != INVALID_SOCKET)
+        closesocket(holder);
+    WSACleanup();
+    return bound ? 0 : 1;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "kvdriver: see the comment at the top of kvdriver.cpp for the calls\n");
@@ -244,6 +270,8 @@ int main(int argc, char** argv)
         input[1].ki.dwFlags = KEYEVENTF_KEYUP;
         return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
     }
+    if (call == "hold-port" && argc == 4)
+        return HoldPort(Number(argv[2]), Number(argv[3]));
     if (call == "windows" && argc == 3) {
         ClassSearch search = {argv[2], 0};
         EnumWindows(VisitClass, reinterpret_cast<LPARAM>(&search));
