@@ -1,9 +1,11 @@
 // CFILE: a minimal append-only text file, or the standard output stream.
 #pragma once
 
+#include "support_export.h"
+
 #include <cstdio>
 
-class CFILE {
+class KV_EXPORT CFILE {
 public:
     CFILE() = default;
     CFILE(const CFILE&) = delete;

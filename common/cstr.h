@@ -3,10 +3,12 @@
 // length + 1 bytes.
 #pragma once
 
+#include "support_export.h"
+
 #include <cstddef>
 #include <cstdint>
 
-class CSTR {
+class KV_EXPORT CSTR {
 public:
     CSTR(const char* text = nullptr);
     explicit CSTR(std::int32_t number);

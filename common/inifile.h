@@ -2,12 +2,14 @@
 // (see profile.h). No file stays open: every call goes to the file by name.
 #pragma once
 
+#include "support_export.h"
+
 #include "cstr.h"
 #include "wintypes.h"
 
 #include <cstdint>
 
-class INIFILE {
+class KV_EXPORT INIFILE {
 public:
     INIFILE() = default;
     INIFILE(const INIFILE&) = delete;

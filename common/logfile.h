@@ -1,6 +1,8 @@
 // LOGFILE: one time-stamped line per Write, the file opened and closed around each line.
 #pragma once
 
+#include "support_export.h"
+
 #include "cfile.h"
 #include "cstr.h"
 
@@ -14,7 +16,7 @@ enum LF_TYPE : std::uint32_t {
     LF_DATETIME = 3,
 };
 
-class LOGFILE : public CFILE {
+class KV_EXPORT LOGFILE : public CFILE {
 public:
     LOGFILE() = default;
     ~LOGFILE() override;
