@@ -23,3 +23,18 @@ void CloseUdpSocket(Ws32Socket& socket)
     ws32_closesocket(socket);
     socket = kNoSocket;
 }
+
+int WaitForDatagram(Ws32Socket socket, const UdpWaitTime& wait, int readable)
+{
+    switch (Ws32WaitReadable(socket, wait.seconds, wait.microseconds)) {
+    case WaitResult::Readable:
+        return readable;
+    case WaitResult::Failed:
+        return kUdpFailed;
+    case WaitResult::TimedOut:
+        return kUdpTimedOut;
+    case WaitResult::NotReady:
+        break;
+    }
+    return kUdpOtherFailure;
+}

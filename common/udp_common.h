@@ -26,5 +26,9 @@ struct UdpWaitTime {
 // IPv4 socket address with the port in network byte order and the rest zero.
 sockaddr_in MakeIPv4Address(std::uint32_t addressNetworkOrder, std::uint32_t port);
 
+// Waits until the socket is readable for at most `wait` and gives the classes' result:
+// `readable` when it is, -1 when the wait failed, -10 on time-out, -2 otherwise.
+int WaitForDatagram(Ws32Socket socket, const UdpWaitTime& wait, int readable);
+
 // Shuts a socket down in both directions and closes it; leaves kNoSocket behind.
 void CloseUdpSocket(Ws32Socket& socket);

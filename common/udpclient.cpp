@@ -59,17 +59,7 @@ void UDPCLIENT::SetWait(std::uint32_t milliseconds)
 
 int UDPCLIENT::Wait()
 {
-    switch (Ws32WaitReadable(socket_, wait_.seconds, wait_.microseconds)) {
-    case WaitResult::Readable:
-        return kUdpClientReadable;
-    case WaitResult::Failed:
-        return kUdpFailed;
-    case WaitResult::TimedOut:
-        return kUdpTimedOut;
-    case WaitResult::NotReady:
-        break;
-    }
-    return kUdpOtherFailure;
+    return WaitForDatagram(socket_, wait_, kUdpClientReadable);
 }
 
 int UDPCLIENT::Receive(char* buffer, int length)

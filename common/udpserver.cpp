@@ -33,17 +33,7 @@ void UDPSERVER::SetWait(std::uint32_t milliseconds)
 
 int UDPSERVER::Wait()
 {
-    switch (Ws32WaitReadable(socket_, wait_.seconds, wait_.microseconds)) {
-    case WaitResult::Readable:
-        return static_cast<int>(socket_);
-    case WaitResult::Failed:
-        return kUdpFailed;
-    case WaitResult::TimedOut:
-        return kUdpTimedOut;
-    case WaitResult::NotReady:
-        break;
-    }
-    return kUdpOtherFailure;
+    return WaitForDatagram(socket_, wait_, static_cast<int>(socket_));
 }
 
 int UDPSERVER::Receive(Ws32Socket socket, char* buffer, int length)
