@@ -26,6 +26,9 @@ kv_test(ui_win_test
     LIBS kv_monitor_icons kv_ui kv_glyph_art)
 target_include_directories(ui_win_test PRIVATE ui)
 add_dependencies(ui_win_test ui_test_glyph_files)
+# It reads its tray icon off the screen: not while another program's icons, balloons or
+# dialogs come and go there.
+set_tests_properties(ui_win_test PROPERTIES RESOURCE_LOCK kelvix_ini)
 
 # The monitor program in-process (needs the temperature service for its main window).
 if(TARGET kv_monitor_app)
