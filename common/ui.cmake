@@ -1,6 +1,7 @@
 # Shared user-interface code of KELVIX and PELITO.
 #   kv_ui_core - portable rules (placement, path split, code page 932 cuts, tray icon id)
-#   kv_ui      - (Windows) tray icon wrapper, glyph loading, window helpers
+#   kv_ui      - (Windows) tray icon wrapper, glyph loading, window helpers, drawing-object
+#                holders, the version-resource reader
 add_library(kv_ui_core STATIC
     cp932_text.cpp
     split_path.cpp
@@ -11,10 +12,13 @@ target_include_directories(kv_ui_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 if(WIN32)
     add_library(kv_ui STATIC
+        gdi_brush_win.cpp
+        gdi_font_win.cpp
         glyphs_win.cpp
         tray_icon_win.cpp
+        version_info_win.cpp
         window_helpers_win.cpp
     )
     target_include_directories(kv_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(kv_ui PUBLIC kv_ui_core comctl32 comdlg32 shell32 gdi32 user32)
+    target_link_libraries(kv_ui PUBLIC kv_ui_core comctl32 comdlg32 shell32 gdi32 user32 version)
 endif()

@@ -17,12 +17,19 @@ add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/7SEG_G.KVX
     COMMAND ${CMAKE_COMMAND} -E copy ${KV_GLYPH_FILE} ${CMAKE_CURRENT_BINARY_DIR}/7SEG_G.KVX
     DEPENDS ${KV_GLYPH_FILE}
     VERBATIM)
+# Modules with version resources for the version reader: one translation, and two.
+foreach(module verinfo twotrans)
+    string(TOUPPER ${module} upper)
+    kv_resource_module(${CMAKE_CURRENT_BINARY_DIR}/${upper}.DLL
+        ${CMAKE_CURRENT_SOURCE_DIR}/ui/versions/${module}.rc)
+endforeach()
 add_custom_target(ui_test_glyph_files
-    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/7SEG_G.KVX ${CMAKE_CURRENT_BINARY_DIR}/NO543.KVX)
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/7SEG_G.KVX ${CMAKE_CURRENT_BINARY_DIR}/NO543.KVX
+            ${CMAKE_CURRENT_BINARY_DIR}/VERINFO.DLL ${CMAKE_CURRENT_BINARY_DIR}/TWOTRANS.DLL)
 
 kv_test(ui_win_test
     SOURCES ui/tray_icon_test.cpp ui/icon_table_test.cpp ui/window_helpers_test.cpp ui/tray_screen_test.cpp
-            ui/png_file.cpp
+            ui/version_info_test.cpp ui/gdi_objects_test.cpp ui/png_file.cpp
     LIBS kv_monitor_icons kv_ui kv_glyph_art)
 target_include_directories(ui_win_test PRIVATE ui)
 add_dependencies(ui_win_test ui_test_glyph_files)
