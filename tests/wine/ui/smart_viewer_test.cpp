@@ -236,6 +236,21 @@ TEST_F(SmartViewer, OpensOnTheFirstPresentDriveWithBothLists)
     char caption[64] = {};
     GetWindowTextA(viewer, caption, sizeof caption);
     EXPECT_STREQ(caption, "S.M.A.R.T.");
+    EXPECT_NE(SendMessageA(viewer, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageA(viewer, WM_GETICON, ICON_SMALL, 0), 0);
+    RECT client{0, 0, 334, 199};  // dialog units
+    MapDialogRect(viewer, &client);
+    RECT shown;
+    GetClientRect(viewer, &shown);
+    EXPECT_EQ(shown.right, client.right);
+    EXPECT_EQ(shown.bottom, client.bottom);
+    RECT frame;
+    GetWindowRect(viewer, &frame);  // centred on the screen
+    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2);
+    EXPECT_EQ(frame.top, (GetSystemMetrics(SM_CYSCREEN) - (frame.bottom - frame.top)) / 2);
+    const LONG_PTR selectorStyle = GetWindowLongPtrA(GetDlgItem(viewer, IDC_SMART_DRIVES), GWL_STYLE);
+    EXPECT_EQ(selectorStyle & 3, CBS_DROPDOWNLIST);
+    EXPECT_FALSE(selectorStyle & CBS_SORT);  // lines stay in drive order
 
     EXPECT_EQ(SelectorLines(viewer), (std::vector<std::string>{"#1  SIM ONE 1.00 SIM00000001 78.15GB UltraDMA-5",
                                          "#3  SIM THREE 1.00 SIM00000003 1.00GB MultiWordDMA-2"}));
