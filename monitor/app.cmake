@@ -32,7 +32,6 @@ if(WIN32 AND TARGET kv_server)
         main_window_win.cpp
         about_dialog_pending_win.cpp
         monitor_window_pending_win.cpp
-        smart_viewer_pending_win.cpp
         named_mutex_win.cpp
         settings_dialog_win.cpp
         tray_actions_win.cpp

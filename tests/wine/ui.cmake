@@ -46,4 +46,12 @@ if(TARGET kv_monitor_app)
     add_dependencies(monitor_app_test ui_test_glyph_files kv_monitor_resources)
     # Every case writes the monitor's INI file in the prefix's Windows directory.
     set_tests_properties(monitor_app_test PROPERTIES RESOURCE_LOCK kelvix_ini)
+
+    # The S.M.A.R.T. viewer opened from the main window (writes the INI file too).
+    kv_test(smart_viewer_test
+        SOURCES ui/smart_viewer_test.cpp ui/png_file.cpp ${KV_MONITOR_RESOURCES}
+        LIBS kv_monitor_app)
+    target_include_directories(smart_viewer_test PRIVATE ui)
+    add_dependencies(smart_viewer_test ui_test_glyph_files kv_monitor_resources)
+    set_tests_properties(smart_viewer_test PROPERTIES RESOURCE_LOCK kelvix_ini)
 endif()

@@ -1,0 +1,369 @@
+// The S.M.A.R.T. viewer in-process: the monitor's main window on simulated drives opens
+// and closes it through its tray-menu command; the test reads the selector and both lists
+// as the user would see them and leaves a picture in smart_viewer.png.
+#include "app_state.h"
+#include "driveset_file.h"
+#include "main_window.h"
+#include "monitor_ids.h"
+#include "png_file.h"
+#include "smart_viewer.h"
+#include "viewer_text.h"
+#include "window_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message != WM_QUIT) DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+std::string IniPath()
+{
+    char directory[MAX_PATH] = {};
+    GetWindowsDirectoryA(directory, sizeof directory);
+    return std::string(directory) + "\\KELVIX.INI";
+}
+
+std::vector<std::string> SelectorLines(HWND viewer)
+{
+    std::vector<std::string> lines;
+    const LRESULT count = SendDlgItemMessageA(viewer, IDC_SMART_DRIVES, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[256] = {};
+        SendDlgItemMessageA(viewer, IDC_SMART_DRIVES, CB_GETLBTEXT, static_cast<WPARAM>(i),
+            reinterpret_cast<LPARAM>(text));
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+using Row = std::vector<std::string>;
+
+// Every row of a list view, each with the cells of its columns.
+std::vector<Row> ListRows(HWND viewer, int control, int columns)
+{
+    HWND list = GetDlgItem(viewer, control);
+    std::vector<Row> rows;
+    const LRESULT count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        Row row;
+        for (int column = 0; column < columns; ++column) {
+            char text[256] = {};
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+            row.push_back(text);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+struct Column {
+    std::string title;
+    int width;
+    bool operator==(const Column& other) const { return title == other.title && width == other.width; }
+};
+
+std::vector<Column> ListColumns(HWND viewer, int control)
+{
+    HWND list = GetDlgItem(viewer, control);
+    std::vector<Column> columns;
+    for (int index = 0;; ++index) {
+        char title[64] = {};
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = title;
+        column.cchTextMax = sizeof title;
+        if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column))) {
+            break;
+        }
+        columns.push_back({title, column.cx});
+    }
+    return columns;
+}
+
+void SaveWindowPicture(HWND window, const char* path)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const std::uint32_t* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> rgb(pixels, pixels + width * height);
+    for (std::uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
+    EXPECT_TRUE(WritePng(path, width, height, rgb));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+// Drive 1 with three attributes, the first of which is then made unused; drive 3 whose
+// attribute reads fail from the first measurement on; drives 0 and 2 absent.
+constexpr char kTwoDrives[] =
+    "drive 1\n"
+    "model SIM ONE\n"
+    "attribute 1 0x000F 117 099 A1 B2 03\n"
+    "temperature 194 41\n"
+    "attribute 100 0x0033 253 000 2D 00 1E 00 37 00\n"
+    "threshold 9 50\n"
+    "threshold 194 2\n"
+    "threshold 1 6\n"
+    "drive 3\n"
+    "model SIM THREE\n"
+    "sectors 2000000\n"
+    "mwdma 2\n"
+    "attribute 194 0x0022 100 100 2A\n"
+    "fail attributes from 2\n";
+
+class SmartViewer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        DeleteFileA(IniPath().c_str());
+        std::FILE* database = std::fopen("VIEWTEST.CFG", "wb");
+        ASSERT_NE(database, nullptr);
+        std::fputs("SIM=194\r\n", database);
+        std::fclose(database);
+        WritePrivateProfileStringA("Common", "CfgFile", "VIEWTEST.CFG", "KELVIX.INI");
+        WritePrivateProfileStringA("Threshold", "UseBalloon", "0", "KELVIX.INI");
+    }
+
+    void TearDown() override
+    {
+        if (app_ && app_->smartWindow && IsWindow(app_->smartWindow)) {
+            DestroyWindow(app_->smartWindow);  // it has no owner: it would outlive the app state
+        }
+        if (window_ && IsWindow(window_)) {
+            DestroyWindow(window_);
+        }
+        Pump(50);
+        if (app_) {
+            UnregisterClassA(kMonitorClassName, app_->instance);
+        }
+        app_.reset();
+        SetApp(nullptr);
+        InstallDiskControl(nullptr);
+        bus_.reset();
+        DeleteFileA(IniPath().c_str());
+        DeleteFileA("VIEWTEST.CFG");
+    }
+
+    void Start(const char* driveSet, bool gapBeforeFirstAttribute)
+    {
+        DriveSet set;
+        std::string error;
+        ASSERT_TRUE(ParseDriveSet(driveSet, ".", ReadSectorFile, set, error)) << error;
+        if (gapBeforeFirstAttribute) {
+            set.drives[1].smartData[kSmartTableOffset] = 0;  // entry 0 unused, entries 1 and 2 used
+        }
+        bus_ = std::make_unique<SimulatedDiskBus>(set);
+        InstallDiskControl(bus_.get());
+        app_ = std::make_unique<AppState>(GetModuleHandleA(nullptr));
+        SetApp(app_.get());
+        ASSERT_TRUE(RegisterWindowClass(app_->instance, kMonitorClassName, MainWindowProc, kProgramIconId, false, 0));
+        window_ = CreateHiddenWindow(app_->instance, kMonitorClassName, kMonitorTitle);
+        ASSERT_NE(window_, nullptr);
+        Pump(100);
+    }
+
+    // The tray menu's "S.M.A.R.T.画面" entry.
+    void ToggleViewer()
+    {
+        SendMessageA(window_, WM_COMMAND, CMD_SMART_WINDOW, 0);
+        Pump(100);
+    }
+
+    void Select(int position)
+    {
+        HWND viewer = app_->smartWindow;
+        HWND selector = GetDlgItem(viewer, IDC_SMART_DRIVES);
+        SendMessageA(selector, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+        SendMessageA(viewer, WM_COMMAND, MAKEWPARAM(IDC_SMART_DRIVES, CBN_SELCHANGE), reinterpret_cast<LPARAM>(selector));
+    }
+
+    std::string InfoValue(int row)
+    {
+        return ListRows(app_->smartWindow, IDC_SMART_INFO, 2).at(static_cast<std::size_t>(row)).at(1);
+    }
+
+    std::unique_ptr<SimulatedDiskBus> bus_;
+    std::unique_ptr<AppState> app_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(SmartViewer, OpensOnTheFirstPresentDriveWithBothLists)
+{
+    Start(kTwoDrives, true);
+    ASSERT_EQ(app_->drives.presentCount, 2u);
+    ToggleViewer();
+    HWND viewer = app_->smartWindow;
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(IsWindowVisible(viewer));
+    char caption[64] = {};
+    GetWindowTextA(viewer, caption, sizeof caption);
+    EXPECT_STREQ(caption, "S.M.A.R.T.");
+    EXPECT_NE(SendMessageA(viewer, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageA(viewer, WM_GETICON, ICON_SMALL, 0), 0);
+    RECT client{0, 0, 334, 199};  // dialog units
+    MapDialogRect(viewer, &client);
+    RECT shown;
+    GetClientRect(viewer, &shown);
+    EXPECT_EQ(shown.right, client.right);
+    EXPECT_EQ(shown.bottom, client.bottom);
+    RECT frame;
+    GetWindowRect(viewer, &frame);  // centred on the screen
+    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2);
+    EXPECT_EQ(frame.top, (GetSystemMetrics(SM_CYSCREEN) - (frame.bottom - frame.top)) / 2);
+    const LONG_PTR selectorStyle = GetWindowLongPtrA(GetDlgItem(viewer, IDC_SMART_DRIVES), GWL_STYLE);
+    EXPECT_EQ(selectorStyle & 3, CBS_DROPDOWNLIST);
+    EXPECT_FALSE(selectorStyle & CBS_SORT);  // lines stay in drive order
+
+    EXPECT_EQ(SelectorLines(viewer), (std::vector<std::string>{"#1  SIM ONE 1.00 SIM00000001 78.15GB UltraDMA-5",
+                                         "#3  SIM THREE 1.00 SIM00000003 1.00GB MultiWordDMA-2"}));
+    EXPECT_EQ(SendDlgItemMessageA(viewer, IDC_SMART_DRIVES, CB_GETCURSEL, 0, 0), 0);
+
+    EXPECT_EQ(ListColumns(viewer, IDC_SMART_INFO), (std::vector<Column>{{"Item", 220}, {"Value", 220}}));
+    EXPECT_EQ(ListColumns(viewer, IDC_SMART_ATTRIBUTES),
+        (std::vector<Column>{{"ID", 28}, {"Attribute", 240}, {"Value", 44}, {"Worst", 44}, {"Warn", 44},
+            {"Raw", 114}, {"Flag", 108}}));
+    const LRESULT wanted = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
+    for (int list : {IDC_SMART_INFO, IDC_SMART_ATTRIBUTES}) {
+        EXPECT_EQ(SendDlgItemMessageA(viewer, list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & wanted, wanted);
+        const LONG_PTR style = GetWindowLongPtrA(GetDlgItem(viewer, list), GWL_STYLE);
+        EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+        EXPECT_TRUE(style & LVS_SINGLESEL);
+    }
+
+    const std::vector<Row> info = ListRows(viewer, IDC_SMART_INFO, 2);
+    ASSERT_EQ(info.size(), kDriveInfoRowCount);
+    EXPECT_EQ(info[0], (Row{"Version", "1"}));
+    EXPECT_EQ(info[3], (Row{"Capabilities", "0000 0000 0000 0111  (0x0007)"}));
+    EXPECT_EQ(info[4], (Row{"Version Status", "24"}));
+    EXPECT_EQ(info[5], (Row{"IDSector Status", "528"}));
+    EXPECT_EQ(info[8], (Row{"Model Number", "SIM ONE"}));
+    EXPECT_EQ(info[9], (Row{"Firmware Rev", "1.00"}));
+    EXPECT_EQ(info[10], (Row{"Serial Number", "SIM00000001"}));
+    EXPECT_EQ(info[31], (Row{"Total Addressable Sectors", "156301488"}));
+    EXPECT_EQ(info[48].at(0), "Automatic Acoustic Management");
+
+    // Entry 0 unused: the rows of entries 1 and 2, each with all seven cells.
+    EXPECT_EQ(ListRows(viewer, IDC_SMART_ATTRIBUTES, 7),
+        (std::vector<Row>{
+            {"194", "Temperature", "100", "100", "  2", "00 00 00 00 00 29", "OC SP "},
+            {"100", "Unknown", "253", "  0", "  6", "00 37 00 1E 00 2D", "CR OC EC SP "},
+        }));
+
+    Pump(500);
+    SaveWindowPicture(viewer, "smart_viewer.png");
+}
+
+TEST_F(SmartViewer, SelectingTheSecondLineShowsDriveThreeWithoutAttributeRows)
+{
+    Start(kTwoDrives, false);
+    ToggleViewer();
+    HWND viewer = app_->smartWindow;
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(ListRows(viewer, IDC_SMART_ATTRIBUTES, 7).size(), 3u);
+    EXPECT_EQ(ListRows(viewer, IDC_SMART_ATTRIBUTES, 1)[0][0], "  1");
+
+    Select(1);
+    EXPECT_EQ(InfoValue(8), "SIM THREE");
+    EXPECT_EQ(InfoValue(31), "2000000");
+    EXPECT_EQ(ListRows(viewer, IDC_SMART_INFO, 2).size(), kDriveInfoRowCount);
+    EXPECT_TRUE(ListRows(viewer, IDC_SMART_ATTRIBUTES, 7).empty());  // its last read failed
+
+    Select(0);
+    EXPECT_EQ(InfoValue(8), "SIM ONE");
+    EXPECT_EQ(ListRows(viewer, IDC_SMART_ATTRIBUTES, 7).size(), 3u);
+}
+
+TEST_F(SmartViewer, MenuCommandClosesAndReopensOnTheFirstDrive)
+{
+    Start(kTwoDrives, false);
+    ToggleViewer();
+    HWND first = app_->smartWindow;
+    ASSERT_NE(first, nullptr);
+    Select(1);
+    EXPECT_EQ(InfoValue(8), "SIM THREE");
+
+    ToggleViewer();
+    EXPECT_EQ(app_->smartWindow, nullptr);
+    EXPECT_FALSE(IsWindow(first));
+
+    ToggleViewer();
+    HWND second = app_->smartWindow;
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(IsWindowVisible(second));
+    EXPECT_EQ(SendDlgItemMessageA(second, IDC_SMART_DRIVES, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(InfoValue(8), "SIM ONE");
+}
+
+TEST_F(SmartViewer, CloseBoxAndCloseCommandClearTheHandle)
+{
+    Start(kTwoDrives, false);
+    for (UINT close : {static_cast<UINT>(IDCANCEL), static_cast<UINT>(CMD_CLOSE)}) {
+        SCOPED_TRACE(close);
+        ToggleViewer();
+        HWND viewer = app_->smartWindow;
+        ASSERT_NE(viewer, nullptr);
+        if (close == IDCANCEL) {
+            SendMessageA(viewer, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+        } else {
+            SendMessageA(viewer, WM_COMMAND, CMD_CLOSE, 0);
+        }
+        Pump(50);
+        EXPECT_EQ(app_->smartWindow, nullptr);
+        EXPECT_FALSE(IsWindow(viewer));
+    }
+    EXPECT_TRUE(IsWindow(window_));  // the program goes on
+}
+
+TEST_F(SmartViewer, WithoutPresentDrivesEverythingStaysEmpty)
+{
+    Start("drive 0\nmodel SIM GONE\nfail identify\n", false);
+    EXPECT_EQ(app_->drives.presentCount, 0u);
+    ToggleViewer();
+    HWND viewer = app_->smartWindow;
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(SelectorLines(viewer).empty());
+    EXPECT_TRUE(ListRows(viewer, IDC_SMART_INFO, 2).empty());
+    EXPECT_TRUE(ListRows(viewer, IDC_SMART_ATTRIBUTES, 7).empty());
+    SendMessageA(viewer, WM_COMMAND, MAKEWPARAM(IDC_SMART_DRIVES, CBN_SELCHANGE), 0);  // nothing selected
+    EXPECT_TRUE(ListRows(viewer, IDC_SMART_INFO, 2).empty());
+}
+
+}  // namespace
