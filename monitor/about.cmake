@@ -1,5 +1,5 @@
-# KELVIX's about dialog: the drive summary rules are portable; the dialog itself is part
-# of the program's objects (app.cmake).
+# KELVIX's about dialog: the drive summary rules are portable; the dialog itself joins
+# the program's objects (kv_monitor_app, app.cmake).
 add_library(kv_about_core STATIC drive_summary.cpp)
 target_include_directories(kv_about_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kv_about_core PUBLIC kv_sensing)

@@ -2,8 +2,6 @@
 // one row, taken from the drive table as enumeration left it.
 #pragma once
 
-#include <cstdint>
-
 struct DriveRecord;
 struct DriveState;
 
