@@ -17,6 +17,8 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -405,6 +407,199 @@ TEST_F(SettingsDialog, GlyphFileReplacedOnlyWhenItChangesAndLoads)
     EXPECT_NE(app_->iconTable.icons[141], first);
     EXPECT_EQ(app_->trayIcon.SlotIcon(141), app_->iconTable.icons[141]);
     EXPECT_EQ(app_->trayIcon.Record().hIcon, app_->iconTable.icons[141]);
+}
+
+
+// About dialog 101, run through command 32798.
+class AboutDialog : public MonitorApp {
+protected:
+    struct Seen {
+        std::string caption, description, version, legal;
+        std::vector<std::string> headers;
+        std::vector<int> widths;
+        std::vector<std::vector<std::string>> rows;
+        DWORD listStyle = 0, listWindowExStyle = 0, extendedStyle = 0;
+        HFONT titleFont = nullptr, textFont = nullptr;
+        bool recorded = false;
+    };
+
+    static Seen Read(HWND dialog)
+    {
+        Seen seen;
+        char caption[64] = {};
+        GetWindowTextA(dialog, caption, sizeof caption);
+        seen.caption = caption;
+        seen.description = ModalScript::Text(dialog, 1001);
+        seen.version = ModalScript::Text(dialog, 1002);
+        seen.legal = ModalScript::Text(dialog, 1003);
+        seen.titleFont = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, 1001, WM_GETFONT, 0, 0));
+        seen.textFont = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, 1003, WM_GETFONT, 0, 0));
+        HWND list = GetDlgItem(dialog, 1004);
+        seen.listStyle = static_cast<DWORD>(GetWindowLongA(list, GWL_STYLE));
+        seen.listWindowExStyle = static_cast<DWORD>(GetWindowLongA(list, GWL_EXSTYLE));
+        seen.extendedStyle = static_cast<DWORD>(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+        for (int column = 0;; ++column) {
+            char header[64] = {};
+            LVCOLUMNA entry{};
+            entry.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+            entry.pszText = header;
+            entry.cchTextMax = sizeof header;
+            if (!SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&entry))) break;
+            EXPECT_EQ(entry.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT) << column;
+            seen.headers.push_back(header);
+            seen.widths.push_back(entry.cx);
+        }
+        const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            std::vector<std::string> cells;
+            for (int column = 0; column < static_cast<int>(seen.headers.size()); ++column) {
+                char text[128] = {};
+                LVITEMA item{};
+                item.iSubItem = column;
+                item.pszText = text;
+                item.cchTextMax = sizeof text;
+                SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+                cells.push_back(text);
+            }
+            seen.rows.push_back(cells);
+        }
+        return seen;
+    }
+
+    // Opens the dialog, reads it, runs `then` on it, and expects it closed afterwards.
+    Seen Run(const std::function<void(HWND)>& then)
+    {
+        Seen seen;
+        ModalScript script({[&](HWND dialog) {
+            seen = Read(dialog);
+            seen.recorded = app_->aboutDialog == dialog;
+            then(dialog);
+        }});
+        Command(CMD_ABOUT);
+        EXPECT_TRUE(script.Finished());
+        EXPECT_EQ(app_->aboutDialog, nullptr);
+        return seen;
+    }
+};
+
+using Row = std::vector<std::string>;
+
+BOOL CALLBACK CountVisibleDialogs(HWND window, LPARAM count)
+{
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, "#32770") == 0 && IsWindowVisible(window)) {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
+{
+    Start({{0, "SIM ONE", {35}}, {2, "SIM TWO", {}}});
+    const Seen seen = Run([](HWND dialog) {
+        SaveDialogPicture(dialog, "about_dialog.png");
+        SendDlgItemMessageA(dialog, 1004, LVM_SCROLL, 1000, 0);  // to the marks on the right
+        UpdateWindow(dialog);
+        SaveDialogPicture(dialog, "about_dialog_marks.png");
+        ModalScript::Click(dialog, IDOK);
+    });
+    EXPECT_TRUE(seen.recorded);
+    EXPECT_EQ(seen.caption, "バージョン情報");
+    EXPECT_EQ(seen.description, "KELVIX ハードディスク温度モニタ");
+    EXPECT_EQ(seen.version, "Version 1.0.0");
+    EXPECT_EQ(seen.legal, "Copyright (C) 2026 KELVIX プロジェクト");
+    EXPECT_EQ(seen.headers, (Row{"#", "ModelNumber", "FirmwareRev", "SerialNumber", "Capacity", "Mode",
+                                 "TMP", "VER", "IDS", "DA", "AT"}));
+    EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30}));
+    const DriveRecord& one = app_->drives.table[0];
+    const DriveRecord& two = app_->drives.table[2];
+    ASSERT_EQ(seen.rows.size(), 2u);
+    EXPECT_EQ(seen.rows[0], (Row{"0", "SIM ONE", one.firmware, one.serial, "78.15GB", "UltraDMA-5",
+                                 "○", "○", "○", "○", "○"}));
+    EXPECT_EQ(seen.rows[1], (Row{"2", "SIM TWO", two.firmware, two.serial, "78.15GB", "UltraDMA-5",
+                                 "×", "○", "○", "○", "○"}));
+    EXPECT_NE(seen.rows[0][2], "");
+    EXPECT_NE(seen.rows[0][3], "");
+    const DWORD listStyles = LVS_REPORT | LVS_SINGLESEL | LVS_NOLABELWRAP;
+    EXPECT_EQ(seen.listStyle & (LVS_TYPEMASK | LVS_SINGLESEL | LVS_NOLABELWRAP), listStyles);
+    // The list view turns a plain border into a sunken edge.
+    EXPECT_TRUE((seen.listStyle & WS_BORDER) || (seen.listWindowExStyle & WS_EX_CLIENTEDGE))
+        << std::hex << seen.listStyle << " " << seen.listWindowExStyle;
+    const DWORD extended = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP;
+    EXPECT_EQ(seen.extendedStyle & extended, extended);
+
+    // The fonts: made for this opening, deleted when it closed.
+    ASSERT_NE(seen.titleFont, nullptr);
+    ASSERT_NE(seen.textFont, nullptr);
+    EXPECT_NE(seen.titleFont, seen.textFont);
+    EXPECT_EQ(GetObjectType(seen.titleFont), 0u);
+    EXPECT_EQ(GetObjectType(seen.textFont), 0u);
+}
+
+TEST_F(AboutDialog, FontsAreTheProgramsTitleAndTextFonts)
+{
+    Start({{0, "SIM ONE", {35}}});
+    LOGFONTA title{}, text{};
+    Run([&](HWND dialog) {
+        GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, 1001, WM_GETFONT, 0, 0)), sizeof title, &title);
+        GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, 1002, WM_GETFONT, 0, 0)), sizeof text, &text);
+        ModalScript::Click(dialog, IDOK);
+    });
+    const struct {
+        const LOGFONTA& font;
+        LONG height;
+    } cases[] = {{title, 16}, {text, 14}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.font.lfHeight, c.height);
+        EXPECT_EQ(c.font.lfWidth, 7);
+        EXPECT_EQ(c.font.lfWeight, 700);
+        EXPECT_EQ(c.font.lfCharSet, 0);
+        EXPECT_STREQ(c.font.lfFaceName, "Arial");
+    }
+}
+
+TEST_F(AboutDialog, EscapeClosesAndItOpensAgainOnlyOnce)
+{
+    Start({{1, "SIM A", {40}}});
+    int dialogsWhileOpen = 0;
+    const Seen first = Run([&](HWND dialog) {
+        Command(CMD_ABOUT);  // a second request while it is open
+        EnumThreadWindows(GetCurrentThreadId(), CountVisibleDialogs, reinterpret_cast<LPARAM>(&dialogsWhileOpen));
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);  // what the dialog manager sends for Escape
+    });
+    EXPECT_EQ(dialogsWhileOpen, 1);
+    ASSERT_EQ(first.rows.size(), 1u);
+    EXPECT_EQ(first.rows[0][0], "1");
+    // Opened again: new font handles, the same list.
+    const Seen second = Run([](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); });
+    EXPECT_TRUE(second.recorded);
+    EXPECT_NE(second.titleFont, nullptr);
+    EXPECT_EQ(second.rows, first.rows);
+}
+
+TEST_F(AboutDialog, OnlyDrivesBelowTheProbeCountGetRows)
+{
+    Start({{1, "SIM LOW", {40}}, {5, "SIM HIGH", {41}}});
+    app_->drives.probeCount = 4;  // as on the 9x family
+    const Seen seen = Run([](HWND dialog) { ModalScript::Click(dialog, IDOK); });
+    ASSERT_EQ(seen.rows.size(), 1u);
+    EXPECT_EQ(seen.rows[0][0], "1");
+    EXPECT_EQ(seen.rows[0][1], "SIM LOW");
+}
+
+TEST_F(AboutDialog, ClosingTheMainWindowClosesItAndClearsTheHandle)
+{
+    Start({{0, "SIM A", {40}}});
+    bool closedWithOwner = false;
+    ModalScript script({[&](HWND dialog) {
+        DestroyWindow(window_);
+        closedWithOwner = !IsWindow(dialog);
+    }});
+    Command(CMD_ABOUT);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(closedWithOwner);
+    EXPECT_EQ(app_->aboutDialog, nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#include "drive_summary.h"
+
+#include "drive_table.h"
+
+#include <cstdio>
+#include <cstring>
+
+const SummaryColumn kSummaryColumns[kSummaryColumnCount + 1] = {
+    {"#", 20},
+    {"ModelNumber", 150},
+    {"FirmwareRev", 100},
+    {"SerialNumber", 100},
+    {"Capacity", 100},
+    {"Mode", 100},
+    {"TMP", 30},
+    {"VER", 30},
+    {"IDS", 30},
+    {"DA", 30},
+    {"AT", 30},
+    {"", 0},
+};
+
+namespace {
+
+using Cell = char[DriveSummaryRow::kCellSize];
+
+// Copies a fixed-width text field up to its first NUL or its end, whichever comes first.
+template <std::size_t FieldSize>
+void CopyField(Cell& cell, const char (&field)[FieldSize])
+{
+    static_assert(FieldSize < sizeof(Cell), "a cell holds a whole field and a terminator");
+    const void* end = std::memchr(field, '\0', FieldSize);
+    const std::size_t length = end ? static_cast<const char*>(end) - field : FieldSize;
+    std::memcpy(cell, field, length);
+    cell[length] = '\0';
+}
+
+void Mark(Cell& cell, bool yes)
+{
+    std::strcpy(cell, yes ? "○" : "×");
+}
+
+}  // namespace
+
+DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
+{
+    DriveSummaryRow row;
+    std::snprintf(row.cells[0], sizeof row.cells[0], "%u", driveNumber);
+    CopyField(row.cells[1], record.model);
+    CopyField(row.cells[2], record.firmware);
+    CopyField(row.cells[3], record.serial);
+    CopyField(row.cells[4], record.capacityText);
+    CopyField(row.cells[5], record.transferModeText);
+    Mark(row.cells[6], record.currentTemperature != 0);
+    Mark(row.cells[7], record.versionResult != nullptr);
+    Mark(row.cells[8], record.identifyResult != nullptr);
+    Mark(row.cells[9], record.attributeResult != nullptr);
+    Mark(row.cells[10], record.thresholdResult != nullptr);
+    return row;
+}
+
+SummaryDrives SummaryDriveNumbers(const DriveState& drives)
+{
+    SummaryDrives rows;
+    const unsigned probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
+    for (unsigned number = 0; number < probeCount; ++number) {
+        if (drives.table[number].present != 0) {
+            rows.numbers[rows.count++] = number;
+        }
+    }
+    return rows;
+}

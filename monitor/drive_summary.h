@@ -1,0 +1,32 @@
+// The about dialog's drive list: its columns, which drives get a row, and the texts of
+// one row, taken from the drive table as enumeration left it.
+#pragma once
+
+struct DriveRecord;
+struct DriveState;
+
+struct SummaryColumn {
+    const char* header;
+    int width;  // pixels
+};
+
+constexpr unsigned kSummaryColumnCount = 11;
+// The columns in display order, ended by an entry with an empty header.
+extern const SummaryColumn kSummaryColumns[kSummaryColumnCount + 1];
+
+struct DriveSummaryRow {
+    // Wide enough for the widest drive text (model, 64 bytes) with its terminator.
+    static constexpr unsigned kCellSize = 65;
+    char cells[kSummaryColumnCount][kCellSize] = {};
+};
+
+// The row of one drive. Drive texts are read only within their fields, terminated or not.
+DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record);
+
+// The drives that get a row: present ones below the probe count, in drive-number order.
+struct SummaryDrives {
+    static constexpr unsigned kCapacity = 16;
+    unsigned numbers[kCapacity] = {};
+    unsigned count = 0;
+};
+SummaryDrives SummaryDriveNumbers(const DriveState& drives);
