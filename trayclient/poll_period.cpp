@@ -14,3 +14,8 @@ std::uint32_t PollPeriodMs(std::uint32_t seconds)
     }
     return seconds * 1000u;
 }
+
+std::uint32_t ReplyWaitMs(std::uint32_t seconds)
+{
+    return PollPeriodMs(seconds);
+}

@@ -73,3 +73,15 @@ TEST(PollPeriodMs, Table)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReplyWaitMs, NeverZeroWhichWouldWaitWithoutLimit)
+{
+    const PeriodCase cases[] = {{3, 3000}, {1, 1000}, {0, 1000}, {4294968, 0x7FFFFFFFu}};
+    for (const PeriodCase& c : cases) {
+        EXPECT_EQ(ReplyWaitMs(c.seconds), c.ms) << c.seconds;
+    }
+}
+
+}  // namespace
