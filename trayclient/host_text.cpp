@@ -6,17 +6,29 @@
 
 namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+void Trim(const char*& begin, std::size_t& length)
+{
+    while (length > 0 && IsBlank(*begin)) {
+        ++begin;
+        --length;
+    }
+    while (length > 0 && IsBlank(begin[length - 1])) {
+        --length;
+    }
+}
 }  // namespace
 
 void HostFromCommandLine(const char* commandLine, char (&host)[kHostTextSize])
 {
     const char* begin = commandLine ? commandLine : "";
-    while (IsBlank(*begin)) {
-        ++begin;
-    }
     std::size_t length = std::strlen(begin);
-    while (length > 0 && IsBlank(begin[length - 1])) {
-        --length;
+    Trim(begin, length);
+    // A quoted argument ("PELITO \"nas.local\"") arrives with its quotes; no host has them.
+    if (length >= 2 && begin[0] == '"' && begin[length - 1] == '"') {
+        ++begin;
+        length -= 2;
+        Trim(begin, length);
     }
     if (length == 0) {
         std::strcpy(host, kDefaultHost);

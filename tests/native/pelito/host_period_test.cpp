@@ -23,6 +23,11 @@ TEST(HostFromCommandLine, Table)
         {"  server01 ", "server01"},
         {"\tnas.local\r\n", "nas.local"},
         {"two words", "two words"},  // the whole command line, blanks inside kept
+        {"\"nas.local\"", "nas.local"},
+        {"  \" 127.0.0.1 \" ", "127.0.0.1"},
+        {"\"\"", "127.0.0.1"},
+        {"\"", "\""},
+        {"\"a\" \"b\"", "a\" \"b"},  // only the outer pair
     };
     for (const HostCase& c : cases) {
         char host[kHostTextSize];
