@@ -19,6 +19,8 @@
 //   kvdriver windows CLASS                   print the texts of visible windows of CLASS
 //   kvdriver key VK                          press and release a virtual key (27 = Escape)
 //   kvdriver hold-port PORT MS               bind UDP PORT on every address, keep it MS, print "bound"
+//   kvdriver post CLASS TITLE MSG WPARAM LPARAM  post a message to another program's top-level window
+//   kvdriver mouse-move X Y                  move the mouse pointer to screen point (X, Y)
 #include <winsock2.h>
 #include <windows.h>
 #include <tlhelp32.h>
@@ -272,6 +274,18 @@ int main(int argc, char** argv)
     }
     if (call == "hold-port" && argc == 4)
         return HoldPort(Number(argv[2]), Number(argv[3]));
+    if (call == "post" && argc == 7) {
+        HWND target = FindWindowA(argv[2], argv[3]);
+        return target && PostMessageA(target, Number(argv[4]), Number(argv[5]), Number(argv[6])) ? 0 : 1;
+    }
+    if (call == "mouse-move" && argc == 4) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = static_cast<LONG>(Number(argv[2]) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+        input.mi.dy = static_cast<LONG>(Number(argv[3]) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        return SendInput(1, &input, sizeof input) == 1 ? 0 : 1;
+    }
     if (call == "windows" && argc == 3) {
         ClassSearch search = {argv[2], 0};
         EnumWindows(VisitClass, reinterpret_cast<LPARAM>(&search));

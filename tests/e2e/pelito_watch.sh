@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# PELITO watching a simulated KELVIX on this machine: one tray icon per reported drive,
+# tooltips, the detail balloon, the tray menu and dialogs, exit; then a host that does not
+# answer, which opens the settings dialog at start.
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_begin "$1" pelito_watch
+monitor=$E2E_BUILD/monitor
+pelito=$E2E_BUILD/trayclient/PELITO.exe
+PELITO_INI=$WINEPREFIX/drive_c/windows/PELITO.INI
+rm -f "$PELITO_INI"
+port=$(e2e_free_port)
+silent=$(e2e_free_port "$port")
+client_class=ORVALD_TRAYICON_CLIENT
+client_title="ORVALD TRAYICON_CLIENT"
+# client MSG WPARAM LPARAM: post a message to PELITO's main window.
+client() { kvd post "$client_class" "$client_title" "$@"; }
+pelito_count() { kvd process-count PELITO.exe | tr -d '\r'; }
+# icon_at X NAME: the 16 x 16 pixels of the tray icon at X (the tray row starts at 5, 20 apart).
+icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 | md5sum; }
+tooltips() { kvd windows tooltips_class32 | from_sjis; }
+no_tooltips() { [ -z "$(kvd windows tooltips_class32)" ]; }
+# hover X TEXT: move the pointer onto the icon at X until a tooltip shows TEXT.
+hover() {
+    local end=$((SECONDS + 15)) x=$(($1 + 8))
+    while [ $SECONDS -lt $end ]; do
+        kvd mouse-move 600 400; sleep 0.3
+        kvd mouse-move "$x" 31; sleep 1.5
+        [[ "$(tooltips)" == *"$2"* ]] && return 0
+    done
+    return 1
+}
+
+cp "$monitor/HDDATA.CFG" .
+cat > drives.txt <<'DRIVES'
+drive 0
+model ST380011A
+serial 5JV3ABCD
+temperature 194 35
+drive 2
+model WDC WD800JB-00JJC0
+serial WMAJ91234567
+temperature 194 50 52
+DRIVES
+printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Threshold]\r\nUseBalloon=0\r\n' "$port" > "$E2E_INI"
+# A short poll period (the dialog would not allow it, the file does) for the second poll.
+printf '[127.0.0.1]\r\nPort=%s\r\nTimeOut=2\r\nTimer=4\r\n' "$port" > "$PELITO_INI"
+export KELVIX_DRIVESET=$E2E_WORK/drives.txt
+win_bg "$monitor/KELVIX_SIM.exe"
+check "monitor starts" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+# Its start-up balloon comes and goes before PELITO's icons and texts are read.
+wait_until 20 kvd windows tooltips_class32
+wait_until 30 no_tooltips
+
+win_bg "$pelito"
+check "PELITO's main window appears" kvd wait-window "$client_class" "$client_title" 20000
+sleep 4  # 16 icon ids, 100 ms apart, then the first poll
+check_eq "no settings dialog when the host answers" "" "$(kvd boxes)"
+shot tray_icons
+kelvix_icon=$(icon_at 5 tray_icons)
+slot0_icon=$(icon_at 25 tray_icons)
+slot2_icon=$(icon_at 45 tray_icons)
+empty=$(icon_at 65 tray_icons)
+check_eq "slot 2 shows 52 in warning colours, like the monitor's own icon" "$kelvix_icon" "$slot2_icon"
+check "slot 0 shows another picture" test "$slot0_icon" != "$slot2_icon"
+check "slot 0 is an icon" test "$slot0_icon" != "$empty"
+check "slot 2 is an icon" test "$slot2_icon" != "$empty"
+check "exactly two PELITO icons" test "$(icon_at 65 tray_icons)" = "$(icon_at 85 tray_icons)"
+
+# After the second poll the tooltips have reached the notification area.
+sleep 5
+check "tooltip of slot 2" hover 45 "2:WDC WD800JB-00JJC0"
+shot tooltip_slot2
+check "tooltip of slot 0" hover 25 "0:ST380011A"
+# Off the icon inside the tray first, so the tooltip sees the pointer leave.
+kvd mouse-move 200 31
+sleep 1
+kvd mouse-move 600 400
+wait_until 20 no_tooltips
+
+# A left click shows the detail balloon of that drive.
+has_balloon() { [[ "$(tooltips)" == *"アドレス"* ]]; }
+client 0x8001 0 0x201
+wait_until 15 has_balloon
+balloon=$(tooltips)
+check_contains "balloon lists the details" "アドレス   : 127.0.0.1:$port
+デバイス   : 0
+バージョン : 1.00
+シリアル   : 5JV3ABCD
+現在の温度 : 35℃
+最大の温度 : 35℃" "$balloon"
+shot balloon_slot0
+wait_until 20 no_tooltips
+
+# The tray menu, then Escape.
+client 0x8003 0 0x204
+sleep 2
+shot tray_menu
+kvd key 27
+sleep 1
+
+# The settings dialog from the menu command: the watched host's values.
+client 0x111 0x8020 0
+check "settings dialog opens" kvd wait-window "#32770" "設定画面" 10000
+check_eq "host text" "127.0.0.1" "$(kvd dialog-get-text "設定画面" 1000 | tr -d '\r')"
+check_eq "port" "$port" "$(kvd dialog-get-text "設定画面" 1001 | tr -d '\r')"
+check_eq "glyph file" "7SEG_G.KVX" "$(kvd dialog-get-text "設定画面" 1009 | tr -d '\r')"
+# A right click while it is open brings it forward instead of the menu.
+client 0x8001 0 0x204
+sleep 1
+shot settings_dialog
+kvd dialog-click "設定画面" 2
+check "settings dialog closes" kvd wait-gone "#32770" "設定画面" 10000
+
+client 0x111 0x8021 0
+check "about dialog opens" kvd wait-window "#32770" "バージョン情報" 10000
+check_contains "about: description" "PELITO" "$(kvd dialog-get-text "バージョン情報" 1100 | from_sjis)"
+check_eq "about: version" "Version 1.0.0" "$(kvd dialog-get-text "バージョン情報" 1101 | tr -d '\r')"
+sleep 1
+shot about_dialog
+kvd dialog-click "バージョン情報" 1
+check "about dialog closes" kvd wait-gone "#32770" "バージョン情報" 10000
+
+client 0x111 0x8022 0
+check "PELITO exits on command 0x8022" kvd wait-gone "$client_class" "$client_title" 20000
+wait_until 10 test "$(pelito_count)" = 0
+check_eq "PELITO process has ended" 0 "$(pelito_count)"
+shot after_exit
+check "its icons are gone" test "$(icon_at 25 after_exit)" = "$empty"
+check "cancel saved nothing" grep -q "^Timer=4" "$PELITO_INI"
+
+# A host that does not answer: the settings dialog opens at start. The host comes quoted
+# with blanks around it.
+printf '[127.0.0.1]\r\nPort=%s\r\nTimeOut=1\r\n' "$silent" > "$PELITO_INI"
+win_bg "$pelito" " 127.0.0.1 "
+check "settings dialog opens at start" kvd wait-window "#32770" "設定画面" 20000
+check_eq "silent port in the dialog" "$silent" "$(kvd dialog-get-text "設定画面" 1001 | tr -d '\r')"
+shot settings_at_start
+kvd dialog-click "設定画面" 2
+check "dialog closes" kvd wait-gone "#32770" "設定画面" 10000
+sleep 1
+check_eq "no message box for a host that does not answer" "" "$(kvd boxes)"
+client 0x111 0x8022 0
+check "PELITO exits" kvd wait-gone "$client_class" "$client_title" 20000
+wait_until 10 test "$(pelito_count)" = 0
+check_eq "nothing of PELITO left running" 0 "$(pelito_count)"
+
+kvd command 32799
+check "monitor exits" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+wait_until 10 test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0
+check_eq "monitor process has ended" 0 "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')"
+rm -f "$PELITO_INI"
+e2e_end

@@ -1,0 +1,86 @@
+#include "pelito_settings.h"
+
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(PelitoSettings, FirstRunGivesTheDefaults)
+{
+    TempDir dir;
+    PelitoSettings settings;
+    settings.Timer = settings.Port = settings.TimeOut = settings.Temp = 7;
+    settings.IconFile[0] = 'Z';
+    LoadPelitoSettings("127.0.0.1", settings, dir.File("PELITO.INI").c_str());
+    EXPECT_EQ(settings.Timer, 60u);
+    EXPECT_EQ(settings.Port, 10008u);
+    EXPECT_EQ(settings.TimeOut, 3u);
+    EXPECT_EQ(settings.Temp, 45u);
+    EXPECT_STREQ(settings.IconFile, "7SEG_G.KVX");
+}
+
+TEST(PelitoSettings, SaveWritesTheFiveKeysInOrderToTheHostSection)
+{
+    TempDir dir;
+    const std::string file = dir.File("PELITO.INI");
+    const PelitoSettings defaults;
+    SavePelitoSettings("127.0.0.1", defaults, file.c_str());
+    EXPECT_EQ(ReadBytes(file),
+        "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+}
+
+TEST(PelitoSettings, EachHostHasItsOwnSection)
+{
+    TempDir dir;
+    const std::string file = dir.File("PELITO.INI");
+    PelitoSettings first;
+    first.Port = 10010;
+    first.Timer = 120;
+    SavePelitoSettings("192.168.0.5", first, file.c_str());
+    PelitoSettings second;
+    second.Temp = 60;
+    std::snprintf(second.IconFile, sizeof second.IconFile, "%s", "C:\\GLYPHS\\BLUE.KVX");
+    SavePelitoSettings("nas.local", second, file.c_str());
+
+    PelitoSettings loaded;
+    LoadPelitoSettings("192.168.0.5", loaded, file.c_str());
+    EXPECT_EQ(loaded.Port, 10010u);
+    EXPECT_EQ(loaded.Timer, 120u);
+    EXPECT_EQ(loaded.Temp, 45u);
+    LoadPelitoSettings("nas.local", loaded, file.c_str());
+    EXPECT_EQ(loaded.Port, 10008u);
+    EXPECT_EQ(loaded.Timer, 60u);
+    EXPECT_EQ(loaded.Temp, 60u);
+    EXPECT_STREQ(loaded.IconFile, "C:\\GLYPHS\\BLUE.KVX");
+    PelitoSettings unknown;
+    unknown.Port = 1;
+    LoadPelitoSettings("10.0.0.1", unknown, file.c_str());
+    EXPECT_EQ(unknown.Port, 10008u);
+}
+
+struct ValueCase {
+    const char* text;
+    std::uint32_t value;
+};
+
+TEST(PelitoSettings, NumbersReadAsDecimalOrHexadecimal)
+{
+    const ValueCase cases[] = {
+        {"90", 90},
+        {"0x1F", 31},
+        {"0", 0},               // taken as it stands; the timer clamps it
+    };
+    for (const ValueCase& c : cases) {
+        TempDir dir;
+        const std::string file = dir.File("PELITO.INI");
+        WriteBytes(file, std::string("[h]\r\nTimer=") + c.text + "\r\n");
+        PelitoSettings settings;
+        LoadPelitoSettings("h", settings, file.c_str());
+        EXPECT_EQ(settings.Timer, c.value) << c.text;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,423 @@
+// PELITO in-process: the main window is created against a report server of the test's
+// own, then driven by timers, tray callbacks, commands and its dialogs.
+#include "client_ids.h"
+#include "client_state.h"
+#include "client_window_win.h"
+#include "fake_report_server.h"
+#include "modal_script.h"
+#include "pelito_messages.h"
+#include "pelito_resources.h"
+#include "report_query_win.h"
+#include "window_helpers.h"
+#include "window_picture.h"
+#include "ws32lib.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kHost = "127.0.0.1";
+
+std::string IniPath()
+{
+    char directory[MAX_PATH] = {};
+    GetWindowsDirectoryA(directory, sizeof directory);
+    return std::string(directory) + "\\PELITO.INI";
+}
+
+void WriteIni(const char* section, const char* key, const char* value)
+{
+    WritePrivateProfileStringA(section, key, value, "PELITO.INI");
+}
+
+void WriteIni(const char* section, const char* key, unsigned value)
+{
+    WriteIni(section, key, std::to_string(value).c_str());
+}
+
+std::string ReadIniFile()
+{
+    std::string text;
+    if (std::FILE* file = std::fopen(IniPath().c_str(), "rb")) {
+        char buffer[1024];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+        std::fclose(file);
+    }
+    return text;
+}
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message != WM_QUIT) DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+int RedPixels(HICON icon)
+{
+    int count = 0;
+    for (std::uint32_t pixel : RenderIcon(icon)) {
+        const unsigned r = pixel >> 16 & 0xFF, g = pixel >> 8 & 0xFF, b = pixel & 0xFF;
+        count += (pixel != 0xFF00FF && r > 150 && g < 90 && b < 90) ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(DigitIconSet, TwoHundredDistinctPicturesWithTheWarningBankInRed)
+{
+    DigitIconSet set;
+    ASSERT_TRUE(set.Build("7SEG_G.KVX"));
+    std::set<std::vector<std::uint32_t>> pictures;
+    std::vector<HICON> icons;
+    for (unsigned i = 0; i < kDigitIconCount; ++i) {
+        ASSERT_NE(set.Icon(i), nullptr) << i;
+        pictures.insert(RenderIcon(set.Icon(i)));
+        icons.push_back(set.Icon(i));
+    }
+    EXPECT_EQ(pictures.size(), 200u);
+    EXPECT_EQ(set.Icon(200), nullptr);
+    EXPECT_EQ(RedPixels(set.Icon(46)), 0);
+    EXPECT_GT(RedPixels(set.Icon(146)), 40);
+    SaveIconSheet(icons, 20, 2, "pelito_digit_icons.png");
+
+    // No icon 543 needed; a file that is no glyph file changes nothing.
+    HICON before = set.Icon(0);
+    std::FILE* text = std::fopen("NOTGLYPH.KVX", "wb");
+    std::fputs("not a module", text);
+    std::fclose(text);
+    EXPECT_FALSE(set.Build("NOTGLYPH.KVX"));
+    EXPECT_EQ(set.Icon(0), before);
+    EXPECT_TRUE(set.Build("NO543.KVX"));
+    EXPECT_NE(set.Icon(0), nullptr);
+}
+
+class PelitoApp : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteFileA(IniPath().c_str()); }
+
+    void TearDown() override
+    {
+        Close();
+        DeleteFileA(IniPath().c_str());
+    }
+
+    void UsePort(unsigned port, unsigned timeOut = 1)
+    {
+        WriteIni(kHost, "Port", port);
+        WriteIni(kHost, "TimeOut", timeOut);
+    }
+
+    void Start(const char* commandLine = "")
+    {
+        client_ = std::make_unique<ClientState>(GetModuleHandleA(nullptr), commandLine);
+        SetClient(client_.get());
+        ASSERT_TRUE(RegisterWindowClass(client_->instance, kClientClassName, ClientWindowProc, IDI_PELITO, false, 0));
+        window_ = CreateHiddenWindow(client_->instance, kClientClassName, kClientTitle);
+        ASSERT_NE(window_, nullptr);
+        Pump(100);
+    }
+
+    void Close()
+    {
+        if (window_ && IsWindow(window_)) DestroyWindow(window_);
+        window_ = nullptr;
+        Pump(50);
+        if (client_) UnregisterClassA(kClientClassName, client_->instance);
+        client_.reset();
+        SetClient(nullptr);
+    }
+
+    void Command(UINT id) { SendMessageA(window_, WM_COMMAND, id, 0); }
+    void Tick() { SendMessageA(window_, WM_TIMER, client_->pollTimer, 0); }
+    const NOTIFYICONDATAA& Record(unsigned slot) const { return client_->trayIcons[slot].Record(); }
+    unsigned Shown(unsigned slot) const { return client_->trayIcons[slot].CurrentSlot(); }
+
+    std::unique_ptr<ClientState> client_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(PelitoApp, DrivesInSlots0And2GetTwoIconsWithTheirDigitsAndTexts)
+{
+    FakeReportServer server;
+    server.Set({{0, 38, 41, "ST380011A", "3.06", "5JV3ABCD"}, {2, 46, 52, "WDC WD800JB", "05.01C05", "WMAJ9"}});
+    UsePort(server.Port());
+    Start();
+    ASSERT_TRUE(IsWindow(window_));
+    EXPECT_EQ(server.Requests(), 1);
+    EXPECT_EQ(client_->pollTimer, kPollTimerId);
+    EXPECT_EQ(Shown(0), 38u);
+    EXPECT_EQ(Shown(2), 146u);
+    EXPECT_EQ(Record(0).hIcon, client_->digits.Icon(38));
+    EXPECT_EQ(Record(2).hIcon, client_->digits.Icon(146));
+    EXPECT_EQ(Record(1).hIcon, nullptr);  // never added
+    EXPECT_STREQ(Record(0).szTip, "0:ST380011A");
+    EXPECT_STREQ(Record(2).szTip, "2:WDC WD800JB");
+    EXPECT_STREQ(Record(2).szInfoTitle, "WDC WD800JB");
+    EXPECT_EQ(Record(2).dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+    EXPECT_EQ(Record(2).uTimeout, 10000u);
+    const std::string expected = "アドレス   : 127.0.0.1:" + std::to_string(server.Port()) +
+        "\nデバイス   : 2\nバージョン : 05.01C05\nシリアル   : WMAJ9\n現在の温度 : 46℃\n最大の温度 : 52℃";
+    EXPECT_EQ(std::string(Record(2).szInfo), expected);
+    std::set<UINT> ids;
+    for (const ClientTrayIcon& icon : client_->trayIcons) {
+        EXPECT_EQ(icon.SlotCount(), kDigitIconCount);
+        ids.insert(icon.Record().uID);
+    }
+    EXPECT_EQ(ids.size(), 16u);
+    EXPECT_EQ(Record(5).uCallbackMessage, kFirstTrayCallback + 5);
+
+    // A drive at 100 degrees shows 99 in warning colours; a drive no longer reported
+    // keeps its picture.
+    server.Set({{0, 100, 100, "ST380011A", "3.06", "5JV3ABCD"}});
+    Tick();
+    EXPECT_EQ(server.Requests(), 2);
+    EXPECT_EQ(Shown(0), 199u);
+    EXPECT_EQ(Shown(2), 146u);
+    EXPECT_STREQ(Record(2).szTip, "2:WDC WD800JB");
+
+    // The shell's notification area comes back: the drives' icons with their pictures.
+    SendMessageA(window_, client_->taskbarCreated, 0, 0);
+    EXPECT_EQ(Shown(0), 199u);
+    EXPECT_EQ(Shown(2), 146u);
+    EXPECT_EQ(Record(1).hIcon, nullptr);
+}
+
+TEST_F(PelitoApp, AHostThatDoesNotAnswerOpensTheSettingsDialogAtStart)
+{
+    SilentPort silent;
+    UsePort(silent.Port());
+    std::string title;
+    ModalScript script({[&](HWND dialog) {
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        title = text;
+        ModalScript::Click(dialog, IDCANCEL);
+    }});
+    Start();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(title, "設定画面");
+    ASSERT_TRUE(IsWindow(window_));
+    EXPECT_EQ(client_->pollTimer, kPollTimerId);
+    EXPECT_EQ(client_->settingsDialog, nullptr);
+    EXPECT_EQ(Poll(), 0);  // later polls fail without a message
+    EXPECT_EQ(Record(0).hIcon, nullptr);
+}
+
+TEST_F(PelitoApp, FirstRunShowsTheDefaultsAndOkCreatesTheSection)
+{
+    // Nothing answers on the default port of an address nobody serves.
+    std::string host, port, timeOut, timer, temp, iconFile;
+    ModalScript script({[&](HWND dialog) {
+        host = ModalScript::Text(dialog, IDC_HOST_EDIT);
+        port = ModalScript::Text(dialog, IDC_PORT_EDIT);
+        timeOut = ModalScript::Text(dialog, IDC_TIMEOUT_EDIT);
+        timer = ModalScript::Text(dialog, IDC_TIMER_EDIT);
+        temp = ModalScript::Text(dialog, IDC_TEMP_EDIT);
+        iconFile = ModalScript::Text(dialog, IDC_ICON_FILE);
+        SaveWindowPicture(dialog, "pelito_settings_dialog.png");
+        ModalScript::Click(dialog, IDOK);
+    }});
+    Start("  127.0.0.1 ");
+    EXPECT_TRUE(script.Finished());
+    EXPECT_STREQ(client_->host, "127.0.0.1");
+    EXPECT_EQ(host, "127.0.0.1");
+    EXPECT_EQ(port, "10008");
+    EXPECT_EQ(timeOut, "3");
+    EXPECT_EQ(timer, "60");
+    EXPECT_EQ(temp, "45");
+    EXPECT_EQ(iconFile, "7SEG_G.KVX");
+    EXPECT_EQ(ReadIniFile(),
+        "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+}
+
+TEST_F(PelitoApp, UnknownTimerShowsMessage3)
+{
+    FakeReportServer server;
+    UsePort(server.Port());
+    Start();
+    std::string shown;
+    ModalScript script({[&](HWND box) {
+        shown = ModalScript::BoxText(box);
+        ModalScript::Click(box, IDOK);
+    }});
+    SendMessageA(window_, WM_TIMER, 0x1234, 0);
+    EXPECT_EQ(shown, PelitoMessage(MSG_UNKNOWN_TIMER));
+    EXPECT_TRUE(IsWindow(window_));
+}
+
+TEST_F(PelitoApp, ExitCommandShutsDownInOrder)
+{
+    FakeReportServer server;
+    server.Set({{1, 30, 30, "M", "F", "S"}});
+    UsePort(server.Port());
+    Start();
+    EXPECT_EQ(WS32LIB_IsLoadDLL(), 1);
+    Command(CMD_PELITO_EXIT);
+    Pump(200);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(client_->pollTimer, 0u);
+    EXPECT_EQ(WS32LIB_IsLoadDLL(), 0);
+    for (const ClientTrayIcon& icon : client_->trayIcons) EXPECT_EQ(icon.SlotCount(), 0u);
+    EXPECT_TRUE(client_->digits.Empty());
+}
+
+class PelitoSettingsDialog : public PelitoApp {
+protected:
+    void SetUp() override
+    {
+        PelitoApp::SetUp();
+        server_ = std::make_unique<FakeReportServer>();
+        server_->Set({{0, 40, 40, "M", "F", "S"}});
+        UsePort(server_->Port());
+        Start();
+        ASSERT_TRUE(IsWindow(window_));
+        firstIcon_ = client_->digits.Icon(0);
+    }
+    void TearDown() override
+    {
+        PelitoApp::TearDown();
+        server_.reset();
+    }
+    void Run(std::vector<ModalScript::Step> steps)
+    {
+        ModalScript script(std::move(steps));
+        Command(CMD_PELITO_SETTINGS);
+        EXPECT_TRUE(script.Finished());
+        EXPECT_EQ(client_->settingsDialog, nullptr);
+    }
+    std::unique_ptr<FakeReportServer> server_;
+    HICON firstIcon_ = nullptr;
+};
+
+TEST_F(PelitoSettingsDialog, ChangingOnlyThePortSavesAllFiveKeysWithoutNewGlyphs)
+{
+    const int requests = server_->Requests();
+    Run({[&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_PORT_EDIT, "10500");
+        ModalScript::Click(dialog, IDOK);
+    }});
+    EXPECT_EQ(client_->settings.Port, 10500u);
+    EXPECT_EQ(client_->digits.Icon(0), firstIcon_);
+    EXPECT_EQ(ReadIniFile(), "[127.0.0.1]\r\nPort=10500\r\nTimeOut=1\r\nTimer=60\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+    EXPECT_EQ(server_->Requests(), requests);  // the poll after the dialog went to the new port
+    EXPECT_EQ(client_->pollTimer, kPollTimerId);
+}
+
+TEST_F(PelitoSettingsDialog, TheWarningArrowsStopAt10And70)
+{
+    std::string low, high;
+    Run({[&](HWND dialog) {
+        HWND edit = GetDlgItem(dialog, IDC_TEMP_EDIT);
+        for (int i = 0; i < 80; ++i) SendMessageA(edit, WM_KEYDOWN, VK_DOWN, 0);
+        low = ModalScript::Text(dialog, IDC_TEMP_EDIT);
+        for (int i = 0; i < 80; ++i) SendMessageA(edit, WM_KEYDOWN, VK_UP, 0);
+        high = ModalScript::Text(dialog, IDC_TEMP_EDIT);
+        ModalScript::Click(dialog, IDOK);
+    }});
+    EXPECT_EQ(low, "10");
+    EXPECT_EQ(high, "70");
+    EXPECT_EQ(client_->settings.Temp, 70u);
+}
+
+TEST_F(PelitoSettingsDialog, GlyphFileChoices)
+{
+    std::FILE* text = std::fopen("NOTGLYPH.KVX", "wb");
+    std::fputs("not a module", text);
+    std::fclose(text);
+    // The same file again: nothing is rebuilt.
+    Run({[&](HWND dialog) { ModalScript::Click(dialog, IDOK); }});
+    EXPECT_EQ(client_->digits.Icon(0), firstIcon_);
+    // Cancel after choosing another file.
+    Run({[&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_ICON_FILE, "NO543.KVX");
+        ModalScript::Click(dialog, IDCANCEL);
+    }});
+    EXPECT_STREQ(client_->settings.IconFile, "7SEG_G.KVX");
+    EXPECT_EQ(client_->digits.Icon(0), firstIcon_);
+    // Not a glyph file: message 1 over the dialog, the icons keep their pictures.
+    std::string shown;
+    Run({[&](HWND dialog) {
+             SetDlgItemTextA(dialog, IDC_ICON_FILE, "NOTGLYPH.KVX");
+             ModalScript::Click(dialog, IDOK);
+         },
+        [&](HWND box) {
+            shown = ModalScript::BoxText(box);
+            ModalScript::Click(box, IDOK);
+        }});
+    EXPECT_EQ(shown, PelitoMessage(MSG_GLYPHS_FAILED));
+    EXPECT_STREQ(client_->settings.IconFile, "7SEG_G.KVX");
+    EXPECT_EQ(client_->digits.Icon(0), firstIcon_);
+    EXPECT_EQ(Record(0).hIcon, client_->digits.Icon(40));
+    // Another glyph file: every icon gets the new pictures.
+    Run({[&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_ICON_FILE, "NO543.KVX");
+        ModalScript::Click(dialog, IDOK);
+    }});
+    EXPECT_STREQ(client_->settings.IconFile, "NO543.KVX");
+    EXPECT_NE(client_->digits.Icon(0), firstIcon_);
+    EXPECT_EQ(client_->trayIcons[7].SlotIcon(0), client_->digits.Icon(0));
+    EXPECT_EQ(Record(0).hIcon, client_->digits.Icon(40));
+}
+
+TEST_F(PelitoSettingsDialog, ANewHostIsPolledAndSavedUnderItsOwnSection)
+{
+    Run({[&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_HOST_EDIT, "localhost");
+        ModalScript::Click(dialog, IDOK);
+    }});
+    EXPECT_STREQ(client_->host, "localhost");
+    const std::string ini = ReadIniFile();
+    EXPECT_NE(ini.find("[localhost]\r\nTimer=60\r\nPort=" + std::to_string(server_->Port()) +
+                       "\r\nTimeOut=1\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n"),
+        std::string::npos)
+        << ini;
+}
+
+TEST_F(PelitoSettingsDialog, RightClickWhileItIsOpenBringsItForwardInsteadOfTheMenu)
+{
+    bool menuShown = true;
+    Run({[&](HWND dialog) {
+        SendMessageA(window_, kFirstTrayCallback + 3, 0, WM_RBUTTONDOWN);
+        menuShown = FindWindowA("#32768", nullptr) != nullptr && IsWindowVisible(FindWindowA("#32768", nullptr));
+        ModalScript::Click(dialog, IDCANCEL);
+    }});
+    EXPECT_FALSE(menuShown);
+}
+
+TEST_F(PelitoApp, AboutDialogShowsTheVersionResource)
+{
+    FakeReportServer server;
+    UsePort(server.Port());
+    Start();
+    std::string description, version, copyright;
+    ModalScript script({[&](HWND dialog) {
+        description = ModalScript::Text(dialog, IDC_ABOUT_DESCRIPTION);
+        version = ModalScript::Text(dialog, IDC_ABOUT_VERSION);
+        copyright = ModalScript::Text(dialog, IDC_ABOUT_COPYRIGHT);
+        SaveWindowPicture(dialog, "pelito_about_dialog.png");
+        ModalScript::Click(dialog, IDOK);
+    }});
+    Command(CMD_PELITO_ABOUT);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(description, "PELITO ハードディスク温度トレイクライアント");
+    EXPECT_EQ(version, "Version 1.0.0");
+    EXPECT_EQ(copyright, "Copyright (C) KELVIX project");
+    EXPECT_EQ(client_->aboutDialog, nullptr);
+    EXPECT_EQ(client_->titleFont.Handle(), nullptr);
+}
+
+}  // namespace

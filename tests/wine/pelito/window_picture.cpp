@@ -1,0 +1,75 @@
+#include "window_picture.h"
+
+#include "png_file.h"
+
+#include <cstdint>
+
+namespace {
+
+// A 32-bit top-down DIB section of the given size, selected into a memory DC.
+struct Canvas {
+    Canvas(int w, int h) : width(w), height(h)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(nullptr);
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
+        old = SelectObject(dc, bitmap);
+    }
+    ~Canvas()
+    {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    std::vector<std::uint32_t> Rgb() const
+    {
+        GdiFlush();
+        std::vector<std::uint32_t> rgb(pixels, pixels + width * height);
+        for (std::uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
+        return rgb;
+    }
+    int width, height;
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    std::uint32_t* pixels = nullptr;
+};
+
+}  // namespace
+
+void SaveWindowPicture(HWND window, const char* path)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    Canvas canvas(rect.right - rect.left, rect.bottom - rect.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(canvas.dc, 0, 0, canvas.width, canvas.height, screen, rect.left, rect.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    WritePng(path, canvas.width, canvas.height, canvas.Rgb());
+}
+
+void SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, const char* path)
+{
+    const int cell = 16 * scale + 4;
+    const int rows = (static_cast<int>(icons.size()) + columns - 1) / columns;
+    Canvas canvas(columns * cell, rows * cell);
+    for (int i = 0; i < canvas.width * canvas.height; ++i) canvas.pixels[i] = 0x808080;
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        const int x = static_cast<int>(i) % columns * cell + 2, y = static_cast<int>(i) / columns * cell + 2;
+        DrawIconEx(canvas.dc, x, y, icons[i], 16 * scale, 16 * scale, 0, nullptr, DI_NORMAL);
+    }
+    WritePng(path, canvas.width, canvas.height, canvas.Rgb());
+}
+
+std::vector<std::uint32_t> RenderIcon(HICON icon)
+{
+    Canvas canvas(16, 16);
+    for (int i = 0; i < 256; ++i) canvas.pixels[i] = 0xFF00FF;
+    DrawIconEx(canvas.dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    return canvas.Rgb();
+}

@@ -1,0 +1,21 @@
+// Names and numbers of PELITO's hidden main window: class, title, tray callbacks,
+// menu commands and the poll timer.
+#pragma once
+
+#include <windows.h>
+
+constexpr char kClientClassName[] = "ORVALD_TRAYICON_CLIENT";
+constexpr char kClientTitle[] = "ORVALD TRAYICON_CLIENT";
+
+// Drive slot i reports its mouse events with message kFirstTrayCallback + i.
+constexpr UINT kFirstTrayCallback = 0x8001;
+
+constexpr UINT CMD_PELITO_SETTINGS = 0x8020;
+constexpr UINT CMD_PELITO_ABOUT = 0x8021;
+constexpr UINT CMD_PELITO_EXIT = 0x8022;
+
+constexpr UINT_PTR kPollTimerId = 0x1000;
+
+// Pause before each generated tray icon id, so the 16 icons get different ids.
+constexpr DWORD kTrayIdWaitMs = 100;
+constexpr DWORD kBalloonTimeoutMs = 10000;

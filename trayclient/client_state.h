@@ -1,0 +1,44 @@
+// Everything PELITO keeps while it runs: one record, owned by the entry and reached by
+// the main window, its dialogs and the poll.
+#pragma once
+
+#include "client_ids.h"
+#include "digit_icon_set_win.h"
+#include "gdi_font.h"
+#include "host_text.h"
+#include "pelito_settings.h"
+#include "report_slots.h"
+#include "tray_icon.h"
+#include "ws32_types.h"
+
+#include <windows.h>
+
+// A drive slot's tray icon: ids generated with the client's longer pause.
+struct ClientTrayIcon : TrayIcon {
+    ClientTrayIcon() : TrayIcon(kTrayIdWaitMs) {}
+};
+
+struct ClientState {
+    ClientState(HINSTANCE instance, const char* commandLine);
+    ClientState(const ClientState&) = delete;
+    ClientState& operator=(const ClientState&) = delete;
+
+    HINSTANCE instance;
+    char host[kHostTextSize] = {};
+    PelitoSettings settings;
+    DigitIconSet digits;
+    ClientTrayIcon trayIcons[kDriveSlots];
+    ReportSlots reports;
+    UINT_PTR pollTimer = 0;
+    HWND settingsDialog = nullptr;
+    HWND aboutDialog = nullptr;
+    UINT taskbarCreated = 0;
+    bool socketLibraryLoaded = false;
+    bool socketsStarted = false;
+    Ws32StartupRecord sockets{};
+    GDIFONT titleFont;
+    GDIFONT textFont;
+};
+
+ClientState& Client();
+void SetClient(ClientState* state);

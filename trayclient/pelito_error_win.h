@@ -1,0 +1,8 @@
+// The one way PELITO tells the user about a failure.
+#pragma once
+
+#include <windows.h>
+
+// Message box with the text of the message number, caption "エラー情報", the error
+// icon, topmost and brought to the foreground. owner may be null.
+void ShowPelitoError(HWND owner, unsigned index);

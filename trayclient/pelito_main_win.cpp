@@ -1,0 +1,38 @@
+// Entry of the tray client: the command line names the host, a hidden main window does
+// the rest until the quit message.
+#include "client_ids.h"
+#include "client_state.h"
+#include "client_window_win.h"
+#include "pelito_resources.h"
+#include "window_helpers.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <new>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+    std::unique_ptr<ClientState> client(new (std::nothrow) ClientState(instance, commandLine));
+    if (!client) {
+        return 0;
+    }
+    SetClient(client.get());
+    if (!RegisterWindowClass(instance, kClientClassName, ClientWindowProc, IDI_PELITO, false, 0)) {
+        SetClient(nullptr);
+        return 0;
+    }
+    if (CreateHiddenWindow(instance, kClientClassName, kClientTitle)) {
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    UnregisterClassA(kClientClassName, instance);
+    client.reset();
+    SetClient(nullptr);
+    return 0;
+}

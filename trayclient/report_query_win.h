@@ -1,0 +1,14 @@
+// One exchange with the monitor's server, and the poll that turns its report into the
+// drive icons.
+#pragma once
+
+#include <cstdint>
+
+// Sends the command byte to host:port and waits up to waitMs for one datagram of up to
+// length bytes. 1 when a reply arrived; 0 otherwise (open, send and receive failures
+// show their message, a time-out shows nothing).
+int Query(const char* host, std::uint32_t port, std::uint8_t command, char* buffer, int length, std::uint32_t waitMs);
+
+// Asks the watched host for its report and updates the icons of the drives it reports.
+// 1 when the report arrived; 0 leaves every icon as it was.
+int Poll();

@@ -1,0 +1,148 @@
+#include "settings_dialog_win.h"
+
+#include "client_state.h"
+#include "pelito_error_win.h"
+#include "pelito_messages.h"
+#include "pelito_resources.h"
+#include "report_query_win.h"
+#include "window_helpers.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+namespace {
+
+struct SpinRange {
+    int spin;
+    unsigned minimum;
+    unsigned maximum;
+};
+
+constexpr SpinRange kPortRange{IDC_PORT_SPIN, 10000, 65535};
+constexpr SpinRange kTimeOutRange{IDC_TIMEOUT_SPIN, 1, 10};
+constexpr SpinRange kTimerRange{IDC_TIMER_SPIN, 30, 3600};
+// The unit text says 20; the arrows go down to 10.
+constexpr SpinRange kTempRange{IDC_TEMP_SPIN, 10, 70};
+
+void SetSpin(HWND dialog, const SpinRange& range, std::uint32_t value)
+{
+    SendDlgItemMessageA(dialog, range.spin, UDM_SETRANGE32, range.minimum, range.maximum);
+    SendDlgItemMessageA(dialog, range.spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value & 0xFFFF));
+}
+
+// The position after the control read its buddy, low 16 bits.
+std::uint32_t SpinPosition(HWND dialog, int spin)
+{
+    BOOL failed = FALSE;
+    const LRESULT position = SendDlgItemMessageA(dialog, spin, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed));
+    return static_cast<std::uint32_t>(position) & 0xFFFF;
+}
+
+void Open(HWND dialog)
+{
+    ClientState& client = Client();
+    client.settingsDialog = dialog;
+    PlaceWindow(dialog, PLACE_CENTRE);
+    HICON icon = LoadIconA(client.instance, MAKEINTRESOURCEA(IDI_PELITO));
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SetDlgItemTextA(dialog, IDC_HOST_EDIT, client.host);
+    SetSpin(dialog, kPortRange, client.settings.Port);
+    SetSpin(dialog, kTimeOutRange, client.settings.TimeOut);
+    SetSpin(dialog, kTimerRange, client.settings.Timer);
+    SetSpin(dialog, kTempRange, client.settings.Temp);
+    SetDlgItemTextA(dialog, IDC_ICON_FILE, client.settings.IconFile);
+    ShowWindow(dialog, SW_SHOW);
+}
+
+void PickGlyphFile(HWND dialog)
+{
+    // Starts from the saved path, not from a path an earlier click put on the button.
+    char path[kIconFileSize];
+    std::memcpy(path, Client().settings.IconFile, sizeof path);
+    if (PickFile(dialog, "トレイアイコンファイルの選択",
+            "トレイアイコンファイル\0*.KVX\0全てのファイル\0*.*\0", path, sizeof path)) {
+        SetDlgItemTextA(dialog, IDC_ICON_FILE, path);
+    }
+}
+
+// A new glyph file replaces the pictures of all 16 icons only when it loads.
+void ReplaceGlyphs(HWND dialog, const char* path)
+{
+    ClientState& client = Client();
+    DigitIconSet fresh;
+    if (!fresh.Build(path)) {
+        ShowPelitoError(dialog, MSG_GLYPHS_FAILED);
+        return;
+    }
+    for (TrayIcon& icon : client.trayIcons) {
+        for (unsigned glyph = 0; glyph < kDigitIconCount; ++glyph) {
+            icon.SetSlot(fresh.Icon(glyph), glyph);
+        }
+    }
+    client.digits.Swap(fresh);  // the old pictures go with `fresh`
+    Poll();
+    std::memcpy(client.settings.IconFile, path, kIconFileSize);
+}
+
+void Confirm(HWND dialog)
+{
+    ClientState& client = Client();
+    GetDlgItemTextA(dialog, IDC_HOST_EDIT, client.host, kHostTextSize);
+    client.settings.Port = SpinPosition(dialog, IDC_PORT_SPIN);
+    client.settings.Timer = SpinPosition(dialog, IDC_TIMER_SPIN);
+    client.settings.TimeOut = SpinPosition(dialog, IDC_TIMEOUT_SPIN);
+    client.settings.Temp = SpinPosition(dialog, IDC_TEMP_SPIN);
+    char path[kIconFileSize] = {};
+    GetDlgItemTextA(dialog, IDC_ICON_FILE, path, sizeof path);
+    if (std::strcmp(path, client.settings.IconFile) != 0) {
+        ReplaceGlyphs(dialog, path);
+    }
+    SavePelitoSettings(client.host, client.settings);
+    client.settingsDialog = nullptr;
+    EndDialog(dialog, IDOK);
+}
+
+void Cancel(HWND dialog)
+{
+    Client().settingsDialog = nullptr;
+    EndDialog(dialog, IDCANCEL);
+}
+
+void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
+{
+    const HWND control = reinterpret_cast<HWND>(lParam);
+    if (control && control == GetDlgItem(dialog, IDC_ICON_FILE)) {
+        if (HIWORD(wParam) == BN_CLICKED) {
+            PickGlyphFile(dialog);
+        }
+    } else if (LOWORD(wParam) == IDOK && (!control || HIWORD(wParam) == BN_CLICKED)) {
+        // The button, Enter, or (without a control) the dialog manager's OK.
+        Confirm(dialog);
+    } else if (LOWORD(wParam) == IDCANCEL && (!control || HIWORD(wParam) == BN_CLICKED)) {
+        // The button, Escape or the close box.
+        Cancel(dialog);
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        Open(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(dialog, wParam, lParam);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR OpenSettingsDialog(HWND owner)
+{
+    return DialogBoxParamA(Client().instance, MAKEINTRESOURCEA(IDD_PELITO_SETTINGS), owner, SettingsDialogProc, 0);
+}
