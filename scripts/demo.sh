@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The demo: KELVIX with four simulated drives under Wine, its tray icon, balloons and UDP
-# server, asked every few seconds by the Linux tempquery.
+# The demo: KELVIX with four simulated drives under Wine, its tray icon, balloons, monitor
+# window, S.M.A.R.T. viewer and UDP server, watched by PELITO (one tray icon per drive) and
+# asked every few seconds by the Linux tempquery.
 #
 #   bash scripts/demo.sh [seconds] [--visible]
 #
@@ -24,11 +25,12 @@ bash scripts/setup.sh || exit 1
 echo "=== building (first time: a few minutes)"
 cmake -S . -B build/native -G Ninja >/dev/null && cmake --build build/native --target tempquery || exit 1
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null &&
-    cmake --build build/win64 --target KELVIX_SIM kvdriver || exit 1
+    cmake --build build/win64 --target KELVIX_SIM PELITO kvdriver || exit 1
 
 demo=$root/build/demo
 rm -rf "$demo"; mkdir -p "$demo/screens"
-cp build/win64/monitor/KELVIX_SIM.exe build/win64/monitor/HDDATA.CFG build/win64/monitor/7SEG_G.KVX "$demo/"
+cp build/win64/monitor/KELVIX_SIM.exe build/win64/monitor/HDDATA.CFG build/win64/monitor/7SEG_G.KVX \
+    build/win64/trayclient/PELITO.exe "$demo/"
 cat > "$demo/KELVIX_SIM.DRIVES" <<'DRIVES'
 # Four drives: two steady, one warming up past the warning temperature and cooling again,
 # one that stops answering after its fifth reading (it keeps its last value).
@@ -70,9 +72,11 @@ scripts/wine-harness.sh start build/win64 $$ || exit 1
 trap '"$root/scripts/wine-harness.sh" stop "$root/build/win64"' EXIT INT TERM
 
 # KELVIX.INI lives in the prefix's Windows directory: measure every 5 s, warn with balloons,
-# log, and answer queries on the default port.
-printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=5\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=10008\r\n' \
+# log, open the monitor window, and answer queries on the default port.
+printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=5\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=10008\r\n[Information]\r\nUseInformation=1\r\n' \
     > "$WINEPREFIX/drive_c/windows/KELVIX.INI"
+# PELITO asks 127.0.0.1 every 10 s (its own settings dialog allows 30 s and more).
+printf '[127.0.0.1]\r\nTimer=10\r\n' > "$WINEPREFIX/drive_c/windows/PELITO.INI"
 
 cd "$demo" || exit 1
 wine64 ./KELVIX_SIM.exe </dev/null >kelvix.out 2>&1 &
@@ -80,6 +84,12 @@ driver=$root/build/win64/tests/e2e/kvdriver.exe
 wine64 "$driver" wait-window ORVALD_MONITOR "ORVALD MONITOR" 30000 </dev/null ||
     { echo "demo: KELVIX did not start"; exit 1; }
 echo "=== KELVIX is running (simulated drives in build/demo/KELVIX_SIM.DRIVES)"
+# The S.M.A.R.T. viewer from the tray menu's command, then PELITO watching this machine.
+wine64 "$driver" command 32794 </dev/null
+wine64 ./PELITO.exe 127.0.0.1 </dev/null >pelito.out 2>&1 &
+wine64 "$driver" wait-window ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 30000 </dev/null ||
+    echo "demo: PELITO did not start"
+echo "=== PELITO is running: one tray icon per drive, beside KELVIX's own"
 
 end=$((SECONDS + seconds))
 shot=0
@@ -91,6 +101,8 @@ while [ $SECONDS -lt $end ]; do
     import -display "$DISPLAY" -window root "screens/screen$(printf %02d $shot).png" 2>/dev/null
 done
 
+wine64 "$driver" post ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 0x111 0x8022 0 </dev/null
+wine64 "$driver" wait-gone ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 20000 </dev/null
 wine64 "$driver" command 32799 </dev/null
 wine64 "$driver" wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000 </dev/null
 echo "=== log (build/demo/KELVIX.LOG)"
