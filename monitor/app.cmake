@@ -31,7 +31,6 @@ if(WIN32 AND TARGET kv_server)
         error_box_win.cpp
         main_window_win.cpp
         about_dialog_pending_win.cpp
-        monitor_window_pending_win.cpp
         smart_viewer_pending_win.cpp
         named_mutex_win.cpp
         settings_dialog_win.cpp

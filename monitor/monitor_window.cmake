@@ -10,3 +10,16 @@ add_library(kv_monitor_window_core STATIC
 )
 target_include_directories(kv_monitor_window_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kv_monitor_window_core PUBLIC kv_sensing)
+
+if(WIN32 AND TARGET kv_monitor_app)
+    add_library(kv_monitor_window STATIC
+        monitor_window_win.cpp
+        monitor_window_menu_win.cpp
+        transparency_slider_win.cpp
+    )
+    target_include_directories(kv_monitor_window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(kv_monitor_window PUBLIC kv_monitor_window_core kv_monitor_icons kv_server kv_ui
+        comctl32 gdi32 user32)
+    # The program's objects call into the window, and the window into App().
+    target_link_libraries(kv_monitor_app PUBLIC kv_monitor_window)
+endif()
