@@ -70,8 +70,8 @@ void UseClassicBars(HWND window)
         return;
     }
     for (unsigned cell = 0; cell < kMonitorCells; ++cell) {
-        setWindowTheme(Control(window, kCurrentBarId, cell), L"", L"");
-        setWindowTheme(Control(window, kWorstBarId, cell), L"", L"");
+        setWindowTheme(Control(window, kCurrentBarId, cell), L" ", L" ");
+        setWindowTheme(Control(window, kWorstBarId, cell), L" ", L" ");
     }
 }
 
