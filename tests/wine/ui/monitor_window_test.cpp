@@ -459,6 +459,12 @@ TEST_F(MonitorWindow, SliderWithoutNotificationPostsNothing)
     Pump(50);
     EXPECT_EQ(app_->settings.Alpha, 255);
     EXPECT_FALSE(Layered(monitor));
+    // Like a drop-down: another window taking the activation closes it.
+    EXPECT_EQ(GetActiveWindow(), slider);
+    SetActiveWindow(monitor);
+    Pump(50);
+    EXPECT_FALSE(IsWindow(slider));
+    EXPECT_EQ(CurrentSlider().sliderWindow, nullptr);
 }
 
 TEST_F(MonitorWindow, CloseKeepsThePositionInMemoryAndSaveWritesIt)
