@@ -524,4 +524,75 @@ TEST_F(MonitorWindow, MenuTogglesAndACancelledColourChangeNothing)
     EXPECT_NE(app_->monitor.nameBrush.Handle(), nullptr);
 }
 
+// Looks at the context menu from a thread timer inside its modal loop, then ends it.
+struct MenuLook {
+    static inline HWND mainWindow = nullptr;
+    static inline HWND monitor = nullptr;
+    static inline bool seen = false;
+    static inline std::uint32_t menuOpen = 0;
+    static inline std::string textWhileOpen;
+    static inline std::vector<std::string> items;
+    static inline std::vector<UINT> states;
+    static inline std::vector<UINT> types;
+    static inline std::vector<int> submenuSizes;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        HWND menuWindow = FindWindowA("#32768", nullptr);
+        if (!menuWindow || seen) return;
+        KillTimer(nullptr, timer);
+        seen = true;
+        menuOpen = App().monitor.menuOpen;
+        SendMessageA(mainWindow, WM_COMMAND, CMD_MEASURE_NOW, 0);  // a measurement meanwhile
+        textWhileOpen = Text(monitor, kTemperatureTextId);
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            char text[64] = {};
+            MENUITEMINFOA info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_STRING | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU | MIIM_ID;
+            info.dwTypeData = text;
+            info.cch = sizeof text;
+            GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+            items.push_back(text);
+            states.push_back(info.fState & MFS_CHECKED);
+            types.push_back(info.fType & (MFT_MENUBARBREAK | MFT_SEPARATOR));
+            submenuSizes.push_back(info.hSubMenu ? GetMenuItemCount(info.hSubMenu) : -1);
+        }
+        EndMenu();
+    }
+};
+
+TEST_F(MonitorWindow, ContextMenuInTwoColumnsHoldsBackTheRefresh)
+{
+    WriteIni("Information", "Stable", "1");
+    Start({{0, "SIM A", {38, 39, 41, 44}}});  // enumeration 38, first cycle 39
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    MenuLook::mainWindow = window_;
+    MenuLook::monitor = monitor;
+    SetTimer(nullptr, 0, 50, MenuLook::Tick);
+    SendMessageA(monitor, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    ASSERT_TRUE(MenuLook::seen);
+    EXPECT_EQ(MenuLook::menuOpen, 1u);
+    EXPECT_EQ(app_->monitor.menuOpen, 0u);
+    EXPECT_EQ(MenuLook::textWhileOpen, "39");
+    SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);  // the next one shows
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "44");
+
+    const std::vector<std::string> texts = {"最大温度の表示", "", "位置を固定", "前面に表示", "設定を保存", "",
+        "閉じる", "画面サイズ", "位置を移動", "デバイス名の色", "温度値の色", "グラフの色", "透明度",
+        "温度のフォント"};
+    EXPECT_EQ(MenuLook::items, texts);
+    ASSERT_EQ(MenuLook::states.size(), texts.size());
+    EXPECT_EQ(MenuLook::states[0], 0u);                      // worst mode off
+    EXPECT_EQ(MenuLook::states[2], static_cast<UINT>(MFS_CHECKED));  // Stable 1
+    EXPECT_EQ(MenuLook::states[3], 0u);
+    EXPECT_EQ(MenuLook::types[1], static_cast<UINT>(MFT_SEPARATOR));
+    EXPECT_EQ(MenuLook::types[7], static_cast<UINT>(MFT_MENUBARBREAK));  // the second column
+    EXPECT_EQ(MenuLook::types[8], 0u);
+    const std::vector<int> submenus = {-1, -1, -1, -1, -1, -1, -1, 6, 5, 2, 3, 6, -1, -1};
+    EXPECT_EQ(MenuLook::submenuSizes, submenus);
+}
+
 }  // namespace
