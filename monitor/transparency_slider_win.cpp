@@ -58,6 +58,12 @@ INT_PTR CALLBACK SliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
         CloseSlider();
         return TRUE;
+    case WM_DESTROY:
+        // Destroyed with its owner: the record must not keep the dead handle.
+        if (window == g_slider.sliderWindow) {
+            g_slider = SliderRequest{};
+        }
+        return FALSE;
     case WM_LBUTTONDOWN:
         ReleaseCapture();
         SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);

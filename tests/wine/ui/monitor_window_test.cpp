@@ -428,6 +428,15 @@ TEST_F(MonitorWindow, OpacityFollowsTheSliderAndAlpha255IsOpaque)
     EXPECT_FALSE(IsWindow(second));
     EXPECT_EQ(CurrentSlider().sliderWindow, nullptr);
     EXPECT_EQ(CurrentSlider().notification, 0);
+    // Closing the monitor window takes an open slider along, and the record with it.
+    HWND third = OpenSlider(app_->monitor.sliderRequest);
+    ASSERT_NE(third, nullptr);
+    Command(monitor, CMD_CLOSE);
+    EXPECT_FALSE(IsWindow(third));
+    EXPECT_EQ(CurrentSlider().sliderWindow, nullptr);
+    monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_TRUE(Layered(monitor));  // Alpha 25 carries over
 
     PostMessageA(monitor, kOpacityMessage, 255, 0);
     Pump(50);
@@ -522,6 +531,13 @@ TEST_F(MonitorWindow, MenuTogglesAndACancelledColourChangeNothing)
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(app_->settings.ColorNameBack, RGB(0, 0, 0));
     EXPECT_NE(app_->monitor.nameBrush.Handle(), nullptr);
+
+    const HFONT font = app_->monitor.temperatureFont.Handle();
+    ModalScript fontScript({[](HWND dialog) { ModalScript::Click(dialog, IDCANCEL); }});
+    Command(monitor, CMD_TEMPERATURE_FONT);
+    EXPECT_TRUE(fontScript.Finished());
+    EXPECT_EQ(app_->monitor.temperatureFont.Handle(), font);
+    EXPECT_STREQ(app_->settings.Font.lfFaceName, "Arial");
 }
 
 // Looks at the context menu from a thread timer inside its modal loop, then ends it.
