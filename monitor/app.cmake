@@ -30,7 +30,6 @@ if(WIN32 AND TARGET kv_server)
         app_state_win.cpp
         error_box_win.cpp
         main_window_win.cpp
-        monitor_window_pending_win.cpp
         named_mutex_win.cpp
         settings_dialog_win.cpp
         tray_actions_win.cpp

@@ -6,6 +6,7 @@
 
 #include "drive_table.h"
 #include "icon_table.h"
+#include "monitor_window_state.h"
 #include "named_mutex.h"
 #include "settings.h"
 #include "temperature_server.h"
@@ -30,6 +31,7 @@ struct AppState {
     UINT_PTR clickTimer = 0;
     DriveState drives;
     Settings settings;
+    MonitorWindowState monitor;
     IconTable iconTable;
     TemperatureServer server;
 

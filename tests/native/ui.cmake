@@ -9,3 +9,6 @@ kv_test(glyph_art_test
 kv_test(drive_readings_test
     SOURCES ui/drive_readings_test.cpp
     LIBS kv_monitor_ui_core)
+kv_test(monitor_window_rules_test
+    SOURCES ui/monitor_window_rules_test.cpp
+    LIBS kv_monitor_window_core)

@@ -55,3 +55,13 @@ if(TARGET kv_monitor_app)
     add_dependencies(smart_viewer_test ui_test_glyph_files kv_monitor_resources)
     set_tests_properties(smart_viewer_test PROPERTIES RESOURCE_LOCK kelvix_ini)
 endif()
+
+# The monitor window and its transparency slider, opened by the monitor's main window.
+if(TARGET kv_monitor_window)
+    kv_test(monitor_window_test
+        SOURCES ui/monitor_window_test.cpp ui/modal_script.cpp ui/png_file.cpp ${KV_MONITOR_RESOURCES}
+        LIBS kv_monitor_app)
+    target_include_directories(monitor_window_test PRIVATE ui)
+    add_dependencies(monitor_window_test ui_test_glyph_files kv_monitor_resources)
+    set_tests_properties(monitor_window_test PROPERTIES RESOURCE_LOCK kelvix_ini)
+endif()

@@ -1,0 +1,50 @@
+#include "monitor_cells.h"
+
+#include "temperature_text.h"
+
+#include <cstring>
+
+namespace {
+
+template <std::size_t N>
+void CopyText(char (&destination)[N], const char* source)
+{
+    std::strncpy(destination, source, N - 1);
+    destination[N - 1] = '\0';
+}
+
+}  // namespace
+
+unsigned WrittenCellCount(const DriveState& drives)
+{
+    return drives.probeCount < kMonitorCells ? drives.probeCount : kMonitorCells;
+}
+
+MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode)
+{
+    MonitorCellPlan plan;
+    plan.writtenCells = WrittenCellCount(drives);
+    for (unsigned cell = 0; cell < plan.writtenCells; ++cell) {
+        CopyText(plan.cells[cell].temperatureText, settings.NA);
+    }
+    const unsigned listed = drives.presentCount < plan.writtenCells ? drives.presentCount : plan.writtenCells;
+    unsigned k = 0;
+    for (unsigned entry = 0; entry < listed; ++entry) {
+        const std::uint32_t number = drives.presentList[entry];
+        if (number >= kMaxDrives) {
+            continue;  // an unused entry: no drive behind it
+        }
+        const DriveRecord& drive = drives.table[number];
+        if (drive.currentTemperature == 0) {
+            continue;
+        }
+        MonitorCell& cell = plan.cells[k++];
+        CopyText(cell.name, drive.model);
+        const std::uint8_t shown = worstMode ? drive.worstTemperature : drive.currentTemperature;
+        FormatTemperature(settings.Form, shown, cell.temperatureText);
+        cell.currentBar = drive.currentTemperature;
+        cell.worstBar = drive.worstTemperature;
+    }
+    plan.filledCells = k;
+    return plan;
+}

@@ -1,0 +1,30 @@
+// What the monitor window's 16 cells show after a measurement: the drives that have a
+// temperature, packed from cell 0 in drive order, and the cleared look for the rest.
+#pragma once
+
+#include "drive_table.h"
+#include "settings.h"
+
+#include <cstdint>
+
+constexpr unsigned kMonitorCells = 16;
+
+struct MonitorCell {
+    char name[64] = {};
+    char temperatureText[kShortTextSize] = {};
+    std::uint8_t currentBar = 0;
+    std::uint8_t worstBar = 0;
+};
+
+struct MonitorCellPlan {
+    // Cells 0 .. writtenCells-1 are written; the others are never touched.
+    unsigned writtenCells = 0;
+    // Cells 0 .. filledCells-1 show a drive, the rest of the written ones are cleared.
+    unsigned filledCells = 0;
+    MonitorCell cells[kMonitorCells];
+};
+
+// Cells at or beyond the probe count are not part of the window's work.
+unsigned WrittenCellCount(const DriveState& drives);
+
+MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode);

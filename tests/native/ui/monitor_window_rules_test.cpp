@@ -1,0 +1,246 @@
+// The monitor window's portable rules: cells, bar colours, reduced sizes, the user's
+// temperature format.
+#include "drive_table.h"
+#include "monitor_bars.h"
+#include "monitor_cells.h"
+#include "monitor_size.h"
+#include "temperature_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct Slot {
+    unsigned number;
+    std::uint8_t current;
+    std::uint8_t worst;
+};
+
+// A drive table as enumeration leaves it: present list in drive order, unused entries
+// up to the probe count marked.
+std::unique_ptr<DriveState> MakeDrives(unsigned probeCount, std::initializer_list<Slot> slots)
+{
+    auto drives = std::make_unique<DriveState>();
+    drives->probeCount = probeCount;
+    for (unsigned i = 0; i < probeCount && i < kMaxDrives; ++i) {
+        drives->presentList[i] = kNoDrive;
+    }
+    for (const Slot& slot : slots) {
+        DriveRecord& record = drives->table[slot.number];
+        record.present = 1;
+        record.currentTemperature = slot.current;
+        record.worstTemperature = slot.worst;
+        std::snprintf(record.model, sizeof record.model, "DRIVE %u", slot.number);
+        drives->presentList[drives->presentCount++] = slot.number;
+    }
+    return drives;
+}
+
+void ExpectCleared(const MonitorCell& cell, const char* na)
+{
+    EXPECT_STREQ(cell.name, "");
+    EXPECT_STREQ(cell.temperatureText, na);
+    EXPECT_EQ(cell.currentBar, 0);
+    EXPECT_EQ(cell.worstBar, 0);
+}
+
+TEST(MonitorCells, OnlyTheSecondDriveDeliveredShowsItInCellZero)
+{
+    const auto drives = MakeDrives(16, {{0, 0, 45}, {1, 38, 41}});
+    const Settings settings;
+    const MonitorCellPlan plan = PlanMonitorCells(*drives, settings, false);
+    EXPECT_EQ(plan.writtenCells, 16u);
+    ASSERT_EQ(plan.filledCells, 1u);
+    EXPECT_STREQ(plan.cells[0].name, "DRIVE 1");
+    EXPECT_STREQ(plan.cells[0].temperatureText, "38");
+    EXPECT_EQ(plan.cells[0].currentBar, 38);
+    EXPECT_EQ(plan.cells[0].worstBar, 41);
+    for (unsigned cell = 1; cell < 16; ++cell) {
+        SCOPED_TRACE(cell);
+        ExpectCleared(plan.cells[cell], "N/A");
+    }
+}
+
+TEST(MonitorCells, WorstModeShowsTheWorstTemperatureAndKeepsBothBars)
+{
+    const auto drives = MakeDrives(16, {{2, 36, 49}, {5, 40, 40}});
+    Settings settings;
+    std::strcpy(settings.Form, "%d℃");
+    const MonitorCellPlan plan = PlanMonitorCells(*drives, settings, true);
+    ASSERT_EQ(plan.filledCells, 2u);
+    EXPECT_STREQ(plan.cells[0].name, "DRIVE 2");
+    EXPECT_STREQ(plan.cells[0].temperatureText, "49℃");
+    EXPECT_EQ(plan.cells[0].currentBar, 36);
+    EXPECT_EQ(plan.cells[0].worstBar, 49);
+    EXPECT_STREQ(plan.cells[1].name, "DRIVE 5");
+}
+
+TEST(MonitorCells, ProbeCountFourWritesOnlyFourCells)
+{
+    const auto drives = MakeDrives(4, {{0, 30, 30}, {2, 31, 33}});
+    Settings settings;
+    std::strcpy(settings.NA, "--");
+    const MonitorCellPlan plan = PlanMonitorCells(*drives, settings, false);
+    EXPECT_EQ(plan.writtenCells, 4u);
+    EXPECT_EQ(plan.filledCells, 2u);
+    EXPECT_STREQ(plan.cells[1].name, "DRIVE 2");
+    ExpectCleared(plan.cells[2], "--");
+    ExpectCleared(plan.cells[3], "--");
+    for (unsigned cell = 4; cell < 16; ++cell) {
+        SCOPED_TRACE(cell);
+        ExpectCleared(plan.cells[cell], "");  // never written
+    }
+}
+
+TEST(MonitorCells, BrokenTablesStayInsideTheCells)
+{
+    // A probe count beyond the table and a present list pointing past it.
+    auto drives = MakeDrives(16, {{3, 44, 44}});
+    drives->probeCount = 40;
+    drives->presentCount = 40;
+    drives->presentList[1] = 99;
+    Settings settings;
+    std::memset(settings.NA, 'x', sizeof settings.NA);  // no terminating zero
+    const MonitorCellPlan plan = PlanMonitorCells(*drives, settings, false);
+    EXPECT_EQ(plan.writtenCells, 16u);
+    EXPECT_EQ(plan.filledCells, 1u);
+    EXPECT_EQ(std::strlen(plan.cells[1].temperatureText), kTemperatureTextMax);
+    drives->probeCount = 0;
+    EXPECT_EQ(PlanMonitorCells(*drives, settings, false).writtenCells, 0u);
+}
+
+TEST(BarLevel, DefaultsAroundForty)
+{
+    const Settings settings;  // threshold 40, offsets -6 -3 3 6
+    const struct {
+        std::uint8_t value;
+        unsigned level;
+    } cases[] = {
+        {0, 0}, {34, 0}, {35, 1}, {37, 1}, {38, 2}, {43, 2}, {44, 3}, {46, 3}, {47, 4}, {255, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.value));
+        EXPECT_EQ(BarLevel(c.value, settings.ThresholdCurrent, settings.ScaleGrphLevel), c.level);
+        EXPECT_EQ(BarColour(c.value, settings), settings.ColorGrphLevel[c.level]);
+    }
+}
+
+TEST(BarLevel, SumsAreThirtyTwoBitAndComparedUnsigned)
+{
+    const struct {
+        std::uint32_t threshold;
+        std::int32_t offsets[kGraphLevels];
+        std::uint8_t value;
+        unsigned level;
+    } cases[] = {
+        {2, {-6, -3, 3, 6, 0}, 200, 0},          // 2 - 6 wraps to 0xFFFFFFFC: every value fits level 0
+        {40, {-100, 0, 0, 0, 0}, 10, 0},         // -60 wraps the same way
+        {40, {-1, -1, -1, -1, 0}, 40, 4},        // no wrap: 40 lies above all four limits of 39
+        {0, {0, 0, 0, 0, 0}, 0, 0},
+        {0, {0, 0, 0, 0, 0}, 1, 4},
+        {0xFFFFFFF0u, {16, 17, 0, 0, 0}, 0, 0},  // the sum wraps to 0
+        {0xFFFFFFF0u, {16, 17, 0, 0, 0}, 1, 1},
+        {30, {10, 5, 20, 40, 100}, 41, 2},       // the table's order counts, not the sizes
+        {30, {0, 0, 0, 0, 100}, 99, 4},          // offset 4 takes no part
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.value));
+        EXPECT_EQ(BarLevel(c.value, c.threshold, c.offsets), c.level);
+    }
+}
+
+TEST(ReducedWindowSize, EachDivideFromTheFullWindow)
+{
+    // Frame 8 x 8 around a client area of 877 x 173.
+    const struct {
+        unsigned divide;
+        int width;
+        int height;
+    } cases[] = {
+        {0, 885, 181}, {1, 8 + 3 * 219, 181}, {2, 7 + 438, 181}, {3, 6 + 219, 181},
+        {4, 6 + 219, 7 + 86}, {5, 6 + 219, 6 + 43}, {6, 885, 181}, {0xFFFFFFFFu, 885, 181},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.divide);
+        const WindowSize size = ReducedWindowSize(c.divide, 885, 181, 877, 173);
+        EXPECT_EQ(size.width, c.width);
+        EXPECT_EQ(size.height, c.height);
+    }
+}
+
+TEST(TemperatureText, FormatsAcceptedAndRefused)
+{
+    const struct {
+        const char* form;
+        std::uint8_t value;
+        const char* text;
+    } cases[] = {
+        {"%d", 45, "45"},
+        {"%d℃", 45, "45℃"},
+        {"%3d C", 7, "  7 C"},
+        {"%-4d|", 7, "7   |"},
+        {"%03u", 7, "007"},
+        {"%x", 255, "ff"},
+        {"%#X", 255, "0XFF"},
+        {"%+i", 9, "+9"},
+        {"100%% %d", 9, "100% 9"},
+        {"T=%d", 0, "T=0"},
+        {"%15d", 1, "              1"},       // exactly 15 characters
+        // Refused: the temperature alone.
+        {"%s", 45, "45"},
+        {"%n", 45, "45"},
+        {"%d%d", 45, "45"},
+        {"%d%n", 45, "45"},
+        {"%999999d", 45, "45"},
+        {"%16d", 45, "45"},
+        {"%", 45, "45"},
+        {"abc%", 45, "45"},
+        {"%-20d", 45, "45"},
+        {"%ld", 45, "45"},
+        {"%hhd", 45, "45"},
+        {"%lld", 45, "45"},
+        {"%*d", 45, "45"},
+        {"%.3d", 45, "45"},
+        {"%f", 45, "45"},
+        {"%c", 45, "45"},
+        {"%p", 45, "45"},
+        {"%1$d", 45, "45"},
+        {"no number", 45, "45"},
+        {"", 45, "45"},
+        {"%%", 45, "45"},
+        {"temperature %d", 45, "temperature 45"},  // 14 characters
+        {"temperatures %d", 100, "100"},          // 16 characters: too long
+        {"%15d%%", 1, "1"},                       // 16 characters
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.form);
+        char text[kShortTextSize];
+        std::memset(text, '#', sizeof text);
+        FormatTemperature(c.form, c.value, text);
+        EXPECT_STREQ(text, c.text);
+    }
+}
+
+TEST(TemperatureText, TheCheckItself)
+{
+    EXPECT_TRUE(IsTemperatureFormat("%d"));
+    EXPECT_TRUE(IsTemperatureFormat("%% %0- +#5X %%"));
+    EXPECT_FALSE(IsTemperatureFormat(nullptr));
+    EXPECT_FALSE(IsTemperatureFormat("%%d"));
+    EXPECT_FALSE(IsTemperatureFormat("%4294967297d"));  // no wrap into a small width
+    // A Form buffer filled to its end without a terminating zero (and "%s" beyond it).
+    char full[kShortTextSize + 4] = {};
+    std::memset(full, 'a', kShortTextSize);
+    std::memcpy(full, "%d", 2);
+    std::memcpy(full + kShortTextSize, "%s", 2);
+    char text[kShortTextSize];
+    FormatTemperature(full, 5, text);
+    EXPECT_STREQ(text, "5");
+}
+
+}  // namespace

@@ -1,0 +1,614 @@
+// The monitor window (dialog 103) and its transparency slider (dialog 105), in-process:
+// the main window is created on simulated drives and opens the window by its command.
+// Pictures: monitor_window.png, monitor_window_worst.png, monitor_window_divide4.png.
+#include "app_state.h"
+#include "main_window.h"
+#include "modal_script.h"
+#include "monitor_ids.h"
+#include "monitor_size.h"
+#include "monitor_window_ids.h"
+#include "png_file.h"
+#include "simulated_disk.h"
+#include "transparency_slider.h"
+#include "window_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Colour queries of progress bars (comctl32 6), not declared for the Windows XP target.
+#ifndef PBM_GETBARCOLOR
+#define PBM_GETBKCOLOR (WM_USER + 14)
+#define PBM_GETBARCOLOR (WM_USER + 15)
+#endif
+
+namespace {
+
+void WriteIni(const char* section, const char* key, const char* value)
+{
+    WritePrivateProfileStringA(section, key, value, "KELVIX.INI");
+}
+
+std::string ReadIni(const char* section, const char* key)
+{
+    char value[300] = {};
+    GetPrivateProfileStringA(section, key, "", value, sizeof value, "KELVIX.INI");
+    return value;
+}
+
+// Runs the message loop until the condition holds (or a generous limit has passed).
+template <typename Condition>
+bool PumpUntil(Condition condition)
+{
+    for (int i = 0; i < 1000 && !condition(); ++i) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message != WM_QUIT) DispatchMessageA(&message);
+        }
+        Sleep(10);
+    }
+    return condition();
+}
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message != WM_QUIT) DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+std::string Text(HWND window, int id)
+{
+    char text[128] = {};
+    GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
+LRESULT Bar(HWND window, int firstId, unsigned cell, UINT message, WPARAM wParam = 0)
+{
+    return SendDlgItemMessageA(window, firstId + static_cast<int>(cell), message, wParam, 0);
+}
+
+bool Layered(HWND window)
+{
+    return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+}
+
+// The window as it stands on the screen.
+void SavePicture(HWND window, const char* path)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(200);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const std::uint32_t* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> rgb(pixels, pixels + width * height);
+    for (std::uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
+    EXPECT_TRUE(WritePng(path, width, height, rgb));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+// One pixel of the screen inside a control, at a fraction of its width, half-way down.
+COLORREF ScreenPixel(HWND control, double across)
+{
+    RECT rect;
+    GetWindowRect(control, &rect);
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, rect.left + static_cast<int>((rect.right - rect.left) * across),
+        (rect.top + rect.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+struct Drive {
+    unsigned number;
+    const char* model;
+    std::vector<std::uint8_t> temperatures;  // empty: no temperature attribute
+};
+
+class MonitorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+        DeleteFileA(IniPath().c_str());
+        std::FILE* database = std::fopen("WINTEST.CFG", "wb");
+        ASSERT_NE(database, nullptr);
+        std::fputs("SIM=194\r\n", database);
+        std::fclose(database);
+        WriteIni("Common", "CfgFile", "WINTEST.CFG");
+    }
+
+    void TearDown() override
+    {
+        CloseSlider();
+        if (window_ && IsWindow(window_)) {
+            DestroyWindow(window_);
+        }
+        Pump(50);
+        if (app_) {
+            UnregisterClassA(kMonitorClassName, app_->instance);
+        }
+        app_.reset();
+        SetApp(nullptr);
+        InstallDiskControl(nullptr);
+        bus_.reset();
+        DeleteFileA(IniPath().c_str());
+        DeleteFileA("WINTEST.CFG");
+    }
+
+    static std::string IniPath()
+    {
+        char directory[MAX_PATH] = {};
+        GetWindowsDirectoryA(directory, sizeof directory);
+        return std::string(directory) + "\\KELVIX.INI";
+    }
+
+    void Start(const std::vector<Drive>& drives)
+    {
+        DriveSet set;
+        for (const Drive& drive : drives) {
+            SimulatedDrive& simulated = set.drives[drive.number];
+            simulated.Install(drive.number);
+            simulated.SetModel(drive.model);
+            if (!drive.temperatures.empty()) {
+                simulated.SetTemperatures(194, drive.temperatures);
+            }
+            simulated.SealSectors();
+        }
+        bus_ = std::make_unique<SimulatedDiskBus>(set);
+        InstallDiskControl(bus_.get());
+        app_ = std::make_unique<AppState>(GetModuleHandleA(nullptr));
+        SetApp(app_.get());
+        ASSERT_TRUE(RegisterWindowClass(app_->instance, kMonitorClassName, MainWindowProc, kProgramIconId, false, 0));
+        window_ = CreateHiddenWindow(app_->instance, kMonitorClassName, kMonitorTitle);
+        ASSERT_NE(window_, nullptr);
+        Pump(100);
+    }
+
+    // Through the tray menu's command, as the user opens it.
+    HWND Open()
+    {
+        SendMessageA(window_, WM_COMMAND, CMD_MONITOR_WINDOW, 0);
+        Pump(100);
+        return app_->monitorWindow;
+    }
+
+    static void Command(HWND window, UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
+
+    std::unique_ptr<SimulatedDiskBus> bus_;
+    std::unique_ptr<AppState> app_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(MonitorWindow, CellsShowOnlyDrivesWithATemperaturePackedFromCellZero)
+{
+    WriteIni("Information", "Form", "%d℃");
+    Start({{0, "SIM QUIET", {}}, {1, "SIM HOT", {44}}, {3, "SIM COOL", {34}}});
+    ASSERT_EQ(app_->drives.presentCount, 3u);
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_TRUE(IsWindowVisible(monitor));
+    EXPECT_EQ(GetWindow(monitor, GW_OWNER), window_);
+    EXPECT_FALSE(Layered(monitor));  // Alpha 255
+
+    const struct {
+        unsigned cell;
+        const char* name;
+        const char* temperature;
+        int position;
+        COLORREF colour;
+    } cells[] = {
+        {0, "SIM HOT", "44℃", 44, RGB(255, 255, 0)},  // Level3
+        {1, "SIM COOL", "34℃", 34, RGB(0, 0, 255)},   // Level0
+        {2, "", "N/A", 20, RGB(0, 0, 255)},  // 0, held at the scale's lower end
+        {15, "", "N/A", 20, RGB(0, 0, 255)},
+    };
+    for (const auto& c : cells) {
+        SCOPED_TRACE(c.cell);
+        EXPECT_EQ(Text(monitor, kNameTextId + c.cell), c.name);
+        EXPECT_EQ(Text(monitor, kTemperatureTextId + c.cell), c.temperature);
+        for (int bar : {kCurrentBarId, kWorstBarId}) {
+            EXPECT_EQ(Bar(monitor, bar, c.cell, PBM_GETPOS), c.position);
+            EXPECT_EQ(Bar(monitor, bar, c.cell, PBM_GETRANGE, TRUE), 20);
+            EXPECT_EQ(Bar(monitor, bar, c.cell, PBM_GETRANGE, FALSE), 60);
+            EXPECT_EQ(static_cast<COLORREF>(Bar(monitor, bar, c.cell, PBM_GETBARCOLOR)), c.colour);
+            EXPECT_EQ(static_cast<COLORREF>(Bar(monitor, bar, c.cell, PBM_GETBKCOLOR)), RGB(0, 0, 0));
+        }
+    }
+    // The full-size panel, centred (X + Y = 0).
+    RECT client, frame;
+    GetClientRect(monitor, &client);
+    RECT units{0, 0, 438, 86};
+    MapDialogRect(monitor, &units);
+    EXPECT_EQ(client.right, units.right);
+    EXPECT_EQ(client.bottom, units.bottom);
+    GetWindowRect(monitor, &frame);
+    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2);
+    SavePicture(monitor, "monitor_window.png");
+    // Drawn in the level colours, not a theme's: 44 fills 60 % of the 20..60 scale.
+    HWND hotBar = GetDlgItem(monitor, kCurrentBarId);
+    EXPECT_EQ(ScreenPixel(hotBar, 0.3), RGB(255, 255, 0));
+    EXPECT_EQ(ScreenPixel(hotBar, 0.9), RGB(0, 0, 0));
+    EXPECT_EQ(ScreenPixel(GetDlgItem(monitor, kCurrentBarId + 1), 0.1), RGB(0, 0, 255));
+
+    // The tray menu's command again closes it.
+    SendMessageA(window_, WM_COMMAND, CMD_MONITOR_WINDOW, 0);
+    Pump(100);
+    EXPECT_EQ(app_->monitorWindow, nullptr);
+    EXPECT_FALSE(IsWindow(monitor));
+}
+
+TEST_F(MonitorWindow, MeasurementsRefreshTheCellsExceptWhileTheMenuIsOpen)
+{
+    Start({{0, "SIM A", {30, 31, 50, 36}}, {1, "SIM B", {40}}});  // enumeration 30, first cycle 31
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "31");
+    app_->monitor.menuOpen = 1;
+    SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "31");
+    app_->monitor.menuOpen = 0;
+    SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "36");
+    EXPECT_EQ(Bar(monitor, kCurrentBarId, 0, PBM_GETPOS), 36);
+    EXPECT_EQ(Bar(monitor, kWorstBarId, 0, PBM_GETPOS), 50);
+    EXPECT_EQ(static_cast<COLORREF>(Bar(monitor, kCurrentBarId, 0, PBM_GETBARCOLOR)), RGB(0, 255, 255));  // Level1
+    EXPECT_EQ(static_cast<COLORREF>(Bar(monitor, kWorstBarId, 0, PBM_GETBARCOLOR)), RGB(255, 0, 0));     // Level4
+    EXPECT_EQ(Text(monitor, kNameTextId + 1), "SIM B");
+}
+
+TEST_F(MonitorWindow, ProbeCountFourLeavesTheOtherCellsAsTheyWere)
+{
+    Start({{0, "SIM A", {41}}});
+    app_->drives.probeCount = 4;
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId + 3), "N/A");
+    EXPECT_EQ(Text(monitor, kTemperatureTextId + 4), "");
+    EXPECT_EQ(Bar(monitor, kCurrentBarId, 3, PBM_GETRANGE, FALSE), 60);
+    EXPECT_EQ(Bar(monitor, kCurrentBarId, 4, PBM_GETRANGE, FALSE), 100);  // the control's own
+    EXPECT_EQ(SendDlgItemMessageA(monitor, kTemperatureTextId + 3, WM_GETFONT, 0, 0),
+        reinterpret_cast<LRESULT>(app_->monitor.temperatureFont.Handle()));
+    EXPECT_NE(SendDlgItemMessageA(monitor, kTemperatureTextId + 4, WM_GETFONT, 0, 0),
+        reinterpret_cast<LRESULT>(app_->monitor.temperatureFont.Handle()));
+}
+
+TEST_F(MonitorWindow, WorstModeShowsWorstValuesUntilItsTimerOrTheSecondChoice)
+{
+    WriteIni("Information", "WorstTimer", "300");
+    Start({{0, "SIM A", {38, 45, 40}}});  // enumeration 38, first cycle 45
+    SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);  // 40
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "40");
+
+    Command(monitor, CMD_SHOW_WORST);
+    EXPECT_EQ(app_->monitor.worstMode, 1u);
+    EXPECT_EQ(app_->monitor.worstTimer, kWorstTimerId);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "45");
+    SavePicture(monitor, "monitor_window_worst.png");
+    Command(monitor, CMD_SHOW_WORST);  // twice within the period
+    EXPECT_EQ(app_->monitor.worstMode, 0u);
+    EXPECT_EQ(app_->monitor.worstTimer, 0u);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "40");
+    EXPECT_FALSE(KillTimer(monitor, kWorstTimerId));  // none left running
+
+    // Left alone, it returns to current values by itself.
+    Command(monitor, CMD_SHOW_WORST);
+    EXPECT_TRUE(PumpUntil([&] { return app_->monitor.worstMode == 0; }));
+    EXPECT_EQ(app_->monitor.worstTimer, 0u);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "40");
+    EXPECT_FALSE(KillTimer(monitor, kWorstTimerId));
+}
+
+TEST_F(MonitorWindow, WorstModeEndsOnTimeAlsoAcrossAClose)
+{
+    WriteIni("Information", "WorstTimer", "600000");
+    Start({{0, "SIM A", {38, 45, 40}}});
+    SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    Command(monitor, CMD_SHOW_WORST);
+    Command(monitor, CMD_CLOSE);
+    EXPECT_EQ(app_->monitor.worstTimer, 0u);
+    monitor = Open();  // within the period: still worst values, with a timer for the rest
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "45");
+    EXPECT_EQ(app_->monitor.worstTimer, kWorstTimerId);
+    Command(monitor, CMD_CLOSE);
+    // Opened again after the period has run out: current values, no timer.
+    app_->monitor.worstModeEnds = GetTickCount() - 1;
+    monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(app_->monitor.worstMode, 0u);
+    EXPECT_EQ(app_->monitor.worstTimer, 0u);
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "40");
+    EXPECT_FALSE(KillTimer(monitor, kWorstTimerId));
+}
+
+TEST_F(MonitorWindow, SizeChoiceReopensTheWindowSmaller)
+{
+    Start({{0, "SIM A", {41}}, {1, "SIM B", {47}}, {2, "SIM C", {33}}});
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    RECT full, client;
+    GetWindowRect(monitor, &full);
+    GetClientRect(monitor, &client);
+    const WindowSize expected = ReducedWindowSize(4, full.right - full.left, full.bottom - full.top,
+        client.right, client.bottom);
+
+    Command(monitor, CMD_SIZE_FIRST + 4);  // "1/8に縮小": re-created by the main window
+    Pump(200);
+    EXPECT_EQ(app_->settings.Divide, 4u);
+    EXPECT_FALSE(IsWindow(monitor));
+    HWND smaller = app_->monitorWindow;
+    ASSERT_NE(smaller, nullptr);
+    RECT rect;
+    GetWindowRect(smaller, &rect);
+    EXPECT_EQ(rect.right - rect.left, expected.width);
+    EXPECT_EQ(rect.bottom - rect.top, expected.height);
+    // It was closed at its centred place, so it reopens there.
+    EXPECT_EQ(rect.left, full.left);
+    EXPECT_EQ(rect.top, full.top);
+    EXPECT_EQ(Text(smaller, kNameTextId + 1), "SIM B");
+    SavePicture(smaller, "monitor_window_divide4.png");
+}
+
+TEST_F(MonitorWindow, OpacityFollowsTheSliderAndAlpha255IsOpaque)
+{
+    Start({{0, "SIM A", {41}}});
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_FALSE(Layered(monitor));
+    PostMessageA(monitor, kOpacityMessage, 254, 0);
+    Pump(50);
+    EXPECT_EQ(app_->settings.Alpha, 254);
+    EXPECT_TRUE(Layered(monitor));
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (GetLayeredWindowAttributes(monitor, nullptr, &alpha, &flags)) {
+        EXPECT_EQ(alpha, 254);
+        EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+    }
+
+    // The slider starts at Alpha and posts every move to the window.
+    Command(monitor, CMD_TRANSPARENCY);
+    HWND slider = CurrentSlider().sliderWindow;
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(GetWindow(slider, GW_OWNER), monitor);
+    EXPECT_EQ(Text(slider, kSliderValueTextId), "254");
+    HWND track = GetDlgItem(slider, kSliderControlId);
+    EXPECT_EQ(SendMessageA(track, TBM_GETPOS, 0, 0), 254);
+    EXPECT_EQ(SendMessageA(track, TBM_GETRANGEMIN, 0, 0), 25);
+    EXPECT_EQ(SendMessageA(track, TBM_GETRANGEMAX, 0, 0), 255);
+    SendMessageA(track, TBM_SETPOS, TRUE, 0);  // to the left end: the range's 25
+    SendMessageA(slider, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 25), reinterpret_cast<LPARAM>(track));
+    EXPECT_EQ(Text(slider, kSliderValueTextId), "25");
+    Pump(50);
+    EXPECT_EQ(app_->settings.Alpha, 25);
+    EXPECT_TRUE(Layered(monitor));
+
+    // A second request replaces the first window.
+    Command(monitor, CMD_TRANSPARENCY);
+    HWND second = CurrentSlider().sliderWindow;
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(IsWindow(slider));
+    EXPECT_EQ(Text(second, kSliderValueTextId), "25");
+    // Any command closes it and clears the record.
+    SendMessageA(second, WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_EQ(CurrentSlider().sliderWindow, nullptr);
+    EXPECT_EQ(CurrentSlider().notification, 0);
+    // Closing the monitor window takes an open slider along, and the record with it.
+    HWND third = OpenSlider(app_->monitor.sliderRequest);
+    ASSERT_NE(third, nullptr);
+    Command(monitor, CMD_CLOSE);
+    EXPECT_FALSE(IsWindow(third));
+    EXPECT_EQ(CurrentSlider().sliderWindow, nullptr);
+    monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_TRUE(Layered(monitor));  // Alpha 25 carries over
+
+    PostMessageA(monitor, kOpacityMessage, 255, 0);
+    Pump(50);
+    EXPECT_FALSE(Layered(monitor));
+}
+
+TEST_F(MonitorWindow, SliderWithoutNotificationPostsNothing)
+{
+    Start({{0, "SIM A", {41}}});
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    SliderRequest request{};
+    request.instance = app_->instance;
+    request.owner = monitor;
+    request.dialogId = kSliderDialogId;
+    request.sliderId = kSliderControlId;
+    request.valueTextId = kSliderValueTextId;
+    request.maximum = 0x10064;  // only the low 16 bits: 100
+    request.minimum = 10;
+    request.value = 50;
+    HWND slider = OpenSlider(request);
+    ASSERT_NE(slider, nullptr);
+    HWND track = GetDlgItem(slider, kSliderControlId);
+    EXPECT_EQ(SendMessageA(track, TBM_GETRANGEMAX, 0, 0), 100);
+    SendMessageA(track, TBM_SETPOS, TRUE, 70);
+    SendMessageA(slider, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 70), reinterpret_cast<LPARAM>(track));
+    EXPECT_EQ(Text(slider, kSliderValueTextId), "70");
+    EXPECT_EQ(CurrentSlider().value, 70u);
+    Pump(50);
+    EXPECT_EQ(app_->settings.Alpha, 255);
+    EXPECT_FALSE(Layered(monitor));
+    // Like a drop-down: another window taking the activation closes it.
+    EXPECT_EQ(GetActiveWindow(), slider);
+    SetActiveWindow(monitor);
+    Pump(50);
+    EXPECT_FALSE(IsWindow(slider));
+    EXPECT_EQ(CurrentSlider().sliderWindow, nullptr);
+}
+
+TEST_F(MonitorWindow, CloseKeepsThePositionInMemoryAndSaveWritesIt)
+{
+    Start({{0, "SIM A", {41}}});
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    MoveWindowTo(monitor, 100, 120);
+    Command(monitor, CMD_CLOSE);
+    EXPECT_EQ(app_->monitorWindow, nullptr);
+    EXPECT_FALSE(IsWindow(monitor));
+    EXPECT_EQ(app_->settings.X, 100);
+    EXPECT_EQ(app_->settings.Y, 120);
+    EXPECT_EQ(ReadIni("Information", "X"), "");  // in memory only
+    EXPECT_EQ(app_->monitor.nameBrush.Handle(), nullptr);
+    EXPECT_EQ(app_->monitor.temperatureBrush.Handle(), nullptr);
+    EXPECT_EQ(app_->monitor.temperatureFont.Handle(), nullptr);
+
+    monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    RECT rect;
+    GetWindowRect(monitor, &rect);
+    EXPECT_EQ(rect.left, 100);
+    EXPECT_EQ(rect.top, 120);
+    // Top left, then save: (0, 0) in the file, and the next opening centres the window.
+    Command(monitor, CMD_PLACE_FIRST + 1);
+    Command(monitor, CMD_SAVE_SETTINGS);
+    EXPECT_EQ(ReadIni("Information", "X"), "0");
+    EXPECT_EQ(ReadIni("Information", "Y"), "0");
+    Command(monitor, CMD_CLOSE);
+    monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    GetWindowRect(monitor, &rect);
+    EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2);
+}
+
+TEST_F(MonitorWindow, MenuTogglesAndACancelledColourChangeNothing)
+{
+    Start({{0, "SIM A", {41}}});
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    Command(monitor, CMD_FIX_POSITION);
+    EXPECT_EQ(app_->settings.Stable, 1);
+    Command(monitor, CMD_FIX_POSITION);
+    EXPECT_EQ(app_->settings.Stable, 0);
+    Command(monitor, CMD_TOP_MOST);
+    EXPECT_EQ(app_->settings.TopMost, 1);
+    EXPECT_TRUE(GetWindowLongPtrA(monitor, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    Command(monitor, CMD_TOP_MOST);
+    EXPECT_EQ(app_->settings.TopMost, 0);
+    // (Wine keeps an owned pop-up topmost once it was; Windows clears the flag here.)
+
+    ModalScript script({[](HWND dialog) { ModalScript::Click(dialog, IDCANCEL); }});
+    Command(monitor, CMD_NAME_BACK);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(app_->settings.ColorNameBack, RGB(0, 0, 0));
+    EXPECT_NE(app_->monitor.nameBrush.Handle(), nullptr);
+
+    const HFONT font = app_->monitor.temperatureFont.Handle();
+    ModalScript fontScript({[](HWND dialog) { ModalScript::Click(dialog, IDCANCEL); }});
+    Command(monitor, CMD_TEMPERATURE_FONT);
+    EXPECT_TRUE(fontScript.Finished());
+    EXPECT_EQ(app_->monitor.temperatureFont.Handle(), font);
+    EXPECT_STREQ(app_->settings.Font.lfFaceName, "Arial");
+}
+
+// Looks at the context menu from a thread timer inside its modal loop, then ends it.
+struct MenuLook {
+    static inline HWND mainWindow = nullptr;
+    static inline HWND monitor = nullptr;
+    static inline bool seen = false;
+    static inline std::uint32_t menuOpen = 0;
+    static inline std::string textWhileOpen;
+    static inline std::vector<std::string> items;
+    static inline std::vector<UINT> states;
+    static inline std::vector<UINT> types;
+    static inline std::vector<int> submenuSizes;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        HWND menuWindow = FindWindowA("#32768", nullptr);
+        if (!menuWindow || seen) return;
+        KillTimer(nullptr, timer);
+        seen = true;
+        menuOpen = App().monitor.menuOpen;
+        SendMessageA(mainWindow, WM_COMMAND, CMD_MEASURE_NOW, 0);  // a measurement meanwhile
+        textWhileOpen = Text(monitor, kTemperatureTextId);
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            char text[64] = {};
+            MENUITEMINFOA info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_STRING | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU | MIIM_ID;
+            info.dwTypeData = text;
+            info.cch = sizeof text;
+            GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+            items.push_back(text);
+            states.push_back(info.fState & MFS_CHECKED);
+            types.push_back(info.fType & (MFT_MENUBARBREAK | MFT_SEPARATOR));
+            submenuSizes.push_back(info.hSubMenu ? GetMenuItemCount(info.hSubMenu) : -1);
+        }
+        EndMenu();
+    }
+};
+
+TEST_F(MonitorWindow, ContextMenuInTwoColumnsHoldsBackTheRefresh)
+{
+    WriteIni("Information", "Stable", "1");
+    Start({{0, "SIM A", {38, 39, 41, 44}}});  // enumeration 38, first cycle 39
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    MenuLook::mainWindow = window_;
+    MenuLook::monitor = monitor;
+    SetTimer(nullptr, 0, 50, MenuLook::Tick);
+    SendMessageA(monitor, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    ASSERT_TRUE(MenuLook::seen);
+    EXPECT_EQ(MenuLook::menuOpen, 1u);
+    EXPECT_EQ(app_->monitor.menuOpen, 0u);
+    EXPECT_EQ(MenuLook::textWhileOpen, "39");
+    SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);  // the next one shows
+    EXPECT_EQ(Text(monitor, kTemperatureTextId), "44");
+
+    const std::vector<std::string> texts = {"最大温度の表示", "", "位置を固定", "前面に表示", "設定を保存", "",
+        "閉じる", "画面サイズ", "位置を移動", "デバイス名の色", "温度値の色", "グラフの色", "透明度",
+        "温度のフォント"};
+    EXPECT_EQ(MenuLook::items, texts);
+    ASSERT_EQ(MenuLook::states.size(), texts.size());
+    EXPECT_EQ(MenuLook::states[0], 0u);                      // worst mode off
+    EXPECT_EQ(MenuLook::states[2], static_cast<UINT>(MFS_CHECKED));  // Stable 1
+    EXPECT_EQ(MenuLook::states[3], 0u);
+    EXPECT_EQ(MenuLook::types[1], static_cast<UINT>(MFT_SEPARATOR));
+    EXPECT_EQ(MenuLook::types[7], static_cast<UINT>(MFT_MENUBARBREAK));  // the second column
+    EXPECT_EQ(MenuLook::types[8], 0u);
+    const std::vector<int> submenus = {-1, -1, -1, -1, -1, -1, -1, 6, 5, 2, 3, 6, -1, -1};
+    EXPECT_EQ(MenuLook::submenuSizes, submenus);
+}
+
+}  // namespace
