@@ -73,7 +73,7 @@ trap '"$root/scripts/wine-harness.sh" stop "$root/build/win64"' EXIT INT TERM
 
 # KELVIX.INI lives in the prefix's Windows directory: measure every 5 s, warn with balloons,
 # log, open the monitor window, and answer queries on the default port.
-printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=5\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=10008\r\n[Information]\r\nUseInformation=1\r\nX=40\r\nY=500\r\nForm=%d℃\r\n' \
+printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=5\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=10008\r\n[Information]\r\nUseInformation=1\r\nX=40\r\nY=590\r\nForm=%%d\x81\x8e\r\n' \
     > "$WINEPREFIX/drive_c/windows/KELVIX.INI"
 # PELITO asks 127.0.0.1 every 10 s (its own settings dialog allows 30 s and more).
 printf '[127.0.0.1]\r\nTimer=10\r\n' > "$WINEPREFIX/drive_c/windows/PELITO.INI"
