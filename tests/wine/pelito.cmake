@@ -2,8 +2,8 @@
 # dialogs, against a report server on the test's own thread.
 if(TARGET kv_pelito_app)
     kv_test(pelito_app_test
-        SOURCES pelito/pelito_app_test.cpp pelito/fake_report_server.cpp pelito/window_picture.cpp
-                ui/modal_script.cpp ui/png_file.cpp ${KV_PELITO_RESOURCES}
+        SOURCES pelito/pelito_app_test.cpp pelito/fake_report_server.cpp ui/window_picture.cpp
+                ui/modal_script.cpp ui/png_file.cpp ui/ini_file.cpp ui/message_pump.cpp ${KV_PELITO_RESOURCES}
         LIBS kv_pelito_app)
     target_include_directories(pelito_app_test PRIVATE ui pelito)
     target_link_libraries(pelito_app_test PRIVATE ws2_32)

@@ -29,7 +29,8 @@ add_custom_target(ui_test_glyph_files
 
 kv_test(ui_win_test
     SOURCES ui/tray_icon_test.cpp ui/icon_table_test.cpp ui/window_helpers_test.cpp ui/tray_screen_test.cpp
-            ui/version_info_test.cpp ui/gdi_objects_test.cpp ui/png_file.cpp
+            ui/version_info_test.cpp ui/gdi_objects_test.cpp ui/png_file.cpp ui/window_picture.cpp
+            ui/message_pump.cpp
     LIBS kv_monitor_icons kv_ui kv_glyph_art)
 target_include_directories(ui_win_test PRIVATE ui)
 add_dependencies(ui_win_test ui_test_glyph_files)
@@ -40,7 +41,7 @@ set_tests_properties(ui_win_test PROPERTIES RESOURCE_LOCK kelvix_ini)
 # The monitor program in-process (needs the temperature service for its main window).
 if(TARGET kv_monitor_app)
     kv_test(monitor_app_test
-        SOURCES ui/monitor_app_test.cpp ui/modal_script.cpp ui/png_file.cpp ${KV_MONITOR_RESOURCES}
+        SOURCES ui/monitor_app_test.cpp ui/modal_script.cpp ui/png_file.cpp ui/window_picture.cpp ui/ini_file.cpp ui/message_pump.cpp ${KV_MONITOR_RESOURCES}
         LIBS kv_monitor_app)
     target_include_directories(monitor_app_test PRIVATE ui)
     add_dependencies(monitor_app_test ui_test_glyph_files kv_monitor_resources)
@@ -49,7 +50,7 @@ if(TARGET kv_monitor_app)
 
     # The S.M.A.R.T. viewer opened from the main window (writes the INI file too).
     kv_test(smart_viewer_test
-        SOURCES ui/smart_viewer_test.cpp ui/png_file.cpp ${KV_MONITOR_RESOURCES}
+        SOURCES ui/smart_viewer_test.cpp ui/png_file.cpp ui/window_picture.cpp ui/ini_file.cpp ui/message_pump.cpp ${KV_MONITOR_RESOURCES}
         LIBS kv_monitor_app)
     target_include_directories(smart_viewer_test PRIVATE ui)
     add_dependencies(smart_viewer_test ui_test_glyph_files kv_monitor_resources)
@@ -59,7 +60,7 @@ endif()
 # The monitor window and its transparency slider, opened by the monitor's main window.
 if(TARGET kv_monitor_window)
     kv_test(monitor_window_test
-        SOURCES ui/monitor_window_test.cpp ui/modal_script.cpp ui/png_file.cpp ${KV_MONITOR_RESOURCES}
+        SOURCES ui/monitor_window_test.cpp ui/modal_script.cpp ui/png_file.cpp ui/window_picture.cpp ui/ini_file.cpp ui/message_pump.cpp ${KV_MONITOR_RESOURCES}
         LIBS kv_monitor_app)
     target_include_directories(monitor_window_test PRIVATE ui)
     add_dependencies(monitor_window_test ui_test_glyph_files kv_monitor_resources)

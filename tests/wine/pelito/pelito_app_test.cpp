@@ -4,6 +4,8 @@
 #include "client_state.h"
 #include "client_window_win.h"
 #include "fake_report_server.h"
+#include "ini_file.h"
+#include "message_pump.h"
 #include "modal_script.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
@@ -25,47 +27,7 @@
 namespace {
 
 constexpr const char* kHost = "127.0.0.1";
-
-std::string IniPath()
-{
-    char directory[MAX_PATH] = {};
-    GetWindowsDirectoryA(directory, sizeof directory);
-    return std::string(directory) + "\\PELITO.INI";
-}
-
-void WriteIni(const char* section, const char* key, const char* value)
-{
-    WritePrivateProfileStringA(section, key, value, "PELITO.INI");
-}
-
-void WriteIni(const char* section, const char* key, unsigned value)
-{
-    WriteIni(section, key, std::to_string(value).c_str());
-}
-
-std::string ReadIniFile()
-{
-    std::string text;
-    if (std::FILE* file = std::fopen(IniPath().c_str(), "rb")) {
-        char buffer[1024];
-        std::size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-        std::fclose(file);
-    }
-    return text;
-}
-
-void Pump(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) DispatchMessageA(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
-}
+constexpr const char* kPelitoIni = "PELITO.INI";
 
 int RedPixels(HICON icon)
 {
@@ -107,18 +69,18 @@ TEST(DigitIconSet, TwoHundredDistinctPicturesWithTheWarningBankInRed)
 
 class PelitoApp : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteFileA(IniPath().c_str()); }
+    void SetUp() override { DeleteFileA(IniPath(kPelitoIni).c_str()); }
 
     void TearDown() override
     {
         Close();
-        DeleteFileA(IniPath().c_str());
+        DeleteFileA(IniPath(kPelitoIni).c_str());
     }
 
     void UsePort(unsigned port, unsigned timeOut = 1)
     {
-        WriteIni(kHost, "Port", port);
-        WriteIni(kHost, "TimeOut", timeOut);
+        WriteIni(kPelitoIni, kHost, "Port", port);
+        WriteIni(kPelitoIni, kHost, "TimeOut", timeOut);
     }
 
     void Start(const char* commandLine = "")
@@ -240,7 +202,7 @@ TEST_F(PelitoApp, FirstRunShowsTheDefaultsAndOkCreatesTheSection)
     EXPECT_EQ(timer, "60");
     EXPECT_EQ(temp, "45");
     EXPECT_EQ(iconFile, "7SEG_G.KVX");
-    EXPECT_EQ(ReadIniFile(),
+    EXPECT_EQ(ReadIniText(kPelitoIni),
         "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
 }
 
@@ -312,7 +274,7 @@ TEST_F(PelitoSettingsDialog, ChangingOnlyThePortSavesAllFiveKeysWithoutNewGlyphs
     }});
     EXPECT_EQ(client_->settings.Port, 10500u);
     EXPECT_EQ(client_->digits.Icon(0), firstIcon_);
-    EXPECT_EQ(ReadIniFile(), "[127.0.0.1]\r\nPort=10500\r\nTimeOut=1\r\nTimer=60\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+    EXPECT_EQ(ReadIniText(kPelitoIni), "[127.0.0.1]\r\nPort=10500\r\nTimeOut=1\r\nTimer=60\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
     EXPECT_EQ(server_->Requests(), requests);  // the poll after the dialog went to the new port
     EXPECT_EQ(client_->pollTimer, kPollTimerId);
 }
@@ -380,7 +342,7 @@ TEST_F(PelitoSettingsDialog, ANewHostIsPolledAndSavedUnderItsOwnSection)
         ModalScript::Click(dialog, IDOK);
     }});
     EXPECT_STREQ(client_->host, "localhost");
-    const std::string ini = ReadIniFile();
+    const std::string ini = ReadIniText(kPelitoIni);
     EXPECT_NE(ini.find("[localhost]\r\nTimer=60\r\nPort=" + std::to_string(server_->Port()) +
                        "\r\nTimeOut=1\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n"),
         std::string::npos)

@@ -1,9 +1,9 @@
 #include "glyph_art.h"
 #include "glyphs.h"
 #include "icon_table.h"
-#include "png_file.h"
 #include "tray_icon.h"
 #include "window_helpers.h"
+#include "window_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,36 +16,7 @@ constexpr const char* kGlyphFileWithout543 = "NO543.KVX";
 
 namespace {
 
-constexpr std::uint32_t kUnpainted = 0xFF00FF;
-
-// The icon drawn over magenta, as 0xRRGGBB pixels, top row first.
-std::vector<std::uint32_t> Render(HICON icon, int size = 16)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    std::uint32_t* pixels = static_cast<std::uint32_t*>(bits);
-    for (int i = 0; i < size * size; ++i) {
-        pixels[i] = kUnpainted;  // DIB pixels are 0x00RRGGBB
-    }
-    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    std::vector<std::uint32_t> result(pixels, pixels + size * size);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    for (std::uint32_t& pixel : result) {
-        pixel &= 0xFFFFFF;
-    }
-    return result;
-}
+constexpr std::uint32_t kUnpainted = 0xFF00FF;  // what RenderIcon draws the icon over
 
 std::vector<std::uint32_t> Expected(const glyph_art::Picture& picture)
 {
@@ -80,7 +51,7 @@ TEST(IconTable, SlotsShowBackgroundTensAndOnes)
     ASSERT_TRUE(ComposeIconTable(table, kGlyphFile));
     for (unsigned slot : {0u, 7u, 40u, 41u, 99u, 107u, 140u, 141u, 199u, 200u, 201u, 202u}) {
         ASSERT_NE(table.icons[slot], nullptr) << slot;
-        const std::vector<std::uint32_t> shown = Render(table.icons[slot]);
+        const std::vector<std::uint32_t> shown = RenderIcon(table.icons[slot]);
         const std::vector<std::uint32_t> expected = Expected(ExpectedSlot(slot));
         int wrong = 0;
         for (int i = 0; i < 256; ++i) {
@@ -97,7 +68,7 @@ TEST(IconTable, EverySlotFilledAndDistinct)
     std::vector<std::vector<std::uint32_t>> seen;
     for (unsigned slot = 0; slot < kIconTableSize; ++slot) {
         ASSERT_NE(table.icons[slot], nullptr) << slot;
-        seen.push_back(Render(table.icons[slot]));
+        seen.push_back(RenderIcon(table.icons[slot]));
     }
     for (unsigned a = 0; a < kIconTableSize; ++a) {
         for (unsigned b = a + 1; b < kIconTableSize; ++b) {
@@ -105,18 +76,8 @@ TEST(IconTable, EverySlotFilledAndDistinct)
         }
     }
     // A sheet of all 203 pictures, four times enlarged, for a person to look at.
-    const int scale = 4, columns = 20, cell = 16 * scale + 8;
-    const int rows = (kIconTableSize + columns - 1) / columns;
-    std::vector<std::uint32_t> sheet(static_cast<std::size_t>(columns * cell * rows * cell), 0x808080);
-    for (unsigned slot = 0; slot < kIconTableSize; ++slot) {
-        const int left = static_cast<int>(slot % columns) * cell + 4, top = static_cast<int>(slot / columns) * cell + 4;
-        for (int y = 0; y < 16 * scale; ++y) {
-            for (int x = 0; x < 16 * scale; ++x) {
-                sheet[static_cast<std::size_t>(top + y) * columns * cell + left + x] = seen[slot][(y / scale) * 16 + x / scale];
-            }
-        }
-    }
-    EXPECT_TRUE(WritePng("icon_table.png", columns * cell, rows * cell, sheet));
+    const std::vector<HICON> icons(table.icons, table.icons + kIconTableSize);
+    EXPECT_TRUE(SaveIconSheet(icons, 20, 4, "icon_table.png"));
 }
 
 TEST(IconTable, GlyphFileWithout543IsRejectedByTheMonitorOnly)
@@ -159,7 +120,7 @@ TEST(IconTable, ReplacingKeepsTheOldPicturesOnFailure)
         EXPECT_EQ(tray.SlotIcon(slot), table.icons[slot]) << slot;
     }
     EXPECT_EQ(tray.CurrentSlot(), 41u);
-    EXPECT_EQ(Render(table.icons[141]), Expected(ExpectedSlot(141)));
+    EXPECT_EQ(RenderIcon(table.icons[141]), Expected(ExpectedSlot(141)));
     tray.Destroy();
     DestroyWindow(window);
 }

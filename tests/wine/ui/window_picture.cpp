@@ -20,6 +20,8 @@ struct Canvas {
         bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
         old = SelectObject(dc, bitmap);
     }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
     ~Canvas()
     {
         SelectObject(dc, old);
@@ -42,18 +44,29 @@ struct Canvas {
 
 }  // namespace
 
-void SaveWindowPicture(HWND window, const char* path)
+ScreenImage CaptureScreen(const RECT& area)
+{
+    Canvas canvas(area.right - area.left, area.bottom - area.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(canvas.dc, 0, 0, canvas.width, canvas.height, screen, area.left, area.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return {canvas.width, canvas.height, canvas.Rgb()};
+}
+
+ScreenImage CaptureWholeScreen()
+{
+    return CaptureScreen({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+bool SaveWindowPicture(HWND window, const char* path)
 {
     RECT rect;
     GetWindowRect(window, &rect);
-    Canvas canvas(rect.right - rect.left, rect.bottom - rect.top);
-    HDC screen = GetDC(nullptr);
-    BitBlt(canvas.dc, 0, 0, canvas.width, canvas.height, screen, rect.left, rect.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    WritePng(path, canvas.width, canvas.height, canvas.Rgb());
+    const ScreenImage image = CaptureScreen(rect);
+    return WritePng(path, image.width, image.height, image.pixels);
 }
 
-void SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, const char* path)
+bool SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, const char* path)
 {
     const int cell = 16 * scale + 4;
     const int rows = (static_cast<int>(icons.size()) + columns - 1) / columns;
@@ -63,7 +76,7 @@ void SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, cons
         const int x = static_cast<int>(i) % columns * cell + 2, y = static_cast<int>(i) / columns * cell + 2;
         DrawIconEx(canvas.dc, x, y, icons[i], 16 * scale, 16 * scale, 0, nullptr, DI_NORMAL);
     }
-    WritePng(path, canvas.width, canvas.height, canvas.Rgb());
+    return WritePng(path, canvas.width, canvas.height, canvas.Rgb());
 }
 
 std::vector<std::uint32_t> RenderIcon(HICON icon)

@@ -1,0 +1,25 @@
+// Pictures for a person to look at, and for tests that look at the screen: a window or a
+// part of the screen as it stands, and icons drawn on their own or in a row.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+struct ScreenImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // 0xRRGGBB, top row first
+};
+
+// What the screen shows in `area` (screen coordinates).
+ScreenImage CaptureScreen(const RECT& area);
+ScreenImage CaptureWholeScreen();
+
+// The window as it stands on the screen, saved as a PNG file; false when it could not be written.
+bool SaveWindowPicture(HWND window, const char* path);
+// The icons side by side, each drawn at `scale` times 16 pixels, `columns` per row.
+bool SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, const char* path);
+// The icon drawn over magenta (0xFF00FF), 16 x 16 pixels as 0xRRGGBB, top row first.
+std::vector<std::uint32_t> RenderIcon(HICON icon);
