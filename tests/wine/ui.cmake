@@ -38,31 +38,28 @@ add_dependencies(ui_win_test ui_test_glyph_files)
 # dialogs come and go there.
 set_tests_properties(ui_win_test PROPERTIES RESOURCE_LOCK kelvix_ini)
 
-# The monitor program in-process (needs the temperature service for its main window).
-if(TARGET kv_monitor_app)
-    kv_test(monitor_app_test
-        SOURCES ui/monitor_app_test.cpp ui/modal_script.cpp ui/png_file.cpp ui/window_picture.cpp ui/ini_file.cpp ui/message_pump.cpp ${KV_MONITOR_RESOURCES}
+# A test of the monitor program in-process: ui/NAME.cpp and its other SOURCES with what these
+# tests share (the program on simulated drives, its settings file, the message loop and
+# screen pictures). Every case writes the monitor's INI file in the prefix's Windows directory.
+function(kv_monitor_ui_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+    kv_test(${name}
+        SOURCES ui/${name}.cpp ${ARG_SOURCES} ui/monitor_session.cpp ui/ini_file.cpp ui/message_pump.cpp
+                ui/window_picture.cpp ui/png_file.cpp ${KV_MONITOR_RESOURCES}
         LIBS kv_monitor_app)
-    target_include_directories(monitor_app_test PRIVATE ui)
-    add_dependencies(monitor_app_test ui_test_glyph_files kv_monitor_resources)
-    # Every case writes the monitor's INI file in the prefix's Windows directory.
-    set_tests_properties(monitor_app_test PROPERTIES RESOURCE_LOCK kelvix_ini)
+    target_include_directories(${name} PRIVATE ui)
+    add_dependencies(${name} ui_test_glyph_files kv_monitor_resources)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK kelvix_ini)
+endfunction()
 
-    # The S.M.A.R.T. viewer opened from the main window (writes the INI file too).
-    kv_test(smart_viewer_test
-        SOURCES ui/smart_viewer_test.cpp ui/png_file.cpp ui/window_picture.cpp ui/ini_file.cpp ui/message_pump.cpp ${KV_MONITOR_RESOURCES}
-        LIBS kv_monitor_app)
-    target_include_directories(smart_viewer_test PRIVATE ui)
-    add_dependencies(smart_viewer_test ui_test_glyph_files kv_monitor_resources)
-    set_tests_properties(smart_viewer_test PROPERTIES RESOURCE_LOCK kelvix_ini)
+# The monitor program in-process (needs the temperature service for its main window), and
+# the S.M.A.R.T. viewer opened from its main window.
+if(TARGET kv_monitor_app)
+    kv_monitor_ui_test(monitor_app_test SOURCES ui/modal_script.cpp)
+    kv_monitor_ui_test(smart_viewer_test)
 endif()
 
 # The monitor window and its transparency slider, opened by the monitor's main window.
 if(TARGET kv_monitor_window)
-    kv_test(monitor_window_test
-        SOURCES ui/monitor_window_test.cpp ui/modal_script.cpp ui/png_file.cpp ui/window_picture.cpp ui/ini_file.cpp ui/message_pump.cpp ${KV_MONITOR_RESOURCES}
-        LIBS kv_monitor_app)
-    target_include_directories(monitor_window_test PRIVATE ui)
-    add_dependencies(monitor_window_test ui_test_glyph_files kv_monitor_resources)
-    set_tests_properties(monitor_window_test PROPERTIES RESOURCE_LOCK kelvix_ini)
+    kv_monitor_ui_test(monitor_window_test SOURCES ui/modal_script.cpp)
 endif()

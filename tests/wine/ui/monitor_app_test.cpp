@@ -3,133 +3,47 @@
 #include "app_state.h"
 #include "clipboard_text.h"
 #include "drive_readings.h"
+#include "ini_file.h"
 #include "main_window.h"
+#include "message_pump.h"
 #include "message_table.h"
 #include "modal_script.h"
 #include "monitor_ids.h"
-#include "png_file.h"
+#include "monitor_fixture.h"
+#include "monitor_session.h"
 #include "settings_dialog.h"
-#include "simulated_disk.h"
 #include "window_helpers.h"
+#include "window_picture.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The INI file lives in the prefix's Windows directory; each test writes its own.
-void WriteIni(const char* section, const char* key, const char* value)
-{
-    WritePrivateProfileStringA(section, key, value, "KELVIX.INI");
-}
-
-std::string ReadIni(const char* section, const char* key)
-{
-    char value[300] = {};
-    GetPrivateProfileStringA(section, key, "", value, sizeof value, "KELVIX.INI");
-    return value;
-}
-
-void Pump(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) DispatchMessageA(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
-}
-
-struct Drive {
-    unsigned number;
-    const char* model;
-    std::vector<std::uint8_t> temperatures;  // empty: no temperature attribute
-};
-
-class MonitorApp : public ::testing::Test {
+class MonitorApp : public MonitorFixture {
 protected:
+    MonitorApp() : MonitorFixture("APPTEST.CFG") {}
+
     void SetUp() override
     {
-        DeleteFileA(IniPath().c_str());
-        // A database of its own: every simulated model starts with "SIM".
-        std::FILE* database = std::fopen("APPTEST.CFG", "wb");
-        ASSERT_NE(database, nullptr);
-        std::fputs("SIM=194\r\n", database);
-        std::fclose(database);
-        WriteIni("Common", "CfgFile", "APPTEST.CFG");
-        WriteIni("Threshold", "UseBalloon", "1");
+        MonitorFixture::SetUp();
+        WriteIni(kKelvixIni, "Threshold", "UseBalloon", "1");
         CopyFileA("7SEG_G.KVX", "OTHER.KVX", FALSE);
     }
 
     void TearDown() override
     {
-        Close();
-        DeleteFileA(IniPath().c_str());
-        DeleteFileA("APPTEST.CFG");
+        MonitorFixture::TearDown();
         DeleteFileA("OTHER.KVX");
     }
 
-    static std::string IniPath()
-    {
-        char directory[MAX_PATH] = {};
-        GetWindowsDirectoryA(directory, sizeof directory);
-        return std::string(directory) + "\\KELVIX.INI";
-    }
-
-    // Creates the main window on these drives; its creation runs the whole start-up.
-    void Start(const std::vector<Drive>& drives)
-    {
-        DriveSet set;
-        for (const Drive& drive : drives) {
-            SimulatedDrive& simulated = set.drives[drive.number];
-            simulated.Install(drive.number);
-            simulated.SetModel(drive.model);
-            if (!drive.temperatures.empty()) {
-                simulated.SetTemperatures(194, drive.temperatures);
-            }
-            simulated.SealSectors();
-        }
-        bus_ = std::make_unique<SimulatedDiskBus>(set);
-        InstallDiskControl(bus_.get());
-        app_ = std::make_unique<AppState>(GetModuleHandleA(nullptr));
-        SetApp(app_.get());
-        ASSERT_TRUE(RegisterWindowClass(app_->instance, kMonitorClassName, MainWindowProc, kProgramIconId, false, 0));
-        window_ = CreateHiddenWindow(app_->instance, kMonitorClassName, kMonitorTitle);
-        ASSERT_NE(window_, nullptr);
-        Pump(100);
-    }
-
-    void Close()
-    {
-        if (window_ && IsWindow(window_)) {
-            DestroyWindow(window_);
-        }
-        window_ = nullptr;
-        Pump(50);
-        if (app_) {
-            UnregisterClassA(kMonitorClassName, app_->instance);
-        }
-        app_.reset();
-        SetApp(nullptr);
-        InstallDiskControl(nullptr);
-        bus_.reset();
-    }
-
     void Command(UINT id) { SendMessageA(window_, WM_COMMAND, id, 0); }
-
-    std::unique_ptr<SimulatedDiskBus> bus_;
-    std::unique_ptr<AppState> app_;
-    HWND window_ = nullptr;
 };
 
 TEST_F(MonitorApp, StartsMeasuringAndShowsTheHottestDrive)
@@ -163,7 +77,7 @@ TEST_F(MonitorApp, NoTemperatureShowsSlot200AndStaysStopped)
 
 TEST_F(MonitorApp, CommandsStopResumeMeasureAndIgnoreUnknownIds)
 {
-    WriteIni("Threshold", "UseBalloon", "0");
+    WriteIni(kKelvixIni, "Threshold", "UseBalloon", "0");
     Start({{0, "SIM A", {38, 39, 45}}});
     EXPECT_EQ(app_->trayIcon.CurrentSlot(), 39u);  // enumeration read 38, the first cycle 39
     Command(CMD_MEASURE_STOP);
@@ -251,7 +165,7 @@ TEST_F(MonitorApp, ClosingReleasesTheInstanceAndTheTray)
 
 TEST_F(MonitorApp, MissingGlyphFileShowsMessage5AndCloses)
 {
-    WriteIni("Common", "IconFile", "NO543.KVX");
+    WriteIni(kKelvixIni, "Common", "IconFile", "NO543.KVX");
     std::string shown;
     ModalScript script({[&](HWND box) {
         shown = ModalScript::BoxText(box);
@@ -289,37 +203,9 @@ protected:
     }
 };
 
-void SaveDialogPicture(HWND dialog, const char* path)
-{
-    RECT rect;
-    GetWindowRect(dialog, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const std::uint32_t* pixels = static_cast<const std::uint32_t*>(bits);
-    std::vector<std::uint32_t> rgb(pixels, pixels + width * height);
-    for (std::uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
-    WritePng(path, width, height, rgb);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-}
-
 TEST_F(SettingsDialog, ShowsTheSettingsAndKeepsAnOutOfRangeInterval)
 {
-    WriteIni("Network", "UseNetwork", "0");
+    WriteIni(kKelvixIni, "Network", "UseNetwork", "0");
     Start({{0, "SIM A", {40}}});
     std::string intervalRange, thresholdRange, iconButton;
     BOOL portEnabledAtFirst = FALSE, portEnabledAfter = TRUE;
@@ -329,7 +215,7 @@ TEST_F(SettingsDialog, ShowsTheSettingsAndKeepsAnOutOfRangeInterval)
             thresholdRange = ModalScript::Text(dialog, IDC_THRESHOLD_RANGE);
             iconButton = ModalScript::Text(dialog, IDC_ICON_FILE);
             portEnabledAtFirst = IsWindowEnabled(GetDlgItem(dialog, IDC_PORT_EDIT));
-            SaveDialogPicture(dialog, "settings_dialog.png");
+            SaveWindowPicture(dialog, "settings_dialog.png");
             SetDlgItemTextA(dialog, IDC_INTERVAL_EDIT, "5");      // below the range
             SetDlgItemTextA(dialog, IDC_THRESHOLD_EDIT, "45");
             ModalScript::Click(dialog, IDC_USE_NETWORK);           // on
@@ -351,8 +237,8 @@ TEST_F(SettingsDialog, ShowsTheSettingsAndKeepsAnOutOfRangeInterval)
     EXPECT_EQ(settings.UseNetwork, 0);
     EXPECT_EQ(settings.Port, 10009u);
     EXPECT_EQ(settings.NoTrayIcon, 1);
-    EXPECT_EQ(ReadIni("Threshold", "Current"), "45");
-    EXPECT_EQ(ReadIni("Network", "Port"), "10009");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Threshold", "Current"), "45");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Network", "Port"), "10009");
     EXPECT_EQ(app_->measurementTimer, kMeasurementTimerId);
     Command(CMD_MEASURE_NOW);
     EXPECT_EQ(app_->trayIcon.CurrentSlot(), kSlotFixedIcon);
@@ -368,7 +254,7 @@ TEST_F(SettingsDialog, CancelStoresNothing)
     }});
     EXPECT_STREQ(app_->settings.LogFile, "KELVIX.LOG");
     EXPECT_EQ(app_->settings.ThresholdCurrent, 40u);
-    EXPECT_EQ(ReadIni("Common", "LogFile"), "");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Common", "LogFile"), "");
 }
 
 TEST_F(SettingsDialog, GlyphFileReplacedOnlyWhenItChangesAndLoads)
@@ -396,7 +282,7 @@ TEST_F(SettingsDialog, GlyphFileReplacedOnlyWhenItChangesAndLoads)
     EXPECT_STREQ(app_->settings.IconFile, "7SEG_G.KVX");
     EXPECT_EQ(app_->iconTable.icons[141], first);
     EXPECT_EQ(app_->trayIcon.SlotIcon(141), first);
-    EXPECT_EQ(ReadIni("Common", "IconFile"), "7SEG_G.KVX");  // the rest was saved
+    EXPECT_EQ(ReadIni(kKelvixIni, "Common", "IconFile"), "7SEG_G.KVX");  // the rest was saved
 
     // Another good file: new pictures in the table and the tray.
     Run({[&](HWND dialog) {
@@ -498,10 +384,10 @@ TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
 {
     Start({{0, "SIM ONE", {35}}, {2, "SIM TWO", {}}});
     const Seen seen = Run([](HWND dialog) {
-        SaveDialogPicture(dialog, "about_dialog.png");
+        SaveWindowPicture(dialog, "about_dialog.png");
         SendDlgItemMessageA(dialog, 1004, LVM_SCROLL, 1000, 0);  // to the marks on the right
         UpdateWindow(dialog);
-        SaveDialogPicture(dialog, "about_dialog_marks.png");
+        SaveWindowPicture(dialog, "about_dialog_marks.png");
         ModalScript::Click(dialog, IDOK);
     });
     EXPECT_TRUE(seen.recorded);

@@ -2,22 +2,23 @@
 // the main window is created on simulated drives and opens the window by its command.
 // Pictures: monitor_window.png, monitor_window_worst.png, monitor_window_divide4.png.
 #include "app_state.h"
+#include "ini_file.h"
 #include "main_window.h"
+#include "message_pump.h"
 #include "modal_script.h"
 #include "monitor_ids.h"
+#include "monitor_fixture.h"
+#include "monitor_session.h"
 #include "monitor_size.h"
 #include "monitor_window_ids.h"
-#include "png_file.h"
-#include "simulated_disk.h"
 #include "transparency_slider.h"
 #include "window_helpers.h"
+#include "window_picture.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,44 +29,6 @@
 #endif
 
 namespace {
-
-void WriteIni(const char* section, const char* key, const char* value)
-{
-    WritePrivateProfileStringA(section, key, value, "KELVIX.INI");
-}
-
-std::string ReadIni(const char* section, const char* key)
-{
-    char value[300] = {};
-    GetPrivateProfileStringA(section, key, "", value, sizeof value, "KELVIX.INI");
-    return value;
-}
-
-// Runs the message loop until the condition holds (or a generous limit has passed).
-template <typename Condition>
-bool PumpUntil(Condition condition)
-{
-    for (int i = 0; i < 1000 && !condition(); ++i) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) DispatchMessageA(&message);
-        }
-        Sleep(10);
-    }
-    return condition();
-}
-
-void Pump(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) DispatchMessageA(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
-}
 
 std::string Text(HWND window, int id)
 {
@@ -84,35 +47,12 @@ bool Layered(HWND window)
     return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
 }
 
-// The window as it stands on the screen.
+// The window as it stands on the screen, once it has painted everything.
 void SavePicture(HWND window, const char* path)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(200);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const std::uint32_t* pixels = static_cast<const std::uint32_t*>(bits);
-    std::vector<std::uint32_t> rgb(pixels, pixels + width * height);
-    for (std::uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
-    EXPECT_TRUE(WritePng(path, width, height, rgb));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(SaveWindowPicture(window, path));
 }
 
 // One pixel of the screen inside a control, at a fraction of its width, half-way down.
@@ -127,71 +67,21 @@ COLORREF ScreenPixel(HWND control, double across)
     return pixel;
 }
 
-struct Drive {
-    unsigned number;
-    const char* model;
-    std::vector<std::uint8_t> temperatures;  // empty: no temperature attribute
-};
-
-class MonitorWindow : public ::testing::Test {
+class MonitorWindow : public MonitorFixture {
 protected:
+    MonitorWindow() : MonitorFixture("WINTEST.CFG") {}
+
     void SetUp() override
     {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
-        DeleteFileA(IniPath().c_str());
-        std::FILE* database = std::fopen("WINTEST.CFG", "wb");
-        ASSERT_NE(database, nullptr);
-        std::fputs("SIM=194\r\n", database);
-        std::fclose(database);
-        WriteIni("Common", "CfgFile", "WINTEST.CFG");
+        MonitorFixture::SetUp();
     }
 
     void TearDown() override
     {
         CloseSlider();
-        if (window_ && IsWindow(window_)) {
-            DestroyWindow(window_);
-        }
-        Pump(50);
-        if (app_) {
-            UnregisterClassA(kMonitorClassName, app_->instance);
-        }
-        app_.reset();
-        SetApp(nullptr);
-        InstallDiskControl(nullptr);
-        bus_.reset();
-        DeleteFileA(IniPath().c_str());
-        DeleteFileA("WINTEST.CFG");
-    }
-
-    static std::string IniPath()
-    {
-        char directory[MAX_PATH] = {};
-        GetWindowsDirectoryA(directory, sizeof directory);
-        return std::string(directory) + "\\KELVIX.INI";
-    }
-
-    void Start(const std::vector<Drive>& drives)
-    {
-        DriveSet set;
-        for (const Drive& drive : drives) {
-            SimulatedDrive& simulated = set.drives[drive.number];
-            simulated.Install(drive.number);
-            simulated.SetModel(drive.model);
-            if (!drive.temperatures.empty()) {
-                simulated.SetTemperatures(194, drive.temperatures);
-            }
-            simulated.SealSectors();
-        }
-        bus_ = std::make_unique<SimulatedDiskBus>(set);
-        InstallDiskControl(bus_.get());
-        app_ = std::make_unique<AppState>(GetModuleHandleA(nullptr));
-        SetApp(app_.get());
-        ASSERT_TRUE(RegisterWindowClass(app_->instance, kMonitorClassName, MainWindowProc, kProgramIconId, false, 0));
-        window_ = CreateHiddenWindow(app_->instance, kMonitorClassName, kMonitorTitle);
-        ASSERT_NE(window_, nullptr);
-        Pump(100);
+        MonitorFixture::TearDown();
     }
 
     // Through the tray menu's command, as the user opens it.
@@ -203,15 +93,11 @@ protected:
     }
 
     static void Command(HWND window, UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
-
-    std::unique_ptr<SimulatedDiskBus> bus_;
-    std::unique_ptr<AppState> app_;
-    HWND window_ = nullptr;
 };
 
 TEST_F(MonitorWindow, CellsShowOnlyDrivesWithATemperaturePackedFromCellZero)
 {
-    WriteIni("Information", "Form", "%d℃");
+    WriteIni(kKelvixIni, "Information", "Form", "%d℃");
     Start({{0, "SIM QUIET", {}}, {1, "SIM HOT", {44}}, {3, "SIM COOL", {34}}});
     ASSERT_EQ(app_->drives.presentCount, 3u);
     HWND monitor = Open();
@@ -304,7 +190,7 @@ TEST_F(MonitorWindow, ProbeCountFourLeavesTheOtherCellsAsTheyWere)
 
 TEST_F(MonitorWindow, WorstModeShowsWorstValuesUntilItsTimerOrTheSecondChoice)
 {
-    WriteIni("Information", "WorstTimer", "300");
+    WriteIni(kKelvixIni, "Information", "WorstTimer", "300");
     Start({{0, "SIM A", {38, 45, 40}}});  // enumeration 38, first cycle 45
     SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);  // 40
     HWND monitor = Open();
@@ -332,7 +218,7 @@ TEST_F(MonitorWindow, WorstModeShowsWorstValuesUntilItsTimerOrTheSecondChoice)
 
 TEST_F(MonitorWindow, WorstModeEndsOnTimeAlsoAcrossAClose)
 {
-    WriteIni("Information", "WorstTimer", "600000");
+    WriteIni(kKelvixIni, "Information", "WorstTimer", "600000");
     Start({{0, "SIM A", {38, 45, 40}}});
     SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);
     HWND monitor = Open();
@@ -487,7 +373,7 @@ TEST_F(MonitorWindow, CloseKeepsThePositionInMemoryAndSaveWritesIt)
     EXPECT_FALSE(IsWindow(monitor));
     EXPECT_EQ(app_->settings.X, 100);
     EXPECT_EQ(app_->settings.Y, 120);
-    EXPECT_EQ(ReadIni("Information", "X"), "");  // in memory only
+    EXPECT_EQ(ReadIni(kKelvixIni, "Information", "X"), "");  // in memory only
     EXPECT_EQ(app_->monitor.nameBrush.Handle(), nullptr);
     EXPECT_EQ(app_->monitor.temperatureBrush.Handle(), nullptr);
     EXPECT_EQ(app_->monitor.temperatureFont.Handle(), nullptr);
@@ -501,8 +387,8 @@ TEST_F(MonitorWindow, CloseKeepsThePositionInMemoryAndSaveWritesIt)
     // Top left, then save: (0, 0) in the file, and the next opening centres the window.
     Command(monitor, CMD_PLACE_FIRST + 1);
     Command(monitor, CMD_SAVE_SETTINGS);
-    EXPECT_EQ(ReadIni("Information", "X"), "0");
-    EXPECT_EQ(ReadIni("Information", "Y"), "0");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Information", "X"), "0");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Information", "Y"), "0");
     Command(monitor, CMD_CLOSE);
     monitor = Open();
     ASSERT_NE(monitor, nullptr);
@@ -581,7 +467,7 @@ struct MenuLook {
 
 TEST_F(MonitorWindow, ContextMenuInTwoColumnsHoldsBackTheRefresh)
 {
-    WriteIni("Information", "Stable", "1");
+    WriteIni(kKelvixIni, "Information", "Stable", "1");
     Start({{0, "SIM A", {38, 39, 41, 44}}});  // enumeration 38, first cycle 39
     HWND monitor = Open();
     ASSERT_NE(monitor, nullptr);

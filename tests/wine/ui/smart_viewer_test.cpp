@@ -3,42 +3,25 @@
 // as the user would see them and leaves a picture in smart_viewer.png.
 #include "app_state.h"
 #include "driveset_file.h"
+#include "ini_file.h"
 #include "main_window.h"
+#include "message_pump.h"
 #include "monitor_ids.h"
-#include "png_file.h"
+#include "monitor_fixture.h"
+#include "monitor_session.h"
 #include "smart_viewer.h"
 #include "viewer_text.h"
 #include "window_helpers.h"
+#include "window_picture.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-void Pump(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) DispatchMessageA(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
-}
-
-std::string IniPath()
-{
-    char directory[MAX_PATH] = {};
-    GetWindowsDirectoryA(directory, sizeof directory);
-    return std::string(directory) + "\\KELVIX.INI";
-}
 
 std::vector<std::string> SelectorLines(HWND viewer)
 {
@@ -101,34 +84,6 @@ std::vector<Column> ListColumns(HWND viewer, int control)
     return columns;
 }
 
-void SaveWindowPicture(HWND window, const char* path)
-{
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const std::uint32_t* pixels = static_cast<const std::uint32_t*>(bits);
-    std::vector<std::uint32_t> rgb(pixels, pixels + width * height);
-    for (std::uint32_t& pixel : rgb) pixel &= 0xFFFFFF;
-    EXPECT_TRUE(WritePng(path, width, height, rgb));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-}
-
 // Drive 1 with three attributes, the first of which is then made unused; drive 3 whose
 // attribute reads fail from the first measurement on; drives 0 and 2 absent.
 constexpr char kTwoDrives[] =
@@ -147,19 +102,16 @@ constexpr char kTwoDrives[] =
     "attribute 194 0x0022 100 100 2A\n"
     "fail attributes from 2\n";
 
-class SmartViewer : public ::testing::Test {
+class SmartViewer : public MonitorFixture {
 protected:
+    SmartViewer() : MonitorFixture("VIEWTEST.CFG") {}
+
     void SetUp() override
     {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
-        DeleteFileA(IniPath().c_str());
-        std::FILE* database = std::fopen("VIEWTEST.CFG", "wb");
-        ASSERT_NE(database, nullptr);
-        std::fputs("SIM=194\r\n", database);
-        std::fclose(database);
-        WritePrivateProfileStringA("Common", "CfgFile", "VIEWTEST.CFG", "KELVIX.INI");
-        WritePrivateProfileStringA("Threshold", "UseBalloon", "0", "KELVIX.INI");
+        MonitorFixture::SetUp();
+        WriteIni(kKelvixIni, "Threshold", "UseBalloon", "0");
     }
 
     void TearDown() override
@@ -167,19 +119,7 @@ protected:
         if (app_ && app_->smartWindow && IsWindow(app_->smartWindow)) {
             DestroyWindow(app_->smartWindow);  // it has no owner: it would outlive the app state
         }
-        if (window_ && IsWindow(window_)) {
-            DestroyWindow(window_);
-        }
-        Pump(50);
-        if (app_) {
-            UnregisterClassA(kMonitorClassName, app_->instance);
-        }
-        app_.reset();
-        SetApp(nullptr);
-        InstallDiskControl(nullptr);
-        bus_.reset();
-        DeleteFileA(IniPath().c_str());
-        DeleteFileA("VIEWTEST.CFG");
+        MonitorFixture::TearDown();
     }
 
     void Start(const char* driveSet, bool gapBeforeFirstAttribute)
@@ -190,14 +130,7 @@ protected:
         if (gapBeforeFirstAttribute) {
             set.drives[1].smartData[kSmartTableOffset] = 0;  // entry 0 unused, entries 1 and 2 used
         }
-        bus_ = std::make_unique<SimulatedDiskBus>(set);
-        InstallDiskControl(bus_.get());
-        app_ = std::make_unique<AppState>(GetModuleHandleA(nullptr));
-        SetApp(app_.get());
-        ASSERT_TRUE(RegisterWindowClass(app_->instance, kMonitorClassName, MainWindowProc, kProgramIconId, false, 0));
-        window_ = CreateHiddenWindow(app_->instance, kMonitorClassName, kMonitorTitle);
-        ASSERT_NE(window_, nullptr);
-        Pump(100);
+        StartOn(set);
     }
 
     // The tray menu's "S.M.A.R.T.画面" entry.
@@ -219,10 +152,6 @@ protected:
     {
         return ListRows(app_->smartWindow, IDC_SMART_INFO, 2).at(static_cast<std::size_t>(row)).at(1);
     }
-
-    std::unique_ptr<SimulatedDiskBus> bus_;
-    std::unique_ptr<AppState> app_;
-    HWND window_ = nullptr;
 };
 
 TEST_F(SmartViewer, OpensOnTheFirstPresentDriveWithBothLists)
@@ -288,7 +217,7 @@ TEST_F(SmartViewer, OpensOnTheFirstPresentDriveWithBothLists)
         }));
 
     Pump(500);
-    SaveWindowPicture(viewer, "smart_viewer.png");
+    EXPECT_TRUE(SaveWindowPicture(viewer, "smart_viewer.png"));
 }
 
 TEST_F(SmartViewer, SelectingTheSecondLineShowsDriveThreeWithoutAttributeRows)
