@@ -2,20 +2,10 @@
 #pragma once
 
 #include "drive_table.h"
+#include "test_drive.h"
 
-#include <cstdint>
-#include <cstring>
 #include <initializer_list>
 #include <memory>
-
-struct TestDrive {
-    unsigned slot;
-    std::uint8_t current;
-    std::uint8_t worst;
-    const char* model;
-    const char* firmware;
-    const char* serial;
-};
 
 inline void PutDrive(DriveState& state, const TestDrive& drive)
 {
@@ -23,9 +13,7 @@ inline void PutDrive(DriveState& state, const TestDrive& drive)
     record.present = 1;
     record.currentTemperature = drive.current;
     record.worstTemperature = drive.worst;
-    std::strncpy(record.model, drive.model, sizeof record.model - 1);
-    std::strncpy(record.firmware, drive.firmware, sizeof record.firmware - 1);
-    std::strncpy(record.serial, drive.serial, sizeof record.serial - 1);
+    PutIdentity(record, drive);
 }
 
 inline std::unique_ptr<DriveState> MakeDriveState(std::initializer_list<TestDrive> drives)

@@ -1,3 +1,4 @@
+#include "report_record.h"
 #include "report_slots.h"
 
 #include <gtest/gtest.h>
@@ -7,27 +8,11 @@
 
 namespace {
 
-struct Drive {
-    unsigned slot;
-    std::uint8_t current;
-    std::uint8_t maximum;
-    const char* model;
-    const char* firmware;
-    const char* serial;
-};
-
 class Reply {
 public:
-    Reply& With(const Drive& d)
+    Reply& With(const TestDrive& drive)
     {
-        DriveReport record{};
-        record.present = 1;
-        record.current = d.current;
-        record.maximum = d.maximum;
-        std::strncpy(record.model, d.model, sizeof record.model - 1);
-        std::strncpy(record.firmware, d.firmware, sizeof record.firmware - 1);
-        std::strncpy(record.serial, d.serial, sizeof record.serial - 1);
-        std::memcpy(bytes + d.slot * kDriveReportBytes, &record, sizeof record);
+        PutReportRecord(bytes, drive);
         return *this;
     }
     std::uint8_t* Record(unsigned slot) { return bytes + slot * kDriveReportBytes; }

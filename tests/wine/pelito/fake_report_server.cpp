@@ -1,6 +1,7 @@
 #include <winsock2.h>
 
 #include "fake_report_server.h"
+#include "report_record.h"
 
 #include <cstring>
 
@@ -37,19 +38,12 @@ FakeReportServer::~FakeReportServer()
     WSACleanup();
 }
 
-void FakeReportServer::Set(std::initializer_list<FakeDrive> drives)
+void FakeReportServer::Set(std::initializer_list<TestDrive> drives)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     std::memset(report_, 0, sizeof report_);
-    for (const FakeDrive& d : drives) {
-        DriveReport record{};
-        record.present = 1;
-        record.current = d.current;
-        record.maximum = d.maximum;
-        std::strncpy(record.model, d.model, sizeof record.model - 1);
-        std::strncpy(record.firmware, d.firmware, sizeof record.firmware - 1);
-        std::strncpy(record.serial, d.serial, sizeof record.serial - 1);
-        std::memcpy(report_ + d.slot * kDriveReportBytes, &record, sizeof record);
+    for (const TestDrive& drive : drives) {
+        PutReportRecord(report_, drive);
     }
 }
 

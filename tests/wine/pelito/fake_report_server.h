@@ -3,20 +3,13 @@
 #pragma once
 
 #include "query_protocol.h"
+#include "test_drive.h"
 
 #include <atomic>
 #include <cstdint>
+#include <initializer_list>
 #include <mutex>
 #include <thread>
-
-struct FakeDrive {
-    unsigned slot;
-    std::uint8_t current;
-    std::uint8_t maximum;
-    const char* model;
-    const char* firmware;
-    const char* serial;
-};
 
 class FakeReportServer {
 public:
@@ -26,7 +19,7 @@ public:
     FakeReportServer& operator=(const FakeReportServer&) = delete;
 
     std::uint16_t Port() const { return port_; }
-    void Set(std::initializer_list<FakeDrive> drives);
+    void Set(std::initializer_list<TestDrive> drives);
     int Requests() const { return requests_; }
 
 private:
