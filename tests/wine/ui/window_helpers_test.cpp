@@ -139,6 +139,10 @@ TEST(PickFont, CancelLeavesTheFont)
 
 TEST(PickFile, CancelLeavesThePathChosenFileReplacesIt)
 {
+    // The dialog may make the chosen file's folder current; the later tests write their
+    // pictures into the current folder, which is to stay the build folder.
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof folder, folder);
     char path[260] = "KELVIX.LOG";
     const char filter[] = "LOG\0*.LOG\0ALL\0*.*\0";
     DialogAnswer::Arm(nullptr);
@@ -150,6 +154,7 @@ TEST(PickFile, CancelLeavesThePathChosenFileReplacesIt)
     EXPECT_TRUE(PickFile(nullptr, "pick", filter, path, sizeof path));
     EXPECT_TRUE(DialogAnswer::answered);
     EXPECT_STREQ(path, "C:\\windows\\win.ini");
+    SetCurrentDirectoryA(folder);
 }
 
 }  // namespace
