@@ -106,7 +106,9 @@ bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWO
     record.nMaxFile = pathSize;
     record.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
     record.lpstrTitle = title;
-    record.Flags = OFN_READONLY | OFN_HIDEREADONLY;
+    // Without OFN_NOCHANGEDIR the dialog makes the chosen folder current, and the files
+    // both programs open by bare name (log, database, glyphs) would then be looked for there.
+    record.Flags = OFN_READONLY | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameA(&record)) {
         return false;
     }

@@ -139,8 +139,8 @@ TEST(PickFont, CancelLeavesTheFont)
 
 TEST(PickFile, CancelLeavesThePathChosenFileReplacesIt)
 {
-    // The dialog may make the chosen file's folder current; the later tests write their
-    // pictures into the current folder, which is to stay the build folder.
+    // Choosing a file in another folder must not make that folder current: the programs
+    // open their log, database and glyph files by bare name.
     char folder[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof folder, folder);
     char path[260] = "KELVIX.LOG";
@@ -154,7 +154,10 @@ TEST(PickFile, CancelLeavesThePathChosenFileReplacesIt)
     EXPECT_TRUE(PickFile(nullptr, "pick", filter, path, sizeof path));
     EXPECT_TRUE(DialogAnswer::answered);
     EXPECT_STREQ(path, "C:\\windows\\win.ini");
-    SetCurrentDirectoryA(folder);
+    char after[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof after, after);
+    EXPECT_STREQ(after, folder);
+    SetCurrentDirectoryA(folder);  // keeps the later tests' pictures in the build folder either way
 }
 
 }  // namespace
