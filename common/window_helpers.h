@@ -13,6 +13,8 @@
 BOOL PlaceWindow(HWND window, int code);
 BOOL MoveWindowTo(HWND window, int x, int y);
 BOOL SetTopMost(HWND window, bool on);
+// How every dialog of both programs opens: centred, with the program icon large and small.
+void CentreDialogWithIcon(HWND dialog, HINSTANCE instance, UINT iconId);
 
 // True when the class can be used: registered now or already registered.
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT iconId,

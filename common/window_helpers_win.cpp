@@ -34,6 +34,14 @@ BOOL SetTopMost(HWND window, bool on)
     return SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+void CentreDialogWithIcon(HWND dialog, HINSTANCE instance, UINT iconId)
+{
+    PlaceWindow(dialog, PLACE_CENTRE);
+    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(iconId));
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
 bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT iconId,
     bool redraw, UINT classStyle)
 {

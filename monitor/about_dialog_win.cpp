@@ -86,10 +86,7 @@ void Open(HWND dialog)
 {
     AppState& app = App();
     app.aboutDialog = dialog;
-    PlaceWindow(dialog, PLACE_CENTRE);
-    HICON icon = LoadIconA(app.instance, MAKEINTRESOURCEA(kProgramIconId));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
 
     if (g_titleFont.Create(16, 7, 0, "Arial", 700)) {
         g_titleFont.Apply(dialog, IDC_ABOUT_DESCRIPTION);

@@ -9,8 +9,10 @@ namespace {
 template <std::size_t N>
 void CopyText(char (&destination)[N], const char* source)
 {
-    std::strncpy(destination, source, N - 1);
-    destination[N - 1] = '\0';
+    std::size_t length = 0;
+    while (length < N - 1 && source[length] != '\0') ++length;
+    std::memcpy(destination, source, length);
+    destination[length] = '\0';
 }
 
 }  // namespace

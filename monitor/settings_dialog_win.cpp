@@ -59,10 +59,7 @@ void Open(HWND dialog)
     AppState& app = App();
     const Settings& settings = app.settings;
     app.settingsDialog = dialog;
-    PlaceWindow(dialog, PLACE_CENTRE);
-    HICON icon = LoadIconA(app.instance, MAKEINTRESOURCEA(kProgramIconId));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
 
     SetSpin16(dialog, IDC_INTERVAL_SPIN, settings.TimerMinimum, settings.TimerMaximum, settings.TimerCurrent);
     SetRangeText(dialog, IDC_INTERVAL_RANGE, settings.TimerMinimum, settings.TimerMaximum);

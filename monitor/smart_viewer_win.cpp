@@ -110,10 +110,7 @@ void ShowSelectedDrive(HWND dialog)
 void Open(HWND dialog)
 {
     const AppState& app = App();
-    PlaceWindow(dialog, PLACE_CENTRE);
-    HICON icon = LoadIconA(app.instance, MAKEINTRESOURCEA(kProgramIconId));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
     FillDriveSelector(dialog);
     SetupViewerColumns(dialog);
     if (app.drives.presentCount > 0) {

@@ -30,10 +30,7 @@ void Open(HWND dialog)
 {
     ClientState& client = Client();
     client.aboutDialog = dialog;
-    PlaceWindow(dialog, PLACE_CENTRE);
-    HICON icon = LoadIconA(client.instance, MAKEINTRESOURCEA(IDI_PELITO));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    CentreDialogWithIcon(dialog, client.instance, IDI_PELITO);
     client.titleFont.Create(14, 7, 0, "Arial", FW_BOLD);
     client.titleFont.Apply(dialog, IDC_ABOUT_DESCRIPTION);
     client.textFont.Create(12, 6, 0, "Arial", FW_BOLD);

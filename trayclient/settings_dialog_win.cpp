@@ -43,10 +43,7 @@ void Open(HWND dialog)
 {
     ClientState& client = Client();
     client.settingsDialog = dialog;
-    PlaceWindow(dialog, PLACE_CENTRE);
-    HICON icon = LoadIconA(client.instance, MAKEINTRESOURCEA(IDI_PELITO));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    CentreDialogWithIcon(dialog, client.instance, IDI_PELITO);
     SetDlgItemTextA(dialog, IDC_HOST_EDIT, client.host);
     SetSpin(dialog, kPortRange, client.settings.Port);
     SetSpin(dialog, kTimeOutRange, client.settings.TimeOut);
