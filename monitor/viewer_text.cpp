@@ -41,7 +41,7 @@ enum class Source {
 
 enum class Form { Decimal, Bits, Text };
 
-struct InfoRowSpec {
+struct InfoRowSource {
     const char* item;
     Source source;
     unsigned at;
@@ -49,7 +49,7 @@ struct InfoRowSpec {
     Form form;
 };
 
-constexpr InfoRowSpec kInfoRows[kDriveInfoRowCount] = {
+constexpr InfoRowSource kInfoRows[kDriveInfoRowCount] = {
     {"Version", Source::VersionByte, 0, 0, Form::Decimal},
     {"Revision", Source::VersionByte, 1, 0, Form::Decimal},
     {"IDEDeviceMap", Source::VersionByte, 3, 0, Form::Bits},
@@ -102,15 +102,15 @@ constexpr InfoRowSpec kInfoRows[kDriveInfoRowCount] = {
 };
 
 // The number a value row shows, or false when the record lacks its source.
-bool RowNumber(const DriveRecord& record, const InfoRowSpec& spec, std::uint32_t& number)
+bool RowNumber(const DriveRecord& record, const InfoRowSource& row, std::uint32_t& number)
 {
     const GETVERSIONINPARAMS* version = record.versionResult;
     const std::uint8_t* identify = record.identifyResult;
-    switch (spec.source) {
+    switch (row.source) {
     case Source::VersionByte: {
         if (version == nullptr) return false;
         const BYTE bytes[4] = {version->bVersion, version->bRevision, version->bReserved, version->bIDEDeviceMap};
-        number = bytes[spec.at];
+        number = bytes[row.at];
         return true;
     }
     case Source::VersionCapabilities:
@@ -120,20 +120,20 @@ bool RowNumber(const DriveRecord& record, const InfoRowSpec& spec, std::uint32_t
     case Source::ByteCount: {
         const std::uint32_t counts[4] = {record.versionBytes, record.identifyBytes, record.attributeBytes,
                                          record.thresholdBytes};
-        number = counts[spec.at];
+        number = counts[row.at];
         return true;
     }
     case Source::Word:
         if (identify == nullptr) return false;
-        number = static_cast<std::uint32_t>(identify[2 * spec.at]) |
-                 static_cast<std::uint32_t>(identify[2 * spec.at + 1]) << 8;
+        number = static_cast<std::uint32_t>(identify[2 * row.at]) |
+                 static_cast<std::uint32_t>(identify[2 * row.at + 1]) << 8;
         return true;
     case Source::Dword:
         if (identify == nullptr) return false;
-        number = static_cast<std::uint32_t>(identify[2 * spec.at]) |
-                 static_cast<std::uint32_t>(identify[2 * spec.at + 1]) << 8 |
-                 static_cast<std::uint32_t>(identify[2 * spec.at + 2]) << 16 |
-                 static_cast<std::uint32_t>(identify[2 * spec.at + 3]) << 24;
+        number = static_cast<std::uint32_t>(identify[2 * row.at]) |
+                 static_cast<std::uint32_t>(identify[2 * row.at + 1]) << 8 |
+                 static_cast<std::uint32_t>(identify[2 * row.at + 2]) << 16 |
+                 static_cast<std::uint32_t>(identify[2 * row.at + 3]) << 24;
         return true;
     case Source::IdText:
         break;
@@ -141,22 +141,22 @@ bool RowNumber(const DriveRecord& record, const InfoRowSpec& spec, std::uint32_t
     return false;
 }
 
-void FormatInfoValue(const DriveRecord& record, const InfoRowSpec& spec, char (&value)[64])
+void FormatInfoValue(const DriveRecord& record, const InfoRowSource& row, char (&value)[64])
 {
     value[0] = '\0';
-    if (spec.form == Form::Text) {
+    if (row.form == Form::Text) {
         if (record.identifyResult != nullptr) {
             char text[64] = {};  // zero beyond the copied bytes: the text's terminator
-            CopyIdString(text, record.identifyResult + spec.at, static_cast<std::uint16_t>(spec.length));
+            CopyIdString(text, record.identifyResult + row.at, static_cast<std::uint16_t>(row.length));
             std::memcpy(value, text, sizeof value);
         }
         return;
     }
     std::uint32_t number = 0;
-    if (!RowNumber(record, spec, number)) {
+    if (!RowNumber(record, row, number)) {
         return;
     }
-    if (spec.form == Form::Bits) {
+    if (row.form == Form::Bits) {
         FormatBitPattern(value, sizeof value, number, 16);
     } else {
         std::snprintf(value, sizeof value, "%u", static_cast<unsigned>(number));
