@@ -1,10 +1,12 @@
 # Shared user-interface code of KELVIX and PELITO.
-#   kv_ui_core - portable rules (placement, path split, code page 932 cuts, tray icon id)
+#   kv_ui_core - portable rules (placement, path split, code page 932 cuts, tray icon id,
+#                timer periods)
 #   kv_ui      - (Windows) tray icon wrapper, glyph loading, window helpers, drawing-object
 #                holders, the version-resource reader
 add_library(kv_ui_core STATIC
     cp932_text.cpp
     split_path.cpp
+    timer_period.cpp
     tray_icon_id.cpp
     window_placement.cpp
 )

@@ -1,6 +1,6 @@
 # KELVIX, the monitor program.
-#   kv_monitor_ui_core - portable rules: tray slot, balloon and clipboard texts, timer
-#                        period, the readings taken from the drive table
+#   kv_monitor_ui_core - portable rules: tray slot, balloon and clipboard texts, the
+#                        readings taken from the drive table
 #   kv_monitor_icons   - (Windows) the 203 tray pictures
 #   kv_monitor_app     - (Windows) entry, main window, tray actions, settings dialog
 #   KELVIX.exe         - reaches the drives through the Windows disk-control calls
@@ -9,7 +9,6 @@ add_library(kv_monitor_ui_core STATIC
     balloon_text.cpp
     clipboard_text.cpp
     drive_readings.cpp
-    measurement_period.cpp
     tray_slot.cpp
 )
 target_include_directories(kv_monitor_ui_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

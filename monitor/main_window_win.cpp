@@ -6,7 +6,7 @@
 #include "drive_readings.h"
 #include "error_box.h"
 #include "measurement.h"
-#include "measurement_period.h"
+#include "timer_period.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
 #include "settings_dialog.h"
@@ -245,7 +245,7 @@ bool SetMeasuring(HWND window, bool on)
             app.measurementTimer = 0;
         }
         app.measurementTimer =
-            SetTimer(window, kMeasurementTimerId, MeasurementPeriodMs(app.settings.TimerCurrent), nullptr);
+            SetTimer(window, kMeasurementTimerId, TimerPeriodMs(app.settings.TimerCurrent), nullptr);
         if (app.measurementTimer == 0) {
             return false;
         }

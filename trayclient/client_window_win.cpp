@@ -5,7 +5,7 @@
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
-#include "poll_period.h"
+#include "timer_period.h"
 #include "report_query_win.h"
 #include "settings_dialog_win.h"
 #include "window_helpers.h"
@@ -180,7 +180,7 @@ bool SetPollTimer(HWND window, bool on)
     if (client.pollTimer != 0 && KillTimer(window, client.pollTimer)) {
         client.pollTimer = 0;
     }
-    client.pollTimer = SetTimer(window, kPollTimerId, PollPeriodMs(client.settings.Timer), nullptr);
+    client.pollTimer = SetTimer(window, kPollTimerId, TimerPeriodMs(client.settings.Timer), nullptr);
     return client.pollTimer != 0;
 }
 

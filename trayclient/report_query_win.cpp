@@ -3,7 +3,7 @@
 #include "client_state.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
-#include "poll_period.h"
+#include "timer_period.h"
 #include "query_protocol.h"
 #include "udpclient.h"
 
@@ -41,7 +41,7 @@ int Poll()
     ClientState& client = Client();
     ReportBuffer reply = {};
     if (!Query(client.host, client.settings.Port, kReportCommand, reinterpret_cast<char*>(reply), kReportBytes,
-            ReplyWaitMs(client.settings.TimeOut))) {
+            TimerPeriodMs(client.settings.TimeOut))) {
         return 0;
     }
     SlotUpdate updates[kDriveSlots];

@@ -5,7 +5,7 @@
 // the add and the modify path run, and every text must end inside its field on a whole
 // character.
 #include "host_text.h"
-#include "poll_period.h"
+#include "timer_period.h"
 #include "report_slots.h"
 
 #include <cstdlib>
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (host[0] == '\0') {
         std::abort();
     }
-    const std::uint32_t period = PollPeriodMs(timer);
+    const std::uint32_t period = TimerPeriodMs(timer);
     if (period < 1000 || period > 0x7FFFFFFFu) {
         std::abort();
     }

@@ -1,4 +1,4 @@
-#include "measurement_period.h"
+#include "timer_period.h"
 #include "tray_slot.h"
 
 #include <gtest/gtest.h>
@@ -56,13 +56,14 @@ TEST(SelectTrayIconSlot, EveryResultIsAValidSlot)
     }
 }
 
-TEST(MeasurementPeriodMs, AtLeastOneSecondAndNoWrap)
+// KELVIX's measurement timer, PELITO's poll timer and its reply wait.
+TEST(TimerPeriodMs, AtLeastOneSecondAndNoWrap)
 {
     const struct {
         std::uint32_t seconds;
         std::uint32_t ms;
     } cases[] = {
-        {0, 1000},
+        {0, 1000},  // never a timer without pause, never a wait without limit
         {1, 1000},
         {5, 5000},
         {60, 60000},
@@ -73,7 +74,7 @@ TEST(MeasurementPeriodMs, AtLeastOneSecondAndNoWrap)
         {0xFFFFFFFFu, 0x7FFFFFFFu},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(MeasurementPeriodMs(c.seconds), c.ms) << c.seconds << " s";
+        EXPECT_EQ(TimerPeriodMs(c.seconds), c.ms) << c.seconds << " s";
     }
 }
 

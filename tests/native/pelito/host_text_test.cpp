@@ -1,5 +1,4 @@
 #include "host_text.h"
-#include "poll_period.h"
 
 #include <gtest/gtest.h>
 
@@ -53,40 +52,6 @@ TEST(HostFromCommandLine, LongCommandLinesAreCutTo255BytesOnACharacterBoundary)
     const std::string padded = std::string(300, ' ') + std::string(255, 'c') + "   ";
     HostFromCommandLine(padded.c_str(), host);
     EXPECT_EQ(std::string(host), std::string(255, 'c'));
-}
-
-struct PeriodCase {
-    std::uint32_t seconds;
-    std::uint32_t ms;
-};
-
-TEST(PollPeriodMs, Table)
-{
-    const PeriodCase cases[] = {
-        {60, 60000},
-        {30, 30000},
-        {3600, 3600000},
-        {0, 1000},                    // never a timer that fires without pause
-        {2147483, 2147483000u},
-        {2147484, 0x7FFFFFFFu},       // the product would pass the timer's limit
-        {4294968, 0x7FFFFFFFu},       // x1000 would wrap around to a short period
-        {0xFFFFFFFFu, 0x7FFFFFFFu},
-    };
-    for (const PeriodCase& c : cases) {
-        EXPECT_EQ(PollPeriodMs(c.seconds), c.ms) << c.seconds;
-    }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(ReplyWaitMs, NeverZeroWhichWouldWaitWithoutLimit)
-{
-    const PeriodCase cases[] = {{3, 3000}, {1, 1000}, {0, 1000}, {4294968, 0x7FFFFFFFu}};
-    for (const PeriodCase& c : cases) {
-        EXPECT_EQ(ReplyWaitMs(c.seconds), c.ms) << c.seconds;
-    }
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "poll_period.h"
+#include "timer_period.h"
 
 namespace {
 constexpr std::uint32_t kLongestPeriodMs = 0x7FFFFFFF;  // USER_TIMER_MAXIMUM
 }
 
-std::uint32_t PollPeriodMs(std::uint32_t seconds)
+std::uint32_t TimerPeriodMs(std::uint32_t seconds)
 {
     if (seconds == 0) {
         seconds = 1;
@@ -13,9 +13,4 @@ std::uint32_t PollPeriodMs(std::uint32_t seconds)
         return kLongestPeriodMs;
     }
     return seconds * 1000u;
-}
-
-std::uint32_t ReplyWaitMs(std::uint32_t seconds)
-{
-    return PollPeriodMs(seconds);
 }
