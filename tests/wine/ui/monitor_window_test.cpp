@@ -302,6 +302,7 @@ TEST_F(MonitorWindow, OpacityFollowsTheSliderAndAlpha255IsOpaque)
     Pump(50);
     EXPECT_EQ(app_->settings.Alpha, 25);
     EXPECT_TRUE(Layered(monitor));
+    SavePicture(slider, "transparency_slider.png");
 
     // A second request replaces the first window.
     Command(monitor, CMD_TRANSPARENCY);
