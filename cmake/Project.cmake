@@ -66,3 +66,30 @@ function(kv_test name)
             ENVIRONMENT "KV_WINE_DIR=${CMAKE_BINARY_DIR}/wine")
     endif()
 endfunction()
+
+# kv_windres(VAR SCRIPT [DEPENDS files...]): compiles a resource script to an object file
+# in the current build folder (named after the script) and puts its path in VAR. windres
+# runs directly: the project's compile options are not for it. Scripts find their own
+# folder's files and the drawn glyph icons.
+function(kv_windres var script)
+    cmake_parse_arguments(R "" "" "DEPENDS" ${ARGN})
+    get_filename_component(name ${script} NAME_WE)
+    set(object ${CMAKE_CURRENT_BINARY_DIR}/${name}.res.o)
+    add_custom_command(OUTPUT ${object}
+        COMMAND ${CMAKE_RC_COMPILER} -O coff -I ${CMAKE_CURRENT_SOURCE_DIR} -I ${KV_GLYPH_DIR}
+                -i ${CMAKE_CURRENT_SOURCE_DIR}/${script} -o ${object}
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${R_DEPENDS}
+        VERBATIM)
+    set(${var} ${object} PARENT_SCOPE)
+endfunction()
+
+# kv_program_files(TARGET FILES...): copies files beside a program after every build, so
+# that it finds its default files (glyph file, drive database) where a user puts them.
+function(kv_program_files target)
+    foreach(file ${ARGN})
+        get_filename_component(name ${file} NAME)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} $<TARGET_FILE_DIR:${target}>/${name}
+            VERBATIM)
+    endforeach()
+endfunction()

@@ -6,6 +6,6 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench --target bench_measure bench_server
 echo "=== measurement cycle"
-build/bench/tests/native/bench_measure
+build/bench/tests/bench/bench_measure
 echo "=== report server"
-build/bench/tests/native/bench_server "$@"
+build/bench/tests/bench/bench_server "$@"

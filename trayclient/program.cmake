@@ -1,5 +1,5 @@
 # PELITO.exe: the Windows objects as one object library (shared with the tests), the
-# entry apart, resources through windres directly (the compile options are not for it).
+# entry apart.
 add_library(kv_pelito_app OBJECT
     about_dialog_win.cpp
     client_state_win.cpp
@@ -12,12 +12,8 @@ add_library(kv_pelito_app OBJECT
 target_include_directories(kv_pelito_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kv_pelito_app PUBLIC kv_pelito kv_net kv_ui kv_support comctl32)
 
-set(pelito_resource_object ${CMAKE_CURRENT_BINARY_DIR}/pelito.res.o)
-add_custom_command(OUTPUT ${pelito_resource_object}
-    COMMAND ${CMAKE_RC_COMPILER} -O coff -I ${CMAKE_CURRENT_SOURCE_DIR} -I ${KV_GLYPH_DIR}
-            -i ${CMAKE_CURRENT_SOURCE_DIR}/pelito.rc -o ${pelito_resource_object}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/pelito.rc ${CMAKE_CURRENT_SOURCE_DIR}/pelito_resources.h ${KV_PROGRAM_ICON}
-    VERBATIM)
+kv_windres(pelito_resource_object pelito.rc
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/pelito_resources.h ${KV_PROGRAM_ICON})
 set(KV_PELITO_RESOURCES ${pelito_resource_object} CACHE INTERNAL "PELITO's icon, dialogs and version, for tests")
 add_custom_target(kv_pelito_resources DEPENDS ${pelito_resource_object})
 
@@ -25,6 +21,4 @@ add_executable(PELITO WIN32 pelito_main_win.cpp ${pelito_resource_object})
 target_link_libraries(PELITO PRIVATE kv_pelito_app)
 # The default glyph file lives beside the program.
 add_dependencies(PELITO glyph_file)
-add_custom_command(TARGET PELITO POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KV_GLYPH_FILE} $<TARGET_FILE_DIR:PELITO>/7SEG_G.KVX
-    VERBATIM)
+kv_program_files(PELITO ${KV_GLYPH_FILE})

@@ -1,0 +1,34 @@
+// The application state of the monitor: one record on the heap for the program's life,
+// owned by the entry and reached through App() by the main window and its dialogs. The
+// views reach the part they share with the program through Program().
+#pragma once
+
+#include "icon_table.h"
+#include "named_mutex.h"
+#include "program_state.h"
+#include "temperature_server.h"
+#include "tray_icon.h"
+
+#include <windows.h>
+
+struct AppState : ProgramState {
+    explicit AppState(HINSTANCE programInstance);
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    NamedMutex instanceMutex;
+    TrayIcon trayIcon;
+    HWND mainWindow = nullptr;
+    HWND settingsDialog = nullptr;
+    UINT_PTR measurementTimer = 0;  // 0 while measurement is stopped
+    UINT_PTR clickTimer = 0;
+    IconTable iconTable;
+    TemperatureServer server;
+
+    bool Measuring() const { return measurementTimer != 0; }
+};
+
+// The record while the entry holds it; only valid between its creation and destruction.
+AppState& App();
+// Installs (or, with null, clears) the record App() returns.
+void SetApp(AppState* app);

@@ -1,0 +1,24 @@
+#include "app_state.h"
+
+#include "drive_enumeration.h"
+
+namespace {
+AppState* g_app = nullptr;
+}
+
+AppState::AppState(HINSTANCE programInstance) : ProgramState(programInstance), server(drives.table)
+{
+    drives.probeCount = DetectProbeCount();
+    SetInitialAppearance(settings);
+}
+
+AppState& App()
+{
+    return *g_app;
+}
+
+void SetApp(AppState* app)
+{
+    g_app = app;
+    SetProgram(app);
+}

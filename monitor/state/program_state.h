@@ -1,0 +1,29 @@
+// What the program and its views share: the drives, the settings and the handles of the
+// open views. The program's own record (AppState) extends it; the views see only this.
+// Only the user-interface thread touches it (the query server reads the drive table).
+#pragma once
+
+#include "drive_table.h"
+#include "monitor_window_state.h"
+#include "settings.h"
+
+#include <windows.h>
+
+struct ProgramState {
+    explicit ProgramState(HINSTANCE programInstance) : instance(programInstance) {}
+    ProgramState(const ProgramState&) = delete;
+    ProgramState& operator=(const ProgramState&) = delete;
+
+    HINSTANCE instance;
+    HWND aboutDialog = nullptr;
+    HWND monitorWindow = nullptr;
+    HWND smartWindow = nullptr;
+    DriveState drives;
+    Settings settings;
+    MonitorWindowState monitor;
+};
+
+// The shared record while the program holds it.
+ProgramState& Program();
+// Installs (or, with null, clears) the record Program() returns.
+void SetProgram(ProgramState* state);

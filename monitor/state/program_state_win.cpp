@@ -1,0 +1,15 @@
+#include "program_state.h"
+
+namespace {
+ProgramState* g_program = nullptr;
+}
+
+ProgramState& Program()
+{
+    return *g_program;
+}
+
+void SetProgram(ProgramState* state)
+{
+    g_program = state;
+}

@@ -1,0 +1,145 @@
+// The about dialog (101): the program's description, version and legal notice from its
+// own version resource, and one row per drive found at start-up.
+#include "monitor_views.h"
+
+#include "program_state.h"
+#include "drive_summary.h"
+#include "gdi_font.h"
+#include "monitor_ids.h"
+#include "version_info.h"
+#include "window_helpers.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+namespace {
+
+enum AboutControl : int {
+    IDC_ABOUT_DESCRIPTION = 1001,
+    IDC_ABOUT_VERSION = 1002,
+    IDC_ABOUT_LEGAL = 1003,
+    IDC_ABOUT_DRIVES = 1004,
+};
+
+// Program-wide: the records stay, the handles are made per opening.
+GDIFONT g_titleFont;
+GDIFONT g_textFont;
+
+void ShowVersionTexts(HWND dialog)
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    // A path that filled the buffer was cut short (and may lack its terminator).
+    if (length == 0 || length >= sizeof path) {
+        return;
+    }
+    VersionInfo version;
+    if (!version.Load(path)) {
+        return;
+    }
+    SetDlgItemTextA(dialog, IDC_ABOUT_DESCRIPTION, version.Query("FileDescription"));
+    char versionText[300];
+    std::snprintf(versionText, sizeof versionText, "Version %s", version.Query("FileVersion"));
+    SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, versionText);
+    SetDlgItemTextA(dialog, IDC_ABOUT_LEGAL, version.Query("LegalCopyright"));
+    version.Free();
+}
+
+void FillDriveList(HWND list)
+{
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+        LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
+    for (int column = 0; kSummaryColumns[column].header[0] != '\0'; ++column) {
+        LVCOLUMNA entry{};
+        entry.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        entry.fmt = LVCFMT_LEFT;
+        entry.cx = kSummaryColumns[column].width;
+        entry.pszText = const_cast<char*>(kSummaryColumns[column].header);
+        entry.iSubItem = column;
+        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&entry));
+    }
+
+    const DriveState& drives = Program().drives;
+    const SummaryDrives rows = SummaryDriveNumbers(drives);
+    for (unsigned row = 0; row < rows.count; ++row) {
+        const unsigned number = rows.numbers[row];
+        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number]);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(row);
+        item.pszText = cells.cells[0];
+        const LRESULT index = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        if (index < 0) {
+            continue;
+        }
+        for (unsigned column = 1; column < kSummaryColumnCount; ++column) {
+            LVITEMA cell{};
+            cell.iSubItem = static_cast<int>(column);
+            cell.pszText = cells.cells[column];
+            SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+}
+
+void Open(HWND dialog)
+{
+    ProgramState& app = Program();
+    app.aboutDialog = dialog;
+    CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
+
+    if (g_titleFont.Create(16, 7, 0, "Arial", 700)) {
+        g_titleFont.Apply(dialog, IDC_ABOUT_DESCRIPTION);
+    }
+    if (g_textFont.Create(14, 7, 0, "Arial", 700)) {
+        g_textFont.Apply(dialog, IDC_ABOUT_VERSION);
+        g_textFont.Apply(dialog, IDC_ABOUT_LEGAL);
+    }
+    ShowVersionTexts(dialog);
+    FillDriveList(GetDlgItem(dialog, IDC_ABOUT_DRIVES));
+    ShowWindow(dialog, SW_SHOW);
+}
+
+// Also run when the dialog goes without a command (its owner destroyed), so no font
+// handle or stale window handle outlives it.
+void Release(HWND dialog)
+{
+    g_titleFont.Delete();
+    g_textFont.Delete();
+    ProgramState& app = Program();
+    if (app.aboutDialog == dialog) {
+        app.aboutDialog = nullptr;
+    }
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        Open(dialog);
+        return TRUE;
+    case WM_COMMAND:  // the button, Enter, Escape, the close box
+        EndDialog(dialog, IDOK);  // hidden first: nothing paints with the deleted fonts
+        Release(dialog);
+        return TRUE;
+    case WM_DESTROY:
+        Release(dialog);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+void RunAboutDialog(HWND owner)
+{
+    ProgramState& app = Program();
+    // Open at most once: a second request (the modal loop still dispatches the main
+    // window's commands) brings the open one forward instead.
+    if (app.aboutDialog) {
+        ForceForeground(app.aboutDialog);
+        return;
+    }
+    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kAboutDialogId), owner, AboutDialogProc, 0);
+}

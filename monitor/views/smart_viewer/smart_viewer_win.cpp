@@ -1,0 +1,152 @@
+// The S.M.A.R.T. viewer: a modeless dialog showing what enumeration and the latest
+// measurement read from one present drive. It sends nothing to the drive; every
+// selection rebuilds both lists from the drive table.
+#include "smart_viewer.h"
+
+#include "program_state.h"
+#include "monitor_ids.h"
+#include "monitor_views.h"
+#include "viewer_text.h"
+#include "window_helpers.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr DWORD kListStyles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
+
+// The list-view calls take writable text pointers but only read them.
+LPSTR ListText(const char* text)
+{
+    return const_cast<LPSTR>(text);
+}
+
+// Inserts a row with its first cell; the index the list gave it, or -1.
+int InsertRow(HWND list, int index, const char* text)
+{
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = ListText(text);
+    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void SetCell(HWND list, int row, int column, const char* text)
+{
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = ListText(text);
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void InsertColumns(HWND list, const ViewerColumn* columns)
+{
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kListStyles, kListStyles);
+    for (int index = 0; columns[index].title[0] != '\0'; ++index) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns[index].width;
+        column.pszText = ListText(columns[index].title);
+        column.iSubItem = index;
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void FillDriveSelector(HWND dialog)
+{
+    const SelectorLines lines = BuildSelectorLines(Program().drives);
+    for (unsigned i = 0; i < lines.count; ++i) {
+        SendDlgItemMessageA(dialog, IDC_SMART_DRIVES, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines.lines[i].text));
+    }
+}
+
+void SetupViewerColumns(HWND dialog)
+{
+    InsertColumns(GetDlgItem(dialog, IDC_SMART_INFO), DriveInfoColumns);
+    InsertColumns(GetDlgItem(dialog, IDC_SMART_ATTRIBUTES), AttributeColumns);
+}
+
+void ShowDrive(HWND dialog, std::uint32_t driveNumber)
+{
+    if (driveNumber >= kMaxDrives) {
+        return;
+    }
+    const DriveRecord& record = Program().drives.table[driveNumber];
+
+    HWND infoList = GetDlgItem(dialog, IDC_SMART_INFO);
+    SendMessageA(infoList, LVM_DELETEALLITEMS, 0, 0);
+    const DriveInfoRows info = BuildDriveInfoRows(record);
+    for (unsigned row = 0; row < kDriveInfoRowCount; ++row) {
+        const int index = InsertRow(infoList, static_cast<int>(row), info.rows[row].item);
+        if (index >= 0) {
+            SetCell(infoList, index, 1, info.rows[row].value);
+        }
+    }
+
+    HWND attributeList = GetDlgItem(dialog, IDC_SMART_ATTRIBUTES);
+    SendMessageA(attributeList, LVM_DELETEALLITEMS, 0, 0);
+    const AttributeRows attributes = BuildAttributeRows(record);
+    for (unsigned i = 0; i < attributes.count; ++i) {
+        const AttributeRow& row = attributes.rows[i];
+        // Asked for at the entry's position; after an unused entry the list puts the row
+        // earlier, so the cells go to the index it reports.
+        const int index = InsertRow(attributeList, static_cast<int>(row.position), row.cells[0]);
+        if (index < 0) {
+            continue;
+        }
+        for (unsigned column = 1; column < kAttributeColumnCount; ++column) {
+            SetCell(attributeList, index, static_cast<int>(column), row.cells[column]);
+        }
+    }
+}
+
+void ShowSelectedDrive(HWND dialog)
+{
+    const LRESULT position = SendDlgItemMessageA(dialog, IDC_SMART_DRIVES, CB_GETCURSEL, 0, 0);
+    ShowDrive(dialog, DriveAtSelectorPosition(Program().drives, static_cast<long>(position)));
+}
+
+void Open(HWND dialog)
+{
+    const ProgramState& app = Program();
+    CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
+    FillDriveSelector(dialog);
+    SetupViewerColumns(dialog);
+    if (app.drives.presentCount > 0) {
+        SendDlgItemMessageA(dialog, IDC_SMART_DRIVES, CB_SETCURSEL, 0, 0);
+        ShowDrive(dialog, DriveAtSelectorPosition(app.drives, 0));
+    }
+    ShowWindow(dialog, SW_SHOW);
+}
+
+void Close(HWND dialog)
+{
+    Program().smartWindow = nullptr;
+    DestroyWindow(dialog);  // modeless: ending it means destroying it
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SmartViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        Open(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_SMART_DRIVES && HIWORD(wParam) == CBN_SELCHANGE) {
+            ShowSelectedDrive(dialog);
+        } else if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == CMD_CLOSE) {
+            Close(dialog);
+        }
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+HWND OpenSmartWindow()
+{
+    return CreateDialogParamA(Program().instance, MAKEINTRESOURCEA(kSmartDialogId), nullptr, SmartViewerProc, 0);
+}
