@@ -9,6 +9,11 @@ kv_test(sensing_enumeration_test SOURCES sensing/drive_enumeration_test.cpp LIBS
 kv_test(sensing_database_test SOURCES sensing/drive_database_test.cpp LIBS kv_sensing_test_support)
 target_compile_definitions(sensing_database_test PRIVATE
     KV_HDDATA_CFG="${PROJECT_SOURCE_DIR}/monitor/HDDATA.CFG")
+kv_test(sensing_drive_models_test
+    SOURCES ${PROJECT_SOURCE_DIR}/tests/monitor/sensing/drive_models_test.cpp LIBS kv_sensing)
+target_compile_definitions(sensing_drive_models_test PRIVATE
+    KV_HDDATA_CFG="${PROJECT_SOURCE_DIR}/monitor/HDDATA.CFG"
+    KV_DRIVE_MODELS="${PROJECT_SOURCE_DIR}/tests/monitor/sensing/drive_models.txt")
 kv_test(sensing_measurement_test SOURCES sensing/measurement_test.cpp LIBS kv_sensing_test_support)
 kv_test(sensing_driveset_test SOURCES sensing/driveset_file_test.cpp LIBS kv_sensing_test_support)
 target_compile_definitions(sensing_driveset_test PRIVATE
