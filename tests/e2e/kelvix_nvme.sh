@@ -8,6 +8,11 @@ programs=$E2E_BUILD/monitor
 tempquery=$E2E_BUILD/query/tempquery.exe
 port=$(e2e_free_port)
 query() { KELVIX_QUERY_PORT=$port timeout 20 wine64 "$tempquery" 127.0.0.1 </dev/null; }
+# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
+tray_picture() {
+    shot "$1"
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
+}
 
 cp "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
 cat > drives.txt <<'DRIVES'
@@ -49,7 +54,7 @@ check_contains "information balloon lists every drive" \
 #2  38℃ : WDC WD800JB-00JJC0
 #3  42℃ : WD_BLACK SN850X 2000GB" "$balloon"
 sleep 11  # let the balloon time out before the tray picture
-shot tray_45
+tray45=$(tray_picture tray_45)
 check_eq "report through tempquery" \
 "#0  35/35 : ST380011A (1.00 5JV3ABCD)
 #1  45/45 : Samsung SSD 980 PRO 1TB (5B2QGXA7 S5GXNF0R123456)
@@ -59,6 +64,7 @@ check_eq "report through tempquery" \
 # Measure now: read 3 gives drive 1 46 and fails on drive 3, which keeps 42.
 kvd command 32789
 sleep 1
+check "tray digits follow the hottest drive, the NVMe one (45, then 46)" test "$tray45" != "$(tray_picture tray_46)"
 check_contains "after a failed health read the report keeps the last temperature" \
 "#1  46/46 : Samsung SSD 980 PRO 1TB (5B2QGXA7 S5GXNF0R123456)
 #2  38/38 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)

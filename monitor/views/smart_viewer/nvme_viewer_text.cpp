@@ -4,8 +4,8 @@
 #include <cstring>
 
 const ViewerColumn HealthColumns[] = {
-    {"Health", 240},
-    {"Value", 200},
+    {"Health", 190},
+    {"Value", 130},
     {"Unit", 140},
     {"", 0},
 };

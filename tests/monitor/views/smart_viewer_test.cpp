@@ -285,7 +285,7 @@ TEST_F(SmartViewer, CloseBoxAndCloseCommandClearTheHandle)
 constexpr char kMixedDrives[] =
     "drive 0\nmodel SIM ATA ZERO\ntemperature 194 40\n"
     "drive 1\nnvme\nmodel Samsung SSD 980 PRO 1TB\nserial S5GXNF0R\ncapacity 1000204886016\n"
-    "temperature 44 45\nhealth used 3\nhealth power-on-hours 1234\nhealth sensor1 319\n"
+    "temperature 43 44 45\nhealth used 3\nhealth power-on-hours 1234\nhealth sensor1 319\n"
     "drive 2\nmodel SIM ATA TWO\ntemperature 194 38\n"
     "drive 3\nnvme\nmodel WD_BLACK SN850X 2000GB\ntemperature 50\nfail health from 3\n";
 
@@ -301,7 +301,7 @@ TEST_F(SmartViewer, NvmeDrivesShowTheirInformationAndHealthRows)
 
     Select(1);
     EXPECT_EQ(ListColumns(viewer, IDC_SMART_ATTRIBUTES),
-              (std::vector<Column>{{"Health", 240}, {"Value", 200}, {"Unit", 140}}));
+              (std::vector<Column>{{"Health", 190}, {"Value", 130}, {"Unit", 140}}));
     const std::vector<Row> info = ListRows(viewer, IDC_SMART_INFO, 2);
     ASSERT_EQ(info.size(), 11u);
     EXPECT_EQ(info[6], (Row{"NVMe Version", "1.4.0"}));
