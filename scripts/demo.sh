@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The demo: KELVIX with four simulated drives under Wine, its tray icon, balloons, monitor
+# The demo: KELVIX with five simulated drives (one of them an NVMe SSD) under Wine, its tray icon, balloons, monitor
 # window, S.M.A.R.T. viewer and UDP server, watched by PELITO (one tray icon per drive) and
 # asked every few seconds by the Linux tempquery.
 #
@@ -32,8 +32,9 @@ rm -rf "$demo"; mkdir -p "$demo/screens"
 cp build/win64/monitor/KELVIX_SIM.exe build/win64/monitor/HDDATA.CFG build/win64/monitor/7SEG_G.KVX \
     build/win64/trayclient/PELITO.exe "$demo/"
 cat > "$demo/KELVIX_SIM.DRIVES" <<'DRIVES'
-# Four drives: two steady, one warming up past the warning temperature and cooling again,
-# one that stops answering after its fifth reading (it keeps its last value).
+# Five drives: two steady, one warming up past the warning temperature and cooling again,
+# one that stops answering after its fifth reading (it keeps its last value), and an NVMe
+# SSD read through the storage queries of Windows 10 and later.
 drive 0
 model ST3500418AS
 firmware CC38
@@ -60,6 +61,15 @@ sectors 1953525168
 udma 6
 temperature 194 41 41 42
 fail attributes from 6
+drive 4
+nvme
+model Samsung SSD 980 PRO 1TB
+firmware 5B2QGXA7
+serial S5GXNF0R123456
+capacity 1000204886016
+temperature 38 39 40 41 40 39
+health power-on-hours 3120
+health used 2
 DRIVES
 
 if [ "$visible" = 1 ]; then

@@ -2,6 +2,7 @@
 
 #include "disk_control.h"
 #include "drive_database.h"
+#include "nvme_pages.h"
 #include "worst_temperatures.h"
 
 #include <cstdio>
@@ -42,6 +43,44 @@ bool ReadDrive(DriveRecord& record, std::uint8_t i)
     return record.attributeResult != nullptr && record.thresholdResult != nullptr;
 }
 
+// A drive the S.M.A.R.T. requests could not read may be an NVMe drive (NT family only:
+// the storage queries go to the physical drive). Present when the bus type is NVMe and
+// both the identify and the health requests succeed.
+bool ReadNvmeDrive(DriveRecord& record)
+{
+    SmartDevice& device = record.device;
+    if (!device.IsOpen() || ActiveDiskControl().PlatformId() != kPlatformWindowsNT ||
+        !record.nvme.IsNvme(device.Handle())) {
+        return false;
+    }
+    record.nvmeIdentifyResult = record.nvme.IdentifyController(device.Handle(), record.nvmeIdentifyBytes);
+    if (record.nvmeIdentifyResult == nullptr) {
+        return false;
+    }
+    record.healthResult = record.nvme.ReadHealthLog(device.Handle(), record.healthBytes);
+    if (record.healthResult == nullptr) {
+        return false;
+    }
+    // What the ATA requests left behind belongs to no page of this drive.
+    record.versionResult = nullptr;
+    record.identifyResult = nullptr;
+    record.attributeResult = nullptr;
+    record.thresholdResult = nullptr;
+    record.versionBytes = record.identifyBytes = record.attributeBytes = record.thresholdBytes = 0;
+    record.kind = DriveKind::Nvme;
+    return true;
+}
+
+void FillNvmeIdentity(DriveRecord& record)
+{
+    const std::uint8_t* identify = record.nvmeIdentifyResult;
+    CopyNvmeText(record.model, identify + kNvmeModelOffset, kNvmeModelLength);
+    CopyNvmeText(record.firmware, identify + kNvmeFirmwareOffset, kNvmeFirmwareLength);
+    CopyNvmeText(record.serial, identify + kNvmeSerialOffset, kNvmeSerialLength);
+    FormatNvmeCapacity(identify, record.capacityText);
+    std::snprintf(record.transferModeText, sizeof record.transferModeText, "NVMe");
+}
+
 }  // namespace
 
 std::uint32_t ProbeCountForPlatform(std::uint32_t platformId)
@@ -63,15 +102,19 @@ void EnumerateDrives(DriveState& drives)
         record.present = 0;
         drives.presentList[i] = kNoDrive;
         // A drive that fails keeps its device open (if it opened) until the table goes.
-        if (!ReadDrive(record, static_cast<std::uint8_t>(i))) {
+        if (ReadDrive(record, static_cast<std::uint8_t>(i))) {
+            CopyIdString(record.model, record.identifyResult + kModelOffset, kModelLength);
+            CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
+            CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
+            FormatDriveIdentity(record);
+        } else if (ReadNvmeDrive(record)) {
+            FillNvmeIdentity(record);
+        } else {
             continue;
         }
-        CopyIdString(record.model, record.identifyResult + kModelOffset, kModelLength);
-        CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
-        CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
-        FormatDriveIdentity(record);
         record.present = 1;
-        if (record.temperatureAttributeId == 0) {
+        // NVMe drives report their temperature in a standard field: no database entry.
+        if (record.kind == DriveKind::Ata && record.temperatureAttributeId == 0) {
             LookupTemperatureAttribute(i, record);
         }
         LoadWorst(record);

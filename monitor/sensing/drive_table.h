@@ -1,12 +1,16 @@
 // The drive table: one DriveRecord per physical drive number, slot i = drive i.
 #pragma once
 
+#include "nvme_device.h"
 #include "smart_device.h"
 
 #include <cstdint>
 
 constexpr unsigned kMaxDrives = 16;
 constexpr std::uint32_t kNoDrive = 0xFFFFFFFF;
+
+// How a present drive is read: ATA S.M.A.R.T. requests, or the NVMe storage queries.
+enum class DriveKind : std::uint8_t { Ata = 0, Nvme = 1 };
 
 struct DriveRecord {
     SmartDevice device;
@@ -27,6 +31,14 @@ struct DriveRecord {
     std::uint32_t attributeBytes = 0;
     const std::uint8_t* thresholdResult = nullptr;
     std::uint32_t thresholdBytes = 0;
+    // NVMe drives: identify controller data from enumeration, the health log refreshed
+    // by every measurement cycle (pointers into `nvme`).
+    DriveKind kind = DriveKind::Ata;
+    NvmeDevice nvme;
+    const std::uint8_t* nvmeIdentifyResult = nullptr;
+    std::uint32_t nvmeIdentifyBytes = 0;
+    const std::uint8_t* healthResult = nullptr;
+    std::uint32_t healthBytes = 0;
 };
 
 // The drive members of the application state. Written by the main thread only; the

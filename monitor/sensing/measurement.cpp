@@ -1,7 +1,41 @@
 #include "measurement.h"
 
+#include "nvme_pages.h"
 #include "temperature_log.h"
 #include "worst_temperatures.h"
+
+namespace {
+
+// One attribute read of an ATA drive: its temperature, or false when the read fails or
+// the attribute is missing.
+bool ReadAtaTemperature(DriveRecord& record, std::uint8_t& temperature)
+{
+    std::uint32_t bytes = 0;
+    record.attributeResult = record.device.ReadAttributes(bytes);
+    if (record.attributeResult == nullptr) {
+        return false;
+    }
+    std::uint8_t raw[6] = {};
+    if (!record.device.FindAttribute(record.temperatureAttributeId, raw)) {
+        return false;
+    }
+    temperature = raw[0];
+    return true;
+}
+
+// One health-log read of an NVMe drive, the one request its cycle sends.
+bool ReadNvmeTemperature(DriveRecord& record, std::uint8_t& temperature)
+{
+    std::uint32_t bytes = 0;
+    record.healthResult = record.nvme.ReadHealthLog(record.device.Handle(), bytes);
+    if (record.healthResult == nullptr) {
+        return false;
+    }
+    temperature = HealthTemperature(record.healthResult);
+    return true;
+}
+
+}  // namespace
 
 std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
 {
@@ -15,16 +49,13 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
             continue;
         }
         // A failed read keeps the last temperature and does not count.
-        std::uint32_t bytes = 0;
-        record.attributeResult = record.device.ReadAttributes(bytes);
-        if (record.attributeResult == nullptr) {
+        std::uint8_t temperature = 0;
+        const bool read = record.kind == DriveKind::Nvme ? ReadNvmeTemperature(record, temperature)
+                                                          : ReadAtaTemperature(record, temperature);
+        if (!read) {
             continue;
         }
-        std::uint8_t raw[6] = {};
-        if (!record.device.FindAttribute(record.temperatureAttributeId, raw)) {
-            continue;
-        }
-        record.currentTemperature = raw[0];
+        record.currentTemperature = temperature;
         if (record.currentTemperature == 0) {
             continue;
         }

@@ -25,6 +25,8 @@ public:
     bool FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const;
 
     bool IsOpen() const { return handle_ != nullptr; }
+    // The open device, for the NVMe queries that share it.
+    HANDLE Handle() const { return handle_; }
     std::uint8_t DriveNumber() const { return driveNumber_; }
     std::uint8_t IdentifyCommand() const { return identifyCommand_; }
     const GETVERSIONINPARAMS* VersionResult() const { return versionResult_; }

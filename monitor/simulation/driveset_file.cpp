@@ -1,5 +1,7 @@
 #include "driveset_file.h"
 
+#include "nvme_pages.h"
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -13,6 +15,24 @@ constexpr std::size_t kModelLength = 40;
 constexpr std::size_t kFirmwareLength = 8;
 constexpr std::size_t kSerialLength = 20;
 constexpr std::uint64_t kMaxSectors = 0xFFFFFFFFFFFFull;  // 48-bit LBA
+constexpr std::uint64_t kKelvinOffset = 273;
+
+// Keys that only one kind of drive has.
+constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "attribute",
+                                             "threshold", "identify-file", "smart-file", "thresholds-file"};
+constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "temperature-limits", "health", "nvme-identify-file",
+                                              "health-file"};
+
+template <std::size_t N>
+bool Contains(const std::string_view (&keys)[N], std::string_view key)
+{
+    for (const std::string_view k : keys) {
+        if (k == key) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool IsBlank(char c)
 {
@@ -90,8 +110,8 @@ std::string Quoted(std::string_view word)
 
 class Parser {
 public:
-    Parser(const std::string& baseDirectory, const SectorReader& readSector, DriveSet& set)
-        : baseDirectory_(baseDirectory), readSector_(readSector), set_(set)
+    Parser(const std::string& baseDirectory, const PageReader& readPage, DriveSet& set)
+        : baseDirectory_(baseDirectory), readPage_(readPage), set_(set)
     {
     }
 
@@ -154,6 +174,22 @@ private:
         if (drive_ == nullptr) {
             return Fail("'" + std::string(key.substr(0, 40)) + "' before the first 'drive' line");
         }
+        if (key == "nvme") {
+            if (!args.empty()) {
+                return Fail("nvme takes no value");
+            }
+            drive_->MakeNvme(driveNumber_);
+            return true;
+        }
+        if (drive_->nvme) {
+            if (Contains(kAtaOnlyKeys, key)) {
+                return Fail(Quoted(key) + " is a key of ATA drives, not of an NVMe drive");
+            }
+            return NvmeLine(key, rest, args);
+        }
+        if (Contains(kNvmeOnlyKeys, key)) {
+            return Fail(Quoted(key) + " is a key of NVMe drives: put 'nvme' first");
+        }
         if (key == "model") {
             return Text(rest, kModelLength, "model", &SimulatedDrive::SetModel);
         }
@@ -213,6 +249,139 @@ private:
         return Fail("unknown key " + Quoted(key));
     }
 
+    // The keys of an NVMe drive.
+    bool NvmeLine(std::string_view key, std::string_view rest, const std::vector<std::string_view>& args)
+    {
+        if (key == "model") {
+            return NvmeText(rest, kNvmeModelOffset, kNvmeModelLength, "model");
+        }
+        if (key == "firmware") {
+            return NvmeText(rest, kNvmeFirmwareOffset, kNvmeFirmwareLength, "firmware");
+        }
+        if (key == "serial") {
+            return NvmeText(rest, kNvmeSerialOffset, kNvmeSerialLength, "serial");
+        }
+        if (key == "capacity") {
+            std::uint64_t bytes = 0;
+            if (args.size() != 1 || !ParseNumber(args[0], ~std::uint64_t{0}, bytes)) {
+                return Fail("capacity needs one number of bytes");
+            }
+            drive_->SetNvmeCapacity(bytes);
+            return true;
+        }
+        if (key == "temperature-limits") {
+            std::uint64_t warning = 0;
+            std::uint64_t critical = 0;
+            if (args.size() != 2 || !ParseNumber(args[0], 0xFFFF, warning) || !ParseNumber(args[1], 0xFFFF, critical)) {
+                return Fail("temperature-limits needs the warning and critical temperature in kelvin");
+            }
+            drive_->nvmeIdentify[kNvmeWarningTempOffset] = static_cast<std::uint8_t>(warning);
+            drive_->nvmeIdentify[kNvmeWarningTempOffset + 1] = static_cast<std::uint8_t>(warning >> 8);
+            drive_->nvmeIdentify[kNvmeCriticalTempOffset] = static_cast<std::uint8_t>(critical);
+            drive_->nvmeIdentify[kNvmeCriticalTempOffset + 1] = static_cast<std::uint8_t>(critical >> 8);
+            return true;
+        }
+        if (key == "health") {
+            return Health(args);
+        }
+        if (key == "temperature") {
+            return NvmeTemperatures(args);
+        }
+        if (key == "fail") {
+            return NvmeFailure(args);
+        }
+        if (key == "nvme-identify-file") {
+            return PageFile(rest, drive_->nvmeIdentify, kNvmeIdentifySize);
+        }
+        if (key == "health-file") {
+            return PageFile(rest, drive_->health, kNvmeHealthSize);
+        }
+        return Fail("unknown key " + Quoted(key));
+    }
+
+    bool NvmeText(std::string_view value, unsigned offset, unsigned limit, const char* what)
+    {
+        if (value.empty()) {
+            return Fail(std::string(what) + " needs a text");
+        }
+        if (value.size() > limit) {
+            return Fail(std::string(what) + " is longer than " + std::to_string(limit) + " characters");
+        }
+        drive_->SetNvmeText(offset, limit, std::string(value).c_str());
+        return true;
+    }
+
+    bool Health(const std::vector<std::string_view>& args)
+    {
+        if (args.size() == 2) {
+            for (const HealthField& field : kHealthFields) {
+                std::uint64_t value = 0;
+                const std::uint64_t max = field.size >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * field.size)) - 1;
+                if (args[0] == field.key && ParseNumber(args[1], max, value)) {
+                    drive_->SetHealthField(field.offset, field.size, value);
+                    return true;
+                }
+            }
+        }
+        return Fail("health needs a field (such as spare, used, power-on-hours) and a number that fits it");
+    }
+
+    // Degrees Celsius, or kelvin with a K suffix.
+    bool NvmeTemperatures(const std::vector<std::string_view>& args)
+    {
+        if (args.empty()) {
+            return Fail("temperature needs at least one value");
+        }
+        std::vector<std::uint16_t> kelvins;
+        for (std::string_view word : args) {
+            const bool kelvin = word.size() > 1 && (word.back() == 'K' || word.back() == 'k');
+            if (kelvin) {
+                word.remove_suffix(1);
+            }
+            std::uint64_t value = 0;
+            if (!ParseNumber(word, kelvin ? 0xFFFF : 255, value)) {
+                return Fail("temperatures are degrees from 0 to 255, or kelvin from 0K to 65535K");
+            }
+            kelvins.push_back(static_cast<std::uint16_t>(kelvin ? value : value + kKelvinOffset));
+        }
+        drive_->healthKelvins = kelvins;
+        drive_->SetHealthField(kHealthCompositeTempOffset, 2, kelvins.front());
+        return true;
+    }
+
+    bool NvmeFailure(const std::vector<std::string_view>& args)
+    {
+        SimulatedFailures& fail = drive_->fail;
+        std::uint64_t from = 0;
+        if (args.size() == 1 && (args[0] == "open" || args[0] == "identify")) {
+            (args[0] == "open" ? fail.open : fail.identify) = true;
+        } else if (args.size() == 1 && args[0] == "health") {
+            fail.healthFrom = 1;
+        } else if (args.size() == 3 && args[0] == "health" && args[1] == "from" &&
+                   ParseNumber(args[2], 0xFFFFFFFF, from) && from > 0) {
+            fail.healthFrom = static_cast<std::uint32_t>(from);
+        } else {
+            return Fail("an NVMe drive fails 'open', 'identify', 'health' or 'health from N' with N from 1 on");
+        }
+        return true;
+    }
+
+    bool PageFile(std::string_view name, std::uint8_t* page, std::size_t size)
+    {
+        if (name.empty()) {
+            return Fail("a page file needs a file name");
+        }
+        std::string path(name);
+        if (path.front() != '/' && !baseDirectory_.empty()) {
+            path = baseDirectory_ + "/" + path;
+        }
+        std::string why;
+        if (!readPage_ || !readPage_(path, page, size, why)) {
+            return Fail(why.empty() ? "cannot read " + path : why);
+        }
+        return true;
+    }
+
     bool Drive(const std::vector<std::string_view>& args)
     {
         std::uint64_t number = 0;
@@ -224,7 +393,8 @@ private:
         }
         Finish();
         drive_ = &set_.drives[number];
-        drive_->Install(static_cast<unsigned>(number));
+        driveNumber_ = static_cast<unsigned>(number);
+        drive_->Install(driveNumber_);
         return true;
     }
 
@@ -365,7 +535,7 @@ private:
             path = baseDirectory_ + "/" + path;
         }
         std::string why;
-        if (!readSector_ || !readSector_(path, sector, why)) {
+        if (!readPage_ || !readPage_(path, sector, sizeof sector, why)) {
             return Fail(why.empty() ? "cannot read " + path : why);
         }
         dirty = false;  // replayed as it was dumped
@@ -394,9 +564,10 @@ private:
     }
 
     const std::string& baseDirectory_;
-    const SectorReader& readSector_;
+    const PageReader& readPage_;
     DriveSet& set_;
     SimulatedDrive* drive_ = nullptr;
+    unsigned driveNumber_ = 0;
     bool identifyDirty_ = false;
     bool smartDirty_ = false;
     bool thresholdsDirty_ = false;
@@ -411,15 +582,16 @@ std::string DirectoryOf(const std::string& path)
 
 }  // namespace
 
-bool ReadSectorFile(const std::string& path, std::uint8_t (&sector)[kSmartSectorSize], std::string& error)
+bool ReadPageFile(const std::string& path, std::uint8_t* page, std::size_t size, std::string& error)
 {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0 || (info.st_mode & S_IFMT) != S_IFREG) {
         error = "cannot read " + path;
         return false;
     }
-    if (info.st_size != static_cast<decltype(info.st_size)>(kSmartSectorSize)) {
-        error = path + " is not 512 bytes long";
+    const std::string wrongSize = path + " is not " + std::to_string(size) + " bytes long";
+    if (info.st_size != static_cast<decltype(info.st_size)>(size)) {
+        error = wrongSize;
         return false;
     }
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -427,20 +599,44 @@ bool ReadSectorFile(const std::string& path, std::uint8_t (&sector)[kSmartSector
         error = "cannot read " + path;
         return false;
     }
-    const std::size_t got = std::fread(sector, 1, kSmartSectorSize, file);
+    const std::size_t got = std::fread(page, 1, size, file);
     std::fclose(file);
-    if (got != kSmartSectorSize) {
-        error = path + " is not 512 bytes long";
+    if (got != size) {
+        error = wrongSize;
         return false;
     }
     return true;
 }
 
+bool ReadSectorFile(const std::string& path, std::uint8_t (&sector)[kSmartSectorSize], std::string& error)
+{
+    return ReadPageFile(path, sector, sizeof sector, error);
+}
+
+bool ParseDriveSet(std::string_view text, const std::string& baseDirectory, const PageReader& readPage,
+                   DriveSet& set, std::string& error)
+{
+    Parser parser(baseDirectory, readPage, set);
+    return parser.Run(text, error);
+}
+
 bool ParseDriveSet(std::string_view text, const std::string& baseDirectory, const SectorReader& readSector,
                    DriveSet& set, std::string& error)
 {
-    Parser parser(baseDirectory, readSector, set);
-    return parser.Run(text, error);
+    const PageReader sectors = [&readSector](const std::string& path, std::uint8_t* page, std::size_t size,
+                                             std::string& why) {
+        if (size != kSmartSectorSize || !readSector) {
+            why = "cannot read " + path;
+            return false;
+        }
+        std::uint8_t sector[kSmartSectorSize] = {};
+        if (!readSector(path, sector, why)) {
+            return false;
+        }
+        std::memcpy(page, sector, size);
+        return true;
+    };
+    return ParseDriveSet(text, baseDirectory, sectors, set, error);
 }
 
 bool LoadDriveSet(const std::string& path, DriveSet& set, std::string& error)
@@ -452,5 +648,5 @@ bool LoadDriveSet(const std::string& path, DriveSet& set, std::string& error)
     }
     std::ostringstream content;
     content << file.rdbuf();
-    return ParseDriveSet(content.str(), DirectoryOf(path), ReadSectorFile, set, error);
+    return ParseDriveSet(content.str(), DirectoryOf(path), PageReader(ReadPageFile), set, error);
 }

@@ -68,6 +68,21 @@ std::uint8_t SupportedUpTo(int mode, std::uint8_t usual)
     return static_cast<std::uint8_t>(upTo | usual);
 }
 
+void PutLittleEndian(std::uint8_t* at, unsigned size, std::uint64_t value)
+{
+    for (unsigned i = 0; i < size; ++i) {
+        at[i] = static_cast<std::uint8_t>(i < 8 ? value >> (8 * i) : 0);
+    }
+}
+
+std::uint32_t GetDword(const std::uint8_t* at)
+{
+    return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+constexpr unsigned kQueryParameters = offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters);
+constexpr DWORD kBusTypeAtapi = 0x02;
+
 }  // namespace
 
 void SealSector(std::uint8_t* sector)
@@ -236,6 +251,48 @@ void SimulatedDrive::SealSectors()
     SealSector(thresholds);
 }
 
+void SimulatedDrive::MakeNvme(unsigned number)
+{
+    nvme = true;
+    atapi = false;
+    PutLittleEndian(nvmeIdentify, 2, 0x144D);      // PCI vendor id
+    PutLittleEndian(nvmeIdentify + 2, 2, 0x144D);  // subsystem vendor id
+    char serial[21];
+    std::snprintf(serial, sizeof(serial), "SIMNVME%08u", number);
+    SetNvmeText(kNvmeSerialOffset, kNvmeSerialLength, serial);
+    SetNvmeText(kNvmeModelOffset, kNvmeModelLength, "KELVIX SIMULATED NVME");
+    SetNvmeText(kNvmeFirmwareOffset, kNvmeFirmwareLength, "1.00");
+    PutLittleEndian(nvmeIdentify + kNvmeVersionOffset, 4, 0x00010400);
+    PutLittleEndian(nvmeIdentify + kNvmeWarningTempOffset, 2, 343);
+    PutLittleEndian(nvmeIdentify + kNvmeCriticalTempOffset, 2, 358);
+    SetNvmeCapacity(512110190592ull);
+    nvmeIdentify[516] = 1;  // number of namespaces
+    health[kHealthCompositeTempOffset] = 0;
+    PutLittleEndian(health + kHealthCompositeTempOffset, 2, 308);
+    health[3] = 100;  // available spare, %
+    health[4] = 10;   // its threshold
+}
+
+void SimulatedDrive::SetNvmeText(unsigned offset, unsigned length, const char* text)
+{
+    const std::size_t size = text != nullptr ? std::strlen(text) : 0;
+    for (unsigned i = 0; i < length; ++i) {
+        nvmeIdentify[offset + i] = static_cast<std::uint8_t>(i < size ? text[i] : ' ');
+    }
+}
+
+void SimulatedDrive::SetNvmeCapacity(std::uint64_t bytes)
+{
+    PutLittleEndian(nvmeIdentify + kNvmeTotalCapacityOffset, 16, bytes);
+}
+
+void SimulatedDrive::SetHealthField(unsigned offset, unsigned size, std::uint64_t value)
+{
+    if (offset < kNvmeHealthSize && size <= kNvmeHealthSize - offset) {
+        PutLittleEndian(health + offset, size, value);
+    }
+}
+
 SimulatedDiskBus::SimulatedDiskBus(const DriveSet& set) : set_(set) {}
 
 HANDLE SimulatedDiskBus::Open(const char* name, DWORD access, DWORD share, DWORD creation)
@@ -307,6 +364,8 @@ std::uint64_t SimulatedDiskBus::RequestCount(DWORD code) const
         return sendCount_;
     case kSmartRcvDriveData:
         return receiveCount_;
+    case kIoctlStorageQueryProperty:
+        return storageQueryCount_;
     default:
         return 0;
     }
@@ -316,7 +375,7 @@ void SimulatedDiskBus::ClearLog()
 {
     requests_.clear();
     opens_.clear();
-    requestCount_ = versionCount_ = sendCount_ = receiveCount_ = 0;
+    requestCount_ = versionCount_ = sendCount_ = receiveCount_ = storageQueryCount_ = 0;
     openCount_ = closeCount_ = 0;
 }
 
@@ -325,7 +384,7 @@ std::uint8_t SimulatedDiskBus::DeviceMap() const
     // Bits 0-3: an ATA device at drive numbers 0-3; bits 4-7: an ATAPI device there.
     std::uint8_t map = 0;
     for (unsigned n = 0; n < 4; ++n) {
-        if (set_.drives[n].installed) {
+        if (set_.drives[n].installed && !set_.drives[n].nvme) {
             map |= static_cast<std::uint8_t>((set_.drives[n].atapi ? 0x10u : 0x01u) << n);
         }
     }
@@ -351,6 +410,8 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
         ++sendCount_;
     } else if (code == kSmartRcvDriveData) {
         ++receiveCount_;
+    } else if (code == kIoctlStorageQueryProperty) {
+        ++storageQueryCount_;
     }
 
     DWORD returned = 0;
@@ -383,8 +444,8 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         if (out == nullptr || outSize < kVersionRecordSize) {
             return false;
         }
-        if (!driverOnly && (drive >= static_cast<int>(kSimulatedDriveSlots) ||
-                            !set_.drives[drive].installed || set_.drives[drive].fail.version)) {
+        if (!driverOnly && (drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed ||
+                            set_.drives[drive].nvme || set_.drives[drive].fail.version)) {
             return false;
         }
         GETVERSIONINPARAMS version{};
@@ -397,6 +458,14 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         return true;
     }
 
+    if (code == kIoctlStorageQueryProperty) {
+        // A disk-class request: the 9x driver has none.
+        if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed) {
+            return false;
+        }
+        return AnswerStorageQuery(set_.drives[drive], static_cast<unsigned>(drive), in, inSize, out, outSize,
+                                  returned);
+    }
     if (code != kSmartSendDriveCommand && code != kSmartRcvDriveData) {
         return false;  // not an ioctl of this driver
     }
@@ -407,8 +476,8 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         return false;
     }
     SimulatedDrive& target = set_.drives[drive];
-    if (!target.installed || target.fail.open) {
-        return false;  // nothing answers at that address
+    if (!target.installed || target.fail.open || target.nvme) {
+        return false;  // nothing answers at that address; the NVMe driver has no ATA requests
     }
     SENDCMDINPARAMS request;
     std::memcpy(&request, in, kSmartRequestSize);
@@ -500,5 +569,87 @@ bool SimulatedDiskBus::AnswerData(SimulatedDrive& drive, unsigned number,
         }
     }
     std::memcpy(data, drive.smartData, kSmartSectorSize);
+    return true;
+}
+
+bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number, const std::uint8_t* in,
+                                          DWORD inSize, std::uint8_t* out, DWORD outSize, DWORD& returned)
+{
+    if (in == nullptr || out == nullptr || inSize < kQueryParameters) {
+        return false;
+    }
+    const DWORD propertyId = GetDword(in + offsetof(STORAGE_PROPERTY_QUERY, PropertyId));
+    if (GetDword(in + offsetof(STORAGE_PROPERTY_QUERY, QueryType)) != kPropertyStandardQuery) {
+        return false;
+    }
+
+    if (propertyId == kStorageDeviceProperty) {
+        // The device descriptor, then its product text; a short buffer gets what fits.
+        static constexpr char kProduct[] = "KELVIX SIMULATED";
+        std::uint8_t descriptor[sizeof(STORAGE_DEVICE_DESCRIPTOR) + sizeof(kProduct)] = {};
+        PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), 4, sizeof(STORAGE_DEVICE_DESCRIPTOR));
+        PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), 4, sizeof descriptor);
+        PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset), 4,
+                        sizeof(STORAGE_DEVICE_DESCRIPTOR));
+        const DWORD busType = drive.nvme ? kBusTypeNvme : drive.atapi ? kBusTypeAtapi : kBusTypeAta;
+        PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType), 4, busType);
+        std::memcpy(descriptor + sizeof(STORAGE_DEVICE_DESCRIPTOR), kProduct, sizeof kProduct);
+        if (outSize < 8) {
+            return false;
+        }
+        returned = std::min<DWORD>(outSize, sizeof descriptor);
+        std::memcpy(out, descriptor, returned);
+        return true;
+    }
+
+    // Protocol-specific data: only the NVMe driver knows it, and only these two pages.
+    if ((propertyId != kStorageAdapterProtocolSpecificProperty &&
+         propertyId != kStorageDeviceProtocolSpecificProperty) ||
+        !drive.nvme || inSize < kProtocolRequestSize) {
+        return false;
+    }
+    const std::uint8_t* specific = in + kQueryParameters;
+    const DWORD protocol = GetDword(specific + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolType));
+    const DWORD dataType = GetDword(specific + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, DataType));
+    const DWORD value = GetDword(specific + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestValue));
+    const DWORD offset = GetDword(specific + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataOffset));
+    const DWORD length = GetDword(specific + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength));
+    if (protocol != kProtocolTypeNvme || offset < sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA)) {
+        return false;
+    }
+    const std::uint8_t* page = nullptr;
+    DWORD pageSize = 0;
+    if (dataType == kNvmeDataTypeIdentify && value == kNvmeIdentifyCnsController) {
+        if (drive.fail.identify) {
+            return false;
+        }
+        page = drive.nvmeIdentify;
+        pageSize = kNvmeIdentifySize;
+    } else if (dataType == kNvmeDataTypeLogPage && value == kNvmeLogPageHealthInfo) {
+        const std::uint32_t read = ++healthReads_[number];
+        if (drive.fail.healthFrom != 0 && read >= drive.fail.healthFrom) {
+            return false;
+        }
+        if (!drive.healthKelvins.empty()) {
+            const std::uint16_t kelvin = drive.healthKelvins[(read - 1) % drive.healthKelvins.size()];
+            PutLittleEndian(drive.health + kHealthCompositeTempOffset, 2, kelvin);
+        }
+        page = drive.health;
+        pageSize = kNvmeHealthSize;
+    } else {
+        return false;
+    }
+    // The driver wants room for the whole page after the descriptor.
+    if (length < pageSize || static_cast<std::uint64_t>(kProtocolDataStart) + offset + pageSize > outSize) {
+        return false;
+    }
+    std::memset(out, 0, kProtocolDescriptorSize);
+    PutLittleEndian(out + offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Version), 4, kProtocolDescriptorSize);
+    PutLittleEndian(out + offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Size), 4, kProtocolDescriptorSize);
+    std::memcpy(out + kProtocolDataStart, specific, sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
+    std::uint8_t* answer = out + kProtocolDataStart;
+    PutLittleEndian(answer + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength), 4, pageSize);
+    std::memcpy(answer + offset, page, pageSize);
+    returned = kProtocolDataStart + offset + pageSize;
     return true;
 }

@@ -1,11 +1,13 @@
-// Simulated ATA drives behind the disk-control seam. The bus answers SMART_GET_VERSION,
-// SMART_SEND_DRIVE_COMMAND and SMART_RCV_DRIVE_DATA the way a disk driver does (version
-// record, SENDCMDOUTPARAMS header, 512 data bytes, byte counts) and records every request,
+// Simulated ATA and NVMe drives behind the disk-control seam. The bus answers
+// SMART_GET_VERSION, SMART_SEND_DRIVE_COMMAND and SMART_RCV_DRIVE_DATA the way a disk
+// driver does (version record, SENDCMDOUTPARAMS header, 512 data bytes, byte counts),
+// IOCTL_STORAGE_QUERY_PROPERTY the way the NVMe driver does, and records every request,
 // so tests can see exactly what went to the drives. Drive sets are built in code or read
 // from a drive-set file (driveset_file.h).
 #pragma once
 
 #include "disk_control.h"
+#include "nvme_records.h"
 #include "smart_records.h"
 
 #include <cstdint>
@@ -24,6 +26,9 @@ struct SimulatedFailures {
     // Attribute reads, numbered from 1 (enumeration's read), fail from this one on;
     // 0 means they never fail.
     std::uint32_t attributesFrom = 0;
+    // NVMe drives: health-log reads, numbered from 1 (enumeration's read), fail from this
+    // one on; 0 means never. `identify` above refuses the identify controller request.
+    std::uint32_t healthFrom = 0;
 };
 
 struct SimulatedDrive {
@@ -37,6 +42,13 @@ struct SimulatedDrive {
     std::uint8_t temperatureId = 0;
     std::vector<std::uint8_t> temperatures;
     SimulatedFailures fail;
+
+    // An NVMe drive answers only the storage-property queries, from these two pages.
+    // Each successful health read reports the next kelvin value of the list (repeated).
+    bool nvme = false;
+    std::uint8_t nvmeIdentify[kNvmeIdentifySize] = {};
+    std::uint8_t health[kNvmeHealthSize] = {};
+    std::vector<std::uint16_t> healthKelvins;
 
     // A fresh ATA drive: identity defaults, udma 5, empty attribute and threshold tables.
     void Install(unsigned number);
@@ -64,6 +76,15 @@ struct SimulatedDrive {
 
     // Recomputes the checksum byte (511) of the three sectors, as drives report it.
     void SealSectors();
+
+    // Makes the drive a fresh NVMe drive: identity defaults, NVMe 1.4, thresholds 343 K
+    // and 358 K, 512 GB, spare 100 %, 35 degrees C.
+    void MakeNvme(unsigned number);
+    // Identify controller fields (space-padded ASCII) and the total capacity in bytes.
+    void SetNvmeText(unsigned offset, unsigned length, const char* text);
+    void SetNvmeCapacity(std::uint64_t bytes);
+    // A little-endian health-log field of 1 to 16 bytes.
+    void SetHealthField(unsigned offset, unsigned size, std::uint64_t value);
 };
 
 // Sets the checksum byte (511) so that the sector's bytes sum to zero, as drives do.
@@ -128,11 +149,14 @@ private:
                 DWORD outSize, DWORD& returned);
     bool AnswerData(SimulatedDrive& drive, unsigned number, const SENDCMDINPARAMS& request,
                     std::uint8_t* out);
+    bool AnswerStorageQuery(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
+                            std::uint8_t* out, DWORD outSize, DWORD& returned);
     std::uint8_t DeviceMap() const;
     const OpenDevice* Find(HANDLE handle) const;
 
     DriveSet set_;
     std::uint32_t attributeReads_[kSimulatedDriveSlots] = {};
+    std::uint32_t healthReads_[kSimulatedDriveSlots] = {};
     std::vector<OpenDevice> open_;
     std::uintptr_t nextHandle_ = 0x1000;
     std::vector<SimulatedRequest> requests_;
@@ -142,6 +166,7 @@ private:
     std::uint64_t versionCount_ = 0;
     std::uint64_t sendCount_ = 0;
     std::uint64_t receiveCount_ = 0;
+    std::uint64_t storageQueryCount_ = 0;
     std::uint64_t openCount_ = 0;
     std::uint64_t closeCount_ = 0;
 };

@@ -52,6 +52,14 @@ DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
     CopyField(row.cells[4], record.capacityText);
     CopyField(row.cells[5], record.transferModeText);
     Mark(row.cells[6], record.currentTemperature != 0);
+    if (record.kind == DriveKind::Nvme) {
+        // NVMe drives have no driver version or threshold table: identify and health log.
+        Mark(row.cells[7], false);
+        Mark(row.cells[8], record.nvmeIdentifyResult != nullptr);
+        Mark(row.cells[9], record.healthResult != nullptr);
+        Mark(row.cells[10], false);
+        return row;
+    }
     Mark(row.cells[7], record.versionResult != nullptr);
     Mark(row.cells[8], record.identifyResult != nullptr);
     Mark(row.cells[9], record.attributeResult != nullptr);

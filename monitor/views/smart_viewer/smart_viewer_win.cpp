@@ -6,6 +6,7 @@
 #include "program_state.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
+#include "nvme_viewer_text.h"
 #include "viewer_text.h"
 #include "window_helpers.h"
 
@@ -41,6 +42,20 @@ void SetCell(HWND list, int row, int column, const char* text)
 
 void InsertColumns(HWND list, const ViewerColumn* columns)
 {
+    // The lower list changes columns with the kind of drive shown; the same kind keeps
+    // them (and the widths the user gave them).
+    int wanted = 0;
+    while (columns[wanted].title[0] != '\0') {
+        ++wanted;
+    }
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    if (count == wanted) {
+        return;
+    }
+    for (; count > 0; --count) {
+        SendMessageA(list, LVM_DELETECOLUMN, 0, 0);
+    }
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kListStyles, kListStyles);
     for (int index = 0; columns[index].title[0] != '\0'; ++index) {
         LVCOLUMNA column{};
@@ -67,25 +82,51 @@ void SetupViewerColumns(HWND dialog)
     InsertColumns(GetDlgItem(dialog, IDC_SMART_ATTRIBUTES), AttributeColumns);
 }
 
+void FillInfoRows(HWND list, const DriveInfoRow* rows, unsigned count)
+{
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    for (unsigned row = 0; row < count; ++row) {
+        const int index = InsertRow(list, static_cast<int>(row), rows[row].item);
+        if (index >= 0) {
+            SetCell(list, index, 1, rows[row].value);
+        }
+    }
+}
+
+void ShowNvmeDrive(HWND dialog, const DriveRecord& record)
+{
+    const NvmeInfoRows info = BuildNvmeInfoRows(record);
+    FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kNvmeInfoRowCount);
+
+    HWND healthList = GetDlgItem(dialog, IDC_SMART_ATTRIBUTES);
+    SendMessageA(healthList, LVM_DELETEALLITEMS, 0, 0);
+    InsertColumns(healthList, HealthColumns);
+    const HealthRows health = BuildHealthRows(record);
+    for (unsigned i = 0; i < health.count; ++i) {
+        const int index = InsertRow(healthList, static_cast<int>(i), health.rows[i].cells[0]);
+        for (unsigned column = 1; index >= 0 && column < kHealthColumnCount; ++column) {
+            SetCell(healthList, index, static_cast<int>(column), health.rows[i].cells[column]);
+        }
+    }
+}
+
 void ShowDrive(HWND dialog, std::uint32_t driveNumber)
 {
     if (driveNumber >= kMaxDrives) {
         return;
     }
     const DriveRecord& record = Program().drives.table[driveNumber];
-
-    HWND infoList = GetDlgItem(dialog, IDC_SMART_INFO);
-    SendMessageA(infoList, LVM_DELETEALLITEMS, 0, 0);
-    const DriveInfoRows info = BuildDriveInfoRows(record);
-    for (unsigned row = 0; row < kDriveInfoRowCount; ++row) {
-        const int index = InsertRow(infoList, static_cast<int>(row), info.rows[row].item);
-        if (index >= 0) {
-            SetCell(infoList, index, 1, info.rows[row].value);
-        }
+    if (record.kind == DriveKind::Nvme) {
+        ShowNvmeDrive(dialog, record);
+        return;
     }
+
+    const DriveInfoRows info = BuildDriveInfoRows(record);
+    FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kDriveInfoRowCount);
 
     HWND attributeList = GetDlgItem(dialog, IDC_SMART_ATTRIBUTES);
     SendMessageA(attributeList, LVM_DELETEALLITEMS, 0, 0);
+    InsertColumns(attributeList, AttributeColumns);
     const AttributeRows attributes = BuildAttributeRows(record);
     for (unsigned i = 0; i < attributes.count; ++i) {
         const AttributeRow& row = attributes.rows[i];

@@ -34,13 +34,14 @@ struct FailureCase {
 TEST_F(Enumeration, FailureAtEveryStep)
 {
     const DWORD V = kSmartGetVersion, S = kSmartSendDriveCommand, R = kSmartRcvDriveData;
+    const DWORD Q = kIoctlStorageQueryProperty;  // after an ATA failure: is it an NVMe drive?
     const FailureCase cases[] = {
         {"open", false, {}, 1},
-        {"version", false, {V}, 1},
+        {"version", false, {V, Q}, 1},
         {"enable", true, {V, S, R, R, R}, 1},  // the enable result is not looked at
-        {"identify", false, {V, S, R}, 1},
-        {"attributes", false, {V, S, R, R, R}, 1},  // thresholds are still asked for
-        {"thresholds", false, {V, S, R, R, R}, 1},
+        {"identify", false, {V, S, R, Q}, 1},
+        {"attributes", false, {V, S, R, R, R, Q}, 1},  // thresholds are still asked for
+        {"thresholds", false, {V, S, R, R, R, Q}, 1},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.step);

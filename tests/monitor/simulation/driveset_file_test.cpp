@@ -62,6 +62,68 @@ TEST(DriveSetFile, ErrorsNameTheLine)
     }
 }
 
+TEST(DriveSetFile, NvmeKeys)
+{
+    const ErrorCase cases[] = {
+        {"drive 1\nnvme\nudma 5\n", "line 3: 'udma' is a key of ATA drives, not of an NVMe drive"},
+        {"drive 1\nhealth used 3\n", "line 2: 'health' is a key of NVMe drives: put 'nvme' first"},
+        {"drive 1\nnvme\nhealth used 256\n",
+         "line 3: health needs a field (such as spare, used, power-on-hours) and a number that fits it"},
+        {"drive 1\nnvme\ntemperature 40 256\n",
+         "line 3: temperatures are degrees from 0 to 255, or kelvin from 0K to 65535K"},
+        {"drive 1\nnvme\nfail health from 0\n",
+         "line 3: an NVMe drive fails 'open', 'identify', 'health' or 'health from N' with N from 1 on"},
+        {"drive 1\nnvme\nserial 123456789012345678901\n", "line 3: serial is longer than 20 characters"},
+    };
+    for (const ErrorCase& c : cases) {
+        DriveSet set;
+        std::string error;
+        EXPECT_FALSE(Parse(c.text, set, error));
+        EXPECT_EQ(error, c.error);
+    }
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(Parse("drive 3\nnvme\nmodel WD_BLACK\ntemperature 40 318K 0k\nhealth power-cycles 0x1234\n"
+                      "temperature-limits 350 360\n", set, error)) << error;
+    const SimulatedDrive& drive = set.drives[3];
+    EXPECT_EQ(drive.healthKelvins, (std::vector<std::uint16_t>{313, 318, 0}));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(drive.nvmeIdentify) + kNvmeModelOffset, 10), "WD_BLACK  ");
+    EXPECT_EQ(drive.health[112] | drive.health[113] << 8, 0x1234);
+    EXPECT_EQ(drive.nvmeIdentify[kNvmeWarningTempOffset] | drive.nvmeIdentify[kNvmeWarningTempOffset + 1] << 8, 350);
+}
+
+TEST(DriveSetFile, NvmePagesReplayUnchanged)
+{
+    std::string identify(kNvmeIdentifySize, '\0');
+    std::string health(kNvmeHealthSize, '\0');
+    for (unsigned i = 0; i < identify.size(); ++i) {
+        identify[i] = static_cast<char>(i * 11 + 3);
+    }
+    for (unsigned i = 0; i < health.size(); ++i) {
+        health[i] = static_cast<char>(i * 5 + 1);
+    }
+    const std::map<std::string, std::string> files = {{"d/n.identify", identify}, {"d/n.health", health}};
+    const PageReader memory = [&files](const std::string& path, std::uint8_t* page, std::size_t size,
+                                       std::string& error) {
+        const auto found = files.find(path);
+        if (found == files.end() || found->second.size() != size) {
+            error = path + " is not " + std::to_string(size) + " bytes long";
+            return false;
+        }
+        std::memcpy(page, found->second.data(), size);
+        return true;
+    };
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(ParseDriveSet("drive 0\nnvme\nnvme-identify-file n.identify\nhealth-file n.health\n", "d", memory,
+                              set, error)) << error;
+    EXPECT_EQ(std::memcmp(set.drives[0].nvmeIdentify, identify.data(), identify.size()), 0);
+    EXPECT_EQ(std::memcmp(set.drives[0].health, health.data(), health.size()), 0);
+    DriveSet other;
+    EXPECT_FALSE(ParseDriveSet("drive 0\nnvme\nnvme-identify-file n.health\n", "d", memory, other, error));
+    EXPECT_EQ(error, "line 3: d/n.health is not 4096 bytes long");
+}
+
 TEST(DriveSetFile, ThirtyOneAttributesAreTooMany)
 {
     std::string text = "drive 0\n";
@@ -275,18 +337,20 @@ TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
     {
         SimulatedMachine machine(set);
         EnumerateDrives(machine.drives);
-        ASSERT_EQ(machine.drives.presentCount, 2u);
+        ASSERT_EQ(machine.drives.presentCount, 3u);
         EXPECT_STREQ(machine.drives.table[0].model, "ST380011A");
         EXPECT_STREQ(machine.drives.table[1].transferModeText, "MultiWordDMA-2");
+        EXPECT_STREQ(machine.drives.table[2].capacityText, "1.00TB");
         const Settings settings;
         struct Cycle {
             std::uint32_t measured;
-            std::uint8_t seagate, samsung;
-        } const cycles[] = {{2, 39, 44}, {2, 40, 44}, {1, 41, 44}, {1, 40, 44}};
+            std::uint8_t seagate, samsung, nvme;
+        } const cycles[] = {{3, 39, 44, 37}, {3, 40, 44, 38}, {2, 41, 44, 38}, {2, 40, 44, 36}, {1, 39, 44, 36}};
         for (const Cycle& cycle : cycles) {
             EXPECT_EQ(MeasureAll(machine.drives, settings), cycle.measured);
             EXPECT_EQ(machine.drives.table[0].currentTemperature, cycle.seagate);
             EXPECT_EQ(machine.drives.table[1].currentTemperature, cycle.samsung);
+            EXPECT_EQ(machine.drives.table[2].currentTemperature, cycle.nvme);
         }
         EXPECT_EQ(machine.drives.table[0].worstTemperature, 41);
     }

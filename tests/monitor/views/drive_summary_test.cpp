@@ -104,6 +104,31 @@ TEST(SummarizeDrive, IdentityTextsAndWhatCouldBeRead)
     }
 }
 
+TEST(SummarizeDrive, NvmeDrivesMarkIdentifyAndHealthLog)
+{
+    const std::uint8_t page[512] = {};
+    const struct {
+        bool identify, health;
+        const char* marks[5];  // TMP VER IDS DA AT
+    } cases[] = {
+        {true, true, {"○", "×", "○", "○", "×"}},
+        {true, false, {"○", "×", "○", "×", "×"}},  // its last health read failed
+    };
+    for (const auto& c : cases) {
+        auto record = std::make_unique<DriveRecord>();
+        Fill(*record, "NVME MODEL");
+        record->kind = DriveKind::Nvme;
+        record->currentTemperature = 40;
+        record->attributeResult = page;  // not a page of this kind of drive
+        record->nvmeIdentifyResult = c.identify ? page : nullptr;
+        record->healthResult = c.health ? page : nullptr;
+        const DriveSummaryRow row = SummarizeDrive(0, *record);
+        for (unsigned mark = 0; mark < 5; ++mark) {
+            EXPECT_STREQ(row.cells[6 + mark], c.marks[mark]) << "column " << 6 + mark;
+        }
+    }
+}
+
 TEST(SummarizeDrive, MarksAreTheCodePage932CircleAndCross)
 {
     auto record = std::make_unique<DriveRecord>();

@@ -281,6 +281,47 @@ TEST_F(SmartViewer, CloseBoxAndCloseCommandClearTheHandle)
     EXPECT_TRUE(IsWindow(window_));  // the program goes on
 }
 
+// Two ATA and two NVMe drives; drive 3's health reads fail from the third (the measure-now).
+constexpr char kMixedDrives[] =
+    "drive 0\nmodel SIM ATA ZERO\ntemperature 194 40\n"
+    "drive 1\nnvme\nmodel Samsung SSD 980 PRO 1TB\nserial S5GXNF0R\ncapacity 1000204886016\n"
+    "temperature 43 44 45\nhealth used 3\nhealth power-on-hours 1234\nhealth sensor1 319\n"
+    "drive 2\nmodel SIM ATA TWO\ntemperature 194 38\n"
+    "drive 3\nnvme\nmodel WD_BLACK SN850X 2000GB\ntemperature 50\nfail health from 3\n";
+
+TEST_F(SmartViewer, NvmeDrivesShowTheirInformationAndHealthRows)
+{
+    Start(kMixedDrives, false);
+    ASSERT_EQ(app_->drives.presentCount, 4u);
+    SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);
+    ToggleViewer();
+    HWND viewer = app_->smartWindow;
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(SelectorLines(viewer).at(1), "#1  Samsung SSD 980 PRO 1TB 1.00 S5GXNF0R 1.00TB NVMe");
+
+    Select(1);
+    EXPECT_EQ(ListColumns(viewer, IDC_SMART_ATTRIBUTES),
+              (std::vector<Column>{{"Health", 190}, {"Value", 130}, {"Unit", 140}}));
+    const std::vector<Row> info = ListRows(viewer, IDC_SMART_INFO, 2);
+    ASSERT_EQ(info.size(), 11u);
+    EXPECT_EQ(info[6], (Row{"NVMe Version", "1.4.0"}));
+    const std::vector<Row> health = ListRows(viewer, IDC_SMART_ATTRIBUTES, 3);
+    ASSERT_EQ(health.size(), 18u);
+    EXPECT_EQ(health[1], (Row{"Composite Temperature", "45", "℃ (318 K)"}));
+    EXPECT_EQ(health[11], (Row{"Power On Hours", "1234", "hours"}));
+    EXPECT_EQ(health[17], (Row{"Temperature Sensor 1", "46", "℃ (319 K)"}));
+    Pump(500);
+    EXPECT_TRUE(SaveWindowPicture(viewer, "smart_viewer_nvme.png"));
+
+    Select(3);
+    EXPECT_EQ(app_->drives.table[3].currentTemperature, 50) << "a failed health read keeps the temperature";
+    EXPECT_TRUE(ListRows(viewer, IDC_SMART_ATTRIBUTES, 3).empty()) << "its last health read failed";
+
+    Select(2);  // back to an ATA drive: the attribute columns return
+    EXPECT_EQ(ListColumns(viewer, IDC_SMART_ATTRIBUTES).size(), 7u);
+    EXPECT_EQ(ListRows(viewer, IDC_SMART_ATTRIBUTES, 7).at(0).at(1), "Temperature");
+}
+
 TEST_F(SmartViewer, WithoutPresentDrivesEverythingStaysEmpty)
 {
     Start("drive 0\nmodel SIM GONE\nfail identify\n", false);

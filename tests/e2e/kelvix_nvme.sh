@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# KELVIX_SIM with two ATA and two NVMe drives, the second NVMe drive's health reads
+# failing from the third: tray balloon and digits, tempquery's report, the log line and
+# the worst values of the NVMe drives.
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_begin "$1" kelvix_nvme
+programs=$E2E_BUILD/monitor
+tempquery=$E2E_BUILD/query/tempquery.exe
+port=$(e2e_free_port)
+query() { KELVIX_QUERY_PORT=$port timeout 20 wine64 "$tempquery" 127.0.0.1 </dev/null; }
+# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
+tray_picture() {
+    shot "$1"
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
+}
+
+cp "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+cat > drives.txt <<'DRIVES'
+drive 0
+model ST380011A
+serial 5JV3ABCD
+temperature 194 35
+drive 1
+nvme
+model Samsung SSD 980 PRO 1TB
+firmware 5B2QGXA7
+serial S5GXNF0R123456
+capacity 1000204886016
+temperature 44 318K 46
+drive 2
+model WDC WD800JB-00JJC0
+serial WMAJ91234567
+temperature 194 38
+drive 3
+nvme
+model WD_BLACK SN850X 2000GB
+firmware 620311WD
+serial 22470M800123
+temperature 42
+fail health from 3
+DRIVES
+printf '[Threshold]\r\nUseBalloon=1\r\nCurrent=50\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Common]\r\nUseLog=1\r\n' "$port" > "$E2E_INI"
+export KELVIX_DRIVESET=$E2E_WORK/drives.txt
+
+win_bg "$programs/KELVIX_SIM.exe"
+check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+
+# Read 1 at enumeration, read 2 at the first measurement: 45 (318 K) and 42.
+wait_until 15 kvd windows tooltips_class32
+balloon=$(kvd windows tooltips_class32 | from_sjis)
+check_contains "information balloon lists every drive" \
+"#0  35℃ : ST380011A
+#1  45℃ : Samsung SSD 980 PRO 1TB
+#2  38℃ : WDC WD800JB-00JJC0
+#3  42℃ : WD_BLACK SN850X 2000GB" "$balloon"
+sleep 11  # let the balloon time out before the tray picture
+tray45=$(tray_picture tray_45)
+check_eq "report through tempquery" \
+"#0  35/35 : ST380011A (1.00 5JV3ABCD)
+#1  45/45 : Samsung SSD 980 PRO 1TB (5B2QGXA7 S5GXNF0R123456)
+#2  38/38 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)
+#3  42/42 : WD_BLACK SN850X 2000GB (620311WD 22470M800123)" "$(query | tr -d '\r')"
+
+# Measure now: read 3 gives drive 1 46 and fails on drive 3, which keeps 42.
+kvd command 32789
+sleep 1
+check "tray digits follow the hottest drive, the NVMe one (45, then 46)" test "$tray45" != "$(tray_picture tray_46)"
+check_contains "after a failed health read the report keeps the last temperature" \
+"#1  46/46 : Samsung SSD 980 PRO 1TB (5B2QGXA7 S5GXNF0R123456)
+#2  38/38 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)
+#3  42/42 : WD_BLACK SN850X 2000GB (620311WD 22470M800123)" "$(query | tr -d '\r')"
+kvd command 32790
+sleep 1
+clip=$(kvd clipboard | from_sjis | tr -d '\r')
+check_contains "clipboard carries the NVMe drive with its capacity and mode" "46℃ : Samsung SSD 980 PRO 1TB (1.00TB NVMe)" "$clip"
+kvd tray-click 0x201
+wait_until 15 kvd windows tooltips_class32
+shot tray_46_balloon
+
+kvd command 32799
+check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+wait_until 10 test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0
+log_pattern='^[0-9/]{10} [0-9:]{8}  35 (45|46) 38 42 (00 ){12}'$'\r''$'
+check "log lines carry the NVMe temperatures" grep -Eq "$log_pattern" KELVIX.LOG
+check_eq "every log line has the form" "$(wc -l < KELVIX.LOG)" "$(grep -Ec "$log_pattern" KELVIX.LOG)"
+check "worst value of the NVMe drive saved as for ATA drives" \
+    grep -q "^Samsung SSD 980 PRO 1TB:5B2QGXA7:S5GXNF0R123456=0x2e" "$E2E_INI"
+
+e2e_end
