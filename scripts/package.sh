@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release for Windows users. Builds KELVIX, PELITO and tempquery for x86_64 and for
-# i686 (build/release-win64, build/release-win32; optimised, -O2), strips them and writes
-# to dist/:
+# i686 (build/release-win64, build/release-win32; RelWithDebInfo, -O2 -g like the tested
+# tree), splits off the debug information, strips them and writes to dist/:
 #   kelvix-<version>-win64.zip        64-bit Windows: the three programs, HDDATA.CFG,
 #   kelvix-<version>-win32.zip        7SEG_G.KVX, README-ja.txt, README-en.txt, LICENSE.txt
 #   kelvix-<version>-win64-debug.zip  the programs' debug information (KELVIX.exe.debug ...),
@@ -19,8 +19,7 @@ bash scripts/setup.sh
 programs=(KELVIX.exe PELITO.exe tempquery.exe)
 dist=$root/dist
 rm -rf "$dist"
-mkdir -p build
-mkdir -p "$dist"
+mkdir -p build "$dist"
 
 # Every file of the zips carries the time of the last commit, so that the same sources
 # give the same archive listing.

@@ -5,6 +5,7 @@
 # release files; their programs are stripped PE files of the right machine and subsystem
 # that import only Windows' own DLLs.
 #   package_smoke.sh <build-dir> <dist-dir> <version>
+# Without the zips it reports itself skipped (exit code 77).
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" package_smoke
 dist=$2
@@ -12,9 +13,8 @@ version=$3
 win64_zip=$dist/kelvix-$version-win64.zip
 win32_zip=$dist/kelvix-$version-win32.zip
 if [ ! -f "$win64_zip" ] || [ ! -f "$win32_zip" ]; then
-    fail "both zips of version $version in $dist" "run scripts/package.sh first"
-    e2e_end
-    exit
+    echo "skipped: no zips of version $version in $dist (scripts/package.sh writes them)"
+    exit 77
 fi
 
 # --- what the zips hold
