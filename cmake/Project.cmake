@@ -67,18 +67,22 @@ function(kv_test name)
     endif()
 endfunction()
 
+# kv_version.h: the project version and legal notice for the version resources.
+set(KV_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${KV_GENERATED_DIR}/kv_version.h @ONLY)
+
 # kv_windres(VAR SCRIPT [DEPENDS files...]): compiles a resource script to an object file
 # in the current build folder (named after the script) and puts its path in VAR. windres
 # runs directly: the project's compile options are not for it. Scripts find their own
-# folder's files and the drawn glyph icons.
+# folder's files, the drawn glyph icons and kv_version.h.
 function(kv_windres var script)
     cmake_parse_arguments(R "" "" "DEPENDS" ${ARGN})
     get_filename_component(name ${script} NAME_WE)
     set(object ${CMAKE_CURRENT_BINARY_DIR}/${name}.res.o)
     add_custom_command(OUTPUT ${object}
         COMMAND ${CMAKE_RC_COMPILER} -O coff -I ${CMAKE_CURRENT_SOURCE_DIR} -I ${KV_GLYPH_DIR}
-                -i ${CMAKE_CURRENT_SOURCE_DIR}/${script} -o ${object}
-        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${R_DEPENDS}
+                -I ${KV_GENERATED_DIR} -i ${CMAKE_CURRENT_SOURCE_DIR}/${script} -o ${object}
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${script} ${KV_GENERATED_DIR}/kv_version.h ${R_DEPENDS}
         VERBATIM)
     set(${var} ${object} PARENT_SCOPE)
 endfunction()

@@ -5,6 +5,7 @@
 #include "client_window_win.h"
 #include "fake_report_server.h"
 #include "ini_file.h"
+#include "kv_version.h"
 #include "message_pump.h"
 #include "modal_script.h"
 #include "pelito_messages.h"
@@ -376,8 +377,8 @@ TEST_F(PelitoApp, AboutDialogShowsTheVersionResource)
     Command(CMD_PELITO_ABOUT);
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(description, "PELITO ハードディスク温度トレイクライアント");
-    EXPECT_EQ(version, "Version 1.0.0");
-    EXPECT_EQ(copyright, "Copyright (C) KELVIX project");
+    EXPECT_EQ(version, "Version " KV_VERSION_TEXT);
+    EXPECT_EQ(copyright, KV_LEGAL_COPYRIGHT);
     EXPECT_EQ(client_->aboutDialog, nullptr);
     EXPECT_EQ(client_->titleFont.Handle(), nullptr);
 }

@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "clipboard_text.h"
 #include "drive_readings.h"
+#include "kv_version.h"
 #include "ini_file.h"
 #include "main_window.h"
 #include "message_pump.h"
@@ -393,8 +394,8 @@ TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
     EXPECT_TRUE(seen.recorded);
     EXPECT_EQ(seen.caption, "バージョン情報");
     EXPECT_EQ(seen.description, "KELVIX ハードディスク温度モニタ");
-    EXPECT_EQ(seen.version, "Version 1.0.0");
-    EXPECT_EQ(seen.legal, "Copyright (C) 2026 KELVIX プロジェクト");
+    EXPECT_EQ(seen.version, "Version " KV_VERSION_TEXT);
+    EXPECT_EQ(seen.legal, KV_LEGAL_COPYRIGHT);
     EXPECT_EQ(seen.headers, (Row{"#", "ModelNumber", "FirmwareRev", "SerialNumber", "Capacity", "Mode",
                                  "TMP", "VER", "IDS", "DA", "AT"}));
     EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30}));
