@@ -27,9 +27,19 @@ int GlyphId(int index, GlyphSet set)
 
 }  // namespace
 
+HMODULE LoadGlyphModule(const char* path)
+{
+    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+        // Windows before Vista does not know the image-resource flag.
+        module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }
+    return module;
+}
+
 HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
 {
-    ModuleHolder module{LoadLibraryA(path)};
+    ModuleHolder module{LoadGlyphModule(path)};
     if (!module.module) {
         return nullptr;
     }
