@@ -19,7 +19,7 @@ enum class GlyphSet {
 };
 
 // A glyph file loaded as data only: none of its code runs, whatever file was chosen.
-// Null when it cannot be loaded.
+// A relative path is taken beside the program. Null when it cannot be loaded.
 HMODULE LoadGlyphModule(const char* path);
 
 // The 44 glyphs as a 16 x 16 masked image list, or null when the module cannot be

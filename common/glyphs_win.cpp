@@ -1,5 +1,9 @@
 #include "glyphs.h"
 
+#include "program_folder.h"
+
+#include <string>
+
 namespace {
 
 constexpr int kOnesBase = 0;   // ones 0-9, then tens 10-19, per bank of 20
@@ -29,10 +33,11 @@ int GlyphId(int index, GlyphSet set)
 
 HMODULE LoadGlyphModule(const char* path)
 {
-    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const std::string file = BesideProgram(path);
+    HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
         // Windows before Vista does not know the image-resource flag.
-        module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     }
     return module;
 }

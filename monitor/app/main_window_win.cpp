@@ -10,6 +10,7 @@
 #include "timer_period.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
+#include "program_folder.h"
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
@@ -66,7 +67,7 @@ bool CreateMonitor(HWND window)
         return false;
     }
     LoadSettings(app.settings);
-    if (!LoadDriveDatabase(app.settings.CfgFile)) {
+    if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
     }

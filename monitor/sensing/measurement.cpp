@@ -1,5 +1,6 @@
 #include "measurement.h"
 
+#include "program_folder.h"
 #include "temperature_log.h"
 #include "worst_temperatures.h"
 
@@ -35,7 +36,7 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         ++drives.measuredCount;
     }
     if (settings.UseLog != 0) {
-        WriteTemperatureLog(drives, settings.LogFile);
+        WriteTemperatureLog(drives, BesideProgram(settings.LogFile).c_str());
     }
     return drives.measuredCount;
 }

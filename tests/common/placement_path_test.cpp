@@ -1,4 +1,5 @@
 #include "cp932_text.h"
+#include "program_folder.h"
 #include "split_path.h"
 #include "tray_icon_id.h"
 #include "window_placement.h"
@@ -110,6 +111,39 @@ TEST(GeneratedTrayIconId, PacksTheTimeOfDay)
     EXPECT_EQ(GeneratedTrayIconId(0, 1, 0, 0), 256u * 4096u);
     EXPECT_EQ(GeneratedTrayIconId(1, 2, 3, 4), 270544900u);
     EXPECT_EQ(GeneratedTrayIconId(23, 59, 59, 999), 1941156839u);  // wrapped to 32 bits
+}
+
+// Relative file names are taken beside the program (started at logon, the working folder
+// is System32); absolute ones, and every name before the folder is known, stand as written.
+TEST(ProgramFolder, RelativeNamesGoBesideTheProgram)
+{
+    struct Case {
+        const char* program;
+        const char* name;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"C:\\Program Files\\KELVIX\\KELVIX.exe", "HDDATA.CFG", "C:\\Program Files\\KELVIX\\HDDATA.CFG"},
+        {"C:\\Program Files\\KELVIX\\KELVIX.exe", "glyphs\\7SEG_G.KVX", "C:\\Program Files\\KELVIX\\glyphs\\7SEG_G.KVX"},
+        {"C:\\KV\\KELVIX.exe", "..\\KELVIX.LOG", "C:\\KV\\..\\KELVIX.LOG"},
+        {"C:\\KELVIX.exe", "HDDATA.CFG", "C:\\HDDATA.CFG"},
+        {"C:\\\x95\x5C\\KELVIX.exe", "A.LOG", "C:\\\x95\x5C\\A.LOG"},  // "表" ends in 0x5C
+        {"C:\\KV\\KELVIX.exe", "D:\\LOGS\\KELVIX.LOG", "D:\\LOGS\\KELVIX.LOG"},
+        {"C:\\KV\\KELVIX.exe", "d:KELVIX.LOG", "d:KELVIX.LOG"},
+        {"C:\\KV\\KELVIX.exe", "\\\\server\\share\\HDDATA.CFG", "\\\\server\\share\\HDDATA.CFG"},
+        {"C:\\KV\\KELVIX.exe", "\\KELVIX.LOG", "\\KELVIX.LOG"},
+        {"C:\\KV\\KELVIX.exe", "/tmp/x.cfg", "/tmp/x.cfg"},
+        {"C:\\KV\\KELVIX.exe", "", ""},
+        {"KELVIX.exe", "HDDATA.CFG", "HDDATA.CFG"},  // no folder known
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " + " + c.name);
+        SetProgramFolderFrom(c.program);
+        EXPECT_EQ(BesideProgram(c.name), c.file);
+    }
+    SetProgramFolderFrom("");
+    EXPECT_EQ(BesideProgram("HDDATA.CFG"), "HDDATA.CFG");
+    EXPECT_EQ(ResolveBeside("C:\\KV", nullptr), "");
 }
 
 }  // namespace

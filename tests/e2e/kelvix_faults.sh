@@ -18,7 +18,9 @@ boxes() { kvd boxes | from_sjis | tr -d '\r'; }
 clipboard() { kvd clipboard | from_sjis | tr -d '\r'; }
 port_bound() { ss -Hunl "sport = :$1" | grep -q .; }
 
-cp "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+# Installed as a user would: the program and its files in one folder.
+cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+programs=$E2E_WORK
 cat > drives.txt <<'DRIVES'
 drive 0
 model ST380011A
