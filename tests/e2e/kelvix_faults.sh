@@ -180,4 +180,24 @@ check_eq "$section: the drive near the end shows its temperature" \
 check_eq "$section: no message box" "" "$(boxes)"
 stop "$section"
 
+# ---- 7. Junk on the server port: one notice, serving goes on, exit does not wait ----
+section="junk datagrams"
+port=$(e2e_free_port)
+printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n' "$port" > "$E2E_INI"
+export KELVIX_DRIVESET=$E2E_WORK/drives.txt
+start "$section"
+check "$section: server listens" wait_until 30 port_bound "$port"
+for junk in '\x02' '\x11' '\xff'; do printf "$junk" > "/dev/udp/127.0.0.1/$port"; done
+head -c 3000 /dev/zero > "/dev/udp/127.0.0.1/$port"
+report=$(query "$port" 10)
+check_eq "$section: a report query right after the junk is answered" \
+    "#0  45/45 : ST380011A (1.00 5JV3ABCD)" "$report"
+wait_until 20 test -n "$(boxes)"
+shot junk_notice
+check_eq "$section: one notice for three unknown bytes" "確認情報	未知のコマンドを受信しました。" "$(boxes)"
+kvd command 32799
+check "$section: exit does not wait for the open notice" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 10000
+wait_until 10 running 0
+check_eq "$section: process has ended" 0 "$(copies)"
+
 e2e_end
