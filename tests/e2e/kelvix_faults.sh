@@ -93,6 +93,16 @@ if chattr +i "$E2E_INI" 2>/dev/null; then
     sleep 2
     check_eq "$section: no message box" "" "$(boxes)"
     measure "$section"
+    # Saving from the settings dialog says that the file could not be written, and which.
+    kvd command 32791
+    check "$section: settings dialog opens" kvd wait-window "#32770" "設定画面" 10000
+    kvd dialog-click "設定画面" 1
+    text=$(kvd wait-box "$box_caption" 10000 | from_sjis | tr -d '\r')
+    shot settings_not_written
+    check_contains "$section: the save names the file it could not write" \
+        "ファイルへの書き込みに失敗しました。"$'\n'"C:\\windows\\KELVIX.INI" "$text"
+    kvd dismiss-boxes
+    check "$section: settings dialog closes" kvd wait-gone "#32770" "設定画面" 10000
     stop "$section"
     chattr -i "$E2E_INI"
     check "$section: file byte-identical" cmp -s ini.readonly.before "$E2E_INI"
