@@ -47,6 +47,17 @@ bool Layered(HWND window)
     return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
 }
 
+// Checks the layered window's opacity where the platform reports it.
+void ExpectOpacity(HWND window, BYTE expected)
+{
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (GetLayeredWindowAttributes(window, nullptr, &alpha, &flags)) {
+        EXPECT_EQ(alpha, expected);
+        EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+    }
+}
+
 // The window as it stands on the screen, once it has painted everything.
 void SavePicture(HWND window, const char* path)
 {
@@ -279,12 +290,7 @@ TEST_F(MonitorWindow, OpacityFollowsTheSliderAndAlpha255IsOpaque)
     Pump(50);
     EXPECT_EQ(app_->settings.Alpha, 254);
     EXPECT_TRUE(Layered(monitor));
-    BYTE alpha = 0;
-    DWORD flags = 0;
-    if (GetLayeredWindowAttributes(monitor, nullptr, &alpha, &flags)) {
-        EXPECT_EQ(alpha, 254);
-        EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
-    }
+    ExpectOpacity(monitor, 254);
 
     // The slider starts at Alpha and posts every move to the window.
     Command(monitor, CMD_TRANSPARENCY);
@@ -415,11 +421,7 @@ TEST_F(MonitorWindow, RestoredWindowComesIntoViewAndAlphaBelow25CountsAs25)
     EXPECT_EQ(rect.top, area.top);
     EXPECT_EQ(app_->settings.Alpha, 25);
     EXPECT_TRUE(Layered(monitor));
-    BYTE alpha = 0;
-    DWORD flags = 0;
-    if (GetLayeredWindowAttributes(monitor, nullptr, &alpha, &flags)) {
-        EXPECT_EQ(alpha, 25);
-    }
+    ExpectOpacity(monitor, 25);
     SavePicture(monitor, "monitor_window_restored.png");
 }
 
