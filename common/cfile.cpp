@@ -28,17 +28,18 @@ bool CFILE::Open(const char* path)
     return true;
 }
 
-void CFILE::Close()
+bool CFILE::Close()
 {
     if (stream_ == nullptr) {
-        return;
+        return true;
     }
-    std::fflush(stream_);
+    const bool flushed = std::fflush(stream_) == 0;
     if (stream_ == stdout) {
-        return;  // standard output stays attached
+        return flushed;  // standard output stays attached
     }
-    std::fclose(stream_);
+    const bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;
+    return flushed && closed;
 }
 
 bool CFILE::Write(const char* text)
@@ -47,18 +48,21 @@ bool CFILE::Write(const char* text)
         return false;
     }
     if (stream_ == stdout) {
-        std::fputs(text, stream_);
-        return true;
+        return std::fputs(text, stream_) >= 0;
     }
     for (const char* p = text; *p != '\0';) {
         const char* lineFeed = std::strchr(p, '\n');
         const std::size_t run = lineFeed ? static_cast<std::size_t>(lineFeed - p) : std::strlen(p);
-        std::fwrite(p, 1, run, stream_);
+        if (std::fwrite(p, 1, run, stream_) != run) {
+            return false;
+        }
         if (lineFeed == nullptr) {
             break;
         }
-        std::fwrite("\r\n", 1, 2, stream_);
+        if (std::fwrite("\r\n", 1, 2, stream_) != 2) {
+            return false;
+        }
         p = lineFeed + 1;
     }
-    return true;
+    return std::ferror(stream_) == 0;
 }

@@ -13,8 +13,9 @@ public:
     virtual ~CFILE();
 
     bool Open(const char* path);  // null path: standard output
-    void Close();
-    bool Write(const char* text);
+    // False when buffered text could not be written out.
+    bool Close();
+    bool Write(const char* text);  // false on a stream error
     void Enable(bool on) { enabled_ = on; }
     void Disable() { enabled_ = false; }
 

@@ -18,6 +18,10 @@ enum class GlyphSet {
     TrayClient,  // the client has no fixed icon: its last entry is 502 again
 };
 
+// A glyph file loaded as data only: none of its code runs, whatever file was chosen.
+// A relative path is taken beside the program. Null when it cannot be loaded.
+HMODULE LoadGlyphModule(const char* path);
+
 // The 44 glyphs as a 16 x 16 masked image list, or null when the module cannot be
 // loaded or lacks one of the icons. The module is released before returning.
 HIMAGELIST LoadGlyphs(const char* path, GlyphSet set = GlyphSet::Monitor);

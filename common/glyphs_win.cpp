@@ -1,5 +1,9 @@
 #include "glyphs.h"
 
+#include "program_folder.h"
+
+#include <string>
+
 namespace {
 
 constexpr int kOnesBase = 0;   // ones 0-9, then tens 10-19, per bank of 20
@@ -27,9 +31,20 @@ int GlyphId(int index, GlyphSet set)
 
 }  // namespace
 
+HMODULE LoadGlyphModule(const char* path)
+{
+    const std::string file = BesideProgram(path);
+    HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+        // Windows before Vista does not know the image-resource flag.
+        module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }
+    return module;
+}
+
 HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
 {
-    ModuleHolder module{LoadLibraryA(path)};
+    ModuleHolder module{LoadGlyphModule(path)};
     if (!module.module) {
         return nullptr;
     }

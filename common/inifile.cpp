@@ -337,9 +337,7 @@ int INIFILE::Write(const char* section, const char* key, const char* text)
     if (name_.Length() == 0) {
         return 0;
     }
-    // The platform's verdict is not passed on: only Create reports a refused write.
-    profile::WriteString(section, key, text, name_.String());
-    return 1;
+    return profile::WriteString(section, key, text, name_.String()) ? 1 : 0;
 }
 
 int INIFILE::Write(const char* section, const char* key, const LOGFONTA* font)

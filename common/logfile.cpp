@@ -71,7 +71,7 @@ bool LOGFILE::Write(const char* text)
     }
     line += body;
     line += "\n";
-    CFILE::Write(line.String());
-    Close();
-    return true;
+    // A full disk shows only when the buffered line goes out, at the close.
+    const bool written = CFILE::Write(line.String());
+    return Close() && written;
 }

@@ -15,6 +15,11 @@ constexpr DWORD kNotifyRecordSize = NOTIFYICONDATAA_V2_SIZE;
 static_assert(kNotifyRecordSize == 488, "the 32-bit notify record is 488 bytes");
 #endif
 
+// The shell call every tray icon makes. Tests put in one that plays a shell whose
+// notification area is not there yet; null restores Shell_NotifyIconA.
+using ShellNotifyCall = BOOL(WINAPI*)(DWORD action, PNOTIFYICONDATAA record);
+void SetShellNotifyCall(ShellNotifyCall call);
+
 class TrayIcon {
 public:
     // idWaitMs: the pause before reading the clock for a generated icon id.
@@ -27,7 +32,8 @@ public:
     bool Create(HINSTANCE instance, HWND window, UINT iconId, UINT slotCount);
     void SetCallback(UINT message);
     void SetSlot(HICON icon, UINT index, bool owned = false);
-    void Add(UINT index);
+    // True when the shell took the icon; false when it has no notification area (yet).
+    bool Add(UINT index);
     void Modify(UINT index);
     void ShowBalloon(UINT index);
     // Texts longer than the record's fields are cut to 63 and 255 bytes, never in the
@@ -40,6 +46,10 @@ public:
     // For the tray client: a tooltip, and showing the current picture again.
     void SetTooltip(const char* text);
     void Refresh();
+    // Puts the icon into the notification area again with its current picture, after the
+    // shell came (back): true once the shell holds it. An icon the shell still holds is
+    // only brought up to date.
+    bool Restore();
     void ShowBalloon();
 
     UINT SlotCount() const { return slotCount_; }
@@ -53,7 +63,7 @@ private:
         DWORD owned;
     };
 
-    void Notify(DWORD action, UINT index);
+    bool Notify(DWORD action, UINT index);
 
     DWORD idWaitMs_;
     UINT slotCount_ = 0;

@@ -17,7 +17,16 @@ void CopyField(char (&field)[N], const char* text)
     field[length] = '\0';
 }
 
+ShellNotifyCall g_shellNotify = nullptr;
+
+BOOL CallShell(DWORD action, NOTIFYICONDATAA* record)
+{
+    return g_shellNotify ? g_shellNotify(action, record) : Shell_NotifyIconA(action, record);
+}
+
 }  // namespace
+
+void SetShellNotifyCall(ShellNotifyCall call) { g_shellNotify = call; }
 
 bool TrayIcon::Create(HINSTANCE instance, HWND window, UINT iconId, UINT slotCount)
 {
@@ -63,15 +72,20 @@ void TrayIcon::SetSlot(HICON icon, UINT index, bool owned)
     slot.owned = owned ? 1 : 0;
 }
 
-void TrayIcon::Notify(DWORD action, UINT index)
+bool TrayIcon::Notify(DWORD action, UINT index)
 {
-    if (!slots_ || index >= slotCount_) return;
+    if (!slots_ || index >= slotCount_) return false;
     record_.hIcon = slots_[index].icon;
-    Shell_NotifyIconA(action, &record_);  // a shell without a tray is not an error here
-    currentSlot_ = index;
+    currentSlot_ = index;  // the picture to show, also when the shell cannot take it now
+    return CallShell(action, &record_) != FALSE;
 }
 
-void TrayIcon::Add(UINT index) { Notify(NIM_ADD, index); }
+bool TrayIcon::Add(UINT index) { return Notify(NIM_ADD, index); }
+
+bool TrayIcon::Restore()
+{
+    return Notify(NIM_ADD, currentSlot_) || Notify(NIM_MODIFY, currentSlot_);
+}
 
 void TrayIcon::Modify(UINT index) { Notify(NIM_MODIFY, index); }
 
@@ -125,7 +139,7 @@ void TrayIcon::Remove()
 {
     if (!slots_) return;
     record_.hIcon = nullptr;
-    Shell_NotifyIconA(NIM_DELETE, &record_);
+    CallShell(NIM_DELETE, &record_);
 }
 
 void TrayIcon::Destroy()

@@ -1,10 +1,11 @@
 # Shared user-interface code of KELVIX and PELITO.
-#   kv_ui_core - portable rules (placement, path split, code page 932 cuts, tray icon id,
-#                timer periods)
-#   kv_ui      - (Windows) tray icon wrapper, glyph loading, window helpers, drawing-object
-#                holders, the version-resource reader
+#   kv_ui_core - portable rules (placement, path split, files beside the program, code page
+#                932 cuts, tray icon id, timer periods)
+#   kv_ui      - (Windows) tray icon wrapper, glyph loading, window helpers, the message
+#                filter, drawing-object holders, the version-resource reader
 add_library(kv_ui_core STATIC
     cp932_text.cpp
+    program_folder.cpp
     split_path.cpp
     timer_period.cpp
     tray_icon_id.cpp
@@ -17,6 +18,8 @@ if(WIN32)
         gdi_brush_win.cpp
         gdi_font_win.cpp
         glyphs_win.cpp
+        message_filter_win.cpp
+        program_folder_win.cpp
         tray_icon_win.cpp
         version_info_win.cpp
         window_helpers_win.cpp

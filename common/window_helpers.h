@@ -12,6 +12,9 @@
 // Moves the window to a corner of the primary screen (codes 1 to 4) or its centre.
 BOOL PlaceWindow(HWND window, int code);
 BOOL MoveWindowTo(HWND window, int x, int y);
+// Moves the window into the work area of the monitor nearest to it (a window saved on a
+// monitor that is gone comes back into view).
+BOOL KeepOnNearestWorkArea(HWND window);
 BOOL SetTopMost(HWND window, bool on);
 // How every dialog of both programs opens: centred, with the program icon large and small.
 void CentreDialogWithIcon(HWND dialog, HINSTANCE instance, UINT iconId);

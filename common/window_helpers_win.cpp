@@ -29,6 +29,24 @@ BOOL MoveWindowTo(HWND window, int x, int y)
     return MoveWindow(window, x, y, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
+BOOL KeepOnNearestWorkArea(HWND window)
+{
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) {
+        return FALSE;
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return FALSE;
+    }
+    const WindowOrigin origin = OriginInside(rect, monitor.rcWork);
+    if (origin.x == rect.left && origin.y == rect.top) {
+        return TRUE;
+    }
+    return MoveWindowTo(window, origin.x, origin.y);
+}
+
 BOOL SetTopMost(HWND window, bool on)
 {
     return SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

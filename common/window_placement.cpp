@@ -17,3 +17,24 @@ WindowOrigin PlacementOrigin(const RECT& windowRect, int screenWidth, int screen
         return {(screenWidth - width) / 2, (screenHeight - height) / 2};
     }
 }
+
+namespace {
+
+// The start of a span of `length` moved into [low, high) as little as possible.
+long SpanStartInside(long start, long length, long low, long high)
+{
+    if (start + length > high) {
+        start = high - length;
+    }
+    return start < low ? low : start;
+}
+
+}  // namespace
+
+WindowOrigin OriginInside(const RECT& windowRect, const RECT& workArea)
+{
+    const long width = windowRect.right - windowRect.left;
+    const long height = windowRect.bottom - windowRect.top;
+    return {static_cast<int>(SpanStartInside(windowRect.left, width, workArea.left, workArea.right)),
+            static_cast<int>(SpanStartInside(windowRect.top, height, workArea.top, workArea.bottom))};
+}

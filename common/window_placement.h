@@ -20,3 +20,7 @@ struct WindowOrigin {
 // Any code other than 1 to 4 centres the window (a window larger than the screen gets
 // a negative edge).
 WindowOrigin PlacementOrigin(const RECT& windowRect, int screenWidth, int screenHeight, int code);
+
+// Top-left corner that brings the window inside the work area, moving it as little as
+// possible; a window larger than the area keeps its top-left corner on the area's.
+WindowOrigin OriginInside(const RECT& windowRect, const RECT& workArea);

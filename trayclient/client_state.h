@@ -33,6 +33,7 @@ struct ClientState {
     HWND settingsDialog = nullptr;
     HWND aboutDialog = nullptr;
     UINT taskbarCreated = 0;
+    bool trayIconMissing = false;  // an add the shell refused: tried again at each poll
     bool socketLibraryLoaded = false;
     bool socketsStarted = false;
     Ws32StartupRecord sockets{};

@@ -2,6 +2,7 @@
 
 #include "about_dialog_win.h"
 #include "client_state.h"
+#include "message_filter.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
@@ -18,6 +19,8 @@ namespace {
 bool Start(HWND window)
 {
     ClientState& client = Client();
+    // Run elevated, the window hears a non-elevated Explorer's "TaskbarCreated" only when let.
+    AllowMessageFromLowerRights(window, client.taskbarCreated);
     LoadPelitoSettings(client.host, client.settings);
     if (!client.digits.Build(client.settings.IconFile)) {
         ShowPelitoError(window, MSG_GLYPHS_FAILED);
@@ -143,24 +146,28 @@ void OnCommand(HWND window, UINT command)
     }
 }
 
-void OnTimer(HWND window, UINT_PTR id)
-{
-    if (id == Client().pollTimer) {
-        Poll();
-    } else {
-        ShowPelitoError(window, MSG_UNKNOWN_TIMER);
-    }
-}
-
-// After the shell's notification area was re-created: the slots that showed a drive
+// After the shell's notification area was (re-)created: the slots that showed a drive
 // come back with their last picture; slots that never had one stay hidden.
 void AddIconsAgain()
 {
     ClientState& client = Client();
+    client.trayIconMissing = false;
     for (unsigned slot = 0; slot < kDriveSlots; ++slot) {
         if (client.reports.Stored(slot).present != 0) {
-            client.trayIcons[slot].Add(client.trayIcons[slot].CurrentSlot());
+            client.trayIconMissing |= !client.trayIcons[slot].Restore();
         }
+    }
+}
+
+void OnTimer(HWND window, UINT_PTR id)
+{
+    if (id == Client().pollTimer) {
+        if (Client().trayIconMissing) {
+            AddIconsAgain();  // the shell may have come since
+        }
+        Poll();
+    } else {
+        ShowPelitoError(window, MSG_UNKNOWN_TIMER);
     }
 }
 

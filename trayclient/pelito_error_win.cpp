@@ -2,7 +2,23 @@
 
 #include "pelito_messages.h"
 
+namespace {
+
+// Whether the box of each message (1 to 8; 0 for any other number) is open. The poll
+// timer ticks on inside an open box's message loop: a failing poll must not open
+// another box for the same message behind it.
+constexpr unsigned kMessageSlots = MSG_CLIENT_RECEIVE + 1;
+bool g_open[kMessageSlots] = {};
+
+}  // namespace
+
 void ShowPelitoError(HWND owner, unsigned index)
 {
+    bool& open = g_open[index < kMessageSlots ? index : 0];
+    if (open) {
+        return;
+    }
+    open = true;
     MessageBoxA(owner, PelitoMessage(index), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    open = false;
 }

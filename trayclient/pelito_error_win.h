@@ -4,5 +4,6 @@
 #include <windows.h>
 
 // Message box with the text of the message number, caption "エラー情報", the error
-// icon, topmost and brought to the foreground. owner may be null.
+// icon, topmost and brought to the foreground. owner may be null. While the box of a
+// message is open, showing the same message again does nothing.
 void ShowPelitoError(HWND owner, unsigned index);

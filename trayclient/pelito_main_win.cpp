@@ -4,6 +4,7 @@
 #include "client_state.h"
 #include "client_window_win.h"
 #include "pelito_resources.h"
+#include "program_folder_win.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -13,6 +14,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    UseProgramFolderForFiles();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     std::unique_ptr<ClientState> client(new (std::nothrow) ClientState(instance, commandLine));

@@ -53,7 +53,7 @@ int Poll()
             continue;
         }
         if (update.change == TrayChange::Add) {
-            icon.Add(update.glyph);
+            client.trayIconMissing |= !icon.Add(update.glyph);
         } else {
             icon.Modify(update.glyph);
         }

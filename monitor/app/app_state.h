@@ -22,6 +22,7 @@ struct AppState : ProgramState {
     HWND settingsDialog = nullptr;
     UINT_PTR measurementTimer = 0;  // 0 while measurement is stopped
     UINT_PTR clickTimer = 0;
+    UINT_PTR trayRetryTimer = 0;  // runs while the shell has not taken the tray icon
     IconTable iconTable;
     TemperatureServer server;
 

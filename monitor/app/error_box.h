@@ -6,3 +6,5 @@
 // A box with the MessageTable text of the index, caption "エラー情報", the stop icon,
 // brought to the foreground and kept topmost. owner may be null.
 void ShowError(HWND owner, unsigned index);
+// The same box for a file that could not be written, naming it.
+void ShowWriteError(HWND owner, const char* file);

@@ -4,6 +4,7 @@
 #include "error_box.h"
 #include "main_window.h"
 #include "monitor_ids.h"
+#include "program_folder_win.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -18,6 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         PostMessageA(running, WM_COMMAND, CMD_SHOW_INFO, 0);
         return 0;
     }
+    UseProgramFolderForFiles();
     INITCOMMONCONTROLSEX controls{sizeof controls,
         ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);

@@ -6,9 +6,11 @@
 #include "drive_readings.h"
 #include "error_box.h"
 #include "measurement.h"
+#include "message_filter.h"
 #include "timer_period.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
+#include "program_folder.h"
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
@@ -21,6 +23,19 @@ const UINT g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 void ShowTraySlot(unsigned slot)
 {
     App().trayIcon.Modify(slot);
+}
+
+// The shell took the icon, or the retry timer runs until it does (at logon the
+// notification area may come after the program).
+void KeepTrayIconShown(HWND window, bool shown)
+{
+    AppState& app = App();
+    if (shown && app.trayRetryTimer != 0) {
+        KillTimer(window, app.trayRetryTimer);
+        app.trayRetryTimer = 0;
+    } else if (!shown && app.trayRetryTimer == 0) {
+        app.trayRetryTimer = SetTimer(window, kTrayRetryTimerId, kTrayRetryMs, nullptr);
+    }
 }
 
 // After a measurement that gave temperatures: the tray picture and the warning.
@@ -52,7 +67,7 @@ bool CreateMonitor(HWND window)
         return false;
     }
     LoadSettings(app.settings);
-    if (!LoadDriveDatabase(app.settings.CfgFile)) {
+    if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
     }
@@ -66,7 +81,9 @@ bool CreateMonitor(HWND window)
     }
     app.trayIcon.SetCallback(kTrayCallbackMessage);
     PutIconTableIntoTray(app.iconTable, app.trayIcon);
-    app.trayIcon.Add(kSlotStopped);
+    // Elevated, the window hears a non-elevated Explorer's "TaskbarCreated" only when let.
+    AllowMessageFromLowerRights(window, g_taskbarCreated);
+    KeepTrayIconShown(window, app.trayIcon.Add(kSlotStopped));
 
     EnumerateDrives(app.drives);
     MeasureAll(app.drives, app.settings);
@@ -97,6 +114,7 @@ void DestroyMonitor(HWND window)
     }
     app.server.CleanUp();
     SetMeasuring(window, false);
+    KeepTrayIconShown(window, true);
     app.trayIcon.Destroy();
     app.instanceMutex.Release();
     DestroyIconTable(app.iconTable);
@@ -109,6 +127,8 @@ void OnTimer(HWND window, UINT_PTR timer)
     if (app.measurementTimer != 0 && timer == app.measurementTimer) {
         MeasureAll(app.drives, app.settings);
         ShowMeasurement(window);
+    } else if (app.trayRetryTimer != 0 && timer == app.trayRetryTimer) {
+        KeepTrayIconShown(window, app.trayIcon.Restore());
     } else if (app.clickTimer != 0 && timer == app.clickTimer) {
         if (KillTimer(window, app.clickTimer)) {
             app.clickTimer = 0;
@@ -225,7 +245,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     const LRESULT result = Dispatch(window, message, wParam, lParam);
     if (g_taskbarCreated != 0 && message == g_taskbarCreated) {
-        App().trayIcon.Add(0);  // the next update brings back the right picture
+        KeepTrayIconShown(window, App().trayIcon.Restore());
     }
     return result;
 }

@@ -10,11 +10,23 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
 constexpr unsigned kPortMinimum = 10000;
 constexpr unsigned kPortMaximum = 65535;
+
+// Where the profile functions keep the bare-named settings file: the Windows directory.
+std::string SettingsFilePath()
+{
+    char directory[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryA(directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory) {
+        return kSettingsFile;
+    }
+    return std::string(directory) + '\\' + kSettingsFile;
+}
 
 void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
@@ -113,7 +125,9 @@ void Confirm(HWND dialog)
             ShowError(dialog, MSG_GLYPHS_FAILED);
         }
     }
-    SaveSettings(settings);
+    if (!SaveSettings(settings)) {
+        ShowWriteError(dialog, SettingsFilePath().c_str());
+    }
     app.settingsDialog = nullptr;
     EndDialog(dialog, IDOK);
 }

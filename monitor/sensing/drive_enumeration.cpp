@@ -18,6 +18,9 @@ constexpr unsigned kFirmwareLength = 8;
 constexpr unsigned kModelOffset = 54;
 constexpr unsigned kModelLength = 40;
 constexpr unsigned kSectorCountOffset = 120;
+constexpr unsigned kCommandSetsOffset = 166;  // word 83; bit 10: 48-bit addressing
+constexpr std::uint8_t kLba48HighByteBit = 0x04;
+constexpr unsigned kLba48SectorCountOffset = 200;  // words 100-103
 constexpr unsigned kSingleWordDmaSelected = 125;
 constexpr unsigned kMultiWordDmaSelected = 127;
 constexpr unsigned kUltraDmaSelected = 177;
@@ -155,14 +158,31 @@ char* CopyIdString(char* destination, const std::uint8_t* source, std::uint16_t 
     return destination;
 }
 
+std::uint64_t SectorCount(const std::uint8_t* identify)
+{
+    const auto little = [identify](unsigned offset, unsigned bytes) {
+        std::uint64_t value = 0;
+        for (unsigned b = bytes; b-- > 0;) {
+            value = value << 8 | identify[offset + b];
+        }
+        return value;
+    };
+    // Words 60-61 stop at 2^28 - 1 sectors (137 GB); larger drives give the full count
+    // in words 100-103 and say so in word 83.
+    if ((identify[kCommandSetsOffset + 1] & kLba48HighByteBit) != 0) {
+        const std::uint64_t lba48 = little(kLba48SectorCountOffset, 8);
+        if (lba48 != 0) {
+            return lba48;
+        }
+    }
+    return little(kSectorCountOffset, 4);
+}
+
 void FormatCapacity(const std::uint8_t* identify, char (&text)[32])
 {
-    const std::uint32_t sectors = static_cast<std::uint32_t>(identify[kSectorCountOffset]) |
-                                  static_cast<std::uint32_t>(identify[kSectorCountOffset + 1]) << 8 |
-                                  static_cast<std::uint32_t>(identify[kSectorCountOffset + 2]) << 16 |
-                                  static_cast<std::uint32_t>(identify[kSectorCountOffset + 3]) << 24;
+    const std::uint64_t sectors = SectorCount(identify);
     // 1 MB = 2000 sectors of 512 bytes; each unit step divides by 1000.
-    double size = sectors * 0.0005;
+    double size = static_cast<double>(sectors) * 0.0005;
     if (size < 1000.0) {
         std::snprintf(text, sizeof(text), "%.2fMB", size);
         return;

@@ -22,6 +22,9 @@ char* CopyIdString(char* destination, const std::uint8_t* source, std::uint16_t 
 
 // Fills the capacity and transfer-mode texts of a record from its identify result.
 void FormatDriveIdentity(DriveRecord& record);
+// The sector count: the 48-bit one (words 100-103) when word 83 announces 48-bit
+// addressing, else the 28-bit one (words 60-61).
+std::uint64_t SectorCount(const std::uint8_t* identify);
 // The same for a raw IDENTIFY sector, into 32-byte texts.
 void FormatCapacity(const std::uint8_t* identify, char (&text)[32]);
 void FormatTransferMode(const std::uint8_t* identify, char (&text)[32]);

@@ -1,6 +1,7 @@
 #include "measurement.h"
 
 #include "nvme_pages.h"
+#include "program_folder.h"
 #include "temperature_log.h"
 #include "worst_temperatures.h"
 
@@ -66,7 +67,7 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         ++drives.measuredCount;
     }
     if (settings.UseLog != 0) {
-        WriteTemperatureLog(drives, settings.LogFile);
+        WriteTemperatureLog(drives, BesideProgram(settings.LogFile).c_str());
     }
     return drives.measuredCount;
 }

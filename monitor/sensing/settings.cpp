@@ -91,57 +91,59 @@ void LoadSettings(Settings& s)
     ini.Close();
 }
 
-void SaveSettings(const Settings& s)
+bool SaveSettings(const Settings& s)
 {
     INIFILE ini;
     ini.Open(kSettingsFile);
+    int written = 1;
 
-    ini.Write(kCommon, "UseLog", s.UseLog);
-    ini.Write(kCommon, "NoTrayIcon", s.NoTrayIcon);
-    ini.Write(kCommon, "LogFile", s.LogFile);
-    ini.Write(kCommon, "CfgFile", s.CfgFile);
-    ini.Write(kCommon, "IconFile", s.IconFile);
+    written &= ini.Write(kCommon, "UseLog", s.UseLog);
+    written &= ini.Write(kCommon, "NoTrayIcon", s.NoTrayIcon);
+    written &= ini.Write(kCommon, "LogFile", s.LogFile);
+    written &= ini.Write(kCommon, "CfgFile", s.CfgFile);
+    written &= ini.Write(kCommon, "IconFile", s.IconFile);
 
-    ini.Write(kTimer, "Maximum", s.TimerMaximum);
-    ini.Write(kTimer, "Minimum", s.TimerMinimum);
-    ini.Write(kTimer, "Current", s.TimerCurrent);
+    written &= ini.Write(kTimer, "Maximum", s.TimerMaximum);
+    written &= ini.Write(kTimer, "Minimum", s.TimerMinimum);
+    written &= ini.Write(kTimer, "Current", s.TimerCurrent);
 
-    ini.Write(kThreshold, "Maximum", s.ThresholdMaximum);
-    ini.Write(kThreshold, "Minimum", s.ThresholdMinimum);
-    ini.Write(kThreshold, "Current", s.ThresholdCurrent);
-    ini.Write(kThreshold, "UseBalloon", s.UseBalloon);
+    written &= ini.Write(kThreshold, "Maximum", s.ThresholdMaximum);
+    written &= ini.Write(kThreshold, "Minimum", s.ThresholdMinimum);
+    written &= ini.Write(kThreshold, "Current", s.ThresholdCurrent);
+    written &= ini.Write(kThreshold, "UseBalloon", s.UseBalloon);
 
-    ini.Write(kNetwork, "UseNetwork", s.UseNetwork);
-    ini.Write(kNetwork, "Port", s.Port);
+    written &= ini.Write(kNetwork, "UseNetwork", s.UseNetwork);
+    written &= ini.Write(kNetwork, "Port", s.Port);
 
-    ini.Write(kInformation, "UseInformation", s.UseInformation);
-    ini.Write(kInformation, "Stable", s.Stable);
-    ini.Write(kInformation, "TopMost", s.TopMost);
-    ini.Write(kInformation, "Maximum", s.InformationMaximum);
-    ini.Write(kInformation, "Minimum", s.InformationMinimum);
-    ini.Write(kInformation, "Divide", s.Divide);
-    ini.Write(kInformation, "X", s.X);
-    ini.Write(kInformation, "Y", s.Y);
-    ini.Write(kInformation, "WorstTimer", s.WorstTimer);
+    written &= ini.Write(kInformation, "UseInformation", s.UseInformation);
+    written &= ini.Write(kInformation, "Stable", s.Stable);
+    written &= ini.Write(kInformation, "TopMost", s.TopMost);
+    written &= ini.Write(kInformation, "Maximum", s.InformationMaximum);
+    written &= ini.Write(kInformation, "Minimum", s.InformationMinimum);
+    written &= ini.Write(kInformation, "Divide", s.Divide);
+    written &= ini.Write(kInformation, "X", s.X);
+    written &= ini.Write(kInformation, "Y", s.Y);
+    written &= ini.Write(kInformation, "WorstTimer", s.WorstTimer);
     for (unsigned i = 0; i < kGraphLevels; ++i) {
-        ini.Write(kInformation, kScaleKeys[i], s.ScaleGrphLevel[i]);
+        written &= ini.Write(kInformation, kScaleKeys[i], s.ScaleGrphLevel[i]);
     }
-    ini.Write(kInformation, "ColorNameBack", &s.ColorNameBack);
-    ini.Write(kInformation, "ColorNameFront", &s.ColorNameFront);
-    ini.Write(kInformation, "ColorTempBack", &s.ColorTempBack);
-    ini.Write(kInformation, "ColorTempCurrent", &s.ColorTempCurrent);
-    ini.Write(kInformation, "ColorTempMaximum", &s.ColorTempMaximum);
-    ini.Write(kInformation, "ColorGrphBack", &s.ColorGrphBack);
+    written &= ini.Write(kInformation, "ColorNameBack", &s.ColorNameBack);
+    written &= ini.Write(kInformation, "ColorNameFront", &s.ColorNameFront);
+    written &= ini.Write(kInformation, "ColorTempBack", &s.ColorTempBack);
+    written &= ini.Write(kInformation, "ColorTempCurrent", &s.ColorTempCurrent);
+    written &= ini.Write(kInformation, "ColorTempMaximum", &s.ColorTempMaximum);
+    written &= ini.Write(kInformation, "ColorGrphBack", &s.ColorGrphBack);
     for (unsigned i = 0; i < kGraphLevels; ++i) {
-        ini.Write(kInformation, kColorKeys[i], &s.ColorGrphLevel[i]);
+        written &= ini.Write(kInformation, kColorKeys[i], &s.ColorGrphLevel[i]);
     }
-    ini.Write(kInformation, "Alpha", s.Alpha);
-    ini.Write(kInformation, "AnimateTimer", s.AnimateTimer);
+    written &= ini.Write(kInformation, "Alpha", s.Alpha);
+    written &= ini.Write(kInformation, "AnimateTimer", s.AnimateTimer);
     // Read as unsigned int, written in the unsigned long form (0x%08x).
-    ini.Write(kInformation, "AnimateType", static_cast<unsigned long>(s.AnimateType));
-    ini.Write(kInformation, "Form", s.Form);
-    ini.Write(kInformation, "NA", s.NA);
-    ini.Write(kInformation, "Font", &s.Font);
+    written &= ini.Write(kInformation, "AnimateType", static_cast<unsigned long>(s.AnimateType));
+    written &= ini.Write(kInformation, "Form", s.Form);
+    written &= ini.Write(kInformation, "NA", s.NA);
+    written &= ini.Write(kInformation, "Font", &s.Font);
 
     ini.Close();
+    return written != 0;
 }

@@ -65,5 +65,5 @@ void SetInitialAppearance(Settings& settings);
 
 // Reads every key of KELVIX.INI into the record (missing keys: the defaults).
 void LoadSettings(Settings& settings);
-// Writes every key, in the same order.
-void SaveSettings(const Settings& settings);
+// Writes every key, in the same order; false when any write was refused.
+bool SaveSettings(const Settings& settings);

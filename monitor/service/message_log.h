@@ -15,3 +15,7 @@ struct ShownMessage {
 
 // The messages shown since the last call, oldest first; clears the record.
 std::vector<ShownMessage> TakeShownMessages();
+
+// While held, a notice stays "open" (ShowMessage returns only after the release), as a
+// box does until someone clicks OK.
+void HoldNotices(bool hold);

@@ -3,14 +3,14 @@
 #include "message_box.h"
 #include "request_dispatch.h"
 #include "udpserver.h"
+#include "unknown_command_notice.h"
 
 namespace {
 constexpr unsigned kBindFailedMessage = 11;
 constexpr unsigned kWaitFailedMessage = 12;
-constexpr unsigned kUnknownCommandMessage = 15;
 } // namespace
 
-void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives])
+void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], UnknownCommandNotice& notice)
 {
     UDPSERVER server;
     if (server.Bind(port) != 0) {
@@ -44,7 +44,7 @@ void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives])
             // An answer that cannot be sent is dropped; the client times out or waits.
             server.Reply(server.Socket(), reinterpret_cast<const char*>(reply.bytes), reply.length);
         } else if (action == RequestAction::UnknownCommand) {
-            ShowMessage(MessageKind::Notice, kUnknownCommandMessage);
+            notice.Raise();
         }
     }
     server.Close();

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+class UnknownCommandNotice;
+
 // Runs on its own thread. Reads the drive table live, without a lock: only single bytes
-// and fixed-width texts are read.
-void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives]);
+// and fixed-width texts are read. Unknown commands go to the notice, which never blocks.
+void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], UnknownCommandNotice& notice);

@@ -57,7 +57,7 @@ bool TemperatureServer::StartServer(std::uint32_t port)
         return false;
     }
     try {
-        worker_ = std::thread(ServeQueries, port, std::cref(table_));
+        worker_ = std::thread(ServeQueries, port, std::cref(table_), std::ref(notice_));
     } catch (const std::system_error&) {
         ShowMessage(MessageKind::Error, kThreadFailedMessage);
         return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "drive_table.h"
+#include "unknown_command_notice.h"
 #include "ws32_types.h"
 
 #include <cstdint>
@@ -27,10 +28,14 @@ public:
     void StopServer(std::uint32_t port);
 
     bool HoldsWorker() const { return worker_.joinable(); }
+    // Unknown commands received by every worker so far, and whether their notice is open.
+    unsigned long UnknownCommands() const { return notice_.Received(); }
+    bool NoticeOpen() const { return notice_.IsOpen(); }
 
 private:
     const DriveRecord (&table_)[kMaxDrives];
     std::thread worker_;
     std::uint32_t workerPort_ = 0;
     Ws32StartupRecord startup_{};
+    UnknownCommandNotice notice_;
 };

@@ -9,6 +9,8 @@ constexpr char kMonitorTitle[] = "ORVALD MONITOR";
 constexpr UINT kTrayCallbackMessage = 0x8002;
 constexpr UINT_PTR kMeasurementTimerId = 0x1000;
 constexpr UINT_PTR kClickTimerId = 0x1001;
+constexpr UINT_PTR kTrayRetryTimerId = 0x1003;  // adds the tray icon once the shell is there
+constexpr UINT kTrayRetryMs = 3000;
 
 // Resources.
 constexpr UINT kProgramIconId = 200;

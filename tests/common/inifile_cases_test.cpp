@@ -291,13 +291,17 @@ TEST(IniFileOpen, ResultAndNeverOpenedObject)
     EXPECT_EQ(ini.FileName(), nullptr);
 }
 
-TEST(IniFileOpen, RefusedWriteStillReportsSuccess)
+// A write the platform refuses (the folder is missing) is reported, whatever the value's kind.
+TEST(IniFileOpen, RefusedWriteReportsFailure)
 {
     TempDir dir;
     const std::string nowhere = dir.File("missing/x.ini");
     INIFILE ini;
     ini.Open(nowhere.c_str());
-    EXPECT_EQ(ini.Write("S", "k", "v"), 1);
+    const RECT rect{1, 2, 3, 4};
+    EXPECT_EQ(ini.Write("S", "k", "v"), 0);
+    EXPECT_EQ(ini.Write("S", "n", std::uint32_t{120}), 0);
+    EXPECT_EQ(ini.Write("S", "r", &rect), 0);
     EXPECT_EQ(ini.Create("S"), 0);
     EXPECT_FALSE(std::filesystem::exists(nowhere));
 }

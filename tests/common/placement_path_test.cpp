@@ -1,4 +1,5 @@
 #include "cp932_text.h"
+#include "program_folder.h"
 #include "split_path.h"
 #include "tray_icon_id.h"
 #include "window_placement.h"
@@ -110,6 +111,67 @@ TEST(GeneratedTrayIconId, PacksTheTimeOfDay)
     EXPECT_EQ(GeneratedTrayIconId(0, 1, 0, 0), 256u * 4096u);
     EXPECT_EQ(GeneratedTrayIconId(1, 2, 3, 4), 270544900u);
     EXPECT_EQ(GeneratedTrayIconId(23, 59, 59, 999), 1941156839u);  // wrapped to 32 bits
+}
+
+// A restored window brought into the work area of its monitor, moved as little as possible.
+TEST(OriginInside, WindowsComeBackIntoTheWorkArea)
+{
+    const RECT area{0, 0, 1024, 738};  // a taskbar below
+    const RECT secondArea{-1280, 0, 0, 1024};  // a monitor to the left
+    struct Case {
+        RECT window;
+        RECT area;
+        int x;
+        int y;
+    };
+    const Case cases[] = {
+        {{100, 120, 300, 220}, area, 100, 120},       // inside: stays
+        {{3000, 2000, 3200, 2100}, area, 824, 638},   // saved on a monitor that is gone
+        {{-500, -300, -300, -200}, area, 0, 0},       // left of and above everything
+        {{900, 700, 1100, 800}, area, 824, 638},      // partly off the bottom right
+        {{-100, 50, 1200, 900}, area, 0, 0},          // larger than the area: its top left
+        {{-1000, 500, -800, 600}, secondArea, -1000, 500},
+        {{-2000, 500, -1800, 600}, secondArea, -1280, 500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.window.left << "," << c.window.top);
+        const WindowOrigin origin = OriginInside(c.window, c.area);
+        EXPECT_EQ(origin.x, c.x);
+        EXPECT_EQ(origin.y, c.y);
+    }
+}
+
+// Relative file names are taken beside the program (started at logon, the working folder
+// is System32); absolute ones, and every name before the folder is known, stand as written.
+TEST(ProgramFolder, RelativeNamesGoBesideTheProgram)
+{
+    struct Case {
+        const char* program;
+        const char* name;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"C:\\Program Files\\KELVIX\\KELVIX.exe", "HDDATA.CFG", "C:\\Program Files\\KELVIX\\HDDATA.CFG"},
+        {"C:\\Program Files\\KELVIX\\KELVIX.exe", "glyphs\\7SEG_G.KVX", "C:\\Program Files\\KELVIX\\glyphs\\7SEG_G.KVX"},
+        {"C:\\KV\\KELVIX.exe", "..\\KELVIX.LOG", "C:\\KV\\..\\KELVIX.LOG"},
+        {"C:\\KELVIX.exe", "HDDATA.CFG", "C:\\HDDATA.CFG"},
+        {"C:\\\x95\x5C\\KELVIX.exe", "A.LOG", "C:\\\x95\x5C\\A.LOG"},  // "表" ends in 0x5C
+        {"C:\\KV\\KELVIX.exe", "D:\\LOGS\\KELVIX.LOG", "D:\\LOGS\\KELVIX.LOG"},
+        {"C:\\KV\\KELVIX.exe", "d:KELVIX.LOG", "d:KELVIX.LOG"},
+        {"C:\\KV\\KELVIX.exe", "\\\\server\\share\\HDDATA.CFG", "\\\\server\\share\\HDDATA.CFG"},
+        {"C:\\KV\\KELVIX.exe", "\\KELVIX.LOG", "\\KELVIX.LOG"},
+        {"C:\\KV\\KELVIX.exe", "/tmp/x.cfg", "/tmp/x.cfg"},
+        {"C:\\KV\\KELVIX.exe", "", ""},
+        {"KELVIX.exe", "HDDATA.CFG", "HDDATA.CFG"},  // no folder known
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " + " + c.name);
+        SetProgramFolderFrom(c.program);
+        EXPECT_EQ(BesideProgram(c.name), c.file);
+    }
+    SetProgramFolderFrom("");
+    EXPECT_EQ(BesideProgram("HDDATA.CFG"), "HDDATA.CFG");
+    EXPECT_EQ(ResolveBeside("C:\\KV", nullptr), "");
 }
 
 }  // namespace

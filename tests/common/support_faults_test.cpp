@@ -188,7 +188,7 @@ TEST_F(GarbageIni, WritesLoseNothingElse)
     EXPECT_EQ(current, 120u);
 }
 
-TEST_F(GarbageIni, ReadOnlyFileReadsAndRefusesWritesQuietly)
+TEST_F(GarbageIni, ReadOnlyFileReadsAndReportsRefusedWrites)
 {
     const ReadOnly readOnly(path_);
     SKIP_WHEN_WRITABLE(readOnly);
@@ -198,14 +198,14 @@ TEST_F(GarbageIni, ReadOnlyFileReadsAndRefusesWritesQuietly)
     LOGFONTA font{};
     std::strcpy(font.lfFaceName, "Arial");
     const RECT rect{1, 2, 3, 4};
-    EXPECT_EQ(ini_.Write("Timer", "Current", std::uint32_t{120}), 1);
-    EXPECT_EQ(ini_.Write("Worst", "NEWDRIVE", std::uint8_t{41}), 1);
-    EXPECT_EQ(ini_.Write("Information", "X", std::int32_t{-5}), 1);
-    EXPECT_EQ(ini_.Write("Information", "ColorGrphLevel0", &orange), 1);
-    EXPECT_EQ(ini_.Write("Information", "Font", &font), 1);
-    EXPECT_EQ(ini_.Write("Information", "Rect", &rect), 1);
-    EXPECT_EQ(ini_.Write("Common", "LogFile", "D:\\KELVIX.LOG"), 1);
-    EXPECT_EQ(ini_.Create("Worst"), 0);  // only Create reports the refusal
+    EXPECT_EQ(ini_.Write("Timer", "Current", std::uint32_t{120}), 0);
+    EXPECT_EQ(ini_.Write("Worst", "NEWDRIVE", std::uint8_t{41}), 0);
+    EXPECT_EQ(ini_.Write("Information", "X", std::int32_t{-5}), 0);
+    EXPECT_EQ(ini_.Write("Information", "ColorGrphLevel0", &orange), 0);
+    EXPECT_EQ(ini_.Write("Information", "Font", &font), 0);
+    EXPECT_EQ(ini_.Write("Information", "Rect", &rect), 0);
+    EXPECT_EQ(ini_.Write("Common", "LogFile", "D:\\KELVIX.LOG"), 0);
+    EXPECT_EQ(ini_.Create("Worst"), 0);
 
     EXPECT_EQ(ReadBytes(path_), kGarbageIni);
     ExpectTheGarbageReadings("after refused writes");
@@ -224,9 +224,9 @@ TEST(ReadOnlyIni, KeptSettingsSurviveRefusedWrites)
 
     INIFILE ini;
     ini.Open(path.c_str());
-    EXPECT_EQ(ini.Write("Timer", "Current", std::uint32_t{30}), 1);
-    EXPECT_EQ(ini.Write("Worst", "ST3500", std::uint8_t{50}), 1);
-    EXPECT_EQ(ini.Write("Common", "UseLog", std::int32_t{0}), 1);
+    EXPECT_EQ(ini.Write("Timer", "Current", std::uint32_t{30}), 0);
+    EXPECT_EQ(ini.Write("Worst", "ST3500", std::uint8_t{50}), 0);
+    EXPECT_EQ(ini.Write("Common", "UseLog", std::int32_t{0}), 0);
     std::uint32_t current = 0;
     std::uint8_t worst = 0;
     std::int32_t useLog = 0;
@@ -302,6 +302,21 @@ TEST_F(LogFault, ReadOnlyLogKeepsItsLines)
     log.Enable(true);
     EXPECT_FALSE(log.Write("ST3500 43"));
     EXPECT_EQ(ReadBytes(path_), earlier_);
+}
+
+// A disk that is full: the line cannot go out, and the write says so.
+TEST_F(LogFault, FullDiskIsReportedNotTakenForSuccess)
+{
+    std::FILE* probe = std::fopen("/dev/full", "ab");
+    if (probe == nullptr) {
+        GTEST_SKIP() << "no full device here";
+    }
+    std::fclose(probe);
+    LOGFILE log;
+    log.FileName("/dev/full");
+    log.FormatType(LF_DATETIME);
+    log.Enable(true);
+    EXPECT_FALSE(log.Write("ST3500 43"));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "message_filter.h"
 #include "window_helpers.h"
 
 #include <gtest/gtest.h>
@@ -158,6 +159,26 @@ TEST(PickFile, CancelLeavesThePathChosenFileReplacesIt)
     GetCurrentDirectoryA(sizeof after, after);
     EXPECT_STREQ(after, folder);
     SetCurrentDirectoryA(folder);  // keeps the later tests' pictures in the build folder either way
+}
+
+// Explorer's broadcast let through to an elevated window: the per-window call where user32
+// has it, the process-wide one otherwise, nothing where neither exists.
+TEST(AllowMessageFromLowerRights, UsesWhatTheSystemOffers)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(RegisterWindowClass(instance, "KV_FILTER", CountingProcedure, 0, false, 0));
+    HWND window = CreateHiddenWindow(instance, "KV_FILTER", "filter");
+    ASSERT_NE(window, nullptr);
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    const MessageFilterChange withUser32 =
+        GetProcAddress(user32, "ChangeWindowMessageFilterEx") ? MessageFilterChange::Window
+                                                              : MessageFilterChange::Process;
+    EXPECT_EQ(AllowMessageFromLowerRights(window, taskbarCreated), withUser32);
+    EXPECT_EQ(AllowMessageFromLowerRights(window, taskbarCreated, GetModuleHandleA("kernel32.dll")),
+        MessageFilterChange::None) << "an older system: no call, no failure";
+    EXPECT_EQ(AllowMessageFromLowerRights(window, 0, user32), MessageFilterChange::None);
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -18,7 +18,9 @@ boxes() { kvd boxes | from_sjis | tr -d '\r'; }
 clipboard() { kvd clipboard | from_sjis | tr -d '\r'; }
 port_bound() { ss -Hunl "sport = :$1" | grep -q .; }
 
-cp "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+# Installed as a user would: the program and its files in one folder.
+cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+programs=$E2E_WORK
 cat > drives.txt <<'DRIVES'
 drive 0
 model ST380011A
@@ -91,6 +93,16 @@ if chattr +i "$E2E_INI" 2>/dev/null; then
     sleep 2
     check_eq "$section: no message box" "" "$(boxes)"
     measure "$section"
+    # Saving from the settings dialog says that the file could not be written, and which.
+    kvd command 32791
+    check "$section: settings dialog opens" kvd wait-window "#32770" "設定画面" 10000
+    kvd dialog-click "設定画面" 1
+    text=$(kvd wait-box "$box_caption" 10000 | from_sjis | tr -d '\r')
+    shot settings_not_written
+    check_contains "$section: the save names the file it could not write" \
+        "ファイルへの書き込みに失敗しました。"$'\n'"C:\\windows\\KELVIX.INI" "$text"
+    kvd dismiss-boxes
+    check "$section: settings dialog closes" kvd wait-gone "#32770" "設定画面" 10000
     stop "$section"
     chattr -i "$E2E_INI"
     check "$section: file byte-identical" cmp -s ini.readonly.before "$E2E_INI"
@@ -177,5 +189,25 @@ check_eq "$section: the drive near the end shows its temperature" \
     "#0  41/41 : FAULTS LAST DISK (1.00 BIG0001)" "$report"
 check_eq "$section: no message box" "" "$(boxes)"
 stop "$section"
+
+# ---- 7. Junk on the server port: one notice, serving goes on, exit does not wait ----
+section="junk datagrams"
+port=$(e2e_free_port)
+printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n' "$port" > "$E2E_INI"
+export KELVIX_DRIVESET=$E2E_WORK/drives.txt
+start "$section"
+check "$section: server listens" wait_until 30 port_bound "$port"
+for junk in '\x02' '\x11' '\xff'; do printf "$junk" > "/dev/udp/127.0.0.1/$port"; done
+head -c 3000 /dev/zero > "/dev/udp/127.0.0.1/$port"
+report=$(query "$port" 10)
+check_eq "$section: a report query right after the junk is answered" \
+    "#0  45/45 : ST380011A (1.00 5JV3ABCD)" "$report"
+wait_until 20 test -n "$(boxes)"
+shot junk_notice
+check_eq "$section: one notice for three unknown bytes" "確認情報	未知のコマンドを受信しました。" "$(boxes)"
+kvd command 32799
+check "$section: exit does not wait for the open notice" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 10000
+wait_until 10 running 0
+check_eq "$section: process has ended" 0 "$(copies)"
 
 e2e_end

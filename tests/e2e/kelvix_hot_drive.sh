@@ -11,7 +11,9 @@ query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" 127.0.0.1 </dev/
 port1=$(e2e_free_port)
 port2=$(e2e_free_port "$port1")
 
-cp "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+# Installed as a user would: the program and its files in one folder.
+cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+programs=$E2E_WORK
 cat > drives.txt <<'DRIVES'
 drive 0
 model ST380011A

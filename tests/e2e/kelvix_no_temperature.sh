@@ -4,7 +4,9 @@
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_no_temperature
 programs=$E2E_BUILD/monitor
-cp "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+# Installed as a user would: the programs and their files in one folder.
+cp "$programs/KELVIX_SIM.exe" "$programs/KELVIX.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+programs=$E2E_WORK
 printf '[Common]\r\nUseLog=1\r\n' > "$E2E_INI"
 
 # tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
@@ -24,8 +26,13 @@ model WDC WD800JB-00JJC0
 fail thresholds
 DRIVES
 export KELVIX_DRIVESET=$E2E_WORK/drives.txt
+# Started as the task scheduler starts it at logon: in System32. The drive database,
+# glyph file and log are still the ones beside the program.
+system32=$WINEPREFIX/drive_c/windows/system32
+cd "$system32" || exit 1
 win_bg "$programs/KELVIX_SIM.exe"
-check "simulated monitor starts" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+cd "$E2E_WORK" || exit 1
+check "simulated monitor starts from System32" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 sleep 3
 sim_picture=$(tray_picture simulated_no_temperature)
 colours=$(convert "$E2E_BUILD/screenshots/${E2E_NAME}_simulated_no_temperature.png" -crop 16x16+5+24 +repage -format %k info:)
@@ -42,6 +49,7 @@ kvd command 32799
 check "simulated monitor ends" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
 # The log still gets a line per measurement, every drive at 00.
 log_pattern='^[0-9/]{10} [0-9:]{8}  (00 ){16}'$'\r''$'
+check "no log in System32" test ! -e "$system32/KELVIX.LOG"
 check "start-up measurement logged" test "$(wc -l < KELVIX.LOG)" -ge 1
 check_eq "every log line shows no temperature" "$(wc -l < KELVIX.LOG)" "$(grep -Ec "$log_pattern" KELVIX.LOG)"
 

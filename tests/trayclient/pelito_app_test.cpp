@@ -20,6 +20,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -220,6 +221,55 @@ TEST_F(PelitoApp, UnknownTimerShowsMessage3)
     SendMessageA(window_, WM_TIMER, 0x1234, 0);
     EXPECT_EQ(shown, PelitoMessage(MSG_UNKNOWN_TIMER));
     EXPECT_TRUE(IsWindow(window_));
+}
+
+// The open error boxes of this thread.
+std::vector<HWND> OpenErrorBoxes()
+{
+    std::vector<HWND> boxes;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM list) -> BOOL {
+            char caption[32] = {};
+            GetWindowTextA(window, caption, sizeof caption);
+            if (IsWindowVisible(window) && std::string(caption) == "エラー情報") {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&boxes));
+    return boxes;
+}
+
+// Polls go on while the box of a failed poll is open, and fail silently behind it.
+TEST_F(PelitoApp, AFailingPollShowsOneBoxWhileItIsOpen)
+{
+    FakeReportServer server;
+    UsePort(server.Port());
+    Start();
+    std::strcpy(client_->host, "no-such-host.invalid");  // the next polls fail at the look-up
+    std::string shown;
+    std::size_t open = 0;
+    ModalScript script({
+        [&](HWND box) {
+            shown = ModalScript::BoxText(box);
+            PostMessageA(window_, WM_TIMER, client_->pollTimer, 0);
+            PostMessageA(window_, WM_TIMER, client_->pollTimer, 0);
+        },
+        [&](HWND) {},
+        [&](HWND) {
+            const std::vector<HWND> boxes = OpenErrorBoxes();
+            open = boxes.size();
+            for (HWND box : boxes) {
+                ModalScript::Click(box, IDOK);
+            }
+        },
+    });
+    Tick();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(shown, PelitoMessage(MSG_CLIENT_OPEN));
+    EXPECT_EQ(open, 1u);
+    EXPECT_TRUE(OpenErrorBoxes().empty());
 }
 
 TEST_F(PelitoApp, ExitCommandShutsDownInOrder)

@@ -19,6 +19,8 @@
 
 namespace {
 
+constexpr BYTE kMinimumAlpha = 25;  // the transparency slider's floor
+
 // Pieces used by the dialog procedure and the menu commands alike.
 void ApplyTransparency(HWND window);
 void ApplyTemperatureFont(HWND window);
@@ -117,6 +119,10 @@ void OpenSequence(HWND window)
 {
     ProgramState& app = Program();
     const Settings& settings = app.settings;
+    // A hand-edited or old INI file may hold less than the slider allows: nearly invisible.
+    if (app.settings.Alpha < kMinimumAlpha) {
+        app.settings.Alpha = kMinimumAlpha;
+    }
     ApplyTransparency(window);
     if (settings.Divide != 0) {
         ApplyReducedSize(window);
@@ -124,6 +130,7 @@ void OpenSequence(HWND window)
     // In 64 bits: two large coordinates must not overflow into a "centred" zero.
     if (static_cast<std::int64_t>(settings.X) + settings.Y != 0) {
         MoveWindowTo(window, settings.X, settings.Y);
+        KeepOnNearestWorkArea(window);
     } else {
         PlaceWindow(window, PLACE_CENTRE);
     }
@@ -327,7 +334,7 @@ void OpenTransparencySlider(HWND window)
     request.valueTextId = kSliderValueTextId;
     request.notification = static_cast<std::uint16_t>(kOpacityMessage);
     request.maximum = 255;
-    request.minimum = 25;
+    request.minimum = kMinimumAlpha;
     request.value = app.settings.Alpha;
     OpenSlider(request);
 }

@@ -13,6 +13,7 @@
 #include "monitor_fixture.h"
 #include "monitor_session.h"
 #include "settings_dialog.h"
+#include "tray_icon.h"
 #include "window_helpers.h"
 #include "window_picture.h"
 
@@ -121,14 +122,56 @@ TEST_F(MonitorApp, SingleClickShowsTheInformationBalloonOnceNoSecondClickCame)
     EXPECT_EQ(app_->trayIcon.Record().dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
 }
 
-TEST_F(MonitorApp, RecreatedTaskbarGetsTheIconBackWithSlot0)
+// The shell that is not there yet: every call fails until it "starts".
+bool g_shellStarted = true;
+BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAA record)
+{
+    return g_shellStarted ? Shell_NotifyIconA(action, record) : FALSE;
+}
+
+struct ShellNotYetThereInPlace {
+    ShellNotYetThereInPlace()
+    {
+        g_shellStarted = false;
+        SetShellNotifyCall(ShellNotYetThere);
+    }
+    ~ShellNotYetThereInPlace() { SetShellNotifyCall(nullptr); }
+};
+
+bool ShellHoldsIcon(const TrayIcon& icon)
+{
+    NOTIFYICONDATAA record = icon.Record();
+    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+TEST_F(MonitorApp, RecreatedTaskbarGetsTheIconBackWithTheCurrentPicture)
 {
     Start({{0, "SIM A", {52}}});
     EXPECT_EQ(app_->trayIcon.CurrentSlot(), 152u);
+    Command(CMD_MEASURE_STOP);
+    ASSERT_EQ(app_->trayIcon.CurrentSlot(), kSlotStopped);
+    app_->trayIcon.Remove();  // what an Explorer restart leaves
     SendMessageA(window_, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 0u);
-    Command(CMD_MEASURE_NOW);
-    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 152u);
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), kSlotStopped) << "the stopped picture, not picture 0";
+    EXPECT_TRUE(ShellHoldsIcon(app_->trayIcon));
+    EXPECT_EQ(app_->trayRetryTimer, 0u);
+}
+
+TEST_F(MonitorApp, TrayIconAddedOnceTheShellIsThere)
+{
+    const ShellNotYetThereInPlace shell;
+    Start({{0, "SIM A", {52}}});
+    EXPECT_EQ(app_->trayRetryTimer, kTrayRetryTimerId) << "the add failed: retrying";
+    Pump(200);
+    EXPECT_EQ(app_->trayRetryTimer, kTrayRetryTimerId) << "still no shell";
+    EXPECT_FALSE(ShellHoldsIcon(app_->trayIcon));
+    g_shellStarted = true;
+    for (int i = 0; i < 100 && app_->trayRetryTimer != 0; ++i) {
+        Pump(100);
+    }
+    EXPECT_EQ(app_->trayRetryTimer, 0u);
+    EXPECT_TRUE(ShellHoldsIcon(app_->trayIcon));
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 152u) << "the hottest drive's picture";
 }
 
 TEST_F(MonitorApp, HotterThan99ShowsNinetyNineInWarningColours)

@@ -81,6 +81,16 @@ TEST(TrayScreen, ShowsTheTemperatureAndTheWarningBalloon)
     Pump(3000);  // the shell holds a balloon back for a moment
     const ScreenImage screen = CaptureWholeScreen();
     EXPECT_TRUE(WritePng("tray_balloon.png", screen.width, screen.height, screen.pixels));
+
+    // The shell lost the icon (Explorer restarted): it comes back with the current picture.
+    const glyph_art::Picture warning52 = Slot(glyph_art::kTensWarning + 5, glyph_art::kOnesWarning + 2);
+    tray.Remove();
+    Pump(1000);
+    ASSERT_FALSE(Shows(CaptureWholeScreen(), warning52)) << "the icon should be gone";
+    EXPECT_TRUE(tray.Restore());
+    EXPECT_TRUE(ScreenShowsWithin(warning52, 10000)) << "52 in warning colours did not come back";
+    const ScreenImage restored = CaptureWholeScreen();
+    EXPECT_TRUE(WritePng("tray_restored.png", restored.width, restored.height, restored.pixels));
     tray.Destroy();
     DestroyWindow(window);
 }

@@ -185,25 +185,41 @@ TEST(CopyIdString, ReadsOnlyTheGivenBytes)
     EXPECT_STREQ(destination, "HI");
 }
 
-// Capacity and transfer-mode texts from IDENTIFY bytes.
+// Capacity and transfer-mode texts from IDENTIFY bytes: the 28-bit count of words 60-61,
+// or the 48-bit count of words 100-103 when word 83 bit 10 says the drive has one.
 struct CapacityCase {
-    std::uint32_t sectors;
+    std::uint32_t sectors28;
+    bool lba48;
+    std::uint64_t sectors48;
     const char* text;
 };
 
 TEST(FormatDriveIdentity, CapacityTexts)
 {
     const CapacityCase cases[] = {
-        {0, "0.00MB"},          {1999999, "1000.00MB"},      {2000000, "1.00GB"},  {156301488, "78.15GB"},
-        {268435455, "134.22GB"}, {1999999999, "1000.00GB"}, {2000000000, "1.00TB"}, {0xFFFFFFFF, "2.15TB"},
+        {0, false, 0, "0.00MB"},
+        {1999999, false, 0, "1000.00MB"},
+        {2000000, false, 0, "1.00GB"},
+        {156301488, false, 0, "78.15GB"},
+        {268435455, false, 0, "134.22GB"},               // a drive without 48-bit addressing
+        {268435455, true, 976773168, "488.39GB"},        // a 500 GB drive
+        {268435455, true, 5860533168ull, "2.93TB"},      // beyond 32 bits
+        {268435455, false, 976773168, "134.22GB"},       // words 100-103 count only with bit 10
+        {156301488, true, 0, "78.15GB"},                 // an empty 48-bit count is no count
+        {1999999999, false, 0, "1000.00GB"},
+        {2000000000, false, 0, "1.00TB"},
+        {0xFFFFFFFF, false, 0, "2.15TB"},
     };
     for (const CapacityCase& c : cases) {
-        SCOPED_TRACE(c.sectors);
+        SCOPED_TRACE(c.text);
         std::uint8_t identify[512] = {};
-        identify[120] = static_cast<std::uint8_t>(c.sectors);
-        identify[121] = static_cast<std::uint8_t>(c.sectors >> 8);
-        identify[122] = static_cast<std::uint8_t>(c.sectors >> 16);
-        identify[123] = static_cast<std::uint8_t>(c.sectors >> 24);
+        for (unsigned b = 0; b < 4; ++b) {
+            identify[120 + b] = static_cast<std::uint8_t>(c.sectors28 >> (8 * b));
+        }
+        for (unsigned b = 0; b < 8; ++b) {
+            identify[200 + b] = static_cast<std::uint8_t>(c.sectors48 >> (8 * b));
+        }
+        identify[167] = c.lba48 ? 0x44 : 0x40;  // word 83: bit 14 always set, bit 10 = 48-bit
         DriveRecord record;
         record.identifyResult = identify;
         FormatDriveIdentity(record);

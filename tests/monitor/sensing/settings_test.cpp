@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -81,8 +82,14 @@ protected:
 
 TEST_F(SettingsFile, SaveWritesEveryKeyInTableOrder)
 {
-    SaveSettings(Settings{});
+    EXPECT_TRUE(SaveSettings(Settings{}));
     EXPECT_EQ(ReadWholeFile(kIni), kDefaultIni);
+}
+
+TEST_F(SettingsFile, SaveThatCannotWriteSaysSo)
+{
+    ASSERT_TRUE(std::filesystem::create_directory(kIni));  // a folder where the file should be
+    EXPECT_FALSE(SaveSettings(Settings{}));
 }
 
 TEST_F(SettingsFile, SaveAfterLoadFillsAMissingFile)

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -92,15 +94,38 @@ TEST_F(TemperatureServerTest, DatagramsNotOneByteLongGetNoAnswerAndServingGoesOn
     EXPECT_TRUE(TakeShownMessages().empty());
 }
 
-TEST_F(TemperatureServerTest, UnknownCommandsRaiseTheNoticeAndServingGoesOn)
+// Nobody clicks OK here: the notice stays open while junk arrives, and the worker serves on.
+TEST_F(TemperatureServerTest, UnknownCommandsOpenOneNoticeThatHoldsNothing)
 {
     StartServing();
-    for (std::uint8_t command : {0x02, 0x11, 0xFF}) {
-        ASSERT_TRUE(client_.SendTo(port_, {command}));
+    HoldNotices(true);
+    for (const Bytes& junk : {Bytes{0x02}, Bytes{}, Bytes{0x11}, Bytes(4000, 0x02), Bytes{0xFF}}) {
+        ASSERT_TRUE(client_.SendTo(port_, junk));
     }
+    ASSERT_TRUE(client_.SendTo(port_, {0x01}));
+    const auto report = client_.Receive();
+    ASSERT_TRUE(report) << "a report query right after junk is answered";
+    EXPECT_EQ(report->size(), 1920u);
+    EXPECT_EQ(server_.UnknownCommands(), 3u);
+    EXPECT_TRUE(server_.NoticeOpen());
+    server_.StopServer(port_);
+    EXPECT_FALSE(server_.HoldsWorker()) << "the stop does not wait for the open notice";
+    EXPECT_EQ(TakeShownMessages(), std::vector<ShownMessage>({kUnknownCommandNotice}));
+
+    // Once dismissed, the next unknown command opens a notice again.
+    HoldNotices(false);
+    for (int i = 0; i < 500 && server_.NoticeOpen(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_FALSE(server_.NoticeOpen());
+    StartServing();
+    ASSERT_TRUE(client_.SendTo(port_, {0x02}));
     ExpectEchoAnsweredNext();
-    EXPECT_EQ(TakeShownMessages(),
-              std::vector<ShownMessage>({kUnknownCommandNotice, kUnknownCommandNotice, kUnknownCommandNotice}));
+    EXPECT_EQ(server_.UnknownCommands(), 4u);
+    for (int i = 0; i < 500 && server_.NoticeOpen(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(TakeShownMessages(), std::vector<ShownMessage>({kUnknownCommandNotice}));
 }
 
 TEST_F(TemperatureServerTest, StopServerEndsTheWorkerAndFreesThePort)

@@ -5,13 +5,17 @@
 #include "temperature_server.h"
 #include "udpclient.h"
 #include "udpserver.h"
+#include "window_picture.h"
 #include "ws32lib.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,17 +32,90 @@ std::uint32_t FreePort()
 }
 
 // One request and its answer; 0 bytes when nothing came within the wait.
-int Ask(std::uint32_t port, char command, char* answer, int length)
+int Ask(std::uint32_t port, char command, char* answer, int length, unsigned waitMs = 200)
 {
     UDPCLIENT client;
     if (client.Open("127.0.0.1", port) != 0 || client.Send(&command, 1) != 0) {
         return -1;
     }
-    client.SetWait(200);
+    client.SetWait(waitMs);
     if (client.Wait() != kUdpClientReadable) {
         return 0;
     }
     return client.Receive(answer, length);
+}
+
+// The open notice boxes of this process (caption "確認情報").
+std::vector<HWND> OpenNotices()
+{
+    std::vector<HWND> found;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            char caption[64] = {};
+            GetWindowTextA(window, caption, sizeof caption);
+            if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::string(caption) == "確認情報") {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void SendJunk(std::uint32_t port, const char* bytes, int length)
+{
+    UDPCLIENT client;
+    ASSERT_EQ(client.Open("127.0.0.1", port), 0);
+    client.Send(bytes, length);  // an oversized datagram may be refused; either way junk
+    client.Close();
+}
+
+// Nobody clicks OK: junk opens one notice, and a report query right after it is answered.
+TEST(TemperatureServerWindowsTest, JunkOpensOneNoticeAndServingGoesOn)
+{
+    const auto drives = MakeDriveState({{0, 38, 45, "ST380011A", "3.06", "5JV1"}});
+    TemperatureServer service(drives->table);
+    ASSERT_TRUE(service.StartUp());
+    const std::uint32_t port = FreePort();
+    ASSERT_TRUE(service.StartServer(port));
+    char echo = 1;
+    for (int attempt = 0; attempt < 100 && Ask(port, 0x00, &echo, 1) != 1; ++attempt) {
+    }
+
+    static const char kLong[3000] = {2};
+    for (const std::string& junk : {std::string("\x02"), std::string(), std::string("\x11"), std::string("\xFF")}) {
+        SendJunk(port, junk.data(), static_cast<int>(junk.size()));
+    }
+    SendJunk(port, kLong, sizeof kLong);
+    char report[kReportBytes] = {};
+    EXPECT_EQ(Ask(port, 0x01, report, sizeof report, 2000), 1920) << "a report query right after junk";
+    EXPECT_EQ(report[0], 1);
+    EXPECT_EQ(service.UnknownCommands(), 3u);
+
+    std::vector<HWND> notices;
+    for (int i = 0; i < 100 && notices.empty(); ++i) {
+        Sleep(50);
+        notices = OpenNotices();
+    }
+    ASSERT_EQ(notices.size(), 1u) << "one notice for three unknown commands";
+    Sleep(300);
+    if (const char* dir = std::getenv("KV_SCREENSHOT_DIR")) {
+        SaveWindowPicture(notices[0], (std::string(dir) + "/service_unknown_command_notice.png").c_str());
+    }
+    EXPECT_EQ(OpenNotices().size(), 1u);
+
+    // The stop and the clean-up do not wait for the open notice.
+    service.StopServer(port);
+    EXPECT_FALSE(service.HoldsWorker());
+    service.CleanUp();
+    EXPECT_TRUE(service.NoticeOpen());
+    PostMessageA(notices[0], WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && service.NoticeOpen(); ++i) {
+        Sleep(50);
+    }
+    EXPECT_FALSE(service.NoticeOpen());
 }
 
 TEST(TemperatureServerWindowsTest, AnswersEchoAndReportThenStops)

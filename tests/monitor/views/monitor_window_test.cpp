@@ -47,6 +47,17 @@ bool Layered(HWND window)
     return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
 }
 
+// Checks the layered window's opacity where the platform reports it.
+void ExpectOpacity(HWND window, BYTE expected)
+{
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (GetLayeredWindowAttributes(window, nullptr, &alpha, &flags)) {
+        EXPECT_EQ(alpha, expected);
+        EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+    }
+}
+
 // The window as it stands on the screen, once it has painted everything.
 void SavePicture(HWND window, const char* path)
 {
@@ -279,12 +290,7 @@ TEST_F(MonitorWindow, OpacityFollowsTheSliderAndAlpha255IsOpaque)
     Pump(50);
     EXPECT_EQ(app_->settings.Alpha, 254);
     EXPECT_TRUE(Layered(monitor));
-    BYTE alpha = 0;
-    DWORD flags = 0;
-    if (GetLayeredWindowAttributes(monitor, nullptr, &alpha, &flags)) {
-        EXPECT_EQ(alpha, 254);
-        EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
-    }
+    ExpectOpacity(monitor, 254);
 
     // The slider starts at Alpha and posts every move to the window.
     Command(monitor, CMD_TRANSPARENCY);
@@ -395,6 +401,28 @@ TEST_F(MonitorWindow, CloseKeepsThePositionInMemoryAndSaveWritesIt)
     ASSERT_NE(monitor, nullptr);
     GetWindowRect(monitor, &rect);
     EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2);
+}
+
+// Restored from an INI file written on another set of monitors, or edited by hand: the
+// window comes back into the work area, and an opacity below the slider's floor counts as 25.
+TEST_F(MonitorWindow, RestoredWindowComesIntoViewAndAlphaBelow25CountsAs25)
+{
+    WriteIni(kKelvixIni, "Information", "X", "5000");
+    WriteIni(kKelvixIni, "Information", "Y", "-3000");
+    WriteIni(kKelvixIni, "Information", "Alpha", "3");
+    Start({{0, "SIM A", {41}}});
+    HWND monitor = Open();
+    ASSERT_NE(monitor, nullptr);
+    RECT rect;
+    GetWindowRect(monitor, &rect);
+    RECT area;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    EXPECT_EQ(rect.right, area.right) << "moved left just far enough";
+    EXPECT_EQ(rect.top, area.top);
+    EXPECT_EQ(app_->settings.Alpha, 25);
+    EXPECT_TRUE(Layered(monitor));
+    ExpectOpacity(monitor, 25);
+    SavePicture(monitor, "monitor_window_restored.png");
 }
 
 TEST_F(MonitorWindow, MenuTogglesAndACancelledColourChangeNothing)
