@@ -25,6 +25,10 @@ HIMAGELIST LoadGlyphs(const char* path, GlyphSet set = GlyphSet::Monitor);
 // The icon of image `over` drawn over image `under` of the list (masks combined), or null.
 HICON MergedGlyphIcon(HIMAGELIST glyphs, int under, int over);
 
+// One temperature picture, index 100 * bank + 10 * tens + ones, made the way
+// ComposeDigitIcons makes it; null when it cannot be made.
+HICON ComposeDigitIcon(HIMAGELIST glyphs, int index);
+
 // The 200 temperature pictures: index 100 * bank + 10 * tens + ones, bank 1 in warning
 // colours. On failure every icon made so far is destroyed and icons is all null.
 bool ComposeDigitIcons(HIMAGELIST glyphs, HICON (&icons)[kDigitIconCount]);

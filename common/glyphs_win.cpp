@@ -59,6 +59,22 @@ HICON MergedGlyphIcon(HIMAGELIST glyphs, int under, int over)
     return merged.list ? ImageList_GetIcon(merged.list, 0, ILD_NORMAL) : nullptr;
 }
 
+HICON ComposeDigitIcon(HIMAGELIST glyphs, int index)
+{
+    if (index < 0 || index >= kDigitIconCount) {
+        return nullptr;
+    }
+    const int base = kBankSize * (index / 100);
+    const int tens = index % 100 / 10;
+    const int ones = index % 10;
+    ImageListHolder first{ImageList_Merge(glyphs, kGlyphBackground, glyphs, base + kTensBase + tens, 0, 0)};
+    if (!first.list) {
+        return nullptr;
+    }
+    ImageListHolder second{ImageList_Merge(first.list, 0, glyphs, base + kOnesBase + ones, 0, 0)};
+    return second.list ? ImageList_GetIcon(second.list, 0, ILD_NORMAL) : nullptr;
+}
+
 bool ComposeDigitIcons(HIMAGELIST glyphs, HICON (&icons)[kDigitIconCount])
 {
     for (HICON& icon : icons) {

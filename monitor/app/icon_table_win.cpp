@@ -11,6 +11,25 @@ IconTable::~IconTable()
     DestroyIconTable(*this);
 }
 
+namespace {
+
+// The picture of one slot, composed from the glyphs; null when it cannot be made.
+HICON ComposeSlot(HIMAGELIST glyphs, unsigned slot)
+{
+    switch (slot) {
+    case kSlotNoTemperature:
+        return MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphNoTemperature);
+    case kSlotStopped:
+        return MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphStopped);
+    case kSlotFixedIcon:
+        return ImageList_GetIcon(glyphs, kGlyphFixedIcon, ILD_NORMAL);
+    default:
+        return slot < kDigitIconCount ? ComposeDigitIcon(glyphs, static_cast<int>(slot)) : nullptr;
+    }
+}
+
+}  // namespace
+
 bool ComposeIconTable(IconTable& table, const char* path)
 {
     HIMAGELIST glyphs = LoadGlyphs(path, GlyphSet::Monitor);
@@ -19,9 +38,9 @@ bool ComposeIconTable(IconTable& table, const char* path)
     }
     HICON digits[kDigitIconCount];
     const bool composed = ComposeDigitIcons(glyphs, digits);
-    HICON noTemperature = composed ? MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphNoTemperature) : nullptr;
-    HICON stopped = composed ? MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphStopped) : nullptr;
-    HICON fixedIcon = composed ? ImageList_GetIcon(glyphs, kGlyphFixedIcon, ILD_NORMAL) : nullptr;
+    HICON noTemperature = composed ? ComposeSlot(glyphs, kSlotNoTemperature) : nullptr;
+    HICON stopped = composed ? ComposeSlot(glyphs, kSlotStopped) : nullptr;
+    HICON fixedIcon = composed ? ComposeSlot(glyphs, kSlotFixedIcon) : nullptr;
     ImageList_Destroy(glyphs);
 
     if (!composed || !noTemperature || !stopped || !fixedIcon) {
@@ -41,6 +60,30 @@ bool ComposeIconTable(IconTable& table, const char* path)
     return true;
 }
 
+bool LoadIconTable(IconTable& table, const char* path)
+{
+    HIMAGELIST glyphs = LoadGlyphs(path, GlyphSet::Monitor);
+    if (!glyphs) {
+        return false;
+    }
+    DestroyIconTable(table);
+    table.glyphs = glyphs;
+    return true;
+}
+
+void ReadyTraySlot(IconTable& table, TrayIcon& tray, unsigned slot)
+{
+    if (slot >= kIconTableSize) {
+        return;
+    }
+    if (!table.icons[slot] && table.glyphs) {
+        table.icons[slot] = ComposeSlot(table.glyphs, slot);
+    }
+    if (tray.SlotIcon(slot) != table.icons[slot]) {
+        tray.SetSlot(table.icons[slot], slot);
+    }
+}
+
 void DestroyIconTable(IconTable& table)
 {
     for (HICON& icon : table.icons) {
@@ -48,6 +91,10 @@ void DestroyIconTable(IconTable& table)
             DestroyIcon(icon);
             icon = nullptr;
         }
+    }
+    if (table.glyphs) {
+        ImageList_Destroy(table.glyphs);
+        table.glyphs = nullptr;
     }
 }
 

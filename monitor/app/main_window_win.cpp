@@ -20,7 +20,9 @@ const UINT g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 
 void ShowTraySlot(unsigned slot)
 {
-    App().trayIcon.Modify(slot);
+    AppState& app = App();
+    ReadyTraySlot(app.iconTable, app.trayIcon, slot);
+    app.trayIcon.Modify(slot);
 }
 
 // After a measurement that gave temperatures: the tray picture and the warning.
@@ -56,7 +58,7 @@ bool CreateMonitor(HWND window)
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
     }
-    if (!ComposeIconTable(app.iconTable, app.settings.IconFile)) {
+    if (!LoadIconTable(app.iconTable, app.settings.IconFile)) {
         ShowError(window, MSG_GLYPHS_FAILED);
         return false;
     }
@@ -65,7 +67,7 @@ bool CreateMonitor(HWND window)
         return false;
     }
     app.trayIcon.SetCallback(kTrayCallbackMessage);
-    PutIconTableIntoTray(app.iconTable, app.trayIcon);
+    ReadyTraySlot(app.iconTable, app.trayIcon, kSlotStopped);
     app.trayIcon.Add(kSlotStopped);
 
     EnumerateDrives(app.drives);
@@ -225,7 +227,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     const LRESULT result = Dispatch(window, message, wParam, lParam);
     if (g_taskbarCreated != 0 && message == g_taskbarCreated) {
-        App().trayIcon.Add(0);  // the next update brings back the right picture
+        AppState& app = App();
+        ReadyTraySlot(app.iconTable, app.trayIcon, 0);
+        app.trayIcon.Add(0);  // the next update brings back the right picture
     }
     return result;
 }
