@@ -1,5 +1,7 @@
 #include "glyphs.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int kOnesBase = 0;   // ones 0-9, then tens 10-19, per bank of 20
@@ -27,10 +29,75 @@ int GlyphId(int index, GlyphSet set)
 
 }  // namespace
 
-HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
+GlyphIcons::~GlyphIcons()
 {
+    Release();
+}
+
+void GlyphIcons::Release()
+{
+    for (HICON& icon : icons_) {
+        if (icon) {
+            DestroyIcon(icon);
+            icon = nullptr;
+        }
+    }
+}
+
+bool GlyphIcons::Load(const char* path, GlyphSet set)
+{
+    Release();
     ModuleHolder module{LoadLibraryA(path)};
     if (!module.module) {
+        return false;
+    }
+    for (int index = 0; index < kGlyphCount; ++index) {
+        icons_[index] = static_cast<HICON>(
+            LoadImageA(module.module, MAKEINTRESOURCEA(GlyphId(index, set)), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        if (!icons_[index]) {
+            Release();
+            return false;
+        }
+    }
+    return true;
+}
+
+HICON GlyphIcons::Compose(std::initializer_list<int> layers) const
+{
+    ImageListHolder list{ImageList_Create(16, 16, ILC_MASK, static_cast<int>(layers.size()), 0)};
+    if (!list.list || layers.size() == 0) {
+        return nullptr;
+    }
+    for (int index : layers) {
+        HICON glyph = Glyph(index);
+        if (!glyph || ImageList_ReplaceIcon(list.list, -1, glyph) < 0) {
+            return nullptr;
+        }
+    }
+    if (layers.size() == 1) {
+        return ImageList_GetIcon(list.list, 0, ILD_NORMAL);
+    }
+    ImageListHolder merged{ImageList_Merge(list.list, 0, list.list, 1, 0, 0)};
+    for (int over = 2; merged.list && over < static_cast<int>(layers.size()); ++over) {
+        ImageListHolder next{ImageList_Merge(merged.list, 0, list.list, over, 0, 0)};
+        std::swap(merged.list, next.list);
+    }
+    return merged.list ? ImageList_GetIcon(merged.list, 0, ILD_NORMAL) : nullptr;
+}
+
+HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index)
+{
+    if (index < 0 || index >= kDigitIconCount) {
+        return nullptr;
+    }
+    const int base = kBankSize * (index / 100);
+    return glyphs.Compose({kGlyphBackground, base + kTensBase + index % 100 / 10, base + kOnesBase + index % 10});
+}
+
+HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
+{
+    GlyphIcons icons;
+    if (!icons.Load(path, set)) {
         return nullptr;
     }
     ImageListHolder glyphs{ImageList_Create(16, 16, ILC_MASK, 0, 0)};
@@ -38,13 +105,7 @@ HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
         return nullptr;
     }
     for (int index = 0; index < kGlyphCount; ++index) {
-        HICON icon = static_cast<HICON>(
-            LoadImageA(module.module, MAKEINTRESOURCEA(GlyphId(index, set)), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-        const int added = icon ? ImageList_ReplaceIcon(glyphs.list, -1, icon) : -1;
-        if (icon) {
-            DestroyIcon(icon);  // the list keeps its own copy
-        }
-        if (added < 0) {
+        if (ImageList_ReplaceIcon(glyphs.list, -1, icons.Glyph(index)) < 0) {  // the list keeps a copy
             return nullptr;
         }
     }
@@ -57,22 +118,6 @@ HICON MergedGlyphIcon(HIMAGELIST glyphs, int under, int over)
 {
     ImageListHolder merged{ImageList_Merge(glyphs, under, glyphs, over, 0, 0)};
     return merged.list ? ImageList_GetIcon(merged.list, 0, ILD_NORMAL) : nullptr;
-}
-
-HICON ComposeDigitIcon(HIMAGELIST glyphs, int index)
-{
-    if (index < 0 || index >= kDigitIconCount) {
-        return nullptr;
-    }
-    const int base = kBankSize * (index / 100);
-    const int tens = index % 100 / 10;
-    const int ones = index % 10;
-    ImageListHolder first{ImageList_Merge(glyphs, kGlyphBackground, glyphs, base + kTensBase + tens, 0, 0)};
-    if (!first.list) {
-        return nullptr;
-    }
-    ImageListHolder second{ImageList_Merge(first.list, 0, glyphs, base + kOnesBase + ones, 0, 0)};
-    return second.list ? ImageList_GetIcon(second.list, 0, ILD_NORMAL) : nullptr;
 }
 
 bool ComposeDigitIcons(HIMAGELIST glyphs, HICON (&icons)[kDigitIconCount])

@@ -4,17 +4,19 @@
 // is first shown (composing all of them took most of its start-up under Wine).
 #pragma once
 
+#include "glyphs.h"
 #include "tray_slot.h"
 
 #include <windows.h>
-#include <commctrl.h>
+
+#include <memory>
 
 class TrayIcon;
 
 struct IconTable {
     HICON icons[kIconTableSize] = {};
     // The glyphs, kept after LoadIconTable for the pictures not composed yet.
-    HIMAGELIST glyphs = nullptr;
+    std::unique_ptr<GlyphIcons> glyphs;
 
     IconTable() = default;
     IconTable(const IconTable&) = delete;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <new>
+#include <utility>
 
 IconTable::~IconTable()
 {
@@ -13,18 +15,18 @@ IconTable::~IconTable()
 
 namespace {
 
-// The picture of one slot, composed from the glyphs; null when it cannot be made.
-HICON ComposeSlot(HIMAGELIST glyphs, unsigned slot)
+// The picture of one slot, composed from the kept glyphs; null when it cannot be made.
+HICON ComposeSlot(const GlyphIcons& glyphs, unsigned slot)
 {
     switch (slot) {
     case kSlotNoTemperature:
-        return MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphNoTemperature);
+        return glyphs.Compose({kGlyphBackground, kGlyphNoTemperature});
     case kSlotStopped:
-        return MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphStopped);
+        return glyphs.Compose({kGlyphBackground, kGlyphStopped});
     case kSlotFixedIcon:
-        return ImageList_GetIcon(glyphs, kGlyphFixedIcon, ILD_NORMAL);
+        return glyphs.Compose({kGlyphFixedIcon});
     default:
-        return slot < kDigitIconCount ? ComposeDigitIcon(glyphs, static_cast<int>(slot)) : nullptr;
+        return ComposeDigitIcon(glyphs, static_cast<int>(slot));
     }
 }
 
@@ -38,9 +40,9 @@ bool ComposeIconTable(IconTable& table, const char* path)
     }
     HICON digits[kDigitIconCount];
     const bool composed = ComposeDigitIcons(glyphs, digits);
-    HICON noTemperature = composed ? ComposeSlot(glyphs, kSlotNoTemperature) : nullptr;
-    HICON stopped = composed ? ComposeSlot(glyphs, kSlotStopped) : nullptr;
-    HICON fixedIcon = composed ? ComposeSlot(glyphs, kSlotFixedIcon) : nullptr;
+    HICON noTemperature = composed ? MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphNoTemperature) : nullptr;
+    HICON stopped = composed ? MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphStopped) : nullptr;
+    HICON fixedIcon = composed ? ImageList_GetIcon(glyphs, kGlyphFixedIcon, ILD_NORMAL) : nullptr;
     ImageList_Destroy(glyphs);
 
     if (!composed || !noTemperature || !stopped || !fixedIcon) {
@@ -62,12 +64,12 @@ bool ComposeIconTable(IconTable& table, const char* path)
 
 bool LoadIconTable(IconTable& table, const char* path)
 {
-    HIMAGELIST glyphs = LoadGlyphs(path, GlyphSet::Monitor);
-    if (!glyphs) {
+    std::unique_ptr<GlyphIcons> glyphs(new (std::nothrow) GlyphIcons);
+    if (!glyphs || !glyphs->Load(path, GlyphSet::Monitor)) {
         return false;
     }
     DestroyIconTable(table);
-    table.glyphs = glyphs;
+    table.glyphs = std::move(glyphs);
     return true;
 }
 
@@ -77,7 +79,7 @@ void ReadyTraySlot(IconTable& table, TrayIcon& tray, unsigned slot)
         return;
     }
     if (!table.icons[slot] && table.glyphs) {
-        table.icons[slot] = ComposeSlot(table.glyphs, slot);
+        table.icons[slot] = ComposeSlot(*table.glyphs, slot);
     }
     if (tray.SlotIcon(slot) != table.icons[slot]) {
         tray.SetSlot(table.icons[slot], slot);
@@ -92,10 +94,7 @@ void DestroyIconTable(IconTable& table)
             icon = nullptr;
         }
     }
-    if (table.glyphs) {
-        ImageList_Destroy(table.glyphs);
-        table.glyphs = nullptr;
-    }
+    table.glyphs.reset();
 }
 
 void PutIconTableIntoTray(const IconTable& table, TrayIcon& tray)
