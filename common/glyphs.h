@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <initializer_list>
+#include <vector>
 
 constexpr int kGlyphCount = 44;
 constexpr int kFirstGlyphId = 500;
@@ -20,27 +21,22 @@ enum class GlyphSet {
     TrayClient,  // the client has no fixed icon: its last entry is 502 again
 };
 
-// The 44 glyphs as separate icons, for composing a few pictures without first putting all
-// 44 into an image list (under Wine that took a tenth of a second and more).
+// The 44 glyphs as the icon data of the glyph file, for composing a few pictures without
+// first making all 44 icons and putting them into an image list (under Wine that took a
+// tenth of a second and more).
 class GlyphIcons {
 public:
-    GlyphIcons() = default;
-    GlyphIcons(const GlyphIcons&) = delete;
-    GlyphIcons& operator=(const GlyphIcons&) = delete;
-    ~GlyphIcons();
-
     // All 44 or none: false, holding nothing, when the module cannot be loaded or lacks
     // one of the icons. The module is released before returning.
     bool Load(const char* path, GlyphSet set);
-    HICON Glyph(int index) const { return index >= 0 && index < kGlyphCount ? icons_[index] : nullptr; }
+    // A new 16 x 16 icon of glyph `index` (the caller destroys it), or null.
+    HICON Glyph(int index) const;
     // The glyphs drawn over each other, first at the bottom, by the same image-list merges
     // that compose from LoadGlyphs' list; null when it cannot be made.
     HICON Compose(std::initializer_list<int> layers) const;
 
 private:
-    void Release();
-
-    HICON icons_[kGlyphCount] = {};
+    std::vector<BYTE> data_[kGlyphCount];
 };
 
 // One temperature picture, index 100 * bank + 10 * tens + ones, as ComposeDigitIcons

@@ -27,39 +27,61 @@ int GlyphId(int index, GlyphSet set)
     return kFirstGlyphId + index;
 }
 
-}  // namespace
-
-GlyphIcons::~GlyphIcons()
+// Appends glyph `index` to the list, which keeps its own copy.
+bool AddGlyph(HIMAGELIST list, const GlyphIcons& glyphs, int index)
 {
-    Release();
-}
-
-void GlyphIcons::Release()
-{
-    for (HICON& icon : icons_) {
-        if (icon) {
-            DestroyIcon(icon);
-            icon = nullptr;
-        }
+    HICON icon = glyphs.Glyph(index);
+    const int added = icon ? ImageList_ReplaceIcon(list, -1, icon) : -1;
+    if (icon) {
+        DestroyIcon(icon);
     }
+    return added >= 0;
 }
+
+}  // namespace
 
 bool GlyphIcons::Load(const char* path, GlyphSet set)
 {
-    Release();
+    for (std::vector<BYTE>& data : data_) {
+        data.clear();
+    }
     ModuleHolder module{LoadLibraryA(path)};
     if (!module.module) {
         return false;
     }
+    // What LoadImageA does up to making the icon: the 16 x 16 entry of each icon group.
     for (int index = 0; index < kGlyphCount; ++index) {
-        icons_[index] = static_cast<HICON>(
-            LoadImageA(module.module, MAKEINTRESOURCEA(GlyphId(index, set)), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-        if (!icons_[index]) {
-            Release();
+        const BYTE* bytes = nullptr;
+        DWORD size = 0;
+        HRSRC group = FindResourceA(module.module, MAKEINTRESOURCEA(GlyphId(index, set)), RT_GROUP_ICON);
+        HGLOBAL groupData = group ? LoadResource(module.module, group) : nullptr;
+        const PBYTE directory = groupData ? static_cast<PBYTE>(LockResource(groupData)) : nullptr;
+        const int iconId = directory ? LookupIconIdFromDirectoryEx(directory, TRUE, 16, 16, LR_DEFAULTCOLOR) : 0;
+        HRSRC icon = iconId ? FindResourceA(module.module, MAKEINTRESOURCEA(iconId), RT_ICON) : nullptr;
+        HGLOBAL iconData = icon ? LoadResource(module.module, icon) : nullptr;
+        if (iconData) {
+            bytes = static_cast<const BYTE*>(LockResource(iconData));
+            size = SizeofResource(module.module, icon);
+        }
+        if (!bytes || size == 0) {
+            for (std::vector<BYTE>& data : data_) {
+                data.clear();
+            }
             return false;
         }
+        data_[index].assign(bytes, bytes + size);
     }
     return true;
+}
+
+HICON GlyphIcons::Glyph(int index) const
+{
+    if (index < 0 || index >= kGlyphCount || data_[index].empty()) {
+        return nullptr;
+    }
+    std::vector<BYTE> bits = data_[index];  // the call takes the bits as writable
+    return CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()), TRUE, 0x00030000, 16, 16,
+        LR_DEFAULTCOLOR);
 }
 
 HICON GlyphIcons::Compose(std::initializer_list<int> layers) const
@@ -69,8 +91,7 @@ HICON GlyphIcons::Compose(std::initializer_list<int> layers) const
         return nullptr;
     }
     for (int index : layers) {
-        HICON glyph = Glyph(index);
-        if (!glyph || ImageList_ReplaceIcon(list.list, -1, glyph) < 0) {
+        if (!AddGlyph(list.list, *this, index)) {
             return nullptr;
         }
     }
@@ -105,7 +126,7 @@ HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
         return nullptr;
     }
     for (int index = 0; index < kGlyphCount; ++index) {
-        if (ImageList_ReplaceIcon(glyphs.list, -1, icons.Glyph(index)) < 0) {  // the list keeps a copy
+        if (!AddGlyph(glyphs.list, icons, index)) {
             return nullptr;
         }
     }
