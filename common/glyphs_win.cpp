@@ -3,6 +3,7 @@
 #include "program_folder.h"
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -29,6 +30,17 @@ int GlyphId(int index, GlyphSet set)
     return kFirstGlyphId + index;
 }
 
+// Appends glyph `index` to the list, which keeps its own copy.
+bool AddGlyph(HIMAGELIST list, const GlyphIcons& glyphs, int index)
+{
+    HICON icon = glyphs.Glyph(index);
+    const int added = icon ? ImageList_ReplaceIcon(list, -1, icon) : -1;
+    if (icon) {
+        DestroyIcon(icon);
+    }
+    return added >= 0;
+}
+
 }  // namespace
 
 HMODULE LoadGlyphModule(const char* path)
@@ -42,10 +54,85 @@ HMODULE LoadGlyphModule(const char* path)
     return module;
 }
 
-HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
+bool GlyphIcons::Load(const char* path, GlyphSet set)
 {
+    for (std::vector<BYTE>& data : data_) {
+        data.clear();
+    }
     ModuleHolder module{LoadGlyphModule(path)};
     if (!module.module) {
+        return false;
+    }
+    // What LoadImageA does up to making the icon: the 16 x 16 entry of each icon group.
+    for (int index = 0; index < kGlyphCount; ++index) {
+        const BYTE* bytes = nullptr;
+        DWORD size = 0;
+        HRSRC group = FindResourceA(module.module, MAKEINTRESOURCEA(GlyphId(index, set)), RT_GROUP_ICON);
+        HGLOBAL groupData = group ? LoadResource(module.module, group) : nullptr;
+        const PBYTE directory = groupData ? static_cast<PBYTE>(LockResource(groupData)) : nullptr;
+        const int iconId = directory ? LookupIconIdFromDirectoryEx(directory, TRUE, 16, 16, LR_DEFAULTCOLOR) : 0;
+        HRSRC icon = iconId ? FindResourceA(module.module, MAKEINTRESOURCEA(iconId), RT_ICON) : nullptr;
+        HGLOBAL iconData = icon ? LoadResource(module.module, icon) : nullptr;
+        if (iconData) {
+            bytes = static_cast<const BYTE*>(LockResource(iconData));
+            size = SizeofResource(module.module, icon);
+        }
+        if (!bytes || size == 0) {
+            for (std::vector<BYTE>& data : data_) {
+                data.clear();
+            }
+            return false;
+        }
+        data_[index].assign(bytes, bytes + size);
+    }
+    return true;
+}
+
+HICON GlyphIcons::Glyph(int index) const
+{
+    if (index < 0 || index >= kGlyphCount || data_[index].empty()) {
+        return nullptr;
+    }
+    std::vector<BYTE> bits = data_[index];  // the call takes the bits as writable
+    return CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()), TRUE, 0x00030000, 16, 16,
+        LR_DEFAULTCOLOR);
+}
+
+HICON GlyphIcons::Compose(std::initializer_list<int> layers) const
+{
+    ImageListHolder list{ImageList_Create(16, 16, ILC_MASK, static_cast<int>(layers.size()), 0)};
+    if (!list.list || layers.size() == 0) {
+        return nullptr;
+    }
+    for (int index : layers) {
+        if (!AddGlyph(list.list, *this, index)) {
+            return nullptr;
+        }
+    }
+    if (layers.size() == 1) {
+        return ImageList_GetIcon(list.list, 0, ILD_NORMAL);
+    }
+    ImageListHolder merged{ImageList_Merge(list.list, 0, list.list, 1, 0, 0)};
+    for (int over = 2; merged.list && over < static_cast<int>(layers.size()); ++over) {
+        ImageListHolder next{ImageList_Merge(merged.list, 0, list.list, over, 0, 0)};
+        std::swap(merged.list, next.list);
+    }
+    return merged.list ? ImageList_GetIcon(merged.list, 0, ILD_NORMAL) : nullptr;
+}
+
+HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index)
+{
+    if (index < 0 || index >= kDigitIconCount) {
+        return nullptr;
+    }
+    const int base = kBankSize * (index / 100);
+    return glyphs.Compose({kGlyphBackground, base + kTensBase + index % 100 / 10, base + kOnesBase + index % 10});
+}
+
+HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
+{
+    GlyphIcons icons;
+    if (!icons.Load(path, set)) {
         return nullptr;
     }
     ImageListHolder glyphs{ImageList_Create(16, 16, ILC_MASK, 0, 0)};
@@ -53,13 +140,7 @@ HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
         return nullptr;
     }
     for (int index = 0; index < kGlyphCount; ++index) {
-        HICON icon = static_cast<HICON>(
-            LoadImageA(module.module, MAKEINTRESOURCEA(GlyphId(index, set)), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-        const int added = icon ? ImageList_ReplaceIcon(glyphs.list, -1, icon) : -1;
-        if (icon) {
-            DestroyIcon(icon);  // the list keeps its own copy
-        }
-        if (added < 0) {
+        if (!AddGlyph(glyphs.list, icons, index)) {
             return nullptr;
         }
     }

@@ -25,5 +25,5 @@ if(WIN32)
         window_helpers_win.cpp
     )
     target_include_directories(kv_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(kv_ui PUBLIC kv_ui_core comctl32 comdlg32 shell32 gdi32 user32 version)
+    target_link_libraries(kv_ui PUBLIC kv_ui_core comctl32 shell32 gdi32 user32 version)
 endif()

@@ -5,11 +5,32 @@
 
 #include <algorithm>
 #include <iterator>
+#include <new>
+#include <utility>
 
 IconTable::~IconTable()
 {
     DestroyIconTable(*this);
 }
+
+namespace {
+
+// The picture of one slot, composed from the kept glyphs; null when it cannot be made.
+HICON ComposeSlot(const GlyphIcons& glyphs, unsigned slot)
+{
+    switch (slot) {
+    case kSlotNoTemperature:
+        return glyphs.Compose({kGlyphBackground, kGlyphNoTemperature});
+    case kSlotStopped:
+        return glyphs.Compose({kGlyphBackground, kGlyphStopped});
+    case kSlotFixedIcon:
+        return glyphs.Compose({kGlyphFixedIcon});
+    default:
+        return ComposeDigitIcon(glyphs, static_cast<int>(slot));
+    }
+}
+
+}  // namespace
 
 bool ComposeIconTable(IconTable& table, const char* path)
 {
@@ -41,6 +62,30 @@ bool ComposeIconTable(IconTable& table, const char* path)
     return true;
 }
 
+bool LoadIconTable(IconTable& table, const char* path)
+{
+    std::unique_ptr<GlyphIcons> glyphs(new (std::nothrow) GlyphIcons);
+    if (!glyphs || !glyphs->Load(path, GlyphSet::Monitor)) {
+        return false;
+    }
+    DestroyIconTable(table);
+    table.glyphs = std::move(glyphs);
+    return true;
+}
+
+void ReadyTraySlot(IconTable& table, TrayIcon& tray, unsigned slot)
+{
+    if (slot >= kIconTableSize) {
+        return;
+    }
+    if (!table.icons[slot] && table.glyphs) {
+        table.icons[slot] = ComposeSlot(*table.glyphs, slot);
+    }
+    if (tray.SlotIcon(slot) != table.icons[slot]) {
+        tray.SetSlot(table.icons[slot], slot);
+    }
+}
+
 void DestroyIconTable(IconTable& table)
 {
     for (HICON& icon : table.icons) {
@@ -49,6 +94,7 @@ void DestroyIconTable(IconTable& table)
             icon = nullptr;
         }
     }
+    table.glyphs.reset();
 }
 
 void PutIconTableIntoTray(const IconTable& table, TrayIcon& tray)

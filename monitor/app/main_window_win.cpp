@@ -22,7 +22,9 @@ const UINT g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 
 void ShowTraySlot(unsigned slot)
 {
-    App().trayIcon.Modify(slot);
+    AppState& app = App();
+    ReadyTraySlot(app.iconTable, app.trayIcon, slot);
+    app.trayIcon.Modify(slot);
 }
 
 // The shell took the icon, or the retry timer runs until it does (at logon the
@@ -71,7 +73,7 @@ bool CreateMonitor(HWND window)
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
     }
-    if (!ComposeIconTable(app.iconTable, app.settings.IconFile)) {
+    if (!LoadIconTable(app.iconTable, app.settings.IconFile)) {
         ShowError(window, MSG_GLYPHS_FAILED);
         return false;
     }
@@ -80,7 +82,7 @@ bool CreateMonitor(HWND window)
         return false;
     }
     app.trayIcon.SetCallback(kTrayCallbackMessage);
-    PutIconTableIntoTray(app.iconTable, app.trayIcon);
+    ReadyTraySlot(app.iconTable, app.trayIcon, kSlotStopped);
     // Elevated, the window hears a non-elevated Explorer's "TaskbarCreated" only when let.
     AllowMessageFromLowerRights(window, g_taskbarCreated);
     KeepTrayIconShown(window, app.trayIcon.Add(kSlotStopped));

@@ -21,7 +21,9 @@ void ShowBalloon(HWND window, const BalloonContent& content)
     app.trayIcon.SetBalloonTitle(content.title.c_str(), content.iconFlags);
     app.trayIcon.SetBalloonText(content.text.c_str(), kBalloonTimeoutMs);
     ForceForeground(window);
-    app.trayIcon.ShowBalloon(CurrentTraySlot());
+    const unsigned slot = CurrentTraySlot();
+    ReadyTraySlot(app.iconTable, app.trayIcon, slot);
+    app.trayIcon.ShowBalloon(slot);
 }
 
 void StartClickTimer(HWND window)

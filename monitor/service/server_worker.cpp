@@ -21,19 +21,18 @@ void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], Un
 
     RequestReply reply;
     for (;;) {
-        const int ready = server.Wait();
-        if (ready == kUdpFailed) {
-            ShowMessage(MessageKind::Error, kWaitFailedMessage);
-            break;
-        }
-        if (ready < 0) {
-            continue;
-        }
-        // A one-byte buffer: longer datagrams fail the receive and are dropped, empty ones
+        // The receive itself waits for the next datagram: a wait for readability before
+        // every receive cost a second round trip through Wine's server per query. A
+        // one-byte buffer: longer datagrams fail the receive and are dropped, empty ones
         // give -1 too.
         std::uint8_t command = 0;
         const int received = server.Receive(server.Socket(), reinterpret_cast<char*>(&command), 1);
         if (received == kUdpFailed) {
+            // Only then the wait, which tells a socket that failed from a datagram dropped.
+            if (server.Wait() == kUdpFailed) {
+                ShowMessage(MessageKind::Error, kWaitFailedMessage);
+                break;
+            }
             continue;
         }
         const RequestAction action = DispatchRequest(&command, received, server.PeerIsLoopback(), table, reply);

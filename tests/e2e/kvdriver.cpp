@@ -4,6 +4,7 @@
 //   kvdriver wait-window CLASS TITLE MS      wait until a top-level window exists
 //   kvdriver wait-gone CLASS TITLE MS        wait until it is gone
 //   kvdriver command ID                      post WM_COMMAND ID to the KELVIX main window
+//   kvdriver command-times ID COUNT          send it COUNT times, each handled before the next
 //   kvdriver message MSG WPARAM LPARAM       post a message to the KELVIX main window
 //   kvdriver tray-click MSG                  post the tray callback (32770) with mouse MSG
 //   kvdriver taskbar-created                 broadcast "TaskbarCreated" to KELVIX
@@ -202,6 +203,14 @@ int main(int argc, char** argv)
     if (call == "command" && argc == 3) {
         HWND monitor = Monitor();
         return monitor && PostMessageA(monitor, WM_COMMAND, Number(argv[2]), 0) ? 0 : 1;
+    }
+    if (call == "command-times" && argc == 4) {
+        HWND monitor = Monitor();
+        for (DWORD i = 0; monitor && i < Number(argv[3]); ++i) {
+            if (!SendMessageTimeoutA(monitor, WM_COMMAND, Number(argv[2]), 0, SMTO_NORMAL, 10000, nullptr))
+                return 1;
+        }
+        return monitor ? 0 : 1;
     }
     if (call == "message" && argc == 5) {
         HWND monitor = Monitor();

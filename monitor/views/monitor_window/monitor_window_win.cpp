@@ -4,6 +4,7 @@
 
 #include "monitor_window_menu.h"
 
+#include "loaded_library.h"
 #include "program_state.h"
 #include "monitor_bars.h"
 #include "monitor_cells.h"
@@ -30,28 +31,6 @@ void HandleMonitorCommand(HWND window, UINT command);
 
 using SetLayeredWindowAttributesCall = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 using SetWindowThemeCall = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-
-// A library loaded by name for one look-up and released afterwards.
-class LoadedLibrary {
-public:
-    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
-    ~LoadedLibrary()
-    {
-        if (module_) FreeLibrary(module_);
-    }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-
-    template <typename Call>
-    Call Find(const char* function) const
-    {
-        return module_ ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module_, function)))
-                       : nullptr;
-    }
-
-private:
-    HMODULE module_;
-};
 
 unsigned WrittenCells()
 {

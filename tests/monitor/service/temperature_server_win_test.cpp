@@ -152,4 +152,39 @@ TEST(TemperatureServerWindowsTest, AnswersEchoAndReportThenStops)
     EXPECT_EQ(WS32LIB_GetLoadCount(), 0u);
 }
 
+// The worker receives without waiting first; datagrams the one-byte receive cannot take
+// (two bytes, none) are dropped and it serves on, each time, through the real WSOCK32.DLL.
+TEST(TemperatureServerWindowsTest, DropsLongAndEmptyDatagramsAndServesOn)
+{
+    const auto drives = MakeDriveState({{0, 40, 45, "SIM", "1.00", "S1"}});
+    TemperatureServer service(drives->table);
+    ASSERT_TRUE(service.StartUp());
+    const std::uint32_t port = FreePort();
+    ASSERT_NE(port, 0u);
+    ASSERT_TRUE(service.StartServer(port));
+    char echo = 1;
+    int echoed = 0;
+    for (int attempt = 0; attempt < 100 && echoed != 1; ++attempt) {
+        echoed = Ask(port, 0x00, &echo, 1);
+    }
+    ASSERT_EQ(echoed, 1);
+
+    const struct {
+        const char* bytes;
+        int length;
+    } dropped[] = {{"\x01\x01", 2}, {"", 0}, {"\x00\x00\x00", 3}};
+    for (const auto& datagram : dropped) {
+        UDPCLIENT client;
+        ASSERT_EQ(client.Open("127.0.0.1", port), 0);
+        client.Send(datagram.bytes, datagram.length);
+        client.SetWait(300);
+        EXPECT_NE(client.Wait(), kUdpClientReadable) << datagram.length << " bytes were answered";
+        char report[kReportBytes];
+        EXPECT_EQ(Ask(port, 0x01, report, sizeof report), 1920) << "no report after " << datagram.length << " bytes";
+    }
+    service.StopServer(port);
+    EXPECT_FALSE(service.HoldsWorker());
+    service.CleanUp();
+}
+
 } // namespace
