@@ -14,7 +14,9 @@ tray_picture() {
     convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
 }
 
-cp "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+# Installed as a user would: the program and its files in one folder.
+cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
+programs=$E2E_WORK
 cat > drives.txt <<'DRIVES'
 drive 0
 model ST380011A
