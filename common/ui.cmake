@@ -19,6 +19,7 @@ if(WIN32)
         gdi_font_win.cpp
         glyphs_win.cpp
         message_filter_win.cpp
+        profile_location_win.cpp
         program_folder_win.cpp
         tray_icon_win.cpp
         version_info_win.cpp

@@ -2,7 +2,12 @@
 
 #include "pelito_messages.h"
 
+#include <string>
+
 namespace {
+
+constexpr const char* kCaption = "エラー情報";
+constexpr UINT kStyle = MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST;
 
 // Whether the box of each message (1 to 8; 0 for any other number) is open. The poll
 // timer ticks on inside an open box's message loop: a failing poll must not open
@@ -19,6 +24,13 @@ void ShowPelitoError(HWND owner, unsigned index)
         return;
     }
     open = true;
-    MessageBoxA(owner, PelitoMessage(index), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    MessageBoxA(owner, PelitoMessage(index), kCaption, kStyle);
     open = false;
+}
+
+void ShowPelitoWriteError(HWND owner, const char* file)
+{
+    std::string text = "ファイルへの書き込みに失敗しました。\r\n";
+    text += file;
+    MessageBoxA(owner, text.c_str(), kCaption, kStyle);
 }

@@ -2,7 +2,9 @@
 
 #include "inifile.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 void LoadPelitoSettings(const char* host, PelitoSettings& s, const char* file)
 {
@@ -16,13 +18,17 @@ void LoadPelitoSettings(const char* host, PelitoSettings& s, const char* file)
     ini.Read(host, "IconFile", d.IconFile, s.IconFile, kIconFileSize);
 }
 
-void SavePelitoSettings(const char* host, const PelitoSettings& s, const char* file)
+bool SavePelitoSettings(const char* host, const PelitoSettings& s, const char* file)
 {
     INIFILE ini;
     ini.Open(file);
-    ini.Write(host, "Timer", s.Timer);
-    ini.Write(host, "Port", s.Port);
-    ini.Write(host, "TimeOut", s.TimeOut);
-    ini.Write(host, "Temp", s.Temp);
-    ini.Write(host, "IconFile", s.IconFile);
+    // Every key is written, in this order, whatever happened to the one before.
+    const int written[] = {
+        ini.Write(host, "Timer", s.Timer),
+        ini.Write(host, "Port", s.Port),
+        ini.Write(host, "TimeOut", s.TimeOut),
+        ini.Write(host, "Temp", s.Temp),
+        ini.Write(host, "IconFile", s.IconFile),
+    };
+    return std::all_of(std::begin(written), std::end(written), [](int result) { return result != 0; });
 }

@@ -17,5 +17,6 @@ struct PelitoSettings {
 
 // Reads the five keys of the host's section; a missing file or key gives the default.
 void LoadPelitoSettings(const char* host, PelitoSettings& settings, const char* file = kPelitoIniFile);
-// Writes Timer, Port, TimeOut, Temp and IconFile, in that order, to the host's section.
-void SavePelitoSettings(const char* host, const PelitoSettings& settings, const char* file = kPelitoIniFile);
+// Writes Timer, Port, TimeOut, Temp and IconFile, in that order, to the host's section;
+// false when any of the writes was refused.
+bool SavePelitoSettings(const char* host, const PelitoSettings& settings, const char* file = kPelitoIniFile);

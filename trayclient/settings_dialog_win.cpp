@@ -4,6 +4,7 @@
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
+#include "profile_location.h"
 #include "report_query_win.h"
 #include "window_helpers.h"
 
@@ -96,7 +97,11 @@ void Confirm(HWND dialog)
     if (std::strcmp(path, client.settings.IconFile) != 0) {
         ReplaceGlyphs(dialog, path);
     }
-    SavePelitoSettings(client.host, client.settings);
+    if (!SavePelitoSettings(client.host, client.settings)) {
+        // Stays open: what the user entered is not lost and can be saved again.
+        ShowPelitoWriteError(dialog, ProfileFilePath(kPelitoIniFile).c_str());
+        return;
+    }
     client.settingsDialog = nullptr;
     EndDialog(dialog, IDOK);
 }

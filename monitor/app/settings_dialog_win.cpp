@@ -4,6 +4,7 @@
 #include "error_box.h"
 #include "main_window.h"
 #include "monitor_ids.h"
+#include "profile_location.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -16,17 +17,6 @@ namespace {
 
 constexpr unsigned kPortMinimum = 10000;
 constexpr unsigned kPortMaximum = 65535;
-
-// Where the profile functions keep the bare-named settings file: the Windows directory.
-std::string SettingsFilePath()
-{
-    char directory[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryA(directory, sizeof directory);
-    if (length == 0 || length >= sizeof directory) {
-        return kSettingsFile;
-    }
-    return std::string(directory) + '\\' + kSettingsFile;
-}
 
 void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
@@ -126,7 +116,7 @@ void Confirm(HWND dialog)
         }
     }
     if (!SaveSettings(settings)) {
-        ShowWriteError(dialog, SettingsFilePath().c_str());
+        ShowWriteError(dialog, ProfileFilePath(kSettingsFile).c_str());
     }
     app.settingsDialog = nullptr;
     EndDialog(dialog, IDOK);

@@ -80,7 +80,14 @@ void FillNvmeIdentity(DriveRecord& record)
     CopyNvmeText(record.model, identify + kNvmeModelOffset, kNvmeModelLength);
     CopyNvmeText(record.firmware, identify + kNvmeFirmwareOffset, kNvmeFirmwareLength);
     CopyNvmeText(record.serial, identify + kNvmeSerialOffset, kNvmeSerialLength);
-    FormatNvmeCapacity(identify, record.capacityText);
+    std::uint64_t length = 0;
+    if (NvmeCapacityReported(identify)) {
+        FormatNvmeCapacity(identify, record.capacityText);
+    } else if (record.nvme.ReadDiskLength(record.device.Handle(), length) && length != 0) {
+        FormatCapacityBytes(length, record.capacityText);
+    } else {
+        record.capacityText[0] = '\0';  // no size known: show none rather than 0.00MB
+    }
     std::snprintf(record.transferModeText, sizeof record.transferModeText, "NVMe");
 }
 

@@ -112,3 +112,19 @@ const std::uint8_t* NvmeDevice::ReadHealthLog(HANDLE handle, std::uint32_t& byte
     return Query(handle, kStorageDeviceProtocolSpecificProperty, kNvmeDataTypeLogPage, kNvmeLogPageHealthInfo,
                  healthReply_, kNvmeHealthSize, bytesReturned);
 }
+
+bool NvmeDevice::ReadDiskLength(HANDLE handle, std::uint64_t& bytes)
+{
+    bytes = 0;
+    std::uint8_t reply[kDiskLengthReplySize] = {};
+    DWORD returned = 0;
+    if (handle == nullptr ||
+        !ActiveDiskControl().Request(handle, kIoctlDiskGetLengthInfo, nullptr, 0, reply, sizeof reply, &returned) ||
+        returned != sizeof reply) {
+        return false;
+    }
+    for (unsigned i = sizeof reply; i-- > 0;) {
+        bytes = bytes << 8 | reply[i];
+    }
+    return true;
+}

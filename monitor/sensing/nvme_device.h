@@ -4,6 +4,7 @@
 // seam like every S.M.A.R.T. request.
 #pragma once
 
+#include "disk_length_records.h"
 #include "nvme_records.h"
 #include "wintypes.h"
 
@@ -33,6 +34,9 @@ public:
     const std::uint8_t* IdentifyController(HANDLE handle, std::uint32_t& bytesReturned);
     // The SMART / health information log (512 bytes), or null.
     const std::uint8_t* ReadHealthLog(HANDLE handle, std::uint32_t& bytesReturned);
+    // IOCTL_DISK_GET_LENGTH_INFO: the drive's length in bytes from the disk driver, for
+    // drives whose identify data give no total capacity. False when it is not answered.
+    bool ReadDiskLength(HANDLE handle, std::uint64_t& bytes);
 
 private:
     const std::uint8_t* Query(HANDLE handle, DWORD propertyId, DWORD dataType, DWORD requestValue,

@@ -47,13 +47,10 @@ char* CopyNvmeText(char* destination, const std::uint8_t* source, std::uint16_t 
     return CopyIdString(destination, swapped, static_cast<std::uint16_t>(count));
 }
 
-void FormatNvmeCapacity(const std::uint8_t* identify, char (&text)[32])
+namespace {
+
+void FormatBytes(double bytes, char (&text)[32])
 {
-    const std::uint8_t* capacity = identify + kNvmeTotalCapacityOffset;
-    double bytes = 0.0;
-    for (unsigned i = kCounterBytes; i-- > 0;) {
-        bytes = bytes * 256.0 + capacity[i];
-    }
     double size = bytes * 0.000001;
     const char* unit = "MB";
     if (size >= 1000.0) {
@@ -70,6 +67,34 @@ void FormatNvmeCapacity(const std::uint8_t* identify, char (&text)[32])
         return;
     }
     std::snprintf(text, sizeof text, "%.2f%s", size, unit);
+}
+
+}  // namespace
+
+bool NvmeCapacityReported(const std::uint8_t* identify)
+{
+    const std::uint8_t* capacity = identify + kNvmeTotalCapacityOffset;
+    for (unsigned i = 0; i < kCounterBytes; ++i) {
+        if (capacity[i] != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void FormatNvmeCapacity(const std::uint8_t* identify, char (&text)[32])
+{
+    const std::uint8_t* capacity = identify + kNvmeTotalCapacityOffset;
+    double bytes = 0.0;
+    for (unsigned i = kCounterBytes; i-- > 0;) {
+        bytes = bytes * 256.0 + capacity[i];
+    }
+    FormatBytes(bytes, text);
+}
+
+void FormatCapacityBytes(std::uint64_t bytes, char (&text)[32])
+{
+    FormatBytes(static_cast<double>(bytes), text);
 }
 
 void FormatCounter128(const std::uint8_t* bytes, char (&text)[kCounterTextSize])

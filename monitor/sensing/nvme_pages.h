@@ -24,6 +24,11 @@ char* CopyNvmeText(char* destination, const std::uint8_t* source, std::uint16_t 
 // The total capacity (TNVMCAP, bytes) in the units of the ATA capacity text: 1 MB is
 // 1,000,000 bytes and each step up divides by 1000.
 void FormatNvmeCapacity(const std::uint8_t* identify, char (&text)[32]);
+// The same for a byte count (the disk driver's length of the drive).
+void FormatCapacityBytes(std::uint64_t bytes, char (&text)[32]);
+// Whether the identify data give a total capacity: the field is optional, and many
+// drives leave it 0.
+bool NvmeCapacityReported(const std::uint8_t* identify);
 
 // A 16-byte little-endian counter in decimal (up to 39 digits).
 constexpr std::size_t kCounterTextSize = 40;

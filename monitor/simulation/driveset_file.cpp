@@ -20,8 +20,8 @@ constexpr std::uint64_t kKelvinOffset = 273;
 // Keys that only one kind of drive has.
 constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "attribute",
                                              "threshold", "identify-file", "smart-file", "thresholds-file"};
-constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "temperature-limits", "health", "nvme-identify-file",
-                                              "health-file"};
+constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
+                                              "nvme-identify-file", "health-file"};
 
 template <std::size_t N>
 bool Contains(const std::string_view (&keys)[N], std::string_view key)
@@ -267,6 +267,12 @@ private:
                 return Fail("capacity needs one number of bytes");
             }
             drive_->SetNvmeCapacity(bytes);
+            return true;
+        }
+        if (key == "disk-length") {
+            if (args.size() != 1 || !ParseNumber(args[0], ~std::uint64_t{0}, drive_->diskLength)) {
+                return Fail("disk-length needs one number of bytes");
+            }
             return true;
         }
         if (key == "temperature-limits") {

@@ -284,6 +284,7 @@ void SimulatedDrive::SetNvmeText(unsigned offset, unsigned length, const char* t
 void SimulatedDrive::SetNvmeCapacity(std::uint64_t bytes)
 {
     PutLittleEndian(nvmeIdentify + kNvmeTotalCapacityOffset, 16, bytes);
+    diskLength = bytes;
 }
 
 void SimulatedDrive::SetHealthField(unsigned offset, unsigned size, std::uint64_t value)
@@ -366,6 +367,8 @@ std::uint64_t SimulatedDiskBus::RequestCount(DWORD code) const
         return receiveCount_;
     case kIoctlStorageQueryProperty:
         return storageQueryCount_;
+    case kIoctlDiskGetLengthInfo:
+        return diskLengthCount_;
     default:
         return 0;
     }
@@ -375,7 +378,7 @@ void SimulatedDiskBus::ClearLog()
 {
     requests_.clear();
     opens_.clear();
-    requestCount_ = versionCount_ = sendCount_ = receiveCount_ = storageQueryCount_ = 0;
+    requestCount_ = versionCount_ = sendCount_ = receiveCount_ = storageQueryCount_ = diskLengthCount_ = 0;
     openCount_ = closeCount_ = 0;
 }
 
@@ -412,6 +415,8 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
         ++receiveCount_;
     } else if (code == kIoctlStorageQueryProperty) {
         ++storageQueryCount_;
+    } else if (code == kIoctlDiskGetLengthInfo) {
+        ++diskLengthCount_;
     }
 
     DWORD returned = 0;
@@ -465,6 +470,20 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         }
         return AnswerStorageQuery(set_.drives[drive], static_cast<unsigned>(drive), in, inSize, out, outSize,
                                   returned);
+    }
+    if (code == kIoctlDiskGetLengthInfo) {
+        // A disk-class request too; only NVMe drives are asked it.
+        if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots)) {
+            return false;
+        }
+        const SimulatedDrive& target = set_.drives[drive];
+        if (!target.installed || !target.nvme || target.diskLength == 0 || out == nullptr ||
+            outSize < kDiskLengthReplySize) {
+            return false;
+        }
+        PutLittleEndian(out, kDiskLengthReplySize, target.diskLength);
+        returned = kDiskLengthReplySize;
+        return true;
     }
     if (code != kSmartSendDriveCommand && code != kSmartRcvDriveData) {
         return false;  // not an ioctl of this driver

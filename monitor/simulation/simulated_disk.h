@@ -1,12 +1,14 @@
 // Simulated ATA and NVMe drives behind the disk-control seam. The bus answers
 // SMART_GET_VERSION, SMART_SEND_DRIVE_COMMAND and SMART_RCV_DRIVE_DATA the way a disk
 // driver does (version record, SENDCMDOUTPARAMS header, 512 data bytes, byte counts),
-// IOCTL_STORAGE_QUERY_PROPERTY the way the NVMe driver does, and records every request,
+// IOCTL_STORAGE_QUERY_PROPERTY the way the NVMe driver does (and IOCTL_DISK_GET_LENGTH_INFO
+// for NVMe drives, as the disk driver does), and records every request,
 // so tests can see exactly what went to the drives. Drive sets are built in code or read
 // from a drive-set file (driveset_file.h).
 #pragma once
 
 #include "disk_control.h"
+#include "disk_length_records.h"
 #include "nvme_records.h"
 #include "smart_records.h"
 
@@ -49,6 +51,8 @@ struct SimulatedDrive {
     std::uint8_t nvmeIdentify[kNvmeIdentifySize] = {};
     std::uint8_t health[kNvmeHealthSize] = {};
     std::vector<std::uint16_t> healthKelvins;
+    // The disk driver's length in bytes (IOCTL_DISK_GET_LENGTH_INFO); 0: not answered.
+    std::uint64_t diskLength = 0;
 
     // A fresh ATA drive: identity defaults, udma 5, empty attribute and threshold tables.
     void Install(unsigned number);
@@ -80,7 +84,8 @@ struct SimulatedDrive {
     // Makes the drive a fresh NVMe drive: identity defaults, NVMe 1.4, thresholds 343 K
     // and 358 K, 512 GB, spare 100 %, 35 degrees C.
     void MakeNvme(unsigned number);
-    // Identify controller fields (space-padded ASCII) and the total capacity in bytes.
+    // Identify controller fields (space-padded ASCII), and the drive's size in bytes: the
+    // total capacity and the disk length.
     void SetNvmeText(unsigned offset, unsigned length, const char* text);
     void SetNvmeCapacity(std::uint64_t bytes);
     // A little-endian health-log field of 1 to 16 bytes.
@@ -167,6 +172,7 @@ private:
     std::uint64_t sendCount_ = 0;
     std::uint64_t receiveCount_ = 0;
     std::uint64_t storageQueryCount_ = 0;
+    std::uint64_t diskLengthCount_ = 0;
     std::uint64_t openCount_ = 0;
     std::uint64_t closeCount_ = 0;
 };

@@ -330,6 +330,33 @@ TEST_F(PelitoSettingsDialog, ChangingOnlyThePortSavesAllFiveKeysWithoutNewGlyphs
     EXPECT_EQ(client_->pollTimer, kPollTimerId);
 }
 
+// A PELITO.INI that cannot be written: the box names it and the dialog stays open with
+// what was entered. A folder in its place refuses the write whoever runs the test (the
+// read-only attribute does not stop an administrator or root).
+TEST_F(PelitoSettingsDialog, ARefusedSaveNamesTheFileAndKeepsTheDialogOpen)
+{
+    const std::string path = IniPath(kPelitoIni);
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    std::string shown, portAfterBox;
+    Run({[&](HWND dialog) {
+             SetDlgItemTextA(dialog, IDC_PORT_EDIT, "10500");
+             ModalScript::Click(dialog, IDOK);
+         },
+         [&](HWND box) {
+             shown = ModalScript::BoxText(box);
+             SaveWindowPicture(box, "pelito_settings_not_written.png");
+             ModalScript::Click(box, IDOK);
+         },
+         [&](HWND dialog) {
+             portAfterBox = ModalScript::Text(dialog, IDC_PORT_EDIT);
+             ModalScript::Click(dialog, IDCANCEL);
+         }});
+    EXPECT_TRUE(RemoveDirectoryA(path.c_str())) << "nothing was written into its place";
+    EXPECT_EQ(shown, "ファイルへの書き込みに失敗しました。\r\n" + path);
+    EXPECT_EQ(portAfterBox, "10500");
+}
+
 TEST_F(PelitoSettingsDialog, TheWarningArrowsStopAt10And70)
 {
     std::string low, high;

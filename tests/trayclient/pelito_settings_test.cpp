@@ -32,6 +32,19 @@ TEST(PelitoSettings, SaveWritesTheFiveKeysInOrderToTheHostSection)
         "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
 }
 
+// A write the platform refuses (here: the folder is missing) is reported, not lost silently.
+TEST(PelitoSettings, SaveReportsWhetherTheFileWasWritten)
+{
+    const struct {
+        const char* name;
+        bool written;
+    } cases[] = {{"PELITO.INI", true}, {"missing/PELITO.INI", false}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        EXPECT_EQ(SavePelitoSettings("127.0.0.1", PelitoSettings{}, dir.File(c.name).c_str()), c.written) << c.name;
+    }
+}
+
 TEST(PelitoSettings, EachHostHasItsOwnSection)
 {
     TempDir dir;

@@ -223,4 +223,30 @@ TEST_F(NvmeDrives, BesideAtaDrivesOneHealthReadPerCycle)
         << "keyed as ATA drives are";
 }
 
+// Many drives leave the optional total capacity at 0: the disk driver's length is asked
+// once at enumeration instead, and a drive with neither shows no capacity.
+TEST_F(NvmeDrives, CapacityFromTheDiskLengthWhenIdentifyGivesNone)
+{
+    const struct {
+        const char* lines;
+        const char* text;
+        std::uint64_t lengthRequests;
+    } cases[] = {
+        {"capacity 1000204886016\n", "1.00TB", 0},
+        {"capacity 0\ndisk-length 512110190592\n", "512.11GB", 1},
+        {"capacity 0\n", "", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        SimulatedMachine machine(std::string("drive 0\nnvme\n") + c.lines);
+        EnumerateDrives(machine.drives);
+        ASSERT_EQ(machine.drives.presentCount, 1u);
+        EXPECT_STREQ(machine.drives.table[0].capacityText, c.text);
+        EXPECT_EQ(machine.bus.RequestCount(kIoctlDiskGetLengthInfo), c.lengthRequests);
+        machine.bus.ClearLog();
+        MeasureAll(machine.drives, settings_);
+        EXPECT_EQ(machine.bus.RequestCount(), 1u) << "the health log only";
+    }
+}
+
 }  // namespace

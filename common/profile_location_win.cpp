@@ -1,0 +1,13 @@
+#include "profile_location.h"
+
+#include <windows.h>
+
+std::string ProfileFilePath(const char* bareName)
+{
+    char directory[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryA(directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory) {
+        return bareName;
+    }
+    return std::string(directory) + '\\' + bareName;
+}
