@@ -109,6 +109,15 @@ while [ $SECONDS -lt $end ]; do
     timeout 5 "$root/build/native/query/tempquery" 127.0.0.1 || echo "(no answer)"
     shot=$((shot + 1))
     import -display "$DISPLAY" -window root "screens/screen$(printf %02d $shot).png" 2>/dev/null
+    if [ $shot = 4 ]; then
+        # What a click on the tray icon shows: every drive's temperature in a balloon.
+        wine64 "$driver" command 32795 </dev/null
+        for _ in 1 2 3 4 5 6 7 8 9 10; do
+            wine64 "$driver" windows tooltips_class32 </dev/null | grep -q . && break
+            sleep 0.5
+        done
+        import -display "$DISPLAY" -window root "screens/balloon.png" 2>/dev/null
+    fi
 done
 
 wine64 "$driver" post ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 0x111 0x8022 0 </dev/null
