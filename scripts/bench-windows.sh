@@ -119,10 +119,16 @@ run_start() {
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 column_median() { awk -v c="$2" '{ print $c }' "$work/$1" | median; }
 
-kelvix=$tree/monitor/KELVIX_SIM.exe
-pelito=$tree/trayclient/PELITO.exe
-minimal_tray=$tree/tests/bench/bench_tray_minimal.exe
-minimal_responder=$tree/tests/bench/bench_responder_minimal.exe
+# The measured programs and their yardsticks alike run as they ship: stripped (the
+# debug sections of an unstripped program are read into memory at load).
+shipped() {
+    x86_64-w64-mingw32-objcopy --strip-all "$1" "$work/$(basename "$1")"
+    echo "$work/$(basename "$1")"
+}
+kelvix=$(shipped "$tree/monitor/KELVIX_SIM.exe")
+pelito=$(shipped "$tree/trayclient/PELITO.exe")
+minimal_tray=$(shipped "$tree/tests/bench/bench_tray_minimal.exe")
+minimal_responder=$(shipped "$tree/tests/bench/bench_responder_minimal.exe")
 
 echo "=== start-up and memory, $rounds rounds (load before: $(cut -d' ' -f1-3 /proc/loadavg))" >&2
 run_start warmup "$tray_class" "$tray_title" 0 "$minimal_tray"
