@@ -223,21 +223,21 @@ TEST_F(PelitoApp, UnknownTimerShowsMessage3)
     EXPECT_TRUE(IsWindow(window_));
 }
 
+BOOL CALLBACK CollectErrorBox(HWND window, LPARAM list)
+{
+    char caption[32] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (IsWindowVisible(window) && std::string(caption) == "エラー情報") {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
 // The open error boxes of this thread.
 std::vector<HWND> OpenErrorBoxes()
 {
     std::vector<HWND> boxes;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) -> BOOL {
-            char caption[32] = {};
-            GetWindowTextA(window, caption, sizeof caption);
-            if (IsWindowVisible(window) && std::string(caption) == "エラー情報") {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&boxes));
+    EnumThreadWindows(GetCurrentThreadId(), CollectErrorBox, reinterpret_cast<LPARAM>(&boxes));
     return boxes;
 }
 

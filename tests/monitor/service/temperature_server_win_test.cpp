@@ -45,22 +45,23 @@ int Ask(std::uint32_t port, char command, char* answer, int length, unsigned wai
     return client.Receive(answer, length);
 }
 
+BOOL CALLBACK CollectNotice(HWND window, LPARAM list)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::string(caption) == "確認情報") {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
 // The open notice boxes of this process (caption "確認情報").
 std::vector<HWND> OpenNotices()
 {
     std::vector<HWND> found;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            char caption[64] = {};
-            GetWindowTextA(window, caption, sizeof caption);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::string(caption) == "確認情報") {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(CollectNotice, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
