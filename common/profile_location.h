@@ -6,3 +6,7 @@
 // The Windows directory and the name (the name alone when the directory is unknown), for
 // telling the user which file could not be written.
 std::string ProfileFilePath(const char* bareName);
+
+// What a box says when that settings file could not be written: the notice and the
+// file's full path on the next line.
+std::string ProfileWriteFailedText(const char* bareName);

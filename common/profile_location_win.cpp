@@ -11,3 +11,8 @@ std::string ProfileFilePath(const char* bareName)
     }
     return std::string(directory) + '\\' + bareName;
 }
+
+std::string ProfileWriteFailedText(const char* bareName)
+{
+    return "ファイルへの書き込みに失敗しました。\r\n" + ProfileFilePath(bareName);
+}

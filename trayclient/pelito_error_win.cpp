@@ -1,8 +1,7 @@
 #include "pelito_error_win.h"
 
 #include "pelito_messages.h"
-
-#include <string>
+#include "profile_location.h"
 
 namespace {
 
@@ -28,9 +27,7 @@ void ShowPelitoError(HWND owner, unsigned index)
     open = false;
 }
 
-void ShowPelitoWriteError(HWND owner, const char* file)
+void ShowPelitoWriteError(HWND owner, const char* bareName)
 {
-    std::string text = "ファイルへの書き込みに失敗しました。\r\n";
-    text += file;
-    MessageBoxA(owner, text.c_str(), kCaption, kStyle);
+    MessageBoxA(owner, ProfileWriteFailedText(bareName).c_str(), kCaption, kStyle);
 }

@@ -4,7 +4,6 @@
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
-#include "profile_location.h"
 #include "report_query_win.h"
 #include "window_helpers.h"
 
@@ -99,7 +98,7 @@ void Confirm(HWND dialog)
     }
     if (!SavePelitoSettings(client.host, client.settings)) {
         // Stays open: what the user entered is not lost and can be saved again.
-        ShowPelitoWriteError(dialog, ProfileFilePath(kPelitoIniFile).c_str());
+        ShowPelitoWriteError(dialog, kPelitoIniFile);
         return;
     }
     client.settingsDialog = nullptr;

@@ -6,5 +6,6 @@
 // A box with the MessageTable text of the index, caption "エラー情報", the stop icon,
 // brought to the foreground and kept topmost. owner may be null.
 void ShowError(HWND owner, unsigned index);
-// The same box for a file that could not be written, naming it.
-void ShowWriteError(HWND owner, const char* file);
+// The same box for a settings file (a bare name, kept in the Windows directory) that
+// could not be written, naming it with its full path.
+void ShowWriteError(HWND owner, const char* bareName);

@@ -1,17 +1,14 @@
 #include "error_box.h"
 
 #include "message_table.h"
-
-#include <string>
+#include "profile_location.h"
 
 void ShowError(HWND owner, unsigned index)
 {
     MessageBoxA(owner, MessageTable(index), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
-void ShowWriteError(HWND owner, const char* file)
+void ShowWriteError(HWND owner, const char* bareName)
 {
-    std::string text = "ファイルへの書き込みに失敗しました。\r\n";
-    text += file;
-    MessageBoxA(owner, text.c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    MessageBoxA(owner, ProfileWriteFailedText(bareName).c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
 }

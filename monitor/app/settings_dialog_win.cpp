@@ -4,7 +4,6 @@
 #include "error_box.h"
 #include "main_window.h"
 #include "monitor_ids.h"
-#include "profile_location.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -116,7 +115,7 @@ void Confirm(HWND dialog)
         }
     }
     if (!SaveSettings(settings)) {
-        ShowWriteError(dialog, ProfileFilePath(kSettingsFile).c_str());
+        ShowWriteError(dialog, kSettingsFile);
     }
     app.settingsDialog = nullptr;
     EndDialog(dialog, IDOK);

@@ -107,8 +107,8 @@ constexpr std::uint32_t kNvmeIdentifyReplySize = kProtocolDescriptorSize + kNvme
 constexpr std::uint32_t kNvmeHealthReplySize = kProtocolDescriptorSize + kNvmeHealthSize;
 constexpr std::uint32_t kDeviceDescriptorReplySize = 512;  // the descriptor and its texts
 
-// Byte offsets in the identify controller data and the health log (NVM Express base
-// specification; little-endian).
+// Byte offsets in the identify controller data and the health log, as NVMe drives lay
+// them out (little-endian).
 constexpr unsigned kNvmeSerialOffset = 4;
 constexpr unsigned kNvmeSerialLength = 20;
 constexpr unsigned kNvmeModelOffset = 24;
