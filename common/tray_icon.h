@@ -22,8 +22,8 @@ void SetShellNotifyCall(ShellNotifyCall call);
 
 class TrayIcon {
 public:
-    // idWaitMs: the pause before reading the clock for a generated icon id.
-    explicit TrayIcon(DWORD idWaitMs = 10) : idWaitMs_(idWaitMs) {}
+    // idSpacingMs: how far apart the clock readings of generated icon ids lie.
+    explicit TrayIcon(DWORD idSpacingMs = 10) : idSpacingMs_(idSpacingMs) {}
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
     virtual ~TrayIcon() { Destroy(); }
@@ -65,7 +65,7 @@ private:
 
     bool Notify(DWORD action, UINT index);
 
-    DWORD idWaitMs_;
+    DWORD idSpacingMs_;
     UINT slotCount_ = 0;
     std::unique_ptr<Slot[]> slots_;
     HINSTANCE instance_ = nullptr;

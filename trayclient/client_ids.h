@@ -16,6 +16,7 @@ constexpr UINT CMD_PELITO_EXIT = 0x8022;
 
 constexpr UINT_PTR kPollTimerId = 0x1000;
 
-// Pause before each generated tray icon id, so the 16 icons get different ids.
-constexpr DWORD kTrayIdWaitMs = 100;
+// Generated tray icon ids are made from clock readings this far apart, so the 16 icons
+// get different ids.
+constexpr DWORD kTrayIdSpacingMs = 100;
 constexpr DWORD kBalloonTimeoutMs = 10000;

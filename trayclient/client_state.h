@@ -15,7 +15,7 @@
 
 // A drive slot's tray icon: ids generated with the client's longer pause.
 struct ClientTrayIcon : TrayIcon {
-    ClientTrayIcon() : TrayIcon(kTrayIdWaitMs) {}
+    ClientTrayIcon() : TrayIcon(kTrayIdSpacingMs) {}
 };
 
 struct ClientState {

@@ -68,6 +68,7 @@ bool CreateMonitor(HWND window)
         ShowError(window, MSG_ALREADY_RUNNING);
         return false;
     }
+    app.server.BeginStartUp();
     LoadSettings(app.settings);
     if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);

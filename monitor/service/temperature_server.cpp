@@ -21,6 +21,14 @@ TemperatureServer::TemperatureServer(const DriveRecord (&table)[kMaxDrives]) : t
 
 TemperatureServer::~TemperatureServer()
 {
+    FinishLoading();
+    // A loading begun but never taken by StartUp or CleanUp is undone here.
+    if (loading_ == Loading::Loaded) {
+        Ws32EndSockets();
+    }
+    if (loading_ == Loading::Loaded || loading_ == Loading::StartFailed) {
+        WS32LIB_UnloadDLL();
+    }
     if (worker_.joinable()) {
         StopServer(workerPort_);
     }
@@ -30,21 +38,59 @@ TemperatureServer::~TemperatureServer()
     }
 }
 
-bool TemperatureServer::StartUp()
+TemperatureServer::Loading TemperatureServer::LoadSockets()
 {
     if (WS32LIB_LoadDLL() != 0) {
+        return Loading::LoadFailed;
+    }
+    return Ws32StartSockets(startup_) == 0 ? Loading::Loaded : Loading::StartFailed;
+}
+
+void TemperatureServer::FinishLoading()
+{
+    if (loader_.joinable()) {
+        loader_.join();
+    }
+}
+
+void TemperatureServer::BeginStartUp()
+{
+    if (loader_.joinable() || loading_ != Loading::NotBegun) {
+        return;
+    }
+    try {
+        loader_ = std::thread([this] { loading_ = LoadSockets(); });
+    } catch (const std::system_error&) {
+        // No thread: StartUp loads the library itself.
+    }
+}
+
+bool TemperatureServer::StartUp()
+{
+    FinishLoading();
+    if (loading_ == Loading::NotBegun) {
+        loading_ = LoadSockets();
+    }
+    // The messages come here, not from the loading thread, so they appear where they
+    // always did among the start's steps.
+    const Loading result = loading_;
+    loading_ = Loading::NotBegun;  // a later StartUp loads again
+    switch (result) {
+    case Loading::LoadFailed:
         ShowMessage(MessageKind::Error, kLoadFailedMessage);
         return false;
-    }
-    if (Ws32StartSockets(startup_) != 0) {
+    case Loading::StartFailed:
         ShowMessage(MessageKind::Error, kStartupFailedMessage);
         return false;
+    default:
+        return true;
     }
-    return true;
 }
 
 void TemperatureServer::CleanUp()
 {
+    FinishLoading();  // a loading begun but never collected by StartUp ends here too
+    loading_ = Loading::NotBegun;
     if (WS32LIB_IsLoadDLL()) {
         Ws32EndSockets();
         WS32LIB_UnloadDLL();

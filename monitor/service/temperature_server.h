@@ -17,7 +17,11 @@ public:
     TemperatureServer& operator=(const TemperatureServer&) = delete;
     virtual ~TemperatureServer();
 
-    // Loads the socket library and starts Windows Sockets 1.1. Shows entry 9 or 10 on failure.
+    // Starts loading the socket library on a thread of its own, so that the loading
+    // overlaps the rest of the program's start; StartUp then only waits for it.
+    void BeginStartUp();
+    // Loads the socket library (or waits for BeginStartUp's loading) and starts Windows
+    // Sockets 1.1. Shows entry 9 or 10 on failure.
     bool StartUp();
     // Ends Windows Sockets and drops the library, if StartUp loaded it.
     void CleanUp();
@@ -33,7 +37,13 @@ public:
     bool NoticeOpen() const { return notice_.IsOpen(); }
 
 private:
+    enum class Loading { NotBegun, Loaded, LoadFailed, StartFailed };
+    Loading LoadSockets();
+    void FinishLoading();
+
     const DriveRecord (&table_)[kMaxDrives];
+    std::thread loader_;
+    Loading loading_ = Loading::NotBegun;
     std::thread worker_;
     std::uint32_t workerPort_ = 0;
     Ws32StartupRecord startup_{};

@@ -113,6 +113,27 @@ TEST(GeneratedTrayIconId, PacksTheTimeOfDay)
     EXPECT_EQ(GeneratedTrayIconId(23, 59, 59, 999), 1941156839u);  // wrapped to 32 bits
 }
 
+TEST(GeneratedTrayIconId, ClockReadingsLieTheSpacingApart)
+{
+    struct Case {
+        bool earlierId;
+        std::uint32_t earlierMs, nowMs, spacing, wait;
+    };
+    const Case cases[] = {
+        {false, 0, 0, 10, 0},                   // the first id: at once
+        {true, 5000, 5000, 10, 10},
+        {true, 5000, 5004, 10, 6},
+        {true, 5000, 5010, 10, 0},
+        {true, 5000, 5030, 100, 70},
+        {true, kMillisecondsPerDay - 5, 3, 10, 2},  // over midnight
+        {true, 5000, 4000, 10, 0},              // clock set back: no wait
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IdClockWait(c.earlierId, c.earlierMs, c.nowMs, c.spacing), c.wait)
+            << c.earlierMs << " -> " << c.nowMs << " spacing " << c.spacing;
+    }
+}
+
 // A restored window brought into the work area of its monitor, moved as little as possible.
 TEST(OriginInside, WindowsComeBackIntoTheWorkArea)
 {

@@ -165,6 +165,19 @@ TEST_F(TrayIconTest, NothingHappensBeforeCreate)
     EXPECT_EQ(tray.SlotCount(), 0u);
 }
 
+TEST_F(TrayIconTest, GeneratedIdsComeFromClockReadingsTheSpacingApart)
+{
+    // The low 20 bits of an id hold second * 4096 + milliseconds.
+    auto msOfMinute = [](UINT id) { return (id >> 12 & 0xFF) * 1000 + (id & 0xFFF); };
+    TrayIcon first(50);
+    TrayIcon second(50);
+    ASSERT_TRUE(first.Create(instance_, window_, 0, 1));
+    ASSERT_TRUE(second.Create(instance_, window_, 0, 1));
+    const UINT apart = (msOfMinute(second.Record().uID) + 60000 - msOfMinute(first.Record().uID)) % 60000;
+    EXPECT_GE(apart, 50u);
+    EXPECT_LT(apart, 5000u);
+}
+
 TEST_F(TrayIconTest, TooltipForTheTrayClient)
 {
     TrayIcon tray(100);
