@@ -317,3 +317,19 @@ std::vector<std::string> ProfileDocument::KeyNames(const std::string& section) c
     }
     return names;
 }
+
+std::vector<std::string> ProfileDocument::SectionLines(const std::string& section) const
+{
+    std::vector<std::string> lines;
+    Range range{};
+    if (!FindSection(section, &range)) {
+        return lines;
+    }
+    for (std::size_t i = range.begin; i < range.end; ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Entry && (line.name.empty() || line.name[0] != ';')) {
+            lines.push_back(line.hasValue ? line.name + "=" + line.value : line.name);
+        }
+    }
+    return lines;
+}
