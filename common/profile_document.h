@@ -73,6 +73,7 @@ private:
     bool FindSection(const std::string& name, Range* range) const;  // the first one
     std::size_t FindKey(const Range& range, const std::string& key) const;
     std::size_t AppendAt(const Range& range) const;
+    std::vector<const Line*> Entries(const std::string& section) const;
     void AddSection(const std::string& name);
 
     std::vector<Line> lines_;
