@@ -257,11 +257,12 @@ std::uint32_t GetSection(const char* section, char* buffer, std::uint32_t size, 
             list += '\0';
         }
     }
-    // A list that does not fit is cut to size - 2 bytes; either way two NULs end it.
+    // A list that does not fit is cut to size - 2 bytes; two NULs end it (a whole list
+    // brings the first of them along).
     const std::size_t count = size < 2 ? 0 : std::min<std::size_t>(list.size(), size - 2);
     std::memcpy(buffer, list.data(), count);
     buffer[count] = '\0';
-    if (count + 1 < size) {
+    if ((count == 0 || count < list.size()) && count + 1 < size) {
         buffer[count + 1] = '\0';
     }
     return static_cast<std::uint32_t>(count);

@@ -134,8 +134,11 @@ std::string OtherCase(Random& random, const std::string& name)
 
 std::string Value(Random& random, bool plainLeaning = false)
 {
-    if (plainLeaning && random.Percent(90)) {
-        return random.Pick(kPlainValues);
+    if (plainLeaning) {
+        // Values the key reads change (quotes taken off) or cut apart from the section
+        // read (double-byte characters): a section holding one must not be answered.
+        static const char* const kNearlyPlain[] = {"\"quoted value\"", "'single'", "\"\"", "\" padded \"", "テスト"};
+        return random.Percent(85) ? random.Pick(kPlainValues) : random.Pick(kNearlyPlain);
     }
     if (random.Percent(12)) {
         std::string text;
