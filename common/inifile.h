@@ -1,4 +1,4 @@
-// INIFILE: typed values in a profile (INI) file, on top of the four profile functions
+// INIFILE: typed values in a profile (INI) file, on top of the profile functions
 // (see profile.h). No file stays open: every call goes to the file by name, unless
 // ReadWholeSections asks for a section at a time.
 #pragma once
