@@ -95,13 +95,59 @@ INIFILE::~INIFILE()
 
 int INIFILE::Open(const char* path)
 {
+    ForgetSections();
+    wholeSections_ = false;
     name_ = path;
     return name_.Compare(path, 0) ? 1 : 0;
 }
 
 void INIFILE::Close()
 {
+    ForgetSections();
+    wholeSections_ = false;
     name_.Remove();
+}
+
+void INIFILE::ReadWholeSections()
+{
+    wholeSections_ = true;
+}
+
+void INIFILE::ForgetSections()
+{
+    sections_.clear();
+}
+
+const ProfileSection* INIFILE::WholeSection(const char* section)
+{
+    if (!wholeSections_ || section == nullptr) {
+        return nullptr;
+    }
+    for (const ProfileSection& known : sections_) {
+        if (known.Name() == section) {
+            return &known;
+        }
+    }
+    sections_.push_back(ProfileSection::Read(section, name_.String()));
+    return &sections_.back();
+}
+
+std::int32_t INIFILE::ReadInt(const char* section, const char* key, std::int32_t def)
+{
+    std::int32_t value = 0;
+    const ProfileSection* whole = WholeSection(section);
+    if (whole != nullptr && whole->GetInt(key, def, &value)) {
+        return value;
+    }
+    return profile::GetInt(section, key, def, name_.String());
+}
+
+void INIFILE::ReadText(const char* section, const char* key, const char* def, char* buffer, std::uint32_t size)
+{
+    const ProfileSection* whole = WholeSection(section);
+    if (whole == nullptr || !whole->GetString(key, def, buffer, size)) {
+        profile::GetString(section, key, def, buffer, size, name_.String());
+    }
 }
 
 int INIFILE::Create(const char* section)
@@ -110,6 +156,7 @@ int INIFILE::Create(const char* section)
         return 0;
     }
     static const char kNoKeys[2] = {'\0', '\0'};
+    ForgetSections();
     return profile::WriteSection(section, kNoKeys, name_.String()) ? 1 : 0;
 }
 
@@ -118,7 +165,7 @@ int INIFILE::Read(const char* section, const char* key, std::uint8_t def, std::u
     if (name_.Length() == 0) {
         return 0;
     }
-    *out = static_cast<std::uint8_t>(profile::GetInt(section, key, def, name_.String()));
+    *out = static_cast<std::uint8_t>(ReadInt(section, key, def));
     return 1;
 }
 
@@ -127,7 +174,7 @@ int INIFILE::Read(const char* section, const char* key, std::int16_t def, std::i
     if (name_.Length() == 0) {
         return 0;
     }
-    *out = static_cast<std::int16_t>(profile::GetInt(section, key, def, name_.String()));
+    *out = static_cast<std::int16_t>(ReadInt(section, key, def));
     return 1;
 }
 
@@ -136,7 +183,7 @@ int INIFILE::Read(const char* section, const char* key, std::uint16_t def, std::
     if (name_.Length() == 0) {
         return 0;
     }
-    *out = static_cast<std::uint16_t>(profile::GetInt(section, key, def, name_.String()));
+    *out = static_cast<std::uint16_t>(ReadInt(section, key, def));
     return 1;
 }
 
@@ -145,7 +192,7 @@ int INIFILE::Read(const char* section, const char* key, std::int32_t def, std::i
     if (name_.Length() == 0) {
         return 0;
     }
-    *out = profile::GetInt(section, key, def, name_.String());
+    *out = ReadInt(section, key, def);
     return 1;
 }
 
@@ -154,7 +201,7 @@ int INIFILE::Read(const char* section, const char* key, std::uint32_t def, std::
     if (name_.Length() == 0) {
         return 0;
     }
-    *out = static_cast<std::uint32_t>(profile::GetInt(section, key, static_cast<std::int32_t>(def), name_.String()));
+    *out = static_cast<std::uint32_t>(ReadInt(section, key, static_cast<std::int32_t>(def)));
     return 1;
 }
 
@@ -165,7 +212,7 @@ int INIFILE::Read(const char* section, const char* key, long def, long* out)
     if (name_.Length() == 0) {
         return 0;
     }
-    *out = profile::GetInt(section, key, static_cast<std::int32_t>(def), name_.String());
+    *out = ReadInt(section, key, static_cast<std::int32_t>(def));
     return 1;
 }
 
@@ -174,7 +221,7 @@ int INIFILE::Read(const char* section, const char* key, unsigned long def, unsig
     if (name_.Length() == 0) {
         return 0;
     }
-    *out = static_cast<std::uint32_t>(profile::GetInt(section, key, static_cast<std::int32_t>(def), name_.String()));
+    *out = static_cast<std::uint32_t>(ReadInt(section, key, static_cast<std::int32_t>(def)));
     return 1;
 }
 
@@ -184,7 +231,7 @@ int INIFILE::Read(const char* section, const char* key, float def, float* out)
         return 0;
     }
     char text[64];
-    profile::GetString(section, key, "", text, sizeof text, name_.String());
+    ReadText(section, key, "", text, sizeof text);
     *out = text[0] == '\0' ? def : ParseFloat(text);
     return 1;
 }
@@ -194,7 +241,7 @@ int INIFILE::Read(const char* section, const char* key, const char* def, char* b
     if (name_.Length() == 0 || buffer == nullptr || size == 0) {
         return 0;
     }
-    profile::GetString(section, key, def, buffer, size, name_.String());
+    ReadText(section, key, def, buffer, size);
     return 1;
 }
 
@@ -204,7 +251,7 @@ int INIFILE::Read(const char* section, const char* key, LOGFONTA* font)
         return 0;
     }
     char text[128];
-    profile::GetString(section, key, "", text, sizeof text, name_.String());
+    ReadText(section, key, "", text, sizeof text);
     if (text[0] == '\0') {
         return 0;
     }
@@ -236,7 +283,7 @@ int INIFILE::Read(const char* section, const char* key, COLORREF* colour)
         return 0;
     }
     char text[64];
-    profile::GetString(section, key, "", text, sizeof text, name_.String());
+    ReadText(section, key, "", text, sizeof text);
     if (text[0] == '\0') {
         return 0;
     }
@@ -252,7 +299,7 @@ int INIFILE::Read(const char* section, const char* key, RECT* rect)
         return 0;
     }
     char text[64];
-    profile::GetString(section, key, "", text, sizeof text, name_.String());
+    ReadText(section, key, "", text, sizeof text);
     if (text[0] == '\0') {
         return 0;
     }
@@ -337,6 +384,7 @@ int INIFILE::Write(const char* section, const char* key, const char* text)
     if (name_.Length() == 0) {
         return 0;
     }
+    ForgetSections();
     return profile::WriteString(section, key, text, name_.String()) ? 1 : 0;
 }
 

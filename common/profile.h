@@ -1,4 +1,4 @@
-// The four profile (INI) functions INIFILE sits on. On Windows they are the Windows API
+// The profile (INI) functions INIFILE sits on. On Windows they are the Windows API
 // (profile_win.cpp); natively our own engine with the same observable behaviour
 // (profile_native.cpp).
 #pragma once
@@ -14,6 +14,11 @@ std::int32_t GetInt(const char* section, const char* key, std::int32_t def, cons
 // buffer, cut to size - 1 bytes and NUL-terminated; returns the bytes copied.
 std::uint32_t GetString(const char* section, const char* key, const char* def, char* buffer,
                         std::uint32_t size, const char* file);
+
+// GetPrivateProfileSectionA: the section's lines as NUL-terminated "key=value" strings
+// ending in an empty one; returns the bytes copied without the last NUL, size - 2 when
+// the lines did not fit (and were cut). size must be at least 2.
+std::uint32_t GetSection(const char* section, char* buffer, std::uint32_t size, const char* file);
 
 // WritePrivateProfileStringA: stores value under section and key; true on success.
 bool WriteString(const char* section, const char* key, const char* value, const char* file);

@@ -302,18 +302,39 @@ std::vector<std::string> ProfileDocument::SectionNames() const
     return names;
 }
 
-std::vector<std::string> ProfileDocument::KeyNames(const std::string& section) const
+// The key lines of the first section of that name, comments left out.
+std::vector<const ProfileDocument::Line*> ProfileDocument::Entries(const std::string& section) const
 {
-    std::vector<std::string> names;
+    std::vector<const Line*> entries;
     Range range{};
     if (!FindSection(section, &range)) {
-        return names;
+        return entries;
     }
     for (std::size_t i = range.begin; i < range.end; ++i) {
         const Line& line = lines_[i];
-        if (line.kind == Kind::Entry && line.hasValue && (line.name.empty() || line.name[0] != ';')) {
-            names.push_back(line.name);
+        if (line.kind == Kind::Entry && (line.name.empty() || line.name[0] != ';')) {
+            entries.push_back(&line);
+        }
+    }
+    return entries;
+}
+
+std::vector<std::string> ProfileDocument::KeyNames(const std::string& section) const
+{
+    std::vector<std::string> names;
+    for (const Line* line : Entries(section)) {
+        if (line->hasValue) {
+            names.push_back(line->name);
         }
     }
     return names;
+}
+
+std::vector<std::string> ProfileDocument::SectionLines(const std::string& section) const
+{
+    std::vector<std::string> lines;
+    for (const Line* line : Entries(section)) {
+        lines.push_back(line->hasValue ? line->name + "=" + line->value : line->name);
+    }
+    return lines;
 }

@@ -41,6 +41,10 @@ public:
 
     std::vector<std::string> SectionNames() const;  // named sections, in file order
     std::vector<std::string> KeyNames(const std::string& section) const;  // keys with '=', no comments
+    // The lines of the first section of that name as a section read gives them: "key=value"
+    // with the spacing around both dropped, lines without '=' as they stand, no comments
+    // and no blank lines.
+    std::vector<std::string> SectionLines(const std::string& section) const;
 
     static bool IsSpace(char c);
     // A code page 932 lead byte: it and the byte after it are one character, never
@@ -69,6 +73,7 @@ private:
     bool FindSection(const std::string& name, Range* range) const;  // the first one
     std::size_t FindKey(const Range& range, const std::string& key) const;
     std::size_t AppendAt(const Range& range) const;
+    std::vector<const Line*> Entries(const std::string& section) const;
     void AddSection(const std::string& name);
 
     std::vector<Line> lines_;

@@ -3,7 +3,9 @@
 #include "profile_engine.h"
 
 #include "profile_document.h"
+#include "profile_integer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -197,45 +199,6 @@ std::uint32_t DeliverValue(const std::string& text, char* buffer, std::uint32_t 
     return size - 1;
 }
 
-// The integer reading of the Windows functions: white space, an optional sign, then
-// decimal digits, or 0x hexadecimal (0o octal, 0b binary); the leading digits count and
-// the value wraps around at 32 bits.
-std::int32_t ParseInteger(const char* text)
-{
-    const char* p = text;
-    while (*p != '\0' && static_cast<unsigned char>(*p) <= ' ') {
-        ++p;
-    }
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    std::uint32_t base = 10;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
-        base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
-        p += 2;
-    }
-    std::uint32_t total = 0;
-    for (;; ++p) {
-        std::uint32_t digit;
-        if (*p >= '0' && *p <= '9') {
-            digit = static_cast<std::uint32_t>(*p - '0');
-        } else if (*p >= 'a' && *p <= 'z') {
-            digit = static_cast<std::uint32_t>(*p - 'a' + 10);
-        } else if (*p >= 'A' && *p <= 'Z') {
-            digit = static_cast<std::uint32_t>(*p - 'A' + 10);
-        } else {
-            break;
-        }
-        if (digit >= base) {
-            break;
-        }
-        total = total * base + digit;
-    }
-    return static_cast<std::int32_t>(negative ? 0u - total : total);
-}
-
 bool Save(const char* file, const ProfileDocument& document)
 {
     return WriteFile(file, document.Bytes());
@@ -274,11 +237,35 @@ std::int32_t GetInt(const char* section, const char* key, std::int32_t def, cons
 {
     // The value is read into a 30-byte buffer first, as Windows does; a present but
     // empty value gives the default too.
-    char text[30];
+    char text[profile_integer::kReadSize];
     if (GetString(section, key, "", text, sizeof text, file) == 0) {
         return def;
     }
-    return ParseInteger(text);
+    return profile_integer::Parse(text);
+}
+
+std::uint32_t GetSection(const char* section, char* buffer, std::uint32_t size, const char* file)
+{
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    std::string bytes;
+    std::string list;
+    if (section != nullptr && ReadFile(file, &bytes) == Load::Read) {
+        for (const std::string& line : ProfileDocument(bytes).SectionLines(section)) {
+            list += line;
+            list += '\0';
+        }
+    }
+    // A list that does not fit is cut to size - 2 bytes; two NULs end it (a whole list
+    // brings the first of them along).
+    const std::size_t count = size < 2 ? 0 : std::min<std::size_t>(list.size(), size - 2);
+    std::memcpy(buffer, list.data(), count);
+    buffer[count] = '\0';
+    if ((count == 0 || count < list.size()) && count + 1 < size) {
+        buffer[count + 1] = '\0';
+    }
+    return static_cast<std::uint32_t>(count);
 }
 
 bool WriteString(const char* section, const char* key, const char* value, const char* file)

@@ -16,6 +16,11 @@ std::uint32_t GetString(const char* section, const char* key, const char* def, c
     return GetPrivateProfileStringA(section, key, def, buffer, size, file);
 }
 
+std::uint32_t GetSection(const char* section, char* buffer, std::uint32_t size, const char* file)
+{
+    return GetPrivateProfileSectionA(section, buffer, size, file);
+}
+
 bool WriteString(const char* section, const char* key, const char* value, const char* file)
 {
     return WritePrivateProfileStringA(section, key, value, file) != FALSE;

@@ -7,6 +7,8 @@ endif()
 add_library(kv_support STATIC
     cstr.cpp
     inifile.cpp
+    profile_integer.cpp
+    profile_section.cpp
     ${kv_profile_impl}
     cfile.cpp
     logfile.cpp

@@ -11,6 +11,7 @@ void LoadPelitoSettings(const char* host, PelitoSettings& s, const char* file)
     const PelitoSettings d;
     INIFILE ini;
     ini.Open(file);
+    ini.ReadWholeSections();
     ini.Read(host, "Timer", d.Timer, &s.Timer);
     ini.Read(host, "Port", d.Port, &s.Port);
     ini.Read(host, "TimeOut", d.TimeOut, &s.TimeOut);

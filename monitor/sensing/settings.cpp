@@ -40,6 +40,8 @@ void LoadSettings(Settings& s)
     const Settings d;  // the defaults of every key
     INIFILE ini;
     ini.Open(kSettingsFile);
+    // One call per section instead of one per key: each call opens the file again.
+    ini.ReadWholeSections();
 
     ini.Read(kCommon, "UseLog", d.UseLog, &s.UseLog);
     ini.Read(kCommon, "NoTrayIcon", d.NoTrayIcon, &s.NoTrayIcon);

@@ -2,6 +2,8 @@
 // Wine, on a generated set of INI files with odd spacing, mixed-case names and every kind
 // of line end:
 //   - every read of a generated file gives the same answer from both;
+//   - a section read gives the same lines from both, and the section cache answers each
+//     key as that implementation's own key reads do;
 //   - the same writes applied by each to a copy of a file leave files that both readers
 //     read the same, so a file written by either is read back alike by the other.
 // The files are not compared byte for byte: the platform rewrites a file from its own
@@ -12,6 +14,7 @@
 // INIFILE::Create relies on; the platform writes nothing).
 #include "profile_document.h"
 #include "profile_engine.h"
+#include "profile_section.h"
 #include "temp_dir.h"
 
 #include <windows.h>
@@ -33,6 +36,7 @@ constexpr std::uint64_t kSeed = 0x4B454C564958ULL;
 // twenty seconds: the files vary widely, the reads of each file are sampled.
 constexpr int kReadFiles = 200;
 constexpr int kWriteFiles = 80;
+constexpr int kSectionFiles = 60;
 constexpr std::size_t kKeysPerSection = 5;
 constexpr int kReportedDisagreements = 15;
 
@@ -74,6 +78,15 @@ const char* const kFixedValues[] = {
     "\"quoted value\"", "'single'", "\"unmatched", "\"\"", "'", "\"a\"b\"", "\" padded \"",
     "a=b", "x ; y", "[not a section]", "テスト", "温度計", "-14,0,0,0,400,0,0,0,0,0,0,0,0,Arial",
     "255,128,0", "=",
+};
+
+// Names and values the section cache takes as they stand, for files it can answer.
+const char* const kPlainKeyNames[] = {"UseLog", "LogFile", "Current", "Maximum", "Port", "Font", "ColorGrphLevel0",
+                                      "Alpha", "NA", "a"};
+const char* const kPlainValues[] = {
+    "", "0", "12", "-5", "+7", "0x0a", "0xffffffff", "4000000000", "12abc", "abc", "KELVIX.LOG",
+    "C:\\Program Files\\KELVIX\\HDDATA.CFG", "a  b", "%d", "N/A", "1.500000", "a=b", "x ; y",
+    "-14,0,0,0,400,0,0,0,0,0,0,0,0,Arial", "255,128,0", "=", "0000000000000000000000000000000042",
 };
 
 std::string Spaces(Random& random, std::size_t most)
@@ -119,8 +132,14 @@ std::string OtherCase(Random& random, const std::string& name)
     return text;
 }
 
-std::string Value(Random& random)
+std::string Value(Random& random, bool plainLeaning = false)
 {
+    if (plainLeaning) {
+        // Values the key reads change (quotes taken off) or cut apart from the section
+        // read (double-byte characters): a section holding one must not be answered.
+        static const char* const kNearlyPlain[] = {"\"quoted value\"", "'single'", "\"\"", "\" padded \"", "テスト"};
+        return random.Percent(85) ? random.Pick(kPlainValues) : random.Pick(kNearlyPlain);
+    }
     if (random.Percent(12)) {
         std::string text;
         for (std::size_t count = 100 + random.Below(600); count > 0; --count) {
@@ -167,14 +186,18 @@ void AddName(std::vector<std::string>* names, const std::string& name)
     names->push_back(name);
 }
 
-std::string KeyLine(Random& random, const std::string& key)
+std::string KeyLine(Random& random, const std::string& key, bool plainLeaning)
 {
-    return Spaces(random, 2) + OtherCase(random, key) + Spaces(random, 3) + "=" + Spaces(random, 3) + Value(random) +
-           Spaces(random, 2);
+    return Spaces(random, 2) + OtherCase(random, key) + Spaces(random, 3) + "=" + Spaces(random, 3) +
+           Value(random, plainLeaning) + Spaces(random, 2);
 }
 
-GeneratedFile Generate(Random& random)
+// plainLeaning: mostly the names and values the section cache answers.
+GeneratedFile Generate(Random& random, bool plainLeaning = false)
 {
+    const auto pickKey = [&]() -> std::string {
+        return plainLeaning ? random.Pick(kPlainKeyNames) : random.Pick(kKeyNames);
+    };
     GeneratedFile file;
     const auto style = static_cast<LineEnds>(random.Below(static_cast<std::size_t>(LineEnds::Count)));
     std::vector<std::string> lines;
@@ -196,19 +219,19 @@ GeneratedFile Generate(Random& random)
         for (std::size_t count = random.Below(7); count > 0; --count) {
             const std::size_t kind = random.Below(100);
             if (kind < 65) {
-                const std::string key = random.Pick(kKeyNames);
+                const std::string key = pickKey();
                 AddName(&file.keys, key);
                 AddName(&sectionKeys, key);
-                lines.push_back(KeyLine(random, key));
+                lines.push_back(KeyLine(random, key, plainLeaning));
             } else if (kind < 72 && !sectionKeys.empty()) {  // the same key again
-                lines.push_back(KeyLine(random, sectionKeys[random.Below(sectionKeys.size())]));
+                lines.push_back(KeyLine(random, sectionKeys[random.Below(sectionKeys.size())], plainLeaning));
             } else if (kind < 82) {
                 lines.push_back(Spaces(random, 2) + (random.Percent(50) ? "; " : ";") +
                                 random.Pick(kKeyNames) + "=" + Value(random));
             } else if (kind < 92) {
                 lines.push_back(Spaces(random, 3));
             } else {
-                const std::string key = random.Pick(kKeyNames);
+                const std::string key = pickKey();
                 AddName(&file.keys, key);
                 lines.push_back(Spaces(random, 1) + OtherCase(random, key) + Spaces(random, 1));
             }
@@ -255,6 +278,7 @@ struct Profile {
     std::int32_t (*getInt)(const char*, const char*, std::int32_t, const char*);
     bool (*writeString)(const char*, const char*, const char*, const char*);
     bool (*writeSection)(const char*, const char*, const char*);
+    ProfileSection::Reader getSection;
 };
 
 const Profile kPlatform = {
@@ -271,6 +295,9 @@ const Profile kPlatform = {
     [](const char* section, const char* lines, const char* file) {
         return WritePrivateProfileSectionA(section, lines, file) != FALSE;
     },
+    [](const char* section, char* buffer, std::uint32_t size, const char* file) {
+        return static_cast<std::uint32_t>(GetPrivateProfileSectionA(section, buffer, size, file));
+    },
 };
 
 const Profile kEngine = {
@@ -279,6 +306,7 @@ const Profile kEngine = {
     profile_engine::GetInt,
     profile_engine::WriteString,
     profile_engine::WriteSection,
+    profile_engine::GetSection,
 };
 
 // A read: a value (with a large and a small buffer, and as an integer), the key names
@@ -288,6 +316,7 @@ struct Query {
     std::string key;
     bool listSections = false;
     bool listKeys = false;
+    bool sectionLines = false;
     std::uint32_t smallSize = 8;
 
     std::string Describe() const
@@ -297,6 +326,9 @@ struct Query {
         }
         if (listKeys) {
             return "keys of [" + Escaped(section) + "]";
+        }
+        if (sectionLines) {
+            return "lines of [" + Escaped(section) + "] (small buffer " + std::to_string(smallSize) + ")";
         }
         return "[" + Escaped(section) + "] " + Escaped(key) + " (small buffer " + std::to_string(smallSize) + ")";
     }
@@ -319,6 +351,14 @@ std::string Answer(const Profile& profile, const Query& query, const std::string
     }
     if (query.listKeys) {
         return read(query.section.c_str(), nullptr, sizeof buffer, 2);
+    }
+    if (query.sectionLines) {
+        const auto lines = [&](std::uint32_t size) {
+            std::memset(buffer, '#', sizeof buffer);
+            const std::uint32_t count = profile.getSection(query.section.c_str(), buffer, size, file.c_str());
+            return std::to_string(count) + "|" + std::string(buffer, std::min<std::size_t>(count + 2, size));
+        };
+        return lines(sizeof buffer) + " / " + lines(query.smallSize);
     }
     const char* section = query.section.c_str();
     const char* key = query.key.c_str();
@@ -346,6 +386,11 @@ std::vector<Query> Queries(Random& random, const std::vector<std::string>& secti
         list.section = asked;
         list.listKeys = true;
         queries.push_back(list);
+        Query lines;
+        lines.section = asked;
+        lines.sectionLines = true;
+        lines.smallSize = static_cast<std::uint32_t>(2 + random.Below(30));
+        queries.push_back(lines);
         for (std::size_t n = 0; n < kKeysPerSection; ++n) {
             const std::string& key = allKeys[random.Below(allKeys.size())];
             Query value;
@@ -405,6 +450,74 @@ TEST_F(ProfileAgreement, GeneratedFilesReadTheSame)
                   "file " + std::to_string(n) + " \"" + Escaped(generated.bytes) + "\", " + query.Describe());
         }
     }
+    EXPECT_EQ(disagreements_, 0);
+}
+
+// The reads INIFILE makes of a key (a text with a large and a small buffer, an integer),
+// from the key's own calls or from the section cache; empty when the cache declines.
+std::string KeyReads(const Profile& profile, const ProfileSection* cache, const std::string& section,
+                     const std::string& key, const char* def, std::uint32_t smallSize, const std::string& file)
+{
+    static char buffer[8192];
+    const auto text = [&](std::uint32_t size) -> std::string {
+        std::memset(buffer, '#', sizeof buffer);
+        if (cache == nullptr) {
+            profile.getString(section.c_str(), key.c_str(), def, buffer, size, file.c_str());
+        } else if (!cache->GetString(key.c_str(), def, buffer, size)) {
+            return std::string();
+        }
+        return std::string(buffer, std::min<std::size_t>(std::strlen(buffer) + 1, size));
+    };
+    std::int32_t number = 0;
+    if (cache == nullptr) {
+        number = profile.getInt(section.c_str(), key.c_str(), 12345, file.c_str());
+    } else if (!cache->GetInt(key.c_str(), 12345, &number)) {
+        return std::string();
+    }
+    const std::string large = text(sizeof buffer);
+    const std::string small = text(smallSize);
+    if (large.empty() || small.empty()) {
+        return std::string();
+    }
+    return large + " / " + small + " / " + std::to_string(number);
+}
+
+TEST_F(ProfileAgreement, SectionCacheAnswersAsKeyReads)
+{
+    static const char* const kDefaults[] = {"dflt", "", "pad  "};
+    Random random(kSeed + 2);
+    long answered = 0;
+    for (int n = 0; n < kSectionFiles; ++n) {
+        const GeneratedFile generated = Generate(random, true);
+        const std::string file = dir_.File("section" + std::to_string(n) + ".ini");
+        WriteBytes(file, generated.bytes);
+        ++files_;
+        std::vector<std::string> keys = generated.keys;
+        keys.push_back("NoSuchKey");
+        for (const std::string& name : generated.sections) {
+            const std::string section = OtherCase(random, name);
+            for (const Profile* profile : {&kPlatform, &kEngine}) {
+                const ProfileSection cache = ProfileSection::Read(section.c_str(), file.c_str(), profile->getSection);
+                for (const std::string& key : keys) {
+                    const std::string asked = OtherCase(random, key);
+                    const char* def = random.Pick(kDefaults);
+                    const auto smallSize = static_cast<std::uint32_t>(1 + random.Below(24));
+                    const std::string cached = KeyReads(*profile, &cache, section, asked, def, smallSize, file);
+                    if (cached.empty()) {
+                        continue;
+                    }
+                    ++answered;
+                    Agree({{"key reads", KeyReads(*profile, nullptr, section, asked, def, smallSize, file)},
+                           {"section cache", cached}},
+                          std::string(profile->name) + ", file " + std::to_string(n) + " \"" +
+                              Escaped(generated.bytes) + "\", [" + Escaped(section) + "] " + Escaped(asked) +
+                              " default \"" + def + "\" (small buffer " + std::to_string(smallSize) + ")");
+                }
+            }
+        }
+    }
+    std::cout << "[ figures  ] " << answered << " key reads answered by the section cache" << std::endl;
+    EXPECT_GT(answered, kSectionFiles);
     EXPECT_EQ(disagreements_, 0);
 }
 
