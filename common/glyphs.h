@@ -35,26 +35,25 @@ public:
     bool Load(const char* path, GlyphSet set);
     // A new 16 x 16 icon of glyph `index` (the caller destroys it), or null.
     HICON Glyph(int index) const;
-    // The glyphs drawn over each other, first at the bottom, by the same image-list merges
-    // that compose from LoadGlyphs' list; null when it cannot be made.
-    HICON Compose(std::initializer_list<int> layers) const;
+    // Whether glyph `index` makes an icon, as the image list of all 44 needs it to.
+    bool Usable(int index) const;
+    // The glyphs drawn over each other, first at the bottom; null when it cannot be made.
+    // The image-list route merges them as LoadGlyphs' list would; the fastest route makes
+    // the picture in memory when the glyphs allow it and takes the image-list route
+    // otherwise, with the same result.
+    enum class Route { Fastest, ImageList };
+    HICON Compose(std::initializer_list<int> layers, Route route = Route::Fastest) const;
+    // The icon resource bytes of glyph `index` (empty when not loaded).
+    const std::vector<BYTE>& Bits(int index) const { return data_[index]; }
 
 private:
     std::vector<BYTE> data_[kGlyphCount];
 };
 
-// One temperature picture, index 100 * bank + 10 * tens + ones, as ComposeDigitIcons
-// makes it; null when it cannot be made.
-HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index);
+// One temperature picture, index 100 * bank + 10 * tens + ones, bank 1 in warning
+// colours; null when it cannot be made.
+HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index, GlyphIcons::Route route = GlyphIcons::Route::Fastest);
 
 // The 44 glyphs as a 16 x 16 masked image list, or null when the module cannot be
 // loaded or lacks one of the icons. The module is released before returning.
 HIMAGELIST LoadGlyphs(const char* path, GlyphSet set = GlyphSet::Monitor);
-
-// The icon of image `over` drawn over image `under` of the list (masks combined), or null.
-HICON MergedGlyphIcon(HIMAGELIST glyphs, int under, int over);
-
-
-// The 200 temperature pictures: index 100 * bank + 10 * tens + ones, bank 1 in warning
-// colours. On failure every icon made so far is destroyed and icons is all null.
-bool ComposeDigitIcons(HIMAGELIST glyphs, HICON (&icons)[kDigitIconCount]);

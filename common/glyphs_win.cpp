@@ -1,5 +1,6 @@
 #include "glyphs.h"
 
+#include "glyph_picture.h"
 #include "program_folder.h"
 
 #include <string>
@@ -21,6 +22,13 @@ struct ImageListHolder {
     HIMAGELIST list;
     ~ImageListHolder() { if (list) ImageList_Destroy(list); }
 };
+
+constexpr std::size_t kMaxLayers = 3;
+
+HICON IconFromBits(BYTE* bits, std::size_t size)
+{
+    return CreateIconFromResourceEx(bits, static_cast<DWORD>(size), TRUE, 0x00030000, 16, 16, LR_DEFAULTCOLOR);
+}
 
 int GlyphId(int index, GlyphSet set)
 {
@@ -70,7 +78,12 @@ bool GlyphIcons::Load(const char* path, GlyphSet set)
         HRSRC group = FindResourceA(module.module, MAKEINTRESOURCEA(GlyphId(index, set)), RT_GROUP_ICON);
         HGLOBAL groupData = group ? LoadResource(module.module, group) : nullptr;
         const PBYTE directory = groupData ? static_cast<PBYTE>(LockResource(groupData)) : nullptr;
-        const int iconId = directory ? LookupIconIdFromDirectoryEx(directory, TRUE, 16, 16, LR_DEFAULTCOLOR) : 0;
+        // A group of one 16 x 16 entry has no choice to make; asking the platform costs a
+        // display query per group under Wine.
+        int iconId = directory ? SoleGlyphIconId(directory, SizeofResource(module.module, group)) : 0;
+        if (directory && iconId == 0) {
+            iconId = LookupIconIdFromDirectoryEx(directory, TRUE, 16, 16, LR_DEFAULTCOLOR);
+        }
         HRSRC icon = iconId ? FindResourceA(module.module, MAKEINTRESOURCEA(iconId), RT_ICON) : nullptr;
         HGLOBAL iconData = icon ? LoadResource(module.module, icon) : nullptr;
         if (iconData) {
@@ -94,12 +107,41 @@ HICON GlyphIcons::Glyph(int index) const
         return nullptr;
     }
     std::vector<BYTE> bits = data_[index];  // the call takes the bits as writable
-    return CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()), TRUE, 0x00030000, 16, 16,
-        LR_DEFAULTCOLOR);
+    return IconFromBits(bits.data(), bits.size());
 }
 
-HICON GlyphIcons::Compose(std::initializer_list<int> layers) const
+bool GlyphIcons::Usable(int index) const
 {
+    if (index < 0 || index >= kGlyphCount) {
+        return false;
+    }
+    GlyphPixels picture;
+    if (DecodeGlyphPicture(GlyphBits{data_[index].data(), data_[index].size()}, picture)) {
+        return true;
+    }
+    HICON icon = Glyph(index);
+    if (icon) {
+        DestroyIcon(icon);
+    }
+    return icon != nullptr;
+}
+
+HICON GlyphIcons::Compose(std::initializer_list<int> layers, Route route) const
+{
+    if (route == Route::Fastest && layers.size() <= kMaxLayers) {
+        GlyphBits bits[kMaxLayers];
+        std::size_t count = 0;
+        for (int index : layers) {
+            if (index < 0 || index >= kGlyphCount) {
+                return nullptr;
+            }
+            bits[count++] = GlyphBits{data_[index].data(), data_[index].size()};
+        }
+        GlyphPictureBytes picture;
+        if (ComposeGlyphPictures(bits, count, picture)) {
+            return IconFromBits(picture.data(), picture.size());
+        }
+    }
     ImageListHolder list{ImageList_Create(16, 16, ILC_MASK, static_cast<int>(layers.size()), 0)};
     if (!list.list || layers.size() == 0) {
         return nullptr;
@@ -120,13 +162,13 @@ HICON GlyphIcons::Compose(std::initializer_list<int> layers) const
     return merged.list ? ImageList_GetIcon(merged.list, 0, ILD_NORMAL) : nullptr;
 }
 
-HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index)
+HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index, GlyphIcons::Route route)
 {
     if (index < 0 || index >= kDigitIconCount) {
         return nullptr;
     }
     const int base = kBankSize * (index / 100);
-    return glyphs.Compose({kGlyphBackground, base + kTensBase + index % 100 / 10, base + kOnesBase + index % 10});
+    return glyphs.Compose({kGlyphBackground, base + kTensBase + index % 100 / 10, base + kOnesBase + index % 10}, route);
 }
 
 HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
@@ -147,46 +189,4 @@ HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
     HIMAGELIST result = glyphs.list;
     glyphs.list = nullptr;
     return result;
-}
-
-HICON MergedGlyphIcon(HIMAGELIST glyphs, int under, int over)
-{
-    ImageListHolder merged{ImageList_Merge(glyphs, under, glyphs, over, 0, 0)};
-    return merged.list ? ImageList_GetIcon(merged.list, 0, ILD_NORMAL) : nullptr;
-}
-
-bool ComposeDigitIcons(HIMAGELIST glyphs, HICON (&icons)[kDigitIconCount])
-{
-    for (HICON& icon : icons) {
-        icon = nullptr;
-    }
-    bool complete = true;
-    for (int bank = 0; bank < 2 && complete; ++bank) {
-        const int base = kBankSize * bank;
-        for (int tens = 0; tens < 10 && complete; ++tens) {
-            ImageListHolder first{ImageList_Merge(glyphs, kGlyphBackground, glyphs, base + kTensBase + tens, 0, 0)};
-            if (!first.list) {
-                complete = false;
-                break;
-            }
-            for (int ones = 0; ones < 10; ++ones) {
-                ImageListHolder second{ImageList_Merge(first.list, 0, glyphs, base + kOnesBase + ones, 0, 0)};
-                HICON icon = second.list ? ImageList_GetIcon(second.list, 0, ILD_NORMAL) : nullptr;
-                if (!icon) {
-                    complete = false;
-                    break;
-                }
-                icons[100 * bank + 10 * tens + ones] = icon;
-            }
-        }
-    }
-    if (!complete) {
-        for (HICON& icon : icons) {
-            if (icon) {
-                DestroyIcon(icon);
-                icon = nullptr;
-            }
-        }
-    }
-    return complete;
 }

@@ -1,10 +1,11 @@
 # Shared user-interface code of KELVIX and PELITO.
 #   kv_ui_core - portable rules (placement, path split, files beside the program, code page
-#                932 cuts, tray icon id, timer periods)
+#                932 cuts, tray icon id, timer periods, glyph pictures composed in memory)
 #   kv_ui      - (Windows) tray icon wrapper, glyph loading, window helpers, the message
 #                filter, drawing-object holders, the version-resource reader
 add_library(kv_ui_core STATIC
     cp932_text.cpp
+    glyph_picture.cpp
     program_folder.cpp
     split_path.cpp
     timer_period.cpp

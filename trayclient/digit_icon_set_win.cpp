@@ -5,20 +5,25 @@
 bool DigitIconSet::Build(const char* path)
 {
     // The client's glyph files need no fixed icon (543).
-    HIMAGELIST glyphs = LoadGlyphs(path, GlyphSet::TrayClient);
-    if (!glyphs) {
+    GlyphIcons glyphs;
+    if (!glyphs.Load(path, GlyphSet::TrayClient)) {
         return false;
     }
-    HICON fresh[kDigitIconCount];
-    const bool composed = ComposeDigitIcons(glyphs, fresh);
-    ImageList_Destroy(glyphs);
-    if (!composed) {
-        return false;
+    // Glyphs no temperature picture uses must still make icons, as when all 44 went into
+    // one image list.
+    for (int index : {kGlyphNoTemperature, kGlyphStopped, kGlyphFixedIcon}) {
+        if (!glyphs.Usable(index)) {
+            return false;
+        }
     }
-    Destroy();
+    DigitIconSet fresh;
     for (unsigned i = 0; i < kDigitIconCount; ++i) {
-        icons_[i] = fresh[i];
+        fresh.icons_[i] = ComposeDigitIcon(glyphs, static_cast<int>(i));
+        if (!fresh.icons_[i]) {
+            return false;  // fresh destroys what it has
+        }
     }
+    Swap(fresh);
     return true;
 }
 

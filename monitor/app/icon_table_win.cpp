@@ -34,31 +34,24 @@ HICON ComposeSlot(const GlyphIcons& glyphs, unsigned slot)
 
 bool ComposeIconTable(IconTable& table, const char* path)
 {
-    HIMAGELIST glyphs = LoadGlyphs(path, GlyphSet::Monitor);
-    if (!glyphs) {
+    GlyphIcons glyphs;
+    if (!glyphs.Load(path, GlyphSet::Monitor)) {
         return false;
     }
-    HICON digits[kDigitIconCount];
-    const bool composed = ComposeDigitIcons(glyphs, digits);
-    HICON noTemperature = composed ? MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphNoTemperature) : nullptr;
-    HICON stopped = composed ? MergedGlyphIcon(glyphs, kGlyphBackground, kGlyphStopped) : nullptr;
-    HICON fixedIcon = composed ? ImageList_GetIcon(glyphs, kGlyphFixedIcon, ILD_NORMAL) : nullptr;
-    ImageList_Destroy(glyphs);
-
-    if (!composed || !noTemperature || !stopped || !fixedIcon) {
-        for (HICON icon : {noTemperature, stopped, fixedIcon}) {
+    HICON fresh[kIconTableSize] = {};
+    bool complete = true;
+    for (unsigned slot = 0; slot < kIconTableSize && complete; ++slot) {
+        fresh[slot] = ComposeSlot(glyphs, slot);
+        complete = fresh[slot] != nullptr;
+    }
+    if (!complete) {
+        for (HICON icon : fresh) {
             if (icon) DestroyIcon(icon);
-        }
-        if (composed) {
-            for (HICON icon : digits) DestroyIcon(icon);
         }
         return false;
     }
     DestroyIconTable(table);
-    std::copy(std::begin(digits), std::end(digits), table.icons);
-    table.icons[kSlotNoTemperature] = noTemperature;
-    table.icons[kSlotStopped] = stopped;
-    table.icons[kSlotFixedIcon] = fixedIcon;
+    std::copy(std::begin(fresh), std::end(fresh), table.icons);
     return true;
 }
 

@@ -1,4 +1,5 @@
 // Glyph files are loaded as data: a module chosen as glyph file never runs its code.
+#include "glyph_picture.h"
 #include "glyphs.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,22 @@ TEST(GlyphFile, TheDefaultGlyphFileStillGivesEveryGlyph)
     ASSERT_NE(glyphs, nullptr);
     EXPECT_EQ(ImageList_GetImageCount(glyphs), kGlyphCount);
     ImageList_Destroy(glyphs);
+}
+
+TEST(GlyphFile, EveryGroupsSoleEntryIsThePlatformsChoice)
+{
+    HMODULE module = LoadGlyphModule("7SEG_G.KVX");
+    ASSERT_NE(module, nullptr);
+    for (int id = kFirstGlyphId; id < kFirstGlyphId + kGlyphCount; ++id) {
+        HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(id), RT_GROUP_ICON);
+        ASSERT_NE(group, nullptr) << id;
+        const PBYTE directory = static_cast<PBYTE>(LockResource(LoadResource(module, group)));
+        ASSERT_NE(directory, nullptr) << id;
+        const int platform = LookupIconIdFromDirectoryEx(directory, TRUE, 16, 16, LR_DEFAULTCOLOR);
+        EXPECT_NE(platform, 0) << id;
+        EXPECT_EQ(SoleGlyphIconId(directory, SizeofResource(module, group)), platform) << id;
+    }
+    FreeLibrary(module);
 }
 
 }  // namespace

@@ -79,10 +79,16 @@ bool SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, cons
     return WritePng(path, canvas.width, canvas.height, canvas.Rgb());
 }
 
-std::vector<std::uint32_t> RenderIcon(HICON icon)
+std::vector<std::uint32_t> RenderIcon(HICON icon, std::uint32_t background)
 {
     Canvas canvas(16, 16);
-    for (int i = 0; i < 256; ++i) canvas.pixels[i] = 0xFF00FF;
+    for (int i = 0; i < 256; ++i) canvas.pixels[i] = background;
     DrawIconEx(canvas.dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
     return canvas.Rgb();
+}
+
+bool IconsLookAlike(HICON a, HICON b)
+{
+    constexpr std::uint32_t kOffPalette = 0x2468AC;
+    return RenderIcon(a) == RenderIcon(b) && RenderIcon(a, kOffPalette) == RenderIcon(b, kOffPalette);
 }

@@ -65,8 +65,15 @@ TEST(DigitIconSet, TwoHundredDistinctPicturesWithTheWarningBankInRed)
     std::fclose(text);
     EXPECT_FALSE(set.Build("NOTGLYPH.KVX"));
     EXPECT_EQ(set.Icon(0), before);
-    EXPECT_TRUE(set.Build("NO543.KVX"));
-    EXPECT_NE(set.Icon(0), nullptr);
+    ASSERT_TRUE(set.Build("NO543.KVX"));
+    GlyphIcons glyphs;
+    ASSERT_TRUE(glyphs.Load("NO543.KVX", GlyphSet::TrayClient));
+    for (unsigned i = 0; i < kDigitIconCount; ++i) {
+        HICON reference = ComposeDigitIcon(glyphs, static_cast<int>(i), GlyphIcons::Route::ImageList);
+        ASSERT_NE(reference, nullptr) << i;
+        EXPECT_TRUE(IconsLookAlike(set.Icon(i), reference)) << "picture " << i << " is not what the image lists make";
+        DestroyIcon(reference);
+    }
 }
 
 class PelitoApp : public ::testing::Test {

@@ -1,4 +1,5 @@
 #include "glyph_art.h"
+#include "glyph_picture.h"
 #include "glyphs.h"
 #include "icon_table.h"
 #include "tray_icon.h"
@@ -78,6 +79,32 @@ TEST(IconTable, EverySlotFilledAndDistinct)
     // A sheet of all 203 pictures, four times enlarged, for a person to look at.
     const std::vector<HICON> icons(table.icons, table.icons + kIconTableSize);
     EXPECT_TRUE(SaveIconSheet(icons, 20, 4, "icon_table.png"));
+}
+
+// The table is made in memory; every picture must look as the image-list merges make it.
+TEST(IconTable, EverySlotLooksAsTheImageListsComposeIt)
+{
+    GlyphIcons glyphs;
+    ASSERT_TRUE(glyphs.Load(kGlyphFile, GlyphSet::Monitor));
+    GlyphPictureBytes unused;
+    for (int index = 0; index < kGlyphCount; ++index) {
+        const GlyphBits bits{glyphs.Bits(index).data(), glyphs.Bits(index).size()};
+        ASSERT_TRUE(ComposeGlyphPictures(&bits, 1, unused)) << "glyph " << index << " would take the image lists";
+    }
+    IconTable table;
+    ASSERT_TRUE(ComposeIconTable(table, kGlyphFile));
+    const GlyphIcons::Route imageList = GlyphIcons::Route::ImageList;
+    for (unsigned slot = 0; slot < kIconTableSize; ++slot) {
+        HICON reference = slot < kDigitIconCount ? ComposeDigitIcon(glyphs, static_cast<int>(slot), imageList)
+            : slot == kSlotNoTemperature         ? glyphs.Compose({kGlyphBackground, kGlyphNoTemperature}, imageList)
+            : slot == kSlotStopped               ? glyphs.Compose({kGlyphBackground, kGlyphStopped}, imageList)
+                                                 : glyphs.Compose({kGlyphFixedIcon}, imageList);
+        ASSERT_NE(reference, nullptr) << slot;
+        EXPECT_TRUE(IconsLookAlike(table.icons[slot], reference)) << "slot " << slot;
+        DestroyIcon(reference);
+    }
+    const std::vector<HICON> icons(table.icons, table.icons + kIconTableSize);
+    EXPECT_TRUE(SaveIconSheet(icons, 20, 4, "icon_table_in_memory.png"));
 }
 
 TEST(IconTable, GlyphFileWithout543IsRejectedByTheMonitorOnly)
