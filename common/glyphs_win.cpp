@@ -1,5 +1,6 @@
 #include "glyphs.h"
 
+#include "common_controls.h"
 #include "glyph_picture.h"
 #include "program_folder.h"
 
@@ -20,7 +21,7 @@ struct ModuleHolder {
 
 struct ImageListHolder {
     HIMAGELIST list;
-    ~ImageListHolder() { if (list) ImageList_Destroy(list); }
+    ~ImageListHolder() { if (list) image_list::Destroy(list); }
 };
 
 constexpr std::size_t kMaxLayers = 3;
@@ -42,7 +43,7 @@ int GlyphId(int index, GlyphSet set)
 bool AddGlyph(HIMAGELIST list, const GlyphIcons& glyphs, int index)
 {
     HICON icon = glyphs.Glyph(index);
-    const int added = icon ? ImageList_ReplaceIcon(list, -1, icon) : -1;
+    const int added = icon ? image_list::ReplaceIcon(list, -1, icon) : -1;
     if (icon) {
         DestroyIcon(icon);
     }
@@ -142,7 +143,7 @@ HICON GlyphIcons::Compose(std::initializer_list<int> layers, Route route) const
             return IconFromBits(picture.data(), picture.size());
         }
     }
-    ImageListHolder list{ImageList_Create(16, 16, ILC_MASK, static_cast<int>(layers.size()), 0)};
+    ImageListHolder list{image_list::Create(16, 16, ILC_MASK, static_cast<int>(layers.size()), 0)};
     if (!list.list || layers.size() == 0) {
         return nullptr;
     }
@@ -152,14 +153,14 @@ HICON GlyphIcons::Compose(std::initializer_list<int> layers, Route route) const
         }
     }
     if (layers.size() == 1) {
-        return ImageList_GetIcon(list.list, 0, ILD_NORMAL);
+        return image_list::GetIcon(list.list, 0, ILD_NORMAL);
     }
-    ImageListHolder merged{ImageList_Merge(list.list, 0, list.list, 1, 0, 0)};
+    ImageListHolder merged{image_list::Merge(list.list, 0, list.list, 1, 0, 0)};
     for (int over = 2; merged.list && over < static_cast<int>(layers.size()); ++over) {
-        ImageListHolder next{ImageList_Merge(merged.list, 0, list.list, over, 0, 0)};
+        ImageListHolder next{image_list::Merge(merged.list, 0, list.list, over, 0, 0)};
         std::swap(merged.list, next.list);
     }
-    return merged.list ? ImageList_GetIcon(merged.list, 0, ILD_NORMAL) : nullptr;
+    return merged.list ? image_list::GetIcon(merged.list, 0, ILD_NORMAL) : nullptr;
 }
 
 HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index, GlyphIcons::Route route)
@@ -177,7 +178,7 @@ HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
     if (!icons.Load(path, set)) {
         return nullptr;
     }
-    ImageListHolder glyphs{ImageList_Create(16, 16, ILC_MASK, 0, 0)};
+    ImageListHolder glyphs{image_list::Create(16, 16, ILC_MASK, 0, 0)};
     if (!glyphs.list) {
         return nullptr;
     }

@@ -1,7 +1,8 @@
 # Shared user-interface code of KELVIX and PELITO.
 #   kv_ui_core - portable rules (placement, path split, files beside the program, code page
 #                932 cuts, tray icon id, timer periods, glyph pictures composed in memory)
-#   kv_ui      - (Windows) tray icon wrapper, glyph loading, window helpers, the message
+#   kv_ui      - (Windows) tray icon wrapper, glyph loading, the common-controls library
+#                loaded on first use, window helpers, the message
 #                filter, drawing-object holders, the version-resource reader
 add_library(kv_ui_core STATIC
     cp932_text.cpp
@@ -16,6 +17,7 @@ target_include_directories(kv_ui_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 if(WIN32)
     add_library(kv_ui STATIC
+        common_controls_win.cpp
         gdi_brush_win.cpp
         gdi_font_win.cpp
         glyphs_win.cpp
@@ -27,5 +29,5 @@ if(WIN32)
         window_helpers_win.cpp
     )
     target_include_directories(kv_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(kv_ui PUBLIC kv_ui_core comctl32 shell32 gdi32 user32 version)
+    target_link_libraries(kv_ui PUBLIC kv_ui_core shell32 gdi32 user32 version)
 endif()

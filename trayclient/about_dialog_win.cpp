@@ -1,5 +1,6 @@
 #include "about_dialog_win.h"
 
+#include "common_controls.h"
 #include "client_state.h"
 #include "pelito_resources.h"
 #include "version_info.h"
@@ -67,5 +68,6 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 
 INT_PTR OpenAboutDialog(HWND owner)
 {
+    ReadyCommonControls();
     return DialogBoxParamA(Client().instance, MAKEINTRESOURCEA(IDD_PELITO_ABOUT), owner, AboutDialogProc, 0);
 }

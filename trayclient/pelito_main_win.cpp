@@ -7,16 +7,12 @@
 #include "program_folder_win.h"
 #include "window_helpers.h"
 
-#include <commctrl.h>
-
 #include <memory>
 #include <new>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     UseProgramFolderForFiles();
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&controls);
     std::unique_ptr<ClientState> client(new (std::nothrow) ClientState(instance, commandLine));
     if (!client) {
         return 0;

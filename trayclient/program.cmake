@@ -10,7 +10,7 @@ add_library(kv_pelito_app OBJECT
     settings_dialog_win.cpp
 )
 target_include_directories(kv_pelito_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kv_pelito_app PUBLIC kv_pelito kv_net kv_ui kv_support comctl32)
+target_link_libraries(kv_pelito_app PUBLIC kv_pelito kv_net kv_ui kv_support)
 
 kv_windres(pelito_resource_object pelito.rc
     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/pelito_resources.h ${KV_PROGRAM_ICON})

@@ -1,5 +1,6 @@
 #include "settings_dialog_win.h"
 
+#include "common_controls.h"
 #include "client_state.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
@@ -145,5 +146,6 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 INT_PTR OpenSettingsDialog(HWND owner)
 {
+    ReadyCommonControls();
     return DialogBoxParamA(Client().instance, MAKEINTRESOURCEA(IDD_PELITO_SETTINGS), owner, SettingsDialogProc, 0);
 }

@@ -7,8 +7,6 @@
 #include "program_folder_win.h"
 #include "window_helpers.h"
 
-#include <commctrl.h>
-
 #include <memory>
 #include <new>
 
@@ -20,9 +18,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 0;
     }
     UseProgramFolderForFiles();
-    INITCOMMONCONTROLSEX controls{sizeof controls,
-        ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
     if (!InstallProgramDiskControl()) {
         return 0;
     }

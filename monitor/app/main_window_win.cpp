@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "common_controls.h"
 #include "app_state.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
@@ -148,6 +149,7 @@ void RunSettings(HWND window)
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
+    ReadyCommonControls();
     DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kSettingsDialogId), window, SettingsDialogProc, 0);
     if (app.drives.measuredCount > 0 && app.Measuring()) {
         if (app.monitorWindow) {

@@ -1,4 +1,5 @@
 // Glyph files are loaded as data: a module chosen as glyph file never runs its code.
+#include "common_controls.h"
 #include "glyph_picture.h"
 #include "glyphs.h"
 
@@ -35,8 +36,8 @@ TEST(GlyphFile, TheDefaultGlyphFileStillGivesEveryGlyph)
 {
     HIMAGELIST glyphs = LoadGlyphs("7SEG_G.KVX");
     ASSERT_NE(glyphs, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(glyphs), kGlyphCount);
-    ImageList_Destroy(glyphs);
+    EXPECT_EQ(image_list::GetImageCount(glyphs), kGlyphCount);
+    image_list::Destroy(glyphs);
 }
 
 TEST(GlyphFile, EveryGroupsSoleEntryIsThePlatformsChoice)

@@ -2,6 +2,7 @@
 // own version resource, and one row per drive found at start-up.
 #include "monitor_views.h"
 
+#include "common_controls.h"
 #include "program_state.h"
 #include "drive_summary.h"
 #include "gdi_font.h"
@@ -141,5 +142,6 @@ void RunAboutDialog(HWND owner)
         ForceForeground(app.aboutDialog);
         return;
     }
+    ReadyCommonControls();
     DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kAboutDialogId), owner, AboutDialogProc, 0);
 }

@@ -2,6 +2,7 @@
 // temperature, refreshed by the main window after every measurement.
 #include "monitor_views.h"
 
+#include "common_controls.h"
 #include "monitor_window_menu.h"
 
 #include "loaded_library.h"
@@ -385,6 +386,7 @@ void HandleMonitorCommand(HWND window, UINT command)
 
 HWND OpenMonitorWindow(HWND owner)
 {
+    ReadyCommonControls();
     return CreateDialogParamA(Program().instance, MAKEINTRESOURCEA(kMonitorDialogId), owner, MonitorWindowProc, 0);
 }
 

@@ -1,5 +1,6 @@
 #include "transparency_slider.h"
 
+#include "common_controls.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -80,6 +81,7 @@ HWND OpenSlider(const SliderRequest& request)
     CloseSlider();
     g_slider = request;
     g_slider.sliderWindow = nullptr;
+    ReadyCommonControls();
     HWND window = CreateDialogParamA(request.instance, MAKEINTRESOURCEA(request.dialogId), request.owner,
         SliderProc, 0);
     if (window == nullptr) {

@@ -3,6 +3,7 @@
 // selection rebuilds both lists from the drive table.
 #include "smart_viewer.h"
 
+#include "common_controls.h"
 #include "program_state.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
@@ -189,5 +190,6 @@ INT_PTR CALLBACK SmartViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 HWND OpenSmartWindow()
 {
+    ReadyCommonControls();
     return CreateDialogParamA(Program().instance, MAKEINTRESOURCEA(kSmartDialogId), nullptr, SmartViewerProc, 0);
 }

@@ -1,3 +1,4 @@
+#include "common_controls.h"
 #include "glyph_art.h"
 #include "glyph_picture.h"
 #include "glyphs.h"
@@ -118,8 +119,8 @@ TEST(IconTable, GlyphFileWithout543IsRejectedByTheMonitorOnly)
     EXPECT_EQ(LoadGlyphs(kGlyphFileWithout543, GlyphSet::Monitor), nullptr);
     HIMAGELIST client = LoadGlyphs(kGlyphFileWithout543, GlyphSet::TrayClient);
     ASSERT_NE(client, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(client), kGlyphCount);
-    ImageList_Destroy(client);
+    EXPECT_EQ(image_list::GetImageCount(client), kGlyphCount);
+    image_list::Destroy(client);
 }
 
 TEST(IconTable, ReplacingKeepsTheOldPicturesOnFailure)

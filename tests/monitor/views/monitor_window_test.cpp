@@ -84,8 +84,6 @@ protected:
 
     void SetUp() override
     {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
-        InitCommonControlsEx(&controls);
         MonitorFixture::SetUp();
     }
 

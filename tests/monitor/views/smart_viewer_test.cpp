@@ -108,8 +108,6 @@ protected:
 
     void SetUp() override
     {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-        InitCommonControlsEx(&controls);
         MonitorFixture::SetUp();
         WriteIni(kKelvixIni, "Threshold", "UseBalloon", "0");
     }
