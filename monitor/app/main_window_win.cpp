@@ -69,7 +69,6 @@ bool CreateMonitor(HWND window)
         ShowError(window, MSG_ALREADY_RUNNING);
         return false;
     }
-    app.server.BeginStartUp();
     LoadSettings(app.settings);
     if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);
@@ -79,6 +78,9 @@ bool CreateMonitor(HWND window)
         ShowError(window, MSG_GLYPHS_FAILED);
         return false;
     }
+    // The socket library loads while the tray icon is added (both take milliseconds);
+    // earlier, the loading would hold up the glyph file's.
+    app.server.BeginStartUp();
     if (!app.trayIcon.Create(app.instance, window, 0, kIconTableSize)) {
         ShowError(window, MSG_TRAY_FAILED);
         return false;
