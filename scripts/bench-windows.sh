@@ -95,11 +95,13 @@ start() {
     tr -d '\r' < "$work/probe.out" | awk '{ print $2, $3 }'
 }
 
-# stop CLASS TITLE EXE: closes the program's window and waits until its process is gone.
+# stop CLASS TITLE EXE: closes the program's window and waits until its process is gone,
+# and a second more: the shell and Wine's server finish with an ended program after it is
+# gone, and that work would fall into the next start.
 stop() {
     kvd post "$1" "$2" 16 0 0 >/dev/null || true
     for _ in $(seq 200); do
-        [ "$(rss_kb "$3")" = 0 ] && return 0
+        [ "$(rss_kb "$3")" = 0 ] && { sleep 1; return 0; }
         sleep 0.1
     done
     echo "bench-windows: $3 did not end" >&2
