@@ -20,5 +20,4 @@ BOOL Destroy(HIMAGELIST list);
 int ReplaceIcon(HIMAGELIST list, int index, HICON icon);
 HIMAGELIST Merge(HIMAGELIST first, int firstIndex, HIMAGELIST second, int secondIndex, int dx, int dy);
 HICON GetIcon(HIMAGELIST list, int index, UINT flags);
-int GetImageCount(HIMAGELIST list);
 }  // namespace image_list

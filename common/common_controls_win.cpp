@@ -8,7 +8,6 @@ using DestroyCall = BOOL(WINAPI*)(HIMAGELIST);
 using ReplaceIconCall = int(WINAPI*)(HIMAGELIST, int, HICON);
 using MergeCall = HIMAGELIST(WINAPI*)(HIMAGELIST, int, HIMAGELIST, int, int, int);
 using GetIconCall = HICON(WINAPI*)(HIMAGELIST, int, UINT);
-using GetImageCountCall = int(WINAPI*)(HIMAGELIST);
 
 // Resolved once; the library stays loaded for the rest of the process, as a linked one did.
 struct Library {
@@ -19,7 +18,6 @@ struct Library {
     ReplaceIconCall replaceIcon = nullptr;
     MergeCall merge = nullptr;
     GetIconCall getIcon = nullptr;
-    GetImageCountCall getImageCount = nullptr;
 };
 
 template <typename Call>
@@ -46,11 +44,10 @@ const Library& Loaded()
     library.replaceIcon = Resolve<ReplaceIconCall>(module, "ImageList_ReplaceIcon");
     library.merge = Resolve<MergeCall>(module, "ImageList_Merge");
     library.getIcon = Resolve<GetIconCall>(module, "ImageList_GetIcon");
-    library.getImageCount = Resolve<GetImageCountCall>(module, "ImageList_GetImageCount");
     const INITCOMMONCONTROLSEX classes{sizeof classes,
         ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     library.ready = init && init(&classes) && library.create && library.destroy && library.replaceIcon &&
-                    library.merge && library.getIcon && library.getImageCount;
+                    library.merge && library.getIcon;
     return library;
 }
 
@@ -91,12 +88,6 @@ HICON GetIcon(HIMAGELIST list, int index, UINT flags)
 {
     const Library& library = Loaded();
     return library.ready ? library.getIcon(list, index, flags) : nullptr;
-}
-
-int GetImageCount(HIMAGELIST list)
-{
-    const Library& library = Loaded();
-    return library.ready ? library.getImageCount(list) : 0;
 }
 
 }  // namespace image_list

@@ -38,7 +38,7 @@ public:
     // Whether glyph `index` makes an icon, as the image list of all 44 needs it to.
     bool Usable(int index) const;
     // The glyphs drawn over each other, first at the bottom; null when it cannot be made.
-    // The image-list route merges them as LoadGlyphs' list would; the fastest route makes
+    // The image-list route merges them in an image list; the fastest route makes
     // the picture in memory when the glyphs allow it and takes the image-list route
     // otherwise, with the same result.
     enum class Route { Fastest, ImageList };
@@ -53,7 +53,3 @@ private:
 // One temperature picture, index 100 * bank + 10 * tens + ones, bank 1 in warning
 // colours; null when it cannot be made.
 HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index, GlyphIcons::Route route = GlyphIcons::Route::Fastest);
-
-// The 44 glyphs as a 16 x 16 masked image list, or null when the module cannot be
-// loaded or lacks one of the icons. The module is released before returning.
-HIMAGELIST LoadGlyphs(const char* path, GlyphSet set = GlyphSet::Monitor);

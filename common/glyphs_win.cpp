@@ -171,23 +171,3 @@ HICON ComposeDigitIcon(const GlyphIcons& glyphs, int index, GlyphIcons::Route ro
     const int base = kBankSize * (index / 100);
     return glyphs.Compose({kGlyphBackground, base + kTensBase + index % 100 / 10, base + kOnesBase + index % 10}, route);
 }
-
-HIMAGELIST LoadGlyphs(const char* path, GlyphSet set)
-{
-    GlyphIcons icons;
-    if (!icons.Load(path, set)) {
-        return nullptr;
-    }
-    ImageListHolder glyphs{image_list::Create(16, 16, ILC_MASK, 0, 0)};
-    if (!glyphs.list) {
-        return nullptr;
-    }
-    for (int index = 0; index < kGlyphCount; ++index) {
-        if (!AddGlyph(glyphs.list, icons, index)) {
-            return nullptr;
-        }
-    }
-    HIMAGELIST result = glyphs.list;
-    glyphs.list = nullptr;
-    return result;
-}

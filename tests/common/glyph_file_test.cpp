@@ -1,5 +1,4 @@
 // Glyph files are loaded as data: a module chosen as glyph file never runs its code.
-#include "common_controls.h"
 #include "glyph_picture.h"
 #include "glyphs.h"
 
@@ -18,7 +17,8 @@ bool ModuleCodeRan()
 TEST(GlyphFile, AModuleWithStartUpCodeLoadsWithoutRunningIt)
 {
     SetEnvironmentVariableA("KV_MODULE_CODE_RAN", nullptr);
-    EXPECT_EQ(LoadGlyphs("MARKING.KVX"), nullptr) << "it holds no glyphs";
+    GlyphIcons glyphs;
+    EXPECT_FALSE(glyphs.Load("MARKING.KVX", GlyphSet::Monitor)) << "it holds no glyphs";
     EXPECT_FALSE(ModuleCodeRan()) << "choosing it as glyph file ran its start-up code";
     HMODULE data = LoadGlyphModule("MARKING.KVX");
     ASSERT_NE(data, nullptr);
@@ -34,10 +34,11 @@ TEST(GlyphFile, AModuleWithStartUpCodeLoadsWithoutRunningIt)
 
 TEST(GlyphFile, TheDefaultGlyphFileStillGivesEveryGlyph)
 {
-    HIMAGELIST glyphs = LoadGlyphs("7SEG_G.KVX");
-    ASSERT_NE(glyphs, nullptr);
-    EXPECT_EQ(image_list::GetImageCount(glyphs), kGlyphCount);
-    image_list::Destroy(glyphs);
+    GlyphIcons glyphs;
+    ASSERT_TRUE(glyphs.Load("7SEG_G.KVX", GlyphSet::Monitor));
+    for (int index = 0; index < kGlyphCount; ++index) {
+        EXPECT_TRUE(glyphs.Usable(index)) << index;
+    }
 }
 
 TEST(GlyphFile, EveryGroupsSoleEntryIsThePlatformsChoice)

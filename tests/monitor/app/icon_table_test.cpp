@@ -1,4 +1,3 @@
-#include "common_controls.h"
 #include "glyph_art.h"
 #include "glyph_picture.h"
 #include "glyphs.h"
@@ -116,11 +115,12 @@ TEST(IconTable, GlyphFileWithout543IsRejectedByTheMonitorOnly)
     EXPECT_FALSE(ComposeIconTable(table, kGlyphFileWithout543));
     EXPECT_EQ(table.icons[41], before);  // the old table stays
     EXPECT_FALSE(ComposeIconTable(table, "NOSUCHFILE.KVX"));
-    EXPECT_EQ(LoadGlyphs(kGlyphFileWithout543, GlyphSet::Monitor), nullptr);
-    HIMAGELIST client = LoadGlyphs(kGlyphFileWithout543, GlyphSet::TrayClient);
-    ASSERT_NE(client, nullptr);
-    EXPECT_EQ(image_list::GetImageCount(client), kGlyphCount);
-    image_list::Destroy(client);
+    GlyphIcons glyphs;
+    EXPECT_FALSE(glyphs.Load(kGlyphFileWithout543, GlyphSet::Monitor));
+    ASSERT_TRUE(glyphs.Load(kGlyphFileWithout543, GlyphSet::TrayClient));
+    for (int index = 0; index < kGlyphCount; ++index) {
+        EXPECT_TRUE(glyphs.Usable(index)) << index;
+    }
 }
 
 TEST(IconTable, ReplacingKeepsTheOldPicturesOnFailure)
