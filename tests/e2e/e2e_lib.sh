@@ -84,6 +84,29 @@ wait_until() {
     done
 }
 
+# kelvix_settled: every message posted to KELVIX so far, and every message their handlers
+# posted in turn, has been handled: two rounds of a posted copy command that must reach
+# the emptied clipboard. Proves that the program acted before a check that nothing appeared.
+clipboard_filled() { kvd clipboard >/dev/null; }
+kelvix_settled() {
+    local round
+    for round in 1 2; do
+        kvd clear-clipboard || return 1
+        kvd command 32790 || return 1
+        wait_until 30 clipboard_filled || return 1
+    done
+}
+
+# no_tooltips: no balloon or tooltip window is shown.
+no_tooltips() { [ -z "$(kvd windows tooltips_class32)" ]; }
+
+# e2e_skip REASON: the test cannot run on this machine; CTest reports it skipped (exit 77)
+# and scripts/test.sh fails on it, so only for what a developer's machine may lack.
+e2e_skip() {
+    echo "skip - $E2E_NAME: $*"
+    exit 77
+}
+
 # e2e_free_port [EXCEPT]: a UDP port on loopback that nothing is bound to now.
 e2e_free_port() {
     local port
