@@ -72,7 +72,10 @@ bool ResolveQueryHost(const std::string& host, QueryAddress& address)
         std::copy(octets, octets + 4, address.bytes);
         return true;
     }
-    return !host.empty() && LookUpHost(host.c_str(), address);
+    // Resolvers read "10.1" or "10.0.0.256" their own ways; digits and dots are only ever
+    // a dotted address here, the same on every platform.
+    const bool digitsAndDots = host.find_first_not_of("0123456789.") == std::string::npos;
+    return !host.empty() && !digitsAndDots && LookUpHost(host.c_str(), address);
 }
 
 std::string NoAnswerText(const std::string& host, std::uint16_t port, int waitMilliseconds, int tries)
