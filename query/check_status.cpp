@@ -113,7 +113,7 @@ CheckResult EvaluateReport(const std::uint8_t (&report)[kReportBytes], CheckThre
         limits += (limits.empty() ? "" : ", ") + std::string("critical above ") + std::to_string(thresholds.critical);
     }
     if (!limits.empty()) {
-        text += "; " + limits;
+        text += ", " + limits;  // Nagios turns a semicolon in the status text into a colon
     }
     return {state, Headline(state, text) + tail};
 }

@@ -48,26 +48,26 @@ TEST(CheckStatusTest, StatesAndLines)
     const Report three({{0, 41, "ST380011A"}, {1, 52, "WDC WD800JB"}, {4, 38, "Samsung SSD 980"}});
     const StateCase cases[] = {
         {"all below the warning", three, 55, 60, CheckState::Ok,
-         "KELVIX OK - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives; warning above 55, critical above 60"
+         "KELVIX OK - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warning above 55, critical above 60"
          "|'drive0 ST380011A'=41;55;60 'drive1 WDC WD800JB'=52;55;60 'drive4 Samsung SSD 980'=38;55;60\n"},
         {"at the warning is not above it", three, 52, 60, CheckState::Ok,
-         "KELVIX OK - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives; warning above 52, critical above 60"
+         "KELVIX OK - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warning above 52, critical above 60"
          "|'drive0 ST380011A'=41;52;60 'drive1 WDC WD800JB'=52;52;60 'drive4 Samsung SSD 980'=38;52;60\n"},
         {"above the warning", three, 50, 60, CheckState::Warning,
-         "KELVIX WARNING - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives; warning above 50, critical above 60"
+         "KELVIX WARNING - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warning above 50, critical above 60"
          "|'drive0 ST380011A'=41;50;60 'drive1 WDC WD800JB'=52;50;60 'drive4 Samsung SSD 980'=38;50;60\n"},
         {"above the critical", three, 40, 51, CheckState::Critical,
-         "KELVIX CRITICAL - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives; warning above 40, critical above 51"
+         "KELVIX CRITICAL - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warning above 40, critical above 51"
          "|'drive0 ST380011A'=41;40;51 'drive1 WDC WD800JB'=52;40;51 'drive4 Samsung SSD 980'=38;40;51\n"},
         {"critical only", three, -1, 51, CheckState::Critical,
-         "KELVIX CRITICAL - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives; critical above 51"
+         "KELVIX CRITICAL - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, critical above 51"
          "|'drive0 ST380011A'=41;;51 'drive1 WDC WD800JB'=52;;51 'drive4 Samsung SSD 980'=38;;51\n"},
         {"no thresholds", Report({{2, 30, "X"}}), -1, -1, CheckState::Ok,
          "KELVIX OK - hottest drive 2 (X) at 30 C of 1 drive|'drive2 X'=30\n"},
         {"first of equally hot drives", Report({{3, 45, "B"}, {7, 45, "C"}}), 44, -1, CheckState::Warning,
-         "KELVIX WARNING - hottest drive 3 (B) at 45 C of 2 drives; warning above 44|'drive3 B'=45;44; 'drive7 C'=45;44;\n"},
+         "KELVIX WARNING - hottest drive 3 (B) at 45 C of 2 drives, warning above 44|'drive3 B'=45;44; 'drive7 C'=45;44;\n"},
         {"a drive without temperature", Report({{0, 0, "NOTEMP"}, {1, 35, "A"}}), 50, 60, CheckState::Ok,
-         "KELVIX OK - hottest drive 1 (A) at 35 C of 2 drives; warning above 50, critical above 60"
+         "KELVIX OK - hottest drive 1 (A) at 35 C of 2 drives, warning above 50, critical above 60"
          "|'drive0 NOTEMP'=U;50;60 'drive1 A'=35;50;60\n"},
         {"no drive gives a temperature", Report({{0, 0, "NOTEMP"}}), 50, 60, CheckState::Unknown,
          "KELVIX UNKNOWN - no drive reports a temperature (1 drive)|'drive0 NOTEMP'=U;50;60\n"},
@@ -75,7 +75,7 @@ TEST(CheckStatusTest, StatesAndLines)
          "KELVIX UNKNOWN - no drive reports a temperature (0 drives)\n"},
         {"quotes, equals, pipes and other bytes in models", Report({{0, 70, "It's=a|b\x83\x66"}, {1, 20, ""}}), 50,
          60, CheckState::Critical,
-         "KELVIX CRITICAL - hottest drive 0 (It's=a_b_f) at 70 C of 2 drives; warning above 50, critical above 60"
+         "KELVIX CRITICAL - hottest drive 0 (It's=a_b_f) at 70 C of 2 drives, warning above 50, critical above 60"
          "|'drive0 It''s_a|b_f'=70;50;60 'drive1'=20;50;60\n"},
     };
     for (const StateCase& c : cases) {

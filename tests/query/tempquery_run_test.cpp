@@ -389,13 +389,13 @@ TEST(TempqueryRunTest, CheckStatesAndExitCodes)
     const Bytes twoDrives = ReportWith({{0, "COOL"}, {9, "WARM"}});  // 30 and 39 degrees
     const CheckCase cases[] = {
         {{"-w", "45", "-c", "50"}, twoDrives, 0,
-         "KELVIX OK - hottest drive 9 (WARM) at 39 C of 2 drives; warning above 45, critical above 50"
+         "KELVIX OK - hottest drive 9 (WARM) at 39 C of 2 drives, warning above 45, critical above 50"
          "|'drive0 COOL'=30;45;50 'drive9 WARM'=39;45;50\n"},
         {{"-w", "38", "-c", "50"}, twoDrives, 1,
-         "KELVIX WARNING - hottest drive 9 (WARM) at 39 C of 2 drives; warning above 38, critical above 50"
+         "KELVIX WARNING - hottest drive 9 (WARM) at 39 C of 2 drives, warning above 38, critical above 50"
          "|'drive0 COOL'=30;38;50 'drive9 WARM'=39;38;50\n"},
         {{"-w", "30", "-c", "38"}, twoDrives, 2,
-         "KELVIX CRITICAL - hottest drive 9 (WARM) at 39 C of 2 drives; warning above 30, critical above 38"
+         "KELVIX CRITICAL - hottest drive 9 (WARM) at 39 C of 2 drives, warning above 30, critical above 38"
          "|'drive0 COOL'=30;30;38 'drive9 WARM'=39;30;38\n"},
         {{"-w", "30", "-c", "38"}, Truncated(twoDrives, 1000), 3,
          "KELVIX UNKNOWN - malformed report from 127.0.0.1 port %P: an answer of 1000 bytes, not 1920\n"},
