@@ -53,7 +53,7 @@ std::string PerfLabel(std::string_view text)
         if (c == '\'') {
             out += "''";
         } else {
-            out += Printable(c) && c != '=' ? c : '_';
+            out += Printable(c) && c != '=' && c != '|' ? c : '_';
         }
     }
     return out + "'";

@@ -34,6 +34,6 @@ CheckResult UnknownResult(const std::string& reason);
 // the performance data) and every other byte replaced by '_'.
 std::string StatusText(std::string_view text);
 
-// A performance-data label: quoted, quotes doubled, '=' and bytes outside printable
+// A performance-data label: quoted, quotes doubled, '=', '|' and bytes outside printable
 // ASCII replaced by '_'.
 std::string PerfLabel(std::string_view text);

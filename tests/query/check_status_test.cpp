@@ -76,7 +76,7 @@ TEST(CheckStatusTest, StatesAndLines)
         {"quotes, equals, pipes and other bytes in models", Report({{0, 70, "It's=a|b\x83\x66"}, {1, 20, ""}}), 50,
          60, CheckState::Critical,
          "KELVIX CRITICAL - hottest drive 0 (It's=a_b_f) at 70 C of 2 drives, warning above 50, critical above 60"
-         "|'drive0 It''s_a|b_f'=70;50;60 'drive1'=20;50;60\n"},
+         "|'drive0 It''s_a_b_f'=70;50;60 'drive1'=20;50;60\n"},
     };
     for (const StateCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,9 +1,11 @@
 // JSON strings from report texts, and the object tempquery prints per host.
 #include "json_text.h"
+#include "json_validator.h"
 #include "report_json.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -97,6 +99,69 @@ TEST(ReportJsonTest, FailureObjectCarriesTheReason)
 {
     EXPECT_EQ(FormatFailureJson("bad\"host", 10008, "cannot find host \"bad\"host\""),
               "{\"host\":\"bad\\\"host\",\"port\":10008,\"error\":\"cannot find host \\\"bad\\\"host\\\"\"}\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST(JsonValidatorTest, TellsValidFromInvalid)
+{
+    const std::pair<std::string, bool> cases[] = {
+        {"{\"a\":[1,-2.5e3,true,false,null,\"x\"]}\n", true},
+        {"\"\\u00e9\\n\"", true},
+        {"\"\xE6\xB8\xA9\"", true},
+        {"{\"a\":1,}", false},
+        {"{\"a\" 1}", false},
+        {"\"\x01\"", false},
+        {"\"\\x\"", false},
+        {"\"\\u12g4\"", false},
+        {"\"\xC0\xAF\"", false},
+        {"\"\xED\xA0\x80\"", false},
+        {"\"\xF4\x90\x80\x80\"", false},
+        {"\"\x83\x66\"", false},
+        {"\"open", false},
+        {"01", false},
+        {"[1] [2]", false},
+    };
+    for (const auto& [text, valid] : cases) {
+        EXPECT_EQ(JsonValidator::IsValid(text), valid) << text;
+    }
+}
+
+// Every text of one or two bytes, and every three-byte text that starts with a lead
+// byte, becomes valid JSON; and a text of well-formed UTF-8 comes back unchanged.
+TEST(JsonTextTest, EveryShortTextGivesValidJson)
+{
+    const auto check = [](const std::string& bytes) {
+        std::string out;
+        const bool intact = AppendJsonString(out, bytes.data(), bytes.size());
+        if (!JsonValidator::IsValid(out)) {
+            ADD_FAILURE() << "invalid JSON for bytes of length " << bytes.size() << ": " << out;
+            return false;
+        }
+        // Without escapes or replacements the text stands as it is between the quotes.
+        const bool plain = bytes.find_first_of(std::string("\"\\\x7f", 3)) == std::string::npos &&
+                           std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x20; });
+        if (intact && plain && out != "\"" + bytes + "\"") {
+            ADD_FAILURE() << "well-formed text changed: " << out;
+            return false;
+        }
+        return true;
+    };
+    for (int a = 0; a < 256; ++a) {
+        ASSERT_TRUE(check(std::string(1, static_cast<char>(a))));
+        for (int b = 0; b < 256; ++b) {
+            ASSERT_TRUE(check({static_cast<char>(a), static_cast<char>(b)}));
+        }
+    }
+    for (int a = 0xC0; a < 256; ++a) {
+        for (int b = 0x70; b < 0xD0; ++b) {
+            for (int c = 0x70; c < 0xD0; ++c) {
+                ASSERT_TRUE(check({static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)}));
+            }
+        }
+    }
 }
 
 } // namespace
