@@ -33,16 +33,16 @@ void Complain(const std::string& text)
     std::fprintf(stderr, "tempquery: %s.\n", text.c_str());
 }
 
-// The texts a failed exchange prints in the plain output, as tempquery always has.
-const char* ClassicFaultText(ExchangeFault fault)
+// The socket failures, in the words tempquery has always printed for them.
+const char* SocketFaultText(ExchangeFault fault)
 {
     switch (fault) {
     case ExchangeFault::Socket:
-        return "socket() error.\n";
+        return "socket() error";
     case ExchangeFault::Send:
-        return "sendto() error.\n";
+        return "sendto() error";
     case ExchangeFault::Receive:
-        return "recvfrom() error.\n";
+        return "recvfrom() error";
     default:
         return nullptr;
     }
@@ -66,13 +66,12 @@ bool AskHost(const QueryOptions& options, const std::string& host, CheckResult& 
         exchange = AskForReport(address, options.port, options.waitMilliseconds, options.tries, report);
         if (exchange.fault == ExchangeFault::NoAnswer) {
             problem = NoAnswerText(host, options.port, options.waitMilliseconds, options.tries);
-        } else if (const char* classic = ClassicFaultText(exchange.fault)) {
+        } else if (const char* fault = SocketFaultText(exchange.fault)) {
             if (plain) {
-                Print(classic);
+                Print(std::string(fault) + ".\n");  // on standard output, as always
                 return false;
             }
-            problem = std::string(classic, std::string(classic).size() - 2) + " for " + host + " port " +
-                      std::to_string(options.port);
+            problem = std::string(fault) + " for " + host + " port " + std::to_string(options.port);
         }
     }
     if (!problem.empty()) {
