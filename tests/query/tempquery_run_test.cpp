@@ -321,6 +321,16 @@ TEST(TempqueryRunTest, AnAnswerToALaterTryIsTaken)
     EXPECT_EQ(requests[1], Bytes({0x01}));
 }
 
+TEST(TempqueryRunTest, WaitsWithoutLimitWhenAsked)
+{
+    ScriptedMonitor monitor({ReportWith({{4, "PATIENT"}})});
+    ASSERT_TRUE(monitor.IsOpen());
+    const RunResult run = RunTempquery({"-t", "0", "-r", "5", "127.0.0.1"}, monitor.Port());
+    EXPECT_EQ(run.out, "#4  34/44 : PATIENT (FW1 SN1)\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(monitor.Finish().size(), 1u) << "one report command: an answer is awaited, not sent for again";
+}
+
 TEST(TempqueryRunTest, SeveralHostsAreAnsweredInTurnUnderTheirNames)
 {
     ScriptedMonitor first({ReportWith({{0, "FIRST HOST"}})});
