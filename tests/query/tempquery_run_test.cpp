@@ -178,12 +178,23 @@ TEST(TempqueryRunTest, PrintsWhatTheMonitorServes)
     ASSERT_TRUE(WaitUntilServing(port));
 
     const RunResult run = RunTempquery({"127.0.0.1"}, port);
+    const RunResult check = RunTempquery({"--check", "-w", "37", "-c", "40", "localhost"}, port);
+    const RunResult json = RunTempquery({"--json", "127.0.0.1"}, port);
     service.StopServer(port);
     service.CleanUp();
     EXPECT_EQ(run.out, "#0  38/45 : ST380011A (3.06 5JVABCDE)\n"
                        "#5   7/100 : " + std::string(model40) + " (05.01C05 WD-WMAM9A123456)\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.exitCode, 0);
+
+    EXPECT_EQ(check.out, "KELVIX WARNING - hottest drive 0 (ST380011A) at 38 C of 2 drives, warning above 37, "
+                         "critical above 40|'drive0 ST380011A'=38;37;40 'drive5 " + std::string(model40) + "'=7;37;40\n");
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_EQ(json.out, "{\"host\":\"127.0.0.1\",\"port\":" + std::to_string(port) + ",\"drives\":["
+                        "{\"drive\":0,\"temperature\":38,\"worst\":45,\"model\":\"ST380011A\",\"firmware\":\"3.06\","
+                        "\"serial\":\"5JVABCDE\"},{\"drive\":5,\"temperature\":7,\"worst\":100,\"model\":\"" +
+                        std::string(model40) + "\",\"firmware\":\"05.01C05\",\"serial\":\"WD-WMAM9A123456\"}]}\n");
+    EXPECT_EQ(json.exitCode, 0);
 }
 
 TEST(TempqueryRunTest, BadCommandLinesFailBeforeAnythingIsSent)
