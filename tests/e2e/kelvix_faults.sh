@@ -10,8 +10,9 @@ programs=$E2E_BUILD/monitor
 tempquery=$E2E_BUILD/query/tempquery.exe
 kvdriver=$E2E_BUILD/tests/e2e/kvdriver.exe
 box_caption="エラー情報"
-# query PORT SECONDS: tempquery against this machine; exit 124 when nothing answered in time.
-query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" 127.0.0.1 </dev/null; }
+# query PORT SECONDS: tempquery against this machine, waiting without its own limit (-t 0);
+# exit 124 when nothing answered in time.
+query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" -t 0 127.0.0.1 </dev/null; }
 copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
 running() { test "$(copies)" = "$1"; }
 boxes() { kvd boxes | from_sjis | tr -d '\r'; }

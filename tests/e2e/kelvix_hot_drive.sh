@@ -6,8 +6,9 @@
 e2e_begin "$1" kelvix_hot_drive
 programs=$E2E_BUILD/monitor
 tempquery=$E2E_BUILD/query/tempquery.exe
-# query PORT SECONDS: tempquery against this machine; exit 124 when nothing answered in time.
-query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" 127.0.0.1 </dev/null; }
+# query PORT SECONDS: tempquery against this machine, waiting without its own limit (-t 0);
+# exit 124 when nothing answered in time.
+query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" -t 0 127.0.0.1 </dev/null; }
 # tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
 tray_picture() {
     shot "$1"
