@@ -15,6 +15,7 @@
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
+#include "warning_limit.h"
 
 namespace {
 
@@ -260,8 +261,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 unsigned CurrentTraySlot()
 {
     const AppState& app = App();
-    return SelectTrayIconSlot(CollectReadings(app.drives).Hottest(), app.Measuring(), app.settings.NoTrayIcon,
-        app.settings.ThresholdCurrent);
+    const DriveReadings readings = CollectReadings(app.drives);
+    return SelectTrayIconSlot(readings.Hottest(), AnyHot(readings, WarningLimitsOf(app.settings)), app.Measuring(),
+        app.settings.NoTrayIcon);
 }
 
 bool SetMeasuring(HWND window, bool on)

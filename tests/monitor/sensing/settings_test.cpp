@@ -29,6 +29,8 @@ const char kDefaultIni[] =
     "Minimum=30\r\n"
     "Current=40\r\n"
     "UseBalloon=0\r\n"
+    "NvmeCurrent=0\r\n"
+    "Reminder=30\r\n"
     "[Network]\r\n"
     "UseNetwork=0\r\n"
     "Port=10008\r\n"
@@ -117,6 +119,8 @@ TEST_F(SettingsFile, WithoutFileLoadGivesTheDefaults)
     EXPECT_EQ(s.WorstTimer, 10000u);
     EXPECT_EQ(s.ScaleGrphLevel[0], -6);
     EXPECT_EQ(s.ScaleGrphLevel[3], 6);
+    EXPECT_EQ(s.NvmeCurrent, 0u) << "NVMe drives warn by their own warning temperature";
+    EXPECT_EQ(s.Reminder, 30u);
 }
 
 TEST_F(SettingsFile, EmptyColourAndFontKeepTheirInitialValues)
@@ -157,6 +161,8 @@ TEST_F(SettingsFile, ChangedValuesRoundTripAndWorstStays)
     s.X = -100;
     s.ColorGrphLevel[4] = RGB(1, 2, 3);
     s.Alpha = 10;
+    s.NvmeCurrent = 78;  // above ThresholdMaximum: not bound by it
+    s.Reminder = 0;
     s.Font.lfHeight = -16;
     s.Font.lfWeight = 700;
     s.Font.lfCharSet = 128;
@@ -170,6 +176,8 @@ TEST_F(SettingsFile, ChangedValuesRoundTripAndWorstStays)
     LoadSettings(loaded);
     EXPECT_STREQ(loaded.LogFile, "C:\\logs\\kelvix.log");
     EXPECT_STREQ(loaded.Font.lfFaceName, "MS Gothic");
+    EXPECT_EQ(loaded.NvmeCurrent, 78u);
+    EXPECT_EQ(loaded.Reminder, 0u);
     SaveSettings(loaded);
     EXPECT_EQ(ReadWholeFile(kIni), ini);
     EXPECT_EQ(ini.rfind("[Worst]\r\nKVX:1:2=0x2d\r\n", 0), 0u) << ini;
