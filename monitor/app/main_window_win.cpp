@@ -82,7 +82,7 @@ bool CreateMonitor(HWND window)
     // The socket library loads while the tray icon is added (both take milliseconds);
     // earlier, the loading would hold up the glyph file's.
     app.server.BeginStartUp();
-    if (!app.trayIcon.Create(app.instance, window, 0, kIconTableSize)) {
+    if (!app.trayIcon.Create(app.instance, window, kTrayIconId, kIconTableSize)) {
         ShowError(window, MSG_TRAY_FAILED);
         return false;
     }
