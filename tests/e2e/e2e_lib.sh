@@ -26,7 +26,26 @@ e2e_begin() {
     # A test that was killed may have left the file immutable (chattr +i).
     chattr -i "$E2E_INI" 2>/dev/null
     rm -f "$E2E_INI"
+    # PELITO keeps its settings in the user's application-data folder and takes them from
+    # an older PELITO's file in the Windows directory once, while it has none of its own.
+    E2E_PELITO_OLD_INI=$WINEPREFIX/drive_c/windows/PELITO.INI
     trap e2e_cleanup EXIT
+}
+
+# pelito_settings TEXT: the settings PELITO starts from, written where an older PELITO
+# kept them; its own file is removed, so that it takes them over at its next start.
+pelito_settings() {
+    rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/PELITO
+    printf '%b' "$1" > "$E2E_PELITO_OLD_INI"
+}
+
+# pelito_user_ini: PELITO's own settings file, once it made it.
+pelito_user_ini() {
+    local file
+    for file in "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/PELITO/PELITO.INI; do
+        [ -f "$file" ] && { echo "$file"; return 0; }
+    done
+    return 1
 }
 
 e2e_cleanup() {

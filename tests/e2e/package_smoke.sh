@@ -133,8 +133,7 @@ answer=$(KELVIX_QUERY_PORT=$port timeout 30 wine64 "$app/tempquery.exe" 127.0.0.
 check_eq "tempquery.exe from the zip prints both drives" "#0  38/38 : ST380011A (3.06 5JV3ABCD)
 #1  44/44 : SAMSUNG SP1614N (TM100-24 0401J1FW123456)" "$answer"
 
-PELITO_INI=$WINEPREFIX/drive_c/windows/PELITO.INI
-printf '[127.0.0.1]\r\nPort=%s\r\nTimeOut=2\r\n' "$port" > "$PELITO_INI"
+pelito_settings "[127.0.0.1]\r\nPort=$port\r\nTimeOut=2\r\n"
 cd "$app" || exit 1
 win_bg ./PELITO.exe
 cd "$E2E_WORK" || exit 1
@@ -152,7 +151,8 @@ check "PELITO's about dialog closes" kvd wait-gone "#32770" "バージョン情�
 kvd post ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 0x111 0x8022 0
 check "PELITO exits" kvd wait-gone ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 20000
 check "no PELITO.exe process is left" wait_until 10 none_left PELITO.exe
-rm -f "$PELITO_INI"
+pelito_settings ""
+rm -f "$E2E_PELITO_OLD_INI"
 
 kvd command 32799
 check "simulated monitor exits" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000

@@ -6,8 +6,6 @@
 e2e_begin "$1" pelito_watch
 monitor=$E2E_BUILD/monitor
 pelito=$E2E_BUILD/trayclient/PELITO.exe
-PELITO_INI=$WINEPREFIX/drive_c/windows/PELITO.INI
-rm -f "$PELITO_INI"
 port=$(e2e_free_port)
 silent=$(e2e_free_port "$port")
 client_class=ORVALD_TRAYICON_CLIENT
@@ -53,7 +51,7 @@ temperature 194 50 52
 DRIVES
 printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Threshold]\r\nUseBalloon=0\r\n' "$port" > "$E2E_INI"
 # A short poll period (the dialog would not allow it, the file does) for the second poll.
-printf '[127.0.0.1]\r\nPort=%s\r\nTimeOut=2\r\nTimer=4\r\n' "$port" > "$PELITO_INI"
+pelito_settings "[127.0.0.1]\r\nPort=$port\r\nTimeOut=2\r\nTimer=4\r\n"
 export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 win_bg "$monitor/KELVIX_SIM.exe"
 check "monitor starts" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
@@ -138,7 +136,9 @@ check "PELITO exits on command 0x8022" kvd wait-gone "$client_class" "$client_ti
 check "PELITO process has ended" wait_until 10 pelito_gone
 shot after_exit
 check "its icons are gone" test "$(icon_at 25 after_exit)" = "$empty"
-check "cancel saved nothing" grep -q "^Timer=4" "$PELITO_INI"
+check "settings taken over into PELITO's own file" pelito_user_ini
+check "cancel saved nothing" grep -q "^Timer=4" "$(pelito_user_ini)"
+check "the old file stays" grep -q "^Timer=4" "$E2E_PELITO_OLD_INI"
 
 # A host that does not answer: the settings dialog opens at start. The host comes quoted
 # with blanks around it. A listener on the silent port counts the polls and answers none.
@@ -155,7 +155,7 @@ while True:
 E2E_PIDS+=($!)
 polls() { cat "$E2E_WORK/polls" 2>/dev/null || echo 0; }
 polls_at_least() { test "$(polls)" -ge "$1"; }
-printf '[127.0.0.1]\r\nPort=%s\r\nTimeOut=1\r\nTimer=4\r\n' "$silent" > "$PELITO_INI"
+pelito_settings "[127.0.0.1]\r\nPort=$silent\r\nTimeOut=1\r\nTimer=4\r\n"
 win_bg "$pelito" " 127.0.0.1 "
 check "settings dialog opens at start" kvd wait-window "#32770" "設定画面" 20000
 check_eq "silent port in the dialog" "$silent" "$(kvd dialog-get-text "設定画面" 1001 | tr -d '\r')"
@@ -174,5 +174,6 @@ monitor_gone() { test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0; }
 kvd command 32799
 check "monitor exits" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
 check "monitor process has ended" wait_until 10 monitor_gone
-rm -f "$PELITO_INI"
+pelito_settings ""
+rm -f "$E2E_PELITO_OLD_INI"
 e2e_end

@@ -107,7 +107,7 @@ TEST(TrayScreen, ShowsTheTemperatureAndTheWarningBalloon)
     hot.temperature = 52;
     hot.model = "SIMDISK HOT-52 ABC";
     readings.Add(hot);
-    const BalloonContent balloon = WarningBalloonContent(readings, 1, 40);
+    const BalloonContent balloon = WarningBalloonContent(readings, 1, WarningLimits{});
     tray.SetBalloonTitle(balloon.title.c_str(), balloon.iconFlags);
     tray.SetBalloonText(balloon.text.c_str(), kBalloonTimeoutMs);
     tray.ShowBalloon(152);

@@ -23,7 +23,7 @@ const PromisedDefault kPromisedDefaults[] = {
     {"Common", "CfgFile=HDDATA.CFG"}, {"Common", "IconFile=7SEG_G.KVX"},
     {"Timer", "Minimum=30"}, {"Timer", "Current=60"}, {"Timer", "Maximum=3600"},
     {"Threshold", "Minimum=30"}, {"Threshold", "Current=40"}, {"Threshold", "Maximum=60"},
-    {"Threshold", "UseBalloon=0"},
+    {"Threshold", "UseBalloon=0"}, {"Threshold", "NvmeCurrent=0"}, {"Threshold", "Reminder=30"},
     {"Network", "UseNetwork=0"}, {"Network", "Port=10008"},
     {"Information", "UseInformation=0"}, {"Information", "Stable=0"}, {"Information", "TopMost=0"},
     {"Information", "Minimum=20"}, {"Information", "Maximum=60"}, {"Information", "Alpha=0xff"},
@@ -106,6 +106,8 @@ TEST_F(SettingsFile, WithoutFileLoadGivesTheDefaults)
     EXPECT_EQ(s.WorstTimer, 10000u);
     EXPECT_EQ(s.ScaleGrphLevel[0], -6);
     EXPECT_EQ(s.ScaleGrphLevel[3], 6);
+    EXPECT_EQ(s.NvmeCurrent, 0u) << "NVMe drives warn by their own warning temperature";
+    EXPECT_EQ(s.Reminder, 30u);
 }
 
 TEST_F(SettingsFile, EmptyColourAndFontKeepTheirInitialValues)
@@ -146,6 +148,8 @@ TEST_F(SettingsFile, ChangedValuesRoundTripAndWorstStays)
     s.X = -100;
     s.ColorGrphLevel[4] = RGB(1, 2, 3);
     s.Alpha = 10;
+    s.NvmeCurrent = 78;  // above ThresholdMaximum: not bound by it
+    s.Reminder = 0;
     s.Font.lfHeight = -16;
     s.Font.lfWeight = 700;
     s.Font.lfCharSet = 128;
@@ -159,6 +163,8 @@ TEST_F(SettingsFile, ChangedValuesRoundTripAndWorstStays)
     LoadSettings(loaded);
     EXPECT_STREQ(loaded.LogFile, "C:\\logs\\kelvix.log");
     EXPECT_STREQ(loaded.Font.lfFaceName, "MS Gothic");
+    EXPECT_EQ(loaded.NvmeCurrent, 78u);
+    EXPECT_EQ(loaded.Reminder, 0u);
     SaveSettings(loaded);
     EXPECT_EQ(ReadWholeFile(kIni), ini);
     EXPECT_EQ(ini.rfind("[Worst]\r\nKVX:1:2=0x2d\r\n", 0), 0u) << ini;
