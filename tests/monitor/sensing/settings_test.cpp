@@ -32,6 +32,10 @@ const char kDefaultIni[] =
     "[Network]\r\n"
     "UseNetwork=0\r\n"
     "Port=10008\r\n"
+    "[Export]\r\n"
+    "HddtempPort=0\r\n"
+    "MetricsPort=0\r\n"
+    "ListenAddress=\r\n"
     "[Information]\r\n"
     "UseInformation=0\r\n"
     "Stable=0\r\n"
@@ -70,7 +74,7 @@ Settings Scrambled()
 {
     Settings s;
     std::memset(static_cast<void*>(&s), 0x5A, sizeof(s));
-    s.LogFile[0] = s.CfgFile[0] = s.IconFile[0] = s.Form[0] = s.NA[0] = '\0';
+    s.LogFile[0] = s.CfgFile[0] = s.IconFile[0] = s.Form[0] = s.NA[0] = s.ListenAddress[0] = '\0';
     SetInitialAppearance(s);
     return s;
 }
@@ -107,6 +111,9 @@ TEST_F(SettingsFile, WithoutFileLoadGivesTheDefaults)
     EXPECT_EQ(s.TimerCurrent, 60u);
     EXPECT_EQ(s.ThresholdCurrent, 40u);
     EXPECT_EQ(s.Port, 10008u);
+    EXPECT_EQ(s.HddtempPort, 0u) << "the export services are off until turned on";
+    EXPECT_EQ(s.MetricsPort, 0u);
+    EXPECT_STREQ(s.ListenAddress, "");
     EXPECT_EQ(s.Alpha, 255);
     EXPECT_STREQ(s.Form, "%d");
     EXPECT_STREQ(s.NA, "N/A");
