@@ -63,6 +63,15 @@ check_eq "the failing drive's reads are reported" "3 Y2ABCDEF 0" "$(query 'kelvi
 check_eq "NVMe health: critical warning" "1 S5GXNF0R123456 4" "$(query kelvix_drive_nvme_critical_warning)"
 check_eq "NVMe health: spare" "1 S5GXNF0R123456 0.97" "$(query kelvix_drive_nvme_available_spare_ratio)"
 check_eq "NVMe health: media errors" "1 S5GXNF0R123456 2" "$(query kelvix_drive_nvme_media_errors_total)"
+# Every query of the shipped Grafana dashboard is valid PromQL and finds data.
+dashboard_queries() {
+    jq -r '.panels[].targets[].expr' "$source_dir/packaging/prometheus/kelvix-dashboard.json" | sed 's/\$instance/.*/g'
+}
+while IFS= read -r expr; do
+    answer=$(curl -s --max-time 10 "http://127.0.0.1:$prometheus_port/api/v1/query" --data-urlencode "query=$expr")
+    check_eq "dashboard query finds data: $expr" "success yes" \
+        "$(jq -r '"\(.status) \(if (.data.result | length) > 0 then "yes" else "no" end)"' <<<"$answer")"
+done < <(dashboard_queries)
 alerts() {
     curl -s --max-time 10 "http://127.0.0.1:$prometheus_port/api/v1/alerts" \
         | jq -r '.data.alerts[] | "\(.labels.alertname) \(.labels.drive) \(.state)"' | sort
