@@ -52,13 +52,13 @@ query() {
     curl -s --max-time 10 "http://127.0.0.1:$prometheus_port/api/v1/query" --data-urlencode "query=$1" \
         | jq -r '.data.result[] | "\(.metric.drive) \(.metric.serial) \(.value[1])"' | sort
 }
-stored() { test "$(query kelvix_drive_temperature_celsius | wc -l)" -eq 4; }
+# Drive 3's reads fail from the first measurement on: it never has a temperature.
+stored() { test "$(query kelvix_drive_temperature_celsius | wc -l)" -eq 3; }
 check "Prometheus stores the temperatures" wait_until 60 stored
 check_eq "every drive's temperature, by drive and serial" \
 "0 5JV3ABCD 35
 1 S5GXNF0R123456 44
-2 WMAJ91234567 38
-3 Y2ABCDEF 41" "$(query kelvix_drive_temperature_celsius)"
+2 WMAJ91234567 38" "$(query kelvix_drive_temperature_celsius)"
 check_eq "the failing drive's reads are reported" "3 Y2ABCDEF 0" "$(query 'kelvix_drive_read_success == 0')"
 check_eq "NVMe health: critical warning" "1 S5GXNF0R123456 4" "$(query kelvix_drive_nvme_critical_warning)"
 check_eq "NVMe health: spare" "1 S5GXNF0R123456 0.97" "$(query kelvix_drive_nvme_available_spare_ratio)"
@@ -76,8 +76,10 @@ alerts() {
     curl -s --max-time 10 "http://127.0.0.1:$prometheus_port/api/v1/alerts" \
         | jq -r '.data.alerts[] | "\(.labels.alertname) \(.labels.drive) \(.state)"' | sort
 }
-check "the alert rules see the NVMe critical warning" wait_until 30 bash -c "$(declare -f alerts); alerts | grep -q '^KelvixNvmeCriticalWarning 1 firing'"
-check "the alert rules see the failing reads" wait_until 30 bash -c "$(declare -f alerts); alerts | grep -q '^KelvixDriveReadsFailing 3 '"
+alert_seen() { alerts | grep -q "$1"; }
+check "the alert rules see the NVMe critical warning" wait_until 30 alert_seen '^KelvixNvmeCriticalWarning 1 firing$'
+check "the alert rules see the failing reads (pending for its 10 minutes)" wait_until 30 alert_seen '^KelvixDriveReadsFailing 3 pending$'
+check "no drive is too hot" bash -c "! grep -q KelvixDriveHot <<<'$(alerts)'"
 kill "$prometheus_pid" 2>/dev/null
 
 kvd command 32799
