@@ -27,6 +27,7 @@ int ws32_recvfrom(Ws32Socket socket, char* buffer, int length, int flags, sockad
 
 // The stream calls of the TCP services (see ws32_stream.h for their use).
 Ws32Socket ws32_accept(Ws32Socket socket, sockaddr* address, int* addressLength);
+int ws32_connect(Ws32Socket socket, const sockaddr* name, int nameLength);
 int ws32_recv(Ws32Socket socket, char* buffer, int length, int flags);
 int ws32_send(Ws32Socket socket, const char* buffer, int length, int flags);
 int ws32_getsockname(Ws32Socket socket, sockaddr* name, int* nameLength);

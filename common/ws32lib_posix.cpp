@@ -143,6 +143,11 @@ Ws32Socket ws32_accept(Ws32Socket socket, sockaddr* address, int* addressLength)
     return accepted;
 }
 
+int ws32_connect(Ws32Socket socket, const sockaddr* name, int nameLength)
+{
+    return ::connect(socket, name, static_cast<socklen_t>(nameLength));
+}
+
 int ws32_recv(Ws32Socket socket, char* buffer, int length, int flags)
 {
     return static_cast<int>(::recv(socket, buffer, static_cast<size_t>(length), flags));

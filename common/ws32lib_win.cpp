@@ -143,6 +143,11 @@ Ws32Socket ws32_accept(Ws32Socket socket, sockaddr* address, int* addressLength)
     return Call<SOCKET(WINAPI*)(SOCKET, sockaddr*, int*)>(kAccept)(socket, address, addressLength);
 }
 
+int ws32_connect(Ws32Socket socket, const sockaddr* name, int nameLength)
+{
+    return Call<int(WINAPI*)(SOCKET, const sockaddr*, int)>(kConnect)(socket, name, nameLength);
+}
+
 int ws32_recv(Ws32Socket socket, char* buffer, int length, int flags)
 {
     return Call<int(WINAPI*)(SOCKET, char*, int, int)>(kRecv)(socket, buffer, length, flags);
