@@ -38,6 +38,8 @@ void CopyHealth(const DriveRecord& record, DriveSnapshotEntry& entry)
 
 DriveCondition ConditionOf(const DriveRecord& record)
 {
+    // A drive left asleep by the measurement will answer Sleeping here, once the drive
+    // record says so; until then every present drive was read or tried.
     if (record.lastReadFailed != 0) {
         return DriveCondition::ReadFailed;
     }
