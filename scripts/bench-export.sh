@@ -92,7 +92,8 @@ echo "=== scrapes, $rounds rounds of $scrapes (body $body bytes; load before: $(
 
 echo "=== UDP report queries alone and while scrapes run" >&2
 "$query_rate" "$rounds" "$queries" "$udp_port" > udp_alone
-"$scrape_rate" 0 1000000 "$metrics_port" >/dev/null 2>&1 &
+# Ten scrapes a second: far more than any Prometheus asks (every 15 s by default).
+"$scrape_rate" 0 1000000 "$metrics_port" 100 >/dev/null 2>&1 &
 loader=$!
 "$query_rate" "$rounds" "$queries" "$udp_port" > udp_loaded
 kill "$loader" 2>/dev/null; wait "$loader" 2>/dev/null || true
@@ -119,7 +120,7 @@ row "----------------------------------------" "------------" "------------" "--
 row "scrapes/s (one in flight, native client)" "$k_rate" "$m_rate" "$(ratio "$k_rate" "$m_rate")" ">= 0.9"
 row "scrape p99" "$k_p99 us" "$m_p99 us" "$(ratio "$k_p99" "$m_p99")" "<= 1.2"
 echo
-row figure "while scraped" "alone" ratio ""
+row figure "scraped 10/s" "alone" ratio ""
 row "----------------------------------------" "------------" "------------" "------" "------"
 row "UDP report queries/s" "$l_qps" "$a_qps" "$(ratio "$l_qps" "$a_qps")" ""
 row "UDP report round trip p99" "$l_p99 us" "$a_p99 us" "$(ratio "$l_p99" "$a_p99")" ""

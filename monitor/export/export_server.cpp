@@ -134,7 +134,8 @@ void ExportServer::Run()
             entries[count].wantWrite = connection.sending;
             ++count;
         }
-        if (Ws32WaitSockets(entries, count, kWaitRoundMs) < 0) {
+        const int round = std::chrono::steady_clock::now() < busyUntil_ ? kBusyWaitRoundMs : kWaitRoundMs;
+        if (Ws32WaitSockets(entries, count, round) < 0) {
             // A socket went bad under the wait; the time-outs below clear it.
             std::this_thread::yield();
         }
@@ -180,6 +181,7 @@ void ExportServer::AcceptWaiting(Ws32Socket listener, Service service)
         if (accepted == kInvalidSocket) {
             return;
         }
+        busyUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyMs);
         if (!AdmitConnection(peer, openConnections_)) {
             ws32_closesocket(accepted);
             ++dropped_;
@@ -210,6 +212,9 @@ void ExportServer::AcceptWaiting(Ws32Socket listener, Service service)
             SendPending(*slot);
         } else {
             slot->answer.clear();
+            // The request usually follows the connection at once: read it now rather
+            // than a wait round later.
+            Receive(*slot);
         }
     }
 }

@@ -2,7 +2,7 @@
 // one thread of their own over non-blocking TCP sockets. It only copies the published
 // drive snapshot, so it never waits for the measurement cycle nor the UDP service.
 // Connections are bounded in number and in time; Stop ends the thread within one wait
-// round (kWaitRoundMs).
+// round (at most kWaitRoundMs).
 #pragma once
 
 #include "drive_snapshot.h"
@@ -33,6 +33,10 @@ class ExportServer {
 public:
     static constexpr unsigned kMaxConnections = 48;
     static constexpr int kWaitRoundMs = 100;
+    // Wait rounds for a second after a connection came: Wine's select can wake late
+    // for a waiting connection, and short rounds keep a run of scrapes quick.
+    static constexpr int kBusyWaitRoundMs = 5;
+    static constexpr int kBusyMs = 1000;
 
     ExportServer(const SnapshotBoard& board, std::string version);
     ExportServer(const ExportServer&) = delete;
@@ -82,6 +86,7 @@ private:
     std::uint16_t metricsPort_ = 0;
     Connection connections_[kMaxConnections];
     unsigned openConnections_ = 0;
+    std::chrono::steady_clock::time_point busyUntil_;
     std::atomic<bool> stop_{false};
     std::atomic<unsigned long> answered_{0};
     std::atomic<unsigned long> dropped_{0};

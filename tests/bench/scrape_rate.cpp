@@ -4,10 +4,12 @@
 // percentile, the count of failed scrapes and the body size of the last answer:
 //
 //   bench_scrape_rate ROUNDS SCRAPES PORT...
+//   bench_scrape_rate 0 SCRAPES PORT [INTERVAL_MS]
 //   PORT SCRAPES_PER_S P50_US P99_US FAILED BODY_BYTES
 //
 // With ROUNDS 0 it scrapes the first port SCRAPES times and prints nothing but failures
-// (the background load of the UDP comparison, and the memory run).
+// (the memory run); with a fourth argument INTERVAL_MS it starts one scrape every
+// INTERVAL_MS instead of back to back (the background load of the UDP comparison).
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -107,7 +110,17 @@ int main(int argc, char** argv)
     if (rounds <= 0) {
         int failed = 0;
         long body = 0;
-        ScrapeRound(ports[0], scrapes, failed, body);
+        if (ports.size() > 1) {
+            const auto interval = std::chrono::milliseconds(ports[1]);
+            Clock::time_point next = Clock::now();
+            for (int i = 0; i < scrapes; ++i) {
+                failed += Scrape(ports[0]) < 0 ? 1 : 0;
+                next += interval;
+                std::this_thread::sleep_until(next);
+            }
+        } else {
+            ScrapeRound(ports[0], scrapes, failed, body);
+        }
         if (failed > 0) {
             std::printf("failed %d\n", failed);
         }
