@@ -46,7 +46,9 @@ check "the failing drive gives netdata no number" bash -c "! grep -q \"^SET 'Phy
 kvd command 32791
 check "settings dialog opens" kvd wait-window "#32770" "設定画面" 10000
 check "the service stops while the dialog is open" wait_until 10 bash -c "! ss -Htln 'sport = :$port' | grep -q ."
-check_eq "dialog shows the port" "$port" "$(kvd dialog-get-text "設定画面" 1026 | tr -d '\r')"
+# The dialog window exists a moment before its fields are filled.
+shows_port() { test "$(kvd dialog-get-text "設定画面" 1026 | tr -d '\r')" = "$port"; }
+check "dialog shows the port" wait_until 10 shows_port
 kvd dialog-set-text "設定画面" 1026 0
 shot settings_dialog
 kvd dialog-click "設定画面" 1
