@@ -40,9 +40,8 @@ Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer)
     if (accepted == kInvalidSocket) {
         return kInvalidSocket;
     }
-    // An accepted socket takes the listener's non-blocking mode; set anyway, to be sure.
-    unsigned long nonBlocking = 1;
-    ws32_ioctlsocket(accepted, FIONBIO, &nonBlocking);
+    // The accepted socket has the listener's properties, its non-blocking mode among
+    // them: no call to set it (under Wine each call is a round trip to its server).
     return accepted;
 }
 

@@ -26,6 +26,14 @@ check_eq "content type of the text format 0.0.4" "text/plain; version=0.0.4; cha
     "$(curl -s --max-time 10 -o /dev/null -w '%{content_type}' "http://127.0.0.1:$metrics_port/metrics")"
 check_eq "other path" 404 "$(status_of /)"
 check_eq "other method" 405 "$(status_of /metrics -X POST)"
+# Bad clients against the Windows socket calls: one that sends nothing stays connected
+# while others are answered; a megabyte request line and binary junk are refused.
+exec 5<>"/dev/tcp/127.0.0.1/$metrics_port"
+check "a silent client does not hold up a scrape" scrape /metrics -o /dev/null
+{ printf 'GET /'; head -c 1048576 /dev/zero | tr '\0' a; } 2>/dev/null > "/dev/tcp/127.0.0.1/$metrics_port" || true
+head -c 4096 /dev/urandom 2>/dev/null > "/dev/tcp/127.0.0.1/$metrics_port" || true
+check_eq "scrapes still answered after a megabyte line and junk" 200 "$(status_of /metrics)"
+exec 5>&-
 check_contains "drive 1 carries its identity" \
     'kelvix_drive_info{drive="1",serial="S5GXNF0R123456",model="Samsung SSD 980 PRO 1TB",firmware="5B2QGXA7",kind="NVMe"} 1' \
     "$(cat metrics.txt)"
