@@ -1,18 +1,16 @@
 // The export services on loopback: real TCP clients against the serving thread, with the
-// inputs that must not hang, crash or stall it.
+// inputs that must not hang, crash or stall it. The clients use the socket binding too,
+// so the same tests run natively and, under Wine, on the Windows socket calls.
 #include "export_server.h"
+#include "ws32_calls.h"
+#include "ws32_stream.h"
 #include "ws32lib.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,23 +25,21 @@ class Client {
 public:
     explicit Client(std::uint16_t port)
     {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        timeval guard{10, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &guard, sizeof guard);
+        socket_ = ws32_socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        address.sin_port = ws32_htons(port);
+        address.sin_addr.s_addr = ws32_htonl(INADDR_LOOPBACK);
+        connected_ = ws32_connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     }
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
-    ~Client() { CloseNow(); }
+    ~Client() { Close(); }
 
     bool Connected() const { return connected_; }
     bool Send(const std::string& bytes) const
     {
-        return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+        return ws32_send(socket_, bytes.data(), static_cast<int>(bytes.size()), 0) == static_cast<int>(bytes.size());
     }
     // Everything until the server closes (or the guard time passes: `closed` stays false).
     std::string ReadAll(bool* closed = nullptr) const
@@ -51,33 +47,34 @@ public:
         std::string all;
         char buffer[4096];
         for (;;) {
-            const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+            if (Ws32WaitReadable(socket_, 10, 0) != WaitResult::Readable) {
+                if (closed != nullptr) {
+                    *closed = false;
+                }
+                return all;
+            }
+            const int got = ws32_recv(socket_, buffer, sizeof buffer, 0);
             if (got <= 0) {
                 if (closed != nullptr) {
-                    *closed = got == 0 || errno == ECONNRESET;
+                    *closed = true;  // the end, or a reset: either way the server closed
                 }
                 return all;
             }
             all.append(buffer, static_cast<std::size_t>(got));
         }
     }
-    // Closes with a reset, as a client that goes away mid-answer does.
-    void Abort()
+    // Closes without reading what came: the unread answer makes the close a reset, as a
+    // client that goes away mid-answer does.
+    void Close()
     {
-        linger hard{1, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-        CloseNow();
+        if (socket_ != kInvalidSocket) {
+            ws32_closesocket(socket_);
+            socket_ = kInvalidSocket;
+        }
     }
 
 private:
-    void CloseNow()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    int fd_ = -1;
+    Ws32Socket socket_ = kInvalidSocket;
     bool connected_ = false;
 };
 
@@ -113,17 +110,34 @@ bool WaitFor(Condition condition)
     return true;
 }
 
+// The socket library stays loaded and started for the whole program, as in the monitor.
+class SocketLibrary : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        ASSERT_EQ(WS32LIB_LoadDLL(), 0);
+        ASSERT_EQ(Ws32StartSockets(startup_), 0);
+    }
+    void TearDown() override
+    {
+        Ws32EndSockets();
+        WS32LIB_UnloadDLL();
+    }
+
+private:
+    Ws32StartupRecord startup_{};
+};
+const auto* const g_socketLibrary = ::testing::AddGlobalTestEnvironment(new SocketLibrary);
+
 class ExportServerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(WS32LIB_LoadDLL(), 0);
         board_.Publish(TwoDrives());
     }
     void TearDown() override
     {
         server_.Stop();
-        WS32LIB_UnloadDLL();
     }
     void Start(unsigned timeoutMs = 5000)
     {
@@ -143,15 +157,10 @@ protected:
     }
     static std::uint16_t FreePort()
     {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        ::close(fd);
-        return ntohs(address.sin_port);
+        const Ws32Socket probe = Ws32OpenListener(ws32_htonl(INADDR_LOOPBACK), 0, 1);
+        const std::uint16_t port = Ws32LocalPort(probe);
+        ws32_closesocket(probe);
+        return port;
     }
     std::string Scrape(const std::string& request)
     {
@@ -283,7 +292,7 @@ TEST_F(ExportServerTest, ClientGoneMidAnswerLeavesTheServiceWorking)
         Client leaving(server_.MetricsPort());
         ASSERT_TRUE(leaving.Connected());
         leaving.Send("GET /metrics HTTP/1.1\r\n\r\n");
-        leaving.Abort();
+        leaving.Close();
     }
     EXPECT_TRUE(WaitFor([&] { return server_.Answered() + server_.Dropped() == 20; }));
     EXPECT_EQ(Scrape("GET /metrics HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u);
@@ -345,7 +354,7 @@ TEST(ListenAddress, ParsedOrRefused)
         std::uint32_t address = 0xDEADBEEF;
         EXPECT_EQ(ParseListenAddress(c.text, address), c.valid) << c.text;
         if (c.valid) {
-            EXPECT_EQ(ntohl(address), c.hostOrder) << c.text;
+            EXPECT_EQ(address, ws32_htonl(c.hostOrder)) << c.text;
         }
     }
 }
