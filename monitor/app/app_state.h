@@ -3,6 +3,8 @@
 // views reach the part they share with the program through Program().
 #pragma once
 
+#include "drive_snapshot.h"
+#include "export_server.h"
 #include "icon_table.h"
 #include "named_mutex.h"
 #include "program_state.h"
@@ -27,6 +29,9 @@ struct AppState : ProgramState {
     IconTable iconTable;
     TemperatureServer server;
     WarningAlerts warnings;  // which drives were warned of, and when
+    // What the export services answer from: the drive table as the last measurement left it.
+    SnapshotBoard driveBoard;
+    ExportServer exporter;
 
     bool Measuring() const { return measurementTimer != 0; }
 };

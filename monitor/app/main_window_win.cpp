@@ -42,6 +42,34 @@ void KeepTrayIconShown(HWND window, bool shown)
     }
 }
 
+// One measurement cycle, then its results handed to the export services.
+void Measure()
+{
+    AppState& app = App();
+    MeasureAll(app.drives, app.settings);
+    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+}
+
+// The export services the settings turn on. A port that cannot be opened (taken, or a
+// listen address that is not this machine's) is told, and the services stay off.
+void StartExport(HWND window)
+{
+    AppState& app = App();
+    const Settings& settings = app.settings;
+    if (settings.HddtempPort == 0 && settings.MetricsPort == 0) {
+        return;
+    }
+    ExportConfig config;
+    config.hddtempPort = static_cast<std::uint16_t>(settings.HddtempPort);
+    config.metricsPort = static_cast<std::uint16_t>(settings.MetricsPort);
+    const bool valid = settings.HddtempPort <= 0xFFFF && settings.MetricsPort <= 0xFFFF
+                       && settings.HddtempPort != settings.MetricsPort
+                       && ParseListenAddress(settings.ListenAddress, config.listenAddress);
+    if (!valid || !app.exporter.Start(config)) {
+        ShowExportError(window, settings.HddtempPort, settings.MetricsPort, settings.ListenAddress);
+    }
+}
+
 // After a measurement that gave temperatures: the tray picture and the warning.
 void ShowMeasurement(HWND window)
 {
@@ -93,7 +121,7 @@ bool CreateMonitor(HWND window)
     KeepTrayIconShown(window, app.trayIcon.Add(kSlotStopped));
 
     EnumerateDrives(app.drives);
-    MeasureAll(app.drives, app.settings);
+    Measure();
     if (app.drives.measuredCount > 0) {
         SetMeasuring(window, true);
         InfoBalloon(window);
@@ -110,12 +138,14 @@ bool CreateMonitor(HWND window)
     if (app.settings.UseNetwork != 0 && !app.server.StartServer(app.settings.Port)) {
         return false;
     }
+    StartExport(window);
     return true;
 }
 
 void DestroyMonitor(HWND window)
 {
     AppState& app = App();
+    app.exporter.Stop();
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
@@ -132,7 +162,7 @@ void OnTimer(HWND window, UINT_PTR timer)
 {
     AppState& app = App();
     if (app.measurementTimer != 0 && timer == app.measurementTimer) {
-        MeasureAll(app.drives, app.settings);
+        Measure();
         ShowMeasurement(window);
     } else if (app.trayRetryTimer != 0 && timer == app.trayRetryTimer) {
         KeepTrayIconShown(window, app.trayIcon.Restore());
@@ -152,6 +182,7 @@ void RunSettings(HWND window)
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
+    app.exporter.Stop();
     ReadyCommonControls();
     DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kSettingsDialogId), window, SettingsDialogProc, 0);
     if (app.drives.measuredCount > 0 && app.Measuring()) {
@@ -163,6 +194,9 @@ void RunSettings(HWND window)
     if (app.settings.UseNetwork != 0) {
         app.server.StartServer(app.settings.Port);
     }
+    // The warning temperature may have changed: the services answer with the new one.
+    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    StartExport(window);
 }
 
 void OnCommand(HWND window, UINT command)
@@ -176,7 +210,7 @@ void OnCommand(HWND window, UINT command)
         if (app.drives.measuredCount > 0) SetMeasuring(window, false);
         break;
     case CMD_MEASURE_NOW:
-        MeasureAll(app.drives, app.settings);
+        Measure();
         ShowMeasurement(window);
         break;
     case CMD_COPY_TEMPERATURES:

@@ -23,4 +23,7 @@ enum SettingsControl : int {
     IDC_LOG_FILE = 1023,
     IDC_CFG_FILE = 1024,
     IDC_ICON_FILE = 1025,
+    IDC_HDDTEMP_PORT = 1026,
+    IDC_METRICS_PORT = 1027,
+    IDC_LISTEN_ADDRESS = 1028,
 };

@@ -18,6 +18,7 @@ struct DriveRecord {
     std::uint8_t temperatureAttributeId = 0;
     std::uint8_t currentTemperature = 0;
     std::uint8_t worstTemperature = 0;
+    std::uint8_t lastReadFailed = 0;  // 1 when the last measurement's read of the drive failed
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};

@@ -53,6 +53,10 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         std::uint8_t temperature = 0;
         const bool read = record.kind == DriveKind::Nvme ? ReadNvmeTemperature(record, temperature)
                                                           : ReadAtaTemperature(record, temperature);
+        // A drive without the temperature attribute answered; only a refused request failed.
+        const void* answer = record.kind == DriveKind::Nvme ? static_cast<const void*>(record.healthResult)
+                                                             : static_cast<const void*>(record.attributeResult);
+        record.lastReadFailed = answer == nullptr ? 1 : 0;
         if (!read) {
             continue;
         }

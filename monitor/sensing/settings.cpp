@@ -8,6 +8,7 @@ constexpr char kCommon[] = "Common";
 constexpr char kTimer[] = "Timer";
 constexpr char kThreshold[] = "Threshold";
 constexpr char kNetwork[] = "Network";
+constexpr char kExport[] = "Export";
 constexpr char kInformation[] = "Information";
 
 // Form and NA are read with room for 14 characters and the terminator.
@@ -62,6 +63,10 @@ void LoadSettings(Settings& s)
 
     ini.Read(kNetwork, "UseNetwork", d.UseNetwork, &s.UseNetwork);
     ini.Read(kNetwork, "Port", d.Port, &s.Port);
+
+    ini.Read(kExport, "HddtempPort", d.HddtempPort, &s.HddtempPort);
+    ini.Read(kExport, "MetricsPort", d.MetricsPort, &s.MetricsPort);
+    ini.Read(kExport, "ListenAddress", d.ListenAddress, s.ListenAddress, kListenAddressSize);
 
     ini.Read(kInformation, "UseInformation", d.UseInformation, &s.UseInformation);
     ini.Read(kInformation, "Stable", d.Stable, &s.Stable);
@@ -120,6 +125,10 @@ bool SaveSettings(const Settings& s)
 
     written &= ini.Write(kNetwork, "UseNetwork", s.UseNetwork);
     written &= ini.Write(kNetwork, "Port", s.Port);
+
+    written &= ini.Write(kExport, "HddtempPort", s.HddtempPort);
+    written &= ini.Write(kExport, "MetricsPort", s.MetricsPort);
+    written &= ini.Write(kExport, "ListenAddress", s.ListenAddress);
 
     written &= ini.Write(kInformation, "UseInformation", s.UseInformation);
     written &= ini.Write(kInformation, "Stable", s.Stable);

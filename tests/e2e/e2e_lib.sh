@@ -137,6 +137,17 @@ e2e_free_port() {
     return 1
 }
 
+# e2e_free_tcp_port [EXCEPT...]: a TCP port on loopback that nothing listens on now.
+e2e_free_tcp_port() {
+    local port
+    for _ in $(seq 200); do
+        port=$((20000 + RANDOM % 20000))
+        [[ " $* " == *" $port "* ]] && continue
+        if ! ss -Htln "sport = :$port" 2>/dev/null | grep -q .; then echo "$port"; return 0; fi
+    done
+    return 1
+}
+
 e2e_end() {
     echo "$E2E_NAME: $E2E_PASSED passed, $E2E_FAILED failed"
     [ "$E2E_FAILED" -eq 0 ]

@@ -25,6 +25,7 @@ const PromisedDefault kPromisedDefaults[] = {
     {"Threshold", "Minimum=30"}, {"Threshold", "Current=40"}, {"Threshold", "Maximum=60"},
     {"Threshold", "UseBalloon=0"}, {"Threshold", "NvmeCurrent=0"}, {"Threshold", "Reminder=30"},
     {"Network", "UseNetwork=0"}, {"Network", "Port=10008"},
+    {"Export", "HddtempPort=0"}, {"Export", "MetricsPort=0"}, {"Export", "ListenAddress="},
     {"Information", "UseInformation=0"}, {"Information", "Stable=0"}, {"Information", "TopMost=0"},
     {"Information", "Minimum=20"}, {"Information", "Maximum=60"}, {"Information", "Alpha=0xff"},
     {"Information", "WorstTimer=10000"}, {"Information", "Form=%d"}, {"Information", "NA=N/A"},
@@ -59,7 +60,7 @@ Settings Scrambled()
 {
     Settings s;
     std::memset(static_cast<void*>(&s), 0x5A, sizeof(s));
-    s.LogFile[0] = s.CfgFile[0] = s.IconFile[0] = s.Form[0] = s.NA[0] = '\0';
+    s.LogFile[0] = s.CfgFile[0] = s.IconFile[0] = s.Form[0] = s.NA[0] = s.ListenAddress[0] = '\0';
     SetInitialAppearance(s);
     return s;
 }
@@ -96,6 +97,9 @@ TEST_F(SettingsFile, WithoutFileLoadGivesTheDefaults)
     EXPECT_EQ(s.TimerCurrent, 60u);
     EXPECT_EQ(s.ThresholdCurrent, 40u);
     EXPECT_EQ(s.Port, 10008u);
+    EXPECT_EQ(s.HddtempPort, 0u) << "the export services are off until turned on";
+    EXPECT_EQ(s.MetricsPort, 0u);
+    EXPECT_STREQ(s.ListenAddress, "");
     EXPECT_EQ(s.Alpha, 255);
     EXPECT_STREQ(s.Form, "%d");
     EXPECT_STREQ(s.NA, "N/A");
