@@ -4,7 +4,8 @@
 #                glyph pictures composed in memory and enlarged to the tray's size)
 #   kv_ui      - (Windows) tray icon wrapper, glyph loading, the common-controls library
 #                loaded on first use, window helpers, the message
-#                filter, drawing-object holders, the version-resource reader
+#                filter, drawing-object holders, the version-resource reader, the
+#                UTF-16 boundary for the programs' code page 932 texts
 add_library(kv_ui_core STATIC
     cp932_text.cpp
     display_scale.cpp
@@ -29,6 +30,7 @@ if(WIN32)
         program_folder_win.cpp
         tray_icon_win.cpp
         version_info_win.cpp
+        wide_text_win.cpp
         window_helpers_win.cpp
     )
     target_include_directories(kv_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -6,7 +6,6 @@
 #include "version_info.h"
 #include "window_helpers.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -20,11 +19,9 @@ void ShowVersionTexts(HWND dialog)
     if (version.Load(path) != 1) {
         return;  // the three texts stay empty
     }
-    SetDlgItemTextA(dialog, IDC_ABOUT_DESCRIPTION, version.Query("FileDescription"));
-    char line[300];
-    std::snprintf(line, sizeof line, "Version %s", version.Query("FileVersion"));
-    SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, line);
-    SetDlgItemTextA(dialog, IDC_ABOUT_COPYRIGHT, version.Query("LegalCopyright"));
+    SetDlgItemTextW(dialog, IDC_ABOUT_DESCRIPTION, version.QueryText("FileDescription").c_str());
+    SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, (L"Version " + version.QueryText("FileVersion")).c_str());
+    SetDlgItemTextW(dialog, IDC_ABOUT_COPYRIGHT, version.QueryText("LegalCopyright").c_str());
 }
 
 void Open(HWND dialog)

@@ -124,9 +124,9 @@ TEST_F(MonitorApp, SingleClickShowsTheInformationBalloonOnceNoSecondClickCame)
 
 // The shell that is not there yet: every call fails until it "starts".
 bool g_shellStarted = true;
-BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAA record)
+BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAW record)
 {
-    return g_shellStarted ? Shell_NotifyIconA(action, record) : FALSE;
+    return g_shellStarted ? Shell_NotifyIconW(action, record) : FALSE;
 }
 
 struct ShellNotYetThereInPlace {
