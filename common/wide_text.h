@@ -26,7 +26,7 @@ BOOL AppendMenuCp932(HMENU menu, UINT flags, UINT_PTR id, const char* text);
 int MessageBoxCp932(HWND owner, const char* text, const char* caption, UINT style);
 
 // List views: a new row with its first cell (the row's index, or -1), another cell, and
-// a left-aligned column.
+// a left-aligned column `width` pixels wide at 96 dpi (scaled to the display).
 int InsertListRowCp932(HWND list, int index, const char* text);
 void SetListCellCp932(HWND list, int row, int column, const char* text);
 void InsertListColumnCp932(HWND list, int index, int width, const char* title);

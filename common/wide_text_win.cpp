@@ -1,6 +1,7 @@
 #include "wide_text.h"
 
 #include "cp932_text.h"
+#include "display_scale.h"
 
 #include <cstring>
 #include <vector>
@@ -102,7 +103,7 @@ void InsertListColumnCp932(HWND list, int index, int width, const char* title)
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = width;
+    column.cx = ScaleToDpi(width, DisplayDpi());  // widths are given as at 96 dpi
     column.pszText = &wide[0];
     column.iSubItem = index;
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));

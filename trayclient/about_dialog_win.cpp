@@ -9,6 +9,10 @@
 
 namespace {
 
+// The logical dialog font: every Windows maps it to a face that shows (or links to one
+// that shows) the Japanese description, which Arial lacks.
+constexpr char kAboutFace[] = "MS Shell Dlg 2";
+
 void ShowVersionTexts(HWND dialog)
 {
     char path[MAX_PATH] = {};
@@ -29,9 +33,9 @@ void Open(HWND dialog)
     ClientState& client = Client();
     client.aboutDialog = dialog;
     CentreDialogWithIcon(dialog, client.instance, IDI_PELITO);
-    client.titleFont.Create(14, 7, 0, "Arial", FW_BOLD);
+    client.titleFont.Create(14, 7, 0, kAboutFace, FW_BOLD);
     client.titleFont.Apply(dialog, IDC_ABOUT_DESCRIPTION);
-    client.textFont.Create(12, 6, 0, "Arial", FW_BOLD);
+    client.textFont.Create(12, 6, 0, kAboutFace, FW_BOLD);
     client.textFont.Apply(dialog, IDC_ABOUT_VERSION);
     client.textFont.Apply(dialog, IDC_ABOUT_COPYRIGHT);
     ShowVersionTexts(dialog);
@@ -66,5 +70,5 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 INT_PTR OpenAboutDialog(HWND owner)
 {
     ReadyCommonControls();
-    return DialogBoxParamA(Client().instance, MAKEINTRESOURCEA(IDD_PELITO_ABOUT), owner, AboutDialogProc, 0);
+    return DialogBoxParamW(Client().instance, MAKEINTRESOURCEW(IDD_PELITO_ABOUT), owner, AboutDialogProc, 0);
 }

@@ -154,7 +154,7 @@ void RunSettings(HWND window)
         app.server.StopServer(app.settings.Port);
     }
     ReadyCommonControls();
-    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kSettingsDialogId), window, SettingsDialogProc, 0);
+    DialogBoxParamW(app.instance, MAKEINTRESOURCEW(kSettingsDialogId), window, SettingsDialogProc, 0);
     if (app.drives.measuredCount > 0 && app.Measuring()) {
         if (app.monitorWindow) {
             RefreshMonitorWindow(app.monitorWindow);

@@ -16,6 +16,10 @@
 
 namespace {
 
+// The logical dialog font: every Windows maps it to a face that shows (or links to one
+// that shows) the Japanese description, which Arial lacks.
+constexpr char kAboutFace[] = "MS Shell Dlg 2";
+
 enum AboutControl : int {
     IDC_ABOUT_DESCRIPTION = 1001,
     IDC_ABOUT_VERSION = 1002,
@@ -74,10 +78,10 @@ void Open(HWND dialog)
     app.aboutDialog = dialog;
     CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
 
-    if (g_titleFont.Create(16, 7, 0, "Arial", 700)) {
+    if (g_titleFont.Create(16, 7, 0, kAboutFace, 700)) {
         g_titleFont.Apply(dialog, IDC_ABOUT_DESCRIPTION);
     }
-    if (g_textFont.Create(14, 7, 0, "Arial", 700)) {
+    if (g_textFont.Create(14, 7, 0, kAboutFace, 700)) {
         g_textFont.Apply(dialog, IDC_ABOUT_VERSION);
         g_textFont.Apply(dialog, IDC_ABOUT_LEGAL);
     }
@@ -128,5 +132,5 @@ void RunAboutDialog(HWND owner)
         return;
     }
     ReadyCommonControls();
-    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kAboutDialogId), owner, AboutDialogProc, 0);
+    DialogBoxParamW(app.instance, MAKEINTRESOURCEW(kAboutDialogId), owner, AboutDialogProc, 0);
 }

@@ -388,7 +388,7 @@ void HandleMonitorCommand(HWND window, UINT command)
 HWND OpenMonitorWindow(HWND owner)
 {
     ReadyCommonControls();
-    return CreateDialogParamA(Program().instance, MAKEINTRESOURCEA(kMonitorDialogId), owner, MonitorWindowProc, 0);
+    return CreateDialogParamW(Program().instance, MAKEINTRESOURCEW(kMonitorDialogId), owner, MonitorWindowProc, 0);
 }
 
 void RefreshMonitorWindow(HWND window)

@@ -163,5 +163,5 @@ INT_PTR CALLBACK SmartViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 HWND OpenSmartWindow()
 {
     ReadyCommonControls();
-    return CreateDialogParamA(Program().instance, MAKEINTRESOURCEA(kSmartDialogId), nullptr, SmartViewerProc, 0);
+    return CreateDialogParamW(Program().instance, MAKEINTRESOURCEW(kSmartDialogId), nullptr, SmartViewerProc, 0);
 }

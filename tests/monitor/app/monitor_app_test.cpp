@@ -485,7 +485,7 @@ TEST_F(AboutDialog, FontsAreTheProgramsTitleAndTextFonts)
         EXPECT_EQ(c.font.lfWidth, 7);
         EXPECT_EQ(c.font.lfWeight, 700);
         EXPECT_EQ(c.font.lfCharSet, 0);
-        EXPECT_STREQ(c.font.lfFaceName, "Arial");
+        EXPECT_STREQ(c.font.lfFaceName, "MS Shell Dlg 2");
     }
 }
 
