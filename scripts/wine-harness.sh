@@ -71,11 +71,21 @@ start_all() {
         # Show everything on a display the user already has (the demo's --visible).
         n=${KV_HARNESS_DISPLAY#:}
     else
-        n=$(free_display) || { log "no free X display"; return 1; }
-        setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 < /dev/null &
-        echo $! > "$state/xvfb.pid"
-        for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-        if [ ! -e "/tmp/.X11-unix/X$n" ]; then log "Xvfb :$n did not start"; stop_all; return 1; fi
+        # Harnesses starting at once (CTest runs two fixtures side by side) must not take
+        # the same free display: one chooses and starts its server at a time, and a server
+        # that died (its display taken after all) is not mistaken for the other's.
+        exec 9>/tmp/kv-wine-harness-display.lock
+        flock 9
+        n=$(free_display) || { flock -u 9; exec 9>&-; log "no free X display"; return 1; }
+        setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 < /dev/null 9>&- &
+        local xpid=$!
+        echo "$xpid" > "$state/xvfb.pid"
+        for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; kill -0 "$xpid" 2>/dev/null || break; sleep 0.1; done
+        flock -u 9
+        exec 9>&-
+        if [ ! -e "/tmp/.X11-unix/X$n" ] || ! kill -0 "$xpid" 2>/dev/null; then
+            log "Xvfb :$n did not start"; stop_all; return 1
+        fi
     fi
 
     local lang=${KV_HARNESS_LANG:-ja_JP.UTF-8}
