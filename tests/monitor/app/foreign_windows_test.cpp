@@ -211,6 +211,22 @@ TEST_F(ForeignWindows, SettingsDialogTitleInJapanese)
     EXPECT_EQ(caption, L"設定画面");
 }
 
+TEST_F(ForeignWindows, ClipboardHoldsTheTemperaturesInUtf16Too)
+{
+    Start({{0, "SIM HOT", {52}}});
+    Command(CMD_COPY_TEMPERATURES);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE wide = GetClipboardData(CF_UNICODETEXT);
+    const std::wstring text = wide ? static_cast<const wchar_t*>(GlobalLock(wide)) : L"";
+    if (wide) GlobalUnlock(wide);
+    HANDLE bytes = GetClipboardData(CF_TEXT);
+    const std::string ansi = bytes ? static_cast<const char*>(GlobalLock(bytes)) : "";
+    if (bytes) GlobalUnlock(bytes);
+    CloseClipboard();
+    EXPECT_EQ(text, L"52℃ : SIM HOT (78.15GB UltraDMA-5)\r\n");
+    EXPECT_EQ(ansi, "52℃ : SIM HOT (78.15GB UltraDMA-5)\r\n");  // the program's bytes, as before
+}
+
 TEST_F(ForeignWindows, ErrorBoxInJapanese)
 {
     WriteIni(kKelvixIni, "Common", "IconFile", "NO543.KVX");
