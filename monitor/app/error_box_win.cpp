@@ -2,17 +2,18 @@
 
 #include "message_table.h"
 #include "profile_location.h"
+#include "wide_text.h"
 
 #include <cstdio>
 
 void ShowError(HWND owner, unsigned index)
 {
-    MessageBoxA(owner, MessageTable(index), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    MessageBoxCp932(owner, MessageTable(index), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 void ShowWriteError(HWND owner, const char* bareName)
 {
-    MessageBoxA(owner, ProfileWriteFailedText(bareName).c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    MessageBoxCp932(owner, ProfileWriteFailedText(bareName).c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 void ShowExportError(HWND owner, unsigned hddtempPort, unsigned metricsPort, const char* listenAddress)

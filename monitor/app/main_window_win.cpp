@@ -21,6 +21,8 @@ namespace {
 
 // The shell's broadcast after its notification area was re-created.
 const UINT g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+// WM_DPICHANGED, not declared for the Windows XP target.
+constexpr UINT kDpiChangedMessage = 0x02E0;
 
 void ShowTraySlot(unsigned slot)
 {
@@ -184,7 +186,7 @@ void RunSettings(HWND window)
     }
     app.exporter.Stop();
     ReadyCommonControls();
-    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kSettingsDialogId), window, SettingsDialogProc, 0);
+    DialogBoxParamW(app.instance, MAKEINTRESOURCEW(kSettingsDialogId), window, SettingsDialogProc, 0);
     if (app.drives.measuredCount > 0 && app.Measuring()) {
         if (app.monitorWindow) {
             RefreshMonitorWindow(app.monitorWindow);
@@ -288,6 +290,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     const LRESULT result = Dispatch(window, message, wParam, lParam);
     if (g_taskbarCreated != 0 && message == g_taskbarCreated) {
         KeepTrayIconShown(window, App().trayIcon.Restore());
+    }
+    if (message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE || message == kDpiChangedMessage) {
+        // The notification area's icon size follows the display scaling.
+        AppState& app = App();
+        RefitIconTable(app.iconTable, app.trayIcon, app.settings.IconFile, CurrentTraySlot());
     }
     return result;
 }

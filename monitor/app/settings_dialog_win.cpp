@@ -4,6 +4,7 @@
 #include "error_box.h"
 #include "main_window.h"
 #include "monitor_ids.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -21,7 +22,7 @@ void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
     char text[64];
     std::snprintf(text, sizeof text, "(%u ～ %u)", minimum, maximum);
-    SetDlgItemTextA(dialog, control, text);
+    SetDlgItemTextCp932(dialog, control, text);
 }
 
 void SetSpin16(HWND dialog, int spin, unsigned minimum, unsigned maximum, unsigned position)

@@ -125,9 +125,9 @@ TEST_F(MonitorApp, SingleClickShowsTheInformationBalloonOnceNoSecondClickCame)
 
 // The shell that is not there yet: every call fails until it "starts".
 bool g_shellStarted = true;
-BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAA record)
+BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAW record)
 {
-    return g_shellStarted ? Shell_NotifyIconA(action, record) : FALSE;
+    return g_shellStarted ? Shell_NotifyIconW(action, record) : FALSE;
 }
 
 struct ShellNotYetThereInPlace {
@@ -592,7 +592,7 @@ TEST_F(AboutDialog, FontsAreTheProgramsTitleAndTextFonts)
         EXPECT_EQ(c.font.lfWidth, 7);
         EXPECT_EQ(c.font.lfWeight, 700);
         EXPECT_EQ(c.font.lfCharSet, 0);
-        EXPECT_STREQ(c.font.lfFaceName, "Arial");
+        EXPECT_STREQ(c.font.lfFaceName, "MS Shell Dlg 2");
     }
 }
 
