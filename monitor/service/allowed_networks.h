@@ -3,13 +3,10 @@
 // program checks the sender of a request against one of these before it does anything.
 #pragma once
 
+#include "network_access_defaults.h"
+
 #include <cstdint>
 
-// The local machine, the private ranges and link-local: every home network keeps
-// working, and nobody beyond it is answered until the user names them.
-constexpr char kDefaultAllowedHosts[] = "127.0.0.0/8, 10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16, 169.254.0.0/16";
-// Room for the text of the list in the settings (with its terminator).
-constexpr unsigned kAllowedHostsSize = 512;
 constexpr unsigned kMaxAllowedNetworks = 32;
 
 enum class NetworkListError {

@@ -7,36 +7,6 @@ RateLimits LimitsForReportsPerSecond(std::uint32_t reportsPerSecond)
     return RateLimits{rate, 2 * rate, 20 * rate, 20 * rate};
 }
 
-bool ParseReportsPerSecond(const char* text, std::uint32_t& value)
-{
-    if (text == nullptr) {
-        return false;
-    }
-    while (*text == ' ' || *text == '\t') {
-        ++text;
-    }
-    std::uint32_t parsed = 0;
-    const char* at = text;
-    while (*at >= '0' && *at <= '9') {
-        parsed = parsed * 10 + static_cast<std::uint32_t>(*at - '0');
-        if (parsed > kMaxReportsPerSecond) {
-            return false;
-        }
-        ++at;
-    }
-    if (at == text) {
-        return false;
-    }
-    while (*at == ' ' || *at == '\t') {
-        ++at;
-    }
-    if (*at != '\0') {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
 void TokenBucket::Reset(std::uint32_t perSecond, std::uint32_t burst, std::uint64_t nowMs)
 {
     perSecond_ = perSecond;

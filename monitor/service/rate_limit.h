@@ -4,12 +4,9 @@
 // which keeps the arithmetic testable.
 #pragma once
 
-#include <cstdint>
+#include "network_access_defaults.h"
 
-// The answers one source gets per second; 0 = no limit at all. The default covers a
-// tray client's poll and a few console queries a second with room to spare.
-constexpr std::uint32_t kDefaultReportsPerSecond = 5;
-constexpr std::uint32_t kMaxReportsPerSecond = 1000;
+#include <cstdint>
 
 struct RateLimits {
     std::uint32_t perSourcePerSecond;  // 0: no limit at all, neither per source nor in total
@@ -21,10 +18,6 @@ struct RateLimits {
 // The figures that follow from the one setting: a source may ask twice its rate at once
 // after a quiet moment; all sources together get twenty times the rate of one.
 RateLimits LimitsForReportsPerSecond(std::uint32_t reportsPerSecond);
-
-// Reads the setting's text: decimal 0 to kMaxReportsPerSecond, blanks around it allowed.
-// False for anything else (the caller keeps its default).
-bool ParseReportsPerSecond(const char* text, std::uint32_t& value);
 
 class TokenBucket {
 public:

@@ -133,26 +133,6 @@ TEST(RateLimitTest, AFullTableOfBusySourcesMakesANewcomerWait)
     EXPECT_EQ(AnsweredAtOnce(limiter, 1, kStart + 2, 10), 1u) << "source 1 kept its emptied bucket";
 }
 
-TEST(RateLimitTest, ReadsTheSettingText)
-{
-    struct Case {
-        const char* text;
-        bool ok;
-        std::uint32_t value;
-    };
-    const Case cases[] = {
-        {"5", true, 5},    {"0", true, 0},     {" 12 ", true, 12},   {"1000", true, 1000},
-        {"1001", false, 0}, {"", false, 0},    {"abc", false, 0},    {"-1", false, 0},
-        {"5x", false, 0},  {"5 5", false, 0},  {"99999999999999999999", false, 0}, {"0x10", false, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        std::uint32_t value = 777;
-        EXPECT_EQ(ParseReportsPerSecond(c.text, value), c.ok);
-        EXPECT_EQ(value, c.ok ? c.value : 777u);
-    }
-}
-
 TEST(RequestGateTest, CountsWhatItTurnsAway)
 {
     AccessRules rules;
