@@ -10,6 +10,7 @@ AppState::AppState(HINSTANCE programInstance) : ProgramState(programInstance), s
 {
     drives.probeCount = DetectProbeCount();
     SetInitialAppearance(settings);
+    refusedRequests = &server.Refused();
 }
 
 AppState& App()

@@ -9,3 +9,5 @@ void ShowError(HWND owner, unsigned index);
 // The same box for a settings file (a bare name, kept in the Windows directory) that
 // could not be written, naming it with its full path.
 void ShowWriteError(HWND owner, const char* bareName);
+// The same box with a text of its own (code page 932).
+void ShowErrorText(HWND owner, const char* text);

@@ -10,5 +10,10 @@ void ShowError(HWND owner, unsigned index)
 
 void ShowWriteError(HWND owner, const char* bareName)
 {
-    MessageBoxA(owner, ProfileWriteFailedText(bareName).c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowErrorText(owner, ProfileWriteFailedText(bareName).c_str());
+}
+
+void ShowErrorText(HWND owner, const char* text)
+{
+    MessageBoxA(owner, text, "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
 }

@@ -49,5 +49,5 @@ std::uint64_t SteadyMilliseconds()
 
 void DescribeRefusedRequests(unsigned long notAllowed, unsigned long tooOften, char* out, unsigned size)
 {
-    std::snprintf(out, size, "応答しなかった要求: 許可外のアドレスから %lu 件、回数の制限で %lu 件", notAllowed, tooOften);
+    std::snprintf(out, size, "応答しなかった要求: 許可外 %lu 件 / 回数制限 %lu 件", notAllowed, tooOften);
 }
