@@ -17,10 +17,13 @@ about_title="バージョン情報"
 # refused_line: the about dialog's line on unanswered requests; the dialog is closed again.
 refused_line() {
     kvd command 32798
-    wait_until 20 kvd dialog-get-text "$(printf '%s' "$about_title" | iconv -f UTF-8 -t CP932)" 1005 >/dev/null
-    kvd dialog-get-text "$(printf '%s' "$about_title" | iconv -f UTF-8 -t CP932)" 1005 | from_sjis | tr -d '\r'
+    wait_until 20 kvd dialog-get-text "$about_title" 1005 >/dev/null
+    kvd dialog-get-text "$about_title" 1005 | from_sjis | tr -d '\r'
 }
-close_about() { kvd dialog-click "$(printf '%s' "$about_title" | iconv -f UTF-8 -t CP932)" 1; }
+close_about() {
+    kvd dialog-click "$about_title" 1
+    wait_until 20 test -z "$(kvd boxes)"
+}
 
 cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
 programs=$E2E_WORK
