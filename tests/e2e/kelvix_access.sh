@@ -3,7 +3,8 @@
 # about dialog counts it), the default list answers this machine as before, and a flood
 # of report requests from one address gets only its few answers while tempquery's polls
 # from another address keep being answered. Sources 127.0.0.2 and 127.0.0.3 are other
-# addresses of this machine.
+# addresses of this machine, used by a native sender (udp_flood.py); tempquery under
+# Wine asks from 127.0.0.1.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_access
 programs=$E2E_BUILD/monitor
@@ -13,6 +14,7 @@ copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
 running() { test "$(copies)" = "$1"; }
 boxes() { kvd boxes | from_sjis | tr -d '\r'; }
 port_bound() { ss -Hunl "sport = :$1" | grep -q .; }
+flood() { python3 "$(dirname "$0")/udp_flood.py" "$@"; }
 about_title="バージョン情報"
 # refused_line: the about dialog's line on unanswered requests; the dialog is closed again.
 refused_line() {
@@ -56,10 +58,10 @@ port=$(e2e_free_port)
 printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\nAllowedHosts=127.0.0.2, 127.0.0.3/32\r\n' "$port" > "$E2E_INI"
 start "$section"
 # Each flood call ends with an echo from 127.0.0.3 answered: the server has seen the rest.
-check_eq "$section: report requests get nothing" 0 "$(kvd flood 127.0.0.1 127.0.0.3 "$port" 3 01 | tr -d '\r')"
-check_eq "$section: echoes get nothing" 0 "$(kvd flood 127.0.0.1 127.0.0.3 "$port" 2 00 | tr -d '\r')"
-check_eq "$section: unknown commands get nothing" 0 "$(kvd flood 127.0.0.1 127.0.0.3 "$port" 2 02 | tr -d '\r')"
-check_eq "$section: an allowed address is answered" 1 "$(kvd flood 127.0.0.2 127.0.0.3 "$port" 1 01 | tr -d '\r')"
+check_eq "$section: report requests get nothing" 0 "$(flood 127.0.0.1 127.0.0.3 "$port" 3 01 | tr -d '\r')"
+check_eq "$section: echoes get nothing" 0 "$(flood 127.0.0.1 127.0.0.3 "$port" 2 00 | tr -d '\r')"
+check_eq "$section: unknown commands get nothing" 0 "$(flood 127.0.0.1 127.0.0.3 "$port" 2 02 | tr -d '\r')"
+check_eq "$section: an allowed address is answered" 1 "$(flood 127.0.0.2 127.0.0.3 "$port" 1 01 | tr -d '\r')"
 # Counted as refused, so the worker decided on them: no notice is on its way.
 check_eq "$section: no notice" "" "$(boxes)"
 line=$(refused_line)
@@ -75,7 +77,7 @@ port=$(e2e_free_port)
 printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n' "$port" > "$E2E_INI"
 start "$section"
 check_eq "$section: tempquery is answered" "$expected_report" "$(query "$port" 20 | tr -d '\r')"
-check_eq "$section: 127.0.0.2 is answered" 3 "$(kvd flood 127.0.0.2 127.0.0.3 "$port" 3 01 | tr -d '\r')"
+check_eq "$section: 127.0.0.2 is answered" 3 "$(flood 127.0.0.2 127.0.0.3 "$port" 3 01 | tr -d '\r')"
 
 # ---- 3. A flood from one address beside ordinary polls from another -----------------
 section="flood"
@@ -83,7 +85,7 @@ section="flood"
 answered=0
 begin=$(date +%s%N)
 for slice in $(seq 10); do
-    got=$(kvd flood 127.0.0.2 127.0.0.3 "$port" 1000 01 | tr -d '\r')
+    got=$(flood 127.0.0.2 127.0.0.3 "$port" 1000 01 | tr -d '\r')
     [[ $got =~ ^[0-9]+$ ]] || { fail "$section: slice $slice ran" "$got"; got=0; }
     answered=$((answered + got))
     check_eq "$section: tempquery's poll $slice is answered" "$expected_report" "$(query "$port" 20 | tr -d '\r')"
@@ -97,7 +99,9 @@ line=$(refused_line)
 close_about
 check_contains "$section: the about dialog counts the refused ones" "回数制限" "$line"
 limited=$(sed -E 's/.*回数制限 ([0-9]+) 件.*/\1/' <<<"$line")
-check "$section: most of the flood was refused ($limited)" test "$limited" -ge $((10000 / 2))
+# Many of the 10,000 never reach the worker (its queue overflows under Wine), but it
+# refused more than the limit could ever have let through: the limit did the work.
+check "$section: the worker refused $limited, more than $bound" test "$limited" -gt "$bound"
 check_eq "$section: no message box" "" "$(boxes)"
 stop "$section"
 

@@ -22,10 +22,6 @@
 //   kvdriver hold-port PORT MS               bind UDP PORT on every address, keep it MS, print "bound"
 //   kvdriver post CLASS TITLE MSG WPARAM LPARAM  post a message to another program's top-level window
 //   kvdriver mouse-move X Y                  move the mouse pointer to screen point (X, Y)
-//   kvdriver flood FROM SYNC PORT COUNT CMD  send COUNT one-byte CMD (hex) requests from
-//                                            address FROM to 127.0.0.1:PORT, then echoes from
-//                                            SYNC until one is answered (the server has seen
-//                                            all before it); print how many answers FROM got
 #include <winsock2.h>
 #include <windows.h>
 #include <tlhelp32.h>
@@ -188,71 +184,6 @@ int HoldPort(unsigned long port, DWORD ms)
     return bound ? 0 : 1;
 }
 
-SOCKET BoundUdp(const char* from)
-{
-    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = inet_addr(from);
-    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        closesocket(s);
-        return INVALID_SOCKET;
-    }
-    return s;
-}
-
-// Datagrams that arrive on s within ms milliseconds, taken off it.
-int Drain(SOCKET s, DWORD ms)
-{
-    int count = 0;
-    char buffer[2048];
-    for (;;) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(s, &readable);
-        timeval wait = {static_cast<long>(ms / 1000), static_cast<long>(ms % 1000 * 1000)};
-        if (select(0, &readable, nullptr, nullptr, &wait) != 1 || recv(s, buffer, sizeof buffer, 0) <= 0)
-            return count;
-        ++count;
-    }
-}
-
-int Flood(const char* from, const char* sync, unsigned long port, unsigned long count, unsigned long command)
-{
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
-        return 1;
-    const SOCKET flooder = BoundUdp(from);
-    const SOCKET syncer = BoundUdp(sync);
-    int result = 1;
-    if (flooder != INVALID_SOCKET && syncer != INVALID_SOCKET) {
-        sockaddr_in server = {};
-        server.sin_family = AF_INET;
-        server.sin_addr.s_addr = inet_addr("127.0.0.1");
-        server.sin_port = htons(static_cast<u_short>(port));
-        const char request = static_cast<char>(command);
-        for (unsigned long i = 0; i < count; ++i)
-            sendto(flooder, &request, 1, 0, reinterpret_cast<const sockaddr*>(&server), sizeof server);
-        // The server reads its queue in order: an answered echo sent after the flood means
-        // it has dealt with every request of the flood that reached it. An echo lost in a
-        // full queue is sent again.
-        const char echo = 0;
-        for (int attempt = 0; attempt < 40 && result != 0; ++attempt) {
-            sendto(syncer, &echo, 1, 0, reinterpret_cast<const sockaddr*>(&server), sizeof server);
-            if (Drain(syncer, 500) > 0)
-                result = 0;
-        }
-        if (result == 0)
-            std::printf("%d\n", Drain(flooder, 0));
-    }
-    if (flooder != INVALID_SOCKET)
-        closesocket(flooder);
-    if (syncer != INVALID_SOCKET)
-        closesocket(syncer);
-    WSACleanup();
-    return result;
-}
-
 int Usage()
 {
     std::fprintf(stderr, "kvdriver: see the comment at the top of kvdriver.cpp for the calls\n");
@@ -356,8 +287,6 @@ int main(int argc, char** argv)
         HWND target = FindWindowA(argv[2], argv[3]);
         return target && PostMessageA(target, Number(argv[4]), Number(argv[5]), Number(argv[6])) ? 0 : 1;
     }
-    if (call == "flood" && argc == 7)
-        return Flood(argv[2], argv[3], Number(argv[4]), Number(argv[5]), std::strtoul(argv[6], nullptr, 16));
     if (call == "mouse-move" && argc == 4) {
         INPUT input = {};
         input.type = INPUT_MOUSE;
