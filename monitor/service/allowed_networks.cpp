@@ -168,23 +168,23 @@ void DescribeNetworkListProblem(const NetworkListProblem& problem, char* out, un
         out[0] = '\0';
         return;
     case NetworkListError::BadAddress:
-        std::snprintf(out, size, "許可するアドレスの %u 番目「%s」は IPv4 アドレスではありません。\n"
+        std::snprintf(out, size, "応答するアドレスの %u 番目「%s」は IPv4 アドレスではありません。\n"
                                  "192.168.1.20 のように 0 ～ 255 の数を 4 つ、ピリオドで区切って入力してください。",
                       problem.entry, problem.text);
         return;
     case NetworkListError::BadPrefix:
-        std::snprintf(out, size, "許可するアドレスの %u 番目「%s」の / の後ろは 0 ～ 32 の数にしてください。",
+        std::snprintf(out, size, "応答するアドレスの %u 番目「%s」の / の後ろは 0 ～ 32 の数にしてください。",
                       problem.entry, problem.text);
         return;
     case NetworkListError::EmptyEntry:
-        std::snprintf(out, size, "許可するアドレスの %u 番目が空です。アドレスはコンマで区切ってください。",
+        std::snprintf(out, size, "応答するアドレスの %u 番目が空です。アドレスはコンマで区切ってください。",
                       problem.entry);
         return;
     case NetworkListError::TooManyEntries:
-        std::snprintf(out, size, "許可するアドレスは %u 個までです。", kMaxAllowedNetworks);
+        std::snprintf(out, size, "応答するアドレスは %u 個までです。", kMaxAllowedNetworks);
         return;
     case NetworkListError::TooLong:
-        std::snprintf(out, size, "許可するアドレスは %u 文字までです。", kAllowedHostsSize - 1);
+        std::snprintf(out, size, "応答するアドレスは %u 文字までです。", kAllowedHostsSize - 1);
         return;
     }
     out[0] = '\0';

@@ -349,6 +349,7 @@ TEST_F(SettingsDialog, MalformedAllowedHostsKeepTheDialogOpen)
     bool stillOpen = false;
     Run({
         [&](HWND dialog) {
+            SaveWindowPicture(dialog, "settings_dialog_network.png");
             shownList = ModalScript::Text(dialog, IDC_ALLOWED_HOSTS);
             shownRate = ModalScript::Text(dialog, IDC_RATE_EDIT);
             SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, "192.168.0.0/16, 10.0.0.0/33");
@@ -364,7 +365,6 @@ TEST_F(SettingsDialog, MalformedAllowedHostsKeepTheDialogOpen)
         },
         [&](HWND dialog) {
             stillOpen = app_->settingsDialog == dialog;
-            SaveWindowPicture(dialog, "settings_dialog_network.png");
             SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, " 192.168.0.0/16 , 203.0.113.7 ");
             ModalScript::Click(dialog, IDOK);
         },
