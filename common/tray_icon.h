@@ -22,13 +22,13 @@ void SetShellNotifyCall(ShellNotifyCall call);
 
 class TrayIcon {
 public:
-    // idSpacingMs: how far apart the clock readings of generated icon ids lie.
-    explicit TrayIcon(DWORD idSpacingMs = 10) : idSpacingMs_(idSpacingMs) {}
+    TrayIcon() = default;
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
     virtual ~TrayIcon() { Destroy(); }
 
-    // iconId 0: an id is made up from the time of day.
+    // The shell remembers whether the user keeps an icon in view by the program's path and
+    // the icon id, so the id must be the same at every start (and unique in its window).
     bool Create(HINSTANCE instance, HWND window, UINT iconId, UINT slotCount);
     void SetCallback(UINT message);
     void SetSlot(HICON icon, UINT index, bool owned = false);
@@ -65,7 +65,6 @@ private:
 
     bool Notify(DWORD action, UINT index);
 
-    DWORD idSpacingMs_;
     UINT slotCount_ = 0;
     std::unique_ptr<Slot[]> slots_;
     HINSTANCE instance_ = nullptr;

@@ -1,9 +1,7 @@
 #include "tray_icon.h"
 
 #include "cp932_text.h"
-#include "tray_icon_id.h"
 
-#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -19,29 +17,6 @@ void CopyField(char (&field)[N], const char* text)
 }
 
 ShellNotifyCall g_shellNotify = nullptr;
-
-// The clock reading the last generated id was made from, shared by every tray icon of
-// the program.
-bool g_earlierId = false;
-std::uint32_t g_earlierIdMs = 0;
-
-// The id from the time of day, at least `spacing` milliseconds after the last one. The
-// first one needs no pause (a pause before every id cost each start its length).
-UINT NextGeneratedId(DWORD spacing)
-{
-    for (;;) {
-        SYSTEMTIME now;
-        GetSystemTime(&now);
-        const std::uint32_t nowMs = ((now.wHour * 60u + now.wMinute) * 60u + now.wSecond) * 1000u + now.wMilliseconds;
-        const std::uint32_t wait = IdClockWait(g_earlierId, g_earlierIdMs, nowMs, spacing);
-        if (wait == 0) {
-            g_earlierId = true;
-            g_earlierIdMs = nowMs;
-            return GeneratedTrayIconId(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-        }
-        Sleep(wait);
-    }
-}
 
 BOOL CallShell(DWORD action, NOTIFYICONDATAA* record)
 {
@@ -63,9 +38,6 @@ bool TrayIcon::Create(HINSTANCE instance, HWND window, UINT iconId, UINT slotCou
     }
     slotCount_ = slotCount;
     instance_ = instance;
-    if (iconId == 0) {
-        iconId = NextGeneratedId(idSpacingMs_);
-    }
     record_ = NOTIFYICONDATAA{};
     record_.cbSize = kNotifyRecordSize;
     record_.hWnd = window;

@@ -10,7 +10,6 @@ add_library(kv_ui_core STATIC
     program_folder.cpp
     split_path.cpp
     timer_period.cpp
-    tray_icon_id.cpp
     window_placement.cpp
 )
 target_include_directories(kv_ui_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -27,7 +27,7 @@ void ShowPelitoError(HWND owner, unsigned index)
     open = false;
 }
 
-void ShowPelitoWriteError(HWND owner, const char* bareName)
+void ShowPelitoWriteError(HWND owner, const char* file)
 {
-    MessageBoxA(owner, ProfileWriteFailedText(bareName).c_str(), kCaption, kStyle);
+    MessageBoxA(owner, ProfileWriteFailedText(file).c_str(), kCaption, kStyle);
 }

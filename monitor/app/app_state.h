@@ -8,6 +8,7 @@
 #include "program_state.h"
 #include "temperature_server.h"
 #include "tray_icon.h"
+#include "warning_alerts.h"
 
 #include <windows.h>
 
@@ -25,6 +26,7 @@ struct AppState : ProgramState {
     UINT_PTR trayRetryTimer = 0;  // runs while the shell has not taken the tray icon
     IconTable iconTable;
     TemperatureServer server;
+    WarningAlerts warnings;  // which drives were warned of, and when
 
     bool Measuring() const { return measurementTimer != 0; }
 };

@@ -2,6 +2,8 @@
 // the balloons and the clipboard text are made from.
 #pragma once
 
+#include "drive_table.h"
+
 #include <cstdint>
 
 struct DriveReading {
@@ -10,6 +12,8 @@ struct DriveReading {
     const char* model = "";             // NUL-terminated texts of the drive record
     const char* capacityText = "";
     const char* transferModeText = "";
+    DriveKind kind = DriveKind::Ata;
+    std::uint8_t ownWarning = 0;        // an NVMe drive's own warning temperature, 0 if none
 };
 
 struct DriveReadings {
@@ -36,8 +40,6 @@ struct DriveReadings {
         return hottest;
     }
 };
-
-struct DriveState;
 
 // The present drives below the probe count that have a temperature, in drive order.
 DriveReadings CollectReadings(const DriveState& drives);

@@ -15,6 +15,7 @@
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
+#include "warning_limit.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ bool CreateMonitor(HWND window)
     // The socket library loads while the tray icon is added (both take milliseconds);
     // earlier, the loading would hold up the glyph file's.
     app.server.BeginStartUp();
-    if (!app.trayIcon.Create(app.instance, window, 0, kIconTableSize)) {
+    if (!app.trayIcon.Create(app.instance, window, kTrayIconId, kIconTableSize)) {
         ShowError(window, MSG_TRAY_FAILED);
         return false;
     }
@@ -270,8 +271,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 unsigned CurrentTraySlot()
 {
     const AppState& app = App();
-    return SelectTrayIconSlot(CollectReadings(app.drives).Hottest(), app.Measuring(), app.settings.NoTrayIcon,
-        app.settings.ThresholdCurrent);
+    const DriveReadings readings = CollectReadings(app.drives);
+    return SelectTrayIconSlot(readings.Hottest(), AnyHot(readings, WarningLimitsOf(app.settings)), app.Measuring(),
+        app.settings.NoTrayIcon);
 }
 
 bool SetMeasuring(HWND window, bool on)

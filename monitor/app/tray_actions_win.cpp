@@ -5,6 +5,7 @@
 #include "clipboard_text.h"
 #include "drive_readings.h"
 #include "main_window.h"
+#include "warning_alerts.h"
 #include "monitor_ids.h"
 #include "window_helpers.h"
 
@@ -88,9 +89,19 @@ void InfoBalloon(HWND window)
 
 void WarningBalloon(HWND window)
 {
-    const AppState& app = App();
+    AppState& app = App();
+    if (app.settings.UseBalloon == 0) {
+        app.warnings.Reset();
+        return;
+    }
+    const DriveReadings readings = CollectReadings(app.drives);
+    const WarningLimits limits = WarningLimitsOf(app.settings);
+    const WarningAlert alert = app.warnings.Update(readings, limits, GetTickCount(), app.settings.Reminder);
+    if (alert == WarningAlert::None) {
+        return;
+    }
     ShowBalloon(window,
-        WarningBalloonContent(CollectReadings(app.drives), app.settings.UseBalloon, app.settings.ThresholdCurrent));
+        WarningBalloonContent(readings, app.settings.UseBalloon, limits, alert == WarningAlert::Reminder));
 }
 
 void RunTrayMenu(HWND window)

@@ -101,6 +101,8 @@ void LoadSettings(Settings& s)
     ini.Read(kThreshold, "Minimum", d.ThresholdMinimum, &s.ThresholdMinimum);
     ini.Read(kThreshold, "Current", d.ThresholdCurrent, &s.ThresholdCurrent);
     ini.Read(kThreshold, "UseBalloon", d.UseBalloon, &s.UseBalloon);
+    ini.Read(kThreshold, "NvmeCurrent", d.NvmeCurrent, &s.NvmeCurrent);
+    ini.Read(kThreshold, "Reminder", d.Reminder, &s.Reminder);
 
     ini.Read(kNetwork, "UseNetwork", d.UseNetwork, &s.UseNetwork);
     ini.Read(kNetwork, "Port", d.Port, &s.Port);
@@ -158,6 +160,8 @@ bool SaveSettings(const Settings& s)
     written &= ini.Write(kThreshold, "Minimum", s.ThresholdMinimum);
     written &= ini.Write(kThreshold, "Current", s.ThresholdCurrent);
     written &= ini.Write(kThreshold, "UseBalloon", s.UseBalloon);
+    written &= ini.Write(kThreshold, "NvmeCurrent", s.NvmeCurrent);
+    written &= ini.Write(kThreshold, "Reminder", s.Reminder);
 
     written &= ini.Write(kNetwork, "UseNetwork", s.UseNetwork);
     written &= ini.Write(kNetwork, "Port", s.Port);

@@ -30,6 +30,10 @@ struct Settings {
     std::uint32_t ThresholdMinimum = 30;
     std::uint32_t ThresholdCurrent = 40;
     std::int32_t UseBalloon = 0;
+    // NVMe drives' warning temperature, not bound by the two above: 0 warns a little below
+    // each drive's own warning temperature.
+    std::uint32_t NvmeCurrent = 0;
+    std::uint32_t Reminder = 30;  // minutes between silent reminders while hot; 0: none
     // [Network]
     std::int32_t UseNetwork = 0;
     std::uint32_t Port = 10008;

@@ -45,22 +45,6 @@ TEST_F(TrayIconTest, CreateFillsTheVersion2Record)
     EXPECT_EQ(tray.Record().uID, 7u);
 }
 
-TEST_F(TrayIconTest, GeneratedIdCarriesMinuteAndSecond)
-{
-    SYSTEMTIME before;
-    GetSystemTime(&before);
-    TrayIcon tray;
-    ASSERT_TRUE(tray.Create(instance_, window_, 0, kSlots));
-    SYSTEMTIME after;
-    GetSystemTime(&after);
-    const UINT id = tray.Record().uID;
-    EXPECT_LT(id & 0xFFF, 1000u);
-    const UINT second = (id >> 12) & 0xFF;
-    const UINT minute = (id >> 20) & 0xFF;
-    EXPECT_TRUE(second == before.wSecond || second == after.wSecond) << second;
-    EXPECT_TRUE(minute == before.wMinute || minute == after.wMinute) << minute;
-}
-
 TEST_F(TrayIconTest, CallbackAndBalloonFlags)
 {
     TrayIcon tray;
@@ -165,22 +149,9 @@ TEST_F(TrayIconTest, NothingHappensBeforeCreate)
     EXPECT_EQ(tray.SlotCount(), 0u);
 }
 
-TEST_F(TrayIconTest, GeneratedIdsComeFromClockReadingsTheSpacingApart)
-{
-    // The low 20 bits of an id hold second * 4096 + milliseconds.
-    auto msOfMinute = [](UINT id) { return (id >> 12 & 0xFF) * 1000 + (id & 0xFFF); };
-    TrayIcon first(50);
-    TrayIcon second(50);
-    ASSERT_TRUE(first.Create(instance_, window_, 0, 1));
-    ASSERT_TRUE(second.Create(instance_, window_, 0, 1));
-    const UINT apart = (msOfMinute(second.Record().uID) + 60000 - msOfMinute(first.Record().uID)) % 60000;
-    EXPECT_GE(apart, 50u);
-    EXPECT_LT(apart, 5000u);
-}
-
 TEST_F(TrayIconTest, TooltipForTheTrayClient)
 {
-    TrayIcon tray(100);
+    TrayIcon tray;
     ASSERT_TRUE(tray.Create(instance_, window_, 1, 200));
     tray.SetTooltip(std::string(200, 'P').c_str());
     EXPECT_EQ(tray.Record().uFlags & NIF_TIP, static_cast<UINT>(NIF_TIP));
