@@ -8,12 +8,12 @@
 
 void ShowError(HWND owner, unsigned index)
 {
-    MessageBoxCp932(owner, MessageTable(index), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowErrorText(owner, MessageTable(index));
 }
 
 void ShowWriteError(HWND owner, const char* bareName)
 {
-    MessageBoxCp932(owner, ProfileWriteFailedText(bareName).c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowErrorText(owner, ProfileWriteFailedText(bareName).c_str());
 }
 
 void ShowExportError(HWND owner, unsigned hddtempPort, unsigned metricsPort, const char* listenAddress)
@@ -23,5 +23,10 @@ void ShowExportError(HWND owner, unsigned hddtempPort, unsigned metricsPort, con
         "hddtemp 互換サービス (ポート %u) または Prometheus エンドポイント (ポート %u) を"
         "アドレス「%s」で開始できません。ポートが使用中か、アドレスがこのコンピューターのものではありません。",
         hddtempPort, metricsPort, listenAddress[0] != '\0' ? listenAddress : "すべて");
-    MessageBoxA(owner, text, "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowErrorText(owner, text);
+}
+
+void ShowErrorText(HWND owner, const char* text)
+{
+    MessageBoxCp932(owner, text, "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
 }

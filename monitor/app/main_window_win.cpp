@@ -92,6 +92,16 @@ void OpenMonitor(HWND window)
 }
 
 // Each step that fails has shown its message; the window then closes the program.
+// The server with the settings' rules of who is answered and how often (a list that does
+// not parse: the default list).
+bool StartServer(AppState& app)
+{
+    AccessRules rules;
+    MakeAccessRules(app.settings.AllowedHosts, app.settings.ReportsPerSecond, rules);
+    app.server.SetAccessRules(rules);
+    return app.server.StartServer(app.settings.Port);
+}
+
 bool CreateMonitor(HWND window)
 {
     AppState& app = App();
@@ -137,7 +147,7 @@ bool CreateMonitor(HWND window)
     if (!app.server.StartUp()) {
         return false;
     }
-    if (app.settings.UseNetwork != 0 && !app.server.StartServer(app.settings.Port)) {
+    if (app.settings.UseNetwork != 0 && !StartServer(app)) {
         return false;
     }
     StartExport(window);
@@ -194,7 +204,7 @@ void RunSettings(HWND window)
         SetMeasuring(window, true);  // the new interval at once
     }
     if (app.settings.UseNetwork != 0) {
-        app.server.StartServer(app.settings.Port);
+        StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
     app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));

@@ -1,5 +1,6 @@
 // The about dialog (101): the program's description, version and legal notice from its
-// own version resource, and one row per drive found at start-up.
+// own version resource, one row per drive found at start-up, and what the network
+// service left unanswered.
 #include "monitor_views.h"
 
 #include "common_controls.h"
@@ -7,6 +8,7 @@
 #include "drive_summary.h"
 #include "gdi_font.h"
 #include "monitor_ids.h"
+#include "request_gate.h"
 #include "version_info.h"
 #include "wide_text.h"
 #include "window_helpers.h"
@@ -25,6 +27,7 @@ enum AboutControl : int {
     IDC_ABOUT_VERSION = 1002,
     IDC_ABOUT_LEGAL = 1003,
     IDC_ABOUT_DRIVES = 1004,
+    IDC_ABOUT_REFUSED = 1005,
 };
 
 // Program-wide: the records stay, the handles are made per opening.
@@ -87,6 +90,11 @@ void Open(HWND dialog)
     }
     ShowVersionTexts(dialog);
     FillDriveList(GetDlgItem(dialog, IDC_ABOUT_DRIVES));
+    if (const RefusedRequests* refused = app.refusedRequests) {
+        char text[160];
+        DescribeRefusedRequests(refused->notAllowed.load(), refused->tooOften.load(), text, sizeof text);
+        SetDlgItemTextA(dialog, IDC_ABOUT_REFUSED, text);
+    }
     ShowWindow(dialog, SW_SHOW);
 }
 

@@ -450,6 +450,47 @@ TEST_F(SettingsDialog, GlyphFileReplacedOnlyWhenItChangesAndLoads)
 }
 
 
+// A malformed allowed-hosts entry keeps the dialog open with a message naming it, and
+// nothing is stored; the corrected list and the rate are then saved and used.
+TEST_F(SettingsDialog, MalformedAllowedHostsKeepTheDialogOpen)
+{
+    Start({{0, "SIM A", {40}}});
+    std::string shownList, shownRate, message;
+    bool stillOpen = false;
+    Run({
+        [&](HWND dialog) {
+            SaveWindowPicture(dialog, "settings_dialog_network.png");
+            shownList = ModalScript::Text(dialog, IDC_ALLOWED_HOSTS);
+            shownRate = ModalScript::Text(dialog, IDC_RATE_EDIT);
+            SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, "192.168.0.0/16, 10.0.0.0/33");
+            SetDlgItemTextA(dialog, IDC_RATE_EDIT, "9");
+            SetDlgItemTextA(dialog, IDC_THRESHOLD_EDIT, "50");
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        },
+        [&](HWND box) {
+            message = ModalScript::BoxText(box);
+            SaveWindowPicture(box, "settings_allowed_hosts_error.png");
+            ModalScript::Click(box, IDOK);
+        },
+        [&](HWND dialog) {
+            stillOpen = app_->settingsDialog == dialog;
+            SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, " 192.168.0.0/16 , 203.0.113.7 ");
+            ModalScript::Click(dialog, IDOK);
+        },
+    });
+    EXPECT_EQ(shownList, "127.0.0.0/8, 10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16, 169.254.0.0/16");
+    EXPECT_EQ(shownRate, "5");
+    EXPECT_NE(message.find("2 番目"), std::string::npos) << message;
+    EXPECT_NE(message.find("10.0.0.0/33"), std::string::npos) << message;
+    EXPECT_TRUE(stillOpen);
+    EXPECT_STREQ(app_->settings.AllowedHosts, " 192.168.0.0/16 , 203.0.113.7 ");
+    EXPECT_EQ(app_->settings.ReportsPerSecond, 9u);
+    EXPECT_EQ(app_->settings.ThresholdCurrent, 50u);
+    EXPECT_EQ(ReadIni(kKelvixIni, "Network", "AllowedHosts"), "192.168.0.0/16 , 203.0.113.7");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Network", "ReportsPerSecond"), "9");
+}
+
 // About dialog 101, run through command 32798.
 class AboutDialog : public MonitorApp {
 protected:
