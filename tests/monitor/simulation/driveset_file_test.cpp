@@ -50,6 +50,9 @@ TEST(DriveSetFile, ErrorsNameTheLine)
         {"platform two\n", "line 1: platform needs one number (1 = Windows 9x, 2 = NT)"},
         {"drive 1\nsectors 281474976710656\n", "line 2: sectors needs one number below 2^48"},
         {"drive 1\natapi yes\n", "line 2: atapi takes no value"},
+        {"drive 1\nbridge\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
+        {"drive 1\nbridge sat32\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
+        {"drive 1\nbridge sat16 sat12\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
         {"drive 1\nmodel A\x01" "B\n", "line 2: control character in line"},
         {"drive 1\nidentify-file\n", "line 2: a sector file needs a file name"},
     };
@@ -355,6 +358,25 @@ TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
         EXPECT_EQ(machine.drives.table[0].worstTemperature, 41);
     }
     TheDriveDatabase().Clear();
+}
+
+TEST(DriveSetFile, BridgeKinds)
+{
+    const struct {
+        const char* text;
+        SimulatedBridge bridge;
+    } cases[] = {
+        {"drive 3\n", SimulatedBridge::None},
+        {"drive 3\nbridge sat16\n", SimulatedBridge::Sat16},
+        {"drive 3\nbridge sat12\n", SimulatedBridge::Sat12},
+        {"drive 3\nbridge  sat16-no-status \n", SimulatedBridge::Sat16NoStatus},
+    };
+    for (const auto& c : cases) {
+        DriveSet set;
+        std::string error;
+        ASSERT_TRUE(Parse(c.text, set, error)) << c.text << error;
+        EXPECT_EQ(set.drives[3].bridge, c.bridge) << c.text;
+    }
 }
 
 }  // namespace
