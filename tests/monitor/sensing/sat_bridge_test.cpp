@@ -177,4 +177,37 @@ TEST_F(SatBridge, FailingReadThroughTheBridgeKeepsTheLastTemperature)
     EXPECT_EQ(machine.drives.table[0].present, 1u);
 }
 
+TEST_F(SatBridge, SectorFilesReadTheSameThroughTheBridge)
+{
+    settings_.UseLog = 0;
+    // Sectors dumped from a drive: written once here from a known drive, then replayed
+    // by a direct drive and by one behind each bridge.
+    SimulatedMachine source(std::string("drive 0\n") + kDrive);
+    const SimulatedDrive& dumped = source.bus.Drives().drives[0];
+    WriteWholeFile("disk.identify", std::string(reinterpret_cast<const char*>(dumped.identify), kSmartSectorSize));
+    WriteWholeFile("disk.smart", std::string(reinterpret_cast<const char*>(dumped.smartData), kSmartSectorSize));
+    WriteWholeFile("disk.thresholds", std::string(reinterpret_cast<const char*>(dumped.thresholds), kSmartSectorSize));
+    const std::string files = "identify-file disk.identify\nsmart-file disk.smart\nthresholds-file disk.thresholds\n";
+    for (const char* bridge : {"", "bridge sat16\n", "bridge sat12\n", "bridge sat16-no-status\n"}) {
+        SCOPED_TRACE(bridge);
+        WriteWholeFile("disk.driveset", std::string("drive 0\n") + bridge + files);
+        DriveSet set;
+        std::string error;
+        ASSERT_TRUE(LoadDriveSet("disk.driveset", set, error)) << error;
+        SimulatedMachine machine(set);
+        EnumerateDrives(machine.drives);
+        const DriveRecord& record = machine.drives.table[0];
+        ASSERT_EQ(record.present, 1u);
+        EXPECT_STREQ(record.model, "WDC WD20EZRZ-00Z5HB0");
+        EXPECT_STREQ(record.serial, "WD-WCC4M1234567");
+        EXPECT_EQ(std::memcmp(record.identifyResult, dumped.identify, kSmartSectorSize), 0);
+        EXPECT_EQ(MeasureAll(machine.drives, settings_), 1u);
+        EXPECT_EQ(record.currentTemperature, 0x26);  // raw byte 0 of 194 in the dump
+        std::uint8_t raw[6] = {};
+        ASSERT_TRUE(record.device.FindAttribute(9, raw));
+        EXPECT_EQ(raw[0], 0x10);
+        EXPECT_EQ(raw[1], 0x27);
+    }
+}
+
 }  // namespace
