@@ -340,7 +340,9 @@ TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
     {
         SimulatedMachine machine(set);
         EnumerateDrives(machine.drives);
-        ASSERT_EQ(machine.drives.presentCount, 3u);
+        ASSERT_EQ(machine.drives.presentCount, 4u);
+        EXPECT_EQ(machine.drives.table[3].device.Route(), AtaRoute::Sat12);
+        EXPECT_EQ(machine.drives.table[3].temperatureSource, TemperatureSource::Fallback);
         EXPECT_STREQ(machine.drives.table[0].model, "ST380011A");
         EXPECT_STREQ(machine.drives.table[1].transferModeText, "MultiWordDMA-2");
         EXPECT_STREQ(machine.drives.table[2].capacityText, "1.00TB");
@@ -348,12 +350,13 @@ TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
         struct Cycle {
             std::uint32_t measured;
             std::uint8_t seagate, samsung, nvme;
-        } const cycles[] = {{3, 39, 44, 37}, {3, 40, 44, 38}, {2, 41, 44, 38}, {2, 40, 44, 36}, {1, 39, 44, 36}};
+        } const cycles[] = {{4, 39, 44, 37}, {4, 40, 44, 38}, {3, 41, 44, 38}, {3, 40, 44, 36}, {2, 39, 44, 36}};
         for (const Cycle& cycle : cycles) {
             EXPECT_EQ(MeasureAll(machine.drives, settings), cycle.measured);
             EXPECT_EQ(machine.drives.table[0].currentTemperature, cycle.seagate);
             EXPECT_EQ(machine.drives.table[1].currentTemperature, cycle.samsung);
             EXPECT_EQ(machine.drives.table[2].currentTemperature, cycle.nvme);
+            EXPECT_EQ(machine.drives.table[3].currentTemperature, 36);
         }
         EXPECT_EQ(machine.drives.table[0].worstTemperature, 41);
     }
