@@ -440,15 +440,15 @@ TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
     EXPECT_EQ(seen.version, "Version " KV_VERSION_TEXT);
     EXPECT_EQ(seen.legal, KV_LEGAL_COPYRIGHT);
     EXPECT_EQ(seen.headers, (Row{"#", "ModelNumber", "FirmwareRev", "SerialNumber", "Capacity", "Mode",
-                                 "TMP", "VER", "IDS", "DA", "AT"}));
-    EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30}));
+                                 "TMP", "VER", "IDS", "DA", "AT", "ID"}));
+    EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30, 60}));
     const DriveRecord& one = app_->drives.table[0];
     const DriveRecord& two = app_->drives.table[2];
     ASSERT_EQ(seen.rows.size(), 2u);
     EXPECT_EQ(seen.rows[0], (Row{"0", "SIM ONE", one.firmware, one.serial, "78.15GB", "UltraDMA-5",
-                                 "○", "○", "○", "○", "○"}));
+                                 "○", "○", "○", "○", "○", "194 DB"}));  // the session's database: SIM=194
     EXPECT_EQ(seen.rows[1], (Row{"2", "SIM TWO", two.firmware, two.serial, "78.15GB", "UltraDMA-5",
-                                 "×", "○", "○", "○", "○"}));
+                                 "×", "○", "○", "○", "○", "194 DB"}));
     EXPECT_NE(seen.rows[0][2], "");
     EXPECT_NE(seen.rows[0][3], "");
     const DWORD listStyles = LVS_REPORT | LVS_SINGLESEL | LVS_NOLABELWRAP;
