@@ -10,6 +10,7 @@ struct DriveReading {
     const char* model = "";             // NUL-terminated texts of the drive record
     const char* capacityText = "";
     const char* transferModeText = "";
+    bool sleeping = false;              // left asleep: the temperature is its last
 };
 
 struct DriveReadings {
@@ -25,6 +26,7 @@ struct DriveReadings {
         }
     }
 
+    // Sleeping drives take part with their last temperature.
     std::uint8_t Hottest() const
     {
         std::uint8_t hottest = 0;

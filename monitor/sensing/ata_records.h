@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #ifdef _WIN32
+#include <winioctl.h>
 #include <ntddscsi.h>
 #else
 
