@@ -26,12 +26,12 @@ struct DriveReadings {
         }
     }
 
-    // Sleeping drives take part with their last temperature.
-    std::uint8_t Hottest() const
+    // Sleeping drives take part with their last temperature unless left out.
+    std::uint8_t Hottest(bool withSleeping = true) const
     {
         std::uint8_t hottest = 0;
         for (unsigned i = 0; i < count; ++i) {
-            if (items[i].temperature > hottest) {
+            if (items[i].temperature > hottest && (withSleeping || !items[i].sleeping)) {
                 hottest = items[i].temperature;
             }
         }

@@ -119,6 +119,7 @@ TEST(SleepingDrives, MarkedInTheListLeftOutOfWarningsCountedAsHottest)
         EXPECT_EQ(InfoBalloonContent(readings, true, 60).text, c.info);
         EXPECT_EQ(WarningBalloonContent(readings, 1, 40).text, c.warning);
         EXPECT_EQ(readings.Hottest(), c.awakeTemperature > 58 ? c.awakeTemperature : 58u);
+        EXPECT_EQ(readings.Hottest(false), c.awakeTemperature);
     }
 }
 
