@@ -46,11 +46,9 @@ tick() {
 }
 report_has() { [[ "$(query)" == *"$1"* ]]; }
 cell_name() { kvd dialog-get-text "" $((1100 + $1)) | from_sjis | tr -d '\r'; }
-info_balloon() {
-    kvd tray-click 0x201
-    wait_until 15 kvd windows tooltips_class32
-    kvd windows tooltips_class32 | from_sjis
-}
+cell_is() { [ "$(cell_name "$1")" = "$2" ]; }
+balloon_text() { kvd windows tooltips_class32 | from_sjis; }
+balloon_has() { [[ "$(balloon_text)" == *"$1"* ]]; }
 
 run_monitor() {  # WAKE_AFTER
     rm -f counts.txt KELVIX.LOG
@@ -76,10 +74,15 @@ tick
 check "$section: awake drive read at check 2" wait_until 20 report_has "#1  42/42 : WDC WD800JB-00JJC0"
 awake_commands=$(count 1 smart)
 tick   # check 3: asleep
+wait_until 10 cell_is 1 "(スリープ中) WDC WD800JB-00JJC0"
 check_eq "$section: drive 1 marked in the monitor window" "(スリープ中) WDC WD800JB-00JJC0" "$(cell_name 1)"
 check_eq "$section: drive 0 unmarked" "ST380011A" "$(cell_name 0)"
 shot monitor_window_sleeping
-balloon=$(info_balloon)
+# A click shows the information balloon; the start-up one may still be up, so wait for
+# the new text.
+kvd tray-click 0x201
+wait_until 15 balloon_has "(スリープ中)"
+balloon=$(balloon_text)
 check_contains "$section: balloon marks the sleeping drive with its last temperature" \
 "#0  33℃ : ST380011A
 #1  42℃ : WDC WD800JB-00JJC0 (スリープ中)" "$balloon"
@@ -95,6 +98,7 @@ check_eq "$section: the command count stood still" "$awake_commands" "$(count 1 
 check "$section: the awake drive was read at every tick" test "$(count 0 smart)" -ge $((awake_commands + 4))
 tick   # check 7: awake again, read 43
 check "$section: after waking the temperature moves again" wait_until 20 report_has "#1  43/43 : WDC WD800JB-00JJC0"
+wait_until 10 cell_is 1 "WDC WD800JB-00JJC0"
 check_eq "$section: mark gone" "WDC WD800JB-00JJC0" "$(cell_name 1)"
 shot monitor_window_awake
 stop_monitor
