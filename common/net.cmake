@@ -1,10 +1,11 @@
-# Socket binding (WS32LIB_ and its call stubs) and the UDP socket classes.
+# Socket binding (WS32LIB_ and its call stubs), the stream calls of the TCP services and
+# the UDP socket classes.
 # Windows: WSOCK32.DLL loaded at run time. Native: the same interface on BSD sockets.
 if(WIN32)
-    set(kv_net_platform ws32lib_win.cpp)
+    set(kv_net_platform ws32lib_win.cpp ws32_stream_win.cpp)
     set(kv_net_types_dir win)
 else()
-    set(kv_net_platform ws32lib_posix.cpp)
+    set(kv_net_platform ws32lib_posix.cpp ws32_stream_posix.cpp)
     set(kv_net_types_dir posix)
 endif()
 add_library(kv_net STATIC

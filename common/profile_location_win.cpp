@@ -2,8 +2,13 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 std::string ProfileFilePath(const char* bareName)
 {
+    if (std::strpbrk(bareName, "\\/:") != nullptr) {
+        return bareName;
+    }
     char directory[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryA(directory, sizeof directory);
     if (length == 0 || length >= sizeof directory) {

@@ -9,26 +9,34 @@
 #include <memory>
 
 // The notify record in its version-2 form (488 bytes on 32-bit Windows): balloons
-// without the newer fields, understood by every shell that has balloons.
+// without the newer fields, understood by every shell that has balloons. It holds the
+// program's code page 932 texts; the shell gets them in UTF-16.
 constexpr DWORD kNotifyRecordSize = NOTIFYICONDATAA_V2_SIZE;
 #if !defined(_WIN64)
 static_assert(kNotifyRecordSize == 488, "the 32-bit notify record is 488 bytes");
 #endif
 
-// The shell call every tray icon makes. Tests put in one that plays a shell whose
-// notification area is not there yet; null restores Shell_NotifyIconA.
-using ShellNotifyCall = BOOL(WINAPI*)(DWORD action, PNOTIFYICONDATAA record);
+// What the shell is handed: the same version-2 form in UTF-16 (936 bytes on 32-bit).
+constexpr DWORD kWideNotifyRecordSize = NOTIFYICONDATAW_V2_SIZE;
+#if !defined(_WIN64)
+static_assert(kWideNotifyRecordSize == 936, "the 32-bit UTF-16 notify record is 936 bytes");
+#endif
+
+// The shell call every tray icon makes, with the record's texts in UTF-16. Tests put in
+// one that plays a shell whose notification area is not there yet, or that keeps what it
+// was handed; null restores Shell_NotifyIconW.
+using ShellNotifyCall = BOOL(WINAPI*)(DWORD action, PNOTIFYICONDATAW record);
 void SetShellNotifyCall(ShellNotifyCall call);
 
 class TrayIcon {
 public:
-    // idSpacingMs: how far apart the clock readings of generated icon ids lie.
-    explicit TrayIcon(DWORD idSpacingMs = 10) : idSpacingMs_(idSpacingMs) {}
+    TrayIcon() = default;
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
     virtual ~TrayIcon() { Destroy(); }
 
-    // iconId 0: an id is made up from the time of day.
+    // The shell remembers whether the user keeps an icon in view by the program's path and
+    // the icon id, so the id must be the same at every start (and unique in its window).
     bool Create(HINSTANCE instance, HWND window, UINT iconId, UINT slotCount);
     void SetCallback(UINT message);
     void SetSlot(HICON icon, UINT index, bool owned = false);
@@ -65,7 +73,6 @@ private:
 
     bool Notify(DWORD action, UINT index);
 
-    DWORD idSpacingMs_;
     UINT slotCount_ = 0;
     std::unique_ptr<Slot[]> slots_;
     HINSTANCE instance_ = nullptr;

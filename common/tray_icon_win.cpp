@@ -1,11 +1,11 @@
 #include "tray_icon.h"
 
 #include "cp932_text.h"
-#include "tray_icon_id.h"
+#include "wide_text.h"
 
-#include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -20,32 +20,35 @@ void CopyField(char (&field)[N], const char* text)
 
 ShellNotifyCall g_shellNotify = nullptr;
 
-// The clock reading the last generated id was made from, shared by every tray icon of
-// the program.
-bool g_earlierId = false;
-std::uint32_t g_earlierIdMs = 0;
-
-// The id from the time of day, at least `spacing` milliseconds after the last one. The
-// first one needs no pause (a pause before every id cost each start its length).
-UINT NextGeneratedId(DWORD spacing)
+template <std::size_t N, std::size_t M>
+void WidenField(WCHAR (&field)[N], const char (&text)[M])
 {
-    for (;;) {
-        SYSTEMTIME now;
-        GetSystemTime(&now);
-        const std::uint32_t nowMs = ((now.wHour * 60u + now.wMinute) * 60u + now.wSecond) * 1000u + now.wMilliseconds;
-        const std::uint32_t wait = IdClockWait(g_earlierId, g_earlierIdMs, nowMs, spacing);
-        if (wait == 0) {
-            g_earlierId = true;
-            g_earlierIdMs = nowMs;
-            return GeneratedTrayIconId(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-        }
-        Sleep(wait);
-    }
+    static_assert(N >= M, "every byte of the text fits as one UTF-16 unit");
+    const std::wstring wide = WideFromCp932(text);
+    const std::size_t length = wide.size() < N ? wide.size() : N - 1;
+    std::memcpy(field, wide.data(), length * sizeof(WCHAR));
+    field[length] = L'\0';
 }
 
-BOOL CallShell(DWORD action, NOTIFYICONDATAA* record)
+// The shell gets the texts in UTF-16, read right on any Windows; the record keeps the
+// program's own bytes.
+BOOL CallShell(DWORD action, const NOTIFYICONDATAA* record)
 {
-    return g_shellNotify ? g_shellNotify(action, record) : Shell_NotifyIconA(action, record);
+    NOTIFYICONDATAW wide{};
+    wide.cbSize = kWideNotifyRecordSize;
+    wide.hWnd = record->hWnd;
+    wide.uID = record->uID;
+    wide.uFlags = record->uFlags;
+    wide.uCallbackMessage = record->uCallbackMessage;
+    wide.hIcon = record->hIcon;
+    WidenField(wide.szTip, record->szTip);
+    wide.dwState = record->dwState;
+    wide.dwStateMask = record->dwStateMask;
+    WidenField(wide.szInfo, record->szInfo);
+    wide.uTimeout = record->uTimeout;
+    WidenField(wide.szInfoTitle, record->szInfoTitle);
+    wide.dwInfoFlags = record->dwInfoFlags;
+    return g_shellNotify ? g_shellNotify(action, &wide) : Shell_NotifyIconW(action, &wide);
 }
 
 }  // namespace
@@ -63,9 +66,6 @@ bool TrayIcon::Create(HINSTANCE instance, HWND window, UINT iconId, UINT slotCou
     }
     slotCount_ = slotCount;
     instance_ = instance;
-    if (iconId == 0) {
-        iconId = NextGeneratedId(idSpacingMs_);
-    }
     record_ = NOTIFYICONDATAA{};
     record_.cbSize = kNotifyRecordSize;
     record_.hWnd = window;

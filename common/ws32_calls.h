@@ -25,6 +25,16 @@ Ws32Socket ws32_socket(int family, int type, int protocol);
 // A datagram longer than the buffer fails (-1) and is gone, on every platform.
 int ws32_recvfrom(Ws32Socket socket, char* buffer, int length, int flags, sockaddr* from, int* fromLength);
 
+// The stream calls of the TCP services (see ws32_stream.h for their use).
+Ws32Socket ws32_accept(Ws32Socket socket, sockaddr* address, int* addressLength);
+int ws32_connect(Ws32Socket socket, const sockaddr* name, int nameLength);
+int ws32_recv(Ws32Socket socket, char* buffer, int length, int flags);
+int ws32_send(Ws32Socket socket, const char* buffer, int length, int flags);
+int ws32_getsockname(Ws32Socket socket, sockaddr* name, int* nameLength);
+int ws32_ioctlsocket(Ws32Socket socket, long command, unsigned long* argument);
+// The error of the last failed call on this thread (WSAGetLastError; errno natively).
+int ws32_WSAGetLastError();
+
 // Both directions, for ws32_shutdown (SD_BOTH on Windows, SHUT_RDWR natively).
 constexpr int kShutdownBoth = 2;
 

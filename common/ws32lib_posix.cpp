@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -129,6 +131,59 @@ int ws32_recvfrom(Ws32Socket socket, char* buffer, int length, int flags, sockad
         return -1;
     }
     return static_cast<int>(received);
+}
+
+Ws32Socket ws32_accept(Ws32Socket socket, sockaddr* address, int* addressLength)
+{
+    socklen_t length = addressLength != nullptr ? static_cast<socklen_t>(*addressLength) : 0;
+    const int accepted = ::accept(socket, address, addressLength != nullptr ? &length : nullptr);
+    if (addressLength != nullptr) {
+        *addressLength = static_cast<int>(length);
+    }
+    return accepted;
+}
+
+int ws32_connect(Ws32Socket socket, const sockaddr* name, int nameLength)
+{
+    return ::connect(socket, name, static_cast<socklen_t>(nameLength));
+}
+
+int ws32_recv(Ws32Socket socket, char* buffer, int length, int flags)
+{
+    return static_cast<int>(::recv(socket, buffer, static_cast<size_t>(length), flags));
+}
+
+int ws32_send(Ws32Socket socket, const char* buffer, int length, int flags)
+{
+    // A peer that has gone fails the call instead of raising SIGPIPE, as on Windows.
+    return static_cast<int>(::send(socket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL));
+}
+
+int ws32_getsockname(Ws32Socket socket, sockaddr* name, int* nameLength)
+{
+    socklen_t length = static_cast<socklen_t>(*nameLength);
+    const int result = ::getsockname(socket, name, &length);
+    *nameLength = static_cast<int>(length);
+    return result;
+}
+
+int ws32_ioctlsocket(Ws32Socket socket, long command, unsigned long* argument)
+{
+    // Only the one command the services use: FIONBIO, non-blocking on or off.
+    if (command != static_cast<long>(FIONBIO)) {
+        errno = EINVAL;
+        return -1;
+    }
+    const int flags = ::fcntl(socket, F_GETFL);
+    if (flags < 0) {
+        return -1;
+    }
+    return ::fcntl(socket, F_SETFL, *argument != 0 ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
+}
+
+int ws32_WSAGetLastError()
+{
+    return errno;
 }
 
 WaitResult Ws32WaitReadable(Ws32Socket socket, long seconds, long microseconds)

@@ -12,14 +12,14 @@ enum CallIndex {
     kWSAFDIsSet, kWSACleanup, kWSAStartup, kAccept, kBind, kCloseSocket, kConnect,
     kGetHostName, kGetHostByAddr, kGetHostByName, kHtonl, kHtons, kInetAddr, kInetNtoa,
     kListen, kNtohl, kNtohs, kSelect, kSend, kSendTo, kSetSockOpt, kSocket, kShutdown,
-    kRecv, kRecvFrom, kCallCount
+    kRecv, kRecvFrom, kGetSockName, kIoctlSocket, kWSAGetLastError, kCallCount
 };
 
 constexpr const char* kCallNames[kCallCount] = {
     "__WSAFDIsSet", "WSACleanup", "WSAStartup", "accept", "bind", "closesocket", "connect",
     "gethostname", "gethostbyaddr", "gethostbyname", "htonl", "htons", "inet_addr", "inet_ntoa",
     "listen", "ntohl", "ntohs", "select", "send", "sendto", "setsockopt", "socket", "shutdown",
-    "recv", "recvfrom",
+    "recv", "recvfrom", "getsockname", "ioctlsocket", "WSAGetLastError",
 };
 
 FARPROC g_calls[kCallCount] = {};
@@ -136,6 +136,41 @@ int ws32_recvfrom(Ws32Socket socket, char* buffer, int length, int flags, sockad
     // Windows Sockets fails a datagram longer than the buffer (WSAEMSGSIZE) and drops it.
     return Call<int(WINAPI*)(SOCKET, char*, int, int, sockaddr*, int*)>(kRecvFrom)(
         socket, buffer, length, flags, from, fromLength);
+}
+
+Ws32Socket ws32_accept(Ws32Socket socket, sockaddr* address, int* addressLength)
+{
+    return Call<SOCKET(WINAPI*)(SOCKET, sockaddr*, int*)>(kAccept)(socket, address, addressLength);
+}
+
+int ws32_connect(Ws32Socket socket, const sockaddr* name, int nameLength)
+{
+    return Call<int(WINAPI*)(SOCKET, const sockaddr*, int)>(kConnect)(socket, name, nameLength);
+}
+
+int ws32_recv(Ws32Socket socket, char* buffer, int length, int flags)
+{
+    return Call<int(WINAPI*)(SOCKET, char*, int, int)>(kRecv)(socket, buffer, length, flags);
+}
+
+int ws32_send(Ws32Socket socket, const char* buffer, int length, int flags)
+{
+    return Call<int(WINAPI*)(SOCKET, const char*, int, int)>(kSend)(socket, buffer, length, flags);
+}
+
+int ws32_getsockname(Ws32Socket socket, sockaddr* name, int* nameLength)
+{
+    return Call<int(WINAPI*)(SOCKET, sockaddr*, int*)>(kGetSockName)(socket, name, nameLength);
+}
+
+int ws32_ioctlsocket(Ws32Socket socket, long command, unsigned long* argument)
+{
+    return Call<int(WINAPI*)(SOCKET, long, u_long*)>(kIoctlSocket)(socket, command, argument);
+}
+
+int ws32_WSAGetLastError()
+{
+    return Call<int(WINAPI*)()>(kWSAGetLastError)();
 }
 
 WaitResult Ws32WaitReadable(Ws32Socket socket, long seconds, long microseconds)

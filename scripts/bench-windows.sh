@@ -68,7 +68,9 @@ kelvix_port=$(free_port)
 responder_port=$(free_port "$kelvix_port")
 windows=$WINEPREFIX/drive_c/windows
 printf '[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n' "$kelvix_port" > "$windows/KELVIX.INI"
-printf '[127.0.0.1]\r\nPort=%s\r\n' "$kelvix_port" > "$windows/PELITO.INI"
+pelito_folder=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/PELITO
+mkdir -p "$pelito_folder"
+printf '[127.0.0.1]\r\nPort=%s\r\n' "$kelvix_port" > "$pelito_folder/PELITO.INI"
 
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 kvd() { wine64 "$tree/tests/e2e/kvdriver.exe" "$@" </dev/null; }

@@ -86,7 +86,9 @@ trap '"$root/scripts/wine-harness.sh" stop "$root/build/win64"' EXIT INT TERM
 printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=5\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=10008\r\n[Information]\r\nUseInformation=1\r\nX=40\r\nY=590\r\nForm=%%d\x81\x8e\r\n' \
     > "$WINEPREFIX/drive_c/windows/KELVIX.INI"
 # PELITO asks 127.0.0.1 every 10 s (its own settings dialog allows 30 s and more).
-printf '[127.0.0.1]\r\nTimer=10\r\n' > "$WINEPREFIX/drive_c/windows/PELITO.INI"
+# PELITO keeps its settings in the user's application-data folder.
+mkdir -p "$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/PELITO"
+printf '[127.0.0.1]\r\nTimer=10\r\n' > "$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/PELITO/PELITO.INI"
 
 cd "$demo" || exit 1
 wine64 ./KELVIX_SIM.exe </dev/null >kelvix.out 2>&1 &

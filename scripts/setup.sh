@@ -10,6 +10,7 @@ packages=(
     wine wine64 xvfb x11-utils imagemagick
     locales fonts-ipafont-gothic fonts-ipafont-mincho
     procps psmisc iproute2 zip unzip
+    jq nagios4-core prometheus netdata-plugins-python curl
 )
 
 missing=()

@@ -18,6 +18,7 @@ failed=0
 total_passed=0
 total_failed=0
 summary=()
+skipped_tests=()
 
 configure_build() {  # name, cmake args...
     local name=$1; shift
@@ -40,6 +41,16 @@ run_ctest() {  # name, ctest args...
         total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
     fi
     if [ "$rc" != 0 ] || ! grep -q ' 0 tests failed' <<<"$line"; then failed=1; fi
+    # CI runs every test: one that skipped (a GoogleTest case, or a script's exit 77) or
+    # was not run at all fails the run, by name.
+    local skipped
+    skipped=$(sed -n '/The following tests did not run:/,/^$/p' "$out" | grep -E '^[[:space:]]+[0-9]+ - ' \
+        | sed -E 's/^[[:space:]]+[0-9]+ - //')
+    if [ -n "$skipped" ]; then
+        summary+=("$name: did not run: $(tr '\n' ' ' <<<"$skipped")")
+        skipped_tests+=("$skipped")
+        failed=1
+    fi
 }
 
 mkdir -p build
@@ -69,6 +80,10 @@ configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" && s
 echo "=== summary"
 printf '  %s\n' "${summary[@]}"
 echo "tests: $total_passed passed, $total_failed failed"
+if [ ${#skipped_tests[@]} -gt 0 ]; then
+    echo "skipped or not run (each must run in CI):"
+    printf '%s\n' "${skipped_tests[@]}" | sed 's/^/  /'
+fi
 if [ "$failed" != 0 ]; then
     echo "FAILED"
     exit 1

@@ -16,7 +16,7 @@ constexpr UINT CMD_PELITO_EXIT = 0x8022;
 
 constexpr UINT_PTR kPollTimerId = 0x1000;
 
-// Generated tray icon ids are made from clock readings this far apart, so the 16 icons
-// get different ids.
-constexpr DWORD kTrayIdSpacingMs = 100;
+// Drive slot i's tray icon has id i + 1 at every start: the shell keeps the user's
+// choice to show an icon by the program's path and that id.
+constexpr UINT DriveTrayIconId(unsigned slot) { return slot + 1; }
 constexpr DWORD kBalloonTimeoutMs = 10000;

@@ -13,10 +13,7 @@
 
 #include <windows.h>
 
-// A drive slot's tray icon: ids generated with the client's longer pause.
-struct ClientTrayIcon : TrayIcon {
-    ClientTrayIcon() : TrayIcon(kTrayIdSpacingMs) {}
-};
+#include <string>
 
 struct ClientState {
     ClientState(HINSTANCE instance, const char* commandLine);
@@ -26,8 +23,9 @@ struct ClientState {
     HINSTANCE instance;
     char host[kHostTextSize] = {};
     PelitoSettings settings;
+    std::string settingsFile = kPelitoIniFile;  // where they are read and saved
     DigitIconSet digits;
-    ClientTrayIcon trayIcons[kDriveSlots];
+    TrayIcon trayIcons[kDriveSlots];
     ReportSlots reports;
     UINT_PTR pollTimer = 0;
     HWND settingsDialog = nullptr;

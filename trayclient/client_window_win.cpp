@@ -9,6 +9,8 @@
 #include "timer_period.h"
 #include "report_query_win.h"
 #include "settings_dialog_win.h"
+#include "settings_location_win.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 #include "ws32_calls.h"
 #include "ws32lib.h"
@@ -21,14 +23,15 @@ bool Start(HWND window)
     ClientState& client = Client();
     // Run elevated, the window hears a non-elevated Explorer's "TaskbarCreated" only when let.
     AllowMessageFromLowerRights(window, client.taskbarCreated);
-    LoadPelitoSettings(client.host, client.settings);
+    client.settingsFile = PelitoSettingsFile();
+    LoadPelitoSettings(client.host, client.settings, client.settingsFile.c_str());
     if (!client.digits.Build(client.settings.IconFile)) {
         ShowPelitoError(window, MSG_GLYPHS_FAILED);
         return false;
     }
     for (unsigned slot = 0; slot < kDriveSlots; ++slot) {
         TrayIcon& icon = client.trayIcons[slot];
-        if (!icon.Create(client.instance, window, 0, kDigitIconCount)) {
+        if (!icon.Create(client.instance, window, DriveTrayIconId(slot), kDigitIconCount)) {
             ShowPelitoError(window, MSG_TRAY_ICON_FAILED);
             continue;
         }
@@ -79,10 +82,10 @@ void ShowTrayMenu(HWND window)
     if (!menu) {
         return;
     }
-    AppendMenuA(menu, MF_STRING, CMD_PELITO_SETTINGS, "設定画面");
-    AppendMenuA(menu, MF_STRING, CMD_PELITO_ABOUT, "バージョン情報");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, CMD_PELITO_EXIT, "プログラムの終了");
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_SETTINGS, "設定画面");
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_ABOUT, "バージョン情報");
+    AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_EXIT, "プログラムの終了");
     ForceForeground(window);
     POINT cursor{};
     GetCursorPos(&cursor);

@@ -8,6 +8,7 @@ add_library(kv_pelito_app OBJECT
     pelito_error_win.cpp
     report_query_win.cpp
     settings_dialog_win.cpp
+    settings_location_win.cpp
 )
 target_include_directories(kv_pelito_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kv_pelito_app PUBLIC kv_pelito kv_net kv_ui kv_support)
@@ -17,7 +18,9 @@ kv_windres(pelito_resource_object pelito.rc
 set(KV_PELITO_RESOURCES ${pelito_resource_object} CACHE INTERNAL "PELITO's icon, dialogs and version, for tests")
 add_custom_target(kv_pelito_resources DEPENDS ${pelito_resource_object})
 
-add_executable(PELITO WIN32 pelito_main_win.cpp ${pelito_resource_object})
+kv_windres(pelito_manifest_object pelito_manifest.rc DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/pelito.manifest)
+
+add_executable(PELITO WIN32 pelito_main_win.cpp ${pelito_resource_object} ${pelito_manifest_object})
 target_link_libraries(PELITO PRIVATE kv_pelito_app)
 # The default glyph file lives beside the program.
 add_dependencies(PELITO glyph_file)

@@ -97,9 +97,9 @@ void Confirm(HWND dialog)
     if (std::strcmp(path, client.settings.IconFile) != 0) {
         ReplaceGlyphs(dialog, path);
     }
-    if (!SavePelitoSettings(client.host, client.settings)) {
+    if (!SavePelitoSettings(client.host, client.settings, client.settingsFile.c_str())) {
         // Stays open: what the user entered is not lost and can be saved again.
-        ShowPelitoWriteError(dialog, kPelitoIniFile);
+        ShowPelitoWriteError(dialog, client.settingsFile.c_str());
         return;
     }
     client.settingsDialog = nullptr;
@@ -147,5 +147,5 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 INT_PTR OpenSettingsDialog(HWND owner)
 {
     ReadyCommonControls();
-    return DialogBoxParamA(Client().instance, MAKEINTRESOURCEA(IDD_PELITO_SETTINGS), owner, SettingsDialogProc, 0);
+    return DialogBoxParamW(Client().instance, MAKEINTRESOURCEW(IDD_PELITO_SETTINGS), owner, SettingsDialogProc, 0);
 }

@@ -3,11 +3,14 @@
 // views reach the part they share with the program through Program().
 #pragma once
 
+#include "drive_snapshot.h"
+#include "export_server.h"
 #include "icon_table.h"
 #include "named_mutex.h"
 #include "program_state.h"
 #include "temperature_server.h"
 #include "tray_icon.h"
+#include "warning_alerts.h"
 
 #include <windows.h>
 
@@ -25,6 +28,10 @@ struct AppState : ProgramState {
     UINT_PTR trayRetryTimer = 0;  // runs while the shell has not taken the tray icon
     IconTable iconTable;
     TemperatureServer server;
+    WarningAlerts warnings;  // which drives were warned of, and when
+    // What the export services answer from: the drive table as the last measurement left it.
+    SnapshotBoard driveBoard;
+    ExportServer exporter;
 
     bool Measuring() const { return measurementTimer != 0; }
 };

@@ -1,12 +1,14 @@
 #include "app_state.h"
 
 #include "drive_enumeration.h"
+#include "kv_version.h"
 
 namespace {
 AppState* g_app = nullptr;
 }
 
-AppState::AppState(HINSTANCE programInstance) : ProgramState(programInstance), server(drives.table)
+AppState::AppState(HINSTANCE programInstance)
+    : ProgramState(programInstance), server(drives.table), exporter(driveBoard, KV_VERSION_TEXT)
 {
     drives.probeCount = DetectProbeCount();
     SetInitialAppearance(settings);

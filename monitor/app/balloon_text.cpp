@@ -23,13 +23,14 @@ std::string Line(const DriveReading& reading)
     return buffer;
 }
 
-// Lines of the readings above the given temperature, up to what the field holds,
-// without the final line feed. Sleeping drives only when `withSleeping`.
-std::string LinesAbove(const DriveReadings& readings, unsigned floor, bool withSleeping)
+// Lines of the readings that pass, up to what the field holds, without the final line
+// feed.
+template <typename Listed>
+std::string Lines(const DriveReadings& readings, Listed listed)
 {
     std::string text;
     for (unsigned i = 0; i < readings.count; ++i) {
-        if (readings.items[i].temperature <= floor || (readings.items[i].sleeping && !withSleeping)) {
+        if (!listed(readings.items[i])) {
             continue;
         }
         const std::string line = Line(readings.items[i]);
@@ -49,7 +50,7 @@ std::string LinesAbove(const DriveReadings& readings, unsigned floor, bool withS
 BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent)
 {
     BalloonContent content;
-    content.text = LinesAbove(readings, 0, true);
+    content.text = Lines(readings, [](const DriveReading& reading) { return reading.temperature > 0; });
     if (content.text.empty()) {
         return content;
     }
@@ -63,18 +64,27 @@ BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring,
     return content;
 }
 
-BalloonContent WarningBalloonContent(const DriveReadings& readings, int useBalloon, unsigned thresholdCurrent)
+BalloonContent WarningBalloonContent(const DriveReadings& readings, int useBalloon, const WarningLimits& limits,
+    bool silent)
 {
     BalloonContent content;
     if (useBalloon == 0) {
         return content;
     }
-    // A sleeping drive's last value is old news: it warns again once it is read.
-    content.text = LinesAbove(readings, thresholdCurrent, false);
+    unsigned lowestLimit = ~0u;
+    content.text = Lines(readings, [&](const DriveReading& reading) {
+        if (!IsHot(reading, limits)) {
+            return false;
+        }
+        const unsigned limit = DriveWarningLimit(reading, limits);
+        lowestLimit = limit < lowestLimit ? limit : lowestLimit;
+        return true;
+    });
     if (content.text.empty()) {
         return content;
     }
-    content.title = Format("%u℃を超えています", thresholdCurrent);
-    content.iconFlags = kBalloonIconWarning;
+    // Every drive listed is above the lowest limit among them.
+    content.title = Format("%u℃を超えています", lowestLimit);
+    content.iconFlags = kBalloonIconWarning | (silent ? kBalloonNoSound : 0u);
     return content;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drive_readings.h"
+#include "warning_limit.h"
 
 #include <string>
 
@@ -10,6 +11,7 @@
 constexpr unsigned kBalloonIconInfo = 1;
 constexpr unsigned kBalloonIconWarning = 2;
 constexpr unsigned kBalloonIconError = 3;
+constexpr unsigned kBalloonNoSound = 0x10;  // NIIF_NOSOUND: the toast comes without its sound
 
 constexpr unsigned kBalloonTimeoutMs = 10000;
 
@@ -25,6 +27,7 @@ struct BalloonContent {
 // after them. An empty text means: show no balloon.
 BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent);
 
-// Only awake drives strictly hotter than the warning temperature; empty when useBalloon
-// is 0.
-BalloonContent WarningBalloonContent(const DriveReadings& readings, int useBalloon, unsigned thresholdCurrent);
+// Only drives strictly hotter than their warning limit, titled with the lowest limit
+// among them; empty when useBalloon is 0. A silent balloon (a reminder) plays no sound.
+BalloonContent WarningBalloonContent(const DriveReadings& readings, int useBalloon, const WarningLimits& limits,
+    bool silent = false);

@@ -1,6 +1,7 @@
 #include "drive_readings.h"
 
-#include "drive_table.h"
+#include "nvme_pages.h"
+#include "nvme_records.h"
 
 DriveReadings CollectReadings(const DriveState& drives)
 {
@@ -18,6 +19,11 @@ DriveReadings CollectReadings(const DriveState& drives)
         reading.capacityText = record.capacityText;
         reading.transferModeText = record.transferModeText;
         reading.sleeping = record.sleeping != 0;
+        reading.kind = record.kind;
+        if (record.kind == DriveKind::Nvme && record.nvmeIdentifyResult != nullptr &&
+            record.nvmeIdentifyBytes >= kNvmeWarningTempOffset + 2) {
+            reading.ownWarning = KelvinToCelsius(NvmeWord(record.nvmeIdentifyResult + kNvmeWarningTempOffset));
+        }
         readings.Add(reading);
     }
     return readings;

@@ -2,6 +2,8 @@
 // the balloons and the clipboard text are made from.
 #pragma once
 
+#include "drive_table.h"
+
 #include <cstdint>
 
 struct DriveReading {
@@ -11,6 +13,8 @@ struct DriveReading {
     const char* capacityText = "";
     const char* transferModeText = "";
     bool sleeping = false;              // left asleep: the temperature is its last
+    DriveKind kind = DriveKind::Ata;
+    std::uint8_t ownWarning = 0;        // an NVMe drive's own warning temperature, 0 if none
 };
 
 struct DriveReadings {
@@ -26,20 +30,18 @@ struct DriveReadings {
         }
     }
 
-    // Sleeping drives take part with their last temperature unless left out.
-    std::uint8_t Hottest(bool withSleeping = true) const
+    // Sleeping drives take part with their last temperature.
+    std::uint8_t Hottest() const
     {
         std::uint8_t hottest = 0;
         for (unsigned i = 0; i < count; ++i) {
-            if (items[i].temperature > hottest && (withSleeping || !items[i].sleeping)) {
+            if (items[i].temperature > hottest) {
                 hottest = items[i].temperature;
             }
         }
         return hottest;
     }
 };
-
-struct DriveState;
 
 // The present drives below the probe count that have a temperature, in drive order.
 DriveReadings CollectReadings(const DriveState& drives);

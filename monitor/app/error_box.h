@@ -9,3 +9,5 @@ void ShowError(HWND owner, unsigned index);
 // The same box for a settings file (a bare name, kept in the Windows directory) that
 // could not be written, naming it with its full path.
 void ShowWriteError(HWND owner, const char* bareName);
+// The same box when the export services cannot listen: the ports and the address named.
+void ShowExportError(HWND owner, unsigned hddtempPort, unsigned metricsPort, const char* listenAddress);

@@ -15,11 +15,14 @@
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
+#include "warning_limit.h"
 
 namespace {
 
 // The shell's broadcast after its notification area was re-created.
 const UINT g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+// WM_DPICHANGED, not declared for the Windows XP target.
+constexpr UINT kDpiChangedMessage = 0x02E0;
 
 void ShowTraySlot(unsigned slot)
 {
@@ -38,6 +41,34 @@ void KeepTrayIconShown(HWND window, bool shown)
         app.trayRetryTimer = 0;
     } else if (!shown && app.trayRetryTimer == 0) {
         app.trayRetryTimer = SetTimer(window, kTrayRetryTimerId, kTrayRetryMs, nullptr);
+    }
+}
+
+// One measurement cycle, then its results handed to the export services.
+void Measure()
+{
+    AppState& app = App();
+    MeasureAll(app.drives, app.settings);
+    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+}
+
+// The export services the settings turn on. A port that cannot be opened (taken, or a
+// listen address that is not this machine's) is told, and the services stay off.
+void StartExport(HWND window)
+{
+    AppState& app = App();
+    const Settings& settings = app.settings;
+    if (settings.HddtempPort == 0 && settings.MetricsPort == 0) {
+        return;
+    }
+    ExportConfig config;
+    config.hddtempPort = static_cast<std::uint16_t>(settings.HddtempPort);
+    config.metricsPort = static_cast<std::uint16_t>(settings.MetricsPort);
+    const bool valid = settings.HddtempPort <= 0xFFFF && settings.MetricsPort <= 0xFFFF
+                       && settings.HddtempPort != settings.MetricsPort
+                       && ParseListenAddress(settings.ListenAddress, config.listenAddress);
+    if (!valid || !app.exporter.Start(config)) {
+        ShowExportError(window, settings.HddtempPort, settings.MetricsPort, settings.ListenAddress);
     }
 }
 
@@ -81,7 +112,7 @@ bool CreateMonitor(HWND window)
     // The socket library loads while the tray icon is added (both take milliseconds);
     // earlier, the loading would hold up the glyph file's.
     app.server.BeginStartUp();
-    if (!app.trayIcon.Create(app.instance, window, 0, kIconTableSize)) {
+    if (!app.trayIcon.Create(app.instance, window, kTrayIconId, kIconTableSize)) {
         ShowError(window, MSG_TRAY_FAILED);
         return false;
     }
@@ -92,7 +123,7 @@ bool CreateMonitor(HWND window)
     KeepTrayIconShown(window, app.trayIcon.Add(kSlotStopped));
 
     EnumerateDrives(app.drives);
-    MeasureAll(app.drives, app.settings);
+    Measure();
     if (app.drives.measuredCount > 0) {
         SetMeasuring(window, true);
         InfoBalloon(window);
@@ -109,12 +140,14 @@ bool CreateMonitor(HWND window)
     if (app.settings.UseNetwork != 0 && !app.server.StartServer(app.settings.Port)) {
         return false;
     }
+    StartExport(window);
     return true;
 }
 
 void DestroyMonitor(HWND window)
 {
     AppState& app = App();
+    app.exporter.Stop();
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
@@ -131,7 +164,7 @@ void OnTimer(HWND window, UINT_PTR timer)
 {
     AppState& app = App();
     if (app.measurementTimer != 0 && timer == app.measurementTimer) {
-        MeasureAll(app.drives, app.settings);
+        Measure();
         ShowMeasurement(window);
     } else if (app.trayRetryTimer != 0 && timer == app.trayRetryTimer) {
         KeepTrayIconShown(window, app.trayIcon.Restore());
@@ -151,8 +184,9 @@ void RunSettings(HWND window)
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
+    app.exporter.Stop();
     ReadyCommonControls();
-    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kSettingsDialogId), window, SettingsDialogProc, 0);
+    DialogBoxParamW(app.instance, MAKEINTRESOURCEW(kSettingsDialogId), window, SettingsDialogProc, 0);
     if (app.drives.measuredCount > 0 && app.Measuring()) {
         if (app.monitorWindow) {
             RefreshMonitorWindow(app.monitorWindow);
@@ -162,6 +196,9 @@ void RunSettings(HWND window)
     if (app.settings.UseNetwork != 0) {
         app.server.StartServer(app.settings.Port);
     }
+    // The warning temperature may have changed: the services answer with the new one.
+    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    StartExport(window);
 }
 
 void OnCommand(HWND window, UINT command)
@@ -175,7 +212,7 @@ void OnCommand(HWND window, UINT command)
         if (app.drives.measuredCount > 0) SetMeasuring(window, false);
         break;
     case CMD_MEASURE_NOW:
-        MeasureAll(app.drives, app.settings);
+        Measure();
         ShowMeasurement(window);
         break;
     case CMD_COPY_TEMPERATURES:
@@ -254,6 +291,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (g_taskbarCreated != 0 && message == g_taskbarCreated) {
         KeepTrayIconShown(window, App().trayIcon.Restore());
     }
+    if (message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE || message == kDpiChangedMessage) {
+        // The notification area's icon size follows the display scaling.
+        AppState& app = App();
+        RefitIconTable(app.iconTable, app.trayIcon, app.settings.IconFile, CurrentTraySlot());
+    }
     return result;
 }
 
@@ -261,8 +303,8 @@ unsigned CurrentTraySlot()
 {
     const AppState& app = App();
     const DriveReadings readings = CollectReadings(app.drives);
-    return SelectTrayIconSlot(readings.Hottest(), readings.Hottest(false), app.Measuring(), app.settings.NoTrayIcon,
-        app.settings.ThresholdCurrent);
+    return SelectTrayIconSlot(readings.Hottest(), AnyHot(readings, WarningLimitsOf(app.settings)), app.Measuring(),
+        app.settings.NoTrayIcon);
 }
 
 bool SetMeasuring(HWND window, bool on)

@@ -4,6 +4,7 @@
 #include "error_box.h"
 #include "main_window.h"
 #include "monitor_ids.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -22,7 +23,7 @@ void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
     char text[64];
     std::snprintf(text, sizeof text, "(%u ～ %u)", minimum, maximum);
-    SetDlgItemTextA(dialog, control, text);
+    SetDlgItemTextCp932(dialog, control, text);
 }
 
 void SetSpin16(HWND dialog, int spin, unsigned minimum, unsigned maximum, unsigned position)
@@ -64,6 +65,15 @@ void EnableWakeAfter(HWND dialog)
     EnableWindow(GetDlgItem(dialog, IDC_WAKE_AFTER_SPIN), on);
 }
 
+// A port typed into an export port field: 0 turns the service off; anything that is not
+// a port keeps the value it had.
+std::uint32_t ExportPort(HWND dialog, int control, std::uint32_t previous)
+{
+    BOOL translated = FALSE;
+    const UINT port = GetDlgItemInt(dialog, control, &translated, FALSE);
+    return translated && port <= 65535 ? port : previous;
+}
+
 void Open(HWND dialog)
 {
     AppState& app = App();
@@ -90,6 +100,10 @@ void Open(HWND dialog)
     SetDlgItemTextA(dialog, IDC_LOG_FILE, settings.LogFile);
     SetDlgItemTextA(dialog, IDC_CFG_FILE, settings.CfgFile);
     SetDlgItemTextA(dialog, IDC_ICON_FILE, settings.IconFile);
+    SetDlgItemInt(dialog, IDC_HDDTEMP_PORT, settings.HddtempPort, FALSE);
+    SetDlgItemInt(dialog, IDC_METRICS_PORT, settings.MetricsPort, FALSE);
+    SendDlgItemMessageA(dialog, IDC_LISTEN_ADDRESS, EM_LIMITTEXT, kListenAddressSize - 1, 0);
+    SetDlgItemTextA(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress);
     ShowWindow(dialog, SW_SHOW);
 }
 
@@ -119,6 +133,9 @@ void Confirm(HWND dialog)
     settings.UseLog = Checked(dialog, IDC_USE_LOG);
     ReadText(dialog, IDC_LOG_FILE, settings.LogFile);
     ReadText(dialog, IDC_CFG_FILE, settings.CfgFile);
+    settings.HddtempPort = ExportPort(dialog, IDC_HDDTEMP_PORT, settings.HddtempPort);
+    settings.MetricsPort = ExportPort(dialog, IDC_METRICS_PORT, settings.MetricsPort);
+    GetDlgItemTextA(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress, kListenAddressSize);
 
     char iconFile[kPathSize];
     ReadText(dialog, IDC_ICON_FILE, iconFile);

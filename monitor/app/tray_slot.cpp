@@ -1,12 +1,6 @@
 #include "tray_slot.h"
 
-unsigned SelectTrayIconSlot(std::uint8_t hottest, bool measuring, int noTrayIcon, unsigned thresholdCurrent)
-{
-    return SelectTrayIconSlot(hottest, hottest, measuring, noTrayIcon, thresholdCurrent);
-}
-
-unsigned SelectTrayIconSlot(std::uint8_t hottest, std::uint8_t hottestAwake, bool measuring, int noTrayIcon,
-                            unsigned thresholdCurrent)
+unsigned SelectTrayIconSlot(std::uint8_t hottest, bool warning, bool measuring, int noTrayIcon)
 {
     if (!measuring) {
         return kSlotStopped;
@@ -18,5 +12,5 @@ unsigned SelectTrayIconSlot(std::uint8_t hottest, std::uint8_t hottestAwake, boo
         return kSlotFixedIcon;
     }
     const unsigned shown = hottest > 99 ? 99u : hottest;
-    return hottestAwake <= thresholdCurrent ? shown : kWarningBankOffset + shown;
+    return warning ? kWarningBankOffset + shown : shown;
 }

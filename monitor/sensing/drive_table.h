@@ -23,6 +23,7 @@ struct DriveRecord {
     // 1 while an ATA drive is spun down and left unread: the temperatures are its last.
     std::uint8_t sleeping = 0;
     std::uint32_t ticksAsleep = 0;  // consecutive ticks left unread
+    std::uint8_t lastReadFailed = 0;  // 1 when the last measurement's read of the drive failed
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};

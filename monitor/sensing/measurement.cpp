@@ -76,9 +76,14 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
             read = record.currentTemperature != 0 ||
                    record.device.FindAttribute(record.temperatureAttributeId, raw);
             temperature = record.currentTemperature != 0 ? record.currentTemperature : raw[0];
+            record.lastReadFailed = 0;
         } else {
             read = record.kind == DriveKind::Nvme ? ReadNvmeTemperature(record, temperature)
                                                   : ReadAtaTemperature(record, temperature);
+            // A drive without the temperature attribute answered; only a refused request failed.
+            const void* answer = record.kind == DriveKind::Nvme ? static_cast<const void*>(record.healthResult)
+                                                                 : static_cast<const void*>(record.attributeResult);
+            record.lastReadFailed = answer == nullptr ? 1 : 0;
         }
         if (!read) {
             continue;

@@ -8,6 +8,7 @@ constexpr char kCommon[] = "Common";
 constexpr char kTimer[] = "Timer";
 constexpr char kThreshold[] = "Threshold";
 constexpr char kNetwork[] = "Network";
+constexpr char kExport[] = "Export";
 constexpr char kInformation[] = "Information";
 
 // Form and NA are read with room for 14 characters and the terminator.
@@ -59,9 +60,15 @@ void LoadSettings(Settings& s)
     ini.Read(kThreshold, "Minimum", d.ThresholdMinimum, &s.ThresholdMinimum);
     ini.Read(kThreshold, "Current", d.ThresholdCurrent, &s.ThresholdCurrent);
     ini.Read(kThreshold, "UseBalloon", d.UseBalloon, &s.UseBalloon);
+    ini.Read(kThreshold, "NvmeCurrent", d.NvmeCurrent, &s.NvmeCurrent);
+    ini.Read(kThreshold, "Reminder", d.Reminder, &s.Reminder);
 
     ini.Read(kNetwork, "UseNetwork", d.UseNetwork, &s.UseNetwork);
     ini.Read(kNetwork, "Port", d.Port, &s.Port);
+
+    ini.Read(kExport, "HddtempPort", d.HddtempPort, &s.HddtempPort);
+    ini.Read(kExport, "MetricsPort", d.MetricsPort, &s.MetricsPort);
+    ini.Read(kExport, "ListenAddress", d.ListenAddress, s.ListenAddress, kListenAddressSize);
 
     ini.Read(kInformation, "UseInformation", d.UseInformation, &s.UseInformation);
     ini.Read(kInformation, "Stable", d.Stable, &s.Stable);
@@ -117,9 +124,15 @@ bool SaveSettings(const Settings& s)
     written &= ini.Write(kThreshold, "Minimum", s.ThresholdMinimum);
     written &= ini.Write(kThreshold, "Current", s.ThresholdCurrent);
     written &= ini.Write(kThreshold, "UseBalloon", s.UseBalloon);
+    written &= ini.Write(kThreshold, "NvmeCurrent", s.NvmeCurrent);
+    written &= ini.Write(kThreshold, "Reminder", s.Reminder);
 
     written &= ini.Write(kNetwork, "UseNetwork", s.UseNetwork);
     written &= ini.Write(kNetwork, "Port", s.Port);
+
+    written &= ini.Write(kExport, "HddtempPort", s.HddtempPort);
+    written &= ini.Write(kExport, "MetricsPort", s.MetricsPort);
+    written &= ini.Write(kExport, "ListenAddress", s.ListenAddress);
 
     written &= ini.Write(kInformation, "UseInformation", s.UseInformation);
     written &= ini.Write(kInformation, "Stable", s.Stable);

@@ -12,6 +12,11 @@ constexpr char kSettingsFile[] = "KELVIX.INI";
 constexpr unsigned kPathSize = 260;
 constexpr unsigned kShortTextSize = 16;
 constexpr unsigned kGraphLevels = 5;
+constexpr unsigned kListenAddressSize = 64;
+// The ports the settings dialog offers when an export service is turned on: the one
+// hddtemp clients expect, and one that no well-known exporter uses.
+constexpr std::uint32_t kDefaultHddtempPort = 7634;
+constexpr std::uint32_t kDefaultMetricsPort = 10634;
 
 struct Settings {
     // [Common]
@@ -33,9 +38,17 @@ struct Settings {
     std::uint32_t ThresholdMinimum = 30;
     std::uint32_t ThresholdCurrent = 40;
     std::int32_t UseBalloon = 0;
+    // NVMe drives' warning temperature, not bound by the two above: 0 warns a little below
+    // each drive's own warning temperature.
+    std::uint32_t NvmeCurrent = 0;
+    std::uint32_t Reminder = 30;  // minutes between silent reminders while hot; 0: none
     // [Network]
     std::int32_t UseNetwork = 0;
     std::uint32_t Port = 10008;
+    // [Export], TCP ports (0 = that service is off) and the address both listen on
+    std::uint32_t HddtempPort = 0;
+    std::uint32_t MetricsPort = 0;
+    char ListenAddress[kListenAddressSize] = "";
     // [Information]
     std::int32_t UseInformation = 0;
     std::int32_t Stable = 0;

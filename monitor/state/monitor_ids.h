@@ -7,6 +7,9 @@ constexpr char kMonitorClassName[] = "ORVALD_MONITOR";  // also the instance mut
 constexpr char kMonitorTitle[] = "ORVALD MONITOR";
 
 constexpr UINT kTrayCallbackMessage = 0x8002;
+// The one tray icon's id, the same at every start: the shell keeps the user's choice to
+// show it by the program's path and this id.
+constexpr UINT kTrayIconId = 1;
 constexpr UINT_PTR kMeasurementTimerId = 0x1000;
 constexpr UINT_PTR kClickTimerId = 0x1001;
 constexpr UINT_PTR kTrayRetryTimerId = 0x1003;  // adds the tray icon once the shell is there

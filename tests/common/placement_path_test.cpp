@@ -1,7 +1,6 @@
 #include "cp932_text.h"
 #include "program_folder.h"
 #include "split_path.h"
-#include "tray_icon_id.h"
 #include "window_placement.h"
 
 #include <gtest/gtest.h>
@@ -100,37 +99,6 @@ TEST(Cp932FitLength, NeverSplitsADoubleByteCharacter)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Cp932FitLength(c.text, c.limit), c.expected) << c.text << " limit " << c.limit;
-    }
-}
-
-TEST(GeneratedTrayIconId, PacksTheTimeOfDay)
-{
-    EXPECT_EQ(GeneratedTrayIconId(0, 0, 0, 0), 0u);
-    EXPECT_EQ(GeneratedTrayIconId(0, 0, 0, 999), 999u);
-    EXPECT_EQ(GeneratedTrayIconId(0, 0, 1, 0), 4096u);
-    EXPECT_EQ(GeneratedTrayIconId(0, 1, 0, 0), 256u * 4096u);
-    EXPECT_EQ(GeneratedTrayIconId(1, 2, 3, 4), 270544900u);
-    EXPECT_EQ(GeneratedTrayIconId(23, 59, 59, 999), 1941156839u);  // wrapped to 32 bits
-}
-
-TEST(GeneratedTrayIconId, ClockReadingsLieTheSpacingApart)
-{
-    struct Case {
-        bool earlierId;
-        std::uint32_t earlierMs, nowMs, spacing, wait;
-    };
-    const Case cases[] = {
-        {false, 0, 0, 10, 0},                   // the first id: at once
-        {true, 5000, 5000, 10, 10},
-        {true, 5000, 5004, 10, 6},
-        {true, 5000, 5010, 10, 0},
-        {true, 5000, 5030, 100, 70},
-        {true, kMillisecondsPerDay - 5, 3, 10, 2},  // over midnight
-        {true, 5000, 4000, 10, 0},              // clock set back: no wait
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(IdClockWait(c.earlierId, c.earlierMs, c.nowMs, c.spacing), c.wait)
-            << c.earlierMs << " -> " << c.nowMs << " spacing " << c.spacing;
     }
 }
 

@@ -5,6 +5,7 @@
 // Runs natively and, in the Windows build, under Wine against the platform's functions.
 #include "inifile.h"
 #include "logfile.h"
+#include "unwritable_files.h"
 #include "fixed_clock.h"
 #include "temp_dir.h"
 
@@ -52,42 +53,6 @@ const char kGarbageIni[] =
     "[Worst]\r\n"
     "ST3500=\r\n"
     "HDT725=300\r\n";
-
-// Makes a file read-only for its lifetime and writable again afterwards, so the
-// temporary directory can be removed.
-class ReadOnly {
-public:
-    explicit ReadOnly(std::string path) : path_(std::move(path))
-    {
-        fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    }
-    ~ReadOnly()
-    {
-        std::error_code ignored;
-        fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ignored);
-    }
-    ReadOnly(const ReadOnly&) = delete;
-    ReadOnly& operator=(const ReadOnly&) = delete;
-
-    // Administrators (root in CI containers) write read-only files all the same.
-    bool StillWritable() const
-    {
-        std::FILE* stream = std::fopen(path_.c_str(), "r+b");
-        if (stream == nullptr) {
-            return false;
-        }
-        std::fclose(stream);
-        return true;
-    }
-
-private:
-    std::string path_;
-};
-
-#define SKIP_WHEN_WRITABLE(readOnly)                                                               \
-    if ((readOnly).StillWritable()) {                                                              \
-        GTEST_SKIP() << "read-only files are writable for this user (root?): nothing to refuse"; \
-    }
 
 // The integer settings of the garbage file and what a read makes of them.
 struct IntegerCase {
@@ -190,8 +155,8 @@ TEST_F(GarbageIni, WritesLoseNothingElse)
 
 TEST_F(GarbageIni, ReadOnlyFileReadsAndReportsRefusedWrites)
 {
-    const ReadOnly readOnly(path_);
-    SKIP_WHEN_WRITABLE(readOnly);
+    const ReadOnlyFile readOnly(path_);
+    ASSERT_TRUE(readOnly.Refuses()) << "the file could not be made read-only";
 
     ExpectTheGarbageReadings("read-only");
     const COLORREF orange = RGB(255, 128, 0);
@@ -219,8 +184,8 @@ TEST(ReadOnlyIni, KeptSettingsSurviveRefusedWrites)
     const std::string settings =
         "[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=120\r\n[Information]\r\nAlpha=0x80\r\n[Worst]\r\nST3500=0x2d\r\n";
     WriteBytes(path, settings);
-    const ReadOnly readOnly(path);
-    SKIP_WHEN_WRITABLE(readOnly);
+    const ReadOnlyFile readOnly(path);
+    ASSERT_TRUE(readOnly.Refuses()) << "the file could not be made read-only";
 
     INIFILE ini;
     ini.Open(path.c_str());
@@ -294,8 +259,8 @@ TEST_F(LogFault, MissingFolderCreatesNothingAndLeavesEarlierLines)
 
 TEST_F(LogFault, ReadOnlyLogKeepsItsLines)
 {
-    const ReadOnly readOnly(path_);
-    SKIP_WHEN_WRITABLE(readOnly);
+    const ReadOnlyFile readOnly(path_);
+    ASSERT_TRUE(readOnly.Refuses()) << "the file could not be made read-only";
     LOGFILE log;
     log.FileName(path_.c_str());
     log.FormatType(LF_DATETIME);
@@ -307,13 +272,11 @@ TEST_F(LogFault, ReadOnlyLogKeepsItsLines)
 // A disk that is full: the line cannot go out, and the write says so.
 TEST_F(LogFault, FullDiskIsReportedNotTakenForSuccess)
 {
-    std::FILE* probe = std::fopen("/dev/full", "ab");
-    if (probe == nullptr) {
-        GTEST_SKIP() << "no full device here";
-    }
+    std::FILE* probe = std::fopen(FullDevicePath(), "ab");
+    ASSERT_NE(probe, nullptr) << FullDevicePath() << " cannot be opened";
     std::fclose(probe);
     LOGFILE log;
-    log.FileName("/dev/full");
+    log.FileName(FullDevicePath());
     log.FormatType(LF_DATETIME);
     log.Enable(true);
     EXPECT_FALSE(log.Write("ST3500 43"));

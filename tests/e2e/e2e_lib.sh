@@ -26,7 +26,26 @@ e2e_begin() {
     # A test that was killed may have left the file immutable (chattr +i).
     chattr -i "$E2E_INI" 2>/dev/null
     rm -f "$E2E_INI"
+    # PELITO keeps its settings in the user's application-data folder and takes them from
+    # an older PELITO's file in the Windows directory once, while it has none of its own.
+    E2E_PELITO_OLD_INI=$WINEPREFIX/drive_c/windows/PELITO.INI
     trap e2e_cleanup EXIT
+}
+
+# pelito_settings TEXT: the settings PELITO starts from, written where an older PELITO
+# kept them; its own file is removed, so that it takes them over at its next start.
+pelito_settings() {
+    rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/PELITO
+    printf '%b' "$1" > "$E2E_PELITO_OLD_INI"
+}
+
+# pelito_user_ini: PELITO's own settings file, once it made it.
+pelito_user_ini() {
+    local file
+    for file in "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/PELITO/PELITO.INI; do
+        [ -f "$file" ] && { echo "$file"; return 0; }
+    done
+    return 1
 }
 
 e2e_cleanup() {
@@ -84,6 +103,29 @@ wait_until() {
     done
 }
 
+# kelvix_settled: every message posted to KELVIX so far, and every message their handlers
+# posted in turn, has been handled: two rounds of a posted copy command that must reach
+# the emptied clipboard. Proves that the program acted before a check that nothing appeared.
+clipboard_filled() { kvd clipboard >/dev/null; }
+kelvix_settled() {
+    local round
+    for round in 1 2; do
+        kvd clear-clipboard || return 1
+        kvd command 32790 || return 1
+        wait_until 30 clipboard_filled || return 1
+    done
+}
+
+# no_tooltips: no balloon or tooltip window is shown.
+no_tooltips() { [ -z "$(kvd windows tooltips_class32)" ]; }
+
+# e2e_skip REASON: the test cannot run on this machine; CTest reports it skipped (exit 77)
+# and scripts/test.sh fails on it, so only for what a developer's machine may lack.
+e2e_skip() {
+    echo "skip - $E2E_NAME: $*"
+    exit 77
+}
+
 # e2e_free_port [EXCEPT]: a UDP port on loopback that nothing is bound to now.
 e2e_free_port() {
     local port
@@ -91,6 +133,17 @@ e2e_free_port() {
         port=$((20000 + RANDOM % 20000))
         [ "$port" = "${1:-}" ] && continue
         if ! ss -Hunl "sport = :$port" 2>/dev/null | grep -q .; then echo "$port"; return 0; fi
+    done
+    return 1
+}
+
+# e2e_free_tcp_port [EXCEPT...]: a TCP port on loopback that nothing listens on now.
+e2e_free_tcp_port() {
+    local port
+    for _ in $(seq 200); do
+        port=$((20000 + RANDOM % 20000))
+        [[ " $* " == *" $port "* ]] && continue
+        if ! ss -Htln "sport = :$port" 2>/dev/null | grep -q .; then echo "$port"; return 0; fi
     done
     return 1
 }

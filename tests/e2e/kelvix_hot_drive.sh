@@ -6,8 +6,16 @@
 e2e_begin "$1" kelvix_hot_drive
 programs=$E2E_BUILD/monitor
 tempquery=$E2E_BUILD/query/tempquery.exe
-# query PORT SECONDS: tempquery against this machine; exit 124 when nothing answered in time.
-query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" 127.0.0.1 </dev/null; }
+# query PORT SECONDS: tempquery against this machine, waiting without its own limit (-t 0);
+# exit 124 when nothing answered in time.
+query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" -t 0 127.0.0.1 </dev/null; }
+# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
+tray_picture() {
+    shot "$1"
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
+}
+copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
+running() { test "$(copies)" = "$1"; }
 port1=$(e2e_free_port)
 port2=$(e2e_free_port "$port1")
 
@@ -27,7 +35,7 @@ temperature 194 50 52 55
 drive 2
 model NOT IN THE DATABASE
 DRIVES
-printf '[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Common]\r\nUseLog=1\r\n' "$port1" > "$E2E_INI"
+printf '[Timer]\r\nCurrent=3600\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Common]\r\nUseLog=1\r\n' "$port1" > "$E2E_INI"
 export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
 win_bg "$programs/KELVIX_SIM.exe"
@@ -47,11 +55,12 @@ check_eq "server answers on the configured port" \
 #2   0/ 0 : NOT IN THE DATABASE (1.00 SIM00000002)" "$report"
 
 # A second copy makes the first show its information balloon, and exits.
-sleep 11  # let the warning balloon time out
+check "the warning balloon times out" wait_until 30 no_tooltips
+hot_picture=$(tray_picture hot_52)
 timeout 30 wine64 "$programs/KELVIX_SIM.exe" </dev/null
 check_eq "second copy exits with 0" 0 "$?"
-check_eq "one copy keeps running" 1 "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')"
-wait_until 15 kvd windows tooltips_class32
+check_eq "one copy keeps running" 1 "$(copies)"
+check "the information balloon shows" wait_until 15 kvd windows tooltips_class32
 balloon=$(kvd windows tooltips_class32 | from_sjis)
 check_contains "information balloon lists every drive with a temperature" \
 "#0  35℃ : ST380011A
@@ -59,40 +68,45 @@ check_contains "information balloon lists every drive with a temperature" \
 shot second_start_info_balloon
 
 # Measure now: drive 1 reads 55; the clipboard carries every drive with a temperature.
-kvd command 32789
-sleep 1
-kvd command 32790
-sleep 1
+check "clipboard emptied" kvd clear-clipboard
+check "measure now handled" kvd command-times 32789 1
+check "copy handled" kvd command-times 32790 1
 clip=$(kvd clipboard | from_sjis | od -An -c | tr -s ' ')
 expected=$(printf '35℃ : ST380011A (78.15GB UltraDMA-5)\r\n55℃ : WDC WD800JB-00JJC0 (78.15GB MultiWordDMA-2)\r\n' | od -An -c | tr -s ' ')
 check_eq "clipboard text after measuring now" "$expected" "$clip"
 
-kvd command 32788
-sleep 1
-check_eq "command 32788 is ignored" 1 "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')"
+check "command 32788 is handled" kvd command-times 32788 1
+check_eq "command 32788 is ignored" 1 "$(copies)"
 check_eq "no message box" "" "$(kvd boxes)"
 
-kvd command 32787
-sleep 2
-shot measurement_stopped
-kvd command 32786
-sleep 2
-shot measurement_resumed
+# Stop and resume: the tray shows the stopped picture, then the hot reading again.
+check "the balloon has gone before the tray is compared" wait_until 30 no_tooltips
+hot55=$(tray_picture hot_55)
+check "stop handled" kvd command-times 32787 1
+shows_other_than() { test "$(tray_picture "$2")" != "$1"; }
+shows() { test "$(tray_picture "$2")" = "$1"; }
+check "stopped: the tray shows another picture" wait_until 15 shows_other_than "$hot55" measurement_stopped
+stopped_picture=$(tray_picture measurement_stopped)
+check "resume handled" kvd command-times 32786 1
+check "resumed: the tray shows the hot reading again" wait_until 15 shows "$hot55" measurement_resumed
+check "the hot pictures 52 and 55 differ" test "$hot_picture" != "$hot55"
 
 # The tray menu (right click), then Escape.
+menu_open() { kvd windows '#32768'; }
+menu_closed() { ! kvd windows '#32768'; }
 kvd tray-click 0x204
-sleep 2
+check "the tray menu opens" wait_until 15 menu_open
 shot tray_menu
 kvd key 27
-sleep 1
+check "Escape closes the tray menu" wait_until 15 menu_closed
 
 # Settings: the server stops while the dialog is open and comes back on the new port.
 kvd command 32791
 check "settings dialog opens" kvd wait-window "#32770" "設定画面" 10000
 report=$(query $port1 5)
 check_eq "no answer while the dialog is open" 124 "$?"
-kvd dialog-set-text "設定画面" 1020 "$port2"
-sleep 1
+check "new port typed" kvd dialog-set-text "設定画面" 1020 "$port2"
+check_eq "the dialog holds the new port" "$port2" "$(kvd dialog-get-text "設定画面" 1020 | tr -d '\r')"
 shot settings_dialog
 kvd dialog-click "設定画面" 1
 check "settings dialog closes" kvd wait-gone "#32770" "設定画面" 10000
@@ -102,16 +116,18 @@ query $port1 5 >/dev/null
 check_eq "old port is silent" 124 "$?"
 check "new port saved" grep -q "^Port=$port2" "$E2E_INI"
 
-# The shell's notification area is re-created: the icon comes back.
-kvd taskbar-created
-sleep 2
-shot taskbar_recreated
+# The shell's notification area is re-created: "TaskbarCreated" is handled and the icon
+# shows the current picture. (That a lost icon comes back is checked by TrayScreen in the
+# Windows tests, where the test removes it first; this shell keeps it.)
+check "TaskbarCreated posted" kvd taskbar-created
+check "TaskbarCreated handled" kelvix_settled
+check "the tray shows the current reading after TaskbarCreated" wait_until 30 shows "$hot55" taskbar_recreated
 
 # Shut-down: the server stops with the program.
 kvd command 32799
 check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
-wait_until 10 test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0
-check_eq "process has ended" 0 "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')"
+wait_until 10 running 0
+check_eq "process has ended" 0 "$(copies)"
 query $port2 5 >/dev/null
 check_eq "no answer after shut-down" 124 "$?"
 

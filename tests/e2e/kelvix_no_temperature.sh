@@ -7,13 +7,22 @@ programs=$E2E_BUILD/monitor
 # Installed as a user would: the programs and their files in one folder.
 cp "$programs/KELVIX_SIM.exe" "$programs/KELVIX.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
 programs=$E2E_WORK
-printf '[Common]\r\nUseLog=1\r\n' > "$E2E_INI"
+# A one-second timer (the dialog would not allow it, the file does): were measuring
+# started, the log would grow every second.
+printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=1\r\n' > "$E2E_INI"
 
 # tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
 tray_picture() {
     shot "$1"
     convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
 }
+# tray_colours NAME: how many colours the tray icon's square has now.
+tray_colours() {
+    shot "$1"
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage -format %k info:
+}
+tray_has_picture() { test "$(tray_colours "$1")" -ge 2; }
+log_lines() { if [ -f KELVIX.LOG ]; then wc -l < KELVIX.LOG; else echo 0; fi; }
 
 cat > drives.txt <<'DRIVES'
 drive 0
@@ -33,18 +42,22 @@ cd "$system32" || exit 1
 win_bg "$programs/KELVIX_SIM.exe"
 cd "$E2E_WORK" || exit 1
 check "simulated monitor starts from System32" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
-sleep 3
+check "start-up has finished" kelvix_settled
+check "the tray shows a picture, not an empty square" wait_until 20 tray_has_picture simulated_no_temperature
 sim_picture=$(tray_picture simulated_no_temperature)
-colours=$(convert "$E2E_BUILD/screenshots/${E2E_NAME}_simulated_no_temperature.png" -crop 16x16+5+24 +repage -format %k info:)
-check "the tray shows a picture, not an empty square" test "$colours" -ge 2
 check_eq "no balloon without a temperature" "" "$(kvd windows tooltips_class32)"
 kvd tray-click 0x201
-sleep 4
+sleep 1  # past the double-click time, after which the click timer shows the balloon
+check "the click has been handled" kelvix_settled
 check_eq "a click shows nothing without a temperature" "" "$(kvd windows tooltips_class32)"
-# Stopped with no temperature: the double click may not start measuring.
+# Stopped with no temperature: the double click may not start measuring. The picture is
+# the same stopped or measuring, so the one-second timer's log lines tell.
+lines=$(log_lines)
 kvd tray-click 0x203
-sleep 2
-check_eq "double click cannot start measuring" "$sim_picture" "$(tray_picture after_double_click)"
+check "the double click has been handled" kelvix_settled
+sleep 3
+check_eq "double click cannot start measuring: the log did not grow" "$lines" "$(log_lines)"
+check_eq "the tray picture stays" "$sim_picture" "$(tray_picture after_double_click)"
 kvd command 32799
 check "simulated monitor ends" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
 # The log still gets a line per measurement, every drive at 00.
@@ -56,9 +69,10 @@ check_eq "every log line shows no temperature" "$(wc -l < KELVIX.LOG)" "$(grep -
 unset KELVIX_DRIVESET
 win_bg "$programs/KELVIX.exe"
 check "real monitor starts under Wine" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
-sleep 3
+check "real monitor's start-up has finished" kelvix_settled
 check_eq "no message box" "" "$(kvd boxes)"
-check_eq "real monitor shows the same no-temperature picture" "$sim_picture" "$(tray_picture real_no_drives)"
+real_shows_sim_picture() { test "$(tray_picture real_no_drives)" = "$sim_picture"; }
+check "real monitor shows the same no-temperature picture" wait_until 20 real_shows_sim_picture
 kvd command 32799
 # On a loaded machine the first close can arrive while start-up still runs: ask again.
 kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000 || kvd command 32799

@@ -55,7 +55,7 @@ check_contains "information balloon lists every drive" \
 #1  45℃ : Samsung SSD 980 PRO 1TB
 #2  38℃ : WDC WD800JB-00JJC0
 #3  42℃ : WD_BLACK SN850X 2000GB" "$balloon"
-sleep 11  # let the balloon time out before the tray picture
+check "the balloon times out before the tray picture" wait_until 30 no_tooltips
 tray45=$(tray_picture tray_45)
 check_eq "report through tempquery" \
 "#0  35/35 : ST380011A (1.00 5JV3ABCD)
@@ -64,24 +64,28 @@ check_eq "report through tempquery" \
 #3  42/42 : WD_BLACK SN850X 2000GB (620311WD 22470M800123)" "$(query | tr -d '\r')"
 
 # Measure now: read 3 gives drive 1 46 and fails on drive 3, which keeps 42.
-kvd command 32789
-sleep 1
-check "tray digits follow the hottest drive, the NVMe one (45, then 46)" test "$tray45" != "$(tray_picture tray_46)"
+check "measure now handled" kvd command-times 32789 1
+shows_other_than() { test "$(tray_picture "$2")" != "$1"; }
+check "tray digits follow the hottest drive, the NVMe one (45, then 46)" wait_until 15 shows_other_than "$tray45" tray_46
 check_contains "after a failed health read the report keeps the last temperature" \
 "#1  46/46 : Samsung SSD 980 PRO 1TB (5B2QGXA7 S5GXNF0R123456)
 #2  38/38 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)
 #3  42/42 : WD_BLACK SN850X 2000GB (620311WD 22470M800123)" "$(query | tr -d '\r')"
-kvd command 32790
-sleep 1
+check "clipboard emptied" kvd clear-clipboard
+check "copy handled" kvd command-times 32790 1
 clip=$(kvd clipboard | from_sjis | tr -d '\r')
 check_contains "clipboard carries the NVMe drive with its capacity and mode" "46℃ : Samsung SSD 980 PRO 1TB (1.00TB NVMe)" "$clip"
 kvd tray-click 0x201
-wait_until 15 kvd windows tooltips_class32
+check "a click shows the information balloon" wait_until 15 kvd windows tooltips_class32
 shot tray_46_balloon
+check_contains "the balloon shows the new NVMe reading" "#1  46℃ : Samsung SSD 980 PRO 1TB" \
+    "$(kvd windows tooltips_class32 | from_sjis)"
 
 kvd command 32799
 check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
-wait_until 10 test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0
+copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
+no_copies() { test "$(copies)" = 0; }
+check "process has ended" wait_until 10 no_copies
 log_pattern='^[0-9/]{10} [0-9:]{8}  35 (45|46) 38 42 (00 ){12}'$'\r''$'
 check "log lines carry the NVMe temperatures" grep -Eq "$log_pattern" KELVIX.LOG
 check_eq "every log line has the form" "$(wc -l < KELVIX.LOG)" "$(grep -Ec "$log_pattern" KELVIX.LOG)"

@@ -9,6 +9,8 @@
 //   kvdriver tray-click MSG                  post the tray callback (32770) with mouse MSG
 //   kvdriver taskbar-created                 broadcast "TaskbarCreated" to KELVIX
 //   kvdriver clipboard                       print the clipboard text (CF_TEXT bytes)
+//   kvdriver clear-clipboard                 empty the clipboard
+//   kvdriver foreground                      print the foreground window's class<TAB>title
 //   kvdriver boxes                           list visible dialog boxes: caption<TAB>text
 //   kvdriver wait-box CAPTION MS             wait for a dialog box with that caption, print its text
 //   kvdriver dismiss-boxes                   press OK on every visible message box
@@ -114,6 +116,19 @@ int Clipboard()
             }
             CloseClipboard();
             return rc;
+        }
+        Sleep(50);
+    }
+    return 1;
+}
+
+int ClearClipboard()
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (OpenClipboard(nullptr)) {
+            const bool emptied = EmptyClipboard() != 0;
+            CloseClipboard();
+            return emptied ? 0 : 1;
         }
         Sleep(50);
     }
@@ -227,6 +242,17 @@ int main(int argc, char** argv)
     }
     if (call == "clipboard" && argc == 2)
         return Clipboard();
+    if (call == "clear-clipboard" && argc == 2)
+        return ClearClipboard();
+    if (call == "foreground" && argc == 2) {
+        HWND window = GetForegroundWindow();
+        if (!window)
+            return 1;
+        char cls[128] = {};
+        GetClassNameA(window, cls, sizeof cls);
+        std::printf("%s\t%s\n", cls, WindowText(window).c_str());
+        return 0;
+    }
     if (call == "boxes" && argc == 2) {
         Boxes(nullptr, true, false);
         return 0;

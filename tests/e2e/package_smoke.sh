@@ -13,8 +13,7 @@ version=$3
 win64_zip=$dist/kelvix-$version-win64.zip
 win32_zip=$dist/kelvix-$version-win32.zip
 if [ ! -f "$win64_zip" ] || [ ! -f "$win32_zip" ]; then
-    echo "skipped: no zips of version $version in $dist (scripts/package.sh writes them)"
-    exit 77
+    e2e_skip "no zips of version $version in $dist (scripts/package.sh writes them)"
 fi
 
 # --- what the zips hold
@@ -73,16 +72,23 @@ app=$E2E_WORK/win64
 contents_before=$(ls -A "$app")
 tray_colours() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+"$2"+24 +repage -format %k info:; }
 monitor_count() { kvd process-count "$1" | tr -d '\r'; }
+# tray_shows NAME X COLOURS: a fresh screenshot NAME whose tray square at X has COLOURS
+# colours ("many": two or more; 1: an empty square).
+tray_shows() {
+    shot "$1"
+    local n; n=$(tray_colours "$1" "$2")
+    if [ "$3" = many ]; then test "$n" -ge 2; else test "$n" = "$3"; fi
+}
+none_left() { test "$(monitor_count "$1")" = 0; }
 
 # KELVIX.exe finds no drives under Wine: its no-temperature picture, no message, running.
 cd "$app" || exit 1
 win_bg ./KELVIX.exe
 cd "$E2E_WORK" || exit 1
 check "KELVIX.exe from the zip starts" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
-sleep 3
+check "its start-up has finished" kelvix_settled
 check_eq "no message box" "" "$(kvd boxes)"
-shot kelvix_started
-check "its tray icon shows a picture" test "$(tray_colours kelvix_started 5)" -ge 2
+check "its tray icon shows a picture" wait_until 20 tray_shows kelvix_started 5 many
 check_eq "it keeps running" 1 "$(monitor_count KELVIX.exe)"
 kvd command 32798
 check "about dialog opens" kvd wait-window "#32770" "バージョン情報" 10000
@@ -94,11 +100,8 @@ check "about dialog closes" kvd wait-gone "#32770" "バージョン情報" 10000
 kvd command 32799
 kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000 || kvd command 32799
 check "KELVIX.exe exits through its menu command" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 40000
-wait_until 10 test "$(monitor_count KELVIX.exe)" = 0
-check_eq "no KELVIX.exe process is left" 0 "$(monitor_count KELVIX.exe)"
-sleep 1
-shot kelvix_gone
-check_eq "its tray icon is gone" 1 "$(tray_colours kelvix_gone 5)"
+check "no KELVIX.exe process is left" wait_until 10 none_left KELVIX.exe
+check "its tray icon is gone" wait_until 20 tray_shows kelvix_gone 5 1
 check_eq "nothing was added to the folder" "$contents_before" "$(ls -A "$app")"
 check "no settings file was written" test ! -e "$E2E_INI"
 
@@ -130,17 +133,14 @@ answer=$(KELVIX_QUERY_PORT=$port timeout 30 wine64 "$app/tempquery.exe" 127.0.0.
 check_eq "tempquery.exe from the zip prints both drives" "#0  38/38 : ST380011A (3.06 5JV3ABCD)
 #1  44/44 : SAMSUNG SP1614N (TM100-24 0401J1FW123456)" "$answer"
 
-PELITO_INI=$WINEPREFIX/drive_c/windows/PELITO.INI
-printf '[127.0.0.1]\r\nPort=%s\r\nTimeOut=2\r\n' "$port" > "$PELITO_INI"
+pelito_settings "[127.0.0.1]\r\nPort=$port\r\nTimeOut=2\r\n"
 cd "$app" || exit 1
 win_bg ./PELITO.exe
 cd "$E2E_WORK" || exit 1
 check "PELITO.exe from the zip starts" kvd wait-window ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 20000
-sleep 4  # its icon ids, then the first poll
+check "PELITO shows drive 0" wait_until 30 tray_shows pelito_icons 25 many
+check "PELITO shows drive 1" wait_until 30 tray_shows pelito_icons 45 many
 check_eq "the host answered: no settings dialog" "" "$(kvd boxes)"
-shot pelito_icons
-check "PELITO shows drive 0" test "$(tray_colours pelito_icons 25)" -ge 2
-check "PELITO shows drive 1" test "$(tray_colours pelito_icons 45)" -ge 2
 check_eq "and no third icon" 1 "$(tray_colours pelito_icons 65)"
 kvd post ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 0x111 0x8021 0
 check "PELITO's about dialog opens" kvd wait-window "#32770" "バージョン情報" 10000
@@ -150,9 +150,9 @@ kvd dialog-click "バージョン情報" 1
 check "PELITO's about dialog closes" kvd wait-gone "#32770" "バージョン情報" 10000
 kvd post ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 0x111 0x8022 0
 check "PELITO exits" kvd wait-gone ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 20000
-wait_until 10 test "$(monitor_count PELITO.exe)" = 0
-check_eq "no PELITO.exe process is left" 0 "$(monitor_count PELITO.exe)"
-rm -f "$PELITO_INI"
+check "no PELITO.exe process is left" wait_until 10 none_left PELITO.exe
+pelito_settings ""
+rm -f "$E2E_PELITO_OLD_INI"
 
 kvd command 32799
 check "simulated monitor exits" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000

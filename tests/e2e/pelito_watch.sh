@@ -6,8 +6,6 @@
 e2e_begin "$1" pelito_watch
 monitor=$E2E_BUILD/monitor
 pelito=$E2E_BUILD/trayclient/PELITO.exe
-PELITO_INI=$WINEPREFIX/drive_c/windows/PELITO.INI
-rm -f "$PELITO_INI"
 port=$(e2e_free_port)
 silent=$(e2e_free_port "$port")
 client_class=ORVALD_TRAYICON_CLIENT
@@ -18,10 +16,20 @@ pelito_count() { kvd process-count PELITO.exe | tr -d '\r'; }
 # icon_at X NAME: the 16 x 16 pixels of the tray icon at X (the tray row starts at 5, 20 apart).
 icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 | md5sum; }
 tooltips() { kvd windows tooltips_class32 | from_sjis; }
-no_tooltips() { [ -z "$(kvd windows tooltips_class32)" ]; }
+pelito_gone() { test "$(pelito_count)" = 0; }
+menu_open() { kvd windows '#32768'; }
+menu_closed() { ! kvd windows '#32768'; }
+# icons_shown NAME: a fresh screenshot NAME in which PELITO's icons for slots 0 and 2 are up.
+icons_shown() {
+    shot "$1"
+    local empty_square; empty_square=$(icon_at 105 "$1")
+    test "$(icon_at 25 "$1")" != "$empty_square" && test "$(icon_at 45 "$1")" != "$empty_square"
+}
+# foreground_is TITLE: the foreground window has that title.
+foreground_is() { [[ "$(kvd foreground | from_sjis | tr -d '\r')" == *$'\t'"$1" ]]; }
 # hover X TEXT: move the pointer onto the icon at X until a tooltip shows TEXT.
 hover() {
-    local end=$((SECONDS + 15)) x=$(($1 + 8))
+    local end=$((SECONDS + 30)) x=$(($1 + 8))
     while [ $SECONDS -lt $end ]; do
         kvd mouse-move 600 400; sleep 0.3
         kvd mouse-move "$x" 31; sleep 1.5
@@ -43,7 +51,7 @@ temperature 194 50 52
 DRIVES
 printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Threshold]\r\nUseBalloon=0\r\n' "$port" > "$E2E_INI"
 # A short poll period (the dialog would not allow it, the file does) for the second poll.
-printf '[127.0.0.1]\r\nPort=%s\r\nTimeOut=2\r\nTimer=4\r\n' "$port" > "$PELITO_INI"
+pelito_settings "[127.0.0.1]\r\nPort=$port\r\nTimeOut=2\r\nTimer=4\r\n"
 export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 win_bg "$monitor/KELVIX_SIM.exe"
 check "monitor starts" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
@@ -53,9 +61,8 @@ wait_until 30 no_tooltips
 
 win_bg "$pelito"
 check "PELITO's main window appears" kvd wait-window "$client_class" "$client_title" 20000
-sleep 4  # 16 icon ids, 100 ms apart, then the first poll
+check "PELITO's icons appear after the first poll" wait_until 30 icons_shown tray_icons
 check_eq "no settings dialog when the host answers" "" "$(kvd boxes)"
-shot tray_icons
 kelvix_icon=$(icon_at 5 tray_icons)
 slot0_icon=$(icon_at 25 tray_icons)
 slot2_icon=$(icon_at 45 tray_icons)
@@ -66,8 +73,7 @@ check "slot 0 is an icon" test "$slot0_icon" != "$empty"
 check "slot 2 is an icon" test "$slot2_icon" != "$empty"
 check "exactly two PELITO icons" test "$(icon_at 65 tray_icons)" = "$(icon_at 85 tray_icons)"
 
-# After the second poll the tooltips have reached the notification area.
-sleep 5
+# After the second poll the tooltips have reached the notification area (hover retries).
 check "tooltip of slot 2" hover 45 "2:WDC WD800JB-00JJC0"
 shot tooltip_slot2
 check "tooltip of slot 0" hover 25 "0:ST380011A"
@@ -93,10 +99,10 @@ wait_until 20 no_tooltips
 
 # The tray menu, then Escape.
 client 0x8003 0 0x204
-sleep 2
+check "the tray menu opens" wait_until 15 menu_open
 shot tray_menu
 kvd key 27
-sleep 1
+check "Escape closes the tray menu" wait_until 15 menu_closed
 
 # The settings dialog from the menu command: the watched host's values.
 client 0x111 0x8020 0
@@ -104,10 +110,16 @@ check "settings dialog opens" kvd wait-window "#32770" "設定画面" 10000
 check_eq "host text" "127.0.0.1" "$(kvd dialog-get-text "設定画面" 1000 | tr -d '\r')"
 check_eq "port" "$port" "$(kvd dialog-get-text "設定画面" 1001 | tr -d '\r')"
 check_eq "glyph file" "7SEG_G.KVX" "$(kvd dialog-get-text "設定画面" 1009 | tr -d '\r')"
-# A right click while it is open brings it forward instead of the menu.
+# A right click while it is open brings it forward instead of the menu: the monitor's
+# about dialog takes the foreground first, then the click gives it back.
+kvd command 32798
+check "another program's dialog in front" wait_until 15 foreground_is "バージョン情報"
 client 0x8001 0 0x204
-sleep 1
+check "a right click brings the settings dialog forward" wait_until 15 foreground_is "設定画面"
+check "and opens no menu" menu_closed
 shot settings_dialog
+kvd dialog-click "バージョン情報" 1
+check "the monitor's about dialog closes" kvd wait-gone "#32770" "バージョン情報" 10000
 kvd dialog-click "設定画面" 2
 check "settings dialog closes" kvd wait-gone "#32770" "設定画面" 10000
 
@@ -115,38 +127,53 @@ client 0x111 0x8021 0
 check "about dialog opens" kvd wait-window "#32770" "バージョン情報" 10000
 check_contains "about: description" "PELITO" "$(kvd dialog-get-text "バージョン情報" 1100 | from_sjis)"
 check_eq "about: version" "Version 1.0.0" "$(kvd dialog-get-text "バージョン情報" 1101 | tr -d '\r')"
-sleep 1
 shot about_dialog
 kvd dialog-click "バージョン情報" 1
 check "about dialog closes" kvd wait-gone "#32770" "バージョン情報" 10000
 
 client 0x111 0x8022 0
 check "PELITO exits on command 0x8022" kvd wait-gone "$client_class" "$client_title" 20000
-wait_until 10 test "$(pelito_count)" = 0
-check_eq "PELITO process has ended" 0 "$(pelito_count)"
+check "PELITO process has ended" wait_until 10 pelito_gone
 shot after_exit
 check "its icons are gone" test "$(icon_at 25 after_exit)" = "$empty"
-check "cancel saved nothing" grep -q "^Timer=4" "$PELITO_INI"
+check "settings taken over into PELITO's own file" pelito_user_ini
+check "cancel saved nothing" grep -q "^Timer=4" "$(pelito_user_ini)"
+check "the old file stays" grep -q "^Timer=4" "$E2E_PELITO_OLD_INI"
 
 # A host that does not answer: the settings dialog opens at start. The host comes quoted
-# with blanks around it.
-printf '[127.0.0.1]\r\nPort=%s\r\nTimeOut=1\r\n' "$silent" > "$PELITO_INI"
+# with blanks around it. A listener on the silent port counts the polls and answers none.
+python3 -c '
+import socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", int(sys.argv[1])))
+n = 0
+while True:
+    s.recv(64)
+    n += 1
+    open(sys.argv[2], "w").write(str(n))
+' "$silent" "$E2E_WORK/polls" &
+E2E_PIDS+=($!)
+polls() { cat "$E2E_WORK/polls" 2>/dev/null || echo 0; }
+polls_at_least() { test "$(polls)" -ge "$1"; }
+pelito_settings "[127.0.0.1]\r\nPort=$silent\r\nTimeOut=1\r\nTimer=4\r\n"
 win_bg "$pelito" " 127.0.0.1 "
 check "settings dialog opens at start" kvd wait-window "#32770" "設定画面" 20000
 check_eq "silent port in the dialog" "$silent" "$(kvd dialog-get-text "設定画面" 1001 | tr -d '\r')"
 shot settings_at_start
 kvd dialog-click "設定画面" 2
 check "dialog closes" kvd wait-gone "#32770" "設定画面" 10000
-sleep 1
+# Two more polls after the one at start: the second of them went out after the first had
+# timed out unanswered.
+check "PELITO keeps polling the silent host" wait_until 30 polls_at_least 3
 check_eq "no message box for a host that does not answer" "" "$(kvd boxes)"
 client 0x111 0x8022 0
 check "PELITO exits" kvd wait-gone "$client_class" "$client_title" 20000
-wait_until 10 test "$(pelito_count)" = 0
-check_eq "nothing of PELITO left running" 0 "$(pelito_count)"
+check "nothing of PELITO left running" wait_until 10 pelito_gone
 
+monitor_gone() { test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0; }
 kvd command 32799
 check "monitor exits" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
-wait_until 10 test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0
-check_eq "monitor process has ended" 0 "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')"
-rm -f "$PELITO_INI"
+check "monitor process has ended" wait_until 10 monitor_gone
+pelito_settings ""
+rm -f "$E2E_PELITO_OLD_INI"
 e2e_end

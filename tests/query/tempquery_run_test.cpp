@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -46,8 +47,8 @@ std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Runs the program with the arguments and KELVIX_QUERY_PORT = port. A guard ends a program
-// that hangs, so a broken exchange fails the test instead of blocking it.
+// Runs the program with the arguments and KELVIX_QUERY_PORT = port (none for 0). A guard
+// ends a program that hangs, so a broken exchange fails the test instead of blocking it.
 RunResult RunTempquery(const std::vector<std::string>& arguments, std::uint16_t port)
 {
     std::vector<std::string> words = CommandWords();
@@ -62,7 +63,11 @@ RunResult RunTempquery(const std::vector<std::string>& arguments, std::uint16_t 
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        setenv("KELVIX_QUERY_PORT", std::to_string(port).c_str(), 1);
+        if (port != 0) {
+            setenv("KELVIX_QUERY_PORT", std::to_string(port).c_str(), 1);
+        } else {
+            unsetenv("KELVIX_QUERY_PORT");
+        }
         std::vector<char*> argv;
         for (std::string& word : words) {
             argv.push_back(word.data());
@@ -173,35 +178,265 @@ TEST(TempqueryRunTest, PrintsWhatTheMonitorServes)
     ASSERT_TRUE(WaitUntilServing(port));
 
     const RunResult run = RunTempquery({"127.0.0.1"}, port);
+    const RunResult check = RunTempquery({"--check", "-w", "37", "-c", "40", "localhost"}, port);
+    const RunResult json = RunTempquery({"--json", "127.0.0.1"}, port);
     service.StopServer(port);
     service.CleanUp();
     EXPECT_EQ(run.out, "#0  38/45 : ST380011A (3.06 5JVABCDE)\n"
                        "#5   7/100 : " + std::string(model40) + " (05.01C05 WD-WMAM9A123456)\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.exitCode, 0);
+
+    EXPECT_EQ(check.out, "KELVIX WARNING - hottest drive 0 (ST380011A) at 38 C of 2 drives, warning above 37, "
+                         "critical above 40|'drive0 ST380011A'=38;37;40 'drive5 " + std::string(model40) + "'=7;37;40\n");
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_EQ(json.out, "{\"host\":\"127.0.0.1\",\"port\":" + std::to_string(port) + ",\"drives\":["
+                        "{\"drive\":0,\"temperature\":38,\"worst\":45,\"model\":\"ST380011A\",\"firmware\":\"3.06\","
+                        "\"serial\":\"5JVABCDE\"},{\"drive\":5,\"temperature\":7,\"worst\":100,\"model\":\"" +
+                        std::string(model40) + "\",\"firmware\":\"05.01C05\",\"serial\":\"WD-WMAM9A123456\"}]}\n");
+    EXPECT_EQ(json.exitCode, 0);
 }
 
 TEST(TempqueryRunTest, BadCommandLinesFailBeforeAnythingIsSent)
 {
     struct CommandLineCase {
         std::vector<std::string> arguments;
+        std::string out;
         std::string errStart;
+        int exitCode;
     };
     const CommandLineCase cases[] = {
-        {{}, "usage: tempquery <IPv4 address>\n"},
-        {{"127.0.0.1", "extra"}, "usage: tempquery <IPv4 address>\n"},
-        {{"localhost"}, "tempquery: \"localhost\" is not a dotted IPv4 address"},
-        {{"127.0.0"}, "tempquery: \"127.0.0\" is not a dotted IPv4 address"},
-        {{"127.0.0.256"}, "tempquery: \"127.0.0.256\" is not a dotted IPv4 address"},
+        {{}, "", "usage: tempquery [options] host...\n", 255},
+        {{"127.0.0"}, "", "tempquery: cannot find host \"127.0.0\".\n", 255},
+        {{"127.0.0.256"}, "", "tempquery: cannot find host \"127.0.0.256\".\n", 255},
+        {{"-p", "0", "127.0.0.1"}, "", "tempquery: -p \"0\" is not a port number (1 to 65535) (tempquery --help", 255},
+        {{"--check", "-w", "9", "-c", "8", "127.0.0.1"},
+         "KELVIX UNKNOWN - tempquery: the warning temperature is above the critical one\n", "", 3},
+        {{"--check", "127.0.0.256"}, "KELVIX UNKNOWN - cannot find host \"127.0.0.256\"\n", "", 3},
     };
     for (const CommandLineCase& c : cases) {
-        SCOPED_TRACE(c.errStart);
+        SCOPED_TRACE(c.errStart + c.out);
         const LoopbackSocket monitor;
         const RunResult run = RunTempquery(c.arguments, monitor.Port());
-        EXPECT_EQ(run.exitCode, 255);
-        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.out, c.out);
         EXPECT_EQ(run.err.substr(0, c.errStart.size()), c.errStart);
         EXPECT_FALSE(monitor.HasPending()) << "nothing may be sent";
+    }
+}
+
+// A fake monitor on its own thread: answers its requests in turn from a script (an
+// empty optional lets that request go unanswered), and keeps every request it saw.
+class ScriptedMonitor {
+public:
+    explicit ScriptedMonitor(std::vector<std::optional<Bytes>> answers, const char* address = "127.0.0.1",
+                             std::uint16_t port = 0)
+        : socket_(address, port), answers_(std::move(answers))
+    {
+        thread_ = std::thread([this] {
+            for (const std::optional<Bytes>& answer : answers_) {
+                sockaddr_in from{};
+                const std::optional<Bytes> request = socket_.Receive(&from, 120000);
+                if (!request) {
+                    return;
+                }
+                requests_.push_back(*request);
+                if (answer) {
+                    socket_.SendTo(ntohs(from.sin_port), *answer, inet_ntoa(from.sin_addr));
+                }
+            }
+        });
+    }
+    ~ScriptedMonitor() { Finish(); }
+
+    bool IsOpen() const { return socket_.IsOpen(); }
+    std::uint16_t Port() const { return socket_.Port(); }
+
+    // Waits for the script to end, then counts requests that came after it.
+    const std::vector<Bytes>& Finish()
+    {
+        if (thread_.joinable()) {
+            thread_.join();
+            while (const std::optional<Bytes> late = socket_.Receive(nullptr, 0)) {
+                requests_.push_back(*late);
+            }
+        }
+        return requests_;
+    }
+
+private:
+    LoopbackSocket socket_;
+    std::vector<std::optional<Bytes>> answers_;
+    std::vector<Bytes> requests_;
+    std::thread thread_;
+};
+
+TEST(TempqueryRunTest, GivesUpOnASilentMonitorAfterItsTries)
+{
+    struct SilentCase {
+        std::vector<std::string> arguments;
+        std::size_t requests;
+        std::string out;
+        std::string err;  // %P for the port
+        int exitCode;
+    };
+    const SilentCase cases[] = {
+        {{"-t", "0.2", "127.0.0.1"}, 3, "", "tempquery: no answer from 127.0.0.1 port %P after 3 tries of 0.2 s.\n",
+         255},
+        {{"-r", "1", "--timeout=0.25", "localhost"}, 1, "",
+         "tempquery: no answer from localhost port %P after 1 try of 0.25 s.\n", 255},
+        {{"--json", "-t", "0.1", "-r", "2", "127.0.0.1"}, 2,
+         "{\"host\":\"127.0.0.1\",\"port\":%P,\"error\":\"no answer from 127.0.0.1 port %P after 2 tries of 0.1 s\"}\n",
+         "tempquery: no answer from 127.0.0.1 port %P after 2 tries of 0.1 s.\n", 255},
+        {{"--check", "-w", "50", "-t", "0.1", "127.0.0.1"}, 3,
+         "KELVIX UNKNOWN - no answer from 127.0.0.1 port %P after 3 tries of 0.1 s\n", "", 3},
+    };
+    for (const SilentCase& c : cases) {
+        SCOPED_TRACE(c.err + c.out);
+        const LoopbackSocket monitor;
+        const std::string port = std::to_string(monitor.Port());
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.begin(), {"-p", port});
+        const RunResult run = RunTempquery(arguments, 0);
+        const auto withPort = [&](std::string text) {
+            for (std::size_t at; (at = text.find("%P")) != std::string::npos;) {
+                text.replace(at, 2, port);
+            }
+            return text;
+        };
+        EXPECT_EQ(run.out, withPort(c.out));
+        EXPECT_EQ(run.err, withPort(c.err));
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        std::size_t requests = 0;
+        while (const std::optional<Bytes> request = monitor.Receive(nullptr, 0)) {
+            EXPECT_EQ(*request, Bytes({0x01}));
+            ++requests;
+        }
+        EXPECT_EQ(requests, c.requests) << "one report command per try";
+    }
+}
+
+TEST(TempqueryRunTest, AnAnswerToALaterTryIsTaken)
+{
+    // The first request is lost; the answer to the second one arrives. Tries are generous so
+    // that a slow machine that lets another try start before the answer lands still passes.
+    ScriptedMonitor monitor({std::nullopt, ReportWith({{2, "LATE DISK"}})});
+    ASSERT_TRUE(monitor.IsOpen());
+    const RunResult run = RunTempquery({"-t", "1", "-r", "10", "127.0.0.1"}, monitor.Port());
+    const std::vector<Bytes>& requests = monitor.Finish();
+    EXPECT_EQ(run.out, "#2  32/42 : LATE DISK (FW1 SN1)\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests[0], Bytes({0x01}));
+    EXPECT_EQ(requests[1], Bytes({0x01}));
+}
+
+TEST(TempqueryRunTest, WaitsWithoutLimitWhenAsked)
+{
+    ScriptedMonitor monitor({ReportWith({{4, "PATIENT"}})});
+    ASSERT_TRUE(monitor.IsOpen());
+    const RunResult run = RunTempquery({"-t", "0", "-r", "5", "127.0.0.1"}, monitor.Port());
+    EXPECT_EQ(run.out, "#4  34/44 : PATIENT (FW1 SN1)\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(monitor.Finish().size(), 1u) << "one report command: an answer is awaited, not sent for again";
+}
+
+TEST(TempqueryRunTest, SeveralHostsAreAnsweredInTurnUnderTheirNames)
+{
+    ScriptedMonitor first({ReportWith({{0, "FIRST HOST"}})});
+    ASSERT_TRUE(first.IsOpen());
+    ScriptedMonitor second({ReportWith({{1, "SECOND HOST"}})}, "127.0.0.2", first.Port());
+    ASSERT_TRUE(second.IsOpen()) << "127.0.0.2 port " << first.Port();
+    const std::string port = std::to_string(first.Port());
+    // 127.0.0.3 has nobody on the port: its failure is told and the others still print.
+    const RunResult run =
+        RunTempquery({"127.0.0.1", "127.0.0.3", "127.0.0.2", "-p", port, "-t", "0.2", "-r", "1"}, 0);
+    EXPECT_EQ(run.out, "== 127.0.0.1 ==\n"
+                       "#0  30/40 : FIRST HOST (FW1 SN1)\n"
+                       "== 127.0.0.3 ==\n"
+                       "== 127.0.0.2 ==\n"
+                       "#1  31/41 : SECOND HOST (FW1 SN1)\n");
+    EXPECT_EQ(run.err, "tempquery: no answer from 127.0.0.3 port " + port + " after 1 try of 0.2 s.\n");
+    EXPECT_EQ(run.exitCode, 255);
+}
+
+std::string RunJq(const std::string& filter, const std::string& input)
+{
+    const std::string path = ::testing::TempDir() + "tempquery_jq_" + std::to_string(getpid()) + ".json";
+    std::ofstream(path, std::ios::binary) << input;
+    const std::string command = "jq -r '" + filter + "' < " + path + " 2>&1; echo \"exit $?\"";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            output.append(buffer, n);
+        }
+        pclose(pipe);
+    }
+    std::remove(path.c_str());
+    return output;
+}
+
+TEST(TempqueryRunTest, JsonReadsInJq)
+{
+    Bytes report = ReportWith({{0, "ST380011A"}, {4, "X"}});
+    const char shiftJis[] = "\x83\x66\x83\x42\x83\x58\x83\x4E \"q\" \\";  // katakana in code page 932
+    std::memcpy(report.data() + 4 * 120 + 8, shiftJis, sizeof shiftJis);
+    report[4 * 120 + 1] = 0;  // no temperature
+    ScriptedMonitor monitor({report});
+    ASSERT_TRUE(monitor.IsOpen());
+    const RunResult run = RunTempquery({"--json", "localhost"}, monitor.Port());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(RunJq(".host, .port, (.drives[] | \"\\(.drive) \\(.temperature) \\(.worst) \\(.model) \\(.firmware) "
+                    "\\(.serial) \\(.model_hex)\")",
+                    run.out),
+              "localhost\n" + std::to_string(monitor.Port()) + "\n"
+              "0 30 40 ST380011A FW1 SN1 null\n"
+              "4 null 44 \xEF\xBF\xBD" "f\xEF\xBF\xBD" "B\xEF\xBF\xBD" "X\xEF\xBF\xBD" "N \"q\" \\ FW1 SN1 "
+              "836683428358834e2022712220" "5c\n"
+              "exit 0\n");
+}
+
+TEST(TempqueryRunTest, CheckStatesAndExitCodes)
+{
+    struct CheckCase {
+        std::vector<std::string> thresholds;
+        Bytes answer;
+        int exitCode;
+        std::string out;
+    };
+    const Bytes twoDrives = ReportWith({{0, "COOL"}, {9, "WARM"}});  // 30 and 39 degrees
+    const CheckCase cases[] = {
+        {{"-w", "45", "-c", "50"}, twoDrives, 0,
+         "KELVIX OK - hottest drive 9 (WARM) at 39 C of 2 drives, warning above 45, critical above 50"
+         "|'drive0 COOL'=30;45;50 'drive9 WARM'=39;45;50\n"},
+        {{"-w", "38", "-c", "50"}, twoDrives, 1,
+         "KELVIX WARNING - hottest drive 9 (WARM) at 39 C of 2 drives, warning above 38, critical above 50"
+         "|'drive0 COOL'=30;38;50 'drive9 WARM'=39;38;50\n"},
+        {{"-w", "30", "-c", "38"}, twoDrives, 2,
+         "KELVIX CRITICAL - hottest drive 9 (WARM) at 39 C of 2 drives, warning above 30, critical above 38"
+         "|'drive0 COOL'=30;30;38 'drive9 WARM'=39;30;38\n"},
+        {{"-w", "30", "-c", "38"}, Truncated(twoDrives, 1000), 3,
+         "KELVIX UNKNOWN - malformed report from 127.0.0.1 port %P: an answer of 1000 bytes, not 1920\n"},
+        {{"-w", "30", "-c", "38"}, Bytes(1921, 0), 3,
+         "KELVIX UNKNOWN - recvfrom() error for 127.0.0.1 port %P\n"},
+    };
+    for (const CheckCase& c : cases) {
+        SCOPED_TRACE(c.out);
+        ScriptedMonitor monitor({c.answer});
+        ASSERT_TRUE(monitor.IsOpen());
+        std::vector<std::string> arguments = {"--check", "127.0.0.1"};
+        arguments.insert(arguments.end(), c.thresholds.begin(), c.thresholds.end());
+        const RunResult run = RunTempquery(arguments, monitor.Port());
+        std::string expected = c.out;
+        if (const std::size_t at = expected.find("%P"); at != std::string::npos) {
+            expected.replace(at, 2, std::to_string(monitor.Port()));
+        }
+        EXPECT_EQ(run.out, expected);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.exitCode, c.exitCode);
     }
 }
 

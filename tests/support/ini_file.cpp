@@ -3,9 +3,13 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 std::string IniPath(const char* file)
 {
+    if (std::strpbrk(file, "\\/:") != nullptr) {
+        return file;  // a full path already
+    }
     char directory[MAX_PATH] = {};
     GetWindowsDirectoryA(directory, sizeof directory);
     return std::string(directory) + "\\" + file;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-// The file's full path in the Windows directory.
+// The file's full path in the Windows directory; a file given with its path is that path.
 std::string IniPath(const char* file);
 
 void WriteIni(const char* file, const char* section, const char* key, const char* value);

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -29,7 +30,24 @@
 namespace {
 
 constexpr const char* kHost = "127.0.0.1";
-constexpr const char* kPelitoIni = "PELITO.INI";
+// Where PELITO keeps its settings: the user's application-data folder, found here on
+// its own; and the file older PELITOs kept in the Windows folder.
+std::string AppDataFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
+}
+const std::string g_userIniFolder = AppDataFolder(CSIDL_APPDATA) + "\\PELITO";
+const std::string g_userIni = g_userIniFolder + "\\PELITO.INI";
+const char* const kPelitoIni = g_userIni.c_str();
+constexpr const char* kOldPelitoIni = "PELITO.INI";
+
+void RemoveSettingsFiles()
+{
+    DeleteFileA(g_userIni.c_str());
+    RemoveDirectoryA(g_userIniFolder.c_str());
+    DeleteFileA(IniPath(kOldPelitoIni).c_str());
+}
 
 int RedPixels(HICON icon)
 {
@@ -78,12 +96,16 @@ TEST(DigitIconSet, TwoHundredDistinctPicturesWithTheWarningBankInRed)
 
 class PelitoApp : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteFileA(IniPath(kPelitoIni).c_str()); }
+    void SetUp() override
+    {
+        RemoveSettingsFiles();
+        CreateDirectoryA(g_userIniFolder.c_str(), nullptr);
+    }
 
     void TearDown() override
     {
         Close();
-        DeleteFileA(IniPath(kPelitoIni).c_str());
+        RemoveSettingsFiles();
     }
 
     void UsePort(unsigned port, unsigned timeOut = 1)
@@ -144,7 +166,7 @@ TEST_F(PelitoApp, DrivesInSlots0And2GetTwoIconsWithTheirDigitsAndTexts)
         "\nデバイス   : 2\nバージョン : 05.01C05\nシリアル   : WMAJ9\n現在の温度 : 46℃\n最大の温度 : 52℃";
     EXPECT_EQ(std::string(Record(2).szInfo), expected);
     std::set<UINT> ids;
-    for (const ClientTrayIcon& icon : client_->trayIcons) {
+    for (const TrayIcon& icon : client_->trayIcons) {
         EXPECT_EQ(icon.SlotCount(), kDigitIconCount);
         ids.insert(icon.Record().uID);
     }
@@ -165,6 +187,79 @@ TEST_F(PelitoApp, DrivesInSlots0And2GetTwoIconsWithTheirDigitsAndTexts)
     EXPECT_EQ(Shown(0), 199u);
     EXPECT_EQ(Shown(2), 146u);
     EXPECT_EQ(Record(1).hIcon, nullptr);
+}
+
+// Windows keeps the user's "show this icon" choice by program path and icon id: each
+// drive slot's icon must come back under the same id at the next start.
+TEST_F(PelitoApp, EachDriveIconHasTheSameIdAtEveryStart)
+{
+    FakeReportServer server;
+    server.Set({{0, 38, 41, "ST380011A", "3.06", "5JV3ABCD"}, {3, 46, 52, "WDC WD800JB", "05.01C05", "WMAJ9"}});
+    UsePort(server.Port());
+    UINT firstIds[kDriveSlots] = {};
+    Start();
+    for (unsigned slot = 0; slot < kDriveSlots; ++slot) firstIds[slot] = Record(slot).uID;
+    Close();
+    Start();
+    std::set<UINT> distinct;
+    for (unsigned slot = 0; slot < kDriveSlots; ++slot) {
+        EXPECT_EQ(Record(slot).uID, firstIds[slot]) << "slot " << slot;
+        distinct.insert(Record(slot).uID);
+    }
+    EXPECT_EQ(distinct.size(), static_cast<std::size_t>(kDriveSlots));
+    EXPECT_EQ(Shown(3), 146u);
+}
+
+// A standard user cannot write the Windows folder: PELITO keeps its settings in the
+// user's application-data folder and, the first time, takes over an older PELITO's file.
+TEST_F(PelitoApp, SettingsOfAnOlderPelitoAreTakenOverOnceAndTheOldFileStays)
+{
+    FakeReportServer server;
+    server.Set({{0, 38, 41, "ST380011A", "3.06", "5JV3ABCD"}});
+    RemoveSettingsFiles();  // as on a PC where this PELITO never ran: no folder either
+    WriteIni(kOldPelitoIni, kHost, "Port", server.Port());
+    WriteIni(kOldPelitoIni, kHost, "TimeOut", 1);
+    WriteIni(kOldPelitoIni, kHost, "Temp", 50);
+    WriteIni(kOldPelitoIni, "192.168.0.9", "Timer", 120);  // another host's PELITO
+    const std::string old = ReadIniText(kOldPelitoIni);
+    Start();
+    EXPECT_EQ(client_->settings.Temp, 50u);
+    EXPECT_EQ(server.Requests(), 1) << "polled on the port of the old file";
+    EXPECT_EQ(ReadIniText(kPelitoIni), old) << "every host's section came along";
+
+    Close();
+    WriteIni(kOldPelitoIni, kHost, "Temp", 60);  // the old file changed later: not taken again
+    Start();
+    EXPECT_EQ(client_->settings.Temp, 50u);
+    EXPECT_NE(ReadIniText(kOldPelitoIni).find("Temp=60"), std::string::npos) << "the old file stays";
+    EXPECT_EQ(ReadIniText(kPelitoIni), old);
+}
+
+// A 32-bit PELITO without a manifest had its writes to the Windows folder put into the
+// user's virtual store by Windows: those are the settings its user saw.
+TEST_F(PelitoApp, SettingsInTheVirtualStoreWinOverTheWindowsFolders)
+{
+    FakeReportServer server;
+    server.Set({{0, 38, 41, "ST380011A", "3.06", "5JV3ABCD"}});
+    RemoveSettingsFiles();
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string store = AppDataFolder(CSIDL_LOCAL_APPDATA) + "\\VirtualStore";
+    const std::string storedWindows = store + (windows + 2);  // "C:\windows" without "C:"
+    const std::string stored = storedWindows + "\\PELITO.INI";
+    CreateDirectoryA(store.c_str(), nullptr);
+    CreateDirectoryA(storedWindows.c_str(), nullptr);
+    WriteIni(kOldPelitoIni, kHost, "Temp", 50);
+    WriteIni(stored.c_str(), kHost, "Port", server.Port());
+    WriteIni(stored.c_str(), kHost, "TimeOut", 1);
+    WriteIni(stored.c_str(), kHost, "Temp", 55);
+    Start();
+    EXPECT_EQ(client_->settings.Temp, 55u);
+    EXPECT_EQ(ReadIniText(kPelitoIni), ReadIniText(stored.c_str()));
+    Close();
+    DeleteFileA(stored.c_str());
+    RemoveDirectoryA(storedWindows.c_str());
+    RemoveDirectoryA(store.c_str());
 }
 
 TEST_F(PelitoApp, AHostThatDoesNotAnswerOpensTheSettingsDialogAtStart)
@@ -291,7 +386,7 @@ TEST_F(PelitoApp, ExitCommandShutsDownInOrder)
     EXPECT_FALSE(IsWindow(window_));
     EXPECT_EQ(client_->pollTimer, 0u);
     EXPECT_EQ(WS32LIB_IsLoadDLL(), 0);
-    for (const ClientTrayIcon& icon : client_->trayIcons) EXPECT_EQ(icon.SlotCount(), 0u);
+    for (const TrayIcon& icon : client_->trayIcons) EXPECT_EQ(icon.SlotCount(), 0u);
     EXPECT_TRUE(client_->digits.Empty());
 }
 
@@ -333,6 +428,7 @@ TEST_F(PelitoSettingsDialog, ChangingOnlyThePortSavesAllFiveKeysWithoutNewGlyphs
     EXPECT_EQ(client_->settings.Port, 10500u);
     EXPECT_EQ(client_->digits.Icon(0), firstIcon_);
     EXPECT_EQ(ReadIniText(kPelitoIni), "[127.0.0.1]\r\nPort=10500\r\nTimeOut=1\r\nTimer=60\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+    EXPECT_EQ(ReadIniText(kOldPelitoIni), "") << "nothing goes to the Windows folder";
     EXPECT_EQ(server_->Requests(), requests);  // the poll after the dialog went to the new port
     EXPECT_EQ(client_->pollTimer, kPollTimerId);
 }

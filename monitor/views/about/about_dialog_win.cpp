@@ -8,13 +8,17 @@
 #include "gdi_font.h"
 #include "monitor_ids.h"
 #include "version_info.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
 
-#include <cstdio>
 
 namespace {
+
+// The logical dialog font: every Windows maps it to a face that shows (or links to one
+// that shows) the Japanese description, which Arial lacks.
+constexpr char kAboutFace[] = "MS Shell Dlg 2";
 
 enum AboutControl : int {
     IDC_ABOUT_DESCRIPTION = 1001,
@@ -39,11 +43,9 @@ void ShowVersionTexts(HWND dialog)
     if (!version.Load(path)) {
         return;
     }
-    SetDlgItemTextA(dialog, IDC_ABOUT_DESCRIPTION, version.Query("FileDescription"));
-    char versionText[300];
-    std::snprintf(versionText, sizeof versionText, "Version %s", version.Query("FileVersion"));
-    SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, versionText);
-    SetDlgItemTextA(dialog, IDC_ABOUT_LEGAL, version.Query("LegalCopyright"));
+    SetDlgItemTextW(dialog, IDC_ABOUT_DESCRIPTION, version.QueryText("FileDescription").c_str());
+    SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, (L"Version " + version.QueryText("FileVersion")).c_str());
+    SetDlgItemTextW(dialog, IDC_ABOUT_LEGAL, version.QueryText("LegalCopyright").c_str());
     version.Free();
 }
 
@@ -52,13 +54,7 @@ void FillDriveList(HWND list)
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
         LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
     for (int column = 0; kSummaryColumns[column].header[0] != '\0'; ++column) {
-        LVCOLUMNA entry{};
-        entry.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        entry.fmt = LVCFMT_LEFT;
-        entry.cx = kSummaryColumns[column].width;
-        entry.pszText = const_cast<char*>(kSummaryColumns[column].header);
-        entry.iSubItem = column;
-        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&entry));
+        InsertListColumnCp932(list, column, kSummaryColumns[column].width, kSummaryColumns[column].header);
     }
 
     const DriveState& drives = Program().drives;
@@ -66,19 +62,12 @@ void FillDriveList(HWND list)
     for (unsigned row = 0; row < rows.count; ++row) {
         const unsigned number = rows.numbers[row];
         DriveSummaryRow cells = SummarizeDrive(number, drives.table[number]);
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(row);
-        item.pszText = cells.cells[0];
-        const LRESULT index = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        const int index = InsertListRowCp932(list, static_cast<int>(row), cells.cells[0]);
         if (index < 0) {
             continue;
         }
         for (unsigned column = 1; column < kSummaryColumnCount; ++column) {
-            LVITEMA cell{};
-            cell.iSubItem = static_cast<int>(column);
-            cell.pszText = cells.cells[column];
-            SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
+            SetListCellCp932(list, index, static_cast<int>(column), cells.cells[column]);
         }
     }
 }
@@ -89,10 +78,10 @@ void Open(HWND dialog)
     app.aboutDialog = dialog;
     CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
 
-    if (g_titleFont.Create(16, 7, 0, "Arial", 700)) {
+    if (g_titleFont.Create(16, 7, 0, kAboutFace, 700)) {
         g_titleFont.Apply(dialog, IDC_ABOUT_DESCRIPTION);
     }
-    if (g_textFont.Create(14, 7, 0, "Arial", 700)) {
+    if (g_textFont.Create(14, 7, 0, kAboutFace, 700)) {
         g_textFont.Apply(dialog, IDC_ABOUT_VERSION);
         g_textFont.Apply(dialog, IDC_ABOUT_LEGAL);
     }
@@ -143,5 +132,5 @@ void RunAboutDialog(HWND owner)
         return;
     }
     ReadyCommonControls();
-    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kAboutDialogId), owner, AboutDialogProc, 0);
+    DialogBoxParamW(app.instance, MAKEINTRESOURCEW(kAboutDialogId), owner, AboutDialogProc, 0);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -43,6 +44,44 @@ TEST(CollectReadings, PresentDrivesWithATemperatureBelowTheProbeCount)
     EXPECT_EQ(CollectReadings(*drives).Hottest(), 60);
     drives->probeCount = 0;
     EXPECT_EQ(CollectReadings(*drives).count, 0u);
+}
+
+// An NVMe drive's own warning temperature comes from identify bytes 266-267 (kelvin).
+TEST(CollectReadings, NvmeDrivesCarryTheirOwnWarningTemperature)
+{
+    auto drives = std::make_unique<DriveState>();
+    drives->probeCount = 4;
+    std::vector<std::uint8_t> identify(4096, 0);
+    identify[266] = 353 & 0xFF;  // 353 K = 80 degrees
+    identify[267] = 353 >> 8;
+    std::vector<std::uint8_t> unreported(4096, 0);
+    const struct {
+        DriveKind kind;
+        const std::uint8_t* identify;
+        std::uint32_t bytes;
+        std::uint8_t ownWarning;
+    } cases[] = {
+        {DriveKind::Nvme, identify.data(), 4096, 80},
+        {DriveKind::Nvme, unreported.data(), 4096, 0},
+        {DriveKind::Nvme, identify.data(), 267, 0},    // too short to hold the field
+        {DriveKind::Nvme, nullptr, 0, 0},
+    };
+    for (unsigned i = 0; i < 4; ++i) {
+        DriveRecord& record = drives->table[i];
+        record.present = 1;
+        record.currentTemperature = 50;
+        record.kind = cases[i].kind;
+        record.nvmeIdentifyResult = cases[i].identify;
+        record.nvmeIdentifyBytes = cases[i].bytes;
+    }
+    const DriveReadings readings = CollectReadings(*drives);
+    ASSERT_EQ(readings.count, 4u);
+    for (unsigned i = 0; i < 4; ++i) {
+        EXPECT_EQ(readings.items[i].kind, DriveKind::Nvme) << i;
+        EXPECT_EQ(readings.items[i].ownWarning, cases[i].ownWarning) << i;
+    }
+    drives->table[0].kind = DriveKind::Ata;  // identify data of an ATA drive mean nothing here
+    EXPECT_EQ(CollectReadings(*drives).items[0].ownWarning, 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "clipboard_text.h"
 #include "drive_readings.h"
+#include "driveset_file.h"
 #include "kv_version.h"
 #include "ini_file.h"
 #include "main_window.h"
@@ -124,9 +125,9 @@ TEST_F(MonitorApp, SingleClickShowsTheInformationBalloonOnceNoSecondClickCame)
 
 // The shell that is not there yet: every call fails until it "starts".
 bool g_shellStarted = true;
-BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAA record)
+BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAW record)
 {
-    return g_shellStarted ? Shell_NotifyIconA(action, record) : FALSE;
+    return g_shellStarted ? Shell_NotifyIconW(action, record) : FALSE;
 }
 
 struct ShellNotYetThereInPlace {
@@ -142,6 +143,113 @@ bool ShellHoldsIcon(const TrayIcon& icon)
 {
     NOTIFYICONDATAA record = icon.Record();
     return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+// The shell as the tests see it: every call is recorded, then handed to Wine's.
+struct ShellCall {
+    DWORD action;
+    UINT id;
+    UINT flags;
+    DWORD infoFlags;
+};
+std::vector<ShellCall> g_shellCalls;
+BOOL WINAPI RecordingShell(DWORD action, PNOTIFYICONDATAA record)
+{
+    g_shellCalls.push_back({action, record->uID, record->uFlags, record->dwInfoFlags});
+    return Shell_NotifyIconA(action, record);
+}
+struct RecordingShellInPlace {
+    RecordingShellInPlace()
+    {
+        g_shellCalls.clear();
+        SetShellNotifyCall(RecordingShell);
+    }
+    ~RecordingShellInPlace() { SetShellNotifyCall(nullptr); }
+};
+
+// Windows keeps the user's "show this icon" choice by program path and icon id: a second
+// start must add the icon under the id of the first.
+TEST_F(MonitorApp, TrayIconHasTheSameIdAtEveryStart)
+{
+    RecordingShellInPlace shell;
+    std::vector<UINT> addedIds;
+    for (int start = 0; start < 2; ++start) {
+        Start({{0, "SIM A", {38}}});
+        session_.Close();
+        Pump(50);
+    }
+    for (const ShellCall& call : g_shellCalls) {
+        if (call.action == NIM_ADD) addedIds.push_back(call.id);
+    }
+    ASSERT_EQ(addedIds.size(), 2u);
+    EXPECT_EQ(addedIds[0], addedIds[1]);
+    for (const ShellCall& call : g_shellCalls) {
+        EXPECT_EQ(call.id, addedIds[0]) << "action " << call.action;
+        EXPECT_EQ(call.flags & NIF_TIP, 0u) << "no hover tip: the information balloon has that role";
+    }
+}
+
+// The warning balloons the shell was asked to show, in order: NIIF_WARNING, with or
+// without NIIF_NOSOUND.
+std::vector<DWORD> WarningBalloonsShown()
+{
+    std::vector<DWORD> shown;
+    for (const ShellCall& call : g_shellCalls) {
+        if ((call.flags & NIF_INFO) != 0 && (call.infoFlags & 0x0F) == NIIF_WARNING) {
+            shown.push_back(call.infoFlags);
+        }
+    }
+    return shown;
+}
+
+// Windows 10 and 11 turn each balloon into a toast with a sound: a drive that stays hot
+// warns once, not at every measurement, and again only after cooling down.
+TEST_F(MonitorApp, AHotDriveWarnsOnceUntilItHasCooledDown)
+{
+    RecordingShellInPlace shell;
+    // Read 1 at enumeration, 2 at start-up's measurement, then one per "measure now".
+    Start({{0, "SIM HOT", {52, 52, 53, 54, 52, 55, 39, 41, 36, 44}}});
+    ASSERT_EQ(WarningBalloonsShown().size(), 1u) << "at start-up";
+    EXPECT_EQ(WarningBalloonsShown()[0], static_cast<DWORD>(NIIF_WARNING)) << "the first warning has its sound";
+    for (int i = 0; i < 4; ++i) {
+        Command(CMD_MEASURE_NOW);
+        EXPECT_EQ(app_->trayIcon.CurrentSlot(), 100u + app_->drives.table[0].currentTemperature);
+    }
+    EXPECT_EQ(app_->drives.table[0].currentTemperature, 55);
+    EXPECT_EQ(WarningBalloonsShown().size(), 1u) << "four hot measurements, no new balloon";
+    Command(CMD_MEASURE_NOW);  // 39: within 3 degrees of the limit 40
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 39u);
+    Command(CMD_MEASURE_NOW);  // 41: not cooled enough to warn again
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 141u);
+    EXPECT_EQ(WarningBalloonsShown().size(), 1u);
+    Command(CMD_MEASURE_NOW);  // 36: cooled
+    Command(CMD_MEASURE_NOW);  // 44: a new crossing
+    ASSERT_EQ(WarningBalloonsShown().size(), 2u);
+    EXPECT_STREQ(app_->trayIcon.Record().szInfo, "#0  44℃ : SIM HOT");
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "40℃を超えています");
+}
+
+TEST_F(MonitorApp, NvmeDriveWarnsByItsOwnWarningTemperature)
+{
+    RecordingShellInPlace shell;
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(ParseDriveSet("drive 0\nmodel SIM COOL\ntemperature 194 35\n"
+                              "drive 1\nnvme\ntemperature-limits 353 358\ntemperature 62 66 74 76\n",
+                    ".", ReadSectorFile, set, error))
+        << error;
+    StartOn(set);
+    // 62 and 66 degrees: a healthy NVMe drive under load, far above the warning temperature
+    // of 40 for ATA drives, and still no red digits and no warning.
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 66u);
+    Command(CMD_MEASURE_NOW);  // 74: its own warning temperature is 80, it warns above 75
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 74u);
+    EXPECT_TRUE(WarningBalloonsShown().empty());
+    Command(CMD_MEASURE_NOW);  // 76
+    EXPECT_EQ(app_->trayIcon.CurrentSlot(), 176u);
+    ASSERT_EQ(WarningBalloonsShown().size(), 1u);
+    EXPECT_STREQ(app_->trayIcon.Record().szInfoTitle, "75℃を超えています");
+    EXPECT_STREQ(app_->trayIcon.Record().szInfo, "#1  76℃ : KELVIX SIMULATED NVME");
 }
 
 TEST_F(MonitorApp, RecreatedTaskbarGetsTheIconBackWithTheCurrentPicture)
@@ -218,7 +326,7 @@ TEST_F(MonitorApp, MissingGlyphFileShowsMessage5AndCloses)
     Start({{0, "SIM A", {40}}});
     Pump(300);
     EXPECT_TRUE(script.Finished());
-    EXPECT_EQ(shown, MessageTable(5));
+    EXPECT_EQ(shown, "トレイアイコンファイルの読み込みに失敗しました。");
     EXPECT_FALSE(IsWindow(window_));
 }
 
@@ -231,7 +339,7 @@ TEST_F(MonitorApp, UnknownTimerShowsMessage7AndGoesOn)
         ModalScript::Click(box, IDOK);
     }});
     SendMessageA(window_, WM_TIMER, 0x1234, 0);
-    EXPECT_EQ(shown, MessageTable(7));
+    EXPECT_EQ(shown, "未知のタイマーイベントを検出しました。");
     EXPECT_TRUE(IsWindow(window_));
 }
 
@@ -250,6 +358,7 @@ protected:
 TEST_F(SettingsDialog, ShowsTheSettingsAndKeepsAnOutOfRangeInterval)
 {
     WriteIni(kKelvixIni, "Network", "UseNetwork", "0");
+    WriteIni(kKelvixIni, "Threshold", "NvmeCurrent", "78");  // set by hand, above the dialog's 60
     Start({{0, "SIM A", {40}}});
     std::string intervalRange, thresholdRange, iconButton;
     BOOL portEnabledAtFirst = FALSE, portEnabledAfter = TRUE;
@@ -283,6 +392,7 @@ TEST_F(SettingsDialog, ShowsTheSettingsAndKeepsAnOutOfRangeInterval)
     EXPECT_EQ(settings.NoTrayIcon, 1);
     EXPECT_EQ(ReadIni(kKelvixIni, "Threshold", "Current"), "45");
     EXPECT_EQ(ReadIni(kKelvixIni, "Network", "Port"), "10009");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Threshold", "NvmeCurrent"), "78") << "the dialog's range does not cap it";
     EXPECT_EQ(app_->measurementTimer, kMeasurementTimerId);
     Command(CMD_MEASURE_NOW);
     EXPECT_EQ(app_->trayIcon.CurrentSlot(), kSlotFixedIcon);
@@ -355,7 +465,7 @@ TEST_F(SettingsDialog, GlyphFileReplacedOnlyWhenItChangesAndLoads)
             ModalScript::Click(box, IDOK);
         },
     });
-    EXPECT_EQ(shown, MessageTable(5));
+    EXPECT_EQ(shown, "トレイアイコンファイルの読み込みに失敗しました。");
     EXPECT_STREQ(app_->settings.IconFile, "7SEG_G.KVX");
     EXPECT_EQ(app_->iconTable.icons[141], first);
     EXPECT_EQ(app_->trayIcon.SlotIcon(141), first);
@@ -475,15 +585,12 @@ TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
     EXPECT_EQ(seen.headers, (Row{"#", "ModelNumber", "FirmwareRev", "SerialNumber", "Capacity", "Mode",
                                  "TMP", "VER", "IDS", "DA", "AT"}));
     EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30}));
-    const DriveRecord& one = app_->drives.table[0];
-    const DriveRecord& two = app_->drives.table[2];
+    // Simulated drives without firmware and serial lines report "1.00" and SIM<8-digit number>.
     ASSERT_EQ(seen.rows.size(), 2u);
-    EXPECT_EQ(seen.rows[0], (Row{"0", "SIM ONE", one.firmware, one.serial, "78.15GB", "UltraDMA-5",
+    EXPECT_EQ(seen.rows[0], (Row{"0", "SIM ONE", "1.00", "SIM00000000", "78.15GB", "UltraDMA-5",
                                  "○", "○", "○", "○", "○"}));
-    EXPECT_EQ(seen.rows[1], (Row{"2", "SIM TWO", two.firmware, two.serial, "78.15GB", "UltraDMA-5",
+    EXPECT_EQ(seen.rows[1], (Row{"2", "SIM TWO", "1.00", "SIM00000002", "78.15GB", "UltraDMA-5",
                                  "×", "○", "○", "○", "○"}));
-    EXPECT_NE(seen.rows[0][2], "");
-    EXPECT_NE(seen.rows[0][3], "");
     const DWORD listStyles = LVS_REPORT | LVS_SINGLESEL | LVS_NOLABELWRAP;
     EXPECT_EQ(seen.listStyle & (LVS_TYPEMASK | LVS_SINGLESEL | LVS_NOLABELWRAP), listStyles);
     // The list view turns a plain border into a sunken edge.
@@ -518,7 +625,7 @@ TEST_F(AboutDialog, FontsAreTheProgramsTitleAndTextFonts)
         EXPECT_EQ(c.font.lfWidth, 7);
         EXPECT_EQ(c.font.lfWeight, 700);
         EXPECT_EQ(c.font.lfCharSet, 0);
-        EXPECT_STREQ(c.font.lfFaceName, "Arial");
+        EXPECT_STREQ(c.font.lfFaceName, "MS Shell Dlg 2");
     }
 }
 

@@ -7,69 +7,51 @@ namespace {
 
 struct SlotCase {
     unsigned hottest;
+    bool warning;
     bool measuring;
     int noTrayIcon;
-    unsigned threshold;
     unsigned slot;
 };
 
 TEST(SelectTrayIconSlot, Table)
 {
     const SlotCase cases[] = {
-        {7, true, 0, 40, 7},
-        {0, true, 0, 40, 200},
-        {40, true, 0, 40, 40},      // at the warning temperature: normal colours
-        {41, true, 0, 40, 141},
-        {99, true, 0, 40, 199},
-        {1, true, 0, 0, 101},
-        {41, false, 0, 40, 201},    // stopped wins over everything
-        {0, false, 0, 40, 201},
-        {41, false, 1, 40, 201},
-        {41, true, 1, 40, 202},
-        {0, true, 1, 40, 200},
-        {5, true, -1, 40, 202},
+        {7, false, true, 0, 7},
+        {0, false, true, 0, 200},
+        {40, false, true, 0, 40},
+        {41, true, true, 0, 141},
+        {99, true, true, 0, 199},
+        {1, true, true, 0, 101},
+        {62, false, true, 0, 62},     // an NVMe drive below its own limit: normal colours
+        {62, true, true, 0, 162},     // a cooler drive above its limit: the hottest in red
+        {41, true, false, 0, 201},    // stopped wins over everything
+        {0, false, false, 0, 201},
+        {41, true, false, 1, 201},
+        {41, true, true, 1, 202},
+        {0, false, true, 1, 200},
+        {5, false, true, -1, 202},
         // Two digits only: 100 and hotter show 99, never a status picture.
-        {100, true, 0, 40, 199},
-        {101, true, 0, 40, 199},
-        {102, true, 0, 40, 199},
-        {103, true, 0, 40, 199},
-        {255, true, 0, 40, 199},
-        {120, true, 0, 150, 99},
-        {150, true, 0, 150, 99},
-        {151, true, 0, 150, 199},
-        {120, true, 1, 40, 202},
+        {100, true, true, 0, 199},
+        {101, true, true, 0, 199},
+        {102, true, true, 0, 199},
+        {103, true, true, 0, 199},
+        {255, true, true, 0, 199},
+        {120, false, true, 0, 99},
+        {120, true, true, 1, 202},
     };
     for (const SlotCase& c : cases) {
-        EXPECT_EQ(SelectTrayIconSlot(static_cast<std::uint8_t>(c.hottest), c.measuring, c.noTrayIcon, c.threshold),
+        EXPECT_EQ(SelectTrayIconSlot(static_cast<std::uint8_t>(c.hottest), c.warning, c.measuring, c.noTrayIcon),
             c.slot)
-            << "hottest " << c.hottest << " measuring " << c.measuring << " noTrayIcon " << c.noTrayIcon
-            << " threshold " << c.threshold;
-    }
-}
-
-TEST(SelectTrayIconSlot, SleepingDriveShowsItsLastValueWithoutWarning)
-{
-    const struct {
-        unsigned hottest, hottestAwake, slot;
-    } cases[] = {
-        {52, 35, 52},   // the sleeper is hottest: its digits, normal colours
-        {52, 45, 152},  // an awake drive above 40 warns, the digits still the hottest
-        {52, 0, 52},    // every drive asleep
-        {35, 35, 35},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SelectTrayIconSlot(static_cast<std::uint8_t>(c.hottest), static_cast<std::uint8_t>(c.hottestAwake),
-                                     true, 0, 40),
-                  c.slot)
-            << c.hottest << " / " << c.hottestAwake;
+            << "hottest " << c.hottest << " warning " << c.warning << " measuring " << c.measuring
+            << " noTrayIcon " << c.noTrayIcon;
     }
 }
 
 TEST(SelectTrayIconSlot, EveryResultIsAValidSlot)
 {
     for (unsigned hottest = 0; hottest <= 255; ++hottest) {
-        for (unsigned threshold : {0u, 40u, 99u, 100u, 255u, 1000u}) {
-            EXPECT_LT(SelectTrayIconSlot(static_cast<std::uint8_t>(hottest), true, 0, threshold), kIconTableSize);
+        for (bool warning : {false, true}) {
+            EXPECT_LT(SelectTrayIconSlot(static_cast<std::uint8_t>(hottest), warning, true, 0), kIconTableSize);
         }
     }
 }

@@ -52,10 +52,10 @@ void ExpectOpacity(HWND window, BYTE expected)
 {
     BYTE alpha = 0;
     DWORD flags = 0;
-    if (GetLayeredWindowAttributes(window, nullptr, &alpha, &flags)) {
-        EXPECT_EQ(alpha, expected);
-        EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
-    }
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags))
+        << "not a layered window with attributes set";
+    EXPECT_EQ(alpha, expected);
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
 }
 
 // The window as it stands on the screen, once it has painted everything.
@@ -199,7 +199,8 @@ TEST_F(MonitorWindow, ProbeCountFourLeavesTheOtherCellsAsTheyWere)
 
 TEST_F(MonitorWindow, WorstModeShowsWorstValuesUntilItsTimerOrTheSecondChoice)
 {
-    WriteIni(kKelvixIni, "Information", "WorstTimer", "300");
+    // Long enough that the second choice comes within the period on a loaded machine.
+    WriteIni(kKelvixIni, "Information", "WorstTimer", "3000");
     Start({{0, "SIM A", {38, 45, 40}}});  // enumeration 38, first cycle 45
     SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);  // 40
     HWND monitor = Open();

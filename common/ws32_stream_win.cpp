@@ -1,0 +1,109 @@
+// The stream calls on Windows Sockets 1.1: non-blocking through FIONBIO, waiting with
+// select over fd_set arrays built per call.
+#include "ws32_calls.h"
+#include "ws32_stream.h"
+
+Ws32Socket Ws32OpenListener(std::uint32_t address, std::uint16_t port, int backlog)
+{
+    const Ws32Socket listener = ws32_socket(AF_INET, SOCK_STREAM, 0);
+    if (listener == kInvalidSocket) {
+        return kInvalidSocket;
+    }
+    // No SO_REUSEADDR: on Windows it would let another program take the port as well.
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = address;
+    local.sin_port = ws32_htons(port);
+    unsigned long nonBlocking = 1;
+    if (ws32_bind(listener, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0
+        || ws32_listen(listener, backlog) != 0 || ws32_ioctlsocket(listener, FIONBIO, &nonBlocking) != 0) {
+        ws32_closesocket(listener);
+        return kInvalidSocket;
+    }
+    return listener;
+}
+
+std::uint16_t Ws32LocalPort(Ws32Socket socket)
+{
+    sockaddr_in local{};
+    int length = sizeof local;
+    if (ws32_getsockname(socket, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        return 0;
+    }
+    return static_cast<std::uint16_t>(((local.sin_port & 0xFF) << 8) | ((local.sin_port >> 8) & 0xFF));
+}
+
+Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer)
+{
+    int length = sizeof peer;
+    const Ws32Socket accepted = ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
+    if (accepted == kInvalidSocket) {
+        return kInvalidSocket;
+    }
+    // The accepted socket has the listener's properties, its non-blocking mode among
+    // them: no call to set it (under Wine each call is a round trip to its server).
+    return accepted;
+}
+
+StreamResult Ws32Receive(Ws32Socket socket, char* buffer, int capacity, int& count)
+{
+    count = 0;
+    const int received = ws32_recv(socket, buffer, capacity, 0);
+    if (received == 0) {
+        return StreamResult::Closed;
+    }
+    if (received == SOCKET_ERROR) {
+        return ws32_WSAGetLastError() == WSAEWOULDBLOCK ? StreamResult::WouldBlock : StreamResult::Failed;
+    }
+    count = received;
+    return StreamResult::Done;
+}
+
+StreamResult Ws32Send(Ws32Socket socket, const char* buffer, int length, int& count)
+{
+    count = 0;
+    const int sent = ws32_send(socket, buffer, length, 0);
+    if (sent == SOCKET_ERROR) {
+        return ws32_WSAGetLastError() == WSAEWOULDBLOCK ? StreamResult::WouldBlock : StreamResult::Failed;
+    }
+    count = sent;
+    return StreamResult::Done;
+}
+
+int Ws32WaitSockets(Ws32WaitEntry* entries, int count, int milliseconds)
+{
+    if (count < 0 || count > kMaxWaitEntries) {
+        return -1;
+    }
+    fd_set readSet;
+    fd_set writeSet;
+    fd_set exceptSet;
+    readSet.fd_count = writeSet.fd_count = exceptSet.fd_count = 0;
+    for (int i = 0; i < count; ++i) {
+        Ws32WaitEntry& entry = entries[i];
+        entry.readable = entry.writable = false;
+        if (entry.wantRead) {
+            readSet.fd_array[readSet.fd_count++] = entry.socket;
+        }
+        if (entry.wantWrite) {
+            writeSet.fd_array[writeSet.fd_count++] = entry.socket;
+        }
+        exceptSet.fd_array[exceptSet.fd_count++] = entry.socket;
+    }
+    timeval limit;
+    limit.tv_sec = milliseconds / 1000;
+    limit.tv_usec = (milliseconds % 1000) * 1000;
+    const int ready = ws32_select(0, &readSet, &writeSet, &exceptSet, &limit);
+    if (ready == SOCKET_ERROR) {
+        return -1;
+    }
+    int readyEntries = 0;
+    for (int i = 0; i < count; ++i) {
+        Ws32WaitEntry& entry = entries[i];
+        entry.readable = entry.wantRead && ws32_WSAFDIsSet(entry.socket, &readSet);
+        entry.writable = (entry.wantWrite && ws32_WSAFDIsSet(entry.socket, &writeSet))
+                         || ws32_WSAFDIsSet(entry.socket, &exceptSet);
+        readyEntries += entry.readable || entry.writable ? 1 : 0;
+    }
+    return readyEntries;
+}

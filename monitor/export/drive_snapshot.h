@@ -1,0 +1,67 @@
+// DriveSnapshot: a copy of what the export services tell about each present drive,
+// taken on the main thread after a measurement. The services copy the last published
+// snapshot under a lock, so no answer mixes two measurements or tears a value.
+#pragma once
+
+#include "drive_table.h"
+#include "nvme_pages.h"
+
+#include <cstdint>
+#include <mutex>
+
+struct Settings;
+
+// What one drive's last measurement gave.
+enum class DriveCondition : std::uint8_t {
+    Temperature,    // a temperature was read
+    NoTemperature,  // the read worked but the drive gave no temperature
+    ReadFailed,     // the last read failed (the temperature shown is older, if any)
+    Sleeping,       // spun down and not woken to be read; set by the standby check
+};
+
+struct DriveSnapshotEntry {
+    unsigned driveNumber = 0;
+    DriveKind kind = DriveKind::Ata;
+    DriveCondition condition = DriveCondition::NoTemperature;
+    std::uint8_t temperature = 0;  // last known, 0 = none
+    std::uint8_t worstTemperature = 0;
+    char model[64] = {};
+    char firmware[16] = {};
+    char serial[32] = {};
+    // NVMe drives whose health log was read: the fields of the last log.
+    bool hasHealth = false;
+    std::uint8_t criticalWarning = 0;
+    std::uint8_t availableSpare = 0;
+    std::uint8_t availableSpareThreshold = 0;
+    std::uint8_t percentageUsed = 0;
+    char mediaErrors[kCounterTextSize] = {};
+};
+
+struct DriveSnapshot {
+    DriveSnapshotEntry drives[kMaxDrives];
+    unsigned count = 0;                   // present drives, in drive-number order
+    std::uint32_t warningTemperature = 0;  // the warning threshold, degrees Celsius
+    bool taken = false;                   // false until the first measurement is published
+};
+
+// The present drives below the probe count, as the last measurement left them.
+DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings);
+
+// The last published snapshot, shared by the main thread and the service threads.
+class SnapshotBoard {
+public:
+    void Publish(const DriveSnapshot& snapshot)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        snapshot_ = snapshot;
+    }
+    DriveSnapshot Copy() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return snapshot_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    DriveSnapshot snapshot_;
+};

@@ -1,0 +1,173 @@
+#include "metrics_text.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* KindName(DriveKind kind)
+{
+    return kind == DriveKind::Nvme ? "NVMe" : "ATA";
+}
+
+void AppendHeader(std::string& out, const char* name, const char* type, const char* help)
+{
+    out += "# HELP ";
+    out += name;
+    out += ' ';
+    out += help;
+    out += "\n# TYPE ";
+    out += name;
+    out += ' ';
+    out += type;
+    out += '\n';
+}
+
+void AppendDriveLabels(std::string& out, const DriveSnapshotEntry& drive)
+{
+    char number[16];
+    std::snprintf(number, sizeof number, "%u", drive.driveNumber);
+    out += "{drive=\"";
+    out += number;
+    out += "\",serial=\"";
+    AppendLabelValue(out, drive.serial);
+    out += '"';
+}
+
+void AppendSample(std::string& out, const char* name, const DriveSnapshotEntry& drive, const char* value)
+{
+    out += name;
+    AppendDriveLabels(out, drive);
+    out += "} ";
+    out += value;
+    out += '\n';
+}
+
+void AppendSample(std::string& out, const char* name, const DriveSnapshotEntry& drive, unsigned value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%u", value);
+    AppendSample(out, name, drive, text);
+}
+
+// A percentage as the ratio the conventions prefer (base units): 37 % is 0.37.
+void AppendRatio(std::string& out, const char* name, const DriveSnapshotEntry& drive, unsigned percent)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%02u", percent / 100, percent % 100);
+    AppendSample(out, name, drive, text);
+}
+
+// One metric family over the drives that have it: HELP and TYPE once, then a sample
+// per drive. `has` tells whether a drive has the series, `append` writes its sample.
+template <typename Has, typename Append>
+void AppendFamily(std::string& out, const DriveSnapshot& snapshot, const char* name, const char* type,
+                  const char* help, Has has, Append append)
+{
+    bool headerWritten = false;
+    for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
+        const DriveSnapshotEntry& drive = snapshot.drives[i];
+        if (!has(drive)) {
+            continue;
+        }
+        if (!headerWritten) {
+            AppendHeader(out, name, type, help);
+            headerWritten = true;
+        }
+        append(drive);
+    }
+}
+
+}  // namespace
+
+void AppendLabelValue(std::string& out, const char* value)
+{
+    for (const char* c = value; *c != '\0'; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        if (byte == '\\') {
+            out += "\\\\";
+        } else if (byte == '"') {
+            out += "\\\"";
+        } else if (byte == '\n') {
+            out += "\\n";
+        } else if (byte < 0x20 || byte > 0x7E) {
+            out += '?';
+        } else {
+            out += *c;
+        }
+    }
+}
+
+std::string BuildMetricsText(const DriveSnapshot& snapshot, const char* version)
+{
+    std::string out;
+    out.reserve(1024 + snapshot.count * 1024);
+    AppendHeader(out, "kelvix_build_info", "gauge", "KELVIX build information; the value is always 1.");
+    out += "kelvix_build_info{version=\"";
+    AppendLabelValue(out, version);
+    out += "\"} 1\n";
+
+    const auto always = [](const DriveSnapshotEntry&) { return true; };
+    const auto nvmeHealth = [](const DriveSnapshotEntry& drive) { return drive.hasHealth; };
+
+    AppendFamily(out, snapshot, "kelvix_drive_info", "gauge",
+        "Identity of each present drive; the value is always 1.", always, [&out](const DriveSnapshotEntry& drive) {
+            out += "kelvix_drive_info";
+            AppendDriveLabels(out, drive);
+            out += ",model=\"";
+            AppendLabelValue(out, drive.model);
+            out += "\",firmware=\"";
+            AppendLabelValue(out, drive.firmware);
+            out += "\",kind=\"";
+            out += KindName(drive.kind);
+            out += "\"} 1\n";
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_read_success", "gauge",
+        "1 when the last measurement could read the drive, 0 when the read failed.", always,
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_read_success", drive,
+                drive.condition == DriveCondition::ReadFailed ? "0" : "1");
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_temperature_celsius", "gauge",
+        "Last temperature read from the drive, in degrees Celsius.",
+        [](const DriveSnapshotEntry& drive) { return drive.temperature != 0; },
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_temperature_celsius", drive, drive.temperature);
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_worst_temperature_celsius", "gauge",
+        "Highest temperature KELVIX has recorded for the drive, in degrees Celsius.",
+        [](const DriveSnapshotEntry& drive) { return drive.worstTemperature != 0; },
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_worst_temperature_celsius", drive, drive.worstTemperature);
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_warning_temperature_celsius", "gauge",
+        "Temperature above which KELVIX warns about the drive, in degrees Celsius.", always,
+        [&out, &snapshot](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_warning_temperature_celsius", drive, snapshot.warningTemperature);
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_nvme_critical_warning", "gauge",
+        "Critical warning bits of the NVMe health log (0 when all is well).", nvmeHealth,
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_nvme_critical_warning", drive, drive.criticalWarning);
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_nvme_available_spare_ratio", "gauge",
+        "Remaining spare capacity of the NVMe drive (1 = all of it).", nvmeHealth,
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendRatio(out, "kelvix_drive_nvme_available_spare_ratio", drive, drive.availableSpare);
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_nvme_available_spare_threshold_ratio", "gauge",
+        "Spare capacity below which the NVMe drive raises its critical warning.", nvmeHealth,
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendRatio(out, "kelvix_drive_nvme_available_spare_threshold_ratio", drive, drive.availableSpareThreshold);
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_nvme_percentage_used_ratio", "gauge",
+        "Vendor estimate of the NVMe drive's life used (1 = its rated life; may exceed 1).", nvmeHealth,
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendRatio(out, "kelvix_drive_nvme_percentage_used_ratio", drive, drive.percentageUsed);
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_nvme_media_errors_total", "counter",
+        "Unrecovered data integrity errors the NVMe drive has counted over its life.", nvmeHealth,
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_nvme_media_errors_total", drive, drive.mediaErrors);
+        });
+    return out;
+}
