@@ -153,10 +153,10 @@ struct ShellCall {
     DWORD infoFlags;
 };
 std::vector<ShellCall> g_shellCalls;
-BOOL WINAPI RecordingShell(DWORD action, PNOTIFYICONDATAA record)
+BOOL WINAPI RecordingShell(DWORD action, PNOTIFYICONDATAW record)
 {
     g_shellCalls.push_back({action, record->uID, record->uFlags, record->dwInfoFlags});
-    return Shell_NotifyIconA(action, record);
+    return Shell_NotifyIconW(action, record);
 }
 struct RecordingShellInPlace {
     RecordingShellInPlace()
