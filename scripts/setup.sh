@@ -10,6 +10,7 @@ packages=(
     wine wine64 xvfb x11-utils imagemagick
     locales fonts-ipafont-gothic fonts-ipafont-mincho
     procps psmisc iproute2 zip unzip
+    qemu-system-x86 busybox-static cpio smartmontools python3 systemd
 )
 
 missing=()
