@@ -59,6 +59,14 @@ check_eq "the serials the machine was given reached the report" \
     "$(printf '%s\n' "${VM_DISK0[1]}" "${VM_DISK1[1]}" "$VM_NVME_SERIAL" | sort)" \
     "$(echo "$answer" | sed -n 's/.* \([^ ]*\))$/\1/p' | sort)"
 
+# Through the relay that brings the guest's port to host loopback (PELITO's way in).
+if vm_relay; then
+    check_eq "the same report through the loopback relay" "$answer" \
+        "$(KELVIX_QUERY_PORT=$VM_RELAY_PORT timeout 10 "$build/query/tempquery" 127.0.0.1)"
+else
+    fail "the loopback relay starts"
+fi
+
 # The stop command counts only from the daemon's own machine: from here it is ignored.
 vm_in_ns python3 -c 'import socket, sys; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.sendto(b"\x10", (sys.argv[1], int(sys.argv[2])))' \
     "$VM_GUEST" "$VM_PORT"

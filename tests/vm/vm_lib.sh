@@ -4,7 +4,7 @@
 # NVMe drive. Its network is a tap device inside a private network namespace: the guest
 # reaches nothing but that namespace, and the host's clients run inside it.
 #   vm_begin WORK_DIR KELVIXD_BINARY DRIVE_DATABASE    (exit 77 where QEMU cannot run)
-#   vm_boot; vm_in_ns CMD...; vm_console; vm_send_line TEXT; vm_end (also on EXIT)
+#   vm_boot; vm_in_ns CMD...; vm_relay; vm_console; vm_send_line TEXT; vm_end (also on EXIT)
 set -u
 
 VM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -145,6 +145,11 @@ vm_send_line() {
 }
 
 vm_end() {
+    if [ -n "${VM_RELAY_PID:-}" ]; then
+        kill "$VM_RELAY_PID" 2>/dev/null
+        wait "$VM_RELAY_PID" 2>/dev/null
+        VM_RELAY_PID=""
+    fi
     if vm_running; then
         vm_qmp '{"execute": "quit"}' 2>/dev/null
         local end=$((SECONDS + 10))
@@ -157,4 +162,15 @@ vm_end() {
         ip netns del "$VM_NS" 2>/dev/null
         VM_NS=""
     fi
+}
+
+# vm_relay: a UDP port on host loopback that reaches kelvixd in the guest; sets VM_RELAY_PORT.
+vm_relay() {
+    rm -f "$VM_WORK/relay.port"
+    python3 "$VM_ROOT/tests/vm/udp_relay.py" "$VM_NS" "$VM_GUEST" "$VM_PORT" "$VM_WORK/relay.port" &
+    VM_RELAY_PID=$!
+    local end=$((SECONDS + 10))
+    until [ -s "$VM_WORK/relay.port" ] || [ $SECONDS -ge $end ]; do sleep 0.1; done
+    VM_RELAY_PORT=$(cat "$VM_WORK/relay.port" 2>/dev/null)
+    [ -n "$VM_RELAY_PORT" ]
 }
