@@ -37,7 +37,7 @@ vm_boot || { echo "FAIL - the VM's network namespace could not be made"; exit 1;
 check "kelvixd serves in the VM" vm_wait_console 90 "kelvixd: serving on UDP port"
 check "the loopback relay starts" vm_relay
 
-smart_section() { vm_console | awk -v drive="$1" '/^@@ / {inside = ($0 == "@@ smartctl " drive); next} inside'; }
+smart_section() { vm_smart_section "$1"; }
 smart_field() { smart_section "$1" | sed -n "s/^$2: *//p" | head -n 1; }
 # The report's slot order is kelvixd's, checked against smartctl by the native VM test;
 # here each slot's drive is found by the serial tempquery reports for it.
@@ -51,14 +51,17 @@ check_eq "no settings dialog: kelvixd answers" "" "$(kvd boxes)"
 # The first poll follows the 16 icon ids, 100 ms apart.
 has_three_icons() {
     shot tray_icons
-    local empty; empty=$(icon_at 305 tray_icons)
+    local empty; empty=$(icon_at 145 tray_icons)  # inside the tray, past any icon
     [ "$(icon_at 45 tray_icons)" != "$empty" ] && [ "$(icon_at 65 tray_icons)" = "$empty" ]
 }
 check "one tray icon for each of the three drives" wait_until 30 has_three_icons
 shot tray_icons
+# Both SATA disks report 31 degrees, the NVMe drive 50 (above PELITO's 45: warning colours).
+check_eq "the two SATA disks show the same picture" "$(icon_at 5 tray_icons)" "$(icon_at 25 tray_icons)"
+check "the NVMe drive shows another" test "$(icon_at 5 tray_icons)" != "$(icon_at 45 tray_icons)"
 
-x=5
 for slot in 0 1 2; do
+    x=$((5 + 20 * slot))
     line=$(echo "$answer" | grep "^#$slot ")
     serial=$(echo "$line" | sed -n 's/.* \([^ ]*\))$/\1/p')
     drive=""
@@ -92,7 +95,6 @@ for slot in 0 1 2; do
     check "slot $slot ($drive) tooltip: the model smartctl read" hover "$x" "$slot:$model"
     kvd mouse-move 600 400
     wait_until 20 no_tooltips
-    x=$((x + 20))
 done
 
 client 0x111 0x8022 0

@@ -18,6 +18,7 @@ done
 ip link set lo up
 ip addr add 10.0.2.15/24 dev eth0
 ip link set eth0 up
+echo
 for drive in sda sdb nvme0n1; do
     echo "@@ smartctl $drive"
     /sbin/smartctl -i -A "/dev/$drive"

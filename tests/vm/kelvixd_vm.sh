@@ -20,8 +20,7 @@ if ! vm_wait_console 90 "kelvixd: serving on UDP port"; then
 fi
 pass "kelvixd serves in the VM"
 
-# smartctl's section of one drive: the lines after "@@ smartctl DRIVE" up to the next marker.
-smart_section() { vm_console | awk -v drive="$1" '/^@@ / {inside = ($0 == "@@ smartctl " drive); next} inside'; }
+smart_section() { vm_smart_section "$1"; }
 # smart_field DRIVE LABEL: the value after "LABEL:" in that section.
 smart_field() { smart_section "$1" | sed -n "s/^$2: *//p" | head -n 1; }
 # The temperature: attribute 190's raw value for the SATA disks, the health log's for NVMe.

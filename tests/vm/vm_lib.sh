@@ -120,6 +120,13 @@ vm_wait_console() {
     done
     return 1
 }
+# vm_smart_section DRIVE: smartctl's lines about DRIVE, after "@@ smartctl DRIVE" up to the
+# next marker (a marker may follow the firmware's text on the same console line).
+vm_smart_section() {
+    vm_console | awk -v drive="$1" '
+        index($0, "@@ ") { inside = (substr($0, index($0, "@@ ")) == "@@ smartctl " drive); next }
+        inside'
+}
 vm_in_ns() { ip netns exec "$VM_NS" "$@"; }
 # vm_qmp COMMAND-JSON...: one QMP session sending each command in turn.
 vm_qmp() {
