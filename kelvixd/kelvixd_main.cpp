@@ -7,7 +7,7 @@
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
-#include "drive_port_linux.h"
+#include "drive_source.h"
 #include "measurement.h"
 #include "pass_through_disk_control.h"
 #include "query_service.h"
@@ -40,16 +40,16 @@ bool ReadConfig(const char* path, DaemonConfig& config)
     return !fatal;
 }
 
-void AnnounceDrives(const DriveState& drives, const LinuxDrivePort& port)
+void AnnounceDrives(const DriveState& drives, const DrivePort& port)
 {
     for (std::uint32_t n = 0; n < drives.presentCount; ++n) {
         const std::uint32_t i = drives.presentList[n];
         const DriveRecord& record = drives.table[i];
-        std::fprintf(stderr, "kelvixd: drive %u: /dev/%s \"%s\" serial \"%s\" firmware \"%s\" %s, %u C\n", i,
-                     port.Drives()[i].name.c_str(), record.model, record.serial, record.firmware,
+        std::fprintf(stderr, "kelvixd: drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s, %u C\n", i,
+                     port.Location(i).c_str(), record.model, record.serial, record.firmware,
                      record.kind == DriveKind::Nvme ? "NVMe" : "ATA", record.currentTemperature);
     }
-    std::fprintf(stderr, "kelvixd: %u of %zu drives read\n", drives.presentCount, port.Drives().size());
+    std::fprintf(stderr, "kelvixd: %u drives read\n", drives.presentCount);
 }
 
 // Waits until the deadline or a stop signal; true for a signal.
@@ -103,6 +103,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kelvixd: %s: not started\n", configPath);
         return 1;
     }
+    // Before the change of folder: a drive-set file may be named relative to the caller's.
+    const std::unique_ptr<DrivePort> port = OpenDrivePort(config);
+    if (!port) {
+        return 1;
+    }
     // Worst values (KELVIX.INI's [Worst]) and relative log names live in the state folder.
     if (chdir(config.stateDirectory.c_str()) != 0) {
         std::fprintf(stderr, "kelvixd: state directory %s: %s\n", config.stateDirectory.c_str(),
@@ -123,14 +128,13 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    LinuxDrivePort port(config.sysBlock.c_str(), config.devices.c_str());
-    PassThroughDiskControl control(port);
+    PassThroughDiskControl control(*port);
     InstallDiskControl(&control);
     auto drives = std::make_unique<DriveState>();
     drives->probeCount = kMaxDrives;
     EnumerateDrives(*drives);
     MeasureAll(*drives, config.settings);
-    AnnounceDrives(*drives, port);
+    AnnounceDrives(*drives, *port);
     WarningWatch warnings(config.warning);
     warnings.Check(*drives, stderr);
 

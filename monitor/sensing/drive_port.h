@@ -7,6 +7,7 @@
 #include "sat_passthrough.h"
 
 #include <cstdint>
+#include <string>
 
 // One NVMe admin command with a data-in buffer.
 struct NvmeAdminCommand {
@@ -30,6 +31,8 @@ public:
     // protocol, or -1 when there is no such drive or it cannot be opened.
     virtual int Open(unsigned number, DriveProtocol& protocol) = 0;
     virtual void Close(int descriptor) = 0;
+    // Where drive `number` is, for messages ("/dev/sda").
+    virtual std::string Location(unsigned number) const = 0;
     // An ATA command; `data` receives `dataSize` bytes (0: a command without data).
     // False when the command was refused or the drive reported an error.
     virtual bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize) = 0;

@@ -47,7 +47,7 @@ int LinuxDrivePort::Open(unsigned number, DriveProtocol& protocol)
         return -1;
     }
     const BlockDevice& drive = drives_[number];
-    const std::string path = devices_ + "/" + drive.name;
+    const std::string path = Location(number);
     // Read-only is enough for both pass-through ioctls; the kernel checks capabilities.
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
@@ -60,6 +60,11 @@ int LinuxDrivePort::Open(unsigned number, DriveProtocol& protocol)
     entry.path = path;
     open_.push_back(entry);
     return descriptor;
+}
+
+std::string LinuxDrivePort::Location(unsigned number) const
+{
+    return number < drives_.size() ? devices_ + "/" + drives_[number].name : std::string();
 }
 
 void LinuxDrivePort::Close(int descriptor)

@@ -6,6 +6,7 @@
 #include "smart_records.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -93,12 +94,14 @@ void PassThroughDiskControl::Close(HANDLE handle)
 
 PassThroughDiskControl::Slot* PassThroughDiskControl::SlotOf(HANDLE handle)
 {
-    for (Slot& slot : slots_) {
-        if (handle == static_cast<HANDLE>(&slot)) {
-            return slot.descriptor >= 0 ? &slot : nullptr;
-        }
+    // A handle is the address of its slot; anything else is no handle of ours.
+    const auto address = reinterpret_cast<std::uintptr_t>(handle);
+    const auto first = reinterpret_cast<std::uintptr_t>(&slots_[0]);
+    if (address < first || (address - first) % sizeof(Slot) != 0 || (address - first) / sizeof(Slot) >= kMaxDrives) {
+        return nullptr;
     }
-    return nullptr;
+    Slot& slot = slots_[(address - first) / sizeof(Slot)];
+    return slot.descriptor >= 0 ? &slot : nullptr;
 }
 
 bool PassThroughDiskControl::Request(HANDLE handle, DWORD code, const void* in, DWORD inSize, void* out,
@@ -165,8 +168,8 @@ std::uint32_t PassThroughDiskControl::AtaRequest(const Slot& slot, DWORD code, c
     if (outSize < kSmartReplySize) {
         return 0;
     }
+    // The port fills the whole sector (SmartDevice cleared the reply before asking).
     std::uint8_t* data = out + kSmartStatusSize;
-    std::memset(data, 0, kSmartSectorSize);
     if (!port_.Ata(slot.descriptor, registers, data, kSmartSectorSize)) {
         return 0;
     }

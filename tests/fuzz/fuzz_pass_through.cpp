@@ -23,6 +23,7 @@ public:
         return 3;
     }
     void Close(int) override {}
+    std::string Location(unsigned) const override { return "fuzz"; }
     bool Ata(int, const AtaTaskfile&, std::uint8_t* data, std::uint32_t dataSize) override { return Fill(data, dataSize); }
     bool NvmeAdmin(int, const NvmeAdminCommand&, std::uint8_t* data, std::uint32_t dataSize) override
     {

@@ -1,6 +1,6 @@
 // The disk-control seam over kernel-style pass-through commands: which ATA and NVMe
-// commands each Windows request becomes (checked against the ATA and NVMe command
-// tables), replies laid out as the Windows drivers lay them out, drive order from
+// commands each Windows request becomes (the simulated drives accept only what the ATA
+// and NVMe command tables say, and the commands are checked here too), replies laid out as the Windows drivers lay them out, drive order from
 // /sys/block names, the SCSI outcome of a pass-through command, and whole machines
 // enumerated through it exactly as through the Windows-shaped simulated drives.
 #include "block_devices.h"
@@ -11,6 +11,7 @@
 #include "pass_through_disk_control.h"
 #include "sensing_test_support.h"
 #include "sg_io_outcome.h"
+#include "simulated_drive_port.h"
 
 #include <gtest/gtest.h>
 
@@ -19,79 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Drives answering by the command tables: ATA IDENTIFY DEVICE (ECh), SMART (B0h with
-// LBA mid/high 4Fh/C2h) READ DATA (D0h), READ THRESHOLDS (D1h), ENABLE OPERATIONS (D8h);
-// NVMe Identify (06h, CNS 1 in CDW10) and Get Log Page (02h, all namespaces, log 02h,
-// NUMDL in CDW10 bits 31:16 = dwords - 1). Anything else is refused.
-class TablePort final : public DrivePort {
-public:
-    explicit TablePort(const DriveSet& set) : set_(set) {}
-
-    struct Sent {
-        unsigned drive;
-        bool nvme;
-        AtaTaskfile ata;
-        NvmeAdminCommand admin;
-        std::uint32_t dataSize;
-    };
-    std::vector<Sent> sent;
-    bool refuseOpen[kSimulatedDriveSlots] = {};
-    unsigned closes = 0;
-    std::uint64_t length = 0;
-
-    int Open(unsigned number, DriveProtocol& protocol) override
-    {
-        if (number >= kSimulatedDriveSlots || !set_.drives[number].installed || refuseOpen[number]) {
-            return -1;
-        }
-        protocol = set_.drives[number].nvme ? DriveProtocol::Nvme : DriveProtocol::Ata;
-        return static_cast<int>(100 + number);
-    }
-    void Close(int) override { ++closes; }
-    bool Ata(int descriptor, const AtaTaskfile& r, std::uint8_t* data, std::uint32_t dataSize) override
-    {
-        const SimulatedDrive& drive = set_.drives[descriptor - 100];
-        sent.push_back({static_cast<unsigned>(descriptor - 100), false, r, {}, dataSize});
-        const std::uint8_t* sector = nullptr;
-        if (r.command == 0xEC && dataSize == 512 && r.sectorCount == 1) {
-            sector = drive.identify;
-        } else if (r.command == 0xB0 && r.lbaMid == 0x4F && r.lbaHigh == 0xC2) {
-            if (r.features == 0xD8 && dataSize == 0) {
-                return true;
-            }
-            sector = r.features == 0xD0 ? drive.smartData : r.features == 0xD1 ? drive.thresholds : nullptr;
-        }
-        if (sector == nullptr || dataSize != 512 || (r.device & 0x10) != 0) {
-            return false;
-        }
-        std::memcpy(data, sector, 512);
-        return true;
-    }
-    bool NvmeAdmin(int descriptor, const NvmeAdminCommand& c, std::uint8_t* data, std::uint32_t dataSize) override
-    {
-        const SimulatedDrive& drive = set_.drives[descriptor - 100];
-        sent.push_back({static_cast<unsigned>(descriptor - 100), true, {}, c, dataSize});
-        if (c.opcode == 0x06 && c.cdw10 == 1 && c.namespaceId == 0 && dataSize == 4096) {
-            std::memcpy(data, drive.nvmeIdentify, 4096);
-            return true;
-        }
-        if (c.opcode == 0x02 && c.namespaceId == 0xFFFFFFFF && c.cdw10 == ((512 / 4 - 1) << 16 | 0x02) &&
-            dataSize == 512) {
-            std::memcpy(data, drive.health, 512);
-            return true;
-        }
-        return false;
-    }
-    bool Length(int, std::uint64_t& bytes) override
-    {
-        bytes = length;
-        return length != 0;
-    }
-
-private:
-    const DriveSet& set_;
-};
 
 const char kMachine[] = R"(drive 0
 model ST3500418AS
@@ -115,7 +43,7 @@ temperature 194 41
 // pass-through seam answering from the same sectors.
 struct TwoWays {
     DriveSet set = DriveSetFromText(kMachine);
-    TablePort port{set};
+    SimulatedDrivePort port{set};
 };
 
 // The database entries of the two ATA models, for the length of a test.
@@ -181,7 +109,7 @@ TEST(PassThroughDiskControl, AMachineReadsAsThroughTheWindowsDrivers)
     EXPECT_STREQ(linux.table[1].serial, "S5GXNF0R123456");
     EXPECT_EQ(linux.table[1].currentTemperature, 45);
     EXPECT_EQ(linux.table[3].currentTemperature, 41);
-    EXPECT_EQ(machine.port.closes, 3u);
+    EXPECT_EQ(machine.port.Closes(), 3u);
 }
 
 TEST(PassThroughDiskControl, ADriveThatCannotBeOpenedIsSkippedAndTheOthersServed)
@@ -189,7 +117,7 @@ TEST(PassThroughDiskControl, ADriveThatCannotBeOpenedIsSkippedAndTheOthersServed
     WorkingDirectory directory;
     TwoEntryDatabase database;
     TwoWays machine;
-    machine.port.refuseOpen[1] = 1;  // as open() failing with EACCES
+    machine.port.RefuseOpen(1);  // as open() failing with EACCES
     DriveState drives;
     PassThroughDiskControl control(machine.port);
     ScopedDiskControl installed(control);
@@ -224,9 +152,9 @@ TEST(PassThroughDiskControl, RequestsBecomeTheirAtaAndNvmeCommands)
     } ataExpected[] = {
         {0xB0, 0xD8, 0x4F, 0xC2, 0}, {0xEC, 0x00, 0x00, 0x00, 512}, {0xB0, 0xD0, 0x4F, 0xC2, 512},
         {0xB0, 0xD1, 0x4F, 0xC2, 512}};
-    ASSERT_EQ(machine.port.sent.size(), 4u);
+    ASSERT_EQ(machine.port.SentCommands().size(), 4u);
     for (unsigned i = 0; i < 4; ++i) {
-        const TablePort::Sent& s = machine.port.sent[i];
+        const SimulatedDrivePort::Sent& s = machine.port.SentCommands()[i];
         SCOPED_TRACE("ATA command " + std::to_string(i));
         EXPECT_EQ(s.drive, 3u);
         EXPECT_EQ(s.ata.command, ataExpected[i].command);
@@ -240,7 +168,7 @@ TEST(PassThroughDiskControl, RequestsBecomeTheirAtaAndNvmeCommands)
     const std::uint8_t* attributes = ata.AttributeResult();
     EXPECT_EQ(std::memcmp(attributes - 2, machine.set.drives[3].smartData, 512), 0);
 
-    machine.port.sent.clear();
+    machine.port.ClearSent();
     SmartDevice nvmeDrive;
     ASSERT_TRUE(nvmeDrive.Open(1));
     EXPECT_EQ(nvmeDrive.GetVersion(bytes), nullptr) << "S.M.A.R.T. requests do not reach NVMe drives";
@@ -254,14 +182,14 @@ TEST(PassThroughDiskControl, RequestsBecomeTheirAtaAndNvmeCommands)
     const std::uint8_t* health = nvme.ReadHealthLog(nvmeDrive.Handle(), bytes);
     ASSERT_NE(health, nullptr);
     EXPECT_EQ(std::memcmp(health, machine.set.drives[1].health, 512), 0);
-    ASSERT_EQ(machine.port.sent.size(), 2u);
-    EXPECT_EQ(machine.port.sent[0].admin.opcode, 0x06);
-    EXPECT_EQ(machine.port.sent[1].admin.opcode, 0x02);
-    EXPECT_EQ(machine.port.sent[1].admin.cdw10, 0x007F0002u);
+    ASSERT_EQ(machine.port.SentCommands().size(), 2u);
+    EXPECT_EQ(machine.port.SentCommands()[0].admin.opcode, 0x06);
+    EXPECT_EQ(machine.port.SentCommands()[1].admin.opcode, 0x02);
+    EXPECT_EQ(machine.port.SentCommands()[1].admin.cdw10, 0x007F0002u);
 
     std::uint64_t length = 0;
     EXPECT_FALSE(nvme.ReadDiskLength(nvmeDrive.Handle(), length));
-    machine.port.length = 0x123456789AULL;
+    machine.port.SetLength(0x123456789AULL);
     EXPECT_TRUE(nvme.ReadDiskLength(nvmeDrive.Handle(), length));
     EXPECT_EQ(length, 0x123456789AULL);
 }
