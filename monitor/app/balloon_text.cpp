@@ -1,5 +1,7 @@
 #include "balloon_text.h"
 
+#include "drive_table.h"
+
 #include <cstdio>
 
 namespace {
@@ -16,18 +18,18 @@ std::string Format(const char* format, unsigned value)
 std::string Line(const DriveReading& reading)
 {
     char buffer[160];
-    std::snprintf(buffer, sizeof buffer, "#%-2u %2u℃ : %s\n", reading.driveNumber,
-        static_cast<unsigned>(reading.temperature), reading.model);
+    std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)\n" : "#%-2u %2u℃ : %s\n",
+        reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, kSleepingText);
     return buffer;
 }
 
 // Lines of the readings above the given temperature, up to what the field holds,
-// without the final line feed.
-std::string LinesAbove(const DriveReadings& readings, unsigned floor)
+// without the final line feed. Sleeping drives only when `withSleeping`.
+std::string LinesAbove(const DriveReadings& readings, unsigned floor, bool withSleeping)
 {
     std::string text;
     for (unsigned i = 0; i < readings.count; ++i) {
-        if (readings.items[i].temperature <= floor) {
+        if (readings.items[i].temperature <= floor || (readings.items[i].sleeping && !withSleeping)) {
             continue;
         }
         const std::string line = Line(readings.items[i]);
@@ -47,7 +49,7 @@ std::string LinesAbove(const DriveReadings& readings, unsigned floor)
 BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent)
 {
     BalloonContent content;
-    content.text = LinesAbove(readings, 0);
+    content.text = LinesAbove(readings, 0, true);
     if (content.text.empty()) {
         return content;
     }
@@ -67,7 +69,8 @@ BalloonContent WarningBalloonContent(const DriveReadings& readings, int useBallo
     if (useBalloon == 0) {
         return content;
     }
-    content.text = LinesAbove(readings, thresholdCurrent);
+    // A sleeping drive's last value is old news: it warns again once it is read.
+    content.text = LinesAbove(readings, thresholdCurrent, false);
     if (content.text.empty()) {
         return content;
     }

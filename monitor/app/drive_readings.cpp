@@ -17,6 +17,7 @@ DriveReadings CollectReadings(const DriveState& drives)
         reading.model = record.model;
         reading.capacityText = record.capacityText;
         reading.transferModeText = record.transferModeText;
+        reading.sleeping = record.sleeping != 0;
         readings.Add(reading);
     }
     return readings;

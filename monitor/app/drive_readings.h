@@ -10,6 +10,7 @@ struct DriveReading {
     const char* model = "";             // NUL-terminated texts of the drive record
     const char* capacityText = "";
     const char* transferModeText = "";
+    bool sleeping = false;              // left asleep: the temperature is its last
 };
 
 struct DriveReadings {
@@ -25,11 +26,12 @@ struct DriveReadings {
         }
     }
 
-    std::uint8_t Hottest() const
+    // Sleeping drives take part with their last temperature unless left out.
+    std::uint8_t Hottest(bool withSleeping = true) const
     {
         std::uint8_t hottest = 0;
         for (unsigned i = 0; i < count; ++i) {
-            if (items[i].temperature > hottest) {
+            if (items[i].temperature > hottest && (withSleeping || !items[i].sleeping)) {
                 hottest = items[i].temperature;
             }
         }

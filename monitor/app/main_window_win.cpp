@@ -260,7 +260,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 unsigned CurrentTraySlot()
 {
     const AppState& app = App();
-    return SelectTrayIconSlot(CollectReadings(app.drives).Hottest(), app.Measuring(), app.settings.NoTrayIcon,
+    const DriveReadings readings = CollectReadings(app.drives);
+    return SelectTrayIconSlot(readings.Hottest(), readings.Hottest(false), app.Measuring(), app.settings.NoTrayIcon,
         app.settings.ThresholdCurrent);
 }
 

@@ -23,4 +23,7 @@ enum SettingsControl : int {
     IDC_LOG_FILE = 1023,
     IDC_CFG_FILE = 1024,
     IDC_ICON_FILE = 1025,
+    IDC_NO_WAKE = 1026,
+    IDC_WAKE_AFTER_EDIT = 1027,
+    IDC_WAKE_AFTER_SPIN = 1028,
 };

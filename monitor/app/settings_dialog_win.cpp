@@ -16,6 +16,7 @@ namespace {
 
 constexpr unsigned kPortMinimum = 10000;
 constexpr unsigned kPortMaximum = 65535;
+constexpr unsigned kWakeAfterMaximum = 999;  // ticks
 
 void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
@@ -55,6 +56,14 @@ void ReadText(HWND dialog, int control, char (&field)[kPathSize])
     GetDlgItemTextA(dialog, control, field, kPathSize);
 }
 
+// The count only means something while sleeping drives are left alone.
+void EnableWakeAfter(HWND dialog)
+{
+    const BOOL on = IsDlgButtonChecked(dialog, IDC_NO_WAKE) == BST_CHECKED;
+    EnableWindow(GetDlgItem(dialog, IDC_WAKE_AFTER_EDIT), on);
+    EnableWindow(GetDlgItem(dialog, IDC_WAKE_AFTER_SPIN), on);
+}
+
 void Open(HWND dialog)
 {
     AppState& app = App();
@@ -73,6 +82,10 @@ void Open(HWND dialog)
     Check(dialog, IDC_USE_NETWORK, settings.UseNetwork);
     SendDlgItemMessageA(dialog, IDC_PORT_SPIN, UDM_SETRANGE32, kPortMinimum, kPortMaximum);
     SendDlgItemMessageA(dialog, IDC_PORT_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(settings.Port));
+    Check(dialog, IDC_NO_WAKE, settings.NoWake);
+    SetSpin16(dialog, IDC_WAKE_AFTER_SPIN, 0, kWakeAfterMaximum,
+        settings.WakeAfter < kWakeAfterMaximum ? settings.WakeAfter : kWakeAfterMaximum);
+    EnableWakeAfter(dialog);
     Check(dialog, IDC_USE_LOG, settings.UseLog);
     SetDlgItemTextA(dialog, IDC_LOG_FILE, settings.LogFile);
     SetDlgItemTextA(dialog, IDC_CFG_FILE, settings.CfgFile);
@@ -101,6 +114,8 @@ void Confirm(HWND dialog)
     settings.UseInformation = Checked(dialog, IDC_USE_INFORMATION);
     settings.UseNetwork = Checked(dialog, IDC_USE_NETWORK);
     settings.Port = SpinPosition(dialog, IDC_PORT_SPIN);
+    settings.NoWake = Checked(dialog, IDC_NO_WAKE);
+    settings.WakeAfter = SpinPosition(dialog, IDC_WAKE_AFTER_SPIN);
     settings.UseLog = Checked(dialog, IDC_USE_LOG);
     ReadText(dialog, IDC_LOG_FILE, settings.LogFile);
     ReadText(dialog, IDC_CFG_FILE, settings.CfgFile);
@@ -140,6 +155,8 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
         const BOOL on = IsDlgButtonChecked(dialog, IDC_USE_NETWORK) == BST_CHECKED;
         EnableWindow(GetDlgItem(dialog, IDC_PORT_EDIT), on);
         EnableWindow(GetDlgItem(dialog, IDC_PORT_SPIN), on);
+    } else if (control && control == GetDlgItem(dialog, IDC_NO_WAKE)) {
+        EnableWakeAfter(dialog);
     } else if (control && control == GetDlgItem(dialog, IDC_LOG_FILE)) {
         Pick(dialog, IDC_LOG_FILE, settings.LogFile, "ログファイルの選択",
             "ログファイル\0*.LOG\0全てのファイル\0*.*\0");

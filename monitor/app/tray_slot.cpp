@@ -2,6 +2,12 @@
 
 unsigned SelectTrayIconSlot(std::uint8_t hottest, bool measuring, int noTrayIcon, unsigned thresholdCurrent)
 {
+    return SelectTrayIconSlot(hottest, hottest, measuring, noTrayIcon, thresholdCurrent);
+}
+
+unsigned SelectTrayIconSlot(std::uint8_t hottest, std::uint8_t hottestAwake, bool measuring, int noTrayIcon,
+                            unsigned thresholdCurrent)
+{
     if (!measuring) {
         return kSlotStopped;
     }
@@ -12,5 +18,5 @@ unsigned SelectTrayIconSlot(std::uint8_t hottest, bool measuring, int noTrayIcon
         return kSlotFixedIcon;
     }
     const unsigned shown = hottest > 99 ? 99u : hottest;
-    return hottest <= thresholdCurrent ? shown : kWarningBankOffset + shown;
+    return hottestAwake <= thresholdCurrent ? shown : kWarningBankOffset + shown;
 }

@@ -47,6 +47,24 @@ TEST(SelectTrayIconSlot, Table)
     }
 }
 
+TEST(SelectTrayIconSlot, SleepingDriveShowsItsLastValueWithoutWarning)
+{
+    const struct {
+        unsigned hottest, hottestAwake, slot;
+    } cases[] = {
+        {52, 35, 52},   // the sleeper is hottest: its digits, normal colours
+        {52, 45, 152},  // an awake drive above 40 warns, the digits still the hottest
+        {52, 0, 52},    // every drive asleep
+        {35, 35, 35},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SelectTrayIconSlot(static_cast<std::uint8_t>(c.hottest), static_cast<std::uint8_t>(c.hottestAwake),
+                                     true, 0, 40),
+                  c.slot)
+            << c.hottest << " / " << c.hottestAwake;
+    }
+}
+
 TEST(SelectTrayIconSlot, EveryResultIsAValidSlot)
 {
     for (unsigned hottest = 0; hottest <= 255; ++hottest) {

@@ -24,6 +24,8 @@ const char kDefaultIni[] =
     "Maximum=3600\r\n"
     "Minimum=30\r\n"
     "Current=60\r\n"
+    "NoWake=1\r\n"
+    "WakeAfter=0\r\n"
     "[Threshold]\r\n"
     "Maximum=60\r\n"
     "Minimum=30\r\n"
@@ -105,6 +107,8 @@ TEST_F(SettingsFile, WithoutFileLoadGivesTheDefaults)
     Settings s = Scrambled();
     LoadSettings(s);
     EXPECT_EQ(s.TimerCurrent, 60u);
+    EXPECT_EQ(s.NoWake, 1);
+    EXPECT_EQ(s.WakeAfter, 0u);
     EXPECT_EQ(s.ThresholdCurrent, 40u);
     EXPECT_EQ(s.Port, 10008u);
     EXPECT_EQ(s.Alpha, 255);
