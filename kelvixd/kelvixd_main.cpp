@@ -7,6 +7,7 @@
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
+#include "drive_power.h"
 #include "drive_source.h"
 #include "measurement.h"
 #include "pass_through_disk_control.h"
@@ -40,14 +41,30 @@ bool ReadConfig(const char* path, DaemonConfig& config)
     return !fatal;
 }
 
+// What CHECK POWER MODE says of an ATA drive (asking does not wake it).
+const char* PowerText(const DriveRecord& record)
+{
+    if (record.kind != DriveKind::Ata) {
+        return "";
+    }
+    switch (AskDrivePower(record.device.Handle())) {
+    case PowerAnswer::SpunUp:
+        return ", spinning";
+    case PowerAnswer::SpunDown:
+        return ", spun down";
+    default:
+        return ", power state unknown";
+    }
+}
+
 void AnnounceDrives(const DriveState& drives, const DrivePort& port)
 {
     for (std::uint32_t n = 0; n < drives.presentCount; ++n) {
         const std::uint32_t i = drives.presentList[n];
         const DriveRecord& record = drives.table[i];
-        std::fprintf(stderr, "kelvixd: drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s, %u C\n", i,
+        std::fprintf(stderr, "kelvixd: drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s, %u C%s\n", i,
                      port.Location(i).c_str(), record.model, record.serial, record.firmware,
-                     record.kind == DriveKind::Nvme ? "NVMe" : "ATA", record.currentTemperature);
+                     record.kind == DriveKind::Nvme ? "NVMe" : "ATA", record.currentTemperature, PowerText(record));
     }
     std::fprintf(stderr, "kelvixd: %u drives read\n", drives.presentCount);
 }

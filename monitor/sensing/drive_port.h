@@ -34,8 +34,11 @@ public:
     // Where drive `number` is, for messages ("/dev/sda").
     virtual std::string Location(unsigned number) const = 0;
     // An ATA command; `data` receives `dataSize` bytes (0: a command without data).
-    // False when the command was refused or the drive reported an error.
-    virtual bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize) = 0;
+    // False when the command was refused or the drive reported an error. A command
+    // without data also gives the registers the drive left in `returned` (when not null):
+    // CHECK POWER MODE answers in the count register; false when they did not come back.
+    virtual bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
+                     AtaRegisters* returned) = 0;
     // An NVMe admin command reading `dataSize` bytes into `data`.
     virtual bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                            std::uint32_t dataSize) = 0;

@@ -92,7 +92,8 @@ void LinuxDrivePort::ReportRefusal(int descriptor, const char* what, int error)
     }
 }
 
-bool LinuxDrivePort::Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize)
+bool LinuxDrivePort::Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
+                         AtaRegisters* returned)
 {
     SatRequest request;
     request.task = registers;
@@ -122,7 +123,7 @@ bool LinuxDrivePort::Ata(int descriptor, const AtaTaskfile& registers, std::uint
     outcome.driverStatus = io.driver_status;
     outcome.sense = sense;
     outcome.senseLength = io.sb_len_wr;
-    return PassThroughSucceeded(outcome);
+    return PassThroughSucceeded(outcome, dataSize == 0 ? returned : nullptr);
 }
 
 bool LinuxDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,

@@ -20,7 +20,8 @@ public:
     int Open(unsigned number, DriveProtocol& protocol) override;
     void Close(int descriptor) override;
     std::string Location(unsigned number) const override;
-    bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize) override;
+    bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
+             AtaRegisters* returned) override;
     bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                    std::uint32_t dataSize) override;
     bool Length(int descriptor, std::uint64_t& bytes) override;

@@ -1,5 +1,6 @@
 #include "pass_through_disk_control.h"
 
+#include "ata_records.h"
 #include "disk_length_records.h"
 #include "nvme_pages.h"
 #include "nvme_records.h"
@@ -120,6 +121,11 @@ bool PassThroughDiskControl::Request(HANDLE handle, DWORD code, const void* in, 
                 returned = AtaRequest(*slot, code, request, inSize, reply, outSize);
             }
             break;
+        case kIoctlAtaPassThrough:
+            if (slot->protocol == DriveProtocol::Ata) {
+                returned = AtaPassThroughRequest(*slot, request, inSize, reply, outSize);
+            }
+            break;
         case kIoctlStorageQueryProperty:
             returned = PropertyRequest(*slot, request, inSize, reply, outSize);
             break;
@@ -163,18 +169,56 @@ std::uint32_t PassThroughDiskControl::AtaRequest(const Slot& slot, DWORD code, c
     const AtaTaskfile registers = TaskfileOf(in);
     std::memset(out, 0, kSmartStatusSize);
     if (code == kSmartSendDriveCommand) {
-        return port_.Ata(slot.descriptor, registers, nullptr, 0) ? kSmartStatusSize : 0;
+        return port_.Ata(slot.descriptor, registers, nullptr, 0, nullptr) ? kSmartStatusSize : 0;
     }
     if (outSize < kSmartReplySize) {
         return 0;
     }
     // The port fills the whole sector (SmartDevice cleared the reply before asking).
     std::uint8_t* data = out + kSmartStatusSize;
-    if (!port_.Ata(slot.descriptor, registers, data, kSmartSectorSize)) {
+    if (!port_.Ata(slot.descriptor, registers, data, kSmartSectorSize, nullptr)) {
         return 0;
     }
     PutDword(out + offsetof(SENDCMDOUTPARAMS, cBufferSize), kSmartSectorSize);
     return kSmartReplySize;
+}
+
+std::uint32_t PassThroughDiskControl::AtaPassThroughRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize,
+                                                            std::uint8_t* out, DWORD outSize)
+{
+    // Commands without data only (CHECK POWER MODE): the reply is the record with the
+    // registers the drive left in its current task file.
+    ATA_PASS_THROUGH_EX record;
+    if (in == nullptr || inSize < sizeof record || outSize < sizeof record) {
+        return 0;
+    }
+    std::memcpy(&record, in, sizeof record);
+    if (record.DataTransferLength != 0) {
+        return 0;
+    }
+    const BYTE* task = record.CurrentTaskFile;
+    AtaTaskfile registers;
+    registers.features = task[kTaskFeatures];
+    registers.sectorCount = task[kTaskSectorCount];
+    registers.lbaLow = task[kTaskLbaLow];
+    registers.lbaMid = task[kTaskLbaMid];
+    registers.lbaHigh = task[kTaskLbaHigh];
+    registers.device = static_cast<std::uint8_t>(task[kTaskDevice] & ~kDeviceSelectBit);
+    registers.command = task[kTaskCommand];
+    AtaRegisters left;
+    if (!port_.Ata(slot.descriptor, registers, nullptr, 0, &left)) {
+        return 0;
+    }
+    BYTE* answer = record.CurrentTaskFile;
+    answer[kTaskFeatures] = left.error;
+    answer[kTaskSectorCount] = left.sectorCount;
+    answer[kTaskLbaLow] = left.lbaLow;
+    answer[kTaskLbaMid] = left.lbaMid;
+    answer[kTaskLbaHigh] = left.lbaHigh;
+    answer[kTaskDevice] = left.device;
+    answer[kTaskCommand] = left.status;
+    std::memcpy(out, &record, sizeof record);
+    return sizeof record;
 }
 
 std::uint32_t PassThroughDiskControl::PropertyRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize,

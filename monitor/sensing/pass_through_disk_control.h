@@ -31,6 +31,8 @@ private:
     Slot* SlotOf(HANDLE handle);
     std::uint32_t AtaRequest(const Slot& slot, DWORD code, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
                              DWORD outSize);
+    std::uint32_t AtaPassThroughRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
+                                        DWORD outSize);
     std::uint32_t PropertyRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
                                   DWORD outSize);
 

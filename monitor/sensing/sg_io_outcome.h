@@ -18,4 +18,6 @@ struct PassThroughOutcome {
 // True when the command reached the drive and the drive reported neither ERR nor DF:
 // GOOD, or CHECK CONDITION whose sense data return the ATA registers of a clean finish
 // (what asking for the registers with CK_COND gives).
-bool PassThroughSucceeded(const PassThroughOutcome& outcome);
+// `registers` (when not null) receives the ATA registers the sense data returned; without
+// them (GOOD status) the result is false when they were asked for.
+bool PassThroughSucceeded(const PassThroughOutcome& outcome, AtaRegisters* registers = nullptr);

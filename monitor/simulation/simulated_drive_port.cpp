@@ -1,5 +1,7 @@
 #include "simulated_drive_port.h"
 
+#include "ata_records.h"
+
 #include <cstring>
 
 namespace {
@@ -29,13 +31,25 @@ void SimulatedDrivePort::Record(const Sent& sent)
     }
 }
 
-bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t* data, std::uint32_t dataSize)
+bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t* data, std::uint32_t dataSize,
+                             AtaRegisters* returned)
 {
     const SimulatedDrive* drive = DriveOf(descriptor);
     if (drive == nullptr || drive->nvme) {
         return false;
     }
     Record({static_cast<unsigned>(descriptor - kFirstDescriptor), false, r, {}, dataSize});
+    if (r.command == kAtaCheckPowerMode && dataSize == 0) {
+        if (!drive->answersCheckPower) {
+            return false;
+        }
+        if (returned != nullptr) {
+            *returned = AtaRegisters{};
+            returned->status = 0x50;  // DRDY, DSC
+            returned->sectorCount = powerMode_[descriptor - kFirstDescriptor];
+        }
+        return true;
+    }
     const std::uint8_t* sector = nullptr;
     if (r.command == 0xEC && r.sectorCount == 1) {
         sector = drive->identify;

@@ -36,7 +36,10 @@ public:
     int Open(unsigned number, DriveProtocol& protocol) override;
     void Close(int) override { ++closes_; }
     std::string Location(unsigned number) const override { return "simulated drive " + std::to_string(number); }
-    bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize) override;
+    // CHECK POWER MODE (E5h) answers `mode` in the count register (FFh active, 00h standby).
+    void SetPowerMode(unsigned number, std::uint8_t mode) { powerMode_[number % kSimulatedDriveSlots] = mode; }
+    bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
+             AtaRegisters* returned) override;
     bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                    std::uint32_t dataSize) override;
     bool Length(int, std::uint64_t& bytes) override;
@@ -50,6 +53,8 @@ private:
     std::vector<Sent> sent_;
     bool recording_ = true;
     bool refuseOpen_[kSimulatedDriveSlots] = {};
+    std::uint8_t powerMode_[kSimulatedDriveSlots] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     unsigned closes_ = 0;
     std::uint64_t length_ = 0;
 };

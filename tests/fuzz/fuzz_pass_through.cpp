@@ -2,6 +2,7 @@
 // the ones the core sends (or any other), any input record and buffer sizes, and drives
 // that answer with the fuzzer's bytes. Nothing may be written past the reply buffer, and
 // the byte count may never exceed it.
+#include "ata_records.h"
 #include "nvme_records.h"
 #include "pass_through_disk_control.h"
 #include "smart_records.h"
@@ -24,7 +25,13 @@ public:
     }
     void Close(int) override {}
     std::string Location(unsigned) const override { return "fuzz"; }
-    bool Ata(int, const AtaTaskfile&, std::uint8_t* data, std::uint32_t dataSize) override { return Fill(data, dataSize); }
+    bool Ata(int, const AtaTaskfile&, std::uint8_t* data, std::uint32_t dataSize, AtaRegisters* returned) override
+    {
+        if (returned != nullptr && size_ != 0) {
+            returned->sectorCount = data_[0];
+        }
+        return Fill(data, dataSize);
+    }
     bool NvmeAdmin(int, const NvmeAdminCommand&, std::uint8_t* data, std::uint32_t dataSize) override
     {
         return Fill(data, dataSize);
@@ -48,7 +55,7 @@ private:
     bool nvme_;
 };
 
-constexpr DWORD kCodes[] = {kSmartGetVersion, kSmartSendDriveCommand, kSmartRcvDriveData, kIoctlStorageQueryProperty,
+constexpr DWORD kCodes[] = {kIoctlAtaPassThrough, kSmartGetVersion, kSmartSendDriveCommand, kSmartRcvDriveData, kIoctlStorageQueryProperty,
                             kIoctlDiskGetLengthInfo, 0x00070000};
 
 }  // namespace

@@ -305,7 +305,9 @@ TEST(LinuxDrivePort, FindsDrivesAndSkipsOnesThatCannotBeOpened)
     identify.opcode = kNvmeAdminIdentify;
     identify.cdw10 = 1;
     EXPECT_FALSE(port.NvmeAdmin(nvme, identify, data, sizeof data));
-    EXPECT_FALSE(port.Ata(nvme, AtaTaskfile{}, data, 512));
+    EXPECT_FALSE(port.Ata(nvme, AtaTaskfile{}, data, 512, nullptr));
+    AtaRegisters left;
+    EXPECT_FALSE(port.Ata(nvme, AtaTaskfile{}, nullptr, 0, &left));
     std::uint64_t length = 0;
     EXPECT_FALSE(port.Length(nvme, length));
     port.Close(nvme);

@@ -58,6 +58,10 @@ check_eq "the serials the machine was given reached the report" \
     "$(printf '%s\n' "${VM_DISK0[1]}" "${VM_DISK1[1]}" "$VM_NVME_SERIAL" | sort)" \
     "$(echo "$answer" | sed -n 's/.* \([^ ]*\))$/\1/p' | sort)"
 
+# CHECK POWER MODE through SG_IO, its count register back in the sense data: QEMU's disks
+# are always active.
+check_eq "both SATA disks answer CHECK POWER MODE: spinning" 2 "$(vm_console | grep -c 'ATA, [0-9]* C, spinning$')"
+
 # Through the relay that brings the guest's port to host loopback (PELITO's way in).
 if vm_relay; then
     check_eq "the same report through the loopback relay" "$answer" \

@@ -6,6 +6,7 @@
 #include "block_devices.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
+#include "drive_power.h"
 #include "measurement.h"
 #include "nvme_device.h"
 #include "pass_through_disk_control.h"
@@ -194,6 +195,47 @@ TEST(PassThroughDiskControl, RequestsBecomeTheirAtaAndNvmeCommands)
     EXPECT_EQ(length, 0x123456789AULL);
 }
 
+// CHECK POWER MODE as the sleeping-drive rules ask it (IOCTL_ATA_PASS_THROUGH): a command
+// without data whose answer is the count register the drive left.
+TEST(PassThroughDiskControl, PowerQuestionsReachTheDriveWithoutData)
+{
+    TwoWays machine;
+    SimulatedDrivePort& port = machine.port;
+    PassThroughDiskControl control(port);
+    ScopedDiskControl installed(control);
+    SmartDevice ata;
+    SmartDevice nvme;
+    ASSERT_TRUE(ata.Open(0));
+    ASSERT_TRUE(nvme.Open(1));
+    const struct {
+        std::uint8_t mode;
+        PowerAnswer answer;
+    } cases[] = {{0xFF, PowerAnswer::SpunUp}, {0x80, PowerAnswer::SpunUp}, {0x00, PowerAnswer::SpunDown},
+                 {0x01, PowerAnswer::SpunDown}, {0x7F, PowerAnswer::NotAnswered}};
+    for (const auto& c : cases) {
+        port.SetPowerMode(0, c.mode);
+        port.ClearSent();
+        EXPECT_EQ(AskDrivePower(ata.Handle()), c.answer) << "mode " << int(c.mode);
+        ASSERT_EQ(port.SentCommands().size(), 1u);
+        EXPECT_EQ(port.SentCommands()[0].ata.command, 0xE5);
+        EXPECT_EQ(port.SentCommands()[0].dataSize, 0u);
+    }
+    port.ClearSent();
+    EXPECT_EQ(AskDrivePower(nvme.Handle()), PowerAnswer::NotAnswered);
+    EXPECT_TRUE(port.SentCommands().empty()) << "no ATA command reaches an NVMe drive";
+
+    // A data transfer through the same request is not carried.
+    ATA_PASS_THROUGH_EX request;
+    FillCheckPowerRequest(request);
+    request.DataTransferLength = 512;
+    ATA_PASS_THROUGH_EX reply{};
+    DWORD returned = 0;
+    EXPECT_FALSE(control.Request(ata.Handle(), kIoctlAtaPassThrough, &request, sizeof request, &reply, sizeof reply,
+                                 &returned));
+    EXPECT_FALSE(control.Request(ata.Handle(), kIoctlAtaPassThrough, &request, sizeof request - 1, &reply,
+                                 sizeof reply, &returned));
+}
+
 TEST(PassThroughDiskControl, MalformedRequestsAreRefused)
 {
     TwoWays machine;
@@ -353,6 +395,26 @@ TEST(SgIoOutcome, WhatCountsAsAFinishedCommand)
         }
         EXPECT_EQ(PassThroughSucceeded(outcome), c.succeeded) << c.what;
     }
+    // The registers of a clean finish come back: CHECK POWER MODE's count among them.
+    auto standby = DescriptorSense(0x1, 0x00, 0x1D, 0x50);
+    standby[8 + 5] = 0x00;
+    auto active = standby;
+    active[8 + 5] = 0xFF;
+    for (const auto* sense : {&standby, &active}) {
+        PassThroughOutcome outcome;
+        outcome.scsiStatus = 0x02;
+        outcome.driverStatus = 0x08;
+        outcome.sense = sense->data();
+        outcome.senseLength = sense->size();
+        AtaRegisters registers;
+        registers.sectorCount = 0x55;
+        ASSERT_TRUE(PassThroughSucceeded(outcome, &registers));
+        EXPECT_EQ(registers.sectorCount, (*sense)[8 + 5]);
+        EXPECT_EQ(registers.status, 0x50);
+    }
+    PassThroughOutcome good;
+    AtaRegisters none;
+    EXPECT_FALSE(PassThroughSucceeded(good, &none)) << "GOOD without the registers asked for";
 }
 
 }  // namespace
