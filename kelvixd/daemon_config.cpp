@@ -141,6 +141,22 @@ bool Apply(const std::string& section, const std::string& key, const std::string
     if (Same(section, "Common") && (Same(key, "UseLog") || Same(key, "LogFile") || Same(key, "CfgFile"))) {
         return SetCommon(key, value, config, problem);
     }
+    // The sleeping-drive rules: a spun-down disk is not read (NoWake) until WakeAfter ticks.
+    if (Same(section, "Timer") && (Same(key, "NoWake") || Same(key, "WakeAfter"))) {
+        const bool noWake = Same(key, "NoWake");
+        const std::uint32_t maximum = noWake ? 1 : kDay;
+        std::uint32_t number = 0;
+        if (!ParseNumber(value, 0, maximum, number)) {
+            problem = "must be a whole number from 0 to " + std::to_string(maximum) + ", not \"" + value + "\"";
+            return false;
+        }
+        if (noWake) {
+            config.settings.NoWake = static_cast<std::int32_t>(number);
+        } else {
+            config.settings.WakeAfter = number;
+        }
+        return true;
+    }
     known = false;
     return true;
 }

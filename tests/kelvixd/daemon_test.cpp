@@ -33,6 +33,8 @@ TEST(DaemonConfig, KeysOfKelvixIniAndItsOwn)
     const std::string text = "; kelvixd\r\n"
                              "[Timer]\r\n"
                              "Current = 15\r\n"
+                             "NoWake=0\r\n"
+                             "WakeAfter=10\r\n"
                              "[network]\n"
                              "Port=10123\n"
                              "UseNetwork=0\n"
@@ -48,10 +50,12 @@ TEST(DaemonConfig, KeysOfKelvixIniAndItsOwn)
                              "StateDirectory=/srv/kelvix\n";
     const std::vector<ConfigProblem> problems = ParseDaemonConfig(text, config);
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0].line, 13u);
+    EXPECT_EQ(problems[0].line, 15u);
     EXPECT_FALSE(problems[0].fatal) << "a KELVIX key without meaning here is only a warning";
     EXPECT_NE(problems[0].text.find("[Common] IconFile"), std::string::npos) << problems[0].text;
     EXPECT_EQ(config.interval, 15u);
+    EXPECT_EQ(config.settings.NoWake, 0);
+    EXPECT_EQ(config.settings.WakeAfter, 10u);
     EXPECT_EQ(config.port, 10123u);
     EXPECT_FALSE(config.serve);
     EXPECT_EQ(config.warning, 55u);
@@ -69,6 +73,7 @@ TEST(DaemonConfig, DefaultsWithoutAFile)
     EXPECT_TRUE(missing);
     EXPECT_EQ(config.port, kDefaultQueryPort);
     EXPECT_EQ(config.interval, 60u);
+    EXPECT_EQ(config.settings.NoWake, 1) << "spun-down disks are not woken";
     EXPECT_TRUE(config.serve);
     EXPECT_EQ(config.stateDirectory, "/var/lib/kelvix");
     EXPECT_STREQ(config.settings.CfgFile, "/usr/share/kelvix/HDDATA.CFG");
@@ -89,6 +94,8 @@ TEST(DaemonConfig, BadLinesNameTheirLineAndKey)
         {"[Network]\nPort=99999999999\n", 2, "[Network] Port"},
         {"[Network]\nUseNetwork=yes\n", 2, "[Network] UseNetwork"},
         {"[Threshold]\nCurrent=256\n", 2, "[Threshold] Current"},
+        {"[Timer]\nNoWake=2\n", 2, "[Timer] NoWake"},
+        {"[Timer]\nWakeAfter=x\n", 2, "[Timer] WakeAfter"},
         {"[Common]\nUseLog=2\n", 2, "[Common] UseLog"},
         {"[Common]\nLogFile=\n", 2, "[Common] LogFile"},
         {"[Daemon]\nStateDirectory=var/lib\n", 2, "[Daemon] StateDirectory"},
