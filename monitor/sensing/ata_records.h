@@ -5,6 +5,7 @@
 // for 64-bit programs and 40 for 32-bit ones.
 #pragma once
 
+#include "sat_passthrough.h"
 #include "wintypes.h"
 
 #include <cstddef>
@@ -59,5 +60,4 @@ constexpr unsigned kTaskDevice = 5;
 constexpr unsigned kTaskCommand = 6;  // status on return
 
 constexpr BYTE kAtaCheckPowerMode = 0xE5;
-constexpr BYTE kAtaStatusBusy = 0x80;
-constexpr BYTE kAtaStatusError = 0x01;
+// kAtaStatusBusy and kAtaStatusError: the status bits, declared with the SAT records.
