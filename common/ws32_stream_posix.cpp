@@ -1,4 +1,4 @@
-// The stream calls natively: O_NONBLOCK sockets, waiting with poll (no FD_SETSIZE limit).
+// The stream calls natively: O_NONBLOCK accepted sockets, waiting with poll (no FD_SETSIZE limit).
 #include "ws32_calls.h"
 #include "ws32_stream.h"
 
@@ -29,9 +29,8 @@ Ws32Socket Ws32OpenListener(std::uint32_t address, std::uint16_t port, int backl
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = address;
     local.sin_port = ws32_htons(port);
-    unsigned long nonBlocking = 1;
     if (ws32_bind(listener, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0
-        || ws32_listen(listener, backlog) != 0 || ws32_ioctlsocket(listener, FIONBIO, &nonBlocking) != 0) {
+        || ws32_listen(listener, backlog) != 0) {
         ws32_closesocket(listener);
         return kInvalidSocket;
     }
@@ -55,9 +54,11 @@ Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer)
     if (accepted < 0) {
         return kInvalidSocket;
     }
-    // Linux does not pass O_NONBLOCK on to the accepted socket.
     unsigned long nonBlocking = 1;
-    ws32_ioctlsocket(accepted, FIONBIO, &nonBlocking);
+    if (ws32_ioctlsocket(accepted, FIONBIO, &nonBlocking) != 0) {
+        ws32_closesocket(accepted);
+        return kInvalidSocket;
+    }
     return accepted;
 }
 

@@ -1,4 +1,4 @@
-// The stream calls on Windows Sockets 1.1: non-blocking through FIONBIO, waiting with
+// The stream calls on Windows Sockets 1.1: accepted sockets non-blocking through FIONBIO, waiting with
 // select over fd_set arrays built per call.
 #include "ws32_calls.h"
 #include "ws32_stream.h"
@@ -14,9 +14,8 @@ Ws32Socket Ws32OpenListener(std::uint32_t address, std::uint16_t port, int backl
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = address;
     local.sin_port = ws32_htons(port);
-    unsigned long nonBlocking = 1;
     if (ws32_bind(listener, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0
-        || ws32_listen(listener, backlog) != 0 || ws32_ioctlsocket(listener, FIONBIO, &nonBlocking) != 0) {
+        || ws32_listen(listener, backlog) != 0) {
         ws32_closesocket(listener);
         return kInvalidSocket;
     }
@@ -40,8 +39,11 @@ Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer)
     if (accepted == kInvalidSocket) {
         return kInvalidSocket;
     }
-    // The accepted socket has the listener's properties, its non-blocking mode among
-    // them: no call to set it (under Wine each call is a round trip to its server).
+    unsigned long nonBlocking = 1;
+    if (ws32_ioctlsocket(accepted, FIONBIO, &nonBlocking) != 0) {
+        ws32_closesocket(accepted);
+        return kInvalidSocket;
+    }
     return accepted;
 }
 

@@ -1,8 +1,10 @@
-// ExportServer: the hddtemp-compatible service and the metrics endpoint, both served by
-// one thread of their own over non-blocking TCP sockets. It only copies the published
-// drive snapshot, so it never waits for the measurement cycle nor the UDP service.
-// Connections are bounded in number and in time; Stop ends the thread within one wait
-// round (at most kWaitRoundMs).
+// ExportServer: the hddtemp-compatible service and the metrics endpoint. A thread per
+// listener waits in accept and answers a client whose request is there at once (nearly
+// all of them) on the spot; slow or incomplete clients go to one thread that serves them
+// over non-blocking sockets. Waiting in accept rather than in select keeps a scrape quick
+// where select wakes late for a new connection (Wine). Only the published drive snapshot
+// is copied, so nothing waits for the measurement cycle nor the UDP service. Connections
+// are bounded in number and in time; Stop wakes the accepts and ends every thread.
 #pragma once
 
 #include "drive_snapshot.h"
@@ -11,9 +13,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct ExportConfig {
     std::uint16_t hddtempPort = 0;  // 0: that service is off
@@ -32,11 +37,11 @@ bool AdmitConnection(const sockaddr_in& peer, unsigned openConnections);
 class ExportServer {
 public:
     static constexpr unsigned kMaxConnections = 48;
-    static constexpr int kWaitRoundMs = 100;
-    // Wait rounds for a second after a connection came: Wine's select can wake late
-    // for a waiting connection, and short rounds keep a run of scrapes quick.
-    static constexpr int kBusyWaitRoundMs = 5;
-    static constexpr int kBusyMs = 1000;
+    // The wait round of the thread serving slow clients: how late a handed-over client
+    // is first looked at, and how often the time-outs are checked.
+    static constexpr int kWaitRoundMs = 20;
+    // How long an accepting thread waits for a request before it hands the client over.
+    static constexpr int kQuickReadMs = 10;
 
     ExportServer(const SnapshotBoard& board, std::string version);
     ExportServer(const ExportServer&) = delete;
@@ -49,7 +54,7 @@ public:
     bool Start(const ExportConfig& config);
     // Ends the thread and closes every socket; nothing when not running.
     void Stop();
-    bool Running() const { return worker_.joinable(); }
+    bool Running() const { return slowWorker_.joinable(); }
 
     // The ports the listeners have: the one chosen by the system for port 0 (tests).
     std::uint16_t HddtempPort() const { return hddtempPort_; }
@@ -71,8 +76,14 @@ private:
         std::size_t sent = 0;
     };
 
-    void Run();
-    void AcceptWaiting(Ws32Socket listener, Service service);
+    void AcceptLoop(Ws32Socket listener, Service service);
+    // Serves a new connection as far as it goes without waiting long; false when it is
+    // still open and must be handed over.
+    bool ServeAtOnce(Connection& connection);
+    void HandOver(Connection&& connection);
+    void ServeSlowClients();
+    void TakeHandedOver();
+    void CloseListeners();
     void Receive(Connection& connection);
     void SendPending(Connection& connection);
     void Close(Connection& connection, bool answered);
@@ -84,11 +95,18 @@ private:
     Ws32Socket metricsListener_ = kInvalidSocket;
     std::uint16_t hddtempPort_ = 0;
     std::uint16_t metricsPort_ = 0;
+    // Owned by the thread serving slow clients.
     Connection connections_[kMaxConnections];
-    unsigned openConnections_ = 0;
-    std::chrono::steady_clock::time_point busyUntil_;
+    // Handed over by the accepting threads, not yet taken.
+    std::mutex handOverMutex_;
+    std::condition_variable handedOverSignal_;
+    std::vector<Connection> handedOver_;
+    // Open anywhere: being served at once, handed over or in connections_.
+    std::atomic<unsigned> openConnections_{0};
     std::atomic<bool> stop_{false};
     std::atomic<unsigned long> answered_{0};
     std::atomic<unsigned long> dropped_{0};
-    std::thread worker_;
+    std::thread hddtempAcceptor_;
+    std::thread metricsAcceptor_;
+    std::thread slowWorker_;
 };

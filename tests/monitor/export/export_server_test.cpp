@@ -139,12 +139,12 @@ protected:
     {
         server_.Stop();
     }
-    void Start(unsigned timeoutMs = 5000)
+    void Start(unsigned timeoutMs = 5000, const char* listenAddress = "127.0.0.1")
     {
         ExportConfig config;
         config.hddtempPort = 0;
         config.metricsPort = 0;
-        ASSERT_TRUE(ParseListenAddress("127.0.0.1", config.listenAddress));
+        ASSERT_TRUE(ParseListenAddress(listenAddress, config.listenAddress));
         config.connectionTimeoutMs = timeoutMs;
         // Port 0 turns a service off; the tests want both on, on ports the system picks.
         ASSERT_TRUE(StartOnFreePorts(config));
@@ -311,6 +311,40 @@ TEST_F(ExportServerTest, StopEndsPromptlyWithClientsConnected)
     EXPECT_TRUE(closed) << "the open connection is closed by the stop";
     EXPECT_FALSE(Client(server_.MetricsPort()).Connected()) << "nothing listens after the stop";
     EXPECT_TRUE(StartOnFreePorts(ExportConfig{})) << "and it starts again";
+}
+
+TEST_F(ExportServerTest, SlowClientIsAnsweredLaterWhileOthersAreServed)
+{
+    Start(5000);
+    Client slow(server_.MetricsPort());
+    ASSERT_TRUE(slow.Connected());
+    ASSERT_TRUE(slow.Send("GET /metr"));
+    // Others are answered while the slow one is still open: nothing waits for it.
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Scrape("GET /metrics HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u);
+        EXPECT_EQ(Client(server_.HddtempPort()).ReadAll().rfind("|/dev/PhysicalDrive0|", 0), 0u);
+    }
+    EXPECT_TRUE(WaitFor([&] { return server_.Answered() == 10; }));
+    EXPECT_EQ(server_.Dropped(), 0u);
+    ASSERT_TRUE(slow.Send("ics HTTP/1.1\r\n\r\n"));
+    bool closed = false;
+    EXPECT_EQ(slow.ReadAll(&closed).rfind("HTTP/1.1 200", 0), 0u);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(WaitFor([&] { return server_.Answered() == 11; }));
+}
+
+TEST_F(ExportServerTest, StopWakesTheAcceptsOnEveryListenAddress)
+{
+    for (const char* address : {"", "127.0.0.1"}) {
+        Start(5000, address);
+        EXPECT_EQ(Scrape("GET /metrics HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u) << address;
+        const auto start = Clock::now();
+        server_.Stop();
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << address;
+        EXPECT_FALSE(server_.Running());
+        EXPECT_FALSE(Client(server_.MetricsPort()).Connected()) << address;
+        EXPECT_EQ(server_.Dropped(), 0u) << "the stop's own connection is not counted";
+    }
 }
 
 TEST_F(ExportServerTest, TakenPortFailsTheStartAndLeavesNothingOpen)
