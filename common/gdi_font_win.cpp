@@ -1,5 +1,7 @@
 #include "gdi_font.h"
 
+#include "display_scale.h"
+
 #include <cstring>
 
 GDIFONT::GDIFONT() : font_()
@@ -66,7 +68,12 @@ BOOL GDIFONT::Create(const LOGFONTA& font)
 BOOL GDIFONT::Make()
 {
     Delete();
-    handle_ = CreateFontIndirectA(&font_);
+    // The record keeps the sizes at 96 dpi; the font is made for the display.
+    LOGFONTA scaled = font_;
+    const int dpi = DisplayDpi();
+    scaled.lfHeight = ScaleToDpi(font_.lfHeight, dpi);
+    scaled.lfWidth = ScaleToDpi(font_.lfWidth, dpi);
+    handle_ = CreateFontIndirectA(&scaled);
     return handle_ != nullptr;
 }
 

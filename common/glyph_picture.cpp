@@ -1,5 +1,7 @@
 #include "glyph_picture.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kHeaderBytes = 40;
@@ -77,15 +79,19 @@ bool DecodeGlyphPicture(GlyphBits bits, GlyphPixels& picture)
     return true;
 }
 
-GlyphPictureBytes EncodeGlyphPicture(const GlyphPixels& picture)
+namespace {
+
+std::size_t ColourRowBytes(int side) { return static_cast<std::size_t>((side * 4 + 31) / 32 * 4); }
+std::size_t MaskRowBytes(int side) { return static_cast<std::size_t>((side + 31) / 32 * 4); }
+
+void PutHeaderAndPalette(std::uint8_t* bytes, int side, std::size_t imageBytes)
 {
-    GlyphPictureBytes bytes{};
     Put32(&bytes[0], kHeaderBytes);
-    Put32(&bytes[4], kGlyphSide);
-    Put32(&bytes[8], 2 * kGlyphSide);
+    Put32(&bytes[4], static_cast<std::uint32_t>(side));
+    Put32(&bytes[8], static_cast<std::uint32_t>(2 * side));
     Put16(&bytes[12], 1);
     Put16(&bytes[14], 4);
-    Put32(&bytes[20], static_cast<std::uint32_t>(kGlyphPictureBytes - kColourOffset));
+    Put32(&bytes[20], static_cast<std::uint32_t>(imageBytes));
     Put32(&bytes[32], 16);
     std::uint8_t* quad = &bytes[kHeaderBytes];
     for (std::uint32_t rgb : kStandardPalette) {
@@ -94,14 +100,51 @@ GlyphPictureBytes EncodeGlyphPicture(const GlyphPixels& picture)
         quad[2] = static_cast<std::uint8_t>(rgb >> 16);
         quad += 4;
     }
-    for (int y = 0; y < kGlyphSide; ++y) {
-        std::uint8_t* colourRow = &bytes[kColourOffset + y * kColourRowBytes];
-        std::uint8_t* maskRow = &bytes[kMaskOffset + y * kMaskRowBytes];
-        for (int x = 0; x < kGlyphSide; ++x) {
-            const int pixel = y * kGlyphSide + x;
-            colourRow[x / 2] |= static_cast<std::uint8_t>(x % 2 == 0 ? picture.colour[pixel] << 4 : picture.colour[pixel]);
-            if (picture.transparent[pixel]) {
-                maskRow[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+}
+
+}  // namespace
+
+GlyphPictureBytes EncodeGlyphPicture(const GlyphPixels& picture)
+{
+    // At 16 pixels the enlarged form is the glyph files' own, byte for byte.
+    const std::vector<std::uint8_t> enlarged = EnlargeGlyphPicture(picture, kGlyphSide);
+    GlyphPictureBytes bytes{};
+    std::copy(enlarged.begin(), enlarged.end(), bytes.begin());
+    return bytes;
+}
+
+int GlyphEnlargement(int side)
+{
+    return side < kGlyphSide ? 1 : side / kGlyphSide;
+}
+
+std::vector<std::uint8_t> EnlargeGlyphPicture(const GlyphPixels& picture, int side)
+{
+    if (side < kGlyphSide || side > kLargestPictureSide) {
+        return {};
+    }
+    const int factor = GlyphEnlargement(side);
+    const int offset = (side - factor * kGlyphSide) / 2;  // the padding left and below
+    const std::size_t colourRow = ColourRowBytes(side);
+    const std::size_t maskRow = MaskRowBytes(side);
+    const std::size_t colourOffset = kHeaderBytes + kPaletteBytes;
+    const std::size_t maskOffset = colourOffset + colourRow * static_cast<std::size_t>(side);
+    std::vector<std::uint8_t> bytes(maskOffset + maskRow * static_cast<std::size_t>(side), 0);
+    PutHeaderAndPalette(bytes.data(), side, bytes.size() - colourOffset);
+    for (int y = 0; y < side; ++y) {  // bottom row first, as stored
+        for (int x = 0; x < side; ++x) {
+            const int sourceX = x - offset;
+            const int sourceY = y - offset;
+            const bool inside = sourceX >= 0 && sourceY >= 0 && sourceX < factor * kGlyphSide &&
+                sourceY < factor * kGlyphSide;
+            const int pixel = inside ? sourceY / factor * kGlyphSide + sourceX / factor : -1;
+            const std::uint8_t colour = inside ? picture.colour[static_cast<std::size_t>(pixel)] : 0;
+            const bool transparent = !inside || picture.transparent[static_cast<std::size_t>(pixel)];
+            std::uint8_t& pair = bytes[colourOffset + colourRow * static_cast<std::size_t>(y) + static_cast<std::size_t>(x / 2)];
+            pair |= static_cast<std::uint8_t>(x % 2 == 0 ? colour << 4 : colour);
+            if (transparent) {
+                bytes[maskOffset + maskRow * static_cast<std::size_t>(y) + static_cast<std::size_t>(x / 8)] |=
+                    static_cast<std::uint8_t>(0x80 >> (x % 8));
             }
         }
     }

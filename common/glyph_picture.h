@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 constexpr int kGlyphSide = 16;
 // Header, palette, colour rows (8 bytes each) and mask rows (4 bytes each).
@@ -43,3 +44,15 @@ bool ComposeGlyphPictures(const GlyphBits* layers, std::size_t count, GlyphPictu
 // The icon id of an icon group directory's only entry when that entry is a 16 x 16 icon;
 // 0 when the directory is short, not an icon directory, or has another number of entries.
 int SoleGlyphIconId(const std::uint8_t* directory, std::size_t size);
+
+// Tray pictures at the small-icon size of the display (20, 24, 32 ... pixels): each glyph
+// pixel becomes a square block of GlyphEnlargement(side) pixels, centred with transparent
+// padding. Whole blocks keep every stroke of the digits the same width; a fractional
+// enlargement (1.25 at 20 pixels, 1.5 at 24) would double some pixel rows and not others.
+int GlyphEnlargement(int side);
+
+// The picture `side` pixels square in the same form (4 bits per pixel, the standard
+// palette, an AND mask; rows padded to 4 bytes); empty when side is below 16 or above
+// kLargestPictureSide.
+constexpr int kLargestPictureSide = 256;
+std::vector<std::uint8_t> EnlargeGlyphPicture(const GlyphPixels& picture, int side);

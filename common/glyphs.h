@@ -31,8 +31,13 @@ HMODULE LoadGlyphModule(const char* path);
 class GlyphIcons {
 public:
     // All 44 or none: false, holding nothing, when the module cannot be loaded or lacks
-    // one of the icons. The module is released before returning.
+    // one of the icons. The module is released before returning. The pictures are then
+    // made at TrayPictureSide().
     bool Load(const char* path, GlyphSet set);
+    // The side of the pictures Compose makes: the 16 x 16 glyphs enlarged by whole blocks
+    // (EnlargeGlyphPicture). Glyphs not in the glyph files' usual form stay 16 x 16.
+    void SetPictureSide(int side) { side_ = side; }
+    int PictureSide() const { return side_; }
     // A new 16 x 16 icon of glyph `index` (the caller destroys it), or null.
     HICON Glyph(int index) const;
     // Whether glyph `index` makes an icon, as the image list of all 44 needs it to.
@@ -48,7 +53,12 @@ public:
 
 private:
     std::vector<BYTE> data_[kGlyphCount];
+    int side_ = 16;
 };
+
+// The small-icon size of the display, which the notification area shows its icons at
+// (16 at 100 % scaling, 24 at 150 %), within the sizes a picture can have.
+int TrayPictureSide();
 
 // One temperature picture, index 100 * bank + 10 * tens + ones, bank 1 in warning
 // colours; null when it cannot be made.

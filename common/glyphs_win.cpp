@@ -26,9 +26,9 @@ struct ImageListHolder {
 
 constexpr std::size_t kMaxLayers = 3;
 
-HICON IconFromBits(BYTE* bits, std::size_t size)
+HICON IconFromBits(BYTE* bits, std::size_t size, int side = kGlyphSide)
 {
-    return CreateIconFromResourceEx(bits, static_cast<DWORD>(size), TRUE, 0x00030000, 16, 16, LR_DEFAULTCOLOR);
+    return CreateIconFromResourceEx(bits, static_cast<DWORD>(size), TRUE, 0x00030000, side, side, LR_DEFAULTCOLOR);
 }
 
 int GlyphId(int index, GlyphSet set)
@@ -63,8 +63,15 @@ HMODULE LoadGlyphModule(const char* path)
     return module;
 }
 
+int TrayPictureSide()
+{
+    const int side = GetSystemMetrics(SM_CXSMICON);
+    return side < kGlyphSide ? kGlyphSide : side > kLargestPictureSide ? kLargestPictureSide : side;
+}
+
 bool GlyphIcons::Load(const char* path, GlyphSet set)
 {
+    side_ = TrayPictureSide();
     for (std::vector<BYTE>& data : data_) {
         data.clear();
     }
@@ -140,7 +147,13 @@ HICON GlyphIcons::Compose(std::initializer_list<int> layers, Route route) const
         }
         GlyphPictureBytes picture;
         if (ComposeGlyphPictures(bits, count, picture)) {
-            return IconFromBits(picture.data(), picture.size());
+            GlyphPixels pixels;
+            if (side_ == kGlyphSide || !DecodeGlyphPicture(GlyphBits{picture.data(), picture.size()}, pixels)) {
+                return IconFromBits(picture.data(), picture.size());
+            }
+            std::vector<BYTE> enlarged = EnlargeGlyphPicture(pixels, side_);
+            return enlarged.empty() ? IconFromBits(picture.data(), picture.size())
+                                    : IconFromBits(enlarged.data(), enlarged.size(), side_);
         }
     }
     ImageListHolder list{image_list::Create(16, 16, ILC_MASK, static_cast<int>(layers.size()), 0)};

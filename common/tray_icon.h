@@ -9,15 +9,23 @@
 #include <memory>
 
 // The notify record in its version-2 form (488 bytes on 32-bit Windows): balloons
-// without the newer fields, understood by every shell that has balloons.
+// without the newer fields, understood by every shell that has balloons. It holds the
+// program's code page 932 texts; the shell gets them in UTF-16.
 constexpr DWORD kNotifyRecordSize = NOTIFYICONDATAA_V2_SIZE;
 #if !defined(_WIN64)
 static_assert(kNotifyRecordSize == 488, "the 32-bit notify record is 488 bytes");
 #endif
 
-// The shell call every tray icon makes. Tests put in one that plays a shell whose
-// notification area is not there yet; null restores Shell_NotifyIconA.
-using ShellNotifyCall = BOOL(WINAPI*)(DWORD action, PNOTIFYICONDATAA record);
+// What the shell is handed: the same version-2 form in UTF-16 (936 bytes on 32-bit).
+constexpr DWORD kWideNotifyRecordSize = NOTIFYICONDATAW_V2_SIZE;
+#if !defined(_WIN64)
+static_assert(kWideNotifyRecordSize == 936, "the 32-bit UTF-16 notify record is 936 bytes");
+#endif
+
+// The shell call every tray icon makes, with the record's texts in UTF-16. Tests put in
+// one that plays a shell whose notification area is not there yet, or that keeps what it
+// was handed; null restores Shell_NotifyIconW.
+using ShellNotifyCall = BOOL(WINAPI*)(DWORD action, PNOTIFYICONDATAW record);
 void SetShellNotifyCall(ShellNotifyCall call);
 
 class TrayIcon {

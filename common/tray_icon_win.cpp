@@ -1,9 +1,11 @@
 #include "tray_icon.h"
 
 #include "cp932_text.h"
+#include "wide_text.h"
 
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -18,9 +20,35 @@ void CopyField(char (&field)[N], const char* text)
 
 ShellNotifyCall g_shellNotify = nullptr;
 
-BOOL CallShell(DWORD action, NOTIFYICONDATAA* record)
+template <std::size_t N, std::size_t M>
+void WidenField(WCHAR (&field)[N], const char (&text)[M])
 {
-    return g_shellNotify ? g_shellNotify(action, record) : Shell_NotifyIconA(action, record);
+    static_assert(N >= M, "every byte of the text fits as one UTF-16 unit");
+    const std::wstring wide = WideFromCp932(text);
+    const std::size_t length = wide.size() < N ? wide.size() : N - 1;
+    std::memcpy(field, wide.data(), length * sizeof(WCHAR));
+    field[length] = L'\0';
+}
+
+// The shell gets the texts in UTF-16, read right on any Windows; the record keeps the
+// program's own bytes.
+BOOL CallShell(DWORD action, const NOTIFYICONDATAA* record)
+{
+    NOTIFYICONDATAW wide{};
+    wide.cbSize = kWideNotifyRecordSize;
+    wide.hWnd = record->hWnd;
+    wide.uID = record->uID;
+    wide.uFlags = record->uFlags;
+    wide.uCallbackMessage = record->uCallbackMessage;
+    wide.hIcon = record->hIcon;
+    WidenField(wide.szTip, record->szTip);
+    wide.dwState = record->dwState;
+    wide.dwStateMask = record->dwStateMask;
+    WidenField(wide.szInfo, record->szInfo);
+    wide.uTimeout = record->uTimeout;
+    WidenField(wide.szInfoTitle, record->szInfoTitle);
+    wide.dwInfoFlags = record->dwInfoFlags;
+    return g_shellNotify ? g_shellNotify(action, &wide) : Shell_NotifyIconW(action, &wide);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 # Shared user-interface code of KELVIX and PELITO.
 #   kv_ui_core - portable rules (placement, path split, files beside the program, code page
-#                932 cuts, tray icon id, timer periods, glyph pictures composed in memory)
+#                932 cuts, pixel sizes scaled to the display, tray icon id, timer periods,
+#                glyph pictures composed in memory and enlarged to the tray's size)
 #   kv_ui      - (Windows) tray icon wrapper, glyph loading, the common-controls library
 #                loaded on first use, window helpers, the message
-#                filter, drawing-object holders, the version-resource reader
+#                filter, drawing-object holders, the version-resource reader, the
+#                UTF-16 boundary for the programs' code page 932 texts
 add_library(kv_ui_core STATIC
     cp932_text.cpp
+    display_scale.cpp
     glyph_picture.cpp
     program_folder.cpp
     split_path.cpp
@@ -17,6 +20,7 @@ target_include_directories(kv_ui_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 if(WIN32)
     add_library(kv_ui STATIC
         common_controls_win.cpp
+        display_scale_win.cpp
         gdi_brush_win.cpp
         gdi_font_win.cpp
         glyphs_win.cpp
@@ -25,6 +29,7 @@ if(WIN32)
         program_folder_win.cpp
         tray_icon_win.cpp
         version_info_win.cpp
+        wide_text_win.cpp
         window_helpers_win.cpp
     )
     target_include_directories(kv_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class VersionInfo {
 public:
@@ -15,6 +16,9 @@ public:
     int Load(const char* path);
     // The string value `name`: "(error)" when it cannot be found, "(null)" when empty.
     const char* Query(const char* name) const;
+    // The same value as the resource holds it, in UTF-16, for showing on any Windows (the
+    // texts above pass through the system's code page); empty when it cannot be found.
+    std::wstring QueryText(const char* name) const;
     void Free();
 
     std::uint16_t LanguageId() const { return languageId_; }

@@ -58,6 +58,22 @@ const char* VersionInfo::Query(const char* name) const
     return static_cast<const char*>(value);
 }
 
+std::wstring VersionInfo::QueryText(const char* name) const
+{
+    if (!data_ || !name) return std::wstring();
+    char key[256];
+    const int written = std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\%s",
+        static_cast<unsigned>(languageId_), static_cast<unsigned>(codePage_), name);
+    if (written < 0 || static_cast<std::size_t>(written) >= sizeof key) return std::wstring();
+    const std::wstring wideKey(key, key + written);  // names are ASCII
+    void* value = nullptr;
+    UINT valueLength = 0;
+    if (!VerQueryValueW(data_, wideKey.c_str(), &value, &valueLength) || !value || valueLength == 0) {
+        return std::wstring();
+    }
+    return std::wstring(static_cast<const wchar_t*>(value));
+}
+
 void VersionInfo::Free()
 {
     delete[] path_;

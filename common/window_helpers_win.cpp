@@ -1,5 +1,6 @@
 #include "window_helpers.h"
 
+#include "display_scale.h"
 #include "loaded_library.h"
 #include "split_path.h"
 
@@ -162,7 +163,11 @@ bool PickFont(HWND owner, LOGFONTA* font)
     if (font == nullptr) {
         return false;
     }
+    // The dialog works in the display's pixels, the record in those at 96 dpi.
+    const int dpi = DisplayDpi();
     LOGFONTA choice = *font;
+    choice.lfHeight = ScaleToDpi(font->lfHeight, dpi);
+    choice.lfWidth = ScaleToDpi(font->lfWidth, dpi);
     CHOOSEFONTA record{};
     record.lStructSize = sizeof record;
     record.hwndOwner = owner;
@@ -174,6 +179,8 @@ bool PickFont(HWND owner, LOGFONTA* font)
     if (!chooseFont || !chooseFont(&record)) {
         return false;
     }
+    choice.lfHeight = ScaleFromDpi(choice.lfHeight, dpi);
+    choice.lfWidth = ScaleFromDpi(choice.lfWidth, dpi);
     *font = choice;
     return true;
 }

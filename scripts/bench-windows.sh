@@ -67,7 +67,7 @@ free_port() {
 kelvix_port=$(free_port)
 responder_port=$(free_port "$kelvix_port")
 windows=$WINEPREFIX/drive_c/windows
-printf '[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n' "$kelvix_port" > "$windows/KELVIX.INI"
+printf '[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\nReportsPerSecond=0\r\n' "$kelvix_port" > "$windows/KELVIX.INI"
 pelito_folder=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/PELITO
 mkdir -p "$pelito_folder"
 printf '[127.0.0.1]\r\nPort=%s\r\n' "$kelvix_port" > "$pelito_folder/PELITO.INI"

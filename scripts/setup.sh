@@ -9,7 +9,7 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 xvfb x11-utils imagemagick
     locales fonts-ipafont-gothic fonts-ipafont-mincho
-    procps psmisc iproute2 zip unzip
+    procps psmisc iproute2 zip unzip python3
     jq nagios4-core prometheus netdata-plugins-python curl
 )
 

@@ -6,9 +6,12 @@
 #include "version_info.h"
 #include "window_helpers.h"
 
-#include <cstdio>
 
 namespace {
+
+// The logical dialog font: every Windows maps it to a face that shows (or links to one
+// that shows) the Japanese description, which Arial lacks.
+constexpr char kAboutFace[] = "MS Shell Dlg 2";
 
 void ShowVersionTexts(HWND dialog)
 {
@@ -20,11 +23,9 @@ void ShowVersionTexts(HWND dialog)
     if (version.Load(path) != 1) {
         return;  // the three texts stay empty
     }
-    SetDlgItemTextA(dialog, IDC_ABOUT_DESCRIPTION, version.Query("FileDescription"));
-    char line[300];
-    std::snprintf(line, sizeof line, "Version %s", version.Query("FileVersion"));
-    SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, line);
-    SetDlgItemTextA(dialog, IDC_ABOUT_COPYRIGHT, version.Query("LegalCopyright"));
+    SetDlgItemTextW(dialog, IDC_ABOUT_DESCRIPTION, version.QueryText("FileDescription").c_str());
+    SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, (L"Version " + version.QueryText("FileVersion")).c_str());
+    SetDlgItemTextW(dialog, IDC_ABOUT_COPYRIGHT, version.QueryText("LegalCopyright").c_str());
 }
 
 void Open(HWND dialog)
@@ -32,9 +33,9 @@ void Open(HWND dialog)
     ClientState& client = Client();
     client.aboutDialog = dialog;
     CentreDialogWithIcon(dialog, client.instance, IDI_PELITO);
-    client.titleFont.Create(14, 7, 0, "Arial", FW_BOLD);
+    client.titleFont.Create(14, 7, 0, kAboutFace, FW_BOLD);
     client.titleFont.Apply(dialog, IDC_ABOUT_DESCRIPTION);
-    client.textFont.Create(12, 6, 0, "Arial", FW_BOLD);
+    client.textFont.Create(12, 6, 0, kAboutFace, FW_BOLD);
     client.textFont.Apply(dialog, IDC_ABOUT_VERSION);
     client.textFont.Apply(dialog, IDC_ABOUT_COPYRIGHT);
     ShowVersionTexts(dialog);
@@ -69,5 +70,5 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 INT_PTR OpenAboutDialog(HWND owner)
 {
     ReadyCommonControls();
-    return DialogBoxParamA(Client().instance, MAKEINTRESOURCEA(IDD_PELITO_ABOUT), owner, AboutDialogProc, 0);
+    return DialogBoxParamW(Client().instance, MAKEINTRESOURCEW(IDD_PELITO_ABOUT), owner, AboutDialogProc, 0);
 }

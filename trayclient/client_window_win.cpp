@@ -10,6 +10,7 @@
 #include "report_query_win.h"
 #include "settings_dialog_win.h"
 #include "settings_location_win.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 #include "ws32_calls.h"
 #include "ws32lib.h"
@@ -81,10 +82,10 @@ void ShowTrayMenu(HWND window)
     if (!menu) {
         return;
     }
-    AppendMenuA(menu, MF_STRING, CMD_PELITO_SETTINGS, "設定画面");
-    AppendMenuA(menu, MF_STRING, CMD_PELITO_ABOUT, "バージョン情報");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, CMD_PELITO_EXIT, "プログラムの終了");
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_SETTINGS, "設定画面");
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_ABOUT, "バージョン情報");
+    AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_EXIT, "プログラムの終了");
     ForceForeground(window);
     POINT cursor{};
     GetCursorPos(&cursor);

@@ -2,6 +2,7 @@
 
 #include "pelito_messages.h"
 #include "profile_location.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -23,11 +24,11 @@ void ShowPelitoError(HWND owner, unsigned index)
         return;
     }
     open = true;
-    MessageBoxA(owner, PelitoMessage(index), kCaption, kStyle);
+    MessageBoxCp932(owner, PelitoMessage(index), kCaption, kStyle);
     open = false;
 }
 
 void ShowPelitoWriteError(HWND owner, const char* file)
 {
-    MessageBoxA(owner, ProfileWriteFailedText(file).c_str(), kCaption, kStyle);
+    MessageBoxCp932(owner, ProfileWriteFailedText(file).c_str(), kCaption, kStyle);
 }

@@ -18,7 +18,9 @@ kv_windres(pelito_resource_object pelito.rc
 set(KV_PELITO_RESOURCES ${pelito_resource_object} CACHE INTERNAL "PELITO's icon, dialogs and version, for tests")
 add_custom_target(kv_pelito_resources DEPENDS ${pelito_resource_object})
 
-add_executable(PELITO WIN32 pelito_main_win.cpp ${pelito_resource_object})
+kv_windres(pelito_manifest_object pelito_manifest.rc DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/pelito.manifest)
+
+add_executable(PELITO WIN32 pelito_main_win.cpp ${pelito_resource_object} ${pelito_manifest_object})
 target_link_libraries(PELITO PRIVATE kv_pelito_app)
 # The default glyph file lives beside the program.
 add_dependencies(PELITO glyph_file)

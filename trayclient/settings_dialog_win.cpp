@@ -147,5 +147,5 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 INT_PTR OpenSettingsDialog(HWND owner)
 {
     ReadyCommonControls();
-    return DialogBoxParamA(Client().instance, MAKEINTRESOURCEA(IDD_PELITO_SETTINGS), owner, SettingsDialogProc, 0);
+    return DialogBoxParamW(Client().instance, MAKEINTRESOURCEW(IDD_PELITO_SETTINGS), owner, SettingsDialogProc, 0);
 }

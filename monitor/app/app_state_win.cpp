@@ -12,6 +12,7 @@ AppState::AppState(HINSTANCE programInstance)
 {
     drives.probeCount = DetectProbeCount();
     SetInitialAppearance(settings);
+    refusedRequests = &server.Refused();
 }
 
 AppState& App()

@@ -11,3 +11,5 @@ void ShowError(HWND owner, unsigned index);
 void ShowWriteError(HWND owner, const char* bareName);
 // The same box when the export services cannot listen: the ports and the address named.
 void ShowExportError(HWND owner, unsigned hddtempPort, unsigned metricsPort, const char* listenAddress);
+// The same box with a text of its own (code page 932).
+void ShowErrorText(HWND owner, const char* text);

@@ -2,17 +2,18 @@
 
 #include "message_table.h"
 #include "profile_location.h"
+#include "wide_text.h"
 
 #include <cstdio>
 
 void ShowError(HWND owner, unsigned index)
 {
-    MessageBoxA(owner, MessageTable(index), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowErrorText(owner, MessageTable(index));
 }
 
 void ShowWriteError(HWND owner, const char* bareName)
 {
-    MessageBoxA(owner, ProfileWriteFailedText(bareName).c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowErrorText(owner, ProfileWriteFailedText(bareName).c_str());
 }
 
 void ShowExportError(HWND owner, unsigned hddtempPort, unsigned metricsPort, const char* listenAddress)
@@ -22,5 +23,10 @@ void ShowExportError(HWND owner, unsigned hddtempPort, unsigned metricsPort, con
         "hddtemp 互換サービス (ポート %u) または Prometheus エンドポイント (ポート %u) を"
         "アドレス「%s」で開始できません。ポートが使用中か、アドレスがこのコンピューターのものではありません。",
         hddtempPort, metricsPort, listenAddress[0] != '\0' ? listenAddress : "すべて");
-    MessageBoxA(owner, text, "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowErrorText(owner, text);
+}
+
+void ShowErrorText(HWND owner, const char* text)
+{
+    MessageBoxCp932(owner, text, "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
 }

@@ -17,6 +17,8 @@ struct IconTable {
     HICON icons[kIconTableSize] = {};
     // The glyphs, kept after LoadIconTable for the pictures not composed yet.
     std::unique_ptr<GlyphIcons> glyphs;
+    // The side the pictures are made at: the small-icon size of the display at loading.
+    int side = 16;
 
     IconTable() = default;
     IconTable(const IconTable&) = delete;
@@ -36,6 +38,11 @@ bool LoadIconTable(IconTable& table, const char* path);
 // Before the tray shows `slot`: composes its picture if the table lacks it and puts it
 // into the tray's slot (unowned). Slots outside the table are left alone.
 void ReadyTraySlot(IconTable& table, TrayIcon& tray, unsigned slot);
+
+// After a display change: when the small-icon size is no longer the one the pictures were
+// made at, composes the table anew at the new size as ReplaceGlyphFile does. A table not
+// loaded (before start-up, after shut-down) stays empty. True when the pictures were remade.
+bool RefitIconTable(IconTable& table, TrayIcon& tray, const char* path, unsigned slot);
 
 // Destroys the 203 icons, in slot order, and the kept glyphs.
 void DestroyIconTable(IconTable& table);

@@ -52,6 +52,7 @@ bool ComposeIconTable(IconTable& table, const char* path)
     }
     DestroyIconTable(table);
     std::copy(std::begin(fresh), std::end(fresh), table.icons);
+    table.side = glyphs.PictureSide();
     return true;
 }
 
@@ -62,6 +63,7 @@ bool LoadIconTable(IconTable& table, const char* path)
         return false;
     }
     DestroyIconTable(table);
+    table.side = glyphs->PictureSide();
     table.glyphs = std::move(glyphs);
     return true;
 }
@@ -110,5 +112,13 @@ bool ReplaceGlyphFile(IconTable& table, TrayIcon& tray, const char* path, unsign
     DestroyIconTable(table);
     std::copy(std::begin(fresh.icons), std::end(fresh.icons), table.icons);
     std::fill(std::begin(fresh.icons), std::end(fresh.icons), nullptr);
+    table.side = fresh.side;
     return true;
+}
+
+bool RefitIconTable(IconTable& table, TrayIcon& tray, const char* path, unsigned slot)
+{
+    const bool loaded = table.glyphs || std::any_of(std::begin(table.icons), std::end(table.icons),
+        [](HICON icon) { return icon != nullptr; });
+    return loaded && table.side != TrayPictureSide() && ReplaceGlyphFile(table, tray, path, slot);
 }

@@ -21,6 +21,8 @@ namespace {
 
 // The shell's broadcast after its notification area was re-created.
 const UINT g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+// WM_DPICHANGED, not declared for the Windows XP target.
+constexpr UINT kDpiChangedMessage = 0x02E0;
 
 void ShowTraySlot(unsigned slot)
 {
@@ -90,6 +92,16 @@ void OpenMonitor(HWND window)
 }
 
 // Each step that fails has shown its message; the window then closes the program.
+// The server with the settings' rules of who is answered and how often (a list that does
+// not parse: the default list).
+bool StartServer(AppState& app)
+{
+    AccessRules rules;
+    MakeAccessRules(app.settings.AllowedHosts, app.settings.ReportsPerSecond, rules);
+    app.server.SetAccessRules(rules);
+    return app.server.StartServer(app.settings.Port);
+}
+
 bool CreateMonitor(HWND window)
 {
     AppState& app = App();
@@ -135,7 +147,7 @@ bool CreateMonitor(HWND window)
     if (!app.server.StartUp()) {
         return false;
     }
-    if (app.settings.UseNetwork != 0 && !app.server.StartServer(app.settings.Port)) {
+    if (app.settings.UseNetwork != 0 && !StartServer(app)) {
         return false;
     }
     StartExport(window);
@@ -184,7 +196,7 @@ void RunSettings(HWND window)
     }
     app.exporter.Stop();
     ReadyCommonControls();
-    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kSettingsDialogId), window, SettingsDialogProc, 0);
+    DialogBoxParamW(app.instance, MAKEINTRESOURCEW(kSettingsDialogId), window, SettingsDialogProc, 0);
     if (app.drives.measuredCount > 0 && app.Measuring()) {
         if (app.monitorWindow) {
             RefreshMonitorWindow(app.monitorWindow);
@@ -192,7 +204,7 @@ void RunSettings(HWND window)
         SetMeasuring(window, true);  // the new interval at once
     }
     if (app.settings.UseNetwork != 0) {
-        app.server.StartServer(app.settings.Port);
+        StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
     app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
@@ -288,6 +300,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     const LRESULT result = Dispatch(window, message, wParam, lParam);
     if (g_taskbarCreated != 0 && message == g_taskbarCreated) {
         KeepTrayIconShown(window, App().trayIcon.Restore());
+    }
+    if (message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE || message == kDpiChangedMessage) {
+        // The notification area's icon size follows the display scaling.
+        AppState& app = App();
+        RefitIconTable(app.iconTable, app.trayIcon, app.settings.IconFile, CurrentTraySlot());
     }
     return result;
 }

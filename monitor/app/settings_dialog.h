@@ -26,4 +26,7 @@ enum SettingsControl : int {
     IDC_HDDTEMP_PORT = 1026,
     IDC_METRICS_PORT = 1027,
     IDC_LISTEN_ADDRESS = 1028,
+    IDC_ALLOWED_HOSTS = 1029,
+    IDC_RATE_EDIT = 1030,
+    IDC_RATE_SPIN = 1031,
 };

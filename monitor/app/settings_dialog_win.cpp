@@ -1,9 +1,11 @@
 #include "settings_dialog.h"
 
+#include "allowed_networks.h"
 #include "app_state.h"
 #include "error_box.h"
 #include "main_window.h"
 #include "monitor_ids.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -21,7 +23,7 @@ void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
     char text[64];
     std::snprintf(text, sizeof text, "(%u ～ %u)", minimum, maximum);
-    SetDlgItemTextA(dialog, control, text);
+    SetDlgItemTextCp932(dialog, control, text);
 }
 
 void SetSpin16(HWND dialog, int spin, unsigned minimum, unsigned maximum, unsigned position)
@@ -82,6 +84,10 @@ void Open(HWND dialog)
     Check(dialog, IDC_USE_NETWORK, settings.UseNetwork);
     SendDlgItemMessageA(dialog, IDC_PORT_SPIN, UDM_SETRANGE32, kPortMinimum, kPortMaximum);
     SendDlgItemMessageA(dialog, IDC_PORT_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(settings.Port));
+    SendDlgItemMessageA(dialog, IDC_ALLOWED_HOSTS, EM_LIMITTEXT, kAllowedHostsSize - 1, 0);
+    SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, settings.AllowedHosts);
+    SendDlgItemMessageA(dialog, IDC_RATE_SPIN, UDM_SETRANGE32, 0, kMaxReportsPerSecond);
+    SendDlgItemMessageA(dialog, IDC_RATE_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(settings.ReportsPerSecond));
     Check(dialog, IDC_USE_LOG, settings.UseLog);
     SetDlgItemTextA(dialog, IDC_LOG_FILE, settings.LogFile);
     SetDlgItemTextA(dialog, IDC_CFG_FILE, settings.CfgFile);
@@ -103,10 +109,32 @@ void Pick(HWND dialog, int button, const char* savedPath, const char* title, con
     }
 }
 
+// A list the service could not use keeps the dialog open on the field, with the reason.
+bool ReadAllowedHosts(HWND dialog, char (&field)[kAllowedHostsSize])
+{
+    char typed[kAllowedHostsSize] = {};
+    GetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, typed, sizeof typed);
+    AllowedNetworks check;
+    NetworkListProblem problem;
+    if (!check.Parse(typed, &problem)) {
+        char text[512];
+        DescribeNetworkListProblem(problem, text, sizeof text);
+        ShowErrorText(dialog, text);
+        SetFocus(GetDlgItem(dialog, IDC_ALLOWED_HOSTS));
+        SendDlgItemMessageA(dialog, IDC_ALLOWED_HOSTS, EM_SETSEL, 0, -1);
+        return false;
+    }
+    std::memcpy(field, typed, sizeof typed);
+    return true;
+}
+
 void Confirm(HWND dialog)
 {
     AppState& app = App();
     Settings& settings = app.settings;
+    if (!ReadAllowedHosts(dialog, settings.AllowedHosts)) {
+        return;
+    }
     settings.TimerCurrent = SpinPosition(dialog, IDC_INTERVAL_SPIN);
     settings.ThresholdCurrent = SpinPosition(dialog, IDC_THRESHOLD_SPIN);
     settings.NoTrayIcon = Checked(dialog, IDC_NO_TRAY_ICON);
@@ -114,6 +142,7 @@ void Confirm(HWND dialog)
     settings.UseInformation = Checked(dialog, IDC_USE_INFORMATION);
     settings.UseNetwork = Checked(dialog, IDC_USE_NETWORK);
     settings.Port = SpinPosition(dialog, IDC_PORT_SPIN);
+    settings.ReportsPerSecond = SpinPosition(dialog, IDC_RATE_SPIN);
     settings.UseLog = Checked(dialog, IDC_USE_LOG);
     ReadText(dialog, IDC_LOG_FILE, settings.LogFile);
     ReadText(dialog, IDC_CFG_FILE, settings.CfgFile);
@@ -154,8 +183,9 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
     // Escape, the close box: no handle) are told apart below by id.
     if (control && control == GetDlgItem(dialog, IDC_USE_NETWORK)) {
         const BOOL on = IsDlgButtonChecked(dialog, IDC_USE_NETWORK) == BST_CHECKED;
-        EnableWindow(GetDlgItem(dialog, IDC_PORT_EDIT), on);
-        EnableWindow(GetDlgItem(dialog, IDC_PORT_SPIN), on);
+        for (const int id : {IDC_PORT_EDIT, IDC_PORT_SPIN, IDC_ALLOWED_HOSTS, IDC_RATE_EDIT, IDC_RATE_SPIN}) {
+            EnableWindow(GetDlgItem(dialog, id), on);
+        }
     } else if (control && control == GetDlgItem(dialog, IDC_LOG_FILE)) {
         Pick(dialog, IDC_LOG_FILE, settings.LogFile, "ログファイルの選択",
             "ログファイル\0*.LOG\0全てのファイル\0*.*\0");

@@ -7,9 +7,11 @@
 #include "main_window.h"
 #include "warning_alerts.h"
 #include "monitor_ids.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -112,20 +114,20 @@ void RunTrayMenu(HWND window)
         return;
     }
     const UINT needsTemperature = app.drives.measuredCount == 0 ? MF_GRAYED : MF_ENABLED;
-    AppendMenuA(menu, MF_STRING | needsTemperature, CMD_MEASURE_NOW, "即時計測");
+    AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_NOW, "即時計測");
     if (app.Measuring()) {
-        AppendMenuA(menu, MF_STRING | needsTemperature, CMD_MEASURE_STOP, "計測の停止");
+        AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_STOP, "計測の停止");
     } else {
-        AppendMenuA(menu, MF_STRING | needsTemperature, CMD_MEASURE_RESUME, "計測の再開");
+        AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_RESUME, "計測の再開");
     }
-    AppendMenuA(menu, MF_STRING | needsTemperature, CMD_COPY_TEMPERATURES, "温度値を複写");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING | (app.monitorWindow ? MF_CHECKED : MF_UNCHECKED), CMD_MONITOR_WINDOW, "モニター画面");
-    AppendMenuA(menu, MF_STRING | (app.smartWindow ? MF_CHECKED : MF_UNCHECKED), CMD_SMART_WINDOW, "S.M.A.R.T.画面");
-    AppendMenuA(menu, MF_STRING, CMD_SETTINGS, "設定画面");
-    AppendMenuA(menu, MF_STRING, CMD_ABOUT, "バージョン情報");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, CMD_CLOSE, "プログラムの終了");
+    AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_COPY_TEMPERATURES, "温度値を複写");
+    AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuCp932(menu, MF_STRING | (app.monitorWindow ? MF_CHECKED : MF_UNCHECKED), CMD_MONITOR_WINDOW, "モニター画面");
+    AppendMenuCp932(menu, MF_STRING | (app.smartWindow ? MF_CHECKED : MF_UNCHECKED), CMD_SMART_WINDOW, "S.M.A.R.T.画面");
+    AppendMenuCp932(menu, MF_STRING, CMD_SETTINGS, "設定画面");
+    AppendMenuCp932(menu, MF_STRING, CMD_ABOUT, "バージョン情報");
+    AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuCp932(menu, MF_STRING, CMD_CLOSE, "プログラムの終了");
 
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -153,6 +155,18 @@ void CopyTemperaturesToClipboard(HWND window)
     EmptyClipboard();
     if (!SetClipboardData(CF_TEXT, block)) {
         GlobalFree(block);
+    }
+    // The same text in UTF-16: Windows would make it from the bytes above with the
+    // system's code page, which is not 932 outside Japan.
+    const std::wstring wide = WideFromCp932(text.c_str());
+    if (HGLOBAL wideBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (wide.size() + 1) * sizeof(wchar_t))) {
+        if (void* units = GlobalLock(wideBlock)) {
+            std::memcpy(units, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+            GlobalUnlock(wideBlock);
+        }
+        if (!SetClipboardData(CF_UNICODETEXT, wideBlock)) {
+            GlobalFree(wideBlock);
+        }
     }
     CloseClipboard();
 }

@@ -162,6 +162,14 @@ bool DriveDatabase::Load(const char* path)
 
 std::uint8_t DriveDatabase::Lookup(const char* model) const
 {
+    std::uint8_t id = 0;
+    Find(model, id);
+    return id;
+}
+
+bool DriveDatabase::Find(const char* model, std::uint8_t& id) const
+{
+    id = 0;
     for (const Entry* entry = first_.get(); entry != nullptr; entry = entry->next.get()) {
         // A key that is empty after trimming would compare over no characters and
         // match every model: it matches nothing.
@@ -169,10 +177,11 @@ std::uint8_t DriveDatabase::Lookup(const char* model) const
             continue;
         }
         if (StartsWithIgnoringCase(model, entry->key.String(), entry->key.Length())) {
-            return static_cast<std::uint8_t>(ReadId(entry->value.String()) & 0xFF);
+            id = static_cast<std::uint8_t>(ReadId(entry->value.String()) & 0xFF);
+            return true;
         }
     }
-    return 0;
+    return false;
 }
 
 unsigned DriveDatabase::UsedEntries() const
@@ -199,5 +208,25 @@ int LoadDriveDatabase(const char* path)
 
 void LookupTemperatureAttribute(std::uint32_t /*driveNumber*/, DriveRecord& record)
 {
-    record.temperatureAttributeId = TheDriveDatabase().Lookup(record.model);
+    std::uint8_t id = 0;
+    const bool listed = TheDriveDatabase().Find(record.model, id);
+    record.temperatureAttributeId = id;
+    record.temperatureSource = listed ? (id == 0 ? TemperatureSource::DatabaseNone : TemperatureSource::Database)
+                                      : TemperatureSource::None;
+    if (listed && id == 0) {
+        return;
+    }
+    // Without an attribute table (not read yet) the line stands as it is.
+    const bool tableRead = record.device.AttributeResult() != nullptr;
+    std::uint8_t raw[6] = {};
+    if (listed && (!tableRead || record.device.FindAttribute(id, raw))) {
+        return;
+    }
+    for (const std::uint8_t fallback : kFallbackTemperatureIds) {
+        if (record.device.FindAttribute(fallback, raw)) {
+            record.temperatureAttributeId = fallback;
+            record.temperatureSource = TemperatureSource::Fallback;
+            return;
+        }
+    }
 }

@@ -23,6 +23,8 @@ public:
     bool Insert(const char* key, const char* value);
     // The id for a model text (the first entry whose key starts it, ignoring case), or 0.
     std::uint8_t Lookup(const char* model) const;
+    // The same, telling a line with id 0 ("no usable temperature") from no line at all.
+    bool Find(const char* model, std::uint8_t& id) const;
     // Back to one unused entry.
     void Clear();
 
@@ -46,5 +48,11 @@ DriveDatabase& TheDriveDatabase();
 
 // Replaces the program's database with the file's entries: 1 if the file was read, else 0.
 int LoadDriveDatabase(const char* path);
-// Sets record.temperatureAttributeId from the program's database (0 without a match).
+// Attributes most drives report their temperature in, in the order they are tried when
+// no database line fits.
+constexpr std::uint8_t kFallbackTemperatureIds[] = {194, 190};
+
+// Sets record.temperatureAttributeId and temperatureSource. A database line decides when
+// the drive's attribute table (if read) holds its attribute; a line whose id is 0 says the
+// model has no usable temperature. Otherwise the first fallback id the table holds.
 void LookupTemperatureAttribute(std::uint32_t driveNumber, DriveRecord& record);

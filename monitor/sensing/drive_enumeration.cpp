@@ -25,6 +25,20 @@ constexpr unsigned kSingleWordDmaSelected = 125;
 constexpr unsigned kMultiWordDmaSelected = 127;
 constexpr unsigned kUltraDmaSelected = 177;
 
+// Reads the identity and both S.M.A.R.T. tables; false at the first failure.
+bool ReadIdentityAndTables(DriveRecord& record)
+{
+    SmartDevice& device = record.device;
+    record.identifyResult = device.Identify(record.identifyBytes);
+    if (record.identifyResult == nullptr) {
+        return false;
+    }
+    // Both tables are always asked for, even when the first request fails.
+    record.attributeResult = device.ReadAttributes(record.attributeBytes);
+    record.thresholdResult = device.ReadThresholds(record.thresholdBytes);
+    return record.attributeResult != nullptr && record.thresholdResult != nullptr;
+}
+
 // Reads every identity and S.M.A.R.T. table of drive i; false at the first failure.
 bool ReadDrive(DriveRecord& record, std::uint8_t i)
 {
@@ -36,14 +50,20 @@ bool ReadDrive(DriveRecord& record, std::uint8_t i)
     if (record.versionResult == nullptr) {
         return false;
     }
-    record.identifyResult = device.Identify(record.identifyBytes);
-    if (record.identifyResult == nullptr) {
+    return ReadIdentityAndTables(record);
+}
+
+// An ATA drive behind a bridge (USB enclosures): the same reads through SCSI ATA
+// PASS-THROUGH (NT family only). No driver version exists on this path.
+bool ReadSatDrive(DriveRecord& record)
+{
+    SmartDevice& device = record.device;
+    if (!device.IsOpen() || ActiveDiskControl().PlatformId() != kPlatformWindowsNT) {
         return false;
     }
-    // Both tables are always asked for, even when the first request fails.
-    record.attributeResult = device.ReadAttributes(record.attributeBytes);
-    record.thresholdResult = device.ReadThresholds(record.thresholdBytes);
-    return record.attributeResult != nullptr && record.thresholdResult != nullptr;
+    record.versionResult = nullptr;
+    record.versionBytes = 0;
+    return device.UseSatBridge() && ReadIdentityAndTables(record);
 }
 
 // A drive the S.M.A.R.T. requests could not read may be an NVMe drive (NT family only:
@@ -112,13 +132,16 @@ void EnumerateDrives(DriveState& drives)
         record.present = 0;
         drives.presentList[i] = kNoDrive;
         // A drive that fails keeps its device open (if it opened) until the table goes.
-        if (ReadDrive(record, static_cast<std::uint8_t>(i))) {
+        // The disk driver's S.M.A.R.T. requests first, then the NVMe queries, then a
+        // bridge's ATA PASS-THROUGH: a drive the first way reaches is read as it always was.
+        const bool ata = ReadDrive(record, static_cast<std::uint8_t>(i));
+        if (!ata && ReadNvmeDrive(record)) {
+            FillNvmeIdentity(record);
+        } else if (ata || ReadSatDrive(record)) {
             CopyIdString(record.model, record.identifyResult + kModelOffset, kModelLength);
             CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
             CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
             FormatDriveIdentity(record);
-        } else if (ReadNvmeDrive(record)) {
-            FillNvmeIdentity(record);
         } else {
             continue;
         }

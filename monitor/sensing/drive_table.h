@@ -12,10 +12,15 @@ constexpr std::uint32_t kNoDrive = 0xFFFFFFFF;
 // How a present drive is read: ATA S.M.A.R.T. requests, or the NVMe storage queries.
 enum class DriveKind : std::uint8_t { Ata = 0, Nvme = 1 };
 
+// Where an ATA drive's temperature attribute came from: a database line, the usual
+// attributes (194, else 190) when no line fits, or a line saying the model has none.
+enum class TemperatureSource : std::uint8_t { None = 0, Database, Fallback, DatabaseNone };
+
 struct DriveRecord {
     SmartDevice device;
     std::uint32_t present = 0;
     std::uint8_t temperatureAttributeId = 0;
+    TemperatureSource temperatureSource = TemperatureSource::None;
     std::uint8_t currentTemperature = 0;
     std::uint8_t worstTemperature = 0;
     std::uint8_t lastReadFailed = 0;  // 1 when the last measurement's read of the drive failed

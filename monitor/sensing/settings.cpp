@@ -2,6 +2,8 @@
 
 #include "inifile.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char kCommon[] = "Common";
@@ -18,6 +20,48 @@ constexpr const char* kScaleKeys[kGraphLevels] = {"ScaleGrphLevel0", "ScaleGrphL
                                                   "ScaleGrphLevel3", "ScaleGrphLevel4"};
 constexpr const char* kColorKeys[kGraphLevels] = {"ColorGrphLevel0", "ColorGrphLevel1", "ColorGrphLevel2",
                                                   "ColorGrphLevel3", "ColorGrphLevel4"};
+
+// A count written as plain decimal, 0 to kMaxReportsPerSecond, blanks around it allowed.
+// The usual integer reading makes 0 of junk, and 0 here would mean no limit.
+bool ParseRate(const char* text, std::uint32_t& value)
+{
+    while (*text == ' ' || *text == '\t') {
+        ++text;
+    }
+    std::uint32_t parsed = 0;
+    const char* at = text;
+    for (; *at >= '0' && *at <= '9'; ++at) {
+        parsed = parsed * 10 + static_cast<std::uint32_t>(*at - '0');
+        if (parsed > kMaxReportsPerSecond) {
+            return false;
+        }
+    }
+    const bool digits = at != text;
+    while (*at == ' ' || *at == '\t') {
+        ++at;
+    }
+    if (!digits || *at != '\0') {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+void ReadNetworkAccess(INIFILE& ini, Settings& s)
+{
+    // One byte more than fits: a list cut short could name other hosts than the one
+    // written, so a list too long is no list.
+    char hosts[kAllowedHostsSize + 1] = KV_DEFAULT_ALLOWED_HOSTS;
+    ini.Read(kNetwork, "AllowedHosts", kDefaultAllowedHosts, hosts, sizeof hosts);
+    const bool fits = std::strlen(hosts) < kAllowedHostsSize;
+    std::strcpy(s.AllowedHosts, fits ? hosts : kDefaultAllowedHosts);
+
+    char rate[32] = "";
+    ini.Read(kNetwork, "ReportsPerSecond", "", rate, sizeof rate);
+    if (!ParseRate(rate, s.ReportsPerSecond)) {
+        s.ReportsPerSecond = kDefaultReportsPerSecond;
+    }
+}
 
 }  // namespace
 
@@ -63,6 +107,7 @@ void LoadSettings(Settings& s)
 
     ini.Read(kNetwork, "UseNetwork", d.UseNetwork, &s.UseNetwork);
     ini.Read(kNetwork, "Port", d.Port, &s.Port);
+    ReadNetworkAccess(ini, s);
 
     ini.Read(kExport, "HddtempPort", d.HddtempPort, &s.HddtempPort);
     ini.Read(kExport, "MetricsPort", d.MetricsPort, &s.MetricsPort);
@@ -125,6 +170,8 @@ bool SaveSettings(const Settings& s)
 
     written &= ini.Write(kNetwork, "UseNetwork", s.UseNetwork);
     written &= ini.Write(kNetwork, "Port", s.Port);
+    written &= ini.Write(kNetwork, "AllowedHosts", s.AllowedHosts);
+    written &= ini.Write(kNetwork, "ReportsPerSecond", s.ReportsPerSecond);
 
     written &= ini.Write(kExport, "HddtempPort", s.HddtempPort);
     written &= ini.Write(kExport, "MetricsPort", s.MetricsPort);

@@ -1,6 +1,7 @@
 // Settings: every user choice of KELVIX, kept in "KELVIX.INI".
 #pragma once
 
+#include "network_access_defaults.h"
 #include "wintypes.h"
 
 #include <cstdint>
@@ -41,6 +42,11 @@ struct Settings {
     // [Network]
     std::int32_t UseNetwork = 0;
     std::uint32_t Port = 10008;
+    // Who is answered (addresses and CIDR ranges, comma-separated) and how many answers
+    // one address gets a second (0 = no limit). A value that makes no sense reads as the
+    // default: never as "everybody" or "no limit".
+    char AllowedHosts[kAllowedHostsSize] = KV_DEFAULT_ALLOWED_HOSTS;
+    std::uint32_t ReportsPerSecond = kDefaultReportsPerSecond;
     // [Export], TCP ports (0 = that service is off) and the address both listen on
     std::uint32_t HddtempPort = 0;
     std::uint32_t MetricsPort = 0;

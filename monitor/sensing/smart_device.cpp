@@ -3,7 +3,9 @@
 #include "disk_control.h"
 
 #include <cstdio>
+#include <cstddef>
 #include <cstring>
+#include <initializer_list>
 
 bool SmartDevice::Open(std::uint8_t driveNumber)
 {
@@ -45,6 +47,7 @@ void SmartDevice::Close()
     handle_ = nullptr;
     driveNumber_ = 0;
     identifyCommand_ = 0;
+    route_ = AtaRoute::Smart;
     ClearResults();
 }
 
@@ -113,6 +116,9 @@ bool SmartDevice::EnableSmart(std::uint32_t& bytesReturned)
     if (handle_ == nullptr) {
         return false;
     }
+    if (route_ != AtaRoute::Smart) {
+        return SatNonData(Taskfile(kSmartEnableOperations, kSmartCylLow, kSmartCylHigh, kAtaSmart)).done;
+    }
     requestSize_ = kSmartRequestSize;
     replySize_ = kSmartStatusSize;
     FillRequest(0, kSmartEnableOperations, kSmartCylLow, kSmartCylHigh, kAtaSmart);
@@ -124,9 +130,19 @@ const std::uint8_t* SmartDevice::ReceiveData(BYTE features, BYTE cylLow, BYTE cy
                                              BYTE command, std::uint8_t* reply,
                                              unsigned resultOffset, std::uint32_t& bytesReturned)
 {
+    std::memset(reply, 0, kSmartReplySize);
+    if (route_ != AtaRoute::Smart) {
+        SatRequest request;
+        request.task = Taskfile(features, cylLow, cylHigh, command);
+        request.transfer = SatTransfer::SectorsIn;
+        const SatForm form = route_ == AtaRoute::Sat16 ? SatForm::Sixteen : SatForm::Twelve;
+        if (!SendSat(form, request, reply + kSmartStatusSize, bytesReturned).done) {
+            return nullptr;
+        }
+        return reply + kSmartStatusSize + resultOffset;
+    }
     requestSize_ = kSmartRequestSize;
     replySize_ = kSmartReplySize;
-    std::memset(reply, 0, kSmartReplySize);
     FillRequest(kSmartSectorSize, features, cylLow, cylHigh, command);
     if (!Send(kSmartRcvDriveData, &request_, reply, bytesReturned)) {
         return nullptr;
@@ -176,6 +192,104 @@ bool SmartDevice::FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const
         const std::uint8_t* entry = attributeResult_ + i * kSmartEntrySize;
         if (entry[0] == id) {
             std::memcpy(raw, entry + kSmartRawOffset, kSmartRawSize);
+            return true;
+        }
+    }
+    return false;
+}
+
+AtaTaskfile SmartDevice::Taskfile(BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command) const
+{
+    // The same registers FillRequest gives the disk driver; behind a bridge the drive is
+    // always the master of its own channel.
+    AtaTaskfile task;
+    task.features = features;
+    task.sectorCount = 1;
+    task.lbaLow = 1;
+    task.lbaMid = cylLow;
+    task.lbaHigh = cylHigh;
+    task.device = 0xA0;
+    task.command = command;
+    return task;
+}
+
+SatReply SmartDevice::SendSat(SatForm form, const SatRequest& request, std::uint8_t* data,
+                              std::uint32_t& bytesReturned)
+{
+    SatReply reply;
+    bytesReturned = 0;
+    if (handle_ == nullptr) {
+        return reply;
+    }
+    const bool dataIn = request.transfer == SatTransfer::SectorsIn;
+    std::memset(&satBlock_, 0, sizeof satBlock_);
+    SCSI_PASS_THROUGH& header = satBlock_.header;
+    header.Length = sizeof(SCSI_PASS_THROUGH);
+    std::uint8_t cdb[kSatCdbMax];
+    header.CdbLength = static_cast<BYTE>(BuildSatCdb(form, request, cdb));
+    std::memcpy(header.Cdb, cdb, sizeof header.Cdb);
+    header.SenseInfoLength = kSatSenseSize;
+    header.DataIn = dataIn ? kScsiDataIn : kScsiDataUnspecified;
+    header.DataTransferLength = dataIn ? kSatDataSize : 0;
+    // Seconds; a bridge that swallows a command it does not know costs at most this.
+    header.TimeOutValue = 5;
+    header.DataBufferOffset = offsetof(SatPassThroughBlock, data);
+    header.SenseInfoOffset = offsetof(SatPassThroughBlock, sense);
+    requestSize_ = replySize_ = sizeof satBlock_;
+    if (!Send(kIoctlScsiPassThrough, &satBlock_, &satBlock_, bytesReturned)) {
+        return reply;
+    }
+    if (header.ScsiStatus == kScsiStatusGood) {
+        reply.done = true;
+    } else if (header.ScsiStatus == kScsiStatusCheckCondition) {
+        const std::size_t senseLength = header.SenseInfoLength < kSatSenseSize ? header.SenseInfoLength : kSatSenseSize;
+        const SatSense sense = DecodeSatSense(satBlock_.sense, senseLength);
+        reply.formRejected = SatCommandRejected(sense);
+        if (sense.kind == SatSenseKind::AtaStatus) {
+            reply.registersKnown = true;
+            reply.registers = sense.registers;
+            reply.done = AtaCommandSucceeded(sense.registers);
+        } else if (sense.kind == SatSenseKind::NoAtaStatus) {
+            // A bridge that answers CK_COND as asked but leaves the registers out: the
+            // command was done, its registers are unknown.
+            reply.done = sense.senseKey == kSenseKeyRecoveredError && sense.asc == 0 &&
+                         sense.ascq == kAscqAtaInformationAvailable;
+        }
+    }
+    if (reply.done && dataIn && data != nullptr) {
+        std::memcpy(data, satBlock_.data, kSatDataSize);
+    }
+    return reply;
+}
+
+SatReply SmartDevice::SatNonData(const AtaTaskfile& task)
+{
+    if (route_ == AtaRoute::Smart) {
+        return SatReply{};
+    }
+    SatRequest request;
+    request.task = task;
+    request.returnRegisters = true;
+    std::uint32_t bytes = 0;
+    return SendSat(route_ == AtaRoute::Sat16 ? SatForm::Sixteen : SatForm::Twelve, request, nullptr, bytes);
+}
+
+bool SmartDevice::UseSatBridge()
+{
+    if (handle_ == nullptr) {
+        return false;
+    }
+    SatRequest request;
+    request.task = Taskfile(0, 0, 0, kAtaIdentifyDevice);
+    request.transfer = SatTransfer::SectorsIn;
+    for (const SatForm form : {SatForm::Sixteen, SatForm::Twelve}) {
+        std::uint32_t bytes = 0;
+        if (SendSat(form, request, identifyReply_ + kSmartStatusSize, bytes).done) {
+            route_ = form == SatForm::Sixteen ? AtaRoute::Sat16 : AtaRoute::Sat12;
+            identifyCommand_ = kAtaIdentifyDevice;
+            // As on the direct path: S.M.A.R.T. on before the tables are read; a drive
+            // that refuses still gets asked for them.
+            EnableSmart(bytes);
             return true;
         }
     }

@@ -3,10 +3,25 @@
 // (ActiveDiskControl), so the same code runs on real and on simulated drives.
 #pragma once
 
+#include "sat_passthrough.h"
+#include "scsi_records.h"
 #include "smart_records.h"
 #include "wintypes.h"
 
 #include <cstdint>
+
+// How the ATA commands reach the drive: the disk driver's S.M.A.R.T. requests, or SCSI
+// ATA PASS-THROUGH through a bridge (USB enclosures), in the form the bridge took.
+enum class AtaRoute : std::uint8_t { Smart, Sat16, Sat12 };
+
+// One command through a bridge: whether the drive did it, and its registers when the
+// bridge returned them.
+struct SatReply {
+    bool done = false;
+    bool formRejected = false;  // the bridge does not know this command block
+    bool registersKnown = false;
+    AtaRegisters registers;
+};
 
 class SmartDevice {
 public:
@@ -23,6 +38,16 @@ public:
     const std::uint8_t* ReadAttributes(std::uint32_t& bytesReturned);
     const std::uint8_t* ReadThresholds(std::uint32_t& bytesReturned);
     bool FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const;
+
+    // For a drive the S.M.A.R.T. requests do not reach: IDENTIFY DEVICE through the
+    // 16-byte, then the 12-byte ATA PASS-THROUGH. The first form that works is kept, and
+    // every later command (identify, enable, attributes, thresholds) goes that way.
+    bool UseSatBridge();
+    AtaRoute Route() const { return route_; }
+    // One non-data command through the bridge with the registers asked back (CK_COND),
+    // for commands whose answer is in the registers (CHECK POWER MODE leaves the power
+    // state in the count). False when the drive is not reached through a bridge.
+    SatReply SatNonData(const AtaTaskfile& task);
 
     bool IsOpen() const { return handle_ != nullptr; }
     // The open device, for the NVMe queries that share it.
@@ -46,10 +71,14 @@ private:
     void FillRequest(DWORD bufferSize, BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command);
     bool Send(DWORD code, const void* in, void* out, std::uint32_t& bytesReturned);
     void ClearResults();
+    // One pass-through command in `form`; a data-in command's sector lands in `data`.
+    SatReply SendSat(SatForm form, const SatRequest& request, std::uint8_t* data, std::uint32_t& bytesReturned);
+    AtaTaskfile Taskfile(BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command) const;
 
     HANDLE handle_ = nullptr;
     std::uint8_t driveNumber_ = 0;
     std::uint8_t identifyCommand_ = 0;
+    AtaRoute route_ = AtaRoute::Smart;
     const GETVERSIONINPARAMS* versionResult_ = nullptr;
     const std::uint8_t* identifyResult_ = nullptr;
     const std::uint8_t* attributeResult_ = nullptr;
@@ -61,4 +90,5 @@ private:
     std::uint8_t identifyReply_[kSmartReplySize]{};
     std::uint8_t attributeReply_[kSmartReplySize]{};
     std::uint8_t thresholdReply_[kSmartReplySize]{};
+    SatPassThroughBlock satBlock_{};
 };

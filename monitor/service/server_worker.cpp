@@ -1,17 +1,30 @@
 #include "server_worker.h"
 
 #include "message_box.h"
+#include "query_protocol.h"
 #include "request_dispatch.h"
 #include "udpserver.h"
 #include "unknown_command_notice.h"
 
+#include <cstring>
+
 namespace {
 constexpr unsigned kBindFailedMessage = 11;
 constexpr unsigned kWaitFailedMessage = 12;
+
+std::uint32_t HostOrderAddress(const sockaddr_in& address)
+{
+    unsigned char octets[4];
+    std::memcpy(octets, &address.sin_addr, sizeof octets);
+    return (std::uint32_t{octets[0]} << 24) | (std::uint32_t{octets[1]} << 16) | (std::uint32_t{octets[2]} << 8) |
+           octets[3];
+}
 } // namespace
 
-void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], UnknownCommandNotice& notice)
+void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], UnknownCommandNotice& notice,
+                  AccessRules rules, RefusedRequests& refused)
 {
+    RequestGate gate(rules, refused);
     UDPSERVER server;
     if (server.Bind(port) != 0) {
         ShowMessage(MessageKind::Error, kBindFailedMessage);
@@ -35,13 +48,22 @@ void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], Un
             }
             continue;
         }
-        const RequestAction action = DispatchRequest(&command, received, server.PeerIsLoopback(), table, reply);
+        // The monitor stops its own worker from 127.0.0.1, whatever the list says.
+        const bool fromLoopback = server.PeerIsLoopback();
+        const bool stopFromHere = received == 1 && command == kStopCommand && fromLoopback;
+        const std::uint32_t source = HostOrderAddress(server.PeerAddress());
+        if (!stopFromHere && !gate.Admits(source)) {
+            continue;
+        }
+        const RequestAction action = DispatchRequest(&command, received, fromLoopback, table, reply);
         if (action == RequestAction::Stop) {
             break;
         }
         if (action == RequestAction::Reply) {
             // An answer that cannot be sent is dropped; the client times out or waits.
-            server.Reply(server.Socket(), reinterpret_cast<const char*>(reply.bytes), reply.length);
+            if (gate.MayAnswer(source, SteadyMilliseconds())) {
+                server.Reply(server.Socket(), reinterpret_cast<const char*>(reply.bytes), reply.length);
+            }
         } else if (action == RequestAction::UnknownCommand) {
             notice.Raise();
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drive_table.h"
+#include "request_gate.h"
 
 #include <cstdint>
 
@@ -10,4 +11,7 @@ class UnknownCommandNotice;
 
 // Runs on its own thread. Reads the drive table live, without a lock: only single bytes
 // and fixed-width texts are read. Unknown commands go to the notice, which never blocks.
-void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], UnknownCommandNotice& notice);
+// Senders outside the rules' allowed list get nothing (not even the notice), answers go
+// out within the rules' rate limits; the stop command from this machine always counts.
+void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], UnknownCommandNotice& notice,
+                  AccessRules rules, RefusedRequests& refused);

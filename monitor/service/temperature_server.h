@@ -4,6 +4,7 @@
 #pragma once
 
 #include "drive_table.h"
+#include "request_gate.h"
 #include "unknown_command_notice.h"
 #include "ws32_types.h"
 
@@ -25,6 +26,8 @@ public:
     bool StartUp();
     // Ends Windows Sockets and drops the library, if StartUp loaded it.
     void CleanUp();
+    // The rules the next StartServer hands its worker (until then: AccessRules()).
+    void SetAccessRules(const AccessRules& rules) { rules_ = rules; }
     // False without a message while a worker is still held; entry 8 if no thread starts.
     bool StartServer(std::uint32_t port);
     // Sends the stop command to 127.0.0.1:port and waits for the worker without a time
@@ -35,6 +38,8 @@ public:
     // Unknown commands received by every worker so far, and whether their notice is open.
     unsigned long UnknownCommands() const { return notice_.Received(); }
     bool NoticeOpen() const { return notice_.IsOpen(); }
+    // Requests that every worker so far left unanswered, by reason.
+    const RefusedRequests& Refused() const { return refused_; }
 
 private:
     enum class Loading { NotBegun, Loaded, LoadFailed, StartFailed };
@@ -48,4 +53,6 @@ private:
     std::uint32_t workerPort_ = 0;
     Ws32StartupRecord startup_{};
     UnknownCommandNotice notice_;
+    AccessRules rules_;
+    RefusedRequests refused_;
 };

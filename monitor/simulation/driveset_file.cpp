@@ -18,7 +18,7 @@ constexpr std::uint64_t kMaxSectors = 0xFFFFFFFFFFFFull;  // 48-bit LBA
 constexpr std::uint64_t kKelvinOffset = 273;
 
 // Keys that only one kind of drive has.
-constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "attribute",
+constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "bridge", "attribute",
                                              "threshold", "identify-file", "smart-file", "thresholds-file"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
                                               "nvme-identify-file", "health-file"};
@@ -216,6 +216,21 @@ private:
         }
         if (key == "swdma") {
             return Dma(args, "swdma", &SimulatedDrive::SetSingleWordDma);
+        }
+        if (key == "bridge") {
+            const struct {
+                std::string_view name;
+                SimulatedBridge bridge;
+            } bridges[] = {{"sat16", SimulatedBridge::Sat16},
+                           {"sat12", SimulatedBridge::Sat12},
+                           {"sat16-no-status", SimulatedBridge::Sat16NoStatus}};
+            for (const auto& b : bridges) {
+                if (args.size() == 1 && args[0] == b.name) {
+                    drive_->bridge = b.bridge;
+                    return true;
+                }
+            }
+            return Fail("bridge needs sat16, sat12 or sat16-no-status");
         }
         if (key == "atapi") {
             if (!args.empty()) {

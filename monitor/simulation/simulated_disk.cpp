@@ -1,5 +1,7 @@
 #include "simulated_disk.h"
 
+#include "sat_passthrough.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -82,6 +84,29 @@ std::uint32_t GetDword(const std::uint8_t* at)
 
 constexpr unsigned kQueryParameters = offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters);
 constexpr DWORD kBusTypeAtapi = 0x02;
+constexpr DWORD kBusTypeUsb = 0x07;
+
+// Sense data a bridge returns: descriptor format with the ATA Status Return descriptor
+// (left out by bridges that drop it), or fixed format for a command block it does not know.
+DWORD PutAtaSense(std::uint8_t* sense, std::uint8_t key, std::uint8_t ascq, std::uint8_t status,
+                  std::uint8_t error, bool withRegisters)
+{
+    const std::uint8_t header[8] = {0x72, key, 0x00, ascq, 0, 0, 0, static_cast<std::uint8_t>(withRegisters ? 14 : 0)};
+    std::memcpy(sense, header, sizeof header);
+    if (!withRegisters) {
+        return 8;
+    }
+    const std::uint8_t descriptor[14] = {0x09, 0x0C, 0, error, 0, 0, 0, 0, 0, 0, 0, 0, 0xA0, status};
+    std::memcpy(sense + 8, descriptor, sizeof descriptor);
+    return 22;
+}
+
+DWORD PutUnknownCommandSense(std::uint8_t* sense)
+{
+    const std::uint8_t fixed[18] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00, 0, 0, 0, 0};
+    std::memcpy(sense, fixed, sizeof fixed);
+    return sizeof fixed;
+}
 
 }  // namespace
 
@@ -369,6 +394,8 @@ std::uint64_t SimulatedDiskBus::RequestCount(DWORD code) const
         return storageQueryCount_;
     case kIoctlDiskGetLengthInfo:
         return diskLengthCount_;
+    case kIoctlScsiPassThrough:
+        return passThroughCount_;
     default:
         return 0;
     }
@@ -379,6 +406,7 @@ void SimulatedDiskBus::ClearLog()
     requests_.clear();
     opens_.clear();
     requestCount_ = versionCount_ = sendCount_ = receiveCount_ = storageQueryCount_ = diskLengthCount_ = 0;
+    passThroughCount_ = 0;
     openCount_ = closeCount_ = 0;
 }
 
@@ -417,6 +445,11 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
         ++storageQueryCount_;
     } else if (code == kIoctlDiskGetLengthInfo) {
         ++diskLengthCount_;
+    } else if (code == kIoctlScsiPassThrough) {
+        ++passThroughCount_;
+        if (input != nullptr && inSize >= sizeof(SCSI_PASS_THROUGH)) {
+            record.opcode = input[offsetof(SCSI_PASS_THROUGH, Cdb)];
+        }
     }
 
     DWORD returned = 0;
@@ -450,7 +483,8 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
             return false;
         }
         if (!driverOnly && (drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed ||
-                            set_.drives[drive].nvme || set_.drives[drive].fail.version)) {
+                            set_.drives[drive].nvme || set_.drives[drive].bridge != SimulatedBridge::None ||
+                            set_.drives[drive].fail.version)) {
             return false;
         }
         GETVERSIONINPARAMS version{};
@@ -485,6 +519,12 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         returned = kDiskLengthReplySize;
         return true;
     }
+    if (code == kIoctlScsiPassThrough) {
+        if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots)) {
+            return false;
+        }
+        return AnswerPassThrough(set_.drives[drive], static_cast<unsigned>(drive), in, inSize, out, outSize, returned);
+    }
     if (code != kSmartSendDriveCommand && code != kSmartRcvDriveData) {
         return false;  // not an ioctl of this driver
     }
@@ -495,8 +535,10 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         return false;
     }
     SimulatedDrive& target = set_.drives[drive];
-    if (!target.installed || target.fail.open || target.nvme) {
-        return false;  // nothing answers at that address; the NVMe driver has no ATA requests
+    if (!target.installed || target.fail.open || target.nvme || target.bridge != SimulatedBridge::None) {
+        // Nothing answers at that address; the NVMe and USB storage drivers have no ATA
+        // requests.
+        return false;
     }
     SENDCMDINPARAMS request;
     std::memcpy(&request, in, kSmartRequestSize);
@@ -610,7 +652,10 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
         PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), 4, sizeof descriptor);
         PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset), 4,
                         sizeof(STORAGE_DEVICE_DESCRIPTOR));
-        const DWORD busType = drive.nvme ? kBusTypeNvme : drive.atapi ? kBusTypeAtapi : kBusTypeAta;
+        const DWORD busType = drive.nvme                              ? kBusTypeNvme
+                              : drive.bridge != SimulatedBridge::None ? kBusTypeUsb
+                              : drive.atapi                           ? kBusTypeAtapi
+                                                                      : kBusTypeAta;
         PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType), 4, busType);
         std::memcpy(descriptor + sizeof(STORAGE_DEVICE_DESCRIPTOR), kProduct, sizeof kProduct);
         if (outSize < 8) {
@@ -670,5 +715,81 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
     PutLittleEndian(answer + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength), 4, pageSize);
     std::memcpy(answer + offset, page, pageSize);
     returned = kProtocolDataStart + offset + pageSize;
+    return true;
+}
+
+bool SimulatedDiskBus::AnswerPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
+                                         std::uint8_t* out, DWORD outSize, DWORD& returned)
+{
+    // Only a bridge's storage driver passes SCSI commands on to an ATA drive here.
+    if (!drive.installed || drive.fail.open || drive.bridge == SimulatedBridge::None || in == nullptr ||
+        out == nullptr || inSize < sizeof(SCSI_PASS_THROUGH) || outSize < sizeof(SCSI_PASS_THROUGH)) {
+        return false;
+    }
+    SCSI_PASS_THROUGH header;
+    std::memcpy(&header, in, sizeof header);
+    const std::size_t dataEnd = header.DataBufferOffset + header.DataTransferLength;
+    const std::size_t senseEnd = static_cast<std::size_t>(header.SenseInfoOffset) + header.SenseInfoLength;
+    if (header.Length != sizeof(SCSI_PASS_THROUGH) || header.DataBufferOffset < sizeof header ||
+        dataEnd > inSize || dataEnd > outSize || senseEnd > outSize || header.SenseInfoLength < 22 ||
+        header.SenseInfoOffset < sizeof header) {
+        return false;  // the driver refuses a malformed record
+    }
+    if (in != out) {
+        std::memcpy(out, in, std::min<DWORD>(inSize, outSize));
+    }
+    const std::uint8_t* cdb = header.Cdb;
+    std::uint8_t* sense = out + header.SenseInfoOffset;
+    const bool knows16 = drive.bridge == SimulatedBridge::Sat16 || drive.bridge == SimulatedBridge::Sat16NoStatus;
+    const bool knows12 = drive.bridge == SimulatedBridge::Sat12;
+    const DWORD asked = header.DataTransferLength;
+    header.ScsiStatus = kScsiStatusCheckCondition;
+    header.SenseInfoLength = 0;
+    header.DataTransferLength = 0;
+    returned = static_cast<DWORD>(header.DataBufferOffset);
+
+    SENDCMDINPARAMS request{};
+    IDEREGS& regs = request.irDriveRegs;
+    std::uint8_t flags = 0;
+    if (header.CdbLength == 16 && cdb[0] == kSatOpcode16 && knows16) {
+        flags = cdb[2];
+        regs = {cdb[4], cdb[6], cdb[8], cdb[10], cdb[12], cdb[13], cdb[14], 0};
+    } else if (header.CdbLength == 12 && cdb[0] == kSatOpcode12 && knows12) {
+        flags = cdb[2];
+        regs = {cdb[3], cdb[4], cdb[5], cdb[6], cdb[7], cdb[8], cdb[9], 0};
+    } else {
+        header.SenseInfoLength = static_cast<BYTE>(PutUnknownCommandSense(sense));
+        std::memcpy(out, &header, sizeof header);
+        return true;
+    }
+    const std::uint8_t protocol = (cdb[1] >> 1) & 0x0F;
+    const bool dataIn = protocol == 4;
+    const bool checkCondition = (flags & 0x20) != 0;
+    bool done = false;
+    std::uint8_t sector[kSmartReplySize] = {};
+    if (dataIn) {
+        done = header.DataIn == kScsiDataIn && asked >= kSmartSectorSize &&
+               AnswerData(drive, number, request, sector);
+    } else if (protocol == 3) {
+        done = regs.bCommandReg == kAtaSmart && regs.bFeaturesReg == kSmartEnableOperations &&
+               regs.bCylLowReg == kSmartCylLow && regs.bCylHighReg == kSmartCylHigh && !drive.atapi &&
+               !drive.fail.enable;
+    }
+    const bool registers = drive.bridge != SimulatedBridge::Sat16NoStatus;
+    if (!done) {
+        header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x0B, 0x00, 0x51, 0x04, registers));
+    } else {
+        if (dataIn) {
+            std::memcpy(out + header.DataBufferOffset, sector + kSmartStatusSize, kSmartSectorSize);
+            header.DataTransferLength = kSmartSectorSize;
+            returned = static_cast<DWORD>(header.DataBufferOffset + kSmartSectorSize);
+        }
+        if (checkCondition) {
+            header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x01, 0x1D, 0x50, 0x00, registers));
+        } else {
+            header.ScsiStatus = kScsiStatusGood;
+        }
+    }
+    std::memcpy(out, &header, sizeof header);
     return true;
 }

@@ -10,6 +10,7 @@
 #include "disk_control.h"
 #include "disk_length_records.h"
 #include "nvme_records.h"
+#include "scsi_records.h"
 #include "smart_records.h"
 
 #include <cstdint>
@@ -33,8 +34,16 @@ struct SimulatedFailures {
     std::uint32_t healthFrom = 0;
 };
 
+// A USB bridge in front of an ATA drive: the disk driver's S.M.A.R.T. requests do not
+// reach the drive, the bus type is USB, and the drive's own identify, attributes,
+// thresholds and S.M.A.R.T. ENABLE answer through IOCTL_SCSI_PASS_THROUGH with the ATA
+// PASS-THROUGH forms the bridge knows. NoStatus bridges leave the ATA Status Return
+// descriptor out of the sense data.
+enum class SimulatedBridge : std::uint8_t { None, Sat16, Sat12, Sat16NoStatus };
+
 struct SimulatedDrive {
     bool installed = false;
+    SimulatedBridge bridge = SimulatedBridge::None;
     bool atapi = false;
     std::uint8_t identify[kSmartSectorSize] = {};
     std::uint8_t smartData[kSmartSectorSize] = {};
@@ -108,6 +117,7 @@ struct SimulatedRequest {
     DWORD inSize = 0;
     DWORD outSize = 0;
     bool succeeded = false;
+    std::uint8_t opcode = 0;  // pass-through requests: the command block's operation code
 };
 
 // One open as the bus received it.
@@ -154,6 +164,8 @@ private:
                 DWORD outSize, DWORD& returned);
     bool AnswerData(SimulatedDrive& drive, unsigned number, const SENDCMDINPARAMS& request,
                     std::uint8_t* out);
+    bool AnswerPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
+                           std::uint8_t* out, DWORD outSize, DWORD& returned);
     bool AnswerStorageQuery(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                             std::uint8_t* out, DWORD outSize, DWORD& returned);
     std::uint8_t DeviceMap() const;
@@ -173,6 +185,7 @@ private:
     std::uint64_t receiveCount_ = 0;
     std::uint64_t storageQueryCount_ = 0;
     std::uint64_t diskLengthCount_ = 0;
+    std::uint64_t passThroughCount_ = 0;
     std::uint64_t openCount_ = 0;
     std::uint64_t closeCount_ = 0;
 };

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+struct RefusedRequests;
+
 struct ProgramState {
     explicit ProgramState(HINSTANCE programInstance) : instance(programInstance) {}
     ProgramState(const ProgramState&) = delete;
@@ -21,6 +23,8 @@ struct ProgramState {
     DriveState drives;
     Settings settings;
     MonitorWindowState monitor;
+    // What the network service left unanswered, for the about dialog; null without one.
+    const RefusedRequests* refusedRequests = nullptr;
 };
 
 // The shared record while the program holds it.

@@ -158,4 +158,62 @@ TEST_F(TrayIconTest, TooltipForTheTrayClient)
     EXPECT_EQ(std::string(tray.Record().szTip), std::string(127, 'P'));
 }
 
+// What the shell is handed: the last record, as it came.
+NOTIFYICONDATAW g_handed{};
+DWORD g_handedAction = 0;
+BOOL WINAPI KeepHanded(DWORD action, PNOTIFYICONDATAW record)
+{
+    g_handedAction = action;
+    g_handed = *record;
+    return TRUE;
+}
+
+struct KeepHandedInPlace {
+    KeepHandedInPlace() { SetShellNotifyCall(KeepHanded); }
+    ~KeepHandedInPlace() { SetShellNotifyCall(nullptr); }
+};
+
+TEST_F(TrayIconTest, ShellGetsTheTextsInUtf16)
+{
+    // The expected texts are wide literals, compiled from this UTF-8 source without the
+    // program's code page; the tray takes the program's code page 932 bytes.
+    struct Case {
+        const char* title;
+        const char* text;
+        const char* tip;
+        const wchar_t* wideTitle;
+        const wchar_t* wideText;
+        const wchar_t* wideTip;
+    } cases[] = {
+        {"40℃を超えています", "#1  52℃ : SIM HOT", "#1 ○ 52℃", L"40℃を超えています", L"#1  52℃ : SIM HOT", L"#1 ○ 52℃"},
+        {"60秒間隔で計測", "#0  45℃ : ×", "", L"60秒間隔で計測", L"#0  45℃ : ×", L""},
+        {"ASCII", "WDC WD10EZEX", "host", L"ASCII", L"WDC WD10EZEX", L"host"},
+    };
+    KeepHandedInPlace keep;
+    for (const Case& c : cases) {
+        TrayIcon tray;
+        ASSERT_TRUE(tray.Create(instance_, window_, 5, 1));
+        tray.SetSlot(icon_, 0);
+        tray.SetCallback(32770);
+        tray.SetTooltip(c.tip);
+        tray.SetBalloonTitle(c.title, NIIF_WARNING);
+        tray.SetBalloonText(c.text, 10000);
+        tray.ShowBalloon(0);
+        EXPECT_EQ(g_handedAction, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(g_handed.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
+        EXPECT_EQ(g_handed.uID, 5u);
+        EXPECT_EQ(g_handed.hWnd, window_);
+        EXPECT_EQ(g_handed.hIcon, icon_);
+        EXPECT_EQ(g_handed.uCallbackMessage, 32770u);
+        EXPECT_EQ(g_handed.uFlags, static_cast<UINT>(NIF_ICON | NIF_MESSAGE | NIF_TIP | NIF_INFO));
+        EXPECT_EQ(g_handed.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+        EXPECT_EQ(g_handed.uTimeout, 10000u);
+        EXPECT_EQ(std::wstring(g_handed.szInfoTitle), c.wideTitle);
+        EXPECT_EQ(std::wstring(g_handed.szInfo), c.wideText);
+        EXPECT_EQ(std::wstring(g_handed.szTip), c.wideTip);
+        // The record keeps the program's bytes.
+        EXPECT_STREQ(tray.Record().szInfoTitle, c.title);
+    }
+}
+
 }  // namespace

@@ -79,11 +79,11 @@ bool SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, cons
     return WritePng(path, canvas.width, canvas.height, canvas.Rgb());
 }
 
-std::vector<std::uint32_t> RenderIcon(HICON icon, std::uint32_t background)
+std::vector<std::uint32_t> RenderIcon(HICON icon, std::uint32_t background, int side)
 {
-    Canvas canvas(16, 16);
-    for (int i = 0; i < 256; ++i) canvas.pixels[i] = background;
-    DrawIconEx(canvas.dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    Canvas canvas(side, side);
+    for (int i = 0; i < side * side; ++i) canvas.pixels[i] = background;
+    DrawIconEx(canvas.dc, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
     return canvas.Rgb();
 }
 

@@ -21,9 +21,9 @@ ScreenImage CaptureWholeScreen();
 bool SaveWindowPicture(HWND window, const char* path);
 // The icons side by side, each drawn at `scale` times 16 pixels, `columns` per row.
 bool SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, const char* path);
-// The icon drawn over magenta (0xFF00FF) or another background, 16 x 16 pixels as
+// The icon drawn over magenta (0xFF00FF) or another background, side x side pixels as
 // 0xRRGGBB, top row first.
-std::vector<std::uint32_t> RenderIcon(HICON icon, std::uint32_t background = 0xFF00FF);
+std::vector<std::uint32_t> RenderIcon(HICON icon, std::uint32_t background = 0xFF00FF, int side = 16);
 // Both icons draw the same pixels over magenta and over a colour no 16-colour picture
 // has, so their masks agree too.
 bool IconsLookAlike(HICON a, HICON b);

@@ -1,5 +1,6 @@
 // The about dialog (101): the program's description, version and legal notice from its
-// own version resource, and one row per drive found at start-up.
+// own version resource, one row per drive found at start-up, and what the network
+// service left unanswered.
 #include "monitor_views.h"
 
 #include "common_controls.h"
@@ -7,20 +8,26 @@
 #include "drive_summary.h"
 #include "gdi_font.h"
 #include "monitor_ids.h"
+#include "request_gate.h"
 #include "version_info.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
 
-#include <cstdio>
 
 namespace {
+
+// The logical dialog font: every Windows maps it to a face that shows (or links to one
+// that shows) the Japanese description, which Arial lacks.
+constexpr char kAboutFace[] = "MS Shell Dlg 2";
 
 enum AboutControl : int {
     IDC_ABOUT_DESCRIPTION = 1001,
     IDC_ABOUT_VERSION = 1002,
     IDC_ABOUT_LEGAL = 1003,
     IDC_ABOUT_DRIVES = 1004,
+    IDC_ABOUT_REFUSED = 1005,
 };
 
 // Program-wide: the records stay, the handles are made per opening.
@@ -39,11 +46,9 @@ void ShowVersionTexts(HWND dialog)
     if (!version.Load(path)) {
         return;
     }
-    SetDlgItemTextA(dialog, IDC_ABOUT_DESCRIPTION, version.Query("FileDescription"));
-    char versionText[300];
-    std::snprintf(versionText, sizeof versionText, "Version %s", version.Query("FileVersion"));
-    SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, versionText);
-    SetDlgItemTextA(dialog, IDC_ABOUT_LEGAL, version.Query("LegalCopyright"));
+    SetDlgItemTextW(dialog, IDC_ABOUT_DESCRIPTION, version.QueryText("FileDescription").c_str());
+    SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, (L"Version " + version.QueryText("FileVersion")).c_str());
+    SetDlgItemTextW(dialog, IDC_ABOUT_LEGAL, version.QueryText("LegalCopyright").c_str());
     version.Free();
 }
 
@@ -52,13 +57,7 @@ void FillDriveList(HWND list)
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
         LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
     for (int column = 0; kSummaryColumns[column].header[0] != '\0'; ++column) {
-        LVCOLUMNA entry{};
-        entry.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        entry.fmt = LVCFMT_LEFT;
-        entry.cx = kSummaryColumns[column].width;
-        entry.pszText = const_cast<char*>(kSummaryColumns[column].header);
-        entry.iSubItem = column;
-        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&entry));
+        InsertListColumnCp932(list, column, kSummaryColumns[column].width, kSummaryColumns[column].header);
     }
 
     const DriveState& drives = Program().drives;
@@ -66,19 +65,12 @@ void FillDriveList(HWND list)
     for (unsigned row = 0; row < rows.count; ++row) {
         const unsigned number = rows.numbers[row];
         DriveSummaryRow cells = SummarizeDrive(number, drives.table[number]);
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(row);
-        item.pszText = cells.cells[0];
-        const LRESULT index = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        const int index = InsertListRowCp932(list, static_cast<int>(row), cells.cells[0]);
         if (index < 0) {
             continue;
         }
         for (unsigned column = 1; column < kSummaryColumnCount; ++column) {
-            LVITEMA cell{};
-            cell.iSubItem = static_cast<int>(column);
-            cell.pszText = cells.cells[column];
-            SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&cell));
+            SetListCellCp932(list, index, static_cast<int>(column), cells.cells[column]);
         }
     }
 }
@@ -89,15 +81,20 @@ void Open(HWND dialog)
     app.aboutDialog = dialog;
     CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
 
-    if (g_titleFont.Create(16, 7, 0, "Arial", 700)) {
+    if (g_titleFont.Create(16, 7, 0, kAboutFace, 700)) {
         g_titleFont.Apply(dialog, IDC_ABOUT_DESCRIPTION);
     }
-    if (g_textFont.Create(14, 7, 0, "Arial", 700)) {
+    if (g_textFont.Create(14, 7, 0, kAboutFace, 700)) {
         g_textFont.Apply(dialog, IDC_ABOUT_VERSION);
         g_textFont.Apply(dialog, IDC_ABOUT_LEGAL);
     }
     ShowVersionTexts(dialog);
     FillDriveList(GetDlgItem(dialog, IDC_ABOUT_DRIVES));
+    if (const RefusedRequests* refused = app.refusedRequests) {
+        char text[160];
+        DescribeRefusedRequests(refused->notAllowed.load(), refused->tooOften.load(), text, sizeof text);
+        SetDlgItemTextA(dialog, IDC_ABOUT_REFUSED, text);
+    }
     ShowWindow(dialog, SW_SHOW);
 }
 
@@ -143,5 +140,5 @@ void RunAboutDialog(HWND owner)
         return;
     }
     ReadyCommonControls();
-    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(kAboutDialogId), owner, AboutDialogProc, 0);
+    DialogBoxParamW(app.instance, MAKEINTRESOURCEW(kAboutDialogId), owner, AboutDialogProc, 0);
 }

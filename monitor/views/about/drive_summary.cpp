@@ -17,6 +17,7 @@ const SummaryColumn kSummaryColumns[kSummaryColumnCount + 1] = {
     {"IDS", 30},
     {"DA", 30},
     {"AT", 30},
+    {"ID", 60},
     {"", 0},
 };
 
@@ -40,6 +41,25 @@ void Mark(Cell& cell, bool yes)
     std::strcpy(cell, yes ? "○" : "×");
 }
 
+// The temperature attribute and where it came from: "194 DB" (a database line), "194 FB"
+// (the usual attribute, no line fitting), "-" when the drive has none.
+void FormatAttributeSource(Cell& cell, const DriveRecord& record)
+{
+    const unsigned id = record.temperatureAttributeId;
+    switch (record.temperatureSource) {
+    case TemperatureSource::Database:
+        std::snprintf(cell, sizeof cell, "%u DB", id);
+        return;
+    case TemperatureSource::Fallback:
+        std::snprintf(cell, sizeof cell, "%u FB", id);
+        return;
+    case TemperatureSource::DatabaseNone:
+    case TemperatureSource::None:
+        std::strcpy(cell, "-");
+        return;
+    }
+}
+
 }  // namespace
 
 DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
@@ -58,12 +78,14 @@ DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
         Mark(row.cells[8], record.nvmeIdentifyResult != nullptr);
         Mark(row.cells[9], record.healthResult != nullptr);
         Mark(row.cells[10], false);
+        std::strcpy(row.cells[11], "NVMe");
         return row;
     }
     Mark(row.cells[7], record.versionResult != nullptr);
     Mark(row.cells[8], record.identifyResult != nullptr);
     Mark(row.cells[9], record.attributeResult != nullptr);
     Mark(row.cells[10], record.thresholdResult != nullptr);
+    FormatAttributeSource(row.cells[11], record);
     return row;
 }
 

@@ -10,7 +10,7 @@ struct SummaryColumn {
     int width;  // pixels
 };
 
-constexpr unsigned kSummaryColumnCount = 11;
+constexpr unsigned kSummaryColumnCount = 12;
 // The columns in display order, ended by an entry with an empty header.
 extern const SummaryColumn kSummaryColumns[kSummaryColumnCount + 1];
 

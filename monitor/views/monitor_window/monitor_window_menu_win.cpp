@@ -4,6 +4,7 @@
 #include "program_state.h"
 #include "monitor_ids.h"
 #include "monitor_window_ids.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 namespace {
@@ -39,30 +40,30 @@ void AppendSubmenu(HMENU menu, UINT flags, const char* text, const MenuItem (&it
 {
     HMENU submenu = CreatePopupMenu();
     for (const MenuItem& item : items) {
-        AppendMenuA(submenu, MF_STRING, item.id, item.text);
+        AppendMenuCp932(submenu, MF_STRING, item.id, item.text);
     }
-    AppendMenuA(menu, MF_POPUP | flags, reinterpret_cast<UINT_PTR>(submenu), text);
+    AppendMenuCp932(menu, MF_POPUP | flags, reinterpret_cast<UINT_PTR>(submenu), text);
 }
 
 HMENU BuildMenu()
 {
     const ProgramState& app = Program();
     HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING | Checked(app.monitor.worstMode != 0), CMD_SHOW_WORST, "最大温度の表示");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING | Checked(app.settings.Stable != 0), CMD_FIX_POSITION, "位置を固定");
-    AppendMenuA(menu, MF_STRING | Checked(app.settings.TopMost != 0), CMD_TOP_MOST, "前面に表示");
-    AppendMenuA(menu, MF_STRING, CMD_SAVE_SETTINGS, "設定を保存");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, CMD_CLOSE, "閉じる");
+    AppendMenuCp932(menu, MF_STRING | Checked(app.monitor.worstMode != 0), CMD_SHOW_WORST, "最大温度の表示");
+    AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuCp932(menu, MF_STRING | Checked(app.settings.Stable != 0), CMD_FIX_POSITION, "位置を固定");
+    AppendMenuCp932(menu, MF_STRING | Checked(app.settings.TopMost != 0), CMD_TOP_MOST, "前面に表示");
+    AppendMenuCp932(menu, MF_STRING, CMD_SAVE_SETTINGS, "設定を保存");
+    AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuCp932(menu, MF_STRING, CMD_CLOSE, "閉じる");
     // The second column.
     AppendSubmenu(menu, MF_MENUBARBREAK, "画面サイズ", kSizeItems);
     AppendSubmenu(menu, 0, "位置を移動", kPlaceItems);
     AppendSubmenu(menu, 0, "デバイス名の色", kNameColourItems);
     AppendSubmenu(menu, 0, "温度値の色", kTempColourItems);
     AppendSubmenu(menu, 0, "グラフの色", kGraphColourItems);
-    AppendMenuA(menu, MF_STRING, CMD_TRANSPARENCY, "透明度");
-    AppendMenuA(menu, MF_STRING, CMD_TEMPERATURE_FONT, "温度のフォント");
+    AppendMenuCp932(menu, MF_STRING, CMD_TRANSPARENCY, "透明度");
+    AppendMenuCp932(menu, MF_STRING, CMD_TEMPERATURE_FONT, "温度のフォント");
     return menu;
 }
 

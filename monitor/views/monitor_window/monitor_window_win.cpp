@@ -13,6 +13,7 @@
 #include "monitor_size.h"
 #include "monitor_window_ids.h"
 #include "transparency_slider.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -387,7 +388,7 @@ void HandleMonitorCommand(HWND window, UINT command)
 HWND OpenMonitorWindow(HWND owner)
 {
     ReadyCommonControls();
-    return CreateDialogParamA(Program().instance, MAKEINTRESOURCEA(kMonitorDialogId), owner, MonitorWindowProc, 0);
+    return CreateDialogParamW(Program().instance, MAKEINTRESOURCEW(kMonitorDialogId), owner, MonitorWindowProc, 0);
 }
 
 void RefreshMonitorWindow(HWND window)
@@ -399,8 +400,8 @@ void RefreshMonitorWindow(HWND window)
     const MonitorCellPlan plan = PlanMonitorCells(app.drives, app.settings, app.monitor.worstMode != 0);
     for (unsigned cell = 0; cell < plan.writtenCells; ++cell) {
         const MonitorCell& shown = plan.cells[cell];
-        SetDlgItemTextA(window, kNameTextId + static_cast<int>(cell), shown.name);
-        SetDlgItemTextA(window, kTemperatureTextId + static_cast<int>(cell), shown.temperatureText);
+        SetDlgItemTextCp932(window, kNameTextId + static_cast<int>(cell), shown.name);
+        SetDlgItemTextCp932(window, kTemperatureTextId + static_cast<int>(cell), shown.temperatureText);
         SetBar(Control(window, kCurrentBarId, cell), shown.currentBar);
         SetBar(Control(window, kWorstBarId, cell), shown.worstBar);
     }

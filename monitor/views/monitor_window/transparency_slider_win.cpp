@@ -82,7 +82,7 @@ HWND OpenSlider(const SliderRequest& request)
     g_slider = request;
     g_slider.sliderWindow = nullptr;
     ReadyCommonControls();
-    HWND window = CreateDialogParamA(request.instance, MAKEINTRESOURCEA(request.dialogId), request.owner,
+    HWND window = CreateDialogParamW(request.instance, MAKEINTRESOURCEW(request.dialogId), request.owner,
         SliderProc, 0);
     if (window == nullptr) {
         g_slider = SliderRequest{};

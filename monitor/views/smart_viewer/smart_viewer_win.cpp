@@ -9,6 +9,7 @@
 #include "monitor_views.h"
 #include "nvme_viewer_text.h"
 #include "viewer_text.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -16,30 +17,6 @@
 namespace {
 
 constexpr DWORD kListStyles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
-
-// The list-view calls take writable text pointers but only read them.
-LPSTR ListText(const char* text)
-{
-    return const_cast<LPSTR>(text);
-}
-
-// Inserts a row with its first cell; the index the list gave it, or -1.
-int InsertRow(HWND list, int index, const char* text)
-{
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.pszText = ListText(text);
-    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void SetCell(HWND list, int row, int column, const char* text)
-{
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = ListText(text);
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
 
 void InsertColumns(HWND list, const ViewerColumn* columns)
 {
@@ -59,13 +36,7 @@ void InsertColumns(HWND list, const ViewerColumn* columns)
     }
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kListStyles, kListStyles);
     for (int index = 0; columns[index].title[0] != '\0'; ++index) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = columns[index].width;
-        column.pszText = ListText(columns[index].title);
-        column.iSubItem = index;
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+        InsertListColumnCp932(list, index, columns[index].width, columns[index].title);
     }
 }
 
@@ -73,7 +44,8 @@ void FillDriveSelector(HWND dialog)
 {
     const SelectorLines lines = BuildSelectorLines(Program().drives);
     for (unsigned i = 0; i < lines.count; ++i) {
-        SendDlgItemMessageA(dialog, IDC_SMART_DRIVES, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines.lines[i].text));
+        const std::wstring line = WideFromCp932(lines.lines[i].text);
+        SendDlgItemMessageW(dialog, IDC_SMART_DRIVES, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
 }
 
@@ -87,9 +59,9 @@ void FillInfoRows(HWND list, const DriveInfoRow* rows, unsigned count)
 {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     for (unsigned row = 0; row < count; ++row) {
-        const int index = InsertRow(list, static_cast<int>(row), rows[row].item);
+        const int index = InsertListRowCp932(list, static_cast<int>(row), rows[row].item);
         if (index >= 0) {
-            SetCell(list, index, 1, rows[row].value);
+            SetListCellCp932(list, index, 1, rows[row].value);
         }
     }
 }
@@ -104,9 +76,9 @@ void ShowNvmeDrive(HWND dialog, const DriveRecord& record)
     InsertColumns(healthList, HealthColumns);
     const HealthRows health = BuildHealthRows(record);
     for (unsigned i = 0; i < health.count; ++i) {
-        const int index = InsertRow(healthList, static_cast<int>(i), health.rows[i].cells[0]);
+        const int index = InsertListRowCp932(healthList, static_cast<int>(i), health.rows[i].cells[0]);
         for (unsigned column = 1; index >= 0 && column < kHealthColumnCount; ++column) {
-            SetCell(healthList, index, static_cast<int>(column), health.rows[i].cells[column]);
+            SetListCellCp932(healthList, index, static_cast<int>(column), health.rows[i].cells[column]);
         }
     }
 }
@@ -133,12 +105,12 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
         const AttributeRow& row = attributes.rows[i];
         // Asked for at the entry's position; after an unused entry the list puts the row
         // earlier, so the cells go to the index it reports.
-        const int index = InsertRow(attributeList, static_cast<int>(row.position), row.cells[0]);
+        const int index = InsertListRowCp932(attributeList, static_cast<int>(row.position), row.cells[0]);
         if (index < 0) {
             continue;
         }
         for (unsigned column = 1; column < kAttributeColumnCount; ++column) {
-            SetCell(attributeList, index, static_cast<int>(column), row.cells[column]);
+            SetListCellCp932(attributeList, index, static_cast<int>(column), row.cells[column]);
         }
     }
 }
@@ -191,5 +163,5 @@ INT_PTR CALLBACK SmartViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 HWND OpenSmartWindow()
 {
     ReadyCommonControls();
-    return CreateDialogParamA(Program().instance, MAKEINTRESOURCEA(kSmartDialogId), nullptr, SmartViewerProc, 0);
+    return CreateDialogParamW(Program().instance, MAKEINTRESOURCEW(kSmartDialogId), nullptr, SmartViewerProc, 0);
 }

@@ -37,6 +37,7 @@ enum class Source {
     IdText,               // `length` IDENTIFY bytes from byte `at`, as an ATA string
     Word,                 // IDENTIFY word `at`
     Dword,                // IDENTIFY words `at` and `at` + 1, little-endian
+    Sensing,              // how the drive is read: 0 its temperature attribute, 1 the route
 };
 
 enum class Form { Decimal, Bits, Text };
@@ -99,6 +100,8 @@ constexpr InfoRowSource kInfoRows[kDriveInfoRowCount] = {
     {"Ultra DMA", Source::Word, 88, 0, Form::Bits},
     {"Hardware Reset", Source::Word, 93, 0, Form::Bits},
     {"Automatic Acoustic Management", Source::Word, 94, 0, Form::Bits},
+    {"Temperature Attribute", Source::Sensing, 0, 0, Form::Text},
+    {"Connection", Source::Sensing, 1, 0, Form::Text},
 };
 
 // The number a value row shows, or false when the record lacks its source.
@@ -136,14 +139,52 @@ bool RowNumber(const DriveRecord& record, const InfoRowSource& row, std::uint32_
                  static_cast<std::uint32_t>(identify[2 * row.at + 3]) << 24;
         return true;
     case Source::IdText:
+    case Source::Sensing:
         break;
     }
     return false;
 }
 
+void FormatSensingValue(const DriveRecord& record, unsigned at, char (&value)[64])
+{
+    if (at == 0) {
+        const unsigned id = record.temperatureAttributeId;
+        switch (record.temperatureSource) {
+        case TemperatureSource::Database:
+            std::snprintf(value, sizeof value, "%u (database)", id);
+            return;
+        case TemperatureSource::Fallback:
+            std::snprintf(value, sizeof value, "%u (fallback)", id);
+            return;
+        case TemperatureSource::DatabaseNone:
+            std::snprintf(value, sizeof value, "none (database)");
+            return;
+        case TemperatureSource::None:
+            std::snprintf(value, sizeof value, "none");
+            return;
+        }
+        return;
+    }
+    switch (record.device.Route()) {
+    case AtaRoute::Smart:
+        std::snprintf(value, sizeof value, "S.M.A.R.T. requests");
+        return;
+    case AtaRoute::Sat16:
+        std::snprintf(value, sizeof value, "ATA PASS-THROUGH (16)");
+        return;
+    case AtaRoute::Sat12:
+        std::snprintf(value, sizeof value, "ATA PASS-THROUGH (12)");
+        return;
+    }
+}
+
 void FormatInfoValue(const DriveRecord& record, const InfoRowSource& row, char (&value)[64])
 {
     value[0] = '\0';
+    if (row.source == Source::Sensing) {
+        FormatSensingValue(record, row.at, value);
+        return;
+    }
     if (row.form == Form::Text) {
         if (record.identifyResult != nullptr) {
             char text[64] = {};  // zero beyond the copied bytes: the text's terminator

@@ -46,10 +46,11 @@ SelectorLines BuildSelectorLines(const DriveState& drives);
 // position outside the present list (no selection, say).
 std::uint32_t DriveAtSelectorPosition(const DriveState& drives, long position);
 
-// Drive information: the driver's version record, the four reply byte counts and 41
-// fields of the IDENTIFY sector. Value texts are empty where the record has no version
+// Drive information: the driver's version record, the four reply byte counts, 41
+// fields of the IDENTIFY sector, then the temperature attribute with where it came from
+// (database or fallback) and the way the drive is reached. Value texts are empty where the record has no version
 // or identify result.
-constexpr unsigned kDriveInfoRowCount = 49;
+constexpr unsigned kDriveInfoRowCount = 51;
 struct DriveInfoRow {
     const char* item;
     char value[64];

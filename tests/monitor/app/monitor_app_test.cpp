@@ -125,9 +125,9 @@ TEST_F(MonitorApp, SingleClickShowsTheInformationBalloonOnceNoSecondClickCame)
 
 // The shell that is not there yet: every call fails until it "starts".
 bool g_shellStarted = true;
-BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAA record)
+BOOL WINAPI ShellNotYetThere(DWORD action, PNOTIFYICONDATAW record)
 {
-    return g_shellStarted ? Shell_NotifyIconA(action, record) : FALSE;
+    return g_shellStarted ? Shell_NotifyIconW(action, record) : FALSE;
 }
 
 struct ShellNotYetThereInPlace {
@@ -450,6 +450,47 @@ TEST_F(SettingsDialog, GlyphFileReplacedOnlyWhenItChangesAndLoads)
 }
 
 
+// A malformed allowed-hosts entry keeps the dialog open with a message naming it, and
+// nothing is stored; the corrected list and the rate are then saved and used.
+TEST_F(SettingsDialog, MalformedAllowedHostsKeepTheDialogOpen)
+{
+    Start({{0, "SIM A", {40}}});
+    std::string shownList, shownRate, message;
+    bool stillOpen = false;
+    Run({
+        [&](HWND dialog) {
+            SaveWindowPicture(dialog, "settings_dialog_network.png");
+            shownList = ModalScript::Text(dialog, IDC_ALLOWED_HOSTS);
+            shownRate = ModalScript::Text(dialog, IDC_RATE_EDIT);
+            SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, "192.168.0.0/16, 10.0.0.0/33");
+            SetDlgItemTextA(dialog, IDC_RATE_EDIT, "9");
+            SetDlgItemTextA(dialog, IDC_THRESHOLD_EDIT, "50");
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        },
+        [&](HWND box) {
+            message = ModalScript::BoxText(box);
+            SaveWindowPicture(box, "settings_allowed_hosts_error.png");
+            ModalScript::Click(box, IDOK);
+        },
+        [&](HWND dialog) {
+            stillOpen = app_->settingsDialog == dialog;
+            SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, " 192.168.0.0/16 , 203.0.113.7 ");
+            ModalScript::Click(dialog, IDOK);
+        },
+    });
+    EXPECT_EQ(shownList, "127.0.0.0/8, 10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16, 169.254.0.0/16");
+    EXPECT_EQ(shownRate, "5");
+    EXPECT_NE(message.find("2 番目"), std::string::npos) << message;
+    EXPECT_NE(message.find("10.0.0.0/33"), std::string::npos) << message;
+    EXPECT_TRUE(stillOpen);
+    EXPECT_STREQ(app_->settings.AllowedHosts, " 192.168.0.0/16 , 203.0.113.7 ");
+    EXPECT_EQ(app_->settings.ReportsPerSecond, 9u);
+    EXPECT_EQ(app_->settings.ThresholdCurrent, 50u);
+    EXPECT_EQ(ReadIni(kKelvixIni, "Network", "AllowedHosts"), "192.168.0.0/16 , 203.0.113.7");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Network", "ReportsPerSecond"), "9");
+}
+
 // About dialog 101, run through command 32798.
 class AboutDialog : public MonitorApp {
 protected:
@@ -550,14 +591,15 @@ TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
     EXPECT_EQ(seen.version, "Version " KV_VERSION_TEXT);
     EXPECT_EQ(seen.legal, KV_LEGAL_COPYRIGHT);
     EXPECT_EQ(seen.headers, (Row{"#", "ModelNumber", "FirmwareRev", "SerialNumber", "Capacity", "Mode",
-                                 "TMP", "VER", "IDS", "DA", "AT"}));
-    EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30}));
-    // Simulated drives without firmware and serial lines report "1.00" and SIM<8-digit number>.
+                                 "TMP", "VER", "IDS", "DA", "AT", "ID"}));
+    EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30, 60}));
+    // Simulated drives without firmware and serial lines report "1.00" and SIM<8-digit number>;
+    // the session's database names attribute 194 for "SIM".
     ASSERT_EQ(seen.rows.size(), 2u);
     EXPECT_EQ(seen.rows[0], (Row{"0", "SIM ONE", "1.00", "SIM00000000", "78.15GB", "UltraDMA-5",
-                                 "○", "○", "○", "○", "○"}));
+                                 "○", "○", "○", "○", "○", "194 DB"}));
     EXPECT_EQ(seen.rows[1], (Row{"2", "SIM TWO", "1.00", "SIM00000002", "78.15GB", "UltraDMA-5",
-                                 "×", "○", "○", "○", "○"}));
+                                 "×", "○", "○", "○", "○", "194 DB"}));
     const DWORD listStyles = LVS_REPORT | LVS_SINGLESEL | LVS_NOLABELWRAP;
     EXPECT_EQ(seen.listStyle & (LVS_TYPEMASK | LVS_SINGLESEL | LVS_NOLABELWRAP), listStyles);
     // The list view turns a plain border into a sunken edge.
@@ -592,7 +634,7 @@ TEST_F(AboutDialog, FontsAreTheProgramsTitleAndTextFonts)
         EXPECT_EQ(c.font.lfWidth, 7);
         EXPECT_EQ(c.font.lfWeight, 700);
         EXPECT_EQ(c.font.lfCharSet, 0);
-        EXPECT_STREQ(c.font.lfFaceName, "Arial");
+        EXPECT_STREQ(c.font.lfFaceName, "MS Shell Dlg 2");
     }
 }
 

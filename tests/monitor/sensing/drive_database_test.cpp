@@ -1,5 +1,6 @@
 // Drive database: the file rules, the lookup, and the shipped HDDATA.CFG itself.
 #include "drive_database.h"
+#include "drive_enumeration.h"
 #include "sensing_test_support.h"
 
 #include <gtest/gtest.h>
@@ -190,6 +191,43 @@ TEST(ShippedDatabase, KnownFamilies)
         EXPECT_EQ(LookupModel(probe.model), probe.id) << probe.model;
     }
     TheDriveDatabase().Clear();
+}
+
+}  // namespace
+
+namespace {
+
+// A line decides first; a line with id 0 (or a word, which reads as 0) keeps a drive
+// without temperature; otherwise 194, then 190, when the drive's table holds them.
+TEST_F(DatabaseFile, LineThenUsualAttributes)
+{
+    WriteWholeFile("HDDATA.CFG", "KVX NONE = 0\nKVX WORD = none\nKVX 231 = 231\nKVX 190 = 190\n");
+    ASSERT_EQ(LoadDriveDatabase("HDDATA.CFG"), 1);
+    const struct {
+        const char* model;
+        const char* attributes;  // drive-set attribute lines
+        std::uint8_t id;
+        TemperatureSource source;
+    } cases[] = {
+        {"KVX NONE 1", "attribute 194 0x0022 100 100 28 00 00 00 00 00\n", 0, TemperatureSource::DatabaseNone},
+        {"KVX WORD 1", "attribute 194 0x0022 100 100 28 00 00 00 00 00\n", 0, TemperatureSource::DatabaseNone},
+        {"KVX 231 A", "attribute 231 0x0022 100 100 28 00 00 00 00 00\nattribute 194 0x0022 100 100 28 00 00 00 00 00\n", 231,
+         TemperatureSource::Database},
+        {"KVX 231 B", "attribute 190 0x0022 100 100 28 00 00 00 00 00\n", 190, TemperatureSource::Fallback},
+        {"KVX 190 A", "attribute 194 0x0022 100 100 28 00 00 00 00 00\n", 194, TemperatureSource::Fallback},
+        {"KVX 231 C", "attribute 9 0x0022 100 100 28 00 00 00 00 00\n", 231, TemperatureSource::Database},
+        {"OTHER", "attribute 190 0x0022 100 100 28 00 00 00 00 00\nattribute 194 0x0022 100 100 28 00 00 00 00 00\n", 194,
+         TemperatureSource::Fallback},
+        {"OTHER", "attribute 9 0x0022 100 100 28 00 00 00 00 00\n", 0, TemperatureSource::None},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.model) + " / " + c.attributes);
+        SimulatedMachine machine("drive 0\nmodel " + std::string(c.model) + "\n" + c.attributes);
+        EnumerateDrives(machine.drives);
+        ASSERT_EQ(machine.drives.table[0].present, 1u);
+        EXPECT_EQ(machine.drives.table[0].temperatureAttributeId, c.id);
+        EXPECT_EQ(machine.drives.table[0].temperatureSource, c.source);
+    }
 }
 
 }  // namespace

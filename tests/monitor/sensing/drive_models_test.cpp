@@ -1,9 +1,14 @@
 // The shipped HDDATA.CFG against real model strings (drive_models.txt): each model gets
-// the attribute its family reports the temperature in, and no entry hides a later one.
+// the attribute its family reports the temperature in, and no entry hides a later one;
+// and every drive whose attribute table holds 194 or 190 gets a temperature.
 #include "drive_database.h"
+#include "drive_enumeration.h"
+#include "measurement.h"
+#include "sensing_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -103,6 +108,71 @@ TEST_F(ShippedDatabaseModels, NoEntryHidesALaterOne)
         keys.push_back(key);
     }
     EXPECT_GT(keys.size(), 40u);
+}
+
+// Real models the shipped database has no line for (generic SSD names, as budget SSDs
+// report them).
+const char* const kUnlistedModels[] = {
+    "512GB SSD", "M.2 2280 SATA SSD", "SSD 256GB", "Netac SSD 256GB", "FORESEE 256GB SSD", "GOODRAM",
+    "KingFast", "Lexar 256GB SSD",
+};
+
+// One drive with the given model and attribute table, enumerated and measured once: the
+// temperature it shows. Attribute 194 reads 41 degrees, 190 reads 29, 231 reads 77.
+struct Shown {
+    std::uint8_t temperature;
+    TemperatureSource source;
+};
+
+Shown MeasureModel(const std::string& model, const std::vector<std::uint8_t>& ids)
+{
+    DriveSet set;
+    set.drives[0].Install(0);
+    set.drives[0].SetModel(model.c_str());
+    for (const std::uint8_t id : ids) {
+        const std::uint8_t raw[6] = {static_cast<std::uint8_t>(id == 194 ? 41 : id == 190 ? 29 : 77), 0, 0, 0, 0, 0};
+        set.drives[0].SetAttribute(id, 0x0022, 100, 100, raw);
+    }
+    set.drives[0].SealSectors();
+    SimulatedMachine machine(set);
+    EnumerateDrives(machine.drives);
+    Settings settings;
+    settings.UseLog = 0;
+    MeasureAll(machine.drives, settings);
+    return {machine.drives.table[0].currentTemperature, machine.drives.table[0].temperatureSource};
+}
+
+TEST_F(ShippedDatabaseModels, EveryDriveWith194Or190ShowsATemperature)
+{
+    WorkingDirectory directory;  // worst values go to KELVIX.INI here
+    std::vector<RealModel> models = ReadModels(KV_DRIVE_MODELS);
+    for (const char* unlisted : kUnlistedModels) {
+        std::uint8_t id = 0;
+        ASSERT_FALSE(TheDriveDatabase().Find(unlisted, id)) << unlisted << " has a database line";
+        models.push_back({0, 0, unlisted, "not in the database"});
+    }
+    // Tables a drive may have; 231 stands for an attribute that is no temperature.
+    const std::vector<std::vector<std::uint8_t>> tables = {{194}, {190}, {190, 194}, {231}, {231, 194}, {}};
+    for (const RealModel& real : models) {
+        for (const auto& table : tables) {
+            const auto holds = [&table](int id) { return std::find(table.begin(), table.end(), id) != table.end(); };
+            std::uint8_t expected = 0;
+            TemperatureSource source = real.attribute != 0 ? TemperatureSource::Database : TemperatureSource::None;
+            if (real.attribute != 0 && holds(real.attribute)) {
+                expected = real.attribute == 194 ? 41 : 29;
+            } else if (holds(194)) {
+                expected = 41;
+                source = TemperatureSource::Fallback;
+            } else if (holds(190)) {
+                expected = 29;
+                source = TemperatureSource::Fallback;
+            }
+            const Shown shown = MeasureModel(real.model, table);
+            ASSERT_EQ(shown.temperature, expected) << '"' << real.model << "\" with " << table.size() << " attributes, first "
+                                                   << (table.empty() ? 0 : int(table[0]));
+            ASSERT_EQ(shown.source, source) << real.model;
+        }
+    }
 }
 
 }  // namespace

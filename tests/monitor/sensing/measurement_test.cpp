@@ -129,9 +129,10 @@ TEST_F(Measurement, FailingDriveKeepsItsValueAndIsNotCounted)
 
 TEST_F(Measurement, DriveWithoutTemperatureAttributeIsNotCounted)
 {
-    // Drive 1's model is not in the database: id 0 finds a free entry whose raw byte is 0.
+    // Drive 1's model is not in the database and it has neither 194 nor 190: id 0 finds
+    // a free entry whose raw byte is 0.
     auto machine = Start("drive 0\nmodel KVX 1\ntemperature 194 38\n"
-                         "drive 1\nmodel UNLISTED\nattribute 194 0x0022 45 55 2D\nattribute 9 0x32 99 99 10\n");
+                         "drive 1\nmodel UNLISTED\nattribute 231 0x0022 45 55 2D\nattribute 9 0x32 99 99 10\n");
     ASSERT_EQ(machine->drives.table[1].temperatureAttributeId, 0);
     EXPECT_EQ(MeasureAll(machine->drives, settings_), 1u);
     EXPECT_EQ(machine->drives.table[1].currentTemperature, 0);

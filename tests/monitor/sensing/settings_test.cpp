@@ -25,6 +25,8 @@ const PromisedDefault kPromisedDefaults[] = {
     {"Threshold", "Minimum=30"}, {"Threshold", "Current=40"}, {"Threshold", "Maximum=60"},
     {"Threshold", "UseBalloon=0"}, {"Threshold", "NvmeCurrent=0"}, {"Threshold", "Reminder=30"},
     {"Network", "UseNetwork=0"}, {"Network", "Port=10008"},
+    {"Network", "AllowedHosts=127.0.0.0/8, 10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16, 169.254.0.0/16"},
+    {"Network", "ReportsPerSecond=5"},
     {"Export", "HddtempPort=0"}, {"Export", "MetricsPort=0"}, {"Export", "ListenAddress="},
     {"Information", "UseInformation=0"}, {"Information", "Stable=0"}, {"Information", "TopMost=0"},
     {"Information", "Minimum=20"}, {"Information", "Maximum=60"}, {"Information", "Alpha=0xff"},
@@ -60,7 +62,7 @@ Settings Scrambled()
 {
     Settings s;
     std::memset(static_cast<void*>(&s), 0x5A, sizeof(s));
-    s.LogFile[0] = s.CfgFile[0] = s.IconFile[0] = s.Form[0] = s.NA[0] = s.ListenAddress[0] = '\0';
+    s.LogFile[0] = s.CfgFile[0] = s.IconFile[0] = s.Form[0] = s.NA[0] = s.ListenAddress[0] = s.AllowedHosts[0] = '\0';
     SetInitialAppearance(s);
     return s;
 }
@@ -174,6 +176,45 @@ TEST_F(SettingsFile, ChangedValuesRoundTripAndWorstStays)
     EXPECT_EQ(ini.rfind("[Worst]\r\nKVX:1:2=0x2d\r\n", 0), 0u) << ini;
     EXPECT_NE(ini.find("Font=-16,0,0,0,700,0,0,0,128,0,0,0,0,MS Gothic\r\n"), std::string::npos);
     EXPECT_NE(ini.find("Alpha=0x0a\r\n"), std::string::npos);
+}
+
+// Junk in the network keys never reads as "no limit" (the integer reading of junk is 0)
+// nor as a list cut to name other hosts; what the user wrote sensibly is kept.
+TEST_F(SettingsFile, NetworkAccessKeysFallBackToTheDefaultsOnJunk)
+{
+    const std::string defaultList = "127.0.0.0/8, 10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16, 169.254.0.0/16";
+    const std::string longest = "10.0.0.1" + std::string(kAllowedHostsSize - 1 - 8, ' ');
+    struct Case {
+        std::string lines;
+        std::string hosts;
+        std::uint32_t rate;
+    };
+    const Case cases[] = {
+        {"", defaultList, 5},
+        {"ReportsPerSecond=0\r\n", defaultList, 0},
+        {"ReportsPerSecond=12\r\n", defaultList, 12},
+        {"ReportsPerSecond=1000\r\n", defaultList, 1000},
+        {"ReportsPerSecond=1001\r\n", defaultList, 5},
+        {"ReportsPerSecond=abc\r\n", defaultList, 5},
+        {"ReportsPerSecond=\r\n", defaultList, 5},
+        {"ReportsPerSecond=-1\r\n", defaultList, 5},
+        {"ReportsPerSecond=0x10\r\n", defaultList, 5},
+        {"ReportsPerSecond=5 5\r\n", defaultList, 5},
+        {"ReportsPerSecond=99999999999999999999\r\n", defaultList, 5},
+        {"AllowedHosts=203.0.113.7\r\n", "203.0.113.7", 5},
+        {"AllowedHosts=\r\n", "", 5},  // an empty list stays empty: nobody
+        {"AllowedHosts=" + longest + "\r\n", "10.0.0.1", 5},  // the profile reading trims blanks
+        {"AllowedHosts=" + std::string(kAllowedHostsSize, '1') + "\r\n", defaultList, 5},
+        {"AllowedHosts=" + std::string(3000, '1') + "\r\n", defaultList, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines.substr(0, 40));
+        WriteWholeFile(kIni, "[Network]\r\n" + c.lines);
+        Settings s = Scrambled();
+        LoadSettings(s);
+        EXPECT_EQ(std::string(s.AllowedHosts), c.hosts);
+        EXPECT_EQ(s.ReportsPerSecond, c.rate);
+    }
 }
 
 TEST(SettingsRecord, InitialAppearance)

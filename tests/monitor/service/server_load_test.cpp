@@ -116,6 +116,10 @@ protected:
         TakeShownMessages();
         BuildDriveReport(drives_->table, expectedReport_);
         ASSERT_TRUE(server_.StartUp());
+        // The load is the point here, not the rate limit (that has its own tests).
+        AccessRules unlimited;
+        ASSERT_TRUE(MakeAccessRules(kDefaultAllowedHosts, 0, unlimited));
+        server_.SetAccessRules(unlimited);
         port_ = FreeUdpPort();
         ASSERT_TRUE(server_.StartServer(port_));
         ASSERT_TRUE(WaitUntilServing(port_)) << "the worker never answered on port " << port_;

@@ -50,6 +50,9 @@ TEST(DriveSetFile, ErrorsNameTheLine)
         {"platform two\n", "line 1: platform needs one number (1 = Windows 9x, 2 = NT)"},
         {"drive 1\nsectors 281474976710656\n", "line 2: sectors needs one number below 2^48"},
         {"drive 1\natapi yes\n", "line 2: atapi takes no value"},
+        {"drive 1\nbridge\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
+        {"drive 1\nbridge sat32\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
+        {"drive 1\nbridge sat16 sat12\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
         {"drive 1\nmodel A\x01" "B\n", "line 2: control character in line"},
         {"drive 1\nidentify-file\n", "line 2: a sector file needs a file name"},
     };
@@ -337,7 +340,9 @@ TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
     {
         SimulatedMachine machine(set);
         EnumerateDrives(machine.drives);
-        ASSERT_EQ(machine.drives.presentCount, 3u);
+        ASSERT_EQ(machine.drives.presentCount, 4u);
+        EXPECT_EQ(machine.drives.table[3].device.Route(), AtaRoute::Sat12);
+        EXPECT_EQ(machine.drives.table[3].temperatureSource, TemperatureSource::Fallback);
         EXPECT_STREQ(machine.drives.table[0].model, "ST380011A");
         EXPECT_STREQ(machine.drives.table[1].transferModeText, "MultiWordDMA-2");
         EXPECT_STREQ(machine.drives.table[2].capacityText, "1.00TB");
@@ -345,16 +350,36 @@ TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
         struct Cycle {
             std::uint32_t measured;
             std::uint8_t seagate, samsung, nvme;
-        } const cycles[] = {{3, 39, 44, 37}, {3, 40, 44, 38}, {2, 41, 44, 38}, {2, 40, 44, 36}, {1, 39, 44, 36}};
+        } const cycles[] = {{4, 39, 44, 37}, {4, 40, 44, 38}, {3, 41, 44, 38}, {3, 40, 44, 36}, {2, 39, 44, 36}};
         for (const Cycle& cycle : cycles) {
             EXPECT_EQ(MeasureAll(machine.drives, settings), cycle.measured);
             EXPECT_EQ(machine.drives.table[0].currentTemperature, cycle.seagate);
             EXPECT_EQ(machine.drives.table[1].currentTemperature, cycle.samsung);
             EXPECT_EQ(machine.drives.table[2].currentTemperature, cycle.nvme);
+            EXPECT_EQ(machine.drives.table[3].currentTemperature, 36);
         }
         EXPECT_EQ(machine.drives.table[0].worstTemperature, 41);
     }
     TheDriveDatabase().Clear();
+}
+
+TEST(DriveSetFile, BridgeKinds)
+{
+    const struct {
+        const char* text;
+        SimulatedBridge bridge;
+    } cases[] = {
+        {"drive 3\n", SimulatedBridge::None},
+        {"drive 3\nbridge sat16\n", SimulatedBridge::Sat16},
+        {"drive 3\nbridge sat12\n", SimulatedBridge::Sat12},
+        {"drive 3\nbridge  sat16-no-status \n", SimulatedBridge::Sat16NoStatus},
+    };
+    for (const auto& c : cases) {
+        DriveSet set;
+        std::string error;
+        ASSERT_TRUE(Parse(c.text, set, error)) << c.text << error;
+        EXPECT_EQ(set.drives[3].bridge, c.bridge) << c.text;
+    }
 }
 
 }  // namespace

@@ -20,14 +20,14 @@ void Fill(DriveRecord& record, const char* model)
     std::strcpy(record.transferModeText, "UltraDMA-5");
 }
 
-TEST(SummaryColumns, ElevenHeadersAndWidthsEndedByAnEmptyHeader)
+TEST(SummaryColumns, TwelveHeadersAndWidthsEndedByAnEmptyHeader)
 {
     const struct {
         const char* header;
         int width;
     } expected[] = {
         {"#", 20}, {"ModelNumber", 150}, {"FirmwareRev", 100}, {"SerialNumber", 100},
-        {"Capacity", 100}, {"Mode", 100}, {"TMP", 30}, {"VER", 30}, {"IDS", 30}, {"DA", 30}, {"AT", 30},
+        {"Capacity", 100}, {"Mode", 100}, {"TMP", 30}, {"VER", 30}, {"IDS", 30}, {"DA", 30}, {"AT", 30}, {"ID", 60},
     };
     unsigned column = 0;
     while (kSummaryColumns[column].header[0] != '\0') {
@@ -152,6 +152,33 @@ TEST(SummarizeDrive, UnterminatedFieldsStopAtTheirEnd)
     EXPECT_EQ(std::string(row.cells[3]), std::string(32, 'S'));
     EXPECT_EQ(std::string(row.cells[4]), std::string(32, 'C'));
     EXPECT_EQ(std::string(row.cells[5]), std::string(32, 'T'));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SummarizeDrive, TemperatureAttributeAndItsSource)
+{
+    const struct {
+        DriveKind kind;
+        std::uint8_t id;
+        TemperatureSource source;
+        const char* cell;
+    } cases[] = {
+        {DriveKind::Ata, 190, TemperatureSource::Database, "190 DB"},
+        {DriveKind::Ata, 194, TemperatureSource::Fallback, "194 FB"},
+        {DriveKind::Ata, 0, TemperatureSource::DatabaseNone, "-"},
+        {DriveKind::Ata, 231, TemperatureSource::None, "-"},
+        {DriveKind::Nvme, 0, TemperatureSource::None, "NVMe"},
+    };
+    for (const auto& c : cases) {
+        auto record = std::make_unique<DriveRecord>();
+        record->kind = c.kind;
+        record->temperatureAttributeId = c.id;
+        record->temperatureSource = c.source;
+        EXPECT_STREQ(SummarizeDrive(0, *record).cells[11], c.cell) << c.cell;
+    }
 }
 
 }  // namespace

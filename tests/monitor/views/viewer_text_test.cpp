@@ -309,7 +309,7 @@ protected:
     DriveRecord record_;
 };
 
-TEST_F(DriveInformation, FortyNineRowsWithTheirSourcesAndForms)
+TEST_F(DriveInformation, IdentifyRowsWithTheirSourcesAndForms)
 {
     const InfoCase cases[] = {
         {0, "Version", "2"},
@@ -374,7 +374,8 @@ TEST_F(DriveInformation, ItemsInOrder)
         "Single Word DMA", "Multi Word DMA", "Advanced PIO", "Multi Word DMA Cycle Time",
         "Device Multi Word DMA Cycle Time", "PIO Cycle Time without IODRY", "PIO Cycle Time with IODRY",
         "Queue Size", "Major Version", "Minor Version", "Command Set 1", "Command Set 2", "Command Status 1",
-        "Command Status 2", "Ultra DMA", "Hardware Reset", "Automatic Acoustic Management"};
+        "Command Status 2", "Ultra DMA", "Hardware Reset", "Automatic Acoustic Management",
+        "Temperature Attribute", "Connection"};
     const DriveInfoRows info = BuildDriveInfoRows(record_);
     for (unsigned row = 0; row < kDriveInfoRowCount; ++row) {
         SCOPED_TRACE(row);
@@ -413,14 +414,14 @@ TEST_F(DriveInformation, EachWordRowReadsItsOwnWord)
     EXPECT_EQ(info.rows[31].value, std::to_string((61u + 1000) << 16 | (60u + 1000)));
 }
 
-TEST_F(DriveInformation, WithoutVersionOrIdentifyOnlyTheByteCounts)
+TEST_F(DriveInformation, WithoutVersionOrIdentifyOnlyTheByteCountsAndHowItIsRead)
 {
     record_.versionResult = nullptr;
     record_.identifyResult = nullptr;
     const DriveInfoRows info = BuildDriveInfoRows(record_);
     for (unsigned row = 0; row < kDriveInfoRowCount; ++row) {
         SCOPED_TRACE(row);
-        if (row >= 4 && row <= 7) {
+        if ((row >= 4 && row <= 7) || row >= kDriveInfoRowCount - 2) {
             EXPECT_STRNE(info.rows[row].value, "");
         } else {
             EXPECT_STREQ(info.rows[row].value, "");
@@ -440,6 +441,32 @@ TEST_F(DriveInformation, AllOnesSectorAndFullStringsStayInsideTheirCells)
     EXPECT_EQ(std::strlen(info.rows[9].value), 8u);
     EXPECT_EQ(std::strlen(info.rows[10].value), 20u);
     EXPECT_STREQ(info.rows[31].value, "4294967295");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DriveInformationSensing, TemperatureAttributeWithItsSourceAndTheConnection)
+{
+    const struct {
+        std::uint8_t id;
+        TemperatureSource source;
+        const char* text;
+    } cases[] = {
+        {194, TemperatureSource::Database, "194 (database)"},
+        {190, TemperatureSource::Fallback, "190 (fallback)"},
+        {0, TemperatureSource::DatabaseNone, "none (database)"},
+        {0, TemperatureSource::None, "none"},
+    };
+    for (const auto& c : cases) {
+        DriveRecord record;
+        record.temperatureAttributeId = c.id;
+        record.temperatureSource = c.source;
+        const DriveInfoRows info = BuildDriveInfoRows(record);
+        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 2].value, c.text);
+        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 1].value, "S.M.A.R.T. requests");
+    }
 }
 
 }  // namespace
