@@ -71,15 +71,20 @@ bool ParseListenAddress(const char* text, std::uint32_t& address)
     return true;
 }
 
-bool AdmitConnection(const sockaddr_in& peer, unsigned openConnections)
+bool AdmitConnection(const sockaddr_in& peer, unsigned openConnections, RequestGate& gate, std::uint64_t nowMs)
 {
-    // Every peer may connect for now; only the number of open connections is bounded.
-    static_cast<void>(peer);
-    return openConnections < ExportServer::kMaxConnections;
+    if (openConnections >= ExportServer::kMaxConnections) {
+        return false;
+    }
+    unsigned char octets[4];
+    std::memcpy(octets, &peer.sin_addr, sizeof octets);
+    const std::uint32_t source = (std::uint32_t{octets[0]} << 24) | (std::uint32_t{octets[1]} << 16)
+                                 | (std::uint32_t{octets[2]} << 8) | octets[3];
+    return gate.Admits(source) && gate.MayAnswer(source, nowMs);
 }
 
-ExportServer::ExportServer(const SnapshotBoard& board, std::string version)
-    : board_(board), version_(std::move(version))
+ExportServer::ExportServer(const SnapshotBoard& board, std::string version, RefusedRequests& refused)
+    : board_(board), version_(std::move(version)), refused_(refused)
 {
 }
 
@@ -163,6 +168,8 @@ void ExportServer::CloseListeners()
 
 void ExportServer::AcceptLoop(Ws32Socket listener, Service service)
 {
+    // One gate per accepting thread: each service has its own rate per source.
+    RequestGate gate(config_.access, refused_);
     while (!stop_) {
         sockaddr_in peer{};
         const Ws32Socket accepted = Ws32Accept(listener, peer);
@@ -176,7 +183,7 @@ void ExportServer::AcceptLoop(Ws32Socket listener, Service service)
             ws32_closesocket(accepted);  // the stop's own wake-up, or a late client
             break;
         }
-        if (!AdmitConnection(peer, openConnections_)) {
+        if (!AdmitConnection(peer, openConnections_, gate, SteadyMilliseconds())) {
             ws32_closesocket(accepted);
             ++dropped_;
             continue;

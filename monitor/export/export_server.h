@@ -9,6 +9,7 @@
 
 #include "drive_snapshot.h"
 #include "http_request.h"
+#include "request_gate.h"
 #include "ws32_types.h"
 
 #include <atomic>
@@ -25,14 +26,18 @@ struct ExportConfig {
     std::uint16_t metricsPort = 0;  // 0: that service is off
     std::uint32_t listenAddress = 0;  // network order; 0 (INADDR_ANY) = every interface
     unsigned connectionTimeoutMs = 5000;  // a connection not done by then is closed
+    // Who is answered and how often: the same rules as the report service's.
+    AccessRules access;
 };
 
 // The listen address of the settings: empty for every interface, else a dotted IPv4
 // address. False for anything else (names are not looked up).
 bool ParseListenAddress(const char* text, std::uint32_t& address);
 
-// The one place where a new connection is let in or refused.
-bool AdmitConnection(const sockaddr_in& peer, unsigned openConnections);
+// The one place where a new connection is let in or refused: a free place, a peer the
+// rules allow, and an answer the rate limit allows now (a connection is one answer).
+// A refused connection is closed without a word.
+bool AdmitConnection(const sockaddr_in& peer, unsigned openConnections, RequestGate& gate, std::uint64_t nowMs);
 
 class ExportServer {
 public:
@@ -43,7 +48,8 @@ public:
     // How long an accepting thread waits for a request before it hands the client over.
     static constexpr int kQuickReadMs = 10;
 
-    ExportServer(const SnapshotBoard& board, std::string version);
+    // Refusals by the access rules are counted into `refused`, which must outlive this.
+    ExportServer(const SnapshotBoard& board, std::string version, RefusedRequests& refused);
     ExportServer(const ExportServer&) = delete;
     ExportServer& operator=(const ExportServer&) = delete;
     ~ExportServer();
@@ -60,7 +66,7 @@ public:
     std::uint16_t HddtempPort() const { return hddtempPort_; }
     std::uint16_t MetricsPort() const { return metricsPort_; }
     // Connections answered in full, and connections closed without a full answer
-    // (refused, timed out, dropped by the peer).
+    // (refused for any reason, timed out, dropped by the peer).
     unsigned long Answered() const { return answered_.load(); }
     unsigned long Dropped() const { return dropped_.load(); }
 
@@ -90,6 +96,7 @@ private:
 
     const SnapshotBoard& board_;
     const std::string version_;
+    RefusedRequests& refused_;
     ExportConfig config_;
     Ws32Socket hddtempListener_ = kInvalidSocket;
     Ws32Socket metricsListener_ = kInvalidSocket;
