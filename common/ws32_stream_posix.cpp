@@ -1,4 +1,4 @@
-// The stream calls natively: O_NONBLOCK accepted sockets, waiting with poll (no FD_SETSIZE limit).
+// The stream calls natively: O_NONBLOCK through fcntl, waiting with poll (no FD_SETSIZE limit).
 #include "ws32_calls.h"
 #include "ws32_stream.h"
 
@@ -50,16 +50,19 @@ std::uint16_t Ws32LocalPort(Ws32Socket socket)
 Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer)
 {
     int length = sizeof peer;
-    const Ws32Socket accepted = ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
-    if (accepted < 0) {
-        return kInvalidSocket;
-    }
+    return ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
+}
+
+bool Ws32SetNonBlocking(Ws32Socket socket)
+{
     unsigned long nonBlocking = 1;
-    if (ws32_ioctlsocket(accepted, FIONBIO, &nonBlocking) != 0) {
-        ws32_closesocket(accepted);
-        return kInvalidSocket;
-    }
-    return accepted;
+    return ws32_ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
+}
+
+int Ws32BytesWaiting(Ws32Socket socket)
+{
+    int waiting = 0;
+    return ::ioctl(socket, FIONREAD, &waiting) == 0 ? waiting : -1;
 }
 
 StreamResult Ws32Receive(Ws32Socket socket, char* buffer, int capacity, int& count)

@@ -1,4 +1,4 @@
-// The stream calls on Windows Sockets 1.1: accepted sockets non-blocking through FIONBIO, waiting with
+// The stream calls on Windows Sockets 1.1: non-blocking through FIONBIO, waiting with
 // select over fd_set arrays built per call.
 #include "ws32_calls.h"
 #include "ws32_stream.h"
@@ -35,16 +35,22 @@ std::uint16_t Ws32LocalPort(Ws32Socket socket)
 Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer)
 {
     int length = sizeof peer;
-    const Ws32Socket accepted = ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
-    if (accepted == kInvalidSocket) {
-        return kInvalidSocket;
-    }
+    return ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
+}
+
+bool Ws32SetNonBlocking(Ws32Socket socket)
+{
     unsigned long nonBlocking = 1;
-    if (ws32_ioctlsocket(accepted, FIONBIO, &nonBlocking) != 0) {
-        ws32_closesocket(accepted);
-        return kInvalidSocket;
+    return ws32_ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
+}
+
+int Ws32BytesWaiting(Ws32Socket socket)
+{
+    unsigned long waiting = 0;
+    if (ws32_ioctlsocket(socket, FIONREAD, &waiting) != 0) {
+        return -1;
     }
-    return accepted;
+    return waiting > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(waiting);
 }
 
 StreamResult Ws32Receive(Ws32Socket socket, char* buffer, int capacity, int& count)

@@ -13,6 +13,9 @@ namespace {
 constexpr int kBacklog = 64;
 constexpr int kReceiveChunk = 4096;
 constexpr int kAcceptRetryMs = 10;
+// The most a blocking send may take on a new connection: any system's send buffer holds
+// it, so the send cannot wait for the peer.
+constexpr std::size_t kBlockingSendLimit = 8192;
 
 // A connection to one's own listener, to wake its accept; the system completes it
 // without the accept. Every interface is reached on loopback. kInvalidSocket if it
@@ -201,30 +204,41 @@ void ExportServer::AcceptLoop(Ws32Socket listener, Service service)
 
 bool ExportServer::ServeAtOnce(Connection& connection)
 {
+    // The accepted socket still blocks, which saves a call per connection (a round trip
+    // under Wine) when the request is already there: its read cannot wait then, and a
+    // small answer fits the fresh connection's empty send buffer.
     if (connection.service == Service::Hddtemp) {
         // hddtemp answers at once, without waiting for a request.
         connection.answer = BuildHddtempAnswer(board_.Copy());
         connection.sending = true;
-        SendPending(connection);
-        return connection.socket == kInvalidSocket;
+    } else if (Ws32BytesWaiting(connection.socket) > 0) {
+        Receive(connection);
+        if (connection.socket == kInvalidSocket) {
+            return true;
+        }
+    }
+    if (!connection.sending || connection.answer.size() > kBlockingSendLimit) {
+        if (!Ws32SetNonBlocking(connection.socket)) {
+            Close(connection, false);
+            return true;
+        }
     }
     const auto quickEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(kQuickReadMs);
-    for (;;) {
-        Receive(connection);
-        if (connection.socket == kInvalidSocket || connection.sending) {
-            return connection.socket == kInvalidSocket;
-        }
+    while (!connection.sending) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(quickEnd - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
         Ws32WaitEntry entry;
         entry.socket = connection.socket;
         entry.wantRead = true;
-        if (Ws32WaitSockets(&entry, 1, static_cast<int>(left.count())) <= 0) {
+        if (left.count() <= 0 || Ws32WaitSockets(&entry, 1, static_cast<int>(left.count())) <= 0) {
             return false;
         }
+        Receive(connection);
+        if (connection.socket == kInvalidSocket) {
+            return true;
+        }
     }
+    SendPending(connection);
+    return connection.socket == kInvalidSocket;
 }
 
 void ExportServer::HandOver(Connection&& connection)
@@ -291,6 +305,9 @@ void ExportServer::ServeSlowClients()
             Connection& connection = *waited[i];
             if (entries[i].readable && !connection.sending) {
                 Receive(connection);
+                if (connection.sending) {
+                    SendPending(connection);
+                }
             } else if (entries[i].writable && connection.sending) {
                 SendPending(connection);
             }
@@ -333,7 +350,6 @@ void ExportServer::Receive(Connection& connection)
             plan.headOnly);
     }
     connection.sending = true;
-    SendPending(connection);
 }
 
 void ExportServer::SendPending(Connection& connection)
