@@ -16,6 +16,7 @@ constexpr int kAcceptRetryMs = 10;
 // The most a blocking send may take on a new connection: any system's send buffer holds
 // it, so the send cannot wait for the peer.
 constexpr std::size_t kBlockingSendLimit = 8192;
+constexpr int kRequestSpinUs = 1000;
 
 // A connection to one's own listener, to wake its accept; the system completes it
 // without the accept. Every interface is reached on loopback. kInvalidSocket if it
@@ -35,6 +36,23 @@ Ws32Socket ConnectToOwnListener(std::uint32_t address, std::uint16_t port)
         return kInvalidSocket;
     }
     return socket;
+}
+
+// Whether a new connection's first bytes are there or come within moments: asking is
+// cheap, where a wait for readability costs a round trip under Wine and can wake late.
+bool RequestArrives(Ws32Socket socket)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(kRequestSpinUs);
+    for (;;) {
+        const int waiting = Ws32BytesWaiting(socket);
+        if (waiting != 0) {
+            return waiting > 0;
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
 }
 
 }  // namespace
@@ -139,15 +157,26 @@ void ExportServer::Stop()
     }
     handedOverSignal_.notify_all();
     // An accept waits for a connection: give it one, then it sees the stop.
-    const std::pair<std::thread*, std::uint16_t> acceptors[] = {
-        {&hddtempAcceptor_, hddtempPort_}, {&metricsAcceptor_, metricsPort_}};
-    for (const auto& acceptor : acceptors) {
-        if (acceptor.first->joinable()) {
-            const Ws32Socket waker = ConnectToOwnListener(config_.listenAddress, acceptor.second);
-            acceptor.first->join();
-            if (waker != kInvalidSocket) {
-                ws32_closesocket(waker);
-            }
+    struct Acceptor {
+        std::thread* thread;
+        Ws32Socket* listener;
+        std::uint16_t port;
+    };
+    const Acceptor acceptors[] = {{&hddtempAcceptor_, &hddtempListener_, hddtempPort_},
+                                  {&metricsAcceptor_, &metricsListener_, metricsPort_}};
+    for (const Acceptor& acceptor : acceptors) {
+        if (!acceptor.thread->joinable()) {
+            continue;
+        }
+        const Ws32Socket waker = ConnectToOwnListener(config_.listenAddress, acceptor.port);
+        if (waker == kInvalidSocket) {
+            // Closing the listener ends a waiting accept on Windows, the last resort.
+            ws32_closesocket(*acceptor.listener);
+            *acceptor.listener = kInvalidSocket;
+        }
+        acceptor.thread->join();
+        if (waker != kInvalidSocket) {
+            ws32_closesocket(waker);
         }
     }
     slowWorker_.join();
@@ -211,7 +240,7 @@ bool ExportServer::ServeAtOnce(Connection& connection)
         // hddtemp answers at once, without waiting for a request.
         connection.answer = BuildHddtempAnswer(board_.Copy());
         connection.sending = true;
-    } else if (Ws32BytesWaiting(connection.socket) > 0) {
+    } else if (RequestArrives(connection.socket)) {
         Receive(connection);
         if (connection.socket == kInvalidSocket) {
             return true;
