@@ -11,6 +11,7 @@ packages=(
     locales fonts-ipafont-gothic fonts-ipafont-mincho
     procps psmisc iproute2 zip unzip python3
     jq nagios4-core prometheus netdata-plugins-python curl
+    qemu-system-x86 busybox-static cpio smartmontools systemd
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "balloon_text.h"
 
+#include "drive_table.h"
+
 #include <cstdio>
 
 namespace {
@@ -16,8 +18,8 @@ std::string Format(const char* format, unsigned value)
 std::string Line(const DriveReading& reading)
 {
     char buffer[160];
-    std::snprintf(buffer, sizeof buffer, "#%-2u %2u℃ : %s\n", reading.driveNumber,
-        static_cast<unsigned>(reading.temperature), reading.model);
+    std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)\n" : "#%-2u %2u℃ : %s\n",
+        reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, kSleepingText);
     return buffer;
 }
 

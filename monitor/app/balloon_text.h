@@ -22,7 +22,7 @@ struct BalloonContent {
     bool Empty() const { return text.empty(); }
 };
 
-// One "#%-2u %2u℃ : %s" line per drive, joined by line feeds, no feed after the last.
+// One "#%-2u %2u℃ : %s" line per drive (a sleeping one adds " (スリープ中)"), joined by line feeds, no feed after the last.
 // Lines that would take the text to 255 bytes or more are left off, with every line
 // after them. An empty text means: show no balloon.
 BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent);

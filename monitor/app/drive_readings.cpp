@@ -18,6 +18,7 @@ DriveReadings CollectReadings(const DriveState& drives)
         reading.model = record.model;
         reading.capacityText = record.capacityText;
         reading.transferModeText = record.transferModeText;
+        reading.sleeping = record.sleeping != 0;
         reading.kind = record.kind;
         if (record.kind == DriveKind::Nvme && record.nvmeIdentifyResult != nullptr &&
             record.nvmeIdentifyBytes >= kNvmeWarningTempOffset + 2) {

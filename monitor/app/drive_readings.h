@@ -12,6 +12,7 @@ struct DriveReading {
     const char* model = "";             // NUL-terminated texts of the drive record
     const char* capacityText = "";
     const char* transferModeText = "";
+    bool sleeping = false;              // left asleep: the temperature is its last
     DriveKind kind = DriveKind::Ata;
     std::uint8_t ownWarning = 0;        // an NVMe drive's own warning temperature, 0 if none
 };
@@ -29,6 +30,7 @@ struct DriveReadings {
         }
     }
 
+    // Sleeping drives take part with their last temperature.
     std::uint8_t Hottest() const
     {
         std::uint8_t hottest = 0;

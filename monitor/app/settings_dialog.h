@@ -29,4 +29,7 @@ enum SettingsControl : int {
     IDC_ALLOWED_HOSTS = 1029,
     IDC_RATE_EDIT = 1030,
     IDC_RATE_SPIN = 1031,
+    IDC_NO_WAKE = 1032,
+    IDC_WAKE_AFTER_EDIT = 1033,
+    IDC_WAKE_AFTER_SPIN = 1034,
 };

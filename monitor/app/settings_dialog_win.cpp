@@ -18,6 +18,7 @@ namespace {
 
 constexpr unsigned kPortMinimum = 10000;
 constexpr unsigned kPortMaximum = 65535;
+constexpr unsigned kWakeAfterMaximum = 999;  // ticks
 
 void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
@@ -57,6 +58,14 @@ void ReadText(HWND dialog, int control, char (&field)[kPathSize])
     GetDlgItemTextA(dialog, control, field, kPathSize);
 }
 
+// The count only means something while sleeping drives are left alone.
+void EnableWakeAfter(HWND dialog)
+{
+    const BOOL on = IsDlgButtonChecked(dialog, IDC_NO_WAKE) == BST_CHECKED;
+    EnableWindow(GetDlgItem(dialog, IDC_WAKE_AFTER_EDIT), on);
+    EnableWindow(GetDlgItem(dialog, IDC_WAKE_AFTER_SPIN), on);
+}
+
 // A port typed into an export port field: 0 turns the service off; anything that is not
 // a port keeps the value it had.
 std::uint32_t ExportPort(HWND dialog, int control, std::uint32_t previous)
@@ -88,6 +97,10 @@ void Open(HWND dialog)
     SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, settings.AllowedHosts);
     SendDlgItemMessageA(dialog, IDC_RATE_SPIN, UDM_SETRANGE32, 0, kMaxReportsPerSecond);
     SendDlgItemMessageA(dialog, IDC_RATE_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(settings.ReportsPerSecond));
+    Check(dialog, IDC_NO_WAKE, settings.NoWake);
+    SetSpin16(dialog, IDC_WAKE_AFTER_SPIN, 0, kWakeAfterMaximum,
+        settings.WakeAfter < kWakeAfterMaximum ? settings.WakeAfter : kWakeAfterMaximum);
+    EnableWakeAfter(dialog);
     Check(dialog, IDC_USE_LOG, settings.UseLog);
     SetDlgItemTextA(dialog, IDC_LOG_FILE, settings.LogFile);
     SetDlgItemTextA(dialog, IDC_CFG_FILE, settings.CfgFile);
@@ -143,6 +156,8 @@ void Confirm(HWND dialog)
     settings.UseNetwork = Checked(dialog, IDC_USE_NETWORK);
     settings.Port = SpinPosition(dialog, IDC_PORT_SPIN);
     settings.ReportsPerSecond = SpinPosition(dialog, IDC_RATE_SPIN);
+    settings.NoWake = Checked(dialog, IDC_NO_WAKE);
+    settings.WakeAfter = SpinPosition(dialog, IDC_WAKE_AFTER_SPIN);
     settings.UseLog = Checked(dialog, IDC_USE_LOG);
     ReadText(dialog, IDC_LOG_FILE, settings.LogFile);
     ReadText(dialog, IDC_CFG_FILE, settings.CfgFile);
@@ -186,6 +201,8 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
         for (const int id : {IDC_PORT_EDIT, IDC_PORT_SPIN, IDC_ALLOWED_HOSTS, IDC_RATE_EDIT, IDC_RATE_SPIN}) {
             EnableWindow(GetDlgItem(dialog, id), on);
         }
+    } else if (control && control == GetDlgItem(dialog, IDC_NO_WAKE)) {
+        EnableWakeAfter(dialog);
     } else if (control && control == GetDlgItem(dialog, IDC_LOG_FILE)) {
         Pick(dialog, IDC_LOG_FILE, settings.LogFile, "ログファイルの選択",
             "ログファイル\0*.LOG\0全てのファイル\0*.*\0");

@@ -24,8 +24,9 @@ struct WarningLimits {
 WarningLimits WarningLimitsOf(const Settings& settings);
 
 unsigned DriveWarningLimit(const DriveReading& reading, const WarningLimits& limits);
+// A sleeping drive's last value is old news: it warns again once it is read.
 inline bool IsHot(const DriveReading& reading, const WarningLimits& limits)
 {
-    return reading.temperature > DriveWarningLimit(reading, limits);
+    return !reading.sleeping && reading.temperature > DriveWarningLimit(reading, limits);
 }
 bool AnyHot(const DriveReadings& readings, const WarningLimits& limits);

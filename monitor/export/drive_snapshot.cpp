@@ -38,8 +38,9 @@ void CopyHealth(const DriveRecord& record, DriveSnapshotEntry& entry)
 
 DriveCondition ConditionOf(const DriveRecord& record)
 {
-    // A drive left asleep by the measurement will answer Sleeping here, once the drive
-    // record says so; until then every present drive was read or tried.
+    if (record.sleeping != 0) {
+        return DriveCondition::Sleeping;  // left asleep by the measurement, not read
+    }
     if (record.lastReadFailed != 0) {
         return DriveCondition::ReadFailed;
     }

@@ -1,4 +1,4 @@
-// The disk-control seam: the four operating-system calls through which SmartDevice
+// The disk-control seam: the operating-system calls through which SmartDevice
 // reaches a drive. KELVIX installs the Windows implementation at start-up; the tests, the
 // demo and the simulated-drive build of KELVIX install the simulated drives instead.
 #pragma once
@@ -34,6 +34,15 @@ public:
                          DWORD outSize, DWORD* bytesReturned) = 0;
     // CloseHandle.
     virtual void Close(HANDLE handle) = 0;
+    // GetDevicePowerState: true when answered, with `on` false for a drive in a low-power
+    // state (spun down). Asking must not wake the drive. Systems without such a call keep
+    // this default: not answered.
+    virtual bool DevicePowerState(HANDLE handle, bool& on)
+    {
+        static_cast<void>(handle);
+        on = true;
+        return false;
+    }
 };
 
 // The process-wide implementation SmartDevice uses. Until one is installed, a machine

@@ -40,3 +40,14 @@ void WindowsDiskControl::Close(HANDLE handle)
 {
     CloseHandle(handle);
 }
+
+bool WindowsDiskControl::DevicePowerState(HANDLE handle, bool& on)
+{
+    BOOL powered = TRUE;
+    if (!GetDevicePowerState(handle, &powered)) {
+        on = true;
+        return false;
+    }
+    on = powered != FALSE;
+    return true;
+}

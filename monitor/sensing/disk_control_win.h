@@ -1,5 +1,5 @@
 // The real disk-control calls of Windows: GetVersionExA, CreateFileA, DeviceIoControl,
-// CloseHandle.
+// CloseHandle, GetDevicePowerState.
 #pragma once
 
 #include "disk_control.h"
@@ -11,4 +11,5 @@ public:
     bool Request(HANDLE handle, DWORD code, const void* in, DWORD inSize, void* out,
                  DWORD outSize, DWORD* bytesReturned) override;
     void Close(HANDLE handle) override;
+    bool DevicePowerState(HANDLE handle, bool& on) override;
 };

@@ -8,6 +8,8 @@
 
 constexpr unsigned kMaxDrives = 16;
 constexpr std::uint32_t kNoDrive = 0xFFFFFFFF;
+// The mark of a drive left asleep, wherever drives are listed.
+constexpr char kSleepingText[] = "スリープ中";
 
 // How a present drive is read: ATA S.M.A.R.T. requests, or the NVMe storage queries.
 enum class DriveKind : std::uint8_t { Ata = 0, Nvme = 1 };
@@ -23,6 +25,9 @@ struct DriveRecord {
     TemperatureSource temperatureSource = TemperatureSource::None;
     std::uint8_t currentTemperature = 0;
     std::uint8_t worstTemperature = 0;
+    // 1 while an ATA drive is spun down and left unread: the temperatures are its last.
+    std::uint8_t sleeping = 0;
+    std::uint32_t ticksAsleep = 0;  // consecutive ticks left unread
     std::uint8_t lastReadFailed = 0;  // 1 when the last measurement's read of the drive failed
     char model[64] = {};
     char firmware[16] = {};

@@ -1,5 +1,6 @@
 #include "measurement.h"
 
+#include "drive_power.h"
 #include "nvme_pages.h"
 #include "program_folder.h"
 #include "temperature_log.h"
@@ -36,6 +37,21 @@ bool ReadNvmeTemperature(DriveRecord& record, std::uint8_t& temperature)
     return true;
 }
 
+// Whether this tick leaves a spun-down ATA drive unread; marks the record either way.
+// NVMe drives are read as always, and with NoWake off no drive is asked.
+bool LeaveAsleep(DriveRecord& record, const Settings& settings)
+{
+    if (record.kind != DriveKind::Ata || settings.NoWake == 0) {
+        record.sleeping = 0;
+        record.ticksAsleep = 0;
+        return false;
+    }
+    const PowerAnswer answer = AskDrivePower(record.device.Handle());
+    const TickDecision decision = DecideTick(answer, settings.WakeAfter, record.ticksAsleep);
+    record.sleeping = decision.sleeping ? 1 : 0;
+    return !decision.read;
+}
+
 }  // namespace
 
 std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
@@ -47,16 +63,28 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         if (record.present == 0) {
             record.currentTemperature = 0;
             record.worstTemperature = 0;
+            record.sleeping = 0;
             continue;
         }
         // A failed read keeps the last temperature and does not count.
         std::uint8_t temperature = 0;
-        const bool read = record.kind == DriveKind::Nvme ? ReadNvmeTemperature(record, temperature)
-                                                          : ReadAtaTemperature(record, temperature);
-        // A drive without the temperature attribute answered; only a refused request failed.
-        const void* answer = record.kind == DriveKind::Nvme ? static_cast<const void*>(record.healthResult)
-                                                             : static_cast<const void*>(record.attributeResult);
-        record.lastReadFailed = answer == nullptr ? 1 : 0;
+        bool read = false;
+        if (LeaveAsleep(record, settings)) {
+            // Nothing is sent: its last temperature counts, from enumeration's table
+            // when no cycle has read it yet.
+            std::uint8_t raw[6] = {};
+            read = record.currentTemperature != 0 ||
+                   record.device.FindAttribute(record.temperatureAttributeId, raw);
+            temperature = record.currentTemperature != 0 ? record.currentTemperature : raw[0];
+            record.lastReadFailed = 0;
+        } else {
+            read = record.kind == DriveKind::Nvme ? ReadNvmeTemperature(record, temperature)
+                                                  : ReadAtaTemperature(record, temperature);
+            // A drive without the temperature attribute answered; only a refused request failed.
+            const void* answer = record.kind == DriveKind::Nvme ? static_cast<const void*>(record.healthResult)
+                                                                 : static_cast<const void*>(record.attributeResult);
+            record.lastReadFailed = answer == nullptr ? 1 : 0;
+        }
         if (!read) {
             continue;
         }

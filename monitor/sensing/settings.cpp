@@ -97,6 +97,8 @@ void LoadSettings(Settings& s)
     ini.Read(kTimer, "Maximum", d.TimerMaximum, &s.TimerMaximum);
     ini.Read(kTimer, "Minimum", d.TimerMinimum, &s.TimerMinimum);
     ini.Read(kTimer, "Current", d.TimerCurrent, &s.TimerCurrent);
+    ini.Read(kTimer, "NoWake", d.NoWake, &s.NoWake);
+    ini.Read(kTimer, "WakeAfter", d.WakeAfter, &s.WakeAfter);
 
     ini.Read(kThreshold, "Maximum", d.ThresholdMaximum, &s.ThresholdMaximum);
     ini.Read(kThreshold, "Minimum", d.ThresholdMinimum, &s.ThresholdMinimum);
@@ -160,6 +162,8 @@ bool SaveSettings(const Settings& s)
     written &= ini.Write(kTimer, "Maximum", s.TimerMaximum);
     written &= ini.Write(kTimer, "Minimum", s.TimerMinimum);
     written &= ini.Write(kTimer, "Current", s.TimerCurrent);
+    written &= ini.Write(kTimer, "NoWake", s.NoWake);
+    written &= ini.Write(kTimer, "WakeAfter", s.WakeAfter);
 
     written &= ini.Write(kThreshold, "Maximum", s.ThresholdMaximum);
     written &= ini.Write(kThreshold, "Minimum", s.ThresholdMinimum);

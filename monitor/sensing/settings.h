@@ -30,6 +30,10 @@ struct Settings {
     std::uint32_t TimerMaximum = 3600;
     std::uint32_t TimerMinimum = 30;
     std::uint32_t TimerCurrent = 60;
+    // A spun-down ATA drive is not read (1), and is read anyway after this many ticks
+    // asleep (0: never).
+    std::int32_t NoWake = 1;
+    std::uint32_t WakeAfter = 0;
     // [Threshold], degrees Celsius
     std::uint32_t ThresholdMaximum = 60;
     std::uint32_t ThresholdMinimum = 30;

@@ -11,8 +11,13 @@ void FormatTemperatureLogText(const DriveState& drives, char (&text)[kLogTextSiz
     const std::uint32_t probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
     std::size_t used = 0;
     for (std::uint32_t i = 0; i < probeCount; ++i) {
-        std::snprintf(text + used, sizeof(text) - used, "%02u ",
-                      static_cast<unsigned>(drives.table[i].currentTemperature));
+        const DriveRecord& record = drives.table[i];
+        if (record.sleeping != 0) {
+            std::snprintf(text + used, sizeof(text) - used, "%s ", kSleepingLogText);
+        } else {
+            std::snprintf(text + used, sizeof(text) - used, "%02u ",
+                          static_cast<unsigned>(record.currentTemperature));
+        }
         used = std::strlen(text);
     }
 }

@@ -5,8 +5,11 @@
 #include "drive_table.h"
 
 constexpr unsigned kLogTextSize = 128;
+// Stands for the temperature of a drive left asleep: as wide as a temperature.
+constexpr char kSleepingLogText[] = "ZZ";
 
-// "%02u " for each drive number below the probe count, absent drives as 00.
+// "%02u " for each drive number below the probe count, absent drives as 00, sleeping
+// drives as "ZZ ".
 void FormatTemperatureLogText(const DriveState& drives, char (&text)[kLogTextSize]);
 // Appends the cycle's line to `logFile` (opened and closed for the line); failures are
 // silent.

@@ -19,7 +19,8 @@ constexpr std::uint64_t kKelvinOffset = 273;
 
 // Keys that only one kind of drive has.
 constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "bridge", "attribute",
-                                             "threshold", "identify-file", "smart-file", "thresholds-file"};
+                                             "threshold", "identify-file", "smart-file", "thresholds-file",
+                                             "sleep", "power-calls"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
                                               "nvme-identify-file", "health-file"};
 
@@ -171,6 +172,17 @@ private:
         if (key == "drive") {
             return Drive(args);
         }
+        if (key == "counts") {
+            if (rest.empty()) {
+                return Fail("counts needs a file name");
+            }
+            std::string path(rest);
+            if (path.front() != '/' && !baseDirectory_.empty()) {
+                path = baseDirectory_ + "/" + path;
+            }
+            set_.countsFile = path;
+            return true;
+        }
         if (drive_ == nullptr) {
             return Fail("'" + std::string(key.substr(0, 40)) + "' before the first 'drive' line");
         }
@@ -251,6 +263,12 @@ private:
         }
         if (key == "fail") {
             return Failure(args);
+        }
+        if (key == "sleep") {
+            return Sleep(args);
+        }
+        if (key == "power-calls") {
+            return PowerCalls(args);
         }
         if (key == "identify-file") {
             return SectorFile(rest, drive_->identify, identifyDirty_);
@@ -544,6 +562,31 @@ private:
             return true;
         }
         return Fail("fail needs a step, or 'attributes from N' with N from 1 on");
+    }
+
+    // sleep FROM [TO]: spun down from the FROMth power check through the TOth.
+    bool Sleep(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t from = 0;
+        std::uint64_t to = 0;
+        if (args.empty() || args.size() > 2 || !ParseNumber(args[0], 0xFFFFFFFF, from) || from == 0 ||
+            (args.size() == 2 && (!ParseNumber(args[1], 0xFFFFFFFF, to) || to < from))) {
+            return Fail("sleep needs the first power check asleep (1 on) and optionally the last (not before it)");
+        }
+        drive_->sleepFrom = static_cast<std::uint32_t>(from);
+        drive_->sleepTo = static_cast<std::uint32_t>(to);
+        return true;
+    }
+
+    bool PowerCalls(const std::vector<std::string_view>& args)
+    {
+        if (args.size() != 1 || (args[0] != "both" && args[0] != "ata" && args[0] != "state" && args[0] != "none")) {
+            return Fail("power-calls needs 'both', 'ata' (CHECK POWER MODE only), 'state' (GetDevicePowerState only) "
+                        "or 'none'");
+        }
+        drive_->answersCheckPower = args[0] == "both" || args[0] == "ata";
+        drive_->answersPowerState = args[0] == "both" || args[0] == "state";
+        return true;
     }
 
     bool SectorFile(std::string_view name, std::uint8_t (&sector)[kSmartSectorSize], bool& dirty)

@@ -396,6 +396,8 @@ std::uint64_t SimulatedDiskBus::RequestCount(DWORD code) const
         return diskLengthCount_;
     case kIoctlScsiPassThrough:
         return passThroughCount_;
+    case kIoctlAtaPassThrough:
+        return ataPassThroughCount_;
     default:
         return 0;
     }
@@ -406,7 +408,7 @@ void SimulatedDiskBus::ClearLog()
     requests_.clear();
     opens_.clear();
     requestCount_ = versionCount_ = sendCount_ = receiveCount_ = storageQueryCount_ = diskLengthCount_ = 0;
-    passThroughCount_ = 0;
+    passThroughCount_ = ataPassThroughCount_ = 0;
     openCount_ = closeCount_ = 0;
 }
 
@@ -450,6 +452,8 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
         if (input != nullptr && inSize >= sizeof(SCSI_PASS_THROUGH)) {
             record.opcode = input[offsetof(SCSI_PASS_THROUGH, Cdb)];
         }
+    } else if (code == kIoctlAtaPassThrough) {
+        ++ataPassThroughCount_;
     }
 
     DWORD returned = 0;
@@ -457,11 +461,20 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
     const OpenDevice* device = Find(handle);
     if (device != nullptr) {
         int drive = device->drive;
-        if (drive == kEveryDrive && input != nullptr && inSize >= kSmartRequestSize) {
+        // Through a bridge the drive gets the same ATA commands as directly: they count too.
+        const bool smartCommand =
+            code == kSmartSendDriveCommand || code == kSmartRcvDriveData || code == kIoctlScsiPassThrough;
+        if (drive == kEveryDrive && smartCommand && input != nullptr && inSize >= kSmartRequestSize) {
             drive = input[offsetof(SENDCMDINPARAMS, bDriveNumber)];  // the 9x driver
         }
         record.drive = drive;
+        if (smartCommand) {
+            CountSmartCommand(drive);
+        }
         ok = Answer(drive, code, input, inSize, static_cast<std::uint8_t*>(out), outSize, returned);
+        if ((smartCommand || code == kIoctlAtaPassThrough) && !set_.countsFile.empty()) {
+            WriteCounts();
+        }
     }
     record.succeeded = ok;
     if (recording_) {
@@ -497,6 +510,14 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         return true;
     }
 
+    if (code == kIoctlAtaPassThrough) {
+        // Through the disk's own handle only: the 9x driver has no pass-through.
+        if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed) {
+            return false;
+        }
+        return AnswerAtaPassThrough(set_.drives[drive], static_cast<unsigned>(drive), in, inSize, out, outSize,
+                                    returned);
+    }
     if (code == kIoctlStorageQueryProperty) {
         // A disk-class request: the 9x driver has none.
         if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed) {
@@ -523,7 +544,8 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots)) {
             return false;
         }
-        return AnswerPassThrough(set_.drives[drive], static_cast<unsigned>(drive), in, inSize, out, outSize, returned);
+        return AnswerScsiPassThrough(set_.drives[drive], static_cast<unsigned>(drive), in, inSize, out, outSize,
+                                     returned);
     }
     if (code != kSmartSendDriveCommand && code != kSmartRcvDriveData) {
         return false;  // not an ioctl of this driver
@@ -718,7 +740,7 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
     return true;
 }
 
-bool SimulatedDiskBus::AnswerPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
+bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                                          std::uint8_t* out, DWORD outSize, DWORD& returned)
 {
     // Only a bridge's storage driver passes SCSI commands on to an ATA drive here.
@@ -792,4 +814,115 @@ bool SimulatedDiskBus::AnswerPassThrough(SimulatedDrive& drive, unsigned number,
     }
     std::memcpy(out, &header, sizeof header);
     return true;
+}
+
+bool SimulatedDiskBus::AnswerAtaPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in,
+                                         DWORD inSize, std::uint8_t* out, DWORD outSize, DWORD& returned)
+{
+    if (drive.nvme || in == nullptr || out == nullptr || inSize < kAtaPassThroughSize ||
+        outSize < kAtaPassThroughSize) {
+        return false;  // the NVMe driver has no ATA pass-through
+    }
+    ATA_PASS_THROUGH_EX request;
+    std::memcpy(&request, in, sizeof request);
+    if (request.CurrentTaskFile[kTaskCommand] != kAtaCheckPowerMode || request.DataTransferLength != 0) {
+        return false;  // the only pass-through command these drives know
+    }
+    ++powerChecks_[number];
+    if (!drive.answersCheckPower) {
+        return false;
+    }
+    ATA_PASS_THROUGH_EX reply = request;
+    std::memset(reply.CurrentTaskFile, 0, sizeof reply.CurrentTaskFile);
+    if (drive.atapi) {
+        reply.CurrentTaskFile[kTaskFeatures] = kAtaAbort;
+        reply.CurrentTaskFile[kTaskCommand] = 0x51;  // ready, error
+    } else {
+        reply.CurrentTaskFile[kTaskSectorCount] = Asleep(number) ? 0x00 : 0xFF;  // standby / active or idle
+        reply.CurrentTaskFile[kTaskCommand] = 0x50;  // ready, seek complete
+    }
+    std::memcpy(out, &reply, sizeof reply);
+    returned = kAtaPassThroughSize;
+    return true;
+}
+
+bool SimulatedDiskBus::DevicePowerState(HANDLE handle, bool& on)
+{
+    on = true;
+    const OpenDevice* device = Find(handle);
+    if (device == nullptr || device->drive < 0 || device->drive >= static_cast<int>(kSimulatedDriveSlots)) {
+        return false;
+    }
+    const unsigned number = static_cast<unsigned>(device->drive);
+    const SimulatedDrive& drive = set_.drives[number];
+    if (!drive.installed || !drive.answersPowerState) {
+        return false;
+    }
+    on = !Asleep(number);
+    return true;
+}
+
+void SimulatedDiskBus::CountSmartCommand(int drive)
+{
+    if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed) {
+        return;
+    }
+    ++smartCommands_[drive];
+    if (Asleep(static_cast<unsigned>(drive))) {
+        ++smartCommandsAsleep_[drive];
+    }
+}
+
+bool SimulatedDiskBus::Asleep(unsigned drive) const
+{
+    if (drive >= kSimulatedDriveSlots) {
+        return false;
+    }
+    const SimulatedDrive& d = set_.drives[drive];
+    const std::uint32_t checks = powerChecks_[drive];
+    return d.sleepFrom != 0 && checks >= d.sleepFrom && (d.sleepTo == 0 || checks <= d.sleepTo);
+}
+
+std::uint64_t SimulatedDiskBus::SmartCommands(unsigned drive) const
+{
+    return drive < kSimulatedDriveSlots ? smartCommands_[drive] : 0;
+}
+
+std::uint64_t SimulatedDiskBus::SmartCommandsAsleep(unsigned drive) const
+{
+    return drive < kSimulatedDriveSlots ? smartCommandsAsleep_[drive] : 0;
+}
+
+std::uint32_t SimulatedDiskBus::PowerChecks(unsigned drive) const
+{
+    return drive < kSimulatedDriveSlots ? powerChecks_[drive] : 0;
+}
+
+std::string SimulatedDiskBus::CountsText() const
+{
+    std::string text;
+    for (unsigned n = 0; n < kSimulatedDriveSlots; ++n) {
+        if (!set_.drives[n].installed) {
+            continue;
+        }
+        char line[128];
+        std::snprintf(line, sizeof line, "drive %u smart %llu asleep %llu checks %lu sleeping %d\n", n,
+                      static_cast<unsigned long long>(smartCommands_[n]),
+                      static_cast<unsigned long long>(smartCommandsAsleep_[n]),
+                      static_cast<unsigned long>(powerChecks_[n]), Asleep(n) ? 1 : 0);
+        text += line;
+    }
+    return text + "end\n";
+}
+
+void SimulatedDiskBus::WriteCounts() const
+{
+    // Rewritten in place: a reader waits for the closing "end" line.
+    std::FILE* file = std::fopen(set_.countsFile.c_str(), "wb");
+    if (file == nullptr) {
+        return;
+    }
+    const std::string text = CountsText();
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
 }

@@ -7,6 +7,7 @@
 // from a drive-set file (driveset_file.h).
 #pragma once
 
+#include "ata_records.h"
 #include "disk_control.h"
 #include "disk_length_records.h"
 #include "nvme_records.h"
@@ -53,6 +54,16 @@ struct SimulatedDrive {
     std::uint8_t temperatureId = 0;
     std::vector<std::uint8_t> temperatures;
     SimulatedFailures fail;
+
+    // Power: which of the two power questions the drive answers (CHECK POWER MODE through
+    // IOCTL_ATA_PASS_THROUGH, GetDevicePowerState), and when it is spun down. Its clock is
+    // the CHECK POWER MODE requests it receives (answered or not), numbered from 1: it is
+    // in standby from request sleepFrom through sleepTo (0: it never wakes); sleepFrom 0
+    // means it never sleeps.
+    bool answersCheckPower = true;
+    bool answersPowerState = true;
+    std::uint32_t sleepFrom = 0;
+    std::uint32_t sleepTo = 0;
 
     // An NVMe drive answers only the storage-property queries, from these two pages.
     // Each successful health read reports the next kelvin value of the list (repeated).
@@ -107,6 +118,9 @@ void SealSector(std::uint8_t* sector);
 struct DriveSet {
     std::uint32_t platformId = kPlatformWindowsNT;
     SimulatedDrive drives[kSimulatedDriveSlots];
+    // When not empty, the bus rewrites this file with every drive's command counts after
+    // each S.M.A.R.T. command and power question (see WriteCounts).
+    std::string countsFile;
 };
 
 // One request as the bus received it.
@@ -138,6 +152,19 @@ public:
     bool Request(HANDLE handle, DWORD code, const void* in, DWORD inSize, void* out,
                  DWORD outSize, DWORD* bytesReturned) override;
     void Close(HANDLE handle) override;
+    bool DevicePowerState(HANDLE handle, bool& on) override;
+
+    // Per drive number: S.M.A.R.T. commands received (SMART_SEND_DRIVE_COMMAND and
+    // SMART_RCV_DRIVE_DATA that reached it), those of them that came while it was spun
+    // down (each would have woken a real drive), and CHECK POWER MODE requests received.
+    // ClearLog does not reset them.
+    std::uint64_t SmartCommands(unsigned drive) const;
+    std::uint64_t SmartCommandsAsleep(unsigned drive) const;
+    std::uint32_t PowerChecks(unsigned drive) const;
+    bool Asleep(unsigned drive) const;
+    // The counts as text: "drive N smart S asleep A checks C sleeping 0|1" per installed
+    // drive, then "end".
+    std::string CountsText() const;
 
     // What the drives saw.
     const std::vector<SimulatedRequest>& Requests() const { return requests_; }
@@ -164,16 +191,23 @@ private:
                 DWORD outSize, DWORD& returned);
     bool AnswerData(SimulatedDrive& drive, unsigned number, const SENDCMDINPARAMS& request,
                     std::uint8_t* out);
-    bool AnswerPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
-                           std::uint8_t* out, DWORD outSize, DWORD& returned);
+    bool AnswerScsiPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
+                               std::uint8_t* out, DWORD outSize, DWORD& returned);
     bool AnswerStorageQuery(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                             std::uint8_t* out, DWORD outSize, DWORD& returned);
+    bool AnswerAtaPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
+                              std::uint8_t* out, DWORD outSize, DWORD& returned);
+    void CountSmartCommand(int drive);
+    void WriteCounts() const;
     std::uint8_t DeviceMap() const;
     const OpenDevice* Find(HANDLE handle) const;
 
     DriveSet set_;
     std::uint32_t attributeReads_[kSimulatedDriveSlots] = {};
     std::uint32_t healthReads_[kSimulatedDriveSlots] = {};
+    std::uint64_t smartCommands_[kSimulatedDriveSlots] = {};
+    std::uint64_t smartCommandsAsleep_[kSimulatedDriveSlots] = {};
+    std::uint32_t powerChecks_[kSimulatedDriveSlots] = {};
     std::vector<OpenDevice> open_;
     std::uintptr_t nextHandle_ = 0x1000;
     std::vector<SimulatedRequest> requests_;
@@ -185,7 +219,8 @@ private:
     std::uint64_t receiveCount_ = 0;
     std::uint64_t storageQueryCount_ = 0;
     std::uint64_t diskLengthCount_ = 0;
-    std::uint64_t passThroughCount_ = 0;
+    std::uint64_t passThroughCount_ = 0;     // SCSI pass-through (bridges)
+    std::uint64_t ataPassThroughCount_ = 0;  // ATA pass-through (power checks)
     std::uint64_t openCount_ = 0;
     std::uint64_t closeCount_ = 0;
 };

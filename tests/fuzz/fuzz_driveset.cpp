@@ -1,6 +1,7 @@
 // Random drive-set files: the reader reports errors and never fails otherwise, and the
 // drives it accepts answer SmartDevice as drives do.
 #include "drive_enumeration.h"
+#include "drive_power.h"
 #include "driveset_file.h"
 #include "simulated_disk.h"
 
@@ -28,13 +29,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
+    set->countsFile.clear();  // random input names no file to write
     auto bus = std::make_unique<SimulatedDiskBus>(*set);
     ScopedDiskControl installed(*bus);
     const std::uint32_t probeCount = DetectProbeCount();
     for (std::uint32_t i = 0; i < probeCount; ++i) {
         SmartDevice device;
         std::uint32_t bytes = 0;
-        if (!device.Open(static_cast<std::uint8_t>(i)) || device.GetVersion(bytes) == nullptr) {
+        if (!device.Open(static_cast<std::uint8_t>(i))) {
+            continue;
+        }
+        AskDrivePower(device.Handle());
+        if (device.GetVersion(bytes) == nullptr) {
             continue;
         }
         const std::uint8_t* identify = device.Identify(bytes);

@@ -67,6 +67,10 @@ DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
     DriveSummaryRow row;
     std::snprintf(row.cells[0], sizeof row.cells[0], "%u", driveNumber);
     CopyField(row.cells[1], record.model);
+    if (record.sleeping != 0) {
+        const std::size_t used = std::strlen(row.cells[1]);
+        std::snprintf(row.cells[1] + used, sizeof row.cells[1] - used, " (%s)", kSleepingText);
+    }
     CopyField(row.cells[2], record.firmware);
     CopyField(row.cells[3], record.serial);
     CopyField(row.cells[4], record.capacityText);

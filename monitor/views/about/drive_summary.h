@@ -20,7 +20,8 @@ struct DriveSummaryRow {
     char cells[kSummaryColumnCount][kCellSize] = {};
 };
 
-// The row of one drive. Drive texts are read only within their fields, terminated or not.
+// The row of one drive; a sleeping drive's model ends in " (スリープ中)" as far as the
+// cell holds it. Drive texts are read only within their fields, terminated or not.
 DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record);
 
 // The drives that get a row: present ones below the probe count, in drive-number order.

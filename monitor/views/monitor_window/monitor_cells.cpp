@@ -2,6 +2,7 @@
 
 #include "temperature_text.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -41,7 +42,13 @@ MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& setti
             continue;
         }
         MonitorCell& cell = plan.cells[k++];
-        CopyText(cell.name, drive.model);
+        if (drive.sleeping != 0) {
+            char model[sizeof drive.model];
+            CopyText(model, drive.model);
+            std::snprintf(cell.name, sizeof cell.name, "(%s) %s", kSleepingText, model);
+        } else {
+            CopyText(cell.name, drive.model);
+        }
         const std::uint8_t shown = worstMode ? drive.worstTemperature : drive.currentTemperature;
         FormatTemperature(settings.Form, shown, cell.temperatureText);
         cell.currentBar = drive.currentTemperature;

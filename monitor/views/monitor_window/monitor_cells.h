@@ -1,5 +1,6 @@
 // What the monitor window's 16 cells show after a measurement: the drives that have a
-// temperature, packed from cell 0 in drive order, and the cleared look for the rest.
+// temperature, packed from cell 0 in drive order (a sleeping drive's name after
+// "(スリープ中) "), and the cleared look for the rest.
 #pragma once
 
 #include "drive_table.h"

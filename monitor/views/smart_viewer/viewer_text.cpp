@@ -269,6 +269,11 @@ SelectorLines BuildSelectorLines(const DriveState& drives)
         std::snprintf(line.text, sizeof line.text, "#%-2d %.*s %.*s %.*s %.*s %.*s", static_cast<int>(i),
             KV_FIELD(record.model), KV_FIELD(record.firmware), KV_FIELD(record.serial),
             KV_FIELD(record.capacityText), KV_FIELD(record.transferModeText));
+        if (record.sleeping != 0) {
+            // Its tables are those of the last read.
+            const std::size_t used = std::strlen(line.text);
+            std::snprintf(line.text + used, sizeof line.text - used, " (%s)", kSleepingText);
+        }
     }
     return result;
 }

@@ -31,7 +31,7 @@ char* FormatStatusFlags(char* buffer, std::size_t size, std::uint16_t flags);
 
 // Drive selector: one line per present drive, "#%-2d %s %s %s %s %s" with the drive number,
 // model, firmware, serial, capacity and transfer mode, in drive-number order (which is the
-// order of the present list).
+// order of the present list); " (スリープ中)" ends a sleeping drive's line.
 struct SelectorLine {
     std::uint32_t driveNumber;
     char text[192];

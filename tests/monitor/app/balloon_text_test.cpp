@@ -6,6 +6,8 @@
 
 // "℃" in code page 932.
 #define DEG "\x81\x8E"
+// "スリープ中" in code page 932.
+#define ASLEEP "\x83\x58\x83\x8A\x81\x5B\x83\x76\x92\x86"
 
 namespace {
 
@@ -100,6 +102,32 @@ TEST(WarningBalloon, NothingWhenDisabledOrNoDriveIsHot)
     EXPECT_TRUE(WarningBalloonContent(readings, 0, Limits(40)).Empty());
     EXPECT_TRUE(WarningBalloonContent(readings, 1, Limits(52)).Empty());
     EXPECT_FALSE(WarningBalloonContent(readings, -1, Limits(51)).Empty());
+}
+
+TEST(SleepingDrives, MarkedInTheListLeftOutOfWarningsCountedAsHottest)
+{
+    DriveReading hotSleeper = Drive(2, 58, "SLEEPER");
+    hotSleeper.sleeping = true;
+    struct Case {
+        const char* name;
+        unsigned awakeTemperature;
+        const char* info;
+        const char* warning;
+    } const cases[] = {
+        {"sleeper hottest", 45,
+         "#1  45" DEG " : AWAKE\n#2  58" DEG " : SLEEPER (" ASLEEP ")", "#1  45" DEG " : AWAKE"},
+        {"awake drive hottest", 60,
+         "#1  60" DEG " : AWAKE\n#2  58" DEG " : SLEEPER (" ASLEEP ")", "#1  60" DEG " : AWAKE"},
+        {"only the sleeper is hot", 38, "#1  38" DEG " : AWAKE\n#2  58" DEG " : SLEEPER (" ASLEEP ")", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DriveReadings readings = Readings({Drive(1, c.awakeTemperature, "AWAKE"), hotSleeper});
+        EXPECT_EQ(InfoBalloonContent(readings, true, 60).text, c.info);
+        EXPECT_EQ(WarningBalloonContent(readings, 1, Limits(40)).text, c.warning);
+        EXPECT_EQ(readings.Hottest(), c.awakeTemperature > 58 ? c.awakeTemperature : 58u);
+        EXPECT_EQ(AnyHot(readings, Limits(40)), c.awakeTemperature > 40) << "the tray's warning colours";
+    }
 }
 
 TEST(DriveReadings, HottestAndCapacity)

@@ -153,10 +153,10 @@ struct ShellCall {
     DWORD infoFlags;
 };
 std::vector<ShellCall> g_shellCalls;
-BOOL WINAPI RecordingShell(DWORD action, PNOTIFYICONDATAA record)
+BOOL WINAPI RecordingShell(DWORD action, PNOTIFYICONDATAW record)
 {
     g_shellCalls.push_back({action, record->uID, record->uFlags, record->dwInfoFlags});
-    return Shell_NotifyIconA(action, record);
+    return Shell_NotifyIconW(action, record);
 }
 struct RecordingShellInPlace {
     RecordingShellInPlace()
@@ -396,6 +396,39 @@ TEST_F(SettingsDialog, ShowsTheSettingsAndKeepsAnOutOfRangeInterval)
     EXPECT_EQ(app_->measurementTimer, kMeasurementTimerId);
     Command(CMD_MEASURE_NOW);
     EXPECT_EQ(app_->trayIcon.CurrentSlot(), kSlotFixedIcon);
+}
+
+TEST_F(SettingsDialog, SleepingDriveChoices)
+{
+    WriteIni(kKelvixIni, "Timer", "WakeAfter", "1500");  // beyond what the dialog offers
+    Start({{0, "SIM A", {40}}});
+    bool checkedAtFirst = false;
+    std::string countAtFirst;
+    BOOL countEnabledAtFirst = FALSE, countEnabledOff = TRUE, countEnabledOn = FALSE;
+    Run({
+        [&](HWND dialog) {
+            checkedAtFirst = IsDlgButtonChecked(dialog, IDC_NO_WAKE) == BST_CHECKED;
+            countAtFirst = ModalScript::Text(dialog, IDC_WAKE_AFTER_EDIT);
+            countEnabledAtFirst = IsWindowEnabled(GetDlgItem(dialog, IDC_WAKE_AFTER_EDIT));
+            SaveWindowPicture(dialog, "settings_dialog_sleep.png");
+            SetDlgItemTextA(dialog, IDC_WAKE_AFTER_EDIT, "3");
+            ModalScript::Click(dialog, IDC_NO_WAKE);  // off
+            countEnabledOff = IsWindowEnabled(GetDlgItem(dialog, IDC_WAKE_AFTER_EDIT));
+            ModalScript::Click(dialog, IDC_NO_WAKE);  // on
+            countEnabledOn = IsWindowEnabled(GetDlgItem(dialog, IDC_WAKE_AFTER_EDIT));
+            ModalScript::Click(dialog, IDC_NO_WAKE);  // off to store
+            ModalScript::Click(dialog, IDOK);
+        },
+    });
+    EXPECT_TRUE(checkedAtFirst) << "on by default";
+    EXPECT_EQ(countAtFirst, "999");
+    EXPECT_TRUE(countEnabledAtFirst);
+    EXPECT_FALSE(countEnabledOff);
+    EXPECT_TRUE(countEnabledOn);
+    EXPECT_EQ(app_->settings.NoWake, 0);
+    EXPECT_EQ(app_->settings.WakeAfter, 3u);
+    EXPECT_EQ(ReadIni(kKelvixIni, "Timer", "NoWake"), "0");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Timer", "WakeAfter"), "3");
 }
 
 TEST_F(SettingsDialog, CancelStoresNothing)

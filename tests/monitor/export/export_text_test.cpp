@@ -221,4 +221,23 @@ TEST(DriveSnapshotTest, TakesPresentDrivesWithTheirLastReadAndHealth)
     EXPECT_FALSE(TakeSnapshot(drives, settings).drives[2].hasHealth);
 }
 
+TEST(DriveSnapshotTest, SleepingDriveIsSleepingWithItsLastTemperature)
+{
+    DriveState drives;
+    drives.probeCount = 2;
+    DriveRecord& sleeper = drives.table[1];
+    sleeper.present = 1;
+    sleeper.currentTemperature = 37;
+    sleeper.sleeping = 1;
+    std::strcpy(sleeper.model, "SLEEPY");
+    Settings settings;
+    DriveSnapshot snapshot = TakeSnapshot(drives, settings);
+    ASSERT_EQ(snapshot.count, 1u);
+    EXPECT_EQ(snapshot.drives[0].condition, DriveCondition::Sleeping);
+    EXPECT_EQ(BuildHddtempAnswer(snapshot), "|/dev/PhysicalDrive1|SLEEPY|SLP|*|");
+    sleeper.sleeping = 0;  // woken and read
+    snapshot = TakeSnapshot(drives, settings);
+    EXPECT_EQ(snapshot.drives[0].condition, DriveCondition::Temperature);
+}
+
 }  // namespace

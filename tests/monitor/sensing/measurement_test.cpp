@@ -238,15 +238,20 @@ TEST_F(Measurement, OneCycleOverSixteenDrives)
         machine->bus.ClearLog();
         FileActivity files;
         EXPECT_EQ(MeasureAll(machine->drives, settings_), 16u);
-        EXPECT_EQ(machine->bus.RequestCount(), 16u);
+        EXPECT_EQ(machine->bus.RequestCount(), 32u);
         EXPECT_EQ(machine->bus.RequestCount(kSmartRcvDriveData), 16u);
+        EXPECT_EQ(machine->bus.RequestCount(kIoctlAtaPassThrough), 16u);
         EXPECT_EQ(machine->bus.OpenCount(), 0u);
         EXPECT_EQ(machine->bus.CloseCount(), 0u);
         const auto& requests = machine->bus.Requests();
-        ASSERT_EQ(requests.size(), 16u);
+        ASSERT_EQ(requests.size(), 32u);
         for (unsigned i = 0; i < 16; ++i) {
-            EXPECT_EQ(requests[i].drive, static_cast<int>(i));
-            EXPECT_EQ(requests[i].record[4], kSmartReadData) << "attribute read, nothing else";
+            // The power check, then the attribute read, nothing else.
+            EXPECT_EQ(requests[2 * i].drive, static_cast<int>(i));
+            EXPECT_EQ(requests[2 * i].code, kIoctlAtaPassThrough);
+            EXPECT_EQ(requests[2 * i + 1].drive, static_cast<int>(i));
+            EXPECT_EQ(requests[2 * i + 1].code, kSmartRcvDriveData);
+            EXPECT_EQ(requests[2 * i + 1].record[4], kSmartReadData);
         }
         if (cycle.rises) {
             EXPECT_EQ(files.Writes(kIni), 16u);
@@ -270,7 +275,7 @@ TEST_F(Measurement, HalfPresentMeansHalfTheRequests)
     ASSERT_EQ(machine->drives.presentCount, 8u);
     machine->bus.ClearLog();
     EXPECT_EQ(MeasureAll(machine->drives, settings_), 8u);
-    EXPECT_EQ(machine->bus.RequestCount(), 8u);
+    EXPECT_EQ(machine->bus.RequestCount(), 16u) << "a power check and a read each";
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ const PromisedDefault kPromisedDefaults[] = {
     {"Common", "UseLog=0"}, {"Common", "NoTrayIcon=0"}, {"Common", "LogFile=KELVIX.LOG"},
     {"Common", "CfgFile=HDDATA.CFG"}, {"Common", "IconFile=7SEG_G.KVX"},
     {"Timer", "Minimum=30"}, {"Timer", "Current=60"}, {"Timer", "Maximum=3600"},
+    {"Timer", "NoWake=1"}, {"Timer", "WakeAfter=0"},
     {"Threshold", "Minimum=30"}, {"Threshold", "Current=40"}, {"Threshold", "Maximum=60"},
     {"Threshold", "UseBalloon=0"}, {"Threshold", "NvmeCurrent=0"}, {"Threshold", "Reminder=30"},
     {"Network", "UseNetwork=0"}, {"Network", "Port=10008"},
@@ -97,6 +98,8 @@ TEST_F(SettingsFile, WithoutFileLoadGivesTheDefaults)
     Settings s = Scrambled();
     LoadSettings(s);
     EXPECT_EQ(s.TimerCurrent, 60u);
+    EXPECT_EQ(s.NoWake, 1);
+    EXPECT_EQ(s.WakeAfter, 0u);
     EXPECT_EQ(s.ThresholdCurrent, 40u);
     EXPECT_EQ(s.Port, 10008u);
     EXPECT_EQ(s.HddtempPort, 0u) << "the export services are off until turned on";

@@ -55,6 +55,16 @@ TEST(DriveSetFile, ErrorsNameTheLine)
         {"drive 1\nbridge sat16 sat12\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
         {"drive 1\nmodel A\x01" "B\n", "line 2: control character in line"},
         {"drive 1\nidentify-file\n", "line 2: a sector file needs a file name"},
+        {"drive 1\nsleep 0\n",
+         "line 2: sleep needs the first power check asleep (1 on) and optionally the last (not before it)"},
+        {"drive 1\nsleep 5 4\n",
+         "line 2: sleep needs the first power check asleep (1 on) and optionally the last (not before it)"},
+        {"drive 1\nsleep 1 2 3\n",
+         "line 2: sleep needs the first power check asleep (1 on) and optionally the last (not before it)"},
+        {"drive 1\npower-calls some\n", "line 2: power-calls needs 'both', 'ata' (CHECK POWER MODE only), "
+                                         "'state' (GetDevicePowerState only) or 'none'"},
+        {"counts\n", "line 1: counts needs a file name"},
+        {"drive 0\nnvme\nsleep 1\n", "line 3: 'sleep' is a key of ATA drives, not of an NVMe drive"},
     };
     for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.text);
@@ -194,6 +204,111 @@ TEST(DriveSetFile, FailureKeys)
     EXPECT_TRUE(set.drives[2].fail.thresholds);
     EXPECT_TRUE(set.drives[2].fail.identify);
     EXPECT_TRUE(set.drives[2].fail.version);
+}
+
+TEST(DriveSetFile, PowerKeys)
+{
+    const struct {
+        const char* lines;
+        bool checkPower, powerState;
+        std::uint32_t from, to;
+    } cases[] = {
+        {"", true, true, 0, 0},
+        {"sleep 3\n", true, true, 3, 0},
+        {"sleep 2 2\npower-calls ata\n", true, false, 2, 2},
+        {"power-calls state\nsleep 1 0x10\n", false, true, 1, 16},
+        {"power-calls none\n", false, false, 0, 0},
+        {"power-calls none\npower-calls both\n", true, true, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        const DriveSet set = DriveSetFromText(std::string("drive 4\n") + c.lines);
+        const SimulatedDrive& drive = set.drives[4];
+        EXPECT_EQ(drive.answersCheckPower, c.checkPower);
+        EXPECT_EQ(drive.answersPowerState, c.powerState);
+        EXPECT_EQ(drive.sleepFrom, c.from);
+        EXPECT_EQ(drive.sleepTo, c.to);
+    }
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(ParseDriveSet("counts out/counts.txt\n", "/base", ReadSectorFile, set, error)) << error;
+    EXPECT_EQ(set.countsFile, "/base/out/counts.txt") << "relative to the drive-set file";
+    ASSERT_TRUE(ParseDriveSet("counts /abs/c.txt\n", "/base", ReadSectorFile, set, error)) << error;
+    EXPECT_EQ(set.countsFile, "/abs/c.txt");
+}
+
+TEST(SimulatedDrives, SleepsByPowerCheckAndAnswersAsChosen)
+{
+    // Each row: the drive's power-calls, then per check whether it is spun down and
+    // what the two questions answer ('d' down, 'u' up, '-' refused).
+    const struct {
+        const char* calls;
+        const char* checkPower;  // CHECK POWER MODE for checks 1 to 5
+        const char* powerState;  // GetDevicePowerState after each check
+    } cases[] = {
+        {"both", "uddu" "u", "uddu" "u"},
+        {"ata", "uddu" "u", "-----"},
+        {"state", "-----", "uddu" "u"},
+        {"none", "-----", "-----"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.calls);
+        DriveSet set = DriveSetFromText(std::string("drive 0\nsleep 2 3\npower-calls ") + c.calls + "\n");
+        SimulatedDiskBus bus(set);
+        HANDLE handle = bus.Open("\\\\.\\PHYSICALDRIVE0", kAccessReadWrite, kShareReadWrite, kOpenExisting);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        for (unsigned check = 0; check < 5; ++check) {
+            ATA_PASS_THROUGH_EX request{};
+            request.Length = sizeof request;
+            request.AtaFlags = 1;
+            request.CurrentTaskFile[6] = 0xE5;
+            ATA_PASS_THROUGH_EX reply{};
+            DWORD returned = 0;
+            const bool answered = bus.Request(handle, kIoctlAtaPassThrough, &request, sizeof request, &reply,
+                                              sizeof reply, &returned);
+            const char got = !answered ? '-' : reply.CurrentTaskFile[1] == 0x00 ? 'd'
+                                           : reply.CurrentTaskFile[1] == 0xFF ? 'u'
+                                                                              : '?';
+            EXPECT_EQ(got, c.checkPower[check]) << "check " << check + 1;
+            if (answered) {
+                EXPECT_EQ(returned, sizeof reply);
+                EXPECT_EQ(reply.CurrentTaskFile[6], 0x50) << "ready, no error";
+            }
+            bool on = false;
+            const char state = !bus.DevicePowerState(handle, on) ? '-' : on ? 'u' : 'd';
+            EXPECT_EQ(state, c.powerState[check]) << "check " << check + 1;
+        }
+        EXPECT_EQ(bus.PowerChecks(0), 5u);
+    }
+}
+
+TEST(SimulatedDrives, SmartCommandsCountedPerDriveAndWhileAsleep)
+{
+    SimulatedMachine machine("drive 0\nsleep 1\ndrive 1\n");
+    SmartDevice asleep;
+    SmartDevice awake;
+    ASSERT_TRUE(asleep.Open(0));
+    ASSERT_TRUE(awake.Open(1));
+    std::uint32_t bytes = 0;
+    asleep.ReadAttributes(bytes);  // before any power check: still awake
+    ATA_PASS_THROUGH_EX request{};
+    request.CurrentTaskFile[6] = 0xE5;
+    ATA_PASS_THROUGH_EX reply{};
+    DWORD returned = 0;
+    machine.bus.Request(asleep.Handle(), kIoctlAtaPassThrough, &request, sizeof request, &reply, sizeof reply,
+                        &returned);
+    asleep.ReadAttributes(bytes);
+    asleep.ReadThresholds(bytes);
+    asleep.EnableSmart(bytes);
+    awake.ReadAttributes(bytes);
+    std::uint32_t versionBytes = 0;
+    asleep.GetVersion(versionBytes);  // the version is the driver's; the ENABLE after it reaches the drive
+    EXPECT_EQ(machine.bus.SmartCommands(0), 5u);
+    EXPECT_EQ(machine.bus.SmartCommandsAsleep(0), 4u);
+    EXPECT_EQ(machine.bus.SmartCommands(1), 1u);
+    EXPECT_EQ(machine.bus.SmartCommandsAsleep(1), 0u);
+    EXPECT_EQ(machine.bus.PowerChecks(0), 1u);
+    EXPECT_EQ(machine.bus.PowerChecks(1), 0u);
 }
 
 TEST(SimulatedDrives, TemperatureListRepeats)

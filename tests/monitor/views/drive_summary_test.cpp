@@ -104,6 +104,21 @@ TEST(SummarizeDrive, IdentityTextsAndWhatCouldBeRead)
     }
 }
 
+TEST(SummarizeDrive, SleepingDriveModelSaysSo)
+{
+    auto record = std::make_unique<DriveRecord>();
+    Fill(*record, "SIM MODEL");
+    record->currentTemperature = 41;
+    record->sleeping = 1;
+    DriveSummaryRow row = SummarizeDrive(1, *record);
+    EXPECT_STREQ(row.cells[1], "SIM MODEL (" "\x83\x58\x83\x8A\x81\x5B\x83\x76\x92\x86" ")");
+    EXPECT_STREQ(row.cells[6], "○") << "its last temperature still counts";
+    // A model that fills its field leaves no room: the model stays whole.
+    std::memset(record->model, 'M', sizeof record->model);
+    row = SummarizeDrive(1, *record);
+    EXPECT_EQ(std::string(row.cells[1]), std::string(64, 'M'));
+}
+
 TEST(SummarizeDrive, NvmeDrivesMarkIdentifyAndHealthLog)
 {
     const std::uint8_t page[512] = {};

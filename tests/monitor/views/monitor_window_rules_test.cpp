@@ -66,6 +66,22 @@ TEST(MonitorCells, OnlyTheSecondDriveDeliveredShowsItInCellZero)
     }
 }
 
+TEST(MonitorCells, SleepingDriveKeepsItsValuesBehindTheMark)
+{
+    auto drives = MakeDrives(16, {{0, 40, 44}, {2, 36, 39}});
+    drives->table[2].sleeping = 1;
+    const Settings settings;
+    for (const bool worstMode : {false, true}) {
+        const MonitorCellPlan plan = PlanMonitorCells(*drives, settings, worstMode);
+        ASSERT_EQ(plan.filledCells, 2u);
+        EXPECT_STREQ(plan.cells[0].name, "DRIVE 0");
+        EXPECT_STREQ(plan.cells[1].name, "(" "\x83\x58\x83\x8A\x81\x5B\x83\x76\x92\x86" ") DRIVE 2");
+        EXPECT_STREQ(plan.cells[1].temperatureText, worstMode ? "39" : "36");
+        EXPECT_EQ(plan.cells[1].currentBar, 36);
+        EXPECT_EQ(plan.cells[1].worstBar, 39);
+    }
+}
+
 TEST(MonitorCells, WorstModeShowsTheWorstTemperatureAndKeepsBothBars)
 {
     const auto drives = MakeDrives(16, {{2, 36, 49}, {5, 40, 40}});

@@ -229,6 +229,23 @@ TEST(SelectorLines, DriveTwelveAndFieldsWithoutTerminator)
     EXPECT_EQ(lines.lines[1].text, expected.substr(0, sizeof lines.lines[1].text - 1));
 }
 
+TEST(SelectorLines, SleepingDriveLineEndsInTheMark)
+{
+    auto drives = std::make_unique<DriveState>();
+    drives->probeCount = 16;
+    DriveRecord& record = drives->table[3];
+    record.present = 1;
+    record.sleeping = 1;
+    std::strcpy(record.model, "A");
+    std::strcpy(record.firmware, "F");
+    std::strcpy(record.serial, "S");
+    std::strcpy(record.capacityText, "1.00GB");
+    std::strcpy(record.transferModeText, "UltraDMA-5");
+    const SelectorLines lines = BuildSelectorLines(*drives);
+    ASSERT_EQ(lines.count, 1u);
+    EXPECT_STREQ(lines.lines[0].text, "#3  A F S 1.00GB UltraDMA-5 (" "\x83\x58\x83\x8A\x81\x5B\x83\x76\x92\x86" ")");
+}
+
 TEST(SelectorLines, OnlyDrivesBelowTheProbeCount)
 {
     auto drives = std::make_unique<DriveState>();

@@ -1,0 +1,156 @@
+#include "drive_port_linux.h"
+
+#include "drive_table.h"
+#include "sg_io_outcome.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <linux/nvme_ioctl.h>
+#include <scsi/sg.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned kCommandTimeoutMs = 10000;
+
+std::vector<std::string> ListDirectory(const char* path)
+{
+    std::vector<std::string> names;
+    DIR* directory = opendir(path);
+    if (directory == nullptr) {
+        std::fprintf(stderr, "kelvixd: %s: %s: no drives\n", path, std::strerror(errno));
+        return names;
+    }
+    while (const dirent* entry = readdir(directory)) {
+        names.emplace_back(entry->d_name);
+    }
+    closedir(directory);
+    return names;
+}
+
+}  // namespace
+
+LinuxDrivePort::LinuxDrivePort(const char* sysBlock, const char* devices)
+    : devices_(devices), drives_(OrderDrives(ListDirectory(sysBlock), kMaxDrives))
+{
+}
+
+int LinuxDrivePort::Open(unsigned number, DriveProtocol& protocol)
+{
+    if (number >= drives_.size()) {
+        return -1;
+    }
+    const BlockDevice& drive = drives_[number];
+    const std::string path = Location(number);
+    // Read-only is enough for both pass-through ioctls; the kernel checks capabilities.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        std::fprintf(stderr, "kelvixd: %s: %s: drive %u skipped\n", path.c_str(), std::strerror(errno), number);
+        return -1;
+    }
+    protocol = drive.protocol;
+    OpenDrive entry;
+    entry.descriptor = descriptor;
+    entry.path = path;
+    open_.push_back(entry);
+    return descriptor;
+}
+
+std::string LinuxDrivePort::Location(unsigned number) const
+{
+    return number < drives_.size() ? devices_ + "/" + drives_[number].name : std::string();
+}
+
+void LinuxDrivePort::Close(int descriptor)
+{
+    for (auto it = open_.begin(); it != open_.end(); ++it) {
+        if (it->descriptor == descriptor) {
+            open_.erase(it);
+            close(descriptor);
+            return;
+        }
+    }
+}
+
+void LinuxDrivePort::ReportRefusal(int descriptor, const char* what, int error)
+{
+    if (error != EPERM && error != EACCES) {
+        return;
+    }
+    for (OpenDrive& drive : open_) {
+        if (drive.descriptor == descriptor && !drive.refusalReported) {
+            drive.refusalReported = true;
+            std::fprintf(stderr, "kelvixd: %s: %s refused (%s): drive skipped\n", drive.path.c_str(), what,
+                         std::strerror(error));
+        }
+    }
+}
+
+bool LinuxDrivePort::Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
+                         AtaRegisters* returned)
+{
+    SatRequest request;
+    request.task = registers;
+    // Without data the registers come back, as CHECK POWER MODE needs its count register.
+    request.transfer = dataSize != 0 ? SatTransfer::SectorsIn : SatTransfer::None;
+    request.returnRegisters = dataSize == 0;
+    std::uint8_t cdb[kSatCdbMax];
+    const std::size_t cdbLength = BuildSatCdb(SatForm::Sixteen, request, cdb);
+    std::uint8_t sense[64] = {};
+    sg_io_hdr_t io{};
+    io.interface_id = 'S';
+    io.cmd_len = static_cast<unsigned char>(cdbLength);
+    io.cmdp = cdb;
+    io.dxfer_direction = dataSize != 0 ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
+    io.dxferp = data;
+    io.dxfer_len = dataSize;
+    io.mx_sb_len = sizeof sense;
+    io.sbp = sense;
+    io.timeout = kCommandTimeoutMs;
+    if (ioctl(descriptor, SG_IO, &io) != 0) {
+        ReportRefusal(descriptor, "ATA pass-through (CAP_SYS_RAWIO)", errno);
+        return false;
+    }
+    PassThroughOutcome outcome;
+    outcome.scsiStatus = io.status;
+    outcome.hostStatus = io.host_status;
+    outcome.driverStatus = io.driver_status;
+    outcome.sense = sense;
+    outcome.senseLength = io.sb_len_wr;
+    return PassThroughSucceeded(outcome, dataSize == 0 ? returned : nullptr);
+}
+
+bool LinuxDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
+                               std::uint32_t dataSize)
+{
+    nvme_admin_cmd request{};
+    request.opcode = command.opcode;
+    request.nsid = command.namespaceId;
+    request.addr = reinterpret_cast<std::uintptr_t>(data);
+    request.data_len = dataSize;
+    request.cdw10 = command.cdw10;
+    request.cdw11 = command.cdw11;
+    request.timeout_ms = kCommandTimeoutMs;
+    // A positive result is the drive's NVMe status: the command failed there.
+    const int result = ioctl(descriptor, NVME_IOCTL_ADMIN_CMD, &request);
+    if (result < 0) {
+        ReportRefusal(descriptor, "NVMe admin command (CAP_SYS_ADMIN)", errno);
+    }
+    return result == 0;
+}
+
+bool LinuxDrivePort::Length(int descriptor, std::uint64_t& bytes)
+{
+    std::uint64_t length = 0;
+    if (ioctl(descriptor, BLKGETSIZE64, &length) != 0) {
+        return false;
+    }
+    bytes = length;
+    return true;
+}

@@ -1,0 +1,283 @@
+#include "pass_through_disk_control.h"
+
+#include "ata_records.h"
+#include "disk_length_records.h"
+#include "nvme_pages.h"
+#include "nvme_records.h"
+#include "smart_records.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr char kDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
+constexpr BYTE kCapAtaIdentify = 0x01;   // CAP_ATA_ID_CMD
+constexpr BYTE kCapSmartCommands = 0x04; // CAP_SMART_CMD
+constexpr BYTE kDeviceSelectBit = 0x10;  // slave select; a SATA port has one device
+
+void PutDword(std::uint8_t* at, std::uint32_t value)
+{
+    for (unsigned i = 0; i < 4; ++i) {
+        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+AtaTaskfile TaskfileOf(const std::uint8_t* request)
+{
+    IDEREGS regs;
+    std::memcpy(&regs, request + offsetof(SENDCMDINPARAMS, irDriveRegs), sizeof regs);
+    AtaTaskfile taskfile;
+    taskfile.features = regs.bFeaturesReg;
+    taskfile.sectorCount = regs.bSectorCountReg;
+    taskfile.lbaLow = regs.bSectorNumberReg;
+    taskfile.lbaMid = regs.bCylLowReg;
+    taskfile.lbaHigh = regs.bCylHighReg;
+    taskfile.device = static_cast<std::uint8_t>(regs.bDriveHeadReg & ~kDeviceSelectBit);
+    taskfile.command = regs.bCommandReg;
+    return taskfile;
+}
+
+}  // namespace
+
+int PhysicalDriveNumber(const char* name)
+{
+    const std::size_t prefix = sizeof kDrivePrefix - 1;
+    if (name == nullptr || std::strlen(name) <= prefix) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < prefix; ++i) {
+        const char c = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+        if (c != kDrivePrefix[i]) {
+            return -1;
+        }
+    }
+    int number = 0;
+    for (const char* digit = name + prefix; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9' || digit - (name + prefix) >= 2) {
+            return -1;
+        }
+        number = number * 10 + (*digit - '0');
+    }
+    return number < static_cast<int>(kMaxDrives) ? number : -1;
+}
+
+PassThroughDiskControl::~PassThroughDiskControl()
+{
+    for (Slot& slot : slots_) {
+        if (slot.descriptor >= 0) {
+            port_.Close(slot.descriptor);
+            slot.descriptor = -1;
+        }
+    }
+}
+
+HANDLE PassThroughDiskControl::Open(const char* name, DWORD, DWORD, DWORD)
+{
+    const int number = PhysicalDriveNumber(name);
+    if (number < 0 || slots_[number].descriptor >= 0) {
+        return INVALID_HANDLE_VALUE;
+    }
+    Slot& slot = slots_[number];
+    slot.descriptor = port_.Open(static_cast<unsigned>(number), slot.protocol);
+    return slot.descriptor >= 0 ? static_cast<HANDLE>(&slot) : INVALID_HANDLE_VALUE;
+}
+
+void PassThroughDiskControl::Close(HANDLE handle)
+{
+    Slot* slot = SlotOf(handle);
+    if (slot != nullptr) {
+        port_.Close(slot->descriptor);
+        slot->descriptor = -1;
+    }
+}
+
+PassThroughDiskControl::Slot* PassThroughDiskControl::SlotOf(HANDLE handle)
+{
+    // A handle is the address of its slot; anything else is no handle of ours.
+    const auto address = reinterpret_cast<std::uintptr_t>(handle);
+    const auto first = reinterpret_cast<std::uintptr_t>(&slots_[0]);
+    if (address < first || (address - first) % sizeof(Slot) != 0 || (address - first) / sizeof(Slot) >= kMaxDrives) {
+        return nullptr;
+    }
+    Slot& slot = slots_[(address - first) / sizeof(Slot)];
+    return slot.descriptor >= 0 ? &slot : nullptr;
+}
+
+bool PassThroughDiskControl::Request(HANDLE handle, DWORD code, const void* in, DWORD inSize, void* out,
+                                     DWORD outSize, DWORD* bytesReturned)
+{
+    std::uint32_t returned = 0;
+    const Slot* slot = SlotOf(handle);
+    auto* reply = static_cast<std::uint8_t*>(out);
+    const auto* request = static_cast<const std::uint8_t*>(in);
+    if (slot != nullptr && reply != nullptr) {
+        switch (code) {
+        case kSmartGetVersion:
+        case kSmartSendDriveCommand:
+        case kSmartRcvDriveData:
+            if (slot->protocol == DriveProtocol::Ata) {
+                returned = AtaRequest(*slot, code, request, inSize, reply, outSize);
+            }
+            break;
+        case kIoctlAtaPassThrough:
+            if (slot->protocol == DriveProtocol::Ata) {
+                returned = AtaPassThroughRequest(*slot, request, inSize, reply, outSize);
+            }
+            break;
+        case kIoctlStorageQueryProperty:
+            returned = PropertyRequest(*slot, request, inSize, reply, outSize);
+            break;
+        case kIoctlDiskGetLengthInfo: {
+            std::uint64_t length = 0;
+            if (outSize >= kDiskLengthReplySize && port_.Length(slot->descriptor, length)) {
+                PutDword(reply, static_cast<std::uint32_t>(length));
+                PutDword(reply + 4, static_cast<std::uint32_t>(length >> 32));
+                returned = kDiskLengthReplySize;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if (bytesReturned != nullptr) {
+        *bytesReturned = returned;
+    }
+    return returned != 0;
+}
+
+std::uint32_t PassThroughDiskControl::AtaRequest(const Slot& slot, DWORD code, const std::uint8_t* in, DWORD inSize,
+                                                 std::uint8_t* out, DWORD outSize)
+{
+    if (code == kSmartGetVersion) {
+        if (outSize < kVersionRecordSize) {
+            return 0;
+        }
+        GETVERSIONINPARAMS version{};
+        version.bVersion = 1;
+        version.bRevision = 1;
+        version.bIDEDeviceMap = 0x01;  // an ATA device, never an ATAPI one
+        version.fCapabilities = kCapAtaIdentify | kCapSmartCommands;
+        std::memcpy(out, &version, sizeof version);
+        return kVersionRecordSize;
+    }
+    if (in == nullptr || inSize < kSmartRequestSize || outSize < kSmartStatusSize) {
+        return 0;
+    }
+    const AtaTaskfile registers = TaskfileOf(in);
+    std::memset(out, 0, kSmartStatusSize);
+    if (code == kSmartSendDriveCommand) {
+        return port_.Ata(slot.descriptor, registers, nullptr, 0, nullptr) ? kSmartStatusSize : 0;
+    }
+    if (outSize < kSmartReplySize) {
+        return 0;
+    }
+    // The port fills the whole sector (SmartDevice cleared the reply before asking).
+    std::uint8_t* data = out + kSmartStatusSize;
+    if (!port_.Ata(slot.descriptor, registers, data, kSmartSectorSize, nullptr)) {
+        return 0;
+    }
+    PutDword(out + offsetof(SENDCMDOUTPARAMS, cBufferSize), kSmartSectorSize);
+    return kSmartReplySize;
+}
+
+std::uint32_t PassThroughDiskControl::AtaPassThroughRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize,
+                                                            std::uint8_t* out, DWORD outSize)
+{
+    // Commands without data only (CHECK POWER MODE): the reply is the record with the
+    // registers the drive left in its current task file.
+    ATA_PASS_THROUGH_EX record;
+    if (in == nullptr || inSize < sizeof record || outSize < sizeof record) {
+        return 0;
+    }
+    std::memcpy(&record, in, sizeof record);
+    if (record.DataTransferLength != 0) {
+        return 0;
+    }
+    const BYTE* task = record.CurrentTaskFile;
+    AtaTaskfile registers;
+    registers.features = task[kTaskFeatures];
+    registers.sectorCount = task[kTaskSectorCount];
+    registers.lbaLow = task[kTaskLbaLow];
+    registers.lbaMid = task[kTaskLbaMid];
+    registers.lbaHigh = task[kTaskLbaHigh];
+    registers.device = static_cast<std::uint8_t>(task[kTaskDevice] & ~kDeviceSelectBit);
+    registers.command = task[kTaskCommand];
+    AtaRegisters left;
+    if (!port_.Ata(slot.descriptor, registers, nullptr, 0, &left)) {
+        return 0;
+    }
+    BYTE* answer = record.CurrentTaskFile;
+    answer[kTaskFeatures] = left.error;
+    answer[kTaskSectorCount] = left.sectorCount;
+    answer[kTaskLbaLow] = left.lbaLow;
+    answer[kTaskLbaMid] = left.lbaMid;
+    answer[kTaskLbaHigh] = left.lbaHigh;
+    answer[kTaskDevice] = left.device;
+    answer[kTaskCommand] = left.status;
+    std::memcpy(out, &record, sizeof record);
+    return sizeof record;
+}
+
+std::uint32_t PassThroughDiskControl::PropertyRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize,
+                                                      std::uint8_t* out, DWORD outSize)
+{
+    constexpr std::uint32_t kQueryHead = offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters);
+    if (in == nullptr || inSize < kQueryHead) {
+        return 0;
+    }
+    const std::uint32_t property = NvmeDword(in + offsetof(STORAGE_PROPERTY_QUERY, PropertyId));
+    if (NvmeDword(in + offsetof(STORAGE_PROPERTY_QUERY, QueryType)) != kPropertyStandardQuery) {
+        return 0;
+    }
+    if (property == kStorageDeviceProperty) {
+        if (outSize < sizeof(STORAGE_DEVICE_DESCRIPTOR)) {
+            return 0;
+        }
+        std::memset(out, 0, sizeof(STORAGE_DEVICE_DESCRIPTOR));
+        PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), sizeof(STORAGE_DEVICE_DESCRIPTOR));
+        PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), sizeof(STORAGE_DEVICE_DESCRIPTOR));
+        PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType),
+                 slot.protocol == DriveProtocol::Nvme ? kBusTypeNvme : kBusTypeAta);
+        return sizeof(STORAGE_DEVICE_DESCRIPTOR);
+    }
+    if ((property != kStorageAdapterProtocolSpecificProperty && property != kStorageDeviceProtocolSpecificProperty) ||
+        slot.protocol != DriveProtocol::Nvme || inSize < kProtocolRequestSize) {
+        return 0;
+    }
+    const std::uint8_t* specific = in + kQueryHead;
+    const auto field = [specific](std::size_t offset) { return NvmeDword(specific + offset); };
+    const std::uint32_t dataType = field(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, DataType));
+    const std::uint32_t value = field(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestValue));
+    const std::uint32_t length = field(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength));
+    if (field(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolType)) != kProtocolTypeNvme || length == 0 ||
+        length % 4 != 0 || outSize < kProtocolDescriptorSize || length > outSize - kProtocolDescriptorSize) {
+        return 0;
+    }
+    NvmeAdminCommand command;
+    if (dataType == kNvmeDataTypeIdentify && length == kNvmeIdentifySize && value <= 0xFF) {
+        command.opcode = kNvmeAdminIdentify;
+        command.cdw10 = value;  // CNS
+    } else if (dataType == kNvmeDataTypeLogPage && value <= 0xFF && length / 4 - 1 <= 0xFFF) {
+        command.opcode = kNvmeAdminGetLogPage;
+        command.namespaceId = kNvmeAllNamespaces;
+        command.cdw10 = value | (length / 4 - 1) << 16;  // log id, number of dwords - 1
+    } else {
+        return 0;
+    }
+    std::uint8_t* data = out + kProtocolDescriptorSize;
+    std::memset(out, 0, kProtocolDescriptorSize + length);
+    if (!port_.NvmeAdmin(slot.descriptor, command, data, length)) {
+        return 0;
+    }
+    PutDword(out + offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Version), kProtocolDescriptorSize);
+    PutDword(out + offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Size), kProtocolDescriptorSize);
+    std::uint8_t* answer = out + kProtocolDataStart;
+    std::memcpy(answer, specific, sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
+    PutDword(answer + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataOffset),
+             sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
+    PutDword(answer + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength), length);
+    return kProtocolDescriptorSize + length;
+}

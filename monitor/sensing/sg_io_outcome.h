@@ -1,0 +1,23 @@
+// Whether an ATA command sent as a SCSI ATA PASS-THROUGH command worked, from what the
+// Linux SCSI layer hands back: SCSI status, transport and driver status, sense data.
+#pragma once
+
+#include "sat_passthrough.h"
+
+#include <cstddef>
+#include <cstdint>
+
+struct PassThroughOutcome {
+    std::uint8_t scsiStatus = 0;     // 00h GOOD, 02h CHECK CONDITION
+    std::uint16_t hostStatus = 0;    // 0 when the command was delivered
+    std::uint16_t driverStatus = 0;  // 0, or DRIVER_SENSE (08h) with sense data
+    const std::uint8_t* sense = nullptr;
+    std::size_t senseLength = 0;
+};
+
+// True when the command reached the drive and the drive reported neither ERR nor DF:
+// GOOD, or CHECK CONDITION whose sense data return the ATA registers of a clean finish
+// (what asking for the registers with CK_COND gives).
+// `registers` (when not null) receives the ATA registers the sense data returned; without
+// them (GOOD status) the result is false when they were asked for.
+bool PassThroughSucceeded(const PassThroughOutcome& outcome, AtaRegisters* registers = nullptr);

@@ -1,0 +1,94 @@
+#include "simulated_drive_port.h"
+
+#include "ata_records.h"
+
+#include <cstring>
+
+namespace {
+constexpr std::uint32_t kSector = 512;
+constexpr std::uint32_t kHealthLogCdw10 = (512 / 4 - 1) << 16 | 0x02;
+}  // namespace
+
+int SimulatedDrivePort::Open(unsigned number, DriveProtocol& protocol)
+{
+    if (number >= kSimulatedDriveSlots || !set_.drives[number].installed || refuseOpen_[number]) {
+        return -1;
+    }
+    protocol = set_.drives[number].nvme ? DriveProtocol::Nvme : DriveProtocol::Ata;
+    return kFirstDescriptor + static_cast<int>(number);
+}
+
+const SimulatedDrive* SimulatedDrivePort::DriveOf(int descriptor) const
+{
+    const int number = descriptor - kFirstDescriptor;
+    return number >= 0 && number < static_cast<int>(kSimulatedDriveSlots) ? &set_.drives[number] : nullptr;
+}
+
+void SimulatedDrivePort::Record(const Sent& sent)
+{
+    if (recording_) {
+        sent_.push_back(sent);
+    }
+}
+
+bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t* data, std::uint32_t dataSize,
+                             AtaRegisters* returned)
+{
+    const SimulatedDrive* drive = DriveOf(descriptor);
+    if (drive == nullptr || drive->nvme) {
+        return false;
+    }
+    Record({static_cast<unsigned>(descriptor - kFirstDescriptor), false, r, {}, dataSize});
+    if (r.command == kAtaCheckPowerMode && dataSize == 0) {
+        if (!drive->answersCheckPower) {
+            return false;
+        }
+        if (returned != nullptr) {
+            *returned = AtaRegisters{};
+            returned->status = 0x50;  // DRDY, DSC
+            returned->sectorCount = powerMode_[descriptor - kFirstDescriptor];
+        }
+        return true;
+    }
+    const std::uint8_t* sector = nullptr;
+    if (r.command == 0xEC && r.sectorCount == 1) {
+        sector = drive->identify;
+    } else if (r.command == 0xB0 && r.lbaMid == 0x4F && r.lbaHigh == 0xC2) {
+        if (r.features == 0xD8 && dataSize == 0) {
+            return true;
+        }
+        sector = r.features == 0xD0 ? drive->smartData : r.features == 0xD1 ? drive->thresholds : nullptr;
+    }
+    // A SATA port has one device: the slave-select bit must be clear.
+    if (sector == nullptr || dataSize != kSector || (r.device & 0x10) != 0) {
+        return false;
+    }
+    std::memcpy(data, sector, kSector);
+    return true;
+}
+
+bool SimulatedDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& c, std::uint8_t* data,
+                                   std::uint32_t dataSize)
+{
+    const SimulatedDrive* drive = DriveOf(descriptor);
+    if (drive == nullptr || !drive->nvme) {
+        return false;
+    }
+    Record({static_cast<unsigned>(descriptor - kFirstDescriptor), true, {}, c, dataSize});
+    if (c.opcode == kNvmeAdminIdentify && c.cdw10 == 1 && c.namespaceId == 0 && dataSize == kNvmeIdentifySize) {
+        std::memcpy(data, drive->nvmeIdentify, kNvmeIdentifySize);
+        return true;
+    }
+    if (c.opcode == kNvmeAdminGetLogPage && c.namespaceId == kNvmeAllNamespaces && c.cdw10 == kHealthLogCdw10 &&
+        dataSize == kNvmeHealthSize) {
+        std::memcpy(data, drive->health, kNvmeHealthSize);
+        return true;
+    }
+    return false;
+}
+
+bool SimulatedDrivePort::Length(int, std::uint64_t& bytes)
+{
+    bytes = length_;
+    return length_ != 0;
+}

@@ -1,0 +1,60 @@
+// Simulated drives as the Linux kernel's pass-through interfaces reach them: a DrivePort
+// that answers ATA and NVMe commands from a drive set's sectors and pages, strictly by
+// the command tables (ATA IDENTIFY DEVICE ECh; SMART B0h with LBA mid/high 4Fh/C2h: READ
+// DATA D0h, READ THRESHOLDS D1h, ENABLE OPERATIONS D8h; NVMe Identify 06h with CNS 1,
+// Get Log Page 02h for all namespaces, log 02h, NUMDL = dwords - 1). Anything else is
+// refused. kelvixd_sim, the tests and the benchmark read drives through it.
+#pragma once
+
+#include "drive_port.h"
+#include "simulated_disk.h"
+
+#include <string>
+#include <vector>
+
+class SimulatedDrivePort final : public DrivePort {
+public:
+    explicit SimulatedDrivePort(const DriveSet& set) : set_(set) {}
+
+    // One command as a drive received it.
+    struct Sent {
+        unsigned drive;
+        bool nvme;
+        AtaTaskfile ata;
+        NvmeAdminCommand admin;
+        std::uint32_t dataSize;
+    };
+    const std::vector<Sent>& SentCommands() const { return sent_; }
+    void ClearSent() { sent_.clear(); }
+    void RecordCommands(bool on) { recording_ = on; }
+    // Drive n cannot be opened (as open() failing with EACCES).
+    void RefuseOpen(unsigned number) { refuseOpen_[number % kSimulatedDriveSlots] = true; }
+    // The length BLKGETSIZE64 answers; 0: not answered.
+    void SetLength(std::uint64_t bytes) { length_ = bytes; }
+    unsigned Closes() const { return closes_; }
+
+    int Open(unsigned number, DriveProtocol& protocol) override;
+    void Close(int) override { ++closes_; }
+    std::string Location(unsigned number) const override { return "simulated drive " + std::to_string(number); }
+    // CHECK POWER MODE (E5h) answers `mode` in the count register (FFh active, 00h standby).
+    void SetPowerMode(unsigned number, std::uint8_t mode) { powerMode_[number % kSimulatedDriveSlots] = mode; }
+    bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
+             AtaRegisters* returned) override;
+    bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
+                   std::uint32_t dataSize) override;
+    bool Length(int, std::uint64_t& bytes) override;
+
+private:
+    static constexpr int kFirstDescriptor = 100;
+    const SimulatedDrive* DriveOf(int descriptor) const;
+    void Record(const Sent& sent);
+
+    DriveSet set_;
+    std::vector<Sent> sent_;
+    bool recording_ = true;
+    bool refuseOpen_[kSimulatedDriveSlots] = {};
+    std::uint8_t powerMode_[kSimulatedDriveSlots] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    unsigned closes_ = 0;
+    std::uint64_t length_ = 0;
+};

@@ -1,0 +1,327 @@
+// kelvixd's own parts: its configuration file, the warning lines, the report server that
+// outlives stop commands, and the Linux drive list under a made-up /sys/block and /dev.
+#include "daemon_config.h"
+#include "drive_port_linux.h"
+#include "query_protocol.h"
+#include "query_service.h"
+#include "warning_watch.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(DaemonConfig, KeysOfKelvixIniAndItsOwn)
+{
+    DaemonConfig config = DefaultDaemonConfig();
+    const std::string text = "; kelvixd\r\n"
+                             "[Timer]\r\n"
+                             "Current = 15\r\n"
+                             "NoWake=0\r\n"
+                             "WakeAfter=10\r\n"
+                             "[network]\n"
+                             "Port=10123\n"
+                             "UseNetwork=0\n"
+                             "[Threshold]\n"
+                             "Current=55\n"
+                             "[Common]\n"
+                             "UseLog=1\n"
+                             "LogFile=/var/log/kelvix/temperatures.log\n"
+                             "CfgFile=/etc/kelvix/HDDATA.CFG\n"
+                             "IconFile=7SEG_G.KVX\n"
+                             "# comment\n"
+                             "[Daemon]\n"
+                             "StateDirectory=/srv/kelvix\n";
+    const std::vector<ConfigProblem> problems = ParseDaemonConfig(text, config);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line, 15u);
+    EXPECT_FALSE(problems[0].fatal) << "a KELVIX key without meaning here is only a warning";
+    EXPECT_NE(problems[0].text.find("[Common] IconFile"), std::string::npos) << problems[0].text;
+    EXPECT_EQ(config.interval, 15u);
+    EXPECT_EQ(config.settings.NoWake, 0);
+    EXPECT_EQ(config.settings.WakeAfter, 10u);
+    EXPECT_EQ(config.port, 10123u);
+    EXPECT_FALSE(config.serve);
+    EXPECT_EQ(config.warning, 55u);
+    EXPECT_EQ(config.settings.UseLog, 1);
+    EXPECT_STREQ(config.settings.LogFile, "/var/log/kelvix/temperatures.log");
+    EXPECT_STREQ(config.settings.CfgFile, "/etc/kelvix/HDDATA.CFG");
+    EXPECT_EQ(config.stateDirectory, "/srv/kelvix");
+}
+
+TEST(DaemonConfig, DefaultsWithoutAFile)
+{
+    DaemonConfig config = DefaultDaemonConfig();
+    bool missing = false;
+    EXPECT_TRUE(LoadDaemonConfig("/nonexistent/kelvixd.conf", config, missing).empty());
+    EXPECT_TRUE(missing);
+    EXPECT_EQ(config.port, kDefaultQueryPort);
+    EXPECT_EQ(config.interval, 60u);
+    EXPECT_EQ(config.settings.NoWake, 1) << "spun-down disks are not woken";
+    EXPECT_TRUE(config.serve);
+    EXPECT_EQ(config.stateDirectory, "/var/lib/kelvix");
+    EXPECT_STREQ(config.settings.CfgFile, "/usr/share/kelvix/HDDATA.CFG");
+}
+
+TEST(DaemonConfig, BadLinesNameTheirLineAndKey)
+{
+    const struct {
+        const char* text;
+        unsigned line;
+        const char* mentions;
+    } cases[] = {
+        {"[Timer]\nCurrent=0\n", 2, "[Timer] Current"},
+        {"[Timer]\nCurrent=86401\n", 2, "[Timer] Current"},
+        {"[Timer]\nCurrent=1m\n", 2, "not \"1m\""},
+        {"[Network]\n\nPort=65536\n", 3, "[Network] Port"},
+        {"[Network]\nPort=-1\n", 2, "[Network] Port"},
+        {"[Network]\nPort=99999999999\n", 2, "[Network] Port"},
+        {"[Network]\nUseNetwork=yes\n", 2, "[Network] UseNetwork"},
+        {"[Threshold]\nCurrent=256\n", 2, "[Threshold] Current"},
+        {"[Timer]\nNoWake=2\n", 2, "[Timer] NoWake"},
+        {"[Timer]\nWakeAfter=x\n", 2, "[Timer] WakeAfter"},
+        {"[Common]\nUseLog=2\n", 2, "[Common] UseLog"},
+        {"[Common]\nLogFile=\n", 2, "[Common] LogFile"},
+        {"[Daemon]\nStateDirectory=var/lib\n", 2, "[Daemon] StateDirectory"},
+        {"Port=10008\n", 1, "before any [Section]"},
+        {"[Timer\n", 1, "[Name]"},
+        {"[Timer]\nCurrent 60\n", 2, "key=value"},
+        {"[Timer]\n=60\n", 2, "key=value"},
+    };
+    for (const auto& c : cases) {
+        DaemonConfig config = DefaultDaemonConfig();
+        const std::vector<ConfigProblem> problems = ParseDaemonConfig(c.text, config);
+        ASSERT_EQ(problems.size(), 1u) << c.text;
+        EXPECT_TRUE(problems[0].fatal) << c.text;
+        EXPECT_EQ(problems[0].line, c.line) << c.text;
+        EXPECT_NE(problems[0].text.find(c.mentions), std::string::npos) << c.text << " -> " << problems[0].text;
+    }
+}
+
+// A record as enumeration leaves it.
+void SetDrive(DriveState& drives, unsigned i, const char* model, std::uint8_t temperature)
+{
+    drives.table[i].present = 1;
+    std::snprintf(drives.table[i].model, sizeof drives.table[i].model, "%s", model);
+    drives.table[i].currentTemperature = temperature;
+}
+
+std::string Captured(std::FILE* file)
+{
+    std::fflush(file);
+    std::rewind(file);
+    std::string text;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
+        text += buffer;
+    }
+    std::rewind(file);
+    return text;
+}
+
+TEST(WarningWatch, OneLineWhenADriveCrossesEitherWay)
+{
+    auto drives = std::make_unique<DriveState>();
+    SetDrive(*drives, 0, "HOT DISK", 50);
+    SetDrive(*drives, 2, "COOL DISK", 30);
+    WarningWatch watch(45);
+    std::FILE* log = std::tmpfile();
+    ASSERT_NE(log, nullptr);
+
+    EXPECT_EQ(watch.Check(*drives, log), 1u);
+    std::string text = Captured(log);
+    EXPECT_NE(text.find("drive 0 \"HOT DISK\" is at 50 C"), std::string::npos) << text;
+    EXPECT_EQ(text.find("COOL DISK"), std::string::npos) << text;
+
+    std::FILE* second = std::tmpfile();
+    EXPECT_EQ(watch.Check(*drives, second), 1u);
+    EXPECT_EQ(Captured(second), "") << "still hot: no second line";
+
+    drives->table[0].currentTemperature = 44;
+    drives->table[2].currentTemperature = 45;  // reaching it counts
+    std::FILE* third = std::tmpfile();
+    EXPECT_EQ(watch.Check(*drives, third), 1u);
+    text = Captured(third);
+    EXPECT_NE(text.find("drive 0 \"HOT DISK\" is back below"), std::string::npos) << text;
+    EXPECT_NE(text.find("drive 2 \"COOL DISK\" is at 45 C"), std::string::npos) << text;
+
+    WarningWatch off(0);
+    std::FILE* fourth = std::tmpfile();
+    EXPECT_EQ(off.Check(*drives, fourth), 0u);
+    EXPECT_EQ(Captured(fourth), "");
+    for (std::FILE* f : {log, second, third, fourth}) {
+        std::fclose(f);
+    }
+}
+
+// A UDP socket on loopback for the client side.
+class Client {
+public:
+    Client() : fd_(socket(AF_INET, SOCK_DGRAM, 0)) {}
+    ~Client() { close(fd_); }
+    void Send(std::uint32_t port, std::uint8_t command)
+    {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(port));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sendto(fd_, &command, 1, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+    // The next datagram's length, or -1 after `waitMs` without one.
+    int Receive(std::vector<std::uint8_t>& bytes, int waitMs = 5000)
+    {
+        pollfd p{fd_, POLLIN, 0};
+        if (poll(&p, 1, waitMs) != 1) {
+            return -1;
+        }
+        bytes.assign(4096, 0);
+        const ssize_t n = recv(fd_, bytes.data(), bytes.size(), 0);
+        return static_cast<int>(n);
+    }
+
+private:
+    int fd_;
+};
+
+// A port nobody holds right now.
+std::uint32_t FreePort()
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any);
+    socklen_t length = sizeof any;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&any), &length);
+    close(fd);
+    return ntohs(any.sin_port);
+}
+
+TEST(QueryService, AnswersReportsAndOutlivesAStopCommand)
+{
+    auto drives = std::make_unique<DriveState>();
+    SetDrive(*drives, 1, "ST3500418AS", 37);
+    drives->table[1].worstTemperature = 42;
+    QueryService service(drives->table);
+    const std::uint32_t port = FreePort();
+    ASSERT_TRUE(service.Start(port));
+    Client client;
+    std::vector<std::uint8_t> reply;
+    // The first report may go out before the worker has bound: ask until one comes.
+    int length = -1;
+    for (int attempt = 0; attempt < 50 && length < 0; ++attempt) {
+        client.Send(port, kReportCommand);
+        length = client.Receive(reply);
+    }
+    ASSERT_EQ(length, 1920);
+    EXPECT_EQ(reply[kDriveReportBytes + 0], 1);
+    EXPECT_EQ(reply[kDriveReportBytes + 1], 37);
+    EXPECT_EQ(reply[kDriveReportBytes + 2], 42);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&reply[kDriveReportBytes + 8]), "ST3500418AS");
+    EXPECT_EQ(reply[0], 0) << "slot 0 is empty";
+
+    // From this machine the stop command ends KELVIX's worker; kelvixd serves on.
+    client.Send(port, kStopCommand);
+    length = -1;
+    for (int attempt = 0; attempt < 50 && length < 0; ++attempt) {
+        client.Send(port, kReportCommand);
+        length = client.Receive(reply);
+    }
+    EXPECT_EQ(length, 1920);
+    EXPECT_FALSE(service.Failed());
+    service.Stop();
+    // Stopped for good: nothing answers any more.
+    client.Send(port, kReportCommand);
+    EXPECT_EQ(client.Receive(reply, 1000), -1);
+}
+
+TEST(QueryService, APortInUseIsRefusedAtStart)
+{
+    const int holder = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
+    socklen_t length = sizeof any;
+    getsockname(holder, reinterpret_cast<sockaddr*>(&any), &length);
+    const std::uint32_t port = ntohs(any.sin_port);
+    EXPECT_EQ(ProbeUdpPort(port), EADDRINUSE);
+    auto drives = std::make_unique<DriveState>();
+    QueryService service(drives->table);
+    EXPECT_FALSE(service.Start(port));
+    close(holder);
+    EXPECT_EQ(ProbeUdpPort(port), 0);
+}
+
+// A made-up machine: /sys/block entries and device files in a temporary folder.
+class FakeMachine {
+public:
+    FakeMachine()
+    {
+        char pattern[] = "/tmp/kelvixd_test_XXXXXX";
+        root_ = mkdtemp(pattern);
+        mkdir((root_ + "/block").c_str(), 0755);
+        mkdir((root_ + "/dev").c_str(), 0755);
+    }
+    ~FakeMachine() { std::system(("rm -rf " + root_).c_str()); }
+    void Block(const char* name) { mkdir((root_ + "/block/" + name).c_str(), 0755); }
+    void Device(const char* name) { std::ofstream(root_ + "/dev/" + name) << "not a disk"; }
+    std::string Path(const char* sub) const { return root_ + sub; }
+
+private:
+    std::string root_;
+};
+
+TEST(LinuxDrivePort, FindsDrivesAndSkipsOnesThatCannotBeOpened)
+{
+    FakeMachine machine;
+    for (const char* name : {"loop0", "sdb", "nvme0n1", "sda", "zram0", "vda"}) {
+        machine.Block(name);
+    }
+    machine.Device("sda");
+    machine.Device("nvme0n1");
+    LinuxDrivePort port(machine.Path("/block").c_str(), machine.Path("/dev").c_str());
+    ASSERT_EQ(port.Drives().size(), 3u);
+    EXPECT_EQ(port.Drives()[0].name, "sda");
+    EXPECT_EQ(port.Drives()[1].name, "sdb");
+    EXPECT_EQ(port.Drives()[2].name, "nvme0n1");
+
+    DriveProtocol protocol = DriveProtocol::Ata;
+    EXPECT_EQ(port.Open(1, protocol), -1) << "sdb has no device file";
+    EXPECT_EQ(port.Open(3, protocol), -1) << "there is no drive 3";
+    const int nvme = port.Open(2, protocol);
+    ASSERT_GE(nvme, 0);
+    EXPECT_EQ(protocol, DriveProtocol::Nvme);
+    // A plain file answers no ioctl: every command fails, nothing crashes.
+    std::uint8_t data[4096] = {};
+    NvmeAdminCommand identify;
+    identify.opcode = kNvmeAdminIdentify;
+    identify.cdw10 = 1;
+    EXPECT_FALSE(port.NvmeAdmin(nvme, identify, data, sizeof data));
+    EXPECT_FALSE(port.Ata(nvme, AtaTaskfile{}, data, 512, nullptr));
+    AtaRegisters left;
+    EXPECT_FALSE(port.Ata(nvme, AtaTaskfile{}, nullptr, 0, &left));
+    std::uint64_t length = 0;
+    EXPECT_FALSE(port.Length(nvme, length));
+    port.Close(nvme);
+    EXPECT_EQ(fcntl(nvme, F_GETFD), -1) << "the descriptor is closed";
+
+    LinuxDrivePort none(machine.Path("/missing").c_str(), machine.Path("/dev").c_str());
+    EXPECT_TRUE(none.Drives().empty());
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The Debian package of kelvixd: built by scripts/package-deb.sh from this build tree, its
+# files where Debian expects them, its unit accepted by systemd-analyze, and its kelvixd
+# and tempquery, unpacked into a private root, talking to each other.
+#   kelvixd_deb.sh BUILD_DIR
+set -u
+build=$(cd "$1" && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "ok   - $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL - $1"; [ $# -gt 1 ] && printf '       %s\n' "${@:2}"; }
+work=$build/deb_test
+rm -rf "$work"
+mkdir -p "$work/root" "$work/state"
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null' EXIT
+
+deb=$(bash "$root/scripts/package-deb.sh" "$build" | tail -n 1)
+if [ -f "$deb" ]; then pass "package built: $(basename "$deb")"; else fail "package built"; exit 1; fi
+listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for file in ./usr/sbin/kelvixd ./usr/bin/tempquery ./lib/systemd/system/kelvixd.service ./etc/kelvix/kelvixd.conf \
+    ./usr/share/kelvix/HDDATA.CFG ./usr/share/man/man8/kelvixd.8.gz ./var/lib/kelvix/; do
+    if grep -qxF "$file" <<<"$listing"; then pass "ships $file"; else fail "ships $file"; fi
+done
+if [ "$(dpkg-deb -f "$deb" Package Architecture | tr '\n' ' ')" = "Package: kelvixd Architecture: amd64 " ]; then
+    pass "control names kelvixd for amd64"
+else
+    fail "control names kelvixd for amd64" "$(dpkg-deb -f "$deb")"
+fi
+if dpkg-deb -I "$deb" conffiles | grep -qx /etc/kelvix/kelvixd.conf; then
+    pass "the configuration is a conffile"
+else
+    fail "the configuration is a conffile"
+fi
+
+dpkg-deb -x "$deb" "$work/root"
+# The unit as shipped, its program looked up where it was unpacked.
+sed "s|/usr/sbin/kelvixd|$work/root/usr/sbin/kelvixd|" "$work/root/lib/systemd/system/kelvixd.service" \
+    > "$work/kelvixd.service"
+if out=$(systemd-analyze verify --man=no "$work/kelvixd.service" 2>&1); then
+    pass "systemd-analyze verify accepts the unit"
+else
+    fail "systemd-analyze verify accepts the unit" "$out"
+fi
+for key in "CapabilityBoundingSet=CAP_SYS_RAWIO CAP_SYS_ADMIN" "StateDirectory=kelvix" "Type=simple"; do
+    if grep -qxF "$key" "$work/kelvixd.service"; then pass "unit: $key"; else fail "unit: $key"; fi
+done
+
+# The shipped configuration, on a free port, the state in a private folder.
+port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+sed -e "s|^Port=.*|Port=$port|" -e "s|^CfgFile=.*|CfgFile=$work/root/usr/share/kelvix/HDDATA.CFG|" \
+    -e "s|^StateDirectory=.*|StateDirectory=$work/state|" "$work/root/etc/kelvix/kelvixd.conf" > "$work/kelvixd.conf"
+"$work/root/usr/sbin/kelvixd" -c "$work/kelvixd.conf" 2>"$work/kelvixd.log" &
+pid=$!
+end=$((SECONDS + 10))
+until grep -q "serving on UDP port $port" "$work/kelvixd.log" || [ $SECONDS -ge $end ]; do sleep 0.1; done
+# tempquery waits for ever without an answer: only an answer ends it with 0 in time.
+KELVIX_QUERY_PORT=$port timeout 10 "$work/root/usr/bin/tempquery" 127.0.0.1 >"$work/tempquery.out"
+rc=$?
+if [ "$rc" = 0 ]; then pass "the package's tempquery gets its kelvixd's report"; else fail "tempquery answered" "exit $rc"; fi
+kill -TERM "$pid"
+wait "$pid"
+rc=$?
+pid=""
+if [ "$rc" = 0 ] && grep -q "kelvixd: stopped" "$work/kelvixd.log"; then
+    pass "kelvixd stops cleanly on SIGTERM"
+else
+    fail "kelvixd stops cleanly on SIGTERM" "exit $rc" "$(cat "$work/kelvixd.log")"
+fi
+
+echo "kelvixd_deb: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
