@@ -2,6 +2,7 @@
 
 #include "nvme_pages.h"
 #include "program_folder.h"
+#include "storage_property_query.h"
 #include "temperature_log.h"
 #include "worst_temperatures.h"
 
@@ -36,6 +37,18 @@ bool ReadNvmeTemperature(DriveRecord& record, std::uint8_t& temperature)
     return true;
 }
 
+// One temperature-property query. A reply without a usable value (0, negative, above
+// 255) answered, with no temperature.
+bool ReadPropertyTemperature(DriveRecord& record, std::uint8_t& temperature)
+{
+    PropertyTemperature reply;
+    if (!QueryTemperatureProperty(record.device.Handle(), reply)) {
+        return false;
+    }
+    temperature = UsableTemperature(reply.temperature);
+    return true;
+}
+
 }  // namespace
 
 std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
@@ -51,12 +64,23 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         }
         // A failed read keeps the last temperature and does not count.
         std::uint8_t temperature = 0;
-        const bool read = record.kind == DriveKind::Nvme ? ReadNvmeTemperature(record, temperature)
-                                                          : ReadAtaTemperature(record, temperature);
-        // A drive without the temperature attribute answered; only a refused request failed.
-        const void* answer = record.kind == DriveKind::Nvme ? static_cast<const void*>(record.healthResult)
-                                                             : static_cast<const void*>(record.attributeResult);
-        record.lastReadFailed = answer == nullptr ? 1 : 0;
+        bool read = false;
+        bool answered = false;
+        switch (record.kind) {
+        case DriveKind::Nvme:
+            read = ReadNvmeTemperature(record, temperature);
+            answered = record.healthResult != nullptr;
+            break;
+        case DriveKind::Property:
+            read = answered = ReadPropertyTemperature(record, temperature);
+            break;
+        case DriveKind::Ata:
+            read = ReadAtaTemperature(record, temperature);
+            // A drive without the temperature attribute answered; only a refused request failed.
+            answered = record.attributeResult != nullptr;
+            break;
+        }
+        record.lastReadFailed = answered ? 0 : 1;
         if (!read) {
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include "attribute_names.h"
 #include "drive_enumeration.h"
+#include "storage_temperature.h"
 
 #include <cstdio>
 #include <cstring>
@@ -145,8 +146,42 @@ bool RowNumber(const DriveRecord& record, const InfoRowSource& row, std::uint32_
     return false;
 }
 
+// A drive read only through the storage temperature property: its thresholds and bus.
+void FormatPropertySensing(const DriveRecord& record, unsigned at, char (&value)[64])
+{
+    if (at != 0) {
+        std::snprintf(value, sizeof value, "storage property (%s)", BusTypeName(record.propertyBusType));
+        return;
+    }
+    if (record.propertyWarning > 0 && record.propertyCritical > 0) {
+        std::snprintf(value, sizeof value, "property (warning %d, critical %d)", record.propertyWarning,
+                      record.propertyCritical);
+    } else if (record.propertyWarning > 0 || record.propertyCritical > 0) {
+        const bool warning = record.propertyWarning > 0;
+        std::snprintf(value, sizeof value, "property (%s %d)", warning ? "warning" : "critical",
+                      warning ? record.propertyWarning : record.propertyCritical);
+    } else {
+        std::snprintf(value, sizeof value, "property");
+    }
+}
+
+// The identity texts of a drive without IDENTIFY data, by the row's IDENTIFY offset.
+const char* RecordText(const DriveRecord& record, unsigned at)
+{
+    switch (at) {
+    case 54: return record.model;
+    case 46: return record.firmware;
+    case 20: return record.serial;
+    default: return "";
+    }
+}
+
 void FormatSensingValue(const DriveRecord& record, unsigned at, char (&value)[64])
 {
+    if (record.kind == DriveKind::Property) {
+        FormatPropertySensing(record, at, value);
+        return;
+    }
     if (at == 0) {
         const unsigned id = record.temperatureAttributeId;
         switch (record.temperatureSource) {
@@ -186,7 +221,9 @@ void FormatInfoValue(const DriveRecord& record, const InfoRowSource& row, char (
         return;
     }
     if (row.form == Form::Text) {
-        if (record.identifyResult != nullptr) {
+        if (record.kind == DriveKind::Property) {
+            std::snprintf(value, sizeof value, "%s", RecordText(record, row.at));
+        } else if (record.identifyResult != nullptr) {
             char text[64] = {};  // zero beyond the copied bytes: the text's terminator
             CopyIdString(text, record.identifyResult + row.at, static_cast<std::uint16_t>(row.length));
             std::memcpy(value, text, sizeof value);

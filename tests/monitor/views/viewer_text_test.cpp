@@ -469,4 +469,40 @@ TEST(DriveInformationSensing, TemperatureAttributeWithItsSourceAndTheConnection)
     }
 }
 
+TEST(DriveInformationSensing, PropertyDrivesShowTheirThresholdsBusAndTexts)
+{
+    const struct {
+        std::int16_t warning;
+        std::int16_t critical;
+        std::uint32_t busType;
+        const char* attribute;
+        const char* connection;
+    } cases[] = {
+        {70, 80, 7, "property (warning 70, critical 80)", "storage property (USB)"},
+        {0, 85, 8, "property (critical 85)", "storage property (RAID)"},
+        {65, 0, 0x11, "property (warning 65)", "storage property (NVMe)"},
+        {0, 0, 0x7F, "property", "storage property (Storage)"},
+        {-1, -1, 7, "property", "storage property (USB)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attribute);
+        auto record = std::make_unique<DriveRecord>();
+        record->kind = DriveKind::Property;
+        record->propertyWarning = c.warning;
+        record->propertyCritical = c.critical;
+        record->propertyBusType = c.busType;
+        std::strcpy(record->model, "Portable SSD T7");
+        std::strcpy(record->firmware, "0");
+        std::strcpy(record->serial, "S5SXNG0R123456");
+        const DriveInfoRows info = BuildDriveInfoRows(*record);
+        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 2].value, c.attribute);
+        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 1].value, c.connection);
+        EXPECT_STREQ(info.rows[8].value, "Portable SSD T7");   // Model Number
+        EXPECT_STREQ(info.rows[9].value, "0");                 // Firmware Rev
+        EXPECT_STREQ(info.rows[10].value, "S5SXNG0R123456");   // Serial Number
+        EXPECT_STREQ(info.rows[11].value, "");                 // no IDENTIFY word
+        EXPECT_EQ(BuildAttributeRows(*record).count, 0u);
+    }
+}
+
 }  // namespace
