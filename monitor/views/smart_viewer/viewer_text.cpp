@@ -165,17 +165,6 @@ void FormatPropertySensing(const DriveRecord& record, unsigned at, char (&value)
     }
 }
 
-// The identity texts of a drive without IDENTIFY data, by the row's IDENTIFY offset.
-const char* RecordText(const DriveRecord& record, unsigned at)
-{
-    switch (at) {
-    case 54: return record.model;
-    case 46: return record.firmware;
-    case 20: return record.serial;
-    default: return "";
-    }
-}
-
 void FormatSensingValue(const DriveRecord& record, unsigned at, char (&value)[64])
 {
     if (record.kind == DriveKind::Property) {
@@ -221,9 +210,7 @@ void FormatInfoValue(const DriveRecord& record, const InfoRowSource& row, char (
         return;
     }
     if (row.form == Form::Text) {
-        if (record.kind == DriveKind::Property) {
-            std::snprintf(value, sizeof value, "%s", RecordText(record, row.at));
-        } else if (record.identifyResult != nullptr) {
+        if (record.identifyResult != nullptr) {
             char text[64] = {};  // zero beyond the copied bytes: the text's terminator
             CopyIdString(text, record.identifyResult + row.at, static_cast<std::uint16_t>(row.length));
             std::memcpy(value, text, sizeof value);
@@ -327,6 +314,30 @@ DriveInfoRows BuildDriveInfoRows(const DriveRecord& record)
         result.rows[row].item = kInfoRows[row].item;
         FormatInfoValue(record, kInfoRows[row], result.rows[row].value);
     }
+    return result;
+}
+
+PropertyInfoRows BuildPropertyInfoRows(const DriveRecord& record)
+{
+    PropertyInfoRows result;
+    const struct {
+        const char* item;
+        const char* text;
+        std::size_t size;
+    } texts[] = {{"Model Number", record.model, sizeof record.model},
+                 {"Firmware Rev", record.firmware, sizeof record.firmware},
+                 {"Serial Number", record.serial, sizeof record.serial},
+                 {"Capacity", record.capacityText, sizeof record.capacityText}};
+    unsigned row = 0;
+    for (const auto& t : texts) {
+        result.rows[row].item = t.item;
+        std::snprintf(result.rows[row].value, sizeof result.rows[row].value, "%.*s", FieldLength(t.text, t.size), t.text);
+        ++row;
+    }
+    result.rows[row].item = "Temperature Attribute";
+    FormatPropertySensing(record, 0, result.rows[row++].value);
+    result.rows[row].item = "Connection";
+    FormatPropertySensing(record, 1, result.rows[row].value);
     return result;
 }
 

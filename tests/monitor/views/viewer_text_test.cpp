@@ -493,14 +493,20 @@ TEST(DriveInformationSensing, PropertyDrivesShowTheirThresholdsBusAndTexts)
         record->propertyBusType = c.busType;
         std::strcpy(record->model, "Portable SSD T7");
         std::strcpy(record->firmware, "0");
-        std::strcpy(record->serial, "S5SXNG0R123456");
-        const DriveInfoRows info = BuildDriveInfoRows(*record);
-        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 2].value, c.attribute);
-        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 1].value, c.connection);
-        EXPECT_STREQ(info.rows[8].value, "Portable SSD T7");   // Model Number
-        EXPECT_STREQ(info.rows[9].value, "0");                 // Firmware Rev
-        EXPECT_STREQ(info.rows[10].value, "S5SXNG0R123456");   // Serial Number
-        EXPECT_STREQ(info.rows[11].value, "");                 // no IDENTIFY word
+        std::memset(record->serial, 'S', sizeof record->serial);  // no terminator: stops at the field's end
+        std::strcpy(record->capacityText, "1.00TB");
+        const DriveInfoRows full = BuildDriveInfoRows(*record);
+        EXPECT_STREQ(full.rows[kDriveInfoRowCount - 2].value, c.attribute);
+        EXPECT_STREQ(full.rows[kDriveInfoRowCount - 1].value, c.connection);
+        const PropertyInfoRows info = BuildPropertyInfoRows(*record);
+        const char* const expected[kPropertyInfoRowCount][2] = {
+            {"Model Number", "Portable SSD T7"}, {"Firmware Rev", "0"},
+            {"Serial Number", "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS"}, {"Capacity", "1.00TB"},
+            {"Temperature Attribute", c.attribute}, {"Connection", c.connection}};
+        for (unsigned row = 0; row < kPropertyInfoRowCount; ++row) {
+            EXPECT_STREQ(info.rows[row].item, expected[row][0]);
+            EXPECT_STREQ(info.rows[row].value, expected[row][1]);
+        }
         EXPECT_EQ(BuildAttributeRows(*record).count, 0u);
     }
 }
