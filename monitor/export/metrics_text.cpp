@@ -6,7 +6,12 @@ namespace {
 
 const char* KindName(DriveKind kind)
 {
-    return kind == DriveKind::Nvme ? "NVMe" : "ATA";
+    switch (kind) {
+    case DriveKind::Nvme: return "NVMe";
+    case DriveKind::Property: return "property";
+    case DriveKind::Ata: break;
+    }
+    return "ATA";
 }
 
 void AppendHeader(std::string& out, const char* name, const char* type, const char* help)

@@ -3,6 +3,7 @@
 #include "disk_control.h"
 #include "drive_database.h"
 #include "nvme_pages.h"
+#include "storage_property_query.h"
 #include "worst_temperatures.h"
 
 #include <cstdio>
@@ -94,6 +95,40 @@ bool ReadNvmeDrive(DriveRecord& record)
     return true;
 }
 
+// The last way in (NT family only): the storage stack's temperature property, for a
+// drive whose own protocol none of the other requests reached. Present when the property
+// answers; the identity comes from the device descriptor.
+bool ReadPropertyDrive(DriveRecord& record)
+{
+    SmartDevice& device = record.device;
+    PropertyTemperature temperature;
+    if (!device.IsOpen() || ActiveDiskControl().PlatformId() != kPlatformWindowsNT ||
+        !QueryTemperatureProperty(device.Handle(), temperature)) {
+        return false;
+    }
+    record.versionResult = nullptr;
+    record.identifyResult = nullptr;
+    record.attributeResult = nullptr;
+    record.thresholdResult = nullptr;
+    record.versionBytes = record.identifyBytes = record.attributeBytes = record.thresholdBytes = 0;
+    record.kind = DriveKind::Property;
+    record.propertyWarning = temperature.warning;
+    record.propertyCritical = temperature.critical;
+    DeviceTexts texts;
+    if (QueryDeviceTexts(device.Handle(), texts)) {
+        ComposeModel(texts, record.model);
+        std::snprintf(record.firmware, sizeof record.firmware, "%s", texts.revision);
+        std::snprintf(record.serial, sizeof record.serial, "%s", texts.serial);
+        record.propertyBusType = texts.busType;
+    }
+    std::uint64_t length = 0;
+    if (record.nvme.ReadDiskLength(device.Handle(), length) && length != 0) {
+        FormatCapacityBytes(length, record.capacityText);
+    }
+    std::snprintf(record.transferModeText, sizeof record.transferModeText, "%s", BusTypeName(record.propertyBusType));
+    return true;
+}
+
 void FillNvmeIdentity(DriveRecord& record)
 {
     const std::uint8_t* identify = record.nvmeIdentifyResult;
@@ -133,7 +168,8 @@ void EnumerateDrives(DriveState& drives)
         drives.presentList[i] = kNoDrive;
         // A drive that fails keeps its device open (if it opened) until the table goes.
         // The disk driver's S.M.A.R.T. requests first, then the NVMe queries, then a
-        // bridge's ATA PASS-THROUGH: a drive the first way reaches is read as it always was.
+        // bridge's ATA PASS-THROUGH, last the storage temperature property: a drive the
+        // first way reaches is read as it always was.
         const bool ata = ReadDrive(record, static_cast<std::uint8_t>(i));
         if (!ata && ReadNvmeDrive(record)) {
             FillNvmeIdentity(record);
@@ -142,7 +178,7 @@ void EnumerateDrives(DriveState& drives)
             CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
             CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
             FormatDriveIdentity(record);
-        } else {
+        } else if (!ReadPropertyDrive(record)) {
             continue;
         }
         record.present = 1;

@@ -11,8 +11,9 @@ constexpr std::uint32_t kNoDrive = 0xFFFFFFFF;
 // The mark of a drive left asleep, wherever drives are listed.
 constexpr char kSleepingText[] = "スリープ中";
 
-// How a present drive is read: ATA S.M.A.R.T. requests, or the NVMe storage queries.
-enum class DriveKind : std::uint8_t { Ata = 0, Nvme = 1 };
+// How a present drive is read: ATA S.M.A.R.T. requests, the NVMe storage queries, or only
+// the storage stack's temperature property (a drive no other way reaches).
+enum class DriveKind : std::uint8_t { Ata = 0, Nvme = 1, Property = 2 };
 
 // Where an ATA drive's temperature attribute came from: a database line, the usual
 // attributes (194, else 190) when no line fits, or a line saying the model has none.
@@ -50,6 +51,11 @@ struct DriveRecord {
     std::uint32_t nvmeIdentifyBytes = 0;
     const std::uint8_t* healthResult = nullptr;
     std::uint32_t healthBytes = 0;
+    // Property drives: the thresholds the temperature property gave (0: not given) and
+    // the bus the device descriptor named.
+    std::int16_t propertyWarning = 0;
+    std::int16_t propertyCritical = 0;
+    std::uint32_t propertyBusType = 0;
 };
 
 // The drive members of the application state. Written by the main thread only; the

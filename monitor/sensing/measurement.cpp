@@ -3,6 +3,7 @@
 #include "drive_power.h"
 #include "nvme_pages.h"
 #include "program_folder.h"
+#include "storage_property_query.h"
 #include "temperature_log.h"
 #include "worst_temperatures.h"
 
@@ -52,6 +53,18 @@ bool LeaveAsleep(DriveRecord& record, const Settings& settings)
     return !decision.read;
 }
 
+// One temperature-property query. A reply without a usable value (0, negative, above
+// 255) answered, with no temperature.
+bool ReadPropertyTemperature(DriveRecord& record, std::uint8_t& temperature)
+{
+    PropertyTemperature reply;
+    if (!QueryTemperatureProperty(record.device.Handle(), reply)) {
+        return false;
+    }
+    temperature = UsableTemperature(reply.temperature);
+    return true;
+}
+
 }  // namespace
 
 std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
@@ -78,12 +91,22 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
             temperature = record.currentTemperature != 0 ? record.currentTemperature : raw[0];
             record.lastReadFailed = 0;
         } else {
-            read = record.kind == DriveKind::Nvme ? ReadNvmeTemperature(record, temperature)
-                                                  : ReadAtaTemperature(record, temperature);
-            // A drive without the temperature attribute answered; only a refused request failed.
-            const void* answer = record.kind == DriveKind::Nvme ? static_cast<const void*>(record.healthResult)
-                                                                 : static_cast<const void*>(record.attributeResult);
-            record.lastReadFailed = answer == nullptr ? 1 : 0;
+            bool answered = false;
+            switch (record.kind) {
+            case DriveKind::Nvme:
+                read = ReadNvmeTemperature(record, temperature);
+                answered = record.healthResult != nullptr;
+                break;
+            case DriveKind::Property:
+                read = answered = ReadPropertyTemperature(record, temperature);
+                break;
+            case DriveKind::Ata:
+                read = ReadAtaTemperature(record, temperature);
+                // A drive without the temperature attribute answered; only a refused request failed.
+                answered = record.attributeResult != nullptr;
+                break;
+            }
+            record.lastReadFailed = answered ? 0 : 1;
         }
         if (!read) {
             continue;

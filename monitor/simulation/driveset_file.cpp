@@ -19,6 +19,7 @@ constexpr std::uint64_t kKelvinOffset = 273;
 
 // Keys that only one kind of drive has.
 constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "bridge", "attribute",
+                                             "temperature-property",
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
                                              "sleep", "power-calls"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
@@ -238,6 +239,9 @@ private:
                            {"sat16-no-status", SimulatedBridge::Sat16NoStatus}};
             for (const auto& b : bridges) {
                 if (args.size() == 1 && args[0] == b.name) {
+                    if (drive_->propertyOnly) {
+                        return Fail("a drive with temperature-property has no bridge");
+                    }
                     drive_->bridge = b.bridge;
                     return true;
                 }
@@ -260,6 +264,9 @@ private:
         }
         if (key == "temperature") {
             return Temperature(args);
+        }
+        if (key == "temperature-property") {
+            return TemperatureProperty(args);
         }
         if (key == "fail") {
             return Failure(args);
@@ -529,6 +536,35 @@ private:
             return Fail("more than 30 attributes");
         }
         smartDirty_ = true;
+        return true;
+    }
+
+    // temperature-property WARNING CRITICAL T...: the drive answers only the storage
+    // temperature property, with these thresholds and temperatures in turn.
+    bool TemperatureProperty(const std::vector<std::string_view>& args)
+    {
+        const char* usage = "temperature-property needs the warning and critical temperature and at least one "
+                            "temperature, numbers from 0 to 255";
+        std::uint64_t warning = 0;
+        std::uint64_t critical = 0;
+        if (args.size() < 3 || !ParseNumber(args[0], 255, warning) || !ParseNumber(args[1], 255, critical)) {
+            return Fail(usage);
+        }
+        if (drive_->bridge != SimulatedBridge::None) {
+            return Fail("a drive behind a bridge cannot have temperature-property");
+        }
+        std::vector<std::int16_t> values;
+        for (std::size_t i = 2; i < args.size(); ++i) {
+            std::uint64_t value = 0;
+            if (!ParseNumber(args[i], 255, value)) {
+                return Fail(usage);
+            }
+            values.push_back(static_cast<std::int16_t>(value));
+        }
+        drive_->propertyOnly = true;
+        drive_->propertyWarning = static_cast<std::int16_t>(warning);
+        drive_->propertyCritical = static_cast<std::int16_t>(critical);
+        drive_->propertyTemperatures = std::move(values);
         return true;
     }
 

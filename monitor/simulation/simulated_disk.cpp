@@ -1,6 +1,8 @@
 #include "simulated_disk.h"
 
+#include "drive_enumeration.h"
 #include "sat_passthrough.h"
+#include "storage_temperature.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,6 +40,14 @@ void PutAtaString(std::uint8_t* sector, unsigned firstWord, unsigned words, cons
         const char c = i < length ? text[i] : ' ';
         sector[2 * firstWord + (i ^ 1)] = static_cast<std::uint8_t>(c);
     }
+}
+
+// An ATA string of the identify sector as plain text, without its padding.
+std::string IdentifyText(const std::uint8_t* sector, unsigned firstWord, unsigned words)
+{
+    char text[64] = {};
+    CopyIdString(text, sector + 2 * firstWord, static_cast<std::uint16_t>(2 * words));
+    return text;
 }
 
 std::uint8_t* FindEntry(std::uint8_t* sector, std::uint8_t id)
@@ -497,6 +507,7 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         }
         if (!driverOnly && (drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed ||
                             set_.drives[drive].nvme || set_.drives[drive].bridge != SimulatedBridge::None ||
+                            set_.drives[drive].propertyOnly ||
                             set_.drives[drive].fail.version)) {
             return false;
         }
@@ -532,11 +543,13 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
             return false;
         }
         const SimulatedDrive& target = set_.drives[drive];
-        if (!target.installed || !target.nvme || target.diskLength == 0 || out == nullptr ||
+        const std::uint64_t length = target.propertyOnly ? SectorCount(target.identify) * kSmartSectorSize
+                                                         : target.diskLength;
+        if (!target.installed || !(target.nvme || target.propertyOnly) || length == 0 || out == nullptr ||
             outSize < kDiskLengthReplySize) {
             return false;
         }
-        PutLittleEndian(out, kDiskLengthReplySize, target.diskLength);
+        PutLittleEndian(out, kDiskLengthReplySize, length);
         returned = kDiskLengthReplySize;
         return true;
     }
@@ -557,7 +570,8 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         return false;
     }
     SimulatedDrive& target = set_.drives[drive];
-    if (!target.installed || target.fail.open || target.nvme || target.bridge != SimulatedBridge::None) {
+    if (!target.installed || target.fail.open || target.nvme || target.bridge != SimulatedBridge::None ||
+        target.propertyOnly) {
         // Nothing answers at that address; the NVMe and USB storage drivers have no ATA
         // requests.
         return false;
@@ -667,25 +681,10 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
     }
 
     if (propertyId == kStorageDeviceProperty) {
-        // The device descriptor, then its product text; a short buffer gets what fits.
-        static constexpr char kProduct[] = "KELVIX SIMULATED";
-        std::uint8_t descriptor[sizeof(STORAGE_DEVICE_DESCRIPTOR) + sizeof(kProduct)] = {};
-        PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), 4, sizeof(STORAGE_DEVICE_DESCRIPTOR));
-        PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), 4, sizeof descriptor);
-        PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset), 4,
-                        sizeof(STORAGE_DEVICE_DESCRIPTOR));
-        const DWORD busType = drive.nvme                              ? kBusTypeNvme
-                              : drive.bridge != SimulatedBridge::None ? kBusTypeUsb
-                              : drive.atapi                           ? kBusTypeAtapi
-                                                                      : kBusTypeAta;
-        PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType), 4, busType);
-        std::memcpy(descriptor + sizeof(STORAGE_DEVICE_DESCRIPTOR), kProduct, sizeof kProduct);
-        if (outSize < 8) {
-            return false;
-        }
-        returned = std::min<DWORD>(outSize, sizeof descriptor);
-        std::memcpy(out, descriptor, returned);
-        return true;
+        return AnswerDeviceDescriptor(drive, out, outSize, returned);
+    }
+    if (propertyId == kStorageDeviceTemperatureProperty) {
+        return drive.propertyOnly && AnswerTemperatureProperty(drive, number, out, outSize, returned);
     }
 
     // Protocol-specific data: only the NVMe driver knows it, and only these two pages.
@@ -737,6 +736,74 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
     PutLittleEndian(answer + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength), 4, pageSize);
     std::memcpy(answer + offset, page, pageSize);
     returned = kProtocolDataStart + offset + pageSize;
+    return true;
+}
+
+bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::uint8_t* out, DWORD outSize,
+                                              DWORD& returned)
+{
+    // The descriptor, then its texts. Property-only drives name their identity the way a
+    // USB storage driver does (product, revision, serial); others only a product text.
+    std::string product = "KELVIX SIMULATED";
+    std::string revision;
+    std::string serial;
+    if (drive.propertyOnly) {
+        product = IdentifyText(drive.identify, 27, 20);
+        revision = IdentifyText(drive.identify, 23, 4);
+        serial = IdentifyText(drive.identify, 10, 10);
+    }
+    std::uint8_t descriptor[sizeof(STORAGE_DEVICE_DESCRIPTOR) + 80] = {};
+    std::uint32_t end = sizeof(STORAGE_DEVICE_DESCRIPTOR);
+    const auto putText = [&](std::size_t field, const std::string& text) {
+        if (text.empty()) {
+            return;
+        }
+        PutLittleEndian(descriptor + field, 4, end);
+        std::memcpy(descriptor + end, text.c_str(), text.size() + 1);
+        end += static_cast<std::uint32_t>(text.size() + 1);
+    };
+    putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset), product);
+    putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductRevisionOffset), revision);
+    putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset), serial);
+    PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), 4, sizeof(STORAGE_DEVICE_DESCRIPTOR));
+    PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), 4, end);
+    const DWORD busType = drive.nvme                                                ? kBusTypeNvme
+                          : drive.bridge != SimulatedBridge::None || drive.propertyOnly ? kBusTypeUsb
+                          : drive.atapi                                             ? kBusTypeAtapi
+                                                                                    : kBusTypeAta;
+    PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType), 4, busType);
+    if (outSize < 8) {
+        return false;
+    }
+    // A short buffer gets what fits.
+    returned = std::min<DWORD>(outSize, end);
+    std::memcpy(out, descriptor, returned);
+    return true;
+}
+
+bool SimulatedDiskBus::AnswerTemperatureProperty(SimulatedDrive& drive, unsigned number, std::uint8_t* out,
+                                                 DWORD outSize, DWORD& returned)
+{
+    // One entry (Index 0, the disk) after the 24-byte header, as a disk driver reports it.
+    constexpr DWORD kSize = kTemperatureHeaderSize + kTemperatureInfoSize;
+    if (outSize < 8) {
+        return false;
+    }
+    const std::uint32_t read = ++propertyReads_[number];
+    const std::int16_t temperature =
+        drive.propertyTemperatures.empty() ? 0
+                                           : drive.propertyTemperatures[(read - 1) % drive.propertyTemperatures.size()];
+    std::uint8_t reply[kSize] = {};
+    PutLittleEndian(reply, 4, kSize);      // Version: the descriptor's size
+    PutLittleEndian(reply + 4, 4, kSize);  // Size
+    PutLittleEndian(reply + 8, 2, static_cast<std::uint16_t>(drive.propertyCritical));
+    PutLittleEndian(reply + 10, 2, static_cast<std::uint16_t>(drive.propertyWarning));
+    PutLittleEndian(reply + 12, 2, 1);  // InfoCount
+    std::uint8_t* entry = reply + kTemperatureHeaderSize;
+    PutLittleEndian(entry + 2, 2, static_cast<std::uint16_t>(temperature));
+    PutLittleEndian(entry + 4, 2, static_cast<std::uint16_t>(drive.propertyWarning));  // OverThreshold
+    returned = std::min<DWORD>(outSize, kSize);
+    std::memcpy(out, reply, returned);
     return true;
 }
 

@@ -74,6 +74,15 @@ struct SimulatedDrive {
     // The disk driver's length in bytes (IOCTL_DISK_GET_LENGTH_INFO); 0: not answered.
     std::uint64_t diskLength = 0;
 
+    // A drive only the storage stack's temperature property reaches (a USB or RAID
+    // driver that passes no ATA command on): every S.M.A.R.T. and pass-through request
+    // fails, the device descriptor carries the identity's model, firmware and serial, and
+    // each temperature-property read reports the next value of the list (repeated).
+    bool propertyOnly = false;
+    std::int16_t propertyWarning = 0;
+    std::int16_t propertyCritical = 0;
+    std::vector<std::int16_t> propertyTemperatures;
+
     // A fresh ATA drive: identity defaults, udma 5, empty attribute and threshold tables.
     void Install(unsigned number);
 
@@ -199,6 +208,9 @@ private:
                               std::uint8_t* out, DWORD outSize, DWORD& returned);
     void CountSmartCommand(int drive);
     void WriteCounts() const;
+    bool AnswerDeviceDescriptor(const SimulatedDrive& drive, std::uint8_t* out, DWORD outSize, DWORD& returned);
+    bool AnswerTemperatureProperty(SimulatedDrive& drive, unsigned number, std::uint8_t* out, DWORD outSize,
+                                   DWORD& returned);
     std::uint8_t DeviceMap() const;
     const OpenDevice* Find(HANDLE handle) const;
 
@@ -208,6 +220,7 @@ private:
     std::uint64_t smartCommands_[kSimulatedDriveSlots] = {};
     std::uint64_t smartCommandsAsleep_[kSimulatedDriveSlots] = {};
     std::uint32_t powerChecks_[kSimulatedDriveSlots] = {};
+    std::uint32_t propertyReads_[kSimulatedDriveSlots] = {};
     std::vector<OpenDevice> open_;
     std::uintptr_t nextHandle_ = 0x1000;
     std::vector<SimulatedRequest> requests_;

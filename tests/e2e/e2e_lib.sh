@@ -70,6 +70,52 @@ kvd() { wine64 "$E2E_BUILD/tests/e2e/kvdriver.exe" "$@" </dev/null; }
 
 # shot NAME: the whole virtual screen as <build>/screenshots/<test>_<NAME>.png
 shot() { import -display "$DISPLAY" -window root "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png"; }
+# tray_picture NAME: a checksum of the tray icon's 16 x 16 pixels, cut from screenshot NAME.
+tray_picture() {
+    shot "$1"
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
+}
+# balloon_has TEXT: a balloon (tooltip window) on the screen shows TEXT. Its window exists
+# before its text: wait for this, not for the window.
+balloon_has() { [[ "$(kvd windows tooltips_class32 | from_sjis | tr -d '\r')" == *"$1"* ]]; }
+# screen NAME: a checksum of screenshot NAME.
+screen() { md5sum < "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png"; }
+# screen_changed_from PICTURE NAME: screenshot NAME differs from PICTURE and two shots in a
+# row agree (the new window has finished painting).
+screen_changed_from() {
+    shot "$2"
+    local first; first=$(screen "$2")
+    shot "$2"
+    [ "$first" != "$1" ] && [ "$first" == "$(screen "$2")" ]
+}
+# Dialog windows on the screen, and whether there are more than N.
+dialogs() { kvd windows "#32770" | wc -l; }
+more_dialogs_than() { [ "$(dialogs)" -gt "$1" ]; }
+
+# With KELVIX_SIM running: opens the monitor window, the S.M.A.R.T. viewer (on the first
+# drive) and the about dialog in turn, each screenshot once painted (monitor_window,
+# smart_viewer, about_dialog), then quits KELVIX and waits for it to end.
+check_kelvix_windows_and_quit() {
+    shot before_windows
+    local before; before=$(dialogs)
+    kvd command 32792
+    check "monitor window opens" wait_until 10 more_dialogs_than "$before"
+    check "monitor window painted" wait_until 10 screen_changed_from "$(screen before_windows)" monitor_window
+
+    kvd command 32794
+    check "S.M.A.R.T. viewer opens" kvd wait-window "#32770" "S.M.A.R.T." 10000
+    check "viewer painted" wait_until 10 screen_changed_from "$(screen monitor_window)" smart_viewer
+
+    kvd command 32798
+    check "about dialog opens" kvd wait-window "#32770" "バージョン情報" 10000
+    check "about dialog painted" wait_until 10 screen_changed_from "$(screen smart_viewer)" about_dialog
+    kvd dismiss-boxes >/dev/null 2>&1
+    kvd key 27
+
+    kvd command 32799
+    check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+    wait_until 10 test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0
+}
 
 # Shift-JIS bytes (what the programs write) to UTF-8 (what these scripts are written in).
 from_sjis() { iconv -f CP932 -t UTF-8; }

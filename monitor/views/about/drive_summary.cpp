@@ -85,6 +85,14 @@ DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
         std::strcpy(row.cells[11], "NVMe");
         return row;
     }
+    if (record.kind == DriveKind::Property) {
+        // Only the storage stack answered: no S.M.A.R.T. record of any kind.
+        for (unsigned cell = 7; cell <= 10; ++cell) {
+            Mark(row.cells[cell], false);
+        }
+        std::strcpy(row.cells[11], "property");
+        return row;
+    }
     Mark(row.cells[7], record.versionResult != nullptr);
     Mark(row.cells[8], record.identifyResult != nullptr);
     Mark(row.cells[9], record.attributeResult != nullptr);

@@ -94,8 +94,13 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
         return;
     }
 
-    const DriveInfoRows info = BuildDriveInfoRows(record);
-    FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kDriveInfoRowCount);
+    if (record.kind == DriveKind::Property) {
+        const PropertyInfoRows info = BuildPropertyInfoRows(record);
+        FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kPropertyInfoRowCount);
+    } else {
+        const DriveInfoRows info = BuildDriveInfoRows(record);
+        FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kDriveInfoRowCount);
+    }
 
     HWND attributeList = GetDlgItem(dialog, IDC_SMART_ATTRIBUTES);
     SendMessageA(attributeList, LVM_DELETEALLITEMS, 0, 0);

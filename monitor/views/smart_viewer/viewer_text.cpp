@@ -2,6 +2,7 @@
 
 #include "attribute_names.h"
 #include "drive_enumeration.h"
+#include "storage_temperature.h"
 
 #include <cstdio>
 #include <cstring>
@@ -145,8 +146,31 @@ bool RowNumber(const DriveRecord& record, const InfoRowSource& row, std::uint32_
     return false;
 }
 
+// A drive read only through the storage temperature property: its thresholds and bus.
+void FormatPropertySensing(const DriveRecord& record, unsigned at, char (&value)[64])
+{
+    if (at != 0) {
+        std::snprintf(value, sizeof value, "storage property (%s)", BusTypeName(record.propertyBusType));
+        return;
+    }
+    if (record.propertyWarning > 0 && record.propertyCritical > 0) {
+        std::snprintf(value, sizeof value, "property (warning %d, critical %d)", record.propertyWarning,
+                      record.propertyCritical);
+    } else if (record.propertyWarning > 0 || record.propertyCritical > 0) {
+        const bool warning = record.propertyWarning > 0;
+        std::snprintf(value, sizeof value, "property (%s %d)", warning ? "warning" : "critical",
+                      warning ? record.propertyWarning : record.propertyCritical);
+    } else {
+        std::snprintf(value, sizeof value, "property");
+    }
+}
+
 void FormatSensingValue(const DriveRecord& record, unsigned at, char (&value)[64])
 {
+    if (record.kind == DriveKind::Property) {
+        FormatPropertySensing(record, at, value);
+        return;
+    }
     if (at == 0) {
         const unsigned id = record.temperatureAttributeId;
         switch (record.temperatureSource) {
@@ -295,6 +319,30 @@ DriveInfoRows BuildDriveInfoRows(const DriveRecord& record)
         result.rows[row].item = kInfoRows[row].item;
         FormatInfoValue(record, kInfoRows[row], result.rows[row].value);
     }
+    return result;
+}
+
+PropertyInfoRows BuildPropertyInfoRows(const DriveRecord& record)
+{
+    PropertyInfoRows result;
+    const struct {
+        const char* item;
+        const char* text;
+        std::size_t size;
+    } texts[] = {{"Model Number", record.model, sizeof record.model},
+                 {"Firmware Rev", record.firmware, sizeof record.firmware},
+                 {"Serial Number", record.serial, sizeof record.serial},
+                 {"Capacity", record.capacityText, sizeof record.capacityText}};
+    unsigned row = 0;
+    for (const auto& t : texts) {
+        result.rows[row].item = t.item;
+        std::snprintf(result.rows[row].value, sizeof result.rows[row].value, "%.*s", FieldLength(t.text, t.size), t.text);
+        ++row;
+    }
+    result.rows[row].item = "Temperature Attribute";
+    FormatPropertySensing(record, 0, result.rows[row++].value);
+    result.rows[row].item = "Connection";
+    FormatPropertySensing(record, 1, result.rows[row].value);
     return result;
 }
 

@@ -60,6 +60,14 @@ struct DriveInfoRows {
 };
 DriveInfoRows BuildDriveInfoRows(const DriveRecord& record);
 
+// A drive only the storage temperature property reaches has no S.M.A.R.T. records: its
+// identity as the device descriptor gave it, its capacity, and how it is read.
+constexpr unsigned kPropertyInfoRowCount = 6;
+struct PropertyInfoRows {
+    DriveInfoRow rows[kPropertyInfoRowCount];
+};
+PropertyInfoRows BuildPropertyInfoRows(const DriveRecord& record);
+
 // Attribute list: one row per used entry of the attribute table (id not 0), in table
 // order, with the threshold of the threshold-table entry at the same position. No rows
 // without an attribute result; an empty "Warn" cell without a threshold result.

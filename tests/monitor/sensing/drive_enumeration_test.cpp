@@ -36,13 +36,14 @@ TEST_F(Enumeration, FailureAtEveryStep)
     const DWORD V = kSmartGetVersion, S = kSmartSendDriveCommand, R = kSmartRcvDriveData;
     const DWORD Q = kIoctlStorageQueryProperty;  // after an ATA failure: is it an NVMe drive?
     const DWORD P = kIoctlScsiPassThrough;  // then: is it behind a bridge? (16-, then 12-byte)
+    // Last, the temperature property: another storage query.
     const FailureCase cases[] = {
         {"open", false, {}, 1},
-        {"version", false, {V, Q, P, P}, 1},
+        {"version", false, {V, Q, P, P, Q}, 1},
         {"enable", true, {V, S, R, R, R}, 1},  // the enable result is not looked at
-        {"identify", false, {V, S, R, Q, P, P}, 1},
-        {"attributes", false, {V, S, R, R, R, Q, P, P}, 1},  // thresholds are still asked for
-        {"thresholds", false, {V, S, R, R, R, Q, P, P}, 1},
+        {"identify", false, {V, S, R, Q, P, P, Q}, 1},
+        {"attributes", false, {V, S, R, R, R, Q, P, P, Q}, 1},  // thresholds are still asked for
+        {"thresholds", false, {V, S, R, R, R, Q, P, P, Q}, 1},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.step);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -53,6 +54,14 @@ TEST(DriveSetFile, ErrorsNameTheLine)
         {"drive 1\nbridge\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
         {"drive 1\nbridge sat32\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
         {"drive 1\nbridge sat16 sat12\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
+        {"drive 1\ntemperature-property 70 80\n", "line 2: temperature-property needs the warning and critical temperature and at least one temperature, numbers from 0 to 255"},
+        {"drive 1\ntemperature-property 70 80 40 256\n", "line 2: temperature-property needs the warning and critical temperature and at least one temperature, numbers from 0 to 255"},
+        {"drive 1\ntemperature-property 70 x 40\n", "line 2: temperature-property needs the warning and critical temperature and at least one temperature, numbers from 0 to 255"},
+        {"drive 1\nbridge sat16\ntemperature-property 70 80 40\n",
+         "line 3: a drive behind a bridge cannot have temperature-property"},
+        {"drive 1\ntemperature-property 70 80 40\nbridge sat12\n", "line 3: a drive with temperature-property has no bridge"},
+        {"drive 1\nnvme\ntemperature-property 70 80 40\n",
+         "line 3: 'temperature-property' is a key of ATA drives, not of an NVMe drive"},
         {"drive 1\nmodel A\x01" "B\n", "line 2: control character in line"},
         {"drive 1\nidentify-file\n", "line 2: a sector file needs a file name"},
         {"drive 1\nsleep 0\n",
@@ -495,6 +504,19 @@ TEST(DriveSetFile, BridgeKinds)
         ASSERT_TRUE(Parse(c.text, set, error)) << c.text << error;
         EXPECT_EQ(set.drives[3].bridge, c.bridge) << c.text;
     }
+}
+
+TEST(DriveSetFile, TemperaturePropertyDrive)
+{
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(Parse("drive 2\nmodel Portable SSD T7\ntemperature-property 70 0x50 38 0 255\n", set, error)) << error;
+    const SimulatedDrive& drive = set.drives[2];
+    EXPECT_TRUE(drive.propertyOnly);
+    EXPECT_EQ(drive.propertyWarning, 70);
+    EXPECT_EQ(drive.propertyCritical, 80);
+    EXPECT_EQ(drive.propertyTemperatures, (std::vector<std::int16_t>{38, 0, 255}));
+    EXPECT_FALSE(set.drives[1].propertyOnly);
 }
 
 }  // namespace

@@ -186,6 +186,7 @@ TEST(SummarizeDrive, TemperatureAttributeAndItsSource)
         {DriveKind::Ata, 0, TemperatureSource::DatabaseNone, "-"},
         {DriveKind::Ata, 231, TemperatureSource::None, "-"},
         {DriveKind::Nvme, 0, TemperatureSource::None, "NVMe"},
+        {DriveKind::Property, 0, TemperatureSource::None, "property"},
     };
     for (const auto& c : cases) {
         auto record = std::make_unique<DriveRecord>();
@@ -193,6 +194,20 @@ TEST(SummarizeDrive, TemperatureAttributeAndItsSource)
         record->temperatureAttributeId = c.id;
         record->temperatureSource = c.source;
         EXPECT_STREQ(SummarizeDrive(0, *record).cells[11], c.cell) << c.cell;
+    }
+}
+
+TEST(SummarizeDrive, PropertyDrivesHaveNoSmartRecords)
+{
+    auto record = std::make_unique<DriveRecord>();
+    record->kind = DriveKind::Property;
+    record->currentTemperature = 41;
+    std::strcpy(record->model, "Portable SSD T7");
+    const DriveSummaryRow row = SummarizeDrive(2, *record);
+    EXPECT_STREQ(row.cells[1], "Portable SSD T7");
+    EXPECT_STREQ(row.cells[6], "\x81\x9b");  // code page 932 circle: a temperature
+    for (unsigned cell = 7; cell <= 10; ++cell) {
+        EXPECT_STREQ(row.cells[cell], "\x81\x7e") << cell;  // cross
     }
 }
 

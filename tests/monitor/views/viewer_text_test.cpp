@@ -486,4 +486,46 @@ TEST(DriveInformationSensing, TemperatureAttributeWithItsSourceAndTheConnection)
     }
 }
 
+TEST(DriveInformationSensing, PropertyDrivesShowTheirThresholdsBusAndTexts)
+{
+    const struct {
+        std::int16_t warning;
+        std::int16_t critical;
+        std::uint32_t busType;
+        const char* attribute;
+        const char* connection;
+    } cases[] = {
+        {70, 80, 7, "property (warning 70, critical 80)", "storage property (USB)"},
+        {0, 85, 8, "property (critical 85)", "storage property (RAID)"},
+        {65, 0, 0x11, "property (warning 65)", "storage property (NVMe)"},
+        {0, 0, 0x7F, "property", "storage property (Storage)"},
+        {-1, -1, 7, "property", "storage property (USB)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attribute);
+        auto record = std::make_unique<DriveRecord>();
+        record->kind = DriveKind::Property;
+        record->propertyWarning = c.warning;
+        record->propertyCritical = c.critical;
+        record->propertyBusType = c.busType;
+        std::strcpy(record->model, "Portable SSD T7");
+        std::strcpy(record->firmware, "0");
+        std::memset(record->serial, 'S', sizeof record->serial);  // no terminator: stops at the field's end
+        std::strcpy(record->capacityText, "1.00TB");
+        const DriveInfoRows full = BuildDriveInfoRows(*record);
+        EXPECT_STREQ(full.rows[kDriveInfoRowCount - 2].value, c.attribute);
+        EXPECT_STREQ(full.rows[kDriveInfoRowCount - 1].value, c.connection);
+        const PropertyInfoRows info = BuildPropertyInfoRows(*record);
+        const char* const expected[kPropertyInfoRowCount][2] = {
+            {"Model Number", "Portable SSD T7"}, {"Firmware Rev", "0"},
+            {"Serial Number", "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS"}, {"Capacity", "1.00TB"},
+            {"Temperature Attribute", c.attribute}, {"Connection", c.connection}};
+        for (unsigned row = 0; row < kPropertyInfoRowCount; ++row) {
+            EXPECT_STREQ(info.rows[row].item, expected[row][0]);
+            EXPECT_STREQ(info.rows[row].value, expected[row][1]);
+        }
+        EXPECT_EQ(BuildAttributeRows(*record).count, 0u);
+    }
+}
+
 }  // namespace
