@@ -38,6 +38,8 @@ bool QueryService::Start(std::uint32_t port)
     port_ = port;
     stopping_ = false;
     failed_ = false;
+    refused_.notAllowed = 0;
+    refused_.tooOften = 0;
     worker_ = std::thread(&QueryService::Run, this);
     return true;
 }
@@ -46,7 +48,7 @@ void QueryService::Run()
 {
     while (!stopping_) {
         const unsigned long errors = ServiceErrorCount();
-        ServeQueries(port_, table_, notice_);
+        ServeQueries(port_, table_, notice_, rules_, refused_);
         if (stopping_) {
             break;
         }
