@@ -89,8 +89,11 @@ TEST_F(SatBridge, EachBridgeFormReadsTheDriveAsDirectly)
         EXPECT_EQ(record.currentTemperature, 39);  // enumeration took the first reading
         EXPECT_EQ(MeasureAll(machine.drives, settings_), 1u);
         EXPECT_EQ(record.currentTemperature, 38);
-        EXPECT_EQ(machine.bus.RequestCount(), 2u);
+        // One read each in that form, and one CHECK POWER MODE each: by default a
+        // spun-down disk is not woken, so each measurement asks first.
         EXPECT_EQ(CountOpcode(machine.bus, c.route == AtaRoute::Sat16 ? kSatOpcode16 : kSatOpcode12), 2u);
+        EXPECT_EQ(machine.bus.RequestCount(kIoctlAtaPassThrough), 2u);
+        EXPECT_EQ(machine.bus.RequestCount(), 4u);
     }
 }
 
