@@ -2,6 +2,7 @@
 // outlives stop commands, and the Linux drive list under a made-up /sys/block and /dev.
 #include "daemon_config.h"
 #include "drive_port_linux.h"
+#include "hddtemp_text.h"
 #include "published_drives.h"
 #include "query_protocol.h"
 #include "query_service.h"
@@ -473,9 +474,13 @@ TEST(LinuxDrivePort, FindsDrivesAndSkipsOnesThatCannotBeOpened)
     EXPECT_EQ(fcntl(nvme, F_GETFD), -1) << "the descriptor is closed";
 
     // The export services name drives as the kernel does, wherever Devices points.
-    EXPECT_EQ(KernelDeviceName(port, 0), "/dev/sda");
-    EXPECT_EQ(KernelDeviceName(port, 2), "/dev/nvme0n1");
     EXPECT_EQ(KernelDeviceName(port, 3), "") << "no such drive";
+    auto drives = std::make_unique<DriveState>();
+    drives->probeCount = kMaxDrives;
+    SetDrive(*drives, 0, "ST3500418AS", 36);
+    SetDrive(*drives, 2, "Samsung SSD 980 PRO 1TB", 44);
+    const DriveSnapshot snapshot = TakeDaemonSnapshot(*drives, Settings(), port);
+    EXPECT_EQ(BuildHddtempAnswer(snapshot), "|/dev/sda|ST3500418AS|36|C||/dev/nvme0n1|Samsung SSD 980 PRO 1TB|44|C|");
 
     LinuxDrivePort none(machine.Path("/missing").c_str(), machine.Path("/dev").c_str());
     EXPECT_TRUE(none.Drives().empty());
