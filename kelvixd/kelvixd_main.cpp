@@ -239,6 +239,7 @@ int main(int argc, char** argv)
         RefusedLog refused(service.Refused());
         if (config.serve) {
             if (!service.Start(config.port)) {
+                drives.reset();
                 InstallDiskControl(nullptr);
                 return 1;
             }
@@ -247,6 +248,7 @@ int main(int argc, char** argv)
         }
         if (!StartExport(config, exporter)) {
             service.Stop();
+            drives.reset();
             InstallDiskControl(nullptr);
             return 1;
         }

@@ -175,9 +175,28 @@ def open_list_and_rate(program, driveset, work):
           "refused at exit: %d not allowed, %d too often" % (not_allowed, too_often))
 
 
+def taken_export_port(program, driveset, work):
+    """A port someone else listens on stops kelvixd with the reason, not half started."""
+    with socket.socket() as holder:
+        holder.bind(("127.0.0.1", 0))
+        holder.listen(1)
+        taken = holder.getsockname()[1]
+        daemon = Daemon(program, driveset, work, "",
+                        "HddtempPort=%d\nListenAddress=127.0.0.1" % taken)
+        try:
+            code = daemon.process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            code = daemon.stop()
+            check(False, "kelvixd ran on with its hddtemp port taken")
+        daemon.log.close()
+    text = daemon.text()
+    check(code == 1, "exit status %d with the hddtemp port taken" % code)
+    check("export services cannot listen on TCP ports %d" % taken in text, "no reason given: " + text[-300:])
+
+
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (closed_list_and_exports, open_list_and_rate):
+    for case in (closed_list_and_exports, open_list_and_rate, taken_export_port):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)
             case(program, driveset, work)
