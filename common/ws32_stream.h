@@ -8,14 +8,19 @@
 #include <cstdint>
 
 // A listening TCP socket on address:port (address in network order; INADDR_ANY for
-// every interface), not blocking. kInvalidSocket when it cannot be made, bound or listen.
+// every interface), whose accept blocks. kInvalidSocket when it cannot be made, bound or
+// listen.
 Ws32Socket Ws32OpenListener(std::uint32_t address, std::uint16_t port, int backlog);
 // The port a bound socket has (for a listener opened on port 0), 0 on failure.
 std::uint16_t Ws32LocalPort(Ws32Socket socket);
 
-// The next waiting connection, not blocking; kInvalidSocket when there is none.
-// The peer's address lands in `peer`.
+// Waits for the next connection; kInvalidSocket when the accept failed. The accepted
+// socket blocks until Ws32SetNonBlocking. The peer's address lands in `peer`.
 Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer);
+// Turns a socket's blocking off; false on failure.
+bool Ws32SetNonBlocking(Ws32Socket socket);
+// The bytes a read would return now, -1 on failure.
+int Ws32BytesWaiting(Ws32Socket socket);
 
 // What a read or write of a non-blocking socket did.
 enum class StreamResult { Done, WouldBlock, Closed, Failed };

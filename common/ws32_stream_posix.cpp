@@ -1,4 +1,4 @@
-// The stream calls natively: O_NONBLOCK sockets, waiting with poll (no FD_SETSIZE limit).
+// The stream calls natively: O_NONBLOCK through fcntl, waiting with poll (no FD_SETSIZE limit).
 #include "ws32_calls.h"
 #include "ws32_stream.h"
 
@@ -29,9 +29,8 @@ Ws32Socket Ws32OpenListener(std::uint32_t address, std::uint16_t port, int backl
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = address;
     local.sin_port = ws32_htons(port);
-    unsigned long nonBlocking = 1;
     if (ws32_bind(listener, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0
-        || ws32_listen(listener, backlog) != 0 || ws32_ioctlsocket(listener, FIONBIO, &nonBlocking) != 0) {
+        || ws32_listen(listener, backlog) != 0) {
         ws32_closesocket(listener);
         return kInvalidSocket;
     }
@@ -51,14 +50,19 @@ std::uint16_t Ws32LocalPort(Ws32Socket socket)
 Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer)
 {
     int length = sizeof peer;
-    const Ws32Socket accepted = ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
-    if (accepted < 0) {
-        return kInvalidSocket;
-    }
-    // Linux does not pass O_NONBLOCK on to the accepted socket.
+    return ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
+}
+
+bool Ws32SetNonBlocking(Ws32Socket socket)
+{
     unsigned long nonBlocking = 1;
-    ws32_ioctlsocket(accepted, FIONBIO, &nonBlocking);
-    return accepted;
+    return ws32_ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
+}
+
+int Ws32BytesWaiting(Ws32Socket socket)
+{
+    int waiting = 0;
+    return ::ioctl(socket, FIONREAD, &waiting) == 0 ? waiting : -1;
 }
 
 StreamResult Ws32Receive(Ws32Socket socket, char* buffer, int capacity, int& count)

@@ -14,9 +14,8 @@ Ws32Socket Ws32OpenListener(std::uint32_t address, std::uint16_t port, int backl
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = address;
     local.sin_port = ws32_htons(port);
-    unsigned long nonBlocking = 1;
     if (ws32_bind(listener, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0
-        || ws32_listen(listener, backlog) != 0 || ws32_ioctlsocket(listener, FIONBIO, &nonBlocking) != 0) {
+        || ws32_listen(listener, backlog) != 0) {
         ws32_closesocket(listener);
         return kInvalidSocket;
     }
@@ -36,13 +35,22 @@ std::uint16_t Ws32LocalPort(Ws32Socket socket)
 Ws32Socket Ws32Accept(Ws32Socket listener, sockaddr_in& peer)
 {
     int length = sizeof peer;
-    const Ws32Socket accepted = ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
-    if (accepted == kInvalidSocket) {
-        return kInvalidSocket;
+    return ws32_accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
+}
+
+bool Ws32SetNonBlocking(Ws32Socket socket)
+{
+    unsigned long nonBlocking = 1;
+    return ws32_ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
+}
+
+int Ws32BytesWaiting(Ws32Socket socket)
+{
+    unsigned long waiting = 0;
+    if (ws32_ioctlsocket(socket, FIONREAD, &waiting) != 0) {
+        return -1;
     }
-    // The accepted socket has the listener's properties, its non-blocking mode among
-    // them: no call to set it (under Wine each call is a round trip to its server).
-    return accepted;
+    return waiting > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(waiting);
 }
 
 StreamResult Ws32Receive(Ws32Socket socket, char* buffer, int capacity, int& count)

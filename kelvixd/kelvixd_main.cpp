@@ -130,9 +130,9 @@ private:
     bool told_ = false;
 };
 
-// The export services the configuration turns on; false after a message when a
-// listener cannot be opened.
-bool StartExport(const DaemonConfig& config, ExportServer& exporter)
+// The export services the configuration turns on, behind the report server's access
+// rules; false after a message when a listener cannot be opened.
+bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportServer& exporter)
 {
     if (config.hddtempPort == 0 && config.metricsPort == 0) {
         return true;
@@ -142,6 +142,7 @@ bool StartExport(const DaemonConfig& config, ExportServer& exporter)
         return false;
     }
     ExportConfig exportConfig;
+    exportConfig.access = rules;
     exportConfig.hddtempPort = static_cast<std::uint16_t>(config.hddtempPort);
     exportConfig.metricsPort = static_cast<std::uint16_t>(config.metricsPort);
     ParseListenAddress(config.listenAddress.c_str(), exportConfig.listenAddress);  // checked when read
@@ -231,11 +232,11 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
-        ExportServer exporter(board, KV_VERSION_TEXT);
         QueryService service(drives->table);
         AccessRules rules;
         MakeAccessRules(config.settings.AllowedHosts, config.settings.ReportsPerSecond, rules);
         service.SetAccessRules(rules);
+        ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
         if (config.serve) {
             if (!service.Start(config.port)) {
@@ -246,7 +247,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "kelvixd: serving on UDP port %u to %s, %u reports a second each\n", config.port,
                          config.settings.AllowedHosts, config.settings.ReportsPerSecond);
         }
-        if (!StartExport(config, exporter)) {
+        if (!StartExport(config, rules, exporter)) {
             service.Stop();
             drives.reset();
             InstallDiskControl(nullptr);

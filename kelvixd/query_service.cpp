@@ -38,8 +38,6 @@ bool QueryService::Start(std::uint32_t port)
     port_ = port;
     stopping_ = false;
     failed_ = false;
-    refused_.notAllowed = 0;
-    refused_.tooOften = 0;
     worker_ = std::thread(&QueryService::Run, this);
     return true;
 }

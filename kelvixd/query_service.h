@@ -26,8 +26,8 @@ public:
     void Stop();
     // The worker gave up (the port could not be bound or waited on).
     bool Failed() const { return failed_; }
-    // What the rules turned away since Start.
-    const RefusedRequests& Refused() const { return refused_; }
+    // What the rules turned away; the export services count into it too.
+    RefusedRequests& Refused() { return refused_; }
 
 private:
     void Run();

@@ -59,7 +59,7 @@ free_port() {
 udp_port=$(free_port u)
 metrics_port=$(free_port t "$udp_port")
 responder_port=$(free_port t "$udp_port" "$metrics_port")
-printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Export]\r\nMetricsPort=%s\r\nListenAddress=127.0.0.1\r\n' \
+printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\nListenAddress=127.0.0.1\r\n' \
     "$udp_port" "$metrics_port" > "$WINEPREFIX/drive_c/windows/KELVIX.INI"
 
 # rss_kb: resident kB of KELVIX_SIM in this harness's prefix.

@@ -2,6 +2,7 @@
 
 #include "about_dialog_win.h"
 #include "client_state.h"
+#include "glyphs.h"
 #include "message_filter.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
@@ -16,6 +17,19 @@
 #include "ws32lib.h"
 
 namespace {
+
+// WM_DPICHANGED, not declared for the Windows XP target.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+
+// The notification area's icon size follows the display scaling: pictures made for another
+// size are made again.
+void RefitDigitIcons()
+{
+    ClientState& client = Client();
+    if (!client.digits.Empty() && client.digits.Side() != TrayPictureSide()) {
+        ReplaceDigitIcons(client.settings.IconFile);
+    }
+}
 
 // Start-up; false when the program has to close again.
 bool Start(HWND window)
@@ -194,12 +208,33 @@ bool SetPollTimer(HWND window, bool on)
     return client.pollTimer != 0;
 }
 
+bool ReplaceDigitIcons(const char* path)
+{
+    ClientState& client = Client();
+    DigitIconSet fresh;
+    if (!fresh.Build(path)) {
+        return false;
+    }
+    for (TrayIcon& icon : client.trayIcons) {
+        for (unsigned glyph = 0; glyph < kDigitIconCount; ++glyph) {
+            icon.SetSlot(fresh.Icon(glyph), glyph);
+        }
+    }
+    client.digits.Swap(fresh);  // the old pictures go with `fresh`
+    Poll();
+    return true;
+}
+
 LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const ClientState& client = Client();
     if (message == client.taskbarCreated && message != 0) {
         AddIconsAgain();
         return 0;
+    }
+    if (message == WM_DISPLAYCHANGE || message == WM_SETTINGCHANGE || message == kDpiChangedMessage) {
+        RefitDigitIcons();
+        return DefWindowProcA(window, message, wParam, lParam);
     }
     if (message >= kFirstTrayCallback && message < kFirstTrayCallback + kDriveSlots) {
         OnTrayEvent(window, message - kFirstTrayCallback, static_cast<UINT>(lParam));

@@ -2,12 +2,15 @@
 
 #include <utility>
 
-bool DigitIconSet::Build(const char* path)
+bool DigitIconSet::Build(const char* path, int side)
 {
     // The client's glyph files need no fixed icon (543).
     GlyphIcons glyphs;
     if (!glyphs.Load(path, GlyphSet::TrayClient)) {
         return false;
+    }
+    if (side != 0) {
+        glyphs.SetPictureSide(side);
     }
     // Glyphs no temperature picture uses must still make icons, as when all 44 went into
     // one image list.
@@ -17,6 +20,7 @@ bool DigitIconSet::Build(const char* path)
         }
     }
     DigitIconSet fresh;
+    fresh.side_ = glyphs.PictureSide();
     for (unsigned i = 0; i < kDigitIconCount; ++i) {
         fresh.icons_[i] = ComposeDigitIcon(glyphs, static_cast<int>(i));
         if (!fresh.icons_[i]) {
@@ -42,4 +46,5 @@ void DigitIconSet::Swap(DigitIconSet& other)
     for (unsigned i = 0; i < kDigitIconCount; ++i) {
         std::swap(icons_[i], other.icons_[i]);
     }
+    std::swap(side_, other.side_);
 }

@@ -2,6 +2,7 @@
 
 #include "common_controls.h"
 #include "client_state.h"
+#include "client_window_win.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
@@ -68,20 +69,11 @@ void PickGlyphFile(HWND dialog)
 // A new glyph file replaces the pictures of all 16 icons only when it loads.
 void ReplaceGlyphs(HWND dialog, const char* path)
 {
-    ClientState& client = Client();
-    DigitIconSet fresh;
-    if (!fresh.Build(path)) {
+    if (!ReplaceDigitIcons(path)) {
         ShowPelitoError(dialog, MSG_GLYPHS_FAILED);
         return;
     }
-    for (TrayIcon& icon : client.trayIcons) {
-        for (unsigned glyph = 0; glyph < kDigitIconCount; ++glyph) {
-            icon.SetSlot(fresh.Icon(glyph), glyph);
-        }
-    }
-    client.digits.Swap(fresh);  // the old pictures go with `fresh`
-    Poll();
-    std::memcpy(client.settings.IconFile, path, kIconFileSize);
+    std::memcpy(Client().settings.IconFile, path, kIconFileSize);
 }
 
 void Confirm(HWND dialog)

@@ -8,7 +8,7 @@ AppState* g_app = nullptr;
 }
 
 AppState::AppState(HINSTANCE programInstance)
-    : ProgramState(programInstance), server(drives.table), exporter(driveBoard, KV_VERSION_TEXT)
+    : ProgramState(programInstance), server(drives.table), exporter(driveBoard, KV_VERSION_TEXT, server.Refused())
 {
     drives.probeCount = DetectProbeCount();
     SetInitialAppearance(settings);

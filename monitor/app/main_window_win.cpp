@@ -64,6 +64,7 @@ void StartExport(HWND window)
     ExportConfig config;
     config.hddtempPort = static_cast<std::uint16_t>(settings.HddtempPort);
     config.metricsPort = static_cast<std::uint16_t>(settings.MetricsPort);
+    MakeAccessRules(settings.AllowedHosts, settings.ReportsPerSecond, config.access);
     const bool valid = settings.HddtempPort <= 0xFFFF && settings.MetricsPort <= 0xFFFF
                        && settings.HddtempPort != settings.MetricsPort
                        && ParseListenAddress(settings.ListenAddress, config.listenAddress);

@@ -6,13 +6,54 @@
 #include "ws32_stream.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
 constexpr int kBacklog = 64;
-// New connections taken per listener in one round, so a flood cannot starve the others.
-constexpr int kAcceptsPerRound = 16;
 constexpr int kReceiveChunk = 4096;
+constexpr int kAcceptRetryMs = 10;
+// The most a blocking send may take on a new connection: any system's send buffer holds
+// it, so the send cannot wait for the peer.
+constexpr std::size_t kBlockingSendLimit = 8192;
+constexpr int kRequestSpinUs = 1000;
+
+// A connection to one's own listener, to wake its accept; the system completes it
+// without the accept. Every interface is reached on loopback. kInvalidSocket if it
+// cannot be made.
+Ws32Socket ConnectToOwnListener(std::uint32_t address, std::uint16_t port)
+{
+    const Ws32Socket socket = ws32_socket(AF_INET, SOCK_STREAM, 0);
+    if (socket == kInvalidSocket) {
+        return kInvalidSocket;
+    }
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = ws32_htons(port);
+    target.sin_addr.s_addr = address == ws32_htonl(INADDR_ANY) ? ws32_htonl(INADDR_LOOPBACK) : address;
+    if (ws32_connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+        ws32_closesocket(socket);
+        return kInvalidSocket;
+    }
+    return socket;
+}
+
+// Whether a new connection's first bytes are there or come within moments: asking is
+// cheap, where a wait for readability costs a round trip under Wine and can wake late.
+bool RequestArrives(Ws32Socket socket)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(kRequestSpinUs);
+    for (;;) {
+        const int waiting = Ws32BytesWaiting(socket);
+        if (waiting != 0) {
+            return waiting > 0;
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+}
 
 }  // namespace
 
@@ -51,15 +92,20 @@ bool ParseListenAddress(const char* text, std::uint32_t& address)
     return true;
 }
 
-bool AdmitConnection(const sockaddr_in& peer, unsigned openConnections)
+bool AdmitConnection(const sockaddr_in& peer, unsigned openConnections, RequestGate& gate, std::uint64_t nowMs)
 {
-    // Every peer may connect for now; only the number of open connections is bounded.
-    static_cast<void>(peer);
-    return openConnections < ExportServer::kMaxConnections;
+    if (openConnections >= ExportServer::kMaxConnections) {
+        return false;
+    }
+    unsigned char octets[4];
+    std::memcpy(octets, &peer.sin_addr, sizeof octets);
+    const std::uint32_t source = (std::uint32_t{octets[0]} << 24) | (std::uint32_t{octets[1]} << 16)
+                                 | (std::uint32_t{octets[2]} << 8) | octets[3];
+    return gate.Admits(source) && gate.MayAnswer(source, nowMs);
 }
 
-ExportServer::ExportServer(const SnapshotBoard& board, std::string version)
-    : board_(board), version_(std::move(version))
+ExportServer::ExportServer(const SnapshotBoard& board, std::string version, RefusedRequests& refused)
+    : board_(board), version_(std::move(version)), refused_(refused)
 {
 }
 
@@ -83,46 +129,187 @@ bool ExportServer::Start(const ExportConfig& config)
     const bool opened = (config.hddtempPort == 0 || hddtempListener_ != kInvalidSocket)
                         && (config.metricsPort == 0 || metricsListener_ != kInvalidSocket);
     if (!opened || (config.hddtempPort == 0 && config.metricsPort == 0)) {
-        for (Ws32Socket* listener : {&hddtempListener_, &metricsListener_}) {
-            if (*listener != kInvalidSocket) {
-                ws32_closesocket(*listener);
-                *listener = kInvalidSocket;
-            }
-        }
+        CloseListeners();
         return opened;  // both off: nothing to run, and nothing failed
     }
     hddtempPort_ = hddtempListener_ != kInvalidSocket ? Ws32LocalPort(hddtempListener_) : 0;
     metricsPort_ = metricsListener_ != kInvalidSocket ? Ws32LocalPort(metricsListener_) : 0;
     stop_ = false;
-    worker_ = std::thread(&ExportServer::Run, this);
+    handedOver_.reserve(kMaxConnections);
+    slowWorker_ = std::thread(&ExportServer::ServeSlowClients, this);
+    if (hddtempListener_ != kInvalidSocket) {
+        hddtempAcceptor_ = std::thread(&ExportServer::AcceptLoop, this, hddtempListener_, Service::Hddtemp);
+    }
+    if (metricsListener_ != kInvalidSocket) {
+        metricsAcceptor_ = std::thread(&ExportServer::AcceptLoop, this, metricsListener_, Service::Metrics);
+    }
     return true;
 }
 
 void ExportServer::Stop()
 {
-    if (!worker_.joinable()) {
+    if (!slowWorker_.joinable()) {
         return;
     }
-    stop_ = true;
-    worker_.join();
+    {
+        std::lock_guard<std::mutex> lock(handOverMutex_);
+        stop_ = true;
+    }
+    handedOverSignal_.notify_all();
+    // An accept waits for a connection: give it one, then it sees the stop.
+    struct Acceptor {
+        std::thread* thread;
+        Ws32Socket* listener;
+        std::uint16_t port;
+    };
+    const Acceptor acceptors[] = {{&hddtempAcceptor_, &hddtempListener_, hddtempPort_},
+                                  {&metricsAcceptor_, &metricsListener_, metricsPort_}};
+    for (const Acceptor& acceptor : acceptors) {
+        if (!acceptor.thread->joinable()) {
+            continue;
+        }
+        const Ws32Socket waker = ConnectToOwnListener(config_.listenAddress, acceptor.port);
+        if (waker == kInvalidSocket) {
+            // Closing the listener ends a waiting accept on Windows, the last resort.
+            ws32_closesocket(*acceptor.listener);
+            *acceptor.listener = kInvalidSocket;
+        }
+        acceptor.thread->join();
+        if (waker != kInvalidSocket) {
+            ws32_closesocket(waker);
+        }
+    }
+    slowWorker_.join();
+    CloseListeners();
+    // What was handed over after the serving thread's last look.
+    for (Connection& connection : handedOver_) {
+        Close(connection, false);
+    }
+    handedOver_.clear();
 }
 
-void ExportServer::Run()
+void ExportServer::CloseListeners()
+{
+    for (Ws32Socket* listener : {&hddtempListener_, &metricsListener_}) {
+        if (*listener != kInvalidSocket) {
+            ws32_closesocket(*listener);
+            *listener = kInvalidSocket;
+        }
+    }
+}
+
+void ExportServer::AcceptLoop(Ws32Socket listener, Service service)
+{
+    // One gate per accepting thread: each service has its own rate per source.
+    RequestGate gate(config_.access, refused_);
+    while (!stop_) {
+        sockaddr_in peer{};
+        const Ws32Socket accepted = Ws32Accept(listener, peer);
+        if (accepted == kInvalidSocket) {
+            // A client gone before its accept, or no sockets left for now: try again
+            // a little later rather than spin.
+            std::this_thread::sleep_for(std::chrono::milliseconds(kAcceptRetryMs));
+            continue;
+        }
+        if (stop_) {
+            ws32_closesocket(accepted);  // the stop's own wake-up, or a late client
+            break;
+        }
+        if (!AdmitConnection(peer, openConnections_, gate, SteadyMilliseconds())) {
+            ws32_closesocket(accepted);
+            ++dropped_;
+            continue;
+        }
+        ++openConnections_;
+        Connection connection;
+        connection.socket = accepted;
+        connection.service = service;
+        connection.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(config_.connectionTimeoutMs);
+        if (!ServeAtOnce(connection)) {
+            HandOver(std::move(connection));
+        }
+    }
+}
+
+bool ExportServer::ServeAtOnce(Connection& connection)
+{
+    // The accepted socket still blocks, which saves a call per connection (a round trip
+    // under Wine) when the request is already there: its read cannot wait then, and a
+    // small answer fits the fresh connection's empty send buffer.
+    if (connection.service == Service::Hddtemp) {
+        // hddtemp answers at once, without waiting for a request.
+        connection.answer = BuildHddtempAnswer(board_.Copy());
+        connection.sending = true;
+    } else if (RequestArrives(connection.socket)) {
+        Receive(connection);
+        if (connection.socket == kInvalidSocket) {
+            return true;
+        }
+    }
+    if (!connection.sending || connection.answer.size() > kBlockingSendLimit) {
+        if (!Ws32SetNonBlocking(connection.socket)) {
+            Close(connection, false);
+            return true;
+        }
+    }
+    const auto quickEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(kQuickReadMs);
+    while (!connection.sending) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(quickEnd - std::chrono::steady_clock::now());
+        Ws32WaitEntry entry;
+        entry.socket = connection.socket;
+        entry.wantRead = true;
+        if (left.count() <= 0 || Ws32WaitSockets(&entry, 1, static_cast<int>(left.count())) <= 0) {
+            return false;
+        }
+        Receive(connection);
+        if (connection.socket == kInvalidSocket) {
+            return true;
+        }
+    }
+    SendPending(connection);
+    return connection.socket == kInvalidSocket;
+}
+
+void ExportServer::HandOver(Connection&& connection)
+{
+    {
+        std::lock_guard<std::mutex> lock(handOverMutex_);
+        handedOver_.push_back(std::move(connection));
+    }
+    handedOverSignal_.notify_one();
+}
+
+void ExportServer::TakeHandedOver()
+{
+    std::vector<Connection> taken;
+    {
+        std::lock_guard<std::mutex> lock(handOverMutex_);
+        taken.swap(handedOver_);
+        handedOver_.reserve(kMaxConnections);
+    }
+    for (Connection& connection : taken) {
+        Connection* slot = nullptr;
+        for (Connection& free : connections_) {
+            if (free.socket == kInvalidSocket) {
+                slot = &free;
+                break;
+            }
+        }
+        if (slot == nullptr) {  // cannot happen while admission counts right; refuse anyway
+            Close(connection, false);
+            continue;
+        }
+        *slot = std::move(connection);
+    }
+}
+
+void ExportServer::ServeSlowClients()
 {
     Ws32WaitEntry entries[kMaxWaitEntries];
     Connection* waited[kMaxWaitEntries] = {};
     while (!stop_) {
+        TakeHandedOver();
         int count = 0;
-        for (Ws32Socket listener : {hddtempListener_, metricsListener_}) {
-            if (listener != kInvalidSocket) {
-                waited[count] = nullptr;
-                entries[count] = Ws32WaitEntry{};
-                entries[count].socket = listener;
-                entries[count].wantRead = true;
-                ++count;
-            }
-        }
-        const int listeners = count;
         for (Connection& connection : connections_) {
             if (connection.socket == kInvalidSocket) {
                 continue;
@@ -134,15 +321,22 @@ void ExportServer::Run()
             entries[count].wantWrite = connection.sending;
             ++count;
         }
-        const int round = std::chrono::steady_clock::now() < busyUntil_ ? kBusyWaitRoundMs : kWaitRoundMs;
-        if (Ws32WaitSockets(entries, count, round) < 0) {
+        if (count == 0) {
+            std::unique_lock<std::mutex> lock(handOverMutex_);
+            handedOverSignal_.wait(lock, [this] { return stop_ || !handedOver_.empty(); });
+            continue;
+        }
+        if (Ws32WaitSockets(entries, count, kWaitRoundMs) < 0) {
             // A socket went bad under the wait; the time-outs below clear it.
             std::this_thread::yield();
         }
-        for (int i = listeners; i < count; ++i) {
+        for (int i = 0; i < count; ++i) {
             Connection& connection = *waited[i];
             if (entries[i].readable && !connection.sending) {
                 Receive(connection);
+                if (connection.sending) {
+                    SendPending(connection);
+                }
             } else if (entries[i].writable && connection.sending) {
                 SendPending(connection);
             }
@@ -153,68 +347,10 @@ void ExportServer::Run()
                 Close(connection, false);
             }
         }
-        for (int i = 0; i < listeners; ++i) {
-            if (entries[i].readable) {
-                AcceptWaiting(entries[i].socket,
-                    entries[i].socket == hddtempListener_ ? Service::Hddtemp : Service::Metrics);
-            }
-        }
     }
     for (Connection& connection : connections_) {
         if (connection.socket != kInvalidSocket) {
             Close(connection, false);
-        }
-    }
-    for (Ws32Socket* listener : {&hddtempListener_, &metricsListener_}) {
-        if (*listener != kInvalidSocket) {
-            ws32_closesocket(*listener);
-            *listener = kInvalidSocket;
-        }
-    }
-}
-
-void ExportServer::AcceptWaiting(Ws32Socket listener, Service service)
-{
-    for (int taken = 0; taken < kAcceptsPerRound; ++taken) {
-        sockaddr_in peer{};
-        const Ws32Socket accepted = Ws32Accept(listener, peer);
-        if (accepted == kInvalidSocket) {
-            return;
-        }
-        busyUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyMs);
-        if (!AdmitConnection(peer, openConnections_)) {
-            ws32_closesocket(accepted);
-            ++dropped_;
-            continue;
-        }
-        Connection* slot = nullptr;
-        for (Connection& connection : connections_) {
-            if (connection.socket == kInvalidSocket) {
-                slot = &connection;
-                break;
-            }
-        }
-        if (slot == nullptr) {  // cannot happen while admission counts right; refuse anyway
-            ws32_closesocket(accepted);
-            ++dropped_;
-            continue;
-        }
-        ++openConnections_;
-        slot->socket = accepted;
-        slot->service = service;
-        slot->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(config_.connectionTimeoutMs);
-        slot->request = HttpRequestReader();
-        slot->sent = 0;
-        slot->sending = service == Service::Hddtemp;
-        if (slot->sending) {
-            // hddtemp answers at once, without waiting for a request.
-            slot->answer = BuildHddtempAnswer(board_.Copy());
-            SendPending(*slot);
-        } else {
-            slot->answer.clear();
-            // The request usually follows the connection at once: read it now rather
-            // than a wait round later.
-            Receive(*slot);
         }
     }
 }
@@ -243,7 +379,6 @@ void ExportServer::Receive(Connection& connection)
             plan.headOnly);
     }
     connection.sending = true;
-    SendPending(connection);
 }
 
 void ExportServer::SendPending(Connection& connection)

@@ -40,6 +40,8 @@ public:
     bool NoticeOpen() const { return notice_.IsOpen(); }
     // Requests that every worker so far left unanswered, by reason.
     const RefusedRequests& Refused() const { return refused_; }
+    // For the other services, which count their refusals here too.
+    RefusedRequests& Refused() { return refused_; }
 
 private:
     enum class Loading { NotBegun, Loaded, LoadFailed, StartFailed };

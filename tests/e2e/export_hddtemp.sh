@@ -9,7 +9,7 @@ programs=$E2E_BUILD/monitor
 cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
 cp "$(dirname "$0")/export_drives.txt" drives.txt
 port=$(e2e_free_tcp_port)
-printf '[Export]\r\nHddtempPort=%s\r\nListenAddress=127.0.0.1\r\n' "$port" > "$E2E_INI"
+printf '[Network]\r\nReportsPerSecond=0\r\n[Export]\r\nHddtempPort=%s\r\nListenAddress=127.0.0.1\r\n' "$port" > "$E2E_INI"
 export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
 # hddtemp_answer: what one connection to the service gives (the service closes it).

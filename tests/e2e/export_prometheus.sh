@@ -11,7 +11,7 @@ cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
 cp "$(dirname "$0")/export_drives.txt" drives.txt
 metrics_port=$(e2e_free_tcp_port)
 prometheus_port=$(e2e_free_tcp_port "$metrics_port")
-printf '[Threshold]\r\nCurrent=50\r\n[Export]\r\nMetricsPort=%s\r\n' "$metrics_port" > "$E2E_INI"
+printf '[Threshold]\r\nCurrent=50\r\n[Network]\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\n' "$metrics_port" > "$E2E_INI"
 export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
 scrape() { curl -s --max-time 10 "http://127.0.0.1:$metrics_port$1" "${@:2}"; }

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""kelvixd_sim as a whole, over loopback: the report server answers by AllowedHosts and
-ReportsPerSecond of kelvixd.conf, the export services answer hddtemp and metrics
-clients, and SIGTERM stops it all cleanly.
+"""kelvixd_sim as a whole, over loopback: the report server and the export services
+answer by AllowedHosts and ReportsPerSecond of kelvixd.conf, the export services answer
+hddtemp and metrics clients, and SIGTERM stops it all cleanly.
 
     kelvixd_services.py KELVIXD_SIM DRIVESET
 """
@@ -87,15 +87,20 @@ def ask_report(port, sock, wait):
 
 
 def tcp_answer(port, request=b""):
+    """Everything the service sent before it closed; a refused peer gets nothing (a
+    close with the request unread may come as a reset)."""
+    data = b""
     with socket.create_connection(("127.0.0.1", port), timeout=10) as c:
-        if request:
-            c.sendall(request)
-        data = b""
-        while True:
-            chunk = c.recv(65536)
-            if not chunk:
-                return data
-            data += chunk
+        try:
+            if request:
+                c.sendall(request)
+            while True:
+                chunk = c.recv(65536)
+                if not chunk:
+                    return data
+                data += chunk
+        except (ConnectionResetError, BrokenPipeError):
+            return data
 
 
 def refused_counts(text):
@@ -103,8 +108,8 @@ def refused_counts(text):
     return tuple(int(n) for n in found[-1]) if found else (0, 0)
 
 
-def closed_list_and_exports(program, driveset, work):
-    """A list without 127.0.0.1: no report answers, yet the export services do."""
+def closed_list(program, driveset, work):
+    """A list without 127.0.0.1: neither the report server nor the export services answer."""
     hddtemp, metrics = free_port(socket.SOCK_STREAM), free_port(socket.SOCK_STREAM)
     daemon = Daemon(program, driveset, work, "AllowedHosts=10.0.0.0/8, 192.168.0.0/16",
                     "HddtempPort=%d\nMetricsPort=%d\nListenAddress=127.0.0.1" % (hddtemp, metrics))
@@ -117,7 +122,26 @@ def closed_list_and_exports(program, driveset, work):
         wait_until(lambda: answers.append(ask_report(daemon.udp_port, sock, 0.05)) or
                    refused_counts(daemon.text())[0] > 0, "a refusal to be logged")
         check(all(a is None for a in answers), "a sender outside AllowedHosts was answered")
+    check(tcp_answer(hddtemp) == b"", "the hddtemp service answered a peer outside AllowedHosts")
+    check(tcp_answer(metrics, b"GET /metrics HTTP/1.0\r\n\r\n") == b"",
+          "the metrics service answered a peer outside AllowedHosts")
+    udp_refused = len(answers)
+    code = daemon.stop()
+    check(code == 0, "exit status %d after SIGTERM" % code)
+    not_allowed, too_often = refused_counts(daemon.text())
+    check(not_allowed >= udp_refused + 2 and too_often == 0,
+          "refused at exit: %d not allowed (%d datagrams and 2 connections sent), %d too often"
+          % (not_allowed, udp_refused, too_often))
 
+
+def exports(program, driveset, work):
+    """127.0.0.1 allowed without a limit: both export services answer; SIGTERM ends them."""
+    hddtemp, metrics = free_port(socket.SOCK_STREAM), free_port(socket.SOCK_STREAM)
+    daemon = Daemon(program, driveset, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0",
+                    "HddtempPort=%d\nMetricsPort=%d\nListenAddress=127.0.0.1" % (hddtemp, metrics))
+    if not daemon.started():
+        print(daemon.text())
+        return
     answer = tcp_answer(hddtemp).decode()
     check(answer.startswith("|/dev/PhysicalDrive0|ST380011A|35|C|"), "hddtemp answer: " + answer)
     check("|Samsung SSD 980 PRO 1TB|44|C|" in answer, "hddtemp answer lacks the NVMe drive: " + answer)
@@ -196,7 +220,7 @@ def taken_export_port(program, driveset, work):
 
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (closed_list_and_exports, open_list_and_rate, taken_export_port):
+    for case in (closed_list, exports, open_list_and_rate, taken_export_port):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)
             case(program, driveset, work)

@@ -4,6 +4,7 @@
 #include "client_state.h"
 #include "client_window_win.h"
 #include "fake_report_server.h"
+#include "glyphs.h"
 #include "ini_file.h"
 #include "kv_version.h"
 #include "message_pump.h"
@@ -187,6 +188,36 @@ TEST_F(PelitoApp, DrivesInSlots0And2GetTwoIconsWithTheirDigitsAndTexts)
     EXPECT_EQ(Shown(0), 199u);
     EXPECT_EQ(Shown(2), 146u);
     EXPECT_EQ(Record(1).hIcon, nullptr);
+}
+
+// The display's scaling changed: pictures made for another size are made again and shown,
+// pictures that fit are kept.
+TEST_F(PelitoApp, DisplayChangeRemakesPicturesOfAnotherSize)
+{
+    FakeReportServer server;
+    server.Set({{0, 38, 41, "ST380011A", "3.06", "5JV3ABCD"}});
+    UsePort(server.Port());
+    Start();
+    const int side = TrayPictureSide();
+    ASSERT_EQ(client_->digits.Side(), side);
+    const HICON fitting = client_->digits.Icon(38);
+    SendMessageA(window_, WM_DISPLAYCHANGE, 32, 0);
+    EXPECT_EQ(client_->digits.Icon(38), fitting) << "pictures that fit stay";
+
+    ASSERT_TRUE(client_->digits.Build("7SEG_G.KVX", side * 2));  // as if made before the change
+    const int requests = server.Requests();
+    SendMessageA(window_, WM_SETTINGCHANGE, 0, 0);
+    EXPECT_EQ(client_->digits.Side(), side);
+    EXPECT_EQ(client_->trayIcons[0].SlotIcon(38), client_->digits.Icon(38));
+    EXPECT_EQ(Record(0).hIcon, client_->digits.Icon(38)) << "the drive shows a remade picture";
+    EXPECT_EQ(server.Requests(), requests + 1) << "asked again to show the new pictures";
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(client_->digits.Icon(38), &info));
+    BITMAP bits{};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bits, &bits);
+    EXPECT_EQ(bits.bmWidth, side);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
 }
 
 // Windows keeps the user's "show this icon" choice by program path and icon id: each

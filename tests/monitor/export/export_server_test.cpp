@@ -139,12 +139,15 @@ protected:
     {
         server_.Stop();
     }
-    void Start(unsigned timeoutMs = 5000)
+    // Loopback allowed without a rate limit unless a test says otherwise.
+    void Start(unsigned timeoutMs = 5000, const char* listenAddress = "127.0.0.1",
+               const char* allowedHosts = "127.0.0.0/8", std::uint32_t reportsPerSecond = 0)
     {
         ExportConfig config;
+        ASSERT_TRUE(MakeAccessRules(allowedHosts, reportsPerSecond, config.access));
         config.hddtempPort = 0;
         config.metricsPort = 0;
-        ASSERT_TRUE(ParseListenAddress("127.0.0.1", config.listenAddress));
+        ASSERT_TRUE(ParseListenAddress(listenAddress, config.listenAddress));
         config.connectionTimeoutMs = timeoutMs;
         // Port 0 turns a service off; the tests want both on, on ports the system picks.
         ASSERT_TRUE(StartOnFreePorts(config));
@@ -171,7 +174,8 @@ protected:
     }
 
     SnapshotBoard board_;
-    ExportServer server_{board_, "9.8.7"};
+    RefusedRequests refused_;
+    ExportServer server_{board_, "9.8.7", refused_};
 };
 
 TEST_F(ExportServerTest, HddtempAnswersAtOnceAndCloses)
@@ -313,20 +317,98 @@ TEST_F(ExportServerTest, StopEndsPromptlyWithClientsConnected)
     EXPECT_TRUE(StartOnFreePorts(ExportConfig{})) << "and it starts again";
 }
 
+TEST_F(ExportServerTest, SlowClientIsAnsweredLaterWhileOthersAreServed)
+{
+    Start(5000);
+    Client slow(server_.MetricsPort());
+    ASSERT_TRUE(slow.Connected());
+    ASSERT_TRUE(slow.Send("GET /metr"));
+    // Others are answered while the slow one is still open: nothing waits for it.
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Scrape("GET /metrics HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u);
+        EXPECT_EQ(Client(server_.HddtempPort()).ReadAll().rfind("|/dev/PhysicalDrive0|", 0), 0u);
+    }
+    EXPECT_TRUE(WaitFor([&] { return server_.Answered() == 10; }));
+    EXPECT_EQ(server_.Dropped(), 0u);
+    ASSERT_TRUE(slow.Send("ics HTTP/1.1\r\n\r\n"));
+    bool closed = false;
+    EXPECT_EQ(slow.ReadAll(&closed).rfind("HTTP/1.1 200", 0), 0u);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(WaitFor([&] { return server_.Answered() == 11; }));
+}
+
+TEST_F(ExportServerTest, StopWakesTheAcceptsOnEveryListenAddress)
+{
+    for (const char* address : {"", "127.0.0.1"}) {
+        Start(5000, address);
+        EXPECT_EQ(Scrape("GET /metrics HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u) << address;
+        const auto start = Clock::now();
+        server_.Stop();
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << address;
+        EXPECT_FALSE(server_.Running());
+        EXPECT_FALSE(Client(server_.MetricsPort()).Connected()) << address;
+        EXPECT_EQ(server_.Dropped(), 0u) << "the stop's own connection is not counted";
+    }
+}
+
 TEST_F(ExportServerTest, TakenPortFailsTheStartAndLeavesNothingOpen)
 {
     Start();
     const std::uint16_t taken = server_.MetricsPort();
-    ExportServer second(board_, "1");
+    ExportServer second(board_, "1", refused_);
     ExportConfig config;
     config.hddtempPort = FreePort();
     config.metricsPort = taken;
     ParseListenAddress("127.0.0.1", config.listenAddress);
     EXPECT_FALSE(second.Start(config));
     EXPECT_FALSE(second.Running());
-    ExportServer third(board_, "1");
+    ExportServer third(board_, "1", refused_);
     config.metricsPort = FreePort();
     EXPECT_TRUE(third.Start(config)) << "the first attempt's hddtemp listener was closed again";
+}
+
+TEST_F(ExportServerTest, PeerOutsideTheAllowedNetworksGetsNoAnswer)
+{
+    Start(5000, "127.0.0.1", "10.0.0.0/8, 192.168.1.7");
+    struct Case {
+        std::uint16_t port;
+        const char* request;
+    };
+    const Case cases[] = {{server_.HddtempPort(), ""}, {server_.MetricsPort(), "GET /metrics HTTP/1.1\r\n\r\n"}};
+    unsigned long refusals = 0;
+    for (const Case& c : cases) {
+        Client client(c.port);
+        ASSERT_TRUE(client.Connected());  // the system completes it before the accept
+        client.Send(c.request);
+        bool closed = false;
+        EXPECT_EQ(client.ReadAll(&closed), "") << c.port;
+        EXPECT_TRUE(closed) << "closed by the server, not by the test's guard time";
+        EXPECT_TRUE(WaitFor([&] { return refused_.notAllowed == refusals + 1; })) << c.port;
+        refusals = refused_.notAllowed;
+    }
+    EXPECT_EQ(server_.Answered(), 0u);
+    EXPECT_EQ(refused_.tooOften, 0u);
+}
+
+TEST_F(ExportServerTest, RateLimitCapsTheAnswersToOneSource)
+{
+    constexpr std::uint32_t kPerSecond = 2;  // a quiet source may get twice that at once
+    Start(5000, "127.0.0.1", "127.0.0.0/8", kPerSecond);
+    const auto start = Clock::now();
+    constexpr int kTries = 12;
+    int answered = 0;
+    for (int i = 0; i < kTries; ++i) {
+        answered += Scrape("GET /metrics HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0) == 0 ? 1 : 0;
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    // The burst, and what refilled while the scrapes went (plus one for a token that
+    // came between the clocks).
+    EXPECT_LE(answered, static_cast<int>(2 * kPerSecond + kPerSecond * seconds) + 1);
+    EXPECT_GE(answered, static_cast<int>(2 * kPerSecond));
+    EXPECT_TRUE(WaitFor([&] { return refused_.tooOften == static_cast<unsigned long>(kTries - answered); }));
+    EXPECT_EQ(refused_.notAllowed, 0u);
+    // The hddtemp service has its own bucket for the same source.
+    EXPECT_EQ(Client(server_.HddtempPort()).ReadAll().rfind("|/dev/PhysicalDrive0|", 0), 0u);
 }
 
 TEST(ListenAddress, ParsedOrRefused)

@@ -1,8 +1,10 @@
 // ATA drives behind USB bridges: enumerated and measured through SCSI ATA PASS-THROUGH,
 // in the form each bridge knows, and read exactly as the same drive attached directly.
+#include "ata_records.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
 #include "measurement.h"
+#include "scsi_records.h"
 #include "sensing_test_support.h"
 
 #include <gtest/gtest.h>
@@ -89,11 +91,11 @@ TEST_F(SatBridge, EachBridgeFormReadsTheDriveAsDirectly)
         EXPECT_EQ(record.currentTemperature, 39);  // enumeration took the first reading
         EXPECT_EQ(MeasureAll(machine.drives, settings_), 1u);
         EXPECT_EQ(record.currentTemperature, 38);
-        // One read each in that form, and one CHECK POWER MODE each: by default a
-        // spun-down disk is not woken, so each measurement asks first.
-        EXPECT_EQ(CountOpcode(machine.bus, c.route == AtaRoute::Sat16 ? kSatOpcode16 : kSatOpcode12), 2u);
+        // Each tick asks the drive whether it sleeps, then reads it through the bridge.
         EXPECT_EQ(machine.bus.RequestCount(kIoctlAtaPassThrough), 2u);
+        EXPECT_EQ(machine.bus.RequestCount(kIoctlScsiPassThrough), 2u);
         EXPECT_EQ(machine.bus.RequestCount(), 4u);
+        EXPECT_EQ(CountOpcode(machine.bus, c.route == AtaRoute::Sat16 ? kSatOpcode16 : kSatOpcode12), 2u);
     }
 }
 
