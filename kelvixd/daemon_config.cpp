@@ -1,5 +1,8 @@
 #include "daemon_config.h"
 
+#include "export_server.h"
+#include "request_gate.h"
+
 #include <strings.h>
 
 #include <cerrno>
@@ -35,6 +38,8 @@ const NumberKey kNumbers[] = {
     {"Timer", "Current", 1, kDay, &DaemonConfig::interval},
     {"Network", "Port", 1, 65535, &DaemonConfig::port},
     {"Threshold", "Current", 0, 255, &DaemonConfig::warning},
+    {"Export", "HddtempPort", 0, 65535, &DaemonConfig::hddtempPort},
+    {"Export", "MetricsPort", 0, 65535, &DaemonConfig::metricsPort},
 };
 const FlagKey kFlags[] = {
     {"Network", "UseNetwork", &DaemonConfig::serve},
@@ -101,8 +106,30 @@ bool SetCommon(const std::string& key, const std::string& value, DaemonConfig& c
     return true;
 }
 
+// Who may be answered and how often. Junk gives KELVIX's defaults, as KELVIX does, with
+// `problem` set for a warning: a list nobody fits would silently break every client.
+void SetNetworkAccess(const std::string& key, const std::string& value, Settings& settings, std::string& problem)
+{
+    if (Same(key, "ReportsPerSecond")) {
+        if (!ParseReportsPerSecond(value.c_str(), settings.ReportsPerSecond)) {
+            settings.ReportsPerSecond = kDefaultReportsPerSecond;
+            problem = "must be a whole number from 0 to " + std::to_string(kMaxReportsPerSecond) + ", not \"" +
+                      value + "\": using " + std::to_string(kDefaultReportsPerSecond);
+        }
+        return;
+    }
+    AccessRules rules;
+    if (value.size() >= kAllowedHostsSize || !MakeAccessRules(value.c_str(), settings.ReportsPerSecond, rules)) {
+        std::strcpy(settings.AllowedHosts, kDefaultAllowedHosts);
+        problem = "not a list of addresses and networks (" + std::to_string(value.size()) +
+                  " characters): using \"" + kDefaultAllowedHosts + "\"";
+        return;
+    }
+    std::memcpy(settings.AllowedHosts, value.c_str(), value.size() + 1);
+}
+
 // Applies one key; false with `problem` when its value is refused, and `known` false
-// for keys kelvixd does not use.
+// for keys kelvixd does not use. True with `problem` set: a warning, the value replaced.
 bool Apply(const std::string& section, const std::string& key, const std::string& value, DaemonConfig& config,
            bool& known, std::string& problem)
 {
@@ -137,6 +164,19 @@ bool Apply(const std::string& section, const std::string& key, const std::string
             config.*entry.field = value;
             return true;
         }
+    }
+    if (Same(section, "Network") && (Same(key, "AllowedHosts") || Same(key, "ReportsPerSecond"))) {
+        SetNetworkAccess(key, value, config.settings, problem);
+        return true;
+    }
+    if (Same(section, "Export") && Same(key, "ListenAddress")) {
+        std::uint32_t address = 0;
+        if (!ParseListenAddress(value.c_str(), address)) {
+            problem = "needs an IPv4 address such as 127.0.0.1, or nothing for every interface, not \"" + value + "\"";
+            return false;
+        }
+        config.listenAddress = value;
+        return true;
     }
     if (Same(section, "Common") && (Same(key, "UseLog") || Same(key, "LogFile") || Same(key, "CfgFile"))) {
         return SetCommon(key, value, config, problem);
@@ -210,6 +250,8 @@ std::vector<ConfigProblem> ParseDaemonConfig(const std::string& text, DaemonConf
             problems.push_back({number, name + ": " + problem, true});
         } else if (!known) {
             problems.push_back({number, name + ": not used by kelvixd, ignored", false});
+        } else if (!problem.empty()) {
+            problems.push_back({number, name + ": " + problem, false});
         }
     }
     return problems;

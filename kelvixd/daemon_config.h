@@ -1,7 +1,8 @@
 // kelvixd's configuration, /etc/kelvix/kelvixd.conf: an INI file with the keys of
 // KELVIX.INI where they mean the same, and a [Daemon] section of its own. A line that is
 // not a section, a key=value pair, a comment or blank, and a value out of range are
-// errors naming the line and the key; keys kelvixd does not use are warnings.
+// errors naming the line and the key; keys kelvixd does not use are warnings, and so are
+// a junk AllowedHosts or ReportsPerSecond, which fall back to KELVIX's defaults.
 #pragma once
 
 #include "settings.h"
@@ -16,6 +17,10 @@ struct DaemonConfig {
     bool serve = true;             // [Network] UseNetwork
     std::uint32_t port = 10008;    // [Network] Port
     std::uint32_t warning = 0;     // [Threshold] Current, °C; 0 until set
+    // [Network] AllowedHosts and ReportsPerSecond live in `settings`, as KELVIX reads them.
+    std::uint32_t hddtempPort = 0;  // [Export] HddtempPort; 0: off
+    std::uint32_t metricsPort = 0;  // [Export] MetricsPort; 0: off
+    std::string listenAddress;      // [Export] ListenAddress; empty: every interface
     std::string stateDirectory = "/var/lib/kelvix";
     std::string sysBlock = "/sys/block";
     std::string devices = "/dev";

@@ -1,7 +1,8 @@
 // kelvixd: KELVIX's measurement and report service for Linux machines. It reads the
 // drives through the kernel's pass-through interfaces, keeps worst values and the log in
 // its state directory, answers PELITO and tempquery on UDP, logs to stderr (the journal)
-// and runs in the foreground until SIGTERM or SIGINT.
+// and runs in the foreground until SIGTERM or SIGINT. It may also offer the export
+// services of KELVIX (hddtemp's TCP answer and Prometheus metrics).
 //
 //   kelvixd [-c FILE]      (default /etc/kelvix/kelvixd.conf)
 #include "daemon_config.h"
@@ -9,10 +10,14 @@
 #include "drive_enumeration.h"
 #include "drive_power.h"
 #include "drive_source.h"
+#include "export_server.h"
+#include "kv_version.h"
 #include "measurement.h"
 #include "pass_through_disk_control.h"
+#include "published_drives.h"
 #include "query_service.h"
 #include "warning_watch.h"
+#include "ws32_calls.h"
 
 #include <unistd.h>
 
@@ -92,6 +97,67 @@ bool WaitForSignal(const sigset_t& signals, const timespec& deadline)
     }
 }
 
+// What the access rules turned away, told when it grew and at most once a minute, and
+// at the end: a flood must not become a flood of journal lines.
+class RefusedLog {
+public:
+    explicit RefusedLog(const RefusedRequests& refused) : refused_(refused) {}
+
+    void Tell(bool atExit)
+    {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const unsigned long notAllowed = refused_.notAllowed.load();
+        const unsigned long tooOften = refused_.tooOften.load();
+        const bool grew = notAllowed != notAllowed_ || tooOften != tooOften_;
+        if (!grew || (!atExit && told_ && now.tv_sec - lastTold_ < kEverySeconds)) {
+            return;
+        }
+        std::fprintf(stderr, "kelvixd: refused so far: %lu requests from addresses outside AllowedHosts, "
+                             "%lu over ReportsPerSecond\n", notAllowed, tooOften);
+        notAllowed_ = notAllowed;
+        tooOften_ = tooOften;
+        lastTold_ = now.tv_sec;
+        told_ = true;
+    }
+
+private:
+    static constexpr long kEverySeconds = 60;
+    const RefusedRequests& refused_;
+    unsigned long notAllowed_ = 0;
+    unsigned long tooOften_ = 0;
+    long lastTold_ = 0;
+    bool told_ = false;
+};
+
+// The export services the configuration turns on, behind the report server's access
+// rules; false after a message when a listener cannot be opened.
+bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportServer& exporter)
+{
+    if (config.hddtempPort == 0 && config.metricsPort == 0) {
+        return true;
+    }
+    if (config.hddtempPort == config.metricsPort) {
+        std::fprintf(stderr, "kelvixd: [Export] HddtempPort and MetricsPort are both %u\n", config.hddtempPort);
+        return false;
+    }
+    ExportConfig exportConfig;
+    exportConfig.access = rules;
+    exportConfig.hddtempPort = static_cast<std::uint16_t>(config.hddtempPort);
+    exportConfig.metricsPort = static_cast<std::uint16_t>(config.metricsPort);
+    ParseListenAddress(config.listenAddress.c_str(), exportConfig.listenAddress);  // checked when read
+    const char* where = config.listenAddress.empty() ? "every interface" : config.listenAddress.c_str();
+    if (!exporter.Start(exportConfig)) {
+        std::fprintf(stderr, "kelvixd: the export services cannot listen on TCP ports %u and %u of %s "
+                             "(taken, or not an address of this machine)\n", config.hddtempPort, config.metricsPort,
+                     where);
+        return false;
+    }
+    std::fprintf(stderr, "kelvixd: export services on %s: hddtemp TCP port %u, metrics TCP port %u (0: off)\n",
+                 where, exporter.HddtempPort(), exporter.MetricsPort());
+    return true;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: kelvixd [-c FILE]\n"
@@ -155,15 +221,37 @@ int main(int argc, char** argv)
     WarningWatch warnings(config.warning);
     warnings.Check(*drives, stderr);
 
+    Ws32StartupRecord sockets{};
+    if (Ws32StartSockets(sockets) != 0) {
+        std::fprintf(stderr, "kelvixd: the socket library cannot be started\n");
+        InstallDiskControl(nullptr);
+        return 1;
+    }
+    SnapshotBoard board;
+    board.Publish(TakeDaemonSnapshot(*drives, config.settings, *port));
+
     int status = 0;
     {
         QueryService service(drives->table);
+        AccessRules rules;
+        MakeAccessRules(config.settings.AllowedHosts, config.settings.ReportsPerSecond, rules);
+        service.SetAccessRules(rules);
+        ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
+        RefusedLog refused(service.Refused());
         if (config.serve) {
             if (!service.Start(config.port)) {
+                drives.reset();
                 InstallDiskControl(nullptr);
                 return 1;
             }
-            std::fprintf(stderr, "kelvixd: serving on UDP port %u\n", config.port);
+            std::fprintf(stderr, "kelvixd: serving on UDP port %u to %s, %u reports a second each\n", config.port,
+                         config.settings.AllowedHosts, config.settings.ReportsPerSecond);
+        }
+        if (!StartExport(config, rules, exporter)) {
+            service.Stop();
+            drives.reset();
+            InstallDiskControl(nullptr);
+            return 1;
         }
         timespec deadline{};
         clock_gettime(CLOCK_MONOTONIC, &deadline);
@@ -178,12 +266,17 @@ int main(int argc, char** argv)
                 break;
             }
             MeasureAll(*drives, config.settings);
+            board.Publish(TakeDaemonSnapshot(*drives, config.settings, *port));
             warnings.Check(*drives, stderr);
+            refused.Tell(false);
         }
         service.Stop();
+        exporter.Stop();
+        refused.Tell(true);
     }
     drives.reset();  // closes the drives before their disk control goes
     InstallDiskControl(nullptr);
+    Ws32EndSockets();
     std::fprintf(stderr, "kelvixd: stopped\n");
     return status;
 }

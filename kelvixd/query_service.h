@@ -4,6 +4,7 @@
 #pragma once
 
 #include "drive_table.h"
+#include "request_gate.h"
 #include "unknown_command_notice.h"
 
 #include <atomic>
@@ -17,12 +18,16 @@ public:
     QueryService& operator=(const QueryService&) = delete;
     ~QueryService() { Stop(); }
 
+    // The rules the next Start hands the worker (until then: AccessRules()).
+    void SetAccessRules(const AccessRules& rules) { rules_ = rules; }
     // Binds the port first, so that a port in use is reported here with its reason.
     bool Start(std::uint32_t port);
     // Sends the stop command to itself and waits for the worker.
     void Stop();
     // The worker gave up (the port could not be bound or waited on).
     bool Failed() const { return failed_; }
+    // What the rules turned away; the export services count into it too.
+    RefusedRequests& Refused() { return refused_; }
 
 private:
     void Run();
@@ -33,6 +38,8 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<bool> failed_{false};
     UnknownCommandNotice notice_;
+    AccessRules rules_;
+    RefusedRequests refused_;
 };
 
 // Whether a UDP socket can be bound to `port` on every address; the errno otherwise.

@@ -28,6 +28,9 @@ struct DriveSnapshotEntry {
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};
+    // The device name hddtemp clients are told ("/dev/sda" on Linux); empty for
+    // /dev/PhysicalDrive<driveNumber>, the Windows name.
+    char device[32] = {};
     // NVMe drives whose health log was read: the fields of the last log.
     bool hasHealth = false;
     std::uint8_t criticalWarning = 0;

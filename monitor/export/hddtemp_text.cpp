@@ -49,7 +49,11 @@ std::string BuildHddtempAnswer(const DriveSnapshot& snapshot)
     for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
         const DriveSnapshotEntry& drive = snapshot.drives[i];
         char device[40];
-        std::snprintf(device, sizeof device, "|/dev/PhysicalDrive%u|", drive.driveNumber);
+        if (drive.device[0] != '\0') {
+            std::snprintf(device, sizeof device, "|%.*s|", static_cast<int>(sizeof drive.device), drive.device);
+        } else {
+            std::snprintf(device, sizeof device, "|/dev/PhysicalDrive%u|", drive.driveNumber);
+        }
         out += device;
         AppendModel(out, drive.model);
         out += '|';

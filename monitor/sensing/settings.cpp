@@ -21,9 +21,25 @@ constexpr const char* kScaleKeys[kGraphLevels] = {"ScaleGrphLevel0", "ScaleGrphL
 constexpr const char* kColorKeys[kGraphLevels] = {"ColorGrphLevel0", "ColorGrphLevel1", "ColorGrphLevel2",
                                                   "ColorGrphLevel3", "ColorGrphLevel4"};
 
-// A count written as plain decimal, 0 to kMaxReportsPerSecond, blanks around it allowed.
-// The usual integer reading makes 0 of junk, and 0 here would mean no limit.
-bool ParseRate(const char* text, std::uint32_t& value)
+void ReadNetworkAccess(INIFILE& ini, Settings& s)
+{
+    // One byte more than fits: a list cut short could name other hosts than the one
+    // written, so a list too long is no list.
+    char hosts[kAllowedHostsSize + 1] = KV_DEFAULT_ALLOWED_HOSTS;
+    ini.Read(kNetwork, "AllowedHosts", kDefaultAllowedHosts, hosts, sizeof hosts);
+    const bool fits = std::strlen(hosts) < kAllowedHostsSize;
+    std::strcpy(s.AllowedHosts, fits ? hosts : kDefaultAllowedHosts);
+
+    char rate[32] = "";
+    ini.Read(kNetwork, "ReportsPerSecond", "", rate, sizeof rate);
+    if (!ParseReportsPerSecond(rate, s.ReportsPerSecond)) {
+        s.ReportsPerSecond = kDefaultReportsPerSecond;
+    }
+}
+
+}  // namespace
+
+bool ParseReportsPerSecond(const char* text, std::uint32_t& value)
 {
     while (*text == ' ' || *text == '\t') {
         ++text;
@@ -46,24 +62,6 @@ bool ParseRate(const char* text, std::uint32_t& value)
     value = parsed;
     return true;
 }
-
-void ReadNetworkAccess(INIFILE& ini, Settings& s)
-{
-    // One byte more than fits: a list cut short could name other hosts than the one
-    // written, so a list too long is no list.
-    char hosts[kAllowedHostsSize + 1] = KV_DEFAULT_ALLOWED_HOSTS;
-    ini.Read(kNetwork, "AllowedHosts", kDefaultAllowedHosts, hosts, sizeof hosts);
-    const bool fits = std::strlen(hosts) < kAllowedHostsSize;
-    std::strcpy(s.AllowedHosts, fits ? hosts : kDefaultAllowedHosts);
-
-    char rate[32] = "";
-    ini.Read(kNetwork, "ReportsPerSecond", "", rate, sizeof rate);
-    if (!ParseRate(rate, s.ReportsPerSecond)) {
-        s.ReportsPerSecond = kDefaultReportsPerSecond;
-    }
-}
-
-}  // namespace
 
 void SetInitialAppearance(Settings& settings)
 {

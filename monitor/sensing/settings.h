@@ -84,6 +84,11 @@ struct Settings {
 
 // The colour and font fields get these values when the application state is created;
 // LoadSettings keeps them when their keys are missing or empty.
+// [Network] ReportsPerSecond: plain decimal from 0 to kMaxReportsPerSecond, blanks around
+// it allowed. False for anything else: the usual integer reading makes 0 of junk, and 0
+// means no limit.
+bool ParseReportsPerSecond(const char* text, std::uint32_t& value);
+
 void SetInitialAppearance(Settings& settings);
 
 // Reads every key of KELVIX.INI into the record (missing keys: the defaults).

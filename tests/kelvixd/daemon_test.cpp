@@ -2,6 +2,8 @@
 // outlives stop commands, and the Linux drive list under a made-up /sys/block and /dev.
 #include "daemon_config.h"
 #include "drive_port_linux.h"
+#include "hddtemp_text.h"
+#include "published_drives.h"
 #include "query_protocol.h"
 #include "query_service.h"
 #include "warning_watch.h"
@@ -17,6 +19,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -103,6 +106,10 @@ TEST(DaemonConfig, BadLinesNameTheirLineAndKey)
         {"[Timer\n", 1, "[Name]"},
         {"[Timer]\nCurrent 60\n", 2, "key=value"},
         {"[Timer]\n=60\n", 2, "key=value"},
+        {"[Export]\nHddtempPort=65536\n", 2, "[Export] HddtempPort"},
+        {"[Export]\nMetricsPort=x\n", 2, "[Export] MetricsPort"},
+        {"[Export]\nListenAddress=localhost\n", 2, "[Export] ListenAddress"},
+        {"[Export]\nListenAddress=10.0.0.256\n", 2, "[Export] ListenAddress"},
     };
     for (const auto& c : cases) {
         DaemonConfig config = DefaultDaemonConfig();
@@ -112,6 +119,72 @@ TEST(DaemonConfig, BadLinesNameTheirLineAndKey)
         EXPECT_EQ(problems[0].line, c.line) << c.text;
         EXPECT_NE(problems[0].text.find(c.mentions), std::string::npos) << c.text << " -> " << problems[0].text;
     }
+}
+
+TEST(DaemonConfig, AccessRulesAndExportKeys)
+{
+    DaemonConfig config = DefaultDaemonConfig();
+    EXPECT_STREQ(config.settings.AllowedHosts, kDefaultAllowedHosts);
+    EXPECT_EQ(config.settings.ReportsPerSecond, kDefaultReportsPerSecond);
+    EXPECT_EQ(config.hddtempPort, 0u) << "the export services are off unless asked for";
+    EXPECT_EQ(config.metricsPort, 0u);
+    const std::string text = "[Network]\n"
+                             "AllowedHosts = 192.168.1.0/24, 10.1.2.3\n"
+                             "ReportsPerSecond = 0\n"
+                             "[Export]\n"
+                             "HddtempPort=7634\n"
+                             "MetricsPort=10634\n"
+                             "ListenAddress=127.0.0.1\n";
+    EXPECT_TRUE(ParseDaemonConfig(text, config).empty());
+    EXPECT_STREQ(config.settings.AllowedHosts, "192.168.1.0/24, 10.1.2.3");
+    EXPECT_EQ(config.settings.ReportsPerSecond, 0u) << "0 turns the limit off, as in KELVIX";
+    EXPECT_EQ(config.hddtempPort, 7634u);
+    EXPECT_EQ(config.metricsPort, 10634u);
+    EXPECT_EQ(config.listenAddress, "127.0.0.1");
+}
+
+// Junk in the access keys must neither stop the service nor open it to everybody: the
+// value falls back to KELVIX's default, with a warning naming line and key.
+TEST(DaemonConfig, JunkAccessRulesWarnAndFallBackToTheDefaults)
+{
+    const struct {
+        const char* line;
+        const char* key;
+    } cases[] = {
+        {"AllowedHosts=everybody", "[Network] AllowedHosts"},
+        {"AllowedHosts=10.0.0.0/33", "[Network] AllowedHosts"},
+        {"AllowedHosts=300.1.1.1", "[Network] AllowedHosts"},
+        {"ReportsPerSecond=five", "[Network] ReportsPerSecond"},
+        {"ReportsPerSecond=-1", "[Network] ReportsPerSecond"},
+        {"ReportsPerSecond=1001", "[Network] ReportsPerSecond"},
+        {"ReportsPerSecond=", "[Network] ReportsPerSecond"},
+    };
+    for (const auto& c : cases) {
+        DaemonConfig config = DefaultDaemonConfig();
+        std::strcpy(config.settings.AllowedHosts, "1.2.3.4");
+        config.settings.ReportsPerSecond = 77;
+        const std::string text = std::string("[Network]\n") + c.line + "\n";
+        const std::vector<ConfigProblem> problems = ParseDaemonConfig(text, config);
+        ASSERT_EQ(problems.size(), 1u) << c.line;
+        EXPECT_FALSE(problems[0].fatal) << c.line;
+        EXPECT_EQ(problems[0].line, 2u) << c.line;
+        EXPECT_NE(problems[0].text.find(c.key), std::string::npos) << problems[0].text;
+        if (std::strstr(c.line, "AllowedHosts") != nullptr) {
+            EXPECT_STREQ(config.settings.AllowedHosts, kDefaultAllowedHosts) << c.line;
+        } else {
+            EXPECT_EQ(config.settings.ReportsPerSecond, kDefaultReportsPerSecond) << c.line;
+        }
+    }
+    // A list longer than KELVIX keeps is no list either (cut short it could name others).
+    std::string longList = "10.0.0.1";
+    while (longList.size() < kAllowedHostsSize) {
+        longList += ", 10.0.0.1";
+    }
+    DaemonConfig config = DefaultDaemonConfig();
+    const std::vector<ConfigProblem> problems = ParseDaemonConfig("[Network]\nAllowedHosts=" + longList, config);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_FALSE(problems[0].fatal);
+    EXPECT_STREQ(config.settings.AllowedHosts, kDefaultAllowedHosts);
 }
 
 // A record as enumeration leaves it.
@@ -250,6 +323,86 @@ TEST(QueryService, AnswersReportsAndOutlivesAStopCommand)
     EXPECT_EQ(client.Receive(reply, 1000), -1);
 }
 
+AccessRules Rules(const char* hosts, std::uint32_t perSecond)
+{
+    AccessRules rules;
+    EXPECT_TRUE(MakeAccessRules(hosts, perSecond, rules)) << hosts;
+    return rules;
+}
+
+TEST(QueryService, AnswersOnlyTheAllowedNetworks)
+{
+    auto drives = std::make_unique<DriveState>();
+    SetDrive(*drives, 0, "ST380011A", 35);
+    Client client;
+    std::vector<std::uint8_t> reply;
+
+    QueryService closed(drives->table);
+    closed.SetAccessRules(Rules("10.0.0.0/8, 192.168.0.0/16", 0));
+    const std::uint32_t closedPort = FreePort();
+    ASSERT_TRUE(closed.Start(closedPort));
+    // Ask until the worker has seen a request (it may not be bound yet): then it acted.
+    for (int attempt = 0; attempt < 50 && closed.Refused().notAllowed == 0; ++attempt) {
+        client.Send(closedPort, kReportCommand);
+        if (client.Receive(reply, 100) >= 0) {
+            ADD_FAILURE() << "answered a sender outside the list";
+        }
+    }
+    EXPECT_GT(closed.Refused().notAllowed.load(), 0u);
+    EXPECT_EQ(closed.Refused().tooOften.load(), 0u);
+    closed.Stop();  // the stop command from this machine counts whatever the list
+
+    QueryService open(drives->table);
+    open.SetAccessRules(Rules("10.0.0.0/8, 127.0.0.1", 0));
+    const std::uint32_t openPort = FreePort();
+    ASSERT_TRUE(open.Start(openPort));
+    int length = -1;
+    for (int attempt = 0; attempt < 50 && length < 0; ++attempt) {
+        client.Send(openPort, kReportCommand);
+        length = client.Receive(reply, 100);
+    }
+    EXPECT_EQ(length, 1920);
+    EXPECT_EQ(open.Refused().notAllowed.load(), 0u);
+}
+
+TEST(QueryService, TheRateLimitCapsABurst)
+{
+    auto drives = std::make_unique<DriveState>();
+    SetDrive(*drives, 0, "ST380011A", 35);
+    QueryService service(drives->table);
+    service.SetAccessRules(Rules("127.0.0.0/8", 1));
+    const std::uint32_t port = FreePort();
+    ASSERT_TRUE(service.Start(port));
+    Client client;
+    std::vector<std::uint8_t> reply;
+    // The first answer proves the worker is bound; the burst follows at once.
+    int length = -1;
+    for (int attempt = 0; attempt < 50 && length < 0; ++attempt) {
+        client.Send(port, kReportCommand);
+        length = client.Receive(reply, 100);
+    }
+    ASSERT_EQ(length, 1920);
+    constexpr unsigned kBurst = 40;
+    const auto start = std::chrono::steady_clock::now();
+    for (unsigned i = 0; i < kBurst; ++i) {
+        client.Send(port, kReportCommand);
+    }
+    // Every request of the burst is either answered or counted as too often.
+    unsigned answered = 0;
+    for (int round = 0; round < 500 && answered + service.Refused().tooOften < kBurst; ++round) {
+        while (client.Receive(reply, 10) >= 0) {
+            ++answered;
+        }
+    }
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+    const RateLimits limits = LimitsForReportsPerSecond(1);
+    EXPECT_EQ(answered + service.Refused().tooOften, kBurst);
+    // What was left of the burst after the first answer, and one a second since.
+    const unsigned allowed = limits.perSourceBurst + static_cast<unsigned>(seconds.count()) + 1;
+    EXPECT_LE(answered, allowed) << answered << " answered in about " << seconds.count() << " s";
+    EXPECT_GE(answered, 1u);
+}
+
 TEST(QueryService, APortInUseIsRefusedAtStart)
 {
     const int holder = socket(AF_INET, SOCK_DGRAM, 0);
@@ -319,6 +472,15 @@ TEST(LinuxDrivePort, FindsDrivesAndSkipsOnesThatCannotBeOpened)
     EXPECT_FALSE(port.Length(nvme, length));
     port.Close(nvme);
     EXPECT_EQ(fcntl(nvme, F_GETFD), -1) << "the descriptor is closed";
+
+    // The export services name drives as the kernel does, wherever Devices points.
+    EXPECT_EQ(KernelDeviceName(port, 3), "") << "no such drive";
+    auto drives = std::make_unique<DriveState>();
+    drives->probeCount = kMaxDrives;
+    SetDrive(*drives, 0, "ST3500418AS", 36);
+    SetDrive(*drives, 2, "Samsung SSD 980 PRO 1TB", 44);
+    const DriveSnapshot snapshot = TakeDaemonSnapshot(*drives, Settings(), port);
+    EXPECT_EQ(BuildHddtempAnswer(snapshot), "|/dev/sda|ST3500418AS|36|C||/dev/nvme0n1|Samsung SSD 980 PRO 1TB|44|C|");
 
     LinuxDrivePort none(machine.Path("/missing").c_str(), machine.Path("/dev").c_str());
     EXPECT_TRUE(none.Drives().empty());

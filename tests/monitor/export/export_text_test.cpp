@@ -22,6 +22,13 @@ DriveSnapshotEntry Drive(unsigned number, const char* model, DriveCondition cond
     return entry;
 }
 
+DriveSnapshotEntry DriveAt(const char* device, unsigned number, const char* model, std::uint8_t temperature)
+{
+    DriveSnapshotEntry entry = Drive(number, model, DriveCondition::Temperature, temperature);
+    std::strncpy(entry.device, device, sizeof entry.device - 1);
+    return entry;
+}
+
 DriveSnapshot SnapshotOf(std::initializer_list<DriveSnapshotEntry> drives)
 {
     DriveSnapshot snapshot;
@@ -47,6 +54,8 @@ TEST(HddtempAnswer, OneRecordPerDriveInHddtempsForm)
         {"separator in the model", Drive(2, "A|B", DriveCondition::Temperature, 7), "|/dev/PhysicalDrive2|A B|7|C|"},
         {"control bytes in the model", Drive(2, "A\nB\r", DriveCondition::Temperature, 7), "|/dev/PhysicalDrive2|A B |7|C|"},
         {"empty model", Drive(4, "", DriveCondition::Temperature, 255), "|/dev/PhysicalDrive4|Unknown|255|C|"},
+        {"Linux block device", DriveAt("/dev/sdb", 1, "ST3500418AS", 36), "|/dev/sdb|ST3500418AS|36|C|"},
+        {"Linux NVMe namespace", DriveAt("/dev/nvme0n1", 0, "Samsung SSD 970", 44), "|/dev/nvme0n1|Samsung SSD 970|44|C|"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(BuildHddtempAnswer(SnapshotOf({c.drive})), c.expected) << c.what;

@@ -1,0 +1,235 @@
+#!/usr/bin/env python3
+"""kelvixd_sim as a whole, over loopback: the report server and the export services
+answer by AllowedHosts and ReportsPerSecond of kelvixd.conf, the export services answer
+hddtemp and metrics clients, and SIGTERM stops it all cleanly.
+
+    kelvixd_services.py KELVIXD_SIM DRIVESET
+"""
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+REPORT = b"\x01"
+REPORT_BYTES = 1920
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL: " + what)
+
+
+def free_port(kind):
+    with socket.socket(socket.AF_INET, kind) as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def wait_until(test, what, seconds=20):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if test():
+            return True
+        time.sleep(0.05)
+    check(False, "timed out waiting for " + what)
+    return False
+
+
+class Daemon:
+    def __init__(self, program, driveset, work, network, export=""):
+        self.log_path = os.path.join(work, "log")
+        self.udp_port = free_port(socket.SOCK_DGRAM)
+        config = os.path.join(work, "kelvixd.conf")
+        with open(os.path.join(work, "HDDATA.CFG"), "w") as f:
+            f.write("KVX = 194\n")
+        with open(config, "w") as f:
+            f.write("[Timer]\nCurrent=1\n[Network]\nPort=%d\n%s\n[Export]\n%s\n"
+                    "[Common]\nCfgFile=%s/HDDATA.CFG\n[Daemon]\nStateDirectory=%s\n"
+                    % (self.udp_port, network, export, work, work))
+        env = dict(os.environ, KELVIXD_DRIVESET=driveset)
+        self.log = open(self.log_path, "w")
+        self.process = subprocess.Popen([program, "-c", config], env=env, stderr=self.log)
+
+    def text(self):
+        with open(self.log_path) as f:
+            return f.read()
+
+    def started(self):
+        return wait_until(lambda: "serving on UDP port" in self.text() or self.process.poll() is not None,
+                          "kelvixd to start") and self.process.poll() is None
+
+    def stop(self):
+        self.process.send_signal(signal.SIGTERM)
+        try:
+            code = self.process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            code = self.process.wait()
+            check(False, "kelvixd did not stop on SIGTERM")
+        self.log.close()
+        return code
+
+
+def ask_report(port, sock, wait):
+    sock.sendto(REPORT, ("127.0.0.1", port))
+    sock.settimeout(wait)
+    try:
+        return sock.recv(4096)
+    except socket.timeout:
+        return None
+
+
+def tcp_answer(port, request=b""):
+    """Everything the service sent before it closed; a refused peer gets nothing (a
+    close with the request unread may come as a reset)."""
+    data = b""
+    with socket.create_connection(("127.0.0.1", port), timeout=10) as c:
+        try:
+            if request:
+                c.sendall(request)
+            while True:
+                chunk = c.recv(65536)
+                if not chunk:
+                    return data
+                data += chunk
+        except (ConnectionResetError, BrokenPipeError):
+            return data
+
+
+def refused_counts(text):
+    found = re.findall(r"refused so far: (\d+) requests from addresses outside AllowedHosts, (\d+) over", text)
+    return tuple(int(n) for n in found[-1]) if found else (0, 0)
+
+
+def closed_list(program, driveset, work):
+    """A list without 127.0.0.1: neither the report server nor the export services answer."""
+    hddtemp, metrics = free_port(socket.SOCK_STREAM), free_port(socket.SOCK_STREAM)
+    daemon = Daemon(program, driveset, work, "AllowedHosts=10.0.0.0/8, 192.168.0.0/16",
+                    "HddtempPort=%d\nMetricsPort=%d\nListenAddress=127.0.0.1" % (hddtemp, metrics))
+    if not daemon.started():
+        print(daemon.text())
+        return
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
+        # The daemon tells what it refused once a cycle: that line proves it saw the asking.
+        answers = []
+        wait_until(lambda: answers.append(ask_report(daemon.udp_port, sock, 0.05)) or
+                   refused_counts(daemon.text())[0] > 0, "a refusal to be logged")
+        check(all(a is None for a in answers), "a sender outside AllowedHosts was answered")
+    check(tcp_answer(hddtemp) == b"", "the hddtemp service answered a peer outside AllowedHosts")
+    check(tcp_answer(metrics, b"GET /metrics HTTP/1.0\r\n\r\n") == b"",
+          "the metrics service answered a peer outside AllowedHosts")
+    udp_refused = len(answers)
+    code = daemon.stop()
+    check(code == 0, "exit status %d after SIGTERM" % code)
+    not_allowed, too_often = refused_counts(daemon.text())
+    check(not_allowed >= udp_refused + 2 and too_often == 0,
+          "refused at exit: %d not allowed (%d datagrams and 2 connections sent), %d too often"
+          % (not_allowed, udp_refused, too_often))
+
+
+def exports(program, driveset, work):
+    """127.0.0.1 allowed without a limit: both export services answer; SIGTERM ends them."""
+    hddtemp, metrics = free_port(socket.SOCK_STREAM), free_port(socket.SOCK_STREAM)
+    daemon = Daemon(program, driveset, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0",
+                    "HddtempPort=%d\nMetricsPort=%d\nListenAddress=127.0.0.1" % (hddtemp, metrics))
+    if not daemon.started():
+        print(daemon.text())
+        return
+    answer = tcp_answer(hddtemp).decode()
+    check(answer.startswith("|/dev/PhysicalDrive0|ST380011A|35|C|"), "hddtemp answer: " + answer)
+    check("|Samsung SSD 980 PRO 1TB|44|C|" in answer, "hddtemp answer lacks the NVMe drive: " + answer)
+    response = tcp_answer(metrics, b"GET /metrics HTTP/1.0\r\nHost: localhost\r\n\r\n").decode()
+    head, _, body = response.partition("\r\n\r\n")
+    check(head.startswith("HTTP/1.") and " 200 " in head.split("\r\n")[0], "metrics status: " + head)
+    check('serial="5JV3ABCD"' in body and " 35" in body, "metrics body lacks drive 0: " + body[:400])
+    promtool = shutil.which("promtool")
+    check(promtool is not None, "promtool is not installed")
+    if promtool:
+        lint = subprocess.run([promtool, "check", "metrics"], input=body.encode(), capture_output=True)
+        check(lint.returncode == 0, "promtool: " + lint.stdout.decode() + lint.stderr.decode())
+
+    code = daemon.stop()
+    text = daemon.text()
+    check(code == 0, "exit status %d after SIGTERM" % code)
+    check(text.rstrip().endswith("kelvixd: stopped"), "no clean stop: " + text[-300:])
+    for port in (hddtemp, metrics):
+        with socket.socket() as c:
+            check(c.connect_ex(("127.0.0.1", port)) != 0, "TCP port %d still listens after the stop" % port)
+
+
+def open_list_and_rate(program, driveset, work):
+    """127.0.0.1 allowed at one report a second: answers, but a burst is capped."""
+    daemon = Daemon(program, driveset, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=1")
+    if not daemon.started():
+        print(daemon.text())
+        return
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
+        first = []
+        wait_until(lambda: first.append(ask_report(daemon.udp_port, sock, 0.1)) or first[-1] is not None,
+                   "the first answer")
+        check(first and first[-1] is not None and len(first[-1]) == REPORT_BYTES, "no full report answer")
+        start = time.monotonic()
+        burst = 30
+        for _ in range(burst):
+            sock.sendto(REPORT, ("127.0.0.1", daemon.udp_port))
+        # The stop command queues behind the burst: once kelvixd has exited, every answer
+        # it gave waits in this socket.
+        code = daemon.stop()
+        seconds = time.monotonic() - start
+        sock.setblocking(False)
+        answered = 0
+        try:
+            while True:
+                sock.recv(4096)
+                answered += 1
+        except BlockingIOError:
+            pass
+    not_allowed, too_often = refused_counts(daemon.text())
+    check(code == 0, "exit status %d after SIGTERM" % code)
+    # What the burst bucket had left, and one a second since.
+    check(1 <= answered <= 2 + int(seconds) + 1, "%d of %d answered in %.1f s" % (answered, burst, seconds))
+    check(not_allowed == 0 and too_often == burst - answered,
+          "refused at exit: %d not allowed, %d too often" % (not_allowed, too_often))
+
+
+def taken_export_port(program, driveset, work):
+    """A port someone else listens on stops kelvixd with the reason, not half started."""
+    with socket.socket() as holder:
+        holder.bind(("127.0.0.1", 0))
+        holder.listen(1)
+        taken = holder.getsockname()[1]
+        daemon = Daemon(program, driveset, work, "",
+                        "HddtempPort=%d\nListenAddress=127.0.0.1" % taken)
+        try:
+            code = daemon.process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            code = daemon.stop()
+            check(False, "kelvixd ran on with its hddtemp port taken")
+        daemon.log.close()
+    text = daemon.text()
+    check(code == 1, "exit status %d with the hddtemp port taken" % code)
+    check("export services cannot listen on TCP ports %d" % taken in text, "no reason given: " + text[-300:])
+
+
+def main():
+    program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
+    for case in (closed_list, exports, open_list_and_rate, taken_export_port):
+        with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
+            print("==", case.__name__)
+            case(program, driveset, work)
+    if failures:
+        print("%d failures" % len(failures))
+        return 1
+    print("all passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
