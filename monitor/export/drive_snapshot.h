@@ -50,21 +50,38 @@ struct DriveSnapshot {
 // The present drives below the probe count, as the last measurement left them.
 DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings);
 
-// The last published snapshot, shared by the main thread and the service threads.
+// The last published snapshot, shared by the main thread and the service threads. Each
+// publish counts a generation, so a reader can tell whether what it made from an
+// earlier copy still holds without copying again.
 class SnapshotBoard {
 public:
     void Publish(const DriveSnapshot& snapshot)
     {
         std::lock_guard<std::mutex> lock(mutex_);
         snapshot_ = snapshot;
+        ++generation_;
     }
     DriveSnapshot Copy() const
     {
         std::lock_guard<std::mutex> lock(mutex_);
         return snapshot_;
     }
+    // The snapshot and the generation it belongs to, read together.
+    DriveSnapshot Copy(std::uint64_t& generation) const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        generation = generation_;
+        return snapshot_;
+    }
+    // 0 before the first publish.
+    std::uint64_t Generation() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return generation_;
+    }
 
 private:
     mutable std::mutex mutex_;
     DriveSnapshot snapshot_;
+    std::uint64_t generation_ = 0;
 };

@@ -1,11 +1,10 @@
 #include "export_server.h"
 
-#include "hddtemp_text.h"
-#include "metrics_text.h"
 #include "ws32_calls.h"
 #include "ws32_stream.h"
 
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -105,7 +104,7 @@ bool AdmitConnection(const sockaddr_in& peer, unsigned openConnections, RequestG
 }
 
 ExportServer::ExportServer(const SnapshotBoard& board, std::string version, RefusedRequests& refused)
-    : board_(board), version_(std::move(version)), refused_(refused)
+    : answers_(board, std::move(version)), refused_(refused)
 {
 }
 
@@ -238,7 +237,7 @@ bool ExportServer::ServeAtOnce(Connection& connection)
     // small answer fits the fresh connection's empty send buffer.
     if (connection.service == Service::Hddtemp) {
         // hddtemp answers at once, without waiting for a request.
-        connection.answer = BuildHddtempAnswer(board_.Copy());
+        connection.answer = answers_.Current().hddtemp;
         connection.sending = true;
     } else if (RequestArrives(connection.socket)) {
         Receive(connection);
@@ -246,7 +245,7 @@ bool ExportServer::ServeAtOnce(Connection& connection)
             return true;
         }
     }
-    if (!connection.sending || connection.answer.size() > kBlockingSendLimit) {
+    if (!connection.sending || connection.answer->size() > kBlockingSendLimit) {
         if (!Ws32SetNonBlocking(connection.socket)) {
             Close(connection, false);
             return true;
@@ -372,21 +371,22 @@ void ExportServer::Receive(Connection& connection)
     }
     const HttpAnswerPlan plan = PlanAnswer(connection.request);
     if (plan.sendMetrics) {
-        connection.answer = BuildHttpResponse(plan.status, kMetricsContentType,
-            BuildMetricsText(board_.Copy(), version_.c_str()), plan.headOnly);
+        const PublishedAnswers answers = answers_.Current();
+        connection.answer = plan.headOnly ? answers.metricsHead : answers.metrics;
     } else {
-        connection.answer = BuildHttpResponse(plan.status, "text/plain; charset=utf-8", ErrorBody(plan.status),
-            plan.headOnly);
+        connection.answer = std::make_shared<const std::string>(
+            BuildHttpResponse(plan.status, "text/plain; charset=utf-8", ErrorBody(plan.status), plan.headOnly));
     }
     connection.sending = true;
 }
 
 void ExportServer::SendPending(Connection& connection)
 {
-    while (connection.sent < connection.answer.size()) {
+    const std::string& answer = *connection.answer;
+    while (connection.sent < answer.size()) {
         int sent = 0;
-        const StreamResult result = Ws32Send(connection.socket, connection.answer.data() + connection.sent,
-            static_cast<int>(connection.answer.size() - connection.sent), sent);
+        const StreamResult result = Ws32Send(connection.socket, answer.data() + connection.sent,
+            static_cast<int>(answer.size() - connection.sent), sent);
         if (result == StreamResult::WouldBlock) {
             return;
         }
@@ -404,7 +404,7 @@ void ExportServer::Close(Connection& connection, bool answered)
     ws32_closesocket(connection.socket);
     connection.socket = kInvalidSocket;
     connection.sending = false;
-    connection.answer.clear();
+    connection.answer.reset();
     --openConnections_;
     if (answered) {
         ++answered_;

@@ -2,12 +2,13 @@
 // listener waits in accept and answers a client whose request is there at once (nearly
 // all of them) on the spot; slow or incomplete clients go to one thread that serves them
 // over non-blocking sockets. Waiting in accept rather than in select keeps a scrape quick
-// where select wakes late for a new connection (Wine). Only the published drive snapshot
-// is copied, so nothing waits for the measurement cycle nor the UDP service. Connections
+// where select wakes late for a new connection (Wine). The answers are built once per
+// published drive snapshot, so nothing waits for the measurement cycle nor the UDP service. Connections
 // are bounded in number and in time; Stop wakes the accepts and ends every thread.
 #pragma once
 
 #include "drive_snapshot.h"
+#include "export_answers.h"
 #include "http_request.h"
 #include "request_gate.h"
 #include "ws32_types.h"
@@ -78,7 +79,7 @@ private:
         bool sending = false;  // the answer is made; what is left of it goes out
         std::chrono::steady_clock::time_point deadline;
         HttpRequestReader request;
-        std::string answer;
+        SharedText answer;  // shared with every other connection of the same snapshot
         std::size_t sent = 0;
     };
 
@@ -94,8 +95,7 @@ private:
     void SendPending(Connection& connection);
     void Close(Connection& connection, bool answered);
 
-    const SnapshotBoard& board_;
-    const std::string version_;
+    ExportAnswers answers_;
     RefusedRequests& refused_;
     ExportConfig config_;
     Ws32Socket hddtempListener_ = kInvalidSocket;

@@ -223,6 +223,17 @@ TEST_F(ExportServerTest, MetricsRoutes)
     EXPECT_NE(page.find("kelvix_build_info{version=\"9.8.7\"} 1\n", bodyAt), std::string::npos);
 }
 
+TEST_F(ExportServerTest, HeadGetsTheHeadOfTheSamePageAlone)
+{
+    Start();
+    const std::string page = Scrape("GET /metrics HTTP/1.1\r\n\r\n");
+    const std::string head = Scrape("HEAD /metrics HTTP/1.1\r\n\r\n");
+    const std::size_t bodyAt = page.find("\r\n\r\n");
+    ASSERT_NE(bodyAt, std::string::npos);
+    EXPECT_EQ(head, page.substr(0, bodyAt + 4));
+    EXPECT_EQ(Scrape("GET /metrics HTTP/1.1\r\n\r\n"), page);
+}
+
 TEST_F(ExportServerTest, SilentClientIsClosedAfterTheTimeOut)
 {
     Start(300);
