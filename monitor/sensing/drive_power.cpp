@@ -22,7 +22,12 @@ PowerAnswer ReadCheckPowerReply(bool ok, const ATA_PASS_THROUGH_EX& reply, DWORD
     if ((status & (kAtaStatusBusy | kAtaStatusError)) != 0) {
         return PowerAnswer::NotAnswered;
     }
-    switch (reply.CurrentTaskFile[kTaskSectorCount]) {
+    return PowerModeAnswer(reply.CurrentTaskFile[kTaskSectorCount]);
+}
+
+PowerAnswer PowerModeAnswer(std::uint8_t count)
+{
+    switch (count) {
     case 0x00:  // standby
     case 0x01:  // standby, reached through the extended power conditions
     case 0x40:  // non-volatile cache power mode, spindle spun down

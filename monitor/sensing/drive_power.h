@@ -8,7 +8,10 @@
 //   2. GetDevicePowerState on the same handle, where the pass-through is refused (no
 //      rights, a controller driver without it, the 9x S.M.A.R.T. driver) or its answer is
 //      an error or a reserved value.
-// Where neither answers, the drive counts as awake and is read as before.
+// Where neither answers, the drive counts as awake and is read as before. A drive behind a
+// USB bridge is first asked CHECK POWER MODE through the bridge's SCSI/ATA translation
+// (the registers come back in the sense data); a bridge that drops them answers nothing
+// there, and the two questions above follow.
 #pragma once
 
 #include "ata_records.h"
@@ -25,6 +28,10 @@ void FillCheckPowerRequest(ATA_PASS_THROUGH_EX& request);
 // them. An error status, a busy drive, a short reply or a reserved power-mode value
 // answer nothing.
 PowerAnswer ReadCheckPowerReply(bool ok, const ATA_PASS_THROUGH_EX& reply, DWORD returned);
+
+// The power mode CHECK POWER MODE leaves in the count register; reserved values answer
+// nothing.
+PowerAnswer PowerModeAnswer(std::uint8_t count);
 
 // Both questions in order through the active disk control.
 PowerAnswer AskDrivePower(HANDLE handle);

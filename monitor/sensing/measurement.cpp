@@ -38,6 +38,24 @@ bool ReadNvmeTemperature(DriveRecord& record, std::uint8_t& temperature)
     return true;
 }
 
+// A drive behind a bridge is asked through it first: USB storage drivers have no ATA
+// pass-through of their own.
+PowerAnswer AskPower(SmartDevice& device)
+{
+    if (device.Route() != AtaRoute::Smart) {
+        AtaTaskfile checkPowerMode;
+        checkPowerMode.command = kAtaCheckPowerMode;
+        const SatReply reply = device.SatNonData(checkPowerMode);
+        if (reply.done && reply.registersKnown) {
+            const PowerAnswer answer = PowerModeAnswer(reply.registers.sectorCount);
+            if (answer != PowerAnswer::NotAnswered) {
+                return answer;
+            }
+        }
+    }
+    return AskDrivePower(device.Handle());
+}
+
 // Whether this tick leaves a spun-down ATA drive unread; marks the record either way.
 // NVMe drives are read as always, and with NoWake off no drive is asked.
 bool LeaveAsleep(DriveRecord& record, const Settings& settings)
@@ -47,7 +65,7 @@ bool LeaveAsleep(DriveRecord& record, const Settings& settings)
         record.ticksAsleep = 0;
         return false;
     }
-    const PowerAnswer answer = AskDrivePower(record.device.Handle());
+    const PowerAnswer answer = AskPower(record.device);
     const TickDecision decision = DecideTick(answer, settings.WakeAfter, record.ticksAsleep);
     record.sleeping = decision.sleeping ? 1 : 0;
     return !decision.read;

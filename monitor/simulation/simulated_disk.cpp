@@ -99,16 +99,30 @@ constexpr DWORD kBusTypeUsb = 0x07;
 // Sense data a bridge returns: descriptor format with the ATA Status Return descriptor
 // (left out by bridges that drop it), or fixed format for a command block it does not know.
 DWORD PutAtaSense(std::uint8_t* sense, std::uint8_t key, std::uint8_t ascq, std::uint8_t status,
-                  std::uint8_t error, bool withRegisters)
+                  std::uint8_t error, bool withRegisters, std::uint8_t count = 0)
 {
     const std::uint8_t header[8] = {0x72, key, 0x00, ascq, 0, 0, 0, static_cast<std::uint8_t>(withRegisters ? 14 : 0)};
     std::memcpy(sense, header, sizeof header);
     if (!withRegisters) {
         return 8;
     }
-    const std::uint8_t descriptor[14] = {0x09, 0x0C, 0, error, 0, 0, 0, 0, 0, 0, 0, 0, 0xA0, status};
+    // The ATA Status Return descriptor: the count's low byte sits at byte 5.
+    const std::uint8_t descriptor[14] = {0x09, 0x0C, 0, error, 0, count, 0, 0, 0, 0, 0, 0, 0xA0, status};
     std::memcpy(sense + 8, descriptor, sizeof descriptor);
     return 22;
+}
+
+// Whether a SCSI pass-through record carries CHECK POWER MODE in either block form.
+bool BridgedPowerCheck(const std::uint8_t* in, DWORD inSize)
+{
+    if (in == nullptr || inSize < sizeof(SCSI_PASS_THROUGH)) {
+        return false;
+    }
+    SCSI_PASS_THROUGH header;
+    std::memcpy(&header, in, sizeof header);
+    const std::uint8_t* cdb = header.Cdb;
+    return (header.CdbLength == 16 && cdb[0] == kSatOpcode16 && cdb[14] == kAtaCheckPowerMode) ||
+           (header.CdbLength == 12 && cdb[0] == kSatOpcode12 && cdb[9] == kAtaCheckPowerMode);
 }
 
 DWORD PutUnknownCommandSense(std::uint8_t* sense)
@@ -471,9 +485,10 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
     const OpenDevice* device = Find(handle);
     if (device != nullptr) {
         int drive = device->drive;
-        // Through a bridge the drive gets the same ATA commands as directly: they count too.
-        const bool smartCommand =
-            code == kSmartSendDriveCommand || code == kSmartRcvDriveData || code == kIoctlScsiPassThrough;
+        // Through a bridge the drive gets the same ATA commands as directly: they count too,
+        // all but the power question.
+        const bool smartCommand = code == kSmartSendDriveCommand || code == kSmartRcvDriveData ||
+                                  (code == kIoctlScsiPassThrough && !BridgedPowerCheck(input, inSize));
         if (drive == kEveryDrive && smartCommand && input != nullptr && inSize >= kSmartRequestSize) {
             drive = input[offsetof(SENDCMDINPARAMS, bDriveNumber)];  // the 9x driver
         }
@@ -864,6 +879,13 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
                regs.bCylLowReg == kSmartCylLow && regs.bCylHighReg == kSmartCylHigh && !drive.atapi &&
                !drive.fail.enable;
     }
+    std::uint8_t count = 0;
+    if (protocol == 3 && regs.bCommandReg == kAtaCheckPowerMode && !drive.atapi) {
+        // The drive answers the power question itself, whatever its driver would.
+        ++powerChecks_[number];
+        done = true;
+        count = Asleep(number) ? 0x00 : 0xFF;  // standby / active or idle
+    }
     const bool registers = drive.bridge != SimulatedBridge::Sat16NoStatus;
     if (!done) {
         header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x0B, 0x00, 0x51, 0x04, registers));
@@ -874,7 +896,7 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
             returned = static_cast<DWORD>(header.DataBufferOffset + kSmartSectorSize);
         }
         if (checkCondition) {
-            header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x01, 0x1D, 0x50, 0x00, registers));
+            header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x01, 0x1D, 0x50, 0x00, registers, count));
         } else {
             header.ScsiStatus = kScsiStatusGood;
         }
@@ -886,9 +908,9 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
 bool SimulatedDiskBus::AnswerAtaPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in,
                                          DWORD inSize, std::uint8_t* out, DWORD outSize, DWORD& returned)
 {
-    if (drive.nvme || in == nullptr || out == nullptr || inSize < kAtaPassThroughSize ||
-        outSize < kAtaPassThroughSize) {
-        return false;  // the NVMe driver has no ATA pass-through
+    if (drive.nvme || drive.bridge != SimulatedBridge::None || in == nullptr || out == nullptr ||
+        inSize < kAtaPassThroughSize || outSize < kAtaPassThroughSize) {
+        return false;  // the NVMe and USB storage drivers have no ATA pass-through
     }
     ATA_PASS_THROUGH_EX request;
     std::memcpy(&request, in, sizeof request);
