@@ -96,8 +96,12 @@ driver=$root/build/win64/tests/e2e/kvdriver.exe
 wine64 "$driver" wait-window ORVALD_MONITOR "ORVALD MONITOR" 30000 </dev/null ||
     { echo "demo: KELVIX did not start"; exit 1; }
 echo "=== KELVIX is running (simulated drives in build/demo/KELVIX_SIM.DRIVES)"
-# The S.M.A.R.T. viewer from the tray menu's command, then PELITO watching this machine.
+# The S.M.A.R.T. viewer from the tray menu's command, then PELITO watching this machine,
+# once the server answers (otherwise PELITO would open its settings dialog at start).
 wine64 "$driver" command 32794 </dev/null
+for _ in $(seq 30); do
+    "$root/build/native/query/tempquery" -t 1 -r 1 127.0.0.1 >/dev/null 2>&1 && break
+done
 wine64 ./PELITO.exe 127.0.0.1 </dev/null >pelito.out 2>&1 &
 wine64 "$driver" wait-window ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 30000 </dev/null ||
     echo "demo: PELITO did not start"
