@@ -55,13 +55,13 @@ bool ParseSeconds(const std::string& text, long& milliseconds)
     return milliseconds <= kMostWaitMilliseconds;
 }
 
-struct OptionSpec {
+struct OptionRule {
     const char* shortName;  // null when there is none
     const char* longName;
     bool takesValue;
 };
 
-const OptionSpec kOptions[] = {
+const OptionRule kOptions[] = {
     {"-p", "--port", true},    {"-t", "--timeout", true}, {"-r", "--tries", true}, {"-w", "--warning", true},
     {"-c", "--critical", true}, {nullptr, "--json", false}, {nullptr, "--check", false}, {"-h", "--help", false},
 };
@@ -91,20 +91,20 @@ public:
             }
             std::string name;
             std::string value;
-            const OptionSpec* spec = Find(word, name, value);
-            if (spec == nullptr) {
+            const OptionRule* option = Find(word, name, value);
+            if (option == nullptr) {
                 return Fail("unknown option \"" + word + "\"");
             }
-            if (spec->takesValue && value.empty()) {
+            if (option->takesValue && value.empty()) {
                 if (i + 1 >= argc_) {
                     return Fail(name + " needs a value");
                 }
                 value = argv_[++i];
             }
-            if (!Apply(*spec, name, value)) {
+            if (!Apply(*option, name, value)) {
                 return result_;
             }
-            portGiven = portGiven || std::strcmp(spec->longName, "--port") == 0;
+            portGiven = portGiven || std::strcmp(option->longName, "--port") == 0;
         }
         QueryOptions& o = result_.options;
         if (o.help) {
@@ -140,18 +140,18 @@ public:
 
 private:
     // "--name=value", "--name value", "-xVALUE", "-x value".
-    static const OptionSpec* Find(const std::string& word, std::string& name, std::string& value)
+    static const OptionRule* Find(const std::string& word, std::string& name, std::string& value)
     {
         const bool isLong = word.compare(0, 2, "--") == 0;
         const std::size_t cut = isLong ? word.find('=') : 2;
         name = word.substr(0, cut);
-        for (const OptionSpec& spec : kOptions) {
-            const bool matches = isLong ? name == spec.longName : spec.shortName != nullptr && name == spec.shortName;
+        for (const OptionRule& option : kOptions) {
+            const bool matches = isLong ? name == option.longName : option.shortName != nullptr && name == option.shortName;
             if (!matches) {
                 continue;
             }
             if (cut != std::string::npos && cut < word.size()) {
-                if (!spec.takesValue) {
+                if (!option.takesValue) {
                     return nullptr;
                 }
                 value = word.substr(isLong ? cut + 1 : cut);
@@ -159,15 +159,15 @@ private:
                     return nullptr;
                 }
             }
-            return &spec;
+            return &option;
         }
         return nullptr;
     }
 
-    bool Apply(const OptionSpec& spec, const std::string& name, const std::string& value)
+    bool Apply(const OptionRule& option, const std::string& name, const std::string& value)
     {
         QueryOptions& o = result_.options;
-        const std::string longName = spec.longName;
+        const std::string longName = option.longName;
         long number = 0;
         if (longName == "--port") {
             if (!ParseWhole(value, 1, 65535, number)) {

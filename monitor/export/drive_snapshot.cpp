@@ -14,7 +14,7 @@ void CopyText(char (&destination)[Size], const char (&source)[Size])
     destination[Size - 1] = '\0';
 }
 
-// Offsets in the health log (NVMe base specification, SMART / Health Information).
+// Offsets in the NVMe SMART / Health Information log page.
 constexpr unsigned kCriticalWarningOffset = 0;
 constexpr unsigned kAvailableSpareOffset = 3;
 constexpr unsigned kSpareThresholdOffset = 4;

@@ -61,11 +61,6 @@ public:
         snapshot_ = snapshot;
         ++generation_;
     }
-    DriveSnapshot Copy() const
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return snapshot_;
-    }
     // The snapshot and the generation it belongs to, read together.
     DriveSnapshot Copy(std::uint64_t& generation) const
     {

@@ -16,21 +16,21 @@
 
 namespace {
 
-bool AddDrive(Bytes& report, const std::string& spec)
+bool AddDrive(Bytes& report, const std::string& fields)
 {
     unsigned slot = 0;
     unsigned current = 0;
     unsigned worst = 0;
     int consumed = 0;
-    if (std::sscanf(spec.c_str(), "%u:%u:%u:%n", &slot, &current, &worst, &consumed) != 3 || consumed == 0 ||
-        slot > 15 || current > 255 || worst > 255 || spec.size() - consumed > 63) {
+    if (std::sscanf(fields.c_str(), "%u:%u:%u:%n", &slot, &current, &worst, &consumed) != 3 || consumed == 0 ||
+        slot > 15 || current > 255 || worst > 255 || fields.size() - consumed > 63) {
         return false;
     }
     std::uint8_t* record = report.data() + slot * 120;
     record[0] = 1;
     record[1] = static_cast<std::uint8_t>(current);
     record[2] = static_cast<std::uint8_t>(worst);
-    std::memcpy(record + 8, spec.c_str() + consumed, spec.size() - consumed);
+    std::memcpy(record + 8, fields.c_str() + consumed, fields.size() - consumed);
     std::memcpy(record + 72, "FW01", 4);
     std::memcpy(record + 88, "SERIAL", 6);
     return true;
