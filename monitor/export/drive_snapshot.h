@@ -4,6 +4,7 @@
 #pragma once
 
 #include "drive_table.h"
+#include "drive_verdict.h"
 #include "nvme_pages.h"
 
 #include <cstdint>
@@ -38,6 +39,9 @@ struct DriveSnapshotEntry {
     std::uint8_t availableSpareThreshold = 0;
     std::uint8_t percentageUsed = 0;
     char mediaErrors[kCounterTextSize] = {};
+    // The drive's verdict after this measurement: temperature state, own warning
+    // temperature and health with its reasons.
+    DriveVerdict verdict;
 };
 
 struct DriveSnapshot {
