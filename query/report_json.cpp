@@ -5,11 +5,14 @@
 
 namespace {
 
-void AppendHostMembers(std::string& out, const std::string& host, std::uint16_t port)
+void AppendHostMembers(std::string& out, const std::string& host, std::uint16_t port, HostState state)
 {
     out += "{\"host\":";
     AppendJsonString(out, host.data(), host.size());
     out += ",\"port\":" + std::to_string(port);
+    out += ",\"state\":\"";
+    out += HostStateName(state);
+    out += '"';
 }
 
 void AppendTemperature(std::string& out, const char* name, std::uint8_t degrees)
@@ -45,7 +48,7 @@ void AppendText(std::string& out, const char* name, std::string_view text)
 std::string FormatReportJson(const std::string& host, std::uint16_t port, const std::uint8_t (&report)[kReportBytes])
 {
     std::string out;
-    AppendHostMembers(out, host, port);
+    AppendHostMembers(out, host, port, HostState::Answered);
     out += ",\"drives\":[";
     bool first = true;
     for (std::size_t slot = 0; slot < kReportRecords; ++slot) {
@@ -67,10 +70,10 @@ std::string FormatReportJson(const std::string& host, std::uint16_t port, const 
     return out;
 }
 
-std::string FormatFailureJson(const std::string& host, std::uint16_t port, const std::string& error)
+std::string FormatFailureJson(const std::string& host, std::uint16_t port, HostState state, const std::string& error)
 {
     std::string out;
-    AppendHostMembers(out, host, port);
+    AppendHostMembers(out, host, port, state);
     out += ",\"error\":";
     AppendJsonString(out, error.data(), error.size());
     out += "}\n";

@@ -97,7 +97,7 @@ TEST(ReportJsonTest, FullWidthTextsStayInsideTheirFields)
 
 TEST(ReportJsonTest, FailureObjectCarriesTheReason)
 {
-    EXPECT_EQ(FormatFailureJson("bad\"host", 10008, "cannot find host \"bad\"host\""),
+    EXPECT_EQ(FormatFailureJson("bad\"host", 10008, HostState::NotFound, "cannot find host \"bad\"host\""),
               "{\"host\":\"bad\\\"host\",\"port\":10008,\"error\":\"cannot find host \\\"bad\\\"host\\\"\"}\n");
 }
 

@@ -190,7 +190,7 @@ TEST(TempqueryRunTest, PrintsWhatTheMonitorServes)
     EXPECT_EQ(check.out, "KELVIX WARNING - hottest drive 0 (ST380011A) at 38 C of 2 drives, warning above 37, "
                          "critical above 40|'drive0 ST380011A'=38;37;40 'drive5 " + std::string(model40) + "'=7;37;40\n");
     EXPECT_EQ(check.exitCode, 1);
-    EXPECT_EQ(json.out, "{\"host\":\"127.0.0.1\",\"port\":" + std::to_string(port) + ",\"drives\":["
+    EXPECT_EQ(json.out, "{\"host\":\"127.0.0.1\",\"port\":" + std::to_string(port) + ",\"state\":\"answered\",\"drives\":["
                         "{\"drive\":0,\"temperature\":38,\"worst\":45,\"model\":\"ST380011A\",\"firmware\":\"3.06\","
                         "\"serial\":\"5JVABCDE\"},{\"drive\":5,\"temperature\":7,\"worst\":100,\"model\":\"" +
                         std::string(model40) + "\",\"firmware\":\"05.01C05\",\"serial\":\"WD-WMAM9A123456\"}]}\n");
@@ -286,7 +286,7 @@ TEST(TempqueryRunTest, GivesUpOnASilentMonitorAfterItsTries)
         {{"-r", "1", "--timeout=0.25", "localhost"}, 1, "",
          "tempquery: no answer from localhost port %P after 1 try of 0.25 s.\n", 255},
         {{"--json", "-t", "0.1", "-r", "2", "127.0.0.1"}, 2,
-         "{\"host\":\"127.0.0.1\",\"port\":%P,\"error\":\"no answer from 127.0.0.1 port %P after 2 tries of 0.1 s\"}\n",
+         "{\"host\":\"127.0.0.1\",\"port\":%P,\"state\":\"timeout\",\"error\":\"no answer from 127.0.0.1 port %P after 2 tries of 0.1 s\"}\n",
          "tempquery: no answer from 127.0.0.1 port %P after 2 tries of 0.1 s.\n", 255},
         {{"--check", "-w", "50", "-t", "0.1", "127.0.0.1"}, 3,
          "KELVIX UNKNOWN - no answer from 127.0.0.1 port %P after 3 tries of 0.1 s\n", "", 3},
@@ -349,7 +349,8 @@ TEST(TempqueryRunTest, SeveralHostsAreAnsweredInTurnUnderTheirNames)
     ScriptedMonitor second({ReportWith({{1, "SECOND HOST"}})}, "127.0.0.2", first.Port());
     ASSERT_TRUE(second.IsOpen()) << "127.0.0.2 port " << first.Port();
     const std::string port = std::to_string(first.Port());
-    // 127.0.0.3 has nobody on the port: its failure is told and the others still print.
+    // 127.0.0.3 has nobody on the port and refuses: its failure is told and the others
+    // still print.
     const RunResult run =
         RunTempquery({"127.0.0.1", "127.0.0.3", "127.0.0.2", "-p", port, "-t", "0.2", "-r", "1"}, 0);
     EXPECT_EQ(run.out, "== 127.0.0.1 ==\n"
@@ -357,7 +358,7 @@ TEST(TempqueryRunTest, SeveralHostsAreAnsweredInTurnUnderTheirNames)
                        "== 127.0.0.3 ==\n"
                        "== 127.0.0.2 ==\n"
                        "#1  31/41 : SECOND HOST (FW1 SN1)\n");
-    EXPECT_EQ(run.err, "tempquery: no answer from 127.0.0.3 port " + port + " after 1 try of 0.2 s.\n");
+    EXPECT_EQ(run.err, "tempquery: nobody listens on 127.0.0.3 port " + port + " (the host refused the query).\n");
     EXPECT_EQ(run.exitCode, 255);
 }
 
