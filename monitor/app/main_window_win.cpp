@@ -15,6 +15,7 @@
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
+#include "verdict_records.h"
 #include "warning_limit.h"
 
 namespace {
@@ -49,7 +50,9 @@ void Measure()
 {
     AppState& app = App();
     MeasureAll(app.drives, app.settings);
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    app.healthChanges = app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
+    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings, app.judge));
+    app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
 }
 
 // The export services the settings turn on. A port that cannot be opened (taken, or a
@@ -100,6 +103,7 @@ bool StartServer(AppState& app)
     AccessRules rules;
     MakeAccessRules(app.settings.AllowedHosts, app.settings.ReportsPerSecond, rules);
     app.server.SetAccessRules(rules);
+    app.server.SetVerdictBoard(&app.verdictBoard);
     return app.server.StartServer(app.settings.Port);
 }
 
@@ -208,7 +212,9 @@ void RunSettings(HWND window)
         StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
+    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings, app.judge));
+    app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
     StartExport(window);
 }
 
