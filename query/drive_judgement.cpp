@@ -28,16 +28,17 @@ DriveJudgement JudgeDrive(const DriveReport& record, const DriveHealthView& heal
 {
     DriveJudgement judgement;
     const int degrees = record.current;
-    const int warning = thresholds.warning != kNoThreshold
-                            ? thresholds.warning
-                            : (health.known && health.warningTemperature > 0 ? health.warningTemperature
-                                                                            : kNoThreshold);
+    // Without a warning temperature of the caller's, the server's verdict says what is hot
+    // for this drive.
+    const bool ownLimit = thresholds.warning == kNoThreshold && health.known && health.warningTemperature > 0;
     if (degrees == 0) {
         judgement.unread = true;
     } else if (thresholds.critical != kNoThreshold && degrees > thresholds.critical) {
         judgement = {CheckState::Critical, false, true, thresholds.critical, false};
-    } else if (warning != kNoThreshold && degrees > warning) {
-        judgement = {CheckState::Warning, false, true, warning, false};
+    } else if (thresholds.warning != kNoThreshold && degrees > thresholds.warning) {
+        judgement = {CheckState::Warning, false, true, thresholds.warning, false};
+    } else if (ownLimit && health.temperature == TemperatureState::Hot) {
+        judgement = {CheckState::Warning, false, true, health.warningTemperature, false};
     }
     if (health.known && (health.health == HealthState::Caution || health.health == HealthState::Bad)) {
         judgement.unhealthy = true;

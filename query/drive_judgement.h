@@ -15,8 +15,8 @@ struct DriveJudgement {
 };
 
 // A drive hotter than the critical temperature is CRITICAL, hotter than the warning one
-// WARNING. Without a warning temperature, the drive's own limit (where its server tells
-// it) stands in. Health caution is WARNING, bad CRITICAL.
+// WARNING. Without a warning temperature, a drive its server calls hot (above its own
+// limit) is WARNING. Health caution is WARNING, bad CRITICAL.
 DriveJudgement JudgeDrive(const DriveReport& record, const DriveHealthView& health, CheckThresholds thresholds);
 
 // The worse of two states in the monitoring-plugins order: CRITICAL, WARNING, UNKNOWN, OK.

@@ -23,6 +23,7 @@ enum class SocketCall : std::uint8_t { None, Socket, Send, Receive };
 struct DriveHealthView {
     bool known = false;
     int warningTemperature = 0;  // the drive's own limit, degrees Celsius; 0: none
+    TemperatureState temperature = TemperatureState::Unknown;  // hot: above that limit
     HealthState health = HealthState::Unknown;
     std::string reason;  // the worst reason, in English; empty for none
 };

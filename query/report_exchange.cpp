@@ -1,6 +1,8 @@
 #include "report_exchange.h"
 
 #include "dotted_address.h"
+#include "verdict_report.h"
+#include "verdict_view.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,6 +10,10 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// How long a host whose report is in may still take for its verdicts: a server that tells
+// them answers both at once; an old one never will.
+constexpr auto kVerdictGrace = std::chrono::milliseconds(200);
 
 // One host being asked: its socket is open from its first try until it is done.
 struct Flight {
@@ -17,6 +23,9 @@ struct Flight {
     int triesSent = 0;
     bool refused = false;
     Clock::time_point deadline;  // of the current try
+    bool reportIn = false;
+    bool verdictsIn = false;
+    Clock::time_point graceEnd;  // once the report is in: how long the verdicts may take
     bool done = false;
 };
 
@@ -46,7 +55,7 @@ public:
             }
             if (OutOfTime()) {
                 for (Flight& flight : flights_) {
-                    Finish(flight, HostState::OutOfTime);
+                    Finish(flight, flight.reportIn ? HostState::Answered : HostState::OutOfTime);
                 }
                 while (next < hosts_.size()) {
                     Record(next++, HostState::OutOfTime);
@@ -62,7 +71,9 @@ public:
             }
             const Clock::time_point now = Clock::now();
             for (Flight& flight : flights_) {
-                if (!flight.done && !unlimited_ && now >= flight.deadline) {
+                if (!flight.done && flight.reportIn && now >= flight.graceEnd) {
+                    Finish(flight, HostState::Answered);
+                } else if (!flight.done && !flight.reportIn && !unlimited_ && now >= flight.deadline) {
                     SendTry(flight);
                 }
             }
@@ -95,7 +106,9 @@ private:
         flights_.push_back(flight);
     }
 
-    // The next try, or the end of the host when it has had them all.
+    // The next try, or the end of the host when it has had them all. The verdict request
+    // goes first, so that a server that answers both has sent the verdicts when the
+    // report arrives.
     void SendTry(Flight& flight)
     {
         const std::uint8_t command = kReportCommand;
@@ -105,6 +118,20 @@ private:
                 return;
             }
             ++flight.triesSent;
+            if (plan_.askVerdicts && !flight.verdictsIn) {
+                std::uint8_t request[kVerdictRequestBytes];
+                const int length = static_cast<int>(WriteVerdictRequest(request));
+                const int sent = SendDatagram(flight.socket, flight.address, plan_.asking.port, request, length);
+                if (sent == kRefused) {
+                    flight.refused = true;
+                    continue;
+                }
+                if (sent != length && sent != kNoDatagram) {
+                    outcomes_[flight.index].failedCall = SocketCall::Send;
+                    Finish(flight, HostState::SocketFault);
+                    return;
+                }
+            }
             const int sent = SendDatagram(flight.socket, flight.address, plan_.asking.port, &command, 1);
             if (sent == kRefused) {
                 flight.refused = true;  // nobody listens there now; perhaps by the next try
@@ -139,7 +166,9 @@ private:
         const int count = static_cast<int>(flights_.size());
         for (int i = 0; i < count; ++i) {
             sockets[i] = flights_[i].socket;
-            if (!unlimited_) {
+            if (flights_[i].reportIn) {
+                until(flights_[i].graceEnd);
+            } else if (!unlimited_) {
                 until(flights_[i].deadline);
             }
         }
@@ -163,23 +192,37 @@ private:
     void Receive(Flight& flight)
     {
         HostOutcome& outcome = outcomes_[flight.index];
-        const int received = ReceiveDatagram(flight.socket, outcome.report, static_cast<int>(kReportBytes));
+        std::uint8_t datagram[kReportBytes] = {};
+        const int received = ReceiveDatagram(flight.socket, datagram, static_cast<int>(kReportBytes));
         if (received == kNoDatagram) {
             return;
         }
         if (received == kRefused) {
-            flight.refused = true;
-            SendTry(flight);
+            if (!flight.reportIn) {
+                flight.refused = true;
+                SendTry(flight);
+            }
             return;
         }
         if (received < 0) {
-            std::fill(outcome.report, outcome.report + kReportBytes, std::uint8_t{0});
+            outcome = HostOutcome();
             outcome.failedCall = SocketCall::Receive;
             Finish(flight, HostState::SocketFault);
             return;
         }
-        outcome.length = received;
-        Finish(flight, HostState::Answered);
+        VerdictReport verdicts;
+        if (plan_.askVerdicts && ParseVerdictReport(datagram, static_cast<std::size_t>(received), verdicts)) {
+            ApplyVerdicts(verdicts, outcome.health);
+            flight.verdictsIn = true;
+        } else if (!flight.reportIn) {
+            std::copy(datagram, datagram + kReportBytes, outcome.report);
+            outcome.length = received;
+            flight.reportIn = true;
+            flight.graceEnd = Clock::now() + kVerdictGrace;
+        }
+        if (flight.reportIn && (flight.verdictsIn || !plan_.askVerdicts)) {
+            Finish(flight, HostState::Answered);
+        }
     }
 
     void Finish(Flight& flight, HostState state)

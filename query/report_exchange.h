@@ -14,6 +14,9 @@
 struct SweepPlan {
     AskingPlan asking;
     int hostsInFlight = 1;  // at most kMostWaitedSockets; 1 asks one host after the other
+    // Also asks each host for its drives' verdicts (own limits, health): servers that
+    // know the request answer it; older ones ignore it, and their drives stay unknown.
+    bool askVerdicts = false;
 };
 
 // Called once per host, in the order given, as soon as that host and every host before
@@ -23,7 +26,8 @@ using HostDone = std::function<void(std::size_t index, const HostOutcome& outcom
 // Asks every host at once, up to hostsInFlight of them at a time. For each: sends the
 // report command, waits waitMilliseconds (0: without limit) for the answer and sends
 // again, up to tries times in all; an answer to an earlier try that arrives during a later
-// one is taken, and a refusal starts the next try at once. When the total time runs out,
+// one is taken, and a refusal starts the next try at once. With askVerdicts a host whose
+// report is in gets a moment more for its verdicts. When the total time runs out,
 // every host not done is OutOfTime. Names are looked up as their hosts' turns come.
 std::vector<HostOutcome> SweepHosts(const std::vector<std::string>& hosts, const SweepPlan& plan,
                                     const HostDone& done);

@@ -45,7 +45,8 @@ void AppendText(std::string& out, const char* name, std::string_view text)
 
 } // namespace
 
-std::string FormatReportJson(const std::string& host, std::uint16_t port, const std::uint8_t (&report)[kReportBytes])
+std::string FormatReportJson(const std::string& host, std::uint16_t port, const std::uint8_t (&report)[kReportBytes],
+                             const DriveHealthView* health)
 {
     std::string out;
     AppendHostMembers(out, host, port, HostState::Answered);
@@ -64,6 +65,16 @@ std::string FormatReportJson(const std::string& host, std::uint16_t port, const 
         AppendText(out, "model", FieldText(record.model));
         AppendText(out, "firmware", FieldText(record.firmware));
         AppendText(out, "serial", FieldText(record.serial));
+        if (health != nullptr && health[slot].known) {
+            const DriveHealthView& view = health[slot];
+            out += ",\"warning_temperature\":";
+            out += view.warningTemperature == 0 ? std::string("null") : std::to_string(view.warningTemperature);
+            out += ",\"temperature_state\":\"" + std::string(TemperatureStateName(view.temperature)) + "\"";
+            out += ",\"health\":\"" + std::string(HealthStateName(view.health)) + "\"";
+            if (!view.reason.empty()) {
+                AppendText(out, "health_reason", view.reason);
+            }
+        }
         out += '}';
     }
     out += "]}\n";

@@ -78,7 +78,8 @@ public:
             Print("== " + host + " ==\n");
         }
         if (outcome.state == HostState::Answered) {
-            Print(plain ? FormatDriveLines(outcome.report) : FormatReportJson(host, options_.port, outcome.report));
+            Print(plain ? FormatDriveLines(outcome.report)
+                        : FormatReportJson(host, options_.port, outcome.report, outcome.health));
             return;
         }
         allAnswered_ = false;
@@ -179,6 +180,7 @@ int main(int argc, char** argv)
     SweepPlan plan;
     plan.asking = {options.port, options.waitMilliseconds, options.tries, options.totalMilliseconds};
     plan.hostsInFlight = options.hostsInFlight;
+    plan.askVerdicts = options.output != QueryOutput::Lines;
     const bool streamed = options.output == QueryOutput::Lines || options.output == QueryOutput::Json;
     StreamedOutput stream(options, hosts, plan.asking);
     const std::vector<HostOutcome> outcomes =

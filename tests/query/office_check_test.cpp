@@ -79,7 +79,9 @@ HostOutcome Answer(std::initializer_list<Drive> drives)
         record[1] = d.current;
         std::memcpy(record + 8, d.model, std::strlen(d.model));
         if (d.health != HealthState::Unknown) {
-            outcome.health[d.slot] = {true, d.ownLimit, d.health, d.health == HealthState::Good ? "" : "pending 8"};
+            const TemperatureState temperature = d.current > d.ownLimit ? TemperatureState::Hot : TemperatureState::Normal;
+            outcome.health[d.slot] = {true, d.ownLimit, temperature, d.health,
+                                      d.health == HealthState::Good ? "" : "pending 8"};
         }
     }
     return outcome;

@@ -6,10 +6,13 @@
 #include "loopback_socket.h"
 #include "temperature_server.h"
 #include "report_printer.h"
+#include "drive_verdict.h"
+#include "verdict_report.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -314,12 +317,22 @@ TEST(TempqueryRunTest, GivesUpOnASilentMonitorAfterItsTries)
         EXPECT_EQ(run.out, withPort(c.out));
         EXPECT_EQ(run.err, withPort(c.err));
         EXPECT_EQ(run.exitCode, c.exitCode);
-        std::size_t requests = 0;
-        while (const std::optional<Bytes> request = monitor.Receive(nullptr, 0)) {
-            EXPECT_EQ(*request, Bytes({0x01}));
-            ++requests;
+        // The plain lines ask for the report alone; the judging outputs ask each try for
+        // the verdicts first (a request old servers ignore).
+        const bool verdicts = std::count(c.arguments.begin(), c.arguments.end(), "--json") +
+                                  std::count(c.arguments.begin(), c.arguments.end(), "--check") > 0;
+        std::vector<Bytes> expected;
+        for (std::size_t i = 0; i < c.requests; ++i) {
+            if (verdicts) {
+                expected.push_back({0x02, 0x01});
+            }
+            expected.push_back({0x01});
         }
-        EXPECT_EQ(requests, c.requests) << "one report command per try";
+        std::vector<Bytes> requests;
+        while (const std::optional<Bytes> request = monitor.Receive(nullptr, 0)) {
+            requests.push_back(*request);
+        }
+        EXPECT_EQ(requests, expected) << "one report command per try";
     }
 }
 
@@ -449,7 +462,9 @@ TEST(TempqueryRunTest, CheckStatesAndExitCodes)
 }
 
 // Fifty monitors on 127.0.0.2 to 127.0.0.51, one port: every fifth host is silent (bound,
-// never answering), the rest answer on threads of their own until told to stop.
+// never answering), the rest answer on threads of their own until told to stop. Hosts
+// with an even number also answer the verdict request, as new servers do; the others are
+// old servers that ignore it.
 class Office {
 public:
     static constexpr int kHosts = 50;
@@ -480,6 +495,12 @@ public:
                     if (!request || *request == Bytes{0x10}) {
                         return;
                     }
+                    if (IsVerdictRequest(request->data(), request->size())) {
+                        if (i % 2 == 0) {
+                            sockets_[i]->SendTo(ntohs(from.sin_port), Verdicts(i), inet_ntoa(from.sin_addr));
+                        }
+                        continue;
+                    }
                     sockets_[i]->SendTo(ntohs(from.sin_port), report, inet_ntoa(from.sin_addr));
                 }
             });
@@ -503,8 +524,8 @@ public:
     static std::string Address(int i) { return "127.0.0." + std::to_string(i + 2); }
     static bool Silent(int i) { return i % 5 == 4; }
 
-    // Each host's drive 0 is cool; two drives are made hot (above 55 and above 60) and one
-    // gives no temperature.
+    // Each host's drive 0 is cool; two drives are made hot (above 55 and above 60), one
+    // gives no temperature and one (on a new server) is failing.
     static Bytes Report(int i)
     {
         Bytes report(1920, 0);
@@ -522,8 +543,34 @@ public:
             put(2, 64, "HOT DISK");
         } else if (i == 28) {
             put(3, 0, "QUIET DISK");
+        } else if (i == 12) {
+            put(1, 40, "AGING DISK");
         }
         return report;
+    }
+
+    static Bytes Verdicts(int i)
+    {
+        VerdictReport verdicts;
+        for (unsigned slot = 0; slot < 4; ++slot) {
+            VerdictRecord& drive = verdicts.drives[slot];
+            drive.present = slot == 0 || (i == 12 && slot == 1) ? 1 : 0;
+            drive.temperatureState = 1;
+            drive.warningTemperature = 55;
+            drive.health = 1;
+        }
+        if (i == 12) {
+            VerdictRecord& aging = verdicts.drives[1];
+            aging.health = 3;
+            aging.reasonCount = 1;
+            aging.reasonKind = static_cast<std::uint8_t>(HealthReasonKind::CountIncreased);
+            aging.reasonSeverity = 3;
+            aging.reasonAttribute = 197;
+            aging.reasonFrom = 0;
+            aging.reasonTo = 8;
+        }
+        std::uint8_t bytes[kVerdictReportBytes];
+        return Bytes(bytes, bytes + EncodeVerdictReport(verdicts, bytes));
     }
 
     // The requests a silent host received.
@@ -602,9 +649,10 @@ TEST(TempqueryRunTest, AnOfficeOfFiftyHostsInOneSweep)
         RunTempquery({"--check", "-w", "55", "-c", "60", "-p", port, "-t", "0.5", "-r", "1", "-"}, 0, hostLines);
     EXPECT_EQ(check.exitCode, 2);
     EXPECT_EQ(check.out.substr(0, check.out.find('|')),
-              "KELVIX CRITICAL - 2 drives need attention: 127.0.0.23 drive 2 (HOT DISK) at 64 C, 127.0.0.7 drive 1 "
-              "(WARM DISK) at 58 C, 10 hosts silent: 127.0.0.6, 127.0.0.11, 127.0.0.16 and 7 more, 43 drives (1 without "
-              "temperature) on 40 of 50 hosts, warning above 55, critical above 60");
+              "KELVIX CRITICAL - 3 drives need attention: 127.0.0.23 drive 2 (HOT DISK) at 64 C, 127.0.0.14 drive 1 "
+              "(AGING DISK) health bad: attribute 197 (current pending sectors) rose from 0 to 8, 127.0.0.7 drive 1 "
+              "(WARM DISK) at 58 C, 10 hosts silent: 127.0.0.6, 127.0.0.11, 127.0.0.16 and 7 more, 44 drives (1 "
+              "without temperature) on 40 of 50 hosts, warning above 55, critical above 60");
     EXPECT_NE(check.out.find("|'hosts answered'=40 'hosts silent'=10 '127.0.0.2 drive0'=30;55;60 "), std::string::npos);
 
     const RunResult listed = RunTempquery({"--summary", "-w", "55", "-c", "60", "-p", port, "-t", "1", "-r", "2",
@@ -616,6 +664,8 @@ TEST(TempqueryRunTest, AnOfficeOfFiftyHostsInOneSweep)
         std::string line = i == 5    ? host + " drive 1 (WARM DISK): 58 C, above 55\n"
                            : i == 21 ? host + " drive 2 (HOT DISK): 64 C, above 60\n"
                            : i == 28 ? host + " drive 3 (QUIET DISK): no temperature\n"
+                           : i == 12 ? host + " drive 1 (AGING DISK): health bad: attribute 197 (current pending "
+                                              "sectors) rose from 0 to 8\n"
                                      : std::string();
         if (Office::Silent(i)) {
             const std::size_t end = summary.find('\n', at) + 1;
@@ -636,7 +686,8 @@ TEST(TempqueryRunTest, JsonTellsEachHostsState)
     // .2 answers, .6 is silent, .52 has nobody on the port and refuses, .256 is no address.
     const RunResult run = RunTempquery({"--json", "-p", std::to_string(office.Port()), "-t", "0.3", "-r", "1",
                                         "127.0.0.2", "127.0.0.6", "127.0.0.52", "127.0.0.256"}, 0);
-    EXPECT_EQ(RunJq(".state", run.out), "answered\ntimeout\nrefused\nnot-found\nexit 0\n");
+    EXPECT_EQ(RunJq(".state + \" \" + (.drives[0]? | \"\\(.health) \\(.warning_temperature)\")", run.out),
+              "answered good 55\ntimeout null null\nrefused null null\nnot-found null null\nexit 0\n");
     EXPECT_EQ(run.exitCode, 255);
 }
 
