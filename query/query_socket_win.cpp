@@ -132,7 +132,8 @@ int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length)
     }
     switch (WSAGetLastError()) {
     // An unconnected Windows socket reports the host's "port unreachable" on the next
-    // receive.
+    // receive. Wine 8 passes no such report on (tried: unconnected and connected sockets):
+    // there a refusing host reads as silent.
     case WSAECONNRESET:
         return kRefused;
     case WSAEWOULDBLOCK:
