@@ -87,7 +87,11 @@ void HandleTrayCallback(HWND window, LPARAM mouseMessage)
 void InfoBalloon(HWND window)
 {
     const AppState& app = App();
-    ShowBalloon(window, InfoBalloonContent(CollectReadings(app.drives), app.Measuring(), app.settings.TimerCurrent));
+    DriveReadings readings = CollectReadings(app.drives);
+    for (unsigned i = 0; i < readings.count; ++i) {
+        readings.items[i].health = static_cast<std::uint8_t>(app.judge.Verdict(readings.items[i].driveNumber).health);
+    }
+    ShowBalloon(window, InfoBalloonContent(readings, app.Measuring(), app.settings.TimerCurrent));
 }
 
 void WarningBalloon(HWND window)

@@ -26,10 +26,18 @@ model Samsung SSD 980 PRO 1TB
 serial S5GXNF0R123456
 temperature-limits 358 363
 temperature 60
+drive 2
+model WDC WD10EZEX-08WN4A0
+serial WCC6Y0ABCDEF
+attribute 5 0x0033 030 030 00
+threshold 5 140
+temperature 194 30
 DRIVES
 }
 write_drives "0 0 0 8"
-printf '[Timer]\r\nCurrent=3600\r\n[Threshold]\r\nUseBalloon=0\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\n' \
+# Drive 2 has been bad since an earlier run (its balloon was shown then): no balloon now,
+# but the tray stays in its warning colours for it.
+printf '[Timer]\r\nCurrent=3600\r\n[Threshold]\r\nUseBalloon=0\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\n[Health]\r\nWDC WD10EZEX-08WN4A0:1.00:WCC6Y0ABCDEF=bad\r\n' \
     "$port" "$metrics_port" > "$E2E_INI"
 export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 tooltips() { kvd windows tooltips_class32 | from_sjis | tr -d '\r'; }
@@ -70,14 +78,31 @@ check_eq "no balloon while the count stays 0" 0 "$(balloons_for 3)"
 check "measure now (read 4: 8 pending sectors)" kvd command-times 32789 1
 check "the health balloon shows" wait_until 10 health_balloon
 check_contains "it names the count and its rise" "#0  注意: 代替処理待ちのセクタが 0 から 8 に増加" "$(tooltips)"
+check "only drive 0 changed" bash -c "! grep -q '#2' <<<'$(tooltips)'"
 shot health_balloon
 page=$(metrics)
 check_contains "metrics: caution" 'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="caution"} 1' "$page"
 check_contains "metrics: the pending count" 'kelvix_drive_ata_pending_sectors{drive="0",serial="5VM1ABCD"} 8' "$page"
+check_contains "metrics: the old failing drive is bad" \
+    'kelvix_drive_health_state{drive="2",serial="WCC6Y0ABCDEF",state="bad"} 1' "$page"
 pelito_told() { [[ "$(tooltips)" == *"健康状態   : 注意 (代替処理待ちのセクタが 0 から 8 に増加)"* ]]; }
 check "PELITO's balloon tells the health" wait_until 15 pelito_told
 shot pelito_balloon
 wait_until 30 no_tooltips
+# The tray: KELVIX's 60 (the NVMe drive, cool for its own limit) in warning colours for
+# the bad drive, PELITO's 60 for the same drive in normal ones, PELITO's 30 for the bad
+# drive in warning colours.
+icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 | md5sum; }
+# red_pixels X NAME: pixels of the icon at X whose red is strong and green weak.
+red_pixels() {
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 \
+        | sed -n 's/^[^(]*(\([0-9]*\),\([0-9]*\),.*/\1 \2/p' | awk '$1 > 150 && $2 < 100' | wc -l
+}
+shot tray_bad_drive
+check "KELVIX's tray is in warning colours for the bad drive" test "$(red_pixels 5 tray_bad_drive)" -gt 10
+check "PELITO shows the NVMe drive's 60 in normal colours" test "$(red_pixels 45 tray_bad_drive)" -eq 0
+check "PELITO shows the bad drive in warning colours" test "$(red_pixels 65 tray_bad_drive)" -gt 10
+check "KELVIX's 60 differs from PELITO's 60" test "$(icon_at 5 tray_bad_drive)" != "$(icon_at 45 tray_bad_drive)"
 check "measure now (read 5: still 8)" kvd command-times 32789 1
 check_eq "no second balloon for the same count" 0 "$(balloons_for 6)"
 check "the baseline is kept" grep -q '^ST3500418AS:1.00:5VM1ABCD=caution 5:0 197:8<0' "$E2E_INI"
