@@ -58,6 +58,11 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
             return true;
         }
         sector = r.features == 0xD0 ? drive->smartData : r.features == 0xD1 ? drive->thresholds : nullptr;
+        // "fail attributes from N": the Nth attribute read and every later one fail.
+        const std::uint32_t reads = r.features == 0xD0 ? ++attributeReads_[descriptor - kFirstDescriptor] : 0;
+        if (drive->fail.attributesFrom != 0 && reads >= drive->fail.attributesFrom) {
+            return false;
+        }
     }
     // A SATA port has one device: the slave-select bit must be clear.
     if (sector == nullptr || dataSize != kSector || (r.device & 0x10) != 0) {

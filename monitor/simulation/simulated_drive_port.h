@@ -55,6 +55,7 @@ private:
     bool refuseOpen_[kSimulatedDriveSlots] = {};
     std::uint8_t powerMode_[kSimulatedDriveSlots] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                                      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::uint32_t attributeReads_[kSimulatedDriveSlots] = {};
     unsigned closes_ = 0;
     std::uint64_t length_ = 0;
 };
