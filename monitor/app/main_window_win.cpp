@@ -15,6 +15,9 @@
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
+
+#include <chrono>
+#include <ctime>
 #include "warning_limit.h"
 
 namespace {
@@ -44,12 +47,36 @@ void KeepTrayIconShown(HWND window, bool shown)
     }
 }
 
-// One measurement cycle, then its results handed to the export services.
+std::uint64_t MonotonicMs()
+{
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
+// The measurement's results handed to the export services, and what changed since the
+// last one to the notification sender (which only queues: sending is its own thread's).
+void Publish(AppState& app)
+{
+    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings);
+    for (const NotifyEvent& event :
+         app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
+        if (app.notify.On()) {
+            app.notifier.Post(event);
+        }
+    }
+    const NotifyCounts counts = app.notifier.Counts();
+    snapshot.notifications.on = app.notify.On();
+    snapshot.notifications.delivered = counts.delivered;
+    snapshot.notifications.failed = counts.failed;
+    app.driveBoard.Publish(snapshot);
+}
+
+// One measurement cycle, then its results published.
 void Measure()
 {
     AppState& app = App();
     MeasureAll(app.drives, app.settings);
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    Publish(app);
 }
 
 // The export services the settings turn on. A port that cannot be opened (taken, or a
@@ -112,6 +139,8 @@ bool CreateMonitor(HWND window)
         return false;
     }
     LoadSettings(app.settings);
+    LoadNotifySettings(kSettingsFile, app.notify);
+    app.notifier.Start(app.notify, ThisHostName());
     if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
@@ -159,6 +188,7 @@ void DestroyMonitor(HWND window)
 {
     AppState& app = App();
     app.exporter.Stop();
+    app.notifier.Stop();
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
@@ -208,7 +238,7 @@ void RunSettings(HWND window)
         StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    Publish(app);
     StartExport(window);
 }
 

@@ -4,9 +4,16 @@
 
 #include <chrono>
 
+// Everything the sending thread touches, so that a thread left to end on its own never
+// reaches into a Notifier that is gone.
 struct Notifier::Shared {
     NotifySettings settings;
     std::string host;
+    LogLine log;
+    NotifyTransport transport;
+    unsigned retryUnitMs = 1000;
+    bool finished = false;  // the thread has returned
+    bool detached = false;  // left to end on its own: it logs nothing more
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<NotifyEvent> queue;
@@ -17,6 +24,14 @@ struct Notifier::Shared {
 };
 
 namespace {
+
+void Log(Notifier::LogLine& log, std::mutex& mutex, const bool& detached, const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!detached) {
+        log(line);
+    }
+}
 
 std::string EventLabel(const NotifyEvent& event)
 {
@@ -92,10 +107,13 @@ void Notifier::Start(const NotifySettings& settings, const std::string& host)
     auto shared = std::make_shared<Shared>();
     shared->settings = settings;
     shared->host = host;
+    shared->log = log_;
+    shared->transport = transport_;
+    shared->retryUnitMs = retryUnitMs_;
     shared->delivered = delivered;  // the counts run over the program's life
     shared->failed = failed;
     shared_ = shared;
-    thread_ = std::thread([this, shared]() { Run(shared); });
+    thread_ = std::thread([shared]() { Run(shared); });
 }
 
 void Notifier::Stop()
@@ -109,7 +127,15 @@ void Notifier::Stop()
     }
     shared_->wake.notify_all();
     shared_->cancel.Cancel();
-    thread_.join();
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    if (shared_->wake.wait_for(lock, std::chrono::milliseconds(kStopWaitMs), [this]() { return shared_->finished; })) {
+        lock.unlock();
+        thread_.join();
+    } else {
+        shared_->detached = true;
+        lock.unlock();
+        thread_.detach();
+    }
 }
 
 bool Notifier::Post(const NotifyEvent& event)
@@ -144,6 +170,15 @@ NotifyCounts Notifier::Counts() const
 
 void Notifier::Run(std::shared_ptr<Shared> shared)
 {
+    struct Finish {
+        Shared& shared;
+        ~Finish()
+        {
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            shared.finished = true;
+            shared.wake.notify_all();
+        }
+    } finish{*shared};
     for (;;) {
         NotifyEvent event;
         {
@@ -153,9 +188,8 @@ void Notifier::Run(std::shared_ptr<Shared> shared)
                 const std::size_t left = shared->queue.size();
                 shared->failed += left * ((shared->settings.WebOn() ? 1 : 0) + (shared->settings.CommandOn() ? 1 : 0));
                 shared->queue.clear();
-                lock.unlock();
-                if (left != 0) {
-                    log_("notify: stopping: " + std::to_string(left) + " events not sent");
+                if (left != 0 && !shared->detached) {
+                    shared->log("notify: stopping: " + std::to_string(left) + " events not sent");
                 }
                 return;
             }
@@ -173,12 +207,13 @@ void Notifier::Deliver(Shared& shared, const NotifyEvent& event)
     bool commandLeft = settings.CommandOn();
     const unsigned tries = settings.retries + 1;
     const std::string label = EventLabel(event);
-    std::uint64_t waitMs = static_cast<std::uint64_t>(settings.retryWait) * retryUnitMs_;
+    std::uint64_t waitMs = static_cast<std::uint64_t>(settings.retryWait) * shared.retryUnitMs;
+    const auto log = [&shared](const std::string& line) { Log(shared.log, shared.mutex, shared.detached, line); };
     for (unsigned attempt = 1; attempt <= tries && (webLeft || commandLeft); ++attempt) {
         const std::string tryText = " (try " + std::to_string(attempt) + " of " + std::to_string(tries) + ")";
         if (webLeft) {
-            const WebOutcome outcome = transport_.web(MakeRequest(settings, event, shared.host), shared.cancel);
-            log_("notify: " + label + " to " + MaskedUrl(settings.url) + tryText + ": " + DescribeWeb(outcome));
+            const WebOutcome outcome = shared.transport.web(MakeRequest(settings, event, shared.host), shared.cancel);
+            log("notify: " + label + " to " + MaskedUrl(settings.url) + tryText + ": " + DescribeWeb(outcome));
             if (outcome.delivered) {
                 webLeft = false;
                 std::lock_guard<std::mutex> lock(shared.mutex);
@@ -186,9 +221,9 @@ void Notifier::Deliver(Shared& shared, const NotifyEvent& event)
             }
         }
         if (commandLeft) {
-            const CommandOutcome outcome = transport_.command(settings.command, EventEnvironment(event, shared.host.c_str()),
+            const CommandOutcome outcome = shared.transport.command(settings.command, EventEnvironment(event, shared.host.c_str()),
                                                               settings.commandTimeout * 1000, shared.cancel);
-            log_("notify: " + label + " command" + tryText + ": " + DescribeCommand(outcome));
+            log("notify: " + label + " command" + tryText + ": " + DescribeCommand(outcome));
             if (outcome.delivered) {
                 commandLeft = false;
                 std::lock_guard<std::mutex> lock(shared.mutex);
@@ -209,7 +244,7 @@ void Notifier::Deliver(Shared& shared, const NotifyEvent& event)
             std::lock_guard<std::mutex> lock(shared.mutex);
             shared.failed += given;
         }
-        log_("notify: " + label + " not delivered" + (webLeft ? " by web request" : "") +
+        log("notify: " + label + " not delivered" + (webLeft ? " by web request" : "") +
              (webLeft && commandLeft ? " nor" : "") + (commandLeft ? " by command" : ""));
     }
 }

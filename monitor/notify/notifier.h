@@ -53,8 +53,11 @@ public:
     // Starts the thread with these settings (stopping an earlier one); nothing runs when
     // the settings name no way out.
     void Start(const NotifySettings& settings, const std::string& host);
-    // Breaks off a delivery in progress; events still waiting are counted as failed.
+    // Breaks off a delivery in progress; events still waiting are counted as failed. A
+    // call that cannot be broken off (WinHTTP under Wine keeps waiting for its server) is
+    // left to end on its own after kStopWaitMs, without a word more to the log.
     void Stop();
+    static constexpr unsigned kStopWaitMs = 2000;
     // Never blocks: false (logged, counted) when the queue is full or nothing runs.
     bool Post(const NotifyEvent& event);
     NotifyCounts Counts() const;
@@ -64,8 +67,8 @@ public:
 
 private:
     struct Shared;
-    void Run(std::shared_ptr<Shared> shared);
-    void Deliver(Shared& shared, const NotifyEvent& event);
+    static void Run(std::shared_ptr<Shared> shared);
+    static void Deliver(Shared& shared, const NotifyEvent& event);
 
     LogLine log_;
     NotifyTransport transport_;
