@@ -20,6 +20,7 @@
 #include "pass_through_disk_control.h"
 #include "published_drives.h"
 #include "query_service.h"
+#include "verdict_records.h"
 #include "warning_watch.h"
 #include "ws32_calls.h"
 
@@ -261,8 +262,12 @@ int main(int argc, char** argv)
     EnumerateDrives(*drives);
     MeasureAll(*drives, config.settings);
     AnnounceDrives(*drives, *port);
-    WarningWatch warnings(config.warning);
-    warnings.Check(*drives, stderr);
+    // Health baselines live beside the worst values, in the state folder's KELVIX.INI.
+    IniBaselineStore baselines;
+    auto judge = std::make_unique<DriveJudge>(&baselines);
+    const WarningLimits limits = WarningLimitsOf(config.settings);
+    WarningWatch warnings;
+    warnings.Check(*drives, *judge, judge->Judge(*drives, limits), stderr);
 
     Ws32StartupRecord sockets{};
     if (Ws32StartSockets(sockets) != 0) {
@@ -280,7 +285,9 @@ int main(int argc, char** argv)
     }
     EventWatch events;
     SnapshotBoard board;
-    PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *port), events, notifier, config);
+    PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), events, notifier, config);
+    VerdictBoard verdicts;
+    verdicts.Publish(MakeVerdictReport(*drives, *judge));
 
     int status = 0;
     {
@@ -288,6 +295,7 @@ int main(int argc, char** argv)
         AccessRules rules;
         MakeAccessRules(config.settings.AllowedHosts, config.settings.ReportsPerSecond, rules);
         service.SetAccessRules(rules);
+        service.SetVerdictBoard(&verdicts);
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
         if (config.serve) {
@@ -318,8 +326,11 @@ int main(int argc, char** argv)
                 break;
             }
             MeasureAll(*drives, config.settings);
-            PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *port), events, notifier, config);
-            warnings.Check(*drives, stderr);
+            const VerdictChanges changes = judge->Judge(*drives, limits);
+            PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), events, notifier,
+                             config);
+            verdicts.Publish(MakeVerdictReport(*drives, *judge));
+            warnings.Check(*drives, *judge, changes, stderr);
             refused.Tell(false);
         }
         service.Stop();

@@ -68,7 +68,8 @@ void FillDriveList(HWND list)
     const SummaryDrives rows = SummaryDriveNumbers(drives);
     for (unsigned row = 0; row < rows.count; ++row) {
         const unsigned number = rows.numbers[row];
-        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number]);
+        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number],
+            static_cast<unsigned>(Program().judge.Verdict(number).health));
         const int index = InsertListRowCp932(list, static_cast<int>(row), cells.cells[0]);
         if (index < 0) {
             continue;
@@ -97,7 +98,7 @@ void Open(HWND dialog)
     if (const RefusedRequests* refused = app.refusedRequests) {
         char text[160];
         DescribeRefusedRequests(refused->notAllowed.load(), refused->tooOften.load(), text, sizeof text);
-        SetDlgItemTextA(dialog, IDC_ABOUT_REFUSED, text);
+        SetDlgItemTextCp932(dialog, IDC_ABOUT_REFUSED, text);
     }
     if (const Notifier* notifier = app.notifications) {
         const NotifyCounts counts = notifier->Counts();
