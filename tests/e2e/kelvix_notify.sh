@@ -24,39 +24,60 @@ quit_kelvix() {
     check "KELVIX ends" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
 }
 
-# Drive 1 stops reading from its second measurement on: one "lost" event.
+# The scripted run (warning temperature 40 °C): drive 1 heats and cools, drive 2's
+# pending count rises, drive 3 stops reading; lists stop early and stay.
 cat > drives.txt <<'DRIVES'
 drive 0
 model ST380011A
 serial 5JV3ABCD
 temperature 194 35
 drive 1
+model WDC WD800JB-00JJC0
+serial WMAJ91234567
+temperature 194 35 35 45 45 45 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34 34
+drive 2
+model ST4000DM004-2CV104
+serial ZFN1ABCD
+temperature 194 33
+attribute 197 0x0012 100 100 00
+raw 197 0 0 0 8
+drive 3
 model Maxtor 6Y080L0
 serial Y2ABCDEF
-temperature 194 41
-fail attributes from 2
+temperature 194 36
+fail attributes from 5
 DRIVES
 export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 receiver requests.jsonl
 command_out=$(winepath -w "$E2E_WORK/command.txt")
-printf '[Timer]\r\nCurrent=3600\r\n[Notify]\r\nUrl=http://127.0.0.1:%s/kelvix/topic-secret\r\nHeader1=Authorization: Bearer s3cr3t\r\nCommand=set KELVIX_> "%s"\r\nRetryWait=1\r\n' \
+printf '[Timer]\r\nCurrent=3600\r\n[Notify]\r\nUrl=http://127.0.0.1:%s/kelvix/topic-secret\r\nHeader1=Authorization: Bearer s3cr3t\r\nCommand=set KELVIX_>> "%s"\r\nRetryWait=1\r\n' \
     "$receiver_port" "$command_out" > "$E2E_INI"
 
 win_bg "$programs/KELVIX_SIM.exe"
 check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 check "KELVIX has started" kelvix_settled
-check "measure now (drive 1 fails)" kvd command-times 32789 3
-check "the lost event arrives" wait_until 20 has_events 1
+for _ in $(seq 12); do  # one measurement at a time until the four events are in
+    kvd command-times 32789 1
+    has_events 4 && break
+done
+check "KELVIX_SIM settled" kelvix_settled
 sleep 2  # anything more would come now
-check_eq "exactly the events of the run, each once" "lost 1 Y2ABCDEF" "$(events)"
-body=$(jq -r '.body' requests.jsonl | head -1)
-check_eq "the event's facts" "lost|1|Maxtor 6Y080L0|Y2ABCDEF|null" \
-    "$(jq -r '"\(.event)|\(.drive)|\(.model)|\(.serial)|\(.previous_health)"' <<<"$body" | sed 's/|unknown$/|null/')"
+check_eq "exactly the events of the run, each once" "cooled 1 WMAJ91234567
+health_worse 2 ZFN1ABCD
+hot 1 WMAJ91234567
+lost 3 Y2ABCDEF" "$(events | sort)"
+fact() { jq -r ".body | fromjson | select(.event == \"$1\") | $2" requests.jsonl; }
+check_eq "the hot event's facts" "45 40 hot WDC WD800JB-00JJC0" "$(fact hot '"\(.temperature) \(.warning_temperature) \(.temperature_state) \(.model)"')"
+check_eq "the cooled event's facts" "34 normal" "$(fact cooled '"\(.temperature) \(.temperature_state)"')"
+check_eq "the health event's facts" "caution good attribute 197 (current pending sectors) rose from 0 to 8" \
+    "$(fact health_worse '"\(.health) \(.previous_health) \(.reasons[0])"')"
 check_eq "the token header reached the receiver" "Bearer s3cr3t" "$(jq -r '.headers.Authorization' requests.jsonl | head -1)"
-check "the command got the event in its environment" wait_until 10 grep -q '^KELVIX_EVENT=lost' command.txt
+commands_done() { [ "$(grep -c 'command (try 1 of 4): delivered' NOTIFY.LOG)" -ge 4 ]; }
+check "the command ran for each event" wait_until 20 commands_done
+check "the command got the event in its environment" grep -q '^KELVIX_EVENT=lost' command.txt
 check "the command got the serial" grep -q '^KELVIX_SERIAL=Y2ABCDEF' command.txt
-check "the log tells the delivery" grep -q "notify: lost (drive 1) to http://127.0.0.1:$receiver_port/kelvix/\*\*\*\* (try 1 of 4): delivered: HTTP status 200" NOTIFY.LOG
-check "the log tells the command's status" grep -q 'notify: lost (drive 1) command (try 1 of 4): delivered: exit status 0' NOTIFY.LOG
+check "the log tells the delivery" grep -q "notify: lost (drive 3) to http://127.0.0.1:$receiver_port/kelvix/\*\*\*\* (try 1 of 4): delivered: HTTP status 200" NOTIFY.LOG
+check "the log tells the command's status" grep -q 'notify: lost (drive 3) command (try 1 of 4): delivered: exit status 0' NOTIFY.LOG
 if grep -q -e s3cr3t -e topic-secret NOTIFY.LOG; then fail "no token in the log" "$(cat NOTIFY.LOG)"; else pass "no token in the log"; fi
 
 # The about dialog counts them.
@@ -65,7 +86,7 @@ check "about dialog opens" kvd wait-window "#32770" "バージョン情報" 1000
 about_counts() { kvd dialog-get-text "バージョン情報" 1006 | from_sjis | tr -d '\r'; }
 about_shown() { [ -n "$(about_counts)" ]; }
 wait_until 10 about_shown
-check_eq "about dialog counts" "通知: 届いた 2 件、届かなかった 0 件" "$(about_counts)"
+check_eq "about dialog counts" "通知: 届いた 8 件、届かなかった 0 件" "$(about_counts)"
 kvd dialog-click "バージョン情報" 1
 kvd wait-gone "#32770" "バージョン情報" 10000
 
@@ -99,7 +120,7 @@ quit_kelvix
 
 # Never in the way: five measurements and a report answer timed before the receiver
 # hangs (30 s on every request) and while it hangs, in one run; then quitting.
-sed -i 's/^fail attributes from 2$/fail attributes from 8/' drives.txt
+printf 'drive 0\nmodel ST380011A\ntemperature 194 35\ndrive 1\nmodel Maxtor 6Y080L0\nserial Y2ABCDEF\ntemperature 194 36\nfail attributes from 8\n' > drives.txt
 receiver hang.jsonl hang
 report_port=$(e2e_free_port)
 printf '[Timer]\r\nCurrent=3600\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Notify]\r\nUrl=http://127.0.0.1:%s/t\r\nRequestTimeout=30\r\n' \

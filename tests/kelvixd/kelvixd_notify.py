@@ -140,18 +140,29 @@ def command(program, work):
 
 
 def scripted_run(program, driveset, work):
-    """A run whose second drive stops reading: exactly one event, with its facts."""
+    """A drive heating and cooling, a pending count rising, a drive lost: each event once,
+    with its facts."""
     receiver = Receiver()
     daemon = Daemon(program, driveset, work, "",
                     "[Notify]\nUrl=http://127.0.0.1:%d/run\nRetryWait=1" % receiver.port)
     if daemon.started():
-        wait_until(lambda: len(receiver.requests) >= 1, "the lost event")
+        wait_until(lambda: len(receiver.requests) >= 4, "four events")
         time.sleep(3)  # three more measurements: nothing more to tell
         daemon.stop()
-    events = receiver.events()
-    check([(e["event"], e["drive"], e["serial"], e["model"]) for e in events] == [("lost", 1, "Y2ABCDEF", "Maxtor 6Y080L0")],
-          "events of the run: %s" % events)
-    check("notify: lost (drive 1) to http://127.0.0.1:%d/**** (try 1 of 4): delivered: HTTP status 200" % receiver.port
+    events = {(e["event"], e["drive"], e["serial"]): e for e in receiver.events()}
+    check(sorted(events) == [("cooled", 1, "WMAJ91234567"), ("health_worse", 2, "ZFN1ABCD"),
+                             ("hot", 1, "WMAJ91234567"), ("lost", 3, "Y2ABCDEF")]
+          and len(receiver.requests) == 4, "events of the run: %s" % sorted(events))
+    hot = events.get(("hot", 1, "WMAJ91234567"), {})
+    check((hot.get("temperature"), hot.get("warning_temperature"), hot.get("temperature_state"),
+           hot.get("model")) == (45, 40, "hot", "WDC WD800JB-00JJC0"), "the hot event: %s" % hot)
+    cooled = events.get(("cooled", 1, "WMAJ91234567"), {})
+    check((cooled.get("temperature"), cooled.get("temperature_state")) == (34, "normal"), "the cooled event: %s" % cooled)
+    worse = events.get(("health_worse", 2, "ZFN1ABCD"), {})
+    check((worse.get("health"), worse.get("previous_health")) == ("caution", "good")
+          and "attribute 197 (current pending sectors) rose from 0 to 8" in worse.get("reasons", []),
+          "the health event: %s" % worse)
+    check("notify: lost (drive 3) to http://127.0.0.1:%d/**** (try 1 of 4): delivered: HTTP status 200" % receiver.port
           in daemon.text(), "the journal line of the delivery:\n" + daemon.text())
     receiver.close()
 
