@@ -18,6 +18,9 @@
 #include "verdict_records.h"
 #include "warning_limit.h"
 
+#include <chrono>
+#include <ctime>
+
 namespace {
 
 // The shell's broadcast after its notification area was re-created.
@@ -45,8 +48,16 @@ void KeepTrayIconShown(HWND window, bool shown)
     }
 }
 
+std::uint64_t MonotonicMs()
+{
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
 // The verdicts of what the drive table holds, handed to the export services and the
-// report server; the health changes wait for their balloon.
+// report server; the health changes wait for their balloon, and what changed since the
+// last snapshot goes to the notification sender (which only queues: sending is its own
+// thread's).
 void JudgeAndPublish()
 {
     AppState& app = App();
@@ -54,7 +65,18 @@ void JudgeAndPublish()
     for (unsigned i = 0; i < changes.count && app.healthChanges.count < kMaxDrives; ++i) {
         app.healthChanges.items[app.healthChanges.count++] = changes.items[i];
     }
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings, app.judge));
+    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings, app.judge);
+    for (const NotifyEvent& event :
+         app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
+        if (app.notify.On()) {
+            app.notifier.Post(event);
+        }
+    }
+    const NotifyCounts counts = app.notifier.Counts();
+    snapshot.notifications.on = app.notify.On();
+    snapshot.notifications.delivered = counts.delivered;
+    snapshot.notifications.failed = counts.failed;
+    app.driveBoard.Publish(snapshot);
     app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
 }
 
@@ -127,6 +149,8 @@ bool CreateMonitor(HWND window)
         return false;
     }
     LoadSettings(app.settings);
+    LoadNotifySettings(kSettingsFile, app.notify);
+    app.notifier.Start(app.notify, ThisHostName());
     if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
@@ -175,6 +199,7 @@ void DestroyMonitor(HWND window)
 {
     AppState& app = App();
     app.exporter.Stop();
+    app.notifier.Stop();
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 struct RefusedRequests;
+class Notifier;
 
 struct ProgramState {
     explicit ProgramState(HINSTANCE programInstance) : instance(programInstance) {}
@@ -29,6 +30,8 @@ struct ProgramState {
     MonitorWindowState monitor;
     // What the network service left unanswered, for the about dialog; null without one.
     const RefusedRequests* refusedRequests = nullptr;
+    // What the notifications delivered and gave up, for the about dialog.
+    const Notifier* notifications = nullptr;
 };
 
 // The shared record while the program holds it.
