@@ -34,7 +34,7 @@ expected="#0  41/41 : Samsung SSD 970 EVO Plus 1TB (2B2QEXM7 S4EWNX0R111111)
 #1  43/43 : WD_BLACK SN770 1TB (731100WD 22111K800222)
 #2  39/39 : CT1000P3SSD8 (P9CR30A 2233E6333333)
 #3  47/47 : INTEL SSDPEKNW512G8 (004C BTNH44444444512A)
-#4  0/0 : KINGSTON SNV2S1000G (SBM02103 50026B7755555555)"
+#4   0/ 0 : KINGSTON SNV2S1000G (SBM02103 50026B7755555555)"
 check "tempquery reports every drive, the garbled one without a temperature" wait_until 60 report_has "$expected"
 check_eq "report through tempquery" "$expected" "$(query | tr -d '\r')"
 
