@@ -13,6 +13,7 @@
 #include "export_server.h"
 #include "kv_version.h"
 #include "measurement.h"
+#include "mqtt_publisher.h"
 #include "pass_through_disk_control.h"
 #include "published_drives.h"
 #include "query_service.h"
@@ -158,6 +159,38 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
     return true;
 }
 
+// The Home Assistant publisher as kelvix.conf sets it up; its lines go to the journal.
+std::unique_ptr<MqttPublisher> StartMqtt(const MqttSettings& settings)
+{
+    if (!settings.Enabled()) {
+        return nullptr;
+    }
+    char host[256] = "";
+    if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') {
+        std::strcpy(host, "localhost");
+    }
+    const MqttOrigin origin{host, "kelvixd", KV_VERSION_TEXT};
+    auto publisher = std::make_unique<MqttPublisher>(settings, origin, MakeMqttClientId("kelvixd", host, getpid()),
+        [](const std::string& line) { std::fprintf(stderr, "kelvixd: %s\n", line.c_str()); });
+    std::fprintf(stderr, "kelvixd: publishing to Home Assistant through MQTT broker %s:%u%s%s, topics %s/..., "
+                         "discovery prefix %s\n", settings.host.c_str(), settings.port,
+                 settings.tls ? " with TLS" : "", settings.user.empty() ? "" : (" as " + settings.user).c_str(),
+                 settings.baseTopic.c_str(), settings.discoveryPrefix.c_str());
+    publisher->Start();
+    return publisher;
+}
+
+// Publishes a snapshot to the export services (with the publisher's state) and hands it
+// to the publisher.
+void PublishSnapshot(DriveSnapshot snapshot, SnapshotBoard& board, MqttPublisher* publisher)
+{
+    if (publisher != nullptr) {
+        snapshot.mqtt = MetricsState(publisher->Status());
+        publisher->Offer(snapshot);
+    }
+    board.Publish(snapshot);
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: kelvixd [-c FILE]\n"
@@ -228,7 +261,8 @@ int main(int argc, char** argv)
         return 1;
     }
     SnapshotBoard board;
-    board.Publish(TakeDaemonSnapshot(*drives, config.settings, *port));
+    const std::unique_ptr<MqttPublisher> mqtt = StartMqtt(config.mqtt);
+    PublishSnapshot(TakeDaemonSnapshot(*drives, config.settings, *port), board, mqtt.get());
 
     int status = 0;
     {
@@ -266,12 +300,15 @@ int main(int argc, char** argv)
                 break;
             }
             MeasureAll(*drives, config.settings);
-            board.Publish(TakeDaemonSnapshot(*drives, config.settings, *port));
+            PublishSnapshot(TakeDaemonSnapshot(*drives, config.settings, *port), board, mqtt.get());
             warnings.Check(*drives, stderr);
             refused.Tell(false);
         }
         service.Stop();
         exporter.Stop();
+        if (mqtt) {
+            mqtt->Stop();
+        }
         refused.Tell(true);
     }
     drives.reset();  // closes the drives before their disk control goes

@@ -44,11 +44,21 @@ struct DriveSnapshotEntry {
     DriveVerdict verdict;
 };
 
+// The Home Assistant publisher as it was when the snapshot was taken, for the metrics.
+struct PublisherState {
+    bool configured = false;  // false: no [Mqtt] Host, and no series
+    bool connected = false;
+    std::uint64_t connects = 0;
+    std::uint64_t failures = 0;
+    std::uint64_t published = 0;
+};
+
 struct DriveSnapshot {
     DriveSnapshotEntry drives[kMaxDrives];
     unsigned count = 0;                   // present drives, in drive-number order
     std::uint32_t warningTemperature = 0;  // the warning threshold, degrees Celsius
     bool taken = false;                   // false until the first measurement is published
+    PublisherState mqtt;
 };
 
 // The present drives below the probe count, as the last measurement left them.

@@ -82,6 +82,34 @@ void AppendFamily(std::string& out, const DriveSnapshot& snapshot, const char* n
     }
 }
 
+void AppendCounter(std::string& out, const char* name, const char* type, const char* help,
+                   unsigned long long value)
+{
+    AppendHeader(out, name, type, help);
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu", value);
+    out += name;
+    out += ' ';
+    out += text;
+    out += '\n';
+}
+
+// The Home Assistant publisher, when one is set up.
+void AppendPublisherSeries(std::string& out, const PublisherState& mqtt)
+{
+    if (!mqtt.configured) {
+        return;
+    }
+    AppendCounter(out, "kelvix_mqtt_connected", "gauge", "1 while connected to the MQTT broker, 0 when not.",
+                  mqtt.connected ? 1 : 0);
+    AppendCounter(out, "kelvix_mqtt_connections_total", "counter", "Connections the MQTT broker accepted.",
+                  mqtt.connects);
+    AppendCounter(out, "kelvix_mqtt_connection_failures_total", "counter",
+                  "Connections to the MQTT broker that failed or were lost.", mqtt.failures);
+    AppendCounter(out, "kelvix_mqtt_messages_published_total", "counter",
+                  "MQTT messages sent to the broker (discovery, states, availability).", mqtt.published);
+}
+
 }  // namespace
 
 void AppendLabelValue(std::string& out, const char* value)
@@ -174,5 +202,6 @@ std::string BuildMetricsText(const DriveSnapshot& snapshot, const char* version)
         [&out](const DriveSnapshotEntry& drive) {
             AppendSample(out, "kelvix_drive_nvme_media_errors_total", drive, drive.mediaErrors);
         });
+    AppendPublisherSeries(out, snapshot.mqtt);
     return out;
 }
