@@ -6,6 +6,7 @@
 #include "drive_snapshot.h"
 #include "export_server.h"
 #include "icon_table.h"
+#include "mqtt_publisher.h"
 #include "named_mutex.h"
 #include "program_state.h"
 #include "temperature_server.h"
@@ -13,6 +14,8 @@
 #include "warning_alerts.h"
 
 #include <windows.h>
+
+#include <memory>
 
 struct AppState : ProgramState {
     explicit AppState(HINSTANCE programInstance);
@@ -32,6 +35,9 @@ struct AppState : ProgramState {
     // What the export services answer from: the drive table as the last measurement left it.
     SnapshotBoard driveBoard;
     ExportServer exporter;
+    // Home Assistant: the [Mqtt] section and its publisher (null while it names no broker).
+    MqttSettings mqttSettings;
+    std::unique_ptr<MqttPublisher> mqtt;
 
     bool Measuring() const { return measurementTimer != 0; }
 };

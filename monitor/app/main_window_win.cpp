@@ -11,11 +11,17 @@
 #include "timer_period.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
+#include "mqtt_publisher.h"
+#include "kv_version.h"
 #include "program_folder.h"
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
 #include "warning_limit.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -44,12 +50,23 @@ void KeepTrayIconShown(HWND window, bool shown)
     }
 }
 
-// One measurement cycle, then its results handed to the export services.
-void Measure()
+// The drives as the last measurement left them, to the export services and Home Assistant.
+void PublishDrives()
 {
     AppState& app = App();
-    MeasureAll(app.drives, app.settings);
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings);
+    if (app.mqtt) {
+        snapshot.mqtt = MetricsState(app.mqtt->Status());
+        app.mqtt->Offer(snapshot);
+    }
+    app.driveBoard.Publish(snapshot);
+}
+
+// One measurement cycle, then its results handed on.
+void Measure()
+{
+    MeasureAll(App().drives, App().settings);
+    PublishDrives();
 }
 
 // The export services the settings turn on. A port that cannot be opened (taken, or a
@@ -152,6 +169,9 @@ bool CreateMonitor(HWND window)
         return false;
     }
     StartExport(window);
+    std::vector<std::string> problems;  // a refused value keeps its default, as every key does
+    app.mqttSettings = LoadMqttSettings(kSettingsFile, problems);
+    RestartMqtt();
     return true;
 }
 
@@ -159,6 +179,8 @@ void DestroyMonitor(HWND window)
 {
     AppState& app = App();
     app.exporter.Stop();
+    app.mqttPublisher = nullptr;
+    app.mqtt.reset();  // says "offline" while the socket library is still loaded
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
@@ -208,7 +230,7 @@ void RunSettings(HWND window)
         StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    PublishDrives();
     StartExport(window);
 }
 
@@ -308,6 +330,28 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         RefitIconTable(app.iconTable, app.trayIcon, app.settings.IconFile, CurrentTraySlot());
     }
     return result;
+}
+
+void RestartMqtt()
+{
+    AppState& app = App();
+    app.mqttPublisher = nullptr;
+    app.mqtt.reset();
+    if (!app.mqttSettings.Enabled()) {
+        return;
+    }
+    char host[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof host;
+    if (!GetComputerNameA(host, &size)) {
+        std::strcpy(host, "windows");
+    }
+    const MqttOrigin origin{host, "KELVIX", KV_VERSION_TEXT};
+    app.mqtt = std::make_unique<MqttPublisher>(app.mqttSettings, origin,
+        MakeMqttClientId("kelvix", host, GetCurrentProcessId()),
+        [](const std::string& line) { OutputDebugStringA(("KELVIX: " + line + "\n").c_str()); });
+    app.mqttPublisher = app.mqtt.get();
+    app.mqtt->Start();
+    PublishDrives();
 }
 
 unsigned CurrentTraySlot()

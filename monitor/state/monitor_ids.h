@@ -21,6 +21,7 @@ constexpr UINT kAboutDialogId = 101;
 constexpr UINT kSettingsDialogId = 102;
 constexpr UINT kMonitorDialogId = 103;
 constexpr UINT kSmartDialogId = 104;
+constexpr UINT kMqttDialogId = 106;
 
 // Commands of the main window.
 enum MonitorCommand : UINT {

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 struct RefusedRequests;
+class MqttPublisher;
 
 struct ProgramState {
     explicit ProgramState(HINSTANCE programInstance) : instance(programInstance) {}
@@ -25,6 +26,8 @@ struct ProgramState {
     MonitorWindowState monitor;
     // What the network service left unanswered, for the about dialog; null without one.
     const RefusedRequests* refusedRequests = nullptr;
+    // The Home Assistant publisher, for the about dialog; null while [Mqtt] has no host.
+    const MqttPublisher* mqttPublisher = nullptr;
 };
 
 // The shared record while the program holds it.

@@ -284,6 +284,21 @@ def main():
               "the first copy stays connected")
         second.stop()
 
+        # A "broker" that takes the connection and never answers: kelvixd keeps serving.
+        with socket.socket() as silent:
+            silent.bind(("127.0.0.1", 0))
+            silent.listen(4)
+            stalled = Daemon(program, driveset, work, "stalled", "Host=127.0.0.1\nPort=%d\n" % silent.getsockname()[1],
+                             metrics=True)
+            daemons.append(stalled)
+            wait_until(lambda: "serving on UDP port" in stalled.text(), "kelvixd to serve")
+            asked = time.monotonic()
+            check(stalled.metric("kelvix_mqtt_connected") == 0, "metrics answer while the broker is silent")
+            check(time.monotonic() - asked < 2, "the metrics answer at once")
+            wait_until(lambda: "did not answer the connection within 5 s; trying again in 1 s" in stalled.text(),
+                       "the silent broker to be told", 15)
+            stalled.stop()
+
         # The broker dropped mid-run: kelvixd keeps measuring and comes back.
         broker.stop()
         wait_until(lambda: "the broker closed the connection; trying again" in first.text(),

@@ -1,6 +1,7 @@
 // The about dialog (101): the program's description, version and legal notice from its
 // own version resource, one row per drive found at start-up, and what the network
 // service left unanswered.
+#include "mqtt_status_text.h"
 #include "monitor_views.h"
 
 #include "common_controls.h"
@@ -28,6 +29,7 @@ enum AboutControl : int {
     IDC_ABOUT_LEGAL = 1003,
     IDC_ABOUT_DRIVES = 1004,
     IDC_ABOUT_REFUSED = 1005,
+    IDC_ABOUT_MQTT = 1006,
 };
 
 // Program-wide: the records stay, the handles are made per opening.
@@ -95,6 +97,11 @@ void Open(HWND dialog)
         DescribeRefusedRequests(refused->notAllowed.load(), refused->tooOften.load(), text, sizeof text);
         SetDlgItemTextA(dialog, IDC_ABOUT_REFUSED, text);
     }
+    MqttStatus mqtt;
+    if (app.mqttPublisher != nullptr) {
+        mqtt = app.mqttPublisher->Status();
+    }
+    SetDlgItemTextA(dialog, IDC_ABOUT_MQTT, DescribeMqttStatus(mqtt).c_str());
     ShowWindow(dialog, SW_SHOW);
 }
 
