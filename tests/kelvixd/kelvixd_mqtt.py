@@ -150,7 +150,7 @@ class Daemon:
         with open(os.path.join(self.work, "HDDATA.CFG"), "w") as f:
             f.write("KVX = 194\n")
         with open(config, "w") as f:
-            f.write("[Timer]\nCurrent=1\n[Network]\nPort=%d\n[Export]\nMetricsPort=%d\nListenAddress=127.0.0.1\n"
+            f.write("[Timer]\nCurrent=1\n[Network]\nPort=%d\nReportsPerSecond=0\n[Export]\nMetricsPort=%d\nListenAddress=127.0.0.1\n"
                     "[Common]\nCfgFile=%s/HDDATA.CFG\n[Daemon]\nStateDirectory=%s\n[Mqtt]\n%s\n"
                     % (free_port(socket.SOCK_DGRAM), self.metrics_port, self.work, self.work, mqtt))
         self.log = open(self.log_path, "w")
@@ -165,7 +165,10 @@ class Daemon:
         return self.text().count(": connected as ")
 
     def metric(self, name):
-        page = urllib.request.urlopen("http://127.0.0.1:%d/metrics" % self.metrics_port, timeout=5).read().decode()
+        try:
+            page = urllib.request.urlopen("http://127.0.0.1:%d/metrics" % self.metrics_port, timeout=5).read().decode()
+        except OSError:
+            return None
         for line in page.splitlines():
             if line.startswith(name + " "):
                 return float(line.split()[1])
@@ -224,7 +227,7 @@ def check_discovery(found, host_id):
             classes = BINARY_DEVICE_CLASSES if component == "binary_sensor" else SENSOR_DEVICE_CLASSES
             check(config.get("device_class") in classes, topic + ": device class " + str(config.get("device_class")))
             if entity == "temperature":
-                check(config["state_class"] == "measurement" and config["unit_of_measurement"] == "\u00b0C",
+                check(config.get("state_class") == "measurement" and config.get("unit_of_measurement") == "\u00b0C",
                       topic + ": a temperature measurement in \u00b0C")
             state = found.get(config["state_topic"])
             if not check(state is not None, topic + ": its state is retained"):
