@@ -17,6 +17,7 @@
 #include "pass_through_disk_control.h"
 #include "published_drives.h"
 #include "query_service.h"
+#include "verdict_records.h"
 #include "warning_watch.h"
 #include "ws32_calls.h"
 
@@ -251,8 +252,12 @@ int main(int argc, char** argv)
     EnumerateDrives(*drives);
     MeasureAll(*drives, config.settings);
     AnnounceDrives(*drives, *port);
-    WarningWatch warnings(config.warning);
-    warnings.Check(*drives, stderr);
+    // Health baselines live beside the worst values, in the state folder's KELVIX.INI.
+    IniBaselineStore baselines;
+    auto judge = std::make_unique<DriveJudge>(&baselines);
+    const WarningLimits limits = WarningLimitsOf(config.settings);
+    WarningWatch warnings;
+    warnings.Check(*drives, *judge, judge->Judge(*drives, limits), stderr);
 
     Ws32StartupRecord sockets{};
     if (Ws32StartSockets(sockets) != 0) {
@@ -262,7 +267,9 @@ int main(int argc, char** argv)
     }
     SnapshotBoard board;
     const std::unique_ptr<MqttPublisher> mqtt = StartMqtt(config.mqtt);
-    PublishSnapshot(TakeDaemonSnapshot(*drives, config.settings, *port), board, mqtt.get());
+    PublishSnapshot(TakeDaemonSnapshot(*drives, config.settings, *judge, *port), board, mqtt.get());
+    VerdictBoard verdicts;
+    verdicts.Publish(MakeVerdictReport(*drives, *judge));
 
     int status = 0;
     {
@@ -270,6 +277,7 @@ int main(int argc, char** argv)
         AccessRules rules;
         MakeAccessRules(config.settings.AllowedHosts, config.settings.ReportsPerSecond, rules);
         service.SetAccessRules(rules);
+        service.SetVerdictBoard(&verdicts);
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
         if (config.serve) {
@@ -300,8 +308,10 @@ int main(int argc, char** argv)
                 break;
             }
             MeasureAll(*drives, config.settings);
-            PublishSnapshot(TakeDaemonSnapshot(*drives, config.settings, *port), board, mqtt.get());
-            warnings.Check(*drives, stderr);
+            const VerdictChanges changes = judge->Judge(*drives, limits);
+            PublishSnapshot(TakeDaemonSnapshot(*drives, config.settings, *judge, *port), board, mqtt.get());
+            verdicts.Publish(MakeVerdictReport(*drives, *judge));
+            warnings.Check(*drives, *judge, changes, stderr);
             refused.Tell(false);
         }
         service.Stop();

@@ -11,6 +11,7 @@
 #include "program_state.h"
 #include "temperature_server.h"
 #include "tray_icon.h"
+#include "verdict_board.h"
 #include "warning_alerts.h"
 
 #include <windows.h>
@@ -32,8 +33,10 @@ struct AppState : ProgramState {
     IconTable iconTable;
     TemperatureServer server;
     WarningAlerts warnings;  // which drives were warned of, and when
+    VerdictChanges healthChanges;  // what the last measurement changed, for its balloon
     // What the export services answer from: the drive table as the last measurement left it.
     SnapshotBoard driveBoard;
+    VerdictBoard verdictBoard;  // what the verdict request is answered from
     ExportServer exporter;
     // Home Assistant: the [Mqtt] section and its publisher (null while it names no broker).
     MqttSettings mqttSettings;

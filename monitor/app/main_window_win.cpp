@@ -17,6 +17,7 @@
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
+#include "verdict_records.h"
 #include "warning_limit.h"
 
 #include <cstring>
@@ -54,18 +55,21 @@ void KeepTrayIconShown(HWND window, bool shown)
 void PublishDrives()
 {
     AppState& app = App();
-    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings);
+    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings, app.judge);
     if (app.mqtt) {
         snapshot.mqtt = MetricsState(app.mqtt->Status());
         app.mqtt->Offer(snapshot);
     }
     app.driveBoard.Publish(snapshot);
+    app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
 }
 
-// One measurement cycle, then its results handed on.
+// One measurement cycle, its verdicts, then its results handed on.
 void Measure()
 {
-    MeasureAll(App().drives, App().settings);
+    AppState& app = App();
+    MeasureAll(app.drives, app.settings);
+    app.healthChanges = app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
     PublishDrives();
 }
 
@@ -117,6 +121,7 @@ bool StartServer(AppState& app)
     AccessRules rules;
     MakeAccessRules(app.settings.AllowedHosts, app.settings.ReportsPerSecond, rules);
     app.server.SetAccessRules(rules);
+    app.server.SetVerdictBoard(&app.verdictBoard);
     return app.server.StartServer(app.settings.Port);
 }
 
@@ -230,6 +235,7 @@ void RunSettings(HWND window)
         StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
+    app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
     PublishDrives();
     StartExport(window);
 }

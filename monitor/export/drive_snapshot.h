@@ -11,6 +11,7 @@
 #include <mutex>
 
 struct Settings;
+class DriveJudge;
 
 // What one drive's last measurement gave.
 enum class DriveCondition : std::uint8_t {
@@ -56,12 +57,16 @@ struct PublisherState {
 struct DriveSnapshot {
     DriveSnapshotEntry drives[kMaxDrives];
     unsigned count = 0;                   // present drives, in drive-number order
-    std::uint32_t warningTemperature = 0;  // the warning threshold, degrees Celsius
+    std::uint32_t warningTemperature = 0;  // the user's warning temperature (ATA drives), °C;
+                                          // each drive's own is in its verdict
     bool taken = false;                   // false until the first measurement is published
     PublisherState mqtt;
 };
 
-// The present drives below the probe count, as the last measurement left them.
+// The present drives below the probe count, as the last measurement left them, each with
+// the verdict `judge` gave it after that measurement.
+DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, const DriveJudge& judge);
+// The same with a judge that has seen only this measurement (no baselines, no hysteresis).
 DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings);
 
 // The last published snapshot, shared by the main thread and the service threads. Each

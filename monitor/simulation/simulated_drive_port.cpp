@@ -18,7 +18,7 @@ int SimulatedDrivePort::Open(unsigned number, DriveProtocol& protocol)
     return kFirstDescriptor + static_cast<int>(number);
 }
 
-const SimulatedDrive* SimulatedDrivePort::DriveOf(int descriptor) const
+SimulatedDrive* SimulatedDrivePort::DriveOf(int descriptor)
 {
     const int number = descriptor - kFirstDescriptor;
     return number >= 0 && number < static_cast<int>(kSimulatedDriveSlots) ? &set_.drives[number] : nullptr;
@@ -34,7 +34,7 @@ void SimulatedDrivePort::Record(const Sent& sent)
 bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t* data, std::uint32_t dataSize,
                              AtaRegisters* returned)
 {
-    const SimulatedDrive* drive = DriveOf(descriptor);
+    SimulatedDrive* drive = DriveOf(descriptor);
     if (drive == nullptr || drive->nvme) {
         return false;
     }
@@ -63,6 +63,9 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
     if (sector == nullptr || dataSize != kSector || (r.device & 0x10) != 0) {
         return false;
     }
+    if (sector == drive->smartData) {
+        drive->StepAttributes(++attributeReads_[descriptor - kFirstDescriptor]);
+    }
     std::memcpy(data, sector, kSector);
     return true;
 }
@@ -70,7 +73,7 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
 bool SimulatedDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& c, std::uint8_t* data,
                                    std::uint32_t dataSize)
 {
-    const SimulatedDrive* drive = DriveOf(descriptor);
+    SimulatedDrive* drive = DriveOf(descriptor);
     if (drive == nullptr || !drive->nvme) {
         return false;
     }
@@ -81,6 +84,7 @@ bool SimulatedDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& c, st
     }
     if (c.opcode == kNvmeAdminGetLogPage && c.namespaceId == kNvmeAllNamespaces && c.cdw10 == kHealthLogCdw10 &&
         dataSize == kNvmeHealthSize) {
+        drive->StepHealth(++healthReads_[descriptor - kFirstDescriptor]);
         std::memcpy(data, drive->health, kNvmeHealthSize);
         return true;
     }

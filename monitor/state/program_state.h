@@ -3,6 +3,7 @@
 // Only the user-interface thread touches it (the query server reads the drive table).
 #pragma once
 
+#include "drive_judge.h"
 #include "drive_table.h"
 #include "monitor_window_state.h"
 #include "settings.h"
@@ -23,6 +24,9 @@ struct ProgramState {
     HWND smartWindow = nullptr;
     DriveState drives;
     Settings settings;
+    // Each drive's verdict after the last measurement; health baselines in KELVIX.INI.
+    IniBaselineStore baselines;
+    DriveJudge judge{&baselines};
     MonitorWindowState monitor;
     // What the network service left unanswered, for the about dialog; null without one.
     const RefusedRequests* refusedRequests = nullptr;
