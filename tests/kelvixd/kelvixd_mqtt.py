@@ -245,6 +245,16 @@ def check_discovery(found, host_id):
     check(states["s5gxnf0r123456"].get("temperature") == 44 and states["s5gxnf0r123456"].get("percentage_used") == 3,
           "NVMe state 44 \u00b0C, 3 % used: " + str(states["s5gxnf0r123456"]))
     check(all(s.get("sleeping") is False for s in states.values()), "no drive says it sleeps")
+    # The judged verdict: the NVMe drive's critical-warning bit 2 (reliability degraded) is bad.
+    nvme = states["s5gxnf0r123456"]
+    check(nvme.get("health") == "bad" and any("critical warning" in r for r in nvme.get("reasons", [])),
+          "the NVMe drive is bad with its reason: " + str(nvme))
+    health = configs.get("homeassistant/binary_sensor/%s/s5gxnf0r123456_health/config" % node, {})
+    check(render(health.get("value_template", ""), found.get(health.get("state_topic"), "{}")) == "ON",
+          "its problem sensor is on")
+    check(states["5jv3abcd"].get("health") == "good" and
+          render(health.get("value_template", ""), json.dumps(states["5jv3abcd"])) == "OFF",
+          "a good disk's problem sensor is off")
 
 
 def main():
