@@ -178,8 +178,8 @@ void MqttPublisher::Run()
             status_.connected = false;
             status_.lastError = error;
         }
-        // Each lost connection is told; repeated failures to connect only when the wait grows,
-        // so a broker down for days writes a line a minute at most.
+        // Each lost connection is told; failures to connect again only while the wait grows,
+        // so a broker down for days leaves a handful of lines, not one a minute.
         if (wasConnected || !failedBefore || retrySeconds < kMaxRetrySeconds) {
             Log("MQTT broker " + status_.broker + ": " + error + "; trying again in " +
                 std::to_string(retrySeconds) + " s");
