@@ -4,6 +4,7 @@
 #include "mqtt_packets.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 namespace {
@@ -29,7 +30,7 @@ int MillisecondsSince(Clock::time_point then)
 
 // Connects and waits for CONNACK: the part of a session the dialog's test shares.
 bool OpenSession(MqttLink& link, const MqttSettings& settings, const mqtt::ConnectOptions& options,
-                 mqtt::PacketReader& reader, std::string& error)
+                 mqtt::PacketReader& reader, std::string& error, const std::atomic<bool>* cancel = nullptr)
 {
     if (!link.Open(settings.host, static_cast<std::uint16_t>(settings.port), kConnectMilliseconds, error)) {
         return false;
@@ -41,6 +42,10 @@ bool OpenSession(MqttLink& link, const MqttSettings& settings, const mqtt::Conne
     }
     const Clock::time_point start = Clock::now();
     while (MillisecondsSince(start) < kConnectMilliseconds) {
+        if (cancel != nullptr && cancel->load()) {
+            error = "stopped while connecting";
+            return false;
+        }
         char buffer[512];
         int count = 0;
         const StreamResult result = link.Read(buffer, sizeof buffer, count, kReadSliceMilliseconds);
@@ -98,11 +103,13 @@ void MqttPublisher::Start()
         return;
     }
     stopping_ = false;
+    cancel_ = false;
     thread_ = std::thread(&MqttPublisher::Run, this);
 }
 
 void MqttPublisher::Stop()
 {
+    cancel_ = true;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -305,7 +312,7 @@ bool MqttPublisher::Session(std::string& error)
     options.willPayload = kOffline;
     options.keepAliveSeconds = kKeepAliveSeconds;
     mqtt::PacketReader reader;
-    if (!OpenSession(*link_, settings_, options, reader, error)) {
+    if (!OpenSession(*link_, settings_, options, reader, error, &cancel_)) {
         return false;
     }
     {

@@ -8,6 +8,7 @@
 #include "mqtt_discovery.h"
 #include "mqtt_settings.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -81,6 +82,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
+    std::atomic<bool> cancel_{false};  // Stop's word to a connection attempt waiting for its answer
     bool pending_ = false;
     std::unique_ptr<DriveSnapshot> offered_;  // the newest snapshot, when pending_
     MqttStatus status_;
