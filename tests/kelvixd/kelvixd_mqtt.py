@@ -178,7 +178,8 @@ class Daemon:
         if self.process.poll() is None:
             self.process.send_signal(sig)
         try:
-            self.process.wait(timeout=20)
+            code = self.process.wait(timeout=20)
+            check(code == 0 or sig == signal.SIGKILL, "%s stopped cleanly, not with %s" % (self.work, code))
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
