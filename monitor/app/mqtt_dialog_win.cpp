@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "monitor_ids.h"
 #include "mqtt_publisher.h"
+#include "wide_text.h"
 #include "window_helpers.h"
 
 #include <string>
@@ -55,10 +56,10 @@ void Test(HWND dialog)
     MqttSettings settings;
     std::string problem;
     if (!Read(dialog, settings, problem)) {
-        SetDlgItemTextA(dialog, IDC_MQTT_RESULT, ("設定に誤りがあります: " + problem).c_str());
+        SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, ("設定に誤りがあります: " + problem).c_str());
         return;
     }
-    SetDlgItemTextA(dialog, IDC_MQTT_RESULT, "接続しています...");
+    SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, "接続しています...");
     UpdateWindow(GetDlgItem(dialog, IDC_MQTT_RESULT));
     const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     char host[MAX_COMPUTERNAME_LENGTH + 1] = "";
@@ -68,7 +69,7 @@ void Test(HWND dialog)
     const bool connected = TestMqttConnection(settings, MakeMqttClientId("kelvix-test", host, GetCurrentProcessId()),
                                               result);
     SetCursor(previous);
-    SetDlgItemTextA(dialog, IDC_MQTT_RESULT,
+    SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT,
                     ((connected ? "接続できました: " : "接続できません: ") + result).c_str());
 }
 
@@ -92,7 +93,7 @@ INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             if (Read(dialog, *settings, problem)) {
                 EndDialog(dialog, IDOK);
             } else {
-                SetDlgItemTextA(dialog, IDC_MQTT_RESULT, ("設定に誤りがあります: " + problem).c_str());
+                SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, ("設定に誤りがあります: " + problem).c_str());
             }
         } else if (LOWORD(wParam) == IDCANCEL) {
             EndDialog(dialog, IDCANCEL);

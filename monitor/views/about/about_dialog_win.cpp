@@ -101,7 +101,7 @@ void Open(HWND dialog)
     if (app.mqttPublisher != nullptr) {
         mqtt = app.mqttPublisher->Status();
     }
-    SetDlgItemTextA(dialog, IDC_ABOUT_MQTT, DescribeMqttStatus(mqtt).c_str());
+    SetDlgItemTextCp932(dialog, IDC_ABOUT_MQTT, DescribeMqttStatus(mqtt).c_str());
     ShowWindow(dialog, SW_SHOW);
 }
 
