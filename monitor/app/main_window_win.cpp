@@ -51,7 +51,8 @@ void KeepTrayIconShown(HWND window, bool shown)
     }
 }
 
-// The drives as the last measurement left them, to the export services and Home Assistant.
+// The drives as the last verdicts left them, to the export services, the report server
+// and Home Assistant.
 void PublishDrives()
 {
     AppState& app = App();
@@ -64,13 +65,23 @@ void PublishDrives()
     app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
 }
 
-// One measurement cycle, its verdicts, then its results handed on.
-void Measure()
+// The verdicts of what the drive table holds, then handed on; the health changes wait
+// for their balloon.
+void JudgeAndPublish()
 {
     AppState& app = App();
-    MeasureAll(app.drives, app.settings);
-    app.healthChanges = app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
+    const VerdictChanges changes = app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
+    for (unsigned i = 0; i < changes.count && app.healthChanges.count < kMaxDrives; ++i) {
+        app.healthChanges.items[app.healthChanges.count++] = changes.items[i];
+    }
     PublishDrives();
+}
+
+// One measurement cycle, then its verdicts and results handed on.
+void Measure()
+{
+    MeasureAll(App().drives, App().settings);
+    JudgeAndPublish();
 }
 
 // The export services the settings turn on. A port that cannot be opened (taken, or a
@@ -105,6 +116,7 @@ void ShowMeasurement(HWND window)
         ShowTraySlot(CurrentTraySlot());
         WarningBalloon(window);
     }
+    HealthBalloon(window);
 }
 
 void OpenMonitor(HWND window)
@@ -161,6 +173,7 @@ bool CreateMonitor(HWND window)
         SetMeasuring(window, true);
         InfoBalloon(window);
         WarningBalloon(window);
+        HealthBalloon(window);
     } else {
         ShowTraySlot(kSlotNoTemperature);
     }
@@ -235,8 +248,7 @@ void RunSettings(HWND window)
         StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
-    app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
-    PublishDrives();
+    JudgeAndPublish();
     StartExport(window);
 }
 
@@ -252,6 +264,11 @@ void OnCommand(HWND window, UINT command)
         break;
     case CMD_MEASURE_NOW:
         Measure();
+        ShowMeasurement(window);
+        break;
+    case CMD_ACCEPT_CAUTION:
+        AcceptCautions();
+        JudgeAndPublish();
         ShowMeasurement(window);
         break;
     case CMD_COPY_TEMPERATURES:
@@ -364,8 +381,14 @@ unsigned CurrentTraySlot()
 {
     const AppState& app = App();
     const DriveReadings readings = CollectReadings(app.drives);
-    return SelectTrayIconSlot(readings.Hottest(), AnyHot(readings, WarningLimitsOf(app.settings)), app.Measuring(),
-        app.settings.NoTrayIcon);
+    // A failing drive keeps the tray in its warning colours however cool it runs, so it
+    // cannot go unseen once its balloon is gone.
+    bool anyBad = false;
+    for (unsigned i = 0; i < kMaxDrives; ++i) {
+        anyBad = anyBad || app.judge.Verdict(i).health == HealthState::Bad;
+    }
+    return SelectTrayIconSlot(readings.Hottest(), anyBad || AnyHot(readings, WarningLimitsOf(app.settings)),
+        app.Measuring(), app.settings.NoTrayIcon);
 }
 
 bool SetMeasuring(HWND window, bool on)

@@ -1,5 +1,18 @@
 #include "verdict_records.h"
 
+// The report carries the monitor's numbers; clients (and common/health_words) read them.
+static_assert(static_cast<int>(HealthReasonKind::AttributeAtThreshold) == 1 &&
+                  static_cast<int>(HealthReasonKind::DriveSaysFailing) == 2 &&
+                  static_cast<int>(HealthReasonKind::CountAboveZero) == 3 &&
+                  static_cast<int>(HealthReasonKind::CountIncreased) == 4 &&
+                  static_cast<int>(HealthReasonKind::NvmeCriticalWarning) == 5 &&
+                  static_cast<int>(HealthReasonKind::NvmePercentageUsed) == 6 &&
+                  static_cast<int>(HealthReasonKind::NvmeSpareLow) == 7,
+              "reason numbers on the wire");
+static_assert(static_cast<int>(HealthState::Bad) == 3 && static_cast<int>(TemperatureState::Hot) == 2 &&
+                  static_cast<int>(DriveKind::Property) == 2,
+              "state numbers on the wire");
+
 VerdictReport MakeVerdictReport(const DriveState& drives, const DriveJudge& judge)
 {
     VerdictReport report;

@@ -42,6 +42,11 @@ void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], Un
         const int received = server.Receive(server.Socket(), reinterpret_cast<char*>(datagram),
                                              static_cast<int>(sizeof datagram));
         const std::uint8_t command = datagram[0];
+        // Two bytes that are not the verdict request are no request at all: dropped before
+        // the list, as longer datagrams are.
+        if (received == static_cast<int>(kVerdictRequestBytes) && !IsVerdictRequest(datagram, kVerdictRequestBytes)) {
+            continue;
+        }
         if (received == kUdpFailed) {
             // Only then the wait, which tells a socket that failed from a datagram dropped.
             if (server.Wait() == kUdpFailed) {

@@ -35,6 +35,7 @@ enum MonitorCommand : UINT {
     CMD_SMART_WINDOW = 32794,
     CMD_SHOW_INFO = 32795,
     CMD_ABOUT = 32798,
+    CMD_ACCEPT_CAUTION = 32800,  // the user has seen the drives' cautions
     CMD_CLOSE = 32799,  // also "close" for every window of the system
 };
 

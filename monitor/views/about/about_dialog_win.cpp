@@ -66,7 +66,8 @@ void FillDriveList(HWND list)
     const SummaryDrives rows = SummaryDriveNumbers(drives);
     for (unsigned row = 0; row < rows.count; ++row) {
         const unsigned number = rows.numbers[row];
-        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number]);
+        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number],
+            static_cast<unsigned>(Program().judge.Verdict(number).health));
         const int index = InsertListRowCp932(list, static_cast<int>(row), cells.cells[0]);
         if (index < 0) {
             continue;
