@@ -1,5 +1,6 @@
-// Windows: plain TCP on the socket binding. TLS through Schannel is not built yet; a TLS
-// setting is refused in words rather than sent in the clear.
+// Plain TCP on the socket binding only: the Windows build (TLS through Schannel is not
+// built yet) and the statically linked kelvixd of the VM test. A TLS setting is refused
+// in words rather than sent in the clear.
 #include "mqtt_link_common.h"
 
 std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, std::string& error)
