@@ -222,6 +222,24 @@ bool Apply(const std::string& section, const std::string& key, const std::string
         }
         return true;
     }
+    if (Same(section, "Threshold") && Same(key, "Reminder")) {
+        std::uint32_t minutes = 0;
+        if (!ParseNumber(value, 0, kDay / 60, minutes)) {
+            problem = "must be a whole number of minutes from 0 to " + std::to_string(kDay / 60) + ", not \"" +
+                      value + "\"";
+            return false;
+        }
+        config.settings.Reminder = minutes;
+        return true;
+    }
+    if (Same(section, kNotifySection)) {
+        const bool taken = ApplyNotifyKey(config.notify, key.c_str(), value, known, problem);
+        if (!known) {
+            problem.clear();  // an unknown key warns, as elsewhere
+            return true;
+        }
+        return taken;
+    }
     known = false;
     return true;
 }

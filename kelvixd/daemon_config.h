@@ -6,6 +6,7 @@
 #pragma once
 
 #include "mqtt_settings.h"
+#include "notify_settings.h"
 #include "settings.h"
 
 #include <cstdint>
@@ -23,6 +24,7 @@ struct DaemonConfig {
     std::uint32_t hddtempPort = 0;  // [Export] HddtempPort; 0: off
     std::uint32_t metricsPort = 0;  // [Export] MetricsPort; 0: off
     std::string listenAddress;      // [Export] ListenAddress; empty: every interface
+    NotifySettings notify;          // [Notify], the notifications' own key table
     MqttSettings mqtt;              // [Mqtt]: the Home Assistant publisher; no Host: off
     std::string stateDirectory = "/var/lib/kelvix";
     std::string sysBlock = "/sys/block";

@@ -8,6 +8,10 @@
 #include "icon_table.h"
 #include "mqtt_publisher.h"
 #include "named_mutex.h"
+#include "notifier.h"
+#include "notify_event.h"
+#include "notify_log.h"
+#include "notify_settings.h"
 #include "program_state.h"
 #include "temperature_server.h"
 #include "tray_icon.h"
@@ -38,6 +42,12 @@ struct AppState : ProgramState {
     SnapshotBoard driveBoard;
     VerdictBoard verdictBoard;  // what the verdict request is answered from
     ExportServer exporter;
+    // Notifications away from the PC: the [Notify] settings, the changes found between
+    // snapshots, the sending thread and its log beside the program.
+    NotifySettings notify;
+    EventWatch notifyWatch;
+    NotifyLogFile notifyLog;
+    Notifier notifier;
     // Home Assistant: the [Mqtt] section and its publisher (null while it names no broker).
     MqttSettings mqttSettings;
     std::unique_ptr<MqttPublisher> mqtt;

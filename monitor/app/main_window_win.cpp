@@ -20,7 +20,9 @@
 #include "verdict_records.h"
 #include "warning_limit.h"
 
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -51,22 +53,16 @@ void KeepTrayIconShown(HWND window, bool shown)
     }
 }
 
-// The drives as the last verdicts left them, to the export services, the report server
-// and Home Assistant.
-void PublishDrives()
+std::uint64_t MonotonicMs()
 {
-    AppState& app = App();
-    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings, app.judge);
-    if (app.mqtt) {
-        snapshot.mqtt = MetricsState(app.mqtt->Status());
-        app.mqtt->Offer(snapshot);
-    }
-    app.driveBoard.Publish(snapshot);
-    app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count());
 }
 
-// The verdicts of what the drive table holds, then handed on; the health changes wait
-// for their balloon.
+// The verdicts of what the drive table holds, handed to the export services, the report
+// server and Home Assistant; the health changes wait for their balloon, and what changed since the
+// last snapshot goes to the notification sender (which only queues: sending is its own
+// thread's).
 void JudgeAndPublish()
 {
     AppState& app = App();
@@ -74,7 +70,23 @@ void JudgeAndPublish()
     for (unsigned i = 0; i < changes.count && app.healthChanges.count < kMaxDrives; ++i) {
         app.healthChanges.items[app.healthChanges.count++] = changes.items[i];
     }
-    PublishDrives();
+    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings, app.judge);
+    for (const NotifyEvent& event :
+         app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
+        if (app.notify.On()) {
+            app.notifier.Post(event);
+        }
+    }
+    const NotifyCounts counts = app.notifier.Counts();
+    snapshot.notifications.on = app.notify.On();
+    snapshot.notifications.delivered = counts.delivered;
+    snapshot.notifications.failed = counts.failed;
+    if (app.mqtt) {
+        snapshot.mqtt = MetricsState(app.mqtt->Status());
+        app.mqtt->Offer(snapshot);
+    }
+    app.driveBoard.Publish(snapshot);
+    app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
 }
 
 // One measurement cycle, then its verdicts and results handed on.
@@ -146,6 +158,8 @@ bool CreateMonitor(HWND window)
         return false;
     }
     LoadSettings(app.settings);
+    LoadNotifySettings(kSettingsFile, app.notify);
+    app.notifier.Start(app.notify, ThisHostName());
     if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
@@ -197,6 +211,7 @@ void DestroyMonitor(HWND window)
 {
     AppState& app = App();
     app.exporter.Stop();
+    app.notifier.Stop();
     app.mqttPublisher = nullptr;
     app.mqtt.reset();  // says "offline" while the socket library is still loaded
     if (app.settings.UseNetwork != 0) {
@@ -374,7 +389,7 @@ void RestartMqtt()
         [](const std::string& line) { OutputDebugStringA(("KELVIX: " + line + "\n").c_str()); });
     app.mqttPublisher = app.mqtt.get();
     app.mqtt->Start();
-    PublishDrives();
+    JudgeAndPublish();
 }
 
 unsigned CurrentTraySlot()

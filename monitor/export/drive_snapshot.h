@@ -45,6 +45,14 @@ struct DriveSnapshotEntry {
     DriveVerdict verdict;
 };
 
+// Notifications sent away from the machine, as counted by the program that sends them
+// (it fills these in before publishing).
+struct NotificationCounts {
+    bool on = false;  // a URL or a command is set
+    std::uint64_t delivered = 0;
+    std::uint64_t failed = 0;
+};
+
 // The Home Assistant publisher as it was when the snapshot was taken, for the metrics.
 struct PublisherState {
     bool configured = false;  // false: no [Mqtt] Host, and no series
@@ -60,6 +68,7 @@ struct DriveSnapshot {
     std::uint32_t warningTemperature = 0;  // the user's warning temperature (ATA drives), °C;
                                           // each drive's own is in its verdict
     bool taken = false;                   // false until the first measurement is published
+    NotificationCounts notifications;
     PublisherState mqtt;
 };
 

@@ -252,6 +252,14 @@ std::string BuildMetricsText(const DriveSnapshot& snapshot, const char* version)
                 AppendSample(out, metric.name, drive, value);
             });
     }
+    if (snapshot.notifications.on) {
+        AppendHeader(out, "kelvix_notifications_delivered_total", "counter",
+            "Notifications (web requests and commands) delivered since the start.");
+        out += "kelvix_notifications_delivered_total " + std::to_string(snapshot.notifications.delivered) + "\n";
+        AppendHeader(out, "kelvix_notifications_failed_total", "counter",
+            "Notifications given up after their retries, or refused by a full queue, since the start.");
+        out += "kelvix_notifications_failed_total " + std::to_string(snapshot.notifications.failed) + "\n";
+    }
     AppendPublisherSeries(out, snapshot.mqtt);
     return out;
 }

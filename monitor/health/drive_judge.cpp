@@ -94,9 +94,16 @@ void DriveJudge::JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChang
         change.verdict = verdict;
     }
     slot.baseline.reported = verdict.health;
+    // A good drive with no counts has nothing to remember: its settings file is left
+    // as it was (a file the user keeps read-only or hand-made stays untouched).
+    bool anyCount = false;
+    for (const CountBaseline& count : slot.baseline.counts) {
+        anyCount = anyCount || count.known;
+    }
+    const bool worthKeeping = anyCount || verdict.health > HealthState::Good || std::strcmp(slot.saved, "unknown") != 0;
     char text[sizeof slot.saved];
     FormatBaseline(slot.baseline, text, sizeof text);
-    if (std::strcmp(text, slot.saved) != 0) {
+    if (worthKeeping && std::strcmp(text, slot.saved) != 0) {
         std::memcpy(slot.saved, text, sizeof slot.saved);
         if (store_ != nullptr) {
             store_->Save(slot.key, slot.baseline);

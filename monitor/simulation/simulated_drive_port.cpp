@@ -51,6 +51,7 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
         return true;
     }
     const std::uint8_t* sector = nullptr;
+    std::uint32_t attributeRead = 0;
     if (r.command == 0xEC && r.sectorCount == 1) {
         sector = drive->identify;
     } else if (r.command == 0xB0 && r.lbaMid == 0x4F && r.lbaHigh == 0xC2) {
@@ -58,13 +59,18 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
             return true;
         }
         sector = r.features == 0xD0 ? drive->smartData : r.features == 0xD1 ? drive->thresholds : nullptr;
+        // "fail attributes from N": the Nth attribute read and every later one fail.
+        attributeRead = r.features == 0xD0 ? ++attributeReads_[descriptor - kFirstDescriptor] : 0;
+        if (drive->fail.attributesFrom != 0 && attributeRead >= drive->fail.attributesFrom) {
+            return false;
+        }
     }
     // A SATA port has one device: the slave-select bit must be clear.
     if (sector == nullptr || dataSize != kSector || (r.device & 0x10) != 0) {
         return false;
     }
     if (sector == drive->smartData) {
-        drive->StepAttributes(++attributeReads_[descriptor - kFirstDescriptor]);
+        drive->StepAttributes(attributeRead);
     }
     std::memcpy(data, sector, kSector);
     return true;

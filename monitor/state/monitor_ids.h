@@ -22,6 +22,10 @@ constexpr UINT kSettingsDialogId = 102;
 constexpr UINT kMonitorDialogId = 103;
 constexpr UINT kSmartDialogId = 104;
 constexpr UINT kMqttDialogId = 106;
+constexpr UINT kNotifyDialogId = 110;
+
+// The notification log, beside the program.
+constexpr char kNotifyLogFile[] = "NOTIFY.LOG";
 
 // Commands of the main window.
 enum MonitorCommand : UINT {

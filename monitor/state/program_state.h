@@ -12,6 +12,7 @@
 
 struct RefusedRequests;
 class MqttPublisher;
+class Notifier;
 
 struct ProgramState {
     explicit ProgramState(HINSTANCE programInstance) : instance(programInstance) {}
@@ -30,6 +31,8 @@ struct ProgramState {
     MonitorWindowState monitor;
     // What the network service left unanswered, for the about dialog; null without one.
     const RefusedRequests* refusedRequests = nullptr;
+    // What the notifications delivered and gave up, for the about dialog.
+    const Notifier* notifications = nullptr;
     // The Home Assistant publisher, for the about dialog; null while [Mqtt] has no host.
     const MqttPublisher* mqttPublisher = nullptr;
 };

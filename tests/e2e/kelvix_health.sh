@@ -96,7 +96,7 @@ icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"
 # red_pixels X NAME: pixels of the icon at X whose red is strong and green weak.
 red_pixels() {
     convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 \
-        | sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),.*/\1 \2/p' | awk '$1 > 150 && $2 < 100' | wc -l
+        | sed -n 's/^[^(]*(\([0-9]*\),\([0-9]*\),.*/\1 \2/p' | awk '$1 > 150 && $2 < 100' | wc -l
 }
 shot tray_bad_drive
 check "KELVIX's tray is in warning colours for the bad drive" test "$(red_pixels 5 tray_bad_drive)" -gt 10

@@ -35,7 +35,7 @@ check_contains "the ATA disk's state is retained" '"temperature":35,' "$(retaine
 # The settings dialog opens the Home Assistant dialog; its test connects.
 kvd command 32791
 check "settings dialog opens" kvd wait-window "#32770" "$settings_title" 10000
-kvd dialog-click "$settings_title" 1035
+kvd dialog-click "$settings_title" 1036
 check "Home Assistant dialog opens" kvd wait-window "#32770" "$mqtt_title" 10000
 shows_host() { [ "$(kvd dialog-get-text "$mqtt_title" 1101 | tr -d '\r')" = 127.0.0.1 ]; }
 check "the dialog shows the broker" wait_until 10 shows_host
@@ -58,8 +58,8 @@ check "settings dialog closes" kvd wait-gone "#32770" "$settings_title" 10000
 
 # The about dialog tells the connection.
 kvd command 32798
-wait_until 20 kvd dialog-get-text "$about_title" 1006 >/dev/null
-about_connected() { [[ "$(kvd dialog-get-text "$about_title" 1006 | from_sjis)" == *に接続中* ]]; }
+wait_until 20 kvd dialog-get-text "$about_title" 1007 >/dev/null
+about_connected() { [[ "$(kvd dialog-get-text "$about_title" 1007 | from_sjis)" == *に接続中* ]]; }
 check "the about dialog says connected" wait_until 10 about_connected
 shot about
 kvd dialog-click "$about_title" 1

@@ -9,12 +9,15 @@
 #include "drive_summary.h"
 #include "gdi_font.h"
 #include "monitor_ids.h"
+#include "notifier.h"
 #include "request_gate.h"
 #include "version_info.h"
 #include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
+
+#include <cstdio>
 
 
 namespace {
@@ -29,7 +32,8 @@ enum AboutControl : int {
     IDC_ABOUT_LEGAL = 1003,
     IDC_ABOUT_DRIVES = 1004,
     IDC_ABOUT_REFUSED = 1005,
-    IDC_ABOUT_MQTT = 1006,
+    IDC_ABOUT_NOTIFICATIONS = 1006,
+    IDC_ABOUT_MQTT = 1007,
 };
 
 // Program-wide: the records stay, the handles are made per opening.
@@ -97,6 +101,13 @@ void Open(HWND dialog)
         char text[160];
         DescribeRefusedRequests(refused->notAllowed.load(), refused->tooOften.load(), text, sizeof text);
         SetDlgItemTextCp932(dialog, IDC_ABOUT_REFUSED, text);
+    }
+    if (const Notifier* notifier = app.notifications) {
+        const NotifyCounts counts = notifier->Counts();
+        char text[160];
+        std::snprintf(text, sizeof text, "通知: 届いた %llu 件、届かなかった %llu 件",
+                      static_cast<unsigned long long>(counts.delivered), static_cast<unsigned long long>(counts.failed));
+        SetDlgItemTextCp932(dialog, IDC_ABOUT_NOTIFICATIONS, text);
     }
     MqttStatus mqtt;
     if (app.mqttPublisher != nullptr) {
