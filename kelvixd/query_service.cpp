@@ -1,5 +1,6 @@
 #include "query_service.h"
 
+#include "journal.h"
 #include "query_protocol.h"
 #include "server_worker.h"
 #include "service_errors.h"
@@ -32,7 +33,7 @@ bool QueryService::Start(std::uint32_t port)
 {
     const int error = ProbeUdpPort(port);
     if (error != 0) {
-        std::fprintf(stderr, "kelvixd: UDP port %u: %s\n", port, std::strerror(error));
+        Journal(Priority::Error, "UDP port %u: %s", port, std::strerror(error));
         return false;
     }
     port_ = port;
@@ -55,8 +56,8 @@ void QueryService::Run()
             failed_ = true;
             break;
         }
-        std::fprintf(stderr, "kelvixd: stop command received on port %u: ignored, the service manager "
-                             "stops kelvixd\n", port_);
+        Journal(Priority::Notice, "stop command received on port %u: ignored, the service manager stops kelvixd",
+                port_);
     }
 }
 

@@ -9,10 +9,10 @@ unsigned WarningWatch::Check(const DriveState& drives, std::FILE* log)
                          record.currentTemperature >= warning_;
         if (hot != hot_[i]) {
             if (hot) {
-                std::fprintf(log, "kelvixd: warning: drive %u \"%s\" is at %u C (warning temperature %u C)\n", i,
+                std::fprintf(log, "<4>drive %u \"%s\" is at %u C (warning temperature %u C)\n", i,
                              record.model, record.currentTemperature, warning_);
             } else {
-                std::fprintf(log, "kelvixd: drive %u \"%s\" is back below the warning temperature (%u C)\n", i,
+                std::fprintf(log, "<5>drive %u \"%s\" is back below the warning temperature (%u C)\n", i,
                              record.model, record.currentTemperature);
             }
             hot_[i] = hot;

@@ -63,6 +63,7 @@ DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings)
         DriveSnapshotEntry& entry = snapshot.drives[snapshot.count++];
         entry.driveNumber = i;
         entry.kind = record.kind;
+        entry.media = MediaOf(record).media;
         entry.condition = ConditionOf(record);
         entry.temperature = record.currentTemperature;
         entry.worstTemperature = record.worstTemperature;
