@@ -267,7 +267,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
         if (config.serve) {
-            if (!service.Start(config.port)) {
+            if (!service.Start(config.port) || !service.WaitUntilBound()) {
                 drives.reset();
                 InstallDiskControl(nullptr);
                 return SessionEnd::NotStarted;

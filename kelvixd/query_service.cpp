@@ -43,6 +43,18 @@ bool QueryService::Start(std::uint32_t port)
     return true;
 }
 
+bool QueryService::WaitUntilBound() const
+{
+    // The worker binds on its own thread: the port is ours once nobody else may bind it.
+    for (int attempt = 0; attempt < 500 && !failed_; ++attempt) {
+        if (ProbeUdpPort(port_) == EADDRINUSE) {
+            return true;
+        }
+        usleep(10000);
+    }
+    return false;
+}
+
 void QueryService::Run()
 {
     while (!stopping_) {
