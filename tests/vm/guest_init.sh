@@ -32,12 +32,14 @@ echo "@@ smartctl done"
 conf=/etc/kelvix/kelvixd.conf
 /sbin/kelvixd -c $conf &
 pid=$!
-while read -r request < /dev/ttyS1; do
+exec 3< /dev/ttyS1
+while read -r request <&3; do
     echo "@@ host asks: $request"
     case "$request" in
     reload-bad) printf '[Timer]\nCurrent=0\n' > $conf; kill -HUP "$pid" ;;
     reload-good) printf '[Timer]\nCurrent=2\n[Network]\nPort=10009\n' > $conf; kill -HUP "$pid" ;;
-    *) kill -TERM "$pid"; break ;;
+    sigterm) kill -TERM "$pid"; break ;;
+    *) echo "@@ not understood: $request" ;;
     esac
 done
 wait "$pid"

@@ -75,7 +75,7 @@ refused=$(vm_console | grep ' not served: ')
 echo "$refused"
 check_eq "two drives not served" 2 "$(echo "$refused" | grep -c .)"
 check_eq "both refused the ATA PASS-THROUGH command (illegal request, unsupported opcode)" 2 \
-    "$(echo "$refused" | grep -c '^<4>/dev/sd[a-z]* not served: ATA command ECh: the device does not take ATA PASS-THROUGH (ILLEGAL REQUEST, unsupported SCSI opcode')"
+    "$(echo "$refused" | grep -c '^<4>/dev/sd[a-z]* not served: ATA command [0-9A-F]*h: the device does not take ATA PASS-THROUGH (ILLEGAL REQUEST, unsupported SCSI opcode')"
 scsi_names=$(for drive in $(vm_console | sed -n 's/^@@ smartctl \(sd[a-z]*\)$/\1/p'); do
     smart_field "$drive" "Device Model" | grep -q . || echo "$drive"; done | sort | tr '\n' ' ')
 check_eq "they are the two disks smartctl reads as SCSI" "$scsi_names" \

@@ -153,10 +153,14 @@ for command in ["{\"execute\": \"qmp_capabilities\"}"] + sys.argv[2:]:
 PY
 }
 
-# vm_send_line TEXT: one line to the guest's second serial port.
+# vm_send_line TEXT: one line to the guest's second serial port, a byte at a time: the
+# emulated UART drops what comes faster than the guest takes it.
 vm_send_line() {
-    python3 -c 'import socket, sys; s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(sys.argv[2].encode() + b"\n"); s.close()' \
-        "$VM_WORK/ttyS1.sock" "$1"
+    python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1])
+for byte in sys.argv[2].encode() + b"\n":
+    s.sendall(bytes([byte])); time.sleep(0.01)
+s.close()' "$VM_WORK/ttyS1.sock" "$1"
 }
 
 vm_end() {
