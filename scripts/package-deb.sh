@@ -22,8 +22,11 @@ doc=$pkg/usr/share/doc/kelvixd
 install -d "$pkg/DEBIAN" "$pkg/usr/sbin" "$pkg/usr/bin" "$pkg/lib/systemd/system" "$pkg/etc/kelvix" \
     "$pkg/etc/logrotate.d" "$pkg/usr/share/kelvix" "$pkg/usr/share/man/man1" "$pkg/usr/share/man/man8" "$doc" \
     "$pkg/var/lib/kelvix"
-install -m 0755 -s "$build/kelvixd/kelvixd" "$pkg/usr/sbin/kelvixd"
-install -m 0755 -s "$build/query/tempquery" "$pkg/usr/bin/tempquery"
+install -m 0755 "$build/kelvixd/kelvixd" "$pkg/usr/sbin/kelvixd"
+install -m 0755 "$build/query/tempquery" "$pkg/usr/bin/tempquery"
+# As dh_strip strips programs.
+strip --remove-section=.comment --remove-section=.note --strip-unneeded "$pkg/usr/sbin/kelvixd" \
+    "$pkg/usr/bin/tempquery"
 install -m 0644 packaging/linux/kelvixd.service "$pkg/lib/systemd/system/kelvixd.service"
 install -m 0644 packaging/linux/kelvixd.conf "$pkg/etc/kelvix/kelvixd.conf"
 install -m 0644 packaging/linux/kelvixd.logrotate "$pkg/etc/logrotate.d/kelvixd"
@@ -45,8 +48,8 @@ chmod 0644 "$pkg/usr/share/man/man8/kelvixd.8.gz" "$pkg/usr/share/man/man1/tempq
 } > "$doc/copyright"
 date=$(date -R -u -d "@${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}")
 printf 'kelvixd (%s) unstable; urgency=medium\n\n  * Built from the kelvix sources.\n\n -- %s  %s\n' \
-    "$version" "KELVIX developers <kelvix@kelvix.example.org>" "$date" | gzip -9n > "$doc/changelog.Debian.gz"
-chmod 0644 "$doc/copyright" "$doc/changelog.Debian.gz"
+    "$version" "KELVIX developers <kelvix@kelvix.example.org>" "$date" | gzip -9n > "$doc/changelog.gz"
+chmod 0644 "$doc/copyright" "$doc/changelog.gz"
 
 installed_size=$(du -sk --exclude=DEBIAN "$pkg" | cut -f1)
 cat > "$pkg/DEBIAN/control" <<CONTROL
@@ -99,6 +102,9 @@ script postrm postrm-systemd-reload-only postrm-systemd \
     'if [ "$1" = purge ]; then
 	rm -rf /var/lib/kelvix
 fi'
+
+(cd "$pkg" && find . -path ./DEBIAN -prune -o -type f -printf '%P\0' | sort -z | xargs -0 md5sum) \
+    > "$pkg/DEBIAN/md5sums"
 
 mkdir -p dist
 out=dist/kelvixd_${version}_amd64.deb

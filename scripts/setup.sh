@@ -12,7 +12,7 @@ packages=(
     procps psmisc iproute2 zip unzip python3
     jq nagios4-core prometheus netdata-plugins-python curl
     qemu-system-x86 busybox-static cpio smartmontools systemd
-    lintian debhelper e2fsprogs
+    lintian debhelper e2fsprogs logrotate
 )
 
 missing=()
