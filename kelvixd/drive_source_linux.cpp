@@ -1,4 +1,5 @@
 #include "disk_control.h"
+#include "drive_choice.h"
 #include "drive_enumeration.h"
 #include "drive_port_linux.h"
 #include "drive_source.h"
@@ -33,27 +34,37 @@ bool Readable(LinuxDrivePort& port, const BlockDevice& drive, std::string& probl
 
 }  // namespace
 
+std::vector<BlockDevice> ChooseServedDrives(const std::vector<BlockDevice>& found, const std::string& devices,
+                                            const ReadableTest& readable)
+{
+    std::vector<BlockDevice> served;
+    for (const BlockDevice& drive : found) {
+        const std::string path = devices + "/" + drive.name;
+        if (served.size() == kMaxDrives) {
+            Journal(Priority::Warning, "%s not served: all %u drive numbers are taken", path.c_str(), kMaxDrives);
+            continue;
+        }
+        std::string problem;
+        if (readable(drive, problem)) {
+            served.push_back(drive);
+        } else {
+            Journal(Priority::Warning, "%s not served: %s", path.c_str(), problem.c_str());
+        }
+    }
+    return served;
+}
+
 std::unique_ptr<DrivePort> OpenDrivePort(const DaemonConfig& config)
 {
     auto port = std::make_unique<LinuxDrivePort>(config.sysBlock.c_str(), config.devices.c_str());
     if (!port->ListProblem().empty()) {
         Journal(Priority::Error, "%s: no drives can be found", port->ListProblem().c_str());
     }
-    std::vector<BlockDevice> served;
-    for (const BlockDevice& drive : port->Found()) {
-        const std::string path = config.devices + "/" + drive.name;
-        if (served.size() == kMaxDrives) {
-            Journal(Priority::Warning, "%s not served: all %u drive numbers are taken", path.c_str(), kMaxDrives);
-            continue;
-        }
-        std::string problem;
-        if (Readable(*port, drive, problem)) {
-            served.push_back(drive);
-        } else {
-            Journal(Priority::Warning, "%s not served: %s", path.c_str(), problem.c_str());
-        }
-    }
-    port->Serve(served);
+    LinuxDrivePort& probed = *port;
+    port->Serve(ChooseServedDrives(port->Found(), config.devices,
+                                   [&probed](const BlockDevice& drive, std::string& problem) {
+                                       return Readable(probed, drive, problem);
+                                   }));
     return port;
 }
 

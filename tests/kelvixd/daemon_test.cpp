@@ -2,6 +2,7 @@
 // outlives stop commands, and the Linux drive list under a made-up /sys/block and /dev.
 #include "daemon_config.h"
 #include "drive_port_linux.h"
+#include "drive_choice.h"
 #include "drive_source.h"
 #include "hddtemp_text.h"
 #include "published_drives.h"
@@ -514,6 +515,32 @@ TEST(DriveSource, DrivesThatCannotBeReadAreNamedAndTakeNoNumber)
           "<4>" + dev + "/nvme0n1 not served: NVMe admin command refused: Inappropriate ioctl for device\n"}) {
         EXPECT_NE(journal.find(line), std::string::npos) << line << "in:\n" << journal;
     }
+}
+
+// Readable drives take the 16 numbers in the order found; a refused one takes none, and
+// each readable one past the 16th is named as not fitting.
+TEST(DriveSource, SixteenServedInOrderTheRestNamed)
+{
+    std::vector<BlockDevice> found;
+    for (char last = 'a'; last <= 't'; ++last) {
+        found.push_back(BlockDevice{std::string("sd") + last, DriveProtocol::Ata});
+    }
+    testing::internal::CaptureStderr();
+    const std::vector<BlockDevice> served =
+        ChooseServedDrives(found, "/dev", [](const BlockDevice& drive, std::string& problem) {
+            problem = "refused for the test";
+            return drive.name != "sdc";
+        });
+    const std::string journal = testing::internal::GetCapturedStderr();
+    std::string names;
+    for (const BlockDevice& drive : served) {
+        names += drive.name + " ";
+    }
+    EXPECT_EQ(names, "sda sdb sdd sde sdf sdg sdh sdi sdj sdk sdl sdm sdn sdo sdp sdq ");
+    EXPECT_EQ(journal, "<4>/dev/sdc not served: refused for the test\n"
+                       "<4>/dev/sdr not served: all 16 drive numbers are taken\n"
+                       "<4>/dev/sds not served: all 16 drive numbers are taken\n"
+                       "<4>/dev/sdt not served: all 16 drive numbers are taken\n");
 }
 
 // The drive list holds every drive found, the 17th and later too (which of them are
