@@ -20,6 +20,15 @@ struct NumberKey {
     std::uint32_t DaemonConfig::*field;
 };
 
+// Keys KELVIX.INI has too, kept where KELVIX keeps them, so every rule reads them alike.
+struct SettingsNumberKey {
+    const char* section;
+    const char* key;
+    std::uint32_t minimum;
+    std::uint32_t maximum;
+    std::uint32_t Settings::*field;
+};
+
 struct FlagKey {
     const char* section;
     const char* key;
@@ -37,9 +46,12 @@ constexpr std::uint32_t kDay = 86400;
 const NumberKey kNumbers[] = {
     {"Timer", "Current", 1, kDay, &DaemonConfig::interval},
     {"Network", "Port", 1, 65535, &DaemonConfig::port},
-    {"Threshold", "Current", 0, 255, &DaemonConfig::warning},
     {"Export", "HddtempPort", 0, 65535, &DaemonConfig::hddtempPort},
     {"Export", "MetricsPort", 0, 65535, &DaemonConfig::metricsPort},
+};
+const SettingsNumberKey kSettingsNumbers[] = {
+    {"Threshold", "Current", 0, 255, &Settings::ThresholdCurrent},
+    {"Threshold", "NvmeCurrent", 0, 255, &Settings::NvmeCurrent},
 };
 const FlagKey kFlags[] = {
     {"Network", "UseNetwork", &DaemonConfig::serve},
@@ -144,6 +156,16 @@ bool Apply(const std::string& section, const std::string& key, const std::string
             return true;
         }
     }
+    for (const SettingsNumberKey& entry : kSettingsNumbers) {
+        if (Same(section, entry.section) && Same(key, entry.key)) {
+            if (!ParseNumber(value, entry.minimum, entry.maximum, config.settings.*entry.field)) {
+                problem = "must be a whole number from " + std::to_string(entry.minimum) + " to " +
+                          std::to_string(entry.maximum) + ", not \"" + value + "\"";
+                return false;
+            }
+            return true;
+        }
+    }
     for (const FlagKey& entry : kFlags) {
         if (Same(section, entry.section) && Same(key, entry.key)) {
             std::uint32_t flag = 0;
@@ -197,6 +219,24 @@ bool Apply(const std::string& section, const std::string& key, const std::string
         }
         return true;
     }
+    if (Same(section, "Threshold") && Same(key, "Reminder")) {
+        std::uint32_t minutes = 0;
+        if (!ParseNumber(value, 0, kDay / 60, minutes)) {
+            problem = "must be a whole number of minutes from 0 to " + std::to_string(kDay / 60) + ", not \"" +
+                      value + "\"";
+            return false;
+        }
+        config.settings.Reminder = minutes;
+        return true;
+    }
+    if (Same(section, kNotifySection)) {
+        const bool taken = ApplyNotifyKey(config.notify, key.c_str(), value, known, problem);
+        if (!known) {
+            problem.clear();  // an unknown key warns, as elsewhere
+            return true;
+        }
+        return taken;
+    }
     known = false;
     return true;
 }
@@ -207,7 +247,6 @@ DaemonConfig DefaultDaemonConfig()
 {
     DaemonConfig config;
     std::strcpy(config.settings.CfgFile, "/usr/share/kelvix/HDDATA.CFG");
-    config.warning = config.settings.ThresholdCurrent;
     return config;
 }
 

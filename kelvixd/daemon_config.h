@@ -5,6 +5,7 @@
 // a junk AllowedHosts or ReportsPerSecond, which fall back to KELVIX's defaults.
 #pragma once
 
+#include "notify_settings.h"
 #include "settings.h"
 
 #include <cstdint>
@@ -12,15 +13,17 @@
 #include <vector>
 
 struct DaemonConfig {
-    Settings settings;             // UseLog, LogFile, CfgFile as KELVIX reads them
+    // UseLog, LogFile, CfgFile, [Threshold] Current and NvmeCurrent (0: never hot) as
+    // KELVIX reads them.
+    Settings settings;
     std::uint32_t interval = 60;   // [Timer] Current, seconds
     bool serve = true;             // [Network] UseNetwork
     std::uint32_t port = 10008;    // [Network] Port
-    std::uint32_t warning = 0;     // [Threshold] Current, °C; 0 until set
     // [Network] AllowedHosts and ReportsPerSecond live in `settings`, as KELVIX reads them.
     std::uint32_t hddtempPort = 0;  // [Export] HddtempPort; 0: off
     std::uint32_t metricsPort = 0;  // [Export] MetricsPort; 0: off
     std::string listenAddress;      // [Export] ListenAddress; empty: every interface
+    NotifySettings notify;          // [Notify], the notifications' own key table
     std::string stateDirectory = "/var/lib/kelvix";
     std::string sysBlock = "/sys/block";
     std::string devices = "/dev";

@@ -6,6 +6,8 @@
 // Prometheus metrics).
 //
 //   kelvixd [-c FILE]      (default /etc/kelvix/kelvixd.conf)
+//   kelvixd [-c FILE] --test-notify   sends the test event by the [Notify] settings and
+//                                     prints what came of it (exit status 0: delivered)
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_media.h"
@@ -17,11 +19,14 @@
 #include "journal.h"
 #include "kv_version.h"
 #include "measurement.h"
+#include "notifier.h"
+#include "notify_event.h"
 #include "pass_through_disk_control.h"
 #include "published_drives.h"
 #include "query_service.h"
 #include "service_manager.h"
 #include "settings.h"
+#include "verdict_records.h"
 #include "warning_watch.h"
 #include "ws32_calls.h"
 
@@ -190,6 +195,39 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
     return true;
 }
 
+// The events since the last snapshot go to the sender's queue; the counts go with the
+// snapshot to the metrics.
+void PublishAndNotify(SnapshotBoard& board, DriveSnapshot snapshot, EventWatch& watch, Notifier& notifier,
+                      const DaemonConfig& config)
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    for (const NotifyEvent& event : watch.Update(snapshot, nowMs, config.settings.Reminder, std::time(nullptr))) {
+        if (config.notify.On()) {
+            notifier.Post(event);
+        }
+    }
+    const NotifyCounts counts = notifier.Counts();
+    snapshot.notifications.on = config.notify.On();
+    snapshot.notifications.delivered = counts.delivered;
+    snapshot.notifications.failed = counts.failed;
+    board.Publish(snapshot);
+}
+
+int TestNotify(const DaemonConfig& config)
+{
+    if (!config.notify.On()) {
+        std::printf("kelvixd: [Notify] names no Url and no Command: nothing to send to\n");
+        return 1;
+    }
+    CancelToken cancel;
+    const SendResult result = SendOnce(config.notify, MakeTestEvent(std::time(nullptr)), ThisHostName(),
+                                       NotifyTransport(), cancel);
+    std::printf("kelvixd: test notification: %s\n", DescribeResult(result).c_str());
+    return result.Delivered() ? 0 : 1;
+}
+
 // A state file that cannot be written, and the same file written again.
 void TellFileTrouble(const char* path, int error)
 {
@@ -219,6 +257,8 @@ struct Daemon {
     const char* configPath = kDefaultConfig;
     sigset_t signals{};
     ServiceManager manager;
+    // What was notified already: a reload or a new drive list sends no event twice.
+    EventWatch events;
     int notStartedStatus = 1;  // the exit status when a run could not start
 };
 
@@ -252,11 +292,26 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
     EnumerateDrives(*drives);
     MeasureAll(*drives, config.settings);
     AnnounceDrives(*drives, *port);
-    WarningWatch warnings(config.warning);
-    warnings.Check(*drives, stderr);
+    // Health baselines live beside the worst values, in the state folder's KELVIX.INI.
+    IniBaselineStore baselines;
+    auto judge = std::make_unique<DriveJudge>(&baselines);
+    const WarningLimits limits = WarningLimitsOf(config.settings);
+    WarningWatch warnings;
+    warnings.Check(*drives, *judge, judge->Judge(*drives, limits), stderr);
 
+    // The sender's thread takes no signals either (the mask is inherited).
+    Notifier notifier([](const std::string& line) { Journal(Priority::Notice, "%s", line.c_str()); });
+    notifier.Start(config.notify, ThisHostName());
+    if (config.notify.On()) {
+        Journal(Priority::Info, "notifications to %s%s%s", MaskedUrl(config.notify.url).c_str(),
+                config.notify.WebOn() && config.notify.CommandOn() ? " and " : "",
+                config.notify.CommandOn() ? "a command" : "");
+    }
     SnapshotBoard board;
-    board.Publish(TakeDaemonSnapshot(*drives, config.settings, *port));
+    PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events, notifier,
+                     config);
+    VerdictBoard verdicts;
+    verdicts.Publish(MakeVerdictReport(*drives, *judge));
 
     SessionEnd end = SessionEnd::Stop;
     {
@@ -264,10 +319,12 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         AccessRules rules;
         MakeAccessRules(config.settings.AllowedHosts, config.settings.ReportsPerSecond, rules);
         service.SetAccessRules(rules);
+        service.SetVerdictBoard(&verdicts);
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
         if (config.serve) {
             if (!service.Start(config.port) || !service.WaitUntilBound()) {
+                notifier.Stop();
                 drives.reset();
                 InstallDiskControl(nullptr);
                 return SessionEnd::NotStarted;
@@ -277,6 +334,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         }
         if (!StartExport(config, rules, exporter)) {
             service.Stop();
+            notifier.Stop();
             drives.reset();
             InstallDiskControl(nullptr);
             return SessionEnd::NotStarted;
@@ -315,12 +373,16 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
                 break;
             }
             MeasureAll(*drives, config.settings);
-            board.Publish(TakeDaemonSnapshot(*drives, config.settings, *port));
-            warnings.Check(*drives, stderr);
+            const VerdictChanges changes = judge->Judge(*drives, limits);
+            PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events,
+                             notifier, config);
+            verdicts.Publish(MakeVerdictReport(*drives, *judge));
+            warnings.Check(*drives, *judge, changes, stderr);
             refused.Tell(false);
         }
         service.Stop();
         exporter.Stop();
+        notifier.Stop();
         refused.Tell(true);
     }
     drives.reset();  // closes the drives before their disk control goes
@@ -330,7 +392,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: kelvixd [-c FILE]\n"
+    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify]\n"
                          "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
                          "to PELITO and tempquery. FILE defaults to %s.\n", kDefaultConfig);
     return 2;
@@ -341,9 +403,12 @@ int Usage()
 int main(int argc, char** argv)
 {
     Daemon daemon;
+    bool testNotify = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
             daemon.configPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--test-notify") == 0) {
+            testNotify = true;
         } else {
             return Usage();
         }
@@ -355,6 +420,9 @@ int main(int argc, char** argv)
     if (!ReadConfig(daemon.configPath, config)) {
         Journal(Priority::Error, "%s: not started", daemon.configPath);
         return kExitConfig;
+    }
+    if (testNotify) {
+        return TestNotify(config);
     }
     SetFileTroubleTeller(TellFileTrouble);
 

@@ -12,6 +12,7 @@ packages=(
     procps psmisc iproute2 zip unzip python3
     jq nagios4-core prometheus netdata-plugins-python curl
     qemu-system-x86 busybox-static cpio smartmontools systemd
+    libcurl4-openssl-dev openssl
     lintian debhelper e2fsprogs logrotate
 )
 

@@ -15,7 +15,11 @@
 #include "settings_dialog.h"
 #include "tray_actions.h"
 #include "tray_slot.h"
+#include "verdict_records.h"
 #include "warning_limit.h"
+
+#include <chrono>
+#include <ctime>
 
 namespace {
 
@@ -44,12 +48,43 @@ void KeepTrayIconShown(HWND window, bool shown)
     }
 }
 
-// One measurement cycle, then its results handed to the export services.
-void Measure()
+std::uint64_t MonotonicMs()
+{
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
+// The verdicts of what the drive table holds, handed to the export services and the
+// report server; the health changes wait for their balloon, and what changed since the
+// last snapshot goes to the notification sender (which only queues: sending is its own
+// thread's).
+void JudgeAndPublish()
 {
     AppState& app = App();
-    MeasureAll(app.drives, app.settings);
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    const VerdictChanges changes = app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
+    for (unsigned i = 0; i < changes.count && app.healthChanges.count < kMaxDrives; ++i) {
+        app.healthChanges.items[app.healthChanges.count++] = changes.items[i];
+    }
+    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings, app.judge);
+    for (const NotifyEvent& event :
+         app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
+        if (app.notify.On()) {
+            app.notifier.Post(event);
+        }
+    }
+    const NotifyCounts counts = app.notifier.Counts();
+    snapshot.notifications.on = app.notify.On();
+    snapshot.notifications.delivered = counts.delivered;
+    snapshot.notifications.failed = counts.failed;
+    app.driveBoard.Publish(snapshot);
+    app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
+}
+
+// One measurement cycle, then its verdicts and results handed on.
+void Measure()
+{
+    MeasureAll(App().drives, App().settings);
+    JudgeAndPublish();
 }
 
 // The export services the settings turn on. A port that cannot be opened (taken, or a
@@ -84,6 +119,7 @@ void ShowMeasurement(HWND window)
         ShowTraySlot(CurrentTraySlot());
         WarningBalloon(window);
     }
+    HealthBalloon(window);
 }
 
 void OpenMonitor(HWND window)
@@ -100,6 +136,7 @@ bool StartServer(AppState& app)
     AccessRules rules;
     MakeAccessRules(app.settings.AllowedHosts, app.settings.ReportsPerSecond, rules);
     app.server.SetAccessRules(rules);
+    app.server.SetVerdictBoard(&app.verdictBoard);
     return app.server.StartServer(app.settings.Port);
 }
 
@@ -112,6 +149,8 @@ bool CreateMonitor(HWND window)
         return false;
     }
     LoadSettings(app.settings);
+    LoadNotifySettings(kSettingsFile, app.notify);
+    app.notifier.Start(app.notify, ThisHostName());
     if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
@@ -139,6 +178,7 @@ bool CreateMonitor(HWND window)
         SetMeasuring(window, true);
         InfoBalloon(window);
         WarningBalloon(window);
+        HealthBalloon(window);
     } else {
         ShowTraySlot(kSlotNoTemperature);
     }
@@ -159,6 +199,7 @@ void DestroyMonitor(HWND window)
 {
     AppState& app = App();
     app.exporter.Stop();
+    app.notifier.Stop();
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
@@ -208,7 +249,7 @@ void RunSettings(HWND window)
         StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    JudgeAndPublish();
     StartExport(window);
 }
 
@@ -224,6 +265,11 @@ void OnCommand(HWND window, UINT command)
         break;
     case CMD_MEASURE_NOW:
         Measure();
+        ShowMeasurement(window);
+        break;
+    case CMD_ACCEPT_CAUTION:
+        AcceptCautions();
+        JudgeAndPublish();
         ShowMeasurement(window);
         break;
     case CMD_COPY_TEMPERATURES:
@@ -314,8 +360,14 @@ unsigned CurrentTraySlot()
 {
     const AppState& app = App();
     const DriveReadings readings = CollectReadings(app.drives);
-    return SelectTrayIconSlot(readings.Hottest(), AnyHot(readings, WarningLimitsOf(app.settings)), app.Measuring(),
-        app.settings.NoTrayIcon);
+    // A failing drive keeps the tray in its warning colours however cool it runs, so it
+    // cannot go unseen once its balloon is gone.
+    bool anyBad = false;
+    for (unsigned i = 0; i < kMaxDrives; ++i) {
+        anyBad = anyBad || app.judge.Verdict(i).health == HealthState::Bad;
+    }
+    return SelectTrayIconSlot(readings.Hottest(), anyBad || AnyHot(readings, WarningLimitsOf(app.settings)),
+        app.Measuring(), app.settings.NoTrayIcon);
 }
 
 bool SetMeasuring(HWND window, bool on)

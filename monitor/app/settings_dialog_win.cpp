@@ -5,6 +5,7 @@
 #include "error_box.h"
 #include "main_window.h"
 #include "monitor_ids.h"
+#include "notify_dialog.h"
 #include "wide_text.h"
 #include "window_helpers.h"
 
@@ -201,6 +202,8 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
         for (const int id : {IDC_PORT_EDIT, IDC_PORT_SPIN, IDC_ALLOWED_HOSTS, IDC_RATE_EDIT, IDC_RATE_SPIN}) {
             EnableWindow(GetDlgItem(dialog, id), on);
         }
+    } else if (control && control == GetDlgItem(dialog, IDC_NOTIFY_SETTINGS)) {
+        DialogBoxParamW(App().instance, MAKEINTRESOURCEW(kNotifyDialogId), dialog, NotifyDialogProc, 0);
     } else if (control && control == GetDlgItem(dialog, IDC_NO_WAKE)) {
         EnableWakeAfter(dialog);
     } else if (control && control == GetDlgItem(dialog, IDC_LOG_FILE)) {

@@ -268,6 +268,9 @@ private:
         if (key == "temperature-property") {
             return TemperatureProperty(args);
         }
+        if (key == "raw" || key == "normalised") {
+            return AttributeSeries(key == "normalised", args);
+        }
         if (key == "fail") {
             return Failure(args);
         }
@@ -333,6 +336,9 @@ private:
         if (key == "temperature") {
             return NvmeTemperatures(args);
         }
+        if (key == "health-series") {
+            return HealthSeries(args);
+        }
         if (key == "fail") {
             return NvmeFailure(args);
         }
@@ -370,6 +376,32 @@ private:
             }
         }
         return Fail("health needs a field (such as spare, used, power-on-hours) and a number that fits it");
+    }
+
+    // health-series FIELD V...: the field takes the values over health reads in turn, the
+    // last one staying.
+    bool HealthSeries(const std::vector<std::string_view>& args)
+    {
+        for (const HealthField& field : kHealthFields) {
+            if (args.size() < 2 || args[0] != field.key || field.key == std::string_view("temperature")) {
+                continue;
+            }
+            SimulatedDrive::HealthSeries series;
+            series.offset = field.offset;
+            series.size = field.size;
+            const std::uint64_t max = field.size >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * field.size)) - 1;
+            for (std::size_t i = 1; i < args.size(); ++i) {
+                std::uint64_t value = 0;
+                if (!ParseNumber(args[i], max, value)) {
+                    return Fail("health-series values must fit the field " + Quoted(args[0]));
+                }
+                series.values.push_back(value);
+            }
+            drive_->healthSeries.push_back(std::move(series));
+            return true;
+        }
+        return Fail("health-series needs a field (such as media-errors, used, spare, critical-warning; not "
+                    "temperature) and at least one number");
     }
 
     // Degrees Celsius, or kelvin with a K suffix.
@@ -515,6 +547,37 @@ private:
             return Fail("more than 30 thresholds");
         }
         thresholdsDirty_ = true;
+        return true;
+    }
+
+    // raw ID V... / normalised ID V...: the attribute's raw count (48 bits) or normalised
+    // value over attribute reads in turn, the last one staying. The attribute must exist.
+    bool AttributeSeries(bool normalised, const std::vector<std::string_view>& args)
+    {
+        const char* usage = normalised ? "normalised needs an attribute id from 1 to 255 and values from 0 to 255"
+                                       : "raw needs an attribute id from 1 to 255 and values below 2^48";
+        std::uint64_t id = 0;
+        if (args.size() < 2 || !ParseNumber(args[0], 255, id) || id == 0) {
+            return Fail(usage);
+        }
+        SimulatedDrive::AttributeSeries series;
+        series.id = static_cast<std::uint8_t>(id);
+        series.normalised = normalised;
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            std::uint64_t value = 0;
+            if (!ParseNumber(args[i], normalised ? 255 : (std::uint64_t{1} << 48) - 1, value)) {
+                return Fail(usage);
+            }
+            series.values.push_back(value);
+        }
+        bool found = false;
+        for (unsigned i = 0; i < kSmartEntryCount && !found; ++i) {
+            found = drive_->smartData[kSmartTableOffset + i * kSmartEntrySize] == series.id;
+        }
+        if (!found) {
+            return Fail("attribute " + std::to_string(id) + " must be set before its values change");
+        }
+        drive_->attributeSeries.push_back(std::move(series));
         return true;
     }
 

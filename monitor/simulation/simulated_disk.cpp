@@ -293,6 +293,59 @@ bool SimulatedDrive::SetTemperatures(std::uint8_t id, const std::vector<std::uin
     return true;
 }
 
+void SimulatedDrive::StepAttributes(std::uint32_t read)
+{
+    if (read == 0) {
+        return;
+    }
+    // The checksum moves by what the values moved, so a sector made with a wrong one
+    // keeps it wrong.
+    const auto sum = [this] {
+        unsigned total = 0;
+        for (unsigned i = 0; i + 1 < kSmartSectorSize; ++i) {
+            total += smartData[i];
+        }
+        return total;
+    };
+    const unsigned before = sum();
+    if (!temperatures.empty()) {
+        std::uint8_t* entry = FindEntry(smartData, temperatureId);
+        if (entry != nullptr) {
+            entry[kSmartRawOffset] = temperatures[(read - 1) % temperatures.size()];
+        }
+    }
+    for (const AttributeSeries& series : attributeSeries) {
+        std::uint8_t* entry = FindEntry(smartData, series.id);
+        if (entry == nullptr || series.values.empty()) {
+            continue;
+        }
+        const std::uint64_t value = series.values[std::min<std::size_t>(read, series.values.size()) - 1];
+        if (series.normalised) {
+            entry[3] = static_cast<std::uint8_t>(value);
+            entry[4] = std::min(entry[4], entry[3]);  // the worst value follows it down
+        } else {
+            PutLittleEndian(entry + kSmartRawOffset, kSmartRawSize, value);
+        }
+    }
+    smartData[kSmartSectorSize - 1] = static_cast<std::uint8_t>(smartData[kSmartSectorSize - 1] + before - sum());
+}
+
+void SimulatedDrive::StepHealth(std::uint32_t read)
+{
+    if (read == 0) {
+        return;
+    }
+    if (!healthKelvins.empty()) {
+        PutLittleEndian(health + kHealthCompositeTempOffset, 2, healthKelvins[(read - 1) % healthKelvins.size()]);
+    }
+    for (const HealthSeries& series : healthSeries) {
+        if (!series.values.empty()) {
+            SetHealthField(series.offset, series.size,
+                           series.values[std::min<std::size_t>(read, series.values.size()) - 1]);
+        }
+    }
+}
+
 void SimulatedDrive::SealSectors()
 {
     SealSector(identify);
@@ -669,17 +722,7 @@ bool SimulatedDiskBus::AnswerData(SimulatedDrive& drive, unsigned number,
     if (drive.fail.attributesFrom != 0 && read >= drive.fail.attributesFrom) {
         return false;
     }
-    if (!drive.temperatures.empty()) {
-        std::uint8_t* entry = FindEntry(drive.smartData, drive.temperatureId);
-        if (entry != nullptr) {
-            const std::uint8_t next = drive.temperatures[(read - 1) % drive.temperatures.size()];
-            // Keep the sector checksum right while the value changes.
-            const std::uint8_t before = entry[kSmartRawOffset];
-            entry[kSmartRawOffset] = next;
-            drive.smartData[kSmartSectorSize - 1] =
-                static_cast<std::uint8_t>(drive.smartData[kSmartSectorSize - 1] + before - next);
-        }
-    }
+    drive.StepAttributes(read);
     std::memcpy(data, drive.smartData, kSmartSectorSize);
     return true;
 }
@@ -730,10 +773,7 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
         if (drive.fail.healthFrom != 0 && read >= drive.fail.healthFrom) {
             return false;
         }
-        if (!drive.healthKelvins.empty()) {
-            const std::uint16_t kelvin = drive.healthKelvins[(read - 1) % drive.healthKelvins.size()];
-            PutLittleEndian(drive.health + kHealthCompositeTempOffset, 2, kelvin);
-        }
+        drive.StepHealth(read);
         page = drive.health;
         pageSize = kNvmeHealthSize;
     } else {

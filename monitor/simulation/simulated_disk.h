@@ -53,6 +53,15 @@ struct SimulatedDrive {
     // raw byte 0 of attribute temperatureId. An empty list leaves the data as it is.
     std::uint8_t temperatureId = 0;
     std::vector<std::uint8_t> temperatures;
+    // Attribute values that change over reads: read n (from 1) sets attribute `id`'s raw
+    // count (the six raw bytes) or its normalised value to the n-th value of the list;
+    // past the end the last value stays, as a count that rose stays risen.
+    struct AttributeSeries {
+        std::uint8_t id = 0;
+        bool normalised = false;
+        std::vector<std::uint64_t> values;
+    };
+    std::vector<AttributeSeries> attributeSeries;
     SimulatedFailures fail;
 
     // Power: which of the two power questions the drive answers (CHECK POWER MODE through
@@ -71,6 +80,13 @@ struct SimulatedDrive {
     std::uint8_t nvmeIdentify[kNvmeIdentifySize] = {};
     std::uint8_t health[kNvmeHealthSize] = {};
     std::vector<std::uint16_t> healthKelvins;
+    // Health-log fields that change over reads, as AttributeSeries (the last value stays).
+    struct HealthSeries {
+        unsigned offset = 0;
+        unsigned size = 0;
+        std::vector<std::uint64_t> values;
+    };
+    std::vector<HealthSeries> healthSeries;
     // The disk driver's length in bytes (IOCTL_DISK_GET_LENGTH_INFO); 0: not answered.
     std::uint64_t diskLength = 0;
 
@@ -109,6 +125,11 @@ struct SimulatedDrive {
 
     // Recomputes the checksum byte (511) of the three sectors, as drives report it.
     void SealSectors();
+    // Attribute read `read` (from 1): the temperature list and the attribute series put
+    // their values into the attribute sector (checksum kept right). Both buses call it.
+    void StepAttributes(std::uint32_t read);
+    // Health read `read` (from 1): the kelvin list and the health series.
+    void StepHealth(std::uint32_t read);
 
     // Makes the drive a fresh NVMe drive: identity defaults, NVMe 1.4, thresholds 343 K
     // and 358 K, 512 GB, spare 100 %, 35 degrees C.

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (config.interval < 1 || config.interval > 86400 || config.port < 1 || config.port > 65535 ||
-        config.warning > 255 || config.stateDirectory.empty() || config.stateDirectory[0] != '/') {
+        config.settings.ThresholdCurrent > 255 || config.settings.NvmeCurrent > 255 || config.stateDirectory.empty() || config.stateDirectory[0] != '/') {
         std::abort();
     }
     const std::size_t limit = size % 17;

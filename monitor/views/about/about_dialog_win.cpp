@@ -8,12 +8,15 @@
 #include "drive_summary.h"
 #include "gdi_font.h"
 #include "monitor_ids.h"
+#include "notifier.h"
 #include "request_gate.h"
 #include "version_info.h"
 #include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
+
+#include <cstdio>
 
 
 namespace {
@@ -28,6 +31,7 @@ enum AboutControl : int {
     IDC_ABOUT_LEGAL = 1003,
     IDC_ABOUT_DRIVES = 1004,
     IDC_ABOUT_REFUSED = 1005,
+    IDC_ABOUT_NOTIFICATIONS = 1006,
 };
 
 // Program-wide: the records stay, the handles are made per opening.
@@ -64,7 +68,8 @@ void FillDriveList(HWND list)
     const SummaryDrives rows = SummaryDriveNumbers(drives);
     for (unsigned row = 0; row < rows.count; ++row) {
         const unsigned number = rows.numbers[row];
-        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number]);
+        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number],
+            static_cast<unsigned>(Program().judge.Verdict(number).health));
         const int index = InsertListRowCp932(list, static_cast<int>(row), cells.cells[0]);
         if (index < 0) {
             continue;
@@ -94,6 +99,13 @@ void Open(HWND dialog)
         char text[160];
         DescribeRefusedRequests(refused->notAllowed.load(), refused->tooOften.load(), text, sizeof text);
         SetDlgItemTextCp932(dialog, IDC_ABOUT_REFUSED, text);
+    }
+    if (const Notifier* notifier = app.notifications) {
+        const NotifyCounts counts = notifier->Counts();
+        char text[160];
+        std::snprintf(text, sizeof text, "通知: 届いた %llu 件、届かなかった %llu 件",
+                      static_cast<unsigned long long>(counts.delivered), static_cast<unsigned long long>(counts.failed));
+        SetDlgItemTextCp932(dialog, IDC_ABOUT_NOTIFICATIONS, text);
     }
     ShowWindow(dialog, SW_SHOW);
 }

@@ -1,6 +1,7 @@
 #include "drive_summary.h"
 
 #include "drive_table.h"
+#include "health_words.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@ const SummaryColumn kSummaryColumns[kSummaryColumnCount + 1] = {
     {"DA", 30},
     {"AT", 30},
     {"ID", 60},
+    {"HEALTH", 60},
     {"", 0},
 };
 
@@ -62,9 +64,10 @@ void FormatAttributeSource(Cell& cell, const DriveRecord& record)
 
 }  // namespace
 
-DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
+DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record, unsigned health)
 {
     DriveSummaryRow row;
+    std::strcpy(row.cells[12], HealthWord(static_cast<std::uint8_t>(health)));
     std::snprintf(row.cells[0], sizeof row.cells[0], "%u", driveNumber);
     CopyField(row.cells[1], record.model);
     if (record.sleeping != 0) {
