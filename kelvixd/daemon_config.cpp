@@ -200,6 +200,9 @@ bool Apply(const std::string& section, const std::string& key, const std::string
         config.listenAddress = value;
         return true;
     }
+    if (Same(section, kMqttSection)) {
+        return ApplyMqttKey(config.mqtt, key, value, known, problem);
+    }
     if (Same(section, "Common") && (Same(key, "UseLog") || Same(key, "LogFile") || Same(key, "CfgFile"))) {
         return SetCommon(key, value, config, problem);
     }

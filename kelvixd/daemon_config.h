@@ -5,6 +5,7 @@
 // a junk AllowedHosts or ReportsPerSecond, which fall back to KELVIX's defaults.
 #pragma once
 
+#include "mqtt_settings.h"
 #include "notify_settings.h"
 #include "settings.h"
 
@@ -24,6 +25,7 @@ struct DaemonConfig {
     std::uint32_t metricsPort = 0;  // [Export] MetricsPort; 0: off
     std::string listenAddress;      // [Export] ListenAddress; empty: every interface
     NotifySettings notify;          // [Notify], the notifications' own key table
+    MqttSettings mqtt;              // [Mqtt]: the Home Assistant publisher; no Host: off
     std::string stateDirectory = "/var/lib/kelvix";
     std::string sysBlock = "/sys/block";
     std::string devices = "/dev";

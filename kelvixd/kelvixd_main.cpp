@@ -19,6 +19,7 @@
 #include "journal.h"
 #include "kv_version.h"
 #include "measurement.h"
+#include "mqtt_publisher.h"
 #include "notifier.h"
 #include "notify_event.h"
 #include "pass_through_disk_control.h"
@@ -195,10 +196,32 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
     return true;
 }
 
-// The events since the last snapshot go to the sender's queue; the counts go with the
-// snapshot to the metrics.
+// The Home Assistant publisher as kelvix.conf sets it up; its lines go to the journal.
+std::unique_ptr<MqttPublisher> StartMqtt(const MqttSettings& settings)
+{
+    if (!settings.Enabled()) {
+        return nullptr;
+    }
+    char host[256] = "";
+    if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') {
+        std::strcpy(host, "localhost");
+    }
+    const MqttOrigin origin{host, "kelvixd", KV_VERSION_TEXT};
+    auto publisher = std::make_unique<MqttPublisher>(settings, origin, MakeMqttClientId("kelvixd", host, getpid()),
+        [](const std::string& line) { Journal(Priority::Notice, "%s", line.c_str()); });
+    Journal(Priority::Info, "publishing to Home Assistant through MQTT broker %s:%u%s%s, topics %s/..., "
+                            "discovery prefix %s", settings.host.c_str(), settings.port,
+            settings.tls ? " with TLS" : "", settings.user.empty() ? "" : (" as " + settings.user).c_str(),
+            settings.baseTopic.c_str(), settings.discoveryPrefix.c_str());
+    publisher->Start();
+    return publisher;
+}
+
+// The events since the last snapshot go to the sender's queue; the counts (and the
+// Home Assistant publisher's state) go with the snapshot to the metrics, and the snapshot
+// to the publisher.
 void PublishAndNotify(SnapshotBoard& board, DriveSnapshot snapshot, EventWatch& watch, Notifier& notifier,
-                      const DaemonConfig& config)
+                      const DaemonConfig& config, MqttPublisher* publisher)
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -212,6 +235,10 @@ void PublishAndNotify(SnapshotBoard& board, DriveSnapshot snapshot, EventWatch& 
     snapshot.notifications.on = config.notify.On();
     snapshot.notifications.delivered = counts.delivered;
     snapshot.notifications.failed = counts.failed;
+    if (publisher != nullptr) {
+        snapshot.mqtt = MetricsState(publisher->Status());
+        publisher->Offer(snapshot);
+    }
     board.Publish(snapshot);
 }
 
@@ -308,8 +335,9 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
                 config.notify.CommandOn() ? "a command" : "");
     }
     SnapshotBoard board;
+    const std::unique_ptr<MqttPublisher> mqtt = StartMqtt(config.mqtt);
     PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events, notifier,
-                     config);
+                     config, mqtt.get());
     VerdictBoard verdicts;
     verdicts.Publish(MakeVerdictReport(*drives, *judge));
 
@@ -375,7 +403,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
             MeasureAll(*drives, config.settings);
             const VerdictChanges changes = judge->Judge(*drives, limits);
             PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events,
-                             notifier, config);
+                             notifier, config, mqtt.get());
             verdicts.Publish(MakeVerdictReport(*drives, *judge));
             warnings.Check(*drives, *judge, changes, stderr);
             refused.Tell(false);
@@ -383,6 +411,9 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         service.Stop();
         exporter.Stop();
         notifier.Stop();
+        if (mqtt) {
+            mqtt->Stop();
+        }
         refused.Tell(true);
     }
     drives.reset();  // closes the drives before their disk control goes

@@ -6,6 +6,7 @@
 #include "drive_snapshot.h"
 #include "export_server.h"
 #include "icon_table.h"
+#include "mqtt_publisher.h"
 #include "named_mutex.h"
 #include "notifier.h"
 #include "notify_event.h"
@@ -18,6 +19,8 @@
 #include "warning_alerts.h"
 
 #include <windows.h>
+
+#include <memory>
 
 struct AppState : ProgramState {
     explicit AppState(HINSTANCE programInstance);
@@ -45,6 +48,9 @@ struct AppState : ProgramState {
     EventWatch notifyWatch;
     NotifyLogFile notifyLog;
     Notifier notifier;
+    // Home Assistant: the [Mqtt] section and its publisher (null while it names no broker).
+    MqttSettings mqttSettings;
+    std::unique_ptr<MqttPublisher> mqtt;
 
     bool Measuring() const { return measurementTimer != 0; }
 };

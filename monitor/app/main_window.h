@@ -10,3 +10,7 @@ bool SetMeasuring(HWND window, bool on);
 
 // The tray picture for the current drives, measuring state and settings.
 unsigned CurrentTraySlot();
+
+// Starts the Home Assistant publisher over with the program's [Mqtt] settings (stopped
+// when they name no broker).
+void RestartMqtt();

@@ -11,6 +11,8 @@
 #include "timer_period.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
+#include "mqtt_publisher.h"
+#include "kv_version.h"
 #include "program_folder.h"
 #include "settings_dialog.h"
 #include "tray_actions.h"
@@ -19,7 +21,10 @@
 #include "warning_limit.h"
 
 #include <chrono>
+#include <cstring>
 #include <ctime>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -54,8 +59,8 @@ std::uint64_t MonotonicMs()
         std::chrono::steady_clock::now().time_since_epoch()).count());
 }
 
-// The verdicts of what the drive table holds, handed to the export services and the
-// report server; the health changes wait for their balloon, and what changed since the
+// The verdicts of what the drive table holds, handed to the export services, the report
+// server and Home Assistant; the health changes wait for their balloon, and what changed since the
 // last snapshot goes to the notification sender (which only queues: sending is its own
 // thread's).
 void JudgeAndPublish()
@@ -76,6 +81,10 @@ void JudgeAndPublish()
     snapshot.notifications.on = app.notify.On();
     snapshot.notifications.delivered = counts.delivered;
     snapshot.notifications.failed = counts.failed;
+    if (app.mqtt) {
+        snapshot.mqtt = MetricsState(app.mqtt->Status());
+        app.mqtt->Offer(snapshot);
+    }
     app.driveBoard.Publish(snapshot);
     app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
 }
@@ -192,6 +201,9 @@ bool CreateMonitor(HWND window)
         return false;
     }
     StartExport(window);
+    std::vector<std::string> problems;  // a refused value keeps its default, as every key does
+    app.mqttSettings = LoadMqttSettings(kSettingsFile, problems);
+    RestartMqtt();
     return true;
 }
 
@@ -200,6 +212,8 @@ void DestroyMonitor(HWND window)
     AppState& app = App();
     app.exporter.Stop();
     app.notifier.Stop();
+    app.mqttPublisher = nullptr;
+    app.mqtt.reset();  // says "offline" while the socket library is still loaded
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
@@ -354,6 +368,28 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         RefitIconTable(app.iconTable, app.trayIcon, app.settings.IconFile, CurrentTraySlot());
     }
     return result;
+}
+
+void RestartMqtt()
+{
+    AppState& app = App();
+    app.mqttPublisher = nullptr;
+    app.mqtt.reset();
+    if (!app.mqttSettings.Enabled()) {
+        return;
+    }
+    char host[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof host;
+    if (!GetComputerNameA(host, &size)) {
+        std::strcpy(host, "windows");
+    }
+    const MqttOrigin origin{host, "KELVIX", KV_VERSION_TEXT};
+    app.mqtt = std::make_unique<MqttPublisher>(app.mqttSettings, origin,
+        MakeMqttClientId("kelvix", host, GetCurrentProcessId()),
+        [](const std::string& line) { OutputDebugStringA(("KELVIX: " + line + "\n").c_str()); });
+    app.mqttPublisher = app.mqtt.get();
+    app.mqtt->Start();
+    JudgeAndPublish();
 }
 
 unsigned CurrentTraySlot()

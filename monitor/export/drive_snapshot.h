@@ -55,6 +55,15 @@ struct NotificationCounts {
     std::uint64_t failed = 0;
 };
 
+// The Home Assistant publisher as it was when the snapshot was taken, for the metrics.
+struct PublisherState {
+    bool configured = false;  // false: no [Mqtt] Host, and no series
+    bool connected = false;
+    std::uint64_t connects = 0;
+    std::uint64_t failures = 0;
+    std::uint64_t published = 0;
+};
+
 struct DriveSnapshot {
     DriveSnapshotEntry drives[kMaxDrives];
     unsigned count = 0;                   // present drives, in drive-number order
@@ -62,6 +71,7 @@ struct DriveSnapshot {
                                           // each drive's own is in its verdict
     bool taken = false;                   // false until the first measurement is published
     NotificationCounts notifications;
+    PublisherState mqtt;
 };
 
 // The present drives below the probe count, as the last measurement left them, each with

@@ -82,6 +82,33 @@ void AppendFamily(std::string& out, const DriveSnapshot& snapshot, const char* n
     }
 }
 
+void AppendCounter(std::string& out, const char* name, const char* type, const char* help,
+                   unsigned long long value)
+{
+    AppendHeader(out, name, type, help);
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu", value);
+    out += name;
+    out += ' ';
+    out += text;
+    out += '\n';
+}
+
+// The Home Assistant publisher, when one is set up.
+void AppendPublisherSeries(std::string& out, const PublisherState& mqtt)
+{
+    if (!mqtt.configured) {
+        return;
+    }
+    AppendCounter(out, "kelvix_mqtt_connected", "gauge", "1 while connected to the MQTT broker, 0 when not.",
+                  mqtt.connected ? 1 : 0);
+    AppendCounter(out, "kelvix_mqtt_connections_total", "counter", "Connections the MQTT broker accepted.",
+                  mqtt.connects);
+    AppendCounter(out, "kelvix_mqtt_connection_failures_total", "counter",
+                  "Connections to the MQTT broker that failed or were lost.", mqtt.failures);
+    AppendCounter(out, "kelvix_mqtt_messages_published_total", "counter",
+                  "MQTT messages sent to the broker (discovery, states, availability).", mqtt.published);
+}
 // The ATA counts as metrics, in kAtaCountIdList's order. Counts that only grow are
 // counters; the sector counts can fall (a pending sector rewritten), so they are gauges.
 struct CountMetric {
@@ -235,5 +262,6 @@ std::string BuildMetricsText(const DriveSnapshot& snapshot, const char* version)
             "Notifications given up after their retries, or refused by a full queue, since the start.");
         out += "kelvix_notifications_failed_total " + std::to_string(snapshot.notifications.failed) + "\n";
     }
+    AppendPublisherSeries(out, snapshot.mqtt);
     return out;
 }

@@ -23,7 +23,7 @@ constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma"
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
                                              "sleep", "power-calls"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
-                                              "nvme-identify-file", "health-file"};
+                                              "nvme-identify-file", "health-file", "via"};
 
 template <std::size_t N>
 bool Contains(const std::string_view (&keys)[N], std::string_view key)
@@ -236,7 +236,8 @@ private:
                 SimulatedBridge bridge;
             } bridges[] = {{"sat16", SimulatedBridge::Sat16},
                            {"sat12", SimulatedBridge::Sat12},
-                           {"sat16-no-status", SimulatedBridge::Sat16NoStatus}};
+                           {"sat16-no-status", SimulatedBridge::Sat16NoStatus},
+                           {"sat16-fixed-sense", SimulatedBridge::Sat16FixedSense}};
             for (const auto& b : bridges) {
                 if (args.size() == 1 && args[0] == b.name) {
                     if (drive_->propertyOnly) {
@@ -246,7 +247,7 @@ private:
                     return true;
                 }
             }
-            return Fail("bridge needs sat16, sat12 or sat16-no-status");
+            return Fail("bridge needs sat16, sat12, sat16-no-status or sat16-fixed-sense");
         }
         if (key == "atapi") {
             if (!args.empty()) {
@@ -341,6 +342,23 @@ private:
         }
         if (key == "fail") {
             return NvmeFailure(args);
+        }
+        if (key == "via") {
+            const struct {
+                std::string_view name;
+                SimulatedNvmeVia via;
+            } routes[] = {{"jmicron", SimulatedNvmeVia::JMicron},
+                          {"asmedia", SimulatedNvmeVia::ASMedia},
+                          {"realtek", SimulatedNvmeVia::Realtek},
+                          {"realtek-garbling", SimulatedNvmeVia::RealtekGarbling},
+                          {"rst", SimulatedNvmeVia::IntelRst}};
+            for (const auto& r : routes) {
+                if (args.size() == 1 && args[0] == r.name) {
+                    drive_->via = r.via;
+                    return true;
+                }
+            }
+            return Fail("via needs jmicron, asmedia, realtek, realtek-garbling or rst");
         }
         if (key == "nvme-identify-file") {
             return PageFile(rest, drive_->nvmeIdentify, kNvmeIdentifySize);
@@ -655,12 +673,12 @@ private:
             return true;
         }
         std::uint64_t from = 0;
-        if (args.size() == 3 && args[0] == "attributes" && args[1] == "from" &&
+        if (args.size() == 3 && (args[0] == "attributes" || args[0] == "answers") && args[1] == "from" &&
             ParseNumber(args[2], 0xFFFFFFFF, from) && from > 0) {
-            fail.attributesFrom = static_cast<std::uint32_t>(from);
+            (args[0] == "attributes" ? fail.attributesFrom : fail.answersFrom) = static_cast<std::uint32_t>(from);
             return true;
         }
-        return Fail("fail needs a step, or 'attributes from N' with N from 1 on");
+        return Fail("fail needs a step, or 'attributes from N' or 'answers from N' with N from 1 on");
     }
 
     // sleep FROM [TO]: spun down from the FROMth power check through the TOth.

@@ -1,6 +1,9 @@
 #include "simulated_disk.h"
 
+#include "nvme_pages.h"
+
 #include "drive_enumeration.h"
+#include "intel_rst_nvme.h"
 #include "sat_passthrough.h"
 #include "storage_temperature.h"
 
@@ -15,6 +18,8 @@ constexpr char kSmartVsdName[] = "\\\\.\\SMARTVSD";
 // bDriveNumber), or nothing.
 constexpr int kEveryDrive = -1;
 constexpr int kNoDevice = -2;
+constexpr int kRstController = -3;  // "\\.\Scsi1:", the RST controller
+constexpr char kRstControllerName[] = "\\\\.\\Scsi1:";
 constexpr char kPhysicalDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
 
 // DRIVERSTATUS.bDriverError / bIDEError of a command the drive aborted.
@@ -47,6 +52,14 @@ std::string IdentifyText(const std::uint8_t* sector, unsigned firstWord, unsigne
 {
     char text[64] = {};
     CopyIdString(text, sector + 2 * firstWord, static_cast<std::uint16_t>(2 * words));
+    return text;
+}
+
+// A space-padded field of the NVMe identify page as plain text.
+std::string NvmeText(const std::uint8_t* page, unsigned offset, unsigned length)
+{
+    char text[64] = {};
+    CopyNvmeText(text, page + offset, static_cast<std::uint16_t>(length));
     return text;
 }
 
@@ -94,7 +107,6 @@ std::uint32_t GetDword(const std::uint8_t* at)
 
 constexpr unsigned kQueryParameters = offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters);
 constexpr DWORD kBusTypeAtapi = 0x02;
-constexpr DWORD kBusTypeUsb = 0x07;
 
 // Sense data a bridge returns: descriptor format with the ATA Status Return descriptor
 // (left out by bridges that drop it), or fixed format for a command block it does not know.
@@ -423,6 +435,12 @@ HANDLE SimulatedDiskBus::Open(const char* name, DWORD access, DWORD share, DWORD
             drive = static_cast<int>(number);
         }
     }
+    if (set_.platformId == kPlatformWindowsNT && std::strcmp(name, kRstControllerName) == 0 &&
+        creation == kOpenExisting) {
+        for (const SimulatedDrive& d : set_.drives) {
+            drive = d.installed && d.nvme && d.via == SimulatedNvmeVia::IntelRst ? kRstController : drive;
+        }
+    }
     if (recording_) {
         opens_.push_back(SimulatedOpen{name, access, share, creation, drive != kNoDevice});
     }
@@ -589,6 +607,12 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         return true;
     }
 
+    if (code == kIoctlScsiMiniport) {
+        return AnswerRstMiniport(drive, in, inSize, out, outSize, returned);
+    }
+    if (code == kIoctlScsiGetAddress) {
+        return AnswerScsiAddress(drive, out, outSize, returned);
+    }
     if (code == kIoctlAtaPassThrough) {
         // Through the disk's own handle only: the 9x driver has no pass-through.
         if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed) {
@@ -624,6 +648,14 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
     if (code == kIoctlScsiPassThrough) {
         if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots)) {
             return false;
+        }
+        SimulatedDrive& target = set_.drives[drive];
+        if (target.installed && target.fail.answersFrom != 0 && ++passThroughs_[drive] >= target.fail.answersFrom) {
+            return false;  // the bridge no longer answers: the request times out
+        }
+        if (target.installed && target.nvme && target.via != SimulatedNvmeVia::Direct &&
+            target.via != SimulatedNvmeVia::IntelRst) {
+            return AnswerNvmeBridge(target, static_cast<unsigned>(drive), in, inSize, out, outSize, returned);
         }
         return AnswerScsiPassThrough(set_.drives[drive], static_cast<unsigned>(drive), in, inSize, out, outSize,
                                      returned);
@@ -748,7 +780,7 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
     // Protocol-specific data: only the NVMe driver knows it, and only these two pages.
     if ((propertyId != kStorageAdapterProtocolSpecificProperty &&
          propertyId != kStorageDeviceProtocolSpecificProperty) ||
-        !drive.nvme || inSize < kProtocolRequestSize) {
+        !drive.nvme || drive.via != SimulatedNvmeVia::Direct || inSize < kProtocolRequestSize) {
         return false;
     }
     const std::uint8_t* specific = in + kQueryParameters;
@@ -799,6 +831,7 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
 {
     // The descriptor, then its texts. Property-only drives name their identity the way a
     // USB storage driver does (product, revision, serial); others only a product text.
+    std::string vendor;
     std::string product = "KELVIX SIMULATED";
     std::string revision;
     std::string serial;
@@ -807,7 +840,24 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
         revision = IdentifyText(drive.identify, 23, 4);
         serial = IdentifyText(drive.identify, 10, 10);
     }
-    std::uint8_t descriptor[sizeof(STORAGE_DEVICE_DESCRIPTOR) + 80] = {};
+    DWORD busType = drive.nvme                                                    ? kBusTypeNvme
+                    : drive.bridge != SimulatedBridge::None || drive.propertyOnly ? kBusTypeUsb
+                    : drive.atapi                                                 ? kBusTypeAtapi
+                                                                                  : kBusTypeAta;
+    // A bridge names itself in its inquiry data; RST shows the drive on the RAID bus.
+    switch (drive.via) {
+    case SimulatedNvmeVia::JMicron: vendor = "JMicron"; product = "JMS583 NVMe"; busType = kBusTypeUsb; break;
+    case SimulatedNvmeVia::ASMedia: vendor = "ASMT"; product = "ASM2362 NVMe"; busType = kBusTypeUsb; break;
+    case SimulatedNvmeVia::Realtek:
+    case SimulatedNvmeVia::RealtekGarbling: vendor = "Realtek"; product = "RTL9210 NVME"; busType = kBusTypeUsb; break;
+    case SimulatedNvmeVia::IntelRst:
+        product = NvmeText(drive.nvmeIdentify, kNvmeModelOffset, kNvmeModelLength);
+        serial = NvmeText(drive.nvmeIdentify, kNvmeSerialOffset, kNvmeSerialLength);
+        busType = kBusTypeRaid;
+        break;
+    case SimulatedNvmeVia::Direct: break;
+    }
+    std::uint8_t descriptor[sizeof(STORAGE_DEVICE_DESCRIPTOR) + 160] = {};
     std::uint32_t end = sizeof(STORAGE_DEVICE_DESCRIPTOR);
     const auto putText = [&](std::size_t field, const std::string& text) {
         if (text.empty()) {
@@ -817,15 +867,12 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
         std::memcpy(descriptor + end, text.c_str(), text.size() + 1);
         end += static_cast<std::uint32_t>(text.size() + 1);
     };
+    putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset), vendor);
     putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset), product);
     putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductRevisionOffset), revision);
     putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset), serial);
     PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), 4, sizeof(STORAGE_DEVICE_DESCRIPTOR));
     PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), 4, end);
-    const DWORD busType = drive.nvme                                                ? kBusTypeNvme
-                          : drive.bridge != SimulatedBridge::None || drive.propertyOnly ? kBusTypeUsb
-                          : drive.atapi                                             ? kBusTypeAtapi
-                                                                                    : kBusTypeAta;
     PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType), 4, busType);
     if (outSize < 8) {
         return false;
@@ -884,7 +931,9 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
     }
     const std::uint8_t* cdb = header.Cdb;
     std::uint8_t* sense = out + header.SenseInfoOffset;
-    const bool knows16 = drive.bridge == SimulatedBridge::Sat16 || drive.bridge == SimulatedBridge::Sat16NoStatus;
+    const bool knows16 = drive.bridge == SimulatedBridge::Sat16 || drive.bridge == SimulatedBridge::Sat16NoStatus ||
+                         drive.bridge == SimulatedBridge::Sat16FixedSense;
+    const bool fixedSense = drive.bridge == SimulatedBridge::Sat16FixedSense;
     const bool knows12 = drive.bridge == SimulatedBridge::Sat12;
     const DWORD asked = header.DataTransferLength;
     header.ScsiStatus = kScsiStatusCheckCondition;
@@ -920,14 +969,19 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
                !drive.fail.enable;
     }
     std::uint8_t count = 0;
-    if (protocol == 3 && regs.bCommandReg == kAtaCheckPowerMode && !drive.atapi) {
+    if (protocol == 3 && regs.bCommandReg == kAtaCheckPowerMode && !drive.atapi && !fixedSense) {
         // The drive answers the power question itself, whatever its driver would.
         ++powerChecks_[number];
         done = true;
         count = Asleep(number) ? 0x00 : 0xFF;  // standby / active or idle
     }
     const bool registers = drive.bridge != SimulatedBridge::Sat16NoStatus;
-    if (!done) {
+    if (!done && fixedSense) {
+        // ABORTED COMMAND in fixed format, no registers: nothing in bytes 3-11.
+        const std::uint8_t fixed[18] = {0x70, 0, 0x0B, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x00, 0x00, 0, 0, 0, 0};
+        std::memcpy(sense, fixed, sizeof fixed);
+        header.SenseInfoLength = sizeof fixed;
+    } else if (!done) {
         header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x0B, 0x00, 0x51, 0x04, registers));
     } else {
         if (dataIn) {

@@ -33,6 +33,9 @@ struct SimulatedFailures {
     // NVMe drives: health-log reads, numbered from 1 (enumeration's read), fail from this
     // one on; 0 means never. `identify` above refuses the identify controller request.
     std::uint32_t healthFrom = 0;
+    // Drives behind a SAT bridge: SCSI pass-through requests, numbered from 1, fail from
+    // this one on as a time-out does (the request returns FALSE); 0 means never.
+    std::uint32_t answersFrom = 0;
 };
 
 // A USB bridge in front of an ATA drive: the disk driver's S.M.A.R.T. requests do not
@@ -40,7 +43,14 @@ struct SimulatedFailures {
 // thresholds and S.M.A.R.T. ENABLE answer through IOCTL_SCSI_PASS_THROUGH with the ATA
 // PASS-THROUGH forms the bridge knows. NoStatus bridges leave the ATA Status Return
 // descriptor out of the sense data.
-enum class SimulatedBridge : std::uint8_t { None, Sat16, Sat12, Sat16NoStatus };
+// Sat16FixedSense answers failures in fixed-format sense data without the registers,
+// and aborts CHECK POWER MODE so.
+enum class SimulatedBridge : std::uint8_t { None, Sat16, Sat12, Sat16NoStatus, Sat16FixedSense };
+
+// How an NVMe drive is reached when the inbox driver's storage queries do not: behind a
+// USB bridge answering only its maker's pass-through form, behind one that answers the
+// identify but hands back stale bytes for the health log, or behind Intel RST.
+enum class SimulatedNvmeVia : std::uint8_t { Direct, JMicron, ASMedia, Realtek, RealtekGarbling, IntelRst };
 
 struct SimulatedDrive {
     bool installed = false;
@@ -77,6 +87,7 @@ struct SimulatedDrive {
     // An NVMe drive answers only the storage-property queries, from these two pages.
     // Each successful health read reports the next kelvin value of the list (repeated).
     bool nvme = false;
+    SimulatedNvmeVia via = SimulatedNvmeVia::Direct;
     std::uint8_t nvmeIdentify[kNvmeIdentifySize] = {};
     std::uint8_t health[kNvmeHealthSize] = {};
     std::vector<std::uint16_t> healthKelvins;
@@ -225,6 +236,16 @@ private:
                                std::uint8_t* out, DWORD outSize, DWORD& returned);
     bool AnswerStorageQuery(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                             std::uint8_t* out, DWORD outSize, DWORD& returned);
+    // NVMe drives behind a USB bridge or RST (simulated_nvme_routes.cpp).
+    bool AnswerNvmeBridge(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
+                          std::uint8_t* out, DWORD outSize, DWORD& returned);
+    bool AnswerScsiAddress(int drive, std::uint8_t* out, DWORD outSize, DWORD& returned);
+    bool AnswerRstMiniport(int drive, const std::uint8_t* in, DWORD inSize, std::uint8_t* out, DWORD outSize,
+                           DWORD& returned);
+    // The page an NVMe admin command reads (identify controller or the health log, counted
+    // as reads), or null when the drive refuses it.
+    const std::uint8_t* NvmePage(SimulatedDrive& drive, unsigned number, std::uint8_t opcode, std::uint32_t cdw10,
+                                 std::uint32_t length);
     bool AnswerAtaPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                               std::uint8_t* out, DWORD outSize, DWORD& returned);
     void CountSmartCommand(int drive);
@@ -242,6 +263,15 @@ private:
     std::uint64_t smartCommandsAsleep_[kSimulatedDriveSlots] = {};
     std::uint32_t powerChecks_[kSimulatedDriveSlots] = {};
     std::uint32_t propertyReads_[kSimulatedDriveSlots] = {};
+    std::uint32_t passThroughs_[kSimulatedDriveSlots] = {};
+    // A JMicron bridge's command between its three steps, and the last one's outcome.
+    struct JmicronCommand {
+        bool pending = false;
+        bool failed = false;
+        std::uint8_t opcode = 0;
+        std::uint32_t cdw10 = 0;
+    };
+    JmicronCommand jmicron_[kSimulatedDriveSlots];
     std::vector<OpenDevice> open_;
     std::uintptr_t nextHandle_ = 0x1000;
     std::vector<SimulatedRequest> requests_;

@@ -21,6 +21,7 @@ constexpr UINT kAboutDialogId = 101;
 constexpr UINT kSettingsDialogId = 102;
 constexpr UINT kMonitorDialogId = 103;
 constexpr UINT kSmartDialogId = 104;
+constexpr UINT kMqttDialogId = 106;
 constexpr UINT kNotifyDialogId = 110;
 
 // The notification log, beside the program.

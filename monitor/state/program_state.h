@@ -11,6 +11,7 @@
 #include <windows.h>
 
 struct RefusedRequests;
+class MqttPublisher;
 class Notifier;
 
 struct ProgramState {
@@ -32,6 +33,8 @@ struct ProgramState {
     const RefusedRequests* refusedRequests = nullptr;
     // What the notifications delivered and gave up, for the about dialog.
     const Notifier* notifications = nullptr;
+    // The Home Assistant publisher, for the about dialog; null while [Mqtt] has no host.
+    const MqttPublisher* mqttPublisher = nullptr;
 };
 
 // The shared record while the program holds it.

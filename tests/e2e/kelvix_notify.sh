@@ -150,6 +150,6 @@ echo "idle sender:      5 measurements ${quick_measure} ms, report ${quick_answe
 echo "receiver hanging: 5 measurements ${hung_measure} ms, report ${hung_answer} ms, quit ${stopped} ms"
 check "measurements are not held up by a hanging receiver" test "$hung_measure" -lt $((quick_measure + 1000))
 check "report answers are not held up by a hanging receiver" test "$hung_answer" -lt $((quick_answer + 1000))
-check "quitting waits at most the sender's 2 s" test "$stopped" -lt 6000
+check "quitting waits at most the sender's 2 s (and Wine's own time to end)" test "$stopped" -lt 10000
 
 e2e_end

@@ -1,6 +1,7 @@
 // The about dialog (101): the program's description, version and legal notice from its
 // own version resource, one row per drive found at start-up, and what the network
 // service left unanswered.
+#include "mqtt_status_text.h"
 #include "monitor_views.h"
 
 #include "common_controls.h"
@@ -32,6 +33,7 @@ enum AboutControl : int {
     IDC_ABOUT_DRIVES = 1004,
     IDC_ABOUT_REFUSED = 1005,
     IDC_ABOUT_NOTIFICATIONS = 1006,
+    IDC_ABOUT_MQTT = 1007,
 };
 
 // Program-wide: the records stay, the handles are made per opening.
@@ -107,6 +109,11 @@ void Open(HWND dialog)
                       static_cast<unsigned long long>(counts.delivered), static_cast<unsigned long long>(counts.failed));
         SetDlgItemTextCp932(dialog, IDC_ABOUT_NOTIFICATIONS, text);
     }
+    MqttStatus mqtt;
+    if (app.mqttPublisher != nullptr) {
+        mqtt = app.mqttPublisher->Status();
+    }
+    SetDlgItemTextCp932(dialog, IDC_ABOUT_MQTT, DescribeMqttStatus(mqtt).c_str());
     ShowWindow(dialog, SW_SHOW);
 }
 

@@ -85,7 +85,8 @@ DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record, 
         Mark(row.cells[8], record.nvmeIdentifyResult != nullptr);
         Mark(row.cells[9], record.healthResult != nullptr);
         Mark(row.cells[10], false);
-        std::strcpy(row.cells[11], "NVMe");
+        // How it is reached: "NVMe", or the bridge or driver that passes its commands on.
+        std::snprintf(row.cells[11], sizeof row.cells[11], "%s", NvmeRouteMode(record.nvme.Route()));
         return row;
     }
     if (record.kind == DriveKind::Property) {
