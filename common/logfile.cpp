@@ -1,6 +1,9 @@
 #include "logfile.h"
 
+#include "durable_file.h"
+
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -39,10 +42,6 @@ bool LOGFILE::Write(const char* text)
     if (!enabled_) {
         return true;
     }
-    // An empty name is a null text: standard output.
-    if (!Open(name_.String())) {
-        return false;
-    }
     CurrentTime();
     const char* body = text ? text : "";
     const CSTR* stamps[2] = {nullptr, nullptr};
@@ -71,7 +70,22 @@ bool LOGFILE::Write(const char* text)
     }
     line += body;
     line += "\n";
-    // A full disk shows only when the buffered line goes out, at the close.
-    const bool written = CFILE::Write(line.String());
-    return Close() && written;
+    // An empty name is a null text: standard output.
+    if (name_.String() == nullptr) {
+        if (!Open(nullptr)) {
+            return false;
+        }
+        const bool written = CFILE::Write(line.String());
+        return Close() && written;
+    }
+    // A file gets CR LF line ends, and the line whole or not at all: a full disk must not
+    // leave a part that the next line would be glued to.
+    std::string bytes;
+    for (const char* p = line.String(); *p != '\0'; ++p) {
+        if (*p == '\n') {
+            bytes += '\r';
+        }
+        bytes += *p;
+    }
+    return AppendWhole(name_.String(), bytes.data(), bytes.size());
 }

@@ -2,6 +2,7 @@
 // change is written back before the call returns.
 #include "profile_engine.h"
 
+#include "durable_file.h"
 #include "profile_document.h"
 #include "profile_integer.h"
 
@@ -39,37 +40,16 @@ Load ReadFile(const char* file, std::string* bytes)
     return failed ? Load::Failed : Load::Read;
 }
 
-// rename replaces the target on POSIX; the Windows C library refuses an existing one, and
-// there the old file goes first (the complete new content is already on disk).
-bool MoveIntoPlace(const std::string& from, const char* to)
-{
-    if (std::rename(from.c_str(), to) == 0) {
-        return true;
-    }
-    return std::remove(to) == 0 && std::rename(from.c_str(), to) == 0;
-}
-
 // The new content goes to a temporary file beside the old one, which replaces it only once
-// complete: a full disk or a quota then costs the change, never the rest of the file.
+// complete and on the disk: a full disk, a quota or a power cut then costs the change,
+// never the rest of the file.
 bool WriteFile(const char* file, const std::string& bytes)
 {
     // A file that exists but may not be written (read-only) stays refused.
     if (access(file, F_OK) == 0 && access(file, W_OK) != 0) {
         return false;
     }
-    const std::string temporary = std::string(file) + ".new";
-    std::FILE* stream = std::fopen(temporary.c_str(), "wb");
-    if (stream == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-    const bool flushed = std::fflush(stream) == 0;
-    const bool closed = std::fclose(stream) == 0;
-    if (!(written && flushed && closed) || !MoveIntoPlace(temporary, file)) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFileDurably(file, bytes);
 }
 
 // The default loses its trailing spaces, though never its first character.

@@ -1,8 +1,8 @@
 # Support library: CSTR, INIFILE (on the profile seam), CFILE, LOGFILE.
 if(WIN32)
-    set(kv_profile_impl profile_win.cpp)
+    set(kv_profile_impl profile_win.cpp durable_file_win.cpp)
 else()
-    set(kv_profile_impl profile_native.cpp profile_engine.cpp profile_document.cpp)
+    set(kv_profile_impl profile_native.cpp profile_engine.cpp profile_document.cpp durable_file_posix.cpp)
 endif()
 add_library(kv_support STATIC
     cstr.cpp
@@ -12,5 +12,6 @@ add_library(kv_support STATIC
     ${kv_profile_impl}
     cfile.cpp
     logfile.cpp
+    file_trouble.cpp
 )
 target_include_directories(kv_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -8,5 +8,10 @@
 
 #include <memory>
 
-// The program's drives; null after a message when there are none to read.
+// The drives to serve, numbered from 0 without gaps. Every drive found and not served
+// gets a journal line with the reason, and so does each one past the 16th. Null after
+// a message when there is nothing to read from.
 std::unique_ptr<DrivePort> OpenDrivePort(const DaemonConfig& config);
+// Whether drives came or went since `port` was opened (one directory read; never for
+// simulated drives).
+bool DrivesChanged(const DrivePort& port, const DaemonConfig& config);

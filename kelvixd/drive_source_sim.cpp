@@ -5,20 +5,34 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+// Read once, before kelvixd changes folder (the name may be relative), and kept: a
+// reload serves the same drives, their temperatures going on where they were.
+std::unique_ptr<DriveSet> g_set;
+}  // namespace
+
 std::unique_ptr<DrivePort> OpenDrivePort(const DaemonConfig&)
 {
-    const char* path = std::getenv("KELVIXD_DRIVESET");
-    if (path == nullptr || *path == '\0') {
-        std::fprintf(stderr, "kelvixd_sim: KELVIXD_DRIVESET names no drive-set file\n");
-        return nullptr;
+    if (!g_set) {
+        const char* path = std::getenv("KELVIXD_DRIVESET");
+        if (path == nullptr || *path == '\0') {
+            std::fprintf(stderr, "<3>kelvixd_sim: KELVIXD_DRIVESET names no drive-set file\n");
+            return nullptr;
+        }
+        auto set = std::make_unique<DriveSet>();
+        std::string error;
+        if (!LoadDriveSet(path, *set, error)) {
+            std::fprintf(stderr, "<3>kelvixd_sim: %s: %s\n", path, error.c_str());
+            return nullptr;
+        }
+        g_set = std::move(set);
     }
-    auto set = std::make_unique<DriveSet>();
-    std::string error;
-    if (!LoadDriveSet(path, *set, error)) {
-        std::fprintf(stderr, "kelvixd_sim: %s: %s\n", path, error.c_str());
-        return nullptr;
-    }
-    auto port = std::make_unique<SimulatedDrivePort>(*set);
+    auto port = std::make_unique<SimulatedDrivePort>(*g_set);
     port->RecordCommands(false);
     return port;
+}
+
+bool DrivesChanged(const DrivePort&, const DaemonConfig&)
+{
+    return false;
 }

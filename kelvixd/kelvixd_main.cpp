@@ -1,18 +1,22 @@
 // kelvixd: KELVIX's measurement and report service for Linux machines. It reads the
 // drives through the kernel's pass-through interfaces, keeps worst values and the log in
 // its state directory, answers PELITO and tempquery on UDP, logs to stderr (the journal)
-// and runs in the foreground until SIGTERM or SIGINT. It may also offer the export
-// services of KELVIX (hddtemp's TCP answer and Prometheus metrics).
+// and runs in the foreground until SIGTERM or SIGINT; SIGHUP reads the configuration
+// again. It may also offer the export services of KELVIX (hddtemp's TCP answer and
+// Prometheus metrics).
 //
 //   kelvixd [-c FILE]      (default /etc/kelvix/kelvixd.conf)
 //   kelvixd [-c FILE] --test-notify   sends the test event by the [Notify] settings and
 //                                     prints what came of it (exit status 0: delivered)
 #include "daemon_config.h"
 #include "drive_database.h"
+#include "drive_media.h"
 #include "drive_enumeration.h"
 #include "drive_power.h"
 #include "drive_source.h"
 #include "export_server.h"
+#include "file_trouble.h"
+#include "journal.h"
 #include "kv_version.h"
 #include "measurement.h"
 #include "mqtt_publisher.h"
@@ -21,6 +25,8 @@
 #include "pass_through_disk_control.h"
 #include "published_drives.h"
 #include "query_service.h"
+#include "service_manager.h"
+#include "settings.h"
 #include "verdict_records.h"
 #include "warning_watch.h"
 #include "ws32_calls.h"
@@ -33,23 +39,42 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <string>
 
 namespace {
 
 constexpr char kDefaultConfig[] = "/etc/kelvix/kelvixd.conf";
+// A configuration that cannot be used (EX_CONFIG): the unit does not restart on it.
+constexpr int kExitConfig = 78;
 
+// Reads the file over the defaults; false when it cannot be used.
 bool ReadConfig(const char* path, DaemonConfig& config)
 {
+    config = DefaultDaemonConfig();
     bool missing = false;
     bool fatal = false;
     for (const ConfigProblem& problem : LoadDaemonConfig(path, config, missing)) {
-        std::fprintf(stderr, "kelvixd: %s:%u: %s\n", path, problem.line, problem.text.c_str());
+        Journal(problem.fatal ? Priority::Error : Priority::Warning, "%s:%u: %s", path, problem.line,
+                problem.text.c_str());
         fatal = fatal || problem.fatal;
     }
     if (missing) {
-        std::fprintf(stderr, "kelvixd: %s not found: using the defaults\n", path);
+        Journal(Priority::Notice, "%s not found: using the defaults", path);
     }
     return !fatal;
+}
+
+std::string MediaText(const DriveRecord& record)
+{
+    const MediaAnswer answer = MediaOf(record);
+    switch (answer.media) {
+    case DriveMedia::SolidState:
+        return ", solid state";
+    case DriveMedia::Rotating:
+        return answer.rpm != 0 ? ", rotating at " + std::to_string(answer.rpm) + " rpm" : ", rotating";
+    default:
+        return ", media not reported";
+    }
 }
 
 // What CHECK POWER MODE says of an ATA drive (asking does not wake it).
@@ -58,11 +83,12 @@ const char* PowerText(const DriveRecord& record)
     if (record.kind != DriveKind::Ata) {
         return "";
     }
+    const bool spins = MediaOf(record).media != DriveMedia::SolidState;
     switch (AskDrivePower(record.device.Handle())) {
     case PowerAnswer::SpunUp:
-        return ", spinning";
+        return spins ? ", spinning" : ", active";
     case PowerAnswer::SpunDown:
-        return ", spun down";
+        return spins ? ", spun down" : ", in standby";
     default:
         return ", power state unknown";
     }
@@ -73,32 +99,38 @@ void AnnounceDrives(const DriveState& drives, const DrivePort& port)
     for (std::uint32_t n = 0; n < drives.presentCount; ++n) {
         const std::uint32_t i = drives.presentList[n];
         const DriveRecord& record = drives.table[i];
-        std::fprintf(stderr, "kelvixd: drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s, %u C%s\n", i,
-                     port.Location(i).c_str(), record.model, record.serial, record.firmware,
-                     record.kind == DriveKind::Nvme ? "NVMe" : "ATA", record.currentTemperature, PowerText(record));
+        Journal(Priority::Info, "drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s%s, %u C%s", i,
+                port.Location(i).c_str(), record.model, record.serial, record.firmware,
+                record.kind == DriveKind::Nvme ? "NVMe" : "ATA", MediaText(record).c_str(), record.currentTemperature,
+                PowerText(record));
     }
-    std::fprintf(stderr, "kelvixd: %u drives read\n", drives.presentCount);
+    Journal(Priority::Info, "%u drives read", drives.presentCount);
 }
 
-// Waits until the deadline or a stop signal; true for a signal.
-bool WaitForSignal(const sigset_t& signals, const timespec& deadline)
+enum class Wake { Measure, Stop, Reload };
+
+// Waits until the deadline or a signal.
+Wake WaitForSignal(const sigset_t& signals, const timespec& deadline)
 {
     for (;;) {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
         long long left = (deadline.tv_sec - now.tv_sec) * 1000000000LL + (deadline.tv_nsec - now.tv_nsec);
         if (left <= 0) {
-            return false;
+            return Wake::Measure;
         }
         const timespec wait{static_cast<time_t>(left / 1000000000LL), static_cast<long>(left % 1000000000LL)};
         const int signal = sigtimedwait(&signals, nullptr, &wait);
         if (signal == SIGTERM || signal == SIGINT) {
-            std::fprintf(stderr, "kelvixd: %s received: stopping\n", signal == SIGTERM ? "SIGTERM" : "SIGINT");
-            return true;
+            Journal(Priority::Notice, "%s received: stopping", signal == SIGTERM ? "SIGTERM" : "SIGINT");
+            return Wake::Stop;
+        }
+        if (signal == SIGHUP) {
+            return Wake::Reload;
         }
         if (signal < 0 && errno != EAGAIN && errno != EINTR) {
-            std::perror("kelvixd: sigtimedwait");
-            return true;
+            Journal(Priority::Error, "sigtimedwait: %s", std::strerror(errno));
+            return Wake::Stop;
         }
     }
 }
@@ -119,8 +151,8 @@ public:
         if (!grew || (!atExit && told_ && now.tv_sec - lastTold_ < kEverySeconds)) {
             return;
         }
-        std::fprintf(stderr, "kelvixd: refused so far: %lu requests from addresses outside AllowedHosts, "
-                             "%lu over ReportsPerSecond\n", notAllowed, tooOften);
+        Journal(Priority::Notice, "refused so far: %lu requests from addresses outside AllowedHosts, "
+                                  "%lu over ReportsPerSecond", notAllowed, tooOften);
         notAllowed_ = notAllowed;
         tooOften_ = tooOften;
         lastTold_ = now.tv_sec;
@@ -144,7 +176,7 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
         return true;
     }
     if (config.hddtempPort == config.metricsPort) {
-        std::fprintf(stderr, "kelvixd: [Export] HddtempPort and MetricsPort are both %u\n", config.hddtempPort);
+        Journal(Priority::Error, "[Export] HddtempPort and MetricsPort are both %u", config.hddtempPort);
         return false;
     }
     ExportConfig exportConfig;
@@ -154,13 +186,13 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
     ParseListenAddress(config.listenAddress.c_str(), exportConfig.listenAddress);  // checked when read
     const char* where = config.listenAddress.empty() ? "every interface" : config.listenAddress.c_str();
     if (!exporter.Start(exportConfig)) {
-        std::fprintf(stderr, "kelvixd: the export services cannot listen on TCP ports %u and %u of %s "
-                             "(taken, or not an address of this machine)\n", config.hddtempPort, config.metricsPort,
-                     where);
+        Journal(Priority::Error, "the export services cannot listen on TCP ports %u and %u of %s "
+                                 "(taken, or not an address of this machine)", config.hddtempPort,
+                config.metricsPort, where);
         return false;
     }
-    std::fprintf(stderr, "kelvixd: export services on %s: hddtemp TCP port %u, metrics TCP port %u (0: off)\n",
-                 where, exporter.HddtempPort(), exporter.MetricsPort());
+    Journal(Priority::Info, "export services on %s: hddtemp TCP port %u, metrics TCP port %u (0: off)", where,
+            exporter.HddtempPort(), exporter.MetricsPort());
     return true;
 }
 
@@ -176,11 +208,11 @@ std::unique_ptr<MqttPublisher> StartMqtt(const MqttSettings& settings)
     }
     const MqttOrigin origin{host, "kelvixd", KV_VERSION_TEXT};
     auto publisher = std::make_unique<MqttPublisher>(settings, origin, MakeMqttClientId("kelvixd", host, getpid()),
-        [](const std::string& line) { std::fprintf(stderr, "kelvixd: %s\n", line.c_str()); });
-    std::fprintf(stderr, "kelvixd: publishing to Home Assistant through MQTT broker %s:%u%s%s, topics %s/..., "
-                         "discovery prefix %s\n", settings.host.c_str(), settings.port,
-                 settings.tls ? " with TLS" : "", settings.user.empty() ? "" : (" as " + settings.user).c_str(),
-                 settings.baseTopic.c_str(), settings.discoveryPrefix.c_str());
+        [](const std::string& line) { Journal(Priority::Notice, "%s", line.c_str()); });
+    Journal(Priority::Info, "publishing to Home Assistant through MQTT broker %s:%u%s%s, topics %s/..., "
+                            "discovery prefix %s", settings.host.c_str(), settings.port,
+            settings.tls ? " with TLS" : "", settings.user.empty() ? "" : (" as " + settings.user).c_str(),
+            settings.baseTopic.c_str(), settings.discoveryPrefix.c_str());
     publisher->Start();
     return publisher;
 }
@@ -223,64 +255,62 @@ int TestNotify(const DaemonConfig& config)
     return result.Delivered() ? 0 : 1;
 }
 
-int Usage()
+// A state file that cannot be written, and the same file written again.
+void TellFileTrouble(const char* path, int error)
 {
-    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify]\n"
-                         "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
-                         "to PELITO and tempquery. FILE defaults to %s.\n", kDefaultConfig);
-    return 2;
-}
-
-}  // namespace
-
-int main(int argc, char** argv)
-{
-    const char* configPath = kDefaultConfig;
-    bool testNotify = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
-            configPath = argv[++i];
-        } else if (std::strcmp(argv[i], "--test-notify") == 0) {
-            testNotify = true;
-        } else {
-            return Usage();
+    std::string where = path;
+    if (where.empty() || where[0] != '/') {
+        char folder[4096];
+        if (getcwd(folder, sizeof folder) != nullptr) {
+            where = std::string(folder) + "/" + where;
         }
     }
-    // Lines reach the journal as they are written.
-    std::setvbuf(stderr, nullptr, _IOLBF, 0);
+    const bool settings = std::strcmp(path, kSettingsFile) == 0;
+    if (error == 0) {
+        Journal(Priority::Notice, "%s is written again%s", where.c_str(),
+                settings ? ": the worst temperatures it missed are stored" : "");
+        return;
+    }
+    Journal(Priority::Error, "%s cannot be written: %s: %s", where.c_str(),
+            error > 0 ? std::strerror(error) : "unknown reason",
+            settings ? "new worst temperatures are kept and written once it can be"
+                     : "temperature log lines are lost until it can be");
+}
 
-    DaemonConfig config = DefaultDaemonConfig();
-    if (!ReadConfig(configPath, config)) {
-        std::fprintf(stderr, "kelvixd: %s: not started\n", configPath);
-        return 1;
-    }
-    if (testNotify) {
-        return TestNotify(config);
-    }
+// How one run under one configuration and one drive list ended.
+enum class SessionEnd { Stop, Failed, Reload, Rescan, NotStarted };
+
+struct Daemon {
+    const char* configPath = kDefaultConfig;
+    sigset_t signals{};
+    ServiceManager manager;
+    // What was notified already: a reload or a new drive list sends no event twice.
+    EventWatch events;
+    int notStartedStatus = 1;  // the exit status when a run could not start
+};
+
+// Serves `config` until a signal, a failure, or a change of drives; a good new
+// configuration after SIGHUP comes back in `next`.
+SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& next)
+{
     // Before the change of folder: a drive-set file may be named relative to the caller's.
     const std::unique_ptr<DrivePort> port = OpenDrivePort(config);
     if (!port) {
-        return 1;
+        daemon.notStartedStatus = kExitConfig;
+        return SessionEnd::NotStarted;
     }
     // Worst values (KELVIX.INI's [Worst]) and relative log names live in the state folder.
     if (chdir(config.stateDirectory.c_str()) != 0) {
-        std::fprintf(stderr, "kelvixd: state directory %s: %s\n", config.stateDirectory.c_str(),
-                     std::strerror(errno));
-        return 1;
+        Journal(Priority::Error, "state directory %s: %s", config.stateDirectory.c_str(), std::strerror(errno));
+        daemon.notStartedStatus = kExitConfig;
+        return SessionEnd::NotStarted;
     }
     if (LoadDriveDatabase(config.settings.CfgFile) == 0) {
-        std::fprintf(stderr, "kelvixd: drive database %s: %s\n", config.settings.CfgFile, std::strerror(errno));
-        return 1;
+        Journal(Priority::Error, "drive database %s: %s", config.settings.CfgFile, std::strerror(errno));
+        daemon.notStartedStatus = kExitConfig;
+        return SessionEnd::NotStarted;
     }
-
-    // Signals are taken by the main loop only; the query thread inherits the mask.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    daemon.notStartedStatus = 1;
 
     PassThroughDiskControl control(*port);
     InstallDiskControl(&control);
@@ -296,29 +326,22 @@ int main(int argc, char** argv)
     WarningWatch warnings;
     warnings.Check(*drives, *judge, judge->Judge(*drives, limits), stderr);
 
-    Ws32StartupRecord sockets{};
-    if (Ws32StartSockets(sockets) != 0) {
-        std::fprintf(stderr, "kelvixd: the socket library cannot be started\n");
-        InstallDiskControl(nullptr);
-        return 1;
-    }
     // The sender's thread takes no signals either (the mask is inherited).
-    Notifier notifier([](const std::string& line) { std::fprintf(stderr, "kelvixd: %s\n", line.c_str()); });
+    Notifier notifier([](const std::string& line) { Journal(Priority::Notice, "%s", line.c_str()); });
     notifier.Start(config.notify, ThisHostName());
     if (config.notify.On()) {
-        std::fprintf(stderr, "kelvixd: notifications to %s%s%s\n", MaskedUrl(config.notify.url).c_str(),
-                     config.notify.WebOn() && config.notify.CommandOn() ? " and " : "",
-                     config.notify.CommandOn() ? "a command" : "");
+        Journal(Priority::Info, "notifications to %s%s%s", MaskedUrl(config.notify.url).c_str(),
+                config.notify.WebOn() && config.notify.CommandOn() ? " and " : "",
+                config.notify.CommandOn() ? "a command" : "");
     }
-    EventWatch events;
     SnapshotBoard board;
     const std::unique_ptr<MqttPublisher> mqtt = StartMqtt(config.mqtt);
-    PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), events, notifier, config,
-                     mqtt.get());
+    PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events, notifier,
+                     config, mqtt.get());
     VerdictBoard verdicts;
     verdicts.Publish(MakeVerdictReport(*drives, *judge));
 
-    int status = 0;
+    SessionEnd end = SessionEnd::Stop;
     {
         QueryService service(drives->table);
         AccessRules rules;
@@ -328,36 +351,59 @@ int main(int argc, char** argv)
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
         if (config.serve) {
-            if (!service.Start(config.port)) {
+            if (!service.Start(config.port) || !service.WaitUntilBound()) {
+                notifier.Stop();
                 drives.reset();
                 InstallDiskControl(nullptr);
-                return 1;
+                return SessionEnd::NotStarted;
             }
-            std::fprintf(stderr, "kelvixd: serving on UDP port %u to %s, %u reports a second each\n", config.port,
-                         config.settings.AllowedHosts, config.settings.ReportsPerSecond);
+            Journal(Priority::Info, "serving on UDP port %u to %s, %u reports a second each", config.port,
+                    config.settings.AllowedHosts, config.settings.ReportsPerSecond);
         }
         if (!StartExport(config, rules, exporter)) {
             service.Stop();
+            notifier.Stop();
             drives.reset();
             InstallDiskControl(nullptr);
-            return 1;
+            return SessionEnd::NotStarted;
         }
+        daemon.manager.Ready(std::to_string(drives->presentCount) + " drives served");
         timespec deadline{};
         clock_gettime(CLOCK_MONOTONIC, &deadline);
+        deadline.tv_sec += config.interval;
         for (;;) {
-            deadline.tv_sec += config.interval;
-            if (WaitForSignal(signals, deadline)) {
+            const Wake wake = WaitForSignal(daemon.signals, deadline);
+            if (wake == Wake::Stop) {
+                daemon.manager.Stopping();
                 break;
             }
+            if (wake == Wake::Reload) {
+                daemon.manager.Reloading();
+                Journal(Priority::Notice, "SIGHUP received: reading %s again", daemon.configPath);
+                if (ReadConfig(daemon.configPath, next)) {
+                    end = SessionEnd::Reload;
+                    break;
+                }
+                Journal(Priority::Error, "%s has errors: the running configuration stays", daemon.configPath);
+                daemon.manager.Ready(std::to_string(drives->presentCount) + " drives served");
+                continue;
+            }
+            deadline.tv_sec += config.interval;
             if (service.Failed()) {
-                std::fprintf(stderr, "kelvixd: the report server ended: stopping\n");
-                status = 1;
+                Journal(Priority::Error, "the report server ended: stopping");
+                end = SessionEnd::Failed;
+                break;
+            }
+            // A drive plugged in or pulled out: the whole list is read again.
+            if (DrivesChanged(*port, config)) {
+                Journal(Priority::Notice, "drives came or went: reading the drive list again");
+                end = SessionEnd::Rescan;
                 break;
             }
             MeasureAll(*drives, config.settings);
             const VerdictChanges changes = judge->Judge(*drives, limits);
-            PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), events, notifier,
-                             config, mqtt.get());
+            PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events,
+                             notifier, config, mqtt.get());
             verdicts.Publish(MakeVerdictReport(*drives, *judge));
             warnings.Check(*drives, *judge, changes, stderr);
             refused.Tell(false);
@@ -372,7 +418,93 @@ int main(int argc, char** argv)
     }
     drives.reset();  // closes the drives before their disk control goes
     InstallDiskControl(nullptr);
+    return end;
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify]\n"
+                         "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
+                         "to PELITO and tempquery. FILE defaults to %s.\n", kDefaultConfig);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Daemon daemon;
+    bool testNotify = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
+            daemon.configPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--test-notify") == 0) {
+            testNotify = true;
+        } else {
+            return Usage();
+        }
+    }
+    // Lines reach the journal as they are written.
+    std::setvbuf(stderr, nullptr, _IOLBF, 0);
+
+    DaemonConfig config;
+    if (!ReadConfig(daemon.configPath, config)) {
+        Journal(Priority::Error, "%s: not started", daemon.configPath);
+        return kExitConfig;
+    }
+    if (testNotify) {
+        return TestNotify(config);
+    }
+    SetFileTroubleTeller(TellFileTrouble);
+
+    // Signals are taken by the main loop only; the service threads inherit the mask.
+    sigemptyset(&daemon.signals);
+    sigaddset(&daemon.signals, SIGTERM);
+    sigaddset(&daemon.signals, SIGINT);
+    sigaddset(&daemon.signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &daemon.signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Ws32StartupRecord sockets{};
+    if (Ws32StartSockets(sockets) != 0) {
+        Journal(Priority::Error, "the socket library cannot be started");
+        return 1;
+    }
+    int status = 0;
+    DaemonConfig previous = config;  // what served before a reload, to go back to
+    bool reloaded = false;
+    for (bool running = true; running;) {
+        DaemonConfig next;
+        switch (RunSession(config, daemon, next)) {
+        case SessionEnd::Stop:
+            running = false;
+            break;
+        case SessionEnd::Failed:
+            status = 1;
+            running = false;
+            break;
+        case SessionEnd::Rescan:
+            break;
+        case SessionEnd::Reload:
+            Journal(Priority::Notice, "%s read: serving with it", daemon.configPath);
+            previous = config;
+            config = next;
+            reloaded = true;
+            break;
+        case SessionEnd::NotStarted:
+            if (reloaded) {
+                Journal(Priority::Error, "the new configuration cannot be served: back to the previous one");
+                config = previous;
+                reloaded = false;
+                break;
+            }
+            status = daemon.notStartedStatus;
+            running = false;
+            break;
+        }
+    }
+    daemon.manager.Stopping();
     Ws32EndSockets();
-    std::fprintf(stderr, "kelvixd: stopped\n");
+    Journal(Priority::Info, "stopped");
     return status;
 }

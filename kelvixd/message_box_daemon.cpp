@@ -1,10 +1,9 @@
 // The temperature service's boxes as kelvixd's log lines: there is nobody to click OK.
+#include "journal.h"
 #include "message_box.h"
 #include "service_errors.h"
 
 #include <atomic>
-
-#include <cstdio>
 
 namespace {
 
@@ -37,5 +36,5 @@ void ShowMessage(MessageKind kind, unsigned index)
     if (kind == MessageKind::Error) {
         ++g_errors;
     }
-    std::fprintf(stderr, "kelvixd: %s: %s\n", kind == MessageKind::Error ? "error" : "notice", EnglishText(index));
+    Journal(kind == MessageKind::Error ? Priority::Error : Priority::Notice, "%s", EnglishText(index));
 }

@@ -1,5 +1,6 @@
 #include "query_service.h"
 
+#include "journal.h"
 #include "query_protocol.h"
 #include "server_worker.h"
 #include "service_errors.h"
@@ -32,7 +33,7 @@ bool QueryService::Start(std::uint32_t port)
 {
     const int error = ProbeUdpPort(port);
     if (error != 0) {
-        std::fprintf(stderr, "kelvixd: UDP port %u: %s\n", port, std::strerror(error));
+        Journal(Priority::Error, "UDP port %u: %s", port, std::strerror(error));
         return false;
     }
     port_ = port;
@@ -40,6 +41,18 @@ bool QueryService::Start(std::uint32_t port)
     failed_ = false;
     worker_ = std::thread(&QueryService::Run, this);
     return true;
+}
+
+bool QueryService::WaitUntilBound() const
+{
+    // The worker binds on its own thread: the port is ours once nobody else may bind it.
+    for (int attempt = 0; attempt < 500 && !failed_; ++attempt) {
+        if (ProbeUdpPort(port_) == EADDRINUSE) {
+            return true;
+        }
+        usleep(10000);
+    }
+    return false;
 }
 
 void QueryService::Run()
@@ -55,8 +68,8 @@ void QueryService::Run()
             failed_ = true;
             break;
         }
-        std::fprintf(stderr, "kelvixd: stop command received on port %u: ignored, the service manager "
-                             "stops kelvixd\n", port_);
+        Journal(Priority::Notice, "stop command received on port %u: ignored, the service manager stops kelvixd",
+                port_);
     }
 }
 

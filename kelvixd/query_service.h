@@ -25,6 +25,8 @@ public:
     void SetVerdictBoard(const VerdictBoard* verdicts) { verdicts_ = verdicts; }
     // Binds the port first, so that a port in use is reported here with its reason.
     bool Start(std::uint32_t port);
+    // Waits (up to 5 s) until the worker holds the port, so "ready" is true when said.
+    bool WaitUntilBound() const;
     // Sends the stop command to itself and waits for the worker.
     void Stop();
     // The worker gave up (the port could not be bound or waited on).

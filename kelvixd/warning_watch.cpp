@@ -12,10 +12,10 @@ unsigned WarningWatch::Check(const DriveState& drives, const DriveJudge& judge, 
         const bool hot = record.present != 0 && verdict.temperature == TemperatureState::Hot;
         if (hot != hot_[i]) {
             if (hot) {
-                std::fprintf(log, "kelvixd: warning: drive %u \"%s\" is at %u C (warning temperature %u C)\n", i,
+                std::fprintf(log, "<4>drive %u \"%s\" is at %u C (warning temperature %u C)\n", i,
                              record.model, record.currentTemperature, verdict.warningTemperature);
             } else {
-                std::fprintf(log, "kelvixd: drive %u \"%s\" is back below the warning temperature (%u C)\n", i,
+                std::fprintf(log, "<5>drive %u \"%s\" is back below the warning temperature (%u C)\n", i,
                              record.model, record.currentTemperature);
             }
             hot_[i] = hot;
@@ -26,7 +26,7 @@ unsigned WarningWatch::Check(const DriveState& drives, const DriveJudge& judge, 
         const VerdictChange& change = changes.items[i];
         char line[512];
         FormatVerdictChange(change, drives.table[change.driveNumber % kMaxDrives].model, line, sizeof line);
-        std::fprintf(log, "kelvixd: %s%s\n", change.worse ? "warning: " : "", line);
+        std::fprintf(log, "<%d>%s\n", change.worse ? 4 : 5, line);
     }
     return hotNow;
 }

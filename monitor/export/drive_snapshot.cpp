@@ -73,6 +73,7 @@ DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, c
         DriveSnapshotEntry& entry = snapshot.drives[snapshot.count++];
         entry.driveNumber = i;
         entry.kind = record.kind;
+        entry.media = MediaOf(record).media;
         entry.condition = ConditionOf(record);
         entry.temperature = record.currentTemperature;
         entry.worstTemperature = record.worstTemperature;

@@ -3,6 +3,7 @@
 // snapshot under a lock, so no answer mixes two measurements or tears a value.
 #pragma once
 
+#include "drive_media.h"
 #include "drive_table.h"
 #include "drive_verdict.h"
 #include "nvme_pages.h"
@@ -24,6 +25,7 @@ enum class DriveCondition : std::uint8_t {
 struct DriveSnapshotEntry {
     unsigned driveNumber = 0;
     DriveKind kind = DriveKind::Ata;
+    DriveMedia media = DriveMedia::Unknown;  // solid state or rotating, when the drive says
     DriveCondition condition = DriveCondition::NoTemperature;
     std::uint8_t temperature = 0;  // last known, 0 = none
     std::uint8_t worstTemperature = 0;

@@ -173,6 +173,8 @@ std::string BuildMetricsText(const DriveSnapshot& snapshot, const char* version)
             AppendLabelValue(out, drive.firmware);
             out += "\",kind=\"";
             out += KindName(drive.kind);
+            out += "\",media=\"";
+            out += MediaName(drive.media);
             out += "\"} 1\n";
         });
     AppendFamily(out, snapshot, "kelvix_drive_read_success", "gauge",

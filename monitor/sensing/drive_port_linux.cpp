@@ -19,12 +19,12 @@ namespace {
 
 constexpr unsigned kCommandTimeoutMs = 10000;
 
-std::vector<std::string> ListDirectory(const char* path)
+std::vector<std::string> ListDirectory(const char* path, std::string& problem)
 {
     std::vector<std::string> names;
     DIR* directory = opendir(path);
     if (directory == nullptr) {
-        std::fprintf(stderr, "kelvixd: %s: %s: no drives\n", path, std::strerror(errno));
+        problem = std::string(path) + ": " + std::strerror(errno);
         return names;
     }
     while (const dirent* entry = readdir(directory)) {
@@ -34,10 +34,25 @@ std::vector<std::string> ListDirectory(const char* path)
     return names;
 }
 
+std::string CommandRefusal(const char* what, const char* capability, int error)
+{
+    std::string text = std::string(what) + " refused: " + std::strerror(error);
+    if (error == EPERM || error == EACCES) {
+        text += std::string(" (needs ") + capability + ")";
+    }
+    return text;
+}
+
 }  // namespace
 
+std::vector<BlockDevice> LinuxDrivePort::Find(const char* sysBlock, std::string& problem)
+{
+    problem.clear();
+    return OrderDrives(ListDirectory(sysBlock, problem), static_cast<std::size_t>(-1));
+}
+
 LinuxDrivePort::LinuxDrivePort(const char* sysBlock, const char* devices)
-    : devices_(devices), drives_(OrderDrives(ListDirectory(sysBlock), kMaxDrives))
+    : devices_(devices), found_(Find(sysBlock, listProblem_)), drives_(found_)
 {
 }
 
@@ -51,14 +66,11 @@ int LinuxDrivePort::Open(unsigned number, DriveProtocol& protocol)
     // Read-only is enough for both pass-through ioctls; the kernel checks capabilities.
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
-        std::fprintf(stderr, "kelvixd: %s: %s: drive %u skipped\n", path.c_str(), std::strerror(errno), number);
+        NoteProblem(std::string("cannot be opened: ") + std::strerror(errno));
         return -1;
     }
     protocol = drive.protocol;
-    OpenDrive entry;
-    entry.descriptor = descriptor;
-    entry.path = path;
-    open_.push_back(entry);
+    open_.push_back(descriptor);
     return descriptor;
 }
 
@@ -70,7 +82,7 @@ std::string LinuxDrivePort::Location(unsigned number) const
 void LinuxDrivePort::Close(int descriptor)
 {
     for (auto it = open_.begin(); it != open_.end(); ++it) {
-        if (it->descriptor == descriptor) {
+        if (*it == descriptor) {
             open_.erase(it);
             close(descriptor);
             return;
@@ -78,18 +90,18 @@ void LinuxDrivePort::Close(int descriptor)
     }
 }
 
-void LinuxDrivePort::ReportRefusal(int descriptor, const char* what, int error)
+void LinuxDrivePort::NoteProblem(const std::string& problem)
 {
-    if (error != EPERM && error != EACCES) {
-        return;
+    if (problem_.empty()) {
+        problem_ = problem;
     }
-    for (OpenDrive& drive : open_) {
-        if (drive.descriptor == descriptor && !drive.refusalReported) {
-            drive.refusalReported = true;
-            std::fprintf(stderr, "kelvixd: %s: %s refused (%s): drive skipped\n", drive.path.c_str(), what,
-                         std::strerror(error));
-        }
-    }
+}
+
+std::string LinuxDrivePort::TakeProblem()
+{
+    std::string problem;
+    problem.swap(problem_);
+    return problem;
 }
 
 bool LinuxDrivePort::Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
@@ -114,7 +126,7 @@ bool LinuxDrivePort::Ata(int descriptor, const AtaTaskfile& registers, std::uint
     io.sbp = sense;
     io.timeout = kCommandTimeoutMs;
     if (ioctl(descriptor, SG_IO, &io) != 0) {
-        ReportRefusal(descriptor, "ATA pass-through (CAP_SYS_RAWIO)", errno);
+        NoteProblem(CommandRefusal("ATA pass-through (SG_IO)", "CAP_SYS_RAWIO", errno));
         return false;
     }
     PassThroughOutcome outcome;
@@ -123,7 +135,13 @@ bool LinuxDrivePort::Ata(int descriptor, const AtaTaskfile& registers, std::uint
     outcome.driverStatus = io.driver_status;
     outcome.sense = sense;
     outcome.senseLength = io.sb_len_wr;
-    return PassThroughSucceeded(outcome, dataSize == 0 ? returned : nullptr);
+    const bool succeeded = PassThroughSucceeded(outcome, dataSize == 0 ? returned : nullptr);
+    if (!succeeded) {
+        char command[32];
+        std::snprintf(command, sizeof command, "ATA command %02Xh: ", registers.command);
+        NoteProblem(command + DescribePassThroughFailure(outcome));
+    }
+    return succeeded;
 }
 
 bool LinuxDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
@@ -140,7 +158,12 @@ bool LinuxDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& command, 
     // A positive result is the drive's NVMe status: the command failed there.
     const int result = ioctl(descriptor, NVME_IOCTL_ADMIN_CMD, &request);
     if (result < 0) {
-        ReportRefusal(descriptor, "NVMe admin command (CAP_SYS_ADMIN)", errno);
+        NoteProblem(CommandRefusal("NVMe admin command", "CAP_SYS_ADMIN", errno));
+    } else if (result > 0) {
+        char text[64];
+        std::snprintf(text, sizeof text, "NVMe admin command %02Xh: the drive answered status %03Xh", command.opcode,
+                      static_cast<unsigned>(result));
+        NoteProblem(text);
     }
     return result == 0;
 }

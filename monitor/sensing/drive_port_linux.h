@@ -12,10 +12,19 @@
 
 class LinuxDrivePort final : public DrivePort {
 public:
-    // Reads the drive list once from `sysBlock`; devices are opened in `devices`.
+    // Reads the drive list from `sysBlock`, all of it in drive order; devices are opened
+    // in `devices`. The drive numbers are the list's until Serve chooses others.
     LinuxDrivePort(const char* sysBlock, const char* devices);
 
+    // The drives found in `sysBlock` (in order), read again; `problem` says why there are none.
+    static std::vector<BlockDevice> Find(const char* sysBlock, std::string& problem);
+    const std::vector<BlockDevice>& Found() const { return found_; }
+    // Drive number n is drives[n] from now on.
+    void Serve(const std::vector<BlockDevice>& drives) { drives_ = drives; }
     const std::vector<BlockDevice>& Drives() const { return drives_; }
+    // Why the last drive that failed failed (cannot be opened, a command refused), once.
+    std::string TakeProblem();
+    const std::string& ListProblem() const { return listProblem_; }
 
     int Open(unsigned number, DriveProtocol& protocol) override;
     void Close(int descriptor) override;
@@ -27,15 +36,13 @@ public:
     bool Length(int descriptor, std::uint64_t& bytes) override;
 
 private:
-    // Says once per drive why the kernel refused a command.
-    void ReportRefusal(int descriptor, const char* what, int error);
+    // Keeps the first reason a command failed, for TakeProblem.
+    void NoteProblem(const std::string& problem);
 
     std::string devices_;
+    std::string listProblem_;
+    std::vector<BlockDevice> found_;
     std::vector<BlockDevice> drives_;
-    struct OpenDrive {
-        int descriptor = -1;
-        std::string path;
-        bool refusalReported = false;
-    };
-    std::vector<OpenDrive> open_;
+    std::vector<int> open_;
+    std::string problem_;
 };

@@ -87,6 +87,7 @@ bool ReadPropertyTemperature(DriveRecord& record, std::uint8_t& temperature)
 
 std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
 {
+    RetryUnsavedWorst();
     drives.measuredCount = 0;
     const std::uint32_t probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
     for (std::uint32_t i = 0; i < probeCount; ++i) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct PassThroughOutcome {
     std::uint8_t scsiStatus = 0;     // 00h GOOD, 02h CHECK CONDITION
@@ -21,3 +22,8 @@ struct PassThroughOutcome {
 // `registers` (when not null) receives the ATA registers the sense data returned; without
 // them (GOOD status) the result is false when they were asked for.
 bool PassThroughSucceeded(const PassThroughOutcome& outcome, AtaRegisters* registers = nullptr);
+
+// Why a command that did not succeed failed, in words for the journal: not delivered, a
+// device that does not know ATA PASS-THROUGH (a SCSI disk, a USB stick), or the drive's
+// own error.
+std::string DescribePassThroughFailure(const PassThroughOutcome& outcome);

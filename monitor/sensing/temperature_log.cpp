@@ -1,7 +1,9 @@
 #include "temperature_log.h"
 
+#include "file_trouble.h"
 #include "logfile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -30,5 +32,7 @@ void WriteTemperatureLog(const DriveState& drives, const char* logFile)
     log.FileName(logFile);
     log.FormatType(LF_DATETIME);
     log.Enable(true);
-    log.Write(text);
+    errno = 0;
+    const bool written = log.Write(text);
+    NoteFileWrite(logFile, written, errno);
 }

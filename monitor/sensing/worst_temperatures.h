@@ -9,8 +9,12 @@ constexpr unsigned kWorstKeySize = 128;
 
 // "model:firmware:serial".
 void FormatWorstKey(const DriveRecord& record, char (&key)[kWorstKeySize]);
-// Sets record.worstTemperature from the INI file (missing key: 0); unchanged if the file
-// cannot be used.
+// Sets record.worstTemperature from the INI file (missing key: 0; unchanged if the file
+// cannot be used), or from a higher value the file has not taken yet.
 void LoadWorst(DriveRecord& record);
-// Writes record.worstTemperature to the INI file; failures are silent.
-void SaveWorst(const DriveRecord& record);
+// Writes record.worstTemperature to the INI file. A refused write is told through
+// file_trouble.h and the value kept for RetryUnsavedWorst; false then.
+bool SaveWorst(const DriveRecord& record);
+// Writes the values the file refused so far, stopping at the first refusal.
+void RetryUnsavedWorst();
+unsigned UnsavedWorstCount();

@@ -35,7 +35,7 @@ head -c 4096 /dev/urandom 2>/dev/null > "/dev/tcp/127.0.0.1/$metrics_port" || tr
 check_eq "scrapes still answered after a megabyte line and junk" 200 "$(status_of /metrics)"
 exec 5>&-
 check_contains "drive 1 carries its identity" \
-    'kelvix_drive_info{drive="1",serial="S5GXNF0R123456",model="Samsung SSD 980 PRO 1TB",firmware="5B2QGXA7",kind="NVMe"} 1' \
+    'kelvix_drive_info{drive="1",serial="S5GXNF0R123456",model="Samsung SSD 980 PRO 1TB",firmware="5B2QGXA7",kind="NVMe",media="ssd"} 1' \
     "$(cat metrics.txt)"
 
 # A Prometheus server of this test's own.

@@ -33,7 +33,7 @@ fi
 vm_begin "$E2E_WORK/vm" "$native/kelvixd/kelvixd_static" "$VM_ROOT/monitor/HDDATA.CFG"
 trap 'vm_end; e2e_cleanup' EXIT
 vm_boot || { echo "FAIL - the VM's network namespace could not be made"; exit 1; }
-check "kelvixd serves in the VM" vm_wait_console 90 "kelvixd: serving on UDP port"
+check "kelvixd serves in the VM" vm_wait_console 90 "serving on UDP port"
 check "the loopback relay starts" vm_relay
 
 smart_section() { vm_smart_section "$1"; }

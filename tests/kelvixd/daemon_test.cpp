@@ -2,6 +2,8 @@
 // outlives stop commands, and the Linux drive list under a made-up /sys/block and /dev.
 #include "daemon_config.h"
 #include "drive_port_linux.h"
+#include "drive_choice.h"
+#include "drive_source.h"
 #include "hddtemp_text.h"
 #include "metrics_text.h"
 #include "published_drives.h"
@@ -264,7 +266,7 @@ TEST(WarningWatch, AJournalLineForEachHealthChange)
     attributes[kSmartRawOffset] = 8;
     watch.Check(*drives, judge, judge.Judge(*drives, WarningLimits()), log);
     watch.Check(*drives, judge, judge.Judge(*drives, WarningLimits()), log);
-    EXPECT_EQ(Captured(log), "kelvixd: warning: health of drive 1 \"PENDING DISK\" is caution (was good): attribute 197 "
+    EXPECT_EQ(Captured(log), "<4>health of drive 1 \"PENDING DISK\" is caution (was good): attribute 197 "
                              "(current pending sectors) rose from 0 to 8\n");
     std::fclose(log);
 }
@@ -501,6 +503,8 @@ TEST(LinuxDrivePort, FindsDrivesAndSkipsOnesThatCannotBeOpened)
 
     DriveProtocol protocol = DriveProtocol::Ata;
     EXPECT_EQ(port.Open(1, protocol), -1) << "sdb has no device file";
+    EXPECT_EQ(port.TakeProblem(), "cannot be opened: No such file or directory");
+    EXPECT_EQ(port.TakeProblem(), "") << "said once";
     EXPECT_EQ(port.Open(3, protocol), -1) << "there is no drive 3";
     const int nvme = port.Open(2, protocol);
     ASSERT_GE(nvme, 0);
@@ -532,6 +536,74 @@ TEST(LinuxDrivePort, FindsDrivesAndSkipsOnesThatCannotBeOpened)
 
     LinuxDrivePort none(machine.Path("/missing").c_str(), machine.Path("/dev").c_str());
     EXPECT_TRUE(none.Drives().empty());
+    EXPECT_NE(none.ListProblem().find("/missing: No such file or directory"), std::string::npos);
+}
+
+// Only drives the core can read take drive numbers; each other one gets a line saying why.
+TEST(DriveSource, DrivesThatCannotBeReadAreNamedAndTakeNoNumber)
+{
+    FakeMachine machine;
+    for (const char* name : {"sda", "sdb", "nvme0n1"}) {
+        machine.Block(name);
+    }
+    machine.Device("sda");  // a plain file: every ioctl fails
+    machine.Device("nvme0n1");
+    DaemonConfig config = DefaultDaemonConfig();
+    config.sysBlock = machine.Path("/block");
+    config.devices = machine.Path("/dev");
+    testing::internal::CaptureStderr();
+    const std::unique_ptr<DrivePort> port = OpenDrivePort(config);
+    const std::string journal = testing::internal::GetCapturedStderr();
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->Location(0), "") << "no drive is served";
+    const std::string dev = machine.Path("/dev");
+    for (const std::string& line :
+         {"<4>" + dev + "/sda not served: ATA pass-through (SG_IO) refused: Inappropriate ioctl for device\n",
+          "<4>" + dev + "/sdb not served: cannot be opened: No such file or directory\n",
+          "<4>" + dev + "/nvme0n1 not served: NVMe admin command refused: Inappropriate ioctl for device\n"}) {
+        EXPECT_NE(journal.find(line), std::string::npos) << line << "in:\n" << journal;
+    }
+}
+
+// Readable drives take the 16 numbers in the order found; a refused one takes none, and
+// each readable one past the 16th is named as not fitting.
+TEST(DriveSource, SixteenServedInOrderTheRestNamed)
+{
+    std::vector<BlockDevice> found;
+    for (char last = 'a'; last <= 't'; ++last) {
+        found.push_back(BlockDevice{std::string("sd") + last, DriveProtocol::Ata});
+    }
+    testing::internal::CaptureStderr();
+    const std::vector<BlockDevice> served =
+        ChooseServedDrives(found, "/dev", [](const BlockDevice& drive, std::string& problem) {
+            problem = "refused for the test";
+            return drive.name != "sdc";
+        });
+    const std::string journal = testing::internal::GetCapturedStderr();
+    std::string names;
+    for (const BlockDevice& drive : served) {
+        names += drive.name + " ";
+    }
+    EXPECT_EQ(names, "sda sdb sdd sde sdf sdg sdh sdi sdj sdk sdl sdm sdn sdo sdp sdq ");
+    EXPECT_EQ(journal, "<4>/dev/sdc not served: refused for the test\n"
+                       "<4>/dev/sdr not served: all 16 drive numbers are taken\n"
+                       "<4>/dev/sds not served: all 16 drive numbers are taken\n"
+                       "<4>/dev/sdt not served: all 16 drive numbers are taken\n");
+}
+
+// The drive list holds every drive found, the 17th and later too (which of them are
+// served is decided by what answers).
+TEST(DriveSource, EveryDriveFoundIsListed)
+{
+    FakeMachine machine;
+    std::string name = "sda";
+    for (char last = 'a'; last <= 't'; ++last) {
+        name[2] = last;
+        machine.Block(name.c_str());
+    }
+    LinuxDrivePort port(machine.Path("/block").c_str(), machine.Path("/dev").c_str());
+    ASSERT_EQ(port.Found().size(), 20u);
+    EXPECT_EQ(port.Found()[19].name, "sdt");
 }
 
 }  // namespace

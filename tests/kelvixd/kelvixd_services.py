@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """kelvixd_sim as a whole, over loopback: the report server and the export services
 answer by AllowedHosts and ReportsPerSecond of kelvixd.conf, the export services answer
-hddtemp and metrics clients, and SIGTERM stops it all cleanly.
+hddtemp and metrics clients, systemd's notify socket hears READY, RELOADING and STOPPING,
+SIGHUP reloads a good file and refuses a bad one, a state directory that refuses writes
+(immutable, or a full file system: root only) is told and mended, and SIGTERM stops it
+all cleanly.
 
     kelvixd_services.py KELVIXD_SIM DRIVESET
 """
@@ -42,20 +45,27 @@ def wait_until(test, what, seconds=20):
     return False
 
 
+def config_text(port, work, network="", export="", common="", state=None):
+    return ("[Timer]\nCurrent=1\n[Network]\nPort=%d\n%s\n[Export]\n%s\n"
+            "[Common]\nCfgFile=%s/HDDATA.CFG\n%s\n[Daemon]\nStateDirectory=%s\n"
+            % (port, network, export, work, common, state or work))
+
+
 class Daemon:
-    def __init__(self, program, driveset, work, network, export=""):
+    def __init__(self, program, driveset, work, network, export="", common="", state=None, notify=None):
         self.log_path = os.path.join(work, "log")
         self.udp_port = free_port(socket.SOCK_DGRAM)
-        config = os.path.join(work, "kelvixd.conf")
+        self.config = os.path.join(work, "kelvixd.conf")
         with open(os.path.join(work, "HDDATA.CFG"), "w") as f:
             f.write("KVX = 194\n")
-        with open(config, "w") as f:
-            f.write("[Timer]\nCurrent=1\n[Network]\nPort=%d\n%s\n[Export]\n%s\n"
-                    "[Common]\nCfgFile=%s/HDDATA.CFG\n[Daemon]\nStateDirectory=%s\n"
-                    % (self.udp_port, network, export, work, work))
+        with open(self.config, "w") as f:
+            f.write(config_text(self.udp_port, work, network, export, common, state))
         env = dict(os.environ, KELVIXD_DRIVESET=driveset)
+        env.pop("NOTIFY_SOCKET", None)
+        if notify:
+            env["NOTIFY_SOCKET"] = notify
         self.log = open(self.log_path, "w")
-        self.process = subprocess.Popen([program, "-c", config], env=env, stderr=self.log)
+        self.process = subprocess.Popen([program, "-c", self.config], env=env, stderr=self.log)
 
     def text(self):
         with open(self.log_path) as f:
@@ -158,7 +168,7 @@ def exports(program, driveset, work):
     code = daemon.stop()
     text = daemon.text()
     check(code == 0, "exit status %d after SIGTERM" % code)
-    check(text.rstrip().endswith("kelvixd: stopped"), "no clean stop: " + text[-300:])
+    check(text.rstrip().endswith("<6>stopped"), "no clean stop: " + text[-300:])
     for port in (hddtemp, metrics):
         with socket.socket() as c:
             check(c.connect_ex(("127.0.0.1", port)) != 0, "TCP port %d still listens after the stop" % port)
@@ -218,9 +228,158 @@ def taken_export_port(program, driveset, work):
     check("export services cannot listen on TCP ports %d" % taken in text, "no reason given: " + text[-300:])
 
 
+class NotifyListener:
+    """systemd's side of Type=notify: a datagram socket named by NOTIFY_SOCKET."""
+    def __init__(self, work):
+        self.path = os.path.join(work, "notify.sock")
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+        self.sock.bind(self.path)
+
+    def next(self, seconds=20):
+        self.sock.settimeout(seconds)
+        try:
+            return self.sock.recv(4096).decode()
+        except socket.timeout:
+            return ""
+
+
+def notify_and_reload(program, driveset, work):
+    """READY=1 once it answers; SIGHUP with a bad file keeps everything as it was (RELOADING=1,
+    the reason, READY=1), with a good one serves the new port; SIGTERM says STOPPING=1."""
+    listener = NotifyListener(work)
+    network = "AllowedHosts=127.0.0.1\nReportsPerSecond=0"
+    daemon = Daemon(program, driveset, work, network, notify=listener.path)
+    ready = listener.next()
+    check(ready.startswith("READY=1\n"), "first notification: %r" % ready)
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
+        check(ask_report(daemon.udp_port, sock, 5) is not None, "no answer after READY=1")
+        lines = daemon.text().splitlines()
+        check(lines and all(re.match(r"<[3-6]>", line) for line in lines), "a line without priority: %r" % lines)
+        check(not any("kelvixd: " in line for line in lines), "the name is repeated: %r" % lines)
+
+        def reload(what):
+            before = time.clock_gettime(time.CLOCK_MONOTONIC) * 1e6
+            daemon.process.send_signal(signal.SIGHUP)
+            reloading = listener.next()
+            stamp = re.fullmatch(r"RELOADING=1\nMONOTONIC_USEC=(\d+)", reloading)
+            check(stamp is not None and before <= int(stamp.group(1)) <= time.clock_gettime(time.CLOCK_MONOTONIC) * 1e6,
+                  what + ": reload notification %r" % reloading)
+            again = listener.next()
+            check(again.startswith("READY=1\n"), what + ": after the reload %r" % again)
+
+        with open(daemon.config, "a") as f:
+            f.write("[Timer]\nCurrent=0\n")
+        reload("bad file")
+        text = daemon.text()
+        check(re.search(r"^<3>.*kelvixd\.conf:\d+: \[Timer\] Current: must be", text, re.M) is not None and
+              "<3>%s has errors: the running configuration stays" % daemon.config in text,
+              "the bad file's reason: " + text[-400:])
+        check(ask_report(daemon.udp_port, sock, 5) is not None, "the old port went with the bad file")
+
+        new_port = free_port(socket.SOCK_DGRAM)
+        with open(daemon.config, "w") as f:
+            f.write(config_text(new_port, work, network))
+        reload("good file")
+        check(ask_report(new_port, sock, 5) is not None, "the new port does not answer after the reload")
+        check(ask_report(daemon.udp_port, sock, 0.5) is None, "the old port still answers after the reload")
+    code = daemon.stop()
+    check(code == 0, "exit status %d after SIGTERM" % code)
+    stopping = listener.next(5)
+    check(stopping == "STOPPING=1", "at the stop: %r" % stopping)
+
+
+def bad_config_at_start(program, driveset, work):
+    """A configuration error ends kelvixd with 78, which the unit does not restart on."""
+    daemon = Daemon(program, driveset, work, "Port=99999")
+    try:
+        code = daemon.process.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        code = daemon.stop()
+    daemon.log.close()
+    check(code == 78, "exit status %d for a bad Port" % code)
+    check("<3>" + daemon.config + ":5: [Network] Port" in daemon.text(), "no reason: " + daemon.text())
+
+
+LOG_LINE = re.compile(r"\d{4}/\d\d/\d\d \d\d:\d\d:\d\d  (\d\d |ZZ ){16}\r")
+
+
+def refusing_state(program, _driveset, work):
+    """A state directory that refuses writes: each file's failure told once with its path and
+    reason, the worst value kept and written once the directory takes it, every log line whole."""
+    if os.geteuid() != 0:
+        print("SKIP: an immutable folder and a small tmpfs need root")
+        return
+    for how in ("immutable", "full"):
+        base = os.path.join(work, how)
+        state = os.path.join(base, "state")
+        os.makedirs(state)
+        print("--", how)
+        state_story(program, base, state, how)
+
+
+def state_story(program, base, state, how):
+    driveset = os.path.join(base, "flat.driveset")
+    with open(driveset, "w") as f:
+        f.write("drive 0\nmodel KVX FLAT\nfirmware 1.0\nserial FLAT0001\ntemperature 194 30\n")
+    log = os.path.join(state, "KELVIX.LOG")
+    filler = os.path.join(state, "filler")
+    mended = False
+    daemon = None
+    try:
+        if how == "full":
+            subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", state], check=True)
+            # Whole lines that end 49 bytes short of a page: the next 71-byte line fits in part only.
+            with open(log, "wb") as f:
+                f.write((b"2026/01/01 00:00:00  " + b"30 " + b"00 " * 15 + b"\r\n") * 57)
+            descriptor = os.open(filler, os.O_WRONLY | os.O_CREAT)
+            try:
+                while os.write(descriptor, b"\0" * 4096) > 0:
+                    pass
+            except OSError:
+                pass
+            os.close(descriptor)
+        else:
+            subprocess.run(["chattr", "+i", state], check=True)
+        daemon = Daemon(program, driveset, base, "", common="UseLog=1\nLogFile=KELVIX.LOG", state=state)
+        reason = "No space left on device" if how == "full" else "Operation not permitted"
+        told = ["<3>%s/%s cannot be written: %s" % (state, name, reason) for name in ("KELVIX.INI", "KELVIX.LOG")]
+        wait_until(lambda: all(t in daemon.text() for t in told), "both failures to be told")
+        time.sleep(2.5)  # more measurements fail: told once all the same
+        if how == "full":
+            os.remove(filler)
+        else:
+            subprocess.run(["chattr", "-i", state], check=True)
+        mended = True
+        again = ["<5>%s/%s is written again" % (state, name) for name in ("KELVIX.INI", "KELVIX.LOG")]
+        wait_until(lambda: all(a in daemon.text() for a in again), "both files to be written again")
+        code = daemon.stop()
+        text = daemon.text()
+        check(code == 0, how + ": exit status %d" % code)
+        for line in told:
+            check(text.count(line) == 1, how + ": %d times %r" % (text.count(line), line))
+        ini = b""
+        if os.path.exists(os.path.join(state, "KELVIX.INI")):
+            with open(os.path.join(state, "KELVIX.INI"), "rb") as f:
+                ini = f.read()
+        check(b"KVX FLAT:1.0:FLAT0001=0x1e" in ini, how + ": the worst value was not written later: %r" % ini)
+        with open(log, "rb") as f:
+            lines = f.read().split(b"\n")
+        check(lines[-1] == b"" and all(LOG_LINE.fullmatch(line.decode()) for line in lines[:-1]),
+              how + ": a cut line in the log: %r" % [line for line in lines if not LOG_LINE.fullmatch(line.decode())])
+        check(len(lines) - 1 > (57 if how == "full" else 0), how + ": no line logged after the mend")
+    finally:
+        if daemon and daemon.process.poll() is None:
+            daemon.stop()
+        if how == "full":
+            subprocess.run(["umount", state])
+        elif not mended:
+            subprocess.run(["chattr", "-i", state])
+
+
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (closed_list, exports, open_list_and_rate, taken_export_port):
+    for case in (closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
+                 bad_config_at_start, refusing_state):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)
             case(program, driveset, work)

@@ -109,8 +109,8 @@ TEST(OneVerdict, EveryOutputTellsTheSameForAMixedSet)
         }
     }
     EXPECT_EQ(lines,
-              "kelvixd: warning: drive 0 \"ATA DISK\" is at 45 C (warning temperature 42 C)\n"
-              "kelvixd: warning: health of drive 0 \"ATA DISK\" is caution (was unknown): attribute 197 (current "
+              "<4>drive 0 \"ATA DISK\" is at 45 C (warning temperature 42 C)\n"
+              "<4>health of drive 0 \"ATA DISK\" is caution (was unknown): attribute 197 (current "
               "pending sectors) is 8\n")
         << "the journal";
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package of kelvixd: built by scripts/package-deb.sh from this build tree, its
-# files where Debian expects them, its unit accepted by systemd-analyze, and its kelvixd
-# and tempquery, unpacked into a private root, talking to each other.
+# The Debian package of kelvixd: built by scripts/package-deb.sh from this build tree,
+# lintian without a tag, its files where Debian expects them, its unit accepted by
+# systemd-analyze, its logrotate rule by logrotate, and its kelvixd and tempquery, unpacked
+# into a private root, talking to each other.
 #   kelvixd_deb.sh BUILD_DIR
 set -u
 build=$(cd "$1" && pwd)
@@ -18,9 +19,15 @@ trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null' EXIT
 
 deb=$(bash "$root/scripts/package-deb.sh" "$build" | tail -n 1)
 if [ -f "$deb" ]; then pass "package built: $(basename "$deb")"; else fail "package built"; exit 1; fi
+# Every tag lintian finds is a failure, but the two the README explains.
+tags=$(lintian --fail-on error,warning,info,pedantic --display-info --pedantic \
+    --suppress-tags hardening-no-fortify-functions,package-supports-alternative-init-but-no-init.d-script "$deb" 2>&1 |
+    grep -v 'running with root privileges')
+if [ -z "$tags" ]; then pass "lintian finds nothing"; else fail "lintian finds nothing" "$tags"; fi
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for file in ./usr/sbin/kelvixd ./usr/bin/tempquery ./lib/systemd/system/kelvixd.service ./etc/kelvix/kelvixd.conf \
-    ./usr/share/kelvix/HDDATA.CFG ./usr/share/man/man8/kelvixd.8.gz ./var/lib/kelvix/; do
+    ./usr/share/kelvix/HDDATA.CFG ./usr/share/man/man8/kelvixd.8.gz ./usr/share/man/man1/tempquery.1.gz \
+    ./etc/logrotate.d/kelvixd ./usr/share/doc/kelvixd/copyright ./var/lib/kelvix/; do
     if grep -qxF "$file" <<<"$listing"; then pass "ships $file"; else fail "ships $file"; fi
 done
 if [ "$(dpkg-deb -f "$deb" Package Architecture | tr '\n' ' ')" = "Package: kelvixd Architecture: amd64 " ]; then
@@ -28,13 +35,29 @@ if [ "$(dpkg-deb -f "$deb" Package Architecture | tr '\n' ' ')" = "Package: kelv
 else
     fail "control names kelvixd for amd64" "$(dpkg-deb -f "$deb")"
 fi
-if dpkg-deb -I "$deb" conffiles | grep -qx /etc/kelvix/kelvixd.conf; then
-    pass "the configuration is a conffile"
+if [ "$(dpkg-deb -I "$deb" conffiles)" = "$(printf '/etc/kelvix/kelvixd.conf\n/etc/logrotate.d/kelvixd')" ]; then
+    pass "the configuration and the logrotate rule are conffiles"
 else
-    fail "the configuration is a conffile"
+    fail "the configuration and the logrotate rule are conffiles" "$(dpkg-deb -I "$deb" conffiles)"
+fi
+# The maintainer scripts go through Debian's helpers, never systemctl enable/start/stop.
+scripts=$(for s in postinst prerm postrm; do dpkg-deb -I "$deb" "$s"; done)
+if grep -q "deb-systemd-helper enable 'kelvixd.service'" <<<"$scripts" &&
+    grep -q "deb-systemd-invoke \$_dh_action 'kelvixd.service'" <<<"$scripts" &&
+    ! grep -E 'systemctl +(enable|disable|start|stop|restart)' <<<"$scripts"; then
+    pass "maintainer scripts use deb-systemd-helper and deb-systemd-invoke"
+else
+    fail "maintainer scripts use deb-systemd-helper and deb-systemd-invoke" "$scripts"
 fi
 
 dpkg-deb -x "$deb" "$work/root"
+# The rule as logrotate reads it (a dry run that touches nothing).
+if out=$(logrotate --debug --state "$work/logrotate.state" "$work/root/etc/logrotate.d/kelvixd" 2>&1) &&
+    ! grep -qi error <<<"$out"; then
+    pass "logrotate accepts the rule"
+else
+    fail "logrotate accepts the rule" "$out"
+fi
 # The unit as shipped, its program looked up where it was unpacked.
 sed "s|/usr/sbin/kelvixd|$work/root/usr/sbin/kelvixd|" "$work/root/lib/systemd/system/kelvixd.service" \
     > "$work/kelvixd.service"
@@ -43,7 +66,8 @@ if out=$(systemd-analyze verify --man=no "$work/kelvixd.service" 2>&1); then
 else
     fail "systemd-analyze verify accepts the unit" "$out"
 fi
-for key in "CapabilityBoundingSet=CAP_SYS_RAWIO CAP_SYS_ADMIN" "StateDirectory=kelvix" "Type=simple"; do
+for key in "CapabilityBoundingSet=CAP_SYS_RAWIO CAP_SYS_ADMIN" "StateDirectory=kelvix" "Type=notify" \
+    'ExecReload=/bin/kill -HUP $MAINPID' "RestartPreventExitStatus=78" "After=network-online.target"; do
     if grep -qxF "$key" "$work/kelvixd.service"; then pass "unit: $key"; else fail "unit: $key"; fi
 done
 
@@ -63,7 +87,7 @@ kill -TERM "$pid"
 wait "$pid"
 rc=$?
 pid=""
-if [ "$rc" = 0 ] && grep -q "kelvixd: stopped" "$work/kelvixd.log"; then
+if [ "$rc" = 0 ] && grep -qx "<6>stopped" "$work/kelvixd.log"; then
     pass "kelvixd stops cleanly on SIGTERM"
 else
     fail "kelvixd stops cleanly on SIGTERM" "exit $rc" "$(cat "$work/kelvixd.log")"

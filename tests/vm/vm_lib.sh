@@ -1,10 +1,13 @@
 # A QEMU machine with real kernel drivers for the kelvixd tests: the Debian kernel (its
 # package downloaded once into a cache, never installed), a busybox initramfs holding
-# the ahci/libata/sd_mod/nvme/e1000 modules, kelvixd and smartctl, two SATA disks and one
-# NVMe drive. Its network is a tap device inside a private network namespace: the guest
-# reaches nothing but that namespace, and the host's clients run inside it.
+# the ahci/libata/sd_mod/nvme/e1000 modules (and virtio-scsi and USB storage), kelvixd and
+# smartctl, two SATA disks (one solid state, one spinning) and one NVMe drive. Its network
+# is a tap device inside a private network namespace: the guest reaches nothing but that
+# namespace, and the host's clients run inside it.
 #   vm_begin WORK_DIR KELVIXD_BINARY DRIVE_DATABASE    (exit 77 where QEMU cannot run)
 #   vm_boot; vm_in_ns CMD...; vm_relay; vm_console; vm_send_line TEXT; vm_end (also on EXIT)
+# VM_EXTRA_ARGS (QEMU arguments) and VM_DISK_COUNT (the disks the guest waits for, default
+# 3) add disks before vm_boot.
 set -u
 
 VM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -13,10 +16,13 @@ VM_GUEST=10.0.2.15
 VM_PORT=10008
 # model, serial, firmware of the SATA disks; serial of the NVMe drive.
 VM_DISK0=("Samsung SSD 860 EVO 500GB" "S3Z1NB0K123456A" "RVT04B6Q")
-VM_DISK1=("INTEL SSDSC2BW240A4" "CVDA4123456240DGN" "DC32")
+VM_DISK1=("ST1000DM010-2EP102" "Z9A1B2C3" "CC43")
 VM_NVME_SERIAL="KVNVME0001"
 VM_QEMU_PID=""
 VM_NS=""
+VM_EXTRA_ARGS=()
+VM_DISK_COUNT=3
+VM_MODULES="ahci sd_mod nvme e1000 virtio_pci virtio_scsi xhci_pci usb_storage"
 
 vm_log() { echo "vm: $*" >&2; }
 
@@ -41,7 +47,7 @@ vm_begin() {
 
 # The kernel package, once per cache: downloaded, unpacked, its ELF payload taken out.
 vm_kernel() {
-    if [ -f "$VM_CACHE/vmlinux" ] && [ -f "$VM_CACHE/mods/order" ]; then
+    if [ -f "$VM_CACHE/vmlinux" ] && [ "$(cat "$VM_CACHE/mods/names" 2>/dev/null)" = "$VM_MODULES" ]; then
         return 0
     fi
     local package deb
@@ -58,7 +64,8 @@ vm_kernel() {
     rm -rf "$VM_CACHE/kernel" "$VM_CACHE/mods"
     dpkg-deb -x "$deb" "$VM_CACHE/kernel" &&
         python3 "$VM_ROOT/tests/vm/vm_image.py" vmlinux "$VM_CACHE/kernel" "$VM_CACHE/vmlinux.new" &&
-        python3 "$VM_ROOT/tests/vm/vm_image.py" modules "$VM_CACHE/kernel" "$VM_CACHE/mods" ahci sd_mod nvme e1000 &&
+        python3 "$VM_ROOT/tests/vm/vm_image.py" modules "$VM_CACHE/kernel" "$VM_CACHE/mods" $VM_MODULES &&
+        echo "$VM_MODULES" > "$VM_CACHE/mods/names" &&
         mv "$VM_CACHE/vmlinux.new" "$VM_CACHE/vmlinux" && rm -rf "$VM_CACHE/kernel"
 }
 
@@ -67,7 +74,7 @@ vm_initramfs() {
     local root=$VM_WORK/root lib
     mkdir -p "$root"/{bin,sbin,lib/modules,etc/kelvix,var/lib/kelvix,usr/share/kelvix,proc,sys,dev,tmp}
     cp /bin/busybox "$root/bin/busybox"
-    cp "$VM_CACHE"/mods/* "$root/lib/modules/"
+    cp "$VM_CACHE"/mods/*.ko "$VM_CACHE/mods/order" "$root/lib/modules/"
     cp "$VM_KELVIXD" "$root/sbin/kelvixd"
     cp "$VM_DATABASE" "$root/usr/share/kelvix/HDDATA.CFG"
     cp "$(command -v smartctl)" "$root/sbin/smartctl"
@@ -93,14 +100,15 @@ vm_boot() {
     for disk in d0 d1 n0; do truncate -s 64M "$VM_WORK/$disk.img"; done
     ip netns exec "$VM_NS" qemu-system-x86_64 -machine pc,accel=tcg -m 256 -nographic -no-reboot \
         -kernel "$VM_CACHE/vmlinux" -initrd "$VM_WORK/initramfs.gz" \
-        -append "console=ttyS0 quiet panic=-1" \
+        -append "console=ttyS0 quiet panic=-1 kvdisks=$VM_DISK_COUNT" \
         -device ahci,id=ahci \
         -drive if=none,id=d0,file="$VM_WORK/d0.img",format=raw \
         -device ide-hd,drive=d0,bus=ahci.0,model="${VM_DISK0[0]}",serial="${VM_DISK0[1]}",ver="${VM_DISK0[2]}",rotation_rate=1 \
         -drive if=none,id=d1,file="$VM_WORK/d1.img",format=raw \
-        -device ide-hd,drive=d1,bus=ahci.1,model="${VM_DISK1[0]}",serial="${VM_DISK1[1]}",ver="${VM_DISK1[2]}",rotation_rate=1 \
+        -device ide-hd,drive=d1,bus=ahci.1,model="${VM_DISK1[0]}",serial="${VM_DISK1[1]}",ver="${VM_DISK1[2]}",rotation_rate=7200 \
         -drive if=none,id=n0,file="$VM_WORK/n0.img",format=raw \
         -device nvme,id=nvme0,drive=n0,serial="$VM_NVME_SERIAL" \
+        "${VM_EXTRA_ARGS[@]}" \
         -netdev tap,id=net0,ifname=tap0,script=no,downscript=no -device e1000,netdev=net0 \
         -qmp unix:"$VM_WORK/qmp.sock",server=on,wait=off \
         -serial mon:stdio -serial unix:"$VM_WORK/ttyS1.sock",server=on,wait=off \
@@ -145,10 +153,14 @@ for command in ["{\"execute\": \"qmp_capabilities\"}"] + sys.argv[2:]:
 PY
 }
 
-# vm_send_line TEXT: one line to the guest's second serial port.
+# vm_send_line TEXT: one line to the guest's second serial port, a byte at a time: the
+# emulated UART drops what comes faster than the guest takes it.
 vm_send_line() {
-    python3 -c 'import socket, sys; s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(sys.argv[2].encode() + b"\n"); s.close()' \
-        "$VM_WORK/ttyS1.sock" "$1"
+    python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX); s.connect(sys.argv[1])
+for byte in sys.argv[2].encode() + b"\n":
+    s.sendall(bytes([byte])); time.sleep(0.01)
+s.close()' "$VM_WORK/ttyS1.sock" "$1"
 }
 
 vm_end() {

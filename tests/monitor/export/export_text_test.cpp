@@ -132,6 +132,8 @@ TEST(MetricsText, EveryDriveSeriesCarriesDriveAndSerial)
     DriveSnapshotEntry property = Drive(5, "Portable SSD T7", DriveCondition::Temperature, 39);
     property.kind = DriveKind::Property;
     std::strcpy(property.serial, "S5SX");
+    ata.media = DriveMedia::Rotating;
+    nvme.media = DriveMedia::SolidState;
     DriveSnapshot snapshot = SnapshotOf({ata, nvme, property});
     snapshot.warningTemperature = 50;
     const std::string page = BuildMetricsText(snapshot, "1.2.3");
@@ -142,12 +144,12 @@ TEST(MetricsText, EveryDriveSeriesCarriesDriveAndSerial)
     };
     const Case cases[] = {
         {"kelvix_build_info{version=\"1.2.3\"}", "kelvix_build_info{version=\"1.2.3\"} 1"},
-        {"kelvix_drive_info{drive=\"0\",serial=\"WMAJ91234567\",model=\"WDC \\\"Black\\\" C:\\\\\",firmware=\"01.0\",kind=\"ATA\"}",
-         "kelvix_drive_info{drive=\"0\",serial=\"WMAJ91234567\",model=\"WDC \\\"Black\\\" C:\\\\\",firmware=\"01.0\",kind=\"ATA\"} 1"},
-        {"kelvix_drive_info{drive=\"3\",serial=\"S5GX\",model=\"Samsung SSD 980 PRO 1TB\",firmware=\"\",kind=\"NVMe\"}",
-         "kelvix_drive_info{drive=\"3\",serial=\"S5GX\",model=\"Samsung SSD 980 PRO 1TB\",firmware=\"\",kind=\"NVMe\"} 1"},
-        {"kelvix_drive_info{drive=\"5\",serial=\"S5SX\",model=\"Portable SSD T7\",firmware=\"\",kind=\"property\"}",
-         "kelvix_drive_info{drive=\"5\",serial=\"S5SX\",model=\"Portable SSD T7\",firmware=\"\",kind=\"property\"} 1"},
+        {"kelvix_drive_info{drive=\"0\",serial=\"WMAJ91234567\",model=\"WDC \\\"Black\\\" C:\\\\\",firmware=\"01.0\",kind=\"ATA\",media=\"hdd\"}",
+         "kelvix_drive_info{drive=\"0\",serial=\"WMAJ91234567\",model=\"WDC \\\"Black\\\" C:\\\\\",firmware=\"01.0\",kind=\"ATA\",media=\"hdd\"} 1"},
+        {"kelvix_drive_info{drive=\"3\",serial=\"S5GX\",model=\"Samsung SSD 980 PRO 1TB\",firmware=\"\",kind=\"NVMe\",media=\"ssd\"}",
+         "kelvix_drive_info{drive=\"3\",serial=\"S5GX\",model=\"Samsung SSD 980 PRO 1TB\",firmware=\"\",kind=\"NVMe\",media=\"ssd\"} 1"},
+        {"kelvix_drive_info{drive=\"5\",serial=\"S5SX\",model=\"Portable SSD T7\",firmware=\"\",kind=\"property\",media=\"unknown\"}",
+         "kelvix_drive_info{drive=\"5\",serial=\"S5SX\",model=\"Portable SSD T7\",firmware=\"\",kind=\"property\",media=\"unknown\"} 1"},
         {"kelvix_drive_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"} 41"},
         {"kelvix_drive_temperature_celsius{drive=\"3\",serial=\"S5GX\"}", "kelvix_drive_temperature_celsius{drive=\"3\",serial=\"S5GX\"} 45"},
         {"kelvix_drive_worst_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_worst_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"} 47"},

@@ -4,12 +4,14 @@
 // far larger than the shipped one.
 #include "drive_database.h"
 #include "drive_enumeration.h"
+#include "file_trouble.h"
 #include "fixed_clock.h"
 #include "logfile.h"
 #include "measurement.h"
 #include "unwritable_files.h"
 #include "sensing_test_support.h"
 #include "settings.h"
+#include "worst_temperatures.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -288,32 +291,57 @@ TEST_F(DriveFaults, GarbageSettingsLoseNoWorstValue)
     EXPECT_EQ(ReadWholeFile(kIni), expected);
 }
 
-TEST_F(DriveFaults, ReadOnlySettingsKeepEverythingOnDisk)
+std::vector<std::pair<std::string, int>> g_told;
+
+void RecordTrouble(const char* path, int error)
+{
+    g_told.emplace_back(path, error);
+}
+
+TEST_F(DriveFaults, ReadOnlySettingsAreToldOnceAndTheWorstValuesWrittenWhenTheyMayBe)
 {
     const std::string stored = "[Common]\r\nUseLog=1\r\nLogFile=KELVIX.LOG\r\n[Timer]\r\nCurrent=120\r\n"
                                "[Worst]\r\nKVX 1:1.00:A0=0x2e\r\nKVX 2:1.00:B1=0x20\r\n";
     WriteWholeFile(kIni, stored);
-    const ReadOnlyFile readOnly(kIni);
-    ASSERT_TRUE(readOnly.Refuses()) << "the settings file could not be made read-only";
+    g_told.clear();
+    SetFileTroubleTeller(RecordTrouble);
     Settings s;
-    LoadSettings(s);
-    EXPECT_EQ(s.UseLog, 1);
-    EXPECT_EQ(s.TimerCurrent, 120u);
+    std::unique_ptr<SimulatedMachine> machine;
+    {
+        const ReadOnlyFile readOnly(kIni);
+        ASSERT_TRUE(readOnly.Refuses()) << "the settings file could not be made read-only";
+        LoadSettings(s);
+        EXPECT_EQ(s.UseLog, 1);
+        EXPECT_EQ(s.TimerCurrent, 120u);
 
-    auto machine = Start(kGarbageDrives);
-    EXPECT_EQ(machine->drives.table[0].worstTemperature, 46);
-    EXPECT_EQ(machine->drives.table[1].worstTemperature, 32);
-    EXPECT_EQ(machine->drives.table[2].worstTemperature, 0);
-    for (int cycle = 0; cycle < 2; ++cycle) {
-        EXPECT_EQ(MeasureAll(machine->drives, s), 3u) << "the cycle goes on";
+        machine = Start(kGarbageDrives);
+        EXPECT_EQ(machine->drives.table[0].worstTemperature, 46);
+        EXPECT_EQ(machine->drives.table[1].worstTemperature, 32);
+        EXPECT_EQ(machine->drives.table[2].worstTemperature, 0);
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            EXPECT_EQ(MeasureAll(machine->drives, s), 3u) << "the cycle goes on";
+        }
+        // Raised in memory, where the monitor shows them; the file refused them, said once.
+        EXPECT_EQ(machine->drives.table[0].worstTemperature, 46);
+        EXPECT_EQ(machine->drives.table[1].worstTemperature, 41);
+        EXPECT_EQ(machine->drives.table[2].worstTemperature, 44);
+        ASSERT_EQ(g_told.size(), 1u);
+        EXPECT_EQ(g_told[0].first, kIni);
+        EXPECT_NE(g_told[0].second, 0);
+        EXPECT_EQ(UnsavedWorstCount(), 2u);
+        SaveSettings(s);
+        EXPECT_EQ(ReadWholeFile(kIni), stored);
+        EXPECT_EQ(ReadWholeFile(kLog), LogLine({45, 40, 44}) + LogLine({46, 41, 44}));
     }
-    // Raised in memory, where the monitor shows them; the file refused them quietly.
-    EXPECT_EQ(machine->drives.table[0].worstTemperature, 46);
-    EXPECT_EQ(machine->drives.table[1].worstTemperature, 41);
-    EXPECT_EQ(machine->drives.table[2].worstTemperature, 44);
-    SaveSettings(s);
-    EXPECT_EQ(ReadWholeFile(kIni), stored);
-    EXPECT_EQ(ReadWholeFile(kLog), LogLine({45, 40, 44}) + LogLine({46, 41, 44}));
+    // Writable again: the next cycle (no new worst value) writes what was kept, and says so.
+    EXPECT_EQ(MeasureAll(machine->drives, s), 3u);
+    EXPECT_EQ(UnsavedWorstCount(), 0u);
+    const std::string ini = ReadWholeFile(kIni);
+    EXPECT_NE(ini.find("KVX 2:1.00:B1=0x29\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("KVX 3:1.00:C2=0x2c\r\n"), std::string::npos) << ini;
+    ASSERT_EQ(g_told.size(), 2u);
+    EXPECT_EQ(g_told[1], std::make_pair(std::string(kIni), 0));
+    SetFileTroubleTeller(nullptr);
 }
 
 // The log path changes between cycles: good, a missing folder, empty, good again. An

@@ -6,6 +6,7 @@
 #include "block_devices.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
+#include "drive_media.h"
 #include "drive_power.h"
 #include "measurement.h"
 #include "nvme_device.h"
@@ -345,6 +346,33 @@ TEST(BlockDevices, DrivesTakeNumbersInTheDocumentedOrder)
     EXPECT_EQ(OrderDrives(listing, 3)[2].name, "sdz");
 }
 
+// IDENTIFY word 217 tells solid state from spinning; NVMe drives are solid state.
+TEST(DriveMedia, RotationRateWord)
+{
+    const struct {
+        std::uint16_t word217;
+        DriveMedia media;
+        std::uint16_t rpm;
+    } cases[] = {
+        {0x0000, DriveMedia::Unknown, 0},     {0x0001, DriveMedia::SolidState, 0}, {0x0002, DriveMedia::Unknown, 0},
+        {0x0400, DriveMedia::Unknown, 0},     {0x0401, DriveMedia::Rotating, 0x0401}, {7200, DriveMedia::Rotating, 7200},
+        {0xFFFE, DriveMedia::Rotating, 0xFFFE}, {0xFFFF, DriveMedia::Unknown, 0},
+    };
+    for (const auto& c : cases) {
+        std::uint8_t identify[512] = {};
+        identify[434] = static_cast<std::uint8_t>(c.word217);
+        identify[435] = static_cast<std::uint8_t>(c.word217 >> 8);
+        const MediaAnswer answer = MediaOfIdentify(identify);
+        EXPECT_EQ(answer.media, c.media) << c.word217;
+        EXPECT_EQ(answer.rpm, c.rpm) << c.word217;
+    }
+    DriveRecord nvme;
+    nvme.kind = DriveKind::Nvme;
+    EXPECT_EQ(MediaOf(nvme).media, DriveMedia::SolidState);
+    DriveRecord unread;
+    EXPECT_EQ(MediaOf(unread).media, DriveMedia::Unknown) << "no IDENTIFY read";
+}
+
 std::vector<std::uint8_t> DescriptorSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq, std::uint8_t status)
 {
     std::vector<std::uint8_t> sense(22, 0);
@@ -366,23 +394,31 @@ TEST(SgIoOutcome, WhatCountsAsAFinishedCommand)
     const auto fault = DescriptorSense(0x1, 0x00, 0x1D, 0x70);
     const auto aborted = DescriptorSense(0xB, 0x00, 0x00, 0x51);
     const auto illegal = DescriptorSense(0x5, 0x20, 0x00, 0x50);
+    // A SCSI disk or a USB stick without ATA translation: fixed-format sense, no registers.
+    std::vector<std::uint8_t> scsiDisk(18, 0);
+    scsiDisk[0] = 0x70;
+    scsiDisk[2] = 0x5;
+    scsiDisk[7] = 10;
+    scsiDisk[12] = 0x20;
     const struct {
         const char* what;
         std::uint8_t scsi;
         std::uint16_t host, driver;
         const std::vector<std::uint8_t>* sense;
         bool succeeded;
+        const char* reason;  // what the journal line says of a failure
     } cases[] = {
-        {"GOOD", 0x00, 0, 0, nullptr, true},
-        {"registers back, clean status", 0x02, 0, 0x08, &clean, true},
-        {"registers back, ERR", 0x02, 0, 0x08, &error, false},
-        {"registers back, device fault", 0x02, 0, 0x08, &fault, false},
-        {"aborted command", 0x02, 0, 0x08, &aborted, false},
-        {"pass-through not supported", 0x02, 0, 0x08, &illegal, false},
-        {"CHECK CONDITION without sense", 0x02, 0, 0x08, nullptr, false},
-        {"not delivered", 0x00, 0x01, 0, nullptr, false},
-        {"driver timeout", 0x00, 0, 0x06, nullptr, false},
-        {"busy", 0x08, 0, 0, nullptr, false},
+        {"GOOD", 0x00, 0, 0, nullptr, true, ""},
+        {"registers back, clean status", 0x02, 0, 0x08, &clean, true, ""},
+        {"registers back, ERR", 0x02, 0, 0x08, &error, false, "the drive reported an error (status 51h"},
+        {"registers back, device fault", 0x02, 0, 0x08, &fault, false, "the drive reported an error (status 70h"},
+        {"aborted command", 0x02, 0, 0x08, &aborted, false, "the drive reported an error (status 51h"},
+        {"pass-through not supported", 0x02, 0, 0x08, &illegal, false, "unsupported SCSI opcode, sense 20h/00h"},
+        {"a SCSI disk", 0x02, 0, 0x08, &scsiDisk, false, "does not take ATA PASS-THROUGH (ILLEGAL REQUEST"},
+        {"CHECK CONDITION without sense", 0x02, 0, 0x08, nullptr, false, "without usable sense data"},
+        {"not delivered", 0x00, 0x01, 0, nullptr, false, "not delivered (host status 1, driver status 0)"},
+        {"driver timeout", 0x00, 0, 0x06, nullptr, false, "not delivered (host status 0, driver status 6)"},
+        {"busy", 0x08, 0, 0, nullptr, false, "SCSI status 08h"},
     };
     for (const auto& c : cases) {
         PassThroughOutcome outcome;
@@ -394,6 +430,10 @@ TEST(SgIoOutcome, WhatCountsAsAFinishedCommand)
             outcome.senseLength = c.sense->size();
         }
         EXPECT_EQ(PassThroughSucceeded(outcome), c.succeeded) << c.what;
+        if (!c.succeeded) {
+            EXPECT_NE(DescribePassThroughFailure(outcome).find(c.reason), std::string::npos)
+                << c.what << ": " << DescribePassThroughFailure(outcome);
+        }
     }
     // The registers of a clean finish come back: CHECK POWER MODE's count among them.
     auto standby = DescriptorSense(0x1, 0x00, 0x1D, 0x50);
