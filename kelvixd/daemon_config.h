@@ -12,15 +12,9 @@
 #include <vector>
 
 struct DaemonConfig {
-    Settings settings;             // UseLog, LogFile, CfgFile as KELVIX reads them
-    std::uint32_t interval = 60;   // [Timer] Current, seconds
-    bool serve = true;             // [Network] UseNetwork
-    std::uint32_t port = 10008;    // [Network] Port
-    std::uint32_t warning = 0;     // [Threshold] Current, °C; 0 until set
-    // [Network] AllowedHosts and ReportsPerSecond live in `settings`, as KELVIX reads them.
-    std::uint32_t hddtempPort = 0;  // [Export] HddtempPort; 0: off
-    std::uint32_t metricsPort = 0;  // [Export] MetricsPort; 0: off
-    std::string listenAddress;      // [Export] ListenAddress; empty: every interface
+    // KELVIX's keys that kelvixd reads (those marked kSettingInDaemon in KELVIX's table),
+    // in the fields KELVIX keeps them in; UseNetwork is on by default.
+    Settings settings;
     std::string stateDirectory = "/var/lib/kelvix";
     std::string sysBlock = "/sys/block";
     std::string devices = "/dev";

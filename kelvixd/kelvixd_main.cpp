@@ -134,22 +134,22 @@ private:
 // rules; false after a message when a listener cannot be opened.
 bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportServer& exporter)
 {
-    if (config.hddtempPort == 0 && config.metricsPort == 0) {
+    if (config.settings.HddtempPort == 0 && config.settings.MetricsPort == 0) {
         return true;
     }
-    if (config.hddtempPort == config.metricsPort) {
-        std::fprintf(stderr, "kelvixd: [Export] HddtempPort and MetricsPort are both %u\n", config.hddtempPort);
+    if (config.settings.HddtempPort == config.settings.MetricsPort) {
+        std::fprintf(stderr, "kelvixd: [Export] HddtempPort and MetricsPort are both %u\n", config.settings.HddtempPort);
         return false;
     }
     ExportConfig exportConfig;
     exportConfig.access = rules;
-    exportConfig.hddtempPort = static_cast<std::uint16_t>(config.hddtempPort);
-    exportConfig.metricsPort = static_cast<std::uint16_t>(config.metricsPort);
-    ParseListenAddress(config.listenAddress.c_str(), exportConfig.listenAddress);  // checked when read
-    const char* where = config.listenAddress.empty() ? "every interface" : config.listenAddress.c_str();
+    exportConfig.hddtempPort = static_cast<std::uint16_t>(config.settings.HddtempPort);
+    exportConfig.metricsPort = static_cast<std::uint16_t>(config.settings.MetricsPort);
+    ParseListenAddress(config.settings.ListenAddress, exportConfig.listenAddress);  // checked when read
+    const char* where = config.settings.ListenAddress[0] == '\0' ? "every interface" : config.settings.ListenAddress;
     if (!exporter.Start(exportConfig)) {
         std::fprintf(stderr, "kelvixd: the export services cannot listen on TCP ports %u and %u of %s "
-                             "(taken, or not an address of this machine)\n", config.hddtempPort, config.metricsPort,
+                             "(taken, or not an address of this machine)\n", config.settings.HddtempPort, config.settings.MetricsPort,
                      where);
         return false;
     }
@@ -218,7 +218,7 @@ int main(int argc, char** argv)
     EnumerateDrives(*drives);
     MeasureAll(*drives, config.settings);
     AnnounceDrives(*drives, *port);
-    WarningWatch warnings(config.warning);
+    WarningWatch warnings(config.settings.ThresholdCurrent);
     warnings.Check(*drives, stderr);
 
     Ws32StartupRecord sockets{};
@@ -238,13 +238,13 @@ int main(int argc, char** argv)
         service.SetAccessRules(rules);
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
-        if (config.serve) {
-            if (!service.Start(config.port)) {
+        if (config.settings.UseNetwork != 0) {
+            if (!service.Start(config.settings.Port)) {
                 drives.reset();
                 InstallDiskControl(nullptr);
                 return 1;
             }
-            std::fprintf(stderr, "kelvixd: serving on UDP port %u to %s, %u reports a second each\n", config.port,
+            std::fprintf(stderr, "kelvixd: serving on UDP port %u to %s, %u reports a second each\n", config.settings.Port,
                          config.settings.AllowedHosts, config.settings.ReportsPerSecond);
         }
         if (!StartExport(config, rules, exporter)) {
@@ -256,7 +256,7 @@ int main(int argc, char** argv)
         timespec deadline{};
         clock_gettime(CLOCK_MONOTONIC, &deadline);
         for (;;) {
-            deadline.tv_sec += config.interval;
+            deadline.tv_sec += config.settings.TimerCurrent;
             if (WaitForSignal(signals, deadline)) {
                 break;
             }
