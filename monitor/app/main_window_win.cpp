@@ -4,7 +4,6 @@
 #include "app_state.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
-#include "drive_readings.h"
 #include "error_box.h"
 #include "measurement.h"
 #include "message_filter.h"
@@ -14,8 +13,7 @@
 #include "program_folder.h"
 #include "settings_dialog.h"
 #include "tray_actions.h"
-#include "tray_slot.h"
-#include "warning_limit.h"
+#include "tray_picture.h"
 
 namespace {
 
@@ -308,14 +306,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         RefitIconTable(app.iconTable, app.trayIcon, app.settings.IconFile, CurrentTraySlot());
     }
     return result;
-}
-
-unsigned CurrentTraySlot()
-{
-    const AppState& app = App();
-    const DriveReadings readings = CollectReadings(app.drives);
-    return SelectTrayIconSlot(readings.Hottest(), AnyHot(readings, WarningLimitsOf(app.settings)), app.Measuring(),
-        app.settings.NoTrayIcon);
 }
 
 bool SetMeasuring(HWND window, bool on)

@@ -4,9 +4,9 @@
 #include "balloon_text.h"
 #include "clipboard_text.h"
 #include "drive_readings.h"
-#include "main_window.h"
 #include "warning_alerts.h"
 #include "monitor_ids.h"
+#include "tray_picture.h"
 #include "wide_text.h"
 #include "window_helpers.h"
 

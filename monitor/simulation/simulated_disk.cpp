@@ -1,6 +1,7 @@
 #include "simulated_disk.h"
 
 #include "drive_enumeration.h"
+#include "identity_text.h"
 #include "sat_passthrough.h"
 #include "storage_temperature.h"
 
