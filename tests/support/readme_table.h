@@ -1,11 +1,12 @@
-// The tables of README.md, for tests that hold the code to what the read-me promises.
+// The tables of the guides (README.md, docs/*.md), for tests that hold the code to what
+// they promise.
 #pragma once
 
 #include <fstream>
 #include <string>
 #include <vector>
 
-// One row of a table in README.md: its cells, backticks removed.
+// One row of a Markdown table: its cells, backticks removed.
 inline std::vector<std::string> Cells(const std::string& row)
 {
     std::vector<std::string> cells;
@@ -35,7 +36,7 @@ inline std::vector<std::string> SplitList(const std::string& text)
     }
 }
 
-// The rows of the first table below `heading` in the read-me, header and rule left out.
+// The rows of the first table below `heading` in the guide at `path`, header and rule left out.
 inline std::vector<std::vector<std::string>> ReadmeTable(const char* path, const std::string& heading)
 {
     std::ifstream readme(path);

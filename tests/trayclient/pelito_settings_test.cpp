@@ -9,10 +9,10 @@
 
 namespace {
 
-// The README's table of PELITO's keys: every key, its default and the dialog's range.
+// The table of PELITO's keys in docs/windows.md: every key, its default and the dialog's range.
 TEST(PelitoSettings, ReadmeTableIsTheKeyTable)
 {
-    const std::vector<std::vector<std::string>> rows = ReadmeTable(KV_README, "## PELITO");
+    const std::vector<std::vector<std::string>> rows = ReadmeTable(KV_DOCS "/windows.md", "## PELITO");
     ASSERT_EQ(rows.size(), PelitoSettingKeys().count);
     const PelitoSettings defaults;
     for (const std::vector<std::string>& row : rows) {

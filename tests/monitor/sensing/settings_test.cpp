@@ -1,5 +1,5 @@
-// Settings in KELVIX.INI: defaults as the README promises them, the initial colours and
-// font, the exact text SaveSettings writes, and kelvixd's keys as the README lists them.
+// Settings in KELVIX.INI: defaults as docs/windows.md promises them, the initial colours and
+// font, the exact text SaveSettings writes, and kelvixd's keys as docs/linux.md lists them.
 #include "readme_table.h"
 #include "sensing_test_support.h"
 #include "settings.h"
@@ -15,8 +15,8 @@ namespace {
 
 constexpr char kIni[] = "KELVIX.INI";
 
-// The README's settings table, key by key: each key is in KELVIX's table, and the file
-// a fresh save writes holds the default the README names.
+// The settings table of docs/windows.md, key by key: each key is in KELVIX's table, and the file
+// a fresh save writes holds the default the table names.
 struct PromisedDefault {
     std::string section;
     std::string line;
@@ -25,7 +25,7 @@ std::vector<PromisedDefault> PromisedDefaults()
 {
     std::vector<PromisedDefault> promised;
     std::string section;
-    for (const std::vector<std::string>& row : ReadmeTable(KV_README, "### Settings file (KELVIX.INI)")) {
+    for (const std::vector<std::string>& row : ReadmeTable(KV_DOCS "/windows.md", "### Settings file (KELVIX.INI)")) {
         if (row.size() < 3)
             continue;
         section = row[0].empty() ? section : row[0].substr(1, row[0].size() - 2);
@@ -34,7 +34,7 @@ std::vector<PromisedDefault> PromisedDefaults()
         EXPECT_EQ(keys.size(), defaults.size()) << row[1];
         for (std::size_t i = 0; i < keys.size() && i < defaults.size(); ++i) {
             EXPECT_NE(KelvixSettingKeys().Find(section.c_str(), keys[i].c_str()), nullptr)
-                << "the README names [" << section << "] " << keys[i] << ", which KELVIX does not have";
+                << "docs/windows.md names [" << section << "] " << keys[i] << ", which KELVIX does not have";
             promised.push_back({section, keys[i] + "=" + (defaults[i] == "empty" ? "" : defaults[i])});
         }
     }
@@ -56,13 +56,13 @@ std::string SectionText(const std::string& ini, const std::string& section)
 void ExpectPromisedDefaults(const std::string& ini)
 {
     const std::vector<PromisedDefault> promised = PromisedDefaults();
-    EXPECT_GE(promised.size(), 30u) << "the README's settings table was not found";
+    EXPECT_GE(promised.size(), 30u) << "the settings table of docs/windows.md was not found";
     for (const PromisedDefault& d : promised) {
         const std::string lines = "\r\n" + SectionText(ini, d.section);
         EXPECT_NE(lines.find(std::string("\r\n") + d.line + "\r\n"), std::string::npos)
             << "[" << d.section << "] lacks " << d.line << " in:\n" << ini;
     }
-    // What the README leaves out, as the saved file spells it.
+    // What the table leaves out, as the saved file spells it.
     for (const char* line : {"Font=-14,0,0,0,400,0,0,0,0,0,0,0,0,Arial", "ColorGrphLevel0=0,0,255", "ColorGrphLevel4=255,0,0"}) {
         EXPECT_NE(SectionText(ini, "Information").find(line), std::string::npos) << line;
     }
@@ -231,10 +231,10 @@ TEST_F(SettingsFile, NetworkAccessKeysFallBackToTheDefaultsOnJunk)
     }
 }
 
-// kelvixd's table in the README names only keys that KELVIX's table gives kelvixd.
+// kelvixd's table in docs/linux.md names only keys that KELVIX's table gives kelvixd.
 TEST(SettingsReadme, DaemonKeysAreThoseTheTableGivesKelvixd)
 {
-    const std::vector<std::vector<std::string>> rows = ReadmeTable(KV_README, "### Configure");
+    const std::vector<std::vector<std::string>> rows = ReadmeTable(KV_DOCS "/linux.md", "### Configure");
     ASSERT_GE(rows.size(), 10u) << "kelvixd's table was not found";
     std::string section;
     for (const std::vector<std::string>& row : rows) {
