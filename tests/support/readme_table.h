@@ -47,7 +47,9 @@ inline std::vector<std::vector<std::string>> ReadmeTable(const char* path, const
             if (inSection && !rows.empty())
                 break;
             inSection = line == heading;
-        } else if (inSection && line.rfind("|", 0) == 0 && line.rfind("|---", 0) != 0) {
+        } else if (inSection && line.rfind("|---", 0) == 0) {
+            continue;  // the rule under the header
+        } else if (inSection && line.rfind("|", 0) == 0) {
             rows.push_back(Cells(line));
         } else if (inSection && !rows.empty()) {
             break;
