@@ -4,11 +4,6 @@
 # shut-down, and the files it leaves behind.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_hot_drive
-# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
-tray_picture() {
-    shot "$1"
-    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
-}
 port1=$(e2e_free_port)
 port2=$(e2e_free_port "$port1")
 

@@ -9,11 +9,6 @@ install_kelvix_sim KELVIX.exe
 # started, the log would grow every second.
 printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=1\r\n' > "$E2E_INI"
 
-# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
-tray_picture() {
-    shot "$1"
-    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
-}
 # tray_colours NAME: how many colours the tray icon's square has now.
 tray_colours() {
     shot "$1"

@@ -5,11 +5,6 @@
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_nvme
 port=$(e2e_free_port)
-# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
-tray_picture() {
-    shot "$1"
-    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
-}
 
 # Installed as a user would: the program and its files in one folder.
 install_kelvix_sim
