@@ -10,7 +10,6 @@ kvdriver=$E2E_BUILD/tests/e2e/kvdriver.exe
 box_caption="エラー情報"
 port_bound() { ss -Hunl "sport = :$1" | grep -q .; }
 
-# Installed as a user would: the program and its files in one folder.
 install_kelvix_sim
 drive_set <<'DRIVES'
 drive 0

@@ -7,7 +7,6 @@ e2e_begin "$1" kelvix_hot_drive
 port1=$(e2e_free_port)
 port2=$(e2e_free_port "$port1")
 
-# Installed as a user would: the program and its files in one folder.
 install_kelvix_sim
 drive_set <<'DRIVES'
 drive 0

@@ -6,7 +6,6 @@
 e2e_begin "$1" kelvix_nvme
 port=$(e2e_free_port)
 
-# Installed as a user would: the program and its files in one folder.
 install_kelvix_sim
 drive_set <<'DRIVES'
 drive 0
