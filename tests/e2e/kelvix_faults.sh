@@ -184,7 +184,7 @@ head -c 3000 /dev/zero > "/dev/udp/127.0.0.1/$port"
 report=$(query "$port" 10 -t 0)
 check_eq "$section: a report query right after the junk is answered" \
     "#0  45/45 : ST380011A (1.00 5JV3ABCD)" "$report"
-has_box() { test -n "$(boxes)"; }
+has_box() { local found; found=$(boxes) && [ -n "$found" ]; }
 check "$section: the notice opens" wait_until 20 has_box
 shot junk_notice
 check_eq "$section: one notice for three unknown bytes" "確認情報	未知のコマンドを受信しました。" "$(boxes)"
