@@ -38,19 +38,22 @@ struct SettingKey {
     // Junk (text too long, a number that is not plainly one in range) reads as the
     // default: for keys where the usual reading would give something unsafe.
     bool strict;
+    // The most the dialog's field offers, where its box is narrower than the range.
+    std::int64_t dialogMaximum;
 };
 
 // One entry; `Record::field` must have the size the kind needs (checked when the table is
 // built, as the table is constexpr).
 constexpr SettingKey MakeSettingKey(const char* section, const char* key, SettingKind kind, std::size_t offset,
                                     std::size_t size, std::int64_t minimum, std::int64_t maximum, std::uint8_t uses,
-                                    bool strict = false)
+                                    bool strict = false, std::int64_t dialogMaximum = -1)
 {
     const bool fits = kind == SettingKind::Byte   ? size == 1
                       : kind == SettingKind::Text ? maximum > 0 && static_cast<std::size_t>(maximum) < size
                       : kind == SettingKind::Font ? size > 4
                                                   : size == 4;
-    return fits ? SettingKey{section, key, kind, offset, size, minimum, maximum, uses, strict}
+    return fits ? SettingKey{section, key, kind, offset, size, minimum, maximum, uses, strict,
+                             dialogMaximum < 0 ? maximum : dialogMaximum}
                 : throw "a setting's field does not fit its kind";
 }
 

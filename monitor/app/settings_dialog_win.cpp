@@ -22,10 +22,10 @@ const SettingKey& Key(const char* section, const char* key)
     return *KelvixSettingKeys().Find(section, key);
 }
 
-// A spin over a key's range, no wider than a spin's 16-bit position.
+// A spin over a key's range as the dialog offers it, no wider than a spin's 16-bit position.
 void SetKeySpin(HWND dialog, int spin, const SettingKey& key, std::uint32_t value)
 {
-    const std::uint32_t maximum = key.maximum < 0xFFFF ? static_cast<std::uint32_t>(key.maximum) : 0xFFFF;
+    const std::uint32_t maximum = key.dialogMaximum < 0xFFFF ? static_cast<std::uint32_t>(key.dialogMaximum) : 0xFFFF;
     SendDlgItemMessageA(dialog, spin, UDM_SETRANGE32, static_cast<WPARAM>(key.minimum), maximum);
     SendDlgItemMessageA(dialog, spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value < maximum ? value : maximum));
 }

@@ -30,7 +30,8 @@ constexpr SettingKey kKeys[] = {
     KEY(TimerMinimum, Unsigned, "Timer", "Minimum", 1, kDay, 0),
     KEY(TimerCurrent, Unsigned, "Timer", "Current", 1, kDay, kBoth),
     KEY(NoWake, Flag, "Timer", "NoWake", 0, 1, kBoth),
-    KEY(WakeAfter, Unsigned, "Timer", "WakeAfter", 0, kDay, kBoth),
+    // The dialog's box holds three digits.
+    KEY(WakeAfter, Unsigned, "Timer", "WakeAfter", 0, kDay, kBoth, false, 999),
 
     KEY(ThresholdMaximum, Unsigned, "Threshold", "Maximum", 0, 255, 0),
     KEY(ThresholdMinimum, Unsigned, "Threshold", "Minimum", 0, 255, 0),
