@@ -15,6 +15,8 @@ add_library(kv_net STATIC
     udp_common.cpp
     udpserver.cpp
     udpclient.cpp
+    verdict_report.cpp
+    health_words.cpp
 )
 target_include_directories(kv_net PUBLIC
     ${CMAKE_CURRENT_SOURCE_DIR}

@@ -16,6 +16,10 @@ std::wstring WideFromCp932(const char* text);
 // UTF-16 back to code page 932 bytes; a character that code page lacks becomes '?'.
 std::string Cp932FromWide(const wchar_t* text);
 
+// A control's text as code page 932 bytes, cut to fit `size` bytes with the terminating
+// zero and never in the middle of a double-byte character. Returns the byte length.
+std::size_t GetDlgItemTextCp932(HWND dialog, int control, char* out, std::size_t size);
+
 // The W calls the programs make with their own texts.
 BOOL SetDlgItemTextCp932(HWND dialog, int control, const char* text);
 BOOL AppendMenuCp932(HMENU menu, UINT flags, UINT_PTR id, const char* text);

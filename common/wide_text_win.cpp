@@ -1,8 +1,10 @@
 #include "wide_text.h"
 
+#include "cp932_text.h"
 #include "display_scale.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -38,6 +40,24 @@ std::string Cp932FromWide(const wchar_t* text)
     std::string bytes(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(kProgramCodePage, 0, text, units, &bytes[0], length, nullptr, nullptr);
     return bytes;
+}
+
+std::size_t GetDlgItemTextCp932(HWND dialog, int control, char* out, std::size_t size)
+{
+    if (!out || size == 0) {
+        return 0;
+    }
+    HWND item = GetDlgItem(dialog, control);
+    const int units = item ? GetWindowTextLengthW(item) : 0;
+    std::vector<wchar_t> wide(static_cast<std::size_t>(units) + 1, L'\0');
+    if (units > 0) {
+        GetWindowTextW(item, wide.data(), units + 1);
+    }
+    const std::string bytes = Cp932FromWide(wide.data());
+    const std::size_t length = Cp932FitLength(bytes.c_str(), size - 1);
+    std::memcpy(out, bytes.data(), length);
+    out[length] = '\0';
+    return length;
 }
 
 BOOL SetDlgItemTextCp932(HWND dialog, int control, const char* text)

@@ -43,3 +43,8 @@ constexpr int kMaxWaitEntries = 60;
 // Waits up to `milliseconds` until one entry is ready; the number ready, 0 on time-out,
 // -1 on failure. At most kMaxWaitEntries entries.
 int Ws32WaitSockets(Ws32WaitEntry* entries, int count, int milliseconds);
+
+// Connects a new TCP socket to address:port (both in network order) within `milliseconds`;
+// the socket it returns does not block. kInvalidSocket when the connection was refused,
+// failed or timed out; `timedOut` tells which.
+Ws32Socket Ws32ConnectStream(std::uint32_t address, std::uint16_t port, int milliseconds, bool& timedOut);

@@ -116,3 +116,37 @@ int Ws32WaitSockets(Ws32WaitEntry* entries, int count, int milliseconds)
     }
     return readyEntries;
 }
+
+Ws32Socket Ws32ConnectStream(std::uint32_t address, std::uint16_t port, int milliseconds, bool& timedOut)
+{
+    timedOut = false;
+    const Ws32Socket socket = ws32_socket(AF_INET, SOCK_STREAM, 0);
+    if (socket == kInvalidSocket) {
+        return kInvalidSocket;
+    }
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_addr.s_addr = address;
+    peer.sin_port = port;
+    if (!Ws32SetNonBlocking(socket)) {
+        ws32_closesocket(socket);
+        return kInvalidSocket;
+    }
+    if (ws32_connect(socket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+        return socket;
+    }
+    if (errno != EINPROGRESS) {
+        ws32_closesocket(socket);
+        return kInvalidSocket;
+    }
+    pollfd polled{socket, POLLOUT, 0};
+    const int ready = ::poll(&polled, 1, milliseconds);
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (ready <= 0 || ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+        timedOut = ready == 0;
+        ws32_closesocket(socket);
+        return kInvalidSocket;
+    }
+    return socket;
+}

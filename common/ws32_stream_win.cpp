@@ -115,3 +115,43 @@ int Ws32WaitSockets(Ws32WaitEntry* entries, int count, int milliseconds)
     }
     return readyEntries;
 }
+
+Ws32Socket Ws32ConnectStream(std::uint32_t address, std::uint16_t port, int milliseconds, bool& timedOut)
+{
+    timedOut = false;
+    const Ws32Socket socket = ws32_socket(AF_INET, SOCK_STREAM, 0);
+    if (socket == kInvalidSocket) {
+        return kInvalidSocket;
+    }
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_addr.s_addr = address;
+    peer.sin_port = port;
+    if (!Ws32SetNonBlocking(socket)) {
+        ws32_closesocket(socket);
+        return kInvalidSocket;
+    }
+    if (ws32_connect(socket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+        return socket;
+    }
+    if (ws32_WSAGetLastError() != WSAEWOULDBLOCK) {
+        ws32_closesocket(socket);
+        return kInvalidSocket;
+    }
+    // Windows Sockets tells a failed connection in the exception set, a made one in the
+    // write set.
+    fd_set written;
+    fd_set failed;
+    FD_ZERO(&written);
+    FD_ZERO(&failed);
+    FD_SET(socket, &written);
+    FD_SET(socket, &failed);
+    timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    const int ready = ws32_select(0, nullptr, &written, &failed, &wait);
+    if (ready <= 0 || ws32_WSAFDIsSet(socket, &failed) != 0 || ws32_WSAFDIsSet(socket, &written) == 0) {
+        timedOut = ready == 0;
+        ws32_closesocket(socket);
+        return kInvalidSocket;
+    }
+    return socket;
+}

@@ -102,6 +102,17 @@ bool Apply(const std::string& section, const std::string& key, const std::string
             return true;
         }
     }
+    if (Same(section, kMqttSection)) {
+        return ApplyMqttKey(config.mqtt, key, value, known, problem);
+    }
+    if (Same(section, kNotifySection)) {
+        const bool taken = ApplyNotifyKey(config.notify, key.c_str(), value, known, problem);
+        if (!known) {
+            problem.clear();  // an unknown key warns, as elsewhere
+            return true;
+        }
+        return taken;
+    }
     known = false;
     return true;
 }

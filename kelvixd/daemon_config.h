@@ -5,6 +5,8 @@
 // a junk AllowedHosts or ReportsPerSecond, which fall back to KELVIX's defaults.
 #pragma once
 
+#include "mqtt_settings.h"
+#include "notify_settings.h"
 #include "settings.h"
 
 #include <cstdint>
@@ -15,6 +17,8 @@ struct DaemonConfig {
     // KELVIX's keys that kelvixd reads (those marked kSettingInDaemon in KELVIX's table),
     // in the fields KELVIX keeps them in; UseNetwork is on by default.
     Settings settings;
+    NotifySettings notify;  // [Notify], the notifications' own key table
+    MqttSettings mqtt;      // [Mqtt]: the Home Assistant publisher; no Host: off
     std::string stateDirectory = "/var/lib/kelvix";
     std::string sysBlock = "/sys/block";
     std::string devices = "/dev";

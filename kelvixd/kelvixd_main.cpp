@@ -5,6 +5,8 @@
 // services of KELVIX (hddtemp's TCP answer and Prometheus metrics).
 //
 //   kelvixd [-c FILE]      (default /etc/kelvix/kelvixd.conf)
+//   kelvixd [-c FILE] --test-notify   sends the test event by the [Notify] settings and
+//                                     prints what came of it (exit status 0: delivered)
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
@@ -13,9 +15,13 @@
 #include "export_server.h"
 #include "kv_version.h"
 #include "measurement.h"
+#include "mqtt_publisher.h"
+#include "notifier.h"
+#include "notify_event.h"
 #include "pass_through_disk_control.h"
 #include "published_drives.h"
 #include "query_service.h"
+#include "verdict_records.h"
 #include "warning_watch.h"
 #include "ws32_calls.h"
 
@@ -158,9 +164,68 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
     return true;
 }
 
+// The Home Assistant publisher as kelvix.conf sets it up; its lines go to the journal.
+std::unique_ptr<MqttPublisher> StartMqtt(const MqttSettings& settings)
+{
+    if (!settings.Enabled()) {
+        return nullptr;
+    }
+    char host[256] = "";
+    if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') {
+        std::strcpy(host, "localhost");
+    }
+    const MqttOrigin origin{host, "kelvixd", KV_VERSION_TEXT};
+    auto publisher = std::make_unique<MqttPublisher>(settings, origin, MakeMqttClientId("kelvixd", host, getpid()),
+        [](const std::string& line) { std::fprintf(stderr, "kelvixd: %s\n", line.c_str()); });
+    std::fprintf(stderr, "kelvixd: publishing to Home Assistant through MQTT broker %s:%u%s%s, topics %s/..., "
+                         "discovery prefix %s\n", settings.host.c_str(), settings.port,
+                 settings.tls ? " with TLS" : "", settings.user.empty() ? "" : (" as " + settings.user).c_str(),
+                 settings.baseTopic.c_str(), settings.discoveryPrefix.c_str());
+    publisher->Start();
+    return publisher;
+}
+
+// The events since the last snapshot go to the sender's queue; the counts (and the
+// Home Assistant publisher's state) go with the snapshot to the metrics, and the snapshot
+// to the publisher.
+void PublishAndNotify(SnapshotBoard& board, DriveSnapshot snapshot, EventWatch& watch, Notifier& notifier,
+                      const DaemonConfig& config, MqttPublisher* publisher)
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    for (const NotifyEvent& event : watch.Update(snapshot, nowMs, config.settings.Reminder, std::time(nullptr))) {
+        if (config.notify.On()) {
+            notifier.Post(event);
+        }
+    }
+    const NotifyCounts counts = notifier.Counts();
+    snapshot.notifications.on = config.notify.On();
+    snapshot.notifications.delivered = counts.delivered;
+    snapshot.notifications.failed = counts.failed;
+    if (publisher != nullptr) {
+        snapshot.mqtt = MetricsState(publisher->Status());
+        publisher->Offer(snapshot);
+    }
+    board.Publish(snapshot);
+}
+
+int TestNotify(const DaemonConfig& config)
+{
+    if (!config.notify.On()) {
+        std::printf("kelvixd: [Notify] names no Url and no Command: nothing to send to\n");
+        return 1;
+    }
+    CancelToken cancel;
+    const SendResult result = SendOnce(config.notify, MakeTestEvent(std::time(nullptr)), ThisHostName(),
+                                       NotifyTransport(), cancel);
+    std::printf("kelvixd: test notification: %s\n", DescribeResult(result).c_str());
+    return result.Delivered() ? 0 : 1;
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: kelvixd [-c FILE]\n"
+    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify]\n"
                          "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
                          "to PELITO and tempquery. FILE defaults to %s.\n", kDefaultConfig);
     return 2;
@@ -171,9 +236,12 @@ int Usage()
 int main(int argc, char** argv)
 {
     const char* configPath = kDefaultConfig;
+    bool testNotify = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
             configPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--test-notify") == 0) {
+            testNotify = true;
         } else {
             return Usage();
         }
@@ -185,6 +253,9 @@ int main(int argc, char** argv)
     if (!ReadConfig(configPath, config)) {
         std::fprintf(stderr, "kelvixd: %s: not started\n", configPath);
         return 1;
+    }
+    if (testNotify) {
+        return TestNotify(config);
     }
     // Before the change of folder: a drive-set file may be named relative to the caller's.
     const std::unique_ptr<DrivePort> port = OpenDrivePort(config);
@@ -218,8 +289,12 @@ int main(int argc, char** argv)
     EnumerateDrives(*drives);
     MeasureAll(*drives, config.settings);
     AnnounceDrives(*drives, *port);
-    WarningWatch warnings(config.settings.ThresholdCurrent);
-    warnings.Check(*drives, stderr);
+    // Health baselines live beside the worst values, in the state folder's KELVIX.INI.
+    IniBaselineStore baselines;
+    auto judge = std::make_unique<DriveJudge>(&baselines);
+    const WarningLimits limits = WarningLimitsOf(config.settings);
+    WarningWatch warnings;
+    warnings.Check(*drives, *judge, judge->Judge(*drives, limits), stderr);
 
     Ws32StartupRecord sockets{};
     if (Ws32StartSockets(sockets) != 0) {
@@ -227,8 +302,21 @@ int main(int argc, char** argv)
         InstallDiskControl(nullptr);
         return 1;
     }
+    // The sender's thread takes no signals either (the mask is inherited).
+    Notifier notifier([](const std::string& line) { std::fprintf(stderr, "kelvixd: %s\n", line.c_str()); });
+    notifier.Start(config.notify, ThisHostName());
+    if (config.notify.On()) {
+        std::fprintf(stderr, "kelvixd: notifications to %s%s%s\n", MaskedUrl(config.notify.url).c_str(),
+                     config.notify.WebOn() && config.notify.CommandOn() ? " and " : "",
+                     config.notify.CommandOn() ? "a command" : "");
+    }
+    EventWatch events;
     SnapshotBoard board;
-    board.Publish(TakeDaemonSnapshot(*drives, config.settings, *port));
+    const std::unique_ptr<MqttPublisher> mqtt = StartMqtt(config.mqtt);
+    PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), events, notifier, config,
+                     mqtt.get());
+    VerdictBoard verdicts;
+    verdicts.Publish(MakeVerdictReport(*drives, *judge));
 
     int status = 0;
     {
@@ -236,6 +324,7 @@ int main(int argc, char** argv)
         AccessRules rules;
         MakeAccessRules(config.settings.AllowedHosts, config.settings.ReportsPerSecond, rules);
         service.SetAccessRules(rules);
+        service.SetVerdictBoard(&verdicts);
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
         if (config.settings.UseNetwork != 0) {
@@ -266,12 +355,19 @@ int main(int argc, char** argv)
                 break;
             }
             MeasureAll(*drives, config.settings);
-            board.Publish(TakeDaemonSnapshot(*drives, config.settings, *port));
-            warnings.Check(*drives, stderr);
+            const VerdictChanges changes = judge->Judge(*drives, limits);
+            PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), events, notifier,
+                             config, mqtt.get());
+            verdicts.Publish(MakeVerdictReport(*drives, *judge));
+            warnings.Check(*drives, *judge, changes, stderr);
             refused.Tell(false);
         }
         service.Stop();
         exporter.Stop();
+        notifier.Stop();
+        if (mqtt) {
+            mqtt->Stop();
+        }
         refused.Tell(true);
     }
     drives.reset();  // closes the drives before their disk control goes

@@ -14,9 +14,10 @@ std::string KernelDeviceName(const DrivePort& port, unsigned number)
     return "/dev/" + location.substr(slash + 1);
 }
 
-DriveSnapshot TakeDaemonSnapshot(const DriveState& drives, const Settings& settings, const DrivePort& port)
+DriveSnapshot TakeDaemonSnapshot(const DriveState& drives, const Settings& settings, const DriveJudge& judge,
+                                 const DrivePort& port)
 {
-    DriveSnapshot snapshot = TakeSnapshot(drives, settings);
+    DriveSnapshot snapshot = TakeSnapshot(drives, settings, judge);
     for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
         DriveSnapshotEntry& entry = snapshot.drives[i];
         const std::string name = KernelDeviceName(port, entry.driveNumber);

@@ -2,6 +2,7 @@
 // drive under its kernel name ("/dev/sda"), the name Linux clients of hddtemp expect.
 #pragma once
 
+#include "drive_judge.h"
 #include "drive_port.h"
 #include "drive_snapshot.h"
 
@@ -9,4 +10,5 @@
 // location is no path (simulated drives keep KELVIX's name).
 std::string KernelDeviceName(const DrivePort& port, unsigned number);
 
-DriveSnapshot TakeDaemonSnapshot(const DriveState& drives, const Settings& settings, const DrivePort& port);
+DriveSnapshot TakeDaemonSnapshot(const DriveState& drives, const Settings& settings, const DriveJudge& judge,
+                                 const DrivePort& port);

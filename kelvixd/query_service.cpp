@@ -46,7 +46,7 @@ void QueryService::Run()
 {
     while (!stopping_) {
         const unsigned long errors = ServiceErrorCount();
-        ServeQueries(port_, table_, notice_, rules_, refused_);
+        ServeQueries(port_, table_, notice_, rules_, refused_, verdicts_);
         if (stopping_) {
             break;
         }

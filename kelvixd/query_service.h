@@ -6,6 +6,7 @@
 #include "drive_table.h"
 #include "request_gate.h"
 #include "unknown_command_notice.h"
+#include "verdict_board.h"
 
 #include <atomic>
 #include <cstdint>
@@ -20,6 +21,8 @@ public:
 
     // The rules the next Start hands the worker (until then: AccessRules()).
     void SetAccessRules(const AccessRules& rules) { rules_ = rules; }
+    // Where the worker answers the verdict request from (null: not answered).
+    void SetVerdictBoard(const VerdictBoard* verdicts) { verdicts_ = verdicts; }
     // Binds the port first, so that a port in use is reported here with its reason.
     bool Start(std::uint32_t port);
     // Sends the stop command to itself and waits for the worker.
@@ -40,6 +43,7 @@ private:
     UnknownCommandNotice notice_;
     AccessRules rules_;
     RefusedRequests refused_;
+    const VerdictBoard* verdicts_ = nullptr;
 };
 
 // Whether a UDP socket can be bound to `port` on every address; the errno otherwise.

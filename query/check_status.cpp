@@ -1,5 +1,6 @@
 #include "check_status.h"
 
+#include "drive_judgement.h"
 #include "query_options.h"
 #include "report_record.h"
 
@@ -30,18 +31,19 @@ std::string ThresholdText(int value)
     return value == kNoThreshold ? std::string() : std::to_string(value);
 }
 
-std::string Headline(CheckState state, const std::string& text)
+} // namespace
+
+std::string CheckHeadline(CheckState state, const std::string& text)
 {
     return std::string("KELVIX ") + StateName(state) + " - " + text;
 }
-
-} // namespace
 
 std::string StatusText(std::string_view text)
 {
     std::string out;
     for (const char c : text) {
-        out += Printable(c) && c != '|' ? c : '_';
+        // '|' would start the performance data; Nagios turns ';' into ':'.
+        out += Printable(c) && c != '|' && c != ';' ? c : '_';
     }
     return out;
 }
@@ -59,8 +61,51 @@ std::string PerfLabel(std::string_view text)
     return out + "'";
 }
 
-CheckResult EvaluateReport(const std::uint8_t (&report)[kReportBytes], CheckThresholds thresholds)
+std::string DriveName(std::size_t slot, std::string_view model)
 {
+    std::string name = "drive " + std::to_string(slot);
+    if (!model.empty()) {
+        name += " (" + StatusText(model) + ")";
+    }
+    return name;
+}
+
+std::string LimitsText(CheckThresholds thresholds)
+{
+    std::string limits;
+    if (thresholds.warning != kNoThreshold) {
+        limits = "warning above " + std::to_string(thresholds.warning);
+    }
+    if (thresholds.critical != kNoThreshold) {
+        limits += (limits.empty() ? "" : ", ") + std::string("critical above ") + std::to_string(thresholds.critical);
+    }
+    return limits;
+}
+
+std::string PerfValue(const DriveReport& record, CheckThresholds thresholds)
+{
+    std::string value = record.current == 0 ? std::string("U") : std::to_string(record.current);
+    if (thresholds.warning != kNoThreshold || thresholds.critical != kNoThreshold) {
+        value += ";" + ThresholdText(thresholds.warning) + ";" + ThresholdText(thresholds.critical);
+    }
+    return value;
+}
+
+std::string HealthText(const DriveHealthView& health)
+{
+    std::string text = std::string("health ") + HealthStateName(health.health);
+    if (!health.reason.empty()) {
+        text += ": " + StatusText(health.reason);
+    }
+    return text;
+}
+
+CheckResult EvaluateReport(const std::uint8_t (&report)[kReportBytes], CheckThresholds thresholds,
+                           const DriveHealthView* health)
+{
+    static const DriveHealthView kNothingKnown;
+    CheckState state = CheckState::Ok;
+    std::string unhealthy;
     std::string perfData;
     int drives = 0;
     int hottestSlot = -1;
@@ -71,6 +116,12 @@ CheckResult EvaluateReport(const std::uint8_t (&report)[kReportBytes], CheckThre
             continue;
         }
         ++drives;
+        const DriveHealthView& view = health != nullptr ? health[slot] : kNothingKnown;
+        const DriveJudgement judgement = JudgeDrive(record, view, thresholds);
+        state = WorseState(state, judgement.state);
+        if (judgement.unhealthy) {
+            unhealthy += ", " + DriveName(slot, FieldText(record.model)) + " " + HealthText(view);
+        }
         const std::string_view model = FieldText(record.model);
         std::string label = "drive" + std::to_string(slot);
         if (!model.empty()) {
@@ -78,10 +129,7 @@ CheckResult EvaluateReport(const std::uint8_t (&report)[kReportBytes], CheckThre
             label += model;
         }
         perfData += perfData.empty() ? "" : " ";
-        perfData += PerfLabel(label) + "=" + (record.current == 0 ? std::string("U") : std::to_string(record.current));
-        if (thresholds.warning != kNoThreshold || thresholds.critical != kNoThreshold) {
-            perfData += ";" + ThresholdText(thresholds.warning) + ";" + ThresholdText(thresholds.critical);
-        }
+        perfData += PerfLabel(label) + "=" + PerfValue(record, thresholds);
         if (record.current != 0 && (hottestSlot < 0 || record.current > hottest.current)) {
             hottestSlot = static_cast<int>(slot);
             hottest = record;
@@ -90,35 +138,19 @@ CheckResult EvaluateReport(const std::uint8_t (&report)[kReportBytes], CheckThre
     const std::string count = std::to_string(drives) + (drives == 1 ? " drive" : " drives");
     const std::string tail = perfData.empty() ? "\n" : "|" + perfData + "\n";
     if (hottestSlot < 0) {
-        return {CheckState::Unknown, Headline(CheckState::Unknown, "no drive reports a temperature (" + count + ")") + tail};
+        const CheckState none = WorseState(CheckState::Unknown, state);  // a bad drive still makes CRITICAL
+        return {none, CheckHeadline(none, "no drive reports a temperature (" + count + ")" + unhealthy) + tail};
     }
-    const int degrees = hottest.current;
-    CheckState state = CheckState::Ok;
-    if (thresholds.critical != kNoThreshold && degrees > thresholds.critical) {
-        state = CheckState::Critical;
-    } else if (thresholds.warning != kNoThreshold && degrees > thresholds.warning) {
-        state = CheckState::Warning;
-    }
-    std::string text = "hottest drive " + std::to_string(hottestSlot);
-    const std::string_view model = FieldText(hottest.model);
-    if (!model.empty()) {
-        text += " (" + StatusText(model) + ")";
-    }
-    text += " at " + std::to_string(degrees) + " C of " + count;
-    std::string limits;
-    if (thresholds.warning != kNoThreshold) {
-        limits = "warning above " + std::to_string(thresholds.warning);
-    }
-    if (thresholds.critical != kNoThreshold) {
-        limits += (limits.empty() ? "" : ", ") + std::string("critical above ") + std::to_string(thresholds.critical);
-    }
+    std::string text = "hottest " + DriveName(static_cast<std::size_t>(hottestSlot), FieldText(hottest.model)) +
+                       " at " + std::to_string(hottest.current) + " C of " + count;
+    const std::string limits = LimitsText(thresholds);
     if (!limits.empty()) {
-        text += ", " + limits;  // Nagios turns a semicolon in the status text into a colon
+        text += ", " + limits;
     }
-    return {state, Headline(state, text) + tail};
+    return {state, CheckHeadline(state, text + unhealthy) + tail};
 }
 
 CheckResult UnknownResult(const std::string& reason)
 {
-    return {CheckState::Unknown, Headline(CheckState::Unknown, StatusText(reason)) + "\n"};
+    return {CheckState::Unknown, CheckHeadline(CheckState::Unknown, StatusText(reason)) + "\n"};
 }

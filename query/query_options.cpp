@@ -62,9 +62,30 @@ struct OptionRule {
 };
 
 const OptionRule kOptions[] = {
-    {"-p", "--port", true},    {"-t", "--timeout", true}, {"-r", "--tries", true}, {"-w", "--warning", true},
-    {"-c", "--critical", true}, {nullptr, "--json", false}, {nullptr, "--check", false}, {"-h", "--help", false},
+    {"-p", "--port", true},        {"-t", "--timeout", true},    {"-r", "--tries", true},
+    {"-w", "--warning", true},     {"-c", "--critical", true},   {nullptr, "--json", false},
+    {nullptr, "--check", false},   {nullptr, "--summary", false}, {"-f", "--file", true},
+    {"-P", "--parallel", true},    {"-T", "--total", true},      {nullptr, "--down-critical", false},
+    {"-h", "--help", false},
 };
+
+// The outputs, as the option that chooses each.
+struct OutputRule {
+    QueryOutput output;
+    const char* name;
+};
+const OutputRule kOutputs[] = {
+    {QueryOutput::Json, "--json"}, {QueryOutput::Check, "--check"}, {QueryOutput::Summary, "--summary"}};
+
+const char* OutputName(QueryOutput output)
+{
+    for (const OutputRule& rule : kOutputs) {
+        if (rule.output == output) {
+            return rule.name;
+        }
+    }
+    return "";
+}
 
 class Parser {
 public:
@@ -81,7 +102,11 @@ public:
         bool onlyHosts = false;
         for (int i = 1; i < argc_ && result_.error.empty(); ++i) {
             const std::string word = argv_[i];
-            if (onlyHosts || word.empty() || word[0] != '-' || word == "-") {
+            if (word == "-" && !onlyHosts) {
+                AddHostFile(word);
+                continue;
+            }
+            if (onlyHosts || word.empty() || word[0] != '-') {
                 result_.options.hosts.push_back(word);
                 continue;
             }
@@ -120,14 +145,15 @@ public:
                 o.port = static_cast<std::uint16_t>(port);
             }
         }
-        if (o.hosts.empty()) {
+        if (o.hosts.empty() && o.hostFiles.empty()) {
             return Fail("no host given");
         }
-        if (o.output == QueryOutput::Check && o.hosts.size() != 1) {
-            return Fail("--check asks one host");
+        const bool judges = o.output == QueryOutput::Check || o.output == QueryOutput::Summary;
+        if (!judges && (o.warning != kNoThreshold || o.critical != kNoThreshold)) {
+            return Fail("-w and -c belong to --check and --summary");
         }
-        if (o.output != QueryOutput::Check && (o.warning != kNoThreshold || o.critical != kNoThreshold)) {
-            return Fail("-w and -c belong to --check");
+        if (o.output != QueryOutput::Check && o.downIsCritical) {
+            return Fail("--down-critical belongs to --check");
         }
         if (o.warning != kNoThreshold && o.critical != kNoThreshold && o.warning > o.critical) {
             return Fail("the warning temperature is above the critical one");
@@ -189,16 +215,40 @@ private:
                 return Reject(name + " \"" + value + "\" is not a temperature (0 to 255)");
             }
             (longName == "--warning" ? o.warning : o.critical) = static_cast<int>(number);
-        } else if (longName == "--json" || longName == "--check") {
-            const QueryOutput wanted = longName == "--json" ? QueryOutput::Json : QueryOutput::Check;
+        } else if (longName == "--parallel") {
+            if (!ParseWhole(value, 1, kMostHostsInFlight, number)) {
+                return Reject(name + " \"" + value + "\" is not a number of hosts (1 to " +
+                              std::to_string(kMostHostsInFlight) + ")");
+            }
+            o.hostsInFlight = static_cast<int>(number);
+        } else if (longName == "--total") {
+            if (!ParseSeconds(value, number)) {
+                return Reject(name + " \"" + value + "\" is not a number of seconds (0 to 3600, 0 = no limit)");
+            }
+            o.totalMilliseconds = static_cast<int>(number);
+        } else if (longName == "--file") {
+            AddHostFile(value);
+        } else if (longName == "--down-critical") {
+            o.downIsCritical = true;
+        } else if (longName == "--json" || longName == "--check" || longName == "--summary") {
+            QueryOutput wanted = QueryOutput::Lines;
+            for (const OutputRule& rule : kOutputs) {
+                wanted = longName == rule.name ? rule.output : wanted;
+            }
             if (o.output != QueryOutput::Lines && o.output != wanted) {
-                return Reject("--json and --check exclude each other");
+                return Reject(std::string(OutputName(o.output)) + " and " + longName + " exclude each other");
             }
             o.output = wanted;
         } else {
             o.help = true;
         }
         return true;
+    }
+
+    void AddHostFile(const std::string& path)
+    {
+        QueryOptions& o = result_.options;
+        o.hostFiles.push_back({o.hosts.size(), path});
     }
 
     bool Reject(const std::string& error)
@@ -229,14 +279,22 @@ const char* QueryUsage()
 {
     return "usage: tempquery [options] host...\n"
            "Asks each host's KELVIX for its drives and prints one line per drive.\n"
-           "  host             a host name or an IPv4 address (IPv6 where the resolver gives one)\n"
+           "  host             a host name or an IPv4 address (IPv6 where the resolver gives one);\n"
+           "                   - reads hosts from standard input, one per line\n"
+           "  -f, --file F     reads hosts from the file F, one per line (# starts a comment)\n"
            "  -p, --port N     UDP port (default 10008, or KELVIX_QUERY_PORT)\n"
            "  -t, --timeout S  seconds to wait for each answer (default 2; 0 waits without limit)\n"
            "  -r, --tries N    how many times to ask before giving up (default 3)\n"
+           "  -P, --parallel N hosts asked at once (default 64, at most 256; 1 asks in turn)\n"
+           "  -T, --total S    seconds for the whole run, after which no host is waited for\n"
+           "                   (default 0: no limit)\n"
            "      --json       one JSON object per host\n"
            "      --check      one status line for monitoring systems (exit 0 OK, 1 WARNING,\n"
-           "                   2 CRITICAL, 3 UNKNOWN); one host\n"
-           "  -w, --warning N  with --check: WARNING when a drive is hotter than N degrees C\n"
-           "  -c, --critical N with --check: CRITICAL when a drive is hotter than N degrees C\n"
+           "                   2 CRITICAL, 3 UNKNOWN) over every host\n"
+           "      --down-critical  with --check: a host that does not answer is CRITICAL\n"
+           "      --summary    one line per drive that is hot, unhealthy or unread, nothing\n"
+           "                   else (exit 0 when all is well, 1 when a line was printed)\n"
+           "  -w, --warning N  with --check or --summary: a drive hotter than N degrees C warns\n"
+           "  -c, --critical N with --check or --summary: a drive hotter than N is critical\n"
            "  -h, --help       this text\n";
 }

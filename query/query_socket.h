@@ -24,23 +24,30 @@ bool EndSockets();
 // Needs StartSockets. False when the name is not found.
 bool LookUpHost(const char* name, QueryAddress& address);
 
-// A UDP datagram socket of the address's family, or kNoQuerySocket.
+// A non-blocking UDP datagram socket of the address's family that also learns when a host
+// refuses a datagram (nobody listens on the port), or kNoQuerySocket.
 QuerySocket OpenDatagramSocket(const QueryAddress& address);
 void CloseDatagramSocket(QuerySocket socket);
 
-// Bytes sent, or -1.
+constexpr int kRefused = -2;     // the host told us no one listens on the port
+constexpr int kNoDatagram = -3;  // nothing there after all, or a datagram lost on the way out
+
+// Bytes sent; kRefused when the host refused an earlier datagram (nothing was sent);
+// kNoDatagram when the system dropped it (full buffers: as if lost on the way); -1 on
+// any other failure.
 int SendDatagram(QuerySocket socket, const QueryAddress& address, std::uint16_t port, const std::uint8_t* data,
                  int length);
 
-constexpr int kDatagramWaiting = 1;
-constexpr int kNothingArrived = 0;
-constexpr int kRefused = -2;  // the host told us no one listens on the port
+// The most sockets one wait may watch.
+constexpr int kMostWaitedSockets = 256;
 
-// Waits up to milliseconds (negative: without limit) for a datagram: kDatagramWaiting,
-// kNothingArrived, or -1 on failure.
-int WaitForDatagram(QuerySocket socket, int milliseconds);
+// Waits up to milliseconds (negative: without limit) until a datagram or a refusal waits
+// on any of the count sockets; ready[i] says which. The number ready, 0 when the time ran
+// out, or -1 on failure.
+int WaitForDatagrams(const QuerySocket* sockets, int count, int milliseconds, bool* ready);
 
-// Receives one datagram from any sender. Bytes received (0 for an empty datagram),
-// kRefused when an earlier send was refused by the host, or -1 on any other failure,
-// including a datagram longer than the buffer.
+// Receives one datagram from any sender: bytes received (0 for an empty datagram),
+// kRefused when an earlier send was refused by the host, kNoDatagram when nothing is
+// there (or only a network error that the host's silence will tell), or -1 on any other
+// failure, including a datagram longer than the buffer.
 int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length);

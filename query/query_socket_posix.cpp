@@ -6,6 +6,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/uio.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -55,10 +56,50 @@ bool LookUpHost(const char* name, QueryAddress& address)
     return chosen != nullptr;
 }
 
+namespace {
+
+// With IP_RECVERR an unconnected socket hears of refusals too, and each one also waits on
+// the error queue until it is read (or poll would keep reporting it).
+void DrainErrorQueue(int fd)
+{
+    std::uint8_t data[64];
+    char control[512];
+    for (int i = 0; i < 64; ++i) {
+        iovec part{data, sizeof data};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        if (::recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0) {
+            return;
+        }
+    }
+}
+
+// Errors a host's silence tells as well: it is off, or the way to it is.
+bool Unreachable(int error)
+{
+    return error == EHOSTUNREACH || error == ENETUNREACH || error == EHOSTDOWN || error == ENETDOWN ||
+           error == ENONET;
+}
+
+} // namespace
+
 QuerySocket OpenDatagramSocket(const QueryAddress& address)
 {
-    const int s = ::socket(address.ipv6 ? AF_INET6 : AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    return s < 0 ? kNoQuerySocket : s;
+    const int s = ::socket(address.ipv6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (s < 0) {
+        return kNoQuerySocket;
+    }
+    const int on = 1;
+    const int set = address.ipv6 ? ::setsockopt(s, IPPROTO_IPV6, IPV6_RECVERR, &on, sizeof on)
+                                 : ::setsockopt(s, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+    if (set != 0) {
+        ::close(s);
+        return kNoQuerySocket;
+    }
+    return s;
 }
 
 void CloseDatagramSocket(QuerySocket socket)
@@ -84,12 +125,30 @@ int SendDatagram(QuerySocket socket, const QueryAddress& address, std::uint16_t 
         std::memcpy(&v4->sin_addr, address.bytes, 4);
         targetLength = sizeof *v4;
     }
-    return static_cast<int>(::sendto(static_cast<int>(socket), data, static_cast<size_t>(length), 0,
-                                     reinterpret_cast<const sockaddr*>(&target), targetLength));
+    const int fd = static_cast<int>(socket);
+    const ssize_t sent = ::sendto(fd, data, static_cast<size_t>(length), 0, reinterpret_cast<const sockaddr*>(&target),
+                                  targetLength);
+    if (sent >= 0) {
+        return static_cast<int>(sent);
+    }
+    // A refusal that arrived since the last receive is told by the next send.
+    const int error = errno;
+    DrainErrorQueue(fd);
+    if (error == ECONNREFUSED) {
+        return kRefused;
+    }
+    return error == EAGAIN || error == EWOULDBLOCK || error == ENOBUFS || Unreachable(error) ? kNoDatagram : -1;
 }
 
-int WaitForDatagram(QuerySocket socket, int milliseconds)
+int WaitForDatagrams(const QuerySocket* sockets, int count, int milliseconds, bool* ready)
 {
+    if (count < 0 || count > kMostWaitedSockets) {
+        return -1;
+    }
+    pollfd entries[kMostWaitedSockets];
+    for (int i = 0; i < count; ++i) {
+        entries[i] = {static_cast<int>(sockets[i]), POLLIN, 0};
+    }
     // A signal cuts poll short; wait again for the rest of the time.
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds < 0 ? 0 : milliseconds);
     for (;;) {
@@ -98,13 +157,12 @@ int WaitForDatagram(QuerySocket socket, int milliseconds)
             const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
             left = rest.count() > 0 ? static_cast<int>(rest.count()) : 0;
         }
-        pollfd entry{static_cast<int>(socket), POLLIN, 0};
-        const int ready = ::poll(&entry, 1, left);
-        if (ready > 0) {
-            return kDatagramWaiting;
-        }
-        if (ready == 0) {
-            return kNothingArrived;
+        const int found = ::poll(entries, static_cast<nfds_t>(count), left);
+        if (found >= 0) {
+            for (int i = 0; i < count; ++i) {
+                ready[i] = entries[i].revents != 0;
+            }
+            return found;
         }
         if (errno != EINTR) {
             return -1;
@@ -116,12 +174,21 @@ int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length)
 {
     // MSG_TRUNC gives the datagram's real length: one that does not fit fails, as the
     // Windows receive does, instead of arriving cut short.
+    const int fd = static_cast<int>(socket);
     sockaddr_storage sender;
     socklen_t senderLength = sizeof sender;
-    const ssize_t received = ::recvfrom(static_cast<int>(socket), buffer, static_cast<size_t>(length), MSG_TRUNC,
+    const ssize_t received = ::recvfrom(fd, buffer, static_cast<size_t>(length), MSG_TRUNC,
                                         reinterpret_cast<sockaddr*>(&sender), &senderLength);
-    if (received < 0 && errno == ECONNREFUSED) {
+    if (received >= 0) {
+        return received > length ? -1 : static_cast<int>(received);
+    }
+    const int error = errno;
+    if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) {
+        return kNoDatagram;
+    }
+    DrainErrorQueue(fd);
+    if (error == ECONNREFUSED) {
         return kRefused;
     }
-    return received < 0 || received > length ? -1 : static_cast<int>(received);
+    return Unreachable(error) ? kNoDatagram : -1;
 }

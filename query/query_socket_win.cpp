@@ -1,5 +1,7 @@
 #include "query_socket.h"
 
+// One wait watches every host in flight; Windows Sockets sizes fd_set by FD_SETSIZE.
+#define FD_SETSIZE 256
 #include <windows.h>
 #include <winsock.h>
 
@@ -40,13 +42,23 @@ bool LookUpHost(const char* name, QueryAddress& address)
     return true;
 }
 
+static_assert(FD_SETSIZE >= kMostWaitedSockets, "one select watches every socket in flight");
+
 QuerySocket OpenDatagramSocket(const QueryAddress& address)
 {
     if (address.ipv6) {
         return kNoQuerySocket;
     }
     const SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    return s == INVALID_SOCKET ? kNoQuerySocket : static_cast<QuerySocket>(s);
+    if (s == INVALID_SOCKET) {
+        return kNoQuerySocket;
+    }
+    u_long nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        closesocket(s);
+        return kNoQuerySocket;
+    }
+    return static_cast<QuerySocket>(s);
 }
 
 void CloseDatagramSocket(QuerySocket socket)
@@ -62,23 +74,51 @@ int SendDatagram(QuerySocket socket, const QueryAddress& address, std::uint16_t 
     target.sin_family = AF_INET;
     target.sin_port = htons(port);
     std::memcpy(&target.sin_addr, address.bytes, 4);
-    return sendto(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(data), length, 0,
-                  reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    const int sent = sendto(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(data), length, 0,
+                            reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    if (sent != SOCKET_ERROR) {
+        return sent;
+    }
+    switch (WSAGetLastError()) {
+    case WSAECONNRESET:
+        return kRefused;
+    case WSAEWOULDBLOCK:
+    case WSAENOBUFS:
+    case WSAEHOSTUNREACH:
+    case WSAENETUNREACH:
+        return kNoDatagram;
+    default:
+        return -1;
+    }
 }
 
-int WaitForDatagram(QuerySocket socket, int milliseconds)
+int WaitForDatagrams(const QuerySocket* sockets, int count, int milliseconds, bool* ready)
 {
+    if (count < 0 || count > kMostWaitedSockets) {
+        return -1;
+    }
     fd_set readable;
     FD_ZERO(&readable);
-    FD_SET(static_cast<SOCKET>(socket), &readable);
+    for (int i = 0; i < count; ++i) {
+        FD_SET(static_cast<SOCKET>(sockets[i]), &readable);
+    }
     timeval limit;
     limit.tv_sec = milliseconds / 1000;
     limit.tv_usec = (milliseconds % 1000) * 1000;
-    const int ready = select(0, &readable, nullptr, nullptr, milliseconds < 0 ? nullptr : &limit);
-    if (ready == SOCKET_ERROR) {
-        return -1;
+    int found = 0;
+    if (count == 0) {
+        // select refuses empty sets: only the time passes.
+        Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds));
+    } else {
+        found = select(0, &readable, nullptr, nullptr, milliseconds < 0 ? nullptr : &limit);
+        if (found == SOCKET_ERROR) {
+            return -1;
+        }
     }
-    return ready > 0 ? kDatagramWaiting : kNothingArrived;
+    for (int i = 0; i < count; ++i) {
+        ready[i] = FD_ISSET(static_cast<SOCKET>(sockets[i]), &readable) != 0;
+    }
+    return found;
 }
 
 int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length)
@@ -87,10 +127,20 @@ int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length)
     int senderLength = sizeof sender;
     const int received = recvfrom(static_cast<SOCKET>(socket), reinterpret_cast<char*>(buffer), length, 0,
                                   reinterpret_cast<sockaddr*>(&sender), &senderLength);
-    // An unconnected Windows socket reports the host's "port unreachable" on the next
-    // receive; Linux does not, and simply sees no answer.
-    if (received == SOCKET_ERROR && WSAGetLastError() == WSAECONNRESET) {
-        return kRefused;
+    if (received != SOCKET_ERROR) {
+        return received;
     }
-    return received == SOCKET_ERROR ? -1 : received;
+    switch (WSAGetLastError()) {
+    // An unconnected Windows socket reports the host's "port unreachable" on the next
+    // receive. Wine 8 passes no such report on (tried: unconnected and connected sockets):
+    // there a refusing host reads as silent.
+    case WSAECONNRESET:
+        return kRefused;
+    case WSAEWOULDBLOCK:
+    case WSAEHOSTUNREACH:
+    case WSAENETUNREACH:
+        return kNoDatagram;
+    default:
+        return -1;  // WSAEMSGSIZE among them: a datagram longer than a report
+    }
 }

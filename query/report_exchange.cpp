@@ -1,67 +1,281 @@
 #include "report_exchange.h"
 
 #include "dotted_address.h"
+#include "verdict_report.h"
+#include "verdict_view.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
-class SocketHolder {
+using Clock = std::chrono::steady_clock;
+
+// How long a host whose report is in may still take for its verdicts: a server that tells
+// them answers both at once; an old one never will.
+constexpr auto kVerdictGrace = std::chrono::milliseconds(200);
+
+// One host being asked: its socket is open from its first try until it is done.
+struct Flight {
+    std::size_t index = 0;
+    QueryAddress address;
+    QuerySocket socket = kNoQuerySocket;
+    int triesSent = 0;
+    bool refused = false;
+    Clock::time_point deadline;  // of the current try
+    bool reportIn = false;
+    bool verdictsIn = false;
+    Clock::time_point graceEnd;  // once the report is in: how long the verdicts may take
+    bool done = false;
+};
+
+class Sweep {
 public:
-    explicit SocketHolder(const QueryAddress& address) : socket_(OpenDatagramSocket(address)) {}
-    SocketHolder(const SocketHolder&) = delete;
-    SocketHolder& operator=(const SocketHolder&) = delete;
-    ~SocketHolder()
+    Sweep(const std::vector<std::string>& hosts, const SweepPlan& plan, const HostDone& done)
+        : hosts_(hosts), plan_(plan), done_(done), outcomes_(hosts.size()), finished_(hosts.size(), false)
     {
-        if (socket_ != kNoQuerySocket) {
-            CloseDatagramSocket(socket_);
-        }
+        const AskingPlan& a = plan_.asking;
+        unlimited_ = a.waitMilliseconds == 0;
+        tries_ = unlimited_ ? 1 : std::max(a.tries, 1);
+        inFlight_ = std::min(std::max(plan_.hostsInFlight, 1), kMostWaitedSockets);
+        start_ = Clock::now();
+        hasEnd_ = a.totalMilliseconds > 0;
+        end_ = start_ + std::chrono::milliseconds(a.totalMilliseconds);
     }
-    QuerySocket Get() const { return socket_; }
+
+    std::vector<HostOutcome> Run()
+    {
+        std::size_t next = 0;
+        for (;;) {
+            while (flights_.size() < static_cast<std::size_t>(inFlight_) && next < hosts_.size() && !OutOfTime()) {
+                Launch(next++);
+            }
+            if (flights_.empty() && next >= hosts_.size()) {
+                break;
+            }
+            if (OutOfTime()) {
+                for (Flight& flight : flights_) {
+                    Finish(flight, flight.reportIn ? HostState::Answered : HostState::OutOfTime);
+                }
+                while (next < hosts_.size()) {
+                    Record(next++, HostState::OutOfTime);
+                }
+                break;
+            }
+            if (!WaitAndReceive()) {
+                while (next < hosts_.size()) {
+                    outcomes_[next].failedCall = SocketCall::Receive;
+                    Record(next++, HostState::SocketFault);
+                }
+                break;
+            }
+            const Clock::time_point now = Clock::now();
+            for (Flight& flight : flights_) {
+                if (!flight.done && flight.reportIn && now >= flight.graceEnd) {
+                    Finish(flight, HostState::Answered);
+                } else if (!flight.done && !flight.reportIn && !unlimited_ && now >= flight.deadline) {
+                    SendTry(flight);
+                }
+            }
+            Land();
+        }
+        return std::move(outcomes_);
+    }
 
 private:
-    QuerySocket socket_;
+    bool OutOfTime() const { return hasEnd_ && Clock::now() >= end_; }
+
+    void Launch(std::size_t index)
+    {
+        Flight flight;
+        flight.index = index;
+        if (!ResolveQueryHost(hosts_[index], flight.address)) {
+            Record(index, HostState::NotFound);
+            return;
+        }
+        flight.socket = OpenDatagramSocket(flight.address);
+        if (flight.socket == kNoQuerySocket) {
+            outcomes_[index].failedCall = SocketCall::Socket;
+            Record(index, HostState::SocketFault);
+            return;
+        }
+        SendTry(flight);
+        if (flight.done) {
+            return;
+        }
+        flights_.push_back(flight);
+    }
+
+    // The next try, or the end of the host when it has had them all. The verdict request
+    // goes first, so that a server that answers both has sent the verdicts when the
+    // report arrives.
+    void SendTry(Flight& flight)
+    {
+        const std::uint8_t command = kReportCommand;
+        while (!flight.done) {
+            if (flight.triesSent >= tries_) {
+                Finish(flight, flight.refused ? HostState::Refused : HostState::TimedOut);
+                return;
+            }
+            ++flight.triesSent;
+            if (plan_.askVerdicts && !flight.verdictsIn) {
+                std::uint8_t request[kVerdictRequestBytes];
+                const int length = static_cast<int>(WriteVerdictRequest(request));
+                const int sent = SendDatagram(flight.socket, flight.address, plan_.asking.port, request, length);
+                if (sent == kRefused) {
+                    flight.refused = true;
+                    continue;
+                }
+                if (sent != length && sent != kNoDatagram) {
+                    outcomes_[flight.index].failedCall = SocketCall::Send;
+                    Finish(flight, HostState::SocketFault);
+                    return;
+                }
+            }
+            const int sent = SendDatagram(flight.socket, flight.address, plan_.asking.port, &command, 1);
+            if (sent == kRefused) {
+                flight.refused = true;  // nobody listens there now; perhaps by the next try
+                continue;
+            }
+            if (sent != 1 && sent != kNoDatagram) {
+                outcomes_[flight.index].failedCall = SocketCall::Send;
+                Finish(flight, HostState::SocketFault);
+                return;
+            }
+            flight.deadline = Clock::now() + std::chrono::milliseconds(plan_.asking.waitMilliseconds);
+            return;
+        }
+    }
+
+    // Waits until the first try's deadline, the sweep's end or an arrival, and takes what
+    // arrived. False when the wait itself failed (every host in flight then fails).
+    bool WaitAndReceive()
+    {
+        const Clock::time_point now = Clock::now();
+        long long wait = -1;
+        const auto until = [&](Clock::time_point at) {
+            const long long left =
+                std::max<long long>(0, std::chrono::ceil<std::chrono::milliseconds>(at - now).count());
+            wait = wait < 0 ? left : std::min(wait, left);
+        };
+        if (hasEnd_) {
+            until(end_);
+        }
+        QuerySocket sockets[kMostWaitedSockets];
+        bool ready[kMostWaitedSockets] = {};
+        const int count = static_cast<int>(flights_.size());
+        for (int i = 0; i < count; ++i) {
+            sockets[i] = flights_[i].socket;
+            if (flights_[i].reportIn) {
+                until(flights_[i].graceEnd);
+            } else if (!unlimited_) {
+                until(flights_[i].deadline);
+            }
+        }
+        const int found = WaitForDatagrams(sockets, count, static_cast<int>(std::min<long long>(wait, 1 << 30)), ready);
+        if (found < 0) {
+            for (Flight& flight : flights_) {
+                outcomes_[flight.index].failedCall = SocketCall::Receive;
+                Finish(flight, HostState::SocketFault);
+            }
+            Land();
+            return false;
+        }
+        for (int i = 0; i < count; ++i) {
+            if (ready[i]) {
+                Receive(flights_[i]);
+            }
+        }
+        return true;
+    }
+
+    void Receive(Flight& flight)
+    {
+        HostOutcome& outcome = outcomes_[flight.index];
+        std::uint8_t datagram[kReportBytes] = {};
+        const int received = ReceiveDatagram(flight.socket, datagram, static_cast<int>(kReportBytes));
+        if (received == kNoDatagram) {
+            return;
+        }
+        if (received == kRefused) {
+            if (!flight.reportIn) {
+                flight.refused = true;
+                SendTry(flight);
+            }
+            return;
+        }
+        if (received < 0) {
+            outcome = HostOutcome();
+            outcome.failedCall = SocketCall::Receive;
+            Finish(flight, HostState::SocketFault);
+            return;
+        }
+        VerdictReport verdicts;
+        if (plan_.askVerdicts && ParseVerdictReport(datagram, static_cast<std::size_t>(received), verdicts)) {
+            ApplyVerdicts(verdicts, outcome.health);
+            flight.verdictsIn = true;
+        } else if (!flight.reportIn) {
+            std::copy(datagram, datagram + kReportBytes, outcome.report);
+            outcome.length = received;
+            flight.reportIn = true;
+            flight.graceEnd = Clock::now() + kVerdictGrace;
+        }
+        if (flight.reportIn && (flight.verdictsIn || !plan_.askVerdicts)) {
+            Finish(flight, HostState::Answered);
+        }
+    }
+
+    void Finish(Flight& flight, HostState state)
+    {
+        if (flight.done) {
+            return;
+        }
+        flight.done = true;
+        CloseDatagramSocket(flight.socket);
+        flight.socket = kNoQuerySocket;
+        Record(flight.index, state);
+    }
+
+    // Drops the flights that are done.
+    void Land()
+    {
+        flights_.erase(std::remove_if(flights_.begin(), flights_.end(), [](const Flight& f) { return f.done; }),
+                       flights_.end());
+    }
+
+    void Record(std::size_t index, HostState state)
+    {
+        outcomes_[index].state = state;
+        finished_[index] = true;
+        while (told_ < hosts_.size() && finished_[told_]) {
+            if (done_) {
+                done_(told_, outcomes_[told_]);
+            }
+            ++told_;
+        }
+    }
+
+    const std::vector<std::string>& hosts_;
+    const SweepPlan plan_;
+    const HostDone& done_;
+    std::vector<HostOutcome> outcomes_;
+    std::vector<bool> finished_;
+    std::vector<Flight> flights_;
+    std::size_t told_ = 0;
+    bool unlimited_ = false;
+    int tries_ = 1;
+    int inFlight_ = 1;
+    bool hasEnd_ = false;
+    Clock::time_point start_;
+    Clock::time_point end_;
 };
 
 } // namespace
 
-ExchangeResult AskForReport(const QueryAddress& address, std::uint16_t port, int waitMilliseconds, int tries,
-                            std::uint8_t (&report)[kReportBytes])
+std::vector<HostOutcome> SweepHosts(const std::vector<std::string>& hosts, const SweepPlan& plan,
+                                    const HostDone& done)
 {
-    std::fill(report, report + kReportBytes, std::uint8_t{0});
-    ExchangeResult result;
-    const SocketHolder socket(address);
-    if (socket.Get() == kNoQuerySocket) {
-        result.fault = ExchangeFault::Socket;
-        return result;
-    }
-    const int wait = waitMilliseconds == 0 ? -1 : waitMilliseconds;
-    const int rounds = waitMilliseconds == 0 ? 1 : std::max(tries, 1);
-    const std::uint8_t command = kReportCommand;
-    for (int round = 0; round < rounds; ++round) {
-        if (SendDatagram(socket.Get(), address, port, &command, 1) < 1) {
-            result.fault = ExchangeFault::Send;
-            return result;
-        }
-        const int ready = WaitForDatagram(socket.Get(), wait);
-        if (ready == kNothingArrived) {
-            continue;
-        }
-        const int received = ready == kDatagramWaiting
-                                 ? ReceiveDatagram(socket.Get(), report, static_cast<int>(kReportBytes))
-                                 : -1;
-        if (received == kRefused) {
-            continue;  // nobody listens there now; perhaps by the next try
-        }
-        if (received < 0) {
-            result.fault = ExchangeFault::Receive;
-            return result;
-        }
-        result.length = received;
-        return result;
-    }
-    result.fault = ExchangeFault::NoAnswer;
-    return result;
+    return Sweep(hosts, plan, done).Run();
 }
 
 bool ResolveQueryHost(const std::string& host, QueryAddress& address)
@@ -76,16 +290,4 @@ bool ResolveQueryHost(const std::string& host, QueryAddress& address)
     // a dotted address here, the same on every platform.
     const bool digitsAndDots = host.find_first_not_of("0123456789.") == std::string::npos;
     return !host.empty() && !digitsAndDots && LookUpHost(host.c_str(), address);
-}
-
-std::string NoAnswerText(const std::string& host, std::uint16_t port, int waitMilliseconds, int tries)
-{
-    std::string seconds = std::to_string(waitMilliseconds / 1000);
-    if (const int thousandths = waitMilliseconds % 1000) {
-        std::string fraction = std::to_string(1000 + thousandths).substr(1);
-        fraction.erase(fraction.find_last_not_of('0') + 1);
-        seconds += "." + fraction;
-    }
-    return "no answer from " + host + " port " + std::to_string(port) + " after " + std::to_string(tries) +
-           (tries == 1 ? " try" : " tries") + " of " + seconds + " s";
 }

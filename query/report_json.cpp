@@ -5,11 +5,14 @@
 
 namespace {
 
-void AppendHostMembers(std::string& out, const std::string& host, std::uint16_t port)
+void AppendHostMembers(std::string& out, const std::string& host, std::uint16_t port, HostState state)
 {
     out += "{\"host\":";
     AppendJsonString(out, host.data(), host.size());
     out += ",\"port\":" + std::to_string(port);
+    out += ",\"state\":\"";
+    out += HostStateName(state);
+    out += '"';
 }
 
 void AppendTemperature(std::string& out, const char* name, std::uint8_t degrees)
@@ -42,10 +45,11 @@ void AppendText(std::string& out, const char* name, std::string_view text)
 
 } // namespace
 
-std::string FormatReportJson(const std::string& host, std::uint16_t port, const std::uint8_t (&report)[kReportBytes])
+std::string FormatReportJson(const std::string& host, std::uint16_t port, const std::uint8_t (&report)[kReportBytes],
+                             const DriveHealthView* health)
 {
     std::string out;
-    AppendHostMembers(out, host, port);
+    AppendHostMembers(out, host, port, HostState::Answered);
     out += ",\"drives\":[";
     bool first = true;
     for (std::size_t slot = 0; slot < kReportRecords; ++slot) {
@@ -61,16 +65,26 @@ std::string FormatReportJson(const std::string& host, std::uint16_t port, const 
         AppendText(out, "model", FieldText(record.model));
         AppendText(out, "firmware", FieldText(record.firmware));
         AppendText(out, "serial", FieldText(record.serial));
+        if (health != nullptr && health[slot].known) {
+            const DriveHealthView& view = health[slot];
+            out += ",\"warning_temperature\":";
+            out += view.warningTemperature == 0 ? std::string("null") : std::to_string(view.warningTemperature);
+            out += ",\"temperature_state\":\"" + std::string(TemperatureStateName(view.temperature)) + "\"";
+            out += ",\"health\":\"" + std::string(HealthStateName(view.health)) + "\"";
+            if (!view.reason.empty()) {
+                AppendText(out, "health_reason", view.reason);
+            }
+        }
         out += '}';
     }
     out += "]}\n";
     return out;
 }
 
-std::string FormatFailureJson(const std::string& host, std::uint16_t port, const std::string& error)
+std::string FormatFailureJson(const std::string& host, std::uint16_t port, HostState state, const std::string& error)
 {
     std::string out;
-    AppendHostMembers(out, host, port);
+    AppendHostMembers(out, host, port, state);
     out += ",\"error\":";
     AppendJsonString(out, error.data(), error.size());
     out += "}\n";

@@ -1,12 +1,16 @@
 // tempquery: asks monitors for their drive reports and prints one line per drive, one
-// JSON object per host (--json), or one status line for monitoring systems (--check).
+// JSON object per host (--json), one status line for monitoring systems (--check) or the
+// drives that need attention (--summary).
 //
 //   tempquery [options] host...
 //
 // The port is 10008; -p or the environment variable KELVIX_QUERY_PORT (1 to 65535)
 // replaces it. Each host is asked up to three times, waiting 2 seconds for each answer
-// (-r, -t; -t 0 waits without limit).
+// (-r, -t; -t 0 waits without limit); up to 64 hosts are asked at once (-P).
 #include "check_status.h"
+#include "drive_summary.h"
+#include "host_list.h"
+#include "office_check.h"
 #include "query_options.h"
 #include "query_protocol.h"
 #include "query_socket.h"
@@ -22,6 +26,9 @@
 namespace {
 
 constexpr int kFailure = -1;
+constexpr std::size_t kLargestHostFile = 1 << 20;
+
+static_assert(kMostHostsInFlight <= kMostWaitedSockets, "every host in flight is waited for at once");
 
 void Print(const std::string& text)
 {
@@ -33,74 +40,99 @@ void Complain(const std::string& text)
     std::fprintf(stderr, "tempquery: %s.\n", text.c_str());
 }
 
-// The socket failures, in the words tempquery has always printed for them.
-const char* SocketFaultText(ExchangeFault fault)
+bool ReadWholeFile(const std::string& path, std::string& text)
 {
-    switch (fault) {
-    case ExchangeFault::Socket:
-        return "socket() error";
-    case ExchangeFault::Send:
-        return "sendto() error";
-    case ExchangeFault::Receive:
-        return "recvfrom() error";
-    default:
-        return nullptr;
-    }
-}
-
-// Asks one host and prints what its answer gives in the chosen output. False when the
-// host gave no report.
-bool AskHost(const QueryOptions& options, const std::string& host, CheckResult& check)
-{
-    const bool plain = options.output == QueryOutput::Lines;
-    if (plain && options.hosts.size() > 1) {
-        Print("== " + host + " ==\n");
-    }
-    std::string problem;
-    QueryAddress address;
-    std::uint8_t report[kReportBytes];
-    ExchangeResult exchange;
-    if (!ResolveQueryHost(host, address)) {
-        problem = "cannot find host \"" + host + "\"";
-    } else {
-        exchange = AskForReport(address, options.port, options.waitMilliseconds, options.tries, report);
-        if (exchange.fault == ExchangeFault::NoAnswer) {
-            problem = NoAnswerText(host, options.port, options.waitMilliseconds, options.tries);
-        } else if (const char* fault = SocketFaultText(exchange.fault)) {
-            if (plain) {
-                Print(std::string(fault) + ".\n");  // on standard output, as always
-                return false;
-            }
-            problem = std::string(fault) + " for " + host + " port " + std::to_string(options.port);
-        }
-    }
-    if (!problem.empty()) {
-        if (options.output == QueryOutput::Check) {
-            check = UnknownResult(problem);
-            return false;
-        }
-        if (options.output == QueryOutput::Json) {
-            Print(FormatFailureJson(host, options.port, problem));
-        }
-        Complain(problem);
+    FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
         return false;
     }
-    switch (options.output) {
-    case QueryOutput::Lines:
-        Print(FormatDriveLines(report));
-        break;
-    case QueryOutput::Json:
-        Print(FormatReportJson(host, options.port, report));
-        break;
-    case QueryOutput::Check: {
-        const std::string fault = ReportShapeFault(report, exchange.length);
-        check = fault.empty() ? EvaluateReport(report, {options.warning, options.critical})
-                              : UnknownResult("malformed report from " + host + " port " +
-                                              std::to_string(options.port) + ": " + fault);
-        break;
+    char buffer[4096];
+    bool good = true;
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, n);
+        if (text.size() > kLargestHostFile) {
+            good = false;  // no host list is a megabyte long
+            break;
+        }
     }
+    good = good && !std::ferror(file);
+    if (file != stdin) {
+        std::fclose(file);
     }
-    return true;
+    return good;
+}
+
+// Prints each host's part of the lines or JSON as soon as it is known, in order.
+class StreamedOutput {
+public:
+    StreamedOutput(const QueryOptions& options, const std::vector<std::string>& hosts, const AskingPlan& plan)
+        : options_(options), hosts_(hosts), plan_(plan)
+    {
+    }
+
+    void Host(std::size_t index, const HostOutcome& outcome)
+    {
+        const std::string& host = hosts_[index];
+        const bool plain = options_.output == QueryOutput::Lines;
+        if (plain && hosts_.size() > 1) {
+            Print("== " + host + " ==\n");
+        }
+        if (outcome.state == HostState::Answered) {
+            Print(plain ? FormatDriveLines(outcome.report)
+                        : FormatReportJson(host, options_.port, outcome.report, outcome.health));
+            return;
+        }
+        allAnswered_ = false;
+        if (plain && outcome.state == HostState::SocketFault) {
+            Print(std::string(SocketCallText(outcome.failedCall)) + ".\n");  // on standard output, as always
+            return;
+        }
+        const std::string problem = HostProblem(host, outcome, plan_);
+        if (!plain) {
+            Print(FormatFailureJson(host, options_.port, outcome.state, problem));
+        }
+        std::fflush(stdout);
+        Complain(problem);
+    }
+
+    bool AllAnswered() const { return allAnswered_; }
+
+private:
+    const QueryOptions& options_;
+    const std::vector<std::string>& hosts_;
+    const AskingPlan& plan_;
+    bool allAnswered_ = true;
+};
+
+// Why each host gave no usable report; empty where it gave one.
+std::vector<std::string> Problems(const std::vector<std::string>& hosts, const std::vector<HostOutcome>& outcomes,
+                                  const AskingPlan& plan)
+{
+    std::vector<std::string> problems;
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        std::string problem = HostProblem(hosts[i], outcomes[i], plan);
+        if (problem.empty()) {
+            const std::string fault = ReportShapeFault(outcomes[i].report, outcomes[i].length);
+            if (!fault.empty()) {
+                problem = "malformed report from " + hosts[i] + " port " + std::to_string(plan.port) + ": " + fault;
+            }
+        }
+        problems.push_back(problem);
+    }
+    return problems;
+}
+
+CheckResult Check(const QueryOptions& options, const std::vector<std::string>& hosts,
+                  const std::vector<HostOutcome>& outcomes, const std::vector<std::string>& problems)
+{
+    const CheckThresholds thresholds{options.warning, options.critical};
+    if (hosts.size() > 1) {
+        return EvaluateOffice(hosts, outcomes, problems, {thresholds, options.downIsCritical});
+    }
+    if (!problems[0].empty()) {
+        return UnknownResult(problems[0]);
+    }
+    return EvaluateReport(outcomes[0].report, thresholds, outcomes[0].health);
 }
 
 } // namespace
@@ -127,6 +159,16 @@ int main(int argc, char** argv)
         return 0;
     }
     const bool check = options.output == QueryOutput::Check;
+    std::vector<std::string> hosts;
+    std::string listError;
+    if (!GatherHosts(options, ReadWholeFile, hosts, listError)) {
+        if (check) {
+            Print(UnknownResult("tempquery: " + listError).line);
+            return static_cast<int>(CheckState::Unknown);
+        }
+        Complain(listError);
+        return kFailure;
+    }
     if (!StartSockets()) {
         if (check) {
             Print(UnknownResult("WSAStartup() error").line);
@@ -135,19 +177,30 @@ int main(int argc, char** argv)
         Print("WSAStartup() error.\n");
         return kFailure;
     }
-    bool allAnswered = true;
-    CheckResult checkResult{CheckState::Unknown, std::string()};
-    for (const std::string& host : options.hosts) {
-        allAnswered = AskHost(options, host, checkResult) && allAnswered;
-    }
+    SweepPlan plan;
+    plan.asking = {options.port, options.waitMilliseconds, options.tries, options.totalMilliseconds};
+    plan.hostsInFlight = options.hostsInFlight;
+    plan.askVerdicts = options.output != QueryOutput::Lines;
+    const bool streamed = options.output == QueryOutput::Lines || options.output == QueryOutput::Json;
+    StreamedOutput stream(options, hosts, plan.asking);
+    const std::vector<HostOutcome> outcomes =
+        SweepHosts(hosts, plan, streamed ? HostDone([&](std::size_t i, const HostOutcome& o) { stream.Host(i, o); })
+                                         : HostDone());
     const bool cleanedUp = EndSockets();
     if (check) {
-        Print(checkResult.line);
-        return static_cast<int>(checkResult.state);
+        const CheckResult result = Check(options, hosts, outcomes, Problems(hosts, outcomes, plan.asking));
+        Print(result.line);
+        return static_cast<int>(result.state);
+    }
+    if (options.output == QueryOutput::Summary) {
+        const std::string summary = FormatSummary(hosts, outcomes, Problems(hosts, outcomes, plan.asking),
+                                                  {options.warning, options.critical});
+        Print(summary);
+        return summary.empty() ? 0 : 1;
     }
     if (!cleanedUp) {
         Print("WSACleanup() error.\n");
         return kFailure;
     }
-    return allAnswered ? 0 : kFailure;
+    return stream.AllAnswered() ? 0 : kFailure;
 }

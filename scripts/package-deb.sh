@@ -35,7 +35,7 @@ Version: $version
 Architecture: amd64
 Maintainer: KELVIX developers <kelvix@localhost>
 Installed-Size: $installed_size
-Depends: libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1
+Depends: libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libssl3 (>= 3.0.0)
 Recommends: systemd
 Section: admin
 Priority: optional

@@ -12,6 +12,7 @@ packages=(
     procps psmisc iproute2 zip unzip python3
     jq nagios4-core prometheus netdata-plugins-python curl
     qemu-system-x86 busybox-static cpio smartmontools systemd
+    libcurl4-openssl-dev libssl-dev openssl mosquitto mosquitto-clients python3-jinja2
 )
 
 missing=()

@@ -27,6 +27,7 @@ struct ClientState {
     DigitIconSet digits;
     TrayIcon trayIcons[kDriveSlots];
     ReportSlots reports;
+    bool verdictsAnswered = false;  // the server answered the verdict request last time
     UINT_PTR pollTimer = 0;
     HWND settingsDialog = nullptr;
     HWND aboutDialog = nullptr;

@@ -6,18 +6,25 @@
 #include "timer_period.h"
 #include "query_protocol.h"
 #include "udpclient.h"
+#include "verdict_report.h"
 
 #include <shellapi.h>
 
 int Query(const char* host, std::uint32_t port, std::uint8_t command, char* buffer, int length, std::uint32_t waitMs)
+{
+    const char request = static_cast<char>(command);
+    return QueryBytes(host, port, &request, 1, buffer, length, waitMs);
+}
+
+int QueryBytes(const char* host, std::uint32_t port, const char* request, int requestLength, char* buffer, int length,
+               std::uint32_t waitMs)
 {
     UDPCLIENT client;
     if (client.Open(host, port) != 0) {
         ShowPelitoError(nullptr, MSG_CLIENT_OPEN);
         return 0;
     }
-    const char request = static_cast<char>(command);
-    if (client.Send(&request, 1) != 0) {
+    if (client.Send(request, requestLength) != 0) {
         ShowPelitoError(nullptr, MSG_CLIENT_SEND);
         client.Close();
         return 0;
@@ -36,6 +43,10 @@ int Query(const char* host, std::uint32_t port, std::uint8_t command, char* buff
     return 1;
 }
 
+namespace {
+constexpr std::uint32_t kOldServerWaitMs = 300;
+}  // namespace
+
 int Poll()
 {
     ClientState& client = Client();
@@ -44,8 +55,21 @@ int Poll()
             TimerPeriodMs(client.settings.TimeOut))) {
         return 0;
     }
+    // An old server never answers the verdict request: after it stayed silent it is asked
+    // with a short wait only, so a poll of an old server takes little longer than before.
+    std::uint8_t request[kVerdictRequestBytes];
+    WriteVerdictRequest(request);
+    std::uint8_t verdictBytes[kVerdictReportBytes] = {};
+    const std::uint32_t verdictWait = client.verdictsAnswered ? TimerPeriodMs(client.settings.TimeOut) : kOldServerWaitMs;
+    VerdictReport verdicts;
+    const bool haveVerdicts =
+        QueryBytes(client.host, client.settings.Port, reinterpret_cast<const char*>(request), sizeof request,
+            reinterpret_cast<char*>(verdictBytes), sizeof verdictBytes, verdictWait) != 0 &&
+        ParseVerdictReport(verdictBytes, sizeof verdictBytes, verdicts);
+    client.verdictsAnswered = haveVerdicts;
     SlotUpdate updates[kDriveSlots];
-    client.reports.Apply(reply, client.host, client.settings.Port, client.settings.Temp, updates);
+    client.reports.Apply(reply, client.host, client.settings.Port, client.settings.Temp, updates,
+        haveVerdicts ? &verdicts : nullptr);
     for (unsigned slot = 0; slot < kDriveSlots; ++slot) {
         const SlotUpdate& update = updates[slot];
         TrayIcon& icon = client.trayIcons[slot];
@@ -59,8 +83,13 @@ int Poll()
         }
         // Reaches the notification area with the next add, modify or balloon.
         icon.SetTooltip(update.tooltip);
-        icon.SetBalloonTitle(update.balloonTitle, NIIF_INFO);
+        icon.SetBalloonTitle(update.balloonTitle, update.healthWorse ? (update.healthBad ? NIIF_ERROR : NIIF_WARNING)
+                                                                     : NIIF_INFO);
         icon.SetBalloonText(update.details, kBalloonTimeoutMs);
+        // A drive whose health got worse tells it at once, once.
+        if (update.healthWorse) {
+            icon.ShowBalloon();
+        }
     }
     return 1;
 }

@@ -8,7 +8,13 @@
 // length bytes. 1 when a reply arrived; 0 otherwise (open, send and receive failures
 // show their message, a time-out shows nothing).
 int Query(const char* host, std::uint32_t port, std::uint8_t command, char* buffer, int length, std::uint32_t waitMs);
+// The same with a request of several bytes.
+int QueryBytes(const char* host, std::uint32_t port, const char* request, int requestLength, char* buffer, int length,
+               std::uint32_t waitMs);
 
-// Asks the watched host for its report and updates the icons of the drives it reports.
+// Asks the watched host for its report, then for its verdicts (each drive's kind, own
+// warning temperature and health; an old server does not answer that request, and its
+// drives are then coloured by PELITO's own warning temperature as before), and updates
+// the icons of the drives it reports.
 // 1 when the report arrived; 0 leaves every icon as it was.
 int Poll();

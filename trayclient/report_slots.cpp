@@ -1,9 +1,11 @@
 #include "report_slots.h"
 
 #include "cp932_text.h"
+#include "health_words.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -49,7 +51,8 @@ unsigned GlyphForTemperature(std::uint8_t current, std::uint32_t warningTemperat
     return current > warningTemperature ? kWarningBank + shown : shown;
 }
 
-void DetailsText(const char* host, std::uint32_t port, unsigned slot, const DriveReport& report, char (&text)[kDetailsSize])
+void DetailsText(const char* host, std::uint32_t port, unsigned slot, const DriveReport& report, char (&text)[kDetailsSize],
+    const VerdictRecord* verdict)
 {
     const FieldText<kReportFirmwareBytes> firmware(report.firmware);
     const FieldText<kReportSerialBytes> serial(report.serial);
@@ -64,11 +67,23 @@ void DetailsText(const char* host, std::uint32_t port, unsigned slot, const Driv
         "最大の温度 : %u℃",
         host, static_cast<unsigned>(port), slot, firmware.text, serial.text, static_cast<unsigned>(report.current),
         static_cast<unsigned>(report.maximum));
+    if (verdict != nullptr && verdict->present != 0 && verdict->health != 0) {
+        std::string line = std::string("\n健康状態   : ") + HealthWord(verdict->health);
+        if (verdict->reasonCount > 0) {
+            line += " (" + HealthReasonWords(verdict->reasonKind, verdict->reasonAttribute, verdict->reasonFrom,
+                                             verdict->reasonTo, verdict->reasonLimit) + ")";
+        }
+        // The health line goes before the detail lines it would otherwise lose to the cut.
+        char withHealth[kDetailsSize * 4];
+        std::snprintf(withHealth, sizeof withHealth, "%s%s", whole, line.c_str());
+        CopyCut(withHealth, text);
+        return;
+    }
     CopyCut(whole, text);
 }
 
 void ReportSlots::Apply(const ReportBuffer& reply, const char* host, std::uint32_t port,
-    std::uint32_t warningTemperature, SlotUpdate (&updates)[kDriveSlots])
+    std::uint32_t warningTemperature, SlotUpdate (&updates)[kDriveSlots], const VerdictReport* verdicts)
 {
     for (unsigned slot = 0; slot < kDriveSlots; ++slot) {
         SlotUpdate& update = updates[slot];
@@ -77,7 +92,19 @@ void ReportSlots::Apply(const ReportBuffer& reply, const char* host, std::uint32
         if (record.present == 0) {
             continue;  // the icon keeps its last picture and texts
         }
-        update.glyph = GlyphForTemperature(record.current, warningTemperature);
+        const VerdictRecord* verdict =
+            verdicts != nullptr && verdicts->drives[slot].present != 0 ? &verdicts->drives[slot] : nullptr;
+        if (verdict != nullptr) {
+            // The drive's own limit; 0 says it is never hot.
+            const std::uint32_t own = verdict->warningTemperature != 0 ? verdict->warningTemperature : 255;
+            const bool bad = verdict->health == 3;
+            update.glyph = GlyphForTemperature(record.current, bad ? 0 : own);
+            update.healthBad = bad;
+            update.healthWorse = health_[slot] != 0 && verdict->health > health_[slot];
+            health_[slot] = verdict->health;
+        } else {
+            update.glyph = GlyphForTemperature(record.current, warningTemperature);
+        }
         update.change = stored_[slot].present == record.present ? TrayChange::Modify : TrayChange::Add;
         const FieldText<kReportModelBytes> model(record.model);
         char tooltip[kTooltipSize + 8];
@@ -85,6 +112,6 @@ void ReportSlots::Apply(const ReportBuffer& reply, const char* host, std::uint32
         CopyCut(tooltip, update.tooltip);
         CopyCut(model.text, update.balloonTitle);
         stored_[slot] = record;
-        DetailsText(host, port, slot, stored_[slot], update.details);
+        DetailsText(host, port, slot, stored_[slot], update.details, verdict);
     }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "query_protocol.h"
+#include "verdict_report.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,8 @@ struct SlotUpdate {
     char tooltip[kTooltipSize] = {};
     char balloonTitle[kBalloonTitleSize] = {};
     char details[kDetailsSize] = {};
+    bool healthWorse = false;  // its health is worse than the last poll's (not the first)
+    bool healthBad = false;
 };
 
 // The reply of one poll: the 1920-byte buffer, cleared before the exchange.
@@ -32,18 +35,22 @@ using ReportBuffer = std::uint8_t[kReportBytes];
 unsigned GlyphForTemperature(std::uint8_t current, std::uint32_t warningTemperature);
 
 // The lines of the detail balloon, cut to 255 bytes on a character boundary.
+// With a verdict, a health line ("健康状態 : 注意 (reason)") ends them.
 void DetailsText(const char* host, std::uint32_t port, unsigned slot, const DriveReport& report,
-    char (&text)[kDetailsSize]);
+    char (&text)[kDetailsSize], const VerdictRecord* verdict = nullptr);
 
 class ReportSlots {
 public:
     // Reads the reply and remembers the reported slots. The text fields are read within
-    // their widths, whether or not the sender terminated them.
+    // their widths, whether or not the sender terminated them. With the server's
+    // verdicts each drive is coloured by its own warning temperature (and in warning
+    // colours while its health is bad); without, by `warningTemperature`.
     void Apply(const ReportBuffer& reply, const char* host, std::uint32_t port, std::uint32_t warningTemperature,
-        SlotUpdate (&updates)[kDriveSlots]);
+        SlotUpdate (&updates)[kDriveSlots], const VerdictReport* verdicts = nullptr);
 
     const DriveReport& Stored(unsigned slot) const { return stored_[slot]; }
 
 private:
     DriveReport stored_[kDriveSlots] = {};
+    std::uint8_t health_[kDriveSlots] = {};  // the last verdict's health, 0 unknown
 };

@@ -6,13 +6,21 @@
 #include "drive_snapshot.h"
 #include "export_server.h"
 #include "icon_table.h"
+#include "mqtt_publisher.h"
 #include "named_mutex.h"
+#include "notifier.h"
+#include "notify_event.h"
+#include "notify_log.h"
+#include "notify_settings.h"
 #include "program_state.h"
 #include "temperature_server.h"
 #include "tray_icon.h"
+#include "verdict_board.h"
 #include "warning_alerts.h"
 
 #include <windows.h>
+
+#include <memory>
 
 struct AppState : ProgramState {
     explicit AppState(HINSTANCE programInstance);
@@ -29,9 +37,20 @@ struct AppState : ProgramState {
     IconTable iconTable;
     TemperatureServer server;
     WarningAlerts warnings;  // which drives were warned of, and when
+    VerdictChanges healthChanges;  // what the last measurement changed, for its balloon
     // What the export services answer from: the drive table as the last measurement left it.
     SnapshotBoard driveBoard;
+    VerdictBoard verdictBoard;  // what the verdict request is answered from
     ExportServer exporter;
+    // Notifications away from the PC: the [Notify] settings, the changes found between
+    // snapshots, the sending thread and its log beside the program.
+    NotifySettings notify;
+    EventWatch notifyWatch;
+    NotifyLogFile notifyLog;
+    Notifier notifier;
+    // Home Assistant: the [Mqtt] section and its publisher (null while it names no broker).
+    MqttSettings mqttSettings;
+    std::unique_ptr<MqttPublisher> mqtt;
 
     bool Measuring() const { return measurementTimer != 0; }
 };

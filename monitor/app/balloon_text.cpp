@@ -1,6 +1,7 @@
 #include "balloon_text.h"
 
 #include "drive_table.h"
+#include "health_words.h"
 
 #include <cstdio>
 
@@ -18,9 +19,14 @@ std::string Format(const char* format, unsigned value)
 std::string Line(const DriveReading& reading)
 {
     char buffer[160];
-    std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)\n" : "#%-2u %2u℃ : %s\n",
+    std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)" : "#%-2u %2u℃ : %s",
         reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, kSleepingText);
-    return buffer;
+    std::string line = buffer;
+    // A drive in caution or bad says so after its name; a good one looks as it always did.
+    if (reading.health >= 2) {
+        line += std::string(" [") + HealthWord(reading.health) + "]";
+    }
+    return line + "\n";
 }
 
 // Lines of the readings that pass, up to what the field holds, without the final line

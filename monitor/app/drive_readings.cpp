@@ -1,7 +1,6 @@
 #include "drive_readings.h"
 
-#include "nvme_pages.h"
-#include "nvme_records.h"
+#include "temperature_rule.h"
 
 DriveReadings CollectReadings(const DriveState& drives)
 {
@@ -20,10 +19,7 @@ DriveReadings CollectReadings(const DriveState& drives)
         reading.transferModeText = record.transferModeText;
         reading.sleeping = record.sleeping != 0;
         reading.kind = record.kind;
-        if (record.kind == DriveKind::Nvme && record.nvmeIdentifyResult != nullptr &&
-            record.nvmeIdentifyBytes >= kNvmeWarningTempOffset + 2) {
-            reading.ownWarning = KelvinToCelsius(NvmeWord(record.nvmeIdentifyResult + kNvmeWarningTempOffset));
-        }
+        reading.ownWarning = NvmeOwnWarning(record);
         readings.Add(reading);
     }
     return readings;

@@ -15,6 +15,8 @@ struct DriveReading {
     bool sleeping = false;              // left asleep: the temperature is its last
     DriveKind kind = DriveKind::Ata;
     std::uint8_t ownWarning = 0;        // an NVMe drive's own warning temperature, 0 if none
+    std::uint8_t health = 0;            // the verdict's health (0 unknown, 1 good, 2 caution, 3 bad),
+                                        // where the caller filled it in
 };
 
 struct DriveReadings {

@@ -10,10 +10,18 @@
 #include "timer_period.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
+#include "mqtt_publisher.h"
 #include "program_folder.h"
 #include "settings_dialog.h"
 #include "tray_actions.h"
+#include "publication.h"
 #include "tray_picture.h"
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -42,12 +50,11 @@ void KeepTrayIconShown(HWND window, bool shown)
     }
 }
 
-// One measurement cycle, then its results handed to the export services.
+// One measurement cycle, then its verdicts and results handed on.
 void Measure()
 {
-    AppState& app = App();
-    MeasureAll(app.drives, app.settings);
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    MeasureAll(App().drives, App().settings);
+    JudgeAndPublish();
 }
 
 // The export services the settings turn on. A port that cannot be opened (taken, or a
@@ -82,6 +89,7 @@ void ShowMeasurement(HWND window)
         ShowTraySlot(CurrentTraySlot());
         WarningBalloon(window);
     }
+    HealthBalloon(window);
 }
 
 void OpenMonitor(HWND window)
@@ -98,6 +106,7 @@ bool StartServer(AppState& app)
     AccessRules rules;
     MakeAccessRules(app.settings.AllowedHosts, app.settings.ReportsPerSecond, rules);
     app.server.SetAccessRules(rules);
+    app.server.SetVerdictBoard(&app.verdictBoard);
     return app.server.StartServer(app.settings.Port);
 }
 
@@ -110,6 +119,8 @@ bool CreateMonitor(HWND window)
         return false;
     }
     LoadSettings(app.settings);
+    LoadNotifySettings(kSettingsFile, app.notify);
+    app.notifier.Start(app.notify, ThisHostName());
     if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {
         ShowError(window, MSG_DATABASE_FAILED);
         return false;
@@ -137,6 +148,7 @@ bool CreateMonitor(HWND window)
         SetMeasuring(window, true);
         InfoBalloon(window);
         WarningBalloon(window);
+        HealthBalloon(window);
     } else {
         ShowTraySlot(kSlotNoTemperature);
     }
@@ -150,6 +162,9 @@ bool CreateMonitor(HWND window)
         return false;
     }
     StartExport(window);
+    std::vector<std::string> problems;  // a refused value keeps its default, as every key does
+    app.mqttSettings = LoadMqttSettings(kSettingsFile, problems);
+    RestartMqtt();
     return true;
 }
 
@@ -157,6 +172,9 @@ void DestroyMonitor(HWND window)
 {
     AppState& app = App();
     app.exporter.Stop();
+    app.notifier.Stop();
+    app.mqttPublisher = nullptr;
+    app.mqtt.reset();  // says "offline" while the socket library is still loaded
     if (app.settings.UseNetwork != 0) {
         app.server.StopServer(app.settings.Port);
     }
@@ -206,7 +224,7 @@ void RunSettings(HWND window)
         StartServer(app);
     }
     // The warning temperature may have changed: the services answer with the new one.
-    app.driveBoard.Publish(TakeSnapshot(app.drives, app.settings));
+    JudgeAndPublish();
     StartExport(window);
 }
 
@@ -222,6 +240,11 @@ void OnCommand(HWND window, UINT command)
         break;
     case CMD_MEASURE_NOW:
         Measure();
+        ShowMeasurement(window);
+        break;
+    case CMD_ACCEPT_CAUTION:
+        AcceptCautions();
+        JudgeAndPublish();
         ShowMeasurement(window);
         break;
     case CMD_COPY_TEMPERATURES:

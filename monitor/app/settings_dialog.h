@@ -32,4 +32,6 @@ enum SettingsControl : int {
     IDC_NO_WAKE = 1032,
     IDC_WAKE_AFTER_EDIT = 1033,
     IDC_WAKE_AFTER_SPIN = 1034,
+    IDC_NOTIFY_SETTINGS = 1035,  // opens the notifications dialog
+    IDC_HOME_ASSISTANT = 1036,   // opens the Home Assistant (MQTT) dialog
 };

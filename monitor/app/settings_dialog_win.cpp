@@ -4,6 +4,9 @@
 #include "app_state.h"
 #include "error_box.h"
 #include "monitor_ids.h"
+#include "mqtt_dialog.h"
+#include "notify_dialog.h"
+#include "publication.h"
 #include "tray_picture.h"
 #include "wide_text.h"
 #include "window_helpers.h"
@@ -193,6 +196,22 @@ void Confirm(HWND dialog)
     EndDialog(dialog, IDOK);
 }
 
+// The [Mqtt] section is saved when its own dialog is confirmed, and the publisher
+// starts over with it.
+void EditMqttSettings(HWND dialog)
+{
+    AppState& app = App();
+    MqttSettings settings = app.mqttSettings;
+    if (!RunMqttDialog(dialog, settings)) {
+        return;
+    }
+    if (!SaveMqttSettings(settings, kSettingsFile)) {
+        ShowWriteError(dialog, kSettingsFile);
+    }
+    app.mqttSettings = settings;
+    RestartMqtt();
+}
+
 void Cancel(HWND dialog)
 {
     App().settingsDialog = nullptr;
@@ -213,6 +232,8 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
         for (const int id : {IDC_PORT_EDIT, IDC_PORT_SPIN, IDC_ALLOWED_HOSTS, IDC_RATE_EDIT, IDC_RATE_SPIN}) {
             EnableWindow(GetDlgItem(dialog, id), on);
         }
+    } else if (control && control == GetDlgItem(dialog, IDC_NOTIFY_SETTINGS)) {
+        DialogBoxParamW(App().instance, MAKEINTRESOURCEW(kNotifyDialogId), dialog, NotifyDialogProc, 0);
     } else if (control && control == GetDlgItem(dialog, IDC_NO_WAKE)) {
         EnableWakeAfter(dialog);
     } else if (control && control == GetDlgItem(dialog, IDC_LOG_FILE)) {
@@ -224,6 +245,8 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
     } else if (control && control == GetDlgItem(dialog, IDC_ICON_FILE)) {
         Pick(dialog, IDC_ICON_FILE, settings.IconFile, "トレイアイコンファイルの選択",
             "トレイアイコンファイル\0*.KVX\0全てのファイル\0*.*\0");
+    } else if (control && control == GetDlgItem(dialog, IDC_HOME_ASSISTANT)) {
+        EditMqttSettings(dialog);
     } else if (LOWORD(wParam) == IDOK) {
         Confirm(dialog);
     } else if (LOWORD(wParam) == IDCANCEL) {

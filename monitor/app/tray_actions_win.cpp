@@ -4,6 +4,7 @@
 #include "balloon_text.h"
 #include "clipboard_text.h"
 #include "drive_readings.h"
+#include "health_balloon_text.h"
 #include "warning_alerts.h"
 #include "monitor_ids.h"
 #include "tray_picture.h"
@@ -86,7 +87,11 @@ void HandleTrayCallback(HWND window, LPARAM mouseMessage)
 void InfoBalloon(HWND window)
 {
     const AppState& app = App();
-    ShowBalloon(window, InfoBalloonContent(CollectReadings(app.drives), app.Measuring(), app.settings.TimerCurrent));
+    DriveReadings readings = CollectReadings(app.drives);
+    for (unsigned i = 0; i < readings.count; ++i) {
+        readings.items[i].health = static_cast<std::uint8_t>(app.judge.Verdict(readings.items[i].driveNumber).health);
+    }
+    ShowBalloon(window, InfoBalloonContent(readings, app.Measuring(), app.settings.TimerCurrent));
 }
 
 void WarningBalloon(HWND window)
@@ -106,6 +111,24 @@ void WarningBalloon(HWND window)
         WarningBalloonContent(readings, app.settings.UseBalloon, limits, alert == WarningAlert::Reminder));
 }
 
+void HealthBalloon(HWND window)
+{
+    AppState& app = App();
+    const VerdictChanges changes = app.healthChanges;
+    app.healthChanges = VerdictChanges();
+    ShowBalloon(window, HealthBalloonContent(changes));
+}
+
+void AcceptCautions()
+{
+    AppState& app = App();
+    for (unsigned i = 0; i < kMaxDrives; ++i) {
+        if (app.judge.Verdict(i).health == HealthState::Caution) {
+            app.judge.AcceptCaution(i);
+        }
+    }
+}
+
 void RunTrayMenu(HWND window)
 {
     const AppState& app = App();
@@ -121,6 +144,13 @@ void RunTrayMenu(HWND window)
         AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_RESUME, "計測の再開");
     }
     AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_COPY_TEMPERATURES, "温度値を複写");
+    bool anyCaution = false;
+    for (unsigned i = 0; i < kMaxDrives; ++i) {
+        anyCaution = anyCaution || app.judge.Verdict(i).health == HealthState::Caution;
+    }
+    if (anyCaution) {
+        AppendMenuCp932(menu, MF_STRING, CMD_ACCEPT_CAUTION, "「注意」を確認済みにする");
+    }
     AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuCp932(menu, MF_STRING | (app.monitorWindow ? MF_CHECKED : MF_UNCHECKED), CMD_MONITOR_WINDOW, "モニター画面");
     AppendMenuCp932(menu, MF_STRING | (app.smartWindow ? MF_CHECKED : MF_UNCHECKED), CMD_SMART_WINDOW, "S.M.A.R.T.画面");

@@ -9,6 +9,12 @@ unsigned CurrentTraySlot()
 {
     const AppState& app = App();
     const DriveReadings readings = CollectReadings(app.drives);
-    return SelectTrayIconSlot(readings.Hottest(), AnyHot(readings, WarningLimitsOf(app.settings)), app.Measuring(),
-        app.settings.NoTrayIcon);
+    // A failing drive keeps the tray in its warning colours however cool it runs, so it
+    // cannot go unseen once its balloon is gone.
+    bool anyBad = false;
+    for (unsigned i = 0; i < kMaxDrives; ++i) {
+        anyBad = anyBad || app.judge.Verdict(i).health == HealthState::Bad;
+    }
+    return SelectTrayIconSlot(readings.Hottest(), anyBad || AnyHot(readings, WarningLimitsOf(app.settings)),
+        app.Measuring(), app.settings.NoTrayIcon);
 }

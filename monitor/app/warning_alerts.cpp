@@ -12,13 +12,12 @@ WarningAlert WarningAlerts::Update(const DriveReadings& readings, const WarningL
         }
         bool& warned = warned_[reading.driveNumber];
         const unsigned limit = DriveWarningLimit(reading, limits);
-        if (reading.temperature > limit) {
+        const bool hot = NextHot(warned, reading.temperature, limit);
+        if (hot && reading.temperature > limit) {
             anyHot = true;
             crossed = crossed || !warned;
-            warned = true;
-        } else if (reading.temperature + kWarningHysteresis <= limit) {
-            warned = false;
         }
+        warned = hot;
     }
     if (crossed) {
         lastShownMs_ = nowMs;

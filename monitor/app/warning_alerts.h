@@ -10,9 +10,6 @@
 
 #include <cstdint>
 
-// How far below its limit a drive must cool before a new crossing warns again.
-constexpr unsigned kWarningHysteresis = 3;
-
 enum class WarningAlert {
     None,
     Alert,     // a drive crossed into warning: the balloon with its sound

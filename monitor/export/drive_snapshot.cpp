@@ -1,6 +1,9 @@
 #include "drive_snapshot.h"
 
+#include "drive_judge.h"
 #include "settings.h"
+
+#include <memory>
 
 #include <cstring>
 
@@ -51,6 +54,13 @@ DriveCondition ConditionOf(const DriveRecord& record)
 
 DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings)
 {
+    const auto judge = std::make_unique<DriveJudge>(nullptr);
+    judge->Judge(drives, WarningLimitsOf(settings));
+    return TakeSnapshot(drives, settings, *judge);
+}
+
+DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, const DriveJudge& judge)
+{
     DriveSnapshot snapshot;
     snapshot.taken = true;
     snapshot.warningTemperature = settings.ThresholdCurrent;
@@ -70,6 +80,7 @@ DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings)
         CopyText(entry.firmware, record.firmware);
         CopyText(entry.serial, record.serial);
         CopyHealth(record, entry);
+        entry.verdict = judge.Verdict(i);
     }
     return snapshot;
 }

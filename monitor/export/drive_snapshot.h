@@ -11,6 +11,7 @@
 #include <mutex>
 
 struct Settings;
+class DriveJudge;
 
 // What one drive's last measurement gave.
 enum class DriveCondition : std::uint8_t {
@@ -44,14 +45,37 @@ struct DriveSnapshotEntry {
     DriveVerdict verdict;
 };
 
+// Notifications sent away from the machine, as counted by the program that sends them
+// (it fills these in before publishing).
+struct NotificationCounts {
+    bool on = false;  // a URL or a command is set
+    std::uint64_t delivered = 0;
+    std::uint64_t failed = 0;
+};
+
+// The Home Assistant publisher as it was when the snapshot was taken, for the metrics.
+struct PublisherState {
+    bool configured = false;  // false: no [Mqtt] Host, and no series
+    bool connected = false;
+    std::uint64_t connects = 0;
+    std::uint64_t failures = 0;
+    std::uint64_t published = 0;
+};
+
 struct DriveSnapshot {
     DriveSnapshotEntry drives[kMaxDrives];
     unsigned count = 0;                   // present drives, in drive-number order
-    std::uint32_t warningTemperature = 0;  // the warning threshold, degrees Celsius
+    std::uint32_t warningTemperature = 0;  // the user's warning temperature (ATA drives), °C;
+                                          // each drive's own is in its verdict
     bool taken = false;                   // false until the first measurement is published
+    NotificationCounts notifications;
+    PublisherState mqtt;
 };
 
-// The present drives below the probe count, as the last measurement left them.
+// The present drives below the probe count, as the last measurement left them, each with
+// the verdict `judge` gave it after that measurement.
+DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, const DriveJudge& judge);
+// The same with a judge that has seen only this measurement (no baselines, no hysteresis).
 DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings);
 
 // The last published snapshot, shared by the main thread and the service threads. Each

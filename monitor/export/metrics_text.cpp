@@ -82,6 +82,55 @@ void AppendFamily(std::string& out, const DriveSnapshot& snapshot, const char* n
     }
 }
 
+void AppendCounter(std::string& out, const char* name, const char* type, const char* help,
+                   unsigned long long value)
+{
+    AppendHeader(out, name, type, help);
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu", value);
+    out += name;
+    out += ' ';
+    out += text;
+    out += '\n';
+}
+
+// The Home Assistant publisher, when one is set up.
+void AppendPublisherSeries(std::string& out, const PublisherState& mqtt)
+{
+    if (!mqtt.configured) {
+        return;
+    }
+    AppendCounter(out, "kelvix_mqtt_connected", "gauge", "1 while connected to the MQTT broker, 0 when not.",
+                  mqtt.connected ? 1 : 0);
+    AppendCounter(out, "kelvix_mqtt_connections_total", "counter", "Connections the MQTT broker accepted.",
+                  mqtt.connects);
+    AppendCounter(out, "kelvix_mqtt_connection_failures_total", "counter",
+                  "Connections to the MQTT broker that failed or were lost.", mqtt.failures);
+    AppendCounter(out, "kelvix_mqtt_messages_published_total", "counter",
+                  "MQTT messages sent to the broker (discovery, states, availability).", mqtt.published);
+}
+// The ATA counts as metrics, in kAtaCountIdList's order. Counts that only grow are
+// counters; the sector counts can fall (a pending sector rewritten), so they are gauges.
+struct CountMetric {
+    const char* name;
+    const char* type;
+    const char* help;
+};
+const CountMetric kCountMetrics[kAtaCountIds] = {
+    {"kelvix_drive_ata_reallocated_sectors", "gauge", "ATA attribute 5: sectors the drive has replaced by spares."},
+    {"kelvix_drive_ata_reported_uncorrectable_errors_total", "counter",
+     "ATA attribute 187: errors the drive could not correct."},
+    {"kelvix_drive_ata_command_timeouts_total", "counter", "ATA attribute 188: commands that timed out."},
+    {"kelvix_drive_ata_pending_sectors", "gauge",
+     "ATA attribute 197: unreadable sectors waiting to be rewritten or replaced."},
+    {"kelvix_drive_ata_offline_uncorrectable_sectors", "gauge",
+     "ATA attribute 198: sectors the drive's own scan could not read."},
+    {"kelvix_drive_ata_udma_crc_errors_total", "counter",
+     "ATA attribute 199: transfer errors on the cable (not the disk's surface)."},
+};
+
+const HealthState kReportedStates[] = {HealthState::Good, HealthState::Caution, HealthState::Bad};
+
 }  // namespace
 
 void AppendLabelValue(std::string& out, const char* value)
@@ -145,9 +194,10 @@ std::string BuildMetricsText(const DriveSnapshot& snapshot, const char* version)
             AppendSample(out, "kelvix_drive_worst_temperature_celsius", drive, drive.worstTemperature);
         });
     AppendFamily(out, snapshot, "kelvix_drive_warning_temperature_celsius", "gauge",
-        "Temperature above which KELVIX warns about the drive, in degrees Celsius.", always,
-        [&out, &snapshot](const DriveSnapshotEntry& drive) {
-            AppendSample(out, "kelvix_drive_warning_temperature_celsius", drive, snapshot.warningTemperature);
+        "Temperature above which KELVIX warns about the drive, in degrees Celsius (each drive's own).",
+        [](const DriveSnapshotEntry& drive) { return drive.verdict.warningTemperature != 0; },
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_warning_temperature_celsius", drive, drive.verdict.warningTemperature);
         });
     AppendFamily(out, snapshot, "kelvix_drive_nvme_critical_warning", "gauge",
         "Critical warning bits of the NVMe health log (0 when all is well).", nvmeHealth,
@@ -174,5 +224,42 @@ std::string BuildMetricsText(const DriveSnapshot& snapshot, const char* version)
         [&out](const DriveSnapshotEntry& drive) {
             AppendSample(out, "kelvix_drive_nvme_media_errors_total", drive, drive.mediaErrors);
         });
+    AppendFamily(out, snapshot, "kelvix_drive_hot", "gauge",
+        "1 while the drive is above its warning temperature (cooling a few degrees below ends it).",
+        [](const DriveSnapshotEntry& drive) { return drive.verdict.temperature != TemperatureState::Unknown; },
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_hot", drive, drive.verdict.temperature == TemperatureState::Hot ? "1" : "0");
+        });
+    AppendFamily(out, snapshot, "kelvix_drive_health_state", "gauge",
+        "1 for the drive's health state (good, caution or bad), 0 for the others; absent until judged.",
+        [](const DriveSnapshotEntry& drive) { return drive.verdict.health != HealthState::Unknown; },
+        [&out](const DriveSnapshotEntry& drive) {
+            for (const HealthState state : kReportedStates) {
+                out += "kelvix_drive_health_state";
+                AppendDriveLabels(out, drive);
+                out += ",state=\"";
+                out += HealthStateName(state);
+                out += drive.verdict.health == state ? "\"} 1\n" : "\"} 0\n";
+            }
+        });
+    for (unsigned slot = 0; slot < kAtaCountIds; ++slot) {
+        const CountMetric& metric = kCountMetrics[slot];
+        AppendFamily(out, snapshot, metric.name, metric.type, metric.help,
+            [slot](const DriveSnapshotEntry& drive) { return (drive.verdict.countsKnown & (1u << slot)) != 0; },
+            [&out, &metric, slot](const DriveSnapshotEntry& drive) {
+                char value[24];
+                std::snprintf(value, sizeof value, "%llu", static_cast<unsigned long long>(drive.verdict.counts[slot]));
+                AppendSample(out, metric.name, drive, value);
+            });
+    }
+    if (snapshot.notifications.on) {
+        AppendHeader(out, "kelvix_notifications_delivered_total", "counter",
+            "Notifications (web requests and commands) delivered since the start.");
+        out += "kelvix_notifications_delivered_total " + std::to_string(snapshot.notifications.delivered) + "\n";
+        AppendHeader(out, "kelvix_notifications_failed_total", "counter",
+            "Notifications given up after their retries, or refused by a full queue, since the start.");
+        out += "kelvix_notifications_failed_total " + std::to_string(snapshot.notifications.failed) + "\n";
+    }
+    AppendPublisherSeries(out, snapshot.mqtt);
     return out;
 }

@@ -44,12 +44,20 @@ struct HealthReason {
 
 constexpr unsigned kMaxHealthReasons = 6;
 
+// The ATA counts the health rules read, in this order (raw bytes as health_rules.h says).
+constexpr unsigned kAtaCountIds = 6;
+constexpr std::uint8_t kAtaCountIdList[kAtaCountIds] = {5, 187, 188, 197, 198, 199};
+
 struct DriveVerdict {
     TemperatureState temperature = TemperatureState::Unknown;
     std::uint8_t warningTemperature = 0;  // this drive's own limit, degrees Celsius
     HealthState health = HealthState::Unknown;
     std::uint8_t reasonCount = 0;         // reasons[0..reasonCount), worst first
     HealthReason reasons[kMaxHealthReasons];
+    // The ATA counts of the last reading that was judged: bit i of countsKnown says
+    // whether counts[i] (id kAtaCountIdList[i]) was read.
+    std::uint8_t countsKnown = 0;
+    std::uint64_t counts[kAtaCountIds] = {};
 };
 
 // Lower-case English names for machine-read outputs (JSON, metrics labels, MQTT, the

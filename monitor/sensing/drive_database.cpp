@@ -167,9 +167,8 @@ std::uint8_t DriveDatabase::Lookup(const char* model) const
     return id;
 }
 
-bool DriveDatabase::Find(const char* model, std::uint8_t& id) const
+const DriveDatabase::Entry* DriveDatabase::FindEntry(const char* model) const
 {
-    id = 0;
     for (const Entry* entry = first_.get(); entry != nullptr; entry = entry->next.get()) {
         // A key that is empty after trimming would compare over no characters and
         // match every model: it matches nothing.
@@ -177,11 +176,21 @@ bool DriveDatabase::Find(const char* model, std::uint8_t& id) const
             continue;
         }
         if (StartsWithIgnoringCase(model, entry->key.String(), entry->key.Length())) {
-            id = static_cast<std::uint8_t>(ReadId(entry->value.String()) & 0xFF);
-            return true;
+            return entry;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool DriveDatabase::Find(const char* model, std::uint8_t& id) const
+{
+    id = 0;
+    const Entry* entry = FindEntry(model);
+    if (entry == nullptr) {
+        return false;
+    }
+    id = static_cast<std::uint8_t>(ReadId(entry->value.String()) & 0xFF);
+    return true;
 }
 
 unsigned DriveDatabase::UsedEntries() const

@@ -35,6 +35,9 @@ public:
         std::unique_ptr<Entry> next;
     };
     const Entry& First() const { return *first_; }
+    // The entry Find uses for a model, or null: its value text may say more than the id
+    // (the health rules read "counts=" from it).
+    const Entry* FindEntry(const char* model) const;
     unsigned UsedEntries() const;
 
 private:

@@ -96,6 +96,41 @@ bool ReadNvmeDrive(DriveRecord& record)
     return true;
 }
 
+// An NVMe drive behind a USB bridge or Intel RST (NT family only): through the bridge's
+// own pass-through form, or RST's, read as a direct NVMe drive. A drive whose identify
+// answers but whose health log does not (a bridge that garbles it) is listed with its
+// identity and no temperature: "not readable", never a wrong number.
+bool ReadRoutedNvmeDrive(DriveRecord& record)
+{
+    SmartDevice& device = record.device;
+    DeviceTexts texts;
+    if (!device.IsOpen() || ActiveDiskControl().PlatformId() != kPlatformWindowsNT ||
+        !QueryDeviceTexts(device.Handle(), texts)) {
+        return false;
+    }
+    // RST shows its drives on the RAID or the NVMe bus; other buses are not asked.
+    const bool usb = texts.busType == kBusTypeUsb;
+    const bool rst = texts.busType == kBusTypeRaid || texts.busType == kBusTypeNvme;
+    const bool reached = (usb && record.nvme.UseUsbBridge(device.Handle(), texts.vendor, texts.product)) ||
+                         (rst && record.nvme.UseIntelRst(device.Handle(), texts.serial));
+    if (!reached) {
+        return false;
+    }
+    record.nvmeIdentifyResult = record.nvme.IdentifyController(device.Handle(), record.nvmeIdentifyBytes);
+    if (record.nvmeIdentifyResult == nullptr) {
+        return false;
+    }
+    record.healthResult = record.nvme.ReadHealthLog(device.Handle(), record.healthBytes);
+    record.lastReadFailed = record.healthResult == nullptr ? 1 : 0;
+    record.versionResult = nullptr;
+    record.identifyResult = nullptr;
+    record.attributeResult = nullptr;
+    record.thresholdResult = nullptr;
+    record.versionBytes = record.identifyBytes = record.attributeBytes = record.thresholdBytes = 0;
+    record.kind = DriveKind::Nvme;
+    return true;
+}
+
 // The last way in (NT family only): the storage stack's temperature property, for a
 // drive whose own protocol none of the other requests reached. Present when the property
 // answers; the identity comes from the device descriptor.
@@ -144,7 +179,7 @@ void FillNvmeIdentity(DriveRecord& record)
     } else {
         record.capacityText[0] = '\0';  // no size known: show none rather than 0.00MB
     }
-    std::snprintf(record.transferModeText, sizeof record.transferModeText, "NVMe");
+    std::snprintf(record.transferModeText, sizeof record.transferModeText, "%s", NvmeRouteMode(record.nvme.Route()));
 }
 
 }  // namespace
@@ -179,6 +214,8 @@ void EnumerateDrives(DriveState& drives)
             CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
             CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
             FormatDriveIdentity(record);
+        } else if (ReadRoutedNvmeDrive(record)) {
+            FillNvmeIdentity(record);
         } else if (!ReadPropertyDrive(record)) {
             continue;
         }

@@ -2,7 +2,9 @@
 
 #include "disk_control.h"
 #include "nvme_pages.h"
+#include "nvme_plausibility.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -101,14 +103,56 @@ const std::uint8_t* NvmeDevice::Query(HANDLE handle, DWORD propertyId, DWORD dat
     return LocateProtocolData(reply, returned, dataSize);
 }
 
+static NvmeAdminCommand IdentifyControllerCommand()
+{
+    NvmeAdminCommand command;
+    command.opcode = kNvmeAdminIdentify;
+    command.cdw10 = kNvmeIdentifyCnsController;
+    return command;
+}
+
+static NvmeAdminCommand HealthLogCommand()
+{
+    NvmeAdminCommand command;
+    command.opcode = kNvmeAdminGetLogPage;
+    command.namespaceId = kNvmeAllNamespaces;
+    command.cdw10 = kNvmeLogPageHealthInfo | (kNvmeHealthSize / 4 - 1) << 16;
+    return command;
+}
+
+NvmeDevice::~NvmeDevice()
+{
+    if (controller_ != nullptr) {
+        ActiveDiskControl().Close(controller_);
+    }
+}
+
 const std::uint8_t* NvmeDevice::IdentifyController(HANDLE handle, std::uint32_t& bytesReturned)
 {
+    if (route_ != NvmeRoute::StorageQuery) {
+        std::uint8_t* data = identifyReply_ + kProtocolDescriptorSize;
+        bytesReturned = 0;
+        if (!PassThrough(handle, IdentifyControllerCommand(), data, kNvmeIdentifySize) || !PlausibleIdentify(data)) {
+            return nullptr;
+        }
+        bytesReturned = kNvmeIdentifySize;
+        return data;
+    }
     return Query(handle, kStorageAdapterProtocolSpecificProperty, kNvmeDataTypeIdentify, kNvmeIdentifyCnsController,
                  identifyReply_, kNvmeIdentifySize, bytesReturned);
 }
 
 const std::uint8_t* NvmeDevice::ReadHealthLog(HANDLE handle, std::uint32_t& bytesReturned)
 {
+    if (route_ != NvmeRoute::StorageQuery) {
+        std::uint8_t* data = healthReply_ + kProtocolDescriptorSize;
+        bytesReturned = 0;
+        if (!PassThrough(handle, HealthLogCommand(), data, kNvmeHealthSize) || !PlausibleHealth(data)) {
+            return nullptr;
+        }
+        bytesReturned = kNvmeHealthSize;
+        return data;
+    }
     return Query(handle, kStorageDeviceProtocolSpecificProperty, kNvmeDataTypeLogPage, kNvmeLogPageHealthInfo,
                  healthReply_, kNvmeHealthSize, bytesReturned);
 }
@@ -126,5 +170,134 @@ bool NvmeDevice::ReadDiskLength(HANDLE handle, std::uint64_t& bytes)
     for (unsigned i = sizeof reply; i-- > 0;) {
         bytes = bytes << 8 | reply[i];
     }
+    return true;
+}
+
+bool NvmeDevice::UseUsbBridge(HANDLE handle, const char* vendor, const char* product)
+{
+    for (const NvmeRoute family : kBridgeFamilies) {
+        if (!BridgeMayApply(family, vendor, product)) {
+            continue;
+        }
+        route_ = family;
+        std::uint32_t bytes = 0;
+        if (IdentifyController(handle, bytes) != nullptr) {
+            return true;
+        }
+    }
+    route_ = NvmeRoute::StorageQuery;
+    return false;
+}
+
+bool NvmeDevice::UseIntelRst(HANDLE handle, const char* descriptorSerial)
+{
+    DiskControl& disk = ActiveDiskControl();
+    std::uint8_t reply[kScsiAddressSize] = {};
+    DWORD returned = 0;
+    if (handle == nullptr || controller_ != nullptr ||
+        !disk.Request(handle, kIoctlScsiGetAddress, nullptr, 0, reply, sizeof reply, &returned) ||
+        !ParseScsiAddress(reply, returned, address_)) {
+        return false;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "\\\\.\\Scsi%u:", static_cast<unsigned>(address_.port));
+    const HANDLE controller = disk.Open(name, kAccessReadWrite, kShareReadWrite, kOpenExisting);
+    if (controller == INVALID_HANDLE_VALUE || controller == nullptr) {
+        return false;
+    }
+    controller_ = controller;
+    route_ = NvmeRoute::IntelRst;
+    std::uint32_t bytes = 0;
+    const std::uint8_t* identify = IdentifyController(handle, bytes);
+    char serial[kNvmeSerialLength + 2] = {};
+    if (identify != nullptr) {
+        CopyNvmeText(serial, identify + kNvmeSerialOffset, kNvmeSerialLength);
+    }
+    if (identify != nullptr && (descriptorSerial == nullptr || descriptorSerial[0] == '\0' ||
+                                std::strcmp(serial, descriptorSerial) == 0)) {
+        return true;
+    }
+    route_ = NvmeRoute::StorageQuery;
+    disk.Close(controller_);
+    controller_ = nullptr;
+    return false;
+}
+
+bool NvmeDevice::PassThrough(HANDLE handle, const NvmeAdminCommand& command, std::uint8_t* data,
+                             std::uint32_t dataLength)
+{
+    std::memset(data, 0, dataLength);
+    BridgeStep steps[kJmicronStepCount];
+    switch (route_) {
+    case NvmeRoute::ASMedia:
+        return BuildAsmediaStep(command, dataLength, steps[0]) && BridgeStepRequest(handle, steps[0], nullptr, data);
+    case NvmeRoute::Realtek:
+        return BuildRealtekStep(command, dataLength, steps[0]) && BridgeStepRequest(handle, steps[0], nullptr, data);
+    case NvmeRoute::JMicron: {
+        std::uint8_t payload[kJmicronPayloadSize];
+        std::uint8_t completion[kJmicronPayloadSize] = {};
+        return BuildJmicronSteps(command, dataLength, steps, payload) &&
+               BridgeStepRequest(handle, steps[0], payload, nullptr) &&
+               BridgeStepRequest(handle, steps[1], nullptr, data) &&
+               BridgeStepRequest(handle, steps[2], nullptr, completion) &&
+               JmicronCompletionOk(completion, sizeof completion);
+    }
+    case NvmeRoute::IntelRst:
+        return RstRequest(command, data, dataLength);
+    case NvmeRoute::StorageQuery:
+        break;
+    }
+    return false;
+}
+
+bool NvmeDevice::BridgeStepRequest(HANDLE handle, const BridgeStep& step, const std::uint8_t* out, std::uint8_t* in)
+{
+    if (handle == nullptr || step.length > sizeof bridgeBlock_.data) {
+        return false;
+    }
+    std::memset(&bridgeBlock_, 0, sizeof bridgeBlock_);
+    SCSI_PASS_THROUGH& header = bridgeBlock_.header;
+    header.Length = sizeof(SCSI_PASS_THROUGH);
+    header.CdbLength = step.cdbLength;
+    std::memcpy(header.Cdb, step.cdb, sizeof header.Cdb);
+    header.SenseInfoLength = kSatSenseSize;
+    header.DataIn = step.direction == BridgeDirection::In    ? kScsiDataIn
+                    : step.direction == BridgeDirection::Out ? kScsiDataOut
+                                                             : kScsiDataUnspecified;
+    header.DataTransferLength = step.length;
+    header.TimeOutValue = kNvmePassThroughSeconds;
+    header.DataBufferOffset = offsetof(BridgePassThroughBlock, data);
+    header.SenseInfoOffset = offsetof(BridgePassThroughBlock, sense);
+    if (out != nullptr) {
+        std::memcpy(bridgeBlock_.data, out, step.length);
+    }
+    DWORD returned = 0;
+    if (!ActiveDiskControl().Request(handle, kIoctlScsiPassThrough, &bridgeBlock_, sizeof bridgeBlock_,
+                                     &bridgeBlock_, sizeof bridgeBlock_, &returned) ||
+        returned > sizeof bridgeBlock_ || header.ScsiStatus != kScsiStatusGood) {
+        return false;
+    }
+    // A data-in step must bring the whole page.
+    if (in != nullptr) {
+        if (header.DataTransferLength < step.length) {
+            return false;
+        }
+        std::memcpy(in, bridgeBlock_.data, step.length);
+    }
+    return true;
+}
+
+bool NvmeDevice::RstRequest(const NvmeAdminCommand& command, std::uint8_t* data, std::uint32_t dataLength)
+{
+    if (controller_ == nullptr || !BuildRstRequest(command, dataLength, address_, rstBlock_)) {
+        return false;
+    }
+    DWORD returned = 0;
+    if (!ActiveDiskControl().Request(controller_, kIoctlScsiMiniport, rstBlock_, sizeof rstBlock_, rstBlock_,
+                                     sizeof rstBlock_, &returned) ||
+        returned > sizeof rstBlock_ || !RstReplyOk(rstBlock_, returned, dataLength)) {
+        return false;
+    }
+    std::memcpy(data, rstBlock_ + kRstDataOffset, dataLength);
     return true;
 }

@@ -5,7 +5,10 @@
 #pragma once
 
 #include "disk_length_records.h"
+#include "intel_rst_nvme.h"
 #include "nvme_records.h"
+#include "scsi_records.h"
+#include "usb_nvme_bridge.h"
 #include "wintypes.h"
 
 #include <cstdint>
@@ -22,11 +25,32 @@ bool ParseBusType(const std::uint8_t* reply, std::uint32_t returned, std::uint32
 void FillProtocolRequest(std::uint8_t (&request)[kProtocolRequestSize], DWORD propertyId, DWORD dataType,
                          DWORD requestValue, DWORD dataLength);
 
+// One SCSI pass-through request of a USB-NVMe bridge and its buffers.
+struct BridgePassThroughBlock {
+    SCSI_PASS_THROUGH header;
+    BYTE sense[kSatSenseSize];
+    BYTE data[kNvmeIdentifySize];
+};
+
+// Seconds a bridge or the RST driver may take: an SSD needs no spin-up.
+constexpr std::uint32_t kNvmePassThroughSeconds = 5;
+
 class NvmeDevice {
 public:
     NvmeDevice() = default;
     NvmeDevice(const NvmeDevice&) = delete;
     NvmeDevice& operator=(const NvmeDevice&) = delete;
+    ~NvmeDevice();
+
+    // For a USB drive none of the disk driver's ways read: each bridge family the device
+    // descriptor's vendor or product names is asked for identify controller in its own
+    // form; the first that gives a plausible page is kept for the drive.
+    bool UseUsbBridge(HANDLE handle, const char* vendor, const char* product);
+    // For any other drive: Intel RST's pass-through on the drive's controller. Kept when
+    // identify controller answers plausibly and its serial is the descriptor's (when the
+    // descriptor gives one): the driver may pick another drive on the same controller.
+    bool UseIntelRst(HANDLE handle, const char* descriptorSerial);
+    NvmeRoute Route() const { return route_; }
 
     // StorageDeviceProperty: whether the drive sits on the NVMe bus.
     bool IsNvme(HANDLE handle);
@@ -39,10 +63,19 @@ public:
     bool ReadDiskLength(HANDLE handle, std::uint64_t& bytes);
 
 private:
+    // One command through the route; the data land in `data`.
+    bool PassThrough(HANDLE handle, const NvmeAdminCommand& command, std::uint8_t* data, std::uint32_t dataLength);
+    bool BridgeStepRequest(HANDLE handle, const BridgeStep& step, const std::uint8_t* out, std::uint8_t* in);
+    bool RstRequest(const NvmeAdminCommand& command, std::uint8_t* data, std::uint32_t dataLength);
     const std::uint8_t* Query(HANDLE handle, DWORD propertyId, DWORD dataType, DWORD requestValue,
                               std::uint8_t* reply, std::uint32_t dataSize, std::uint32_t& bytesReturned);
 
     std::uint8_t request_[kProtocolRequestSize]{};
     std::uint8_t identifyReply_[kNvmeIdentifyReplySize]{};
     std::uint8_t healthReply_[kNvmeHealthReplySize]{};
+    NvmeRoute route_ = NvmeRoute::StorageQuery;
+    BridgePassThroughBlock bridgeBlock_{};
+    HANDLE controller_ = nullptr;  // "\\.\ScsiN:" of an RST drive
+    ScsiAddress address_;
+    std::uint8_t rstBlock_[kRstRequestSize]{};
 };

@@ -87,10 +87,15 @@ void DecodeFixedFormat(const std::uint8_t* sense, std::size_t length, SatSense& 
     out.asc = length > 12 ? sense[12] : 0;
     out.ascq = length > 13 ? sense[13] : 0;
     out.kind = SatSenseKind::NoAtaStatus;
+    // The registers fill bytes 3 to 11, and are there only where the bridge says so
+    // (00h/1Dh). An abort with any other additional sense carries none.
     const bool registersSaid = length > 13 && out.asc == 0 && out.ascq == kAscqAtaInformationAvailable;
-    const bool failed = out.senseKey == kSenseKeyAbortedCommand;
-    // The registers fill bytes 3 to 11.
-    if ((!registersSaid && !failed) || length < 12) {
+    if (!registersSaid) {
+        return;
+    }
+    // A failed command leaves ERR or DF in its status: an abort with a zero status is a
+    // bridge that filled no registers.
+    if (out.senseKey == kSenseKeyAbortedCommand && sense[4] == 0) {
         return;
     }
     AtaRegisters& r = out.registers;

@@ -87,8 +87,8 @@ constexpr std::uint8_t kAscqAtaInformationAvailable = 0x1D;
 // Reads `length` bytes of sense data (any bytes are accepted; nothing past `length` is read).
 // Descriptor format (72h/73h) gives the registers in its ATA Status Return descriptor
 // (code 09h); fixed format (70h/71h) in its information and command-specific fields,
-// which a bridge fills only when it says the registers are there (00h/1Dh) or when the
-// command failed.
+// which a bridge fills only when it says the registers are there (00h/1Dh); an abort
+// with a zero status there filled none.
 SatSense DecodeSatSense(const std::uint8_t* sense, std::size_t length);
 
 // The bridge does not know the command block (ILLEGAL REQUEST, invalid operation code or

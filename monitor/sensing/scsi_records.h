@@ -30,6 +30,7 @@ struct SCSI_PASS_THROUGH {
 };
 
 #define IOCTL_SCSI_PASS_THROUGH 0x0004D004
+#define SCSI_IOCTL_DATA_OUT 0
 #define SCSI_IOCTL_DATA_IN 1
 #define SCSI_IOCTL_DATA_UNSPECIFIED 2
 
@@ -42,6 +43,7 @@ static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == (sizeof(void*) == 8 ? 36 : 28)
 static_assert(sizeof(SCSI_PASS_THROUGH) == (sizeof(void*) == 8 ? 56 : 44), "SCSI_PASS_THROUGH size");
 
 constexpr DWORD kIoctlScsiPassThrough = 0x0004D004;
+constexpr BYTE kScsiDataOut = 0;
 constexpr BYTE kScsiDataIn = 1;
 constexpr BYTE kScsiDataUnspecified = 2;
 constexpr BYTE kScsiStatusGood = 0x00;

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr std::int64_t kDay = 86400;  // seconds
-constexpr std::int64_t kWeek = 7 * 24 * 60;  // minutes
 constexpr std::int64_t kLongest = kPathSize - 1;
 constexpr std::int64_t kAnyUnsigned = std::numeric_limits<std::uint32_t>::max();
 constexpr std::int64_t kLeastSigned = std::numeric_limits<std::int32_t>::min();
@@ -37,8 +36,8 @@ constexpr SettingKey kKeys[] = {
     KEY(ThresholdMinimum, Unsigned, "Threshold", "Minimum", 0, 255, 0),
     KEY(ThresholdCurrent, Unsigned, "Threshold", "Current", 0, 255, kBoth),
     KEY(UseBalloon, Flag, "Threshold", "UseBalloon", 0, 1, kDialog),
-    KEY(NvmeCurrent, Unsigned, "Threshold", "NvmeCurrent", 0, 255, 0),
-    KEY(Reminder, Unsigned, "Threshold", "Reminder", 0, kWeek, 0),
+    KEY(NvmeCurrent, Unsigned, "Threshold", "NvmeCurrent", 0, 255, kSettingInDaemon),
+    KEY(Reminder, Unsigned, "Threshold", "Reminder", 0, kDay / 60, kSettingInDaemon),
 
     KEY(UseNetwork, Flag, "Network", "UseNetwork", 0, 1, kBoth),
     KEY(Port, Unsigned, "Network", "Port", 1, 65535, kBoth),

@@ -1,11 +1,19 @@
 #include "smart_device.h"
 
+#include "ata_records.h"
 #include "disk_control.h"
 
 #include <cstdio>
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
+
+std::uint32_t SatTimeoutSeconds(std::uint8_t command, bool answering)
+{
+    // CHECK POWER MODE never spins a disk up; the others may wait for it, as long as the
+    // drive has been answering. One that stopped costs the long wait once.
+    return command != kAtaCheckPowerMode && answering ? kSatSpinUpSeconds : kSatShortSeconds;
+}
 
 bool SmartDevice::Open(std::uint8_t driveNumber)
 {
@@ -48,6 +56,7 @@ void SmartDevice::Close()
     driveNumber_ = 0;
     identifyCommand_ = 0;
     route_ = AtaRoute::Smart;
+    answering_ = true;
     ClearResults();
 }
 
@@ -105,8 +114,10 @@ void SmartDevice::FillRequest(DWORD bufferSize, BYTE features, BYTE cylLow, BYTE
     request_.irDriveRegs.bSectorNumberReg = 1;
     request_.irDriveRegs.bCylLowReg = cylLow;
     request_.irDriveRegs.bCylHighReg = cylHigh;
-    // Bit 4 selects the master or slave device of the channel.
-    request_.irDriveRegs.bDriveHeadReg = static_cast<BYTE>(0xA0 | ((driveNumber_ & 1) << 4));
+    // Bit 4 selects the slave device of a channel for the 9x driver, which reaches every
+    // drive by number. NT drivers address the drive by its handle and want it clear.
+    const bool slave = ActiveDiskControl().PlatformId() == kPlatformWindows9x && (driveNumber_ & 1) != 0;
+    request_.irDriveRegs.bDriveHeadReg = static_cast<BYTE>(0xA0 | (slave ? 0x10 : 0));
     request_.irDriveRegs.bCommandReg = command;
     request_.bDriveNumber = driveNumber_;
 }
@@ -231,14 +242,15 @@ SatReply SmartDevice::SendSat(SatForm form, const SatRequest& request, std::uint
     header.SenseInfoLength = kSatSenseSize;
     header.DataIn = dataIn ? kScsiDataIn : kScsiDataUnspecified;
     header.DataTransferLength = dataIn ? kSatDataSize : 0;
-    // Seconds; a bridge that swallows a command it does not know costs at most this.
-    header.TimeOutValue = 5;
+    header.TimeOutValue = SatTimeoutSeconds(request.task.command, answering_);
     header.DataBufferOffset = offsetof(SatPassThroughBlock, data);
     header.SenseInfoOffset = offsetof(SatPassThroughBlock, sense);
     requestSize_ = replySize_ = sizeof satBlock_;
     if (!Send(kIoctlScsiPassThrough, &satBlock_, &satBlock_, bytesReturned)) {
+        answering_ = false;  // timed out, or the bridge is gone
         return reply;
     }
+    answering_ = true;
     if (header.ScsiStatus == kScsiStatusGood) {
         reply.done = true;
     } else if (header.ScsiStatus == kScsiStatusCheckCondition) {
@@ -248,7 +260,8 @@ SatReply SmartDevice::SendSat(SatForm form, const SatRequest& request, std::uint
         if (sense.kind == SatSenseKind::AtaStatus) {
             reply.registersKnown = true;
             reply.registers = sense.registers;
-            reply.done = AtaCommandSucceeded(sense.registers);
+            // An aborted command failed whatever its registers say.
+            reply.done = sense.senseKey != kSenseKeyAbortedCommand && AtaCommandSucceeded(sense.registers);
         } else if (sense.kind == SatSenseKind::NoAtaStatus) {
             // A bridge that answers CK_COND as asked but leaves the registers out: the
             // command was done, its registers are unknown.

@@ -23,6 +23,13 @@ struct SatReply {
     AtaRegisters registers;
 };
 
+// Time-outs of the commands through a bridge, in seconds: a spun-down disk may take this
+// long to answer IDENTIFY or a S.M.A.R.T. read (the wait widely used tools allow), and
+// a drive that stopped answering, or the power question, gets the short one.
+constexpr std::uint32_t kSatSpinUpSeconds = 60;
+constexpr std::uint32_t kSatShortSeconds = 5;
+std::uint32_t SatTimeoutSeconds(std::uint8_t command, bool answering);
+
 class SmartDevice {
 public:
     SmartDevice() = default;
@@ -76,6 +83,7 @@ private:
     std::uint8_t driveNumber_ = 0;
     std::uint8_t identifyCommand_ = 0;
     AtaRoute route_ = AtaRoute::Smart;
+    bool answering_ = true;  // the bridge answered the last pass-through request
     const GETVERSIONINPARAMS* versionResult_ = nullptr;
     const std::uint8_t* identifyResult_ = nullptr;
     const std::uint8_t* attributeResult_ = nullptr;

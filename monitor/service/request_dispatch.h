@@ -3,6 +3,7 @@
 
 #include "drive_table.h"
 #include "query_protocol.h"
+#include "verdict_board.h"
 
 #include <cstdint>
 
@@ -15,10 +16,13 @@ enum class RequestAction {
 
 struct RequestReply {
     std::uint8_t bytes[kReportBytes];
+    static_assert(kVerdictReportBytes <= kReportBytes, "the verdict reply fits the reply buffer");
     int length;
 };
 
-// A request is exactly one byte. The stop command counts only from a loopback sender:
+// A request is one byte, or the two-byte verdict request (answered from `verdicts` once
+// published; ignored without). The stop command counts only from a loopback sender:
 // the monitor sends it to itself, and nobody else may end the service.
 RequestAction DispatchRequest(const std::uint8_t* datagram, int length, bool fromLoopback,
-                              const DriveRecord (&table)[kMaxDrives], RequestReply& reply);
+                              const DriveRecord (&table)[kMaxDrives], RequestReply& reply,
+                              const VerdictBoard* verdicts = nullptr);

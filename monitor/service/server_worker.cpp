@@ -22,7 +22,7 @@ std::uint32_t HostOrderAddress(const sockaddr_in& address)
 } // namespace
 
 void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], UnknownCommandNotice& notice,
-                  AccessRules rules, RefusedRequests& refused)
+                  AccessRules rules, RefusedRequests& refused, const VerdictBoard* verdicts)
 {
     RequestGate gate(rules, refused);
     UDPSERVER server;
@@ -36,10 +36,17 @@ void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], Un
     for (;;) {
         // The receive itself waits for the next datagram: a wait for readability before
         // every receive cost a second round trip through Wine's server per query. A
-        // one-byte buffer: longer datagrams fail the receive and are dropped, empty ones
-        // give -1 too.
-        std::uint8_t command = 0;
-        const int received = server.Receive(server.Socket(), reinterpret_cast<char*>(&command), 1);
+        // two-byte buffer (the one-byte commands and the verdict request): longer datagrams
+        // fail the receive and are dropped, empty ones give -1 too.
+        std::uint8_t datagram[kVerdictRequestBytes] = {};
+        const int received = server.Receive(server.Socket(), reinterpret_cast<char*>(datagram),
+                                             static_cast<int>(sizeof datagram));
+        const std::uint8_t command = datagram[0];
+        // Two bytes that are not the verdict request are no request at all: dropped before
+        // the list, as longer datagrams are.
+        if (received == static_cast<int>(kVerdictRequestBytes) && !IsVerdictRequest(datagram, kVerdictRequestBytes)) {
+            continue;
+        }
         if (received == kUdpFailed) {
             // Only then the wait, which tells a socket that failed from a datagram dropped.
             if (server.Wait() == kUdpFailed) {
@@ -55,7 +62,7 @@ void ServeQueries(std::uint32_t port, const DriveRecord (&table)[kMaxDrives], Un
         if (!stopFromHere && !gate.Admits(source)) {
             continue;
         }
-        const RequestAction action = DispatchRequest(&command, received, fromLoopback, table, reply);
+        const RequestAction action = DispatchRequest(datagram, received, fromLoopback, table, reply, verdicts);
         if (action == RequestAction::Stop) {
             break;
         }

@@ -103,7 +103,8 @@ bool TemperatureServer::StartServer(std::uint32_t port)
         return false;
     }
     try {
-        worker_ = std::thread(ServeQueries, port, std::cref(table_), std::ref(notice_), rules_, std::ref(refused_));
+        worker_ = std::thread(ServeQueries, port, std::cref(table_), std::ref(notice_), rules_, std::ref(refused_),
+                              verdicts_);
     } catch (const std::system_error&) {
         ShowMessage(MessageKind::Error, kThreadFailedMessage);
         return false;

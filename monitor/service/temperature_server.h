@@ -6,6 +6,7 @@
 #include "drive_table.h"
 #include "request_gate.h"
 #include "unknown_command_notice.h"
+#include "verdict_board.h"
 #include "ws32_types.h"
 
 #include <cstdint>
@@ -28,6 +29,8 @@ public:
     void CleanUp();
     // The rules the next StartServer hands its worker (until then: AccessRules()).
     void SetAccessRules(const AccessRules& rules) { rules_ = rules; }
+    // Where the next StartServer's worker answers the verdict request from (null: not).
+    void SetVerdictBoard(const VerdictBoard* verdicts) { verdicts_ = verdicts; }
     // False without a message while a worker is still held; entry 8 if no thread starts.
     bool StartServer(std::uint32_t port);
     // Sends the stop command to 127.0.0.1:port and waits for the worker without a time
@@ -57,4 +60,5 @@ private:
     UnknownCommandNotice notice_;
     AccessRules rules_;
     RefusedRequests refused_;
+    const VerdictBoard* verdicts_ = nullptr;
 };

@@ -23,7 +23,7 @@ constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma"
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
                                              "sleep", "power-calls"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
-                                              "nvme-identify-file", "health-file"};
+                                              "nvme-identify-file", "health-file", "via"};
 
 template <std::size_t N>
 bool Contains(const std::string_view (&keys)[N], std::string_view key)
@@ -236,7 +236,8 @@ private:
                 SimulatedBridge bridge;
             } bridges[] = {{"sat16", SimulatedBridge::Sat16},
                            {"sat12", SimulatedBridge::Sat12},
-                           {"sat16-no-status", SimulatedBridge::Sat16NoStatus}};
+                           {"sat16-no-status", SimulatedBridge::Sat16NoStatus},
+                           {"sat16-fixed-sense", SimulatedBridge::Sat16FixedSense}};
             for (const auto& b : bridges) {
                 if (args.size() == 1 && args[0] == b.name) {
                     if (drive_->propertyOnly) {
@@ -246,7 +247,7 @@ private:
                     return true;
                 }
             }
-            return Fail("bridge needs sat16, sat12 or sat16-no-status");
+            return Fail("bridge needs sat16, sat12, sat16-no-status or sat16-fixed-sense");
         }
         if (key == "atapi") {
             if (!args.empty()) {
@@ -267,6 +268,9 @@ private:
         }
         if (key == "temperature-property") {
             return TemperatureProperty(args);
+        }
+        if (key == "raw" || key == "normalised") {
+            return AttributeSeries(key == "normalised", args);
         }
         if (key == "fail") {
             return Failure(args);
@@ -333,8 +337,28 @@ private:
         if (key == "temperature") {
             return NvmeTemperatures(args);
         }
+        if (key == "health-series") {
+            return HealthSeries(args);
+        }
         if (key == "fail") {
             return NvmeFailure(args);
+        }
+        if (key == "via") {
+            const struct {
+                std::string_view name;
+                SimulatedNvmeVia via;
+            } routes[] = {{"jmicron", SimulatedNvmeVia::JMicron},
+                          {"asmedia", SimulatedNvmeVia::ASMedia},
+                          {"realtek", SimulatedNvmeVia::Realtek},
+                          {"realtek-garbling", SimulatedNvmeVia::RealtekGarbling},
+                          {"rst", SimulatedNvmeVia::IntelRst}};
+            for (const auto& r : routes) {
+                if (args.size() == 1 && args[0] == r.name) {
+                    drive_->via = r.via;
+                    return true;
+                }
+            }
+            return Fail("via needs jmicron, asmedia, realtek, realtek-garbling or rst");
         }
         if (key == "nvme-identify-file") {
             return PageFile(rest, drive_->nvmeIdentify, kNvmeIdentifySize);
@@ -370,6 +394,32 @@ private:
             }
         }
         return Fail("health needs a field (such as spare, used, power-on-hours) and a number that fits it");
+    }
+
+    // health-series FIELD V...: the field takes the values over health reads in turn, the
+    // last one staying.
+    bool HealthSeries(const std::vector<std::string_view>& args)
+    {
+        for (const HealthField& field : kHealthFields) {
+            if (args.size() < 2 || args[0] != field.key || field.key == std::string_view("temperature")) {
+                continue;
+            }
+            SimulatedDrive::HealthSeries series;
+            series.offset = field.offset;
+            series.size = field.size;
+            const std::uint64_t max = field.size >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * field.size)) - 1;
+            for (std::size_t i = 1; i < args.size(); ++i) {
+                std::uint64_t value = 0;
+                if (!ParseNumber(args[i], max, value)) {
+                    return Fail("health-series values must fit the field " + Quoted(args[0]));
+                }
+                series.values.push_back(value);
+            }
+            drive_->healthSeries.push_back(std::move(series));
+            return true;
+        }
+        return Fail("health-series needs a field (such as media-errors, used, spare, critical-warning; not "
+                    "temperature) and at least one number");
     }
 
     // Degrees Celsius, or kelvin with a K suffix.
@@ -518,6 +568,37 @@ private:
         return true;
     }
 
+    // raw ID V... / normalised ID V...: the attribute's raw count (48 bits) or normalised
+    // value over attribute reads in turn, the last one staying. The attribute must exist.
+    bool AttributeSeries(bool normalised, const std::vector<std::string_view>& args)
+    {
+        const char* usage = normalised ? "normalised needs an attribute id from 1 to 255 and values from 0 to 255"
+                                       : "raw needs an attribute id from 1 to 255 and values below 2^48";
+        std::uint64_t id = 0;
+        if (args.size() < 2 || !ParseNumber(args[0], 255, id) || id == 0) {
+            return Fail(usage);
+        }
+        SimulatedDrive::AttributeSeries series;
+        series.id = static_cast<std::uint8_t>(id);
+        series.normalised = normalised;
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            std::uint64_t value = 0;
+            if (!ParseNumber(args[i], normalised ? 255 : (std::uint64_t{1} << 48) - 1, value)) {
+                return Fail(usage);
+            }
+            series.values.push_back(value);
+        }
+        bool found = false;
+        for (unsigned i = 0; i < kSmartEntryCount && !found; ++i) {
+            found = drive_->smartData[kSmartTableOffset + i * kSmartEntrySize] == series.id;
+        }
+        if (!found) {
+            return Fail("attribute " + std::to_string(id) + " must be set before its values change");
+        }
+        drive_->attributeSeries.push_back(std::move(series));
+        return true;
+    }
+
     bool Temperature(const std::vector<std::string_view>& args)
     {
         std::uint64_t id = 0;
@@ -592,12 +673,12 @@ private:
             return true;
         }
         std::uint64_t from = 0;
-        if (args.size() == 3 && args[0] == "attributes" && args[1] == "from" &&
+        if (args.size() == 3 && (args[0] == "attributes" || args[0] == "answers") && args[1] == "from" &&
             ParseNumber(args[2], 0xFFFFFFFF, from) && from > 0) {
-            fail.attributesFrom = static_cast<std::uint32_t>(from);
+            (args[0] == "attributes" ? fail.attributesFrom : fail.answersFrom) = static_cast<std::uint32_t>(from);
             return true;
         }
-        return Fail("fail needs a step, or 'attributes from N' with N from 1 on");
+        return Fail("fail needs a step, or 'attributes from N' or 'answers from N' with N from 1 on");
     }
 
     // sleep FROM [TO]: spun down from the FROMth power check through the TOth.

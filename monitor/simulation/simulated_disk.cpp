@@ -1,7 +1,10 @@
 #include "simulated_disk.h"
 
+#include "nvme_pages.h"
+
 #include "drive_enumeration.h"
 #include "identity_text.h"
+#include "intel_rst_nvme.h"
 #include "sat_passthrough.h"
 #include "storage_temperature.h"
 
@@ -16,6 +19,8 @@ constexpr char kSmartVsdName[] = "\\\\.\\SMARTVSD";
 // bDriveNumber), or nothing.
 constexpr int kEveryDrive = -1;
 constexpr int kNoDevice = -2;
+constexpr int kRstController = -3;  // "\\.\Scsi1:", the RST controller
+constexpr char kRstControllerName[] = "\\\\.\\Scsi1:";
 constexpr char kPhysicalDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
 
 // DRIVERSTATUS.bDriverError / bIDEError of a command the drive aborted.
@@ -48,6 +53,14 @@ std::string IdentifyText(const std::uint8_t* sector, unsigned firstWord, unsigne
 {
     char text[64] = {};
     CopyIdString(text, sector + 2 * firstWord, static_cast<std::uint16_t>(2 * words));
+    return text;
+}
+
+// A space-padded field of the NVMe identify page as plain text.
+std::string NvmeText(const std::uint8_t* page, unsigned offset, unsigned length)
+{
+    char text[64] = {};
+    CopyNvmeText(text, page + offset, static_cast<std::uint16_t>(length));
     return text;
 }
 
@@ -95,7 +108,6 @@ std::uint32_t GetDword(const std::uint8_t* at)
 
 constexpr unsigned kQueryParameters = offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters);
 constexpr DWORD kBusTypeAtapi = 0x02;
-constexpr DWORD kBusTypeUsb = 0x07;
 
 // Sense data a bridge returns: descriptor format with the ATA Status Return descriptor
 // (left out by bridges that drop it), or fixed format for a command block it does not know.
@@ -294,6 +306,59 @@ bool SimulatedDrive::SetTemperatures(std::uint8_t id, const std::vector<std::uin
     return true;
 }
 
+void SimulatedDrive::StepAttributes(std::uint32_t read)
+{
+    if (read == 0) {
+        return;
+    }
+    // The checksum moves by what the values moved, so a sector made with a wrong one
+    // keeps it wrong.
+    const auto sum = [this] {
+        unsigned total = 0;
+        for (unsigned i = 0; i + 1 < kSmartSectorSize; ++i) {
+            total += smartData[i];
+        }
+        return total;
+    };
+    const unsigned before = sum();
+    if (!temperatures.empty()) {
+        std::uint8_t* entry = FindEntry(smartData, temperatureId);
+        if (entry != nullptr) {
+            entry[kSmartRawOffset] = temperatures[(read - 1) % temperatures.size()];
+        }
+    }
+    for (const AttributeSeries& series : attributeSeries) {
+        std::uint8_t* entry = FindEntry(smartData, series.id);
+        if (entry == nullptr || series.values.empty()) {
+            continue;
+        }
+        const std::uint64_t value = series.values[std::min<std::size_t>(read, series.values.size()) - 1];
+        if (series.normalised) {
+            entry[3] = static_cast<std::uint8_t>(value);
+            entry[4] = std::min(entry[4], entry[3]);  // the worst value follows it down
+        } else {
+            PutLittleEndian(entry + kSmartRawOffset, kSmartRawSize, value);
+        }
+    }
+    smartData[kSmartSectorSize - 1] = static_cast<std::uint8_t>(smartData[kSmartSectorSize - 1] + before - sum());
+}
+
+void SimulatedDrive::StepHealth(std::uint32_t read)
+{
+    if (read == 0) {
+        return;
+    }
+    if (!healthKelvins.empty()) {
+        PutLittleEndian(health + kHealthCompositeTempOffset, 2, healthKelvins[(read - 1) % healthKelvins.size()]);
+    }
+    for (const HealthSeries& series : healthSeries) {
+        if (!series.values.empty()) {
+            SetHealthField(series.offset, series.size,
+                           series.values[std::min<std::size_t>(read, series.values.size()) - 1]);
+        }
+    }
+}
+
 void SimulatedDrive::SealSectors()
 {
     SealSector(identify);
@@ -369,6 +434,12 @@ HANDLE SimulatedDiskBus::Open(const char* name, DWORD access, DWORD share, DWORD
         if (count > 0 && digits[count] == '\0' && number < kSimulatedDriveSlots &&
             set_.drives[number].installed && !set_.drives[number].fail.open) {
             drive = static_cast<int>(number);
+        }
+    }
+    if (set_.platformId == kPlatformWindowsNT && std::strcmp(name, kRstControllerName) == 0 &&
+        creation == kOpenExisting) {
+        for (const SimulatedDrive& d : set_.drives) {
+            drive = d.installed && d.nvme && d.via == SimulatedNvmeVia::IntelRst ? kRstController : drive;
         }
     }
     if (recording_) {
@@ -537,6 +608,12 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         return true;
     }
 
+    if (code == kIoctlScsiMiniport) {
+        return AnswerRstMiniport(drive, in, inSize, out, outSize, returned);
+    }
+    if (code == kIoctlScsiGetAddress) {
+        return AnswerScsiAddress(drive, out, outSize, returned);
+    }
     if (code == kIoctlAtaPassThrough) {
         // Through the disk's own handle only: the 9x driver has no pass-through.
         if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots) || !set_.drives[drive].installed) {
@@ -572,6 +649,14 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
     if (code == kIoctlScsiPassThrough) {
         if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots)) {
             return false;
+        }
+        SimulatedDrive& target = set_.drives[drive];
+        if (target.installed && target.fail.answersFrom != 0 && ++passThroughs_[drive] >= target.fail.answersFrom) {
+            return false;  // the bridge no longer answers: the request times out
+        }
+        if (target.installed && target.nvme && target.via != SimulatedNvmeVia::Direct &&
+            target.via != SimulatedNvmeVia::IntelRst) {
+            return AnswerNvmeBridge(target, static_cast<unsigned>(drive), in, inSize, out, outSize, returned);
         }
         return AnswerScsiPassThrough(set_.drives[drive], static_cast<unsigned>(drive), in, inSize, out, outSize,
                                      returned);
@@ -670,17 +755,7 @@ bool SimulatedDiskBus::AnswerData(SimulatedDrive& drive, unsigned number,
     if (drive.fail.attributesFrom != 0 && read >= drive.fail.attributesFrom) {
         return false;
     }
-    if (!drive.temperatures.empty()) {
-        std::uint8_t* entry = FindEntry(drive.smartData, drive.temperatureId);
-        if (entry != nullptr) {
-            const std::uint8_t next = drive.temperatures[(read - 1) % drive.temperatures.size()];
-            // Keep the sector checksum right while the value changes.
-            const std::uint8_t before = entry[kSmartRawOffset];
-            entry[kSmartRawOffset] = next;
-            drive.smartData[kSmartSectorSize - 1] =
-                static_cast<std::uint8_t>(drive.smartData[kSmartSectorSize - 1] + before - next);
-        }
-    }
+    drive.StepAttributes(read);
     std::memcpy(data, drive.smartData, kSmartSectorSize);
     return true;
 }
@@ -706,7 +781,7 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
     // Protocol-specific data: only the NVMe driver knows it, and only these two pages.
     if ((propertyId != kStorageAdapterProtocolSpecificProperty &&
          propertyId != kStorageDeviceProtocolSpecificProperty) ||
-        !drive.nvme || inSize < kProtocolRequestSize) {
+        !drive.nvme || drive.via != SimulatedNvmeVia::Direct || inSize < kProtocolRequestSize) {
         return false;
     }
     const std::uint8_t* specific = in + kQueryParameters;
@@ -731,10 +806,7 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
         if (drive.fail.healthFrom != 0 && read >= drive.fail.healthFrom) {
             return false;
         }
-        if (!drive.healthKelvins.empty()) {
-            const std::uint16_t kelvin = drive.healthKelvins[(read - 1) % drive.healthKelvins.size()];
-            PutLittleEndian(drive.health + kHealthCompositeTempOffset, 2, kelvin);
-        }
+        drive.StepHealth(read);
         page = drive.health;
         pageSize = kNvmeHealthSize;
     } else {
@@ -760,6 +832,7 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
 {
     // The descriptor, then its texts. Property-only drives name their identity the way a
     // USB storage driver does (product, revision, serial); others only a product text.
+    std::string vendor;
     std::string product = "KELVIX SIMULATED";
     std::string revision;
     std::string serial;
@@ -768,7 +841,24 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
         revision = IdentifyText(drive.identify, 23, 4);
         serial = IdentifyText(drive.identify, 10, 10);
     }
-    std::uint8_t descriptor[sizeof(STORAGE_DEVICE_DESCRIPTOR) + 80] = {};
+    DWORD busType = drive.nvme                                                    ? kBusTypeNvme
+                    : drive.bridge != SimulatedBridge::None || drive.propertyOnly ? kBusTypeUsb
+                    : drive.atapi                                                 ? kBusTypeAtapi
+                                                                                  : kBusTypeAta;
+    // A bridge names itself in its inquiry data; RST shows the drive on the RAID bus.
+    switch (drive.via) {
+    case SimulatedNvmeVia::JMicron: vendor = "JMicron"; product = "JMS583 NVMe"; busType = kBusTypeUsb; break;
+    case SimulatedNvmeVia::ASMedia: vendor = "ASMT"; product = "ASM2362 NVMe"; busType = kBusTypeUsb; break;
+    case SimulatedNvmeVia::Realtek:
+    case SimulatedNvmeVia::RealtekGarbling: vendor = "Realtek"; product = "RTL9210 NVME"; busType = kBusTypeUsb; break;
+    case SimulatedNvmeVia::IntelRst:
+        product = NvmeText(drive.nvmeIdentify, kNvmeModelOffset, kNvmeModelLength);
+        serial = NvmeText(drive.nvmeIdentify, kNvmeSerialOffset, kNvmeSerialLength);
+        busType = kBusTypeRaid;
+        break;
+    case SimulatedNvmeVia::Direct: break;
+    }
+    std::uint8_t descriptor[sizeof(STORAGE_DEVICE_DESCRIPTOR) + 160] = {};
     std::uint32_t end = sizeof(STORAGE_DEVICE_DESCRIPTOR);
     const auto putText = [&](std::size_t field, const std::string& text) {
         if (text.empty()) {
@@ -778,15 +868,12 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
         std::memcpy(descriptor + end, text.c_str(), text.size() + 1);
         end += static_cast<std::uint32_t>(text.size() + 1);
     };
+    putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset), vendor);
     putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset), product);
     putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductRevisionOffset), revision);
     putText(offsetof(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset), serial);
     PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), 4, sizeof(STORAGE_DEVICE_DESCRIPTOR));
     PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), 4, end);
-    const DWORD busType = drive.nvme                                                ? kBusTypeNvme
-                          : drive.bridge != SimulatedBridge::None || drive.propertyOnly ? kBusTypeUsb
-                          : drive.atapi                                             ? kBusTypeAtapi
-                                                                                    : kBusTypeAta;
     PutLittleEndian(descriptor + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType), 4, busType);
     if (outSize < 8) {
         return false;
@@ -845,7 +932,9 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
     }
     const std::uint8_t* cdb = header.Cdb;
     std::uint8_t* sense = out + header.SenseInfoOffset;
-    const bool knows16 = drive.bridge == SimulatedBridge::Sat16 || drive.bridge == SimulatedBridge::Sat16NoStatus;
+    const bool knows16 = drive.bridge == SimulatedBridge::Sat16 || drive.bridge == SimulatedBridge::Sat16NoStatus ||
+                         drive.bridge == SimulatedBridge::Sat16FixedSense;
+    const bool fixedSense = drive.bridge == SimulatedBridge::Sat16FixedSense;
     const bool knows12 = drive.bridge == SimulatedBridge::Sat12;
     const DWORD asked = header.DataTransferLength;
     header.ScsiStatus = kScsiStatusCheckCondition;
@@ -881,14 +970,19 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
                !drive.fail.enable;
     }
     std::uint8_t count = 0;
-    if (protocol == 3 && regs.bCommandReg == kAtaCheckPowerMode && !drive.atapi) {
+    if (protocol == 3 && regs.bCommandReg == kAtaCheckPowerMode && !drive.atapi && !fixedSense) {
         // The drive answers the power question itself, whatever its driver would.
         ++powerChecks_[number];
         done = true;
         count = Asleep(number) ? 0x00 : 0xFF;  // standby / active or idle
     }
     const bool registers = drive.bridge != SimulatedBridge::Sat16NoStatus;
-    if (!done) {
+    if (!done && fixedSense) {
+        // ABORTED COMMAND in fixed format, no registers: nothing in bytes 3-11.
+        const std::uint8_t fixed[18] = {0x70, 0, 0x0B, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x00, 0x00, 0, 0, 0, 0};
+        std::memcpy(sense, fixed, sizeof fixed);
+        header.SenseInfoLength = sizeof fixed;
+    } else if (!done) {
         header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x0B, 0x00, 0x51, 0x04, registers));
     } else {
         if (dataIn) {

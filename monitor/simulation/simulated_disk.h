@@ -33,6 +33,9 @@ struct SimulatedFailures {
     // NVMe drives: health-log reads, numbered from 1 (enumeration's read), fail from this
     // one on; 0 means never. `identify` above refuses the identify controller request.
     std::uint32_t healthFrom = 0;
+    // Drives behind a SAT bridge: SCSI pass-through requests, numbered from 1, fail from
+    // this one on as a time-out does (the request returns FALSE); 0 means never.
+    std::uint32_t answersFrom = 0;
 };
 
 // A USB bridge in front of an ATA drive: the disk driver's S.M.A.R.T. requests do not
@@ -40,7 +43,14 @@ struct SimulatedFailures {
 // thresholds and S.M.A.R.T. ENABLE answer through IOCTL_SCSI_PASS_THROUGH with the ATA
 // PASS-THROUGH forms the bridge knows. NoStatus bridges leave the ATA Status Return
 // descriptor out of the sense data.
-enum class SimulatedBridge : std::uint8_t { None, Sat16, Sat12, Sat16NoStatus };
+// Sat16FixedSense answers failures in fixed-format sense data without the registers,
+// and aborts CHECK POWER MODE so.
+enum class SimulatedBridge : std::uint8_t { None, Sat16, Sat12, Sat16NoStatus, Sat16FixedSense };
+
+// How an NVMe drive is reached when the inbox driver's storage queries do not: behind a
+// USB bridge answering only its maker's pass-through form, behind one that answers the
+// identify but hands back stale bytes for the health log, or behind Intel RST.
+enum class SimulatedNvmeVia : std::uint8_t { Direct, JMicron, ASMedia, Realtek, RealtekGarbling, IntelRst };
 
 struct SimulatedDrive {
     bool installed = false;
@@ -53,6 +63,15 @@ struct SimulatedDrive {
     // raw byte 0 of attribute temperatureId. An empty list leaves the data as it is.
     std::uint8_t temperatureId = 0;
     std::vector<std::uint8_t> temperatures;
+    // Attribute values that change over reads: read n (from 1) sets attribute `id`'s raw
+    // count (the six raw bytes) or its normalised value to the n-th value of the list;
+    // past the end the last value stays, as a count that rose stays risen.
+    struct AttributeSeries {
+        std::uint8_t id = 0;
+        bool normalised = false;
+        std::vector<std::uint64_t> values;
+    };
+    std::vector<AttributeSeries> attributeSeries;
     SimulatedFailures fail;
 
     // Power: which of the two power questions the drive answers (CHECK POWER MODE through
@@ -68,9 +87,17 @@ struct SimulatedDrive {
     // An NVMe drive answers only the storage-property queries, from these two pages.
     // Each successful health read reports the next kelvin value of the list (repeated).
     bool nvme = false;
+    SimulatedNvmeVia via = SimulatedNvmeVia::Direct;
     std::uint8_t nvmeIdentify[kNvmeIdentifySize] = {};
     std::uint8_t health[kNvmeHealthSize] = {};
     std::vector<std::uint16_t> healthKelvins;
+    // Health-log fields that change over reads, as AttributeSeries (the last value stays).
+    struct HealthSeries {
+        unsigned offset = 0;
+        unsigned size = 0;
+        std::vector<std::uint64_t> values;
+    };
+    std::vector<HealthSeries> healthSeries;
     // The disk driver's length in bytes (IOCTL_DISK_GET_LENGTH_INFO); 0: not answered.
     std::uint64_t diskLength = 0;
 
@@ -109,6 +136,11 @@ struct SimulatedDrive {
 
     // Recomputes the checksum byte (511) of the three sectors, as drives report it.
     void SealSectors();
+    // Attribute read `read` (from 1): the temperature list and the attribute series put
+    // their values into the attribute sector (checksum kept right). Both buses call it.
+    void StepAttributes(std::uint32_t read);
+    // Health read `read` (from 1): the kelvin list and the health series.
+    void StepHealth(std::uint32_t read);
 
     // Makes the drive a fresh NVMe drive: identity defaults, NVMe 1.4, thresholds 343 K
     // and 358 K, 512 GB, spare 100 %, 35 degrees C.
@@ -204,6 +236,16 @@ private:
                                std::uint8_t* out, DWORD outSize, DWORD& returned);
     bool AnswerStorageQuery(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                             std::uint8_t* out, DWORD outSize, DWORD& returned);
+    // NVMe drives behind a USB bridge or RST (simulated_nvme_routes.cpp).
+    bool AnswerNvmeBridge(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
+                          std::uint8_t* out, DWORD outSize, DWORD& returned);
+    bool AnswerScsiAddress(int drive, std::uint8_t* out, DWORD outSize, DWORD& returned);
+    bool AnswerRstMiniport(int drive, const std::uint8_t* in, DWORD inSize, std::uint8_t* out, DWORD outSize,
+                           DWORD& returned);
+    // The page an NVMe admin command reads (identify controller or the health log, counted
+    // as reads), or null when the drive refuses it.
+    const std::uint8_t* NvmePage(SimulatedDrive& drive, unsigned number, std::uint8_t opcode, std::uint32_t cdw10,
+                                 std::uint32_t length);
     bool AnswerAtaPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                               std::uint8_t* out, DWORD outSize, DWORD& returned);
     void CountSmartCommand(int drive);
@@ -221,6 +263,15 @@ private:
     std::uint64_t smartCommandsAsleep_[kSimulatedDriveSlots] = {};
     std::uint32_t powerChecks_[kSimulatedDriveSlots] = {};
     std::uint32_t propertyReads_[kSimulatedDriveSlots] = {};
+    std::uint32_t passThroughs_[kSimulatedDriveSlots] = {};
+    // A JMicron bridge's command between its three steps, and the last one's outcome.
+    struct JmicronCommand {
+        bool pending = false;
+        bool failed = false;
+        std::uint8_t opcode = 0;
+        std::uint32_t cdw10 = 0;
+    };
+    JmicronCommand jmicron_[kSimulatedDriveSlots];
     std::vector<OpenDevice> open_;
     std::uintptr_t nextHandle_ = 0x1000;
     std::vector<SimulatedRequest> requests_;

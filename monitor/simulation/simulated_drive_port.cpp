@@ -18,7 +18,7 @@ int SimulatedDrivePort::Open(unsigned number, DriveProtocol& protocol)
     return kFirstDescriptor + static_cast<int>(number);
 }
 
-const SimulatedDrive* SimulatedDrivePort::DriveOf(int descriptor) const
+SimulatedDrive* SimulatedDrivePort::DriveOf(int descriptor)
 {
     const int number = descriptor - kFirstDescriptor;
     return number >= 0 && number < static_cast<int>(kSimulatedDriveSlots) ? &set_.drives[number] : nullptr;
@@ -34,7 +34,7 @@ void SimulatedDrivePort::Record(const Sent& sent)
 bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t* data, std::uint32_t dataSize,
                              AtaRegisters* returned)
 {
-    const SimulatedDrive* drive = DriveOf(descriptor);
+    SimulatedDrive* drive = DriveOf(descriptor);
     if (drive == nullptr || drive->nvme) {
         return false;
     }
@@ -51,6 +51,7 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
         return true;
     }
     const std::uint8_t* sector = nullptr;
+    std::uint32_t attributeRead = 0;
     if (r.command == 0xEC && r.sectorCount == 1) {
         sector = drive->identify;
     } else if (r.command == 0xB0 && r.lbaMid == 0x4F && r.lbaHigh == 0xC2) {
@@ -58,10 +59,18 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
             return true;
         }
         sector = r.features == 0xD0 ? drive->smartData : r.features == 0xD1 ? drive->thresholds : nullptr;
+        // "fail attributes from N": the Nth attribute read and every later one fail.
+        attributeRead = r.features == 0xD0 ? ++attributeReads_[descriptor - kFirstDescriptor] : 0;
+        if (drive->fail.attributesFrom != 0 && attributeRead >= drive->fail.attributesFrom) {
+            return false;
+        }
     }
     // A SATA port has one device: the slave-select bit must be clear.
     if (sector == nullptr || dataSize != kSector || (r.device & 0x10) != 0) {
         return false;
+    }
+    if (sector == drive->smartData) {
+        drive->StepAttributes(attributeRead);
     }
     std::memcpy(data, sector, kSector);
     return true;
@@ -70,7 +79,7 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
 bool SimulatedDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& c, std::uint8_t* data,
                                    std::uint32_t dataSize)
 {
-    const SimulatedDrive* drive = DriveOf(descriptor);
+    SimulatedDrive* drive = DriveOf(descriptor);
     if (drive == nullptr || !drive->nvme) {
         return false;
     }
@@ -81,6 +90,7 @@ bool SimulatedDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& c, st
     }
     if (c.opcode == kNvmeAdminGetLogPage && c.namespaceId == kNvmeAllNamespaces && c.cdw10 == kHealthLogCdw10 &&
         dataSize == kNvmeHealthSize) {
+        drive->StepHealth(++healthReads_[descriptor - kFirstDescriptor]);
         std::memcpy(data, drive->health, kNvmeHealthSize);
         return true;
     }

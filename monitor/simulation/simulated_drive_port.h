@@ -46,7 +46,7 @@ public:
 
 private:
     static constexpr int kFirstDescriptor = 100;
-    const SimulatedDrive* DriveOf(int descriptor) const;
+    SimulatedDrive* DriveOf(int descriptor);
     void Record(const Sent& sent);
 
     DriveSet set_;
@@ -55,6 +55,10 @@ private:
     bool refuseOpen_[kSimulatedDriveSlots] = {};
     std::uint8_t powerMode_[kSimulatedDriveSlots] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                                      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    // Attribute and health reads per drive, numbered as the Windows bus numbers them, so
+    // the drive set's lists change the values over reads here too.
+    std::uint32_t attributeReads_[kSimulatedDriveSlots] = {};
+    std::uint32_t healthReads_[kSimulatedDriveSlots] = {};
     unsigned closes_ = 0;
     std::uint64_t length_ = 0;
 };

@@ -21,6 +21,11 @@ constexpr UINT kAboutDialogId = 101;
 constexpr UINT kSettingsDialogId = 102;
 constexpr UINT kMonitorDialogId = 103;
 constexpr UINT kSmartDialogId = 104;
+constexpr UINT kMqttDialogId = 106;
+constexpr UINT kNotifyDialogId = 110;
+
+// The notification log, beside the program.
+constexpr char kNotifyLogFile[] = "NOTIFY.LOG";
 
 // Commands of the main window.
 enum MonitorCommand : UINT {
@@ -34,6 +39,7 @@ enum MonitorCommand : UINT {
     CMD_SMART_WINDOW = 32794,
     CMD_SHOW_INFO = 32795,
     CMD_ABOUT = 32798,
+    CMD_ACCEPT_CAUTION = 32800,  // the user has seen the drives' cautions
     CMD_CLOSE = 32799,  // also "close" for every window of the system
 };
 

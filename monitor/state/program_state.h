@@ -3,6 +3,7 @@
 // Only the user-interface thread touches it (the query server reads the drive table).
 #pragma once
 
+#include "drive_judge.h"
 #include "drive_table.h"
 #include "monitor_window_state.h"
 #include "settings.h"
@@ -10,6 +11,8 @@
 #include <windows.h>
 
 struct RefusedRequests;
+class MqttPublisher;
+class Notifier;
 
 struct ProgramState {
     explicit ProgramState(HINSTANCE programInstance) : instance(programInstance) {}
@@ -22,9 +25,16 @@ struct ProgramState {
     HWND smartWindow = nullptr;
     DriveState drives;
     Settings settings;
+    // Each drive's verdict after the last measurement; health baselines in KELVIX.INI.
+    IniBaselineStore baselines;
+    DriveJudge judge{&baselines};
     MonitorWindowState monitor;
     // What the network service left unanswered, for the about dialog; null without one.
     const RefusedRequests* refusedRequests = nullptr;
+    // What the notifications delivered and gave up, for the about dialog.
+    const Notifier* notifications = nullptr;
+    // The Home Assistant publisher, for the about dialog; null while [Mqtt] has no host.
+    const MqttPublisher* mqttPublisher = nullptr;
 };
 
 // The shared record while the program holds it.

@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const Settings& settings = config.settings;
     if (settings.TimerCurrent < 1 || settings.TimerCurrent > 86400 || settings.Port < 1 || settings.Port > 65535 ||
-        settings.ThresholdCurrent > 255 || config.stateDirectory.empty() || config.stateDirectory[0] != '/') {
+        settings.ThresholdCurrent > 255 || settings.NvmeCurrent > 255 || config.stateDirectory.empty() ||
+        config.stateDirectory[0] != '/') {
         std::abort();
     }
     const std::size_t limit = size % 17;

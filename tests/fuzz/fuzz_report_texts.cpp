@@ -2,6 +2,7 @@
 // the JSON object must be valid JSON whatever the bytes, and the check's status line one
 // line whose performance data parses into one well-formed entry per present drive.
 #include "check_status.h"
+#include "office_check.h"
 #include "json_validator.h"
 #include "report_json.h"
 #include "report_shape.h"
@@ -75,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string json = FormatReportJson(host, 10008, report);
     Require(!json.empty() && json.back() == '\n');
     Require(JsonValidator::IsValid(json));
-    Require(JsonValidator::IsValid(FormatFailureJson(host, 1, host)));
+    Require(JsonValidator::IsValid(FormatFailureJson(host, 1, HostState::TimedOut, host)));
 
     if (!ReportShapeFault(report, static_cast<int>(size - 2)).empty()) {
         return 0;
@@ -92,5 +93,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (bar != std::string::npos) {
         Require(CountPerfEntries(line.substr(bar + 1, line.size() - bar - 2)) == present);
     }
+    // The same report from a host named twice and one silent host: one status line whose
+    // text holds no ';' and whose performance data has two counts and every drive twice.
+    HostOutcome outcome;
+    outcome.state = HostState::Answered;
+    std::memcpy(outcome.report, report, kReportBytes);
+    const std::vector<std::string> hosts = {host, host, "s"};
+    const CheckResult office = EvaluateOffice(hosts, {outcome, outcome, HostOutcome()}, {"", "", "down"},
+                                              {{warning, critical}, false});
+    const std::size_t officeBar = office.line.find('|');
+    Require(officeBar != std::string::npos && office.line.find(';') > officeBar);
+    Require(office.line.find('\n') == office.line.size() - 1);
+    Require(CountPerfEntries(office.line.substr(officeBar + 1, office.line.size() - officeBar - 2)) == 2 * present + 2);
     return 0;
 }

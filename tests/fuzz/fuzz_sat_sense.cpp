@@ -23,6 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (decoded.kind == SatSenseKind::AtaStatus && decoded.descriptorFormat != (format >= 0x72)) {
         __builtin_trap();
     }
+    // Fixed format carries registers only where the bridge says so, and an abort's
+    // registers always show the failure.
+    if (decoded.kind == SatSenseKind::AtaStatus && !decoded.descriptorFormat &&
+        (decoded.asc != 0 || decoded.ascq != kAscqAtaInformationAvailable ||
+         (decoded.senseKey == kSenseKeyAbortedCommand && decoded.registers.status == 0))) {
+        __builtin_trap();
+    }
     SatCommandRejected(decoded);
     AtaCommandSucceeded(decoded.registers);
     return 0;

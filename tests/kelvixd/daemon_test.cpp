@@ -3,6 +3,7 @@
 #include "daemon_config.h"
 #include "drive_port_linux.h"
 #include "hddtemp_text.h"
+#include "metrics_text.h"
 #include "published_drives.h"
 #include "query_protocol.h"
 #include "query_service.h"
@@ -61,7 +62,7 @@ TEST(DaemonConfig, KeysOfKelvixIniAndItsOwn)
     EXPECT_EQ(config.settings.WakeAfter, 10u);
     EXPECT_EQ(config.settings.Port, 10123u);
     EXPECT_EQ(config.settings.UseNetwork, 0);
-    EXPECT_EQ(config.settings.ThresholdCurrent, 55u);
+    EXPECT_EQ(config.settings.ThresholdCurrent, 55u) << "where every rule reads it";
     EXPECT_EQ(config.settings.UseLog, 1);
     EXPECT_STREQ(config.settings.LogFile, "/var/log/kelvix/temperatures.log");
     EXPECT_STREQ(config.settings.CfgFile, "/etc/kelvix/HDDATA.CFG");
@@ -211,36 +212,81 @@ std::string Captured(std::FILE* file)
 TEST(WarningWatch, OneLineWhenADriveCrossesEitherWay)
 {
     auto drives = std::make_unique<DriveState>();
+    drives->probeCount = kMaxDrives;
     SetDrive(*drives, 0, "HOT DISK", 50);
     SetDrive(*drives, 2, "COOL DISK", 30);
-    WarningWatch watch(45);
+    DriveJudge judge(nullptr);
+    const WarningLimits limits{45, 0};
+    WarningWatch watch;
+    const auto check = [&](std::FILE* file) { return watch.Check(*drives, judge, judge.Judge(*drives, limits), file); };
     std::FILE* log = std::tmpfile();
     ASSERT_NE(log, nullptr);
 
-    EXPECT_EQ(watch.Check(*drives, log), 1u);
+    EXPECT_EQ(check(log), 1u);
     std::string text = Captured(log);
     EXPECT_NE(text.find("drive 0 \"HOT DISK\" is at 50 C"), std::string::npos) << text;
     EXPECT_EQ(text.find("COOL DISK"), std::string::npos) << text;
 
     std::FILE* second = std::tmpfile();
-    EXPECT_EQ(watch.Check(*drives, second), 1u);
+    EXPECT_EQ(check(second), 1u);
     EXPECT_EQ(Captured(second), "") << "still hot: no second line";
 
-    drives->table[0].currentTemperature = 44;
-    drives->table[2].currentTemperature = 45;  // reaching it counts
+    drives->table[0].currentTemperature = 42;  // three below: cooled
+    drives->table[2].currentTemperature = 46;  // above it, as the tray says
     std::FILE* third = std::tmpfile();
-    EXPECT_EQ(watch.Check(*drives, third), 1u);
+    EXPECT_EQ(check(third), 1u);
     text = Captured(third);
     EXPECT_NE(text.find("drive 0 \"HOT DISK\" is back below"), std::string::npos) << text;
-    EXPECT_NE(text.find("drive 2 \"COOL DISK\" is at 45 C"), std::string::npos) << text;
+    EXPECT_NE(text.find("drive 2 \"COOL DISK\" is at 46 C (warning temperature 45 C)"), std::string::npos) << text;
 
-    WarningWatch off(0);
+    WarningWatch off;
+    DriveJudge never(nullptr);
     std::FILE* fourth = std::tmpfile();
-    EXPECT_EQ(off.Check(*drives, fourth), 0u);
+    EXPECT_EQ(off.Check(*drives, never, never.Judge(*drives, WarningLimits{0, 0}), fourth), 0u) << "Current=0";
     EXPECT_EQ(Captured(fourth), "");
     for (std::FILE* f : {log, second, third, fourth}) {
         std::fclose(f);
     }
+}
+
+TEST(WarningWatch, AJournalLineForEachHealthChange)
+{
+    auto drives = std::make_unique<DriveState>();
+    drives->probeCount = kMaxDrives;
+    SetDrive(*drives, 1, "PENDING DISK", 35);
+    std::uint8_t attributes[kSmartEntryCount * kSmartEntrySize] = {197, 0, 0, 100, 100};
+    drives->table[1].attributeResult = attributes;
+    DriveJudge judge(nullptr);
+    WarningWatch watch;
+    std::FILE* log = std::tmpfile();
+    ASSERT_NE(log, nullptr);
+    watch.Check(*drives, judge, judge.Judge(*drives, WarningLimits()), log);
+    attributes[kSmartRawOffset] = 8;
+    watch.Check(*drives, judge, judge.Judge(*drives, WarningLimits()), log);
+    watch.Check(*drives, judge, judge.Judge(*drives, WarningLimits()), log);
+    EXPECT_EQ(Captured(log), "kelvixd: warning: health of drive 1 \"PENDING DISK\" is caution (was good): attribute 197 "
+                             "(current pending sectors) rose from 0 to 8\n");
+    std::fclose(log);
+}
+
+// kelvixd with [Threshold] Current=50 tells 50 wherever the warning temperature shows.
+TEST(DaemonConfig, TheWarningTemperatureIsTheOnePublished)
+{
+    DaemonConfig config = DefaultDaemonConfig();
+    ASSERT_TRUE(ParseDaemonConfig("[Threshold]\nCurrent=50\nNvmeCurrent=75\n", config).empty());
+    auto drives = std::make_unique<DriveState>();
+    drives->probeCount = kMaxDrives;
+    SetDrive(*drives, 0, "ATA DISK", 48);
+    SetDrive(*drives, 1, "NVME DISK", 72);
+    drives->table[1].kind = DriveKind::Nvme;
+    DriveJudge judge(nullptr);
+    judge.Judge(*drives, WarningLimitsOf(config.settings));
+    const std::string metrics = BuildMetricsText(TakeSnapshot(*drives, config.settings, judge), "1");
+    EXPECT_NE(metrics.find("kelvix_drive_warning_temperature_celsius{drive=\"0\",serial=\"\"} 50\n"), std::string::npos)
+        << metrics;
+    EXPECT_NE(metrics.find("kelvix_drive_warning_temperature_celsius{drive=\"1\",serial=\"\"} 75\n"), std::string::npos)
+        << metrics;
+    EXPECT_NE(metrics.find("kelvix_drive_hot{drive=\"0\",serial=\"\"} 0\n"), std::string::npos) << metrics;
 }
 
 // A UDP socket on loopback for the client side.
@@ -479,7 +525,9 @@ TEST(LinuxDrivePort, FindsDrivesAndSkipsOnesThatCannotBeOpened)
     drives->probeCount = kMaxDrives;
     SetDrive(*drives, 0, "ST3500418AS", 36);
     SetDrive(*drives, 2, "Samsung SSD 980 PRO 1TB", 44);
-    const DriveSnapshot snapshot = TakeDaemonSnapshot(*drives, Settings(), port);
+    DriveJudge judge(nullptr);
+    judge.Judge(*drives, WarningLimits());
+    const DriveSnapshot snapshot = TakeDaemonSnapshot(*drives, Settings(), judge, port);
     EXPECT_EQ(BuildHddtempAnswer(snapshot), "|/dev/sda|ST3500418AS|36|C||/dev/nvme0n1|Samsung SSD 980 PRO 1TB|44|C|");
 
     LinuxDrivePort none(machine.Path("/missing").c_str(), machine.Path("/dev").c_str());

@@ -76,10 +76,10 @@ TEST(CheckStatusTest, StatesAndLines)
          "KELVIX UNKNOWN - no drive reports a temperature (1 drive)|'drive0 NOTEMP'=U;50;60\n"},
         {"no drive at all", Report({}), 50, 60, CheckState::Unknown,
          "KELVIX UNKNOWN - no drive reports a temperature (0 drives)\n"},
-        {"quotes, equals, pipes and other bytes in models", Report({{0, 70, "It's=a|b\x83\x66"}, {1, 20, ""}}), 50,
-         60, CheckState::Critical,
-         "KELVIX CRITICAL - hottest drive 0 (It's=a_b_f) at 70 C of 2 drives, warning above 50, critical above 60"
-         "|'drive0 It''s_a_b_f'=70;50;60 'drive1'=20;50;60\n"},
+        {"quotes, equals, pipes, semicolons and other bytes in models", Report({{0, 70, "It's=a|b;\x83\x66"}, {1, 20, ""}}),
+         50, 60, CheckState::Critical,
+         "KELVIX CRITICAL - hottest drive 0 (It's=a_b__f) at 70 C of 2 drives, warning above 50, critical above 60"
+         "|'drive0 It''s_a_b;_f'=70;50;60 'drive1'=20;50;60\n"},
     };
     for (const StateCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -91,9 +91,9 @@ TEST(CheckStatusTest, StatesAndLines)
 
 TEST(CheckStatusTest, UnknownLineKeepsThePerformanceDataSeparatorOut)
 {
-    const CheckResult result = UnknownResult("no answer from a|b port 1");
+    const CheckResult result = UnknownResult("no answer from a|b;c port 1");
     EXPECT_EQ(result.state, CheckState::Unknown);
-    EXPECT_EQ(result.line, "KELVIX UNKNOWN - no answer from a_b port 1\n");
+    EXPECT_EQ(result.line, "KELVIX UNKNOWN - no answer from a_b_c port 1\n");
 }
 
 TEST(ReportShapeTest, WhatCountsAsMalformed)

@@ -44,12 +44,31 @@ TEST(HostResolutionTest, AddressesForHosts)
     }
 }
 
-TEST(HostResolutionTest, NoAnswerTextNamesHostPortAndTries)
+TEST(HostResolutionTest, EveryProblemNamesHostAndPort)
 {
-    EXPECT_EQ(NoAnswerText("nas.local", 10008, 2000, 3), "no answer from nas.local port 10008 after 3 tries of 2 s");
-    EXPECT_EQ(NoAnswerText("h", 1, 250, 1), "no answer from h port 1 after 1 try of 0.25 s");
-    EXPECT_EQ(NoAnswerText("h", 1, 1005, 2), "no answer from h port 1 after 2 tries of 1.005 s");
-    EXPECT_EQ(NoAnswerText("h", 1, 3600000, 100), "no answer from h port 1 after 100 tries of 3600 s");
+    struct ProblemCase {
+        HostState state;
+        SocketCall call;
+        AskingPlan plan;  // port, wait, tries, total
+        std::string text;
+    };
+    const ProblemCase cases[] = {
+        {HostState::TimedOut, SocketCall::None, {10008, 2000, 3, 0}, "no answer from h port 10008 after 3 tries of 2 s"},
+        {HostState::TimedOut, SocketCall::None, {1, 250, 1, 0}, "no answer from h port 1 after 1 try of 0.25 s"},
+        {HostState::TimedOut, SocketCall::None, {1, 1005, 2, 0}, "no answer from h port 1 after 2 tries of 1.005 s"},
+        {HostState::TimedOut, SocketCall::None, {1, 3600000, 100, 0}, "no answer from h port 1 after 100 tries of 3600 s"},
+        {HostState::OutOfTime, SocketCall::None, {1, 2000, 3, 1500}, "no answer from h port 1 within the total time of 1.5 s"},
+        {HostState::Refused, SocketCall::None, {7, 2000, 3, 0}, "nobody listens on h port 7 (the host refused the query)"},
+        {HostState::NotFound, SocketCall::None, {7, 2000, 3, 0}, "cannot find host \"h\""},
+        {HostState::SocketFault, SocketCall::Send, {7, 2000, 3, 0}, "sendto() error for h port 7"},
+        {HostState::Answered, SocketCall::None, {7, 2000, 3, 0}, ""},
+    };
+    for (const ProblemCase& c : cases) {
+        HostOutcome outcome;
+        outcome.state = c.state;
+        outcome.failedCall = c.call;
+        EXPECT_EQ(HostProblem("h", outcome, c.plan), c.text);
+    }
 }
 
 } // namespace

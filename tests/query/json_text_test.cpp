@@ -71,7 +71,7 @@ TEST(ReportJsonTest, OneObjectPerHost)
     PutDrive(report, 5, 7, 255, "\x83\x66\x83\x42\x83\x58\x83\x4E", "\xFF", "S");
     report[7 * 120] = 2;  // neither present nor absent: not a drive
     EXPECT_EQ(FormatReportJson("nas.local", 10008, report),
-              "{\"host\":\"nas.local\",\"port\":10008,\"drives\":["
+              "{\"host\":\"nas.local\",\"port\":10008,\"state\":\"answered\",\"drives\":["
               "{\"drive\":0,\"temperature\":38,\"worst\":45,\"model\":\"ST380011A\",\"firmware\":\"3.06\","
               "\"serial\":\"5JVABCDE\"},"
               "{\"drive\":3,\"temperature\":null,\"worst\":null,\"model\":\"Maxtor \\\"6Y\\\"\","
@@ -81,7 +81,7 @@ TEST(ReportJsonTest, OneObjectPerHost)
               "\"firmware\":\"\\ufffd\",\"firmware_hex\":\"ff\",\"serial\":\"S\"}]}\n");
 
     const std::uint8_t empty[kReportBytes] = {};
-    EXPECT_EQ(FormatReportJson("10.0.0.1", 1, empty), "{\"host\":\"10.0.0.1\",\"port\":1,\"drives\":[]}\n");
+    EXPECT_EQ(FormatReportJson("10.0.0.1", 1, empty), "{\"host\":\"10.0.0.1\",\"port\":1,\"state\":\"answered\",\"drives\":[]}\n");
 }
 
 TEST(ReportJsonTest, FullWidthTextsStayInsideTheirFields)
@@ -90,15 +90,15 @@ TEST(ReportJsonTest, FullWidthTextsStayInsideTheirFields)
     report[15 * 120] = 1;
     std::memset(report + 15 * 120 + 8, 'M', 112);
     const std::string json = FormatReportJson("h", 2, report);
-    EXPECT_EQ(json, "{\"host\":\"h\",\"port\":2,\"drives\":[{\"drive\":15,\"temperature\":null,\"worst\":null,"
+    EXPECT_EQ(json, "{\"host\":\"h\",\"port\":2,\"state\":\"answered\",\"drives\":[{\"drive\":15,\"temperature\":null,\"worst\":null,"
                     "\"model\":\"" + std::string(64, 'M') + "\",\"firmware\":\"" + std::string(16, 'M') +
                     "\",\"serial\":\"" + std::string(32, 'M') + "\"}]}\n");
 }
 
 TEST(ReportJsonTest, FailureObjectCarriesTheReason)
 {
-    EXPECT_EQ(FormatFailureJson("bad\"host", 10008, "cannot find host \"bad\"host\""),
-              "{\"host\":\"bad\\\"host\",\"port\":10008,\"error\":\"cannot find host \\\"bad\\\"host\\\"\"}\n");
+    EXPECT_EQ(FormatFailureJson("bad\"host", 10008, HostState::NotFound, "cannot find host \"bad\"host\""),
+              "{\"host\":\"bad\\\"host\",\"port\":10008,\"state\":\"not-found\",\"error\":\"cannot find host \\\"bad\\\"host\\\"\"}\n");
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 # tempquery --check as a real Nagios runs it: a private Nagios 4 (its own configuration,
 # status and check-result files in a scratch folder) checks a stand-in monitor on loopback
 # through four services, and the states Nagios records in status.dat must be OK, WARNING,
-# CRITICAL and UNKNOWN, with the performance data Nagios took from the plugin's output.
+# CRITICAL and UNKNOWN, with the performance data Nagios took from the plugin's output; a
+# fifth service checks three hosts at once (one of them refusing) as one office.
 #
 #   nagios_check.sh TEMPQUERY REPORT_RESPONDER [NAGIOS]
 set -euo pipefail
@@ -148,6 +149,7 @@ OBJ
     service warning -p "$port" -w 50 -c 60 localhost
     service critical -p "$port" -w 40 -c 50 '$HOSTADDRESS$'
     service unknown -p "$silent_port" -t 0.2 -r 2 -w 40 -c 50 '$HOSTADDRESS$'
+    service office -p "$port" -t 0.2 -r 1 -w 50 -c 60 '$HOSTADDRESS$' localhost 127.0.0.2
 } >"$work/objects.cfg"
 
 "$nagios" -v "$work/nagios.cfg" >"$work/verify.log" 2>&1 || { cat "$work/verify.log" >&2; fail "Nagios refused the configuration"; }
@@ -171,12 +173,12 @@ service_field() {
 
 all_checked() {
     local s
-    for s in ok warning critical unknown; do
+    for s in ok warning critical unknown office; do
         [ "$(service_field "$s" has_been_checked)" = 1 ] || return 1
     done
 }
 
-wait_for 50 all_checked || fail "Nagios did not check all four services"
+wait_for 50 all_checked || fail "Nagios did not check all five services"
 
 passed=0
 expect() {  # service, state number, output prefix
@@ -193,6 +195,10 @@ expect ok 0 "KELVIX OK - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warn
 expect warning 1 "KELVIX WARNING - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warning above 50, critical above 60"
 expect critical 2 "KELVIX CRITICAL - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives"
 expect unknown 3 "KELVIX UNKNOWN - no answer from 127.0.0.1 port $silent_port after 2 tries of 0.2 s"
+expect office 1 "KELVIX WARNING - 2 drives need attention: 127.0.0.1 drive 1 (WDC WD800JB) at 52 C, localhost drive 1 (WDC WD800JB) at 52 C, 1 host silent: 127.0.0.2, 6 drives (2 without temperature) on 2 of 3 hosts, warning above 50, critical above 60"
 recorded=$(service_field warning performance_data)
 [ "$recorded" = "$perfdata" ] || fail "performance data recorded: \"$recorded\"; expected \"$perfdata\""
-echo "nagios_check: $((passed + 1)) checks passed"
+office_perfdata="'hosts answered'=2 'hosts silent'=1 '127.0.0.1 drive0'=41;50;60 '127.0.0.1 drive1'=52;50;60 '127.0.0.1 drive3'=U;50;60 'localhost drive0'=41;50;60 'localhost drive1'=52;50;60 'localhost drive3'=U;50;60"
+recorded=$(service_field office performance_data)
+[ "$recorded" = "$office_perfdata" ] || fail "office performance data: \"$recorded\"; expected \"$office_perfdata\""
+echo "nagios_check: $((passed + 2)) checks passed"

@@ -49,6 +49,8 @@ TEST(QueryOptionsTest, GoodCommandLines)
         {{"--check", "-w255", "nas"}, nullptr, {"nas"}, 10008, 2000, 3, check, 255, -1},
         {{"--check", "-w", "55", "-c", "55", "nas"}, nullptr, {"nas"}, 10008, 2000, 3, check, 55, 55},
         {{"--", "-odd-host"}, nullptr, {"-odd-host"}, 10008, 2000, 3, lines, -1, -1},
+        {{"--check", "a", "b", "-w", "50"}, nullptr, {"a", "b"}, 10008, 2000, 3, check, 50, -1},
+        {{"--summary", "-c", "60", "a"}, nullptr, {"a"}, 10008, 2000, 3, QueryOutput::Summary, -1, 60},
     };
     for (const GoodCase& c : cases) {
         SCOPED_TRACE(c.words.front());
@@ -94,10 +96,14 @@ TEST(QueryOptionsTest, BadCommandLinesSayWhatIsWrong)
         {{"-x", "nas"}, nullptr, "unknown option \"-x\"", false},
         {{"--json=yes", "nas"}, nullptr, "unknown option \"--json=yes\"", false},
         {{"--jsonx", "nas"}, nullptr, "unknown option \"--jsonx\"", false},
-        {{"-w", "50", "nas"}, nullptr, "-w and -c belong to --check", false},
+        {{"-w", "50", "nas"}, nullptr, "-w and -c belong to --check and --summary", false},
         {{"--json", "--check", "nas"}, nullptr, "--json and --check exclude each other", true},
-        {{"--check", "a", "b"}, nullptr, "--check asks one host", true},
-        {{"a", "b", "--check"}, nullptr, "--check asks one host", true},
+        {{"--summary", "--json", "nas"}, nullptr, "--summary and --json exclude each other", false},
+        {{"--down-critical", "nas"}, nullptr, "--down-critical belongs to --check", false},
+        {{"-P", "0", "nas"}, nullptr, "-P \"0\" is not a number of hosts (1 to 256)", false},
+        {{"--parallel=257", "nas"}, nullptr, "--parallel \"257\" is not a number of hosts (1 to 256)", false},
+        {{"-T", "1s", "nas"}, nullptr, "-T \"1s\" is not a number of seconds (0 to 3600, 0 = no limit)", false},
+        {{"nas", "-f"}, nullptr, "-f needs a value", false},
         {{"--check", "-w", "61", "-c", "60", "nas"}, nullptr, "the warning temperature is above the critical one",
          true},
         {{"--check", "-c", "256", "nas"}, nullptr, "-c \"256\" is not a temperature (0 to 255)", true},
@@ -109,6 +115,23 @@ TEST(QueryOptionsTest, BadCommandLinesSayWhatIsWrong)
         EXPECT_EQ(parsed.error, c.error);
         EXPECT_EQ(parsed.checkRequested, c.checkRequested);
     }
+}
+
+TEST(QueryOptionsTest, HostFilesKeepTheirPlaceAmongTheHosts)
+{
+    const ParsedOptions parsed = Parse({"a", "-f", "one.txt", "b", "-", "--file=two.txt", "-P", "8", "-T", "2.5"});
+    ASSERT_EQ(parsed.error, "");
+    const QueryOptions& o = parsed.options;
+    EXPECT_EQ(o.hosts, (std::vector<std::string>{"a", "b"}));
+    ASSERT_EQ(o.hostFiles.size(), 3u);
+    const std::pair<std::size_t, std::string> files[] = {{1, "one.txt"}, {2, "-"}, {2, "two.txt"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(o.hostFiles[i].position, files[i].first);
+        EXPECT_EQ(o.hostFiles[i].path, files[i].second);
+    }
+    EXPECT_EQ(o.hostsInFlight, 8);
+    EXPECT_EQ(o.totalMilliseconds, 2500);
+    EXPECT_EQ(Parse({"-f", "hosts.txt"}).error, "") << "a host file alone is enough";
 }
 
 TEST(QueryOptionsTest, HelpNeedsNoHost)

@@ -44,6 +44,44 @@ TEST(GlyphForTemperature, Table)
     }
 }
 
+// With the server's verdicts each drive is coloured by its own limit, a bad drive stays
+// in warning colours, and a worse health shows once with its words.
+TEST(ReportSlots, VerdictsColourByEachDrivesOwnLimitAndTellHealth)
+{
+    Reply reply;
+    reply.With({0, 50, 55, "Samsung SSD 980 PRO 1TB", "5B2QGXA7", "S5GX"})
+        .With({1, 44, 50, "ST3500418AS", "CC38", "5VM1"})
+        .With({2, 30, 35, "WDC WD10EZEX", "01.01A01", "WCC6"});
+    VerdictReport verdicts;
+    verdicts.drives[0] = {1, 1, 1, 80, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+    verdicts.drives[1] = {1, 0, 2, 43, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+    verdicts.drives[2] = {1, 0, 1, 45, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+    ReportSlots slots;
+    SlotUpdate updates[kDriveSlots];
+    slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates, &verdicts);
+    EXPECT_EQ(updates[0].glyph, 50u) << "an NVMe drive at 50 under its own 80";
+    EXPECT_EQ(updates[1].glyph, 144u) << "above its own 43";
+    EXPECT_EQ(updates[2].glyph, 30u);
+    EXPECT_FALSE(updates[2].healthWorse) << "the first poll tells no change";
+    EXPECT_NE(std::string(updates[2].details).find("健康状態   : 正常"), std::string::npos) << updates[2].details;
+
+    verdicts.drives[2].health = 3;
+    verdicts.drives[2].reasonCount = 1;
+    verdicts.drives[2].reasonKind = 4;
+    verdicts.drives[2].reasonAttribute = 197;
+    verdicts.drives[2].reasonTo = 8;
+    slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates, &verdicts);
+    EXPECT_TRUE(updates[2].healthWorse);
+    EXPECT_TRUE(updates[2].healthBad);
+    EXPECT_EQ(updates[2].glyph, 130u) << "a bad drive in warning colours";
+    EXPECT_NE(std::string(updates[2].details).find("健康状態   : 危険 (代替処理待ちのセクタが 0 から 8 に増加)"),
+        std::string::npos) << updates[2].details;
+    slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates, &verdicts);
+    EXPECT_FALSE(updates[2].healthWorse) << "once per change";
+    slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates);
+    EXPECT_EQ(updates[0].glyph, 150u) << "an old server: PELITO's own warning temperature";
+}
+
 TEST(ReportSlots, DrivesInSlots0And2GiveTwoIconsAddedOnceThenModified)
 {
     Reply reply;

@@ -1,6 +1,7 @@
 // The about dialog (101): the program's description, version and legal notice from its
 // own version resource, one row per drive found at start-up, and what the network
 // service left unanswered.
+#include "mqtt_status_text.h"
 #include "monitor_views.h"
 
 #include "common_controls.h"
@@ -8,12 +9,15 @@
 #include "drive_summary.h"
 #include "gdi_font.h"
 #include "monitor_ids.h"
+#include "notifier.h"
 #include "request_gate.h"
 #include "version_info.h"
 #include "wide_text.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
+
+#include <cstdio>
 
 
 namespace {
@@ -28,6 +32,8 @@ enum AboutControl : int {
     IDC_ABOUT_LEGAL = 1003,
     IDC_ABOUT_DRIVES = 1004,
     IDC_ABOUT_REFUSED = 1005,
+    IDC_ABOUT_NOTIFICATIONS = 1006,
+    IDC_ABOUT_MQTT = 1007,
 };
 
 // Program-wide: the records stay, the handles are made per opening.
@@ -64,7 +70,8 @@ void FillDriveList(HWND list)
     const SummaryDrives rows = SummaryDriveNumbers(drives);
     for (unsigned row = 0; row < rows.count; ++row) {
         const unsigned number = rows.numbers[row];
-        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number]);
+        DriveSummaryRow cells = SummarizeDrive(number, drives.table[number],
+            static_cast<unsigned>(Program().judge.Verdict(number).health));
         const int index = InsertListRowCp932(list, static_cast<int>(row), cells.cells[0]);
         if (index < 0) {
             continue;
@@ -95,6 +102,18 @@ void Open(HWND dialog)
         DescribeRefusedRequests(refused->notAllowed.load(), refused->tooOften.load(), text, sizeof text);
         SetDlgItemTextCp932(dialog, IDC_ABOUT_REFUSED, text);
     }
+    if (const Notifier* notifier = app.notifications) {
+        const NotifyCounts counts = notifier->Counts();
+        char text[160];
+        std::snprintf(text, sizeof text, "通知: 届いた %llu 件、届かなかった %llu 件",
+                      static_cast<unsigned long long>(counts.delivered), static_cast<unsigned long long>(counts.failed));
+        SetDlgItemTextCp932(dialog, IDC_ABOUT_NOTIFICATIONS, text);
+    }
+    MqttStatus mqtt;
+    if (app.mqttPublisher != nullptr) {
+        mqtt = app.mqttPublisher->Status();
+    }
+    SetDlgItemTextCp932(dialog, IDC_ABOUT_MQTT, DescribeMqttStatus(mqtt).c_str());
     ShowWindow(dialog, SW_SHOW);
 }
 

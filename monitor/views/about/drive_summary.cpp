@@ -1,6 +1,7 @@
 #include "drive_summary.h"
 
 #include "drive_table.h"
+#include "health_words.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@ const SummaryColumn kSummaryColumns[kSummaryColumnCount + 1] = {
     {"DA", 30},
     {"AT", 30},
     {"ID", 60},
+    {"HEALTH", 60},
     {"", 0},
 };
 
@@ -62,9 +64,10 @@ void FormatAttributeSource(Cell& cell, const DriveRecord& record)
 
 }  // namespace
 
-DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
+DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record, unsigned health)
 {
     DriveSummaryRow row;
+    std::strcpy(row.cells[12], HealthWord(static_cast<std::uint8_t>(health)));
     std::snprintf(row.cells[0], sizeof row.cells[0], "%u", driveNumber);
     CopyField(row.cells[1], record.model);
     if (record.sleeping != 0) {
@@ -82,7 +85,8 @@ DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record)
         Mark(row.cells[8], record.nvmeIdentifyResult != nullptr);
         Mark(row.cells[9], record.healthResult != nullptr);
         Mark(row.cells[10], false);
-        std::strcpy(row.cells[11], "NVMe");
+        // How it is reached: "NVMe", or the bridge or driver that passes its commands on.
+        std::snprintf(row.cells[11], sizeof row.cells[11], "%s", NvmeRouteMode(record.nvme.Route()));
         return row;
     }
     if (record.kind == DriveKind::Property) {

@@ -10,7 +10,7 @@ struct SummaryColumn {
     int width;  // pixels
 };
 
-constexpr unsigned kSummaryColumnCount = 12;
+constexpr unsigned kSummaryColumnCount = 13;
 // The columns in display order, ended by an entry with an empty header.
 extern const SummaryColumn kSummaryColumns[kSummaryColumnCount + 1];
 
@@ -21,8 +21,10 @@ struct DriveSummaryRow {
 };
 
 // The row of one drive; a sleeping drive's model ends in " (スリープ中)" as far as the
-// cell holds it. Drive texts are read only within their fields, terminated or not.
-DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record);
+// cell holds it. Drive texts are read only within their fields, terminated or not. The
+// last cell is the health word of `health` (the verdict's state: 0 unknown, 1 good, 2
+// caution, 3 bad).
+DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record, unsigned health = 0);
 
 // The drives that get a row: present ones below the probe count, in drive-number order.
 struct SummaryDrives {

@@ -1,5 +1,6 @@
 #include "monitor_cells.h"
 
+#include "health_words.h"
 #include "temperature_text.h"
 
 #include <cstdio>
@@ -23,7 +24,8 @@ unsigned WrittenCellCount(const DriveState& drives)
     return drives.probeCount < kMonitorCells ? drives.probeCount : kMonitorCells;
 }
 
-MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode)
+MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode,
+                                 const std::uint8_t* health)
 {
     MonitorCellPlan plan;
     plan.writtenCells = WrittenCellCount(drives);
@@ -42,12 +44,16 @@ MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& setti
             continue;
         }
         MonitorCell& cell = plan.cells[k++];
+        char model[sizeof drive.model];
+        CopyText(model, drive.model);
+        char mark[16] = "";
+        if (health != nullptr && health[number] >= 2) {
+            std::snprintf(mark, sizeof mark, "[%s] ", HealthWord(health[number]));
+        }
         if (drive.sleeping != 0) {
-            char model[sizeof drive.model];
-            CopyText(model, drive.model);
-            std::snprintf(cell.name, sizeof cell.name, "(%s) %s", kSleepingText, model);
+            std::snprintf(cell.name, sizeof cell.name, "%s(%s) %s", mark, kSleepingText, model);
         } else {
-            CopyText(cell.name, drive.model);
+            std::snprintf(cell.name, sizeof cell.name, "%s%s", mark, model);
         }
         const std::uint8_t shown = worstMode ? drive.worstTemperature : drive.currentTemperature;
         FormatTemperature(settings.Form, shown, cell.temperatureText);

@@ -28,4 +28,8 @@ struct MonitorCellPlan {
 // Cells at or beyond the probe count are not part of the window's work.
 unsigned WrittenCellCount(const DriveState& drives);
 
-MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode);
+// `health`: each drive number's health state (0 unknown, 1 good, 2 caution, 3 bad), or
+// null; a drive in caution or bad gets its health word in brackets before its name
+// ("[注意] ", "[危険] "), so the window marks it wherever it is read.
+MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode,
+                                 const std::uint8_t* health = nullptr);

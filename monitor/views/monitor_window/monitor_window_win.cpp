@@ -397,7 +397,11 @@ void RefreshMonitorWindow(HWND window)
     if (window == nullptr || app.monitor.menuOpen != 0) {
         return;
     }
-    const MonitorCellPlan plan = PlanMonitorCells(app.drives, app.settings, app.monitor.worstMode != 0);
+    std::uint8_t health[kMaxDrives] = {};
+    for (unsigned i = 0; i < kMaxDrives; ++i) {
+        health[i] = static_cast<std::uint8_t>(app.judge.Verdict(i).health);
+    }
+    const MonitorCellPlan plan = PlanMonitorCells(app.drives, app.settings, app.monitor.worstMode != 0, health);
     for (unsigned cell = 0; cell < plan.writtenCells; ++cell) {
         const MonitorCell& shown = plan.cells[cell];
         SetDlgItemTextCp932(window, kNameTextId + static_cast<int>(cell), shown.name);

@@ -29,7 +29,7 @@ NvmeInfoRows BuildNvmeInfoRows(const DriveRecord& record)
     static constexpr const char* kItems[kNvmeInfoRowCount] = {
         "IDSector Status",  "Health Log Status", "Model Number",        "Firmware Rev",
         "Serial Number",    "PCI Vendor ID",     "NVMe Version",        "Total Capacity",
-        "Namespaces",       "Warning Temperature", "Critical Temperature"};
+        "Namespaces",       "Warning Temperature", "Critical Temperature", "Connection"};
     for (unsigned row = 0; row < kNvmeInfoRowCount; ++row) {
         result.rows[row].item = kItems[row];
         result.rows[row].value[0] = '\0';
@@ -37,6 +37,9 @@ NvmeInfoRows BuildNvmeInfoRows(const DriveRecord& record)
     auto& value = result.rows;
     std::snprintf(value[0].value, sizeof value[0].value, "%u", static_cast<unsigned>(record.nvmeIdentifyBytes));
     std::snprintf(value[1].value, sizeof value[1].value, "%u", static_cast<unsigned>(record.healthBytes));
+    // Which way the pages came, and whether the last health read gave one worth showing.
+    std::snprintf(value[11].value, sizeof value[11].value, "%s%s", NvmeRouteName(record.nvme.Route()),
+                  record.healthResult == nullptr ? " (health log not readable)" : "");
     const std::uint8_t* identify = record.nvmeIdentifyResult;
     if (identify == nullptr) {
         return result;

@@ -10,7 +10,7 @@
 
 extern const ViewerColumn HealthColumns[];
 
-constexpr unsigned kNvmeInfoRowCount = 11;
+constexpr unsigned kNvmeInfoRowCount = 12;
 struct NvmeInfoRows {
     DriveInfoRow rows[kNvmeInfoRowCount];
 };

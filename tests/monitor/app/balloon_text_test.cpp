@@ -45,6 +45,16 @@ TEST(InfoBalloon, ListsEveryDriveWithoutFinalLineFeed)
     EXPECT_EQ(content.iconFlags, kBalloonIconInfo);
 }
 
+TEST(InfoBalloon, ADriveInCautionOrBadSaysSoAfterItsName)
+{
+    DriveReadings readings = Readings({Drive(0, 35, "GOOD"), Drive(1, 36, "WORN"), Drive(2, 37, "FAILING")});
+    readings.items[0].health = 1;
+    readings.items[1].health = 2;
+    readings.items[2].health = 3;
+    EXPECT_EQ(InfoBalloonContent(readings, true, 60).text,
+        "#0  35" DEG " : GOOD\n#1  36" DEG " : WORN [注意]\n#2  37" DEG " : FAILING [危険]");
+}
+
 TEST(InfoBalloon, StoppedTitleAndErrorIcon)
 {
     const BalloonContent content = InfoBalloonContent(Readings({Drive(1, 40, "M")}), false, 60);

@@ -624,15 +624,15 @@ TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
     EXPECT_EQ(seen.version, "Version " KV_VERSION_TEXT);
     EXPECT_EQ(seen.legal, KV_LEGAL_COPYRIGHT);
     EXPECT_EQ(seen.headers, (Row{"#", "ModelNumber", "FirmwareRev", "SerialNumber", "Capacity", "Mode",
-                                 "TMP", "VER", "IDS", "DA", "AT", "ID"}));
-    EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30, 60}));
+                                 "TMP", "VER", "IDS", "DA", "AT", "ID", "HEALTH"}));
+    EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30, 60, 60}));
     // Simulated drives without firmware and serial lines report "1.00" and SIM<8-digit number>;
     // the session's database names attribute 194 for "SIM".
     ASSERT_EQ(seen.rows.size(), 2u);
     EXPECT_EQ(seen.rows[0], (Row{"0", "SIM ONE", "1.00", "SIM00000000", "78.15GB", "UltraDMA-5",
-                                 "○", "○", "○", "○", "○", "194 DB"}));
+                                 "○", "○", "○", "○", "○", "194 DB", "正常"}));
     EXPECT_EQ(seen.rows[1], (Row{"2", "SIM TWO", "1.00", "SIM00000002", "78.15GB", "UltraDMA-5",
-                                 "×", "○", "○", "○", "○", "194 DB"}));
+                                 "×", "○", "○", "○", "○", "194 DB", "正常"}));
     const DWORD listStyles = LVS_REPORT | LVS_SINGLESEL | LVS_NOLABELWRAP;
     EXPECT_EQ(seen.listStyle & (LVS_TYPEMASK | LVS_SINGLESEL | LVS_NOLABELWRAP), listStyles);
     // The list view turns a plain border into a sunken edge.

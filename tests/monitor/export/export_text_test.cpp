@@ -18,6 +18,7 @@ DriveSnapshotEntry Drive(unsigned number, const char* model, DriveCondition cond
     entry.driveNumber = number;
     entry.condition = condition;
     entry.temperature = temperature;
+    entry.verdict.warningTemperature = 40;
     std::strncpy(entry.model, model, sizeof entry.model - 1);
     return entry;
 }
@@ -120,6 +121,15 @@ TEST(MetricsText, EveryDriveSeriesCarriesDriveAndSerial)
     nvme.availableSpareThreshold = 10;
     nvme.percentageUsed = 7;
     std::strcpy(nvme.mediaErrors, "340282366920938463463374607431768211455");
+    nvme.verdict.warningTemperature = 80;
+    nvme.verdict.temperature = TemperatureState::Normal;
+    nvme.verdict.health = HealthState::Bad;
+    ata.verdict.warningTemperature = 50;
+    ata.verdict.temperature = TemperatureState::Hot;
+    ata.verdict.health = HealthState::Caution;
+    ata.verdict.countsKnown = 0x09;  // 5 and 197
+    ata.verdict.counts[0] = 3;
+    ata.verdict.counts[3] = 8;
     DriveSnapshotEntry property = Drive(5, "Portable SSD T7", DriveCondition::Temperature, 39);
     property.kind = DriveKind::Property;
     std::strcpy(property.serial, "S5SX");
@@ -142,7 +152,15 @@ TEST(MetricsText, EveryDriveSeriesCarriesDriveAndSerial)
         {"kelvix_drive_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"} 41"},
         {"kelvix_drive_temperature_celsius{drive=\"3\",serial=\"S5GX\"}", "kelvix_drive_temperature_celsius{drive=\"3\",serial=\"S5GX\"} 45"},
         {"kelvix_drive_worst_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_worst_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"} 47"},
-        {"kelvix_drive_warning_temperature_celsius{drive=\"3\",serial=\"S5GX\"}", "kelvix_drive_warning_temperature_celsius{drive=\"3\",serial=\"S5GX\"} 50"},
+        {"kelvix_drive_warning_temperature_celsius{drive=\"3\",serial=\"S5GX\"}", "kelvix_drive_warning_temperature_celsius{drive=\"3\",serial=\"S5GX\"} 80"},
+        {"kelvix_drive_warning_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_warning_temperature_celsius{drive=\"0\",serial=\"WMAJ91234567\"} 50"},
+        {"kelvix_drive_hot{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_hot{drive=\"0\",serial=\"WMAJ91234567\"} 1"},
+        {"kelvix_drive_hot{drive=\"3\",serial=\"S5GX\"}", "kelvix_drive_hot{drive=\"3\",serial=\"S5GX\"} 0"},
+        {"kelvix_drive_health_state{drive=\"0\",serial=\"WMAJ91234567\",state=\"caution\"}", "kelvix_drive_health_state{drive=\"0\",serial=\"WMAJ91234567\",state=\"caution\"} 1"},
+        {"kelvix_drive_health_state{drive=\"0\",serial=\"WMAJ91234567\",state=\"good\"}", "kelvix_drive_health_state{drive=\"0\",serial=\"WMAJ91234567\",state=\"good\"} 0"},
+        {"kelvix_drive_health_state{drive=\"3\",serial=\"S5GX\",state=\"bad\"}", "kelvix_drive_health_state{drive=\"3\",serial=\"S5GX\",state=\"bad\"} 1"},
+        {"kelvix_drive_ata_reallocated_sectors{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_ata_reallocated_sectors{drive=\"0\",serial=\"WMAJ91234567\"} 3"},
+        {"kelvix_drive_ata_pending_sectors{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_ata_pending_sectors{drive=\"0\",serial=\"WMAJ91234567\"} 8"},
         {"kelvix_drive_read_success{drive=\"0\",serial=\"WMAJ91234567\"}", "kelvix_drive_read_success{drive=\"0\",serial=\"WMAJ91234567\"} 1"},
         {"kelvix_drive_read_success{drive=\"3\",serial=\"S5GX\"}", "kelvix_drive_read_success{drive=\"3\",serial=\"S5GX\"} 0"},
         {"kelvix_drive_nvme_critical_warning{drive=\"3\",serial=\"S5GX\"}", "kelvix_drive_nvme_critical_warning{drive=\"3\",serial=\"S5GX\"} 4"},
@@ -156,6 +174,10 @@ TEST(MetricsText, EveryDriveSeriesCarriesDriveAndSerial)
     }
     EXPECT_EQ(SampleLine(page, "kelvix_drive_nvme_critical_warning{drive=\"0\",serial=\"WMAJ91234567\"}"), "")
         << "an ATA drive has no NVMe health series";
+    EXPECT_EQ(SampleLine(page, "kelvix_drive_health_state{drive=\"5\",serial=\"S5SX\",state=\"good\"}"), "")
+        << "a drive not judged has no health series";
+    EXPECT_EQ(SampleLine(page, "kelvix_drive_ata_command_timeouts_total{drive=\"0\",serial=\"WMAJ91234567\"}"), "")
+        << "a count not read";
 }
 
 TEST(MetricsText, EachFamilyHasOneHelpAndTypeBeforeItsSamples)
@@ -231,6 +253,9 @@ TEST(DriveSnapshotTest, TakesPresentDrivesWithTheirLastReadAndHealth)
     EXPECT_EQ(n.availableSpareThreshold, 5);
     EXPECT_EQ(n.percentageUsed, 12);
     EXPECT_STREQ(n.mediaErrors, "257");
+    EXPECT_EQ(snapshot.drives[0].verdict.warningTemperature, 52) << "the user's, for an ATA drive";
+    EXPECT_EQ(n.verdict.warningTemperature, 70) << "an NVMe drive without its own";
+    EXPECT_EQ(n.verdict.health, HealthState::Bad) << "critical warning bit 1";
 
     nvme.healthResult = nullptr;  // the next health read failed
     EXPECT_FALSE(TakeSnapshot(drives, settings).drives[2].hasHealth);

@@ -37,14 +37,15 @@ TEST_F(Enumeration, FailureAtEveryStep)
     const DWORD V = kSmartGetVersion, S = kSmartSendDriveCommand, R = kSmartRcvDriveData;
     const DWORD Q = kIoctlStorageQueryProperty;  // after an ATA failure: is it an NVMe drive?
     const DWORD P = kIoctlScsiPassThrough;  // then: is it behind a bridge? (16-, then 12-byte)
-    // Last, the temperature property: another storage query.
+    // Then the device descriptor (an NVMe drive behind a USB bridge or RST? on the ATA
+    // bus neither is asked), last the temperature property: two more storage queries.
     const FailureCase cases[] = {
         {"open", false, {}, 1},
-        {"version", false, {V, Q, P, P, Q}, 1},
+        {"version", false, {V, Q, P, P, Q, Q}, 1},
         {"enable", true, {V, S, R, R, R}, 1},  // the enable result is not looked at
-        {"identify", false, {V, S, R, Q, P, P, Q}, 1},
-        {"attributes", false, {V, S, R, R, R, Q, P, P, Q}, 1},  // thresholds are still asked for
-        {"thresholds", false, {V, S, R, R, R, Q, P, P, Q}, 1},
+        {"identify", false, {V, S, R, Q, P, P, Q, Q}, 1},
+        {"attributes", false, {V, S, R, R, R, Q, P, P, Q, Q}, 1},  // thresholds are still asked for
+        {"thresholds", false, {V, S, R, R, R, Q, P, P, Q, Q}, 1},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.step);

@@ -55,7 +55,8 @@ TEST(SimulatedDrivesOnWindows, RequestRecordIsTheSdkLayout)
     ASSERT_TRUE(device.Open(5));
     ASSERT_NE(device.ReadAttributes(bytes), nullptr);
     EXPECT_EQ(bytes, 528u);
-    const std::uint8_t expected[32] = {0x00, 0x02, 0, 0, 0xD0, 1, 1, 0x4F, 0xC2, 0xB0, 0xB0, 0, 5};
+    // Drive 5 on NT: no slave bit in the device register (only the 9x driver wants it).
+    const std::uint8_t expected[32] = {0x00, 0x02, 0, 0, 0xD0, 1, 1, 0x4F, 0xC2, 0xA0, 0xB0, 0, 5};
     ASSERT_EQ(bus.Requests().size(), 1u);
     EXPECT_EQ(std::memcmp(bus.Requests()[0].record, expected, 32), 0);
     std::uint8_t raw[6] = {};

@@ -127,8 +127,11 @@ unsigned FileActivity::Writes(const std::string& name)
 }
 
 std::vector<std::uint8_t> ExpectedRequest(std::uint32_t bufferSize, std::uint8_t features, std::uint8_t cylLow,
-                                          std::uint8_t cylHigh, std::uint8_t command, unsigned driveNumber)
+                                          std::uint8_t cylHigh, std::uint8_t command, unsigned driveNumber,
+                                          std::uint32_t platform)
 {
+    // Bit 4 picks the slave device only for the 9x driver; NT drivers want it clear.
+    const bool slave = platform == kPlatformWindows9x && (driveNumber & 1) != 0;
     std::vector<std::uint8_t> bytes(32, 0);
     bytes[0] = static_cast<std::uint8_t>(bufferSize);
     bytes[1] = static_cast<std::uint8_t>(bufferSize >> 8);
@@ -137,7 +140,7 @@ std::vector<std::uint8_t> ExpectedRequest(std::uint32_t bufferSize, std::uint8_t
     bytes[6] = 1;                                                                 // bSectorNumberReg
     bytes[7] = cylLow;                                                            // bCylLowReg
     bytes[8] = cylHigh;                                                           // bCylHighReg
-    bytes[9] = static_cast<std::uint8_t>((driveNumber & 1) != 0 ? 0xB0 : 0xA0);  // bDriveHeadReg
+    bytes[9] = static_cast<std::uint8_t>(slave ? 0xB0 : 0xA0);                    // bDriveHeadReg
     bytes[10] = command;                                                          // bCommandReg
     bytes[12] = static_cast<std::uint8_t>(driveNumber);                          // bDriveNumber
     return bytes;

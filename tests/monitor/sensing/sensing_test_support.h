@@ -70,4 +70,4 @@ private:
 // The 32 request bytes SmartDevice must send, built field by field from the DDK layout.
 std::vector<std::uint8_t> ExpectedRequest(std::uint32_t bufferSize, std::uint8_t features,
                                           std::uint8_t cylLow, std::uint8_t cylHigh, std::uint8_t command,
-                                          unsigned driveNumber);
+                                          unsigned driveNumber, std::uint32_t platform);

@@ -81,7 +81,7 @@ TEST_P(RequestRecords, EveryOperationSendsTheDriverRecord)
             EXPECT_EQ(RecordOf(requests[i]), std::vector<std::uint8_t>(32, 0)) << "no input record";
         } else {
             EXPECT_EQ(RecordOf(requests[i]), ExpectedRequest(step.bufferSize, step.features, step.cylLow,
-                                                             step.cylHigh, step.command, c.drive));
+                                                             step.cylHigh, step.command, c.drive, c.platform));
         }
     }
 }

@@ -60,4 +60,27 @@ TEST(RequestDispatchTest, EchoSendsTheCommandByteAndReportSendsTheDriveReport)
               std::vector<std::uint8_t>(expected, expected + 1920));
 }
 
+// The verdict request: answered once verdicts are published, silent before and without,
+// as an old server is; a one-byte 0x02 stays an unknown command.
+TEST(RequestDispatchTest, TheTwoByteVerdictRequestIsAnsweredFromTheBoard)
+{
+    const auto state = MakeDriveState({{3, 41, 52, "WDC WD800JB-00JJC0", "05.01C05", "WD-WMAM9A123456"}});
+    RequestReply reply;
+    std::uint8_t request[kVerdictRequestBytes];
+    WriteVerdictRequest(request);
+    EXPECT_EQ(DispatchRequest(request, 2, false, state->table, reply), RequestAction::Ignore);
+    VerdictBoard board;
+    EXPECT_EQ(DispatchRequest(request, 2, false, state->table, reply, &board), RequestAction::Ignore);
+    VerdictReport published;
+    published.drives[3] = {1, 1, 2, 80, 2, 1, 0, 4, 2, 0, 0, 1, 4};
+    board.Publish(published);
+    ASSERT_EQ(DispatchRequest(request, 2, false, state->table, reply, &board), RequestAction::Reply);
+    ASSERT_EQ(reply.length, static_cast<int>(kVerdictReportBytes));
+    VerdictReport read;
+    ASSERT_TRUE(ParseVerdictReport(reply.bytes, static_cast<std::size_t>(reply.length), read));
+    EXPECT_EQ(read.drives[3].warningTemperature, 80);
+    EXPECT_EQ(read.drives[3].health, 2);
+    EXPECT_EQ(DispatchRequest(request, 1, false, state->table, reply, &board), RequestAction::UnknownCommand);
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "driveset_file.h"
 #include "measurement.h"
 #include "sensing_test_support.h"
+#include "simulated_drive_port.h"
 #include "smart_device.h"
 
 #include <gtest/gtest.h>
@@ -48,13 +49,15 @@ TEST(DriveSetFile, ErrorsNameTheLine)
         {"drive 1\ntemperature 194 40 x\n", "line 2: temperatures are numbers from 0 to 255"},
         {"drive 1\nfail power\n",
          "line 2: unknown step 'power' (open, version, enable, identify, attributes, thresholds)"},
-        {"drive 1\nfail attributes from 0\n", "line 2: fail needs a step, or 'attributes from N' with N from 1 on"},
+        {"drive 1\nfail attributes from 0\n", "line 2: fail needs a step, or 'attributes from N' or 'answers from N' with N from 1 on"},
         {"platform two\n", "line 1: platform needs one number (1 = Windows 9x, 2 = NT)"},
         {"drive 1\nsectors 281474976710656\n", "line 2: sectors needs one number below 2^48"},
         {"drive 1\natapi yes\n", "line 2: atapi takes no value"},
-        {"drive 1\nbridge\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
-        {"drive 1\nbridge sat32\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
-        {"drive 1\nbridge sat16 sat12\n", "line 2: bridge needs sat16, sat12 or sat16-no-status"},
+        {"drive 1\nnvme\nvia usb\n", "line 3: via needs jmicron, asmedia, realtek, realtek-garbling or rst"},
+        {"drive 1\nvia rst\n", "line 2: 'via' is a key of NVMe drives: put 'nvme' first"},
+        {"drive 1\nbridge\n", "line 2: bridge needs sat16, sat12, sat16-no-status or sat16-fixed-sense"},
+        {"drive 1\nbridge sat32\n", "line 2: bridge needs sat16, sat12, sat16-no-status or sat16-fixed-sense"},
+        {"drive 1\nbridge sat16 sat12\n", "line 2: bridge needs sat16, sat12, sat16-no-status or sat16-fixed-sense"},
         {"drive 1\ntemperature-property 70 80\n", "line 2: temperature-property needs the warning and critical temperature and at least one temperature, numbers from 0 to 255"},
         {"drive 1\ntemperature-property 70 80 40 256\n", "line 2: temperature-property needs the warning and critical temperature and at least one temperature, numbers from 0 to 255"},
         {"drive 1\ntemperature-property 70 x 40\n", "line 2: temperature-property needs the warning and critical temperature and at least one temperature, numbers from 0 to 255"},
@@ -334,6 +337,73 @@ TEST(SimulatedDrives, TemperatureListRepeats)
         ASSERT_TRUE(device.FindAttribute(194, raw));
         EXPECT_EQ(raw[0], value);
     }
+}
+
+// Counts and normalised values over reads, the same on the Windows bus and on kelvixd's
+// port (which once ignored every list); past the end the last value stays.
+TEST(SimulatedDrives, AttributeAndHealthSeriesOnBothBuses)
+{
+    const std::string text = "drive 0\nattribute 197 0x0032 100 100 00\nattribute 5 0x0033 100 100 00\n"
+                             "temperature 194 40 41\nraw 197 0 0 8 12\nnormalised 5 100 36\n"
+                             "drive 1\nnvme\nhealth-series media-errors 0 3\nhealth-series used 89 90\n";
+    SimulatedMachine machine(text);
+    DriveSet set;
+    std::string error;
+    ASSERT_TRUE(Parse(text, set, error)) << error;
+    SimulatedDrivePort port(set);
+    DriveProtocol protocol{};
+    const int ata = port.Open(0, protocol);
+    const int nvme = port.Open(1, protocol);
+    SmartDevice device;
+    ASSERT_TRUE(device.Open(0));
+    const struct {
+        std::uint8_t temperature;
+        std::uint8_t pending;
+        std::uint8_t reallocatedValue;
+    } reads[] = {{40, 0, 100}, {41, 0, 36}, {40, 8, 36}, {41, 12, 36}, {40, 12, 36}};
+    for (const auto& read : reads) {
+        std::uint32_t bytes = 0;
+        const std::uint8_t* windows = device.ReadAttributes(bytes);
+        ASSERT_NE(windows, nullptr);
+        AtaTaskfile command;
+        command.features = 0xD0;
+        command.sectorCount = 1;
+        command.lbaMid = 0x4F;
+        command.lbaHigh = 0xC2;
+        command.command = 0xB0;
+        std::uint8_t portSector[512] = {};
+        ASSERT_TRUE(port.Ata(ata, command, portSector, 512, nullptr));
+        EXPECT_EQ(std::memcmp(windows, portSector + kSmartTableOffset, kSmartEntryCount * kSmartEntrySize), 0);
+        std::uint8_t raw[6] = {};
+        ASSERT_TRUE(device.FindAttribute(194, raw));
+        EXPECT_EQ(raw[0], read.temperature);
+        ASSERT_TRUE(device.FindAttribute(197, raw));
+        EXPECT_EQ(raw[0], read.pending);
+        unsigned sum = 0;
+        for (const std::uint8_t byte : portSector) {
+            sum += byte;
+        }
+        EXPECT_EQ(sum % 256, 0u) << "the checksum follows the values";
+        for (unsigned i = 0; i < kSmartEntryCount; ++i) {
+            if (windows[i * kSmartEntrySize] == 5) {
+                EXPECT_EQ(windows[i * kSmartEntrySize + 3], read.reallocatedValue);
+            }
+        }
+    }
+    const std::uint8_t expectedErrors[] = {0, 3, 3};
+    const std::uint8_t expectedUsed[] = {89, 90, 90};
+    for (unsigned i = 0; i < 3; ++i) {
+        NvmeAdminCommand logPage;
+        logPage.opcode = kNvmeAdminGetLogPage;
+        logPage.namespaceId = kNvmeAllNamespaces;
+        logPage.cdw10 = (512 / 4 - 1) << 16 | 0x02;
+        std::uint8_t page[512] = {};
+        ASSERT_TRUE(port.NvmeAdmin(nvme, logPage, page, sizeof page));
+        EXPECT_EQ(page[160], expectedErrors[i]);
+        EXPECT_EQ(page[5], expectedUsed[i]);
+    }
+    EXPECT_FALSE(Parse("drive 0\nraw 197 1\n", set, error)) << "the attribute must exist";
+    EXPECT_FALSE(Parse("drive 0\nnvme\nhealth-series temperature 300\n", set, error));
 }
 
 TEST(SimulatedDrives, AttributeReadsFailFromTheGivenRead)

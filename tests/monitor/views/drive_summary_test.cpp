@@ -28,6 +28,7 @@ TEST(SummaryColumns, TwelveHeadersAndWidthsEndedByAnEmptyHeader)
     } expected[] = {
         {"#", 20}, {"ModelNumber", 150}, {"FirmwareRev", 100}, {"SerialNumber", 100},
         {"Capacity", 100}, {"Mode", 100}, {"TMP", 30}, {"VER", 30}, {"IDS", 30}, {"DA", 30}, {"AT", 30}, {"ID", 60},
+        {"HEALTH", 60},
     };
     unsigned column = 0;
     while (kSummaryColumns[column].header[0] != '\0') {
@@ -194,6 +195,16 @@ TEST(SummarizeDrive, TemperatureAttributeAndItsSource)
         record->temperatureAttributeId = c.id;
         record->temperatureSource = c.source;
         EXPECT_STREQ(SummarizeDrive(0, *record).cells[11], c.cell) << c.cell;
+    }
+}
+
+TEST(SummarizeDrive, TheLastCellIsTheHealthWord)
+{
+    auto record = std::make_unique<DriveRecord>();
+    record->present = 1;
+    const char* words[] = {"不明", "正常", "注意", "危険"};
+    for (unsigned health = 0; health < 4; ++health) {
+        EXPECT_STREQ(SummarizeDrive(0, *record, health).cells[12], words[health]) << health;
     }
 }
 

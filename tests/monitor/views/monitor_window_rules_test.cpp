@@ -66,6 +66,22 @@ TEST(MonitorCells, OnlyTheSecondDriveDeliveredShowsItInCellZero)
     }
 }
 
+// A drive in caution or bad carries its health word before its name; good and unknown
+// drives show their name as before.
+TEST(MonitorCells, HealthMarksCautionAndBadDrives)
+{
+    auto drives = MakeDrives(16, {{0, 40, 44}, {1, 36, 39}, {2, 35, 35}, {3, 33, 33}});
+    drives->table[3].sleeping = 1;
+    const Settings settings;
+    const std::uint8_t health[kMaxDrives] = {1, 2, 3, 2};
+    const MonitorCellPlan plan = PlanMonitorCells(*drives, settings, false, health);
+    ASSERT_EQ(plan.filledCells, 4u);
+    EXPECT_STREQ(plan.cells[0].name, "DRIVE 0");
+    EXPECT_STREQ(plan.cells[1].name, "[注意] DRIVE 1");
+    EXPECT_STREQ(plan.cells[2].name, "[危険] DRIVE 2");
+    EXPECT_STREQ(plan.cells[3].name, "[注意] (スリープ中) DRIVE 3") << "a sleeping drive keeps its last verdict";
+}
+
 TEST(MonitorCells, SleepingDriveKeepsItsValuesBehindTheMark)
 {
     auto drives = MakeDrives(16, {{0, 40, 44}, {2, 36, 39}});

@@ -30,6 +30,7 @@ TEST(NvmeViewerRows, InformationAndHealthOfAnEnumeratedDrive)
         {6, "NVMe Version", "1.4.0"},
         {7, "Total Capacity", "2.00TB (2000398934016 bytes)"},
         {9, "Warning Temperature", "343 K (70 ℃)"},
+        {11, "Connection", "storage query"},
     };
     for (const auto& c : infoCases) {
         EXPECT_STREQ(info.rows[c.row].item, c.item);
@@ -79,6 +80,7 @@ TEST(NvmeViewerRows, AnyPageStaysInsideTheCells)
     record.nvmeIdentifyResult = nullptr;
     record.healthResult = nullptr;
     EXPECT_STREQ(BuildNvmeInfoRows(record).rows[2].value, "");
+    EXPECT_STREQ(BuildNvmeInfoRows(record).rows[11].value, "storage query (health log not readable)");
     EXPECT_EQ(BuildHealthRows(record).count, 0u);
 }
 

@@ -301,8 +301,9 @@ TEST_F(SmartViewer, NvmeDrivesShowTheirInformationAndHealthRows)
     EXPECT_EQ(ListColumns(viewer, IDC_SMART_ATTRIBUTES),
               (std::vector<Column>{{"Health", 190}, {"Value", 130}, {"Unit", 140}}));
     const std::vector<Row> info = ListRows(viewer, IDC_SMART_INFO, 2);
-    ASSERT_EQ(info.size(), 11u);
+    ASSERT_EQ(info.size(), 12u);
     EXPECT_EQ(info[6], (Row{"NVMe Version", "1.4.0"}));
+    EXPECT_EQ(info[11], (Row{"Connection", "storage query"}));
     const std::vector<Row> health = ListRows(viewer, IDC_SMART_ATTRIBUTES, 3);
     ASSERT_EQ(health.size(), 18u);
     EXPECT_EQ(health[1], (Row{"Composite Temperature", "45", "℃ (318 K)"}));

@@ -1,0 +1,13 @@
+// A drive's health in the user's words, for KELVIX's balloons and windows and PELITO's
+// balloon alike. The numbers are those of the verdict report (HealthState and
+// HealthReasonKind of the monitor).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// 正常, 注意, 危険; 不明 for 0 and anything unknown.
+const char* HealthWord(std::uint8_t health);
+// One reason, such as "代替処理待ちのセクタが 0 から 8 に増加"; empty for kind 0.
+std::string HealthReasonWords(std::uint8_t kind, std::uint8_t attributeId, std::uint64_t from, std::uint64_t to,
+                              std::uint32_t limit);

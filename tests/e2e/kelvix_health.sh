@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# A drive whose pending-sector count rises mid-run: exactly one health balloon with the
+# reason in words, the metrics say caution with the count, PELITO pops its balloon with
+# the health line; after a restart the steady count gives no new balloon.
+. "$(dirname "$0")/e2e_lib.sh"
+e2e_begin "$1" kelvix_health
+monitor=$E2E_BUILD/monitor
+pelito=$E2E_BUILD/trayclient/PELITO.exe
+port=$(e2e_free_port)
+metrics_port=$(e2e_free_tcp_port)
+cp "$monitor/KELVIX_SIM.exe" "$monitor/HDDATA.CFG" "$monitor/7SEG_G.KVX" .
+# Read 1 is enumeration's, read 2 the start's measurement; each "measure now" reads again.
+write_drives() {
+    cat > drives.txt <<DRIVES
+drive 0
+model ST3500418AS
+serial 5VM1ABCD
+attribute 5 0x0033 100 100 00
+attribute 197 0x0012 100 100 00
+threshold 5 36
+temperature 194 35
+raw 197 $1
+drive 1
+nvme
+model Samsung SSD 980 PRO 1TB
+serial S5GXNF0R123456
+temperature-limits 358 363
+temperature 60
+drive 2
+model WDC WD10EZEX-08WN4A0
+serial WCC6Y0ABCDEF
+attribute 5 0x0033 030 030 00
+threshold 5 140
+temperature 194 30
+DRIVES
+}
+write_drives "0 0 0 8"
+# Drive 2 has been bad since an earlier run (its balloon was shown then): no balloon now,
+# but the tray stays in its warning colours for it.
+printf '[Timer]\r\nCurrent=3600\r\n[Threshold]\r\nUseBalloon=0\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\n[Health]\r\nWDC WD10EZEX-08WN4A0:1.00:WCC6Y0ABCDEF=bad\r\n' \
+    "$port" "$metrics_port" > "$E2E_INI"
+export KELVIX_DRIVESET=$E2E_WORK/drives.txt
+tooltips() { kvd windows tooltips_class32 | from_sjis | tr -d '\r'; }
+# KELVIX's health balloon (its lines read "#N  注意: ..."; PELITO's "健康状態   : ...").
+health_balloon() { [[ "$(tooltips)" == *"注意: "* ]]; }
+# balloons_for SECONDS: how many times a health balloon appeared in that time.
+balloons_for() {
+    local end=$((SECONDS + $1)) shown=0 count=0
+    while [ $SECONDS -lt $end ]; do
+        if health_balloon; then
+            [ $shown = 0 ] && count=$((count + 1))
+            shown=1
+        else
+            shown=0
+        fi
+        sleep 0.5
+    done
+    echo $count
+}
+metrics() { curl -s --max-time 10 "http://127.0.0.1:$metrics_port/metrics"; }
+
+win_bg "$E2E_WORK/KELVIX_SIM.exe"
+check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+check "the start-up balloon shows" wait_until 20 kvd windows tooltips_class32
+check "it is no health balloon" test "$(balloons_for 1)" = 0
+wait_until 30 no_tooltips
+check_contains "healthy at start" 'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="good"} 1' "$(metrics)"
+check_contains "the NVMe drive warns at its own limit" \
+    'kelvix_drive_warning_temperature_celsius{drive="1",serial="S5GXNF0R123456"} 80' "$(metrics)"
+
+pelito_settings "[127.0.0.1]\r\nPort=$port\r\nTimeOut=2\r\nTimer=3\r\n"
+win_bg "$pelito"
+check "PELITO's main window appears" kvd wait-window ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 20000
+sleep 5  # PELITO's first poll has seen the drive good
+
+check "measure now (read 3)" kvd command-times 32789 1
+check_eq "no balloon while the count stays 0" 0 "$(balloons_for 3)"
+check "measure now (read 4: 8 pending sectors)" kvd command-times 32789 1
+check "the health balloon shows" wait_until 10 health_balloon
+check_contains "it names the count and its rise" "#0  注意: 代替処理待ちのセクタが 0 から 8 に増加" "$(tooltips)"
+check "only drive 0 changed" bash -c "! grep -q '#2' <<<'$(tooltips)'"
+shot health_balloon
+page=$(metrics)
+check_contains "metrics: caution" 'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="caution"} 1' "$page"
+check_contains "metrics: the pending count" 'kelvix_drive_ata_pending_sectors{drive="0",serial="5VM1ABCD"} 8' "$page"
+check_contains "metrics: the old failing drive is bad" \
+    'kelvix_drive_health_state{drive="2",serial="WCC6Y0ABCDEF",state="bad"} 1' "$page"
+pelito_told() { [[ "$(tooltips)" == *"健康状態   : 注意 (代替処理待ちのセクタが 0 から 8 に増加)"* ]]; }
+check "PELITO's balloon tells the health" wait_until 15 pelito_told
+shot pelito_balloon
+wait_until 30 no_tooltips
+# The tray: KELVIX's 60 (the NVMe drive, cool for its own limit) in warning colours for
+# the bad drive, PELITO's 60 for the same drive in normal ones, PELITO's 30 for the bad
+# drive in warning colours.
+icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 | md5sum; }
+# red_pixels X NAME: pixels of the icon at X whose red is strong and green weak.
+red_pixels() {
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 \
+        | sed -n 's/^[^(]*(\([0-9]*\),\([0-9]*\),.*/\1 \2/p' | awk '$1 > 150 && $2 < 100' | wc -l
+}
+shot tray_bad_drive
+check "KELVIX's tray is in warning colours for the bad drive" test "$(red_pixels 5 tray_bad_drive)" -gt 10
+check "PELITO shows the NVMe drive's 60 in normal colours" test "$(red_pixels 45 tray_bad_drive)" -eq 0
+check "PELITO shows the bad drive in warning colours" test "$(red_pixels 65 tray_bad_drive)" -gt 10
+check "KELVIX's 60 differs from PELITO's 60" test "$(icon_at 5 tray_bad_drive)" != "$(icon_at 45 tray_bad_drive)"
+check "measure now (read 5: still 8)" kvd command-times 32789 1
+check_eq "no second balloon for the same count" 0 "$(balloons_for 6)"
+check "the baseline is kept" grep -q '^ST3500418AS:1.00:5VM1ABCD=caution 5:0 197:8<0' "$E2E_INI"
+
+kvd command 32799
+check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+# A restart with the count steady at 8: caution still, and no balloon for it.
+write_drives 8
+win_bg "$E2E_WORK/KELVIX_SIM.exe"
+check "main window appears again" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+check_eq "no health balloon after the restart" 0 "$(balloons_for 8)"
+check_contains "still caution after the restart" \
+    'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="caution"} 1' "$(metrics)"
+kvd command 32799
+check "main window goes again" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+e2e_end

@@ -1,0 +1,66 @@
+// Drives shaped like real ones (real_drives.driveset) read through the simulated bus and
+// judged as KELVIX judges them: each gets the verdict its counts call for, and no healthy
+// drive is flagged.
+#include "drive_enumeration.h"
+#include "drive_judge.h"
+#include "driveset_file.h"
+#include "measurement.h"
+#include "sensing_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The "# expect WORD" lines, one per drive in order.
+std::vector<std::string> Expected(const std::string& path)
+{
+    std::vector<std::string> words;
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.rfind("# expect ", 0) == 0) {
+            words.push_back(line.substr(9));
+        }
+    }
+    return words;
+}
+
+TEST(RealDrives, EachGetsTheVerdictItsCountsCallFor)
+{
+    WorkingDirectory directory;
+    auto set = std::make_unique<DriveSet>();
+    std::string error;
+    ASSERT_TRUE(LoadDriveSet(KV_REAL_DRIVES, *set, error)) << error;
+    const std::vector<std::string> expected = Expected(KV_REAL_DRIVES);
+    ASSERT_EQ(expected.size(), 6u);
+    auto machine = std::make_unique<SimulatedMachine>(*set);
+    machine->drives.probeCount = kMaxDrives;
+    EnumerateDrives(machine->drives);
+    Settings settings;
+    DriveJudge judge(nullptr);
+    for (unsigned tick = 0; tick < 3; ++tick) {
+        MeasureAll(machine->drives, settings);
+        // The first judgement tells of each drive that is not good, once; steady counts
+        // are no news after that.
+        EXPECT_EQ(judge.Judge(machine->drives, WarningLimitsOf(settings)).count, tick == 0 ? 3u : 0u) << tick;
+        for (unsigned i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(machine->drives.table[i].present, 1u) << i;
+            const DriveVerdict& verdict = judge.Verdict(i);
+            std::string reasons;
+            for (unsigned r = 0; r < verdict.reasonCount; ++r) {
+                char text[160];
+                FormatHealthReason(verdict.reasons[r], text, sizeof text);
+                reasons += std::string(" | ") + text;
+            }
+            EXPECT_EQ(HealthStateName(verdict.health), expected[i])
+                << "drive " << i << " " << machine->drives.table[i].model << reasons;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The sending thread over a fake transport: retries with doubling waits, the bounded
+// queue, counts that never call a failure delivered, and a stop that breaks off.
+#include "notifier.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Answers with the statuses given, one per call (the last repeats); may hold each call
+// until released.
+struct FakeWeb {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<long> statuses;
+    std::vector<Clock::time_point> calls;
+    bool hold = false;
+    bool ignoreCancel = false;  // as WinHTTP under Wine
+    bool returned = false;
+
+    NotifyTransport Transport()
+    {
+        NotifyTransport transport;
+        transport.web = [this](const WebRequest&, CancelToken& cancel) {
+            std::unique_lock<std::mutex> lock(mutex);
+            calls.push_back(Clock::now());
+            changed.notify_all();
+            while (hold && (ignoreCancel || !cancel.Cancelled())) {
+                changed.wait_for(lock, std::chrono::milliseconds(10));
+            }
+            returned = true;
+            WebOutcome outcome;
+            if (cancel.Cancelled()) {
+                outcome.error = "stopped";
+                return outcome;
+            }
+            outcome.status = statuses[std::min(calls.size(), statuses.size()) - 1];
+            outcome.delivered = outcome.status == 200;
+            return outcome;
+        };
+        transport.command = [](const std::string&, const std::vector<std::string>&, unsigned, CancelToken&) {
+            return CommandOutcome();
+        };
+        return transport;
+    }
+    bool WaitForCalls(std::size_t count)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(5), [this, count]() { return calls.size() >= count; });
+    }
+};
+
+NotifySettings WebSettings(unsigned retries)
+{
+    NotifySettings settings;
+    settings.url = "http://127.0.0.1:9/x";
+    settings.retries = retries;
+    settings.retryWait = 2;
+    return settings;
+}
+
+bool WaitForCounts(const Notifier& notifier, std::uint64_t delivered, std::uint64_t failed)
+{
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < until) {
+        const NotifyCounts counts = notifier.Counts();
+        if (counts.delivered == delivered && counts.failed == failed) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+TEST(Notifier, RetriesWithDoublingWaitsUntilDelivered)
+{
+    FakeWeb web;
+    web.statuses = {500, 503, 200};
+    std::vector<std::string> log;
+    std::mutex logMutex;
+    Notifier notifier([&](const std::string& line) { std::lock_guard<std::mutex> l(logMutex); log.push_back(line); },
+                      web.Transport());
+    notifier.SetRetryUnitMs(20);  // waits of 40 and 80 ms
+    notifier.Start(WebSettings(3), "pc1");
+    ASSERT_TRUE(notifier.Post(MakeTestEvent(0)));
+    ASSERT_TRUE(WaitForCounts(notifier, 1, 0));
+    ASSERT_EQ(web.calls.size(), 3u);
+    EXPECT_GE(web.calls[1] - web.calls[0], std::chrono::milliseconds(40));
+    EXPECT_GE(web.calls[2] - web.calls[1], std::chrono::milliseconds(80));
+    notifier.Stop();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0], "notify: test to http://127.0.0.1:9/**** (try 1 of 4): failed: HTTP status 500");
+    EXPECT_EQ(log[2], "notify: test to http://127.0.0.1:9/**** (try 3 of 4): delivered: HTTP status 200");
+}
+
+TEST(Notifier, GivesUpAfterTheRetriesAndCountsAFailure)
+{
+    FakeWeb web;
+    web.statuses = {500};
+    Notifier notifier([](const std::string&) {}, web.Transport());
+    notifier.SetRetryUnitMs(1);
+    notifier.Start(WebSettings(2), "pc1");
+    notifier.Post(MakeTestEvent(0));
+    ASSERT_TRUE(WaitForCounts(notifier, 0, 1));
+    EXPECT_EQ(web.calls.size(), 3u);
+}
+
+TEST(Notifier, FullQueueRefusesAndCountsWithoutWaiting)
+{
+    FakeWeb web;
+    web.statuses = {200};
+    web.hold = true;  // the receiver hangs
+    Notifier notifier([](const std::string&) {}, web.Transport());
+    notifier.Start(WebSettings(0), "pc1");
+    notifier.Post(MakeTestEvent(0));
+    ASSERT_TRUE(web.WaitForCalls(1));  // the first is being sent, the queue is empty
+    const auto start = Clock::now();
+    for (unsigned i = 0; i < Notifier::kMaxQueued; ++i) {
+        EXPECT_TRUE(notifier.Post(MakeTestEvent(0))) << i;
+    }
+    EXPECT_FALSE(notifier.Post(MakeTestEvent(0)));
+    EXPECT_FALSE(notifier.Post(MakeTestEvent(0)));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));  // posting never waits for the sender
+    EXPECT_EQ(notifier.Counts().failed, 2u);
+    // Stopping breaks off the hanging call; what still waited is counted, not sent.
+    notifier.Stop();
+    EXPECT_EQ(notifier.Counts().failed, 2u + Notifier::kMaxQueued + 1);
+    EXPECT_EQ(notifier.Counts().delivered, 0u);
+}
+
+TEST(Notifier, StopDoesNotWaitForACallThatCannotBeBrokenOff)
+{
+    FakeWeb web;
+    web.statuses = {200};
+    web.hold = true;
+    web.ignoreCancel = true;
+    std::atomic<int> lines{0};
+    {
+        Notifier notifier([&lines](const std::string&) { ++lines; }, web.Transport());
+        notifier.Start(WebSettings(0), "pc1");
+        notifier.Post(MakeTestEvent(0));
+        ASSERT_TRUE(web.WaitForCalls(1));
+        const auto start = Clock::now();
+        notifier.Stop();
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(Notifier::kStopWaitMs + 1000));
+    }
+    // The call ends after its Notifier has gone: it logs nothing and touches nothing of it.
+    {
+        std::lock_guard<std::mutex> lock(web.mutex);
+        web.hold = false;
+    }
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    for (bool done = false; !done && Clock::now() < until;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::lock_guard<std::mutex> lock(web.mutex);
+        done = web.returned;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(lines.load(), 0);
+}
+
+TEST(Notifier, NothingRunsWithoutAWayOut)
+{
+    FakeWeb web;
+    web.statuses = {200};
+    Notifier notifier([](const std::string&) {}, web.Transport());
+    notifier.Start(NotifySettings(), "pc1");
+    EXPECT_FALSE(notifier.Post(MakeTestEvent(0)));
+    EXPECT_EQ(DescribeResult(SendResult()), "nothing to send to: no URL and no command");
+}
+
+}  // namespace
