@@ -7,6 +7,7 @@ endif()
 add_library(kv_support STATIC
     cstr.cpp
     inifile.cpp
+    setting_keys.cpp
     profile_integer.cpp
     profile_section.cpp
     ${kv_profile_impl}

@@ -14,18 +14,11 @@
 #include <vector>
 
 struct DaemonConfig {
-    // UseLog, LogFile, CfgFile, [Threshold] Current and NvmeCurrent (0: never hot) as
-    // KELVIX reads them.
+    // KELVIX's keys that kelvixd reads (those marked kSettingInDaemon in KELVIX's table),
+    // in the fields KELVIX keeps them in; UseNetwork is on by default.
     Settings settings;
-    std::uint32_t interval = 60;   // [Timer] Current, seconds
-    bool serve = true;             // [Network] UseNetwork
-    std::uint32_t port = 10008;    // [Network] Port
-    // [Network] AllowedHosts and ReportsPerSecond live in `settings`, as KELVIX reads them.
-    std::uint32_t hddtempPort = 0;  // [Export] HddtempPort; 0: off
-    std::uint32_t metricsPort = 0;  // [Export] MetricsPort; 0: off
-    std::string listenAddress;      // [Export] ListenAddress; empty: every interface
-    NotifySettings notify;          // [Notify], the notifications' own key table
-    MqttSettings mqtt;              // [Mqtt]: the Home Assistant publisher; no Host: off
+    NotifySettings notify;  // [Notify], the notifications' own key table
+    MqttSettings mqtt;      // [Mqtt]: the Home Assistant publisher; no Host: off
     std::string stateDirectory = "/var/lib/kelvix";
     std::string sysBlock = "/sys/block";
     std::string devices = "/dev";

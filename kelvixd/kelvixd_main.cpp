@@ -172,23 +172,23 @@ private:
 // rules; false after a message when a listener cannot be opened.
 bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportServer& exporter)
 {
-    if (config.hddtempPort == 0 && config.metricsPort == 0) {
+    if (config.settings.HddtempPort == 0 && config.settings.MetricsPort == 0) {
         return true;
     }
-    if (config.hddtempPort == config.metricsPort) {
-        Journal(Priority::Error, "[Export] HddtempPort and MetricsPort are both %u", config.hddtempPort);
+    if (config.settings.HddtempPort == config.settings.MetricsPort) {
+        Journal(Priority::Error, "[Export] HddtempPort and MetricsPort are both %u", config.settings.HddtempPort);
         return false;
     }
     ExportConfig exportConfig;
     exportConfig.access = rules;
-    exportConfig.hddtempPort = static_cast<std::uint16_t>(config.hddtempPort);
-    exportConfig.metricsPort = static_cast<std::uint16_t>(config.metricsPort);
-    ParseListenAddress(config.listenAddress.c_str(), exportConfig.listenAddress);  // checked when read
-    const char* where = config.listenAddress.empty() ? "every interface" : config.listenAddress.c_str();
+    exportConfig.hddtempPort = static_cast<std::uint16_t>(config.settings.HddtempPort);
+    exportConfig.metricsPort = static_cast<std::uint16_t>(config.settings.MetricsPort);
+    ParseListenAddress(config.settings.ListenAddress, exportConfig.listenAddress);  // checked when read
+    const char* where = config.settings.ListenAddress[0] == '\0' ? "every interface" : config.settings.ListenAddress;
     if (!exporter.Start(exportConfig)) {
         Journal(Priority::Error, "the export services cannot listen on TCP ports %u and %u of %s "
-                                 "(taken, or not an address of this machine)", config.hddtempPort,
-                config.metricsPort, where);
+                                 "(taken, or not an address of this machine)", config.settings.HddtempPort,
+                config.settings.MetricsPort, where);
         return false;
     }
     Journal(Priority::Info, "export services on %s: hddtemp TCP port %u, metrics TCP port %u (0: off)", where,
@@ -350,14 +350,14 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         service.SetVerdictBoard(&verdicts);
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
-        if (config.serve) {
-            if (!service.Start(config.port) || !service.WaitUntilBound()) {
+        if (config.settings.UseNetwork != 0) {
+            if (!service.Start(config.settings.Port) || !service.WaitUntilBound()) {
                 notifier.Stop();
                 drives.reset();
                 InstallDiskControl(nullptr);
                 return SessionEnd::NotStarted;
             }
-            Journal(Priority::Info, "serving on UDP port %u to %s, %u reports a second each", config.port,
+            Journal(Priority::Info, "serving on UDP port %u to %s, %u reports a second each", config.settings.Port,
                     config.settings.AllowedHosts, config.settings.ReportsPerSecond);
         }
         if (!StartExport(config, rules, exporter)) {
@@ -370,7 +370,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         daemon.manager.Ready(std::to_string(drives->presentCount) + " drives served");
         timespec deadline{};
         clock_gettime(CLOCK_MONOTONIC, &deadline);
-        deadline.tv_sec += config.interval;
+        deadline.tv_sec += config.settings.TimerCurrent;
         for (;;) {
             const Wake wake = WaitForSignal(daemon.signals, deadline);
             if (wake == Wake::Stop) {
@@ -388,7 +388,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
                 daemon.manager.Ready(std::to_string(drives->presentCount) + " drives served");
                 continue;
             }
-            deadline.tv_sec += config.interval;
+            deadline.tv_sec += config.settings.TimerCurrent;
             if (service.Failed()) {
                 Journal(Priority::Error, "the report server ended: stopping");
                 end = SessionEnd::Failed;

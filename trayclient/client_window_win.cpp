@@ -11,6 +11,7 @@
 #include "report_query_win.h"
 #include "settings_dialog_win.h"
 #include "settings_location_win.h"
+#include "tray_digits_win.h"
 #include "wide_text.h"
 #include "window_helpers.h"
 #include "ws32_calls.h"
@@ -206,23 +207,6 @@ bool SetPollTimer(HWND window, bool on)
     }
     client.pollTimer = SetTimer(window, kPollTimerId, TimerPeriodMs(client.settings.Timer), nullptr);
     return client.pollTimer != 0;
-}
-
-bool ReplaceDigitIcons(const char* path)
-{
-    ClientState& client = Client();
-    DigitIconSet fresh;
-    if (!fresh.Build(path)) {
-        return false;
-    }
-    for (TrayIcon& icon : client.trayIcons) {
-        for (unsigned glyph = 0; glyph < kDigitIconCount; ++glyph) {
-            icon.SetSlot(fresh.Icon(glyph), glyph);
-        }
-    }
-    client.digits.Swap(fresh);  // the old pictures go with `fresh`
-    Poll();
-    return true;
 }
 
 LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

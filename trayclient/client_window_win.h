@@ -8,7 +8,3 @@ LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 // Starts (again, with the current period) or stops the poll timer. True on success.
 bool SetPollTimer(HWND window, bool on);
-
-// Puts pictures composed from the glyph file at `path` into every drive icon and shows them;
-// false (nothing changed) when the file does not load.
-bool ReplaceDigitIcons(const char* path);

@@ -2,34 +2,42 @@
 
 #include "inifile.h"
 
-#include <algorithm>
-#include <cstring>
-#include <iterator>
+#include <cstddef>
+
+namespace {
+
+// The host's section: no section of their own. The dialog's spin ranges.
+constexpr SettingKey kKeys[] = {
+    KV_SETTING(PelitoSettings, Timer, Unsigned, nullptr, "Timer", 30, 3600, kSettingInDialog),
+    KV_SETTING(PelitoSettings, Port, Unsigned, nullptr, "Port", 10000, 65535, kSettingInDialog),
+    KV_SETTING(PelitoSettings, TimeOut, Unsigned, nullptr, "TimeOut", 1, 10, kSettingInDialog),
+    // The unit text says 20; the arrows go down to 10.
+    KV_SETTING(PelitoSettings, Temp, Unsigned, nullptr, "Temp", 10, 70, kSettingInDialog),
+    KV_SETTING(PelitoSettings, IconFile, Text, nullptr, "IconFile", 1, kIconFileSize - 1, kSettingInDialog),
+};
+
+constexpr SettingTable kTable = {kKeys, sizeof kKeys / sizeof kKeys[0]};
+
+}  // namespace
+
+const SettingTable& PelitoSettingKeys()
+{
+    return kTable;
+}
 
 void LoadPelitoSettings(const char* host, PelitoSettings& s, const char* file)
 {
-    const PelitoSettings d;
+    const PelitoSettings defaults;
     INIFILE ini;
     ini.Open(file);
     ini.ReadWholeSections();
-    ini.Read(host, "Timer", d.Timer, &s.Timer);
-    ini.Read(host, "Port", d.Port, &s.Port);
-    ini.Read(host, "TimeOut", d.TimeOut, &s.TimeOut);
-    ini.Read(host, "Temp", d.Temp, &s.Temp);
-    ini.Read(host, "IconFile", d.IconFile, s.IconFile, kIconFileSize);
+    ReadSettingKeys(ini, kTable, &s, &defaults, host);
 }
 
 bool SavePelitoSettings(const char* host, const PelitoSettings& s, const char* file)
 {
     INIFILE ini;
     ini.Open(file);
-    // Every key is written, in this order, whatever happened to the one before.
-    const int written[] = {
-        ini.Write(host, "Timer", s.Timer),
-        ini.Write(host, "Port", s.Port),
-        ini.Write(host, "TimeOut", s.TimeOut),
-        ini.Write(host, "Temp", s.Temp),
-        ini.Write(host, "IconFile", s.IconFile),
-    };
-    return std::all_of(std::begin(written), std::end(written), [](int result) { return result != 0; });
+    // Every key is written, in table order, whatever happened to the one before.
+    return WriteSettingKeys(ini, kTable, &s, host);
 }

@@ -2,6 +2,8 @@
 // named by the host text, so one file serves one PELITO per host.
 #pragma once
 
+#include "setting_keys.h"
+
 #include <cstdint>
 
 constexpr const char* kPelitoIniFile = "PELITO.INI";
@@ -14,6 +16,9 @@ struct PelitoSettings {
     std::uint32_t Temp = 45;        // above it the icon uses the warning digits
     char IconFile[kIconFileSize] = "7SEG_G.KVX";
 };
+
+// The five keys, in the order they are written, with the ranges the dialog offers.
+const SettingTable& PelitoSettingKeys();
 
 // Reads the five keys of the host's section; a missing file or key gives the default.
 void LoadPelitoSettings(const char* host, PelitoSettings& settings, const char* file = kPelitoIniFile);

@@ -9,6 +9,7 @@ add_library(kv_pelito_app OBJECT
     report_query_win.cpp
     settings_dialog_win.cpp
     settings_location_win.cpp
+    tray_digits_win.cpp
 )
 target_include_directories(kv_pelito_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kv_pelito_app PUBLIC kv_pelito kv_net kv_ui kv_support)

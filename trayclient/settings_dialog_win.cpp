@@ -2,11 +2,11 @@
 
 #include "common_controls.h"
 #include "client_state.h"
-#include "client_window_win.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
 #include "report_query_win.h"
+#include "tray_digits_win.h"
 #include "window_helpers.h"
 
 #include <commctrl.h>
@@ -15,22 +15,13 @@
 
 namespace {
 
-struct SpinRange {
-    int spin;
-    unsigned minimum;
-    unsigned maximum;
-};
-
-constexpr SpinRange kPortRange{IDC_PORT_SPIN, 10000, 65535};
-constexpr SpinRange kTimeOutRange{IDC_TIMEOUT_SPIN, 1, 10};
-constexpr SpinRange kTimerRange{IDC_TIMER_SPIN, 30, 3600};
-// The unit text says 20; the arrows go down to 10.
-constexpr SpinRange kTempRange{IDC_TEMP_SPIN, 10, 70};
-
-void SetSpin(HWND dialog, const SpinRange& range, std::uint32_t value)
+// A spin over the range of its key in PELITO's table.
+void SetSpin(HWND dialog, int spin, const char* key, std::uint32_t value)
 {
-    SendDlgItemMessageA(dialog, range.spin, UDM_SETRANGE32, range.minimum, range.maximum);
-    SendDlgItemMessageA(dialog, range.spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value & 0xFFFF));
+    const SettingKey& range = *PelitoSettingKeys().Find("", key);
+    SendDlgItemMessageA(dialog, spin, UDM_SETRANGE32, static_cast<WPARAM>(range.minimum),
+        static_cast<LPARAM>(range.maximum));
+    SendDlgItemMessageA(dialog, spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value & 0xFFFF));
 }
 
 // The position after the control read its buddy, low 16 bits.
@@ -47,10 +38,10 @@ void Open(HWND dialog)
     client.settingsDialog = dialog;
     CentreDialogWithIcon(dialog, client.instance, IDI_PELITO);
     SetDlgItemTextA(dialog, IDC_HOST_EDIT, client.host);
-    SetSpin(dialog, kPortRange, client.settings.Port);
-    SetSpin(dialog, kTimeOutRange, client.settings.TimeOut);
-    SetSpin(dialog, kTimerRange, client.settings.Timer);
-    SetSpin(dialog, kTempRange, client.settings.Temp);
+    SetSpin(dialog, IDC_PORT_SPIN, "Port", client.settings.Port);
+    SetSpin(dialog, IDC_TIMEOUT_SPIN, "TimeOut", client.settings.TimeOut);
+    SetSpin(dialog, IDC_TIMER_SPIN, "Timer", client.settings.Timer);
+    SetSpin(dialog, IDC_TEMP_SPIN, "Temp", client.settings.Temp);
     SetDlgItemTextA(dialog, IDC_ICON_FILE, client.settings.IconFile);
     ShowWindow(dialog, SW_SHOW);
 }

@@ -7,10 +7,3 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // Starts or stops the measurement timer and shows the matching tray picture.
 bool SetMeasuring(HWND window, bool on);
-
-// The tray picture for the current drives, measuring state and settings.
-unsigned CurrentTraySlot();
-
-// Starts the Home Assistant publisher over with the program's [Mqtt] settings (stopped
-// when they name no broker).
-void RestartMqtt();

@@ -4,7 +4,6 @@
 #include "app_state.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
-#include "drive_readings.h"
 #include "error_box.h"
 #include "measurement.h"
 #include "message_filter.h"
@@ -12,13 +11,11 @@
 #include "monitor_ids.h"
 #include "monitor_views.h"
 #include "mqtt_publisher.h"
-#include "kv_version.h"
 #include "program_folder.h"
 #include "settings_dialog.h"
 #include "tray_actions.h"
-#include "tray_slot.h"
-#include "verdict_records.h"
-#include "warning_limit.h"
+#include "publication.h"
+#include "tray_picture.h"
 
 #include <chrono>
 #include <cstring>
@@ -51,42 +48,6 @@ void KeepTrayIconShown(HWND window, bool shown)
     } else if (!shown && app.trayRetryTimer == 0) {
         app.trayRetryTimer = SetTimer(window, kTrayRetryTimerId, kTrayRetryMs, nullptr);
     }
-}
-
-std::uint64_t MonotonicMs()
-{
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch()).count());
-}
-
-// The verdicts of what the drive table holds, handed to the export services, the report
-// server and Home Assistant; the health changes wait for their balloon, and what changed since the
-// last snapshot goes to the notification sender (which only queues: sending is its own
-// thread's).
-void JudgeAndPublish()
-{
-    AppState& app = App();
-    const VerdictChanges changes = app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
-    for (unsigned i = 0; i < changes.count && app.healthChanges.count < kMaxDrives; ++i) {
-        app.healthChanges.items[app.healthChanges.count++] = changes.items[i];
-    }
-    DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings, app.judge);
-    for (const NotifyEvent& event :
-         app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
-        if (app.notify.On()) {
-            app.notifier.Post(event);
-        }
-    }
-    const NotifyCounts counts = app.notifier.Counts();
-    snapshot.notifications.on = app.notify.On();
-    snapshot.notifications.delivered = counts.delivered;
-    snapshot.notifications.failed = counts.failed;
-    if (app.mqtt) {
-        snapshot.mqtt = MetricsState(app.mqtt->Status());
-        app.mqtt->Offer(snapshot);
-    }
-    app.driveBoard.Publish(snapshot);
-    app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));
 }
 
 // One measurement cycle, then its verdicts and results handed on.
@@ -368,42 +329,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         RefitIconTable(app.iconTable, app.trayIcon, app.settings.IconFile, CurrentTraySlot());
     }
     return result;
-}
-
-void RestartMqtt()
-{
-    AppState& app = App();
-    app.mqttPublisher = nullptr;
-    app.mqtt.reset();
-    if (!app.mqttSettings.Enabled()) {
-        return;
-    }
-    char host[MAX_COMPUTERNAME_LENGTH + 1] = "";
-    DWORD size = sizeof host;
-    if (!GetComputerNameA(host, &size)) {
-        std::strcpy(host, "windows");
-    }
-    const MqttOrigin origin{host, "KELVIX", KV_VERSION_TEXT};
-    app.mqtt = std::make_unique<MqttPublisher>(app.mqttSettings, origin,
-        MakeMqttClientId("kelvix", host, GetCurrentProcessId()),
-        [](const std::string& line) { OutputDebugStringA(("KELVIX: " + line + "\n").c_str()); });
-    app.mqttPublisher = app.mqtt.get();
-    app.mqtt->Start();
-    JudgeAndPublish();
-}
-
-unsigned CurrentTraySlot()
-{
-    const AppState& app = App();
-    const DriveReadings readings = CollectReadings(app.drives);
-    // A failing drive keeps the tray in its warning colours however cool it runs, so it
-    // cannot go unseen once its balloon is gone.
-    bool anyBad = false;
-    for (unsigned i = 0; i < kMaxDrives; ++i) {
-        anyBad = anyBad || app.judge.Verdict(i).health == HealthState::Bad;
-    }
-    return SelectTrayIconSlot(readings.Hottest(), anyBad || AnyHot(readings, WarningLimitsOf(app.settings)),
-        app.Measuring(), app.settings.NoTrayIcon);
 }
 
 bool SetMeasuring(HWND window, bool on)

@@ -14,7 +14,6 @@ public:
     bool Create(bool initialOwner, const char* name);
     bool Create(const char* name) { return Create(false, name); }
     void Release();
-    bool Held() const { return handle_ != nullptr; }
 
 private:
     HANDLE handle_ = nullptr;

@@ -3,10 +3,11 @@
 #include "allowed_networks.h"
 #include "app_state.h"
 #include "error_box.h"
-#include "main_window.h"
 #include "monitor_ids.h"
 #include "mqtt_dialog.h"
 #include "notify_dialog.h"
+#include "publication.h"
+#include "tray_picture.h"
 #include "wide_text.h"
 #include "window_helpers.h"
 
@@ -18,9 +19,24 @@
 
 namespace {
 
-constexpr unsigned kPortMinimum = 10000;
-constexpr unsigned kPortMaximum = 65535;
-constexpr unsigned kWakeAfterMaximum = 999;  // ticks
+// The limits of a field are those of its key in KELVIX's table.
+const SettingKey& Key(const char* section, const char* key)
+{
+    return *KelvixSettingKeys().Find(section, key);
+}
+
+// A spin over a key's range as the dialog offers it, no wider than a spin's 16-bit position.
+void SetKeySpin(HWND dialog, int spin, const SettingKey& key, std::uint32_t value)
+{
+    const std::uint32_t maximum = key.dialogMaximum < 0xFFFF ? static_cast<std::uint32_t>(key.dialogMaximum) : 0xFFFF;
+    SendDlgItemMessageA(dialog, spin, UDM_SETRANGE32, static_cast<WPARAM>(key.minimum), maximum);
+    SendDlgItemMessageA(dialog, spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value < maximum ? value : maximum));
+}
+
+void LimitText(HWND dialog, int control, const SettingKey& key)
+{
+    SendDlgItemMessageA(dialog, control, EM_LIMITTEXT, static_cast<WPARAM>(key.maximum), 0);
+}
 
 void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
@@ -74,7 +90,7 @@ std::uint32_t ExportPort(HWND dialog, int control, std::uint32_t previous)
 {
     BOOL translated = FALSE;
     const UINT port = GetDlgItemInt(dialog, control, &translated, FALSE);
-    return translated && port <= 65535 ? port : previous;
+    return translated && port <= Key("Export", "HddtempPort").maximum ? port : previous;
 }
 
 void Open(HWND dialog)
@@ -93,15 +109,12 @@ void Open(HWND dialog)
     Check(dialog, IDC_USE_BALLOON, settings.UseBalloon);
     Check(dialog, IDC_USE_INFORMATION, settings.UseInformation);
     Check(dialog, IDC_USE_NETWORK, settings.UseNetwork);
-    SendDlgItemMessageA(dialog, IDC_PORT_SPIN, UDM_SETRANGE32, kPortMinimum, kPortMaximum);
-    SendDlgItemMessageA(dialog, IDC_PORT_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(settings.Port));
-    SendDlgItemMessageA(dialog, IDC_ALLOWED_HOSTS, EM_LIMITTEXT, kAllowedHostsSize - 1, 0);
+    SetKeySpin(dialog, IDC_PORT_SPIN, Key("Network", "Port"), settings.Port);
+    LimitText(dialog, IDC_ALLOWED_HOSTS, Key("Network", "AllowedHosts"));
     SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, settings.AllowedHosts);
-    SendDlgItemMessageA(dialog, IDC_RATE_SPIN, UDM_SETRANGE32, 0, kMaxReportsPerSecond);
-    SendDlgItemMessageA(dialog, IDC_RATE_SPIN, UDM_SETPOS32, 0, static_cast<LPARAM>(settings.ReportsPerSecond));
+    SetKeySpin(dialog, IDC_RATE_SPIN, Key("Network", "ReportsPerSecond"), settings.ReportsPerSecond);
     Check(dialog, IDC_NO_WAKE, settings.NoWake);
-    SetSpin16(dialog, IDC_WAKE_AFTER_SPIN, 0, kWakeAfterMaximum,
-        settings.WakeAfter < kWakeAfterMaximum ? settings.WakeAfter : kWakeAfterMaximum);
+    SetKeySpin(dialog, IDC_WAKE_AFTER_SPIN, Key("Timer", "WakeAfter"), settings.WakeAfter);
     EnableWakeAfter(dialog);
     Check(dialog, IDC_USE_LOG, settings.UseLog);
     SetDlgItemTextA(dialog, IDC_LOG_FILE, settings.LogFile);
@@ -109,7 +122,7 @@ void Open(HWND dialog)
     SetDlgItemTextA(dialog, IDC_ICON_FILE, settings.IconFile);
     SetDlgItemInt(dialog, IDC_HDDTEMP_PORT, settings.HddtempPort, FALSE);
     SetDlgItemInt(dialog, IDC_METRICS_PORT, settings.MetricsPort, FALSE);
-    SendDlgItemMessageA(dialog, IDC_LISTEN_ADDRESS, EM_LIMITTEXT, kListenAddressSize - 1, 0);
+    LimitText(dialog, IDC_LISTEN_ADDRESS, Key("Export", "ListenAddress"));
     SetDlgItemTextA(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress);
     ShowWindow(dialog, SW_SHOW);
 }

@@ -5,9 +5,9 @@
 #include "clipboard_text.h"
 #include "drive_readings.h"
 #include "health_balloon_text.h"
-#include "main_window.h"
 #include "warning_alerts.h"
 #include "monitor_ids.h"
+#include "tray_picture.h"
 #include "wide_text.h"
 #include "window_helpers.h"
 

@@ -15,11 +15,6 @@ std::uint32_t DetectProbeCount();
 // each drive that answers every request, and the present list.
 void EnumerateDrives(DriveState& drives);
 
-// Copies an ATA identity string (two characters per word, first in the high byte) of
-// `length` bytes, drops trailing spaces and moves the text past leading ones. The
-// destination must hold length + 1 bytes rounded up to even and be zero beyond the text.
-char* CopyIdString(char* destination, const std::uint8_t* source, std::uint16_t length);
-
 // Fills the capacity and transfer-mode texts of a record from its identify result.
 void FormatDriveIdentity(DriveRecord& record);
 // The sector count: the 48-bit one (words 100-103) when word 83 announces 48-bit

@@ -1,6 +1,6 @@
 #include "nvme_pages.h"
 
-#include "drive_enumeration.h"
+#include "identity_text.h"
 
 #include <cstdio>
 #include <cstring>

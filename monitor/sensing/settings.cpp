@@ -2,65 +2,98 @@
 
 #include "inifile.h"
 
-#include <cstring>
+#include <cstdint>
+#include <limits>
 
 namespace {
 
-constexpr char kCommon[] = "Common";
-constexpr char kTimer[] = "Timer";
-constexpr char kThreshold[] = "Threshold";
-constexpr char kNetwork[] = "Network";
-constexpr char kExport[] = "Export";
-constexpr char kInformation[] = "Information";
+constexpr std::int64_t kDay = 86400;  // seconds
+constexpr std::int64_t kLongest = kPathSize - 1;
+constexpr std::int64_t kAnyUnsigned = std::numeric_limits<std::uint32_t>::max();
+constexpr std::int64_t kLeastSigned = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kAnySigned = std::numeric_limits<std::int32_t>::max();
+constexpr std::uint8_t kDialog = kSettingInDialog;
+constexpr std::uint8_t kBoth = kSettingInDialog | kSettingInDaemon;
 
-// Form and NA are read with room for 14 characters and the terminator.
-constexpr unsigned kShortTextRead = 15;
+#define KEY(field, kind, section, key, minimum, maximum, ...) \
+    KV_SETTING(Settings, field, kind, section, key, minimum, maximum, __VA_ARGS__)
 
-constexpr const char* kScaleKeys[kGraphLevels] = {"ScaleGrphLevel0", "ScaleGrphLevel1", "ScaleGrphLevel2",
-                                                  "ScaleGrphLevel3", "ScaleGrphLevel4"};
-constexpr const char* kColorKeys[kGraphLevels] = {"ColorGrphLevel0", "ColorGrphLevel1", "ColorGrphLevel2",
-                                                  "ColorGrphLevel3", "ColorGrphLevel4"};
+constexpr SettingKey kKeys[] = {
+    KEY(UseLog, Flag, "Common", "UseLog", 0, 1, kBoth),
+    KEY(NoTrayIcon, Flag, "Common", "NoTrayIcon", 0, 1, kDialog),
+    KEY(LogFile, Text, "Common", "LogFile", 1, kLongest, kBoth),
+    KEY(CfgFile, Text, "Common", "CfgFile", 1, kLongest, kBoth),
+    KEY(IconFile, Text, "Common", "IconFile", 1, kLongest, kDialog),
 
-void ReadNetworkAccess(INIFILE& ini, Settings& s)
-{
-    // One byte more than fits: a list cut short could name other hosts than the one
-    // written, so a list too long is no list.
-    char hosts[kAllowedHostsSize + 1] = KV_DEFAULT_ALLOWED_HOSTS;
-    ini.Read(kNetwork, "AllowedHosts", kDefaultAllowedHosts, hosts, sizeof hosts);
-    const bool fits = std::strlen(hosts) < kAllowedHostsSize;
-    std::strcpy(s.AllowedHosts, fits ? hosts : kDefaultAllowedHosts);
+    KEY(TimerMaximum, Unsigned, "Timer", "Maximum", 1, kDay, 0),
+    KEY(TimerMinimum, Unsigned, "Timer", "Minimum", 1, kDay, 0),
+    KEY(TimerCurrent, Unsigned, "Timer", "Current", 1, kDay, kBoth),
+    KEY(NoWake, Flag, "Timer", "NoWake", 0, 1, kBoth),
+    // The dialog's box holds three digits.
+    KEY(WakeAfter, Unsigned, "Timer", "WakeAfter", 0, kDay, kBoth, false, 999),
 
-    char rate[32] = "";
-    ini.Read(kNetwork, "ReportsPerSecond", "", rate, sizeof rate);
-    if (!ParseReportsPerSecond(rate, s.ReportsPerSecond)) {
-        s.ReportsPerSecond = kDefaultReportsPerSecond;
-    }
-}
+    KEY(ThresholdMaximum, Unsigned, "Threshold", "Maximum", 0, 255, 0),
+    KEY(ThresholdMinimum, Unsigned, "Threshold", "Minimum", 0, 255, 0),
+    KEY(ThresholdCurrent, Unsigned, "Threshold", "Current", 0, 255, kBoth),
+    KEY(UseBalloon, Flag, "Threshold", "UseBalloon", 0, 1, kDialog),
+    KEY(NvmeCurrent, Unsigned, "Threshold", "NvmeCurrent", 0, 255, kSettingInDaemon),
+    KEY(Reminder, Unsigned, "Threshold", "Reminder", 0, kDay / 60, kSettingInDaemon),
+
+    KEY(UseNetwork, Flag, "Network", "UseNetwork", 0, 1, kBoth),
+    KEY(Port, Unsigned, "Network", "Port", 1, 65535, kBoth),
+    // Junk in these two never reads as "everybody" or "no limit": the default instead.
+    KEY(AllowedHosts, Text, "Network", "AllowedHosts", 0, kAllowedHostsSize - 1, kBoth, true),
+    KEY(ReportsPerSecond, Unsigned, "Network", "ReportsPerSecond", 0, kMaxReportsPerSecond, kBoth, true),
+
+    KEY(HddtempPort, Unsigned, "Export", "HddtempPort", 0, 65535, kBoth),
+    KEY(MetricsPort, Unsigned, "Export", "MetricsPort", 0, 65535, kBoth),
+    KEY(ListenAddress, Text, "Export", "ListenAddress", 0, kListenAddressSize - 1, kBoth),
+
+    KEY(UseInformation, Flag, "Information", "UseInformation", 0, 1, kDialog),
+    KEY(Stable, Flag, "Information", "Stable", 0, 1, 0),
+    KEY(TopMost, Flag, "Information", "TopMost", 0, 1, 0),
+    KEY(InformationMaximum, Unsigned, "Information", "Maximum", 0, 255, 0),
+    KEY(InformationMinimum, Unsigned, "Information", "Minimum", 0, 255, 0),
+    KEY(Divide, Unsigned, "Information", "Divide", 0, kAnyUnsigned, 0),
+    KEY(X, Signed, "Information", "X", kLeastSigned, kAnySigned, 0),
+    KEY(Y, Signed, "Information", "Y", kLeastSigned, kAnySigned, 0),
+    KEY(WorstTimer, Unsigned, "Information", "WorstTimer", 0, kAnyUnsigned, 0),
+    KEY(ScaleGrphLevel[0], Signed, "Information", "ScaleGrphLevel0", kLeastSigned, kAnySigned, 0),
+    KEY(ScaleGrphLevel[1], Signed, "Information", "ScaleGrphLevel1", kLeastSigned, kAnySigned, 0),
+    KEY(ScaleGrphLevel[2], Signed, "Information", "ScaleGrphLevel2", kLeastSigned, kAnySigned, 0),
+    KEY(ScaleGrphLevel[3], Signed, "Information", "ScaleGrphLevel3", kLeastSigned, kAnySigned, 0),
+    KEY(ScaleGrphLevel[4], Signed, "Information", "ScaleGrphLevel4", kLeastSigned, kAnySigned, 0),
+    // Colours and the font have no default: a missing key keeps the initial value.
+    KEY(ColorNameBack, Colour, "Information", "ColorNameBack", 0, 0xFFFFFF, 0),
+    KEY(ColorNameFront, Colour, "Information", "ColorNameFront", 0, 0xFFFFFF, 0),
+    KEY(ColorTempBack, Colour, "Information", "ColorTempBack", 0, 0xFFFFFF, 0),
+    KEY(ColorTempCurrent, Colour, "Information", "ColorTempCurrent", 0, 0xFFFFFF, 0),
+    KEY(ColorTempMaximum, Colour, "Information", "ColorTempMaximum", 0, 0xFFFFFF, 0),
+    KEY(ColorGrphBack, Colour, "Information", "ColorGrphBack", 0, 0xFFFFFF, 0),
+    KEY(ColorGrphLevel[0], Colour, "Information", "ColorGrphLevel0", 0, 0xFFFFFF, 0),
+    KEY(ColorGrphLevel[1], Colour, "Information", "ColorGrphLevel1", 0, 0xFFFFFF, 0),
+    KEY(ColorGrphLevel[2], Colour, "Information", "ColorGrphLevel2", 0, 0xFFFFFF, 0),
+    KEY(ColorGrphLevel[3], Colour, "Information", "ColorGrphLevel3", 0, 0xFFFFFF, 0),
+    KEY(ColorGrphLevel[4], Colour, "Information", "ColorGrphLevel4", 0, 0xFFFFFF, 0),
+    KEY(Alpha, Byte, "Information", "Alpha", 0, 255, 0),
+    KEY(AnimateTimer, Unsigned, "Information", "AnimateTimer", 0, kAnyUnsigned, 0),
+    // Read as unsigned int, written in the unsigned long form (0x%08x).
+    KEY(AnimateType, Hex, "Information", "AnimateType", 0, kAnyUnsigned, 0),
+    // Read with room for 14 characters: a longer text is cut.
+    KEY(Form, Text, "Information", "Form", 0, kShortTextSize - 2, 0),
+    KEY(NA, Text, "Information", "NA", 0, kShortTextSize - 2, 0),
+    KEY(Font, Font, "Information", "Font", 0, 0, 0),
+};
+
+#undef KEY
+
+constexpr SettingTable kTable = {kKeys, sizeof kKeys / sizeof kKeys[0]};
 
 }  // namespace
 
-bool ParseReportsPerSecond(const char* text, std::uint32_t& value)
+const SettingTable& KelvixSettingKeys()
 {
-    while (*text == ' ' || *text == '\t') {
-        ++text;
-    }
-    std::uint32_t parsed = 0;
-    const char* at = text;
-    for (; *at >= '0' && *at <= '9'; ++at) {
-        parsed = parsed * 10 + static_cast<std::uint32_t>(*at - '0');
-        if (parsed > kMaxReportsPerSecond) {
-            return false;
-        }
-    }
-    const bool digits = at != text;
-    while (*at == ' ' || *at == '\t') {
-        ++at;
-    }
-    if (!digits || *at != '\0') {
-        return false;
-    }
-    value = parsed;
-    return true;
+    return kTable;
 }
 
 void SetInitialAppearance(Settings& settings)
@@ -80,68 +113,12 @@ void SetInitialAppearance(Settings& settings)
 
 void LoadSettings(Settings& s)
 {
-    const Settings d;  // the defaults of every key
+    const Settings defaults;
     INIFILE ini;
     ini.Open(kSettingsFile);
     // One call per section instead of one per key: each call opens the file again.
     ini.ReadWholeSections();
-
-    ini.Read(kCommon, "UseLog", d.UseLog, &s.UseLog);
-    ini.Read(kCommon, "NoTrayIcon", d.NoTrayIcon, &s.NoTrayIcon);
-    ini.Read(kCommon, "LogFile", d.LogFile, s.LogFile, kPathSize);
-    ini.Read(kCommon, "CfgFile", d.CfgFile, s.CfgFile, kPathSize);
-    ini.Read(kCommon, "IconFile", d.IconFile, s.IconFile, kPathSize);
-
-    ini.Read(kTimer, "Maximum", d.TimerMaximum, &s.TimerMaximum);
-    ini.Read(kTimer, "Minimum", d.TimerMinimum, &s.TimerMinimum);
-    ini.Read(kTimer, "Current", d.TimerCurrent, &s.TimerCurrent);
-    ini.Read(kTimer, "NoWake", d.NoWake, &s.NoWake);
-    ini.Read(kTimer, "WakeAfter", d.WakeAfter, &s.WakeAfter);
-
-    ini.Read(kThreshold, "Maximum", d.ThresholdMaximum, &s.ThresholdMaximum);
-    ini.Read(kThreshold, "Minimum", d.ThresholdMinimum, &s.ThresholdMinimum);
-    ini.Read(kThreshold, "Current", d.ThresholdCurrent, &s.ThresholdCurrent);
-    ini.Read(kThreshold, "UseBalloon", d.UseBalloon, &s.UseBalloon);
-    ini.Read(kThreshold, "NvmeCurrent", d.NvmeCurrent, &s.NvmeCurrent);
-    ini.Read(kThreshold, "Reminder", d.Reminder, &s.Reminder);
-
-    ini.Read(kNetwork, "UseNetwork", d.UseNetwork, &s.UseNetwork);
-    ini.Read(kNetwork, "Port", d.Port, &s.Port);
-    ReadNetworkAccess(ini, s);
-
-    ini.Read(kExport, "HddtempPort", d.HddtempPort, &s.HddtempPort);
-    ini.Read(kExport, "MetricsPort", d.MetricsPort, &s.MetricsPort);
-    ini.Read(kExport, "ListenAddress", d.ListenAddress, s.ListenAddress, kListenAddressSize);
-
-    ini.Read(kInformation, "UseInformation", d.UseInformation, &s.UseInformation);
-    ini.Read(kInformation, "Stable", d.Stable, &s.Stable);
-    ini.Read(kInformation, "TopMost", d.TopMost, &s.TopMost);
-    ini.Read(kInformation, "Maximum", d.InformationMaximum, &s.InformationMaximum);
-    ini.Read(kInformation, "Minimum", d.InformationMinimum, &s.InformationMinimum);
-    ini.Read(kInformation, "Divide", d.Divide, &s.Divide);
-    ini.Read(kInformation, "X", d.X, &s.X);
-    ini.Read(kInformation, "Y", d.Y, &s.Y);
-    ini.Read(kInformation, "WorstTimer", d.WorstTimer, &s.WorstTimer);
-    for (unsigned i = 0; i < kGraphLevels; ++i) {
-        ini.Read(kInformation, kScaleKeys[i], d.ScaleGrphLevel[i], &s.ScaleGrphLevel[i]);
-    }
-    // Colours and the font have no default: a missing key keeps the initial value.
-    ini.Read(kInformation, "ColorNameBack", &s.ColorNameBack);
-    ini.Read(kInformation, "ColorNameFront", &s.ColorNameFront);
-    ini.Read(kInformation, "ColorTempBack", &s.ColorTempBack);
-    ini.Read(kInformation, "ColorTempCurrent", &s.ColorTempCurrent);
-    ini.Read(kInformation, "ColorTempMaximum", &s.ColorTempMaximum);
-    ini.Read(kInformation, "ColorGrphBack", &s.ColorGrphBack);
-    for (unsigned i = 0; i < kGraphLevels; ++i) {
-        ini.Read(kInformation, kColorKeys[i], &s.ColorGrphLevel[i]);
-    }
-    ini.Read(kInformation, "Alpha", d.Alpha, &s.Alpha);
-    ini.Read(kInformation, "AnimateTimer", d.AnimateTimer, &s.AnimateTimer);
-    ini.Read(kInformation, "AnimateType", d.AnimateType, &s.AnimateType);
-    ini.Read(kInformation, "Form", d.Form, s.Form, kShortTextRead);
-    ini.Read(kInformation, "NA", d.NA, s.NA, kShortTextRead);
-    ini.Read(kInformation, "Font", &s.Font);
-
+    ReadSettingKeys(ini, kTable, &s, &defaults);
     ini.Close();
 }
 
@@ -149,65 +126,7 @@ bool SaveSettings(const Settings& s)
 {
     INIFILE ini;
     ini.Open(kSettingsFile);
-    int written = 1;
-
-    written &= ini.Write(kCommon, "UseLog", s.UseLog);
-    written &= ini.Write(kCommon, "NoTrayIcon", s.NoTrayIcon);
-    written &= ini.Write(kCommon, "LogFile", s.LogFile);
-    written &= ini.Write(kCommon, "CfgFile", s.CfgFile);
-    written &= ini.Write(kCommon, "IconFile", s.IconFile);
-
-    written &= ini.Write(kTimer, "Maximum", s.TimerMaximum);
-    written &= ini.Write(kTimer, "Minimum", s.TimerMinimum);
-    written &= ini.Write(kTimer, "Current", s.TimerCurrent);
-    written &= ini.Write(kTimer, "NoWake", s.NoWake);
-    written &= ini.Write(kTimer, "WakeAfter", s.WakeAfter);
-
-    written &= ini.Write(kThreshold, "Maximum", s.ThresholdMaximum);
-    written &= ini.Write(kThreshold, "Minimum", s.ThresholdMinimum);
-    written &= ini.Write(kThreshold, "Current", s.ThresholdCurrent);
-    written &= ini.Write(kThreshold, "UseBalloon", s.UseBalloon);
-    written &= ini.Write(kThreshold, "NvmeCurrent", s.NvmeCurrent);
-    written &= ini.Write(kThreshold, "Reminder", s.Reminder);
-
-    written &= ini.Write(kNetwork, "UseNetwork", s.UseNetwork);
-    written &= ini.Write(kNetwork, "Port", s.Port);
-    written &= ini.Write(kNetwork, "AllowedHosts", s.AllowedHosts);
-    written &= ini.Write(kNetwork, "ReportsPerSecond", s.ReportsPerSecond);
-
-    written &= ini.Write(kExport, "HddtempPort", s.HddtempPort);
-    written &= ini.Write(kExport, "MetricsPort", s.MetricsPort);
-    written &= ini.Write(kExport, "ListenAddress", s.ListenAddress);
-
-    written &= ini.Write(kInformation, "UseInformation", s.UseInformation);
-    written &= ini.Write(kInformation, "Stable", s.Stable);
-    written &= ini.Write(kInformation, "TopMost", s.TopMost);
-    written &= ini.Write(kInformation, "Maximum", s.InformationMaximum);
-    written &= ini.Write(kInformation, "Minimum", s.InformationMinimum);
-    written &= ini.Write(kInformation, "Divide", s.Divide);
-    written &= ini.Write(kInformation, "X", s.X);
-    written &= ini.Write(kInformation, "Y", s.Y);
-    written &= ini.Write(kInformation, "WorstTimer", s.WorstTimer);
-    for (unsigned i = 0; i < kGraphLevels; ++i) {
-        written &= ini.Write(kInformation, kScaleKeys[i], s.ScaleGrphLevel[i]);
-    }
-    written &= ini.Write(kInformation, "ColorNameBack", &s.ColorNameBack);
-    written &= ini.Write(kInformation, "ColorNameFront", &s.ColorNameFront);
-    written &= ini.Write(kInformation, "ColorTempBack", &s.ColorTempBack);
-    written &= ini.Write(kInformation, "ColorTempCurrent", &s.ColorTempCurrent);
-    written &= ini.Write(kInformation, "ColorTempMaximum", &s.ColorTempMaximum);
-    written &= ini.Write(kInformation, "ColorGrphBack", &s.ColorGrphBack);
-    for (unsigned i = 0; i < kGraphLevels; ++i) {
-        written &= ini.Write(kInformation, kColorKeys[i], &s.ColorGrphLevel[i]);
-    }
-    written &= ini.Write(kInformation, "Alpha", s.Alpha);
-    written &= ini.Write(kInformation, "AnimateTimer", s.AnimateTimer);
-    // Read as unsigned int, written in the unsigned long form (0x%08x).
-    written &= ini.Write(kInformation, "AnimateType", static_cast<unsigned long>(s.AnimateType));
-    written &= ini.Write(kInformation, "Form", s.Form);
-    written &= ini.Write(kInformation, "NA", s.NA);
-    written &= ini.Write(kInformation, "Font", &s.Font);
-
+    const bool written = WriteSettingKeys(ini, kTable, &s);
     ini.Close();
-    return written != 0;
+    return written;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "network_access_defaults.h"
+#include "setting_keys.h"
 #include "wintypes.h"
 
 #include <cstdint>
@@ -82,13 +83,12 @@ struct Settings {
     LOGFONTA Font = {-14, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"};
 };
 
+// Every key of KELVIX.INI but [Worst], in the order SaveSettings writes them, with the
+// values a file may hold and who else reads it (the settings dialog, kelvixd).
+const SettingTable& KelvixSettingKeys();
+
 // The colour and font fields get these values when the application state is created;
 // LoadSettings keeps them when their keys are missing or empty.
-// [Network] ReportsPerSecond: plain decimal from 0 to kMaxReportsPerSecond, blanks around
-// it allowed. False for anything else: the usual integer reading makes 0 of junk, and 0
-// means no limit.
-bool ParseReportsPerSecond(const char* text, std::uint32_t& value);
-
 void SetInitialAppearance(Settings& settings);
 
 // Reads every key of KELVIX.INI into the record (missing keys: the defaults).

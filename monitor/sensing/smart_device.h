@@ -65,9 +65,6 @@ public:
     const std::uint8_t* IdentifyResult() const { return identifyResult_; }
     const std::uint8_t* AttributeResult() const { return attributeResult_; }
     const std::uint8_t* ThresholdResult() const { return thresholdResult_; }
-    std::uint32_t RequestSize() const { return requestSize_; }
-    std::uint32_t ReplySize() const { return replySize_; }
-    const SENDCMDINPARAMS& RequestRecord() const { return request_; }
 
 private:
     // One SMART_RCV_DRIVE_DATA request into `reply`; the data bytes from `resultOffset`

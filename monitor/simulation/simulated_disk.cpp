@@ -3,6 +3,7 @@
 #include "nvme_pages.h"
 
 #include "drive_enumeration.h"
+#include "identity_text.h"
 #include "intel_rst_nvme.h"
 #include "sat_passthrough.h"
 #include "storage_temperature.h"

@@ -2,7 +2,7 @@
 //  - one measurement cycle over 16 drives: its CPU time through the pass-through seam
 //    (kelvixd) against the same core on the Windows-shaped simulated drives (KELVIX);
 //  - its report server (one query in flight on loopback) against a bare recvfrom/sendto
-//    responder, the yardstick bench_server uses for KELVIX's server.
+//    responder, the yardstick bench_server uses for KELVIX's server (udp_responder.h).
 //
 //   bench_kelvixd [rounds]
 #include "drive_database.h"
@@ -13,6 +13,7 @@
 #include "query_service.h"
 #include "simulated_disk.h"
 #include "simulated_drive_port.h"
+#include "udp_responder.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -88,46 +89,10 @@ void EnumerateWith(DiskControl& control, DriveState& drives)
     InstallDiskControl(nullptr);
 }
 
-int OpenUdp()
-{
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-    return fd;
-}
-
-std::uint16_t PortOf(int fd)
-{
-    sockaddr_in local{};
-    socklen_t length = sizeof local;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
-    return ntohs(local.sin_port);
-}
-
-// The yardstick: a fixed 1920-byte answer to every one-byte request; 0x10 ends it.
-void RunResponder(int fd)
-{
-    std::vector<char> answer(1920, 0x01);
-    for (;;) {
-        char request[4];
-        sockaddr_in peer{};
-        socklen_t length = sizeof peer;
-        const ssize_t received = recvfrom(fd, request, sizeof request, 0, reinterpret_cast<sockaddr*>(&peer), &length);
-        if (received == 1 && request[0] == 0x10) {
-            return;
-        }
-        if (received == 1) {
-            sendto(fd, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&peer), length);
-        }
-    }
-}
-
 // Queries per second, one in flight; lost answers are asked again after 200 ms.
 double QueryRate(std::uint16_t port)
 {
-    const int fd = OpenUdp();
+    const int fd = OpenUdp(0);
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = htons(port);
@@ -186,10 +151,10 @@ int main(int argc, char** argv)
     std::printf("  KELVIX core on Windows requests %8.2f us\n  kelvixd through pass-through   %8.2f us\n"
                 "  ratio kelvixd / core            %8.3f\n", core, daemon, daemon / core);
 
-    const int responderFd = OpenUdp();
+    const int responderFd = OpenUdp(0);
     const std::uint16_t responderPort = PortOf(responderFd);
     std::thread responder(RunResponder, responderFd);
-    const int probe = OpenUdp();
+    const int probe = OpenUdp(0);
     const std::uint16_t servicePort = PortOf(probe);
     close(probe);
     QueryService service(kelvixd->table);
@@ -207,7 +172,7 @@ int main(int argc, char** argv)
     target.sin_family = AF_INET;
     target.sin_port = htons(responderPort);
     target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int fd = OpenUdp();
+    const int fd = OpenUdp(0);
     sendto(fd, &stop, 1, 0, reinterpret_cast<sockaddr*>(&target), sizeof target);
     responder.join();
     close(fd);

@@ -124,11 +124,85 @@ check_kelvix_windows_and_quit() {
 
     kvd command 32799
     check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
-    wait_until 10 test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0
+    wait_until 10 running 0
 }
 
 # Shift-JIS bytes (what the programs write) to UTF-8 (what these scripts are written in).
 from_sjis() { iconv -f CP932 -t UTF-8; }
+
+# install_kelvix_sim [PROGRAM...]: KELVIX_SIM.exe (and any other program named), the drive
+# database and the glyph file copied into the test's folder, as a user installs them;
+# $programs names that folder from then on.
+install_kelvix_sim() {
+    local program files=()
+    for program in KELVIX_SIM.exe "$@" HDDATA.CFG 7SEG_G.KVX; do files+=("$E2E_BUILD/monitor/$program"); done
+    cp "${files[@]}" "$E2E_WORK" || return 1
+    programs=$E2E_WORK
+}
+
+# drive_set [FILE]: the drive-set file (read from standard input) that KELVIX_SIM reads,
+# drives.txt in the test's folder unless named.
+drive_set() {
+    KELVIX_DRIVESET=$E2E_WORK/${1:-drives.txt}
+    export KELVIX_DRIVESET
+    cat > "$KELVIX_DRIVESET"
+}
+
+# query PORT SECONDS [OPTION...]: tempquery's answer from KELVIX on loopback port PORT,
+# given up after SECONDS.
+query() {
+    local port=$1 seconds=$2
+    shift 2
+    KELVIX_QUERY_PORT=$port timeout "$seconds" wine64 "$E2E_BUILD/query/tempquery.exe" "$@" 127.0.0.1 </dev/null
+}
+
+# start_kelvix_sim [WHAT]: KELVIX_SIM from $programs in the background, up to its main window.
+start_kelvix_sim() {
+    win_bg "$programs/KELVIX_SIM.exe"
+    check "${1:+$1: }main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+}
+
+# tooltips: the texts of the balloons and tooltips on the screen, in UTF-8.
+tooltips() { kvd windows tooltips_class32 | from_sjis; }
+# balloon_shown: some balloon or tooltip is on the screen.
+balloon_shown() { kvd windows tooltips_class32 >/dev/null; }
+
+# icon_at X NAME: the 16 x 16 pixels of the tray icon at X (the tray row starts at 5, 20 apart).
+icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 | md5sum; }
+# pelito_count: how many PELITO processes run; pelito_gone: none.
+pelito_count() { kvd process-count PELITO.exe | tr -d '\r'; }
+pelito_gone() { test "$(pelito_count)" = 0; }
+
+# hover X TEXT [SECONDS]: move the pointer onto the tray icon at X until a tooltip shows
+# TEXT (30 s at most). The pauses let the notification area see the pointer arrive.
+hover() {
+    local end=$((SECONDS + ${3:-30})) x=$(($1 + 8))
+    while [ $SECONDS -lt $end ]; do
+        kvd mouse-move 600 400; sleep 0.3
+        kvd mouse-move "$x" 31; sleep 1.5
+        [[ "$(tooltips)" == *"$2"* ]] && return 0
+    done
+    return 1
+}
+
+# copies: how many KELVIX_SIM processes run; running N: that many.
+copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
+running() { test "$(copies)" = "$1"; }
+
+# boxes: the visible dialog boxes, "caption<TAB>text" in UTF-8. A probe that failed says so
+# instead of printing nothing, so that a check for no box cannot pass on it.
+boxes() {
+    local found
+    found=$(kvd boxes) || { echo "(kvdriver could not look for boxes)"; return 1; }
+    printf '%s' "$found" | from_sjis | tr -d '\r'
+}
+
+no_boxes() { local found; found=$(boxes) && [ -z "$found" ]; }
+
+# copy_temperatures: empties the clipboard, then has KELVIX copy its temperatures into it
+# and waits until that was handled, so that an earlier copy cannot pass for this one.
+copy_temperatures() { kvd clear-clipboard && kvd command-times 32790 1; }
+clipboard_text() { kvd clipboard | from_sjis | tr -d '\r'; }
 
 pass() { E2E_PASSED=$((E2E_PASSED + 1)); echo "ok   - $1"; }
 fail() { E2E_FAILED=$((E2E_FAILED + 1)); echo "FAIL - $1"; [ $# -gt 1 ] && printf '       %s\n' "${@:2}"; }
@@ -138,6 +212,9 @@ check() {
     local what=$1; shift
     if "$@"; then pass "$what"; else fail "$what" "command: $*"; fi
 }
+
+# fails COMMAND...: the command fails (for check).
+fails() { ! "$@"; }
 
 # check_eq DESCRIPTION EXPECTED ACTUAL
 check_eq() {
@@ -172,8 +249,9 @@ kelvix_settled() {
     done
 }
 
-# no_tooltips: no balloon or tooltip window is shown.
-no_tooltips() { [ -z "$(kvd windows tooltips_class32)" ]; }
+# no_tooltips: no balloon or tooltip window is shown. Exit 1 is kvdriver's "none": a probe
+# that failed in any other way shows no absence.
+no_tooltips() { kvd windows tooltips_class32 >/dev/null; test $? -eq 1; }
 
 # e2e_skip REASON: the test cannot run on this machine; CTest reports it skipped (exit 77)
 # and scripts/test.sh fails on it, so only for what a developer's machine may lack.

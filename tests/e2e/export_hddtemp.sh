@@ -5,21 +5,21 @@
 # drive; and turning the service off in the settings dialog closes the port.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" export_hddtemp
-programs=$E2E_BUILD/monitor
-cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
-cp "$(dirname "$0")/export_drives.txt" drives.txt
+install_kelvix_sim
+drive_set < "$(dirname "$0")/export_drives.txt"
 port=$(e2e_free_tcp_port)
 printf '[Network]\r\nReportsPerSecond=0\r\n[Export]\r\nHddtempPort=%s\r\nListenAddress=127.0.0.1\r\n' "$port" > "$E2E_INI"
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
 # hddtemp_answer: what one connection to the service gives (the service closes it).
 hddtemp_answer() { timeout 10 bash -c 'exec 3<>/dev/tcp/127.0.0.1/'"$port"' && cat <&3'; }
 listening() { ss -Htln "sport = :$port" | grep -q .; }
+# Each try connects again: the failing drive reads ERR once its reads have failed.
+answer_has_err() { hddtemp_answer | grep -q ERR; }
 
 win_bg "$E2E_WORK/KELVIX_SIM.exe"
 check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 check "the service listens" wait_until 20 listening
-wait_until 20 grep -q ERR <(hddtemp_answer)
+check "the failing drive's record reads ERR" wait_until 20 answer_has_err
 check_eq "raw answer in hddtemp's form, one record per drive" \
 "|/dev/PhysicalDrive0|ST380011A|35|C||/dev/PhysicalDrive1|Samsung SSD 980 PRO 1TB|44|C||/dev/PhysicalDrive2|WDC WD800JB-00JJC0|38|C||/dev/PhysicalDrive3|Maxtor 6Y080L0|ERR|*|" \
     "$(hddtemp_answer)"
@@ -33,7 +33,8 @@ NETDATA_USER_CONFIG_DIR=$E2E_WORK/netdata NETDATA_LIB_DIR=$E2E_WORK/netdata/lib 
 E2E_PIDS+=($!)
 netdata_pid=$!
 # Two collections in a row: the first chart update carries every drive.
-wait_until 30 test "$(grep -c '^END' netdata.out)" -ge 2
+collected_twice() { test "$(grep -c '^END' netdata.out)" -ge 2; }
+wait_until 30 collected_twice
 kill "$netdata_pid" 2>/dev/null
 for expected in "PhysicalDrive0 = 35" "PhysicalDrive1 = 44" "PhysicalDrive2 = 38"; do
     check "netdata reads $expected" grep -q "^SET '\?${expected%% *}'\? = ${expected##* }\$" netdata.out

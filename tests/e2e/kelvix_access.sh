@@ -7,12 +7,6 @@
 # Wine asks from 127.0.0.1.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_access
-programs=$E2E_BUILD/monitor
-tempquery=$E2E_BUILD/query/tempquery.exe
-query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" 127.0.0.1 </dev/null; }
-copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
-running() { test "$(copies)" = "$1"; }
-boxes() { kvd boxes | from_sjis | tr -d '\r'; }
 port_bound() { ss -Hunl "sport = :$1" | grep -q .; }
 flood() { python3 "$(dirname "$0")/udp_flood.py" "$@"; }
 about_title="バージョン情報"
@@ -24,23 +18,20 @@ refused_line() {
 }
 close_about() {
     kvd dialog-click "$about_title" 1
-    wait_until 20 test -z "$(kvd boxes)"
+    wait_until 20 no_boxes
 }
 
-cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
-programs=$E2E_WORK
-cat > drives.txt <<'DRIVES'
+install_kelvix_sim
+drive_set <<'DRIVES'
 drive 0
 model ST380011A
 serial 5JV3ABCD
 temperature 194 45
 DRIVES
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 expected_report="#0  45/45 : ST380011A (1.00 5JV3ABCD)"
 
 start() {
-    win_bg "$programs/KELVIX_SIM.exe"
-    check "$1: main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+    start_kelvix_sim "$1"
     check "$1: server listens" wait_until 30 port_bound "$port"
 }
 # stop SECTION: the exit stops the worker with a datagram from 127.0.0.1, which has to

@@ -6,35 +6,22 @@
 # of the values it had.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_faults
-programs=$E2E_BUILD/monitor
-tempquery=$E2E_BUILD/query/tempquery.exe
 kvdriver=$E2E_BUILD/tests/e2e/kvdriver.exe
 box_caption="エラー情報"
-# query PORT SECONDS: tempquery against this machine, waiting without its own limit (-t 0);
-# exit 124 when nothing answered in time.
-query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" -t 0 127.0.0.1 </dev/null; }
-copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
-running() { test "$(copies)" = "$1"; }
-boxes() { kvd boxes | from_sjis | tr -d '\r'; }
-clipboard() { kvd clipboard | from_sjis | tr -d '\r'; }
 port_bound() { ss -Hunl "sport = :$1" | grep -q .; }
 
-# Installed as a user would: the program and its files in one folder.
-cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
-programs=$E2E_WORK
-cat > drives.txt <<'DRIVES'
+install_kelvix_sim
+drive_set <<'DRIVES'
 drive 0
 model ST380011A
 serial 5JV3ABCD
 temperature 194 45
 DRIVES
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 worst_key="ST380011A:1.00:5JV3ABCD"
 
 # start SECTION: KELVIX_SIM in the background, up to its main window.
 start() {
-    win_bg "$programs/KELVIX_SIM.exe"
-    check "$1: main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+    start_kelvix_sim "$1"
 }
 # stop SECTION: the exit command; the window and the process go.
 stop() {
@@ -50,7 +37,7 @@ measure() {
     check "$1: clipboard emptied" kvd clear-clipboard
     check "$1: two measurements on command" kvd command-times 32789 2
     check "$1: copy command handled" kvd command-times 32790 1
-    check_contains "$1: measures, clipboard has the drive" "45℃ : ST380011A" "$(clipboard)"
+    check_contains "$1: measures, clipboard has the drive" "45℃ : ST380011A" "$(clipboard_text)"
     check_eq "$1: still running" 1 "$(copies)"
     check_eq "$1: no message box" "" "$(boxes)"
 }
@@ -73,7 +60,7 @@ cp "$E2E_INI" ini.garbage.before
 start "$section"
 check "$section: server listens" wait_until 20 port_bound "$port"
 check_eq "$section: no message box" "" "$(boxes)"
-report=$(query "$port" 20)
+report=$(query "$port" 20 -t 0)
 check_eq "$section: server answers, stored worst kept above the reading" \
     "#0  45/48 : ST380011A (1.00 5JV3ABCD)" "$report"
 measure "$section"
@@ -179,7 +166,7 @@ printf '[Common]\r\nCfgFile=BIG.CFG\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n'
 export KELVIX_DRIVESET=$E2E_WORK/drives-big.txt
 start "$section"
 check "$section: server listens" wait_until 30 port_bound "$port"
-report=$(query "$port" 20)
+report=$(query "$port" 20 -t 0)
 check_eq "$section: the drive near the end shows its temperature" \
     "#0  41/41 : FAULTS LAST DISK (1.00 BIG0001)" "$report"
 check_eq "$section: no message box" "" "$(boxes)"
@@ -194,10 +181,10 @@ start "$section"
 check "$section: server listens" wait_until 30 port_bound "$port"
 for junk in '\x02' '\x11' '\xff'; do printf "$junk" > "/dev/udp/127.0.0.1/$port"; done
 head -c 3000 /dev/zero > "/dev/udp/127.0.0.1/$port"
-report=$(query "$port" 10)
+report=$(query "$port" 10 -t 0)
 check_eq "$section: a report query right after the junk is answered" \
     "#0  45/45 : ST380011A (1.00 5JV3ABCD)" "$report"
-has_box() { test -n "$(boxes)"; }
+has_box() { local found; found=$(boxes) && [ -n "$found" ]; }
 check "$section: the notice opens" wait_until 20 has_box
 shot junk_notice
 check_eq "$section: one notice for three unknown bytes" "確認情報	未知のコマンドを受信しました。" "$(boxes)"

@@ -4,25 +4,11 @@
 # shut-down, and the files it leaves behind.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_hot_drive
-programs=$E2E_BUILD/monitor
-tempquery=$E2E_BUILD/query/tempquery.exe
-# query PORT SECONDS: tempquery against this machine, waiting without its own limit (-t 0);
-# exit 124 when nothing answered in time.
-query() { KELVIX_QUERY_PORT=$1 timeout "$2" wine64 "$tempquery" -t 0 127.0.0.1 </dev/null; }
-# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
-tray_picture() {
-    shot "$1"
-    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
-}
-copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
-running() { test "$(copies)" = "$1"; }
 port1=$(e2e_free_port)
 port2=$(e2e_free_port "$port1")
 
-# Installed as a user would: the program and its files in one folder.
-cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
-programs=$E2E_WORK
-cat > drives.txt <<'DRIVES'
+install_kelvix_sim
+drive_set <<'DRIVES'
 drive 0
 model ST380011A
 serial 5JV3ABCD
@@ -36,19 +22,17 @@ drive 2
 model NOT IN THE DATABASE
 DRIVES
 printf '[Timer]\r\nCurrent=3600\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Common]\r\nUseLog=1\r\n' "$port1" > "$E2E_INI"
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
-win_bg "$programs/KELVIX_SIM.exe"
-check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+start_kelvix_sim
 
 # Information balloon, then the warning balloon, which replaces it and lists the hot drive only.
-wait_until 15 kvd windows tooltips_class32
-balloon=$(kvd windows tooltips_class32 | from_sjis)
+wait_until 15 balloon_shown
+balloon=$(tooltips)
 check_contains "warning balloon lists the hot drive" "#1  52℃ : WDC WD800JB-00JJC0" "$balloon"
 if [[ "$balloon" == *ST380011A* ]]; then fail "warning balloon leaves out the cool drive" "$balloon"; else pass "warning balloon leaves out the cool drive"; fi
 shot startup_warning_balloon
 
-report=$(query $port1 20)
+report=$(query $port1 20 -t 0)
 check_eq "server answers on the configured port" \
 "#0  35/35 : ST380011A (1.00 5JV3ABCD)
 #1  52/52 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)
@@ -60,8 +44,8 @@ hot_picture=$(tray_picture hot_52)
 timeout 30 wine64 "$programs/KELVIX_SIM.exe" </dev/null
 check_eq "second copy exits with 0" 0 "$?"
 check_eq "one copy keeps running" 1 "$(copies)"
-check "the information balloon shows" wait_until 15 kvd windows tooltips_class32
-balloon=$(kvd windows tooltips_class32 | from_sjis)
+check "the information balloon shows" wait_until 15 balloon_shown
+balloon=$(tooltips)
 check_contains "information balloon lists every drive with a temperature" \
 "#0  35℃ : ST380011A
 #1  52℃ : WDC WD800JB-00JJC0" "$balloon"
@@ -77,7 +61,7 @@ check_eq "clipboard text after measuring now" "$expected" "$clip"
 
 check "command 32788 is handled" kvd command-times 32788 1
 check_eq "command 32788 is ignored" 1 "$(copies)"
-check_eq "no message box" "" "$(kvd boxes)"
+check_eq "no message box" "" "$(boxes)"
 
 # Stop and resume: the tray shows the stopped picture, then the hot reading again.
 check "the balloon has gone before the tray is compared" wait_until 30 no_tooltips
@@ -103,16 +87,16 @@ check "Escape closes the tray menu" wait_until 15 menu_closed
 # Settings: the server stops while the dialog is open and comes back on the new port.
 kvd command 32791
 check "settings dialog opens" kvd wait-window "#32770" "設定画面" 10000
-report=$(query $port1 5)
+report=$(query $port1 5 -t 0)
 check_eq "no answer while the dialog is open" 124 "$?"
 check "new port typed" kvd dialog-set-text "設定画面" 1020 "$port2"
 check_eq "the dialog holds the new port" "$port2" "$(kvd dialog-get-text "設定画面" 1020 | tr -d '\r')"
 shot settings_dialog
 kvd dialog-click "設定画面" 1
 check "settings dialog closes" kvd wait-gone "#32770" "設定画面" 10000
-report=$(query $port2 20)
+report=$(query $port2 20 -t 0)
 check_contains "server answers on the new port" "#1  55/55 : WDC WD800JB-00JJC0" "$report"
-query $port1 5 >/dev/null
+query $port1 5 -t 0 >/dev/null
 check_eq "old port is silent" 124 "$?"
 check "new port saved" grep -q "^Port=$port2" "$E2E_INI"
 
@@ -128,7 +112,7 @@ kvd command 32799
 check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
 wait_until 10 running 0
 check_eq "process has ended" 0 "$(copies)"
-query $port2 5 >/dev/null
+query $port2 5 -t 0 >/dev/null
 check_eq "no answer after shut-down" 124 "$?"
 
 # The log: one line per measurement with every probed drive number, CR LF line ends.

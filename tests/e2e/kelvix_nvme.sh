@@ -4,20 +4,10 @@
 # the worst values of the NVMe drives.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_nvme
-programs=$E2E_BUILD/monitor
-tempquery=$E2E_BUILD/query/tempquery.exe
 port=$(e2e_free_port)
-query() { KELVIX_QUERY_PORT=$port timeout 20 wine64 "$tempquery" 127.0.0.1 </dev/null; }
-# tray_picture NAME: the tray icon's 16 x 16 pixels, cut from a screenshot.
-tray_picture() {
-    shot "$1"
-    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
-}
 
-# Installed as a user would: the program and its files in one folder.
-cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
-programs=$E2E_WORK
-cat > drives.txt <<'DRIVES'
+install_kelvix_sim
+drive_set <<'DRIVES'
 drive 0
 model ST380011A
 serial 5JV3ABCD
@@ -42,14 +32,12 @@ temperature 42
 fail health from 3
 DRIVES
 printf '[Threshold]\r\nUseBalloon=1\r\nCurrent=50\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Common]\r\nUseLog=1\r\n' "$port" > "$E2E_INI"
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
-win_bg "$programs/KELVIX_SIM.exe"
-check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+start_kelvix_sim
 
 # Read 1 at enumeration, read 2 at the first measurement: 45 (318 K) and 42.
-wait_until 15 kvd windows tooltips_class32
-balloon=$(kvd windows tooltips_class32 | from_sjis)
+wait_until 15 balloon_shown
+balloon=$(tooltips)
 check_contains "information balloon lists every drive" \
 "#0  35℃ : ST380011A
 #1  45℃ : Samsung SSD 980 PRO 1TB
@@ -61,7 +49,7 @@ check_eq "report through tempquery" \
 "#0  35/35 : ST380011A (1.00 5JV3ABCD)
 #1  45/45 : Samsung SSD 980 PRO 1TB (5B2QGXA7 S5GXNF0R123456)
 #2  38/38 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)
-#3  42/42 : WD_BLACK SN850X 2000GB (620311WD 22470M800123)" "$(query | tr -d '\r')"
+#3  42/42 : WD_BLACK SN850X 2000GB (620311WD 22470M800123)" "$(query "$port" 20 | tr -d '\r')"
 
 # Measure now: read 3 gives drive 1 46 and fails on drive 3, which keeps 42.
 check "measure now handled" kvd command-times 32789 1
@@ -70,20 +58,19 @@ check "tray digits follow the hottest drive, the NVMe one (45, then 46)" wait_un
 check_contains "after a failed health read the report keeps the last temperature" \
 "#1  46/46 : Samsung SSD 980 PRO 1TB (5B2QGXA7 S5GXNF0R123456)
 #2  38/38 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)
-#3  42/42 : WD_BLACK SN850X 2000GB (620311WD 22470M800123)" "$(query | tr -d '\r')"
+#3  42/42 : WD_BLACK SN850X 2000GB (620311WD 22470M800123)" "$(query "$port" 20 | tr -d '\r')"
 check "clipboard emptied" kvd clear-clipboard
 check "copy handled" kvd command-times 32790 1
 clip=$(kvd clipboard | from_sjis | tr -d '\r')
 check_contains "clipboard carries the NVMe drive with its capacity and mode" "46℃ : Samsung SSD 980 PRO 1TB (1.00TB NVMe)" "$clip"
 kvd tray-click 0x201
-check "a click shows the information balloon" wait_until 15 kvd windows tooltips_class32
+check "a click shows the information balloon" wait_until 15 balloon_shown
 shot tray_46_balloon
 check_contains "the balloon shows the new NVMe reading" "#1  46℃ : Samsung SSD 980 PRO 1TB" \
-    "$(kvd windows tooltips_class32 | from_sjis)"
+    "$(tooltips)"
 
 kvd command 32799
 check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
-copies() { kvd process-count KELVIX_SIM.exe | tr -d '\r'; }
 no_copies() { test "$(copies)" = 0; }
 check "process has ended" wait_until 10 no_copies
 log_pattern='^[0-9/]{10} [0-9:]{8}  35 (45|46) 38 42 (00 ){12}'$'\r''$'

@@ -4,19 +4,14 @@
 # opens on the property drive) and about dialog.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_property_drive
-programs=$E2E_BUILD/monitor
-tempquery=$E2E_BUILD/query/tempquery.exe
 port=$(e2e_free_port)
-query() { KELVIX_QUERY_PORT=$port timeout 20 wine64 "$tempquery" 127.0.0.1 </dev/null; }
-report_has() { [[ "$(query | tr -d '\r')" == *"$1"* ]]; }
-clipboard_has() { [[ "$(kvd clipboard | from_sjis | tr -d '\r')" == *"$1"* ]]; }
+report_has() { [[ "$(query "$port" 20 | tr -d '\r')" == *"$1"* ]]; }
 
-cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
-programs=$E2E_WORK
+install_kelvix_sim
 # Drive 0 answers nothing but the temperature property and is the hottest: 47 °C at
 # enumeration and the first measurement, 48 °C from the third read on. The viewer opens
 # on it.
-cat > drives.txt <<DRIVES
+drive_set <<DRIVES
 drive 0
 model Portable SSD T7
 firmware 0
@@ -29,14 +24,12 @@ serial 5JV3ABCD
 temperature 194 35
 DRIVES
 printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n' "$port" > "$E2E_INI"
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
-win_bg "$programs/KELVIX_SIM.exe"
-check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+start_kelvix_sim
 expected="#0  47/47 : Portable SSD T7 (0 S5SXNG0R123456)
 #1  35/35 : ST380011A (1.00 5JV3ABCD)"
 check "tempquery reports the property drive" wait_until 60 report_has "$expected"
-check_eq "report through tempquery" "$expected" "$(query | tr -d '\r')"
+check_eq "report through tempquery" "$expected" "$(query "$port" 20 | tr -d '\r')"
 
 check "the start-up balloon is gone" wait_until 30 no_tooltips
 tray47=$(tray_picture tray_47)
@@ -50,10 +43,10 @@ kvd tray-click 0x201
 check "information balloon lists both drives" wait_until 15 balloon_has "#0  48℃ : Portable SSD T7
 #1  35℃ : ST380011A"
 
-kvd command 32790
-check "clipboard carries the property drive, its capacity and bus" \
-    wait_until 10 clipboard_has "48℃ : Portable SSD T7 (1.00TB USB)"
-check_contains "clipboard: the direct drive too" "35℃ : ST380011A" "$(kvd clipboard | from_sjis)"
+check "clipboard emptied and the copy handled" copy_temperatures
+clip=$(clipboard_text)
+check_contains "clipboard carries the property drive, its capacity and bus" "48℃ : Portable SSD T7 (1.00TB USB)" "$clip"
+check_contains "clipboard: the direct drive too" "35℃ : ST380011A" "$clip"
 
 check_kelvix_windows_and_quit
 e2e_end

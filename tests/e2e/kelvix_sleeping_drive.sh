@@ -5,15 +5,11 @@
 # waking it is read again. Then the same drive with a force-read count of 2.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_sleeping_drive
-programs=$E2E_BUILD/monitor
-tempquery=$E2E_BUILD/query/tempquery.exe
 port=$(e2e_free_port)
-query() { KELVIX_QUERY_PORT=$port timeout 20 wine64 "$tempquery" 127.0.0.1 </dev/null | tr -d '\r'; }
 
-cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
-programs=$E2E_WORK
+install_kelvix_sim
 # Drive 1 is in standby from its 3rd power check to its 6th; one check per tick.
-cat > drives.txt <<'DRIVES'
+drive_set <<'DRIVES'
 counts counts.txt
 drive 0
 model ST380011A
@@ -25,7 +21,6 @@ serial WMAJ91234567
 temperature 194 40 41 42 43 44 45 46 47 48 49
 sleep 3 6
 DRIVES
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
 # count DRIVE FIELD: one number of the bus's counts file (complete files only).
 count() {
@@ -44,18 +39,15 @@ tick() {
     wait_until 15 checks_reached $((checks + 1)) || fail "power check after check $checks"
     wait_until 15 lines_reached $((lines + 1)) || fail "log line after line $lines"
 }
-report_has() { [[ "$(query)" == *"$1"* ]]; }
+report_has() { [[ "$(query "$port" 20 | tr -d '\r')" == *"$1"* ]]; }
 cell_name() { kvd dialog-get-text "" $((1100 + $1)) | from_sjis | tr -d '\r'; }
 cell_is() { [ "$(cell_name "$1")" = "$2" ]; }
-balloon_text() { kvd windows tooltips_class32 | from_sjis; }
-balloon_has() { [[ "$(balloon_text)" == *"$1"* ]]; }
 
 run_monitor() {  # WAKE_AFTER
     rm -f counts.txt KELVIX.LOG
     printf '[Timer]\r\nCurrent=3600\r\nWakeAfter=%s\r\n[Information]\r\nUseInformation=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Common]\r\nUseLog=1\r\n' \
         "$1" "$port" > "$E2E_INI"
-    win_bg "$programs/KELVIX_SIM.exe"
-    check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+    start_kelvix_sim
     # The first measurement at start-up is power check 1.
     check "first power check" wait_until 20 checks_reached 1
     check "first log line" wait_until 20 lines_reached 1
@@ -67,7 +59,7 @@ run_monitor() {  # WAKE_AFTER
 stop_monitor() {
     kvd command 32799
     check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
-    wait_until 10 test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0
+    wait_until 10 running 0
 }
 
 section="never woken"
@@ -85,7 +77,7 @@ shot monitor_window_sleeping
 # the new text.
 kvd tray-click 0x201
 wait_until 15 balloon_has "(スリープ中)"
-balloon=$(balloon_text)
+balloon=$(tooltips)
 check_contains "$section: balloon marks the sleeping drive with its last temperature" \
 "#0  33℃ : ST380011A
 #1  42℃ : WDC WD800JB-00JJC0 (スリープ中)" "$balloon"
@@ -94,7 +86,7 @@ tick   # check 4
 tick   # check 5
 check_contains "$section: tempquery keeps the last temperature" \
 "#0  35/35 : ST380011A (1.00 5JV3ABCD)
-#1  42/42 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)" "$(query)"
+#1  42/42 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)" "$(query "$port" 20 | tr -d '\r')"
 tick   # check 6: the last one asleep
 check_eq "$section: no S.M.A.R.T. command while asleep" 0 "$(count 1 asleep)"
 check_eq "$section: the command count stood still" "$awake_commands" "$(count 1 smart)"

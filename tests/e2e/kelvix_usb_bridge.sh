@@ -5,20 +5,15 @@
 # about dialog.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_usb_bridge
-programs=$E2E_BUILD/monitor
-tempquery=$E2E_BUILD/query/tempquery.exe
 port=$(e2e_free_port)
-query() { KELVIX_QUERY_PORT=$port timeout 20 wine64 "$tempquery" 127.0.0.1 </dev/null; }
-report_has() { [[ "$(query | tr -d '\r')" == *"$1"* ]]; }
-clipboard_has() { [[ "$(kvd clipboard | from_sjis | tr -d '\r')" == *"$1"* ]]; }
+report_has() { [[ "$(query "$port" 20 | tr -d '\r')" == *"$1"* ]]; }
 
-cp "$programs/KELVIX_SIM.exe" "$programs/HDDATA.CFG" "$programs/7SEG_G.KVX" .
-programs=$E2E_WORK
+install_kelvix_sim
 common='attribute 1 0x002f 200 200 00 00
 attribute 9 0x0032 090 090 10 27
 threshold 1 51'
 # The viewer opens on the first drive: the one behind the 16-byte bridge.
-cat > drives.txt <<DRIVES
+drive_set <<DRIVES
 drive 0
 bridge sat16
 model WDC WD20EZRZ-00Z5HB0
@@ -46,16 +41,14 @@ $common
 temperature 194 33
 DRIVES
 printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n' "$port" > "$E2E_INI"
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 
-win_bg "$programs/KELVIX_SIM.exe"
-check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+start_kelvix_sim
 expected="#0  38/38 : WDC WD20EZRZ-00Z5HB0 (80.00A80 WD-WCC4M1234567)
 #1  35/35 : ST380011A (1.00 5JV3ABCD)
 #2  41/41 : ST2000DM008-2FR102 (0001 ZFL1ABCD)
 #3  33/33 : 512GB SSD (SBFM61.3 AA000000000000001234)"
 check "tempquery reports every drive, bridged or not" wait_until 60 report_has "$expected"
-check_eq "report through tempquery" "$expected" "$(query | tr -d '\r')"
+check_eq "report through tempquery" "$expected" "$(query "$port" 20 | tr -d '\r')"
 
 kvd tray-click 0x201
 check "information balloon lists every drive" wait_until 15 balloon_has "#0  38℃ : WDC WD20EZRZ-00Z5HB0
@@ -63,9 +56,10 @@ check "information balloon lists every drive" wait_until 15 balloon_has "#0  38�
 #2  41℃ : ST2000DM008-2FR102
 #3  33℃ : 512GB SSD"
 
-kvd command 32790
-check "clipboard carries the bridged drives" wait_until 10 clipboard_has "33℃ : 512GB SSD"
-check_contains "clipboard: the 12-byte bridge drive" "41℃ : ST2000DM008-2FR102" "$(kvd clipboard | from_sjis)"
+check "clipboard emptied and the copy handled" copy_temperatures
+clip=$(clipboard_text)
+check_contains "clipboard carries the bridged drives" "33℃ : 512GB SSD" "$clip"
+check_contains "clipboard: the 12-byte bridge drive" "41℃ : ST2000DM008-2FR102" "$clip"
 
 check_kelvix_windows_and_quit
 e2e_end

@@ -87,7 +87,7 @@ win_bg ./KELVIX.exe
 cd "$E2E_WORK" || exit 1
 check "KELVIX.exe from the zip starts" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 check "its start-up has finished" kelvix_settled
-check_eq "no message box" "" "$(kvd boxes)"
+check_eq "no message box" "" "$(boxes)"
 check "its tray icon shows a picture" wait_until 20 tray_shows kelvix_started 5 many
 check_eq "it keeps running" 1 "$(monitor_count KELVIX.exe)"
 kvd command 32798
@@ -140,7 +140,7 @@ cd "$E2E_WORK" || exit 1
 check "PELITO.exe from the zip starts" kvd wait-window ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 20000
 check "PELITO shows drive 0" wait_until 30 tray_shows pelito_icons 25 many
 check "PELITO shows drive 1" wait_until 30 tray_shows pelito_icons 45 many
-check_eq "the host answered: no settings dialog" "" "$(kvd boxes)"
+check_eq "the host answered: no settings dialog" "" "$(boxes)"
 check_eq "and no third icon" 1 "$(tray_colours pelito_icons 65)"
 kvd post ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 0x111 0x8021 0
 check "PELITO's about dialog opens" kvd wait-window "#32770" "バージョン情報" 10000

@@ -12,19 +12,6 @@ pelito=$E2E_BUILD/trayclient/PELITO.exe
 client_class=ORVALD_TRAYICON_CLIENT
 client_title="ORVALD TRAYICON_CLIENT"
 client() { kvd post "$client_class" "$client_title" "$@"; }
-pelito_count() { kvd process-count PELITO.exe | tr -d '\r'; }
-tooltips() { kvd windows tooltips_class32 | from_sjis; }
-no_tooltips() { [ -z "$(kvd windows tooltips_class32)" ]; }
-icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 | md5sum; }
-hover() {
-    local end=$((SECONDS + 15)) x=$(($1 + 8))
-    while [ $SECONDS -lt $end ]; do
-        kvd mouse-move 600 400; sleep 0.3
-        kvd mouse-move "$x" 31; sleep 1.5
-        [[ "$(tooltips)" == *"$2"* ]] && return 0
-    done
-    return 1
-}
 
 if [ ! -x "$native/kelvixd/kelvixd_static" ] || [ ! -x "$native/query/tempquery" ]; then
     echo "FAIL - no kelvixd_static in $native: build the native tree first"
@@ -46,7 +33,7 @@ echo "$answer"
 pelito_settings "[127.0.0.1]\r\nPort=$VM_RELAY_PORT\r\nTimeOut=3\r\nTimer=30\r\n"
 win_bg "$pelito"
 check "PELITO's main window appears" kvd wait-window "$client_class" "$client_title" 20000
-check_eq "no settings dialog: kelvixd answers" "" "$(kvd boxes)"
+check_eq "no settings dialog: kelvixd answers" "" "$(boxes)"
 # The first poll follows the 16 icon ids, 100 ms apart.
 has_three_icons() {
     shot tray_icons
@@ -91,14 +78,14 @@ for slot in 0 1 2; do
 現在の温度 : $temperature℃" "$balloon"
     shot "balloon_slot$slot"
     wait_until 20 no_tooltips
-    check "slot $slot ($drive) tooltip: the model smartctl read" hover "$x" "$slot:$model"
+    check "slot $slot ($drive) tooltip: the model smartctl read" hover "$x" "$slot:$model" 15
     kvd mouse-move 600 400
     wait_until 20 no_tooltips
 done
 
 client 0x111 0x8022 0
 check "PELITO exits" kvd wait-gone "$client_class" "$client_title" 20000
-wait_until 10 test "$(pelito_count)" = 0
+wait_until 10 pelito_gone
 pelito_settings ""
 rm -f "$E2E_PELITO_OLD_INI"
 vm_end

@@ -12,13 +12,9 @@ client_class=ORVALD_TRAYICON_CLIENT
 client_title="ORVALD TRAYICON_CLIENT"
 # client MSG WPARAM LPARAM: post a message to PELITO's main window.
 client() { kvd post "$client_class" "$client_title" "$@"; }
-pelito_count() { kvd process-count PELITO.exe | tr -d '\r'; }
-# icon_at X NAME: the 16 x 16 pixels of the tray icon at X (the tray row starts at 5, 20 apart).
-icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 | md5sum; }
-tooltips() { kvd windows tooltips_class32 | from_sjis; }
-pelito_gone() { test "$(pelito_count)" = 0; }
 menu_open() { kvd windows '#32768'; }
-menu_closed() { ! kvd windows '#32768'; }
+# Exit 1 is kvdriver's "none": a probe that failed in any other way is no closed menu.
+menu_closed() { kvd windows '#32768' >/dev/null; test $? -eq 1; }
 # icons_shown NAME: a fresh screenshot NAME in which PELITO's icons for slots 0 and 2 are up.
 icons_shown() {
     shot "$1"
@@ -27,19 +23,9 @@ icons_shown() {
 }
 # foreground_is TITLE: the foreground window has that title.
 foreground_is() { [[ "$(kvd foreground | from_sjis | tr -d '\r')" == *$'\t'"$1" ]]; }
-# hover X TEXT: move the pointer onto the icon at X until a tooltip shows TEXT.
-hover() {
-    local end=$((SECONDS + 30)) x=$(($1 + 8))
-    while [ $SECONDS -lt $end ]; do
-        kvd mouse-move 600 400; sleep 0.3
-        kvd mouse-move "$x" 31; sleep 1.5
-        [[ "$(tooltips)" == *"$2"* ]] && return 0
-    done
-    return 1
-}
 
 cp "$monitor/HDDATA.CFG" .
-cat > drives.txt <<'DRIVES'
+drive_set <<'DRIVES'
 drive 0
 model ST380011A
 serial 5JV3ABCD
@@ -52,17 +38,16 @@ DRIVES
 printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Threshold]\r\nUseBalloon=0\r\n' "$port" > "$E2E_INI"
 # A short poll period (the dialog would not allow it, the file does) for the second poll.
 pelito_settings "[127.0.0.1]\r\nPort=$port\r\nTimeOut=2\r\nTimer=4\r\n"
-export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 win_bg "$monitor/KELVIX_SIM.exe"
 check "monitor starts" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 # Its start-up balloon comes and goes before PELITO's icons and texts are read.
-wait_until 20 kvd windows tooltips_class32
+wait_until 20 balloon_shown
 wait_until 30 no_tooltips
 
 win_bg "$pelito"
 check "PELITO's main window appears" kvd wait-window "$client_class" "$client_title" 20000
 check "PELITO's icons appear after the first poll" wait_until 30 icons_shown tray_icons
-check_eq "no settings dialog when the host answers" "" "$(kvd boxes)"
+check_eq "no settings dialog when the host answers" "" "$(boxes)"
 kelvix_icon=$(icon_at 5 tray_icons)
 slot0_icon=$(icon_at 25 tray_icons)
 slot2_icon=$(icon_at 45 tray_icons)
@@ -77,11 +62,9 @@ check "exactly two PELITO icons" test "$(icon_at 65 tray_icons)" = "$(icon_at 85
 check "tooltip of slot 2" hover 45 "2:WDC WD800JB-00JJC0"
 shot tooltip_slot2
 check "tooltip of slot 0" hover 25 "0:ST380011A"
-# Off the icon inside the tray first, so the tooltip sees the pointer leave.
-kvd mouse-move 200 31
-sleep 1
-kvd mouse-move 600 400
-wait_until 20 no_tooltips
+# Off the icon inside the tray first, so the tooltip sees the pointer leave; again until it goes.
+pointer_left() { kvd mouse-move 200 31 && kvd mouse-move 600 400 && no_tooltips; }
+check "the tooltip goes when the pointer leaves" wait_until 20 pointer_left
 
 # A left click shows the detail balloon of that drive.
 has_balloon() { [[ "$(tooltips)" == *"アドレス"* ]]; }
@@ -165,7 +148,7 @@ check "dialog closes" kvd wait-gone "#32770" "設定画面" 10000
 # Two more polls after the one at start: the second of them went out after the first had
 # timed out unanswered.
 check "PELITO keeps polling the silent host" wait_until 30 polls_at_least 3
-check_eq "no message box for a host that does not answer" "" "$(kvd boxes)"
+check_eq "no message box for a host that does not answer" "" "$(boxes)"
 client 0x111 0x8022 0
 check "PELITO exits" kvd wait-gone "$client_class" "$client_title" 20000
 check "nothing of PELITO left running" wait_until 10 pelito_gone

@@ -1,6 +1,7 @@
 // Random drive-set files: the reader reports errors and never fails otherwise, and the
 // drives it accepts answer SmartDevice as drives do.
 #include "drive_enumeration.h"
+#include "identity_text.h"
 #include "drive_power.h"
 #include "driveset_file.h"
 #include "simulated_disk.h"

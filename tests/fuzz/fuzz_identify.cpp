@@ -1,6 +1,7 @@
 // Random IDENTIFY sectors through the identity texts: every text stays terminated inside
 // its field and nothing outside the sector is read.
 #include "drive_enumeration.h"
+#include "identity_text.h"
 
 #include <cstddef>
 #include <cstdint>

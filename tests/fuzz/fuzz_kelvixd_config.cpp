@@ -26,8 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
-    if (config.interval < 1 || config.interval > 86400 || config.port < 1 || config.port > 65535 ||
-        config.settings.ThresholdCurrent > 255 || config.settings.NvmeCurrent > 255 || config.stateDirectory.empty() || config.stateDirectory[0] != '/') {
+    const Settings& settings = config.settings;
+    if (settings.TimerCurrent < 1 || settings.TimerCurrent > 86400 || settings.Port < 1 || settings.Port > 65535 ||
+        settings.ThresholdCurrent > 255 || settings.NvmeCurrent > 255 || config.stateDirectory.empty() ||
+        config.stateDirectory[0] != '/') {
         std::abort();
     }
     const std::size_t limit = size % 17;

@@ -59,11 +59,11 @@ TEST(DaemonConfig, KeysOfKelvixIniAndItsOwn)
     EXPECT_EQ(problems[0].line, 15u);
     EXPECT_FALSE(problems[0].fatal) << "a KELVIX key without meaning here is only a warning";
     EXPECT_NE(problems[0].text.find("[Common] IconFile"), std::string::npos) << problems[0].text;
-    EXPECT_EQ(config.interval, 15u);
+    EXPECT_EQ(config.settings.TimerCurrent, 15u);
     EXPECT_EQ(config.settings.NoWake, 0);
     EXPECT_EQ(config.settings.WakeAfter, 10u);
-    EXPECT_EQ(config.port, 10123u);
-    EXPECT_FALSE(config.serve);
+    EXPECT_EQ(config.settings.Port, 10123u);
+    EXPECT_EQ(config.settings.UseNetwork, 0);
     EXPECT_EQ(config.settings.ThresholdCurrent, 55u) << "where every rule reads it";
     EXPECT_EQ(config.settings.UseLog, 1);
     EXPECT_STREQ(config.settings.LogFile, "/var/log/kelvix/temperatures.log");
@@ -77,10 +77,10 @@ TEST(DaemonConfig, DefaultsWithoutAFile)
     bool missing = false;
     EXPECT_TRUE(LoadDaemonConfig("/nonexistent/kelvixd.conf", config, missing).empty());
     EXPECT_TRUE(missing);
-    EXPECT_EQ(config.port, kDefaultQueryPort);
-    EXPECT_EQ(config.interval, 60u);
+    EXPECT_EQ(config.settings.Port, kDefaultQueryPort);
+    EXPECT_EQ(config.settings.TimerCurrent, 60u);
     EXPECT_EQ(config.settings.NoWake, 1) << "spun-down disks are not woken";
-    EXPECT_TRUE(config.serve);
+    EXPECT_EQ(config.settings.UseNetwork, 1);
     EXPECT_EQ(config.stateDirectory, "/var/lib/kelvix");
     EXPECT_STREQ(config.settings.CfgFile, "/usr/share/kelvix/HDDATA.CFG");
 }
@@ -129,8 +129,8 @@ TEST(DaemonConfig, AccessRulesAndExportKeys)
     DaemonConfig config = DefaultDaemonConfig();
     EXPECT_STREQ(config.settings.AllowedHosts, kDefaultAllowedHosts);
     EXPECT_EQ(config.settings.ReportsPerSecond, kDefaultReportsPerSecond);
-    EXPECT_EQ(config.hddtempPort, 0u) << "the export services are off unless asked for";
-    EXPECT_EQ(config.metricsPort, 0u);
+    EXPECT_EQ(config.settings.HddtempPort, 0u) << "the export services are off unless asked for";
+    EXPECT_EQ(config.settings.MetricsPort, 0u);
     const std::string text = "[Network]\n"
                              "AllowedHosts = 192.168.1.0/24, 10.1.2.3\n"
                              "ReportsPerSecond = 0\n"
@@ -141,9 +141,9 @@ TEST(DaemonConfig, AccessRulesAndExportKeys)
     EXPECT_TRUE(ParseDaemonConfig(text, config).empty());
     EXPECT_STREQ(config.settings.AllowedHosts, "192.168.1.0/24, 10.1.2.3");
     EXPECT_EQ(config.settings.ReportsPerSecond, 0u) << "0 turns the limit off, as in KELVIX";
-    EXPECT_EQ(config.hddtempPort, 7634u);
-    EXPECT_EQ(config.metricsPort, 10634u);
-    EXPECT_EQ(config.listenAddress, "127.0.0.1");
+    EXPECT_EQ(config.settings.HddtempPort, 7634u);
+    EXPECT_EQ(config.settings.MetricsPort, 10634u);
+    EXPECT_STREQ(config.settings.ListenAddress, "127.0.0.1");
 }
 
 // Junk in the access keys must neither stop the service nor open it to everybody: the

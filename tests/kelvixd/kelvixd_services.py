@@ -72,8 +72,12 @@ class Daemon:
             return f.read()
 
     def started(self):
-        return wait_until(lambda: "serving on UDP port" in self.text() or self.process.poll() is not None,
-                          "kelvixd to start") and self.process.poll() is None
+        """True once it serves; a daemon that died at start is a failure, not a case skipped."""
+        wait_until(lambda: "serving on UDP port" in self.text() or self.process.poll() is not None,
+                   "kelvixd to start")
+        running = self.process.poll() is None
+        check(running, "kelvixd ended at start: " + self.text()[-300:])
+        return running
 
     def stop(self):
         self.process.send_signal(signal.SIGTERM)

@@ -56,6 +56,9 @@ TEST(CheckStatusTest, StatesAndLines)
         {"above the warning", three, 50, 60, CheckState::Warning,
          "KELVIX WARNING - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warning above 50, critical above 60"
          "|'drive0 ST380011A'=41;50;60 'drive1 WDC WD800JB'=52;50;60 'drive4 Samsung SSD 980'=38;50;60\n"},
+        {"at the critical is not above it", three, 40, 52, CheckState::Warning,
+         "KELVIX WARNING - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warning above 40, critical above 52"
+         "|'drive0 ST380011A'=41;40;52 'drive1 WDC WD800JB'=52;40;52 'drive4 Samsung SSD 980'=38;40;52\n"},
         {"above the critical", three, 40, 51, CheckState::Critical,
          "KELVIX CRITICAL - hottest drive 1 (WDC WD800JB) at 52 C of 3 drives, warning above 40, critical above 51"
          "|'drive0 ST380011A'=41;40;51 'drive1 WDC WD800JB'=52;40;51 'drive4 Samsung SSD 980'=38;40;51\n"},

@@ -1,5 +1,6 @@
 #include "pelito_settings.h"
 
+#include "readme_table.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,26 @@
 #include <string>
 
 namespace {
+
+// The table of PELITO's keys in docs/windows.md: every key, its default and the dialog's range.
+TEST(PelitoSettings, ReadmeTableIsTheKeyTable)
+{
+    const std::vector<std::vector<std::string>> rows = ReadmeTable(KV_DOCS "/windows.md", "## PELITO");
+    ASSERT_EQ(rows.size(), PelitoSettingKeys().count);
+    const PelitoSettings defaults;
+    for (const std::vector<std::string>& row : rows) {
+        ASSERT_GE(row.size(), 3u);
+        const SettingKey* key = PelitoSettingKeys().Find("", row[0].c_str());
+        ASSERT_NE(key, nullptr) << row[0];
+        std::string value = SettingValueText(*key, &defaults);
+        if (key->kind == SettingKind::Text) {
+            value = value.substr(1, value.size() - 2);
+        } else {
+            EXPECT_EQ(row[2], std::to_string(key->minimum) + "-" + std::to_string(key->maximum)) << row[0];
+        }
+        EXPECT_EQ(row[1], value) << row[0];
+    }
+}
 
 TEST(PelitoSettings, FirstRunGivesTheDefaults)
 {

@@ -1,7 +1,7 @@
 #include "viewer_text.h"
 
 #include "attribute_names.h"
-#include "drive_enumeration.h"
+#include "identity_text.h"
 #include "storage_temperature.h"
 
 #include <cstdio>

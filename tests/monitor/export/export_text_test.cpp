@@ -84,6 +84,7 @@ TEST(LabelValue, EscapedAsTheTextFormatRequires)
         {"two\nlines", "two\\nlines"},
         {"tab\there", "tab?here"},
         {"\xE9t\xE9", "?t?"},
+        {"del\x7f", "del?"},
         {"\\\"\n", "\\\\\\\"\\n"},
         {"", ""},
     };

@@ -103,6 +103,24 @@ TEST(HttpRequest, EndlessHeadIsRefused)
     EXPECT_EQ(PlanAnswer(reader).status, 431);
 }
 
+// A head of exactly the limit is read; one byte more is refused.
+TEST(HttpRequest, HeadLimitIsExact)
+{
+    for (const std::size_t extra : {0u, 1u}) {
+        const std::size_t length = HttpRequestReader::kMaxRequestHead + extra;
+        std::string head = "GET /metrics HTTP/1.1\r\n";
+        while (length - head.size() > 1100) {
+            head += "X: " + std::string(1000, 'a') + "\r\n";
+        }
+        head += "X: " + std::string(length - head.size() - 7, 'a') + "\r\n\r\n";
+        ASSERT_EQ(head.size(), length);
+        HttpRequestReader reader;
+        EXPECT_EQ(reader.Feed(head.data(), head.size()),
+                  extra == 0 ? HttpReadState::Complete : HttpReadState::HeadTooLarge)
+            << length << " bytes";
+    }
+}
+
 TEST(HttpResponse, HeadersGiveStatusLengthAndClose)
 {
     const std::string body = "a 1\n";

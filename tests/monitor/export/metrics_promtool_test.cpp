@@ -15,9 +15,10 @@ namespace {
 // promtool's verdict on the page, and what it printed.
 int CheckWithPromtool(const std::string& page, std::string& output)
 {
-    const std::string file = "metrics_promtool_page.txt";
+    // In the test's temporary folder, never in the working directory of whoever runs it.
+    const std::string file = ::testing::TempDir() + "metrics_promtool_page.txt";
     std::ofstream(file, std::ios::binary) << page;
-    FILE* pipe = popen(("promtool check metrics < " + file + " 2>&1").c_str(), "r");
+    FILE* pipe = popen(("promtool check metrics < '" + file + "' 2>&1").c_str(), "r");
     if (pipe == nullptr) {
         return -1;
     }
@@ -25,7 +26,9 @@ int CheckWithPromtool(const std::string& page, std::string& output)
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
         output += buffer;
     }
-    return pclose(pipe);
+    const int status = pclose(pipe);
+    std::remove(file.c_str());
+    return status;
 }
 
 TEST(MetricsPromtool, HardTextsPassTheLint)

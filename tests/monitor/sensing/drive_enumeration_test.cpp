@@ -1,6 +1,7 @@
 // Start-up enumeration over simulated drives, the present list, and the identity texts.
 #include "drive_database.h"
 #include "drive_enumeration.h"
+#include "identity_text.h"
 #include "sensing_test_support.h"
 
 #include <gtest/gtest.h>

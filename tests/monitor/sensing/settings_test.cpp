@@ -1,40 +1,48 @@
-// Settings in KELVIX.INI: defaults, the initial colours and font, and the exact text
-// SaveSettings writes.
+// Settings in KELVIX.INI: defaults as docs/windows.md promises them, the initial colours and
+// font, the exact text SaveSettings writes, and kelvixd's keys as docs/linux.md lists them.
+#include "readme_table.h"
 #include "sensing_test_support.h"
 #include "settings.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr char kIni[] = "KELVIX.INI";
 
-// The defaults as the settings table in docs/windows.md promises them, as the saved file spells them.
+// The settings table of docs/windows.md, key by key: each key is in KELVIX's table, and the file
+// a fresh save writes holds the default the table names.
 struct PromisedDefault {
-    const char* section;
-    const char* line;
+    std::string section;
+    std::string line;
 };
-const PromisedDefault kPromisedDefaults[] = {
-    {"Common", "UseLog=0"}, {"Common", "NoTrayIcon=0"}, {"Common", "LogFile=KELVIX.LOG"},
-    {"Common", "CfgFile=HDDATA.CFG"}, {"Common", "IconFile=7SEG_G.KVX"},
-    {"Timer", "Minimum=30"}, {"Timer", "Current=60"}, {"Timer", "Maximum=3600"},
-    {"Timer", "NoWake=1"}, {"Timer", "WakeAfter=0"},
-    {"Threshold", "Minimum=30"}, {"Threshold", "Current=40"}, {"Threshold", "Maximum=60"},
-    {"Threshold", "UseBalloon=0"}, {"Threshold", "NvmeCurrent=0"}, {"Threshold", "Reminder=30"},
-    {"Network", "UseNetwork=0"}, {"Network", "Port=10008"},
-    {"Network", "AllowedHosts=127.0.0.0/8, 10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16, 169.254.0.0/16"},
-    {"Network", "ReportsPerSecond=5"},
-    {"Export", "HddtempPort=0"}, {"Export", "MetricsPort=0"}, {"Export", "ListenAddress="},
-    {"Information", "UseInformation=0"}, {"Information", "Stable=0"}, {"Information", "TopMost=0"},
-    {"Information", "Minimum=20"}, {"Information", "Maximum=60"}, {"Information", "Alpha=0xff"},
-    {"Information", "WorstTimer=10000"}, {"Information", "Form=%d"}, {"Information", "NA=N/A"},
-    {"Information", "Font=-14,0,0,0,400,0,0,0,0,0,0,0,0,Arial"},
-    {"Information", "ColorGrphLevel0=0,0,255"}, {"Information", "ColorGrphLevel4=255,0,0"},
-};
+std::vector<PromisedDefault> PromisedDefaults()
+{
+    std::vector<PromisedDefault> promised;
+    std::string section;
+    for (const std::vector<std::string>& row : ReadmeTable(KV_DOCS "/windows.md", "### Settings file (KELVIX.INI)")) {
+        if (row.size() < 3)
+            continue;
+        section = row[0].empty() ? section : row[0].substr(1, row[0].size() - 2);
+        if (section == "Mqtt" || section == "Notify")
+            continue;  // key tables of their own, not KELVIX's
+        const std::vector<std::string> keys = SplitList(row[1]);
+        const std::vector<std::string> defaults = keys.size() == 1 ? std::vector<std::string>{row[2]} : SplitList(row[2]);
+        EXPECT_EQ(keys.size(), defaults.size()) << row[1];
+        for (std::size_t i = 0; i < keys.size() && i < defaults.size(); ++i) {
+            EXPECT_NE(KelvixSettingKeys().Find(section.c_str(), keys[i].c_str()), nullptr)
+                << "docs/windows.md names [" << section << "] " << keys[i] << ", which KELVIX does not have";
+            promised.push_back({section, keys[i] + "=" + (defaults[i] == "empty" ? "" : defaults[i])});
+        }
+    }
+    return promised;
+}
 
 // The lines of one [section] of an INI text, up to the next section.
 std::string SectionText(const std::string& ini, const std::string& section)
@@ -50,10 +58,16 @@ std::string SectionText(const std::string& ini, const std::string& section)
 
 void ExpectPromisedDefaults(const std::string& ini)
 {
-    for (const PromisedDefault& d : kPromisedDefaults) {
+    const std::vector<PromisedDefault> promised = PromisedDefaults();
+    EXPECT_GE(promised.size(), 30u) << "the settings table of docs/windows.md was not found";
+    for (const PromisedDefault& d : promised) {
         const std::string lines = "\r\n" + SectionText(ini, d.section);
         EXPECT_NE(lines.find(std::string("\r\n") + d.line + "\r\n"), std::string::npos)
             << "[" << d.section << "] lacks " << d.line << " in:\n" << ini;
+    }
+    // What the table leaves out, as the saved file spells it.
+    for (const char* line : {"Font=-14,0,0,0,400,0,0,0,0,0,0,0,0,Arial", "ColorGrphLevel0=0,0,255", "ColorGrphLevel4=255,0,0"}) {
+        EXPECT_NE(SectionText(ini, "Information").find(line), std::string::npos) << line;
     }
     EXPECT_EQ(ini.rfind("[Common]\r\n", 0), 0u) << "the file starts with [Common]";
 }
@@ -217,6 +231,28 @@ TEST_F(SettingsFile, NetworkAccessKeysFallBackToTheDefaultsOnJunk)
         LoadSettings(s);
         EXPECT_EQ(std::string(s.AllowedHosts), c.hosts);
         EXPECT_EQ(s.ReportsPerSecond, c.rate);
+    }
+}
+
+// kelvixd's table in docs/linux.md names only keys that KELVIX's table gives kelvixd.
+TEST(SettingsReadme, DaemonKeysAreThoseTheTableGivesKelvixd)
+{
+    const std::vector<std::vector<std::string>> rows = ReadmeTable(KV_DOCS "/linux.md", "### Configure");
+    ASSERT_GE(rows.size(), 10u) << "kelvixd's table was not found";
+    std::string section;
+    for (const std::vector<std::string>& row : rows) {
+        const std::size_t close = row[0].find("] ");
+        ASSERT_NE(close, std::string::npos) << row[0];
+        section = row[0].substr(1, close - 1);
+        const bool kelvixSection = std::any_of(KelvixSettingKeys().begin(), KelvixSettingKeys().end(),
+            [&](const SettingKey& entry) { return section == entry.section; });
+        if (!kelvixSection)
+            continue;  // [Daemon], and sections with key tables of their own ([Mqtt], [Notify])
+        for (const std::string& key : SplitList(row[0].substr(close + 2))) {
+            const SettingKey* entry = KelvixSettingKeys().Find(section.c_str(), key.c_str());
+            ASSERT_NE(entry, nullptr) << section << " " << key;
+            EXPECT_NE(entry->uses & kSettingInDaemon, 0) << "[" << section << "] " << key << " is not read by kelvixd";
+        }
     }
 }
 

@@ -92,6 +92,16 @@ TEST(TemperatureDescriptor, ShortRepliesAreNotRead)
     EXPECT_FALSE(ParseTemperatureDescriptor(nullptr, 40, result));
 }
 
+// Bytes past what the driver returned are never read, whatever Size and InfoCount say: a
+// disk entry planted just past the reply stays unseen.
+TEST(TemperatureDescriptor, NothingPastTheReturnedBytesIsRead)
+{
+    const std::vector<std::uint8_t> buffer = TemperatureReply(0, 0, 2, {{1, 50, 0}, {0, 99, 0}}, 4096);
+    PropertyTemperature result;
+    ASSERT_TRUE(ParseTemperatureDescriptor(buffer.data(), 40, result));
+    EXPECT_EQ(result.temperature, 50);
+}
+
 TEST(TemperatureDescriptor, OnlyDegreesTheTableCanHoldAreUsable)
 {
     const struct {

@@ -133,6 +133,17 @@ TEST(RateLimitTest, AFullTableOfBusySourcesMakesANewcomerWait)
     EXPECT_EQ(AnsweredAtOnce(limiter, 1, kStart + 2, 10), 1u) << "source 1 kept its emptied bucket";
 }
 
+// A bucket left alone long enough is full again, to the token: after a table of sources
+// that asked once, a newcomer minutes later gets an entry.
+TEST(RateLimitTest, LongQuietSourcesMakeRoomForANewcomer)
+{
+    RateLimiter limiter(RateLimits{5, 10, 100000, 100000});
+    for (std::uint32_t source = 1; source <= RateLimiter::kTrackedSources; ++source) {
+        ASSERT_EQ(AnsweredAtOnce(limiter, source, kStart, 3), 3u) << source;
+    }
+    EXPECT_EQ(AnsweredAtOnce(limiter, 0xCB007107, kStart + 60000, 1), 1u);
+}
+
 TEST(RequestGateTest, CountsWhatItTurnsAway)
 {
     AccessRules rules;

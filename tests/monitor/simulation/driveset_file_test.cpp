@@ -1,6 +1,7 @@
 // Drive-set files and the simulated drives they describe.
 #include "drive_database.h"
 #include "drive_enumeration.h"
+#include "identity_text.h"
 #include "driveset_file.h"
 #include "measurement.h"
 #include "sensing_test_support.h"
