@@ -46,11 +46,15 @@ bool ReadConfig(const char* path, DaemonConfig& config)
     return !fatal;
 }
 
-// What CHECK POWER MODE says of an ATA drive (asking does not wake it).
+// What CHECK POWER MODE says of an ATA drive (asking does not wake it). A drive found
+// asleep at start is not asked again: its identity is still the one sysfs gave.
 const char* PowerText(const DriveRecord& record)
 {
     if (record.kind != DriveKind::Ata) {
         return "";
+    }
+    if (record.identityPending != 0) {
+        return ", spun down since the start: identity from sysfs, no temperature until it wakes";
     }
     switch (AskDrivePower(record.device.Handle())) {
     case PowerAnswer::SpunUp:
@@ -215,7 +219,7 @@ int main(int argc, char** argv)
     InstallDiskControl(&control);
     auto drives = std::make_unique<DriveState>();
     drives->probeCount = kMaxDrives;
-    EnumerateDrives(*drives);
+    EnumerateDrives(*drives, config.settings.NoWake != 0);
     MeasureAll(*drives, config.settings);
     AnnounceDrives(*drives, *port);
     WarningWatch warnings(config.warning);

@@ -18,6 +18,12 @@ std::string Format(const char* format, unsigned value)
 std::string Line(const DriveReading& reading)
 {
     char buffer[160];
+    if (reading.temperature == 0) {
+        // Asleep since the start: no temperature to show yet.
+        std::snprintf(buffer, sizeof buffer, "#%-2u --℃ : %s (%s)\n", reading.driveNumber, reading.model,
+            kSleepingText);
+        return buffer;
+    }
     std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)\n" : "#%-2u %2u℃ : %s\n",
         reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, kSleepingText);
     return buffer;
@@ -50,7 +56,7 @@ std::string Lines(const DriveReadings& readings, Listed listed)
 BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent)
 {
     BalloonContent content;
-    content.text = Lines(readings, [](const DriveReading& reading) { return reading.temperature > 0; });
+    content.text = Lines(readings, [](const DriveReading& reading) { return reading.temperature > 0 || reading.sleeping; });
     if (content.text.empty()) {
         return content;
     }

@@ -25,11 +25,15 @@ public:
     bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                    std::uint32_t dataSize) override;
     bool Length(int descriptor, std::uint64_t& bytes) override;
+    // sysfs: the identity libata keeps from its own IDENTIFY (/sys/class/ata_device/
+    // devX.Y/id), else the SCSI disk's vendor, model and rev.
+    bool Describe(unsigned number, DriveDescription& description) const override;
 
 private:
     // Says once per drive why the kernel refused a command.
     void ReportRefusal(int descriptor, const char* what, int error);
 
+    std::string sysBlock_;
     std::string devices_;
     std::vector<BlockDevice> drives_;
     struct OpenDrive {

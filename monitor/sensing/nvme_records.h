@@ -80,6 +80,7 @@ constexpr DWORD kNvmeDataTypeLogPage = 2;
 constexpr DWORD kNvmeIdentifyCnsController = 1;
 constexpr DWORD kNvmeLogPageHealthInfo = 2;
 constexpr DWORD kBusTypeAta = 0x03;
+constexpr DWORD kBusTypeUsb = 0x07;
 constexpr DWORD kBusTypeNvme = 0x11;  // the SDK hides it below Windows 7 targets
 static_assert(kIoctlStorageQueryProperty == IOCTL_STORAGE_QUERY_PROPERTY, "IOCTL_STORAGE_QUERY_PROPERTY");
 #ifdef _WIN32

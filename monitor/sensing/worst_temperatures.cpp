@@ -16,6 +16,9 @@ void FormatWorstKey(const DriveRecord& record, char (&key)[kWorstKeySize])
 
 void LoadWorst(DriveRecord& record)
 {
+    if (record.identityPending != 0) {
+        return;
+    }
     char key[kWorstKeySize];
     FormatWorstKey(record, key);
     INIFILE ini;
@@ -28,6 +31,9 @@ void LoadWorst(DriveRecord& record)
 
 void SaveWorst(const DriveRecord& record)
 {
+    if (record.identityPending != 0) {
+        return;
+    }
     char key[kWorstKeySize];
     FormatWorstKey(record, key);
     INIFILE ini;
