@@ -4,6 +4,7 @@
 
 #include "driveset_file.h"
 #include "simulated_disk.h"
+#include "wide_text.h"
 
 #include <windows.h>
 
@@ -38,7 +39,7 @@ bool InstallProgramDiskControl()
     std::string error;
     if (!LoadDriveSet(path, *set, error)) {
         const std::string text = path + "\n" + error;
-        MessageBoxA(nullptr, text.c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+        MessageBoxCp932(nullptr, text.c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
         return false;
     }
     g_bus = std::make_unique<SimulatedDiskBus>(*set);

@@ -68,8 +68,18 @@ win_bg() {
 
 kvd() { wine64 "$E2E_BUILD/tests/e2e/kvdriver.exe" "$@" </dev/null; }
 
-# shot NAME: the whole virtual screen as <build>/screenshots/<test>_<NAME>.png
-shot() { import -display "$DISPLAY" -window root "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png"; }
+# shot NAME: the whole virtual screen as <build>/screenshots/<test>_<NAME>.png. A picture
+# that could not be taken or is one colour (nothing drawn) fails the test.
+shot() {
+    local file="$E2E_BUILD/screenshots/${E2E_NAME}_$1.png"
+    if ! import -display "$DISPLAY" -window root "$file"; then
+        fail "screenshot $1 taken"; return 1
+    fi
+    local colours; colours=$(convert "$file" -format %k info: 2>/dev/null)
+    if ! [ "${colours:-0}" -gt 1 ] 2>/dev/null; then
+        fail "screenshot $1 shows something" "$file is one colour"; return 1
+    fi
+}
 # tray_picture NAME: a checksum of the tray icon's 16 x 16 pixels, cut from screenshot NAME.
 tray_picture() {
     shot "$1"

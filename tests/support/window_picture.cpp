@@ -58,12 +58,37 @@ ScreenImage CaptureWholeScreen()
     return CaptureScreen({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
+bool PictureShowsSomething(const ScreenImage& image)
+{
+    if (image.width <= 0 || image.height <= 0 || image.pixels.empty()) {
+        return false;
+    }
+    for (std::uint32_t pixel : image.pixels) {
+        if (pixel != image.pixels.front()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool SaveWindowPicture(HWND window, const char* path)
 {
+    // A window that is not on the screen, or not painted yet, would give a picture of
+    // whatever lies behind it, or nothing but one colour.
+    if (!IsWindow(window) || !IsWindowVisible(window)) {
+        return false;
+    }
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT rect;
     GetWindowRect(window, &rect);
-    const ScreenImage image = CaptureScreen(rect);
-    return WritePng(path, image.width, image.height, image.pixels);
+    // Only what the screen shows of it: a window reaching past the screen's edge is cut there.
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT shown;
+    if (!IntersectRect(&shown, &rect, &screen)) {
+        return false;
+    }
+    const ScreenImage image = CaptureScreen(shown);
+    return WritePng(path, image.width, image.height, image.pixels) && PictureShowsSomething(image);
 }
 
 bool SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, const char* path)

@@ -17,7 +17,10 @@ struct ScreenImage {
 ScreenImage CaptureScreen(const RECT& area);
 ScreenImage CaptureWholeScreen();
 
-// The window as it stands on the screen, saved as a PNG file; false when it could not be written.
+// False for a picture of nothing: empty, or every pixel one colour.
+bool PictureShowsSomething(const ScreenImage& image);
+// The window as it stands on the screen (repainted first), saved as a PNG file; false when
+// it could not be written, the window is not shown, or the picture is blank.
 bool SaveWindowPicture(HWND window, const char* path);
 // The icons side by side, each drawn at `scale` times 16 pixels, `columns` per row.
 bool SaveIconSheet(const std::vector<HICON>& icons, int columns, int scale, const char* path);

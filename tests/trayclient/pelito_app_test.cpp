@@ -325,7 +325,7 @@ TEST_F(PelitoApp, FirstRunShowsTheDefaultsAndOkCreatesTheSection)
         timer = ModalScript::Text(dialog, IDC_TIMER_EDIT);
         temp = ModalScript::Text(dialog, IDC_TEMP_EDIT);
         iconFile = ModalScript::Text(dialog, IDC_ICON_FILE);
-        SaveWindowPicture(dialog, "pelito_settings_dialog.png");
+        EXPECT_TRUE(SaveWindowPicture(dialog, "pelito_settings_dialog.png"));
         ModalScript::Click(dialog, IDOK);
     }});
     Start("  127.0.0.1 ");
@@ -479,7 +479,7 @@ TEST_F(PelitoSettingsDialog, ARefusedSaveNamesTheFileAndKeepsTheDialogOpen)
          },
          [&](HWND box) {
              shown = ModalScript::BoxText(box);
-             SaveWindowPicture(box, "pelito_settings_not_written.png");
+             EXPECT_TRUE(SaveWindowPicture(box, "pelito_settings_not_written.png"));
              ModalScript::Click(box, IDOK);
          },
          [&](HWND dialog) {
@@ -582,7 +582,7 @@ TEST_F(PelitoApp, AboutDialogShowsTheVersionResource)
         description = ModalScript::Text(dialog, IDC_ABOUT_DESCRIPTION);
         version = ModalScript::Text(dialog, IDC_ABOUT_VERSION);
         copyright = ModalScript::Text(dialog, IDC_ABOUT_COPYRIGHT);
-        SaveWindowPicture(dialog, "pelito_about_dialog.png");
+        EXPECT_TRUE(SaveWindowPicture(dialog, "pelito_about_dialog.png"));
         ModalScript::Click(dialog, IDOK);
     }});
     Command(CMD_PELITO_ABOUT);

@@ -93,7 +93,7 @@ void Open(HWND dialog)
     if (const RefusedRequests* refused = app.refusedRequests) {
         char text[160];
         DescribeRefusedRequests(refused->notAllowed.load(), refused->tooOften.load(), text, sizeof text);
-        SetDlgItemTextA(dialog, IDC_ABOUT_REFUSED, text);
+        SetDlgItemTextCp932(dialog, IDC_ABOUT_REFUSED, text);
     }
     ShowWindow(dialog, SW_SHOW);
 }

@@ -75,7 +75,7 @@ struct PopupLook {
             items.push_back(text);
         }
         RedrawWindow(menuWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        SaveWindowPicture(menuWindow, ShotPath("foreign_tray_menu.png").c_str());
+        EXPECT_TRUE(SaveWindowPicture(menuWindow, ShotPath("foreign_tray_menu.png").c_str()));
         EndMenu();
     }
 };
@@ -178,13 +178,15 @@ TEST_F(ForeignWindows, AboutDialogInJapanese)
     std::wstring button;
     std::wstring description;
     std::wstring mark;
+    std::wstring refused;
     ModalScript script({[&](HWND dialog) {
         caption = WindowText(dialog);
+        refused = ItemText(dialog, 1005);
         button = ItemText(dialog, IDOK);
         description = ItemText(dialog, 1001);
         mark = ListCell(GetDlgItem(dialog, 1004), 0, 6);  // "TMP"
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        SaveWindowPicture(dialog, ShotPath("foreign_about.png").c_str());
+        EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath("foreign_about.png").c_str()));
         EndDialog(dialog, IDOK);
     }});
     Command(CMD_ABOUT);
@@ -194,6 +196,7 @@ TEST_F(ForeignWindows, AboutDialogInJapanese)
     EXPECT_EQ(caption, L"バージョン情報");
     EXPECT_EQ(button, L"確 認");
     EXPECT_EQ(description, L"KELVIX ハードディスク温度モニタ");
+    EXPECT_EQ(refused, L"応答しなかった要求: 許可外 0 件 / 回数制限 0 件");
     EXPECT_TRUE(mark == L"○" || mark == L"×") << "a mark, not " << mark.size() << " units";
 }
 
@@ -203,7 +206,7 @@ TEST_F(ForeignWindows, SettingsDialogTitleInJapanese)
     std::wstring caption;
     ModalScript script({[&](HWND dialog) {
         caption = WindowText(dialog);
-        SaveWindowPicture(dialog, ShotPath("foreign_settings.png").c_str());
+        EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath("foreign_settings.png").c_str()));
         ModalScript::Click(dialog, IDCANCEL);
     }});
     Command(CMD_SETTINGS);
@@ -235,7 +238,7 @@ TEST_F(ForeignWindows, ErrorBoxInJapanese)
     ModalScript script({[&](HWND box) {
         caption = WindowText(box);
         text = ItemText(box, 0xFFFF);
-        SaveWindowPicture(box, ShotPath("foreign_error_box.png").c_str());
+        EXPECT_TRUE(SaveWindowPicture(box, ShotPath("foreign_error_box.png").c_str()));
         ModalScript::Click(box, IDOK);
     }});
     Start({{0, "SIM A", {40}}});

@@ -368,7 +368,7 @@ TEST_F(SettingsDialog, ShowsTheSettingsAndKeepsAnOutOfRangeInterval)
             thresholdRange = ModalScript::Text(dialog, IDC_THRESHOLD_RANGE);
             iconButton = ModalScript::Text(dialog, IDC_ICON_FILE);
             portEnabledAtFirst = IsWindowEnabled(GetDlgItem(dialog, IDC_PORT_EDIT));
-            SaveWindowPicture(dialog, "settings_dialog.png");
+            EXPECT_TRUE(SaveWindowPicture(dialog, "settings_dialog.png"));
             SetDlgItemTextA(dialog, IDC_INTERVAL_EDIT, "5");      // below the range
             SetDlgItemTextA(dialog, IDC_THRESHOLD_EDIT, "45");
             ModalScript::Click(dialog, IDC_USE_NETWORK);           // on
@@ -410,7 +410,7 @@ TEST_F(SettingsDialog, SleepingDriveChoices)
             checkedAtFirst = IsDlgButtonChecked(dialog, IDC_NO_WAKE) == BST_CHECKED;
             countAtFirst = ModalScript::Text(dialog, IDC_WAKE_AFTER_EDIT);
             countEnabledAtFirst = IsWindowEnabled(GetDlgItem(dialog, IDC_WAKE_AFTER_EDIT));
-            SaveWindowPicture(dialog, "settings_dialog_sleep.png");
+            EXPECT_TRUE(SaveWindowPicture(dialog, "settings_dialog_sleep.png"));
             SetDlgItemTextA(dialog, IDC_WAKE_AFTER_EDIT, "3");
             ModalScript::Click(dialog, IDC_NO_WAKE);  // off
             countEnabledOff = IsWindowEnabled(GetDlgItem(dialog, IDC_WAKE_AFTER_EDIT));
@@ -492,7 +492,7 @@ TEST_F(SettingsDialog, MalformedAllowedHostsKeepTheDialogOpen)
     bool stillOpen = false;
     Run({
         [&](HWND dialog) {
-            SaveWindowPicture(dialog, "settings_dialog_network.png");
+            EXPECT_TRUE(SaveWindowPicture(dialog, "settings_dialog_network.png"));
             shownList = ModalScript::Text(dialog, IDC_ALLOWED_HOSTS);
             shownRate = ModalScript::Text(dialog, IDC_RATE_EDIT);
             SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, "192.168.0.0/16, 10.0.0.0/33");
@@ -503,7 +503,7 @@ TEST_F(SettingsDialog, MalformedAllowedHostsKeepTheDialogOpen)
         },
         [&](HWND box) {
             message = ModalScript::BoxText(box);
-            SaveWindowPicture(box, "settings_allowed_hosts_error.png");
+            EXPECT_TRUE(SaveWindowPicture(box, "settings_allowed_hosts_error.png"));
             ModalScript::Click(box, IDOK);
         },
         [&](HWND dialog) {
@@ -612,10 +612,10 @@ TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
 {
     Start({{0, "SIM ONE", {35}}, {2, "SIM TWO", {}}});
     const Seen seen = Run([](HWND dialog) {
-        SaveWindowPicture(dialog, "about_dialog.png");
+        EXPECT_TRUE(SaveWindowPicture(dialog, "about_dialog.png"));
         SendDlgItemMessageA(dialog, 1004, LVM_SCROLL, 1000, 0);  // to the marks on the right
         UpdateWindow(dialog);
-        SaveWindowPicture(dialog, "about_dialog_marks.png");
+        EXPECT_TRUE(SaveWindowPicture(dialog, "about_dialog_marks.png"));
         ModalScript::Click(dialog, IDOK);
     });
     EXPECT_TRUE(seen.recorded);

@@ -74,7 +74,7 @@ TEST_F(MonitorExport, ServicesFollowTheMeasurementsAndTheSettingsDialog)
             shownPort = ModalScript::Text(dialog, IDC_HDDTEMP_PORT);
             SetDlgItemInt(dialog, IDC_HDDTEMP_PORT, hddtempPort, FALSE);
             SetDlgItemInt(dialog, IDC_METRICS_PORT, metricsPort, FALSE);
-            SaveWindowPicture(dialog, "settings_dialog_export.png");
+            EXPECT_TRUE(SaveWindowPicture(dialog, "settings_dialog_export.png"));
             ModalScript::Click(dialog, IDOK);
         },
     });

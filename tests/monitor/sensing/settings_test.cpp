@@ -13,7 +13,7 @@ namespace {
 
 constexpr char kIni[] = "KELVIX.INI";
 
-// The defaults as the README's settings table promises them, as the saved file spells them.
+// The defaults as the settings table in docs/windows.md promises them, as the saved file spells them.
 struct PromisedDefault {
     const char* section;
     const char* line;

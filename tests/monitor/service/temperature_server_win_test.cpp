@@ -107,7 +107,7 @@ TEST(TemperatureServerWindowsTest, JunkOpensOneNoticeAndServingGoesOn)
     EXPECT_EQ(Ask(port, 0x00, &echo, 1, 2000), 1) << "an echo after the notice opened";
     EXPECT_EQ(service.UnknownCommands(), 4u);
     if (const char* dir = std::getenv("KV_SCREENSHOT_DIR")) {
-        SaveWindowPicture(notices[0], (std::string(dir) + "/service_unknown_command_notice.png").c_str());
+        EXPECT_TRUE(SaveWindowPicture(notices[0], (std::string(dir) + "/service_unknown_command_notice.png").c_str()));
     }
     EXPECT_EQ(OpenNotices().size(), 1u);
 
