@@ -19,8 +19,14 @@ std::string Format(const char* format, unsigned value)
 std::string Line(const DriveReading& reading)
 {
     char buffer[160];
-    std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)" : "#%-2u %2u℃ : %s",
-        reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, kSleepingText);
+    if (reading.temperature == 0) {
+        // Asleep since the start: no temperature to show yet.
+        std::snprintf(buffer, sizeof buffer, "#%-2u --℃ : %s (%s)", reading.driveNumber, reading.model,
+            kSleepingText);
+    } else {
+        std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)" : "#%-2u %2u℃ : %s",
+            reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, kSleepingText);
+    }
     std::string line = buffer;
     // A drive in caution or bad says so after its name; a good one looks as it always did.
     if (reading.health >= 2) {
@@ -56,7 +62,7 @@ std::string Lines(const DriveReadings& readings, Listed listed)
 BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent)
 {
     BalloonContent content;
-    content.text = Lines(readings, [](const DriveReading& reading) { return reading.temperature > 0; });
+    content.text = Lines(readings, [](const DriveReading& reading) { return reading.temperature > 0 || reading.sleeping; });
     if (content.text.empty()) {
         return content;
     }

@@ -142,9 +142,11 @@ bool CreateMonitor(HWND window)
     AllowMessageFromLowerRights(window, g_taskbarCreated);
     KeepTrayIconShown(window, app.trayIcon.Add(kSlotStopped));
 
-    EnumerateDrives(app.drives);
+    EnumerateDrives(app.drives, app.settings.NoWake != 0);
     Measure();
-    if (app.drives.measuredCount > 0) {
+    // A drive asleep since the start has no temperature yet; the ticks must go on to see
+    // it wake.
+    if (app.drives.measuredCount > 0 || AnyDriveSleeping(app.drives)) {
         SetMeasuring(window, true);
         InfoBalloon(window);
         WarningBalloon(window);

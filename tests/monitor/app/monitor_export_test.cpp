@@ -63,7 +63,7 @@ protected:
 TEST_F(MonitorExport, ServicesFollowTheMeasurementsAndTheSettingsDialog)
 {
     WriteIni(kKelvixIni, "Export", "ListenAddress", "127.0.0.1");
-    Start({{0, "SIM A", {38, 39, 45}}});
+    Start({{0, "SIM A", {39, 45}}});  // enumeration 39, which the first measurement takes
     EXPECT_FALSE(app_->exporter.Running()) << "off until a port is set";
     // Free ports can only be found once the program has loaded the socket library.
     const std::uint16_t hddtempPort = FreeTcpPort();
