@@ -325,6 +325,43 @@ TEST_F(SmartViewer, NvmeDrivesShowTheirInformationAndHealthRows)
     EXPECT_EQ(ListRows(viewer, IDC_SMART_ATTRIBUTES, 7).at(0).at(1), "Temperature");
 }
 
+// One pixel of the screen in a cell of a list row: near the right end of column `column`.
+COLORREF CellPixel(HWND viewer, int row, int column)
+{
+    HWND list = GetDlgItem(viewer, IDC_SMART_ATTRIBUTES);
+    RECT cell{};
+    cell.top = column;
+    cell.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    POINT at{cell.right - 4, (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+// A drive in caution for its pending sectors: the selector line ends in the health word, the
+// 197 row is painted in the caution colour and the temperature row as the list paints it.
+TEST_F(SmartViewer, ACautiousDriveShowsItsWordAndTheRowBehindIt)
+{
+    Start("drive 0\nmodel SIM SICK\ntemperature 194 40\nattribute 197 0x0012 100 100 08\nthreshold 197 0\n", false);
+    ToggleViewer();
+    HWND viewer = app_->smartWindow;
+    ASSERT_NE(viewer, nullptr);
+    const std::string line = SelectorLines(viewer).at(0);
+    EXPECT_EQ(line.substr(line.size() - 7), " [注意]") << line;
+    const std::vector<Row> rows = ListRows(viewer, IDC_SMART_ATTRIBUTES, 1);
+    ASSERT_EQ(rows, (std::vector<Row>{{"194"}, {"197"}}));
+    SetForegroundWindow(viewer);
+    RedrawWindow(viewer, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(300);
+    EXPECT_EQ(CellPixel(viewer, 1, 1), RGB(255, 230, 140)) << "the pending sectors' row";
+    EXPECT_NE(CellPixel(viewer, 0, 1), RGB(255, 230, 140)) << "the temperature row";
+    EXPECT_NE(CellPixel(viewer, 0, 1), CLR_INVALID);
+    EXPECT_TRUE(SaveWindowPicture(viewer, "smart_viewer_caution.png"));
+}
+
 TEST_F(SmartViewer, WithoutPresentDrivesEverythingStaysEmpty)
 {
     Start("drive 0\nmodel SIM GONE\nfail identify\n", false);
