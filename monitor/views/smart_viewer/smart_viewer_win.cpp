@@ -1,17 +1,17 @@
 // The S.M.A.R.T. viewer: a modeless dialog showing what enumeration and the latest
 // measurement read from one present drive. It sends nothing to the drive; every
 // selection rebuilds both lists from the drive table.
-#include "smart_viewer.h"
+#include "smart_viewer_win.h"
 
-#include "common_controls.h"
-#include "program_state.h"
+#include "common_controls_win.h"
+#include "program_state_win.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
 #include "nvme_viewer_text.h"
 #include "verdict_marks.h"
 #include "viewer_text.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 #include <commctrl.h>
 

@@ -1,17 +1,17 @@
 // The S.M.A.R.T. viewer in-process: the monitor's main window on simulated drives opens
 // and closes it through its tray-menu command; the test reads the selector and both lists
 // as the user would see them and leaves a picture in smart_viewer.png.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "driveset_file.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "message_pump.h"
 #include "monitor_ids.h"
 #include "monitor_fixture.h"
 #include "monitor_session.h"
-#include "smart_viewer.h"
+#include "smart_viewer_win.h"
 #include "viewer_text.h"
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>
