@@ -21,6 +21,19 @@ void Pump(DWORD milliseconds)
     } while (GetTickCount() - start < milliseconds);
 }
 
+void PumpPaints(DWORD milliseconds)
+{
+    // Only paints: a timer (a modal script's next step) must not run inside the caller.
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
 bool PumpUntil(const std::function<bool()>& condition)
 {
     for (int i = 0; i < 1000 && !condition(); ++i) {

@@ -8,6 +8,8 @@
 
 // Dispatches messages for at least this long (and at least once).
 void Pump(DWORD milliseconds);
+// Dispatches only WM_PAINT for about that long; safe inside a modal script's step.
+void PumpPaints(DWORD milliseconds);
 
 // Dispatches messages until the condition holds or a generous limit (about ten seconds)
 // has passed; returns the condition.

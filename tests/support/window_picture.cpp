@@ -81,7 +81,7 @@ bool SaveWindowPicture(HWND window, const char* path)
     }
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // Some controls (list views) draw their rows in paints of their own after the erase.
-    Pump(150);
+    PumpPaints(150);
     RECT rect;
     GetWindowRect(window, &rect);
     // Only what the screen shows of it: a window reaching past the screen's edge is cut there.
