@@ -2,6 +2,7 @@
 
 #include "drive_table.h"
 #include "health_words.h"
+#include "kelvix_texts.h"
 
 #include <cstdio>
 
@@ -9,18 +10,18 @@ namespace {
 
 constexpr std::size_t kTextBufferSize = 256;  // the notify record's balloon text field
 
-std::string Format(const char* format, unsigned value)
+std::string Format(KelvixText format, unsigned value)
 {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
+    std::snprintf(buffer, sizeof buffer, Text(format), value);
     return buffer;
 }
 
 std::string Line(const DriveReading& reading)
 {
     char buffer[160];
-    std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)" : "#%-2u %2u℃ : %s",
-        reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, kSleepingText);
+    std::snprintf(buffer, sizeof buffer, Text(reading.sleeping ? KelvixText::BalloonSleepingLine : KelvixText::BalloonLine),
+        reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, SleepingText());
     std::string line = buffer;
     // A drive in caution or bad says so after its name; a good one looks as it always did.
     if (reading.health >= 2) {
@@ -61,10 +62,10 @@ BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring,
         return content;
     }
     if (measuring) {
-        content.title = Format("%u秒間隔で計測", timerCurrent);
+        content.title = Format(KelvixText::BalloonMeasuringEvery, timerCurrent);
         content.iconFlags = kBalloonIconInfo;
     } else {
-        content.title = "計測停止中";
+        content.title = Text(KelvixText::BalloonMeasuringStopped);
         content.iconFlags = kBalloonIconError;
     }
     return content;
@@ -90,7 +91,7 @@ BalloonContent WarningBalloonContent(const DriveReadings& readings, int useBallo
         return content;
     }
     // Every drive listed is above the lowest limit among them.
-    content.title = Format("%u℃を超えています", lowestLimit);
+    content.title = Format(KelvixText::BalloonAbove, lowestLimit);
     content.iconFlags = kBalloonIconWarning | (silent ? kBalloonNoSound : 0u);
     return content;
 }

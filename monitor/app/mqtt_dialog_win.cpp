@@ -1,6 +1,7 @@
 #include "mqtt_dialog.h"
 
 #include "app_state.h"
+#include "kelvix_texts.h"
 #include "monitor_ids.h"
 #include "mqtt_publisher.h"
 #include "wide_text.h"
@@ -26,7 +27,7 @@ void Fill(HWND dialog, const MqttSettings& settings)
 {
     for (const MqttField& field : kFields) {
         SendDlgItemMessageA(dialog, field.control, EM_LIMITTEXT, 255, 0);
-        SetDlgItemTextA(dialog, field.control, MqttKeyText(settings, field.key).c_str());
+        SetDlgItemTextCp932(dialog, field.control, MqttKeyText(settings, field.key).c_str());
     }
     CheckDlgButton(dialog, IDC_MQTT_TLS, settings.tls ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -37,7 +38,7 @@ bool Read(HWND dialog, MqttSettings& settings, std::string& problem)
     MqttSettings typed;
     for (const MqttField& field : kFields) {
         char value[257] = "";
-        GetDlgItemTextA(dialog, field.control, value, sizeof value);
+        GetDlgItemTextCp932(dialog, field.control, value, sizeof value);
         bool known = true;
         std::string refusal;
         if (!ApplyMqttKey(typed, field.key, value, known, refusal)) {
@@ -56,10 +57,10 @@ void Test(HWND dialog)
     MqttSettings settings;
     std::string problem;
     if (!Read(dialog, settings, problem)) {
-        SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, ("設定に誤りがあります: " + problem).c_str());
+        SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, (std::string(Text(KelvixText::MqttSettingsWrong)) + problem).c_str());
         return;
     }
-    SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, "接続しています...");
+    SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, Text(KelvixText::MqttConnecting));
     UpdateWindow(GetDlgItem(dialog, IDC_MQTT_RESULT));
     const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     char host[MAX_COMPUTERNAME_LENGTH + 1] = "";
@@ -70,7 +71,7 @@ void Test(HWND dialog)
                                               result);
     SetCursor(previous);
     SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT,
-                    ((connected ? "接続できました: " : "接続できません: ") + result).c_str());
+                    (Text(connected ? KelvixText::MqttConnectedResult : KelvixText::MqttNotConnectedResult) + result).c_str());
 }
 
 INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -93,7 +94,7 @@ INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             if (Read(dialog, *settings, problem)) {
                 EndDialog(dialog, IDOK);
             } else {
-                SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, ("設定に誤りがあります: " + problem).c_str());
+                SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, (std::string(Text(KelvixText::MqttSettingsWrong)) + problem).c_str());
             }
         } else if (LOWORD(wParam) == IDCANCEL) {
             EndDialog(dialog, IDCANCEL);

@@ -296,7 +296,7 @@ SelectorLines BuildSelectorLines(const DriveState& drives)
         if (record.sleeping != 0) {
             // Its tables are those of the last read.
             const std::size_t used = std::strlen(line.text);
-            std::snprintf(line.text + used, sizeof line.text - used, " (%s)", kSleepingText);
+            std::snprintf(line.text + used, sizeof line.text - used, " (%s)", SleepingText());
         }
     }
     return result;
