@@ -80,7 +80,7 @@ constexpr TextRow kRows[] = {
     {"透明度", "Transparency"},
     {"温度のフォント", "Temperature font"},
 
-    {"KELVIX ハードディスク温度モニタ", "KELVIX hard disk temperature monitor"},
+    {"KELVIX ハードディスク温度モニタ", "KELVIX disk temperature monitor"},
     {"応答しなかった要求: 許可外 %lu 件 / 回数制限 %lu 件", "Requests not answered: %lu not allowed / %lu too often"},
     {"通知: 届いた %llu 件、届かなかった %llu 件", "Notifications: %llu delivered, %llu not delivered"},
     {"Home Assistant (MQTT): 使わない", "Home Assistant (MQTT): off"},
