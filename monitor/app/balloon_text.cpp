@@ -4,11 +4,12 @@
 #include "health_words.h"
 #include "kelvix_texts.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-constexpr std::size_t kTextBufferSize = 256;  // the notify record's balloon text field
+constexpr std::size_t kTextLimit = 255;  // the notify record's balloon text, without its terminator
 
 std::string Format(KelvixText format, unsigned value)
 {
@@ -30,26 +31,45 @@ std::string Line(const DriveReading& reading)
     return line + "\n";
 }
 
-// Lines of the readings that pass, up to what the field holds, without the final line
-// feed.
+// The last line when drives were left out: how many.
+std::string LeftOut(unsigned count)
+{
+    return Format("ほか %u 台", count);
+}
+
+// Lines of the readings that pass, in drive order, without the final line feed. When they
+// do not all fit the field, the hottest come first, as many whole lines as fit, and a last
+// line counts the rest: no drive is left out unsaid.
 template <typename Listed>
 std::string Lines(const DriveReadings& readings, Listed listed)
 {
+    const DriveReading* chosen[DriveReadings::kCapacity];
+    unsigned count = 0;
     std::string text;
     for (unsigned i = 0; i < readings.count; ++i) {
-        if (!listed(readings.items[i])) {
-            continue;
+        if (listed(readings.items[i])) {
+            chosen[count++] = &readings.items[i];
+            text += Line(readings.items[i]);
         }
-        const std::string line = Line(readings.items[i]);
-        if (text.size() + line.size() >= kTextBufferSize - 1) {
+    }
+    if (text.size() <= kTextLimit + 1) {
+        if (!text.empty()) {
+            text.pop_back();
+        }
+        return text;
+    }
+    std::stable_sort(chosen, chosen + count,
+        [](const DriveReading* a, const DriveReading* b) { return a->temperature > b->temperature; });
+    text.clear();
+    unsigned shown = 0;
+    for (; shown < count; ++shown) {
+        const std::string line = Line(*chosen[shown]);
+        if (text.size() + line.size() + LeftOut(count - shown - 1).size() > kTextLimit) {
             break;
         }
         text += line;
     }
-    if (!text.empty()) {
-        text.pop_back();
-    }
-    return text;
+    return text + LeftOut(count - shown);
 }
 
 }  // namespace

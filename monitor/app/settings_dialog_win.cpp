@@ -3,6 +3,7 @@
 #include "allowed_networks.h"
 #include "app_state.h"
 #include "error_box.h"
+#include "loaded_library.h"
 #include "monitor_ids.h"
 #include "mqtt_dialog.h"
 #include "notify_dialog.h"
@@ -18,6 +19,76 @@
 #include <string>
 
 namespace {
+
+// The pages' names, in the order of SettingsPage.
+const char* const kPageNames[kSettingsPageCount] = {"計測と警告", "ネットワーク", "エクスポート", "ファイル", "通知・MQTT"};
+
+struct PagePart {
+    int control;
+    SettingsPage page;
+};
+
+// Every control of the pages; the tab control, OK and Cancel are on none.
+constexpr PagePart kPageParts[] = {
+    {IDC_INTERVAL_LABEL, PAGE_MEASUREMENT}, {IDC_INTERVAL_EDIT, PAGE_MEASUREMENT},
+    {IDC_INTERVAL_SPIN, PAGE_MEASUREMENT}, {IDC_INTERVAL_UNIT, PAGE_MEASUREMENT},
+    {IDC_INTERVAL_RANGE, PAGE_MEASUREMENT}, {IDC_THRESHOLD_LABEL, PAGE_MEASUREMENT},
+    {IDC_THRESHOLD_EDIT, PAGE_MEASUREMENT}, {IDC_THRESHOLD_SPIN, PAGE_MEASUREMENT},
+    {IDC_THRESHOLD_UNIT, PAGE_MEASUREMENT}, {IDC_THRESHOLD_RANGE, PAGE_MEASUREMENT},
+    {IDC_NO_TRAY_ICON, PAGE_MEASUREMENT}, {IDC_USE_BALLOON, PAGE_MEASUREMENT},
+    {IDC_USE_INFORMATION, PAGE_MEASUREMENT}, {IDC_NO_WAKE, PAGE_MEASUREMENT},
+    {IDC_WAKE_AFTER_LABEL, PAGE_MEASUREMENT}, {IDC_WAKE_AFTER_EDIT, PAGE_MEASUREMENT},
+    {IDC_WAKE_AFTER_SPIN, PAGE_MEASUREMENT}, {IDC_WAKE_AFTER_UNIT, PAGE_MEASUREMENT},
+
+    {IDC_USE_NETWORK, PAGE_NETWORK}, {IDC_PORT_LABEL, PAGE_NETWORK}, {IDC_PORT_EDIT, PAGE_NETWORK},
+    {IDC_PORT_SPIN, PAGE_NETWORK}, {IDC_ALLOWED_HOSTS_LABEL, PAGE_NETWORK}, {IDC_ALLOWED_HOSTS, PAGE_NETWORK},
+    {IDC_RATE_LABEL, PAGE_NETWORK}, {IDC_RATE_EDIT, PAGE_NETWORK}, {IDC_RATE_SPIN, PAGE_NETWORK},
+    {IDC_RATE_UNIT, PAGE_NETWORK},
+
+    {IDC_HDDTEMP_PORT_LABEL, PAGE_EXPORT}, {IDC_HDDTEMP_PORT, PAGE_EXPORT}, {IDC_HDDTEMP_PORT_HINT, PAGE_EXPORT},
+    {IDC_METRICS_PORT_LABEL, PAGE_EXPORT}, {IDC_METRICS_PORT, PAGE_EXPORT}, {IDC_METRICS_PORT_HINT, PAGE_EXPORT},
+    {IDC_LISTEN_ADDRESS_LABEL, PAGE_EXPORT}, {IDC_LISTEN_ADDRESS, PAGE_EXPORT},
+    {IDC_LISTEN_ADDRESS_HINT, PAGE_EXPORT},
+
+    {IDC_USE_LOG, PAGE_FILES}, {IDC_LOG_FILE_LABEL, PAGE_FILES}, {IDC_LOG_FILE, PAGE_FILES},
+    {IDC_CFG_FILE_LABEL, PAGE_FILES}, {IDC_CFG_FILE, PAGE_FILES}, {IDC_ICON_FILE_LABEL, PAGE_FILES},
+    {IDC_ICON_FILE, PAGE_FILES},
+
+    {IDC_NOTIFY_SETTINGS, PAGE_NOTIFY}, {IDC_HOME_ASSISTANT, PAGE_NOTIFY},
+};
+
+void ShowPage(HWND dialog, int page)
+{
+    for (const PagePart& part : kPageParts) {
+        ShowWindow(GetDlgItem(dialog, part.control), part.page == page ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void SelectPage(HWND dialog, SettingsPage page)
+{
+    SendDlgItemMessageW(dialog, IDC_SETTINGS_PAGES, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    ShowPage(dialog, page);
+}
+
+// The pages drawn the classic way where themes exist: a themed page is lighter than the
+// dialog, and the controls on it would stand in grey boxes.
+void AddPages(HWND dialog)
+{
+    const HWND tabs = GetDlgItem(dialog, IDC_SETTINGS_PAGES);
+    const LoadedLibrary uxtheme("UXTHEME.DLL");
+    using SetWindowThemeCall = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    if (const auto setWindowTheme = uxtheme.Find<SetWindowThemeCall>("SetWindowTheme")) {
+        setWindowTheme(tabs, L" ", L" ");
+    }
+    for (int page = 0; page < kSettingsPageCount; ++page) {
+        std::wstring name = WideFromCp932(kPageNames[page]);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = &name[0];
+        SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(page), reinterpret_cast<LPARAM>(&item));
+    }
+    SelectPage(dialog, PAGE_MEASUREMENT);
+}
 
 // The limits of a field are those of its key in KELVIX's table.
 const SettingKey& Key(const char* section, const char* key)
@@ -99,6 +170,7 @@ void Open(HWND dialog)
     const Settings& settings = app.settings;
     app.settingsDialog = dialog;
     CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
+    AddPages(dialog);
 
     SetSpin16(dialog, IDC_INTERVAL_SPIN, settings.TimerMinimum, settings.TimerMaximum, settings.TimerCurrent);
     SetRangeText(dialog, IDC_INTERVAL_RANGE, settings.TimerMinimum, settings.TimerMaximum);
@@ -148,6 +220,7 @@ bool ReadAllowedHosts(HWND dialog, char (&field)[kAllowedHostsSize])
         char text[512];
         DescribeNetworkListProblem(problem, text, sizeof text);
         ShowErrorText(dialog, text);
+        SelectPage(dialog, PAGE_NETWORK);
         SetFocus(GetDlgItem(dialog, IDC_ALLOWED_HOSTS));
         SendDlgItemMessageA(dialog, IDC_ALLOWED_HOSTS, EM_SETSEL, 0, -1);
         return false;
@@ -254,7 +327,24 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
     }
 }
 
+void OnNotify(HWND dialog, const NMHDR& header)
+{
+    if (header.idFrom == IDC_SETTINGS_PAGES && header.code == TCN_SELCHANGE) {
+        ShowPage(dialog, static_cast<int>(SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0)));
+    }
+}
+
 }  // namespace
+
+int SettingsPageOf(int control)
+{
+    for (const PagePart& part : kPageParts) {
+        if (part.control == control) {
+            return part.page;
+        }
+    }
+    return -1;
+}
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -265,6 +355,9 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         OnCommand(dialog, wParam, lParam);
         return TRUE;
+    case WM_NOTIFY:
+        OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
+        return FALSE;  // the spins' notifications keep their default answers
     default:
         return FALSE;
     }
