@@ -34,7 +34,7 @@ std::string Line(const DriveReading& reading)
 // The last line when drives were left out: how many.
 std::string LeftOut(unsigned count)
 {
-    return Format("ほか %u 台", count);
+    return Format(KelvixText::BalloonMore, count);
 }
 
 // Lines of the readings that pass, in drive order, without the final line feed. When they

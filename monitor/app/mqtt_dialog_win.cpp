@@ -52,6 +52,27 @@ bool Read(HWND dialog, MqttSettings& settings, std::string& problem)
     return true;
 }
 
+// Every text of the dialog, by control id, in the program's language.
+void ShowTexts(HWND dialog)
+{
+    struct Label {
+        int control;
+        KelvixText text;
+    };
+    static constexpr Label kLabels[] = {
+        {IDC_MQTT_HOST_LABEL, KelvixText::MqttBrokerLabel},   {IDC_MQTT_PORT_LABEL, KelvixText::LabelPort},
+        {IDC_MQTT_USER_LABEL, KelvixText::MqttUserLabel},     {IDC_MQTT_PASSWORD_LABEL, KelvixText::MqttPasswordLabel},
+        {IDC_MQTT_TLS, KelvixText::MqttTlsCheck},             {IDC_MQTT_CA_FILE_LABEL, KelvixText::MqttCaFileLabel},
+        {IDC_MQTT_TOPIC_LABEL, KelvixText::MqttTopicLabel},   {IDC_MQTT_PREFIX_LABEL, KelvixText::MqttPrefixLabel},
+        {IDC_MQTT_TEST, KelvixText::MqttTestButton},
+    };
+    for (const Label& label : kLabels) {
+        SetDlgItemTextCp932(dialog, label.control, Text(label.text));
+    }
+    SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonApply));
+    SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
+}
+
 void Test(HWND dialog)
 {
     MqttSettings settings;
@@ -80,6 +101,7 @@ INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_INITDIALOG:
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         CentreDialogWithIcon(dialog, App().instance, kProgramIconId);
+        ShowTexts(dialog);
         Fill(dialog, *reinterpret_cast<MqttSettings*>(lParam));
         return TRUE;
     case WM_COMMAND:

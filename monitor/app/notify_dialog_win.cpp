@@ -28,6 +28,26 @@ struct DialogState {
 };
 DialogState* g_state = nullptr;
 
+// Every text of the dialog, by control id, in the program's language.
+void ShowTexts(HWND dialog)
+{
+    struct Label {
+        int control;
+        KelvixText text;
+    };
+    static constexpr Label kLabels[] = {
+        {IDC_NOTIFY_URL_LABEL, KelvixText::NotifyUrlLabel},     {IDC_NOTIFY_METHOD_LABEL, KelvixText::NotifyMethodLabel},
+        {IDC_NOTIFY_BODY_LABEL, KelvixText::NotifyBodyLabel},   {IDC_NOTIFY_HEADERS_LABEL, KelvixText::NotifyHeadersLabel},
+        {IDC_NOTIFY_COMMAND_LABEL, KelvixText::NotifyCommandLabel}, {IDC_NOTIFY_TEST, KelvixText::NotifyTestButton},
+    };
+    SetWindowTextW(dialog, WideFromCp932(Text(KelvixText::NotifyCaption)).c_str());
+    for (const Label& label : kLabels) {
+        SetDlgItemTextCp932(dialog, label.control, Text(label.text));
+    }
+    SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonApply));
+    SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
+}
+
 std::string FieldText(HWND dialog, int control)
 {
     char text[2048] = "";
@@ -159,6 +179,7 @@ INT_PTR CALLBACK NotifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         g_state = new DialogState;
         g_state->shown = App().notify;
         CentreDialogWithIcon(dialog, App().instance, kProgramIconId);
+        ShowTexts(dialog);
         ShowFields(dialog, g_state->shown);
         return TRUE;
     case kTestDoneMessage: {

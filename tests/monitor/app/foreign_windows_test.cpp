@@ -207,17 +207,6 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
     Start({{0, "SIM HOT", {52}}, {1, "SIM COOL", {35}}});
     ASSERT_EQ(::ProgramLanguage(), language);
 
-    // The tray menu.
-    const std::vector<std::wstring> tray = PopupLook::Run(ShotPath(language, "tray_menu.png"), [&] { RunTrayMenu(window_); });
-    const std::vector<std::wstring> expectedTray = {
-        Wide(KelvixText::MenuMeasureNow), Wide(KelvixText::MenuMeasureStop), Wide(KelvixText::MenuCopyTemperatures), L"",
-        Wide(KelvixText::MenuMonitorWindow), Wide(KelvixText::MenuSmartWindow), Wide(CommonText::MenuSettings),
-        Wide(CommonText::MenuAbout), L"", Wide(CommonText::MenuExit),
-    };
-    EXPECT_EQ(tray, expectedTray);
-    EXPECT_EQ(tray.front(), language == Language::Japanese ? L"即時計測" : L"Measure now");
-    ExpectSpeaks(language, tray, "tray menu");
-
     // The balloons of the start: the information and the warning (SIM HOT is above 40).
     ASSERT_GE(BalloonLook::titles.size(), 2u);
     wchar_t every[64];
@@ -230,8 +219,27 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
     EXPECT_NE(BalloonLook::texts[1].find(L"SIM HOT"), std::wstring::npos);
     ExpectSpeaks(language, BalloonLook::titles, "balloon titles");
     ExpectSpeaks(language, BalloonLook::texts, "balloon texts");
-    Pump(300);
+    // The balloon window belongs to the shell (Wine's desktop): its picture once it shows.
+    const bool shown = PumpUntil([&] {
+        for (HWND tip = FindWindowA("tooltips_class32", nullptr); tip; tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
+            if (IsWindowVisible(tip)) return true;
+        }
+        return false;
+    });
+    EXPECT_TRUE(shown);
+    Pump(200);
     EXPECT_TRUE(SaveWindowPicture(GetDesktopWindow(), ShotPath(language, "balloon.png").c_str()));
+
+    // The tray menu.
+    const std::vector<std::wstring> tray = PopupLook::Run(ShotPath(language, "tray_menu.png"), [&] { RunTrayMenu(window_); });
+    const std::vector<std::wstring> expectedTray = {
+        Wide(KelvixText::MenuMeasureNow), Wide(KelvixText::MenuMeasureStop), Wide(KelvixText::MenuCopyTemperatures), L"",
+        Wide(KelvixText::MenuMonitorWindow), Wide(KelvixText::MenuSmartWindow), Wide(CommonText::MenuSettings),
+        Wide(CommonText::MenuAbout), L"", Wide(CommonText::MenuExit),
+    };
+    EXPECT_EQ(tray, expectedTray);
+    EXPECT_EQ(tray.front(), language == Language::Japanese ? L"即時計測" : L"Measure now");
+    ExpectSpeaks(language, tray, "tray menu");
 
     // The monitor window and its menu.
     Command(CMD_MONITOR_WINDOW);
@@ -296,18 +304,53 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
     EXPECT_TRUE(mark == L"○" || mark == L"×") << "a mark, not " << mark.size() << " units";
     ExpectSpeaks(language, about, "about dialog");
 
-    // The settings dialog.
-    std::vector<std::wstring> settings;
-    ModalScript settingsScript({[&](HWND dialog) {
-        settings = AllTexts(dialog);
-        EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "settings.png").c_str()));
-        ModalScript::Click(dialog, IDCANCEL);
-    }});
+    // The settings dialog (every page's controls are its children), and the two dialogs
+    // it opens.
+    std::vector<std::wstring> settings, notify, mqttDialog;
+    std::wstring interval, pageName, notifyCaption, notifyTest, mqttTls;
+    ModalScript settingsScript({
+        [&](HWND dialog) {
+            settings = AllTexts(dialog);
+            interval = ItemText(dialog, 1040);
+            wchar_t name[64] = {};
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = name;
+            item.cchTextMax = 64;
+            SendDlgItemMessageW(dialog, 1039, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            pageName = name;
+            EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "settings.png").c_str()));
+            ModalScript::Click(dialog, 1035);  // 通知...
+        },
+        [&](HWND dialog) {
+            notify = AllTexts(dialog);
+            notifyCaption = WindowText(dialog);
+            notifyTest = ItemText(dialog, 1108);
+            EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "notify.png").c_str()));
+            ModalScript::Click(dialog, IDCANCEL);
+        },
+        [&](HWND dialog) { ModalScript::Click(dialog, 1036); },  // Home Assistant...
+        [&](HWND dialog) {
+            mqttDialog = AllTexts(dialog);
+            mqttTls = ItemText(dialog, 1105);
+            EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "mqtt.png").c_str()));
+            ModalScript::Click(dialog, IDCANCEL);
+        },
+        [&](HWND dialog) { ModalScript::Click(dialog, IDCANCEL); },
+    });
     Command(CMD_SETTINGS);
     EXPECT_TRUE(settingsScript.Finished());
     ASSERT_FALSE(settings.empty());
     EXPECT_EQ(settings[0], Wide(CommonText::MenuSettings));
+    EXPECT_EQ(interval, Wide(KelvixText::LabelInterval));
+    EXPECT_EQ(pageName, Wide(KelvixText::PageMeasurement));
+    EXPECT_EQ(notifyCaption, Wide(KelvixText::NotifyCaption));
+    EXPECT_EQ(notifyTest, Wide(KelvixText::NotifyTestButton));
+    EXPECT_EQ(mqttTls, Wide(KelvixText::MqttTlsCheck));
     ExpectSpeaks(language, settings, "settings dialog");
+    ExpectSpeaks(language, {pageName}, "settings pages");
+    ExpectSpeaks(language, notify, "notification dialog");
+    ExpectSpeaks(language, mqttDialog, "Home Assistant dialog");
 }
 
 TEST_F(WindowsLanguage, EveryWindowSpeaksTheLanguageOfWindows)
