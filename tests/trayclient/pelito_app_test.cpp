@@ -338,7 +338,8 @@ TEST_F(PelitoApp, FirstRunShowsTheDefaultsAndOkCreatesTheSection)
     EXPECT_EQ(temp, "45");
     EXPECT_EQ(iconFile, "7SEG_G.KVX");
     EXPECT_EQ(ReadIniText(kPelitoIni),
-        "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+        "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n"
+        "[Common]\r\nLanguage=auto\r\n");
 }
 
 TEST_F(PelitoApp, UnknownTimerShowsMessage3)
