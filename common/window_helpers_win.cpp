@@ -1,10 +1,10 @@
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 
 #include "cp932_text.h"
 #include "display_scale.h"
 #include "loaded_library.h"
 #include "split_path.h"
-#include "wide_text.h"
+#include "wide_text_win.h"
 
 #include <commdlg.h>
 

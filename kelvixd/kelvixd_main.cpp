@@ -67,21 +67,18 @@ bool ReadConfig(const char* path, DaemonConfig& config)
 std::string MediaText(const DriveRecord& record)
 {
     const MediaAnswer answer = MediaOf(record);
-    switch (answer.media) {
-    case DriveMedia::SolidState:
-        return ", solid state";
-    case DriveMedia::Rotating:
-        return answer.rpm != 0 ? ", rotating at " + std::to_string(answer.rpm) + " rpm" : ", rotating";
-    default:
-        return ", media not reported";
-    }
+    return answer.media == DriveMedia::Unknown ? ", media not reported" : ", " + DescribeMedia(answer);
 }
 
-// What CHECK POWER MODE says of an ATA drive (asking does not wake it).
+// What CHECK POWER MODE says of an ATA drive (asking does not wake it). A drive found
+// asleep at start is not asked again: its identity is still the one sysfs gave.
 const char* PowerText(const DriveRecord& record)
 {
     if (record.kind != DriveKind::Ata) {
         return "";
+    }
+    if (record.identityPending != 0) {
+        return ", spun down since the start: identity from sysfs, no temperature until it wakes";
     }
     const bool spins = MediaOf(record).media != DriveMedia::SolidState;
     switch (AskDrivePower(record.device.Handle())) {
@@ -316,7 +313,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
     InstallDiskControl(&control);
     auto drives = std::make_unique<DriveState>();
     drives->probeCount = kMaxDrives;
-    EnumerateDrives(*drives);
+    EnumerateDrives(*drives, config.settings.NoWake != 0);
     MeasureAll(*drives, config.settings);
     AnnounceDrives(*drives, *port);
     // Health baselines live beside the worst values, in the state folder's KELVIX.INI.

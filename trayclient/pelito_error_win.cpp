@@ -2,8 +2,8 @@
 
 #include "common_texts.h"
 #include "pelito_messages.h"
-#include "profile_location.h"
-#include "wide_text.h"
+#include "profile_location_win.h"
+#include "wide_text_win.h"
 
 namespace {
 

@@ -21,8 +21,15 @@ std::string Format(KelvixText format, unsigned value)
 std::string Line(const DriveReading& reading)
 {
     char buffer[160];
-    std::snprintf(buffer, sizeof buffer, Text(reading.sleeping ? KelvixText::BalloonSleepingLine : KelvixText::BalloonLine),
-        reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, SleepingText());
+    if (reading.temperature == 0) {
+        // Asleep since the start: no temperature to show yet.
+        std::snprintf(buffer, sizeof buffer, Text(KelvixText::BalloonAsleepLine), reading.driveNumber, reading.model,
+            SleepingText());
+    } else {
+        std::snprintf(buffer, sizeof buffer,
+            Text(reading.sleeping ? KelvixText::BalloonSleepingLine : KelvixText::BalloonLine), reading.driveNumber,
+            static_cast<unsigned>(reading.temperature), reading.model, SleepingText());
+    }
     std::string line = buffer;
     // A drive in caution or bad says so after its name; a good one looks as it always did.
     if (reading.health >= 2) {
@@ -77,7 +84,7 @@ std::string Lines(const DriveReadings& readings, Listed listed)
 BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent)
 {
     BalloonContent content;
-    content.text = Lines(readings, [](const DriveReading& reading) { return reading.temperature > 0; });
+    content.text = Lines(readings, [](const DriveReading& reading) { return reading.temperature > 0 || reading.sleeping; });
     if (content.text.empty()) {
         return content;
     }

@@ -7,6 +7,9 @@ std::string ClipboardText(const DriveReadings& readings)
     std::string text;
     for (unsigned i = 0; i < readings.count; ++i) {
         const DriveReading& reading = readings.items[i];
+        if (reading.temperature == 0) {
+            continue;  // asleep since the start: nothing measured to copy
+        }
         char line[256];
         const int length = std::snprintf(line, sizeof line, "%2u℃ : %s (%s %s)\r\n",
             static_cast<unsigned>(reading.temperature), reading.model, reading.capacityText,

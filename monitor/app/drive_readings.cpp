@@ -8,7 +8,7 @@ DriveReadings CollectReadings(const DriveState& drives)
     const unsigned probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
     for (unsigned number = 0; number < probeCount; ++number) {
         const DriveRecord& record = drives.table[number];
-        if (record.present == 0 || record.currentTemperature == 0) {
+        if (record.present == 0 || (record.currentTemperature == 0 && record.sleeping == 0)) {
             continue;
         }
         DriveReading reading;

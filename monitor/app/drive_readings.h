@@ -1,5 +1,6 @@
-// The drives that have a temperature, in drive-number order: what the tray picture,
-// the balloons and the clipboard text are made from.
+// The drives that have a temperature, and those asleep since the start that have none
+// yet, in drive-number order: what the tray picture, the balloons and the clipboard text
+// are made from.
 #pragma once
 
 #include "drive_table.h"
@@ -8,7 +9,7 @@
 
 struct DriveReading {
     unsigned driveNumber = 0;
-    std::uint8_t temperature = 0;       // never 0 in a DriveReadings list
+    std::uint8_t temperature = 0;       // 0 only for a drive asleep since the start
     const char* model = "";             // NUL-terminated texts of the drive record
     const char* capacityText = "";
     const char* transferModeText = "";

@@ -1,22 +1,22 @@
-#include "main_window.h"
+#include "main_window_win.h"
 
-#include "common_controls.h"
-#include "app_state.h"
+#include "common_controls_win.h"
+#include "app_state_win.h"
 #include "drive_database.h"
 #include "drive_enumeration.h"
+#include "error_box_win.h"
 #include "language.h"
-#include "error_box.h"
 #include "measurement.h"
-#include "message_filter.h"
+#include "message_filter_win.h"
 #include "timer_period.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
 #include "mqtt_publisher.h"
 #include "program_folder.h"
-#include "settings_dialog.h"
-#include "tray_actions.h"
-#include "publication.h"
-#include "tray_picture.h"
+#include "settings_dialog_win.h"
+#include "tray_actions_win.h"
+#include "publication_win.h"
+#include "tray_picture_win.h"
 
 #include <chrono>
 #include <cstring>
@@ -145,9 +145,11 @@ bool CreateMonitor(HWND window)
     AllowMessageFromLowerRights(window, g_taskbarCreated);
     KeepTrayIconShown(window, app.trayIcon.Add(kSlotStopped));
 
-    EnumerateDrives(app.drives);
+    EnumerateDrives(app.drives, app.settings.NoWake != 0);
     Measure();
-    if (app.drives.measuredCount > 0) {
+    // A drive asleep since the start has no temperature yet; the ticks must go on to see
+    // it wake.
+    if (app.drives.measuredCount > 0 || AnyDriveSleeping(app.drives)) {
         SetMeasuring(window, true);
         InfoBalloon(window);
         WarningBalloon(window);

@@ -84,3 +84,67 @@ std::vector<BlockDevice> OrderDrives(const std::vector<std::string>& names, std:
     }
     return drives;
 }
+
+std::string AtaDeviceName(const std::string& scsiDevicePath)
+{
+    // The last "ataN" component names the port; the SCSI address H:C:I:L after it gives
+    // the channel (port multiplier port) and the id (device number on the link).
+    std::size_t at = 0;
+    std::size_t port = std::string::npos;
+    while ((at = scsiDevicePath.find("/ata", at)) != std::string::npos) {
+        port = at + 4;
+        ++at;
+    }
+    unsigned long portNumber = 0;
+    std::size_t cursor = port;
+    if (port == std::string::npos || !ReadNumber(scsiDevicePath, cursor, portNumber) ||
+        cursor >= scsiDevicePath.size() || scsiDevicePath[cursor] != '/') {
+        return std::string();
+    }
+    const std::size_t slash = scsiDevicePath.find_last_of('/');
+    unsigned long address[4] = {};
+    cursor = slash + 1;
+    for (unsigned part = 0; part < 4; ++part) {
+        if (!ReadNumber(scsiDevicePath, cursor, address[part]) ||
+            (part < 3 && (cursor >= scsiDevicePath.size() || scsiDevicePath[cursor++] != ':'))) {
+            return std::string();
+        }
+    }
+    if (cursor != scsiDevicePath.size()) {
+        return std::string();
+    }
+    const unsigned long channel = address[1];
+    const unsigned long id = address[2];
+    std::string name = "dev" + std::to_string(portNumber) + ".";
+    return channel == 0 ? name + std::to_string(id) : name + std::to_string(channel) + ".0";
+}
+
+bool ParseCachedIdentify(const std::string& text, std::uint8_t (&sector)[512])
+{
+    unsigned words = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (text[at] == ' ' || text[at] == '\n') {
+            ++at;
+            continue;
+        }
+        unsigned value = 0;
+        unsigned digits = 0;
+        for (; at < text.size() && text[at] != ' ' && text[at] != '\n'; ++at, ++digits) {
+            const char c = text[at];
+            const int nibble = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                             : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (nibble < 0 || digits >= 4) {
+                return false;
+            }
+            value = value << 4 | static_cast<unsigned>(nibble);
+        }
+        if (digits != 4 || words >= 256) {
+            return false;
+        }
+        sector[2 * words] = static_cast<std::uint8_t>(value);
+        sector[2 * words + 1] = static_cast<std::uint8_t>(value >> 8);
+        ++words;
+    }
+    return words == 256;
+}

@@ -6,6 +6,7 @@
 
 #include "drive_port.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,3 +19,14 @@ struct BlockDevice {
 bool IsDriveName(const std::string& name, DriveProtocol& protocol);
 // The drives among `names` (any order) in drive-number order, at most `limit` of them.
 std::vector<BlockDevice> OrderDrives(const std::vector<std::string>& names, std::size_t limit);
+
+// The libata device behind a SCSI disk, from the resolved path of /sys/block/X/device
+// (".../ata3/host2/target2:0:0/2:0:0:0"): "dev3.0", or "dev3.1.0" behind port 1 of a port
+// multiplier (channel 1), as /sys/class/ata_device names them. Empty when the path does
+// not lead through an ata port.
+std::string AtaDeviceName(const std::string& scsiDevicePath);
+
+// The IDENTIFY data libata keeps from its own probe (/sys/class/ata_device/devX.Y/id: 256
+// words as four hex digits each, separated by blanks) as the drive sends them, word i in
+// bytes 2i (low) and 2i+1 (high). False unless there are exactly 256 words.
+bool ParseCachedIdentify(const std::string& text, std::uint8_t (&sector)[512]);

@@ -3,6 +3,7 @@
 #include "disk_control.h"
 #include "drive_database.h"
 #include "identity_text.h"
+#include "drive_power.h"
 #include "nvme_pages.h"
 #include "storage_property_query.h"
 #include "worst_temperatures.h"
@@ -41,11 +42,11 @@ bool ReadIdentityAndTables(DriveRecord& record)
     return record.attributeResult != nullptr && record.thresholdResult != nullptr;
 }
 
-// Reads every identity and S.M.A.R.T. table of drive i; false at the first failure.
-bool ReadDrive(DriveRecord& record, std::uint8_t i)
+// Reads every identity and S.M.A.R.T. table of the open drive; false at the first failure.
+bool ReadDrive(DriveRecord& record)
 {
     SmartDevice& device = record.device;
-    if (!device.Open(i)) {
+    if (!device.IsOpen()) {
         return false;
     }
     record.versionResult = device.GetVersion(record.versionBytes);
@@ -150,6 +151,7 @@ bool ReadPropertyDrive(DriveRecord& record)
     record.kind = DriveKind::Property;
     record.propertyWarning = temperature.warning;
     record.propertyCritical = temperature.critical;
+    record.currentTemperature = UsableTemperature(temperature.temperature);  // the first measurement's
     DeviceTexts texts;
     if (QueryDeviceTexts(device.Handle(), texts)) {
         ComposeModel(texts, record.model);
@@ -182,6 +184,68 @@ void FillNvmeIdentity(DriveRecord& record)
     std::snprintf(record.transferModeText, sizeof record.transferModeText, "%s", NvmeRouteMode(record.nvme.Route()));
 }
 
+// A drive's identity and first tables by the first way that reaches it, its temperature
+// attribute and its worst value; false when no way does. The disk driver's S.M.A.R.T.
+// requests first, then the NVMe queries, then a bridge's ATA PASS-THROUGH, last the
+// storage temperature property: a drive the first way reaches is read as it always was.
+bool ReadIdentity(DriveRecord& record)
+{
+    const bool ata = ReadDrive(record);
+    if (!ata && ReadNvmeDrive(record)) {
+        FillNvmeIdentity(record);
+    } else if (ata || ReadSatDrive(record)) {
+        record.kind = DriveKind::Ata;
+        CopyIdString(record.model, record.identifyResult + kModelOffset, kModelLength);
+        CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
+        CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
+        FormatDriveIdentity(record);
+    } else if (ReadRoutedNvmeDrive(record)) {
+        FillNvmeIdentity(record);
+    } else if (!ReadPropertyDrive(record)) {
+        return false;
+    }
+    // NVMe drives report their temperature in a standard field: no database entry.
+    if (record.kind == DriveKind::Ata && record.temperatureAttributeId == 0) {
+        LookupTemperatureAttribute(record.device.DriveNumber(), record);
+    }
+    LoadWorst(record);
+    return true;
+}
+
+// Asked before anything else is sent: a drive that says it is spun down is listed by what
+// the operating system knows of it (the device descriptor's product, revision and serial,
+// the disk driver's length) and gets no IDENTIFY and no S.M.A.R.T. command. NVMe drives
+// are read as always.
+bool ListAsleep(DriveRecord& record)
+{
+    SmartDevice& device = record.device;
+    if (!device.IsOpen()) {
+        return false;
+    }
+    const bool nt = ActiveDiskControl().PlatformId() == kPlatformWindowsNT;
+    DeviceTexts texts;
+    const bool described = nt && QueryDeviceTexts(device.Handle(), texts);
+    if (described && texts.busType == kBusTypeNvme) {
+        return false;
+    }
+    if (AskPowerFirst(device, described && texts.busType == kBusTypeUsb) != PowerAnswer::SpunDown) {
+        return false;
+    }
+    record.kind = DriveKind::Ata;
+    record.sleeping = 1;
+    ComposeModel(texts, record.model);
+    std::snprintf(record.firmware, sizeof record.firmware, "%s", texts.revision);
+    std::snprintf(record.serial, sizeof record.serial, "%s", texts.serial);
+    std::uint64_t length = 0;
+    if (nt && record.nvme.ReadDiskLength(device.Handle(), length) && length != 0) {
+        FormatCapacityBytes(length, record.capacityText);
+    }
+    if (described) {
+        std::snprintf(record.transferModeText, sizeof record.transferModeText, "%s", BusTypeName(texts.busType));
+    }
+    return true;
+}
+
 }  // namespace
 
 std::uint32_t ProbeCountForPlatform(std::uint32_t platformId)
@@ -194,7 +258,7 @@ std::uint32_t DetectProbeCount()
     return ProbeCountForPlatform(ActiveDiskControl().PlatformId());
 }
 
-void EnumerateDrives(DriveState& drives)
+void EnumerateDrives(DriveState& drives, bool askPowerFirst)
 {
     const std::uint32_t probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
     drives.presentCount = 0;
@@ -203,31 +267,31 @@ void EnumerateDrives(DriveState& drives)
         record.present = 0;
         drives.presentList[i] = kNoDrive;
         // A drive that fails keeps its device open (if it opened) until the table goes.
-        // The disk driver's S.M.A.R.T. requests first, then the NVMe queries, then a
-        // bridge's ATA PASS-THROUGH, last the storage temperature property: a drive the
-        // first way reaches is read as it always was.
-        const bool ata = ReadDrive(record, static_cast<std::uint8_t>(i));
-        if (!ata && ReadNvmeDrive(record)) {
-            FillNvmeIdentity(record);
-        } else if (ata || ReadSatDrive(record)) {
-            CopyIdString(record.model, record.identifyResult + kModelOffset, kModelLength);
-            CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
-            CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
-            FormatDriveIdentity(record);
-        } else if (ReadRoutedNvmeDrive(record)) {
-            FillNvmeIdentity(record);
-        } else if (!ReadPropertyDrive(record)) {
+        record.device.Open(static_cast<std::uint8_t>(i));
+        if (askPowerFirst && ListAsleep(record)) {
+            record.identityPending = 1;
+        } else if (!ReadIdentity(record)) {
             continue;
         }
         record.present = 1;
-        // NVMe drives report their temperature in a standard field: no database entry.
-        if (record.kind == DriveKind::Ata && record.temperatureAttributeId == 0) {
-            LookupTemperatureAttribute(i, record);
-        }
-        LoadWorst(record);
+        record.enumerated = 1;
         drives.presentList[drives.presentCount] = i;
         ++drives.presentCount;
     }
+}
+
+bool CompleteIdentity(DriveRecord& record)
+{
+    if (record.identityPending == 0) {
+        return true;
+    }
+    // Its own identity names its worst value: the key is right from here on.
+    record.identityPending = 0;
+    if (!ReadIdentity(record)) {
+        record.identityPending = 1;
+        return false;
+    }
+    return true;
 }
 
 std::uint64_t SectorCount(const std::uint8_t* identify)

@@ -12,8 +12,17 @@ std::uint32_t DetectProbeCount();
 
 // Opens and reads every drive number below the probe count once; fills the identity
 // texts, the temperature attribute id (drive database) and the worst value (INI file) of
-// each drive that answers every request, and the present list.
-void EnumerateDrives(DriveState& drives);
+// each drive that answers every request, and the present list. With `askPowerFirst`
+// (NoWake) each drive is first asked whether it is spun down, before any command that
+// could spin it up; one that is is listed sleeping with `identityPending` set and the
+// identity the operating system gives without asking it. The first measurement takes
+// what enumeration read (`enumerated`) and sends nothing.
+void EnumerateDrives(DriveState& drives, bool askPowerFirst = true);
+
+// The reads enumeration left out for a drive asleep at start: its own identity, tables,
+// temperature attribute and worst value, which then replace the early ones. True when
+// the identity is complete (at once for a drive that was read at start).
+bool CompleteIdentity(DriveRecord& record);
 
 // Fills the capacity and transfer-mode texts of a record from its identify result.
 void FormatDriveIdentity(DriveRecord& record);

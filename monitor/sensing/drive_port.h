@@ -23,6 +23,15 @@ constexpr std::uint32_t kNvmeAllNamespaces = 0xFFFFFFFF;
 
 enum class DriveProtocol : std::uint8_t { Ata, Nvme };
 
+// What the system knows of a drive without sending it anything, for the device
+// descriptor of a drive that is asleep at start.
+struct DriveDescription {
+    std::string vendor;
+    std::string model;
+    std::string revision;
+    std::string serial;
+};
+
 class DrivePort {
 public:
     virtual ~DrivePort() = default;
@@ -44,4 +53,11 @@ public:
                            std::uint32_t dataSize) = 0;
     // The disk's length in bytes.
     virtual bool Length(int descriptor, std::uint64_t& bytes) = 0;
+    // What the system knows of drive `number` without asking it; false when nothing.
+    virtual bool Describe(unsigned number, DriveDescription& description) const
+    {
+        static_cast<void>(number);
+        static_cast<void>(description);
+        return false;
+    }
 };

@@ -1,6 +1,8 @@
 #include "drive_port_linux.h"
 
+#include "drive_enumeration.h"
 #include "drive_table.h"
+#include "identity_text.h"
 #include "sg_io_outcome.h"
 
 #include <dirent.h>
@@ -13,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -34,6 +37,30 @@ std::vector<std::string> ListDirectory(const char* path, std::string& problem)
     return names;
 }
 
+// A sysfs attribute's text without the blanks and line feed around it; empty when absent.
+std::string ReadAttribute(const std::string& path)
+{
+    std::string text;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return text;
+    }
+    char buffer[4096];
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
+    std::fclose(file);
+    text.assign(buffer, got);
+    const std::size_t first = text.find_first_not_of(" \t\n");
+    const std::size_t last = text.find_last_not_of(" \t\n");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+std::string IdentifyText(const std::uint8_t* sector, unsigned offset, unsigned length)
+{
+    char text[48] = {};
+    CopyIdString(text, sector + offset, static_cast<std::uint16_t>(length));
+    return text;
+}
+
 std::string CommandRefusal(const char* what, const char* capability, int error)
 {
     std::string text = std::string(what) + " refused: " + std::strerror(error);
@@ -51,8 +78,31 @@ std::vector<BlockDevice> LinuxDrivePort::Find(const char* sysBlock, std::string&
     return OrderDrives(ListDirectory(sysBlock, problem), static_cast<std::size_t>(-1));
 }
 
+bool LinuxDrivePort::Describe(unsigned number, DriveDescription& description) const
+{
+    if (number >= drives_.size() || drives_[number].protocol != DriveProtocol::Ata) {
+        return false;
+    }
+    const std::string device = sysBlock_ + "/" + drives_[number].name + "/device";
+    char* resolved = realpath(device.c_str(), nullptr);
+    const std::string ata = resolved != nullptr ? AtaDeviceName(resolved) : std::string();
+    std::free(resolved);
+    std::uint8_t identify[512] = {};
+    if (!ata.empty() &&
+        ParseCachedIdentify(ReadAttribute(sysBlock_ + "/../class/ata_device/" + ata + "/id"), identify)) {
+        description.model = IdentifyText(identify, 54, 40);
+        description.revision = IdentifyText(identify, 46, 8);
+        description.serial = IdentifyText(identify, 20, 20);
+        return !description.model.empty();
+    }
+    description.vendor = ReadAttribute(device + "/vendor");
+    description.model = ReadAttribute(device + "/model");
+    description.revision = ReadAttribute(device + "/rev");
+    return !description.model.empty();
+}
+
 LinuxDrivePort::LinuxDrivePort(const char* sysBlock, const char* devices)
-    : devices_(devices), found_(Find(sysBlock, listProblem_)), drives_(found_)
+    : sysBlock_(sysBlock), devices_(devices), found_(Find(sysBlock, listProblem_)), drives_(found_)
 {
 }
 

@@ -34,11 +34,15 @@ public:
     bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                    std::uint32_t dataSize) override;
     bool Length(int descriptor, std::uint64_t& bytes) override;
+    // sysfs: the identity libata keeps from its own IDENTIFY (/sys/class/ata_device/
+    // devX.Y/id), else the SCSI disk's vendor, model and rev.
+    bool Describe(unsigned number, DriveDescription& description) const override;
 
 private:
     // Keeps the first reason a command failed, for TakeProblem.
     void NoteProblem(const std::string& problem);
 
+    std::string sysBlock_;
     std::string devices_;
     std::string listProblem_;
     std::vector<BlockDevice> found_;

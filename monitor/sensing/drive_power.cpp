@@ -68,6 +68,47 @@ PowerAnswer AskDrivePower(HANDLE handle)
     return on ? PowerAnswer::SpunUp : PowerAnswer::SpunDown;
 }
 
+namespace {
+
+PowerAnswer BridgeAnswer(const SatReply& reply)
+{
+    return reply.done && reply.registersKnown ? PowerModeAnswer(reply.registers.sectorCount)
+                                              : PowerAnswer::NotAnswered;
+}
+
+AtaTaskfile CheckPowerTask()
+{
+    AtaTaskfile task;
+    task.command = kAtaCheckPowerMode;
+    return task;
+}
+
+}  // namespace
+
+PowerAnswer AskPower(SmartDevice& device)
+{
+    // USB storage drivers have no ATA pass-through of their own.
+    if (device.Route() != AtaRoute::Smart) {
+        const PowerAnswer answer = BridgeAnswer(device.SatNonData(CheckPowerTask()));
+        if (answer != PowerAnswer::NotAnswered) {
+            return answer;
+        }
+    }
+    return AskDrivePower(device.Handle());
+}
+
+PowerAnswer AskPowerFirst(SmartDevice& device, bool behindUsb)
+{
+    if (behindUsb && device.Route() == AtaRoute::Smart) {
+        const PowerAnswer answer = BridgeAnswer(device.ProbeSatNonData(CheckPowerTask()));
+        if (answer != PowerAnswer::NotAnswered) {
+            return answer;
+        }
+        return AskDrivePower(device.Handle());
+    }
+    return AskPower(device);
+}
+
 TickDecision DecideTick(PowerAnswer answer, std::uint32_t forceReadAfter, std::uint32_t& skippedTicks)
 {
     if (answer != PowerAnswer::SpunDown) {

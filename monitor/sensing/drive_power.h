@@ -15,6 +15,7 @@
 #pragma once
 
 #include "ata_records.h"
+#include "smart_device.h"
 #include "wintypes.h"
 
 #include <cstdint>
@@ -35,6 +36,15 @@ PowerAnswer PowerModeAnswer(std::uint8_t count);
 
 // Both questions in order through the active disk control.
 PowerAnswer AskDrivePower(HANDLE handle);
+
+// A measurement tick's question: through the drive's bridge first when it has one, then
+// the two above.
+PowerAnswer AskPower(SmartDevice& device);
+
+// The question at start, before anything else reaches the drive. `behindUsb`: the device
+// descriptor names the USB bus, so CHECK POWER MODE goes through the bridge first, in the
+// 16-byte, then the 12-byte form; the form the bridge takes becomes the drive's route.
+PowerAnswer AskPowerFirst(SmartDevice& device, bool behindUsb);
 
 // One tick's choice for an ATA drive.
 struct TickDecision {

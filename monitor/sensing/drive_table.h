@@ -33,6 +33,14 @@ struct DriveRecord {
     // 1 while an ATA drive is spun down and left unread: the temperatures are its last.
     std::uint8_t sleeping = 0;
     std::uint32_t ticksAsleep = 0;  // consecutive ticks left unread
+    // 1 while a drive found asleep at start is known only by what the operating system
+    // says of it (the device descriptor, sysfs): nothing has been sent to it yet, and no
+    // worst value is loaded or saved under that identity. Its own identity comes with its
+    // first read (drive_enumeration.h).
+    std::uint8_t identityPending = 0;
+    // 1 from enumeration to the first measurement, which takes enumeration's reading (or
+    // its power answer) instead of asking the drive a second time.
+    std::uint8_t enumerated = 0;
     std::uint8_t lastReadFailed = 0;  // 1 when the last measurement's read of the drive failed
     char model[64] = {};
     char firmware[16] = {};

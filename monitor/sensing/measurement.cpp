@@ -1,5 +1,6 @@
 #include "measurement.h"
 
+#include "drive_enumeration.h"
 #include "drive_power.h"
 #include "nvme_pages.h"
 #include "program_folder.h"
@@ -9,21 +10,45 @@
 
 namespace {
 
+// The temperature in the attribute table the last read left, or false when there is none
+// or it lacks the attribute.
+bool AtaTableTemperature(const DriveRecord& record, std::uint8_t& temperature)
+{
+    std::uint8_t raw[6] = {};
+    if (record.attributeResult == nullptr || !record.device.FindAttribute(record.temperatureAttributeId, raw)) {
+        return false;
+    }
+    temperature = raw[0];
+    return true;
+}
+
 // One attribute read of an ATA drive: its temperature, or false when the read fails or
 // the attribute is missing.
 bool ReadAtaTemperature(DriveRecord& record, std::uint8_t& temperature)
 {
     std::uint32_t bytes = 0;
     record.attributeResult = record.device.ReadAttributes(bytes);
-    if (record.attributeResult == nullptr) {
-        return false;
+    return AtaTableTemperature(record, temperature);
+}
+
+// What the reads enumeration (or a completed identity) just made say: no request. The
+// property drive's value was taken there.
+bool EnumeratedTemperature(const DriveRecord& record, std::uint8_t& temperature, bool& answered)
+{
+    switch (record.kind) {
+    case DriveKind::Nvme:
+        answered = record.healthResult != nullptr;
+        temperature = answered ? HealthTemperature(record.healthResult) : 0;
+        return answered;
+    case DriveKind::Property:
+        answered = true;
+        temperature = record.currentTemperature;
+        return true;
+    case DriveKind::Ata:
+        break;
     }
-    std::uint8_t raw[6] = {};
-    if (!record.device.FindAttribute(record.temperatureAttributeId, raw)) {
-        return false;
-    }
-    temperature = raw[0];
-    return true;
+    answered = record.attributeResult != nullptr;
+    return AtaTableTemperature(record, temperature);
 }
 
 // One health-log read of an NVMe drive, the one request its cycle sends.
@@ -36,24 +61,6 @@ bool ReadNvmeTemperature(DriveRecord& record, std::uint8_t& temperature)
     }
     temperature = HealthTemperature(record.healthResult);
     return true;
-}
-
-// A drive behind a bridge is asked through it first: USB storage drivers have no ATA
-// pass-through of their own.
-PowerAnswer AskPower(SmartDevice& device)
-{
-    if (device.Route() != AtaRoute::Smart) {
-        AtaTaskfile checkPowerMode;
-        checkPowerMode.command = kAtaCheckPowerMode;
-        const SatReply reply = device.SatNonData(checkPowerMode);
-        if (reply.done && reply.registersKnown) {
-            const PowerAnswer answer = PowerModeAnswer(reply.registers.sectorCount);
-            if (answer != PowerAnswer::NotAnswered) {
-                return answer;
-            }
-        }
-    }
-    return AskDrivePower(device.Handle());
 }
 
 // Whether this tick leaves a spun-down ATA drive unread; marks the record either way.
@@ -101,16 +108,27 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         // A failed read keeps the last temperature and does not count.
         std::uint8_t temperature = 0;
         bool read = false;
-        if (LeaveAsleep(record, settings)) {
+        bool answered = false;
+        if (record.enumerated != 0) {
+            // Enumeration has just read the drive, or found it asleep: that stands for
+            // this tick too, and the drive is not asked again.
+            record.enumerated = 0;
+            if (record.identityPending != 0) {
+                DecideTick(PowerAnswer::SpunDown, settings.WakeAfter, record.ticksAsleep);
+                answered = true;
+            } else {
+                read = EnumeratedTemperature(record, temperature, answered);
+            }
+        } else if (LeaveAsleep(record, settings)) {
             // Nothing is sent: its last temperature counts, from enumeration's table
-            // when no cycle has read it yet.
-            std::uint8_t raw[6] = {};
-            read = record.currentTemperature != 0 ||
-                   record.device.FindAttribute(record.temperatureAttributeId, raw);
-            temperature = record.currentTemperature != 0 ? record.currentTemperature : raw[0];
-            record.lastReadFailed = 0;
+            // when no cycle has read it yet (none for a drive asleep since the start).
+            read = record.currentTemperature != 0 || AtaTableTemperature(record, temperature);
+            temperature = record.currentTemperature != 0 ? record.currentTemperature : temperature;
+            answered = true;
+        } else if (record.identityPending != 0) {
+            // The first read of a drive asleep at start: its own identity and tables first.
+            read = CompleteIdentity(record) && EnumeratedTemperature(record, temperature, answered);
         } else {
-            bool answered = false;
             switch (record.kind) {
             case DriveKind::Nvme:
                 read = ReadNvmeTemperature(record, temperature);
@@ -125,8 +143,8 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
                 answered = record.attributeResult != nullptr;
                 break;
             }
-            record.lastReadFailed = answered ? 0 : 1;
         }
+        record.lastReadFailed = answered ? 0 : 1;
         if (!read) {
             continue;
         }
@@ -144,4 +162,14 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         WriteTemperatureLog(drives, BesideProgram(settings.LogFile).c_str());
     }
     return drives.measuredCount;
+}
+
+bool AnyDriveSleeping(const DriveState& drives)
+{
+    for (const DriveRecord& record : drives.table) {
+        if (record.present != 0 && record.sleeping != 0) {
+            return true;
+        }
+    }
+    return false;
 }

@@ -12,3 +12,6 @@
 // keeps its values and is marked sleeping. Returns the number of drives that have a
 // temperature (sleeping ones their last), also stored in drives.measuredCount.
 std::uint32_t MeasureAll(DriveState& drives, const Settings& settings);
+
+// Whether some present drive is left asleep (its temperature, if any, is its last).
+bool AnyDriveSleeping(const DriveState& drives);

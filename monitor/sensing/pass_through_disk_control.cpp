@@ -80,6 +80,7 @@ HANDLE PassThroughDiskControl::Open(const char* name, DWORD, DWORD, DWORD)
         return INVALID_HANDLE_VALUE;
     }
     Slot& slot = slots_[number];
+    slot.number = static_cast<unsigned>(number);
     slot.descriptor = port_.Open(static_cast<unsigned>(number), slot.protocol);
     return slot.descriptor >= 0 ? static_cast<HANDLE>(&slot) : INVALID_HANDLE_VALUE;
 }
@@ -221,6 +222,37 @@ std::uint32_t PassThroughDiskControl::AtaPassThroughRequest(const Slot& slot, co
     return sizeof record;
 }
 
+std::uint32_t PassThroughDiskControl::DescriptorReply(const Slot& slot, std::uint8_t* out, DWORD outSize)
+{
+    // The fixed fields, then what the port knows of the drive as the descriptor's texts,
+    // as far as they fit.
+    if (outSize < sizeof(STORAGE_DEVICE_DESCRIPTOR)) {
+        return 0;
+    }
+    std::memset(out, 0, outSize);
+    std::uint32_t end = sizeof(STORAGE_DEVICE_DESCRIPTOR);
+    DriveDescription description;
+    if (port_.Describe(slot.number, description)) {
+        const auto put = [&](std::size_t field, const std::string& text) {
+            if (text.empty() || text.size() + 1 > outSize - end) {
+                return;
+            }
+            PutDword(out + field, end);
+            std::memcpy(out + end, text.c_str(), text.size() + 1);
+            end += static_cast<std::uint32_t>(text.size() + 1);
+        };
+        put(offsetof(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset), description.vendor);
+        put(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset), description.model);
+        put(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductRevisionOffset), description.revision);
+        put(offsetof(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset), description.serial);
+    }
+    PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), sizeof(STORAGE_DEVICE_DESCRIPTOR));
+    PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), end);
+    PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType),
+             slot.protocol == DriveProtocol::Nvme ? kBusTypeNvme : kBusTypeAta);
+    return end;
+}
+
 std::uint32_t PassThroughDiskControl::PropertyRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize,
                                                       std::uint8_t* out, DWORD outSize)
 {
@@ -233,15 +265,7 @@ std::uint32_t PassThroughDiskControl::PropertyRequest(const Slot& slot, const st
         return 0;
     }
     if (property == kStorageDeviceProperty) {
-        if (outSize < sizeof(STORAGE_DEVICE_DESCRIPTOR)) {
-            return 0;
-        }
-        std::memset(out, 0, sizeof(STORAGE_DEVICE_DESCRIPTOR));
-        PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), sizeof(STORAGE_DEVICE_DESCRIPTOR));
-        PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), sizeof(STORAGE_DEVICE_DESCRIPTOR));
-        PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType),
-                 slot.protocol == DriveProtocol::Nvme ? kBusTypeNvme : kBusTypeAta);
-        return sizeof(STORAGE_DEVICE_DESCRIPTOR);
+        return DescriptorReply(slot, out, outSize);
     }
     if ((property != kStorageAdapterProtocolSpecificProperty && property != kStorageDeviceProtocolSpecificProperty) ||
         slot.protocol != DriveProtocol::Nvme || inSize < kProtocolRequestSize) {

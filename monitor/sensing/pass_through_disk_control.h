@@ -25,6 +25,7 @@ public:
 
 private:
     struct Slot {
+        unsigned number = 0;
         int descriptor = -1;
         DriveProtocol protocol = DriveProtocol::Ata;
     };
@@ -33,6 +34,7 @@ private:
                              DWORD outSize);
     std::uint32_t AtaPassThroughRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
                                         DWORD outSize);
+    std::uint32_t DescriptorReply(const Slot& slot, std::uint8_t* out, DWORD outSize);
     std::uint32_t PropertyRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
                                   DWORD outSize);
 

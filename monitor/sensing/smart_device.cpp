@@ -287,6 +287,26 @@ SatReply SmartDevice::SatNonData(const AtaTaskfile& task)
     return SendSat(route_ == AtaRoute::Sat16 ? SatForm::Sixteen : SatForm::Twelve, request, nullptr, bytes);
 }
 
+SatReply SmartDevice::ProbeSatNonData(const AtaTaskfile& task)
+{
+    SatRequest request;
+    request.task = task;
+    request.returnRegisters = true;
+    for (const SatForm form : {SatForm::Sixteen, SatForm::Twelve}) {
+        std::uint32_t bytes = 0;
+        const SatReply reply = SendSat(form, request, nullptr, bytes);
+        if (reply.done) {
+            route_ = form == SatForm::Sixteen ? AtaRoute::Sat16 : AtaRoute::Sat12;
+            identifyCommand_ = kAtaIdentifyDevice;
+            return reply;
+        }
+        if (!reply.formRejected) {
+            break;  // the bridge knew the block: the other form would say no more
+        }
+    }
+    return SatReply{};
+}
+
 bool SmartDevice::UseSatBridge()
 {
     if (handle_ == nullptr) {

@@ -55,6 +55,10 @@ public:
     // for commands whose answer is in the registers (CHECK POWER MODE leaves the power
     // state in the count). False when the drive is not reached through a bridge.
     SatReply SatNonData(const AtaTaskfile& task);
+    // The same before the bridge's form is known (a drive asleep at start gets no
+    // IDENTIFY to find it): the 16-byte, then the 12-byte form; the first the bridge takes
+    // becomes the route for every later command.
+    SatReply ProbeSatNonData(const AtaTaskfile& task);
 
     bool IsOpen() const { return handle_ != nullptr; }
     // The open device, for the NVMe queries that share it.

@@ -57,6 +57,9 @@ void FormatWorstKey(const DriveRecord& record, char (&key)[kWorstKeySize])
 
 void LoadWorst(DriveRecord& record)
 {
+    if (record.identityPending != 0) {
+        return;
+    }
     char key[kWorstKeySize];
     FormatWorstKey(record, key);
     INIFILE ini;
@@ -72,6 +75,9 @@ void LoadWorst(DriveRecord& record)
 
 bool SaveWorst(const DriveRecord& record)
 {
+    if (record.identityPending != 0) {
+        return true;  // no key yet: its worst value is kept once it wakes
+    }
     char key[kWorstKeySize];
     FormatWorstKey(record, key);
     UnsavedWorst* unsaved = FindUnsaved(key);

@@ -1,6 +1,8 @@
 // Worst (highest ever) temperatures, kept in section "Worst" of KELVIX.INI under a key
 // made of the drive's model, firmware and serial, so a drive keeps its value whatever
-// drive number it gets.
+// drive number it gets. A drive whose identity is still the early one of a drive asleep
+// at start (identityPending) has no key yet: nothing is loaded or saved for it, so the
+// shorter texts of a device descriptor never start a second entry for the same drive.
 #pragma once
 
 #include "drive_table.h"

@@ -2,7 +2,7 @@
 
 #include "kelvix_texts.h"
 #include "message_table.h"
-#include "wide_text.h"
+#include "wide_text_win.h"
 
 #include <windows.h>
 

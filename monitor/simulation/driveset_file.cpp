@@ -681,15 +681,19 @@ private:
         return Fail("fail needs a step, or 'attributes from N' or 'answers from N' with N from 1 on");
     }
 
-    // sleep FROM [TO]: spun down from the FROMth power check through the TOth.
+    // sleep FROM [TO]: spun down from the FROMth power check through the TOth; FROM
+    // `start`: spun down before anything reaches it.
     bool Sleep(const std::vector<std::string_view>& args)
     {
         std::uint64_t from = 0;
         std::uint64_t to = 0;
-        if (args.empty() || args.size() > 2 || !ParseNumber(args[0], 0xFFFFFFFF, from) || from == 0 ||
-            (args.size() == 2 && (!ParseNumber(args[1], 0xFFFFFFFF, to) || to < from))) {
-            return Fail("sleep needs the first power check asleep (1 on) and optionally the last (not before it)");
+        const bool atStart = !args.empty() && args[0] == "start";
+        if (args.empty() || args.size() > 2 || (!atStart && (!ParseNumber(args[0], 0xFFFFFFFF, from) || from == 0)) ||
+            (args.size() == 2 && (!ParseNumber(args[1], 0xFFFFFFFF, to) || to < from || (atStart && to == 0)))) {
+            return Fail("sleep needs the first power check asleep (1 on, or 'start') and optionally the last "
+                        "(not before it)");
         }
+        drive_->asleepAtStart = atStart;
         drive_->sleepFrom = static_cast<std::uint32_t>(from);
         drive_->sleepTo = static_cast<std::uint32_t>(to);
         return true;

@@ -559,8 +559,9 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
         int drive = device->drive;
         // Through a bridge the drive gets the same ATA commands as directly: they count too,
         // all but the power question.
+        const bool bridgedPowerCheck = code == kIoctlScsiPassThrough && BridgedPowerCheck(input, inSize);
         const bool smartCommand = code == kSmartSendDriveCommand || code == kSmartRcvDriveData ||
-                                  (code == kIoctlScsiPassThrough && !BridgedPowerCheck(input, inSize));
+                                  (code == kIoctlScsiPassThrough && !bridgedPowerCheck);
         if (drive == kEveryDrive && smartCommand && input != nullptr && inSize >= kSmartRequestSize) {
             drive = input[offsetof(SENDCMDINPARAMS, bDriveNumber)];  // the 9x driver
         }
@@ -569,7 +570,7 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
             CountSmartCommand(drive);
         }
         ok = Answer(drive, code, input, inSize, static_cast<std::uint8_t*>(out), outSize, returned);
-        if ((smartCommand || code == kIoctlAtaPassThrough) && !set_.countsFile.empty()) {
+        if ((smartCommand || code == kIoctlAtaPassThrough || bridgedPowerCheck) && !set_.countsFile.empty()) {
             WriteCounts();
         }
     }
@@ -831,7 +832,10 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
                                               DWORD& returned)
 {
     // The descriptor, then its texts. Property-only drives name their identity the way a
-    // USB storage driver does (product, revision, serial); others only a product text.
+    // USB storage driver does (product, revision, serial). Other ATA drives the way the
+    // SCSI translation of an ATA port does: vendor "ATA", the model cut to the 16
+    // characters of a product id, the firmware to 4, the whole serial. NVMe drives only
+    // a product text.
     std::string vendor;
     std::string product = "KELVIX SIMULATED";
     std::string revision;
@@ -840,6 +844,8 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
         product = IdentifyText(drive.identify, 27, 20);
         revision = IdentifyText(drive.identify, 23, 4);
         serial = IdentifyText(drive.identify, 10, 10);
+    } else if (!drive.nvme) {
+        ScsiStyleIdentity(drive, vendor, product, revision, serial);
     }
     DWORD busType = drive.nvme                                                    ? kBusTypeNvme
                     : drive.bridge != SimulatedBridge::None || drive.propertyOnly ? kBusTypeUsb
@@ -1062,9 +1068,7 @@ bool SimulatedDiskBus::Asleep(unsigned drive) const
     if (drive >= kSimulatedDriveSlots) {
         return false;
     }
-    const SimulatedDrive& d = set_.drives[drive];
-    const std::uint32_t checks = powerChecks_[drive];
-    return d.sleepFrom != 0 && checks >= d.sleepFrom && (d.sleepTo == 0 || checks <= d.sleepTo);
+    return set_.drives[drive].AsleepAfter(powerChecks_[drive]);
 }
 
 std::uint64_t SimulatedDiskBus::SmartCommands(unsigned drive) const
@@ -1089,24 +1093,40 @@ std::string SimulatedDiskBus::CountsText() const
         if (!set_.drives[n].installed) {
             continue;
         }
-        char line[128];
-        std::snprintf(line, sizeof line, "drive %u smart %llu asleep %llu checks %lu sleeping %d\n", n,
-                      static_cast<unsigned long long>(smartCommands_[n]),
-                      static_cast<unsigned long long>(smartCommandsAsleep_[n]),
-                      static_cast<unsigned long>(powerChecks_[n]), Asleep(n) ? 1 : 0);
-        text += line;
+        text += CountsLine(n, smartCommands_[n], smartCommandsAsleep_[n], powerChecks_[n], Asleep(n));
     }
     return text + "end\n";
 }
 
 void SimulatedDiskBus::WriteCounts() const
 {
-    // Rewritten in place: a reader waits for the closing "end" line.
-    std::FILE* file = std::fopen(set_.countsFile.c_str(), "wb");
+    WriteCountsFile(set_.countsFile, CountsText());
+}
+
+std::string CountsLine(unsigned drive, std::uint64_t smart, std::uint64_t asleep, std::uint32_t checks, bool sleeping)
+{
+    char line[128];
+    std::snprintf(line, sizeof line, "drive %u smart %llu asleep %llu checks %lu sleeping %d\n", drive,
+                  static_cast<unsigned long long>(smart), static_cast<unsigned long long>(asleep),
+                  static_cast<unsigned long>(checks), sleeping ? 1 : 0);
+    return line;
+}
+
+void WriteCountsFile(const std::string& path, const std::string& text)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         return;
     }
-    const std::string text = CountsText();
     std::fwrite(text.data(), 1, text.size(), file);
     std::fclose(file);
+}
+
+void ScsiStyleIdentity(const SimulatedDrive& drive, std::string& vendor, std::string& product, std::string& revision,
+                       std::string& serial)
+{
+    vendor = "ATA";
+    product = IdentifyText(drive.identify, 27, 8);
+    revision = IdentifyText(drive.identify, 23, 2);
+    serial = IdentifyText(drive.identify, 10, 10);
 }

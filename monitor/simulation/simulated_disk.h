@@ -79,10 +79,18 @@ struct SimulatedDrive {
     // the CHECK POWER MODE requests it receives (answered or not), numbered from 1: it is
     // in standby from request sleepFrom through sleepTo (0: it never wakes); sleepFrom 0
     // means it never sleeps.
+    // asleepAtStart: in standby before its first request, through request sleepTo.
     bool answersCheckPower = true;
     bool answersPowerState = true;
+    bool asleepAtStart = false;
     std::uint32_t sleepFrom = 0;
     std::uint32_t sleepTo = 0;
+    // Whether it is in standby after `checks` power questions.
+    bool AsleepAfter(std::uint32_t checks) const
+    {
+        const bool started = asleepAtStart || (sleepFrom != 0 && checks >= sleepFrom);
+        return started && (sleepTo == 0 || checks <= sleepTo);
+    }
 
     // An NVMe drive answers only the storage-property queries, from these two pages.
     // Each successful health read reports the next kelvin value of the list (repeated).
@@ -155,6 +163,16 @@ struct SimulatedDrive {
 
 // Sets the checksum byte (511) so that the sector's bytes sum to zero, as drives do.
 void SealSector(std::uint8_t* sector);
+
+// One line of a counts file: "drive N smart S asleep A checks C sleeping 0|1".
+std::string CountsLine(unsigned drive, std::uint64_t smart, std::uint64_t asleep, std::uint32_t checks, bool sleeping);
+// Rewrites a counts file in place (a reader waits for the closing "end" line).
+void WriteCountsFile(const std::string& path, const std::string& text);
+// The identity an ATA drive's device descriptor gives without asking it, as the SCSI
+// translation of an ATA port does: vendor "ATA", the model cut to 16 characters, the
+// firmware to 4, the whole serial.
+void ScsiStyleIdentity(const SimulatedDrive& drive, std::string& vendor, std::string& product,
+                       std::string& revision, std::string& serial);
 
 struct DriveSet {
     std::uint32_t platformId = kPlatformWindowsNT;

@@ -38,18 +38,26 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
     if (drive == nullptr || drive->nvme) {
         return false;
     }
-    Record({static_cast<unsigned>(descriptor - kFirstDescriptor), false, r, {}, dataSize});
+    const unsigned number = static_cast<unsigned>(descriptor - kFirstDescriptor);
+    Record({number, false, r, {}, dataSize});
     if (r.command == kAtaCheckPowerMode && dataSize == 0) {
+        ++powerChecks_[number];
+        WriteCounts();
         if (!drive->answersCheckPower) {
             return false;
         }
         if (returned != nullptr) {
             *returned = AtaRegisters{};
             returned->status = 0x50;  // DRDY, DSC
-            returned->sectorCount = powerMode_[descriptor - kFirstDescriptor];
+            returned->sectorCount = Asleep(number) ? 0x00 : powerMode_[number];
         }
         return true;
     }
+    ++commands_[number];
+    if (Asleep(number)) {
+        ++commandsAsleep_[number];  // a real drive would have spun up for it
+    }
+    WriteCounts();
     const std::uint8_t* sector = nullptr;
     std::uint32_t attributeRead = 0;
     if (r.command == 0xEC && r.sectorCount == 1) {
@@ -101,4 +109,33 @@ bool SimulatedDrivePort::Length(int, std::uint64_t& bytes)
 {
     bytes = length_;
     return length_ != 0;
+}
+
+bool SimulatedDrivePort::Asleep(unsigned number) const
+{
+    return number < kSimulatedDriveSlots && set_.drives[number].AsleepAfter(powerChecks_[number]);
+}
+
+void SimulatedDrivePort::WriteCounts() const
+{
+    if (set_.countsFile.empty()) {
+        return;
+    }
+    std::string text;
+    for (unsigned n = 0; n < kSimulatedDriveSlots; ++n) {
+        if (set_.drives[n].installed) {
+            text += CountsLine(n, commands_[n], commandsAsleep_[n], powerChecks_[n], Asleep(n));
+        }
+    }
+    WriteCountsFile(set_.countsFile, text + "end\n");
+}
+
+bool SimulatedDrivePort::Describe(unsigned number, DriveDescription& description) const
+{
+    if (number >= kSimulatedDriveSlots || !set_.drives[number].installed || set_.drives[number].nvme) {
+        return false;
+    }
+    ScsiStyleIdentity(set_.drives[number], description.vendor, description.model, description.revision,
+                      description.serial);
+    return true;
 }

@@ -36,18 +36,32 @@ public:
     int Open(unsigned number, DriveProtocol& protocol) override;
     void Close(int) override { ++closes_; }
     std::string Location(unsigned number) const override { return "simulated drive " + std::to_string(number); }
-    // CHECK POWER MODE (E5h) answers `mode` in the count register (FFh active, 00h standby).
+    // CHECK POWER MODE (E5h) answers `mode` in the count register (FFh active, 00h
+    // standby); a drive the set puts to sleep answers 00h while it sleeps.
     void SetPowerMode(unsigned number, std::uint8_t mode) { powerMode_[number % kSimulatedDriveSlots] = mode; }
     bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
              AtaRegisters* returned) override;
     bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                    std::uint32_t dataSize) override;
     bool Length(int, std::uint64_t& bytes) override;
+    // The SCSI translation's identity (vendor "ATA", the model cut to 16 characters), as
+    // sysfs gives it where libata's cached IDENTIFY is not found.
+    bool Describe(unsigned number, DriveDescription& description) const override;
+
+    // Per drive, as the bus counts them: ATA commands other than CHECK POWER MODE, those
+    // of them that came while the drive was in standby, and power checks (the drive's
+    // sleep clock, `sleep` in the drive set). With `counts` in the drive set the counts
+    // file is rewritten after every command.
+    std::uint64_t Commands(unsigned number) const { return commands_[number % kSimulatedDriveSlots]; }
+    std::uint64_t CommandsAsleep(unsigned number) const { return commandsAsleep_[number % kSimulatedDriveSlots]; }
+    std::uint32_t PowerChecks(unsigned number) const { return powerChecks_[number % kSimulatedDriveSlots]; }
 
 private:
     static constexpr int kFirstDescriptor = 100;
     SimulatedDrive* DriveOf(int descriptor);
     void Record(const Sent& sent);
+    bool Asleep(unsigned number) const;
+    void WriteCounts() const;
 
     DriveSet set_;
     std::vector<Sent> sent_;
@@ -59,6 +73,9 @@ private:
     // the drive set's lists change the values over reads here too.
     std::uint32_t attributeReads_[kSimulatedDriveSlots] = {};
     std::uint32_t healthReads_[kSimulatedDriveSlots] = {};
+    std::uint64_t commands_[kSimulatedDriveSlots] = {};
+    std::uint64_t commandsAsleep_[kSimulatedDriveSlots] = {};
+    std::uint32_t powerChecks_[kSimulatedDriveSlots] = {};
     unsigned closes_ = 0;
     std::uint64_t length_ = 0;
 };

@@ -41,6 +41,7 @@ constexpr TextRow kRows[] = {
     {"#%-2u %2u℃ : %s", "#%-2u %2u °C : %s"},
     {"#%-2u %2u℃ : %s (%s)", "#%-2u %2u °C : %s (%s)"},
     {"ほか %u 台", "and %u more"},
+    {"#%-2u --℃ : %s (%s)", "#%-2u -- °C : %s (%s)"},
     {"ディスクの健康状態が悪化しました", "A disk's health got worse"},
     {"ディスクの健康状態が回復しました", "A disk's health got better"},
     {"に戻りました", " again"},

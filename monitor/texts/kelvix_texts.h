@@ -38,6 +38,7 @@ enum class KelvixText : unsigned short {
     BalloonLine,
     BalloonSleepingLine,
     BalloonMore,
+    BalloonAsleepLine,
     HealthWorseTitle,
     HealthBetterTitle,
     HealthBackTo,

@@ -19,6 +19,9 @@ answer_has_err() { hddtemp_answer | grep -q ERR; }
 win_bg "$E2E_WORK/KELVIX_SIM.exe"
 check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 check "the service listens" wait_until 20 listening
+# Drive 3 fails from its second read on: the measurement at start took enumeration's
+# first, so one more makes it fail.
+kvd command 32789
 check "the failing drive's record reads ERR" wait_until 20 answer_has_err
 check_eq "raw answer in hddtemp's form, one record per drive" \
 "|/dev/PhysicalDrive0|ST380011A|35|C||/dev/PhysicalDrive1|Samsung SSD 980 PRO 1TB|44|C||/dev/PhysicalDrive2|WDC WD800JB-00JJC0|38|C||/dev/PhysicalDrive3|Maxtor 6Y080L0|ERR|*|" \

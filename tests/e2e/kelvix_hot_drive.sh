@@ -17,7 +17,7 @@ drive 1
 model WDC WD800JB-00JJC0
 serial WMAJ91234567
 mwdma 2
-temperature 194 50 52 55
+temperature 194 52 55
 drive 2
 model NOT IN THE DATABASE
 DRIVES

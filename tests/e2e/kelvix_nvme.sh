@@ -18,7 +18,7 @@ model Samsung SSD 980 PRO 1TB
 firmware 5B2QGXA7
 serial S5GXNF0R123456
 capacity 1000204886016
-temperature 44 318K 46
+temperature 318K 46 44
 drive 2
 model WDC WD800JB-00JJC0
 serial WMAJ91234567

@@ -17,7 +17,7 @@ model Portable SSD T7
 firmware 0
 serial S5SXNG0R123456
 sectors 1953525168
-temperature-property 70 80 47 47 48 48 48 48 48 48 48 48
+temperature-property 70 80 47 48 48 48 48 48 48 48 48
 drive 1
 model ST380011A
 serial 5JV3ABCD

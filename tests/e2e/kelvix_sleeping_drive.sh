@@ -2,7 +2,10 @@
 # KELVIX_SIM with two disks, the second spinning down for a stretch of ticks: no
 # S.M.A.R.T. command reaches it while it sleeps (the bus's counts), the monitor window,
 # the balloon and the log say it sleeps, tempquery keeps its last temperature, and after
-# waking it is read again. Then the same drive with a force-read count of 2.
+# waking it is read again. Then the same drive with a force-read count of 2. Last, two
+# drives asleep when KELVIX starts (one behind a USB bridge): only the power question
+# reaches them until they wake, they are shown by the early identity Windows gives, then
+# by their own, and the worst values keep one entry per drive.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_sleeping_drive
 port=$(e2e_free_port)
@@ -43,12 +46,12 @@ report_has() { [[ "$(query "$port" 20 | tr -d '\r')" == *"$1"* ]]; }
 cell_name() { kvd dialog-get-text "" $((1100 + $1)) | from_sjis | tr -d '\r'; }
 cell_is() { [ "$(cell_name "$1")" = "$2" ]; }
 
-run_monitor() {  # WAKE_AFTER
+run_monitor() {  # WAKE_AFTER [MORE_INI_LINES]
     rm -f counts.txt KELVIX.LOG
-    printf '[Timer]\r\nCurrent=3600\r\nWakeAfter=%s\r\n[Information]\r\nUseInformation=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Common]\r\nUseLog=1\r\n' \
-        "$1" "$port" > "$E2E_INI"
+    printf '[Timer]\r\nCurrent=3600\r\nWakeAfter=%s\r\n[Information]\r\nUseInformation=1\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Common]\r\nUseLog=1\r\n%s' \
+        "$1" "$port" "${2:-}" > "$E2E_INI"
     start_kelvix_sim
-    # The first measurement at start-up is power check 1.
+    # Enumeration's power question is check 1; the first measurement asks nothing more.
     check "first power check" wait_until 20 checks_reached 1
     check "first log line" wait_until 20 lines_reached 1
     # The first measurement runs inside the window's creation: the ticks below are posted
@@ -64,9 +67,9 @@ stop_monitor() {
 
 section="never woken"
 run_monitor 0
-# Enumeration read 40, the first measurement 41; tick 2 reads 42.
+# Enumeration read 40, which the first measurement takes; tick 2 reads 41.
 tick
-check "$section: awake drive read at check 2" wait_until 20 report_has "#1  42/42 : WDC WD800JB-00JJC0"
+check "$section: awake drive read at check 2" wait_until 20 report_has "#1  41/41 : WDC WD800JB-00JJC0"
 awake_commands=$(count 1 smart)
 tick   # check 3: asleep
 wait_until 10 cell_is 1 "(スリープ中) WDC WD800JB-00JJC0"
@@ -79,20 +82,20 @@ kvd tray-click 0x201
 wait_until 15 balloon_has "(スリープ中)"
 balloon=$(tooltips)
 check_contains "$section: balloon marks the sleeping drive with its last temperature" \
-"#0  33℃ : ST380011A
-#1  42℃ : WDC WD800JB-00JJC0 (スリープ中)" "$balloon"
+"#0  32℃ : ST380011A
+#1  41℃ : WDC WD800JB-00JJC0 (スリープ中)" "$balloon"
 shot balloon_sleeping
 tick   # check 4
 tick   # check 5
 check_contains "$section: tempquery keeps the last temperature" \
-"#0  35/35 : ST380011A (1.00 5JV3ABCD)
-#1  42/42 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)" "$(query "$port" 20 | tr -d '\r')"
+"#0  34/34 : ST380011A (1.00 5JV3ABCD)
+#1  41/41 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)" "$(query "$port" 20 | tr -d '\r')"
 tick   # check 6: the last one asleep
 check_eq "$section: no S.M.A.R.T. command while asleep" 0 "$(count 1 asleep)"
 check_eq "$section: the command count stood still" "$awake_commands" "$(count 1 smart)"
 check "$section: the awake drive was read at every tick" test "$(count 0 smart)" -ge $((awake_commands + 4))
-tick   # check 7: awake again, read 43
-check "$section: after waking the temperature moves again" wait_until 20 report_has "#1  43/43 : WDC WD800JB-00JJC0"
+tick   # check 7: awake again, read 42
+check "$section: after waking the temperature moves again" wait_until 20 report_has "#1  42/42 : WDC WD800JB-00JJC0"
 wait_until 10 cell_is 1 "WDC WD800JB-00JJC0"
 check_eq "$section: mark gone" "WDC WD800JB-00JJC0" "$(cell_name 1)"
 shot monitor_window_awake
@@ -108,7 +111,74 @@ run_monitor 2
 for _ in 1 2 3 4 5 6; do tick; done   # checks 2 to 7: 3 and 4 skipped, 5 read, 6 skipped, 7 awake
 check_eq "$section: one forced read while asleep" 1 "$(count 1 asleep)"
 stop_monitor
-check_eq "$section: log lines" "42 ZZ ZZ 43 ZZ 44" \
+check_eq "$section: log lines" "41 ZZ ZZ 42 ZZ 43" \
     "$(sed -n '2,7p' KELVIX.LOG | awk '{ print $4 }' | tr '\n' ' ' | sed 's/ $//')"
+
+section="asleep at start"
+# Drives 1 and 2 are in standby before anything reaches them, through their 3rd power
+# check; drive 2 sits behind a USB bridge. Drive 1 kept a worst value of 47 before.
+drive_set asleep.txt <<'DRIVES'
+counts counts.txt
+drive 0
+model ST380011A
+serial 5JV3ABCD
+temperature 194 30 31 32 33 34 35 36 37 38 39
+drive 1
+model WDC WD800JB-00JJC0
+serial WMAJ91234567
+temperature 194 40 41 42 43 44 45 46 47 48 49
+sleep start 3
+drive 2
+model HGST HTS721010A9E630
+serial JR1000D3ABCDEF
+bridge sat16
+temperature 194 36 37 38 39
+sleep start 3
+DRIVES
+run_monitor 0 $'[Worst]\r\nWDC WD800JB-00JJC0:1.00:WMAJ91234567=0x2F\r\n'
+for drive in 1 2; do
+    check_eq "$section: drive $drive got only the power question at start" "0 0 1 1" \
+        "$(count $drive smart) $(count $drive asleep) $(count $drive checks) $(count $drive sleeping)"
+done
+# Windows' device descriptor of an ATA disk: vendor ATA, the model cut to 16 characters.
+wait_until 10 cell_is 2 "(スリープ中) ATA HGST HTS721010A9"
+check_eq "$section: drive 1 shown by its early identity" "(スリープ中) ATA WDC WD800JB-00JJ" "$(cell_name 1)"
+check_eq "$section: drive 2 too" "(スリープ中) ATA HGST HTS721010A9" "$(cell_name 2)"
+check_eq "$section: drive 0 read as usual" "ST380011A" "$(cell_name 0)"
+shot monitor_window_asleep_at_start
+kvd tray-click 0x201
+wait_until 15 balloon_has "--℃"
+check_contains "$section: the balloon lists them without a temperature" \
+"#0  30℃ : ST380011A
+#1  --℃ : ATA WDC WD800JB-00JJ (スリープ中)
+#2  --℃ : ATA HGST HTS721010A9 (スリープ中)" "$(tooltips)"
+shot balloon_asleep_at_start
+check_contains "$section: the report keeps its layout, no temperature yet" \
+"#0  30/30 : ST380011A (1.00 5JV3ABCD)
+#1   0/ 0 : ATA WDC WD800JB-00JJ (1.00 WMAJ91234567)
+#2   0/ 0 : ATA HGST HTS721010A9 (1.00 JR1000D3ABCDEF)" "$(query "$port" 20 | tr -d '\r')"
+tick   # check 2
+tick   # check 3: the last one asleep
+for drive in 1 2; do
+    check_eq "$section: drive $drive still got no other command" "0 0" "$(count $drive smart) $(count $drive asleep)"
+done
+tick   # check 4: awake, identity and first read
+check "$section: after waking, their own identity and first reading" wait_until 20 report_has \
+"#1  40/47 : WDC WD800JB-00JJC0 (1.00 WMAJ91234567)
+#2  36/36 : HGST HTS721010A9E630 (1.00 JR1000D3ABCDEF)"
+wait_until 10 cell_is 1 "WDC WD800JB-00JJC0"
+check_eq "$section: the monitor window names drive 1 in full" "WDC WD800JB-00JJC0" "$(cell_name 1)"
+shot monitor_window_woken_at_start
+for drive in 1 2; do
+    check_eq "$section: drive $drive: nothing reached it asleep" 0 "$(count $drive asleep)"
+done
+stop_monitor
+worst=$(sed -n '/^\[Worst\]/,/^\[/p' "$E2E_INI" | tr -d '\r' | grep '=')
+check_eq "$section: one worst entry per drive, under its own identity" \
+"WDC WD800JB-00JJC0:1.00:WMAJ91234567=0x2F
+ST380011A:1.00:5JV3ABCD=0x21
+HGST HTS721010A9E630:1.00:JR1000D3ABCDEF=0x24" "$worst"
+check_eq "$section: log lines" "30 ZZ ZZ|31 ZZ ZZ|32 ZZ ZZ|33 40 36" \
+    "$(awk '{ print $3, $4, $5 }' KELVIX.LOG | tr '\n' '|' | sed 's/|$//')"
 
 e2e_end

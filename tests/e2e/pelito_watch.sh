@@ -33,7 +33,7 @@ temperature 194 35
 drive 2
 model WDC WD800JB-00JJC0
 serial WMAJ91234567
-temperature 194 50 52
+temperature 194 52 50
 DRIVES
 printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\n[Threshold]\r\nUseBalloon=0\r\n' "$port" > "$E2E_INI"
 # A short poll period (the dialog would not allow it, the file does) for the second poll.

@@ -606,4 +606,67 @@ TEST(DriveSource, EveryDriveFoundIsListed)
     EXPECT_EQ(port.Found()[19].name, "sdt");
 }
 
+// An ATA string in IDENTIFY words as libata shows them: two characters a word, the first
+// in the high byte, padded with blanks.
+void PutIdentifyText(unsigned (&words)[256], unsigned first, unsigned count, const std::string& text)
+{
+    for (unsigned k = 0; k < count; ++k) {
+        const char high = 2 * k < text.size() ? text[2 * k] : ' ';
+        const char low = 2 * k + 1 < text.size() ? text[2 * k + 1] : ' ';
+        words[first + k] = static_cast<unsigned>(static_cast<unsigned char>(high)) << 8 | static_cast<unsigned char>(low);
+    }
+}
+
+TEST(LinuxDrivePort, DescribesADiskFromSysfsWithoutAskingIt)
+{
+    FakeMachine machine;
+    for (const char* name : {"sda", "sdb", "sdc", "nvme0n1"}) {
+        machine.Block(name);
+    }
+    const auto write = [](const std::string& path, const std::string& text) { std::ofstream(path) << text; };
+    const auto scsiDisk = [&](const char* block, const std::string& at, const char* vendor, const char* model,
+                              const char* rev) {
+        std::system(("mkdir -p '" + machine.Path(at.c_str()) + "'").c_str());
+        write(machine.Path(at.c_str()) + "/vendor", vendor);
+        write(machine.Path(at.c_str()) + "/model", model);
+        write(machine.Path(at.c_str()) + "/rev", rev);
+        ASSERT_EQ(symlink(machine.Path(at.c_str()).c_str(), machine.Path(("/block/" + std::string(block) + "/device").c_str()).c_str()), 0);
+    };
+    // sda on ata port 3, whose IDENTIFY libata kept (in the kernel's layout, as read from
+    // a QEMU machine's /sys/class/ata_device/dev1.0/id); sdb behind a USB bridge.
+    scsiDisk("sda", "/devices/pci0000:00/0000:00:1f.2/ata3/host2/target2:0:0/2:0:0:0", "ATA     \n",
+             "WDC WD800JB-00JJ\n", "1C05\n");
+    scsiDisk("sdb", "/devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0", "JMicron \n",
+             "Generic         \n", "0508\n");
+    unsigned words[256] = {};
+    PutIdentifyText(words, 10, 10, "WMAJ91234567");
+    PutIdentifyText(words, 23, 4, "05.01C05");
+    PutIdentifyText(words, 27, 20, "WDC WD800JB-00JJC0");
+    std::string id;
+    for (unsigned i = 0; i < 256; ++i) {
+        char word[8];
+        std::snprintf(word, sizeof word, "%04x%c", words[i], (i + 1) % 8 != 0 ? ' ' : '\n');
+        id += word;
+    }
+    std::system(("mkdir -p '" + machine.Path("/class/ata_device/dev3.0") + "'").c_str());
+    write(machine.Path("/class/ata_device/dev3.0/id"), id);
+    LinuxDrivePort port(machine.Path("/block").c_str(), machine.Path("/dev").c_str());
+
+    DriveDescription sda;
+    ASSERT_TRUE(port.Describe(0, sda));
+    EXPECT_EQ(sda.model, "WDC WD800JB-00JJC0") << "the whole model, not the 16 characters of the SCSI id";
+    EXPECT_EQ(sda.revision, "05.01C05");
+    EXPECT_EQ(sda.serial, "WMAJ91234567");
+    EXPECT_EQ(sda.vendor, "");
+    DriveDescription sdb;
+    ASSERT_TRUE(port.Describe(1, sdb));
+    EXPECT_EQ(sdb.vendor, "JMicron");
+    EXPECT_EQ(sdb.model, "Generic");
+    EXPECT_EQ(sdb.revision, "0508");
+    DriveDescription none;
+    EXPECT_FALSE(port.Describe(2, none)) << "sdc: sysfs says nothing";
+    EXPECT_FALSE(port.Describe(3, none)) << "an NVMe drive is never asleep at start";
+    EXPECT_FALSE(port.Describe(4, none)) << "no such drive";
+}
+
 }  // namespace

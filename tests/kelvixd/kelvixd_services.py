@@ -3,8 +3,9 @@
 answer by AllowedHosts and ReportsPerSecond of kelvixd.conf, the export services answer
 hddtemp and metrics clients, systemd's notify socket hears READY, RELOADING and STOPPING,
 SIGHUP reloads a good file and refuses a bad one, a state directory that refuses writes
-(immutable, or a full file system: root only) is told and mended, and SIGTERM stops it
-all cleanly.
+(immutable, or a full file system: root only) is told and mended, SIGTERM stops it
+all cleanly, and a disk asleep when it starts gets nothing but CHECK POWER MODE until it
+wakes.
 
     kelvixd_services.py KELVIXD_SIM DRIVESET
 """
@@ -380,9 +381,67 @@ def state_story(program, base, state, how):
             subprocess.run(["chattr", "-i", state])
 
 
+def slot(report, number):
+    """current, worst and model of one 120-byte report record."""
+    record = report[number * 120:(number + 1) * 120]
+    return record[1], record[2], record[8:8 + 40].split(b"\0")[0].decode()
+
+
+def counts(path, drive):
+    """The simulated port's counts of one drive, from a complete counts file."""
+    try:
+        with open(path) as f:
+            text = f.read()
+    except OSError:
+        return None
+    if not text.endswith("end\n"):
+        return None
+    for line in text.splitlines():
+        fields = line.split()
+        if fields[:2] == ["drive", str(drive)]:
+            return dict(zip(fields[2::2], (int(v) for v in fields[3::2])))
+    return None
+
+
+def asleep_at_start(program, _driveset, work):
+    """Drive 1 is in standby before kelvixd starts, through its 2nd power check."""
+    driveset = os.path.join(work, "asleep.txt")
+    counts_path = os.path.join(work, "counts.txt")
+    with open(driveset, "w") as f:
+        f.write("counts %s\ndrive 0\nmodel ST380011A\ntemperature 194 35\n"
+                "drive 1\nmodel WDC WD800JB-00JJC0\nserial WMAJ91234567\ntemperature 194 40\nsleep start 2\n"
+                % counts_path)
+    daemon = Daemon(program, driveset, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0")
+    if not daemon.started():
+        print(daemon.text())
+        return
+    check(counts(counts_path, 1) == {"smart": 0, "asleep": 0, "checks": 1, "sleeping": 1},
+          "at start drive 1 got more than the power question: %r" % (counts(counts_path, 1),))
+    check('"ATA WDC WD800JB-00JJ"' in daemon.text() and "spun down since the start" in daemon.text(),
+          "the journal does not name the sleeping disk by its sysfs identity: " + daemon.text()[-400:])
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
+        report = ask_report(daemon.udp_port, sock, 5)
+        check(report is not None and slot(report, 1) == (0, 0, "ATA WDC WD800JB-00JJ"),
+              "asleep: %r" % ((slot(report, 1) if report else None),))
+        woken = []
+        wait_until(lambda: woken.append(ask_report(daemon.udp_port, sock, 1)) or
+                   (woken[-1] is not None and slot(woken[-1], 1)[2] == "WDC WD800JB-00JJC0"), "drive 1 to wake")
+        check(woken[-1] is not None and slot(woken[-1], 1) == (40, 40, "WDC WD800JB-00JJC0"),
+              "after waking: %r" % ((slot(woken[-1], 1) if woken[-1] else None),))
+    after = counts(counts_path, 1)
+    check(after is not None and after["asleep"] == 0 and after["smart"] > 0,
+          "commands while asleep, or none after waking: %r" % (after,))
+    code = daemon.stop()
+    check(code == 0, "exit status %d after SIGTERM" % code)
+    with open(os.path.join(work, "KELVIX.INI")) as f:
+        worst = [line.strip() for line in f.read().split("[Worst]")[-1].splitlines() if "=" in line]
+    check(worst == ["ST380011A:1.00:SIM00000000=0x23", "WDC WD800JB-00JJC0:1.00:WMAJ91234567=0x28"],
+          "worst values: %r" % (worst,))
+
+
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
+    for case in (asleep_at_start, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
                  bad_config_at_start, refusing_state):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)

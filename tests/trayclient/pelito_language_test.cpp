@@ -4,7 +4,7 @@
 // and as pelito_language_test on a Japanese one; one case forces the other language by
 // [Common] Language. Pictures: pelito_<lang><dpi>_menu.png, _settings, _about, _error_box.
 #include "client_ids.h"
-#include "client_state.h"
+#include "client_state_win.h"
 #include "client_window_win.h"
 #include "common_texts.h"
 #include "display_scale.h"
@@ -15,9 +15,9 @@
 #include "modal_script.h"
 #include "pelito_resources.h"
 #include "pelito_texts.h"
-#include "tray_icon.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "tray_icon_win.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

@@ -40,7 +40,8 @@ MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& setti
             continue;  // an unused entry: no drive behind it
         }
         const DriveRecord& drive = drives.table[number];
-        if (drive.currentTemperature == 0) {
+        // A drive asleep since the start has a cell with no temperature in it.
+        if (drive.currentTemperature == 0 && drive.sleeping == 0) {
             continue;
         }
         MonitorCell& cell = plan.cells[k++];
@@ -56,7 +57,9 @@ MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& setti
             std::snprintf(cell.name, sizeof cell.name, "%s%s", mark, model);
         }
         const std::uint8_t shown = worstMode ? drive.worstTemperature : drive.currentTemperature;
-        FormatTemperature(settings.Form, shown, cell.temperatureText);
+        if (shown != 0) {
+            FormatTemperature(settings.Form, shown, cell.temperatureText);
+        }
         cell.currentBar = drive.currentTemperature;
         cell.worstBar = drive.worstTemperature;
     }

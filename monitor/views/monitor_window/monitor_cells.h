@@ -1,6 +1,7 @@
 // What the monitor window's 16 cells show after a measurement: the drives that have a
 // temperature, packed from cell 0 in drive order (a sleeping drive's name after
-// "(スリープ中) "), and the cleared look for the rest.
+// "(スリープ中) "; one asleep since the start keeps the NA text), and the cleared look for
+// the rest.
 #pragma once
 
 #include "drive_table.h"

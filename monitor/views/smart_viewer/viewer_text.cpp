@@ -1,6 +1,8 @@
 #include "viewer_text.h"
 
 #include "attribute_names.h"
+#include "drive_media.h"
+#include "health_words.h"
 #include "identity_text.h"
 #include "storage_temperature.h"
 
@@ -103,6 +105,7 @@ constexpr InfoRowSource kInfoRows[kDriveInfoRowCount] = {
     {"Automatic Acoustic Management", Source::Word, 94, 0, Form::Bits},
     {"Temperature Attribute", Source::Sensing, 0, 0, Form::Text},
     {"Connection", Source::Sensing, 1, 0, Form::Text},
+    {"Media", Source::Sensing, 2, 0, Form::Text},
 };
 
 // The number a value row shows, or false when the record lacks its source.
@@ -167,6 +170,10 @@ void FormatPropertySensing(const DriveRecord& record, unsigned at, char (&value)
 
 void FormatSensingValue(const DriveRecord& record, unsigned at, char (&value)[64])
 {
+    if (at == 2) {
+        std::snprintf(value, sizeof value, "%s", DescribeMedia(MediaOf(record)).c_str());
+        return;
+    }
     if (record.kind == DriveKind::Property) {
         FormatPropertySensing(record, at, value);
         return;
@@ -279,7 +286,7 @@ char* FormatStatusFlags(char* buffer, std::size_t size, std::uint16_t flags)
     return buffer;
 }
 
-SelectorLines BuildSelectorLines(const DriveState& drives)
+SelectorLines BuildSelectorLines(const DriveState& drives, const std::uint8_t* health)
 {
     SelectorLines result;
     const std::uint32_t probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
@@ -297,6 +304,10 @@ SelectorLines BuildSelectorLines(const DriveState& drives)
             // Its tables are those of the last read.
             const std::size_t used = std::strlen(line.text);
             std::snprintf(line.text + used, sizeof line.text - used, " (%s)", SleepingText());
+        }
+        if (health != nullptr && health[i] >= 2) {  // caution or bad: a good drive's line is as it was
+            const std::size_t used = std::strlen(line.text);
+            std::snprintf(line.text + used, sizeof line.text - used, " [%s]", HealthWord(health[i]));
         }
     }
     return result;

@@ -31,7 +31,9 @@ char* FormatStatusFlags(char* buffer, std::size_t size, std::uint16_t flags);
 
 // Drive selector: one line per present drive, "#%-2d %s %s %s %s %s" with the drive number,
 // model, firmware, serial, capacity and transfer mode, in drive-number order (which is the
-// order of the present list); " (スリープ中)" ends a sleeping drive's line.
+// order of the present list); " (スリープ中)" ends a sleeping drive's line, and " [注意]" or
+// " [危険]" (the health word) the line of a drive `health` (by drive number) says is in
+// caution or bad.
 struct SelectorLine {
     std::uint32_t driveNumber;
     char text[192];
@@ -40,7 +42,7 @@ struct SelectorLines {
     unsigned count = 0;
     SelectorLine lines[kMaxDrives];
 };
-SelectorLines BuildSelectorLines(const DriveState& drives);
+SelectorLines BuildSelectorLines(const DriveState& drives, const std::uint8_t* health = nullptr);
 
 // The drive shown for a selector position: the present-list entry there, or kNoDrive for a
 // position outside the present list (no selection, say).
@@ -48,9 +50,9 @@ std::uint32_t DriveAtSelectorPosition(const DriveState& drives, long position);
 
 // Drive information: the driver's version record, the four reply byte counts, 41
 // fields of the IDENTIFY sector, then the temperature attribute with where it came from
-// (database or fallback) and the way the drive is reached. Value texts are empty where the record has no version
+// (database or fallback), the way the drive is reached and its media (IDENTIFY word 217). Value texts are empty where the record has no version
 // or identify result.
-constexpr unsigned kDriveInfoRowCount = 51;
+constexpr unsigned kDriveInfoRowCount = 52;
 struct DriveInfoRow {
     const char* item;
     char value[64];

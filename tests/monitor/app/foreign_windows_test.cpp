@@ -5,23 +5,23 @@
 // on a Japanese one (code page 932, 96 dpi). One case forces the other language by the
 // [Common] Language setting. Pictures: <lang><dpi>_tray_menu.png, _balloon, _monitor_window,
 // _monitor_menu, _viewer, _error_box, _about, _settings (for example en144_about.png).
-#include "app_state.h"
+#include "app_state_win.h"
 #include "common_texts.h"
 #include "display_scale.h"
 #include "ini_file.h"
 #include "kelvix_texts.h"
 #include "language.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "message_pump.h"
 #include "modal_script.h"
 #include "monitor_fixture.h"
 #include "monitor_ids.h"
 #include "monitor_session.h"
 #include "monitor_window_ids.h"
-#include "smart_viewer.h"
-#include "tray_actions.h"
-#include "tray_icon.h"
-#include "wide_text.h"
+#include "smart_viewer_win.h"
+#include "tray_actions_win.h"
+#include "tray_icon_win.h"
+#include "wide_text_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // The export services in the monitor program: started with it from the settings file,
 // answering from each measurement, changed through the settings dialog, and a port that
 // cannot be opened told in a box while the program goes on.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "modal_script.h"
 #include "monitor_fixture.h"
 #include "monitor_ids.h"
-#include "settings_dialog.h"
+#include "settings_dialog_win.h"
 #include "window_picture.h"
 #include "ws32_calls.h"
 #include "ws32_stream.h"
@@ -63,7 +63,7 @@ protected:
 TEST_F(MonitorExport, ServicesFollowTheMeasurementsAndTheSettingsDialog)
 {
     WriteIni(kKelvixIni, "Export", "ListenAddress", "127.0.0.1");
-    Start({{0, "SIM A", {38, 39, 45}}});
+    Start({{0, "SIM A", {39, 45}}});  // enumeration 39, which the first measurement takes
     EXPECT_FALSE(app_->exporter.Running()) << "off until a port is set";
     // Free ports can only be found once the program has loaded the socket library.
     const std::uint16_t hddtempPort = FreeTcpPort();

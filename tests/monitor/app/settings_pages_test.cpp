@@ -3,12 +3,12 @@
 // on the page, away from the others, and shows its whole text and its field's largest
 // value; a field on a page not showing is saved all the same.
 // Pictures: settings_page_<page>_<dpi>.png.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "ini_file.h"
 #include "modal_script.h"
 #include "monitor_fixture.h"
 #include "monitor_ids.h"
-#include "settings_dialog.h"
+#include "settings_dialog_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

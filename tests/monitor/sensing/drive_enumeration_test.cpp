@@ -39,13 +39,16 @@ TEST_F(Enumeration, FailureAtEveryStep)
     const DWORD P = kIoctlScsiPassThrough;  // then: is it behind a bridge? (16-, then 12-byte)
     // Then the device descriptor (an NVMe drive behind a USB bridge or RST? on the ATA
     // bus neither is asked), last the temperature property: two more storage queries.
+    // Before anything else, the device descriptor and the power question (CHECK POWER MODE
+    // through the ATA pass-through).
+    const DWORD A = kIoctlAtaPassThrough;
     const FailureCase cases[] = {
         {"open", false, {}, 1},
-        {"version", false, {V, Q, P, P, Q, Q}, 1},
-        {"enable", true, {V, S, R, R, R}, 1},  // the enable result is not looked at
-        {"identify", false, {V, S, R, Q, P, P, Q, Q}, 1},
-        {"attributes", false, {V, S, R, R, R, Q, P, P, Q, Q}, 1},  // thresholds are still asked for
-        {"thresholds", false, {V, S, R, R, R, Q, P, P, Q, Q}, 1},
+        {"version", false, {Q, A, V, Q, P, P, Q, Q}, 1},
+        {"enable", true, {Q, A, V, S, R, R, R}, 1},  // the enable result is not looked at
+        {"identify", false, {Q, A, V, S, R, Q, P, P, Q, Q}, 1},
+        {"attributes", false, {Q, A, V, S, R, R, R, Q, P, P, Q, Q}, 1},  // thresholds are still asked for
+        {"thresholds", false, {Q, A, V, S, R, R, R, Q, P, P, Q, Q}, 1},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.step);

@@ -71,7 +71,7 @@ protected:
     std::unique_ptr<SimulatedMachine> Start(const std::string& driveSet)
     {
         auto machine = std::make_unique<SimulatedMachine>(driveSet);
-        EnumerateDrives(machine->drives);
+        EnumerateForLaterTicks(machine->drives);
         return machine;
     }
 

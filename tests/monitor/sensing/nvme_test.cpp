@@ -158,7 +158,7 @@ TEST_F(NvmeDrives, BesideAtaDrivesOneHealthReadPerCycle)
                              "drive 1\nnvme\nmodel  Samsung SSD 980 PRO 1TB  \nfirmware 5B2QGXA7\nserial S5GXNF0R\n"
                              "capacity 1000204886016\ntemperature 45 46 0K 46 47\nfail health from 5\n"
                              "drive 2\nnvme\nfail identify\n");
-    EnumerateDrives(machine.drives);
+    EnumerateForLaterTicks(machine.drives);
     ASSERT_EQ(machine.drives.presentCount, 2u);
     const DriveRecord& nvme = machine.drives.table[1];
     EXPECT_EQ(nvme.kind, DriveKind::Nvme);
@@ -181,7 +181,10 @@ TEST_F(NvmeDrives, BesideAtaDrivesOneHealthReadPerCycle)
             queries.push_back(&request);
         }
     }
-    ASSERT_EQ(queries.size(), 3u);
+    // The first is the device descriptor enumeration asks before the power question.
+    ASSERT_EQ(queries.size(), 4u);
+    EXPECT_EQ(NvmeDword(queries[0]->record), kStorageDeviceProperty);
+    queries.erase(queries.begin());
     const struct {
         DWORD property;
         DWORD dataType;
@@ -240,7 +243,7 @@ TEST_F(NvmeDrives, CapacityFromTheDiskLengthWhenIdentifyGivesNone)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
         SimulatedMachine machine(std::string("drive 0\nnvme\n") + c.lines);
-        EnumerateDrives(machine.drives);
+        EnumerateForLaterTicks(machine.drives);
         ASSERT_EQ(machine.drives.presentCount, 1u);
         EXPECT_STREQ(machine.drives.table[0].capacityText, c.text);
         EXPECT_EQ(machine.bus.RequestCount(kIoctlDiskGetLengthInfo), c.lengthRequests);

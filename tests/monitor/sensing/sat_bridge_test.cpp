@@ -45,7 +45,7 @@ TEST_F(SatBridge, EachBridgeFormReadsTheDriveAsDirectly)
 {
     settings_.UseLog = 0;
     SimulatedMachine direct(std::string("drive 0\n") + kDrive);
-    EnumerateDrives(direct.drives);
+    EnumerateForLaterTicks(direct.drives);
     const DriveRecord& expected = direct.drives.table[0];
     ASSERT_EQ(expected.present, 1u);
     ASSERT_EQ(expected.device.Route(), AtaRoute::Smart);
@@ -54,16 +54,16 @@ TEST_F(SatBridge, EachBridgeFormReadsTheDriveAsDirectly)
     const struct {
         const char* bridge;
         AtaRoute route;
-        unsigned probes16;  // 16-byte blocks sent while enumerating
+        unsigned probes16;  // 16-byte blocks sent while enumerating, the power question first
     } cases[] = {
-        {"sat16", AtaRoute::Sat16, 5},
-        {"sat12", AtaRoute::Sat12, 1},
-        {"sat16-no-status", AtaRoute::Sat16, 5},
+        {"sat16", AtaRoute::Sat16, 6},
+        {"sat12", AtaRoute::Sat12, 2},
+        {"sat16-no-status", AtaRoute::Sat16, 6},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bridge);
         SimulatedMachine machine(std::string("drive 0\n") + kDrive + "bridge " + c.bridge + "\ntemperature 194 38 39\n");
-        EnumerateDrives(machine.drives);
+        EnumerateForLaterTicks(machine.drives);
         const DriveRecord& record = machine.drives.table[0];
         ASSERT_EQ(record.present, 1u);
         EXPECT_EQ(record.kind, DriveKind::Ata);
@@ -124,7 +124,7 @@ TEST_F(SatBridge, RegistersComeBackUnlessTheBridgeDropsThem)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bridge);
         SimulatedMachine machine(std::string("drive 0\n") + kDrive + "bridge " + c.bridge + "\n");
-        EnumerateDrives(machine.drives);
+        EnumerateForLaterTicks(machine.drives);
         ASSERT_EQ(machine.drives.table[0].present, 1u);
         const SatReply reply = machine.drives.table[0].device.SatNonData(c.task);
         EXPECT_EQ(reply.done, c.done);
@@ -136,7 +136,7 @@ TEST_F(SatBridge, RegistersComeBackUnlessTheBridgeDropsThem)
     // it was done without them.
     for (const char* bridge : {"sat16", "sat16-no-status"}) {
         SimulatedMachine machine(std::string("drive 0\n") + kDrive + "bridge " + bridge + "\n");
-        EnumerateDrives(machine.drives);
+        EnumerateForLaterTicks(machine.drives);
         AtaTaskfile enable;
         enable.command = kAtaSmart;
         enable.features = kSmartEnableOperations;
@@ -148,7 +148,7 @@ TEST_F(SatBridge, RegistersComeBackUnlessTheBridgeDropsThem)
     }
     // A drive read directly has no bridge to send through.
     SimulatedMachine direct(std::string("drive 0\n") + kDrive);
-    EnumerateDrives(direct.drives);
+    EnumerateForLaterTicks(direct.drives);
     EXPECT_FALSE(direct.drives.table[0].device.SatNonData(checkPowerMode).done);
 }
 
@@ -169,7 +169,7 @@ TEST_F(SatBridge, DrivesTheBridgeCannotReadAreSkipped)
         SCOPED_TRACE(c.name);
         const std::string platform = std::string(c.name) == "9x has no pass-through" ? "platform 1\n" : "";
         SimulatedMachine machine(platform + "drive 0\n" + c.text);
-        EnumerateDrives(machine.drives);
+        EnumerateForLaterTicks(machine.drives);
         EXPECT_EQ(machine.drives.table[0].present, c.present ? 1u : 0u);
         EXPECT_EQ(machine.drives.presentCount, c.present ? 1u : 0u);
     }
@@ -179,7 +179,7 @@ TEST_F(SatBridge, FailingReadThroughTheBridgeKeepsTheLastTemperature)
 {
     settings_.UseLog = 0;
     SimulatedMachine machine(std::string("drive 0\n") + kDrive + "bridge sat16\ntemperature 194 41\nfail attributes from 3\n");
-    EnumerateDrives(machine.drives);
+    EnumerateForLaterTicks(machine.drives);
     EXPECT_EQ(MeasureAll(machine.drives, settings_), 1u);
     EXPECT_EQ(MeasureAll(machine.drives, settings_), 0u);
     EXPECT_EQ(machine.drives.table[0].currentTemperature, 41);
@@ -204,7 +204,7 @@ TEST_F(SatBridge, SectorFilesReadTheSameThroughTheBridge)
         std::string error;
         ASSERT_TRUE(LoadDriveSet("disk.driveset", set, error)) << error;
         SimulatedMachine machine(set);
-        EnumerateDrives(machine.drives);
+        EnumerateForLaterTicks(machine.drives);
         const DriveRecord& record = machine.drives.table[0];
         ASSERT_EQ(record.present, 1u);
         EXPECT_STREQ(record.model, "WDC WD20EZRZ-00Z5HB0");
@@ -233,10 +233,10 @@ TEST_F(SatBridge, ASleepingDriveBehindABridgeIsLeftAsleep)
     } cases[] = {{"sat16", true}, {"sat12", true}, {"sat16-no-status", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bridge);
-        // Asleep from the first power question on, for two of them.
+        // Awake at enumeration's power question, asleep for the next two.
         SimulatedMachine machine(std::string("drive 0\n") + kDrive + "bridge " + c.bridge +
-                                 "\ntemperature 194 38 39 40 41\npower-calls none\nsleep 1 2\n");
-        EnumerateDrives(machine.drives);
+                                 "\ntemperature 194 38 39 40 41\npower-calls none\nsleep 2 3\n");
+        EnumerateForLaterTicks(machine.drives);
         DriveRecord& record = machine.drives.table[0];
         ASSERT_EQ(record.present, 1u);
         const std::uint64_t commandsBefore = machine.bus.SmartCommands(0);

@@ -19,6 +19,14 @@ DriveSet DriveSetFromText(const std::string& text)
     return set;
 }
 
+void EnumerateForLaterTicks(DriveState& drives)
+{
+    EnumerateDrives(drives);
+    for (DriveRecord& record : drives.table) {
+        record.enumerated = 0;
+    }
+}
+
 SimulatedMachine::SimulatedMachine(const std::string& driveSetText) : SimulatedMachine(DriveSetFromText(driveSetText)) {}
 
 SimulatedMachine::SimulatedMachine(const DriveSet& set) : bus(set), installed_(bus)

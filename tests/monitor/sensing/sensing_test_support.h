@@ -45,6 +45,10 @@ private:
     std::string path_;
 };
 
+// For tests of later measurement ticks: enumerates, and leaves no reading of enumeration's
+// for the first MeasureAll to take, so that every MeasureAll reads every drive.
+void EnumerateForLaterTicks(DriveState& drives);
+
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);

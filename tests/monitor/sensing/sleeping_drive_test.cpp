@@ -27,7 +27,7 @@ protected:
     std::unique_ptr<SimulatedMachine> Start(const std::string& driveSet)
     {
         auto machine = std::make_unique<SimulatedMachine>(driveSet);
-        EnumerateDrives(machine->drives);
+        EnumerateForLaterTicks(machine->drives);
         return machine;
     }
 
@@ -35,8 +35,8 @@ protected:
     Settings settings_;
 };
 
-// Drive 0 sleeps through power checks 2 to 4 and reports 40, 41, 42 ... per read
-// (enumeration took 40). Each tick is one letter: 'R' read (a new temperature), 'S' left
+// Drive 0 sleeps through power checks 3 to 5 (enumeration asked check 1) and reports
+// 40, 41, 42 ... per read (enumeration took 40). Each tick is one letter: 'R' read (a new temperature), 'S' left
 // asleep with its last one.
 struct PowerCase {
     const char* name;
@@ -60,7 +60,7 @@ TEST_F(SleepingDrive, TicksByTheWayTheDriveAnswers)
         SCOPED_TRACE(c.name);
         std::remove("KELVIX.INI");  // worst values of the case before
         auto machine = Start(std::string("drive 0\nmodel KVX 1\ntemperature 194 40 41 42 43 44 45 46 47\n"
-                                         "sleep 2 4\npower-calls ") +
+                                         "sleep 3 5\npower-calls ") +
                              c.powerCalls + "\n");
         settings_.WakeAfter = c.wakeAfter;
         DriveRecord& record = machine->drives.table[0];
@@ -82,22 +82,24 @@ TEST_F(SleepingDrive, TicksByTheWayTheDriveAnswers)
         }
         EXPECT_EQ(done, c.ticks);
         EXPECT_EQ(machine->bus.SmartCommandsAsleep(0), c.commandsWhileAsleep);
-        EXPECT_EQ(machine->bus.PowerChecks(0), std::strlen(c.ticks)) << "one check a tick";
+        EXPECT_EQ(machine->bus.PowerChecks(0), std::strlen(c.ticks) + 1) << "one check a tick, one at start";
     }
 }
 
 TEST_F(SleepingDrive, SettingOffAsksNothingAndReadsEveryTick)
 {
-    auto machine = Start("drive 0\nmodel KVX 1\ntemperature 194 40 41 42 43\nsleep 1\n");
+    SimulatedMachine machine("drive 0\nmodel KVX 1\ntemperature 194 40 41 42 43\nsleep 1\n");
     settings_.NoWake = 0;
-    machine->bus.ClearLog();
+    EnumerateDrives(machine.drives, false);
+    EXPECT_EQ(machine.bus.RequestCount(kIoctlAtaPassThrough), 0u) << "nothing asked at start";
+    machine.bus.ClearLog();
     for (int tick = 0; tick < 3; ++tick) {
-        MeasureAll(machine->drives, settings_);
-        EXPECT_EQ(machine->drives.table[0].sleeping, 0);
+        MeasureAll(machine.drives, settings_);
+        EXPECT_EQ(machine.drives.table[0].sleeping, 0);
     }
-    EXPECT_EQ(machine->bus.RequestCount(kIoctlAtaPassThrough), 0u);
-    EXPECT_EQ(machine->bus.RequestCount(), 3u) << "the attribute reads alone, as before";
-    EXPECT_EQ(machine->drives.table[0].currentTemperature, 43);
+    EXPECT_EQ(machine.bus.RequestCount(kIoctlAtaPassThrough), 0u);
+    EXPECT_EQ(machine.bus.RequestCount(), 2u) << "the attribute reads alone; the first tick took enumeration's";
+    EXPECT_EQ(machine.drives.table[0].currentTemperature, 42);
 }
 
 TEST_F(SleepingDrive, NvmeDriveIsNotAsked)
@@ -111,7 +113,7 @@ TEST_F(SleepingDrive, NvmeDriveIsNotAsked)
 
 TEST_F(SleepingDrive, NeverWakingDriveGetsNoCommandAtAll)
 {
-    auto machine = Start("drive 0\nmodel KVX 1\ntemperature 194 40 50\nsleep 1\n"
+    auto machine = Start("drive 0\nmodel KVX 1\ntemperature 194 40 50\nsleep 2\n"
                          "drive 1\nmodel KVX 2\ntemperature 194 30 31 32 33 34 35\n");
     const std::uint64_t atStart = machine->bus.SmartCommands(0);
     for (int tick = 0; tick < 5; ++tick) {
@@ -132,7 +134,7 @@ TEST_F(SleepingDrive, LogSaysSleepingInsteadOfATemperature)
     MeasureAll(machine->drives, settings_);
     EXPECT_EQ(machine->drives.table[0].sleeping, 0);
 
-    auto nt = Start("drive 0\nmodel KVX 1\ntemperature 194 38\nsleep 2 2\ndrive 2\nmodel KVX 2\ntemperature 194 41\n");
+    auto nt = Start("drive 0\nmodel KVX 1\ntemperature 194 38\nsleep 3 3\ndrive 2\nmodel KVX 2\ntemperature 194 41\n");
     const char* expected[] = {"38 00 41 00 00 00 00 00 00 00 00 00 00 00 00 00 ",
                               "ZZ 00 41 00 00 00 00 00 00 00 00 00 00 00 00 00 ",
                               "38 00 41 00 00 00 00 00 00 00 00 00 00 00 00 00 "};
@@ -146,17 +148,23 @@ TEST_F(SleepingDrive, LogSaysSleepingInsteadOfATemperature)
 
 TEST_F(SleepingDrive, CountsFileFollowsEveryCommand)
 {
+    // Drive 5, behind a bridge, is asked last in a tick: its power check alone must
+    // rewrite the file.
     DriveSet set = DriveSetFromText("counts counts.txt\ndrive 0\nmodel KVX 1\ntemperature 194 38\nsleep 2\n"
-                                    "drive 3\nmodel KVX 2\ntemperature 194 41\n");
+                                    "drive 3\nmodel KVX 2\ntemperature 194 41\n"
+                                    "drive 5\nmodel KVX 3\nbridge sat16\ntemperature 194 35\nsleep 2\n");
     EXPECT_EQ(set.countsFile, "counts.txt");
     SimulatedMachine machine(set);
     EnumerateDrives(machine.drives);
     MeasureAll(machine.drives, settings_);
     MeasureAll(machine.drives, settings_);
-    // Enumeration sends ENABLE OPERATIONS, IDENTIFY, the attribute and the threshold read
-    // (4); then each tick one attribute read, unless the drive sleeps.
-    const std::string expected = "drive 0 smart 5 asleep 0 checks 2 sleeping 1\n"
-                                 "drive 3 smart 6 asleep 0 checks 2 sleeping 0\n"
+    // Enumeration asks first (check 1), then sends ENABLE OPERATIONS, IDENTIFY, the
+    // attribute and the threshold read (4; through the bridge IDENTIFY twice, the first to
+    // find its form); the first tick takes enumeration's reading, the second asks again
+    // (check 2) and reads only the awake drive.
+    const std::string expected = "drive 0 smart 4 asleep 0 checks 2 sleeping 1\n"
+                                 "drive 3 smart 5 asleep 0 checks 2 sleeping 0\n"
+                                 "drive 5 smart 5 asleep 0 checks 2 sleeping 1\n"
                                  "end\n";
     EXPECT_EQ(ReadWholeFile("counts.txt"), expected);
     EXPECT_EQ(machine.bus.CountsText(), expected);

@@ -69,11 +69,13 @@ TEST(DriveSetFile, ErrorsNameTheLine)
         {"drive 1\nmodel A\x01" "B\n", "line 2: control character in line"},
         {"drive 1\nidentify-file\n", "line 2: a sector file needs a file name"},
         {"drive 1\nsleep 0\n",
-         "line 2: sleep needs the first power check asleep (1 on) and optionally the last (not before it)"},
+         "line 2: sleep needs the first power check asleep (1 on, or 'start') and optionally the last (not before it)"},
         {"drive 1\nsleep 5 4\n",
-         "line 2: sleep needs the first power check asleep (1 on) and optionally the last (not before it)"},
+         "line 2: sleep needs the first power check asleep (1 on, or 'start') and optionally the last (not before it)"},
+        {"drive 1\nsleep start 0\n",
+         "line 2: sleep needs the first power check asleep (1 on, or 'start') and optionally the last (not before it)"},
         {"drive 1\nsleep 1 2 3\n",
-         "line 2: sleep needs the first power check asleep (1 on) and optionally the last (not before it)"},
+         "line 2: sleep needs the first power check asleep (1 on, or 'start') and optionally the last (not before it)"},
         {"drive 1\npower-calls some\n", "line 2: power-calls needs 'both', 'ata' (CHECK POWER MODE only), "
                                          "'state' (GetDevicePowerState only) or 'none'"},
         {"counts\n", "line 1: counts needs a file name"},
@@ -225,13 +227,16 @@ TEST(DriveSetFile, PowerKeys)
         const char* lines;
         bool checkPower, powerState;
         std::uint32_t from, to;
+        bool atStart;
     } cases[] = {
-        {"", true, true, 0, 0},
-        {"sleep 3\n", true, true, 3, 0},
-        {"sleep 2 2\npower-calls ata\n", true, false, 2, 2},
-        {"power-calls state\nsleep 1 0x10\n", false, true, 1, 16},
-        {"power-calls none\n", false, false, 0, 0},
-        {"power-calls none\npower-calls both\n", true, true, 0, 0},
+        {"", true, true, 0, 0, false},
+        {"sleep 3\n", true, true, 3, 0, false},
+        {"sleep 2 2\npower-calls ata\n", true, false, 2, 2, false},
+        {"power-calls state\nsleep 1 0x10\n", false, true, 1, 16, false},
+        {"power-calls none\n", false, false, 0, 0, false},
+        {"power-calls none\npower-calls both\n", true, true, 0, 0, false},
+        {"sleep start\n", true, true, 0, 0, true},
+        {"sleep start 3\n", true, true, 0, 3, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
@@ -241,6 +246,7 @@ TEST(DriveSetFile, PowerKeys)
         EXPECT_EQ(drive.answersPowerState, c.powerState);
         EXPECT_EQ(drive.sleepFrom, c.from);
         EXPECT_EQ(drive.sleepTo, c.to);
+        EXPECT_EQ(drive.asleepAtStart, c.atStart);
     }
     DriveSet set;
     std::string error;
@@ -534,7 +540,7 @@ TEST(DriveSetFile, DocumentedExampleRunsWithTheShippedDatabase)
     ASSERT_TRUE(LoadDriveSet(KV_EXAMPLE_DRIVESET, set, error)) << error;
     {
         SimulatedMachine machine(set);
-        EnumerateDrives(machine.drives);
+        EnumerateForLaterTicks(machine.drives);
         ASSERT_EQ(machine.drives.presentCount, 4u);
         EXPECT_EQ(machine.drives.table[3].device.Route(), AtaRoute::Sat12);
         EXPECT_EQ(machine.drives.table[3].temperatureSource, TemperatureSource::Fallback);

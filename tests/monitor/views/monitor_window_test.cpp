@@ -1,9 +1,9 @@
 // The monitor window (dialog 103) and its transparency slider (dialog 105), in-process:
 // the main window is created on simulated drives and opens the window by its command.
 // Pictures: monitor_window.png, monitor_window_worst.png, monitor_window_divide4.png.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "message_pump.h"
 #include "modal_script.h"
 #include "monitor_ids.h"
@@ -11,8 +11,8 @@
 #include "monitor_session.h"
 #include "monitor_size.h"
 #include "monitor_window_ids.h"
-#include "transparency_slider.h"
-#include "window_helpers.h"
+#include "transparency_slider_win.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>
@@ -164,7 +164,7 @@ TEST_F(MonitorWindow, CellsShowOnlyDrivesWithATemperaturePackedFromCellZero)
 
 TEST_F(MonitorWindow, MeasurementsRefreshTheCellsExceptWhileTheMenuIsOpen)
 {
-    Start({{0, "SIM A", {30, 31, 50, 36}}, {1, "SIM B", {40}}});  // enumeration 30, first cycle 31
+    Start({{0, "SIM A", {31, 50, 36}}, {1, "SIM B", {40}}});  // enumeration 31, which the first cycle takes
     HWND monitor = Open();
     ASSERT_NE(monitor, nullptr);
     EXPECT_EQ(Text(monitor, kTemperatureTextId), "31");
@@ -201,7 +201,7 @@ TEST_F(MonitorWindow, WorstModeShowsWorstValuesUntilItsTimerOrTheSecondChoice)
 {
     // Long enough that the second choice comes within the period on a loaded machine.
     WriteIni(kKelvixIni, "Information", "WorstTimer", "3000");
-    Start({{0, "SIM A", {38, 45, 40}}});  // enumeration 38, first cycle 45
+    Start({{0, "SIM A", {45, 40}}});  // enumeration 45, which the first cycle takes
     SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);  // 40
     HWND monitor = Open();
     ASSERT_NE(monitor, nullptr);
@@ -229,7 +229,7 @@ TEST_F(MonitorWindow, WorstModeShowsWorstValuesUntilItsTimerOrTheSecondChoice)
 TEST_F(MonitorWindow, WorstModeEndsOnTimeAlsoAcrossAClose)
 {
     WriteIni(kKelvixIni, "Information", "WorstTimer", "600000");
-    Start({{0, "SIM A", {38, 45, 40}}});
+    Start({{0, "SIM A", {45, 40}}});
     SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);
     HWND monitor = Open();
     ASSERT_NE(monitor, nullptr);
@@ -496,7 +496,7 @@ struct MenuLook {
 TEST_F(MonitorWindow, ContextMenuInTwoColumnsHoldsBackTheRefresh)
 {
     WriteIni(kKelvixIni, "Information", "Stable", "1");
-    Start({{0, "SIM A", {38, 39, 41, 44}}});  // enumeration 38, first cycle 39
+    Start({{0, "SIM A", {39, 41, 44}}});  // enumeration 39, which the first cycle takes
     HWND monitor = Open();
     ASSERT_NE(monitor, nullptr);
     MenuLook::mainWindow = window_;
