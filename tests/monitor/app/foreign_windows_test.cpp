@@ -319,24 +319,25 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
             item.cchTextMax = 64;
             SendDlgItemMessageW(dialog, 1039, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
             pageName = name;
-            EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "settings.png").c_str()));
             ModalScript::Click(dialog, 1035);  // 通知...
         },
         [&](HWND dialog) {
             notify = AllTexts(dialog);
             notifyCaption = WindowText(dialog);
             notifyTest = ItemText(dialog, 1108);
-            EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "notify.png").c_str()));
             ModalScript::Click(dialog, IDCANCEL);
         },
         [&](HWND dialog) { ModalScript::Click(dialog, 1036); },  // Home Assistant...
         [&](HWND dialog) {
             mqttDialog = AllTexts(dialog);
             mqttTls = ItemText(dialog, 1105);
-            EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "mqtt.png").c_str()));
             ModalScript::Click(dialog, IDCANCEL);
         },
-        [&](HWND dialog) { ModalScript::Click(dialog, IDCANCEL); },
+        // The picture last: taking it pumps messages, and the script's timer with them.
+        [&](HWND dialog) {
+            EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "settings.png").c_str()));
+            ModalScript::Click(dialog, IDCANCEL);
+        },
     });
     Command(CMD_SETTINGS);
     EXPECT_TRUE(settingsScript.Finished());
