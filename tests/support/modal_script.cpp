@@ -46,18 +46,11 @@ void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR, DWORD)
     }
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindActiveDialog, reinterpret_cast<LPARAM>(&dialog));
-    // A step that pumps messages (a window picture waits for the paint) lets this timer
-    // tick inside it: the next step waits until its dialog is no longer the one in hand (a
-    // box or dialog the step opened is another).
-    static HWND inHand = nullptr;
-    if (!dialog || dialog == inHand) {
+    if (!dialog) {
         return;
     }
-    const HWND outer = inHand;
-    inHand = dialog;
     const Step step = g_steps[g_next++];
     step(dialog);
-    inHand = outer;
 }
 
 std::string ModalScript::BoxText(HWND dialog)
