@@ -45,7 +45,7 @@ const Library& Loaded()
     library.merge = Resolve<MergeCall>(module, "ImageList_Merge");
     library.getIcon = Resolve<GetIconCall>(module, "ImageList_GetIcon");
     const INITCOMMONCONTROLSEX classes{sizeof classes,
-        ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+        ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
     library.ready = init && init(&classes) && library.create && library.destroy && library.replaceIcon &&
                     library.merge && library.getIcon;
     return library;

@@ -1,5 +1,7 @@
 #include "health_words.h"
 
+#include "common_texts.h"
+
 #include <cstdio>
 
 namespace {
@@ -8,21 +10,28 @@ namespace {
 const char* CountName(std::uint8_t id)
 {
     switch (id) {
-    case 0: return "メディアエラー";
-    case 5: return "代替処理済みのセクタ";
-    case 187: return "訂正できなかったエラー";
-    case 188: return "コマンドのタイムアウト";
-    case 197: return "代替処理待ちのセクタ";
-    case 198: return "回復できないセクタ";
-    case 199: return "転送 (CRC) エラー";
-    default: return "カウント";
+    case 0: return Text(CommonText::CountMediaErrors);
+    case 5: return Text(CommonText::CountReallocated);
+    case 187: return Text(CommonText::CountUncorrected);
+    case 188: return Text(CommonText::CountCommandTimeouts);
+    case 197: return Text(CommonText::CountPending);
+    case 198: return Text(CommonText::CountUnrecoverable);
+    case 199: return Text(CommonText::CountTransferErrors);
+    default: return Text(CommonText::CountOther);
     }
 }
 
-std::string Format(const char* format, unsigned long long a, unsigned long long b = 0, unsigned long long c = 0)
+std::string Format(CommonText format, unsigned long long a, unsigned long long b = 0, unsigned long long c = 0)
 {
     char text[160];
-    std::snprintf(text, sizeof text, format, a, b, c);
+    std::snprintf(text, sizeof text, Text(format), a, b, c);
+    return text;
+}
+
+std::string FormatCount(CommonText format, std::uint8_t id, unsigned long long a, unsigned long long b = 0)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, Text(format), CountName(id), a, b);
     return text;
 }
 
@@ -31,10 +40,10 @@ std::string Format(const char* format, unsigned long long a, unsigned long long 
 const char* HealthWord(std::uint8_t health)
 {
     switch (health) {
-    case 1: return "正常";
-    case 2: return "注意";
-    case 3: return "危険";
-    default: return "不明";
+    case 1: return Text(CommonText::HealthGood);
+    case 2: return Text(CommonText::HealthCaution);
+    case 3: return Text(CommonText::HealthBad);
+    default: return Text(CommonText::HealthUnknown);
     }
 }
 
@@ -43,19 +52,19 @@ std::string HealthReasonWords(std::uint8_t kind, std::uint8_t attributeId, std::
 {
     switch (kind) {
     case 1:  // an attribute at or below its threshold
-        return Format("属性 %llu の値 %llu がしきい値 %llu 以下", attributeId, to, limit);
+        return Format(CommonText::ReasonAtThreshold, attributeId, to, limit);
     case 2:  // RETURN STATUS: failing
-        return "ドライブ自身が故障の恐れを報告";
+        return Text(CommonText::ReasonDriveSaysFailing);
     case 3:  // a count above zero
-        return std::string(CountName(attributeId)) + Format(" %llu 個", to);
+        return FormatCount(CommonText::ReasonCount, attributeId, to);
     case 4:  // a count that rose
-        return std::string(CountName(attributeId)) + Format("が %llu から %llu に増加", from, to);
+        return FormatCount(CommonText::ReasonCountRose, attributeId, from, to);
     case 5:
-        return Format("重大な警告 0x%02llx", to);
+        return Format(CommonText::ReasonCriticalWarning, to);
     case 6:
-        return Format("寿命の %llu%% を使用", to);
+        return Format(CommonText::ReasonLifeUsed, to);
     case 7:
-        return Format("予備領域 %llu%% (しきい値 %llu%%)", to, limit);
+        return Format(CommonText::ReasonSpare, to, limit);
     default:
         return std::string();
     }

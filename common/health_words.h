@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-// 正常, 注意, 危険; 不明 for 0 and anything unknown.
+// 正常, 注意, 危険; 不明 for 0 and anything unknown (in the program's language, common_texts.h).
 const char* HealthWord(std::uint8_t health);
 // One reason, such as "代替処理待ちのセクタが 0 から 8 に増加"; empty for kind 0.
 std::string HealthReasonWords(std::uint8_t kind, std::uint8_t attributeId, std::uint64_t from, std::uint64_t to,

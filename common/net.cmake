@@ -22,6 +22,7 @@ target_include_directories(kv_net PUBLIC
     ${CMAKE_CURRENT_SOURCE_DIR}
     ${CMAKE_CURRENT_SOURCE_DIR}/${kv_net_types_dir}
 )
+target_link_libraries(kv_net PUBLIC kv_language)  # the health words
 if(NOT WIN32)
     target_link_libraries(kv_net PUBLIC ${CMAKE_DL_LIBS})
 endif()

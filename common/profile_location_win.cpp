@@ -1,5 +1,7 @@
 #include "profile_location_win.h"
 
+#include "common_texts.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -19,5 +21,5 @@ std::string ProfileFilePath(const char* bareName)
 
 std::string ProfileWriteFailedText(const char* bareName)
 {
-    return "ファイルへの書き込みに失敗しました。\r\n" + ProfileFilePath(bareName);
+    return std::string(Text(CommonText::ProfileWriteFailed)) + "\r\n" + ProfileFilePath(bareName);
 }

@@ -16,3 +16,13 @@ add_library(kv_support STATIC
     file_trouble.cpp
 )
 target_include_directories(kv_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
+# The programs' language (Japanese or English, language.h) and the texts KELVIX and PELITO
+# share (common_texts.h).
+if(WIN32)
+    set(kv_language_platform language_win.cpp)
+else()
+    set(kv_language_platform language_posix.cpp)
+endif()
+add_library(kv_language STATIC language.cpp common_texts.cpp ${kv_language_platform})
+target_include_directories(kv_language PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -16,6 +16,7 @@ add_library(kv_ui_core STATIC
     window_placement.cpp
 )
 target_include_directories(kv_ui_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kv_ui_core PUBLIC kv_language)
 
 if(WIN32)
     add_library(kv_ui STATIC

@@ -1,8 +1,10 @@
 #include "window_helpers_win.h"
 
+#include "cp932_text.h"
 #include "display_scale.h"
 #include "loaded_library.h"
 #include "split_path.h"
+#include "wide_text_win.h"
 
 #include <commdlg.h>
 
@@ -117,7 +119,7 @@ namespace {
 // The pickers come from the common-dialog library, loaded only while one is open: linked,
 // it and what it needs were loaded at every start (8.7 MB of a 32 MB start under Wine).
 const char kCommonDialogs[] = "COMDLG32.DLL";
-using GetOpenFileNameCall = BOOL(WINAPI*)(OPENFILENAMEA*);
+using GetOpenFileNameCall = BOOL(WINAPI*)(OPENFILENAMEW*);
 using ChooseFontCall = BOOL(WINAPI*)(CHOOSEFONTA*);
 using ChooseColorCall = BOOL(WINAPI*)(CHOOSECOLORA*);
 
@@ -133,28 +135,41 @@ bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWO
     if (!SplitPath(path, &directory, &fileName)) {
         return false;
     }
-    std::vector<char> fileBuffer(pathSize, '\0');
-    std::strncpy(fileBuffer.data(), fileName.c_str(), pathSize - 1);
     directory.resize(std::min<std::size_t>(directory.size(), pathSize - 1));
+    // The file name in UTF-16 with room for what the user picks; the filter keeps its
+    // inner zeros.
+    std::vector<wchar_t> fileBuffer(pathSize, L'\0');
+    const std::wstring wideName = WideFromCp932(fileName.c_str());
+    wideName.copy(fileBuffer.data(), std::min<std::size_t>(wideName.size(), pathSize - 1));
+    std::wstring wideFilter;
+    for (const char* part = filter; part && *part; part += std::strlen(part) + 1) {
+        wideFilter += WideFromCp932(part);
+        wideFilter += L'\0';
+    }
+    wideFilter += L'\0';
+    const std::wstring wideDirectory = WideFromCp932(directory.c_str());
+    const std::wstring wideTitle = WideFromCp932(title);
 
-    OPENFILENAMEA record{};
+    OPENFILENAMEW record{};
     record.lStructSize = kOpenFileRecordSize;
     record.hwndOwner = owner;
-    record.lpstrFilter = filter;
+    record.lpstrFilter = filter ? wideFilter.c_str() : nullptr;
     record.lpstrFile = fileBuffer.data();
     record.nMaxFile = pathSize;
-    record.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
-    record.lpstrTitle = title;
+    record.lpstrInitialDir = directory.empty() ? nullptr : wideDirectory.c_str();
+    record.lpstrTitle = wideTitle.c_str();
     // Without OFN_NOCHANGEDIR the dialog makes the chosen folder current, and the files
     // both programs open by bare name (log, database, glyphs) would then be looked for there.
     record.Flags = OFN_READONLY | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     const LoadedLibrary dialogs(kCommonDialogs);
-    const auto getOpenFileName = dialogs.Find<GetOpenFileNameCall>("GetOpenFileNameA");
+    const auto getOpenFileName = dialogs.Find<GetOpenFileNameCall>("GetOpenFileNameW");
     if (!getOpenFileName || !getOpenFileName(&record)) {
         return false;
     }
-    std::strncpy(path, fileBuffer.data(), pathSize - 1);
-    path[pathSize - 1] = '\0';
+    const std::string chosen = Cp932FromWide(fileBuffer.data());
+    const std::size_t length = Cp932FitLength(chosen.c_str(), pathSize - 1);
+    std::memcpy(path, chosen.data(), length);
+    path[length] = '\0';
     return true;
 }
 

@@ -34,8 +34,9 @@ bool PickFont(HWND owner, LOGFONTA* font);
 COLORREF PickColor(HWND owner, COLORREF colour);
 
 // The record size PickFile passes: the 76-byte form without the Windows 2000 fields.
-inline const DWORD kOpenFileRecordSize = OPENFILENAME_SIZE_VERSION_400A;
+// The texts and the path pass in UTF-16 (the W call), so they read right on any code page.
+inline const DWORD kOpenFileRecordSize = OPENFILENAME_SIZE_VERSION_400W;
 #if !defined(_WIN64)
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+static_assert(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR) == 76,
     "the 32-bit open-file record is 76 bytes");
 #endif

@@ -1,6 +1,7 @@
 #include "query_options.h"
 
 #include "query_protocol.h"
+#include "query_texts.h"
 
 #include <cstring>
 
@@ -277,24 +278,5 @@ ParsedOptions ParseQueryOptions(int argc, const char* const* argv, const char* p
 
 const char* QueryUsage()
 {
-    return "usage: tempquery [options] host...\n"
-           "Asks each host's KELVIX for its drives and prints one line per drive.\n"
-           "  host             a host name or an IPv4 address (IPv6 where the resolver gives one);\n"
-           "                   - reads hosts from standard input, one per line\n"
-           "  -f, --file F     reads hosts from the file F, one per line (# starts a comment)\n"
-           "  -p, --port N     UDP port (default 10008, or KELVIX_QUERY_PORT)\n"
-           "  -t, --timeout S  seconds to wait for each answer (default 2; 0 waits without limit)\n"
-           "  -r, --tries N    how many times to ask before giving up (default 3)\n"
-           "  -P, --parallel N hosts asked at once (default 64, at most 256; 1 asks in turn)\n"
-           "  -T, --total S    seconds for the whole run, after which no host is waited for\n"
-           "                   (default 0: no limit)\n"
-           "      --json       one JSON object per host\n"
-           "      --check      one status line for monitoring systems (exit 0 OK, 1 WARNING,\n"
-           "                   2 CRITICAL, 3 UNKNOWN) over every host\n"
-           "      --down-critical  with --check: a host that does not answer is CRITICAL\n"
-           "      --summary    one line per drive that is hot, unhealthy or unread, nothing\n"
-           "                   else (exit 0 when all is well, 1 when a line was printed)\n"
-           "  -w, --warning N  with --check or --summary: a drive hotter than N degrees C warns\n"
-           "  -c, --critical N with --check or --summary: a drive hotter than N is critical\n"
-           "  -h, --help       this text\n";
+    return Text(QueryText::Usage);
 }

@@ -14,6 +14,7 @@
 #include "query_options.h"
 #include "query_protocol.h"
 #include "query_socket.h"
+#include "query_texts.h"
 #include "report_exchange.h"
 #include "report_json.h"
 #include "report_printer.h"
@@ -140,6 +141,8 @@ CheckResult Check(const QueryOptions& options, const std::vector<std::string>& h
 int main(int argc, char** argv)
 {
     PrepareOutput();
+    // English unless the language rule says Japanese (a Japanese Windows, or KELVIX_LANGUAGE=ja).
+    ChooseProgramLanguage(std::getenv("KELVIX_LANGUAGE"));
     const ParsedOptions parsed = ParseQueryOptions(argc, argv, std::getenv("KELVIX_QUERY_PORT"));
     const QueryOptions& options = parsed.options;
     if (!parsed.error.empty()) {
@@ -150,7 +153,7 @@ int main(int argc, char** argv)
         if (argc == 1) {
             std::fputs(QueryUsage(), stderr);
         } else {
-            Complain(parsed.error + " (tempquery --help shows the options)");
+            Complain(parsed.error + Text(QueryText::HelpHint));
         }
         return kFailure;
     }

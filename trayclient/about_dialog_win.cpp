@@ -3,7 +3,9 @@
 #include "common_controls_win.h"
 #include "client_state_win.h"
 #include "pelito_resources.h"
+#include "pelito_texts.h"
 #include "version_info_win.h"
+#include "wide_text_win.h"
 #include "window_helpers_win.h"
 
 
@@ -23,7 +25,6 @@ void ShowVersionTexts(HWND dialog)
     if (version.Load(path) != 1) {
         return;  // the three texts stay empty
     }
-    SetDlgItemTextW(dialog, IDC_ABOUT_DESCRIPTION, version.QueryText("FileDescription").c_str());
     SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, (L"Version " + version.QueryText("FileVersion")).c_str());
     SetDlgItemTextW(dialog, IDC_ABOUT_COPYRIGHT, version.QueryText("LegalCopyright").c_str());
 }
@@ -38,6 +39,9 @@ void Open(HWND dialog)
     client.textFont.Create(12, 6, 0, kAboutFace, FW_BOLD);
     client.textFont.Apply(dialog, IDC_ABOUT_VERSION);
     client.textFont.Apply(dialog, IDC_ABOUT_COPYRIGHT);
+    SetWindowTextW(dialog, WideFromCp932(Text(CommonText::MenuAbout)).c_str());
+    SetDlgItemTextCp932(dialog, IDC_ABOUT_DESCRIPTION, Text(PelitoText::AboutDescription));
+    SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonConfirm));
     ShowVersionTexts(dialog);
     ShowWindow(dialog, SW_SHOW);
 }

@@ -3,10 +3,12 @@
 #include "about_dialog_win.h"
 #include "client_state_win.h"
 #include "glyphs_win.h"
+#include "language.h"
 #include "message_filter_win.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
+#include "pelito_texts.h"
 #include "timer_period.h"
 #include "report_query_win.h"
 #include "settings_dialog_win.h"
@@ -40,6 +42,7 @@ bool Start(HWND window)
     AllowMessageFromLowerRights(window, client.taskbarCreated);
     client.settingsFile = PelitoSettingsFile();
     LoadPelitoSettings(client.host, client.settings, client.settingsFile.c_str());
+    ChooseProgramLanguage(client.settings.Language);
     if (!client.digits.Build(client.settings.IconFile)) {
         ShowPelitoError(window, MSG_GLYPHS_FAILED);
         return false;
@@ -97,10 +100,10 @@ void ShowTrayMenu(HWND window)
     if (!menu) {
         return;
     }
-    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_SETTINGS, "設定画面");
-    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_ABOUT, "バージョン情報");
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_SETTINGS, Text(CommonText::MenuSettings));
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_ABOUT, Text(CommonText::MenuAbout));
     AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_EXIT, "プログラムの終了");
+    AppendMenuCp932(menu, MF_STRING, CMD_PELITO_EXIT, Text(CommonText::MenuExit));
     ForceForeground(window);
     POINT cursor{};
     GetCursorPos(&cursor);

@@ -1,12 +1,12 @@
 #include "pelito_error_win.h"
 
+#include "common_texts.h"
 #include "pelito_messages.h"
 #include "profile_location_win.h"
 #include "wide_text_win.h"
 
 namespace {
 
-constexpr const char* kCaption = "エラー情報";
 constexpr UINT kStyle = MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST;
 
 // Whether the box of each message (1 to 8; 0 for any other number) is open. The poll
@@ -24,11 +24,11 @@ void ShowPelitoError(HWND owner, unsigned index)
         return;
     }
     open = true;
-    MessageBoxCp932(owner, PelitoMessage(index), kCaption, kStyle);
+    MessageBoxCp932(owner, PelitoMessage(index), Text(CommonText::CaptionError), kStyle);
     open = false;
 }
 
 void ShowPelitoWriteError(HWND owner, const char* file)
 {
-    MessageBoxCp932(owner, ProfileWriteFailedText(file).c_str(), kCaption, kStyle);
+    MessageBoxCp932(owner, ProfileWriteFailedText(file).c_str(), Text(CommonText::CaptionError), kStyle);
 }

@@ -1,20 +1,18 @@
 #include "pelito_messages.h"
 
-namespace {
-constexpr const char* kTexts[] = {
-    "トレイアイコンファイルの読み込みに失敗しました。",
-    "タスクトレイアイコンの生成に失敗しました。",
-    "未知のタイマーイベントを検出しました。",
-    "ソケットライブラリの読み込みに失敗しました。",
-    "ソケットライブラリの生成に失敗しました。",
-    "クライアントソケットのバインドに失敗しました。",
-    "クライアントソケットの送信に失敗しました。",
-    "クライアントソケットの受信に失敗しました。",
-};
-constexpr unsigned kTextCount = sizeof kTexts / sizeof kTexts[0];
-}  // namespace
+#include "pelito_texts.h"
 
 const char* PelitoMessage(unsigned index)
 {
-    return index >= 1 && index <= kTextCount ? kTexts[index - 1] : "未定義";
+    switch (index) {
+    case MSG_GLYPHS_FAILED: return Text(CommonText::IconFileUnreadable);
+    case MSG_TRAY_ICON_FAILED: return Text(CommonText::TrayIconFailed);
+    case MSG_UNKNOWN_TIMER: return Text(CommonText::UnknownTimerEvent);
+    case MSG_SOCKET_LIBRARY_LOAD: return Text(CommonText::SocketLibraryUnreadable);
+    case MSG_SOCKET_LIBRARY_START: return Text(CommonText::SocketLibraryFailed);
+    case MSG_CLIENT_OPEN: return Text(CommonText::ClientSocketBindFailed);
+    case MSG_CLIENT_SEND: return Text(CommonText::ClientSocketSendFailed);
+    case MSG_CLIENT_RECEIVE: return Text(PelitoText::ClientSocketReceiveFailed);
+    default: return Text(CommonText::Undefined);
+    }
 }

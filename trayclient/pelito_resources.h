@@ -14,6 +14,16 @@
 #define IDC_TEMP_EDIT 1007
 #define IDC_TEMP_SPIN 1008
 #define IDC_ICON_FILE 1009
+// The labels, set from the text table when the dialog opens.
+#define IDC_HOST_LABEL 1010
+#define IDC_PORT_LABEL 1011
+#define IDC_TIMEOUT_LABEL 1012
+#define IDC_TIMEOUT_UNIT 1013
+#define IDC_TIMER_LABEL 1014
+#define IDC_TIMER_UNIT 1015
+#define IDC_TEMP_LABEL 1016
+#define IDC_TEMP_UNIT 1017
+#define IDC_ICON_FILE_LABEL 1018
 
 #define IDD_PELITO_ABOUT 101
 #define IDC_ABOUT_DESCRIPTION 1100

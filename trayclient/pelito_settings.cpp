@@ -14,6 +14,8 @@ constexpr SettingKey kKeys[] = {
     // The unit text says 20; the arrows go down to 10.
     KV_SETTING(PelitoSettings, Temp, Unsigned, nullptr, "Temp", 10, 70, kSettingInDialog),
     KV_SETTING(PelitoSettings, IconFile, Text, nullptr, "IconFile", 1, kIconFileSize - 1, kSettingInDialog),
+    // One for every host: the language of the whole program.
+    KV_SETTING(PelitoSettings, Language, Text, "Common", "Language", 0, 15, 0),
 };
 
 constexpr SettingTable kTable = {kKeys, sizeof kKeys / sizeof kKeys[0]};

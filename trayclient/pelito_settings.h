@@ -15,6 +15,8 @@ struct PelitoSettings {
     std::uint32_t TimeOut = 3;      // seconds to wait for a reply
     std::uint32_t Temp = 45;        // above it the icon uses the warning digits
     char IconFile[kIconFileSize] = "7SEG_G.KVX";
+    // [Common] Language: "auto" (Japanese on a Japanese Windows, else English), "ja", "en".
+    char Language[16] = "auto";
 };
 
 // The five keys, in the order they are written, with the ranges the dialog offers.

@@ -2,6 +2,7 @@
 
 #include "cp932_text.h"
 #include "health_words.h"
+#include "pelito_texts.h"
 
 #include <cstdio>
 #include <cstring>
@@ -58,17 +59,11 @@ void DetailsText(const char* host, std::uint32_t port, unsigned slot, const Driv
     const FieldText<kReportSerialBytes> serial(report.serial);
     // Room for a host of 255 bytes and every other line; the result is cut afterwards.
     char whole[kDetailsSize * 3];
-    std::snprintf(whole, sizeof whole,
-        "アドレス   : %s:%u\n"
-        "デバイス   : %u\n"
-        "バージョン : %s\n"
-        "シリアル   : %s\n"
-        "現在の温度 : %u℃\n"
-        "最大の温度 : %u℃",
+    std::snprintf(whole, sizeof whole, Text(PelitoText::Details),
         host, static_cast<unsigned>(port), slot, firmware.text, serial.text, static_cast<unsigned>(report.current),
         static_cast<unsigned>(report.maximum));
     if (verdict != nullptr && verdict->present != 0 && verdict->health != 0) {
-        std::string line = std::string("\n健康状態   : ") + HealthWord(verdict->health);
+        std::string line = std::string(Text(PelitoText::HealthLine)) + HealthWord(verdict->health);
         if (verdict->reasonCount > 0) {
             line += " (" + HealthReasonWords(verdict->reasonKind, verdict->reasonAttribute, verdict->reasonFrom,
                                              verdict->reasonTo, verdict->reasonLimit) + ")";

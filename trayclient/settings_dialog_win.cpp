@@ -5,8 +5,10 @@
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
+#include "pelito_texts.h"
 #include "report_query_win.h"
 #include "tray_digits_win.h"
+#include "wide_text_win.h"
 #include "window_helpers_win.h"
 
 #include <commctrl.h>
@@ -32,17 +34,40 @@ std::uint32_t SpinPosition(HWND dialog, int spin)
     return static_cast<std::uint32_t>(position) & 0xFFFF;
 }
 
+// Every text of the dialog, by control id, in the program's language.
+void ShowTexts(HWND dialog)
+{
+    struct Label {
+        int control;
+        PelitoText text;
+    };
+    static constexpr Label kLabels[] = {
+        {IDC_HOST_LABEL, PelitoText::LabelHost},       {IDC_PORT_LABEL, PelitoText::LabelPort},
+        {IDC_TIMEOUT_LABEL, PelitoText::LabelTimeout}, {IDC_TIMEOUT_UNIT, PelitoText::UnitTimeout},
+        {IDC_TIMER_LABEL, PelitoText::LabelTimer},     {IDC_TIMER_UNIT, PelitoText::UnitTimer},
+        {IDC_TEMP_LABEL, PelitoText::LabelTemperature}, {IDC_TEMP_UNIT, PelitoText::UnitTemperature},
+        {IDC_ICON_FILE_LABEL, PelitoText::LabelIconFile},
+    };
+    SetWindowTextW(dialog, WideFromCp932(Text(CommonText::MenuSettings)).c_str());
+    for (const Label& label : kLabels) {
+        SetDlgItemTextCp932(dialog, label.control, Text(label.text));
+    }
+    SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonApply));
+    SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
+}
+
 void Open(HWND dialog)
 {
     ClientState& client = Client();
     client.settingsDialog = dialog;
     CentreDialogWithIcon(dialog, client.instance, IDI_PELITO);
-    SetDlgItemTextA(dialog, IDC_HOST_EDIT, client.host);
+    ShowTexts(dialog);
+    SetDlgItemTextCp932(dialog, IDC_HOST_EDIT, client.host);
     SetSpin(dialog, IDC_PORT_SPIN, "Port", client.settings.Port);
     SetSpin(dialog, IDC_TIMEOUT_SPIN, "TimeOut", client.settings.TimeOut);
     SetSpin(dialog, IDC_TIMER_SPIN, "Timer", client.settings.Timer);
     SetSpin(dialog, IDC_TEMP_SPIN, "Temp", client.settings.Temp);
-    SetDlgItemTextA(dialog, IDC_ICON_FILE, client.settings.IconFile);
+    SetDlgItemTextCp932(dialog, IDC_ICON_FILE, client.settings.IconFile);
     ShowWindow(dialog, SW_SHOW);
 }
 
@@ -51,9 +76,8 @@ void PickGlyphFile(HWND dialog)
     // Starts from the saved path, not from a path an earlier click put on the button.
     char path[kIconFileSize];
     std::memcpy(path, Client().settings.IconFile, sizeof path);
-    if (PickFile(dialog, "トレイアイコンファイルの選択",
-            "トレイアイコンファイル\0*.KVX\0全てのファイル\0*.*\0", path, sizeof path)) {
-        SetDlgItemTextA(dialog, IDC_ICON_FILE, path);
+    if (PickFile(dialog, Text(CommonText::PickIconFile), Text(CommonText::IconFileFilter), path, sizeof path)) {
+        SetDlgItemTextCp932(dialog, IDC_ICON_FILE, path);
     }
 }
 
@@ -70,13 +94,13 @@ void ReplaceGlyphs(HWND dialog, const char* path)
 void Confirm(HWND dialog)
 {
     ClientState& client = Client();
-    GetDlgItemTextA(dialog, IDC_HOST_EDIT, client.host, kHostTextSize);
+    GetDlgItemTextCp932(dialog, IDC_HOST_EDIT, client.host, kHostTextSize);
     client.settings.Port = SpinPosition(dialog, IDC_PORT_SPIN);
     client.settings.Timer = SpinPosition(dialog, IDC_TIMER_SPIN);
     client.settings.TimeOut = SpinPosition(dialog, IDC_TIMEOUT_SPIN);
     client.settings.Temp = SpinPosition(dialog, IDC_TEMP_SPIN);
     char path[kIconFileSize] = {};
-    GetDlgItemTextA(dialog, IDC_ICON_FILE, path, sizeof path);
+    GetDlgItemTextCp932(dialog, IDC_ICON_FILE, path, sizeof path);
     if (std::strcmp(path, client.settings.IconFile) != 0) {
         ReplaceGlyphs(dialog, path);
     }

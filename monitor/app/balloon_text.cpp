@@ -2,17 +2,19 @@
 
 #include "drive_table.h"
 #include "health_words.h"
+#include "kelvix_texts.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-constexpr std::size_t kTextBufferSize = 256;  // the notify record's balloon text field
+constexpr std::size_t kTextLimit = 255;  // the notify record's balloon text, without its terminator
 
-std::string Format(const char* format, unsigned value)
+std::string Format(KelvixText format, unsigned value)
 {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
+    std::snprintf(buffer, sizeof buffer, Text(format), value);
     return buffer;
 }
 
@@ -21,11 +23,12 @@ std::string Line(const DriveReading& reading)
     char buffer[160];
     if (reading.temperature == 0) {
         // Asleep since the start: no temperature to show yet.
-        std::snprintf(buffer, sizeof buffer, "#%-2u --℃ : %s (%s)", reading.driveNumber, reading.model,
-            kSleepingText);
+        std::snprintf(buffer, sizeof buffer, Text(KelvixText::BalloonAsleepLine), reading.driveNumber, reading.model,
+            SleepingText());
     } else {
-        std::snprintf(buffer, sizeof buffer, reading.sleeping ? "#%-2u %2u℃ : %s (%s)" : "#%-2u %2u℃ : %s",
-            reading.driveNumber, static_cast<unsigned>(reading.temperature), reading.model, kSleepingText);
+        std::snprintf(buffer, sizeof buffer,
+            Text(reading.sleeping ? KelvixText::BalloonSleepingLine : KelvixText::BalloonLine), reading.driveNumber,
+            static_cast<unsigned>(reading.temperature), reading.model, SleepingText());
     }
     std::string line = buffer;
     // A drive in caution or bad says so after its name; a good one looks as it always did.
@@ -35,26 +38,45 @@ std::string Line(const DriveReading& reading)
     return line + "\n";
 }
 
-// Lines of the readings that pass, up to what the field holds, without the final line
-// feed.
+// The last line when drives were left out: how many.
+std::string LeftOut(unsigned count)
+{
+    return Format(KelvixText::BalloonMore, count);
+}
+
+// Lines of the readings that pass, in drive order, without the final line feed. When they
+// do not all fit the field, the hottest come first, as many whole lines as fit, and a last
+// line counts the rest: no drive is left out unsaid.
 template <typename Listed>
 std::string Lines(const DriveReadings& readings, Listed listed)
 {
+    const DriveReading* chosen[DriveReadings::kCapacity];
+    unsigned count = 0;
     std::string text;
     for (unsigned i = 0; i < readings.count; ++i) {
-        if (!listed(readings.items[i])) {
-            continue;
+        if (listed(readings.items[i])) {
+            chosen[count++] = &readings.items[i];
+            text += Line(readings.items[i]);
         }
-        const std::string line = Line(readings.items[i]);
-        if (text.size() + line.size() >= kTextBufferSize - 1) {
+    }
+    if (text.size() <= kTextLimit + 1) {
+        if (!text.empty()) {
+            text.pop_back();
+        }
+        return text;
+    }
+    std::stable_sort(chosen, chosen + count,
+        [](const DriveReading* a, const DriveReading* b) { return a->temperature > b->temperature; });
+    text.clear();
+    unsigned shown = 0;
+    for (; shown < count; ++shown) {
+        const std::string line = Line(*chosen[shown]);
+        if (text.size() + line.size() + LeftOut(count - shown - 1).size() > kTextLimit) {
             break;
         }
         text += line;
     }
-    if (!text.empty()) {
-        text.pop_back();
-    }
-    return text;
+    return text + LeftOut(count - shown);
 }
 
 }  // namespace
@@ -67,10 +89,10 @@ BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring,
         return content;
     }
     if (measuring) {
-        content.title = Format("%u秒間隔で計測", timerCurrent);
+        content.title = Format(KelvixText::BalloonMeasuringEvery, timerCurrent);
         content.iconFlags = kBalloonIconInfo;
     } else {
-        content.title = "計測停止中";
+        content.title = Text(KelvixText::BalloonMeasuringStopped);
         content.iconFlags = kBalloonIconError;
     }
     return content;
@@ -96,7 +118,7 @@ BalloonContent WarningBalloonContent(const DriveReadings& readings, int useBallo
         return content;
     }
     // Every drive listed is above the lowest limit among them.
-    content.title = Format("%u℃を超えています", lowestLimit);
+    content.title = Format(KelvixText::BalloonAbove, lowestLimit);
     content.iconFlags = kBalloonIconWarning | (silent ? kBalloonNoSound : 0u);
     return content;
 }

@@ -23,8 +23,8 @@ struct BalloonContent {
 };
 
 // One "#%-2u %2u℃ : %s" line per drive (a sleeping one adds " (スリープ中)"), joined by line feeds, no feed after the last.
-// Lines that would take the text to 255 bytes or more are left off, with every line
-// after them. An empty text means: show no balloon.
+// When they take more than 255 bytes, the hottest drives are listed first, as many as fit,
+// and a last line "ほか N 台" counts the others. An empty text means: show no balloon.
 BalloonContent InfoBalloonContent(const DriveReadings& readings, bool measuring, unsigned timerCurrent);
 
 // Only drives strictly hotter than their warning limit, titled with the lowest limit

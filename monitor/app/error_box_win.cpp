@@ -1,5 +1,6 @@
 #include "error_box_win.h"
 
+#include "kelvix_texts.h"
 #include "message_table.h"
 #include "profile_location_win.h"
 #include "wide_text_win.h"
@@ -19,14 +20,12 @@ void ShowWriteError(HWND owner, const char* bareName)
 void ShowExportError(HWND owner, unsigned hddtempPort, unsigned metricsPort, const char* listenAddress)
 {
     char text[256];
-    std::snprintf(text, sizeof text,
-        "hddtemp 互換サービス (ポート %u) または Prometheus エンドポイント (ポート %u) を"
-        "アドレス「%s」で開始できません。ポートが使用中か、アドレスがこのコンピューターのものではありません。",
-        hddtempPort, metricsPort, listenAddress[0] != '\0' ? listenAddress : "すべて");
+    std::snprintf(text, sizeof text, Text(KelvixText::ExportCannotStart), hddtempPort, metricsPort,
+        listenAddress[0] != '\0' ? listenAddress : Text(KelvixText::ExportAllAddresses));
     ShowErrorText(owner, text);
 }
 
 void ShowErrorText(HWND owner, const char* text)
 {
-    MessageBoxCp932(owner, text, "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+    MessageBoxCp932(owner, text, Text(CommonText::CaptionError), MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
 }

@@ -1,5 +1,7 @@
 #include "health_balloon_text.h"
 
+#include "kelvix_texts.h"
+
 #include <cstdio>
 
 namespace {
@@ -32,7 +34,7 @@ BalloonContent HealthBalloonContent(const VerdictChanges& changes)
         if (change.worse && verdict.reasonCount > 0) {
             line += ": " + HealthReasonWords(verdict.reasons[0]);
         } else if (!change.worse) {
-            line += verdict.health == HealthState::Good ? "に戻りました" : "に回復しました";
+            line += Text(verdict.health == HealthState::Good ? KelvixText::HealthBackTo : KelvixText::HealthRecoveredTo);
         }
         // The balloon holds under 256 bytes: drives past that are left off.
         if (content.text.size() + line.size() + 1 >= 255) {
@@ -45,7 +47,7 @@ BalloonContent HealthBalloonContent(const VerdictChanges& changes)
         anyWorse = anyWorse || change.worse;
         anyBad = anyBad || verdict.health == HealthState::Bad;
     }
-    content.title = anyWorse ? "ディスクの健康状態が悪化しました" : "ディスクの健康状態が回復しました";
+    content.title = Text(anyWorse ? KelvixText::HealthWorseTitle : KelvixText::HealthBetterTitle);
     content.iconFlags = anyBad ? kBalloonIconError : anyWorse ? kBalloonIconWarning : kBalloonIconInfo;
     return content;
 }

@@ -5,6 +5,7 @@
 #include "drive_database.h"
 #include "drive_enumeration.h"
 #include "error_box_win.h"
+#include "language.h"
 #include "measurement.h"
 #include "message_filter_win.h"
 #include "timer_period.h"
@@ -114,11 +115,13 @@ bool CreateMonitor(HWND window)
 {
     AppState& app = App();
     app.mainWindow = window;
+    // The language first: every box below speaks it.
+    LoadSettings(app.settings);
+    ChooseProgramLanguage(app.settings.Language);
     if (!app.instanceMutex.Create(kMonitorClassName)) {
         ShowError(window, MSG_ALREADY_RUNNING);
         return false;
     }
-    LoadSettings(app.settings);
     LoadNotifySettings(kSettingsFile, app.notify);
     app.notifier.Start(app.notify, ThisHostName());
     if (!LoadDriveDatabase(BesideProgram(app.settings.CfgFile).c_str())) {

@@ -1,6 +1,7 @@
 #include "mqtt_dialog_win.h"
 
 #include "app_state_win.h"
+#include "kelvix_texts.h"
 #include "monitor_ids.h"
 #include "mqtt_publisher.h"
 #include "wide_text_win.h"
@@ -26,7 +27,7 @@ void Fill(HWND dialog, const MqttSettings& settings)
 {
     for (const MqttField& field : kFields) {
         SendDlgItemMessageA(dialog, field.control, EM_LIMITTEXT, 255, 0);
-        SetDlgItemTextA(dialog, field.control, MqttKeyText(settings, field.key).c_str());
+        SetDlgItemTextCp932(dialog, field.control, MqttKeyText(settings, field.key).c_str());
     }
     CheckDlgButton(dialog, IDC_MQTT_TLS, settings.tls ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -37,7 +38,7 @@ bool Read(HWND dialog, MqttSettings& settings, std::string& problem)
     MqttSettings typed;
     for (const MqttField& field : kFields) {
         char value[257] = "";
-        GetDlgItemTextA(dialog, field.control, value, sizeof value);
+        GetDlgItemTextCp932(dialog, field.control, value, sizeof value);
         bool known = true;
         std::string refusal;
         if (!ApplyMqttKey(typed, field.key, value, known, refusal)) {
@@ -51,15 +52,36 @@ bool Read(HWND dialog, MqttSettings& settings, std::string& problem)
     return true;
 }
 
+// Every text of the dialog, by control id, in the program's language.
+void ShowTexts(HWND dialog)
+{
+    struct Label {
+        int control;
+        KelvixText text;
+    };
+    static constexpr Label kLabels[] = {
+        {IDC_MQTT_HOST_LABEL, KelvixText::MqttBrokerLabel},   {IDC_MQTT_PORT_LABEL, KelvixText::LabelPort},
+        {IDC_MQTT_USER_LABEL, KelvixText::MqttUserLabel},     {IDC_MQTT_PASSWORD_LABEL, KelvixText::MqttPasswordLabel},
+        {IDC_MQTT_TLS, KelvixText::MqttTlsCheck},             {IDC_MQTT_CA_FILE_LABEL, KelvixText::MqttCaFileLabel},
+        {IDC_MQTT_TOPIC_LABEL, KelvixText::MqttTopicLabel},   {IDC_MQTT_PREFIX_LABEL, KelvixText::MqttPrefixLabel},
+        {IDC_MQTT_TEST, KelvixText::MqttTestButton},
+    };
+    for (const Label& label : kLabels) {
+        SetDlgItemTextCp932(dialog, label.control, Text(label.text));
+    }
+    SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonApply));
+    SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
+}
+
 void Test(HWND dialog)
 {
     MqttSettings settings;
     std::string problem;
     if (!Read(dialog, settings, problem)) {
-        SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, ("設定に誤りがあります: " + problem).c_str());
+        SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, (std::string(Text(KelvixText::MqttSettingsWrong)) + problem).c_str());
         return;
     }
-    SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, "接続しています...");
+    SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, Text(KelvixText::MqttConnecting));
     UpdateWindow(GetDlgItem(dialog, IDC_MQTT_RESULT));
     const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     char host[MAX_COMPUTERNAME_LENGTH + 1] = "";
@@ -70,7 +92,7 @@ void Test(HWND dialog)
                                               result);
     SetCursor(previous);
     SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT,
-                    ((connected ? "接続できました: " : "接続できません: ") + result).c_str());
+                    (Text(connected ? KelvixText::MqttConnectedResult : KelvixText::MqttNotConnectedResult) + result).c_str());
 }
 
 INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -79,6 +101,7 @@ INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_INITDIALOG:
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         CentreDialogWithIcon(dialog, App().instance, kProgramIconId);
+        ShowTexts(dialog);
         Fill(dialog, *reinterpret_cast<MqttSettings*>(lParam));
         return TRUE;
     case WM_COMMAND:
@@ -93,7 +116,7 @@ INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             if (Read(dialog, *settings, problem)) {
                 EndDialog(dialog, IDOK);
             } else {
-                SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, ("設定に誤りがあります: " + problem).c_str());
+                SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, (std::string(Text(KelvixText::MqttSettingsWrong)) + problem).c_str());
             }
         } else if (LOWORD(wParam) == IDCANCEL) {
             EndDialog(dialog, IDCANCEL);

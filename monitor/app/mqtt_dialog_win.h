@@ -21,4 +21,12 @@ enum MqttControl : int {
     IDC_MQTT_PREFIX = 1108,
     IDC_MQTT_TEST = 1109,
     IDC_MQTT_RESULT = 1110,
+    // The labels, set from the text table when the dialog opens.
+    IDC_MQTT_HOST_LABEL = 1120,
+    IDC_MQTT_PORT_LABEL = 1121,
+    IDC_MQTT_USER_LABEL = 1122,
+    IDC_MQTT_PASSWORD_LABEL = 1123,
+    IDC_MQTT_CA_FILE_LABEL = 1124,
+    IDC_MQTT_TOPIC_LABEL = 1125,
+    IDC_MQTT_PREFIX_LABEL = 1126,
 };

@@ -2,6 +2,7 @@
 
 #include "app_state_win.h"
 #include "error_box_win.h"
+#include "kelvix_texts.h"
 #include "monitor_ids.h"
 #include "notifier.h"
 #include "settings.h"
@@ -27,6 +28,26 @@ struct DialogState {
 };
 DialogState* g_state = nullptr;
 
+// Every text of the dialog, by control id, in the program's language.
+void ShowTexts(HWND dialog)
+{
+    struct Label {
+        int control;
+        KelvixText text;
+    };
+    static constexpr Label kLabels[] = {
+        {IDC_NOTIFY_URL_LABEL, KelvixText::NotifyUrlLabel},     {IDC_NOTIFY_METHOD_LABEL, KelvixText::NotifyMethodLabel},
+        {IDC_NOTIFY_BODY_LABEL, KelvixText::NotifyBodyLabel},   {IDC_NOTIFY_HEADERS_LABEL, KelvixText::NotifyHeadersLabel},
+        {IDC_NOTIFY_COMMAND_LABEL, KelvixText::NotifyCommandLabel}, {IDC_NOTIFY_TEST, KelvixText::NotifyTestButton},
+    };
+    SetWindowTextW(dialog, WideFromCp932(Text(KelvixText::NotifyCaption)).c_str());
+    for (const Label& label : kLabels) {
+        SetDlgItemTextCp932(dialog, label.control, Text(label.text));
+    }
+    SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonApply));
+    SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
+}
+
 std::string FieldText(HWND dialog, int control)
 {
     char text[2048] = "";
@@ -36,17 +57,19 @@ std::string FieldText(HWND dialog, int control)
 
 void FillCombo(HWND dialog, int control, const char* first, const char* second, bool secondChosen)
 {
-    SendDlgItemMessageA(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(first));
-    SendDlgItemMessageA(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(second));
+    SendDlgItemMessageW(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromCp932(first).c_str()));
+    SendDlgItemMessageW(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromCp932(second).c_str()));
     SendDlgItemMessageA(dialog, control, CB_SETCURSEL, secondChosen ? 1 : 0, 0);
 }
 
 std::string ComboText(HWND dialog, int control)
 {
     const LRESULT chosen = SendDlgItemMessageA(dialog, control, CB_GETCURSEL, 0, 0);
-    char text[16] = "";
-    SendDlgItemMessageA(dialog, control, CB_GETLBTEXT, chosen < 0 ? 0 : chosen, reinterpret_cast<LPARAM>(text));
-    return text;
+    const WPARAM index = chosen < 0 ? 0 : static_cast<WPARAM>(chosen);
+    const LRESULT length = SendDlgItemMessageW(dialog, control, CB_GETLBTEXTLEN, index, 0);
+    std::wstring text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, L'\0');
+    SendDlgItemMessageW(dialog, control, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    return Cp932FromWide(text.c_str());
 }
 
 // A masked field the user left alone keeps the saved value.
@@ -118,12 +141,12 @@ void StartTest(HWND dialog)
     EndTest();
     g_state->cancel.Reset();
     EnableWindow(GetDlgItem(dialog, IDC_NOTIFY_TEST), FALSE);
-    SetDlgItemTextCp932(dialog, IDC_NOTIFY_RESULT, "送信中...");
+    SetDlgItemTextCp932(dialog, IDC_NOTIFY_RESULT, Text(KelvixText::NotifySending));
     CancelToken* cancel = &g_state->cancel;
     g_state->test = std::thread([dialog, settings, cancel]() {
         const SendResult result = SendOnce(settings, MakeTestEvent(std::time(nullptr)), ThisHostName(),
                                            NotifyTransport(), *cancel);
-        const std::string verdict = result.Delivered() ? "届きました: " : "届きませんでした: ";
+        const std::string verdict = Text(result.Delivered() ? KelvixText::NotifyDelivered : KelvixText::NotifyNotDelivered);
         auto text = std::make_unique<std::string>(verdict + DescribeResult(result));
         if (PostMessageW(dialog, kTestDoneMessage, 0, reinterpret_cast<LPARAM>(text.get()))) {
             text.release();  // the dialog owns it now
@@ -156,6 +179,7 @@ INT_PTR CALLBACK NotifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         g_state = new DialogState;
         g_state->shown = App().notify;
         CentreDialogWithIcon(dialog, App().instance, kProgramIconId);
+        ShowTexts(dialog);
         ShowFields(dialog, g_state->shown);
         return TRUE;
     case kTestDoneMessage: {

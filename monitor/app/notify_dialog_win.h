@@ -18,4 +18,10 @@ enum NotifyControl : int {
     IDC_NOTIFY_COMMAND = 1107,
     IDC_NOTIFY_TEST = 1108,
     IDC_NOTIFY_RESULT = 1109,
+    // The labels, set from the text table when the dialog opens.
+    IDC_NOTIFY_URL_LABEL = 1120,
+    IDC_NOTIFY_METHOD_LABEL = 1121,
+    IDC_NOTIFY_BODY_LABEL = 1122,
+    IDC_NOTIFY_HEADERS_LABEL = 1123,
+    IDC_NOTIFY_COMMAND_LABEL = 1124,
 };

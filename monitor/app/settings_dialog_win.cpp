@@ -3,6 +3,8 @@
 #include "allowed_networks.h"
 #include "app_state_win.h"
 #include "error_box_win.h"
+#include "kelvix_texts.h"
+#include "loaded_library.h"
 #include "monitor_ids.h"
 #include "mqtt_dialog_win.h"
 #include "notify_dialog_win.h"
@@ -18,6 +20,109 @@
 #include <string>
 
 namespace {
+
+// The pages' names, in the order of SettingsPage.
+constexpr KelvixText kPageNames[kSettingsPageCount] = {KelvixText::PageMeasurement, KelvixText::PageNetwork,
+    KelvixText::PageExport, KelvixText::PageFiles, KelvixText::PageNotify};
+
+// The texts of the pages' labels, check boxes and buttons, set when the dialog opens.
+struct ControlText {
+    int control;
+    KelvixText text;
+};
+constexpr ControlText kControlTexts[] = {
+    {IDC_INTERVAL_LABEL, KelvixText::LabelInterval}, {IDC_INTERVAL_UNIT, KelvixText::UnitSeconds},
+    {IDC_THRESHOLD_LABEL, KelvixText::LabelThreshold}, {IDC_THRESHOLD_UNIT, KelvixText::UnitDegrees},
+    {IDC_NO_TRAY_ICON, KelvixText::CheckNoTrayIcon}, {IDC_USE_BALLOON, KelvixText::CheckUseBalloon},
+    {IDC_USE_INFORMATION, KelvixText::CheckUseInformation}, {IDC_NO_WAKE, KelvixText::CheckNoWake},
+    {IDC_WAKE_AFTER_LABEL, KelvixText::LabelWakeAfter}, {IDC_WAKE_AFTER_UNIT, KelvixText::UnitWakeAfter},
+    {IDC_USE_NETWORK, KelvixText::CheckUseNetwork}, {IDC_PORT_LABEL, KelvixText::LabelPort},
+    {IDC_ALLOWED_HOSTS_LABEL, KelvixText::LabelAllowedHosts}, {IDC_RATE_LABEL, KelvixText::LabelRate},
+    {IDC_RATE_UNIT, KelvixText::UnitRate}, {IDC_HDDTEMP_PORT_LABEL, KelvixText::LabelHddtempPort},
+    {IDC_HDDTEMP_PORT_HINT, KelvixText::HintPortOff}, {IDC_METRICS_PORT_LABEL, KelvixText::LabelMetricsPort},
+    {IDC_METRICS_PORT_HINT, KelvixText::HintPortOff}, {IDC_LISTEN_ADDRESS_LABEL, KelvixText::LabelListenAddress},
+    {IDC_LISTEN_ADDRESS_HINT, KelvixText::HintListenAll}, {IDC_USE_LOG, KelvixText::CheckUseLog},
+    {IDC_LOG_FILE_LABEL, KelvixText::PickLogFile}, {IDC_CFG_FILE_LABEL, KelvixText::PickDatabaseFile},
+    {IDC_NOTIFY_SETTINGS, KelvixText::ButtonNotify}, {IDC_HOME_ASSISTANT, KelvixText::ButtonHomeAssistant},
+};
+
+void ShowTexts(HWND dialog)
+{
+    SetWindowTextW(dialog, WideFromCp932(Text(CommonText::MenuSettings)).c_str());
+    for (const ControlText& text : kControlTexts) {
+        SetDlgItemTextCp932(dialog, text.control, Text(text.text));
+    }
+    SetDlgItemTextCp932(dialog, IDC_ICON_FILE_LABEL, Text(CommonText::PickIconFile));
+    SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonApply));
+    SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
+}
+
+struct PagePart {
+    int control;
+    SettingsPage page;
+};
+
+// Every control of the pages; the tab control, OK and Cancel are on none.
+constexpr PagePart kPageParts[] = {
+    {IDC_INTERVAL_LABEL, PAGE_MEASUREMENT}, {IDC_INTERVAL_EDIT, PAGE_MEASUREMENT},
+    {IDC_INTERVAL_SPIN, PAGE_MEASUREMENT}, {IDC_INTERVAL_UNIT, PAGE_MEASUREMENT},
+    {IDC_INTERVAL_RANGE, PAGE_MEASUREMENT}, {IDC_THRESHOLD_LABEL, PAGE_MEASUREMENT},
+    {IDC_THRESHOLD_EDIT, PAGE_MEASUREMENT}, {IDC_THRESHOLD_SPIN, PAGE_MEASUREMENT},
+    {IDC_THRESHOLD_UNIT, PAGE_MEASUREMENT}, {IDC_THRESHOLD_RANGE, PAGE_MEASUREMENT},
+    {IDC_NO_TRAY_ICON, PAGE_MEASUREMENT}, {IDC_USE_BALLOON, PAGE_MEASUREMENT},
+    {IDC_USE_INFORMATION, PAGE_MEASUREMENT}, {IDC_NO_WAKE, PAGE_MEASUREMENT},
+    {IDC_WAKE_AFTER_LABEL, PAGE_MEASUREMENT}, {IDC_WAKE_AFTER_EDIT, PAGE_MEASUREMENT},
+    {IDC_WAKE_AFTER_SPIN, PAGE_MEASUREMENT}, {IDC_WAKE_AFTER_UNIT, PAGE_MEASUREMENT},
+
+    {IDC_USE_NETWORK, PAGE_NETWORK}, {IDC_PORT_LABEL, PAGE_NETWORK}, {IDC_PORT_EDIT, PAGE_NETWORK},
+    {IDC_PORT_SPIN, PAGE_NETWORK}, {IDC_ALLOWED_HOSTS_LABEL, PAGE_NETWORK}, {IDC_ALLOWED_HOSTS, PAGE_NETWORK},
+    {IDC_RATE_LABEL, PAGE_NETWORK}, {IDC_RATE_EDIT, PAGE_NETWORK}, {IDC_RATE_SPIN, PAGE_NETWORK},
+    {IDC_RATE_UNIT, PAGE_NETWORK},
+
+    {IDC_HDDTEMP_PORT_LABEL, PAGE_EXPORT}, {IDC_HDDTEMP_PORT, PAGE_EXPORT}, {IDC_HDDTEMP_PORT_HINT, PAGE_EXPORT},
+    {IDC_METRICS_PORT_LABEL, PAGE_EXPORT}, {IDC_METRICS_PORT, PAGE_EXPORT}, {IDC_METRICS_PORT_HINT, PAGE_EXPORT},
+    {IDC_LISTEN_ADDRESS_LABEL, PAGE_EXPORT}, {IDC_LISTEN_ADDRESS, PAGE_EXPORT},
+    {IDC_LISTEN_ADDRESS_HINT, PAGE_EXPORT},
+
+    {IDC_USE_LOG, PAGE_FILES}, {IDC_LOG_FILE_LABEL, PAGE_FILES}, {IDC_LOG_FILE, PAGE_FILES},
+    {IDC_CFG_FILE_LABEL, PAGE_FILES}, {IDC_CFG_FILE, PAGE_FILES}, {IDC_ICON_FILE_LABEL, PAGE_FILES},
+    {IDC_ICON_FILE, PAGE_FILES},
+
+    {IDC_NOTIFY_SETTINGS, PAGE_NOTIFY}, {IDC_HOME_ASSISTANT, PAGE_NOTIFY},
+};
+
+void ShowPage(HWND dialog, int page)
+{
+    for (const PagePart& part : kPageParts) {
+        ShowWindow(GetDlgItem(dialog, part.control), part.page == page ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void SelectPage(HWND dialog, SettingsPage page)
+{
+    SendDlgItemMessageW(dialog, IDC_SETTINGS_PAGES, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    ShowPage(dialog, page);
+}
+
+// The pages drawn the classic way where themes exist: a themed page is lighter than the
+// dialog, and the controls on it would stand in grey boxes.
+void AddPages(HWND dialog)
+{
+    const HWND tabs = GetDlgItem(dialog, IDC_SETTINGS_PAGES);
+    const LoadedLibrary uxtheme("UXTHEME.DLL");
+    using SetWindowThemeCall = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    if (const auto setWindowTheme = uxtheme.Find<SetWindowThemeCall>("SetWindowTheme")) {
+        setWindowTheme(tabs, L" ", L" ");
+    }
+    for (int page = 0; page < kSettingsPageCount; ++page) {
+        std::wstring name = WideFromCp932(Text(kPageNames[page]));
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = &name[0];
+        SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(page), reinterpret_cast<LPARAM>(&item));
+    }
+    SelectPage(dialog, PAGE_MEASUREMENT);
+}
 
 // The limits of a field are those of its key in KELVIX's table.
 const SettingKey& Key(const char* section, const char* key)
@@ -41,7 +146,7 @@ void LimitText(HWND dialog, int control, const SettingKey& key)
 void SetRangeText(HWND dialog, int control, unsigned minimum, unsigned maximum)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "(%u ～ %u)", minimum, maximum);
+    std::snprintf(text, sizeof text, Text(KelvixText::RangeText), minimum, maximum);
     SetDlgItemTextCp932(dialog, control, text);
 }
 
@@ -73,7 +178,7 @@ void Check(HWND dialog, int control, std::int32_t value)
 
 void ReadText(HWND dialog, int control, char (&field)[kPathSize])
 {
-    GetDlgItemTextA(dialog, control, field, kPathSize);
+    GetDlgItemTextCp932(dialog, control, field, kPathSize);
 }
 
 // The count only means something while sleeping drives are left alone.
@@ -99,6 +204,8 @@ void Open(HWND dialog)
     const Settings& settings = app.settings;
     app.settingsDialog = dialog;
     CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
+    ShowTexts(dialog);
+    AddPages(dialog);
 
     SetSpin16(dialog, IDC_INTERVAL_SPIN, settings.TimerMinimum, settings.TimerMaximum, settings.TimerCurrent);
     SetRangeText(dialog, IDC_INTERVAL_RANGE, settings.TimerMinimum, settings.TimerMaximum);
@@ -111,19 +218,19 @@ void Open(HWND dialog)
     Check(dialog, IDC_USE_NETWORK, settings.UseNetwork);
     SetKeySpin(dialog, IDC_PORT_SPIN, Key("Network", "Port"), settings.Port);
     LimitText(dialog, IDC_ALLOWED_HOSTS, Key("Network", "AllowedHosts"));
-    SetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, settings.AllowedHosts);
+    SetDlgItemTextCp932(dialog, IDC_ALLOWED_HOSTS, settings.AllowedHosts);
     SetKeySpin(dialog, IDC_RATE_SPIN, Key("Network", "ReportsPerSecond"), settings.ReportsPerSecond);
     Check(dialog, IDC_NO_WAKE, settings.NoWake);
     SetKeySpin(dialog, IDC_WAKE_AFTER_SPIN, Key("Timer", "WakeAfter"), settings.WakeAfter);
     EnableWakeAfter(dialog);
     Check(dialog, IDC_USE_LOG, settings.UseLog);
-    SetDlgItemTextA(dialog, IDC_LOG_FILE, settings.LogFile);
-    SetDlgItemTextA(dialog, IDC_CFG_FILE, settings.CfgFile);
-    SetDlgItemTextA(dialog, IDC_ICON_FILE, settings.IconFile);
+    SetDlgItemTextCp932(dialog, IDC_LOG_FILE, settings.LogFile);
+    SetDlgItemTextCp932(dialog, IDC_CFG_FILE, settings.CfgFile);
+    SetDlgItemTextCp932(dialog, IDC_ICON_FILE, settings.IconFile);
     SetDlgItemInt(dialog, IDC_HDDTEMP_PORT, settings.HddtempPort, FALSE);
     SetDlgItemInt(dialog, IDC_METRICS_PORT, settings.MetricsPort, FALSE);
     LimitText(dialog, IDC_LISTEN_ADDRESS, Key("Export", "ListenAddress"));
-    SetDlgItemTextA(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress);
+    SetDlgItemTextCp932(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress);
     ShowWindow(dialog, SW_SHOW);
 }
 
@@ -133,7 +240,7 @@ void Pick(HWND dialog, int button, const char* savedPath, const char* title, con
     std::strncpy(path, savedPath, sizeof path - 1);
     path[sizeof path - 1] = '\0';
     if (PickFile(dialog, title, filter, path, sizeof path)) {
-        SetDlgItemTextA(dialog, button, path);
+        SetDlgItemTextCp932(dialog, button, path);
     }
 }
 
@@ -141,13 +248,14 @@ void Pick(HWND dialog, int button, const char* savedPath, const char* title, con
 bool ReadAllowedHosts(HWND dialog, char (&field)[kAllowedHostsSize])
 {
     char typed[kAllowedHostsSize] = {};
-    GetDlgItemTextA(dialog, IDC_ALLOWED_HOSTS, typed, sizeof typed);
+    GetDlgItemTextCp932(dialog, IDC_ALLOWED_HOSTS, typed, sizeof typed);
     AllowedNetworks check;
     NetworkListProblem problem;
     if (!check.Parse(typed, &problem)) {
         char text[512];
         DescribeNetworkListProblem(problem, text, sizeof text);
         ShowErrorText(dialog, text);
+        SelectPage(dialog, PAGE_NETWORK);
         SetFocus(GetDlgItem(dialog, IDC_ALLOWED_HOSTS));
         SendDlgItemMessageA(dialog, IDC_ALLOWED_HOSTS, EM_SETSEL, 0, -1);
         return false;
@@ -178,7 +286,7 @@ void Confirm(HWND dialog)
     ReadText(dialog, IDC_CFG_FILE, settings.CfgFile);
     settings.HddtempPort = ExportPort(dialog, IDC_HDDTEMP_PORT, settings.HddtempPort);
     settings.MetricsPort = ExportPort(dialog, IDC_METRICS_PORT, settings.MetricsPort);
-    GetDlgItemTextA(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress, kListenAddressSize);
+    GetDlgItemTextCp932(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress, kListenAddressSize);
 
     char iconFile[kPathSize];
     ReadText(dialog, IDC_ICON_FILE, iconFile);
@@ -237,14 +345,12 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
     } else if (control && control == GetDlgItem(dialog, IDC_NO_WAKE)) {
         EnableWakeAfter(dialog);
     } else if (control && control == GetDlgItem(dialog, IDC_LOG_FILE)) {
-        Pick(dialog, IDC_LOG_FILE, settings.LogFile, "ログファイルの選択",
-            "ログファイル\0*.LOG\0全てのファイル\0*.*\0");
+        Pick(dialog, IDC_LOG_FILE, settings.LogFile, Text(KelvixText::PickLogFile), Text(KelvixText::LogFileFilter));
     } else if (control && control == GetDlgItem(dialog, IDC_CFG_FILE)) {
-        Pick(dialog, IDC_CFG_FILE, settings.CfgFile, "データベースファイルの選択",
-            "データベースファイル\0*.CFG\0全てのファイル\0*.*\0");
+        Pick(dialog, IDC_CFG_FILE, settings.CfgFile, Text(KelvixText::PickDatabaseFile),
+            Text(KelvixText::DatabaseFileFilter));
     } else if (control && control == GetDlgItem(dialog, IDC_ICON_FILE)) {
-        Pick(dialog, IDC_ICON_FILE, settings.IconFile, "トレイアイコンファイルの選択",
-            "トレイアイコンファイル\0*.KVX\0全てのファイル\0*.*\0");
+        Pick(dialog, IDC_ICON_FILE, settings.IconFile, Text(CommonText::PickIconFile), Text(CommonText::IconFileFilter));
     } else if (control && control == GetDlgItem(dialog, IDC_HOME_ASSISTANT)) {
         EditMqttSettings(dialog);
     } else if (LOWORD(wParam) == IDOK) {
@@ -254,7 +360,24 @@ void OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam)
     }
 }
 
+void OnNotify(HWND dialog, const NMHDR& header)
+{
+    if (header.idFrom == IDC_SETTINGS_PAGES && header.code == TCN_SELCHANGE) {
+        ShowPage(dialog, static_cast<int>(SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0)));
+    }
+}
+
 }  // namespace
+
+int SettingsPageOf(int control)
+{
+    for (const PagePart& part : kPageParts) {
+        if (part.control == control) {
+            return part.page;
+        }
+    }
+    return -1;
+}
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -265,6 +388,9 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         OnCommand(dialog, wParam, lParam);
         return TRUE;
+    case WM_NOTIFY:
+        OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
+        return FALSE;  // the spins' notifications keep their default answers
     default:
         return FALSE;
     }

@@ -6,6 +6,7 @@
 #include "drive_readings.h"
 #include "health_balloon_text.h"
 #include "warning_alerts.h"
+#include "kelvix_texts.h"
 #include "monitor_ids.h"
 #include "tray_picture_win.h"
 #include "wide_text_win.h"
@@ -137,27 +138,27 @@ void RunTrayMenu(HWND window)
         return;
     }
     const UINT needsTemperature = app.drives.measuredCount == 0 ? MF_GRAYED : MF_ENABLED;
-    AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_NOW, "即時計測");
+    AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_NOW, Text(KelvixText::MenuMeasureNow));
     if (app.Measuring()) {
-        AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_STOP, "計測の停止");
+        AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_STOP, Text(KelvixText::MenuMeasureStop));
     } else {
-        AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_RESUME, "計測の再開");
+        AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_MEASURE_RESUME, Text(KelvixText::MenuMeasureResume));
     }
-    AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_COPY_TEMPERATURES, "温度値を複写");
+    AppendMenuCp932(menu, MF_STRING | needsTemperature, CMD_COPY_TEMPERATURES, Text(KelvixText::MenuCopyTemperatures));
     bool anyCaution = false;
     for (unsigned i = 0; i < kMaxDrives; ++i) {
         anyCaution = anyCaution || app.judge.Verdict(i).health == HealthState::Caution;
     }
     if (anyCaution) {
-        AppendMenuCp932(menu, MF_STRING, CMD_ACCEPT_CAUTION, "「注意」を確認済みにする");
+        AppendMenuCp932(menu, MF_STRING, CMD_ACCEPT_CAUTION, Text(KelvixText::MenuAcceptCaution));
     }
     AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuCp932(menu, MF_STRING | (app.monitorWindow ? MF_CHECKED : MF_UNCHECKED), CMD_MONITOR_WINDOW, "モニター画面");
-    AppendMenuCp932(menu, MF_STRING | (app.smartWindow ? MF_CHECKED : MF_UNCHECKED), CMD_SMART_WINDOW, "S.M.A.R.T.画面");
-    AppendMenuCp932(menu, MF_STRING, CMD_SETTINGS, "設定画面");
-    AppendMenuCp932(menu, MF_STRING, CMD_ABOUT, "バージョン情報");
+    AppendMenuCp932(menu, MF_STRING | (app.monitorWindow ? MF_CHECKED : MF_UNCHECKED), CMD_MONITOR_WINDOW, Text(KelvixText::MenuMonitorWindow));
+    AppendMenuCp932(menu, MF_STRING | (app.smartWindow ? MF_CHECKED : MF_UNCHECKED), CMD_SMART_WINDOW, Text(KelvixText::MenuSmartWindow));
+    AppendMenuCp932(menu, MF_STRING, CMD_SETTINGS, Text(CommonText::MenuSettings));
+    AppendMenuCp932(menu, MF_STRING, CMD_ABOUT, Text(CommonText::MenuAbout));
     AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuCp932(menu, MF_STRING, CMD_CLOSE, "プログラムの終了");
+    AppendMenuCp932(menu, MF_STRING, CMD_CLOSE, Text(CommonText::MenuExit));
 
     POINT cursor{};
     GetCursorPos(&cursor);

@@ -1,17 +1,24 @@
 #include "mqtt_status_text.h"
 
+#include "kelvix_texts.h"
+
+#include <cstdio>
+
 std::string DescribeMqttStatus(const MqttStatus& status)
 {
     if (!status.enabled) {
-        return "Home Assistant (MQTT): 使わない";
+        return Text(KelvixText::MqttOff);
     }
+    char text[512];
     if (status.connected) {
-        return "Home Assistant (MQTT): " + status.broker + " に接続中 (送信 " + std::to_string(status.published) +
-               " 件)";
+        std::snprintf(text, sizeof text, Text(KelvixText::MqttConnected), status.broker.c_str(),
+                      static_cast<unsigned long long>(status.published));
+        return text;
     }
-    std::string text = "Home Assistant (MQTT): " + status.broker + " に未接続";
+    std::snprintf(text, sizeof text, Text(KelvixText::MqttNotConnected), status.broker.c_str());
+    std::string described = text;
     if (!status.lastError.empty()) {
-        text += " - " + status.lastError;
+        described += " - " + status.lastError;
     }
-    return text;
+    return described;
 }

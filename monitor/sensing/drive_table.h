@@ -1,6 +1,7 @@
 // The drive table: one DriveRecord per physical drive number, slot i = drive i.
 #pragma once
 
+#include "kelvix_texts.h"
 #include "nvme_device.h"
 #include "smart_device.h"
 
@@ -8,8 +9,11 @@
 
 constexpr unsigned kMaxDrives = 16;
 constexpr std::uint32_t kNoDrive = 0xFFFFFFFF;
-// The mark of a drive left asleep, wherever drives are listed.
-constexpr char kSleepingText[] = "スリープ中";
+// The mark of a drive left asleep, wherever drives are listed, in the program's language.
+inline const char* SleepingText()
+{
+    return Text(KelvixText::Sleeping);
+}
 
 // How a present drive is read: ATA S.M.A.R.T. requests, the NVMe storage queries, or only
 // the storage stack's temperature property (a drive no other way reaches).

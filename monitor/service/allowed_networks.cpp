@@ -1,5 +1,7 @@
 #include "allowed_networks.h"
 
+#include "kelvix_texts.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -168,23 +170,22 @@ void DescribeNetworkListProblem(const NetworkListProblem& problem, char* out, un
         out[0] = '\0';
         return;
     case NetworkListError::BadAddress:
-        std::snprintf(out, size, "応答するアドレスの %u 番目「%s」は IPv4 アドレスではありません。\n"
-                                 "192.168.1.20 のように 0 ～ 255 の数を 4 つ、ピリオドで区切って入力してください。",
+        std::snprintf(out, size, Text(KelvixText::HostsBadAddress),
                       problem.entry, problem.text);
         return;
     case NetworkListError::BadPrefix:
-        std::snprintf(out, size, "応答するアドレスの %u 番目「%s」の / の後ろは 0 ～ 32 の数にしてください。",
+        std::snprintf(out, size, Text(KelvixText::HostsBadPrefix),
                       problem.entry, problem.text);
         return;
     case NetworkListError::EmptyEntry:
-        std::snprintf(out, size, "応答するアドレスの %u 番目が空です。アドレスはコンマで区切ってください。",
+        std::snprintf(out, size, Text(KelvixText::HostsEmptyEntry),
                       problem.entry);
         return;
     case NetworkListError::TooManyEntries:
-        std::snprintf(out, size, "応答するアドレスは %u 個までです。", kMaxAllowedNetworks);
+        std::snprintf(out, size, Text(KelvixText::HostsTooMany), kMaxAllowedNetworks);
         return;
     case NetworkListError::TooLong:
-        std::snprintf(out, size, "応答するアドレスは %u 文字までです。", kAllowedHostsSize - 1);
+        std::snprintf(out, size, Text(KelvixText::HostsTooLong), kAllowedHostsSize - 1);
         return;
     }
     out[0] = '\0';

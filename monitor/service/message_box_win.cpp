@@ -1,5 +1,6 @@
 #include "message_box.h"
 
+#include "kelvix_texts.h"
 #include "message_table.h"
 #include "wide_text_win.h"
 
@@ -9,6 +10,6 @@ void ShowMessage(MessageKind kind, unsigned index)
 {
     const bool error = kind == MessageKind::Error;
     const UINT icon = error ? MB_ICONHAND : MB_ICONINFORMATION;
-    MessageBoxCp932(nullptr, MessageTable(index), error ? "エラー情報" : "確認情報",
+    MessageBoxCp932(nullptr, MessageTable(index), Text(error ? CommonText::CaptionError : CommonText::CaptionNotice),
                     MB_OK | icon | MB_SETFOREGROUND | MB_TOPMOST);
 }

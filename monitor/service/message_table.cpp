@@ -1,33 +1,24 @@
 #include "message_table.h"
 
-namespace {
-
-constexpr unsigned kFirstIndex = 2;
-constexpr unsigned kLastIndex = 15;
-
-constexpr const char* kTexts[kLastIndex - kFirstIndex + 1] = {
-    "メモリの確保に失敗しました。",
-    "既に起動しています。",
-    "データベースファイルの読み込みに失敗しました。",
-    "トレイアイコンファイルの読み込みに失敗しました。",
-    "タスクトレイアイコンの生成に失敗しました。",
-    "未知のタイマーイベントを検出しました。",
-    "スレッドの開始に失敗しました。",
-    "ソケットライブラリの読み込みに失敗しました。",
-    "ソケットライブラリの生成に失敗しました。",
-    "サーバソケットのバインドに失敗しました。",
-    "サーバソケットのセレクトに失敗しました。",
-    "クライアントソケットのバインドに失敗しました。",
-    "クライアントソケットの送信に失敗しました。",
-    "未知のコマンドを受信しました。",
-};
-
-} // namespace
+#include "kelvix_texts.h"
 
 const char* MessageTable(unsigned index)
 {
-    if (index < kFirstIndex || index > kLastIndex) {
-        return "未定義";
+    switch (index) {
+    case 2: return Text(KelvixText::OutOfMemory);
+    case 3: return Text(KelvixText::AlreadyRunning);
+    case 4: return Text(KelvixText::DatabaseUnreadable);
+    case 5: return Text(CommonText::IconFileUnreadable);
+    case 6: return Text(CommonText::TrayIconFailed);
+    case 7: return Text(CommonText::UnknownTimerEvent);
+    case 8: return Text(KelvixText::ThreadFailed);
+    case 9: return Text(CommonText::SocketLibraryUnreadable);
+    case 10: return Text(CommonText::SocketLibraryFailed);
+    case 11: return Text(KelvixText::ServerSocketBindFailed);
+    case 12: return Text(KelvixText::ServerSocketSelectFailed);
+    case 13: return Text(CommonText::ClientSocketBindFailed);
+    case 14: return Text(CommonText::ClientSocketSendFailed);
+    case 15: return Text(KelvixText::UnknownCommand);
+    default: return Text(CommonText::Undefined);
     }
-    return kTexts[index - kFirstIndex];
 }

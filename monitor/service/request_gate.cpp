@@ -1,5 +1,7 @@
 #include "request_gate.h"
 
+#include "kelvix_texts.h"
+
 #include <chrono>
 #include <cstdio>
 
@@ -49,5 +51,5 @@ std::uint64_t SteadyMilliseconds()
 
 void DescribeRefusedRequests(unsigned long notAllowed, unsigned long tooOften, char* out, unsigned size)
 {
-    std::snprintf(out, size, "応答しなかった要求: 許可外 %lu 件 / 回数制限 %lu 件", notAllowed, tooOften);
+    std::snprintf(out, size, Text(KelvixText::AboutRefused), notAllowed, tooOften);
 }

@@ -24,6 +24,7 @@ constexpr SettingKey kKeys[] = {
     KEY(LogFile, Text, "Common", "LogFile", 1, kLongest, kBoth),
     KEY(CfgFile, Text, "Common", "CfgFile", 1, kLongest, kBoth),
     KEY(IconFile, Text, "Common", "IconFile", 1, kLongest, kDialog),
+    KEY(Language, Text, "Common", "Language", 0, kShortTextSize - 1, 0),
 
     KEY(TimerMaximum, Unsigned, "Timer", "Maximum", 1, kDay, 0),
     KEY(TimerMinimum, Unsigned, "Timer", "Minimum", 1, kDay, 0),

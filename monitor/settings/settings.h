@@ -27,6 +27,8 @@ struct Settings {
     char LogFile[kPathSize] = "KELVIX.LOG";
     char CfgFile[kPathSize] = "HDDATA.CFG";
     char IconFile[kPathSize] = "7SEG_G.KVX";
+    // "auto": Japanese on a Japanese Windows, English elsewhere; "ja" or "en" force one.
+    char Language[kShortTextSize] = "auto";
     // [Timer], seconds
     std::uint32_t TimerMaximum = 3600;
     std::uint32_t TimerMinimum = 30;

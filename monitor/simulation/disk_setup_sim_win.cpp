@@ -2,6 +2,7 @@
 // variable KELVIX_DRIVESET or else "KELVIX_SIM.DRIVES" beside the program.
 #include "disk_setup_win.h"
 
+#include "common_texts.h"
 #include "driveset_file.h"
 #include "simulated_disk.h"
 #include "wide_text_win.h"
@@ -39,7 +40,7 @@ bool InstallProgramDiskControl()
     std::string error;
     if (!LoadDriveSet(path, *set, error)) {
         const std::string text = path + "\n" + error;
-        MessageBoxCp932(nullptr, text.c_str(), "エラー情報", MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
+        MessageBoxCp932(nullptr, text.c_str(), Text(CommonText::CaptionError), MB_OK | MB_ICONHAND | MB_SETFOREGROUND | MB_TOPMOST);
         return false;
     }
     g_bus = std::make_unique<SimulatedDiskBus>(*set);

@@ -52,6 +52,10 @@ std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The language tempquery is told (KELVIX_LANGUAGE): English unless a case says otherwise,
+// so that the cases read the same on the Japanese Wine harness.
+const char* g_language = "en";
+
 // Runs the program with the arguments and KELVIX_QUERY_PORT = port (none for 0). A guard
 // ends a program that hangs, so a broken exchange fails the test instead of blocking it.
 RunResult RunTempquery(const std::vector<std::string>& arguments, std::uint16_t port, const std::string& input = "")
@@ -72,6 +76,7 @@ RunResult RunTempquery(const std::vector<std::string>& arguments, std::uint16_t 
         dup2(in, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
+        setenv("KELVIX_LANGUAGE", g_language, 1);
         if (port != 0) {
             setenv("KELVIX_QUERY_PORT", std::to_string(port).c_str(), 1);
         } else {
@@ -244,6 +249,28 @@ TEST(TempqueryRunTest, BadCommandLinesFailBeforeAnythingIsSent)
         EXPECT_EQ(run.err.substr(0, c.errStart.size()), c.errStart);
         EXPECT_FALSE(monitor.HasPending()) << "nothing may be sent";
     }
+}
+
+// Japanese where it can be shown (tempquery.exe under Wine, told ja), English on Linux
+// whatever it is told; the status line other programs read is the same either way.
+TEST(TempqueryRunTest, TheLanguageChangesOnlyTheTextsForPeople)
+{
+    const char* command = std::getenv("TEMPQUERY_COMMAND");
+    const bool windows = command != nullptr && *command != '\0';
+    const LoopbackSocket monitor;
+    g_language = "ja";
+    const RunResult usage = RunTempquery({}, monitor.Port());
+    const RunResult hint = RunTempquery({"-p", "0", "127.0.0.1"}, monitor.Port());
+    const RunResult check = RunTempquery({"--check", "-w", "9", "-c", "8", "127.0.0.1"}, monitor.Port());
+    g_language = "en";
+    const std::string japaneseUsage = "使い方: tempquery [オプション] ホスト...\n";
+    const std::string englishUsage = "usage: tempquery [options] host...\n";
+    const std::string& expectedUsage = windows ? japaneseUsage : englishUsage;
+    EXPECT_EQ(usage.err.substr(0, expectedUsage.size()), expectedUsage);
+    const std::string expectedHint = windows ? "(オプションは tempquery --help で表示されます)" : "(tempquery --help shows the options)";
+    EXPECT_NE(hint.err.find(expectedHint), std::string::npos) << hint.err;
+    EXPECT_EQ(check.out, "KELVIX UNKNOWN - tempquery: the warning temperature is above the critical one\n");
+    EXPECT_EQ(check.exitCode, 3);
 }
 
 // A fake monitor on its own thread: answers its requests in turn from a script (an

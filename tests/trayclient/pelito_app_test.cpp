@@ -338,7 +338,8 @@ TEST_F(PelitoApp, FirstRunShowsTheDefaultsAndOkCreatesTheSection)
     EXPECT_EQ(temp, "45");
     EXPECT_EQ(iconFile, "7SEG_G.KVX");
     EXPECT_EQ(ReadIniText(kPelitoIni),
-        "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+        "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n"
+        "[Common]\r\nLanguage=auto\r\n");
 }
 
 TEST_F(PelitoApp, UnknownTimerShowsMessage3)
@@ -458,7 +459,8 @@ TEST_F(PelitoSettingsDialog, ChangingOnlyThePortSavesAllFiveKeysWithoutNewGlyphs
     }});
     EXPECT_EQ(client_->settings.Port, 10500u);
     EXPECT_EQ(client_->digits.Icon(0), firstIcon_);
-    EXPECT_EQ(ReadIniText(kPelitoIni), "[127.0.0.1]\r\nPort=10500\r\nTimeOut=1\r\nTimer=60\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+    EXPECT_EQ(ReadIniText(kPelitoIni), "[127.0.0.1]\r\nPort=10500\r\nTimeOut=1\r\nTimer=60\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n"
+        "[Common]\r\nLanguage=auto\r\n");
     EXPECT_EQ(ReadIniText(kOldPelitoIni), "") << "nothing goes to the Windows folder";
     EXPECT_EQ(server_->Requests(), requests);  // the poll after the dialog went to the new port
     EXPECT_EQ(client_->pollTimer, kPollTimerId);

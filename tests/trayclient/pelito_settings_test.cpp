@@ -18,6 +18,7 @@ TEST(PelitoSettings, ReadmeTableIsTheKeyTable)
     for (const std::vector<std::string>& row : rows) {
         ASSERT_GE(row.size(), 3u);
         const SettingKey* key = PelitoSettingKeys().Find("", row[0].c_str());
+        key = key != nullptr ? key : PelitoSettingKeys().Find("Common", row[0].c_str());
         ASSERT_NE(key, nullptr) << row[0];
         std::string value = SettingValueText(*key, &defaults);
         if (key->kind == SettingKind::Text) {
@@ -43,14 +44,16 @@ TEST(PelitoSettings, FirstRunGivesTheDefaults)
     EXPECT_STREQ(settings.IconFile, "7SEG_G.KVX");
 }
 
-TEST(PelitoSettings, SaveWritesTheFiveKeysInOrderToTheHostSection)
+// The language is the whole program's: [Common], whatever the host.
+TEST(PelitoSettings, SaveWritesTheKeysInOrderToTheHostSection)
 {
     TempDir dir;
     const std::string file = dir.File("PELITO.INI");
     const PelitoSettings defaults;
     SavePelitoSettings("127.0.0.1", defaults, file.c_str());
     EXPECT_EQ(ReadBytes(file),
-        "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n");
+        "[127.0.0.1]\r\nTimer=60\r\nPort=10008\r\nTimeOut=3\r\nTemp=45\r\nIconFile=7SEG_G.KVX\r\n"
+        "[Common]\r\nLanguage=auto\r\n");
 }
 
 // A write the platform refuses (here: the folder is missing) is reported, not lost silently.

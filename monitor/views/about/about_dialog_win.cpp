@@ -8,6 +8,7 @@
 #include "program_state_win.h"
 #include "drive_summary.h"
 #include "gdi_font_win.h"
+#include "kelvix_texts.h"
 #include "monitor_ids.h"
 #include "notifier.h"
 #include "request_gate.h"
@@ -52,7 +53,6 @@ void ShowVersionTexts(HWND dialog)
     if (!version.Load(path)) {
         return;
     }
-    SetDlgItemTextW(dialog, IDC_ABOUT_DESCRIPTION, version.QueryText("FileDescription").c_str());
     SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, (L"Version " + version.QueryText("FileVersion")).c_str());
     SetDlgItemTextW(dialog, IDC_ABOUT_LEGAL, version.QueryText("LegalCopyright").c_str());
     version.Free();
@@ -95,6 +95,9 @@ void Open(HWND dialog)
         g_textFont.Apply(dialog, IDC_ABOUT_VERSION);
         g_textFont.Apply(dialog, IDC_ABOUT_LEGAL);
     }
+    SetWindowTextW(dialog, WideFromCp932(Text(CommonText::MenuAbout)).c_str());
+    SetDlgItemTextCp932(dialog, IDC_ABOUT_DESCRIPTION, Text(KelvixText::AboutDescription));
+    SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonConfirm));
     ShowVersionTexts(dialog);
     FillDriveList(GetDlgItem(dialog, IDC_ABOUT_DRIVES));
     if (const RefusedRequests* refused = app.refusedRequests) {
@@ -105,7 +108,7 @@ void Open(HWND dialog)
     if (const Notifier* notifier = app.notifications) {
         const NotifyCounts counts = notifier->Counts();
         char text[160];
-        std::snprintf(text, sizeof text, "通知: 届いた %llu 件、届かなかった %llu 件",
+        std::snprintf(text, sizeof text, Text(KelvixText::AboutNotifications),
                       static_cast<unsigned long long>(counts.delivered), static_cast<unsigned long long>(counts.failed));
         SetDlgItemTextCp932(dialog, IDC_ABOUT_NOTIFICATIONS, text);
     }

@@ -72,7 +72,7 @@ DriveSummaryRow SummarizeDrive(unsigned driveNumber, const DriveRecord& record, 
     CopyField(row.cells[1], record.model);
     if (record.sleeping != 0) {
         const std::size_t used = std::strlen(row.cells[1]);
-        std::snprintf(row.cells[1] + used, sizeof row.cells[1] - used, " (%s)", kSleepingText);
+        std::snprintf(row.cells[1] + used, sizeof row.cells[1] - used, " (%s)", SleepingText());
     }
     CopyField(row.cells[2], record.firmware);
     CopyField(row.cells[3], record.serial);

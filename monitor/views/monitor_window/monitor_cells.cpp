@@ -52,7 +52,7 @@ MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& setti
             std::snprintf(mark, sizeof mark, "[%s] ", HealthWord(health[number]));
         }
         if (drive.sleeping != 0) {
-            std::snprintf(cell.name, sizeof cell.name, "%s(%s) %s", mark, kSleepingText, model);
+            std::snprintf(cell.name, sizeof cell.name, "%s(%s) %s", mark, SleepingText(), model);
         } else {
             std::snprintf(cell.name, sizeof cell.name, "%s%s", mark, model);
         }

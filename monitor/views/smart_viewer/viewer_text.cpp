@@ -303,7 +303,7 @@ SelectorLines BuildSelectorLines(const DriveState& drives, const std::uint8_t* h
         if (record.sleeping != 0) {
             // Its tables are those of the last read.
             const std::size_t used = std::strlen(line.text);
-            std::snprintf(line.text + used, sizeof line.text - used, " (%s)", kSleepingText);
+            std::snprintf(line.text + used, sizeof line.text - used, " (%s)", SleepingText());
         }
         if (health != nullptr && health[i] >= 2) {  // caution or bad: a good drive's line is as it was
             const std::size_t used = std::strlen(line.text);

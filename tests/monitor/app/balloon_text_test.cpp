@@ -68,33 +68,48 @@ TEST(InfoBalloon, NoDrivesNoBalloon)
     EXPECT_TRUE(InfoBalloonContent(DriveReadings{}, true, 60).Empty());
 }
 
-TEST(InfoBalloon, CutsAtWholeLinesBelow255Bytes)
+// Every drive is named or counted: in drive order while all fit the 255 bytes, else the
+// hottest first, whole lines, and "ほか N 台" for the rest.
+TEST(InfoBalloon, NamesEveryDriveOrCountsThoseLeftOut)
 {
-    // Each line is 12 bytes plus the model: 40 characters make 52-byte lines.
     const std::string m40(40, 'M');
-    const std::string m34(34, 'X');
-    const std::string m35(35, 'Y');
-    const struct {
-        const char* fifthModel;
-        std::size_t expectedLength;
-        int expectedLines;
+    const struct Case {
+        const char* name;
+        unsigned drives, sleeping;
+        std::string model;
+        std::string expected;
     } cases[] = {
-        {m34.c_str(), 253, 5},   // 4 x 52 + 46 = 254: kept, last feed dropped
-        {m35.c_str(), 207, 4},   // 255 would not fit: this and every later drive left off
+        {"all fit", 5, 2, "WDC WD40EFRX-68N32N0",
+         "#0  30" DEG " : WDC WD40EFRX-68N32N0 (" ASLEEP ")\n#1  41" DEG " : WDC WD40EFRX-68N32N0 (" ASLEEP ")\n"
+         "#2  32" DEG " : WDC WD40EFRX-68N32N0\n#3  43" DEG " : WDC WD40EFRX-68N32N0\n"
+         "#4  34" DEG " : WDC WD40EFRX-68N32N0"},
+        {"ten drives, two sleeping", 10, 2, "WDC WD40EFRX-68N32N0",
+         "#9  49" DEG " : WDC WD40EFRX-68N32N0\n#7  47" DEG " : WDC WD40EFRX-68N32N0\n"
+         "#5  45" DEG " : WDC WD40EFRX-68N32N0\n#3  43" DEG " : WDC WD40EFRX-68N32N0\n"
+         "#1  41" DEG " : WDC WD40EFRX-68N32N0 (" ASLEEP ")\n#8  38" DEG " : WDC WD40EFRX-68N32N0\n"
+         "#6  36" DEG " : WDC WD40EFRX-68N32N0\nほか 3 台"},
+        {"long models", 6, 0, m40,
+         "#5  45" DEG " : " + m40 + "\n#3  43" DEG " : " + m40 + "\n#1  41" DEG " : " + m40 + "\n#4  34" DEG " : " + m40 +
+         "\nほか 2 台"},
     };
-    for (const auto& c : cases) {
-        const DriveReadings readings = Readings({Drive(0, 30, m40.c_str()), Drive(1, 31, m40.c_str()),
-            Drive(2, 32, m40.c_str()), Drive(3, 33, m40.c_str()), Drive(4, 34, c.fifthModel), Drive(5, 35, "S")});
-        const BalloonContent content = InfoBalloonContent(readings, true, 30);
-        EXPECT_EQ(content.text.size(), c.expectedLength);
-        int lines = 1;
-        for (char ch : content.text) {
-            lines += ch == '\n';
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DriveReadings readings;
+        for (unsigned i = 0; i < c.drives; ++i) {
+            readings.Add(Drive(i, 30 + i + (i % 2) * 10, c.model.c_str()));  // odd drives hotter
+            readings.items[i].sleeping = i < c.sleeping;
         }
-        EXPECT_EQ(lines, c.expectedLines);
-        EXPECT_NE(content.text.back(), '\n');
-        EXPECT_EQ(content.text.find("S"), std::string::npos);
+        const std::string text = InfoBalloonContent(readings, true, 60).text;
+        EXPECT_EQ(text, c.expected);
+        EXPECT_LE(text.size(), 255u);
     }
+    // The warning balloon likewise.
+    DriveReadings hot;
+    for (unsigned i = 0; i < 8; ++i) {
+        hot.Add(Drive(i, 50 + i, m40.c_str()));
+    }
+    EXPECT_EQ(WarningBalloonContent(hot, 1, Limits(40)).text.substr(0, 54), "#7  57" DEG " : " + m40 + "\n#6");
+    EXPECT_NE(WarningBalloonContent(hot, 1, Limits(40)).text.find("\nほか 4 台"), std::string::npos);
 }
 
 TEST(WarningBalloon, OnlyDrivesAboveTheWarningTemperature)

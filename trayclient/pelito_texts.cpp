@@ -1,0 +1,45 @@
+#include "pelito_texts.h"
+
+namespace {
+
+constexpr TextRow kRows[] = {
+    {"アドレス   : %s:%u\n"
+     "デバイス   : %u\n"
+     "バージョン : %s\n"
+     "シリアル   : %s\n"
+     "現在の温度 : %u℃\n"
+     "最大の温度 : %u℃",
+     "Address  : %s:%u\n"
+     "Drive    : %u\n"
+     "Firmware : %s\n"
+     "Serial   : %s\n"
+     "Now      : %u °C\n"
+     "Maximum  : %u °C"},
+    {"\n健康状態   : ", "\nHealth   : "},
+    {"クライアントソケットの受信に失敗しました。", "The client socket could not receive."},
+    {"PELITO ハードディスク温度トレイクライアント", "PELITO hard disk temperature tray client"},
+    {"ホストアドレス", "Host address"},
+    {"ポート番号", "Port"},
+    {"タイムアウト", "Timeout"},
+    {"秒 (1 ～ 10)", "s (1 - 10)"},
+    {"計測周期", "Interval"},
+    {"秒 (30 ～ 3600)", "s (30 - 3600)"},
+    {"警告温度", "Warning at"},
+    {"℃ (20 ～ 70)", "°C (20 - 70)"},
+    {"トレイアイコンファイル", "Tray icon file"},
+};
+static_assert(sizeof kRows / sizeof kRows[0] == static_cast<std::size_t>(PelitoText::Count),
+              "one row for every PELITO text");
+
+}  // namespace
+
+const char* Text(PelitoText id)
+{
+    const auto index = static_cast<std::size_t>(id);
+    return index < static_cast<std::size_t>(PelitoText::Count) ? PickText(kRows[index]) : "";
+}
+
+const TextRow* PelitoTextRows()
+{
+    return kRows;
+}
