@@ -88,6 +88,16 @@ tray_picture() {
 # balloon_has TEXT: a balloon (tooltip window) on the screen shows TEXT. Its window exists
 # before its text: wait for this, not for the window.
 balloon_has() { [[ "$(kvd windows tooltips_class32 | from_sjis | tr -d '\r')" == *"$1"* ]]; }
+# click_for_balloon TEXT: a left click on the tray icon, until a balloon shows TEXT. A busy
+# Wine desktop has dropped a first click's balloon; clicks are far enough apart not to pair.
+click_for_balloon() {
+    local _
+    for _ in 1 2 3; do
+        kvd tray-click 0x201
+        wait_until 10 balloon_has "$1" && return 0
+    done
+    return 1
+}
 # screen NAME: a checksum of screenshot NAME.
 screen() { md5sum < "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png"; }
 # screen_changed_from PICTURE NAME: screenshot NAME differs from PICTURE and two shots in a

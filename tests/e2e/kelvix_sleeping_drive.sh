@@ -78,8 +78,7 @@ check_eq "$section: drive 0 unmarked" "ST380011A" "$(cell_name 0)"
 shot monitor_window_sleeping
 # A click shows the information balloon; the start-up one may still be up, so wait for
 # the new text.
-kvd tray-click 0x201
-wait_until 15 balloon_has "(スリープ中)"
+click_for_balloon "(スリープ中)"
 balloon=$(tooltips)
 check_contains "$section: balloon marks the sleeping drive with its last temperature" \
 "#0  32℃ : ST380011A
@@ -146,8 +145,7 @@ check_eq "$section: drive 1 shown by its early identity" "(スリープ中) ATA 
 check_eq "$section: drive 2 too" "(スリープ中) ATA HGST HTS721010A9" "$(cell_name 2)"
 check_eq "$section: drive 0 read as usual" "ST380011A" "$(cell_name 0)"
 shot monitor_window_asleep_at_start
-kvd tray-click 0x201
-wait_until 15 balloon_has "--℃"
+click_for_balloon "--℃"
 check_contains "$section: the balloon lists them without a temperature" \
 "#0  30℃ : ST380011A
 #1  --℃ : ATA WDC WD800JB-00JJ (スリープ中)
