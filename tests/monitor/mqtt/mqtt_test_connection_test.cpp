@@ -50,7 +50,6 @@ TEST(MqttTestConnectionTest, StopsSoonWhenCancelled)
     }
     const auto closedAfter = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(read, StreamResult::Closed);
-    printf("closed after %lld ms\n", (long long)std::chrono::duration_cast<std::chrono::milliseconds>(closedAfter).count());
     ws32_closesocket(accepted);
     ws32_closesocket(silent);
     Ws32EndSockets();
