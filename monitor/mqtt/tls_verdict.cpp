@@ -17,9 +17,9 @@ struct Refusal {
 constexpr char kNotAccepted[] = "the broker's certificate was not accepted: ";
 
 constexpr Refusal kRefusals[] = {
-    {0x800B0109, "it is not signed by a CA this PC trusts (add the CA to the Trusted Root Certification Authorities)"},
-    {0x80090325, "it is not signed by a CA this PC trusts (add the CA to the Trusted Root Certification Authorities)"},
-    {0x800B010A, "it is not signed by a CA this PC trusts (add the CA to the Trusted Root Certification Authorities)"},
+    {0x800B0109, "it is not signed by a CA this PC trusts"},
+    {0x80090325, "it is not signed by a CA this PC trusts"},
+    {0x800B010A, "it is not signed by a CA this PC trusts"},
     {0x800B010D, "it is signed by a test root this PC does not trust"},
     {0x800B010F, "it is not made out for %s"},
     {0x80090322, "it is not made out for %s"},
