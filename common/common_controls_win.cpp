@@ -1,4 +1,4 @@
-#include "common_controls.h"
+#include "common_controls_win.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gdi_brush.h"
+#include "gdi_brush_win.h"
 
 GDIBRUSH::~GDIBRUSH()
 {

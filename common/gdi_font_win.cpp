@@ -1,4 +1,4 @@
-#include "gdi_font.h"
+#include "gdi_font_win.h"
 
 #include "display_scale.h"
 

@@ -1,6 +1,6 @@
-#include "glyphs.h"
+#include "glyphs_win.h"
 
-#include "common_controls.h"
+#include "common_controls_win.h"
 #include "glyph_picture.h"
 #include "program_folder.h"
 

@@ -1,4 +1,4 @@
-#include "message_filter.h"
+#include "message_filter_win.h"
 
 namespace {
 

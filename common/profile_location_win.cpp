@@ -1,4 +1,4 @@
-#include "profile_location.h"
+#include "profile_location_win.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "tray_icon.h"
+#include "tray_icon_win.h"
 
 #include "cp932_text.h"
-#include "wide_text.h"
+#include "wide_text_win.h"
 
 #include <cstring>
 #include <new>

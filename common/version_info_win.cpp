@@ -1,4 +1,4 @@
-#include "version_info.h"
+#include "version_info_win.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "wide_text.h"
+#include "wide_text_win.h"
 
 #include "cp932_text.h"
 #include "display_scale.h"

@@ -1,4 +1,4 @@
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 
 #include "display_scale.h"
 #include "loaded_library.h"

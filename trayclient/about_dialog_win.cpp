@@ -1,10 +1,10 @@
 #include "about_dialog_win.h"
 
-#include "common_controls.h"
-#include "client_state.h"
+#include "common_controls_win.h"
+#include "client_state_win.h"
 #include "pelito_resources.h"
-#include "version_info.h"
-#include "window_helpers.h"
+#include "version_info_win.h"
+#include "window_helpers_win.h"
 
 
 namespace {

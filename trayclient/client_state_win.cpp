@@ -1,4 +1,4 @@
-#include "client_state.h"
+#include "client_state_win.h"
 
 namespace {
 ClientState* g_client = nullptr;

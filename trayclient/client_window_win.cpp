@@ -1,9 +1,9 @@
 #include "client_window_win.h"
 
 #include "about_dialog_win.h"
-#include "client_state.h"
-#include "glyphs.h"
-#include "message_filter.h"
+#include "client_state_win.h"
+#include "glyphs_win.h"
+#include "message_filter_win.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
@@ -12,8 +12,8 @@
 #include "settings_dialog_win.h"
 #include "settings_location_win.h"
 #include "tray_digits_win.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 #include "ws32_calls.h"
 #include "ws32lib.h"
 

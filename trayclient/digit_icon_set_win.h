@@ -2,7 +2,7 @@
 // 100 * bank + temperature, bank 1 in warning colours. The set owns its icons.
 #pragma once
 
-#include "glyphs.h"
+#include "glyphs_win.h"
 
 #include <windows.h>
 

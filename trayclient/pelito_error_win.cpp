@@ -1,8 +1,8 @@
 #include "pelito_error_win.h"
 
 #include "pelito_messages.h"
-#include "profile_location.h"
-#include "wide_text.h"
+#include "profile_location_win.h"
+#include "wide_text_win.h"
 
 namespace {
 

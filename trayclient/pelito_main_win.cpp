@@ -1,11 +1,11 @@
 // Entry of the tray client: the command line names the host, a hidden main window does
 // the rest until the quit message.
 #include "client_ids.h"
-#include "client_state.h"
+#include "client_state_win.h"
 #include "client_window_win.h"
 #include "pelito_resources.h"
 #include "program_folder_win.h"
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 
 #include <memory>
 #include <new>

@@ -1,6 +1,6 @@
 #include "report_query_win.h"
 
-#include "client_state.h"
+#include "client_state_win.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "timer_period.h"

@@ -1,13 +1,13 @@
 #include "settings_dialog_win.h"
 
-#include "common_controls.h"
-#include "client_state.h"
+#include "common_controls_win.h"
+#include "client_state_win.h"
 #include "pelito_error_win.h"
 #include "pelito_messages.h"
 #include "pelito_resources.h"
 #include "report_query_win.h"
 #include "tray_digits_win.h"
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
 #include "tray_digits_win.h"
 
-#include "client_state.h"
+#include "client_state_win.h"
 #include "report_query_win.h"
 
 bool ReplaceDigitIcons(const char* path)

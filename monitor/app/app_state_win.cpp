@@ -1,4 +1,4 @@
-#include "app_state.h"
+#include "app_state_win.h"
 
 #include "drive_enumeration.h"
 #include "kv_version.h"

@@ -1,8 +1,8 @@
-#include "error_box.h"
+#include "error_box_win.h"
 
 #include "message_table.h"
-#include "profile_location.h"
-#include "wide_text.h"
+#include "profile_location_win.h"
+#include "wide_text_win.h"
 
 #include <cstdio>
 

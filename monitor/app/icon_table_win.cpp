@@ -1,7 +1,7 @@
-#include "icon_table.h"
+#include "icon_table_win.h"
 
-#include "glyphs.h"
-#include "tray_icon.h"
+#include "glyphs_win.h"
+#include "tray_icon_win.h"
 
 #include <algorithm>
 #include <iterator>

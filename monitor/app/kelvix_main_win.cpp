@@ -1,11 +1,11 @@
 // Entry of the monitor: one copy per user session, a hidden main window, the message loop.
-#include "app_state.h"
-#include "disk_setup.h"
-#include "error_box.h"
-#include "main_window.h"
+#include "app_state_win.h"
+#include "disk_setup_win.h"
+#include "error_box_win.h"
+#include "main_window_win.h"
 #include "monitor_ids.h"
 #include "program_folder_win.h"
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 
 #include <memory>
 #include <new>

@@ -1,10 +1,10 @@
-#include "mqtt_dialog.h"
+#include "mqtt_dialog_win.h"
 
-#include "app_state.h"
+#include "app_state_win.h"
 #include "monitor_ids.h"
 #include "mqtt_publisher.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 #include <atomic>
 #include <string>

@@ -1,4 +1,4 @@
-#include "named_mutex.h"
+#include "named_mutex_win.h"
 
 bool NamedMutex::Create(bool initialOwner, const char* name)
 {

@@ -1,12 +1,12 @@
-#include "notify_dialog.h"
+#include "notify_dialog_win.h"
 
-#include "app_state.h"
-#include "error_box.h"
+#include "app_state_win.h"
+#include "error_box_win.h"
 #include "monitor_ids.h"
 #include "notifier.h"
 #include "settings.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 #include <memory>
 #include <string>

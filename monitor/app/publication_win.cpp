@@ -1,6 +1,6 @@
-#include "publication.h"
+#include "publication_win.h"
 
-#include "app_state.h"
+#include "app_state_win.h"
 #include "drive_snapshot.h"
 #include "kv_version.h"
 #include "mqtt_publisher.h"

@@ -1,15 +1,15 @@
-#include "settings_dialog.h"
+#include "settings_dialog_win.h"
 
 #include "allowed_networks.h"
-#include "app_state.h"
-#include "error_box.h"
+#include "app_state_win.h"
+#include "error_box_win.h"
 #include "monitor_ids.h"
-#include "mqtt_dialog.h"
-#include "notify_dialog.h"
-#include "publication.h"
-#include "tray_picture.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "mqtt_dialog_win.h"
+#include "notify_dialog_win.h"
+#include "publication_win.h"
+#include "tray_picture_win.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 #include <commctrl.h>
 

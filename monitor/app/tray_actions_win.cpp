@@ -1,15 +1,15 @@
-#include "tray_actions.h"
+#include "tray_actions_win.h"
 
-#include "app_state.h"
+#include "app_state_win.h"
 #include "balloon_text.h"
 #include "clipboard_text.h"
 #include "drive_readings.h"
 #include "health_balloon_text.h"
 #include "warning_alerts.h"
 #include "monitor_ids.h"
-#include "tray_picture.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "tray_picture_win.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 #include <cstring>
 #include <string>

@@ -1,6 +1,6 @@
-#include "tray_picture.h"
+#include "tray_picture_win.h"
 
-#include "app_state.h"
+#include "app_state_win.h"
 #include "drive_readings.h"
 #include "tray_slot.h"
 #include "warning_limit.h"

@@ -3,7 +3,7 @@
 // CreateProcessW of the command shell with an environment block for the command.
 #include "notify_transport.h"
 
-#include "wide_text.h"
+#include "wide_text_win.h"
 
 #include <windows.h>
 #include <winhttp.h>

@@ -1,4 +1,4 @@
-#include "disk_setup.h"
+#include "disk_setup_win.h"
 
 #include "disk_control_win.h"
 

@@ -1,7 +1,7 @@
 #include "message_box.h"
 
 #include "message_table.h"
-#include "wide_text.h"
+#include "wide_text_win.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
 // KELVIX_SIM.exe: the drives come from a drive-set file, named by the environment
 // variable KELVIX_DRIVESET or else "KELVIX_SIM.DRIVES" beside the program.
-#include "disk_setup.h"
+#include "disk_setup_win.h"
 
 #include "driveset_file.h"
 #include "simulated_disk.h"
-#include "wide_text.h"
+#include "wide_text_win.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "program_state.h"
+#include "program_state_win.h"
 
 namespace {
 ProgramState* g_program = nullptr;

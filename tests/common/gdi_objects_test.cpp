@@ -1,6 +1,6 @@
 // The drawing-object holders: what each create stores and makes, and what it refuses.
-#include "gdi_brush.h"
-#include "gdi_font.h"
+#include "gdi_brush_win.h"
+#include "gdi_font_win.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Glyph files are loaded as data: a module chosen as glyph file never runs its code.
 #include "glyph_picture.h"
-#include "glyphs.h"
+#include "glyphs_win.h"
 
 #include <gtest/gtest.h>
 

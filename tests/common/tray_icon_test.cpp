@@ -1,5 +1,5 @@
-#include "tray_icon.h"
-#include "window_helpers.h"
+#include "tray_icon_win.h"
+#include "window_helpers_win.h"
 
 #include <gtest/gtest.h>
 

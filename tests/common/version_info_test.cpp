@@ -1,5 +1,5 @@
 // The version-resource reader against small resource modules built for the test.
-#include "version_info.h"
+#include "version_info_win.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "message_filter.h"
-#include "window_helpers.h"
+#include "message_filter_win.h"
+#include "window_helpers_win.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@ pelito=$E2E_BUILD/trayclient/PELITO.exe
 port=$(e2e_free_port)
 metrics_port=$(e2e_free_tcp_port)
 cp "$monitor/KELVIX_SIM.exe" "$monitor/HDDATA.CFG" "$monitor/7SEG_G.KVX" .
-# Read 1 is enumeration's, read 2 the start's measurement; each "measure now" reads again.
+# Read 1 is enumeration's, which the start's measurement takes; each "measure now" reads again.
 write_drives() {
     cat > drives.txt <<DRIVES
 drive 0
@@ -34,7 +34,7 @@ threshold 5 140
 temperature 194 30
 DRIVES
 }
-write_drives "0 0 0 8"
+write_drives "0 0 8"
 # Drive 2 has been bad since an earlier run (its balloon was shown then): no balloon now,
 # but the tray stays in its warning colours for it.
 printf '[Timer]\r\nCurrent=3600\r\n[Threshold]\r\nUseBalloon=0\r\n[Network]\r\nUseNetwork=1\r\nPort=%s\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\n[Health]\r\nWDC WD10EZEX-08WN4A0:1.00:WCC6Y0ABCDEF=bad\r\n' \
@@ -73,9 +73,9 @@ win_bg "$pelito"
 check "PELITO's main window appears" kvd wait-window ORVALD_TRAYICON_CLIENT "ORVALD TRAYICON_CLIENT" 20000
 sleep 5  # PELITO's first poll has seen the drive good
 
-check "measure now (read 3)" kvd command-times 32789 1
+check "measure now (read 2)" kvd command-times 32789 1
 check_eq "no balloon while the count stays 0" 0 "$(balloons_for 3)"
-check "measure now (read 4: 8 pending sectors)" kvd command-times 32789 1
+check "measure now (read 3: 8 pending sectors)" kvd command-times 32789 1
 check "the health balloon shows" wait_until 10 health_balloon
 check_contains "it names the count and its rise" "#0  注意: 代替処理待ちのセクタが 0 から 8 に増加" "$(tooltips)"
 check "only drive 0 changed" bash -c "! grep -q '#2' <<<'$(tooltips)'"
@@ -103,7 +103,7 @@ check "KELVIX's tray is in warning colours for the bad drive" test "$(red_pixels
 check "PELITO shows the NVMe drive's 60 in normal colours" test "$(red_pixels 45 tray_bad_drive)" -eq 0
 check "PELITO shows the bad drive in warning colours" test "$(red_pixels 65 tray_bad_drive)" -gt 10
 check "KELVIX's 60 differs from PELITO's 60" test "$(icon_at 5 tray_bad_drive)" != "$(icon_at 45 tray_bad_drive)"
-check "measure now (read 5: still 8)" kvd command-times 32789 1
+check "measure now (read 4: still 8)" kvd command-times 32789 1
 check_eq "no second balloon for the same count" 0 "$(balloons_for 6)"
 check "the baseline is kept" grep -q '^ST3500418AS:1.00:5VM1ABCD=caution 5:0 197:8<0' "$E2E_INI"
 

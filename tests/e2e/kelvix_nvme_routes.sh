@@ -54,7 +54,7 @@ check "promtool accepts the page" promtool check metrics < metrics.txt
 for d in 0:S4EWNX0R111111 1:22111K800222 2:2233E6333333 3:BTNH44444444512A 4:50026B7755555555; do
     check_contains "metrics: drive ${d%%:*} is an NVMe drive" "kelvix_drive_info{drive=\"${d%%:*}\",serial=\"${d#*:}\"" "$(cat metrics.txt)"
 done
-check_eq "metrics: every drive of kind NVMe" 5 "$(grep -c '^kelvix_drive_info{.*kind="NVMe"} 1$' metrics.txt)"
+check_eq "metrics: every drive of kind NVMe" 5 "$(grep -c '^kelvix_drive_info{.*kind="NVMe"[,}].* 1$' metrics.txt)"
 check_contains "metrics: the RST drive's temperature" \
     'kelvix_drive_temperature_celsius{drive="3",serial="BTNH44444444512A"} 47' "$(cat metrics.txt)"
 check_contains "metrics: the RST drive's critical warning from its health log" \

@@ -2,10 +2,10 @@
 
 #include "disk_control.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "message_pump.h"
 #include "monitor_ids.h"
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 
 #include <cstdio>
 

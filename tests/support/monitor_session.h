@@ -3,7 +3,7 @@
 // start-up; and the settings file such a test starts from.
 #pragma once
 
-#include "app_state.h"
+#include "app_state_win.h"
 #include "simulated_disk.h"
 
 #include <windows.h>

@@ -1,5 +1,6 @@
 #include "window_picture.h"
 
+#include "message_pump.h"
 #include "png_file.h"
 
 #include <cstdint>
@@ -79,6 +80,8 @@ bool SaveWindowPicture(HWND window, const char* path)
         return false;
     }
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Some controls (list views) draw their rows in paints of their own after the erase.
+    Pump(150);
     RECT rect;
     GetWindowRect(window, &rect);
     // Only what the screen shows of it: a window reaching past the screen's edge is cut there.

@@ -1,10 +1,10 @@
 // PELITO in-process: the main window is created against a report server of the test's
 // own, then driven by timers, tray callbacks, commands and its dialogs.
 #include "client_ids.h"
-#include "client_state.h"
+#include "client_state_win.h"
 #include "client_window_win.h"
 #include "fake_report_server.h"
-#include "glyphs.h"
+#include "glyphs_win.h"
 #include "ini_file.h"
 #include "kv_version.h"
 #include "message_pump.h"
@@ -12,7 +12,7 @@
 #include "pelito_messages.h"
 #include "pelito_resources.h"
 #include "report_query_win.h"
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 #include "ws32lib.h"
 

@@ -4,16 +4,16 @@
 #include "mqtt_status_text.h"
 #include "monitor_views.h"
 
-#include "common_controls.h"
-#include "program_state.h"
+#include "common_controls_win.h"
+#include "program_state_win.h"
 #include "drive_summary.h"
-#include "gdi_font.h"
+#include "gdi_font_win.h"
 #include "monitor_ids.h"
 #include "notifier.h"
 #include "request_gate.h"
-#include "version_info.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "version_info_win.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 #include <commctrl.h>
 

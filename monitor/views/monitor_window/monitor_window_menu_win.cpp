@@ -1,11 +1,11 @@
 // The monitor window's context menu, in two columns. Its commands go to the window.
-#include "monitor_window_menu.h"
+#include "monitor_window_menu_win.h"
 
-#include "program_state.h"
+#include "program_state_win.h"
 #include "monitor_ids.h"
 #include "monitor_window_ids.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 namespace {
 

@@ -2,19 +2,19 @@
 // temperature, refreshed by the main window after every measurement.
 #include "monitor_views.h"
 
-#include "common_controls.h"
-#include "monitor_window_menu.h"
+#include "common_controls_win.h"
+#include "monitor_window_menu_win.h"
 
 #include "loaded_library.h"
-#include "program_state.h"
+#include "program_state_win.h"
 #include "monitor_bars.h"
 #include "monitor_cells.h"
 #include "monitor_ids.h"
 #include "monitor_size.h"
 #include "monitor_window_ids.h"
-#include "transparency_slider.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "transparency_slider_win.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
-#include "transparency_slider.h"
+#include "transparency_slider_win.h"
 
-#include "common_controls.h"
-#include "window_helpers.h"
+#include "common_controls_win.h"
+#include "window_helpers_win.h"
 
 #include <commctrl.h>
 

@@ -79,6 +79,7 @@ HealthRows BuildHealthRows(const DriveRecord& record)
             continue;  // not reported by this drive
         }
         HealthRow& row = result.rows[result.count++];
+        row.offset = field.offset;
         std::snprintf(row.cells[0], sizeof row.cells[0], "%s", field.name);
         switch (field.kind) {
         case HealthFieldKind::Bits:

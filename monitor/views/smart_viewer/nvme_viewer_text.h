@@ -21,6 +21,7 @@ NvmeInfoRows BuildNvmeInfoRows(const DriveRecord& record);
 // (0 K). No rows without a health log.
 constexpr unsigned kHealthColumnCount = 3;
 struct HealthRow {
+    unsigned offset;  // the field's first byte in the health log
     char cells[kHealthColumnCount][kCounterTextSize + 8];
 };
 struct HealthRows {

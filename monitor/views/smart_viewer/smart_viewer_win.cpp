@@ -1,18 +1,23 @@
 // The S.M.A.R.T. viewer: a modeless dialog showing what enumeration and the latest
 // measurement read from one present drive. It sends nothing to the drive; every
 // selection rebuilds both lists from the drive table.
-#include "smart_viewer.h"
+#include "smart_viewer_win.h"
 
-#include "common_controls.h"
-#include "program_state.h"
+#include "common_controls_win.h"
+#include "program_state_win.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
 #include "nvme_viewer_text.h"
+#include "verdict_marks.h"
 #include "viewer_text.h"
-#include "wide_text.h"
-#include "window_helpers.h"
+#include "wide_text_win.h"
+#include "window_helpers_win.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -40,9 +45,16 @@ void InsertColumns(HWND list, const ViewerColumn* columns)
     }
 }
 
+// The severity of each row of the lower list, by the list's row index, for its colour.
+HealthState g_rowMarks[kSmartEntryCount > kHealthFieldCount ? kSmartEntryCount : kHealthFieldCount];
+
 void FillDriveSelector(HWND dialog)
 {
-    const SelectorLines lines = BuildSelectorLines(Program().drives);
+    std::uint8_t health[kMaxDrives] = {};
+    for (unsigned number = 0; number < kMaxDrives; ++number) {
+        health[number] = static_cast<std::uint8_t>(Program().judge.Verdict(number).health);
+    }
+    const SelectorLines lines = BuildSelectorLines(Program().drives, health);
     for (unsigned i = 0; i < lines.count; ++i) {
         const std::wstring line = WideFromCp932(lines.lines[i].text);
         SendDlgItemMessageW(dialog, IDC_SMART_DRIVES, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
@@ -66,7 +78,7 @@ void FillInfoRows(HWND list, const DriveInfoRow* rows, unsigned count)
     }
 }
 
-void ShowNvmeDrive(HWND dialog, const DriveRecord& record)
+void ShowNvmeDrive(HWND dialog, const DriveRecord& record, const DriveVerdict& verdict)
 {
     const NvmeInfoRows info = BuildNvmeInfoRows(record);
     FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kNvmeInfoRowCount);
@@ -75,8 +87,12 @@ void ShowNvmeDrive(HWND dialog, const DriveRecord& record)
     SendMessageA(healthList, LVM_DELETEALLITEMS, 0, 0);
     InsertColumns(healthList, HealthColumns);
     const HealthRows health = BuildHealthRows(record);
+    const VerdictMarks marks = MarkVerdict(verdict);
     for (unsigned i = 0; i < health.count; ++i) {
         const int index = InsertListRowCp932(healthList, static_cast<int>(i), health.rows[i].cells[0]);
+        if (index >= 0 && index < static_cast<int>(std::size(g_rowMarks))) {
+            g_rowMarks[index] = MarkOfHealthField(marks, health.rows[i].offset);
+        }
         for (unsigned column = 1; index >= 0 && column < kHealthColumnCount; ++column) {
             SetListCellCp932(healthList, index, static_cast<int>(column), health.rows[i].cells[column]);
         }
@@ -89,8 +105,10 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
         return;
     }
     const DriveRecord& record = Program().drives.table[driveNumber];
+    const DriveVerdict& verdict = Program().judge.Verdict(driveNumber);
+    std::fill(std::begin(g_rowMarks), std::end(g_rowMarks), HealthState::Unknown);
     if (record.kind == DriveKind::Nvme) {
-        ShowNvmeDrive(dialog, record);
+        ShowNvmeDrive(dialog, record, verdict);
         return;
     }
 
@@ -106,6 +124,7 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
     SendMessageA(attributeList, LVM_DELETEALLITEMS, 0, 0);
     InsertColumns(attributeList, AttributeColumns);
     const AttributeRows attributes = BuildAttributeRows(record);
+    const VerdictMarks marks = MarkVerdict(verdict);
     for (unsigned i = 0; i < attributes.count; ++i) {
         const AttributeRow& row = attributes.rows[i];
         // Asked for at the entry's position; after an unused entry the list puts the row
@@ -113,6 +132,9 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
         const int index = InsertListRowCp932(attributeList, static_cast<int>(row.position), row.cells[0]);
         if (index < 0) {
             continue;
+        }
+        if (index < static_cast<int>(std::size(g_rowMarks))) {
+            g_rowMarks[index] = marks.attribute[static_cast<std::uint8_t>(std::atoi(row.cells[0]))];
         }
         for (unsigned column = 1; column < kAttributeColumnCount; ++column) {
             SetListCellCp932(attributeList, index, static_cast<int>(column), row.cells[column]);
@@ -139,6 +161,25 @@ void Open(HWND dialog)
     ShowWindow(dialog, SW_SHOW);
 }
 
+// Rows behind a caution in yellow, behind a bad verdict in red; the others as the list draws them.
+LRESULT PaintMarkedRow(NMLVCUSTOMDRAW& draw)
+{
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+        return CDRF_NOTIFYITEMDRAW;
+    }
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) {
+        return CDRF_DODEFAULT;
+    }
+    const DWORD_PTR row = draw.nmcd.dwItemSpec;
+    const HealthState mark = row < std::size(g_rowMarks) ? g_rowMarks[row] : HealthState::Unknown;
+    if (mark < HealthState::Caution) {
+        return CDRF_DODEFAULT;
+    }
+    draw.clrText = RGB(0, 0, 0);
+    draw.clrTextBk = mark == HealthState::Bad ? RGB(255, 170, 170) : RGB(255, 230, 140);
+    return CDRF_NEWFONT;
+}
+
 void Close(HWND dialog)
 {
     Program().smartWindow = nullptr;
@@ -147,12 +188,20 @@ void Close(HWND dialog)
 
 }  // namespace
 
-INT_PTR CALLBACK SmartViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK SmartViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
         Open(dialog);
         return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IDC_SMART_ATTRIBUTES && header->code == NM_CUSTOMDRAW) {
+            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, PaintMarkedRow(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+            return TRUE;
+        }
+        return FALSE;
+    }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_SMART_DRIVES && HIWORD(wParam) == CBN_SELCHANGE) {
             ShowSelectedDrive(dialog);

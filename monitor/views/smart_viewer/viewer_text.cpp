@@ -1,6 +1,7 @@
 #include "viewer_text.h"
 
 #include "attribute_names.h"
+#include "health_words.h"
 #include "identity_text.h"
 #include "storage_temperature.h"
 
@@ -279,7 +280,7 @@ char* FormatStatusFlags(char* buffer, std::size_t size, std::uint16_t flags)
     return buffer;
 }
 
-SelectorLines BuildSelectorLines(const DriveState& drives)
+SelectorLines BuildSelectorLines(const DriveState& drives, const std::uint8_t* health)
 {
     SelectorLines result;
     const std::uint32_t probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
@@ -297,6 +298,10 @@ SelectorLines BuildSelectorLines(const DriveState& drives)
             // Its tables are those of the last read.
             const std::size_t used = std::strlen(line.text);
             std::snprintf(line.text + used, sizeof line.text - used, " (%s)", kSleepingText);
+        }
+        if (health != nullptr && health[i] >= 2) {  // caution or bad: a good drive's line is as it was
+            const std::size_t used = std::strlen(line.text);
+            std::snprintf(line.text + used, sizeof line.text - used, " [%s]", HealthWord(health[i]));
         }
     }
     return result;

@@ -31,7 +31,9 @@ char* FormatStatusFlags(char* buffer, std::size_t size, std::uint16_t flags);
 
 // Drive selector: one line per present drive, "#%-2d %s %s %s %s %s" with the drive number,
 // model, firmware, serial, capacity and transfer mode, in drive-number order (which is the
-// order of the present list); " (スリープ中)" ends a sleeping drive's line.
+// order of the present list); " (スリープ中)" ends a sleeping drive's line, and " [注意]" or
+// " [危険]" (the health word) the line of a drive `health` (by drive number) says is in
+// caution or bad.
 struct SelectorLine {
     std::uint32_t driveNumber;
     char text[192];
@@ -40,7 +42,7 @@ struct SelectorLines {
     unsigned count = 0;
     SelectorLine lines[kMaxDrives];
 };
-SelectorLines BuildSelectorLines(const DriveState& drives);
+SelectorLines BuildSelectorLines(const DriveState& drives, const std::uint8_t* health = nullptr);
 
 // The drive shown for a selector position: the present-list entry there, or kNoDrive for a
 // position outside the present list (no selection, say).

@@ -4,17 +4,17 @@
 // UTF-8 source without the program's code page.
 // Pictures: foreign_tray_menu.png, foreign_balloon.png, foreign_monitor_window.png,
 // foreign_viewer.png, foreign_error_box.png, foreign_about.png, foreign_settings.png.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "message_pump.h"
 #include "modal_script.h"
 #include "monitor_fixture.h"
 #include "monitor_ids.h"
 #include "monitor_session.h"
 #include "monitor_window_ids.h"
-#include "smart_viewer.h"
-#include "tray_actions.h"
+#include "smart_viewer_win.h"
+#include "tray_actions_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The monitor's tray pictures composed when first shown: each looks exactly like the one
 // the whole table is composed with, and only the pictures shown are made.
-#include "icon_table.h"
-#include "tray_icon.h"
-#include "window_helpers.h"
+#include "icon_table_win.h"
+#include "tray_icon_win.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

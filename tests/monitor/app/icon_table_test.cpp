@@ -1,9 +1,9 @@
 #include "glyph_art.h"
 #include "glyph_picture.h"
-#include "glyphs.h"
-#include "icon_table.h"
-#include "tray_icon.h"
-#include "window_helpers.h"
+#include "glyphs_win.h"
+#include "icon_table_win.h"
+#include "tray_icon_win.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

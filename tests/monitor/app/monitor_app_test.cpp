@@ -1,21 +1,21 @@
 // The monitor program in-process: its main window is created on simulated drives with a
 // settings file of the test's own, then driven by commands, timers and its dialogs.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "clipboard_text.h"
 #include "drive_readings.h"
 #include "driveset_file.h"
 #include "kv_version.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "message_pump.h"
 #include "message_table.h"
 #include "modal_script.h"
 #include "monitor_ids.h"
 #include "monitor_fixture.h"
 #include "monitor_session.h"
-#include "settings_dialog.h"
-#include "tray_icon.h"
-#include "window_helpers.h"
+#include "settings_dialog_win.h"
+#include "tray_icon_win.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // The export services in the monitor program: started with it from the settings file,
 // answering from each measurement, changed through the settings dialog, and a port that
 // cannot be opened told in a box while the program goes on.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "modal_script.h"
 #include "monitor_fixture.h"
 #include "monitor_ids.h"
-#include "settings_dialog.h"
+#include "settings_dialog_win.h"
 #include "window_picture.h"
 #include "ws32_calls.h"
 #include "ws32_stream.h"

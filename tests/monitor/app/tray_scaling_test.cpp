@@ -2,11 +2,11 @@
 // the small-icon size is 24): each picture is the 16-pixel one, pixel for pixel, on a
 // transparent border, as Windows draws them; and a table made at another size is made
 // anew. Picture: tray_pictures_144dpi.png.
-#include "glyphs.h"
-#include "icon_table.h"
+#include "glyphs_win.h"
+#include "icon_table_win.h"
 #include "png_file.h"
-#include "tray_icon.h"
-#include "window_helpers.h"
+#include "tray_icon_win.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

@@ -2,11 +2,11 @@
 // screen and saved as tray_balloon.png.
 #include "balloon_text.h"
 #include "glyph_art.h"
-#include "icon_table.h"
+#include "icon_table_win.h"
 #include "message_pump.h"
 #include "png_file.h"
-#include "tray_icon.h"
-#include "window_helpers.h"
+#include "tray_icon_win.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The monitor window (dialog 103) and its transparency slider (dialog 105), in-process:
 // the main window is created on simulated drives and opens the window by its command.
 // Pictures: monitor_window.png, monitor_window_worst.png, monitor_window_divide4.png.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "message_pump.h"
 #include "modal_script.h"
 #include "monitor_ids.h"
@@ -11,8 +11,8 @@
 #include "monitor_session.h"
 #include "monitor_size.h"
 #include "monitor_window_ids.h"
-#include "transparency_slider.h"
-#include "window_helpers.h"
+#include "transparency_slider_win.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>

@@ -1,17 +1,17 @@
 // The S.M.A.R.T. viewer in-process: the monitor's main window on simulated drives opens
 // and closes it through its tray-menu command; the test reads the selector and both lists
 // as the user would see them and leaves a picture in smart_viewer.png.
-#include "app_state.h"
+#include "app_state_win.h"
 #include "driveset_file.h"
 #include "ini_file.h"
-#include "main_window.h"
+#include "main_window_win.h"
 #include "message_pump.h"
 #include "monitor_ids.h"
 #include "monitor_fixture.h"
 #include "monitor_session.h"
-#include "smart_viewer.h"
+#include "smart_viewer_win.h"
 #include "viewer_text.h"
-#include "window_helpers.h"
+#include "window_helpers_win.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>
@@ -323,6 +323,43 @@ TEST_F(SmartViewer, NvmeDrivesShowTheirInformationAndHealthRows)
     Select(2);  // back to an ATA drive: the attribute columns return
     EXPECT_EQ(ListColumns(viewer, IDC_SMART_ATTRIBUTES).size(), 7u);
     EXPECT_EQ(ListRows(viewer, IDC_SMART_ATTRIBUTES, 7).at(0).at(1), "Temperature");
+}
+
+// One pixel of the screen in a cell of a list row: near the right end of column `column`.
+COLORREF CellPixel(HWND viewer, int row, int column)
+{
+    HWND list = GetDlgItem(viewer, IDC_SMART_ATTRIBUTES);
+    RECT cell{};
+    cell.top = column;
+    cell.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    POINT at{cell.right - 4, (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+// A drive in caution for its pending sectors: the selector line ends in the health word, the
+// 197 row is painted in the caution colour and the temperature row as the list paints it.
+TEST_F(SmartViewer, ACautiousDriveShowsItsWordAndTheRowBehindIt)
+{
+    Start("drive 0\nmodel SIM SICK\ntemperature 194 40\nattribute 197 0x0012 100 100 08\nthreshold 197 0\n", false);
+    ToggleViewer();
+    HWND viewer = app_->smartWindow;
+    ASSERT_NE(viewer, nullptr);
+    const std::string line = SelectorLines(viewer).at(0);
+    EXPECT_EQ(line.substr(line.size() - 7), " [注意]") << line;
+    const std::vector<Row> rows = ListRows(viewer, IDC_SMART_ATTRIBUTES, 1);
+    ASSERT_EQ(rows, (std::vector<Row>{{"194"}, {"197"}}));
+    SetForegroundWindow(viewer);
+    RedrawWindow(viewer, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(300);
+    EXPECT_EQ(CellPixel(viewer, 1, 1), RGB(255, 230, 140)) << "the pending sectors' row";
+    EXPECT_NE(CellPixel(viewer, 0, 1), RGB(255, 230, 140)) << "the temperature row";
+    EXPECT_NE(CellPixel(viewer, 0, 1), CLR_INVALID);
+    EXPECT_TRUE(SaveWindowPicture(viewer, "smart_viewer_caution.png"));
 }
 
 TEST_F(SmartViewer, WithoutPresentDrivesEverythingStaysEmpty)

@@ -4,11 +4,11 @@
 
 #include "client_ids.h"
 #include "digit_icon_set_win.h"
-#include "gdi_font.h"
+#include "gdi_font_win.h"
 #include "host_text.h"
 #include "pelito_settings.h"
 #include "report_slots.h"
-#include "tray_icon.h"
+#include "tray_icon_win.h"
 #include "ws32_types.h"
 
 #include <windows.h>

@@ -4,7 +4,7 @@
 // is first shown (composing all of them took most of its start-up under Wine).
 #pragma once
 
-#include "glyphs.h"
+#include "glyphs_win.h"
 #include "tray_slot.h"
 
 #include <windows.h>

@@ -5,7 +5,7 @@
 
 #include "drive_judge.h"
 #include "drive_table.h"
-#include "monitor_window_state.h"
+#include "monitor_window_state_win.h"
 #include "settings.h"
 
 #include <windows.h>

@@ -2,8 +2,8 @@
 // timer, the slider request for its opacity and its drawing objects.
 #pragma once
 
-#include "gdi_brush.h"
-#include "gdi_font.h"
+#include "gdi_brush_win.h"
+#include "gdi_font_win.h"
 #include "slider_request.h"
 
 #include <windows.h>
