@@ -67,14 +67,7 @@ bool ReadConfig(const char* path, DaemonConfig& config)
 std::string MediaText(const DriveRecord& record)
 {
     const MediaAnswer answer = MediaOf(record);
-    switch (answer.media) {
-    case DriveMedia::SolidState:
-        return ", solid state";
-    case DriveMedia::Rotating:
-        return answer.rpm != 0 ? ", rotating at " + std::to_string(answer.rpm) + " rpm" : ", rotating";
-    default:
-        return ", media not reported";
-    }
+    return answer.media == DriveMedia::Unknown ? ", media not reported" : ", " + DescribeMedia(answer);
 }
 
 // What CHECK POWER MODE says of an ATA drive (asking does not wake it). A drive found

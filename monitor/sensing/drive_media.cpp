@@ -47,3 +47,15 @@ const char* MediaName(DriveMedia media)
         return "unknown";
     }
 }
+
+std::string DescribeMedia(const MediaAnswer& answer)
+{
+    switch (answer.media) {
+    case DriveMedia::SolidState:
+        return "solid state";
+    case DriveMedia::Rotating:
+        return answer.rpm != 0 ? "rotating at " + std::to_string(answer.rpm) + " rpm" : "rotating";
+    default:
+        return "not reported";
+    }
+}

@@ -6,6 +6,7 @@
 #include "drive_table.h"
 
 #include <cstdint>
+#include <string>
 
 enum class DriveMedia : std::uint8_t { Unknown = 0, SolidState, Rotating };
 
@@ -19,3 +20,5 @@ MediaAnswer MediaOfIdentify(const std::uint8_t* identify);
 MediaAnswer MediaOf(const DriveRecord& record);
 // "ssd", "hdd", "unknown": the metrics' label values.
 const char* MediaName(DriveMedia media);
+// In words for people: "solid state", "rotating at 7200 rpm", "rotating", "not reported".
+std::string DescribeMedia(const MediaAnswer& answer);

@@ -1,6 +1,7 @@
 #include "viewer_text.h"
 
 #include "attribute_names.h"
+#include "drive_media.h"
 #include "health_words.h"
 #include "identity_text.h"
 #include "storage_temperature.h"
@@ -104,6 +105,7 @@ constexpr InfoRowSource kInfoRows[kDriveInfoRowCount] = {
     {"Automatic Acoustic Management", Source::Word, 94, 0, Form::Bits},
     {"Temperature Attribute", Source::Sensing, 0, 0, Form::Text},
     {"Connection", Source::Sensing, 1, 0, Form::Text},
+    {"Media", Source::Sensing, 2, 0, Form::Text},
 };
 
 // The number a value row shows, or false when the record lacks its source.
@@ -168,6 +170,10 @@ void FormatPropertySensing(const DriveRecord& record, unsigned at, char (&value)
 
 void FormatSensingValue(const DriveRecord& record, unsigned at, char (&value)[64])
 {
+    if (at == 2) {
+        std::snprintf(value, sizeof value, "%s", DescribeMedia(MediaOf(record)).c_str());
+        return;
+    }
     if (record.kind == DriveKind::Property) {
         FormatPropertySensing(record, at, value);
         return;

@@ -50,9 +50,9 @@ std::uint32_t DriveAtSelectorPosition(const DriveState& drives, long position);
 
 // Drive information: the driver's version record, the four reply byte counts, 41
 // fields of the IDENTIFY sector, then the temperature attribute with where it came from
-// (database or fallback) and the way the drive is reached. Value texts are empty where the record has no version
+// (database or fallback), the way the drive is reached and its media (IDENTIFY word 217). Value texts are empty where the record has no version
 // or identify result.
-constexpr unsigned kDriveInfoRowCount = 51;
+constexpr unsigned kDriveInfoRowCount = 52;
 struct DriveInfoRow {
     const char* item;
     char value[64];

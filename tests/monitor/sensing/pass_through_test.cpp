@@ -353,10 +353,16 @@ TEST(DriveMedia, RotationRateWord)
         std::uint16_t word217;
         DriveMedia media;
         std::uint16_t rpm;
+        const char* words;  // as the viewer and kelvixd's journal say it
     } cases[] = {
-        {0x0000, DriveMedia::Unknown, 0},     {0x0001, DriveMedia::SolidState, 0}, {0x0002, DriveMedia::Unknown, 0},
-        {0x0400, DriveMedia::Unknown, 0},     {0x0401, DriveMedia::Rotating, 0x0401}, {7200, DriveMedia::Rotating, 7200},
-        {0xFFFE, DriveMedia::Rotating, 0xFFFE}, {0xFFFF, DriveMedia::Unknown, 0},
+        {0x0000, DriveMedia::Unknown, 0, "not reported"},
+        {0x0001, DriveMedia::SolidState, 0, "solid state"},
+        {0x0002, DriveMedia::Unknown, 0, "not reported"},
+        {0x0400, DriveMedia::Unknown, 0, "not reported"},
+        {0x0401, DriveMedia::Rotating, 0x0401, "rotating at 1025 rpm"},
+        {7200, DriveMedia::Rotating, 7200, "rotating at 7200 rpm"},
+        {0xFFFE, DriveMedia::Rotating, 0xFFFE, "rotating at 65534 rpm"},
+        {0xFFFF, DriveMedia::Unknown, 0, "not reported"},
     };
     for (const auto& c : cases) {
         std::uint8_t identify[512] = {};
@@ -365,7 +371,9 @@ TEST(DriveMedia, RotationRateWord)
         const MediaAnswer answer = MediaOfIdentify(identify);
         EXPECT_EQ(answer.media, c.media) << c.word217;
         EXPECT_EQ(answer.rpm, c.rpm) << c.word217;
+        EXPECT_EQ(DescribeMedia(answer), c.words);
     }
+    EXPECT_EQ(DescribeMedia(MediaAnswer{DriveMedia::Rotating, 0}), "rotating");
     DriveRecord nvme;
     nvme.kind = DriveKind::Nvme;
     EXPECT_EQ(MediaOf(nvme).media, DriveMedia::SolidState);

@@ -392,7 +392,7 @@ TEST_F(DriveInformation, ItemsInOrder)
         "Device Multi Word DMA Cycle Time", "PIO Cycle Time without IODRY", "PIO Cycle Time with IODRY",
         "Queue Size", "Major Version", "Minor Version", "Command Set 1", "Command Set 2", "Command Status 1",
         "Command Status 2", "Ultra DMA", "Hardware Reset", "Automatic Acoustic Management",
-        "Temperature Attribute", "Connection"};
+        "Temperature Attribute", "Connection", "Media"};
     const DriveInfoRows info = BuildDriveInfoRows(record_);
     for (unsigned row = 0; row < kDriveInfoRowCount; ++row) {
         SCOPED_TRACE(row);
@@ -438,7 +438,7 @@ TEST_F(DriveInformation, WithoutVersionOrIdentifyOnlyTheByteCountsAndHowItIsRead
     const DriveInfoRows info = BuildDriveInfoRows(record_);
     for (unsigned row = 0; row < kDriveInfoRowCount; ++row) {
         SCOPED_TRACE(row);
-        if ((row >= 4 && row <= 7) || row >= kDriveInfoRowCount - 2) {
+        if ((row >= 4 && row <= 7) || row >= kDriveInfoRowCount - 3) {
             EXPECT_STRNE(info.rows[row].value, "");
         } else {
             EXPECT_STREQ(info.rows[row].value, "");
@@ -481,8 +481,9 @@ TEST(DriveInformationSensing, TemperatureAttributeWithItsSourceAndTheConnection)
         record.temperatureAttributeId = c.id;
         record.temperatureSource = c.source;
         const DriveInfoRows info = BuildDriveInfoRows(record);
-        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 2].value, c.text);
-        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 1].value, "S.M.A.R.T. requests");
+        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 3].value, c.text);
+        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 2].value, "S.M.A.R.T. requests");
+        EXPECT_STREQ(info.rows[kDriveInfoRowCount - 1].value, "not reported") << "no IDENTIFY sector";
     }
 }
 
@@ -513,8 +514,8 @@ TEST(DriveInformationSensing, PropertyDrivesShowTheirThresholdsBusAndTexts)
         std::memset(record->serial, 'S', sizeof record->serial);  // no terminator: stops at the field's end
         std::strcpy(record->capacityText, "1.00TB");
         const DriveInfoRows full = BuildDriveInfoRows(*record);
-        EXPECT_STREQ(full.rows[kDriveInfoRowCount - 2].value, c.attribute);
-        EXPECT_STREQ(full.rows[kDriveInfoRowCount - 1].value, c.connection);
+        EXPECT_STREQ(full.rows[kDriveInfoRowCount - 3].value, c.attribute);
+        EXPECT_STREQ(full.rows[kDriveInfoRowCount - 2].value, c.connection);
         const PropertyInfoRows info = BuildPropertyInfoRows(*record);
         const char* const expected[kPropertyInfoRowCount][2] = {
             {"Model Number", "Portable SSD T7"}, {"Firmware Rev", "0"},
