@@ -12,6 +12,6 @@
 // gets a journal line with the reason, and so does each one past the 16th. Null after
 // a message when there is nothing to read from.
 std::unique_ptr<DrivePort> OpenDrivePort(const DaemonConfig& config);
-// Whether drives came or went since `port` was opened (one directory read; never for
-// simulated drives).
+// Whether drives came or went since `port` was opened (one directory read; for
+// simulated drives, a change of the drive-set file).
 bool DrivesChanged(const DrivePort& port, const DaemonConfig& config);

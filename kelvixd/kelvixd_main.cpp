@@ -284,6 +284,9 @@ struct Daemon {
     // What was notified already: a reload or a new drive list sends no event twice.
     EventWatch events;
     int notStartedStatus = 1;  // the exit status when a run could not start
+    // Outlives a new drive list, so that it knows which drives went and removes their
+    // entities at once; a new configuration starts it again.
+    std::unique_ptr<MqttPublisher> mqtt;
 };
 
 // Serves `config` until a signal, a failure, or a change of drives; a good new
@@ -332,9 +335,12 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
                 config.notify.CommandOn() ? "a command" : "");
     }
     SnapshotBoard board;
-    const std::unique_ptr<MqttPublisher> mqtt = StartMqtt(config.mqtt);
+    if (!daemon.mqtt) {
+        daemon.mqtt = StartMqtt(config.mqtt);
+    }
+    MqttPublisher* const mqtt = daemon.mqtt.get();
     PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events, notifier,
-                     config, mqtt.get());
+                     config, mqtt);
     VerdictBoard verdicts;
     verdicts.Publish(MakeVerdictReport(*drives, *judge));
 
@@ -400,7 +406,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
             MeasureAll(*drives, config.settings);
             const VerdictChanges changes = judge->Judge(*drives, limits);
             PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events,
-                             notifier, config, mqtt.get());
+                             notifier, config, mqtt);
             verdicts.Publish(MakeVerdictReport(*drives, *judge));
             warnings.Check(*drives, *judge, changes, stderr);
             refused.Tell(false);
@@ -408,8 +414,8 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         service.Stop();
         exporter.Stop();
         notifier.Stop();
-        if (mqtt) {
-            mqtt->Stop();
+        if (end != SessionEnd::Rescan) {
+            daemon.mqtt.reset();  // says offline
         }
         refused.Tell(true);
     }
@@ -489,6 +495,7 @@ int main(int argc, char** argv)
             reloaded = true;
             break;
         case SessionEnd::NotStarted:
+            daemon.mqtt.reset();  // it may have started with what could not be served
             if (reloaded) {
                 Journal(Priority::Error, "the new configuration cannot be served: back to the previous one");
                 config = previous;
@@ -500,6 +507,7 @@ int main(int argc, char** argv)
             break;
         }
     }
+    daemon.mqtt.reset();
     daemon.manager.Stopping();
     Ws32EndSockets();
     Journal(Priority::Info, "stopped");

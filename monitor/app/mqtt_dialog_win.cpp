@@ -7,9 +7,63 @@
 #include "wide_text_win.h"
 #include "window_helpers_win.h"
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 namespace {
+
+// Posted by the test's thread when it has a result.
+constexpr UINT kTestDoneMessage = WM_APP + 1;
+
+// The connection test on a thread of its own, so the dialog stays responsive for the
+// seconds a broker may take. The dialog joins it when it closes: the test is told to
+// stop and ends within its next read slice (or its bounded connect).
+class ConnectionTest {
+public:
+    ConnectionTest() = default;
+    ConnectionTest(const ConnectionTest&) = delete;
+    ConnectionTest& operator=(const ConnectionTest&) = delete;
+    ~ConnectionTest() { Stop(); }
+
+    bool Running() const { return thread_.joinable(); }
+    void Start(HWND dialog, MqttSettings settings, std::string clientId)
+    {
+        Stop();
+        cancel_ = false;
+        thread_ = std::thread([this, dialog, settings, clientId] {
+            connected_ = TestMqttConnection(settings, clientId, result_, &cancel_);
+            PostMessageW(dialog, kTestDoneMessage, 0, 0);
+        });
+    }
+    // After the thread's message: its result, in words.
+    std::string Take()
+    {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return Text(connected_ ? KelvixText::MqttConnectedResult : KelvixText::MqttNotConnectedResult) + result_;
+    }
+    void Stop()
+    {
+        cancel_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+
+private:
+    std::thread thread_;
+    std::atomic<bool> cancel_{false};
+    bool connected_ = false;  // written by the thread, read after the join
+    std::string result_;
+};
+
+// What the dialog works on: the settings it edits and its test.
+struct MqttDialogState {
+    MqttSettings* settings = nullptr;
+    ConnectionTest test;
+};
 
 // The text fields and the key each one sets.
 struct MqttField {
@@ -73,26 +127,28 @@ void ShowTexts(HWND dialog)
     SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
 }
 
-void Test(HWND dialog)
+void Test(HWND dialog, ConnectionTest& test)
 {
     MqttSettings settings;
     std::string problem;
+    if (test.Running()) {
+        return;
+    }
     if (!Read(dialog, settings, problem)) {
         SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, (std::string(Text(KelvixText::MqttSettingsWrong)) + problem).c_str());
         return;
     }
     SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, Text(KelvixText::MqttConnecting));
-    UpdateWindow(GetDlgItem(dialog, IDC_MQTT_RESULT));
-    const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    EnableWindow(GetDlgItem(dialog, IDC_MQTT_TEST), FALSE);
     char host[MAX_COMPUTERNAME_LENGTH + 1] = "";
     DWORD size = sizeof host;
     GetComputerNameA(host, &size);
-    std::string result;
-    const bool connected = TestMqttConnection(settings, MakeMqttClientId("kelvix-test", host, GetCurrentProcessId()),
-                                              result);
-    SetCursor(previous);
-    SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT,
-                    (Text(connected ? KelvixText::MqttConnectedResult : KelvixText::MqttNotConnectedResult) + result).c_str());
+    test.Start(dialog, settings, MakeMqttClientId("kelvix-test", host, GetCurrentProcessId()));
+}
+
+MqttDialogState& State(HWND dialog)
+{
+    return *reinterpret_cast<MqttDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -102,16 +158,23 @@ INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         CentreDialogWithIcon(dialog, App().instance, kProgramIconId);
         ShowTexts(dialog);
-        Fill(dialog, *reinterpret_cast<MqttSettings*>(lParam));
+        Fill(dialog, *reinterpret_cast<MqttDialogState*>(lParam)->settings);
         return TRUE;
+    case kTestDoneMessage:
+        SetDlgItemTextCp932(dialog, IDC_MQTT_RESULT, State(dialog).test.Take().c_str());
+        EnableWindow(GetDlgItem(dialog, IDC_MQTT_TEST), TRUE);
+        return TRUE;
+    case WM_DESTROY:
+        State(dialog).test.Stop();
+        return FALSE;
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED) {
             return TRUE;
         }
         if (LOWORD(wParam) == IDC_MQTT_TEST) {
-            Test(dialog);
+            Test(dialog, State(dialog).test);
         } else if (LOWORD(wParam) == IDOK) {
-            auto* settings = reinterpret_cast<MqttSettings*>(GetWindowLongPtrA(dialog, DWLP_USER));
+            MqttSettings* settings = State(dialog).settings;
             std::string problem;
             if (Read(dialog, *settings, problem)) {
                 EndDialog(dialog, IDOK);
@@ -132,8 +195,10 @@ INT_PTR CALLBACK MqttDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 bool RunMqttDialog(HWND owner, MqttSettings& settings)
 {
     MqttSettings edited = settings;
+    MqttDialogState state;
+    state.settings = &edited;
     const INT_PTR result = DialogBoxParamW(App().instance, MAKEINTRESOURCEW(kMqttDialogId), owner, MqttDialogProc,
-                                           reinterpret_cast<LPARAM>(&edited));
+                                           reinterpret_cast<LPARAM>(&state));
     if (result != IDOK) {
         return false;
     }

@@ -1,5 +1,5 @@
 // MqttLink: the byte stream to the broker, plain TCP or TLS. One file per platform makes
-// it (mqtt_link_posix.cpp: OpenSSL; mqtt_link_win.cpp); the plain TCP part is portable,
+// it (mqtt_link_posix.cpp: OpenSSL; mqtt_link_schannel_win.cpp: Schannel); the plain TCP part is portable,
 // on the socket binding.
 #pragma once
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <set>
 
 namespace {
 
@@ -237,7 +238,6 @@ bool MqttPublisher::PublishSnapshot(const DriveSnapshot& snapshot)
         }
         hostAnnounced_ = true;
     }
-    std::map<std::string, std::string> present;
     for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
         const DriveSnapshotEntry& drive = snapshot.drives[i];
         const std::string id = DiscoveryTopics::DriveId(drive);
@@ -254,11 +254,20 @@ bool MqttPublisher::PublishSnapshot(const DriveSnapshot& snapshot)
                 }
             }
         }
-        present[id] = all;
         announced_[id] = all;
         if (!PublishMessage(topics_.DriveStateMessage(drive))) {
             return false;
         }
+    }
+    return RemoveGone(snapshot) && PublishMessage(topics_.HostState(snapshot.count));
+}
+
+bool MqttPublisher::RemoveGone(const DriveSnapshot& snapshot)
+{
+    removalDue_ = false;
+    std::set<std::string> present;
+    for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
+        present.insert(DiscoveryTopics::DriveId(snapshot.drives[i]));
     }
     for (auto known = announced_.begin(); known != announced_.end();) {
         if (present.count(known->first) != 0) {
@@ -273,7 +282,7 @@ bool MqttPublisher::PublishSnapshot(const DriveSnapshot& snapshot)
         Log("MQTT: drive " + known->first + " is gone: its Home Assistant entities are removed");
         known = announced_.erase(known);
     }
-    return PublishMessage(topics_.HostState(snapshot.count));
+    return true;
 }
 
 bool MqttPublisher::Handle(const mqtt::Packet& packet, bool& birth)
@@ -288,8 +297,9 @@ bool MqttPublisher::Handle(const mqtt::Packet& packet, bool& birth)
             birth = true;
         } else if (!packet.payload.empty() && topics_.DriveIdOfConfig(packet.topic, driveId) &&
                    announced_.count(driveId) == 0 && announced_.size() < kMaxRemembered) {
-            // Left by an earlier run: removed with the next snapshot unless the drive is there.
+            // Left by an earlier run: removed at once unless the drive is there.
             announced_[driveId] = std::string();
+            removalDue_ = true;
         }
         return packet.Qos() == 0 || Send(mqtt::EncodePubAck(packet.packetId));
     }
@@ -397,6 +407,10 @@ bool MqttPublisher::Session(std::string& error)
             error = "the broker sent something that is not MQTT";
             return false;
         }
+        if (removalDue_ && current_ && !RemoveGone(*current_)) {
+            error = "the connection was lost while publishing";
+            return false;
+        }
         if (pinging && MillisecondsSince(pingSent) > kPingAnswerSeconds * 1000) {
             error = "the broker stopped answering";
             return false;
@@ -418,7 +432,8 @@ bool MqttPublisher::Session(std::string& error)
     return true;
 }
 
-bool TestMqttConnection(const MqttSettings& settings, const std::string& clientId, std::string& result)
+bool TestMqttConnection(const MqttSettings& settings, const std::string& clientId, std::string& result,
+                        const std::atomic<bool>* cancel)
 {
     if (!settings.Enabled()) {
         result = "no broker host is set";
@@ -435,7 +450,7 @@ bool TestMqttConnection(const MqttSettings& settings, const std::string& clientI
     options.user = settings.user;
     options.password = settings.password;
     mqtt::PacketReader reader;
-    if (!OpenSession(*link, settings, options, reader, error)) {
+    if (!OpenSession(*link, settings, options, reader, error, cancel)) {
         result = error;
         return false;
     }

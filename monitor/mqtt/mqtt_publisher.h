@@ -69,6 +69,9 @@ private:
     std::uint16_t TakePacketId();
     bool PublishMessage(const MqttMessage& message);
     bool PublishSnapshot(const DriveSnapshot& snapshot);
+    // Empties the entities of every drive announced (now or by an earlier run) that the
+    // snapshot no longer has.
+    bool RemoveGone(const DriveSnapshot& snapshot);
     bool Handle(const mqtt::Packet& packet, bool& birth);
     bool WaitForStop(int milliseconds);
     void Log(const std::string& text);
@@ -93,10 +96,13 @@ private:
     std::unique_ptr<DriveSnapshot> current_;       // the last snapshot sent
     std::map<std::string, std::string> announced_;  // drive id -> its configs, as the broker keeps them
     bool hostAnnounced_ = false;
+    bool removalDue_ = false;  // drives of an earlier run were found on the broker
     std::uint16_t nextPacketId_ = 1;
     unsigned unacknowledged_ = 0;
 };
 
 // Connects, waits for the broker's answer and disconnects: the dialog's "test
 // connection". True when the broker accepted; `result` says what happened in words.
-bool TestMqttConnection(const MqttSettings& settings, const std::string& clientId, std::string& result);
+// `cancel` set ends the wait for the answer early (the connect itself is bounded by 5 s).
+bool TestMqttConnection(const MqttSettings& settings, const std::string& clientId, std::string& result,
+                        const std::atomic<bool>* cancel = nullptr);

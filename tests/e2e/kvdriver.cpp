@@ -18,6 +18,7 @@
 //   kvdriver dialog-get-text TITLE ID        print the text of control ID in dialog TITLE
 //   kvdriver dialog-set-text TITLE ID TEXT   set it
 //   kvdriver dialog-click TITLE ID           click button ID
+//   kvdriver trust-ca PEM | distrust-ca PEM  add (remove) a CA to (from) the machine's ROOT store
 //   kvdriver dialog-checked TITLE ID         print 1 or 0 for a check box
 //   kvdriver windows CLASS                   print the texts of visible windows of CLASS
 //   kvdriver key VK                          press and release a virtual key (27 = Escape)
@@ -27,6 +28,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <tlhelp32.h>
+#include <wincrypt.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -199,6 +201,34 @@ int HoldPort(unsigned long port, DWORD ms)
     return bound ? 0 : 1;
 }
 
+// A test CA in the prefix's trusted roots (HKLM ROOT): Wine has no certutil.
+int TrustCa(const char* path, bool trust)
+{
+    char pem[16384] = {};
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return 1;
+    const size_t size = std::fread(pem, 1, sizeof pem - 1, file);
+    std::fclose(file);
+    BYTE der[8192];
+    DWORD derSize = sizeof der;
+    if (!CryptStringToBinaryA(pem, static_cast<DWORD>(size), CRYPT_STRING_BASE64HEADER, der, &derSize, nullptr,
+                              nullptr))
+        return 1;
+    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+    if (!root)
+        return 1;
+    PCCERT_CONTEXT added = nullptr;
+    BOOL done = CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, derSize, CERT_STORE_ADD_REPLACE_EXISTING,
+                                                 &added);
+    if (done && !trust)
+        done = CertDeleteCertificateFromStore(added);  // frees `added`
+    else if (added)
+        CertFreeCertificateContext(added);
+    CertCloseStore(root, 0);
+    return done ? 0 : 1;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "kvdriver: see the comment at the top of kvdriver.cpp for the calls\n");
@@ -307,6 +337,8 @@ int main(int argc, char** argv)
         input[1].ki.dwFlags = KEYEVENTF_KEYUP;
         return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
     }
+    if ((call == "trust-ca" || call == "distrust-ca") && argc == 3)
+        return TrustCa(argv[2], call == "trust-ca");
     if (call == "hold-port" && argc == 4)
         return HoldPort(Number(argv[2]), Number(argv[3]));
     if (call == "post" && argc == 7) {

@@ -3,8 +3,9 @@
 
 One broker (plain and TLS listeners, an openssl test CA), one story per behaviour:
 discovery payloads against Home Assistant's documented keys and templates, retained
-states, the birth message, the will after SIGKILL, a removed drive, a second copy, the
-broker dropped mid-run, and TLS with and without the CA.
+states, the birth message, the will after SIGKILL, a drive gone at the next start and one
+pulled out while running, a second copy, the broker dropped mid-run, and TLS with and
+without the CA.
 
     kelvixd_mqtt.py KELVIXD_SIM DRIVESET
 """
@@ -341,6 +342,22 @@ def main():
         check(any("wmaj91234567" in t for t in left), "the other drives stay")
         check(broker.retained("kelvix/#").get("kelvix/%s/availability" % host_id) == "online", "online again")
         check("drive y2abcdef is gone" in third.text(), "the journal tells the removal")
+
+        # A drive pulled out while kelvixd runs: its entities go when the drive list is read
+        # again, and Home Assistant never sees the host offline.
+        watch = Watcher(broker, "#")
+        with open(fewer) as source, open(fewer + ".new", "w") as target:
+            target.write(source.read().split("drive 2")[0])
+        os.rename(fewer + ".new", fewer)
+        emptied = lambda: {l[1] for l in watch.lines() if "wmaj91234567" in l[1] and l[2] == ""}
+        wait_until(lambda: len(emptied()) >= 4, "a live subscriber to see the pulled drive's topics emptied")
+        check(any(t.endswith("wmaj91234567_temperature/config") for t in emptied()) and
+              any(t.endswith("wmaj91234567/state") for t in emptied()), "its configs and state: " + str(emptied()))
+        watch.stop()
+        check(not any("wmaj91234567" in t for t in broker.retained("homeassistant/#", "kelvix/#")),
+              "nothing of the pulled drive stays retained")
+        check(any("5jv3abcd" in t for t in broker.retained("homeassistant/#")), "the drives left stay")
+        check(not any(l[2] == "offline" for l in watch.lines()), "availability stays online through the rescan")
         third.stop()
         check(broker.retained("kelvix/#").get("kelvix/%s/availability" % host_id) == "offline",
               "a clean stop says offline")
