@@ -193,6 +193,25 @@ const std::uint8_t* SmartDevice::ReadThresholds(std::uint32_t& bytesReturned)
     return thresholdResult_;
 }
 
+ReturnStatus SmartDevice::AskReturnStatus()
+{
+    if (handle_ == nullptr) {
+        return ReturnStatus::NotAsked;
+    }
+    const AtaTaskfile task = Taskfile(kSmartReturnStatus, kSmartCylLow, kSmartCylHigh, kAtaSmart);
+    if (route_ != AtaRoute::Smart) {
+        const SatReply reply = SatNonData(task);
+        return ReturnStatusOfSatReply(reply.done, reply.registersKnown, reply.registers);
+    }
+    requestSize_ = kSmartRequestSize;
+    replySize_ = kSmartStatusReplySize;
+    FillRequest(0, kSmartReturnStatus, kSmartCylLow, kSmartCylHigh, kAtaSmart);
+    std::uint8_t reply[kSmartStatusReplySize] = {};
+    std::uint32_t bytes = 0;
+    const bool ok = Send(kSmartSendDriveCommand, &request_, reply, bytes);
+    return ReturnStatusOfSmartReply(ok, reply, bytes);
+}
+
 bool SmartDevice::FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const
 {
     if (handle_ == nullptr || attributeResult_ == nullptr) {

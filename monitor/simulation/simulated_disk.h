@@ -72,6 +72,11 @@ struct SimulatedDrive {
         std::vector<std::uint64_t> values;
     };
     std::vector<AttributeSeries> attributeSeries;
+    // Its answers to S.M.A.R.T. RETURN STATUS: question n (from 1) gets the n-th, past the
+    // end the last stays; empty: always passed. Refused: aborted, no registers.
+    enum class Status : std::uint8_t { Passed, Failing, Refused };
+    std::vector<Status> returnStatuses;
+    Status ReturnStatusAt(std::uint32_t ask) const;
     SimulatedFailures fail;
 
     // Power: which of the two power questions the drive answers (CHECK POWER MODE through
@@ -160,6 +165,9 @@ struct SimulatedDrive {
     // A little-endian health-log field of 1 to 16 bytes.
     void SetHealthField(unsigned offset, unsigned size, std::uint64_t value);
 };
+
+// The registers a drive leaves after RETURN STATUS answered passed or failing.
+AtaRegisters ReturnStatusRegisters(SimulatedDrive::Status status);
 
 // Sets the checksum byte (511) so that the sector's bytes sum to zero, as drives do.
 void SealSector(std::uint8_t* sector);
@@ -282,6 +290,7 @@ private:
     std::uint32_t powerChecks_[kSimulatedDriveSlots] = {};
     std::uint32_t propertyReads_[kSimulatedDriveSlots] = {};
     std::uint32_t passThroughs_[kSimulatedDriveSlots] = {};
+    std::uint32_t statusAsks_[kSimulatedDriveSlots] = {};
     // A JMicron bridge's command between its three steps, and the last one's outcome.
     struct JmicronCommand {
         bool pending = false;

@@ -63,4 +63,46 @@ TEST(RealDrives, EachGetsTheVerdictItsCountsCallFor)
     }
 }
 
+// The drive's own verdict over ticks: asked with each read of an awake drive (enumeration's
+// read stands for the first tick), a failing answer is Bad, a drive that refused once is
+// asked no more, and a sleeping drive is not asked: its last verdict stands. One letter a
+// tick: G good, B bad; and whether RETURN STATUS went out that tick.
+TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
+{
+    const struct {
+        const char* name;
+        const char* keys;
+        const char* health;
+        const char* asked;
+    } cases[] = {
+        {"turns failing", "return-status passed passed failing\n", "GGB", "-yy"},
+        {"refused once, asked no more", "return-status passed refused failing\n", "GGG", "-y-"},
+        {"asleep: not asked, the verdict stands", "return-status failing passed\nsleep 2 3\n", "BBBG", "---y"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkingDirectory directory;
+        SimulatedMachine machine(std::string("drive 0\nmodel KVX 1\ntemperature 194 35\n") + c.keys);
+        EnumerateDrives(machine.drives);
+        Settings settings;
+        settings.NoWake = 1;
+        DriveJudge judge(nullptr);
+        std::string health;
+        std::string asked;
+        for (const char* t = c.health; *t != '\0'; ++t) {
+            machine.bus.ClearLog();
+            MeasureAll(machine.drives, settings);
+            judge.Judge(machine.drives, WarningLimitsOf(settings));
+            health += judge.Verdict(0).health == HealthState::Bad ? 'B' : judge.Verdict(0).health == HealthState::Good ? 'G' : '?';
+            bool sent = false;
+            for (const SimulatedRequest& request : machine.bus.Requests()) {
+                sent = sent || (request.code == kSmartSendDriveCommand && request.record[4] == kSmartReturnStatus);
+            }
+            asked += sent ? 'y' : '-';
+        }
+        EXPECT_EQ(health, c.health);
+        EXPECT_EQ(asked, c.asked);
+    }
+}
+
 }  // namespace

@@ -1,0 +1,200 @@
+// RETURN STATUS on each way a drive is reached: the disk driver's SMART_SEND_DRIVE_COMMAND
+// (the registers after the reply header), a bridge's ATA PASS-THROUGH with CK_COND (the
+// registers in the sense data's ATA Status Return descriptor) and SG_IO on Linux (the same
+// sense data, through the pass-through seam). Each transport gets the same drive answers
+// as its own bytes; only the two register patterns are an answer.
+#include "disk_control.h"
+#include "pass_through_disk_control.h"
+#include "return_status.h"
+#include "scsi_records.h"
+#include "sg_io_outcome.h"
+#include "simulated_disk.h"
+#include "smart_device.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// What the drive leaves, and how much of it comes back.
+enum class Back : std::uint8_t { Registers, NoRegisters, Refused };
+
+struct Answer {
+    std::uint8_t lbaMid;
+    std::uint8_t lbaHigh;
+    std::uint8_t status;  // 51h: ERR
+    Back back;
+};
+
+// Sense data as a bridge or libata returns it: descriptor format, with the ATA Status
+// Return descriptor (09h) unless the registers are left out.
+std::vector<std::uint8_t> SenseOf(const Answer& answer)
+{
+    const bool error = (answer.status & kAtaStatusError) != 0;
+    const bool registers = answer.back == Back::Registers;
+    std::vector<std::uint8_t> sense = {0x72, static_cast<std::uint8_t>(error ? 0x0B : 0x01), 0x00,
+                                       static_cast<std::uint8_t>(error ? 0x00 : 0x1D), 0, 0, 0,
+                                       static_cast<std::uint8_t>(registers ? 14 : 0)};
+    if (registers) {
+        const std::uint8_t descriptor[14] = {0x09, 0x0C, 0, static_cast<std::uint8_t>(error ? 0x04 : 0), 0, 0, 0, 0, 0,
+                                             answer.lbaMid, 0, answer.lbaHigh, 0xA0, answer.status};
+        sense.insert(sense.end(), descriptor, descriptor + sizeof descriptor);
+    }
+    return sense;
+}
+
+// A disk driver that answers every request with one drive's answer, and keeps the last
+// request. A bridged drive's route is found by one CHECK POWER MODE that answers plainly.
+class CannedDisk final : public DiskControl {
+public:
+    explicit CannedDisk(const Answer& answer) : answer_(answer) {}
+    std::uint32_t PlatformId() override { return kPlatformWindowsNT; }
+    HANDLE Open(const char*, DWORD, DWORD, DWORD) override { return reinterpret_cast<HANDLE>(0x10); }
+    void Close(HANDLE) override {}
+    bool Request(HANDLE, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
+                 DWORD* bytesReturned) override
+    {
+        auto* reply = static_cast<std::uint8_t*>(out);
+        last.assign(static_cast<const std::uint8_t*>(in), static_cast<const std::uint8_t*>(in) + inSize);
+        *bytesReturned = 0;
+        if (answer_.back == Back::Refused && code == kSmartSendDriveCommand) {
+            return false;
+        }
+        if (code == kSmartSendDriveCommand) {
+            const IDEREGS registers{0, 0, 0, answer_.lbaMid, answer_.lbaHigh, 0xA0, answer_.status, 0};
+            std::memset(reply, 0, outSize);
+            std::memcpy(reply + kSmartStatusSize, &registers, sizeof registers);
+            *bytesReturned = answer_.back == Back::Registers ? kSmartStatusSize + sizeof registers : kSmartStatusSize;
+            return true;
+        }
+        if (code != kIoctlScsiPassThrough || (answer_.back == Back::Refused && !probing_)) {
+            return false;
+        }
+        std::memcpy(reply, in, inSize);
+        SCSI_PASS_THROUGH header;
+        std::memcpy(&header, reply, sizeof header);
+        const std::vector<std::uint8_t> sense = SenseOf(probing_ ? Answer{0, 0, 0x50, Back::Registers} : answer_);
+        probing_ = false;
+        header.ScsiStatus = kScsiStatusCheckCondition;
+        header.SenseInfoLength = static_cast<BYTE>(sense.size());
+        std::memcpy(reply + header.SenseInfoOffset, sense.data(), sense.size());
+        std::memcpy(reply, &header, sizeof header);
+        *bytesReturned = outSize;
+        return true;
+    }
+
+    std::vector<std::uint8_t> last;
+
+private:
+    Answer answer_;
+    bool probing_ = true;
+};
+
+// The Linux port: what SG_IO's outcome says, decoded as LinuxDrivePort decodes it.
+class CannedPort final : public DrivePort {
+public:
+    explicit CannedPort(const Answer& answer) : answer_(answer) {}
+    int Open(unsigned, DriveProtocol& protocol) override
+    {
+        protocol = DriveProtocol::Ata;
+        return 3;
+    }
+    void Close(int) override {}
+    std::string Location(unsigned) const override { return "canned"; }
+    bool Ata(int, const AtaTaskfile& task, std::uint8_t*, std::uint32_t, AtaRegisters* returned) override
+    {
+        sent = task;
+        if (answer_.back == Back::Refused) {
+            return false;
+        }
+        const std::vector<std::uint8_t> sense = SenseOf(answer_);
+        PassThroughOutcome outcome;
+        outcome.scsiStatus = 0x02;  // CHECK CONDITION, as CK_COND asks
+        outcome.driverStatus = 0x08;
+        outcome.sense = sense.data();
+        outcome.senseLength = sense.size();
+        return PassThroughSucceeded(outcome, returned);
+    }
+    bool NvmeAdmin(int, const NvmeAdminCommand&, std::uint8_t*, std::uint32_t) override { return false; }
+    bool Length(int, std::uint64_t&) override { return false; }
+
+    AtaTaskfile sent;
+
+private:
+    Answer answer_;
+};
+
+enum class Transport : std::uint8_t { SmartIoctl, Bridge, LinuxSgIo };
+
+ReturnStatus Ask(Transport transport, const Answer& answer, AtaTaskfile& sent)
+{
+    if (transport == Transport::LinuxSgIo) {
+        CannedPort port(answer);
+        PassThroughDiskControl control(port);
+        ScopedDiskControl installed(control);
+        SmartDevice device;
+        EXPECT_TRUE(device.Open(0));
+        const ReturnStatus status = device.AskReturnStatus();
+        sent = port.sent;
+        return status;
+    }
+    CannedDisk disk(answer);
+    ScopedDiskControl installed(disk);
+    SmartDevice device;
+    EXPECT_TRUE(device.Open(0));
+    if (transport == Transport::Bridge) {
+        AtaTaskfile checkPower;
+        checkPower.command = kAtaCheckPowerMode;
+        EXPECT_TRUE(device.ProbeSatNonData(checkPower).done);
+        EXPECT_EQ(device.Route(), AtaRoute::Sat16);
+    }
+    const ReturnStatus status = device.AskReturnStatus();
+    const std::vector<std::uint8_t>& in = disk.last;
+    if (transport == Transport::SmartIoctl && in.size() >= kSmartRequestSize) {
+        sent = {in[4], in[5], in[6], in[7], in[8], in[9], in[10]};  // IDEREGS after cBufferSize
+    } else if (in.size() >= sizeof(SCSI_PASS_THROUGH)) {
+        const std::uint8_t* cdb = in.data() + offsetof(SCSI_PASS_THROUGH, Cdb);
+        EXPECT_EQ(cdb[2] & 0x20, 0x20) << "CK_COND: the registers are asked back";
+        sent = {cdb[4], cdb[6], cdb[8], cdb[10], cdb[12], cdb[13], cdb[14]};
+    }
+    return status;
+}
+
+TEST(ReturnStatus, OnlyTheTwoPatternsAnswerOnEveryTransport)
+{
+    const struct {
+        const char* name;
+        Answer answer;
+        ReturnStatus expected;
+    } cases[] = {
+        {"passed", {0x4F, 0xC2, 0x50, Back::Registers}, ReturnStatus::Passed},
+        {"threshold exceeded", {0xF4, 0x2C, 0x50, Back::Registers}, ReturnStatus::Failing},
+        {"registers left at zero", {0x00, 0x00, 0x50, Back::Registers}, ReturnStatus::NotAsked},
+        {"half of each pattern", {0x4F, 0x2C, 0x50, Back::Registers}, ReturnStatus::NotAsked},
+        {"the drive aborted it", {0xF4, 0x2C, 0x51, Back::Registers}, ReturnStatus::NotAsked},
+        {"registers not returned", {0xF4, 0x2C, 0x50, Back::NoRegisters}, ReturnStatus::NotAsked},
+        {"request refused", {0xF4, 0x2C, 0x50, Back::Refused}, ReturnStatus::NotAsked},
+    };
+    const struct {
+        const char* name;
+        Transport transport;
+    } transports[] = {{"SMART ioctl", Transport::SmartIoctl},
+                      {"bridge CK_COND", Transport::Bridge},
+                      {"SG_IO", Transport::LinuxSgIo}};
+    for (const auto& t : transports) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(t.name) + ": " + c.name);
+            AtaTaskfile sent;
+            EXPECT_EQ(Ask(t.transport, c.answer, sent), c.expected);
+            EXPECT_EQ(sent.command, kAtaSmart);
+            EXPECT_EQ(sent.features, kSmartReturnStatus);
+            EXPECT_EQ(sent.lbaMid, kSmartCylLow);
+            EXPECT_EQ(sent.lbaHigh, kSmartCylHigh);
+        }
+    }
+}
+
+}  // namespace
