@@ -268,6 +268,7 @@ void EnumerateDrives(DriveState& drives, bool askPowerFirst)
         DriveRecord& record = drives.table[i];
         record.present = 0;
         record.returnStatus = ReturnStatus::NotAsked;
+        record.returnStatusByPassThrough = 0;
         record.returnStatusRefused = 0;
         drives.presentList[i] = kNoDrive;
         // A drive that fails keeps its device open (if it opened) until the table goes.

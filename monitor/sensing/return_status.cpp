@@ -1,5 +1,6 @@
 #include "return_status.h"
 
+#include "ata_records.h"
 #include "drive_table.h"
 #include "smart_records.h"
 
@@ -32,6 +33,18 @@ ReturnStatus ReturnStatusOfSmartReply(bool ok, const std::uint8_t* reply, std::u
     return ReturnStatusOfRegisters(registers.bCylLowReg, registers.bCylHighReg);
 }
 
+ReturnStatus ReturnStatusOfAtaPassThrough(bool ok, const std::uint8_t* reply, std::uint32_t returned)
+{
+    if (!ok || reply == nullptr || returned < kAtaPassThroughSize) {
+        return ReturnStatus::NotAsked;
+    }
+    const std::uint8_t* task = reply + offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile);
+    if ((task[kTaskCommand] & (kAtaStatusBusy | kAtaStatusError)) != 0) {
+        return ReturnStatus::NotAsked;
+    }
+    return ReturnStatusOfRegisters(task[kTaskLbaMid], task[kTaskLbaHigh]);
+}
+
 ReturnStatus ReturnStatusOfSatReply(bool done, bool registersKnown, const AtaRegisters& registers)
 {
     return done && registersKnown ? ReturnStatusOfRegisters(registers.lbaMid, registers.lbaHigh)
@@ -43,10 +56,13 @@ void AskReturnStatus(DriveRecord& record)
     if (record.kind != DriveKind::Ata || record.returnStatusRefused != 0 || record.attributeResult == nullptr) {
         return;
     }
-    const ReturnStatus answer = record.device.AskReturnStatus();
-    if (answer == ReturnStatus::NotAsked) {
+    const bool secondWay = record.returnStatusByPassThrough != 0;
+    const ReturnStatus answer = record.device.AskReturnStatus(secondWay);
+    if (answer != ReturnStatus::NotAsked) {
+        record.returnStatus = answer;
+    } else if (!secondWay && record.device.HasAtaPassThrough()) {
+        record.returnStatusByPassThrough = 1;  // one command a tick: the other way next time
+    } else {
         record.returnStatusRefused = 1;
-        return;
     }
-    record.returnStatus = answer;
 }

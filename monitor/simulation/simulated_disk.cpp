@@ -126,6 +126,16 @@ DWORD PutAtaSense(std::uint8_t* sense, std::uint8_t key, std::uint8_t ascq, std:
     return 22;
 }
 
+// Whether an ATA pass-through record carries S.M.A.R.T. RETURN STATUS.
+bool PassThroughReturnStatus(const std::uint8_t* in, DWORD inSize)
+{
+    if (in == nullptr || inSize < kAtaPassThroughSize) {
+        return false;
+    }
+    const std::uint8_t* task = in + offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile);
+    return task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == 0xDA;
+}
+
 // Whether a SCSI pass-through record carries CHECK POWER MODE in either block form.
 bool BridgedPowerCheck(const std::uint8_t* in, DWORD inSize)
 {
@@ -580,7 +590,8 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
         // all but the power question.
         const bool bridgedPowerCheck = code == kIoctlScsiPassThrough && BridgedPowerCheck(input, inSize);
         const bool smartCommand = code == kSmartSendDriveCommand || code == kSmartRcvDriveData ||
-                                  (code == kIoctlScsiPassThrough && !bridgedPowerCheck);
+                                  (code == kIoctlScsiPassThrough && !bridgedPowerCheck) ||
+                                  (code == kIoctlAtaPassThrough && PassThroughReturnStatus(input, inSize));
         if (drive == kEveryDrive && smartCommand && input != nullptr && inSize >= kSmartRequestSize) {
             drive = input[offsetof(SENDCMDINPARAMS, bDriveNumber)];  // the 9x driver
         }
@@ -1053,8 +1064,27 @@ bool SimulatedDiskBus::AnswerAtaPassThrough(SimulatedDrive& drive, unsigned numb
     }
     ATA_PASS_THROUGH_EX request;
     std::memcpy(&request, in, sizeof request);
-    if (request.CurrentTaskFile[kTaskCommand] != kAtaCheckPowerMode || request.DataTransferLength != 0) {
-        return false;  // the only pass-through command these drives know
+    if (request.DataTransferLength != 0) {
+        return false;
+    }
+    const BYTE* task = request.CurrentTaskFile;
+    if (task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == 0xDA && task[kTaskLbaMid] == kSmartCylLow &&
+        task[kTaskLbaHigh] == kSmartCylHigh && !drive.atapi) {
+        // RETURN STATUS: the same answers as through SMART_SEND_DRIVE_COMMAND, in turn.
+        const SimulatedDrive::Status status = drive.ReturnStatusAt(++statusAsks_[number]);
+        if (status == SimulatedDrive::Status::Refused) {
+            return false;
+        }
+        const AtaRegisters left = ReturnStatusRegisters(status);
+        ATA_PASS_THROUGH_EX reply = request;
+        const BYTE registers[8] = {0, 0, 0, left.lbaMid, left.lbaHigh, 0xA0, left.status, 0};
+        std::memcpy(reply.CurrentTaskFile, registers, sizeof registers);
+        std::memcpy(out, &reply, sizeof reply);
+        returned = kAtaPassThroughSize;
+        return true;
+    }
+    if (task[kTaskCommand] != kAtaCheckPowerMode) {
+        return false;  // the only other pass-through command these drives know
     }
     ++powerChecks_[number];
     if (!drive.answersCheckPower) {

@@ -72,8 +72,9 @@ struct SimulatedDrive {
         std::vector<std::uint64_t> values;
     };
     std::vector<AttributeSeries> attributeSeries;
-    // Its answers to S.M.A.R.T. RETURN STATUS: question n (from 1) gets the n-th, past the
-    // end the last stays; empty: always passed. Refused: aborted, no registers.
+    // Its answers to S.M.A.R.T. RETURN STATUS, through SMART_SEND_DRIVE_COMMAND, the ATA or
+    // a bridge's pass-through: question n (from 1) gets the n-th, past the end the last
+    // stays; empty: always passed. Refused: aborted, no registers.
     enum class Status : std::uint8_t { Passed, Failing, Refused };
     std::vector<Status> returnStatuses;
     Status ReturnStatusAt(std::uint32_t ask) const;
@@ -228,6 +229,8 @@ public:
     std::uint64_t SmartCommands(unsigned drive) const;
     std::uint64_t SmartCommandsAsleep(unsigned drive) const;
     std::uint32_t PowerChecks(unsigned drive) const;
+    // RETURN STATUS questions received, every way (counted among the S.M.A.R.T. commands).
+    std::uint32_t StatusQuestions(unsigned drive) const { return statusAsks_[drive % kSimulatedDriveSlots]; }
     bool Asleep(unsigned drive) const;
     // The counts as text: "drive N smart S asleep A checks C sleeping 0|1" per installed
     // drive, then "end".

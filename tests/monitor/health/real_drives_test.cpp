@@ -64,9 +64,10 @@ TEST(RealDrives, EachGetsTheVerdictItsCountsCallFor)
 }
 
 // The drive's own verdict over ticks: asked with each read of an awake drive (enumeration's
-// read stands for the first tick), a failing answer is Bad, a drive that refused once is
-// asked no more, and a sleeping drive is not asked: its last verdict stands. One letter a
-// tick: G good, B bad; and whether RETURN STATUS went out that tick.
+// read stands for the first tick), a failing answer is Bad, a drive whose driver refused
+// the S.M.A.R.T. request is asked through the ATA pass-through at its next read, one that
+// refused both ways is asked no more, and a sleeping drive is not asked: its last verdict
+// stands. One letter a tick: G good, B bad; and whether RETURN STATUS went out that tick.
 TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
 {
     const struct {
@@ -76,7 +77,8 @@ TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
         const char* asked;
     } cases[] = {
         {"turns failing", "return-status passed passed failing\n", "GGB", "-yy"},
-        {"refused once, asked no more", "return-status passed refused failing\n", "GGG", "-y-"},
+        {"refused by the driver, the pass-through answers", "return-status refused failing\n", "GBB", "-yy"},
+        {"refused both ways, asked no more", "return-status passed refused refused failing\n", "GGGG", "-yy-"},
         {"asleep: not asked, the verdict stands", "return-status failing passed\nsleep 2 3\n", "BBBG", "---y"},
     };
     for (const auto& c : cases) {
@@ -90,15 +92,11 @@ TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
         std::string health;
         std::string asked;
         for (const char* t = c.health; *t != '\0'; ++t) {
-            machine.bus.ClearLog();
+            const std::uint32_t questions = machine.bus.StatusQuestions(0);
             MeasureAll(machine.drives, settings);
             judge.Judge(machine.drives, WarningLimitsOf(settings));
             health += judge.Verdict(0).health == HealthState::Bad ? 'B' : judge.Verdict(0).health == HealthState::Good ? 'G' : '?';
-            bool sent = false;
-            for (const SimulatedRequest& request : machine.bus.Requests()) {
-                sent = sent || (request.code == kSmartSendDriveCommand && request.record[4] == kSmartReturnStatus);
-            }
-            asked += sent ? 'y' : '-';
+            asked += machine.bus.StatusQuestions(0) == questions ? '-' : 'y';
         }
         EXPECT_EQ(health, c.health);
         EXPECT_EQ(asked, c.asked);

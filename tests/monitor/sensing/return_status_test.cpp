@@ -1,8 +1,10 @@
 // RETURN STATUS on each way a drive is reached: the disk driver's SMART_SEND_DRIVE_COMMAND
-// (the registers after the reply header), a bridge's ATA PASS-THROUGH with CK_COND (the
+// (the registers after the reply header), IOCTL_ATA_PASS_THROUGH (the current task file),
+// a bridge's ATA PASS-THROUGH with CK_COND (the
 // registers in the sense data's ATA Status Return descriptor) and SG_IO on Linux (the same
 // sense data, through the pass-through seam). Each transport gets the same drive answers
 // as its own bytes; only the two register patterns are an answer.
+#include "ata_records.h"
 #include "disk_control.h"
 #include "pass_through_disk_control.h"
 #include "return_status.h"
@@ -70,6 +72,18 @@ public:
             *bytesReturned = answer_.back == Back::Registers ? kSmartStatusSize + sizeof registers : kSmartStatusSize;
             return true;
         }
+        if (code == kIoctlAtaPassThrough) {
+            if (answer_.back == Back::Refused) {
+                return false;
+            }
+            ATA_PASS_THROUGH_EX record;
+            std::memcpy(&record, in, sizeof record);
+            const BYTE registers[8] = {0, 0, 0, answer_.lbaMid, answer_.lbaHigh, 0xA0, answer_.status, 0};
+            std::memcpy(record.CurrentTaskFile, registers, sizeof registers);
+            std::memcpy(reply, &record, sizeof record);
+            *bytesReturned = answer_.back == Back::Registers ? sizeof record : sizeof record - 8;
+            return true;
+        }
         if (code != kIoctlScsiPassThrough || (answer_.back == Back::Refused && !probing_)) {
             return false;
         }
@@ -127,7 +141,7 @@ private:
     Answer answer_;
 };
 
-enum class Transport : std::uint8_t { SmartIoctl, Bridge, LinuxSgIo };
+enum class Transport : std::uint8_t { SmartIoctl, AtaPassThrough, Bridge, LinuxSgIo };
 
 ReturnStatus Ask(Transport transport, const Answer& answer, AtaTaskfile& sent)
 {
@@ -151,10 +165,13 @@ ReturnStatus Ask(Transport transport, const Answer& answer, AtaTaskfile& sent)
         EXPECT_TRUE(device.ProbeSatNonData(checkPower).done);
         EXPECT_EQ(device.Route(), AtaRoute::Sat16);
     }
-    const ReturnStatus status = device.AskReturnStatus();
+    const ReturnStatus status = device.AskReturnStatus(transport == Transport::AtaPassThrough);
     const std::vector<std::uint8_t>& in = disk.last;
     if (transport == Transport::SmartIoctl && in.size() >= kSmartRequestSize) {
         sent = {in[4], in[5], in[6], in[7], in[8], in[9], in[10]};  // IDEREGS after cBufferSize
+    } else if (transport == Transport::AtaPassThrough && in.size() == kAtaPassThroughSize) {
+        const std::uint8_t* task = in.data() + offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile);
+        sent = {task[0], task[1], task[2], task[3], task[4], task[5], task[6]};
     } else if (in.size() >= sizeof(SCSI_PASS_THROUGH)) {
         const std::uint8_t* cdb = in.data() + offsetof(SCSI_PASS_THROUGH, Cdb);
         EXPECT_EQ(cdb[2] & 0x20, 0x20) << "CK_COND: the registers are asked back";
@@ -182,6 +199,7 @@ TEST(ReturnStatus, OnlyTheTwoPatternsAnswerOnEveryTransport)
         const char* name;
         Transport transport;
     } transports[] = {{"SMART ioctl", Transport::SmartIoctl},
+                      {"ATA pass-through", Transport::AtaPassThrough},
                       {"bridge CK_COND", Transport::Bridge},
                       {"SG_IO", Transport::LinuxSgIo}};
     for (const auto& t : transports) {
