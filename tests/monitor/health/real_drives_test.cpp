@@ -67,7 +67,8 @@ TEST(RealDrives, EachGetsTheVerdictItsCountsCallFor)
 // read stands for the first tick), a failing answer is Bad, a drive whose driver refused
 // the S.M.A.R.T. request is asked through the ATA pass-through at its next read, one that
 // refused both ways is asked no more, and a sleeping drive is not asked: its last verdict
-// stands. One letter a tick: G good, B bad; and whether RETURN STATUS went out that tick.
+// stands. One letter a tick: G good, B bad; and how RETURN STATUS went out that tick:
+// s through the disk driver's S.M.A.R.T. request, p through the ATA pass-through, - not.
 TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
 {
     const struct {
@@ -76,10 +77,10 @@ TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
         const char* health;
         const char* asked;
     } cases[] = {
-        {"turns failing", "return-status passed passed failing\n", "GGB", "-yy"},
-        {"refused by the driver, the pass-through answers", "return-status refused failing\n", "GBB", "-yy"},
-        {"refused both ways, asked no more", "return-status passed refused refused failing\n", "GGGG", "-yy-"},
-        {"asleep: not asked, the verdict stands", "return-status failing passed\nsleep 2 3\n", "BBBG", "---y"},
+        {"turns failing", "return-status passed passed failing\n", "GGB", "-ss"},
+        {"refused by the driver, the pass-through answers", "return-status refused failing\n", "GBB", "-pp"},
+        {"refused both ways, asked no more", "return-status passed refused refused failing\n", "GGGG", "-sp-"},
+        {"asleep: not asked, the verdict stands", "return-status failing passed\nsleep 2 3\n", "BBBG", "---s"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -93,10 +94,13 @@ TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
         std::string asked;
         for (const char* t = c.health; *t != '\0'; ++t) {
             const std::uint32_t questions = machine.bus.StatusQuestions(0);
+            const std::uint64_t driverRequests = machine.bus.RequestCount(kSmartSendDriveCommand);
             MeasureAll(machine.drives, settings);
             judge.Judge(machine.drives, WarningLimitsOf(settings));
             health += judge.Verdict(0).health == HealthState::Bad ? 'B' : judge.Verdict(0).health == HealthState::Good ? 'G' : '?';
-            asked += machine.bus.StatusQuestions(0) == questions ? '-' : 'y';
+            // After enumeration SMART_SEND_DRIVE_COMMAND carries nothing but RETURN STATUS.
+            const bool byDriver = machine.bus.RequestCount(kSmartSendDriveCommand) != driverRequests;
+            asked += machine.bus.StatusQuestions(0) == questions ? '-' : byDriver ? 's' : 'p';
         }
         EXPECT_EQ(health, c.health);
         EXPECT_EQ(asked, c.asked);
