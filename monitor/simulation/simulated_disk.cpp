@@ -133,7 +133,7 @@ bool PassThroughReturnStatus(const std::uint8_t* in, DWORD inSize)
         return false;
     }
     const std::uint8_t* task = in + offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile);
-    return task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == 0xDA;
+    return task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == kSmartReturnStatus;
 }
 
 // Whether a SCSI pass-through record carries CHECK POWER MODE in either block form.
@@ -720,7 +720,8 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         const bool smartCommand = regs.bCommandReg == kAtaSmart && regs.bCylLowReg == kSmartCylLow &&
                                   regs.bCylHighReg == kSmartCylHigh;
         std::memset(out, 0, kSmartStatusSize);
-        if (smartCommand && regs.bFeaturesReg == 0xDA && !target.atapi && outSize >= kSmartStatusSize + 8) {
+        if (smartCommand && regs.bFeaturesReg == kSmartReturnStatus && !target.atapi &&
+            outSize >= kSmartStatusReplySize) {
             // RETURN STATUS: the drive's registers follow the header.
             const SimulatedDrive::Status status = target.ReturnStatusAt(++statusAsks_[drive]);
             if (status != SimulatedDrive::Status::Refused) {
@@ -1017,7 +1018,7 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
                !drive.fail.enable;
     }
     AtaRegisters left;
-    if (protocol == 3 && regs.bCommandReg == kAtaSmart && regs.bFeaturesReg == 0xDA &&
+    if (protocol == 3 && regs.bCommandReg == kAtaSmart && regs.bFeaturesReg == kSmartReturnStatus &&
         regs.bCylLowReg == kSmartCylLow && regs.bCylHighReg == kSmartCylHigh && !drive.atapi) {
         const SimulatedDrive::Status status = drive.ReturnStatusAt(++statusAsks_[number]);
         done = status != SimulatedDrive::Status::Refused;
@@ -1068,8 +1069,8 @@ bool SimulatedDiskBus::AnswerAtaPassThrough(SimulatedDrive& drive, unsigned numb
         return false;
     }
     const BYTE* task = request.CurrentTaskFile;
-    if (task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == 0xDA && task[kTaskLbaMid] == kSmartCylLow &&
-        task[kTaskLbaHigh] == kSmartCylHigh && !drive.atapi) {
+    if (task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == kSmartReturnStatus &&
+        task[kTaskLbaMid] == kSmartCylLow && task[kTaskLbaHigh] == kSmartCylHigh && !drive.atapi) {
         // RETURN STATUS: the same answers as through SMART_SEND_DRIVE_COMMAND, in turn.
         const SimulatedDrive::Status status = drive.ReturnStatusAt(++statusAsks_[number]);
         if (status == SimulatedDrive::Status::Refused) {

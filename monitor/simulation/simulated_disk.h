@@ -11,6 +11,7 @@
 #include "disk_control.h"
 #include "disk_length_records.h"
 #include "nvme_records.h"
+#include "return_status.h"
 #include "scsi_records.h"
 #include "smart_records.h"
 

@@ -97,7 +97,8 @@ TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
             const std::uint64_t driverRequests = machine.bus.RequestCount(kSmartSendDriveCommand);
             MeasureAll(machine.drives, settings);
             judge.Judge(machine.drives, WarningLimitsOf(settings));
-            health += judge.Verdict(0).health == HealthState::Bad ? 'B' : judge.Verdict(0).health == HealthState::Good ? 'G' : '?';
+            const HealthState state = judge.Verdict(0).health;
+            health += state == HealthState::Bad ? 'B' : state == HealthState::Good ? 'G' : '?';
             // After enumeration SMART_SEND_DRIVE_COMMAND carries nothing but RETURN STATUS.
             const bool byDriver = machine.bus.RequestCount(kSmartSendDriveCommand) != driverRequests;
             asked += machine.bus.StatusQuestions(0) == questions ? '-' : byDriver ? 's' : 'p';

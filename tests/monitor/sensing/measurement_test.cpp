@@ -216,7 +216,8 @@ TEST_F(Measurement, SharedIdentityKeepsOneWorstEntry)
 }
 
 // What one cycle over sixteen present drives costs: exactly one power check, one
-// attribute request and one RETURN STATUS per drive, no other drive traffic, INI writes only for rises, at most one log open.
+// attribute request and one RETURN STATUS per drive, no other drive traffic, INI writes
+// only for rises, at most one log open.
 TEST_F(Measurement, OneCycleOverSixteenDrives)
 {
     std::string set = "platform 2\n";
