@@ -68,7 +68,7 @@ void DriveJudge::JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChang
         AtaReading reading;
         reading.attributes = record.attributeResult;
         reading.thresholds = record.thresholdResult;
-        reading.returnStatus = returnStatus_ != nullptr ? returnStatus_(record) : ReturnStatus::NotAsked;
+        reading.returnStatus = record.returnStatus;
         reading.layout = LayoutOf(record);
         rose = JudgeAta(reading, slot.baseline, verdict);
         break;

@@ -25,10 +25,6 @@ struct VerdictChanges {
     unsigned count = 0;
 };
 
-// The drive's answer to RETURN STATUS for this reading; NotAsked where the drive is not
-// asked. A seam so that the judge never sends a command itself.
-using ReturnStatusOf = ReturnStatus (*)(const DriveRecord& record);
-
 class DriveJudge {
 public:
     // `store` keeps baselines across restarts (may be null: kept in memory only).
@@ -49,8 +45,6 @@ public:
     // The drives were enumerated again: every baseline is loaded anew at the next Judge.
     void Forget();
 
-    void SetReturnStatusSource(ReturnStatusOf source) { returnStatus_ = source; }
-
 private:
     struct Slot {
         bool loaded = false;
@@ -65,6 +59,5 @@ private:
     void JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChanges& changes, unsigned number);
 
     BaselineStore* store_;
-    ReturnStatusOf returnStatus_ = nullptr;
     Slot slots_[kMaxDrives];
 };

@@ -5,11 +5,9 @@
 
 #include "drive_verdict.h"
 #include "health_baseline.h"
+#include "return_status.h"
 
 #include <cstdint>
-
-// The drive's answer to S.M.A.R.T. RETURN STATUS.
-enum class ReturnStatus : std::uint8_t { NotAsked = 0, Passed, Failing };
 
 // How many low raw bytes (little-endian) of each counted attribute hold the count.
 // 5, 197, 198: the low four bytes (some drives keep other values in the top two);

@@ -5,6 +5,7 @@
 #include "identity_text.h"
 #include "drive_power.h"
 #include "nvme_pages.h"
+#include "return_status.h"
 #include "storage_property_query.h"
 #include "worst_temperatures.h"
 
@@ -199,6 +200,7 @@ bool ReadIdentity(DriveRecord& record)
         CopyIdString(record.firmware, record.identifyResult + kFirmwareOffset, kFirmwareLength);
         CopyIdString(record.serial, record.identifyResult + kSerialOffset, kSerialLength);
         FormatDriveIdentity(record);
+        AskReturnStatus(record);  // with the first measurement's reading, which this read is
     } else if (ReadRoutedNvmeDrive(record)) {
         FillNvmeIdentity(record);
     } else if (!ReadPropertyDrive(record)) {
@@ -265,6 +267,9 @@ void EnumerateDrives(DriveState& drives, bool askPowerFirst)
     for (std::uint32_t i = 0; i < probeCount; ++i) {
         DriveRecord& record = drives.table[i];
         record.present = 0;
+        record.returnStatus = ReturnStatus::NotAsked;
+        record.returnStatusByPassThrough = 0;
+        record.returnStatusRefused = 0;
         drives.presentList[i] = kNoDrive;
         // A drive that fails keeps its device open (if it opened) until the table goes.
         record.device.Open(static_cast<std::uint8_t>(i));

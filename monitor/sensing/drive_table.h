@@ -42,6 +42,12 @@ struct DriveRecord {
     // its power answer) instead of asking the drive a second time.
     std::uint8_t enumerated = 0;
     std::uint8_t lastReadFailed = 0;  // 1 when the last measurement's read of the drive failed
+    // ATA drives: the last answer to RETURN STATUS (return_status.h); 1 once the disk
+    // driver's S.M.A.R.T. request refused it and IOCTL_ATA_PASS_THROUGH asks instead; 1
+    // once the drive refused it every way: it is asked no more until it is enumerated again.
+    ReturnStatus returnStatus = ReturnStatus::NotAsked;
+    std::uint8_t returnStatusByPassThrough = 0;
+    std::uint8_t returnStatusRefused = 0;
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};

@@ -4,6 +4,7 @@
 #include "drive_power.h"
 #include "nvme_pages.h"
 #include "program_folder.h"
+#include "return_status.h"
 #include "storage_property_query.h"
 #include "temperature_log.h"
 #include "worst_temperatures.h"
@@ -28,6 +29,7 @@ bool ReadAtaTemperature(DriveRecord& record, std::uint8_t& temperature)
 {
     std::uint32_t bytes = 0;
     record.attributeResult = record.device.ReadAttributes(bytes);
+    AskReturnStatus(record);
     return AtaTableTemperature(record, temperature);
 }
 

@@ -4,6 +4,7 @@
 #include "disk_length_records.h"
 #include "nvme_pages.h"
 #include "nvme_records.h"
+#include "return_status.h"
 #include "smart_records.h"
 
 #include <cstddef>
@@ -169,6 +170,17 @@ std::uint32_t PassThroughDiskControl::AtaRequest(const Slot& slot, DWORD code, c
     }
     const AtaTaskfile registers = TaskfileOf(in);
     std::memset(out, 0, kSmartStatusSize);
+    if (code == kSmartSendDriveCommand && registers.features == kSmartReturnStatus) {
+        // The driver hands the drive's registers back after the header.
+        AtaRegisters left;
+        if (outSize < kSmartStatusReplySize || !port_.Ata(slot.descriptor, registers, nullptr, 0, &left)) {
+            return 0;
+        }
+        const IDEREGS answer{left.error, left.sectorCount, left.lbaLow, left.lbaMid, left.lbaHigh, left.device,
+                             left.status, 0};
+        std::memcpy(out + offsetof(SENDCMDOUTPARAMS, bBuffer), &answer, sizeof answer);
+        return kSmartStatusReplySize;
+    }
     if (code == kSmartSendDriveCommand) {
         return port_.Ata(slot.descriptor, registers, nullptr, 0, nullptr) ? kSmartStatusSize : 0;
     }

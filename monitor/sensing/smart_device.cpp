@@ -193,6 +193,48 @@ const std::uint8_t* SmartDevice::ReadThresholds(std::uint32_t& bytesReturned)
     return thresholdResult_;
 }
 
+bool SmartDevice::HasAtaPassThrough() const
+{
+    return handle_ != nullptr && route_ == AtaRoute::Smart && ActiveDiskControl().PlatformId() == kPlatformWindowsNT;
+}
+
+ReturnStatus SmartDevice::AskReturnStatus(bool byAtaPassThrough)
+{
+    if (handle_ == nullptr) {
+        return ReturnStatus::NotAsked;
+    }
+    const AtaTaskfile task = Taskfile(kSmartReturnStatus, kSmartCylLow, kSmartCylHigh, kAtaSmart);
+    if (route_ != AtaRoute::Smart) {
+        const SatReply reply = SatNonData(task);
+        return ReturnStatusOfSatReply(reply.done, reply.registersKnown, reply.registers);
+    }
+    if (byAtaPassThrough) {
+        if (!HasAtaPassThrough()) {
+            return ReturnStatus::NotAsked;
+        }
+        ATA_PASS_THROUGH_EX request;
+        std::memset(&request, 0, sizeof request);
+        request.Length = static_cast<std::uint16_t>(sizeof request);
+        request.AtaFlags = kAtaFlagDrdyRequired;
+        request.TimeOutValue = kSatShortSeconds;
+        const BYTE registers[8] = {task.features, task.sectorCount, task.lbaLow, task.lbaMid,
+                                   task.lbaHigh, task.device, task.command, 0};
+        std::memcpy(request.CurrentTaskFile, registers, sizeof registers);
+        ATA_PASS_THROUGH_EX reply = request;
+        DWORD returned = 0;
+        const bool ok = ActiveDiskControl().Request(handle_, kIoctlAtaPassThrough, &request, sizeof request, &reply,
+                                                    sizeof reply, &returned);
+        return ReturnStatusOfAtaPassThrough(ok, reinterpret_cast<const std::uint8_t*>(&reply), returned);
+    }
+    requestSize_ = kSmartRequestSize;
+    replySize_ = kSmartStatusReplySize;
+    FillRequest(0, kSmartReturnStatus, kSmartCylLow, kSmartCylHigh, kAtaSmart);
+    std::uint8_t reply[kSmartStatusReplySize] = {};
+    std::uint32_t bytes = 0;
+    const bool ok = Send(kSmartSendDriveCommand, &request_, reply, bytes);
+    return ReturnStatusOfSmartReply(ok, reply, bytes);
+}
+
 bool SmartDevice::FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const
 {
     if (handle_ == nullptr || attributeResult_ == nullptr) {

@@ -3,6 +3,7 @@
 // (ActiveDiskControl), so the same code runs on real and on simulated drives.
 #pragma once
 
+#include "return_status.h"
 #include "sat_passthrough.h"
 #include "scsi_records.h"
 #include "smart_records.h"
@@ -45,6 +46,13 @@ public:
     const std::uint8_t* ReadAttributes(std::uint32_t& bytesReturned);
     const std::uint8_t* ReadThresholds(std::uint32_t& bytesReturned);
     bool FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const;
+    // RETURN STATUS on the drive's route: the disk driver's SMART_SEND_DRIVE_COMMAND (or,
+    // `byAtaPassThrough`, IOCTL_ATA_PASS_THROUGH on the same handle), or the bridge's
+    // pass-through with the registers asked back. NotAsked when no answer.
+    ReturnStatus AskReturnStatus(bool byAtaPassThrough = false);
+    // Whether the disk driver's S.M.A.R.T. requests reach the drive on a system whose
+    // disk drivers also take IOCTL_ATA_PASS_THROUGH (the NT family).
+    bool HasAtaPassThrough() const;
 
     // For a drive the S.M.A.R.T. requests do not reach: IDENTIFY DEVICE through the
     // 16-byte, then the 12-byte ATA PASS-THROUGH. The first form that works is kept, and

@@ -21,7 +21,7 @@ constexpr std::uint64_t kKelvinOffset = 273;
 constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "bridge", "attribute",
                                              "temperature-property",
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
-                                             "sleep", "power-calls"};
+                                             "sleep", "power-calls", "return-status"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
                                               "nvme-identify-file", "health-file", "via"};
 
@@ -277,6 +277,9 @@ private:
         }
         if (key == "sleep") {
             return Sleep(args);
+        }
+        if (key == "return-status") {
+            return ReturnStatuses(args);
         }
         if (key == "power-calls") {
             return PowerCalls(args);
@@ -696,6 +699,26 @@ private:
         drive_->asleepAtStart = atStart;
         drive_->sleepFrom = static_cast<std::uint32_t>(from);
         drive_->sleepTo = static_cast<std::uint32_t>(to);
+        return true;
+    }
+
+    // return-status WORD...: the answers to RETURN STATUS in turn, the last one staying.
+    bool ReturnStatuses(const std::vector<std::string_view>& args)
+    {
+        std::vector<SimulatedDrive::Status> answers;
+        for (const std::string_view word : args) {
+            if (word != "passed" && word != "failing" && word != "refused") {
+                answers.clear();
+                break;
+            }
+            answers.push_back(word == "passed"    ? SimulatedDrive::Status::Passed
+                              : word == "failing" ? SimulatedDrive::Status::Failing
+                                                  : SimulatedDrive::Status::Refused);
+        }
+        if (answers.empty()) {
+            return Fail("return-status needs one or more of 'passed', 'failing' and 'refused'");
+        }
+        drive_->returnStatuses = std::move(answers);
         return true;
     }
 

@@ -112,7 +112,8 @@ constexpr DWORD kBusTypeAtapi = 0x02;
 // Sense data a bridge returns: descriptor format with the ATA Status Return descriptor
 // (left out by bridges that drop it), or fixed format for a command block it does not know.
 DWORD PutAtaSense(std::uint8_t* sense, std::uint8_t key, std::uint8_t ascq, std::uint8_t status,
-                  std::uint8_t error, bool withRegisters, std::uint8_t count = 0)
+                  std::uint8_t error, bool withRegisters, std::uint8_t count = 0, std::uint8_t lbaMid = 0,
+                  std::uint8_t lbaHigh = 0)
 {
     const std::uint8_t header[8] = {0x72, key, 0x00, ascq, 0, 0, 0, static_cast<std::uint8_t>(withRegisters ? 14 : 0)};
     std::memcpy(sense, header, sizeof header);
@@ -120,9 +121,19 @@ DWORD PutAtaSense(std::uint8_t* sense, std::uint8_t key, std::uint8_t ascq, std:
         return 8;
     }
     // The ATA Status Return descriptor: the count's low byte sits at byte 5.
-    const std::uint8_t descriptor[14] = {0x09, 0x0C, 0, error, 0, count, 0, 0, 0, 0, 0, 0, 0xA0, status};
+    const std::uint8_t descriptor[14] = {0x09, 0x0C, 0, error, 0, count, 0, 0, 0, lbaMid, 0, lbaHigh, 0xA0, status};
     std::memcpy(sense + 8, descriptor, sizeof descriptor);
     return 22;
+}
+
+// Whether an ATA pass-through record carries S.M.A.R.T. RETURN STATUS.
+bool PassThroughReturnStatus(const std::uint8_t* in, DWORD inSize)
+{
+    if (in == nullptr || inSize < kAtaPassThroughSize) {
+        return false;
+    }
+    const std::uint8_t* task = in + offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile);
+    return task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == kSmartReturnStatus;
 }
 
 // Whether a SCSI pass-through record carries CHECK POWER MODE in either block form.
@@ -304,6 +315,24 @@ bool SimulatedDrive::SetTemperatures(std::uint8_t id, const std::vector<std::uin
     temperatureId = id;
     temperatures = values;
     return true;
+}
+
+SimulatedDrive::Status SimulatedDrive::ReturnStatusAt(std::uint32_t ask) const
+{
+    if (returnStatuses.empty()) {
+        return Status::Passed;
+    }
+    return returnStatuses[ask == 0 ? 0 : std::min<std::size_t>(ask, returnStatuses.size()) - 1];
+}
+
+AtaRegisters ReturnStatusRegisters(SimulatedDrive::Status status)
+{
+    AtaRegisters registers;
+    registers.status = 0x50;  // ready, seek complete
+    const bool failing = status == SimulatedDrive::Status::Failing;
+    registers.lbaMid = failing ? 0xF4 : kSmartCylLow;
+    registers.lbaHigh = failing ? 0x2C : kSmartCylHigh;
+    return registers;
 }
 
 void SimulatedDrive::StepAttributes(std::uint32_t read)
@@ -561,7 +590,8 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
         // all but the power question.
         const bool bridgedPowerCheck = code == kIoctlScsiPassThrough && BridgedPowerCheck(input, inSize);
         const bool smartCommand = code == kSmartSendDriveCommand || code == kSmartRcvDriveData ||
-                                  (code == kIoctlScsiPassThrough && !bridgedPowerCheck);
+                                  (code == kIoctlScsiPassThrough && !bridgedPowerCheck) ||
+                                  (code == kIoctlAtaPassThrough && PassThroughReturnStatus(input, inSize));
         if (drive == kEveryDrive && smartCommand && input != nullptr && inSize >= kSmartRequestSize) {
             drive = input[offsetof(SENDCMDINPARAMS, bDriveNumber)];  // the 9x driver
         }
@@ -690,6 +720,18 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
         const bool smartCommand = regs.bCommandReg == kAtaSmart && regs.bCylLowReg == kSmartCylLow &&
                                   regs.bCylHighReg == kSmartCylHigh;
         std::memset(out, 0, kSmartStatusSize);
+        if (smartCommand && regs.bFeaturesReg == kSmartReturnStatus && !target.atapi &&
+            outSize >= kSmartStatusReplySize) {
+            // RETURN STATUS: the drive's registers follow the header.
+            const SimulatedDrive::Status status = target.ReturnStatusAt(++statusAsks_[drive]);
+            if (status != SimulatedDrive::Status::Refused) {
+                const AtaRegisters left = ReturnStatusRegisters(status);
+                const IDEREGS answer{0, 0, 0, left.lbaMid, left.lbaHigh, 0xA0, left.status, 0};
+                std::memcpy(out + kSmartStatusSize, &answer, sizeof answer);
+                returned = kSmartStatusSize + sizeof answer;
+                return true;
+            }
+        }
         if (!smartCommand || regs.bFeaturesReg != kSmartEnableOperations || target.atapi ||
             target.fail.enable) {
             SENDCMDOUTPARAMS status{};
@@ -975,6 +1017,13 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
                regs.bCylLowReg == kSmartCylLow && regs.bCylHighReg == kSmartCylHigh && !drive.atapi &&
                !drive.fail.enable;
     }
+    AtaRegisters left;
+    if (protocol == 3 && regs.bCommandReg == kAtaSmart && regs.bFeaturesReg == kSmartReturnStatus &&
+        regs.bCylLowReg == kSmartCylLow && regs.bCylHighReg == kSmartCylHigh && !drive.atapi) {
+        const SimulatedDrive::Status status = drive.ReturnStatusAt(++statusAsks_[number]);
+        done = status != SimulatedDrive::Status::Refused;
+        left = ReturnStatusRegisters(status);
+    }
     std::uint8_t count = 0;
     if (protocol == 3 && regs.bCommandReg == kAtaCheckPowerMode && !drive.atapi && !fixedSense) {
         // The drive answers the power question itself, whatever its driver would.
@@ -997,7 +1046,8 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
             returned = static_cast<DWORD>(header.DataBufferOffset + kSmartSectorSize);
         }
         if (checkCondition) {
-            header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x01, 0x1D, 0x50, 0x00, registers, count));
+            header.SenseInfoLength = static_cast<BYTE>(PutAtaSense(sense, 0x01, 0x1D, 0x50, 0x00, registers, count,
+                                                                  left.lbaMid, left.lbaHigh));
         } else {
             header.ScsiStatus = kScsiStatusGood;
         }
@@ -1015,8 +1065,27 @@ bool SimulatedDiskBus::AnswerAtaPassThrough(SimulatedDrive& drive, unsigned numb
     }
     ATA_PASS_THROUGH_EX request;
     std::memcpy(&request, in, sizeof request);
-    if (request.CurrentTaskFile[kTaskCommand] != kAtaCheckPowerMode || request.DataTransferLength != 0) {
-        return false;  // the only pass-through command these drives know
+    if (request.DataTransferLength != 0) {
+        return false;
+    }
+    const BYTE* task = request.CurrentTaskFile;
+    if (task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == kSmartReturnStatus &&
+        task[kTaskLbaMid] == kSmartCylLow && task[kTaskLbaHigh] == kSmartCylHigh && !drive.atapi) {
+        // RETURN STATUS: the same answers as through SMART_SEND_DRIVE_COMMAND, in turn.
+        const SimulatedDrive::Status status = drive.ReturnStatusAt(++statusAsks_[number]);
+        if (status == SimulatedDrive::Status::Refused) {
+            return false;
+        }
+        const AtaRegisters left = ReturnStatusRegisters(status);
+        ATA_PASS_THROUGH_EX reply = request;
+        const BYTE registers[8] = {0, 0, 0, left.lbaMid, left.lbaHigh, 0xA0, left.status, 0};
+        std::memcpy(reply.CurrentTaskFile, registers, sizeof registers);
+        std::memcpy(out, &reply, sizeof reply);
+        returned = kAtaPassThroughSize;
+        return true;
+    }
+    if (task[kTaskCommand] != kAtaCheckPowerMode) {
+        return false;  // the only other pass-through command these drives know
     }
     ++powerChecks_[number];
     if (!drive.answersCheckPower) {

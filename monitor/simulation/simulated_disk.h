@@ -11,6 +11,7 @@
 #include "disk_control.h"
 #include "disk_length_records.h"
 #include "nvme_records.h"
+#include "return_status.h"
 #include "scsi_records.h"
 #include "smart_records.h"
 
@@ -72,6 +73,12 @@ struct SimulatedDrive {
         std::vector<std::uint64_t> values;
     };
     std::vector<AttributeSeries> attributeSeries;
+    // Its answers to S.M.A.R.T. RETURN STATUS, through SMART_SEND_DRIVE_COMMAND, the ATA or
+    // a bridge's pass-through: question n (from 1) gets the n-th, past the end the last
+    // stays; empty: always passed. Refused: aborted, no registers.
+    enum class Status : std::uint8_t { Passed, Failing, Refused };
+    std::vector<Status> returnStatuses;
+    Status ReturnStatusAt(std::uint32_t ask) const;
     SimulatedFailures fail;
 
     // Power: which of the two power questions the drive answers (CHECK POWER MODE through
@@ -161,6 +168,9 @@ struct SimulatedDrive {
     void SetHealthField(unsigned offset, unsigned size, std::uint64_t value);
 };
 
+// The registers a drive leaves after RETURN STATUS answered passed or failing.
+AtaRegisters ReturnStatusRegisters(SimulatedDrive::Status status);
+
 // Sets the checksum byte (511) so that the sector's bytes sum to zero, as drives do.
 void SealSector(std::uint8_t* sector);
 
@@ -220,6 +230,8 @@ public:
     std::uint64_t SmartCommands(unsigned drive) const;
     std::uint64_t SmartCommandsAsleep(unsigned drive) const;
     std::uint32_t PowerChecks(unsigned drive) const;
+    // RETURN STATUS questions received, every way (counted among the S.M.A.R.T. commands).
+    std::uint32_t StatusQuestions(unsigned drive) const { return statusAsks_[drive % kSimulatedDriveSlots]; }
     bool Asleep(unsigned drive) const;
     // The counts as text: "drive N smart S asleep A checks C sleeping 0|1" per installed
     // drive, then "end".
@@ -282,6 +294,7 @@ private:
     std::uint32_t powerChecks_[kSimulatedDriveSlots] = {};
     std::uint32_t propertyReads_[kSimulatedDriveSlots] = {};
     std::uint32_t passThroughs_[kSimulatedDriveSlots] = {};
+    std::uint32_t statusAsks_[kSimulatedDriveSlots] = {};
     // A JMicron bridge's command between its three steps, and the last one's outcome.
     struct JmicronCommand {
         bool pending = false;

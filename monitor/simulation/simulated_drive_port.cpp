@@ -66,6 +66,16 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
         if (r.features == 0xD8 && dataSize == 0) {
             return true;
         }
+        if (r.features == 0xDA && dataSize == 0) {
+            const SimulatedDrive::Status status = drive->ReturnStatusAt(++statusAsks_[number]);
+            if (status == SimulatedDrive::Status::Refused) {
+                return false;
+            }
+            if (returned != nullptr) {
+                *returned = ReturnStatusRegisters(status);
+            }
+            return true;
+        }
         sector = r.features == 0xD0 ? drive->smartData : r.features == 0xD1 ? drive->thresholds : nullptr;
         // "fail attributes from N": the Nth attribute read and every later one fail.
         attributeRead = r.features == 0xD0 ? ++attributeReads_[descriptor - kFirstDescriptor] : 0;

@@ -72,6 +72,7 @@ private:
     // Attribute and health reads per drive, numbered as the Windows bus numbers them, so
     // the drive set's lists change the values over reads here too.
     std::uint32_t attributeReads_[kSimulatedDriveSlots] = {};
+    std::uint32_t statusAsks_[kSimulatedDriveSlots] = {};
     std::uint32_t healthReads_[kSimulatedDriveSlots] = {};
     std::uint64_t commands_[kSimulatedDriveSlots] = {};
     std::uint64_t commandsAsleep_[kSimulatedDriveSlots] = {};

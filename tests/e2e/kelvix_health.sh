@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A drive whose pending-sector count rises mid-run: exactly one health balloon with the
 # reason in words, the metrics say caution with the count, PELITO pops its balloon with
-# the health line; after a restart the steady count gives no new balloon.
+# the health line; after a restart the steady count gives no new balloon, until the drive
+# itself answers RETURN STATUS with "failing": bad, with its balloon.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_health
 monitor=$E2E_BUILD/monitor
@@ -10,6 +11,7 @@ port=$(e2e_free_port)
 metrics_port=$(e2e_free_tcp_port)
 cp "$monitor/KELVIX_SIM.exe" "$monitor/HDDATA.CFG" "$monitor/7SEG_G.KVX" .
 # Read 1 is enumeration's, which the start's measurement takes; each "measure now" reads again.
+# write_drives PENDING [RETURN-STATUS]: drive 0's pending counts and answers per read.
 write_drives() {
     cat > drives.txt <<DRIVES
 drive 0
@@ -20,6 +22,7 @@ attribute 197 0x0012 100 100 00
 threshold 5 36
 temperature 194 35
 raw 197 $1
+return-status ${2:-passed}
 drive 1
 nvme
 model Samsung SSD 980 PRO 1TB
@@ -110,12 +113,16 @@ check "the baseline is kept" grep -q '^ST3500418AS:1.00:5VM1ABCD=caution 5:0 197
 kvd command 32799
 check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
 # A restart with the count steady at 8: caution still, and no balloon for it.
-write_drives 8
+write_drives 8 "passed failing"
 win_bg "$E2E_WORK/KELVIX_SIM.exe"
 check "main window appears again" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 check_eq "no health balloon after the restart" 0 "$(balloons_for 8)"
 check_contains "still caution after the restart" \
     'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="caution"} 1' "$(metrics)"
+check "measure now (read 2: the drive says it fails)" kvd command-times 32789 1
+check "its balloon names the drive's own verdict" wait_until 10 balloon_has "#0  危険: ドライブ自身が故障の恐れを報告"
+check_contains "metrics: bad by the drive's own verdict" \
+    'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="bad"} 1' "$(metrics)"
 kvd command 32799
 check "main window goes again" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
 e2e_end

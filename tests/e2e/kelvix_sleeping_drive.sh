@@ -108,7 +108,7 @@ check_eq "$section: three read lines" 3 "$(grep -Ec '  3[0-9] 4[0-9] ' KELVIX.LO
 section="force read after 2"
 run_monitor 2
 for _ in 1 2 3 4 5 6; do tick; done   # checks 2 to 7: 3 and 4 skipped, 5 read, 6 skipped, 7 awake
-check_eq "$section: one forced read while asleep" 1 "$(count 1 asleep)"
+check_eq "$section: one forced read while asleep, with its RETURN STATUS" 2 "$(count 1 asleep)"
 stop_monitor
 check_eq "$section: log lines" "41 ZZ ZZ 42 ZZ 43" \
     "$(sed -n '2,7p' KELVIX.LOG | awk '{ print $4 }' | tr '\n' ' ' | sed 's/ $//')"

@@ -140,19 +140,22 @@ def command(program, work):
 
 
 def scripted_run(program, driveset, work):
-    """A drive heating and cooling, a pending count rising, a drive lost: each event once,
-    with its facts."""
+    """A drive heating and cooling, a pending count rising, a drive saying it fails, a drive
+    lost: each event once, with its facts."""
     receiver = Receiver()
     daemon = Daemon(program, driveset, work, "",
                     "[Notify]\nUrl=http://127.0.0.1:%d/run\nRetryWait=1" % receiver.port)
     if daemon.started():
-        wait_until(lambda: len(receiver.requests) >= 4, "four events")
+        wait_until(lambda: len(receiver.requests) >= 5, "five events")
         time.sleep(3)  # three more measurements: nothing more to tell
         daemon.stop()
     events = {(e["event"], e["drive"], e["serial"]): e for e in receiver.events()}
-    check(sorted(events) == [("cooled", 1, "WMAJ91234567"), ("health_worse", 2, "ZFN1ABCD"),
-                             ("hot", 1, "WMAJ91234567"), ("lost", 3, "Y2ABCDEF")]
-          and len(receiver.requests) == 4, "events of the run: %s" % sorted(events))
+    check(sorted(events) == [("cooled", 1, "WMAJ91234567"), ("health_worse", 0, "5JV3ABCD"),
+                             ("health_worse", 2, "ZFN1ABCD"), ("hot", 1, "WMAJ91234567"), ("lost", 3, "Y2ABCDEF")]
+          and len(receiver.requests) == 5, "events of the run: %s" % sorted(events))
+    failing = events.get(("health_worse", 0, "5JV3ABCD"), {})
+    check((failing.get("health"), failing.get("previous_health"), failing.get("reasons")) ==
+          ("bad", "good", ["the drive reports that it is failing"]), "the drive's own verdict: %s" % failing)
     hot = events.get(("hot", 1, "WMAJ91234567"), {})
     check((hot.get("temperature"), hot.get("warning_temperature"), hot.get("temperature_state"),
            hot.get("model")) == (45, 40, "hot", "WDC WD800JB-00JJC0"), "the hot event: %s" % hot)

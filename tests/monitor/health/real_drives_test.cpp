@@ -63,4 +63,49 @@ TEST(RealDrives, EachGetsTheVerdictItsCountsCallFor)
     }
 }
 
+// The drive's own verdict over ticks: asked with each read of an awake drive (enumeration's
+// read stands for the first tick), a failing answer is Bad, a drive whose driver refused
+// the S.M.A.R.T. request is asked through the ATA pass-through at its next read, one that
+// refused both ways is asked no more, and a sleeping drive is not asked: its last verdict
+// stands. One letter a tick: G good, B bad; and how RETURN STATUS went out that tick:
+// s through the disk driver's S.M.A.R.T. request, p through the ATA pass-through, - not.
+TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
+{
+    const struct {
+        const char* name;
+        const char* keys;
+        const char* health;
+        const char* asked;
+    } cases[] = {
+        {"turns failing", "return-status passed passed failing\n", "GGB", "-ss"},
+        {"refused by the driver, the pass-through answers", "return-status refused failing\n", "GBB", "-pp"},
+        {"refused both ways, asked no more", "return-status passed refused refused failing\n", "GGGG", "-sp-"},
+        {"asleep: not asked, the verdict stands", "return-status failing passed\nsleep 2 3\n", "BBBG", "---s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkingDirectory directory;
+        SimulatedMachine machine(std::string("drive 0\nmodel KVX 1\ntemperature 194 35\n") + c.keys);
+        EnumerateDrives(machine.drives);
+        Settings settings;
+        settings.NoWake = 1;
+        DriveJudge judge(nullptr);
+        std::string health;
+        std::string asked;
+        for (const char* t = c.health; *t != '\0'; ++t) {
+            const std::uint32_t questions = machine.bus.StatusQuestions(0);
+            const std::uint64_t driverRequests = machine.bus.RequestCount(kSmartSendDriveCommand);
+            MeasureAll(machine.drives, settings);
+            judge.Judge(machine.drives, WarningLimitsOf(settings));
+            const HealthState state = judge.Verdict(0).health;
+            health += state == HealthState::Bad ? 'B' : state == HealthState::Good ? 'G' : '?';
+            // After enumeration SMART_SEND_DRIVE_COMMAND carries nothing but RETURN STATUS.
+            const bool byDriver = machine.bus.RequestCount(kSmartSendDriveCommand) != driverRequests;
+            asked += machine.bus.StatusQuestions(0) == questions ? '-' : byDriver ? 's' : 'p';
+        }
+        EXPECT_EQ(health, c.health);
+        EXPECT_EQ(asked, c.asked);
+    }
+}
+
 }  // namespace

@@ -162,9 +162,10 @@ TEST_F(AsleepAtStart, AForcedReadCompletesTheIdentityAndSavesOnlyUnderIt)
         ticks += machine.Commands() != before ? 'R' : 'S';
     }
     // The start and one more tick asleep, then the forced read: its identity and
-    // tables (enable, identify, attributes, thresholds), the temperature from them.
+    // tables (enable, identify, attributes, thresholds) and RETURN STATUS, the temperature
+    // from them.
     EXPECT_EQ(ticks, "SSRS");
-    EXPECT_EQ(machine.CommandsAsleep(), 4u);
+    EXPECT_EQ(machine.CommandsAsleep(), 5u);
     EXPECT_EQ(record.identityPending, 0);
     EXPECT_EQ(record.currentTemperature, 40);
     EXPECT_EQ(WorstSection().find("ATA "), std::string::npos);

@@ -45,7 +45,8 @@ TEST_F(Enumeration, FailureAtEveryStep)
     const FailureCase cases[] = {
         {"open", false, {}, 1},
         {"version", false, {Q, A, V, Q, P, P, Q, Q}, 1},
-        {"enable", true, {Q, A, V, S, R, R, R}, 1},  // the enable result is not looked at
+        // The enable result is not looked at; a present drive is asked RETURN STATUS last.
+        {"enable", true, {Q, A, V, S, R, R, R, S}, 1},
         {"identify", false, {Q, A, V, S, R, Q, P, P, Q, Q}, 1},
         {"attributes", false, {Q, A, V, S, R, R, R, Q, P, P, Q, Q}, 1},  // thresholds are still asked for
         {"thresholds", false, {Q, A, V, S, R, R, R, Q, P, P, Q, Q}, 1},

@@ -215,8 +215,9 @@ TEST_F(Measurement, SharedIdentityKeepsOneWorstEntry)
     EXPECT_EQ(ini.find("KVX 1:1.00:SAME=", ini.find("KVX 1:1.00:SAME=") + 1), std::string::npos) << ini;
 }
 
-// What one cycle over sixteen present drives costs: exactly one attribute request per
-// drive, no other drive traffic, INI writes only for rises, at most one log open.
+// What one cycle over sixteen present drives costs: exactly one power check, one
+// attribute request and one RETURN STATUS per drive, no other drive traffic, INI writes
+// only for rises, at most one log open.
 TEST_F(Measurement, OneCycleOverSixteenDrives)
 {
     std::string set = "platform 2\n";
@@ -238,20 +239,24 @@ TEST_F(Measurement, OneCycleOverSixteenDrives)
         machine->bus.ClearLog();
         FileActivity files;
         EXPECT_EQ(MeasureAll(machine->drives, settings_), 16u);
-        EXPECT_EQ(machine->bus.RequestCount(), 32u);
+        EXPECT_EQ(machine->bus.RequestCount(), 48u);
         EXPECT_EQ(machine->bus.RequestCount(kSmartRcvDriveData), 16u);
+        EXPECT_EQ(machine->bus.RequestCount(kSmartSendDriveCommand), 16u);
         EXPECT_EQ(machine->bus.RequestCount(kIoctlAtaPassThrough), 16u);
         EXPECT_EQ(machine->bus.OpenCount(), 0u);
         EXPECT_EQ(machine->bus.CloseCount(), 0u);
         const auto& requests = machine->bus.Requests();
-        ASSERT_EQ(requests.size(), 32u);
+        ASSERT_EQ(requests.size(), 48u);
         for (unsigned i = 0; i < 16; ++i) {
-            // The power check, then the attribute read, nothing else.
-            EXPECT_EQ(requests[2 * i].drive, static_cast<int>(i));
-            EXPECT_EQ(requests[2 * i].code, kIoctlAtaPassThrough);
-            EXPECT_EQ(requests[2 * i + 1].drive, static_cast<int>(i));
-            EXPECT_EQ(requests[2 * i + 1].code, kSmartRcvDriveData);
-            EXPECT_EQ(requests[2 * i + 1].record[4], kSmartReadData);
+            // The power check, the attribute read, RETURN STATUS, nothing else.
+            EXPECT_EQ(requests[3 * i].drive, static_cast<int>(i));
+            EXPECT_EQ(requests[3 * i].code, kIoctlAtaPassThrough);
+            EXPECT_EQ(requests[3 * i + 1].drive, static_cast<int>(i));
+            EXPECT_EQ(requests[3 * i + 1].code, kSmartRcvDriveData);
+            EXPECT_EQ(requests[3 * i + 1].record[4], kSmartReadData);
+            EXPECT_EQ(requests[3 * i + 2].drive, static_cast<int>(i));
+            EXPECT_EQ(requests[3 * i + 2].code, kSmartSendDriveCommand);
+            EXPECT_EQ(requests[3 * i + 2].record[4], kSmartReturnStatus);
         }
         if (cycle.rises) {
             EXPECT_EQ(files.Writes(kIni), 16u);
@@ -275,7 +280,7 @@ TEST_F(Measurement, HalfPresentMeansHalfTheRequests)
     ASSERT_EQ(machine->drives.presentCount, 8u);
     machine->bus.ClearLog();
     EXPECT_EQ(MeasureAll(machine->drives, settings_), 8u);
-    EXPECT_EQ(machine->bus.RequestCount(), 16u) << "a power check and a read each";
+    EXPECT_EQ(machine->bus.RequestCount(), 24u) << "a power check, a read and RETURN STATUS each";
 }
 
 }  // namespace

@@ -284,10 +284,10 @@ TEST(SatReplies, LongWaitsOnlyWhileTheDriveAnswers)
     Settings settings;
     settings.UseLog = 0;
     settings.NoWake = 0;
-    // Enumeration's six requests (the power question, the identify probe, enable, identify,
-    // attributes, thresholds) answer; the first tick takes enumeration's reading, and from
-    // the second tick's attribute read on none answers.
-    SimulatedMachine machine("drive 0\nmodel WDC WD20EZRZ\nbridge sat16\ntemperature 194 38\nfail answers from 7\n");
+    // Enumeration's seven requests (the power question, the identify probe, enable, identify,
+    // attributes, thresholds, RETURN STATUS) answer; the first tick takes enumeration's
+    // reading, and from the second tick's attribute read on none answers.
+    SimulatedMachine machine("drive 0\nmodel WDC WD20EZRZ\nbridge sat16\ntemperature 194 38\nfail answers from 8\n");
     EnumerateDrives(machine.drives);
     ASSERT_EQ(machine.drives.table[0].present, 1u);
     for (int tick = 0; tick < 3; ++tick) {
@@ -299,9 +299,9 @@ TEST(SatReplies, LongWaitsOnlyWhileTheDriveAnswers)
             timeouts.push_back(TimeoutOf(request));
         }
     }
-    // The power question first, then five reads that answer and the first that does not;
+    // The power question first, then six commands that answer and the first that does not;
     // after that only short waits.
-    EXPECT_EQ(timeouts, (std::vector<std::uint32_t>{5, 60, 60, 60, 60, 60, 60, 5}));
+    EXPECT_EQ(timeouts, (std::vector<std::uint32_t>{5, 60, 60, 60, 60, 60, 60, 60, 5}));
     EXPECT_EQ(SatTimeoutSeconds(kAtaCheckPowerMode, true), 5u) << "the power question never spins a disk up";
 }
 

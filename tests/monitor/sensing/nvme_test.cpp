@@ -220,7 +220,8 @@ TEST_F(NvmeDrives, BesideAtaDrivesOneHealthReadPerCycle)
         EXPECT_EQ(nvme.worstTemperature, cycle.worst);
         EXPECT_EQ(machine.bus.RequestCount(kIoctlStorageQueryProperty), 1u);
         EXPECT_EQ(machine.bus.RequestCount(kIoctlAtaPassThrough), 1u) << "the ATA drive's power check only";
-        EXPECT_EQ(machine.bus.RequestCount(), 3u) << "one read per drive";
+        EXPECT_EQ(machine.bus.RequestCount(kSmartSendDriveCommand), 1u) << "the ATA drive's RETURN STATUS only";
+        EXPECT_EQ(machine.bus.RequestCount(), 4u) << "one read per drive";
     }
     EXPECT_EQ(nvme.healthResult, nullptr) << "a failed read leaves no health log on show";
     EXPECT_NE(ReadWholeFile("KELVIX.INI").find("Samsung SSD 980 PRO 1TB:5B2QGXA7:S5GXNF0R=0x2e"), std::string::npos)

@@ -55,10 +55,14 @@ TEST_F(SatBridge, EachBridgeFormReadsTheDriveAsDirectly)
         const char* bridge;
         AtaRoute route;
         unsigned probes16;  // 16-byte blocks sent while enumerating, the power question first
+        // Blocks of the two ticks: the power question, the read and RETURN STATUS each; a
+        // bridge that drops the registers refused RETURN STATUS once and is asked it no more.
+        unsigned tickBlocks;
+        ReturnStatus status;
     } cases[] = {
-        {"sat16", AtaRoute::Sat16, 6},
-        {"sat12", AtaRoute::Sat12, 2},
-        {"sat16-no-status", AtaRoute::Sat16, 6},
+        {"sat16", AtaRoute::Sat16, 7, 6, ReturnStatus::Passed},
+        {"sat12", AtaRoute::Sat12, 2, 6, ReturnStatus::Passed},
+        {"sat16-no-status", AtaRoute::Sat16, 7, 4, ReturnStatus::NotAsked},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bridge);
@@ -95,9 +99,11 @@ TEST_F(SatBridge, EachBridgeFormReadsTheDriveAsDirectly)
         // same way. Only where the bridge drops the registers is the driver asked too (its
         // ATA pass-through, refused by a USB storage driver).
         const bool registersDropped = std::strcmp(c.bridge, "sat16-no-status") == 0;
-        EXPECT_EQ(CountOpcode(machine.bus, c.route == AtaRoute::Sat16 ? kSatOpcode16 : kSatOpcode12), 4u);
+        EXPECT_EQ(CountOpcode(machine.bus, c.route == AtaRoute::Sat16 ? kSatOpcode16 : kSatOpcode12), c.tickBlocks);
         EXPECT_EQ(machine.bus.RequestCount(kIoctlAtaPassThrough), registersDropped ? 2u : 0u);
-        EXPECT_EQ(machine.bus.RequestCount(), registersDropped ? 6u : 4u);
+        EXPECT_EQ(machine.bus.RequestCount(), c.tickBlocks + (registersDropped ? 2u : 0u));
+        EXPECT_EQ(record.returnStatus, c.status);
+        EXPECT_EQ(record.returnStatusRefused, registersDropped ? 1 : 0);
     }
 }
 

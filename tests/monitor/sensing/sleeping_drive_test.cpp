@@ -52,9 +52,10 @@ TEST_F(SleepingDrive, TicksByTheWayTheDriveAnswers)
         {"pass-through answered", "both", 0, "RSSSRR", 0},
         {"only the pass-through", "ata", 0, "RSSSRR", 0},
         {"only GetDevicePowerState", "state", 0, "RSSSRR", 0},
-        {"neither answered: read as before", "none", 0, "RRRRRR", 3},
-        {"force read after 2 ticks", "both", 2, "RSSRRR", 1},
-        {"force read after 1 tick", "both", 1, "RSRSRR", 1},
+        // Each read of the sleeping drive is two commands: the attributes and RETURN STATUS.
+        {"neither answered: read as before", "none", 0, "RRRRRR", 6},
+        {"force read after 2 ticks", "both", 2, "RSSRRR", 2},
+        {"force read after 1 tick", "both", 1, "RSRSRR", 2},
     };
     for (const PowerCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -98,7 +99,8 @@ TEST_F(SleepingDrive, SettingOffAsksNothingAndReadsEveryTick)
         EXPECT_EQ(machine.drives.table[0].sleeping, 0);
     }
     EXPECT_EQ(machine.bus.RequestCount(kIoctlAtaPassThrough), 0u);
-    EXPECT_EQ(machine.bus.RequestCount(), 2u) << "the attribute reads alone; the first tick took enumeration's";
+    EXPECT_EQ(machine.bus.RequestCount(), 4u)
+        << "the attribute reads and RETURN STATUS alone; the first tick took enumeration's";
     EXPECT_EQ(machine.drives.table[0].currentTemperature, 42);
 }
 
@@ -159,12 +161,12 @@ TEST_F(SleepingDrive, CountsFileFollowsEveryCommand)
     MeasureAll(machine.drives, settings_);
     MeasureAll(machine.drives, settings_);
     // Enumeration asks first (check 1), then sends ENABLE OPERATIONS, IDENTIFY, the
-    // attribute and the threshold read (4; through the bridge IDENTIFY twice, the first to
-    // find its form); the first tick takes enumeration's reading, the second asks again
-    // (check 2) and reads only the awake drive.
-    const std::string expected = "drive 0 smart 4 asleep 0 checks 2 sleeping 1\n"
-                                 "drive 3 smart 5 asleep 0 checks 2 sleeping 0\n"
-                                 "drive 5 smart 5 asleep 0 checks 2 sleeping 1\n"
+    // attribute and the threshold read and RETURN STATUS (5; through the bridge IDENTIFY
+    // twice, the first to find its form); the first tick takes enumeration's reading, the
+    // second asks again (check 2) and reads only the awake drive, with its status (2).
+    const std::string expected = "drive 0 smart 5 asleep 0 checks 2 sleeping 1\n"
+                                 "drive 3 smart 7 asleep 0 checks 2 sleeping 0\n"
+                                 "drive 5 smart 6 asleep 0 checks 2 sleeping 1\n"
                                  "end\n";
     EXPECT_EQ(ReadWholeFile("counts.txt"), expected);
     EXPECT_EQ(machine.bus.CountsText(), expected);

@@ -78,6 +78,11 @@ TEST(DriveSetFile, ErrorsNameTheLine)
          "line 2: sleep needs the first power check asleep (1 on, or 'start') and optionally the last (not before it)"},
         {"drive 1\npower-calls some\n", "line 2: power-calls needs 'both', 'ata' (CHECK POWER MODE only), "
                                          "'state' (GetDevicePowerState only) or 'none'"},
+        {"drive 1\nreturn-status passed maybe\n",
+         "line 2: return-status needs one or more of 'passed', 'failing' and 'refused'"},
+        {"drive 1\nreturn-status\n", "line 2: return-status needs one or more of 'passed', 'failing' and 'refused'"},
+        {"drive 0\nnvme\nreturn-status failing\n",
+         "line 3: 'return-status' is a key of ATA drives, not of an NVMe drive"},
         {"counts\n", "line 1: counts needs a file name"},
         {"drive 0\nnvme\nsleep 1\n", "line 3: 'sleep' is a key of ATA drives, not of an NVMe drive"},
     };
