@@ -74,9 +74,8 @@ tray_colours() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16
 monitor_count() { kvd process-count "$1" | tr -d '\r'; }
 # tray_shows NAME X COLOURS: a fresh screenshot NAME whose tray square at X has COLOURS
 # colours ("many": two or more; 1: an empty square).
-# Without any tray icon Wine's whole screen may be one colour: this picture is only a probe.
 tray_shows() {
-    import -display "$DISPLAY" -window root "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" || return 1
+    shot "$1"
     local n; n=$(tray_colours "$1" "$2")
     if [ "$3" = many ]; then test "$n" -ge 2; else test "$n" = "$3"; fi
 }

@@ -90,6 +90,14 @@ vm_initramfs() {
 
 # Boots the machine in the background; its console goes to $VM_WORK/console.log.
 vm_boot() {
+    # A run killed outright (a time-out's SIGKILL) cannot run its trap: its namespace, named
+    # after a process that is gone and holding none, is removed here.
+    local stale
+    for stale in $(ip netns list | awk '$1 ~ /^kvvm[0-9]+$/ {print $1}'); do
+        if ! kill -0 "${stale#kvvm}" 2>/dev/null && [ -z "$(ip netns pids "$stale" 2>/dev/null)" ]; then
+            ip netns del "$stale" 2>/dev/null
+        fi
+    done
     VM_NS=kvvm$$
     ip netns add "$VM_NS" || return 1
     ip netns exec "$VM_NS" ip link set lo up
