@@ -141,8 +141,7 @@ kvd dialog-click "$settings_title" 2
 check "settings dialog closes" kvd wait-gone "#32770" "$settings_title" 10000
 about about_untrusted "the about dialog says why TLS failed" \
     "localhost:$tls_port に未接続 - the broker's certificate was not accepted: it is not signed by a CA this PC trusts"
-kvd command 32799
-check "KELVIX closes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "KELVIX closes"
 
 # Over TLS, with the test CA trusted before KELVIX starts (Wine reads the trusted roots
 # once per process): the publisher connects to the TLS listener, the test accepts the
@@ -170,8 +169,7 @@ kvd dialog-click "$settings_title" 2
 check "settings dialog closes" kvd wait-gone "#32770" "$settings_title" 10000
 
 # Closing says offline; the broker keeps it for Home Assistant.
-kvd command 32799
-check "KELVIX closes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "KELVIX closes"
 is_offline() { [ "$(availability)" = offline ]; }
 check "availability offline after KELVIX closed" wait_until 10 is_offline
 e2e_end
