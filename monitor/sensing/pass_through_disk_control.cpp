@@ -249,11 +249,14 @@ std::uint32_t PassThroughDiskControl::BridgeRequest(const Slot& slot, const std:
         return 0;
     }
     std::memcpy(&header, in, sizeof header);
-    const std::uint64_t dataEnd = static_cast<std::uint64_t>(header.DataBufferOffset) + header.DataTransferLength;
+    // The data must lie inside both buffers; an offset near the top must not wrap round.
+    const DWORD size = inSize < outSize ? inSize : outSize;
     if (header.Length != sizeof header || header.CdbLength > sizeof header.Cdb ||
-        header.DataBufferOffset < sizeof header || dataEnd > inSize || dataEnd > outSize) {
+        header.DataBufferOffset < sizeof header || header.DataBufferOffset > size ||
+        header.DataTransferLength > size - header.DataBufferOffset) {
         return 0;
     }
+    const std::uint32_t dataEnd = static_cast<std::uint32_t>(header.DataBufferOffset) + header.DataTransferLength;
     BridgeStep step;
     std::memcpy(step.cdb, header.Cdb, header.CdbLength);
     step.cdbLength = header.CdbLength;
@@ -277,7 +280,7 @@ std::uint32_t PassThroughDiskControl::BridgeRequest(const Slot& slot, const std:
     header.ScsiStatus = kScsiStatusGood;
     header.SenseInfoLength = 0;
     std::memcpy(out, &header, sizeof header);
-    return static_cast<std::uint32_t>(dataEnd);
+    return dataEnd;
 }
 
 std::uint32_t PassThroughDiskControl::DescriptorReply(const Slot& slot, std::uint8_t* out, DWORD outSize)
