@@ -278,5 +278,9 @@ bool LinuxDrivePort::Bridge(int descriptor, const BridgeStep& step, std::uint8_t
         AddProblem(command + DescribeBridgeFailure(outcome));
         return false;
     }
+    // The step went through; whether the command did is the completion's to say.
+    if (IsJmicronCompletionStep(step) && !JmicronCompletionOk(data, step.length)) {
+        AddProblem(std::string(route) + ": the completion lacks the bridge's signature or reports an error");
+    }
     return true;
 }

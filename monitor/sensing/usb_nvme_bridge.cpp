@@ -145,3 +145,10 @@ bool IsBuiltBridgeStep(const BridgeStep& step, const std::uint8_t* out, NvmeRout
     }
     return false;
 }
+
+bool IsJmicronCompletionStep(const BridgeStep& step)
+{
+    BridgeStep steps[kJmicronStepCount];
+    std::uint8_t payload[kJmicronPayloadSize];
+    return BuildJmicronSteps(HealthLogCommand(), kNvmeHealthSize, steps, payload) && SameStep(step, steps[2]);
+}

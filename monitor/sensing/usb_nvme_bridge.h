@@ -53,6 +53,8 @@ bool BuildJmicronSteps(const NvmeAdminCommand& command, std::uint32_t dataLength
                        BridgeStep (&steps)[kJmicronStepCount], std::uint8_t (&payload)[kJmicronPayloadSize]);
 // The completion: the 'NVME' signature and a zero status field.
 bool JmicronCompletionOk(const std::uint8_t* reply, std::size_t length);
+// Whether `step` is the JMicron completion step, whose reply JmicronCompletionOk judges.
+bool IsJmicronCompletionStep(const BridgeStep& step);
 
 // Whether `step` is one the builders above make for one of the two commands (with `out`,
 // the bytes a JMicron command step sends, equal to the payload built for it), and for

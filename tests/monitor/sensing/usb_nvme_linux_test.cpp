@@ -299,6 +299,11 @@ TEST(UsbNvmeOnLinux, OnlyTheBuiltReadOnlyStepsGoOut)
         EXPECT_EQ(port.steps.size(), c.sent ? 1u : 0u);
         control.Close(handle);
     }
+    // The one step whose reply the Linux port checks for the journal's reason.
+    EXPECT_TRUE(IsJmicronCompletionStep(jmicron[2]));
+    for (const BridgeStep* other : {&jmicron[0], &jmicron[1], &asmedia, &realtek}) {
+        EXPECT_FALSE(IsJmicronCompletionStep(*other));
+    }
 }
 
 TEST(UsbNvmeOnLinux, WhatSgIoSaysOfABridgeStep)
