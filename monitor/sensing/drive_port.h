@@ -30,7 +30,10 @@ struct DriveDescription {
     std::string model;
     std::string revision;
     std::string serial;
+    bool usb = false;  // attached through USB storage: a bridge's inquiry names vendor and model
 };
+
+struct BridgeStep;  // usb_nvme_bridge.h
 
 class DrivePort {
 public:
@@ -53,6 +56,17 @@ public:
                            std::uint32_t dataSize) = 0;
     // The disk's length in bytes.
     virtual bool Length(int descriptor, std::uint64_t& bytes) = 0;
+    // One step of a USB-NVMe bridge's vendor SCSI command, as the builders of
+    // usb_nvme_bridge.h made it: `data` holds step.length bytes going out, or receives
+    // them. False when the bridge refused it or did not answer; a port without bridges
+    // sends nothing.
+    virtual bool Bridge(int descriptor, const BridgeStep& step, std::uint8_t* data)
+    {
+        static_cast<void>(descriptor);
+        static_cast<void>(step);
+        static_cast<void>(data);
+        return false;
+    }
     // What the system knows of drive `number` without asking it; false when nothing.
     virtual bool Describe(unsigned number, DriveDescription& description) const
     {

@@ -4,6 +4,7 @@
 #include "drive_table.h"
 #include "identity_text.h"
 #include "sg_io_outcome.h"
+#include "usb_nvme_bridge.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -86,6 +87,7 @@ bool LinuxDrivePort::Describe(unsigned number, DriveDescription& description) co
     const std::string device = sysBlock_ + "/" + drives_[number].name + "/device";
     char* resolved = realpath(device.c_str(), nullptr);
     const std::string ata = resolved != nullptr ? AtaDeviceName(resolved) : std::string();
+    description.usb = resolved != nullptr && std::strstr(resolved, "/usb") != nullptr;
     std::free(resolved);
     std::uint8_t identify[512] = {};
     if (!ata.empty() &&
@@ -144,6 +146,15 @@ void LinuxDrivePort::NoteProblem(const std::string& problem)
 {
     if (problem_.empty()) {
         problem_ = problem;
+    }
+}
+
+void LinuxDrivePort::AddProblem(const std::string& problem)
+{
+    // Nobody takes the problems of a drive being served: they must not pile up.
+    constexpr std::size_t kKept = 1024;
+    if (problem_.size() < kKept && problem_.find(problem) == std::string::npos) {
+        problem_ += (problem_.empty() ? "" : "; ") + problem;
     }
 }
 
@@ -225,5 +236,51 @@ bool LinuxDrivePort::Length(int descriptor, std::uint64_t& bytes)
         return false;
     }
     bytes = length;
+    return true;
+}
+
+bool LinuxDrivePort::Bridge(int descriptor, const BridgeStep& step, std::uint8_t* data)
+{
+    NvmeRoute family = NvmeRoute::StorageQuery;
+    if (data == nullptr || !IsBuiltBridgeStep(step, step.direction == BridgeDirection::Out ? data : nullptr, family)) {
+        return false;
+    }
+    std::uint8_t cdb[sizeof step.cdb];
+    std::memcpy(cdb, step.cdb, sizeof cdb);
+    std::uint8_t sense[64] = {};
+    sg_io_hdr_t io{};
+    io.interface_id = 'S';
+    io.cmd_len = step.cdbLength;
+    io.cmdp = cdb;
+    io.dxfer_direction = step.direction == BridgeDirection::In    ? SG_DXFER_FROM_DEV
+                         : step.direction == BridgeDirection::Out ? SG_DXFER_TO_DEV
+                                                                  : SG_DXFER_NONE;
+    io.dxferp = data;
+    io.dxfer_len = step.length;
+    io.mx_sb_len = sizeof sense;
+    io.sbp = sense;
+    io.timeout = kCommandTimeoutMs;
+    const char* route = NvmeRouteMode(family);
+    if (ioctl(descriptor, SG_IO, &io) != 0) {
+        AddProblem(CommandRefusal(route, "CAP_SYS_RAWIO", errno));
+        return false;
+    }
+    PassThroughOutcome outcome;
+    outcome.scsiStatus = io.status;
+    outcome.hostStatus = io.host_status;
+    outcome.driverStatus = io.driver_status;
+    outcome.sense = sense;
+    outcome.senseLength = io.sb_len_wr;
+    outcome.residual = step.direction == BridgeDirection::In ? io.resid : 0;
+    if (!BridgeStepSucceeded(outcome)) {
+        char command[48];
+        std::snprintf(command, sizeof command, "%s command %02Xh: ", route, step.cdb[0]);
+        AddProblem(command + DescribeBridgeFailure(outcome));
+        return false;
+    }
+    // The step went through; whether the command did is the completion's to say.
+    if (IsJmicronCompletionStep(step) && !JmicronCompletionOk(data, step.length)) {
+        AddProblem(std::string(route) + ": the completion lacks the bridge's signature or reports an error");
+    }
     return true;
 }

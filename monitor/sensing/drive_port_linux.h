@@ -1,7 +1,8 @@
 // The drives of a Linux machine: found in /sys/block (block_devices.h gives the order),
 // opened read-only under /dev, reached with SG_IO (the SCSI ATA PASS-THROUGH(16) command,
 // which libata and SAT-capable USB bridges translate), the NVMe admin-command ioctl and
-// BLKGETSIZE64. Raw ATA commands need CAP_SYS_RAWIO, NVMe admin commands CAP_SYS_ADMIN.
+// BLKGETSIZE64, and the USB-NVMe bridges' vendor SCSI commands through SG_IO too. Raw ATA
+// and bridge commands need CAP_SYS_RAWIO, NVMe admin commands CAP_SYS_ADMIN.
 #pragma once
 
 #include "block_devices.h"
@@ -34,13 +35,18 @@ public:
     bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                    std::uint32_t dataSize) override;
     bool Length(int descriptor, std::uint64_t& bytes) override;
+    // Only steps usb_nvme_bridge.h builds (checked again here): anything else is not sent.
+    bool Bridge(int descriptor, const BridgeStep& step, std::uint8_t* data) override;
     // sysfs: the identity libata keeps from its own IDENTIFY (/sys/class/ata_device/
-    // devX.Y/id), else the SCSI disk's vendor, model and rev.
+    // devX.Y/id), else the SCSI disk's vendor, model and rev; `usb` when the disk's device
+    // path leads through a USB port.
     bool Describe(unsigned number, DriveDescription& description) const override;
 
 private:
     // Keeps the first reason a command failed, for TakeProblem.
     void NoteProblem(const std::string& problem);
+    // A later way's reason, kept after the first one's.
+    void AddProblem(const std::string& problem);
 
     std::string sysBlock_;
     std::string devices_;

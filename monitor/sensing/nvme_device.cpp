@@ -103,23 +103,6 @@ const std::uint8_t* NvmeDevice::Query(HANDLE handle, DWORD propertyId, DWORD dat
     return LocateProtocolData(reply, returned, dataSize);
 }
 
-static NvmeAdminCommand IdentifyControllerCommand()
-{
-    NvmeAdminCommand command;
-    command.opcode = kNvmeAdminIdentify;
-    command.cdw10 = kNvmeIdentifyCnsController;
-    return command;
-}
-
-static NvmeAdminCommand HealthLogCommand()
-{
-    NvmeAdminCommand command;
-    command.opcode = kNvmeAdminGetLogPage;
-    command.namespaceId = kNvmeAllNamespaces;
-    command.cdw10 = kNvmeLogPageHealthInfo | (kNvmeHealthSize / 4 - 1) << 16;
-    return command;
-}
-
 NvmeDevice::~NvmeDevice()
 {
     if (controller_ != nullptr) {

@@ -5,7 +5,9 @@
 #include "nvme_pages.h"
 #include "nvme_records.h"
 #include "return_status.h"
+#include "scsi_records.h"
 #include "smart_records.h"
+#include "usb_nvme_bridge.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -128,6 +130,11 @@ bool PassThroughDiskControl::Request(HANDLE handle, DWORD code, const void* in, 
                 returned = AtaPassThroughRequest(*slot, request, inSize, reply, outSize);
             }
             break;
+        case kIoctlScsiPassThrough:
+            if (slot->protocol == DriveProtocol::Ata) {
+                returned = BridgeRequest(*slot, request, inSize, reply, outSize);
+            }
+            break;
         case kIoctlStorageQueryProperty:
             returned = PropertyRequest(*slot, request, inSize, reply, outSize);
             break;
@@ -234,6 +241,48 @@ std::uint32_t PassThroughDiskControl::AtaPassThroughRequest(const Slot& slot, co
     return sizeof record;
 }
 
+std::uint32_t PassThroughDiskControl::BridgeRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize,
+                                                    std::uint8_t* out, DWORD outSize)
+{
+    SCSI_PASS_THROUGH header;
+    if (in == nullptr || inSize < sizeof header || outSize < sizeof header) {
+        return 0;
+    }
+    std::memcpy(&header, in, sizeof header);
+    // The data must lie inside both buffers; an offset near the top must not wrap round.
+    const DWORD size = inSize < outSize ? inSize : outSize;
+    if (header.Length != sizeof header || header.CdbLength > sizeof header.Cdb ||
+        header.DataBufferOffset < sizeof header || header.DataBufferOffset > size ||
+        header.DataTransferLength > size - header.DataBufferOffset) {
+        return 0;
+    }
+    const std::uint32_t dataEnd = static_cast<std::uint32_t>(header.DataBufferOffset) + header.DataTransferLength;
+    BridgeStep step;
+    std::memcpy(step.cdb, header.Cdb, header.CdbLength);
+    step.cdbLength = header.CdbLength;
+    step.direction = header.DataIn == kScsiDataIn    ? BridgeDirection::In
+                     : header.DataIn == kScsiDataOut ? BridgeDirection::Out
+                                                     : BridgeDirection::None;
+    step.length = header.DataTransferLength;
+    const std::uint8_t* sent = in + header.DataBufferOffset;
+    NvmeRoute family = NvmeRoute::StorageQuery;
+    // Nothing but the read-only steps the builders make reaches the device.
+    if (!IsBuiltBridgeStep(step, step.direction == BridgeDirection::Out ? sent : nullptr, family)) {
+        return 0;
+    }
+    std::uint8_t* data = out + header.DataBufferOffset;
+    if (step.direction == BridgeDirection::Out && data != sent) {
+        std::memmove(data, sent, step.length);
+    }
+    if (!port_.Bridge(slot.descriptor, step, data)) {
+        return 0;
+    }
+    header.ScsiStatus = kScsiStatusGood;
+    header.SenseInfoLength = 0;
+    std::memcpy(out, &header, sizeof header);
+    return dataEnd;
+}
+
 std::uint32_t PassThroughDiskControl::DescriptorReply(const Slot& slot, std::uint8_t* out, DWORD outSize)
 {
     // The fixed fields, then what the port knows of the drive as the descriptor's texts,
@@ -260,8 +309,9 @@ std::uint32_t PassThroughDiskControl::DescriptorReply(const Slot& slot, std::uin
     }
     PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, Version), sizeof(STORAGE_DEVICE_DESCRIPTOR));
     PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, Size), end);
-    PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType),
-             slot.protocol == DriveProtocol::Nvme ? kBusTypeNvme : kBusTypeAta);
+    PutDword(out + offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType), slot.protocol == DriveProtocol::Nvme ? kBusTypeNvme
+                                                                 : description.usb                    ? kBusTypeUsb
+                                                                                                      : kBusTypeAta);
     return end;
 }
 

@@ -1,7 +1,8 @@
 // The disk-control seam over a DrivePort: "\\.\PHYSICALDRIVEn" opens the port's drive n,
 // and each Windows request SmartDevice and NvmeDevice make becomes the ATA or NVMe
 // command it stands for, its answer laid out as the Windows driver lays it out. So the
-// whole sensing core runs unchanged on the kernel's pass-through interfaces.
+// whole sensing core runs unchanged on the kernel's pass-through interfaces. SCSI
+// pass-through carries only the USB-NVMe bridge steps usb_nvme_bridge.h builds.
 #pragma once
 
 #include "disk_control.h"
@@ -34,6 +35,8 @@ private:
                              DWORD outSize);
     std::uint32_t AtaPassThroughRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
                                         DWORD outSize);
+    std::uint32_t BridgeRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
+                                DWORD outSize);
     std::uint32_t DescriptorReply(const Slot& slot, std::uint8_t* out, DWORD outSize);
     std::uint32_t PropertyRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
                                   DWORD outSize);

@@ -64,3 +64,30 @@ std::string DescribePassThroughFailure(const PassThroughOutcome& outcome)
     std::snprintf(text, sizeof text, "sense key %Xh, sense %02Xh/%02Xh", sense.senseKey, sense.asc, sense.ascq);
     return text;
 }
+
+bool BridgeStepSucceeded(const PassThroughOutcome& outcome)
+{
+    return outcome.hostStatus == 0 && (outcome.driverStatus & ~kDriverSense) == 0 && outcome.scsiStatus == kScsiGood &&
+           outcome.residual == 0;
+}
+
+std::string DescribeBridgeFailure(const PassThroughOutcome& outcome)
+{
+    char text[160];
+    if (outcome.hostStatus != 0 || (outcome.driverStatus & ~kDriverSense) != 0) {
+        std::snprintf(text, sizeof text, "not delivered (host status %u, driver status %u)", outcome.hostStatus,
+                      outcome.driverStatus);
+    } else if (outcome.scsiStatus == kScsiGood) {
+        std::snprintf(text, sizeof text, "%d bytes of the data did not come", outcome.residual);
+    } else if (outcome.scsiStatus != kScsiCheckCondition) {
+        std::snprintf(text, sizeof text, "SCSI status %02Xh", outcome.scsiStatus);
+    } else {
+        const SatSense sense = DecodeSatSense(outcome.sense, outcome.senseLength);
+        if (sense.kind == SatSenseKind::Unusable) {
+            return "refused (CHECK CONDITION without usable sense data)";
+        }
+        std::snprintf(text, sizeof text, "refused (sense key %Xh, sense %02Xh/%02Xh)", sense.senseKey, sense.asc,
+                      sense.ascq);
+    }
+    return text;
+}

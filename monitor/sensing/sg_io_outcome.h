@@ -14,6 +14,7 @@ struct PassThroughOutcome {
     std::uint16_t driverStatus = 0;  // 0, or DRIVER_SENSE (08h) with sense data
     const std::uint8_t* sense = nullptr;
     std::size_t senseLength = 0;
+    int residual = 0;  // data bytes asked for that did not come
 };
 
 // True when the command reached the drive and the drive reported neither ERR nor DF:
@@ -27,3 +28,9 @@ bool PassThroughSucceeded(const PassThroughOutcome& outcome, AtaRegisters* regis
 // device that does not know ATA PASS-THROUGH (a SCSI disk, a USB stick), or the drive's
 // own error.
 std::string DescribePassThroughFailure(const PassThroughOutcome& outcome);
+
+// A USB-NVMe bridge's vendor command (usb_nvme_bridge.h): delivered, GOOD, and every data
+// byte asked for came. A bridge that does not know the command answers CHECK CONDITION.
+bool BridgeStepSucceeded(const PassThroughOutcome& outcome);
+// Why it did not, in words for the journal.
+std::string DescribeBridgeFailure(const PassThroughOutcome& outcome);

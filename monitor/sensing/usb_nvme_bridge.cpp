@@ -74,6 +74,23 @@ bool BridgeMayApply(NvmeRoute family, const char* vendor, const char* product)
     return false;
 }
 
+NvmeAdminCommand IdentifyControllerCommand()
+{
+    NvmeAdminCommand command;
+    command.opcode = kNvmeAdminIdentify;
+    command.cdw10 = kNvmeIdentifyCnsController;
+    return command;
+}
+
+NvmeAdminCommand HealthLogCommand()
+{
+    NvmeAdminCommand command;
+    command.opcode = kNvmeAdminGetLogPage;
+    command.namespaceId = kNvmeAllNamespaces;
+    command.cdw10 = kNvmeLogPageHealthInfo | (kNvmeHealthSize / 4 - 1) << 16;
+    return command;
+}
+
 bool BridgeCommandAllowed(const NvmeAdminCommand& command, std::uint32_t dataLength)
 {
     if (command.opcode == kNvmeAdminIdentify) {
@@ -84,4 +101,54 @@ bool BridgeCommandAllowed(const NvmeAdminCommand& command, std::uint32_t dataLen
                dataLength == kNvmeHealthSize;
     }
     return false;
+}
+
+namespace {
+
+bool SameStep(const BridgeStep& a, const BridgeStep& b)
+{
+    return a.cdbLength == b.cdbLength && a.direction == b.direction && a.length == b.length &&
+           std::memcmp(a.cdb, b.cdb, sizeof a.cdb) == 0;
+}
+
+}  // namespace
+
+bool IsBuiltBridgeStep(const BridgeStep& step, const std::uint8_t* out, NvmeRoute& family)
+{
+    struct Known {
+        NvmeAdminCommand command;
+        std::uint32_t length;
+    };
+    const Known known[] = {{IdentifyControllerCommand(), kNvmeIdentifySize}, {HealthLogCommand(), kNvmeHealthSize}};
+    for (const Known& k : known) {
+        BridgeStep built;
+        if (BuildAsmediaStep(k.command, k.length, built) && SameStep(step, built)) {
+            family = NvmeRoute::ASMedia;
+            return true;
+        }
+        if (BuildRealtekStep(k.command, k.length, built) && SameStep(step, built)) {
+            family = NvmeRoute::Realtek;
+            return true;
+        }
+        BridgeStep steps[kJmicronStepCount];
+        std::uint8_t payload[kJmicronPayloadSize];
+        if (!BuildJmicronSteps(k.command, k.length, steps, payload)) {
+            continue;
+        }
+        // The command step carries the payload out: it must be the one built, byte for byte.
+        const bool command = SameStep(step, steps[0]) && out != nullptr &&
+                             std::memcmp(out, payload, kJmicronPayloadSize) == 0;
+        if (command || SameStep(step, steps[1]) || SameStep(step, steps[2])) {
+            family = NvmeRoute::JMicron;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsJmicronCompletionStep(const BridgeStep& step)
+{
+    BridgeStep steps[kJmicronStepCount];
+    std::uint8_t payload[kJmicronPayloadSize];
+    return BuildJmicronSteps(HealthLogCommand(), kNvmeHealthSize, steps, payload) && SameStep(step, steps[2]);
 }

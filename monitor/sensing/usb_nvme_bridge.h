@@ -37,6 +37,9 @@ struct BridgeStep {
 // The data a command brings back: 4096 for identify controller, 512 for the health log.
 // False (and nothing built) for any other command.
 bool BridgeCommandAllowed(const NvmeAdminCommand& command, std::uint32_t dataLength);
+// The two commands the routes carry, as BridgeCommandAllowed takes them.
+NvmeAdminCommand IdentifyControllerCommand();
+NvmeAdminCommand HealthLogCommand();
 
 // ASMedia ASM2362/ASM2364 and Realtek RTL9210/RTL9220: one 16-byte command block, data in.
 bool BuildAsmediaStep(const NvmeAdminCommand& command, std::uint32_t dataLength, BridgeStep& step);
@@ -50,3 +53,10 @@ bool BuildJmicronSteps(const NvmeAdminCommand& command, std::uint32_t dataLength
                        BridgeStep (&steps)[kJmicronStepCount], std::uint8_t (&payload)[kJmicronPayloadSize]);
 // The completion: the 'NVME' signature and a zero status field.
 bool JmicronCompletionOk(const std::uint8_t* reply, std::size_t length);
+// Whether `step` is the JMicron completion step, whose reply JmicronCompletionOk judges.
+bool IsJmicronCompletionStep(const BridgeStep& step);
+
+// Whether `step` is one the builders above make for one of the two commands (with `out`,
+// the bytes a JMicron command step sends, equal to the payload built for it), and for
+// which family. A layer that passes steps on from elsewhere lets nothing else go out.
+bool IsBuiltBridgeStep(const BridgeStep& step, const std::uint8_t* out, NvmeRoute& family);

@@ -894,17 +894,12 @@ bool SimulatedDiskBus::AnswerDeviceDescriptor(const SimulatedDrive& drive, std::
                     : drive.atapi                                                 ? kBusTypeAtapi
                                                                                   : kBusTypeAta;
     // A bridge names itself in its inquiry data; RST shows the drive on the RAID bus.
-    switch (drive.via) {
-    case SimulatedNvmeVia::JMicron: vendor = "JMicron"; product = "JMS583 NVMe"; busType = kBusTypeUsb; break;
-    case SimulatedNvmeVia::ASMedia: vendor = "ASMT"; product = "ASM2362 NVMe"; busType = kBusTypeUsb; break;
-    case SimulatedNvmeVia::Realtek:
-    case SimulatedNvmeVia::RealtekGarbling: vendor = "Realtek"; product = "RTL9210 NVME"; busType = kBusTypeUsb; break;
-    case SimulatedNvmeVia::IntelRst:
+    if (BridgeInquiry(drive.via, vendor, product)) {
+        busType = kBusTypeUsb;
+    } else if (drive.via == SimulatedNvmeVia::IntelRst) {
         product = NvmeText(drive.nvmeIdentify, kNvmeModelOffset, kNvmeModelLength);
         serial = NvmeText(drive.nvmeIdentify, kNvmeSerialOffset, kNvmeSerialLength);
         busType = kBusTypeRaid;
-        break;
-    case SimulatedNvmeVia::Direct: break;
     }
     std::uint8_t descriptor[sizeof(STORAGE_DEVICE_DESCRIPTOR) + 160] = {};
     std::uint32_t end = sizeof(STORAGE_DEVICE_DESCRIPTOR);

@@ -1,21 +1,104 @@
 #include "simulated_drive_port.h"
 
 #include "ata_records.h"
+#include "disk_control.h"
+#include "nvme_device.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
 constexpr std::uint32_t kSector = 512;
 constexpr std::uint32_t kHealthLogCdw10 = (512 / 4 - 1) << 16 | 0x02;
+
+bool BehindUsbNvmeBridge(const SimulatedDrive& drive)
+{
+    std::string vendor;
+    std::string product;
+    return drive.nvme && BridgeInquiry(drive.via, vendor, product);
+}
+
+DriveSet BridgeSet(const DriveSet& set)
+{
+    DriveSet copy = set;
+    copy.platformId = kPlatformWindowsNT;
+    copy.countsFile.clear();
+    return copy;
+}
 }  // namespace
+
+SimulatedDrivePort::SimulatedDrivePort(const DriveSet& set)
+    : set_(set), bridges_(std::make_unique<SimulatedDiskBus>(BridgeSet(set)))
+{
+    bridges_->RecordRequests(false);
+}
+
+SimulatedDrivePort::~SimulatedDrivePort()
+{
+    for (HANDLE handle : bridgeHandles_) {
+        if (handle != nullptr) {
+            bridges_->Close(handle);
+        }
+    }
+}
 
 int SimulatedDrivePort::Open(unsigned number, DriveProtocol& protocol)
 {
     if (number >= kSimulatedDriveSlots || !set_.drives[number].installed || refuseOpen_[number]) {
         return -1;
     }
-    protocol = set_.drives[number].nvme ? DriveProtocol::Nvme : DriveProtocol::Ata;
+    const SimulatedDrive& drive = set_.drives[number];
+    protocol = drive.nvme && !BehindUsbNvmeBridge(drive) ? DriveProtocol::Nvme : DriveProtocol::Ata;
     return kFirstDescriptor + static_cast<int>(number);
+}
+
+bool SimulatedDrivePort::Bridge(int descriptor, const BridgeStep& step, std::uint8_t* data)
+{
+    SimulatedDrive* drive = DriveOf(descriptor);
+    if (drive == nullptr || data == nullptr || step.length > kNvmeIdentifySize) {
+        return false;
+    }
+    if (recording_) {
+        steps_.push_back(step);
+    }
+    const unsigned number = static_cast<unsigned>(descriptor - kFirstDescriptor);
+    if (bridgeHandles_[number] == nullptr) {
+        char name[32];
+        std::snprintf(name, sizeof name, "\\\\.\\PHYSICALDRIVE%u", number);
+        const HANDLE handle = bridges_->Open(name, kAccessReadWrite, kShareReadWrite, kOpenExisting);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        bridgeHandles_[number] = handle;
+    }
+    // The record NvmeDevice hands the Windows driver, answered by the simulated bridge.
+    BridgePassThroughBlock block{};
+    block.header.Length = sizeof block.header;
+    block.header.CdbLength = step.cdbLength;
+    std::memcpy(block.header.Cdb, step.cdb, sizeof block.header.Cdb);
+    block.header.SenseInfoLength = sizeof block.sense;
+    block.header.DataIn = step.direction == BridgeDirection::In    ? kScsiDataIn
+                          : step.direction == BridgeDirection::Out ? kScsiDataOut
+                                                                   : kScsiDataUnspecified;
+    block.header.DataTransferLength = step.length;
+    block.header.DataBufferOffset = offsetof(BridgePassThroughBlock, data);
+    block.header.SenseInfoOffset = offsetof(BridgePassThroughBlock, sense);
+    if (step.direction == BridgeDirection::Out) {
+        std::memcpy(block.data, data, step.length);
+    }
+    DWORD returned = 0;
+    if (!bridges_->Request(bridgeHandles_[number], kIoctlScsiPassThrough, &block, sizeof block, &block, sizeof block,
+                           &returned) ||
+        block.header.ScsiStatus != kScsiStatusGood) {
+        return false;
+    }
+    if (step.direction == BridgeDirection::In) {
+        if (block.header.DataTransferLength != step.length) {
+            return false;
+        }
+        std::memcpy(data, block.data, step.length);
+    }
+    return true;
 }
 
 SimulatedDrive* SimulatedDrivePort::DriveOf(int descriptor)
@@ -142,10 +225,18 @@ void SimulatedDrivePort::WriteCounts() const
 
 bool SimulatedDrivePort::Describe(unsigned number, DriveDescription& description) const
 {
-    if (number >= kSimulatedDriveSlots || !set_.drives[number].installed || set_.drives[number].nvme) {
+    if (number >= kSimulatedDriveSlots || !set_.drives[number].installed) {
         return false;
     }
-    ScsiStyleIdentity(set_.drives[number], description.vendor, description.model, description.revision,
-                      description.serial);
+    const SimulatedDrive& drive = set_.drives[number];
+    if (BehindUsbNvmeBridge(drive)) {
+        description.usb = true;
+        return BridgeInquiry(drive.via, description.vendor, description.model);
+    }
+    if (drive.nvme) {
+        return false;
+    }
+    ScsiStyleIdentity(drive, description.vendor, description.model, description.revision, description.serial);
+    description.usb = drive.bridge != SimulatedBridge::None;
     return true;
 }

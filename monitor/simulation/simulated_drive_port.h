@@ -3,18 +3,24 @@
 // the command tables (ATA IDENTIFY DEVICE ECh; SMART B0h with LBA mid/high 4Fh/C2h: READ
 // DATA D0h, READ THRESHOLDS D1h, ENABLE OPERATIONS D8h; NVMe Identify 06h with CNS 1,
 // Get Log Page 02h for all namespaces, log 02h, NUMDL = dwords - 1). Anything else is
-// refused. kelvixd_sim, the tests and the benchmark read drives through it.
+// refused. An NVMe drive behind a USB bridge (`via jmicron|asmedia|realtek`) is a SCSI
+// disk here, as /dev/sdX is: it answers only its bridge's vendor commands, as the
+// simulated bus's bridge does. kelvixd_sim, the tests and the benchmark read drives
+// through it.
 #pragma once
 
 #include "drive_port.h"
 #include "simulated_disk.h"
+#include "usb_nvme_bridge.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class SimulatedDrivePort final : public DrivePort {
 public:
-    explicit SimulatedDrivePort(const DriveSet& set) : set_(set) {}
+    explicit SimulatedDrivePort(const DriveSet& set);
+    ~SimulatedDrivePort() override;
 
     // One command as a drive received it.
     struct Sent {
@@ -25,7 +31,13 @@ public:
         std::uint32_t dataSize;
     };
     const std::vector<Sent>& SentCommands() const { return sent_; }
-    void ClearSent() { sent_.clear(); }
+    // The bridge steps sent, in order.
+    const std::vector<BridgeStep>& SentSteps() const { return steps_; }
+    void ClearSent()
+    {
+        sent_.clear();
+        steps_.clear();
+    }
     void RecordCommands(bool on) { recording_ = on; }
     // Drive n cannot be opened (as open() failing with EACCES).
     void RefuseOpen(unsigned number) { refuseOpen_[number % kSimulatedDriveSlots] = true; }
@@ -44,8 +56,10 @@ public:
     bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                    std::uint32_t dataSize) override;
     bool Length(int, std::uint64_t& bytes) override;
+    bool Bridge(int descriptor, const BridgeStep& step, std::uint8_t* data) override;
     // The SCSI translation's identity (vendor "ATA", the model cut to 16 characters), as
-    // sysfs gives it where libata's cached IDENTIFY is not found.
+    // sysfs gives it where libata's cached IDENTIFY is not found; a USB-NVMe bridge's
+    // inquiry names its maker and chip. Drives behind a bridge are on USB.
     bool Describe(unsigned number, DriveDescription& description) const override;
 
     // Per drive, as the bus counts them: ATA commands other than CHECK POWER MODE, those
@@ -64,7 +78,11 @@ private:
     void WriteCounts() const;
 
     DriveSet set_;
+    // The bridges answer as the simulated bus's do, from a copy of the set of their own.
+    std::unique_ptr<SimulatedDiskBus> bridges_;
+    HANDLE bridgeHandles_[kSimulatedDriveSlots] = {};
     std::vector<Sent> sent_;
+    std::vector<BridgeStep> steps_;
     bool recording_ = true;
     bool refuseOpen_[kSimulatedDriveSlots] = {};
     std::uint8_t powerMode_[kSimulatedDriveSlots] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,

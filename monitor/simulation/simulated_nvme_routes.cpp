@@ -36,6 +36,17 @@ constexpr int kRstPort = 1;
 
 }  // namespace
 
+bool BridgeInquiry(SimulatedNvmeVia via, std::string& vendor, std::string& product)
+{
+    switch (via) {
+    case SimulatedNvmeVia::JMicron: vendor = "JMicron"; product = "JMS583 NVMe"; return true;
+    case SimulatedNvmeVia::ASMedia: vendor = "ASMT"; product = "ASM2362 NVMe"; return true;
+    case SimulatedNvmeVia::Realtek:
+    case SimulatedNvmeVia::RealtekGarbling: vendor = "Realtek"; product = "RTL9210 NVME"; return true;
+    default: return false;
+    }
+}
+
 const std::uint8_t* SimulatedDiskBus::NvmePage(SimulatedDrive& drive, unsigned number, std::uint8_t opcode,
                                                std::uint32_t cdw10, std::uint32_t length)
 {

@@ -5,7 +5,9 @@
 #include "ata_records.h"
 #include "nvme_records.h"
 #include "pass_through_disk_control.h"
+#include "scsi_records.h"
 #include "smart_records.h"
+#include "usb_nvme_bridge.h"
 #include "disk_length_records.h"
 
 #include <cstdint>
@@ -41,6 +43,10 @@ public:
         bytes = size_;
         return size_ % 2 == 0;
     }
+    bool Bridge(int, const BridgeStep& step, std::uint8_t* data) override
+    {
+        return step.direction != BridgeDirection::In || Fill(data, step.length);
+    }
 
 private:
     bool Fill(std::uint8_t* data, std::uint32_t size)
@@ -56,7 +62,7 @@ private:
 };
 
 constexpr DWORD kCodes[] = {kIoctlAtaPassThrough, kSmartGetVersion, kSmartSendDriveCommand, kSmartRcvDriveData, kIoctlStorageQueryProperty,
-                            kIoctlDiskGetLengthInfo, 0x00070000};
+                            kIoctlDiskGetLengthInfo, kIoctlScsiPassThrough, 0x00070000};
 
 }  // namespace
 
@@ -70,7 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DWORD outSize = static_cast<DWORD>(data[2]) * 32 + data[3];  // 0 to 8,415
     data += 4;
     size -= 4;
-    const std::size_t inSize = size < 64 ? size : 64;
+    // A bridge request carries its data after the record: room for an identify page.
+    const std::size_t inLimit = code == kIoctlScsiPassThrough ? sizeof(SCSI_PASS_THROUGH) + 32 + 4096 : 64;
+    const std::size_t inSize = size < inLimit ? size : inLimit;
     // Exactly sized buffers, so the sanitizer sees any byte past them.
     std::vector<std::uint8_t> in(data, data + inSize);
     std::vector<std::uint8_t> out(outSize);

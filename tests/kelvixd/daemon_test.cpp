@@ -658,11 +658,13 @@ TEST(LinuxDrivePort, DescribesADiskFromSysfsWithoutAskingIt)
     EXPECT_EQ(sda.revision, "05.01C05");
     EXPECT_EQ(sda.serial, "WMAJ91234567");
     EXPECT_EQ(sda.vendor, "");
+    EXPECT_FALSE(sda.usb);
     DriveDescription sdb;
     ASSERT_TRUE(port.Describe(1, sdb));
     EXPECT_EQ(sdb.vendor, "JMicron");
     EXPECT_EQ(sdb.model, "Generic");
     EXPECT_EQ(sdb.revision, "0508");
+    EXPECT_TRUE(sdb.usb) << "its device path leads through a USB port";
     DriveDescription none;
     EXPECT_FALSE(port.Describe(2, none)) << "sdc: sysfs says nothing";
     EXPECT_FALSE(port.Describe(3, none)) << "an NVMe drive is never asleep at start";

@@ -150,9 +150,15 @@ def closed_list(program, driveset, work):
 
 
 def exports(program, driveset, work):
-    """127.0.0.1 allowed without a limit: both export services answer; SIGTERM ends them."""
+    """127.0.0.1 allowed without a limit: both export services answer; SIGTERM ends them.
+    One more drive, an NVMe SSD in a JMicron USB enclosure (a SCSI disk answering only its
+    bridge's vendor commands), is read and exported like the others and named by its route."""
     hddtemp, metrics = free_port(socket.SOCK_STREAM), free_port(socket.SOCK_STREAM)
-    daemon = Daemon(program, driveset, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0",
+    with_bridge = os.path.join(work, "drives.txt")
+    with open(driveset) as source, open(with_bridge, "w") as f:
+        f.write(source.read() + "drive 4\nnvme\nmodel WD_BLACK SN770 1TB\nserial 22183V800123\n"
+                "temperature 47\nvia jmicron\n")
+    daemon = Daemon(program, with_bridge, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0",
                     "HddtempPort=%d\nMetricsPort=%d\nListenAddress=127.0.0.1" % (hddtemp, metrics))
     if not daemon.started():
         print(daemon.text())
@@ -160,6 +166,10 @@ def exports(program, driveset, work):
     answer = tcp_answer(hddtemp).decode()
     check(answer.startswith("|/dev/PhysicalDrive0|ST380011A|35|C|"), "hddtemp answer: " + answer)
     check("|Samsung SSD 980 PRO 1TB|44|C|" in answer, "hddtemp answer lacks the NVMe drive: " + answer)
+    check("|/dev/PhysicalDrive4|WD_BLACK SN770 1TB|47|C|" in answer,
+          "hddtemp answer lacks the drive in the USB enclosure: " + answer)
+    check(re.search(r'drive 4: simulated drive 4 "WD_BLACK SN770 1TB" .* USB NVMe \(JMicron\), solid state, 47 C',
+                    daemon.text()) is not None, "the journal does not name the enclosure's route: " + daemon.text())
     response = tcp_answer(metrics, b"GET /metrics HTTP/1.0\r\nHost: localhost\r\n\r\n").decode()
     head, _, body = response.partition("\r\n\r\n")
     check(head.startswith("HTTP/1.") and " 200 " in head.split("\r\n")[0], "metrics status: " + head)
