@@ -8,6 +8,8 @@
 #   kelvix-<version>-win32-debug.zip  found by gdb through each program's debug link
 #   SHA256SUMS                        sums of the four zips
 # The version is the CMake project version. Usage: package.sh
+# KV_RELEASE_TREES=build/ makes the zips from build/win64 and build/win32 instead, the trees
+# scripts/test.sh builds and tests with the same flags (each compiled once in a whole run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -37,7 +39,7 @@ for_notepad() {
 package() {
     local name=$1 cpu=$2 platform=$3 platform_ja=$4
     local triple=$cpu-w64-mingw32
-    local tree=build/release-$name
+    local tree=${KV_RELEASE_TREES:-build/release-}$name
     echo "=== build $tree"
     cmake -S "$root" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$cpu.cmake" >"$tree.configure.log" 2>&1 \

@@ -7,6 +7,7 @@ set -u
 E2E_PASSED=0
 E2E_FAILED=0
 E2E_PIDS=()
+E2E_BALLOON=""
 
 e2e_begin() {
     E2E_BUILD=$(cd "$1" && pwd)
@@ -87,9 +88,15 @@ tray_picture() {
     shot "$1"
     convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
 }
-# balloon_has TEXT: a balloon (tooltip window) on the screen shows TEXT. Its window exists
-# before its text: wait for this, not for the window.
-balloon_has() { [[ "$(kvd windows tooltips_class32 | from_sjis | tr -d '\r')" == *"$1"* ]]; }
+# read_balloons: the texts of the balloons and tooltips on the screen, in UTF-8, into
+# E2E_BALLOON. A balloon can time out between two reads: a check after a wait takes the
+# text that the wait's probe saw, never a second read.
+read_balloons() { E2E_BALLOON=$(kvd windows tooltips_class32 | from_sjis | tr -d '\r'); }
+# balloon_has TEXT: a balloon on the screen shows TEXT (E2E_BALLOON holds what was read).
+# Its window exists before its text: wait for this, not for the window.
+balloon_has() { read_balloons; [[ "$E2E_BALLOON" == *"$1"* ]]; }
+# balloon_shown: a balloon or tooltip with some text is on the screen (E2E_BALLOON).
+balloon_shown() { read_balloons; [ -n "$E2E_BALLOON" ]; }
 # click_for_balloon TEXT: a left click on the tray icon, until a balloon shows TEXT. A busy
 # Wine desktop has dropped a first click's balloon; clicks are far enough apart not to pair.
 click_for_balloon() {
@@ -134,8 +141,7 @@ check_kelvix_windows_and_quit() {
     kvd dismiss-boxes >/dev/null 2>&1
     kvd key 27
 
-    kvd command 32799
-    check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+    quit_kelvix "main window goes"
     wait_until 10 running 0
 }
 
@@ -168,16 +174,26 @@ query() {
     KELVIX_QUERY_PORT=$port timeout "$seconds" wine64 "$E2E_BUILD/query/tempquery.exe" "$@" 127.0.0.1 </dev/null
 }
 
+# quit_kelvix DESCRIPTION [MS]: KELVIX's close command (the tray menu's exit), then the check
+# DESCRIPTION that its main window goes within MS (20 s). Only the posting is retried, when
+# kvdriver could not post it; KELVIX itself is asked once.
+quit_kelvix() {
+    local try rc
+    for try in 1 2 3; do
+        kvd command 32799; rc=$?
+        [ "$rc" = 0 ] && break
+        echo "quit_kelvix: kvdriver could not post the close command (exit $rc, try $try)" >&2
+        sleep 1
+    done
+    check "$1" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" "${2:-20000}"
+}
+
 # start_kelvix_sim [WHAT]: KELVIX_SIM from $programs in the background, up to its main window.
 start_kelvix_sim() {
     win_bg "$programs/KELVIX_SIM.exe"
     check "${1:+$1: }main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 }
 
-# tooltips: the texts of the balloons and tooltips on the screen, in UTF-8.
-tooltips() { kvd windows tooltips_class32 | from_sjis; }
-# balloon_shown: some balloon or tooltip is on the screen.
-balloon_shown() { kvd windows tooltips_class32 >/dev/null; }
 
 # icon_at X NAME: the 16 x 16 pixels of the tray icon at X (the tray row starts at 5, 20 apart).
 icon_at() { convert "$E2E_BUILD/screenshots/${E2E_NAME}_$2.png" -crop 16x16+"$1"+24 +repage txt:- | tail -n +2 | md5sum; }
@@ -192,7 +208,7 @@ hover() {
     while [ $SECONDS -lt $end ]; do
         kvd mouse-move 600 400; sleep 0.3
         kvd mouse-move "$x" 31; sleep 1.5
-        [[ "$(tooltips)" == *"$2"* ]] && return 0
+        balloon_has "$2" && return 0
     done
     return 1
 }

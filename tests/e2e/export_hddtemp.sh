@@ -63,6 +63,5 @@ kvd command-times 0 1
 check "after the dialog the port stays closed" bash -c "! ss -Htln 'sport = :$port' | grep -q ."
 check_eq "the new setting is saved" "HddtempPort=0" "$(grep -a HddtempPort "$E2E_INI" | tr -d '\r')"
 
-kvd command 32799
-check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "main window goes"
 e2e_end

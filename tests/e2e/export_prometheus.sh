@@ -97,7 +97,6 @@ check "no drive is too hot" bash -c '! grep -q KelvixDriveHot <<<"$1"' _ "$firin
 kill "$prometheus_pid" 2>/dev/null
 
 check "the endpoint answers while the program runs" curl -sf --max-time 10 -o /dev/null "http://127.0.0.1:$metrics_port/metrics"
-kvd command 32799
-check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "main window goes"
 check "the endpoint closes with the program" wait_until 10 bash -c "! curl -s --max-time 2 http://127.0.0.1:$metrics_port/metrics"
 e2e_end

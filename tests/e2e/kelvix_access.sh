@@ -37,8 +37,7 @@ start() {
 # stop SECTION: the exit stops the worker with a datagram from 127.0.0.1, which has to
 # work whatever the list says: the program ends only once its worker has.
 stop() {
-    kvd command 32799
-    check "$1: main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+    quit_kelvix "$1: main window goes"
     wait_until 20 running 0
     check_eq "$1: process has ended" 0 "$(copies)"
 }

@@ -25,8 +25,7 @@ start() {
 }
 # stop SECTION: the exit command; the window and the process go.
 stop() {
-    kvd command 32799
-    check "$1: main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+    quit_kelvix "$1: main window goes"
     wait_until 10 running 0
     check_eq "$1: process has ended" 0 "$(copies)"
 }
@@ -138,8 +137,7 @@ kvd dismiss-boxes
 # The measurements and the copy have run after the box: nothing else may have opened.
 measure "$section"
 check_eq "$section: no further box" "" "$(boxes)"
-kvd command 32799
-check "$section: exit returns promptly" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 10000
+quit_kelvix "$section: exit returns promptly" 10000
 wait_until 10 running 0
 check_eq "$section: process has ended" 0 "$(copies)"
 kill "$holder" 2>/dev/null
@@ -188,8 +186,7 @@ has_box() { local found; found=$(boxes) && [ -n "$found" ]; }
 check "$section: the notice opens" wait_until 20 has_box
 shot junk_notice
 check_eq "$section: one notice for three unknown bytes" "確認情報	未知のコマンドを受信しました。" "$(boxes)"
-kvd command 32799
-check "$section: exit does not wait for the open notice" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 10000
+quit_kelvix "$section: exit does not wait for the open notice" 10000
 wait_until 10 running 0
 check_eq "$section: process has ended" 0 "$(copies)"
 

@@ -27,7 +27,7 @@ start_kelvix_sim
 
 # Information balloon, then the warning balloon, which replaces it and lists the hot drive only.
 wait_until 15 balloon_shown
-balloon=$(tooltips)
+balloon=$E2E_BALLOON
 check_contains "warning balloon lists the hot drive" "#1  52℃ : WDC WD800JB-00JJC0" "$balloon"
 if [[ "$balloon" == *ST380011A* ]]; then fail "warning balloon leaves out the cool drive" "$balloon"; else pass "warning balloon leaves out the cool drive"; fi
 shot startup_warning_balloon
@@ -45,7 +45,7 @@ timeout 30 wine64 "$programs/KELVIX_SIM.exe" </dev/null
 check_eq "second copy exits with 0" 0 "$?"
 check_eq "one copy keeps running" 1 "$(copies)"
 check "the information balloon shows" wait_until 15 balloon_shown
-balloon=$(tooltips)
+balloon=$E2E_BALLOON
 check_contains "information balloon lists every drive with a temperature" \
 "#0  35℃ : ST380011A
 #1  52℃ : WDC WD800JB-00JJC0" "$balloon"
@@ -108,8 +108,7 @@ check "TaskbarCreated handled" kelvix_settled
 check "the tray shows the current reading after TaskbarCreated" wait_until 30 shows "$hot55" taskbar_recreated
 
 # Shut-down: the server stops with the program.
-kvd command 32799
-check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "main window goes"
 wait_until 10 running 0
 check_eq "process has ended" 0 "$(copies)"
 query $port2 5 -t 0 >/dev/null

@@ -143,8 +143,7 @@ kvd dialog-click "$settings_title" 2
 check "settings dialog closes" kvd wait-gone "#32770" "$settings_title" 10000
 about about_untrusted "the about dialog says why TLS failed" \
     "localhost:$tls_port に未接続 - ブローカーの証明書を受け付けませんでした: この PC が信頼する CA の署名がありません"
-kvd command 32799
-check "KELVIX closes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "KELVIX closes"
 
 # Over TLS, with the test CA trusted before KELVIX starts (Wine reads the trusted roots
 # once per process): the publisher connects to the TLS listener, the test accepts the
@@ -172,8 +171,7 @@ kvd dialog-click "$settings_title" 2
 check "settings dialog closes" kvd wait-gone "#32770" "$settings_title" 10000
 
 # Closing says offline; the broker keeps it for Home Assistant.
-kvd command 32799
-check "KELVIX closes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "KELVIX closes"
 is_offline() { [ "$(availability)" = offline ]; }
 check "availability offline after KELVIX closed" wait_until 10 is_offline
 e2e_end

@@ -19,10 +19,6 @@ receiver() {
 }
 events() { jq -r '.body | fromjson | "\(.event) \(.drive) \(.serial)"' requests.jsonl 2>/dev/null; }
 has_events() { [ "$(events | wc -l)" -ge "$1" ]; }
-quit_kelvix() {
-    kvd command 32799
-    check "KELVIX ends" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
-}
 
 # The scripted run (warning temperature 40 °C): drive 1 heats and cools, drive 2's
 # pending count rises, drive 3 stops reading; lists stop early and stay.
@@ -116,7 +112,7 @@ kvd wait-gone "#32770" "通知の設定" 10000
 kvd dialog-click "設定画面" 2
 check "settings dialog closes" kvd wait-gone "#32770" "設定画面" 10000
 check "cancel keeps the saved URL" grep -q "^Url=http://127.0.0.1:$receiver_port/kelvix/topic-secret" "$E2E_INI"
-quit_kelvix
+quit_kelvix "KELVIX ends"
 
 # Never in the way: five measurements and a report answer timed before the receiver
 # hangs (30 s on every request) and while it hangs, in one run; then quitting.
@@ -144,7 +140,7 @@ kvd command-times 32789 4                      # read 8 fails: the event goes ou
 check "the hanging receiver got the event" wait_until 20 test -s hang.jsonl
 read -r hung_measure hung_answer < <(timed)
 start=$(now_ms)
-quit_kelvix
+quit_kelvix "KELVIX ends"
 stopped=$(( $(now_ms) - start ))
 echo "idle sender:      5 measurements ${quick_measure} ms, report ${quick_answer} ms"
 echo "receiver hanging: 5 measurements ${hung_measure} ms, report ${hung_answer} ms, quit ${stopped} ms"

@@ -60,8 +60,7 @@ run_monitor() {  # WAKE_AFTER [MORE_INI_LINES]
 }
 
 stop_monitor() {
-    kvd command 32799
-    check "main window goes" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+    quit_kelvix "main window goes"
     wait_until 10 running 0
 }
 
@@ -79,10 +78,9 @@ shot monitor_window_sleeping
 # A click shows the information balloon; the start-up one may still be up, so wait for
 # the new text.
 click_for_balloon "(スリープ中)"
-balloon=$(tooltips)
 check_contains "$section: balloon marks the sleeping drive with its last temperature" \
 "#0  32℃ : ST380011A
-#1  41℃ : WDC WD800JB-00JJC0 (スリープ中)" "$balloon"
+#1  41℃ : WDC WD800JB-00JJC0 (スリープ中)" "$E2E_BALLOON"
 shot balloon_sleeping
 tick   # check 4
 tick   # check 5
@@ -149,7 +147,7 @@ click_for_balloon "--℃"
 check_contains "$section: the balloon lists them without a temperature" \
 "#0  30℃ : ST380011A
 #1  --℃ : ATA WDC WD800JB-00JJ (スリープ中)
-#2  --℃ : ATA HGST HTS721010A9 (スリープ中)" "$(tooltips)"
+#2  --℃ : ATA HGST HTS721010A9 (スリープ中)" "$E2E_BALLOON"
 shot balloon_asleep_at_start
 check_contains "$section: the report keeps its layout, no temperature yet" \
 "#0  30/30 : ST380011A (1.00 5JV3ABCD)

@@ -154,10 +154,18 @@ int ProcessCount(const char* exe)
 
 unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
 
+// The control `id` of the dialog titled `title`, once the dialog is shown: a dialog exists
+// before its controls and WM_INITDIALOG, and a click posted then is lost. Waits up to 10 s.
 HWND DialogItem(const char* title, const char* id)
 {
-    HWND dialog = FindWindowA("#32770", title);
-    return dialog ? GetDlgItem(dialog, static_cast<int>(Number(id))) : nullptr;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND dialog = FindWindowA("#32770", title);
+        HWND item = dialog && IsWindowVisible(dialog) ? GetDlgItem(dialog, static_cast<int>(Number(id))) : nullptr;
+        if (item || GetTickCount() - start >= 10000)
+            return item;
+        Sleep(50);
+    }
 }
 
 struct ClassSearch {

@@ -154,6 +154,5 @@ check "no PELITO.exe process is left" wait_until 10 none_left PELITO.exe
 pelito_settings ""
 rm -f "$E2E_PELITO_OLD_INI"
 
-kvd command 32799
-check "simulated monitor exits" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "simulated monitor exits"
 e2e_end

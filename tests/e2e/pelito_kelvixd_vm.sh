@@ -67,9 +67,8 @@ for slot in 0 1 2; do
     fi
     firmware=$(smart_field "$drive" "Firmware Version")
     client $((0x8001 + slot)) 0 0x201
-    has_balloon() { [[ "$(tooltips)" == *"デバイス   : $slot"* ]]; }
-    wait_until 15 has_balloon
-    balloon=$(tooltips)
+    wait_until 15 balloon_has "デバイス   : $slot"
+    balloon=$E2E_BALLOON
     check_contains "slot $slot ($drive) balloon: firmware, serial, temperature as smartctl read them" \
         "アドレス   : 127.0.0.1:$VM_RELAY_PORT
 デバイス   : $slot

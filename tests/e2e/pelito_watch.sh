@@ -67,10 +67,9 @@ pointer_left() { kvd mouse-move 200 31 && kvd mouse-move 600 400 && no_tooltips;
 check "the tooltip goes when the pointer leaves" wait_until 20 pointer_left
 
 # A left click shows the detail balloon of that drive.
-has_balloon() { [[ "$(tooltips)" == *"アドレス"* ]]; }
 client 0x8001 0 0x201
-wait_until 15 has_balloon
-balloon=$(tooltips)
+wait_until 15 balloon_has "アドレス"
+balloon=$E2E_BALLOON
 check_contains "balloon lists the details" "アドレス   : 127.0.0.1:$port
 デバイス   : 0
 バージョン : 1.00
@@ -154,8 +153,7 @@ check "PELITO exits" kvd wait-gone "$client_class" "$client_title" 20000
 check "nothing of PELITO left running" wait_until 10 pelito_gone
 
 monitor_gone() { test "$(kvd process-count KELVIX_SIM.exe | tr -d '\r')" = 0; }
-kvd command 32799
-check "monitor exits" kvd wait-gone ORVALD_MONITOR "ORVALD MONITOR" 20000
+quit_kelvix "monitor exits"
 check "monitor process has ended" wait_until 10 monitor_gone
 pelito_settings ""
 rm -f "$E2E_PELITO_OLD_INI"
