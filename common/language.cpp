@@ -100,7 +100,12 @@ Language ChooseProgramLanguage(const char* setting)
 
 const char* PickText(const TextRow& row)
 {
-    return ProgramLanguage() == Language::Japanese ? row.ja : row.en;
+    return PickText(row, ProgramLanguage());
+}
+
+const char* PickText(const TextRow& row, Language language)
+{
+    return language == Language::Japanese ? row.ja : row.en;
 }
 
 const char* CheckTextRow(const TextRow& row)

@@ -36,8 +36,9 @@ struct TextRow {
     const char* ja;
     const char* en;
 };
-// The row's text in the program's language.
+// The row's text in the program's language, or in the one asked for.
 const char* PickText(const TextRow& row);
+const char* PickText(const TextRow& row, Language language);
 
 // Checks a table of rows, for the tests: the Japanese row and the English row of every
 // text are present, the English one holds no Japanese character (only ASCII, ° and ℃),

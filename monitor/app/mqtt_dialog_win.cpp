@@ -42,7 +42,8 @@ public:
         if (thread_.joinable()) {
             thread_.join();
         }
-        return Text(connected_ ? KelvixText::MqttConnectedResult : KelvixText::MqttNotConnectedResult) + result_;
+        return Text(connected_ ? KelvixText::MqttConnectedResult : KelvixText::MqttNotConnectedResult) +
+               OutcomeText(result_, ProgramLanguage());
     }
     void Stop()
     {
@@ -56,7 +57,7 @@ private:
     std::thread thread_;
     std::atomic<bool> cancel_{false};
     bool connected_ = false;  // written by the thread, read after the join
-    std::string result_;
+    MqttOutcome result_;
 };
 
 // What the dialog works on: the settings it edits and its test.

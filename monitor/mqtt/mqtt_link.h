@@ -3,6 +3,7 @@
 // on the socket binding.
 #pragma once
 
+#include "mqtt_outcome.h"
 #include "mqtt_settings.h"
 #include "ws32_stream.h"
 
@@ -14,8 +15,8 @@ class MqttLink {
 public:
     virtual ~MqttLink() = default;
     // Connects (and for TLS, shakes hands and checks the certificate and host name)
-    // within `milliseconds`; false with `error` in words.
-    virtual bool Open(const std::string& host, std::uint16_t port, int milliseconds, std::string& error) = 0;
+    // within `milliseconds`; false with `error` saying why.
+    virtual bool Open(const std::string& host, std::uint16_t port, int milliseconds, MqttOutcome& error) = 0;
     // Sends all of `data` within `milliseconds`; false when the link failed or stalled.
     virtual bool WriteAll(const char* data, std::size_t length, int milliseconds) = 0;
     // Waits up to `milliseconds` for bytes: Done with `count` > 0, WouldBlock when none
@@ -25,7 +26,7 @@ public:
 };
 
 // A link as the settings ask (TLS or not); null with `error` when this build cannot.
-std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, std::string& error);
+std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, MqttOutcome& error);
 
 // Plain TCP on the socket binding: the whole link without TLS, and TLS's carrier.
 class TcpStream {
@@ -35,7 +36,7 @@ public:
     TcpStream& operator=(const TcpStream&) = delete;
     ~TcpStream() { Close(); }
 
-    bool Open(const std::string& host, std::uint16_t port, int milliseconds, std::string& error);
+    bool Open(const std::string& host, std::uint16_t port, int milliseconds, MqttOutcome& error);
     bool WriteAll(const char* data, std::size_t length, int milliseconds);
     StreamResult Read(char* buffer, int capacity, int& count, int milliseconds);
     // Waits until the socket can be read (or written); false on time-out or failure.

@@ -5,7 +5,7 @@
 
 class PlainLink : public MqttLink {
 public:
-    bool Open(const std::string& host, std::uint16_t port, int milliseconds, std::string& error) override
+    bool Open(const std::string& host, std::uint16_t port, int milliseconds, MqttOutcome& error) override
     {
         return stream_.Open(host, port, milliseconds, error);
     }

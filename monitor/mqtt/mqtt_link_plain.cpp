@@ -2,10 +2,10 @@
 // TLS setting is refused in words rather than sent in the clear.
 #include "mqtt_link_common.h"
 
-std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, std::string& error)
+std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, MqttOutcome& error)
 {
     if (settings.tls) {
-        error = "TLS is not available in this build: set Tls=0 or use a broker listener without TLS";
+        error = {KelvixText::MqttTlsUnavailable};
         return nullptr;
     }
     return std::make_unique<PlainLink>();

@@ -15,7 +15,7 @@ public:
     explicit TlsLink(std::string caFile) : caFile_(std::move(caFile)) {}
     ~TlsLink() override { Close(); }
 
-    bool Open(const std::string& host, std::uint16_t port, int milliseconds, std::string& error) override
+    bool Open(const std::string& host, std::uint16_t port, int milliseconds, MqttOutcome& error) override
     {
         Close();
         if (!stream_.Open(host, port, milliseconds, error)) {
@@ -23,20 +23,20 @@ public:
         }
         context_ = SSL_CTX_new(TLS_client_method());
         if (context_ == nullptr) {
-            return Fail("TLS cannot be set up", error);
+            return Fail({KelvixText::TlsCannotSetUp}, error);
         }
         SSL_CTX_set_min_proto_version(context_, TLS1_2_VERSION);
         SSL_CTX_set_verify(context_, SSL_VERIFY_PEER, nullptr);
         const bool loaded = caFile_.empty() ? SSL_CTX_set_default_verify_paths(context_) == 1
                                             : SSL_CTX_load_verify_locations(context_, caFile_.c_str(), nullptr) == 1;
         if (!loaded) {
-            return Fail(caFile_.empty() ? "the system's CA certificates cannot be read"
-                                        : "the CA file " + caFile_ + " cannot be read",
+            return Fail(caFile_.empty() ? MqttOutcome{KelvixText::TlsSystemCasUnreadable}
+                                        : MqttOutcome{KelvixText::TlsCaFileUnreadable, caFile_},
                         error);
         }
         ssl_ = SSL_new(context_);
         if (ssl_ == nullptr || SSL_set_fd(ssl_, stream_.Socket()) != 1) {
-            return Fail("TLS cannot be set up", error);
+            return Fail({KelvixText::TlsCannotSetUp}, error);
         }
         X509_VERIFY_PARAM* check = SSL_get0_param(ssl_);
         const bool isAddress = X509_VERIFY_PARAM_set1_ip_asc(check, host.c_str()) == 1;
@@ -44,7 +44,7 @@ public:
             SSL_set_tlsext_host_name(ssl_, host.c_str());
             X509_VERIFY_PARAM_set_hostflags(check, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
             if (X509_VERIFY_PARAM_set1_host(check, host.c_str(), 0) != 1) {
-                return Fail("TLS cannot check the host name " + host, error);
+                return Fail({KelvixText::TlsCannotCheckName, host}, error);
             }
         }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -60,10 +60,9 @@ public:
                 !stream_.Wait(reason == SSL_ERROR_WANT_WRITE, left)) {
                 const long verified = SSL_get_verify_result(ssl_);
                 if (verified != X509_V_OK) {
-                    return Fail(std::string("the broker's certificate was not accepted: ") +
-                                    X509_verify_cert_error_string(verified), error);
+                    return Fail({KelvixText::TlsRefusedBecause, X509_verify_cert_error_string(verified)}, error);
                 }
-                return Fail(left <= 0 ? "the TLS handshake timed out" : "the TLS handshake failed", error);
+                return Fail({left <= 0 ? KelvixText::TlsTimedOut : KelvixText::TlsFailed}, error);
             }
         }
     }
@@ -124,7 +123,7 @@ public:
     }
 
 private:
-    bool Fail(const std::string& what, std::string& error)
+    bool Fail(const MqttOutcome& what, MqttOutcome& error)
     {
         error = what;
         Close();
@@ -139,9 +138,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, std::string& error)
+std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, MqttOutcome& error)
 {
-    error.clear();
+    error = {};
     if (settings.tls) {
         return std::make_unique<TlsLink>(settings.caFile);
     }

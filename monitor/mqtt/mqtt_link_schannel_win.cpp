@@ -44,7 +44,7 @@ class SchannelLink : public MqttLink {
 public:
     ~SchannelLink() override { Close(); }
 
-    bool Open(const std::string& host, std::uint16_t port, int milliseconds, std::string& error) override
+    bool Open(const std::string& host, std::uint16_t port, int milliseconds, MqttOutcome& error) override
     {
         Close();
         host_ = host;
@@ -53,7 +53,7 @@ public:
             return false;
         }
         if (!AcquireCredentials()) {
-            return Fail("TLS cannot be set up on this PC (Schannel refused the credentials)", error);
+            return Fail({KelvixText::TlsNoCredentials}, error);
         }
         if (!Handshake(deadline, error) || !CheckConnection(error)) {
             Close();
@@ -216,7 +216,7 @@ private:
         }
     }
 
-    bool Handshake(Clock::time_point deadline, std::string& error)
+    bool Handshake(Clock::time_point deadline, MqttOutcome& error)
     {
         SECURITY_STATUS status = Step(true);
         while (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_INCOMPLETE_MESSAGE) {
@@ -224,22 +224,22 @@ private:
                 const int left = MillisecondsLeft(deadline);
                 const StreamResult received = left > 0 ? Receive(left) : StreamResult::WouldBlock;
                 if (received == StreamResult::WouldBlock) {
-                    error = "the TLS handshake timed out";
+                    error = {KelvixText::TlsTimedOut};
                     return false;
                 }
                 if (received != StreamResult::Done) {
-                    error = "the broker closed the connection during the TLS handshake (is it a TLS port?)";
+                    error = {KelvixText::TlsClosedInHandshake};
                     return false;
                 }
             }
             status = Step(false);
         }
         if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
-            error = "the broker asks for a client certificate, which is not supported";
+            error = {KelvixText::TlsClientCertificate};
             return false;
         }
         if (status != SEC_E_OK) {
-            error = TlsRefusalText(static_cast<std::uint32_t>(status), host_);
+            error = TlsRefusal(static_cast<std::uint32_t>(status), host_);
             return false;
         }
         return true;
@@ -247,22 +247,22 @@ private:
 
     // The finished connection: a protocol good enough, the certificate trusted and made
     // out for the host, and the record sizes for EncryptMessage.
-    bool CheckConnection(std::string& error)
+    bool CheckConnection(MqttOutcome& error)
     {
         SecPkgContext_ConnectionInfo connection{};
         if (QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection) != SEC_E_OK ||
             !TlsProtocolAcceptable(connection.dwProtocol)) {
-            error = "the broker's TLS is older than TLS 1.2";
+            error = {KelvixText::TlsTooOld};
             return false;
         }
         const std::uint32_t certificate = CheckCertificate();
         if (certificate != 0) {
-            error = TlsRefusalText(certificate, host_);
+            error = TlsRefusal(certificate, host_);
             return false;
         }
         if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK ||
             sizes_.cbMaximumMessage == 0) {
-            error = "TLS cannot be set up on this PC (no record sizes)";
+            error = {KelvixText::TlsNoRecordSizes};
             return false;
         }
         return true;
@@ -367,7 +367,7 @@ private:
         return StreamResult::Done;
     }
 
-    bool Fail(const std::string& what, std::string& error)
+    bool Fail(const MqttOutcome& what, MqttOutcome& error)
     {
         error = what;
         Close();
@@ -387,15 +387,14 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, std::string& error)
+std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, MqttOutcome& error)
 {
-    error.clear();
+    error = {};
     if (!settings.tls) {
         return std::make_unique<PlainLink>();
     }
     if (!settings.caFile.empty()) {
-        error = "CaFile is not used on Windows: add the CA to the Trusted Root Certification Authorities and leave "
-                "CaFile empty";
+        error = {KelvixText::MqttCaFileOnWindows};
         return nullptr;
     }
     return std::make_unique<SchannelLink>();

@@ -242,17 +242,4 @@ void PacketReader::Reset()
     broken_ = false;
 }
 
-const char* ConnAckText(std::uint8_t code)
-{
-    switch (code) {
-    case 0: return "accepted";
-    case 1: return "refused: the broker does not speak MQTT 3.1.1";
-    case 2: return "refused: client id rejected";
-    case 3: return "refused: the broker is unavailable";
-    case 4: return "refused: bad user name or password";
-    case 5: return "refused: not authorised";
-    default: return "refused: unknown reason";
-    }
-}
-
 }  // namespace mqtt

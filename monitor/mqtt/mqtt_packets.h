@@ -75,7 +75,4 @@ private:
 // false when the body does not fit its type.
 bool DecodeBody(std::uint8_t first, const char* body, std::size_t length, Packet& packet);
 
-// CONNACK's return code in words ("refused: bad user name or password", ...).
-const char* ConnAckText(std::uint8_t code);
-
 }  // namespace mqtt

@@ -31,49 +31,49 @@ int MillisecondsSince(Clock::time_point then)
 
 // Connects and waits for CONNACK: the part of a session the dialog's test shares.
 bool OpenSession(MqttLink& link, const MqttSettings& settings, const mqtt::ConnectOptions& options,
-                 mqtt::PacketReader& reader, std::string& error, const std::atomic<bool>* cancel = nullptr)
+                 mqtt::PacketReader& reader, MqttOutcome& error, const std::atomic<bool>* cancel = nullptr)
 {
     if (!link.Open(settings.host, static_cast<std::uint16_t>(settings.port), kConnectMilliseconds, error)) {
         return false;
     }
     const std::string connect = mqtt::EncodeConnect(options);
     if (connect.empty() || !link.WriteAll(connect.data(), connect.size(), kWriteMilliseconds)) {
-        error = "the broker closed the connection before it was set up";
+        error = {KelvixText::MqttClosedBeforeSetUp};
         return false;
     }
     const Clock::time_point start = Clock::now();
     while (MillisecondsSince(start) < kConnectMilliseconds) {
         if (cancel != nullptr && cancel->load()) {
-            error = "stopped while connecting";
+            error = {KelvixText::MqttStoppedWhileConnecting};
             return false;
         }
         char buffer[512];
         int count = 0;
         const StreamResult result = link.Read(buffer, sizeof buffer, count, kReadSliceMilliseconds);
         if (result == StreamResult::Closed || result == StreamResult::Failed) {
-            error = "the broker closed the connection without an answer (is it an MQTT port?)";
+            error = {KelvixText::MqttClosedWithoutAnswer};
             return false;
         }
         if (count > 0 && !reader.Feed(buffer, static_cast<std::size_t>(count))) {
-            error = "the broker's answer is not MQTT";
+            error = {KelvixText::MqttAnswerNotMqtt};
             return false;
         }
         mqtt::Packet packet;
         const mqtt::ReadResult read = reader.Next(packet);
         if (read == mqtt::ReadResult::Malformed || (read == mqtt::ReadResult::Packet &&
                                                     packet.type != mqtt::PacketType::ConnAck)) {
-            error = "the broker's answer is not MQTT";
+            error = {KelvixText::MqttAnswerNotMqtt};
             return false;
         }
         if (read == mqtt::ReadResult::Packet) {
             if (packet.returnCode != 0) {
-                error = std::string("the broker ") + mqtt::ConnAckText(packet.returnCode);
+                error = ConnAckRefusal(packet.returnCode);
                 return false;
             }
             return true;
         }
     }
-    error = "the broker did not answer the connection within " + std::to_string(kConnectMilliseconds / 1000) + " s";
+    error = {KelvixText::MqttNoAnswerWithin, std::to_string(kConnectMilliseconds / 1000)};
     return false;
 }
 
@@ -150,7 +150,7 @@ void MqttPublisher::Log(const std::string& text)
     }
 }
 
-void MqttPublisher::SetError(const std::string& error, bool connected)
+void MqttPublisher::SetError(const MqttOutcome& error, bool connected)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     status_.lastError = error;
@@ -168,7 +168,7 @@ void MqttPublisher::Run()
     int retrySeconds = 1;
     bool failedBefore = false;
     while (!WaitForStop(0)) {
-        std::string error;
+        MqttOutcome error;
         const std::uint64_t connectsBefore = Status().connects;
         const bool clean = Session(error);
         link_.reset();
@@ -189,8 +189,8 @@ void MqttPublisher::Run()
         // Each lost connection is told; failures to connect again only while the wait grows,
         // so a broker down for days leaves a handful of lines, not one a minute.
         if (wasConnected || !failedBefore || retrySeconds < kMaxRetrySeconds) {
-            Log("MQTT broker " + status_.broker + ": " + error + "; trying again in " +
-                std::to_string(retrySeconds) + " s");
+            Log("MQTT broker " + status_.broker + ": " + OutcomeText(error, Language::English) +
+                "; trying again in " + std::to_string(retrySeconds) + " s");
         }
         failedBefore = true;
         if (WaitForStop(retrySeconds * 1000)) {
@@ -198,7 +198,7 @@ void MqttPublisher::Run()
         }
         retrySeconds = std::min(retrySeconds * 2, kMaxRetrySeconds);
     }
-    SetError(std::string(), false);
+    SetError(MqttOutcome(), false);
 }
 
 std::uint16_t MqttPublisher::TakePacketId()
@@ -308,7 +308,7 @@ bool MqttPublisher::Handle(const mqtt::Packet& packet, bool& birth)
     }
 }
 
-bool MqttPublisher::Session(std::string& error)
+bool MqttPublisher::Session(MqttOutcome& error)
 {
     link_ = MakeMqttLink(settings_, error);
     if (!link_) {
@@ -329,7 +329,7 @@ bool MqttPublisher::Session(std::string& error)
         std::lock_guard<std::mutex> lock(mutex_);
         ++status_.connects;
         status_.connected = true;
-        status_.lastError.clear();
+        status_.lastError = MqttOutcome();
     }
     Log("MQTT broker " + status_.broker + (settings_.tls ? " (TLS)" : "") + ": connected as " + clientId_);
     unacknowledged_ = 0;
@@ -341,7 +341,7 @@ bool MqttPublisher::Session(std::string& error)
     if (!PublishMessage({topics_.Availability(), kOnline, 1, true}) ||
         !Send(mqtt::EncodeSubscribe(TakePacketId(), topics_.HomeAssistantStatus(), 1)) ||
         !Send(mqtt::EncodeSubscribe(TakePacketId(), topics_.OwnConfigFilter(), 1))) {
-        error = "the connection was lost";
+        error = {KelvixText::MqttConnectionLost};
         return false;
     }
     bool resend = current_ != nullptr;
@@ -367,7 +367,7 @@ bool MqttPublisher::Session(std::string& error)
         if ((fresh || resend) && current_) {
             resend = false;
             if (!PublishSnapshot(*current_)) {
-                error = "the connection was lost while publishing";
+                error = {KelvixText::MqttLostWhilePublishing};
                 return false;
             }
             lastSent = Clock::now();
@@ -376,11 +376,11 @@ bool MqttPublisher::Session(std::string& error)
         int count = 0;
         const StreamResult result = link_->Read(buffer, sizeof buffer, count, kReadSliceMilliseconds);
         if (result == StreamResult::Closed || result == StreamResult::Failed) {
-            error = "the broker closed the connection";
+            error = {KelvixText::MqttBrokerClosed};
             return false;
         }
         if (count > 0 && !reader.Feed(buffer, static_cast<std::size_t>(count))) {
-            error = "the broker sent a packet too large";
+            error = {KelvixText::MqttPacketTooLarge};
             return false;
         }
         mqtt::Packet packet;
@@ -391,7 +391,7 @@ bool MqttPublisher::Session(std::string& error)
                 pinging = false;
             }
             if (!Handle(packet, birth)) {
-                error = "the connection was lost";
+                error = {KelvixText::MqttConnectionLost};
                 return false;
             }
             if (birth) {
@@ -404,20 +404,20 @@ bool MqttPublisher::Session(std::string& error)
             }
         }
         if (read == mqtt::ReadResult::Malformed) {
-            error = "the broker sent something that is not MQTT";
+            error = {KelvixText::MqttSentNotMqtt};
             return false;
         }
         if (removalDue_ && current_ && !RemoveGone(*current_)) {
-            error = "the connection was lost while publishing";
+            error = {KelvixText::MqttLostWhilePublishing};
             return false;
         }
         if (pinging && MillisecondsSince(pingSent) > kPingAnswerSeconds * 1000) {
-            error = "the broker stopped answering";
+            error = {KelvixText::MqttStoppedAnswering};
             return false;
         }
         if (!pinging && MillisecondsSince(lastSent) > kKeepAliveSeconds * 1000 / 2) {
             if (!Send(mqtt::EncodePingReq())) {
-                error = "the connection was lost";
+                error = {KelvixText::MqttConnectionLost};
                 return false;
             }
             pinging = true;
@@ -432,14 +432,14 @@ bool MqttPublisher::Session(std::string& error)
     return true;
 }
 
-bool TestMqttConnection(const MqttSettings& settings, const std::string& clientId, std::string& result,
+bool TestMqttConnection(const MqttSettings& settings, const std::string& clientId, MqttOutcome& result,
                         const std::atomic<bool>* cancel)
 {
     if (!settings.Enabled()) {
-        result = "no broker host is set";
+        result = {KelvixText::MqttNoHost};
         return false;
     }
-    std::string error;
+    MqttOutcome error;
     std::unique_ptr<MqttLink> link = MakeMqttLink(settings, error);
     if (!link) {
         result = error;
@@ -457,8 +457,8 @@ bool TestMqttConnection(const MqttSettings& settings, const std::string& clientI
     const std::string disconnect = mqtt::EncodeDisconnect();
     link->WriteAll(disconnect.data(), disconnect.size(), kWriteMilliseconds);
     link->Close();
-    result = "connected to " + settings.host + ":" + std::to_string(settings.port) +
-             (settings.tls ? " with TLS, certificate accepted" : "") + ": the broker accepted";
+    result = {settings.tls ? KelvixText::MqttAcceptedTls : KelvixText::MqttAccepted,
+              settings.host + ":" + std::to_string(settings.port)};
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "drive_snapshot.h"
 #include "mqtt_discovery.h"
+#include "mqtt_outcome.h"
 #include "mqtt_settings.h"
 
 #include <atomic>
@@ -29,11 +30,11 @@ struct MqttStatus {
     std::uint64_t published = 0;  // messages sent
     std::uint64_t skipped = 0;    // snapshots replaced by a newer one before they were sent
     std::string broker;           // "host:port"
-    std::string lastError;        // what went wrong last, in words; empty while all is well
+    MqttOutcome lastError;        // what went wrong last; empty while all is well
 };
 
-// Told each change of connection in words (kelvixd's journal, KELVIX's log). Called on
-// the publisher's thread. Never given the password.
+// Told each change of connection in English words (kelvixd's journal, KELVIX's debug
+// output). Called on the publisher's thread. Never given the password.
 using MqttLogFunction = std::function<void(const std::string&)>;
 
 // The client id a program uses: "<program>-<host>-<process id>", so neither another
@@ -64,7 +65,7 @@ public:
 private:
     void Run();
     // One connection from CONNECT to its end; false with `error` when it failed or was lost.
-    bool Session(std::string& error);
+    bool Session(MqttOutcome& error);
     bool Send(const std::string& packet);
     std::uint16_t TakePacketId();
     bool PublishMessage(const MqttMessage& message);
@@ -75,7 +76,7 @@ private:
     bool Handle(const mqtt::Packet& packet, bool& birth);
     bool WaitForStop(int milliseconds);
     void Log(const std::string& text);
-    void SetError(const std::string& error, bool connected);
+    void SetError(const MqttOutcome& error, bool connected);
 
     const MqttSettings settings_;
     const DiscoveryTopics topics_;
@@ -102,7 +103,7 @@ private:
 };
 
 // Connects, waits for the broker's answer and disconnects: the dialog's "test
-// connection". True when the broker accepted; `result` says what happened in words.
+// connection". True when the broker accepted; `result` says what happened.
 // `cancel` set ends the wait for the answer early (the connect itself is bounded by 5 s).
-bool TestMqttConnection(const MqttSettings& settings, const std::string& clientId, std::string& result,
+bool TestMqttConnection(const MqttSettings& settings, const std::string& clientId, MqttOutcome& result,
                         const std::atomic<bool>* cancel = nullptr);

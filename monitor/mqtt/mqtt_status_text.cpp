@@ -17,8 +17,8 @@ std::string DescribeMqttStatus(const MqttStatus& status)
     }
     std::snprintf(text, sizeof text, Text(KelvixText::MqttNotConnected), status.broker.c_str());
     std::string described = text;
-    if (!status.lastError.empty()) {
-        described += " - " + status.lastError;
+    if (!status.lastError.Empty()) {
+        described += " - " + OutcomeText(status.lastError, ProgramLanguage());
     }
     return described;
 }

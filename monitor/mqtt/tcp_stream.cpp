@@ -23,19 +23,19 @@ bool Resolve(const std::string& host, std::uint32_t& address)
 
 }  // namespace
 
-bool TcpStream::Open(const std::string& host, std::uint16_t port, int milliseconds, std::string& error)
+bool TcpStream::Open(const std::string& host, std::uint16_t port, int milliseconds, MqttOutcome& error)
 {
     Close();
     std::uint32_t address = 0;
     if (!Resolve(host, address)) {
-        error = "the host name " + host + " is not known";
+        error = {KelvixText::MqttHostUnknown, host};
         return false;
     }
     bool timedOut = false;
     socket_ = Ws32ConnectStream(address, ws32_htons(port), milliseconds, timedOut);
     if (socket_ == kInvalidSocket) {
-        error = timedOut ? "no answer from " + host + " port " + std::to_string(port)
-                         : "the connection to " + host + " port " + std::to_string(port) + " was refused or failed";
+        error = {timedOut ? KelvixText::MqttNoAnswerFrom : KelvixText::MqttConnectionRefused, host,
+                 std::to_string(port)};
         return false;
     }
     return true;

@@ -11,46 +11,40 @@ constexpr std::uint32_t kSpProtBeforeTls12Client = 0x00000002 | 0x00000008 | 0x0
 
 struct Refusal {
     std::uint32_t code;
-    const char* words;  // "%s" is the host
+    KelvixText words;  // its %s, if any, is the host
 };
 
-constexpr char kNotAccepted[] = "the broker's certificate was not accepted: ";
-
 constexpr Refusal kRefusals[] = {
-    {0x800B0109, "it is not signed by a CA this PC trusts"},
-    {0x80090325, "it is not signed by a CA this PC trusts"},
-    {0x800B010A, "it is not signed by a CA this PC trusts"},
-    {0x800B010D, "it is signed by a test root this PC does not trust"},
-    {0x800B010F, "it is not made out for %s"},
-    {0x80090322, "it is not made out for %s"},
-    {0x800B0101, "it has expired or is not valid yet"},
-    {0x80090328, "it has expired or is not valid yet"},
-    {0x800B0102, "its validity does not fit its CA's"},
-    {0x800B0110, "it is not meant for a server"},
-    {0x800B010C, "it was revoked"},
-    {0x80092010, "it was revoked"},
-    {0x80096004, "its signature is not valid"},
-    {0x80096019, "its CA is not allowed to sign certificates"},
-    {0x80090327, "it cannot be read"},
+    {0x800B0109, KelvixText::TlsUntrusted},          // CERT_E_UNTRUSTEDROOT
+    {0x80090325, KelvixText::TlsUntrusted},          // SEC_E_UNTRUSTED_ROOT
+    {0x800B010A, KelvixText::TlsUntrusted},          // CERT_E_CHAINING
+    {0x800B010D, KelvixText::TlsUntrustedTestRoot},  // CERT_E_UNTRUSTEDTESTROOT
+    {0x800B010F, KelvixText::TlsWrongName},          // CERT_E_CN_NO_MATCH
+    {0x80090322, KelvixText::TlsWrongName},          // SEC_E_WRONG_PRINCIPAL
+    {0x800B0101, KelvixText::TlsExpired},            // CERT_E_EXPIRED
+    {0x80090328, KelvixText::TlsExpired},            // SEC_E_CERT_EXPIRED
+    {0x800B0102, KelvixText::TlsValidityNesting},    // CERT_E_VALIDITYPERIODNESTING
+    {0x800B0110, KelvixText::TlsNotForServer},       // CERT_E_WRONG_USAGE
+    {0x800B010C, KelvixText::TlsRevoked},            // CERT_E_REVOKED
+    {0x80092010, KelvixText::TlsRevoked},            // CRYPT_E_REVOKED
+    {0x80096004, KelvixText::TlsBadSignature},       // TRUST_E_CERT_SIGNATURE
+    {0x80096019, KelvixText::TlsCaCannotSign},       // TRUST_E_BASIC_CONSTRAINTS
+    {0x80090327, KelvixText::TlsUnreadable},         // SEC_E_CERT_UNKNOWN
+    {0x80090331, KelvixText::TlsNoSharedProtocol},   // SEC_E_ALGORITHM_MISMATCH
 };
 
 }  // namespace
 
-std::string TlsRefusalText(std::uint32_t code, const std::string& host)
+MqttOutcome TlsRefusal(std::uint32_t code, const std::string& host)
 {
     for (const Refusal& refusal : kRefusals) {
         if (refusal.code == code) {
-            char text[256];
-            std::snprintf(text, sizeof text, refusal.words, host.c_str());
-            return kNotAccepted + std::string(text);
+            return {refusal.words, host};
         }
     }
-    if (code == 0x80090331) {  // SEC_E_ALGORITHM_MISMATCH
-        return "the broker offers no TLS 1.2 or later that this PC shares";
-    }
-    char text[96];
-    std::snprintf(text, sizeof text, "the TLS handshake failed (error 0x%08lX)", static_cast<unsigned long>(code));
-    return text;
+    char number[16];
+    std::snprintf(number, sizeof number, "%08lX", static_cast<unsigned long>(code));
+    return {KelvixText::TlsFailedCode, number};
 }
 
 bool TlsProtocolAcceptable(std::uint32_t protocol)

@@ -145,6 +145,66 @@ constexpr TextRow kRows[] = {
     {"トピック", "Topic"},
     {"ディスカバリー接頭辞", "Discovery prefix"},
     {"接続テスト", "Test the connection"},
+
+    {"ホスト名 %s が見つかりません", "the host name %s is not known"},
+    {"%s のポート %s から応答がありません", "no answer from %s port %s"},
+    {"%s のポート %s への接続が拒否されたか、失敗しました", "the connection to %s port %s was refused or failed"},
+    {"接続が確立する前にブローカーが接続を切りました", "the broker closed the connection before it was set up"},
+    {"接続中に中止しました", "stopped while connecting"},
+    {"ブローカーが応答せずに接続を切りました (MQTT のポートですか?)", "the broker closed the connection without an answer (is it an MQTT port?)"},
+    {"ブローカーの応答が MQTT ではありません", "the broker's answer is not MQTT"},
+    {"ブローカーが拒否しました: MQTT 3.1.1 に対応していません", "the broker refused: the broker does not speak MQTT 3.1.1"},
+    {"ブローカーが拒否しました: クライアント ID を受け付けません", "the broker refused: client id rejected"},
+    {"ブローカーが拒否しました: ブローカーが利用できません", "the broker refused: the broker is unavailable"},
+    {"ブローカーが拒否しました: ユーザー名またはパスワードが違います", "the broker refused: bad user name or password"},
+    {"ブローカーが拒否しました: 許可されていません", "the broker refused: not authorised"},
+    {"ブローカーが拒否しました: 理由は不明です", "the broker refused: unknown reason"},
+    {"ブローカーが %s 秒以内に応答しませんでした", "the broker did not answer the connection within %s s"},
+    {"接続が切れました", "the connection was lost"},
+    {"送信中に接続が切れました", "the connection was lost while publishing"},
+    {"ブローカーが接続を切りました", "the broker closed the connection"},
+    {"ブローカーが大きすぎるパケットを送ってきました", "the broker sent a packet too large"},
+    {"ブローカーが MQTT ではないデータを送ってきました", "the broker sent something that is not MQTT"},
+    {"ブローカーが応答しなくなりました", "the broker stopped answering"},
+    {"ブローカーのホストが設定されていません", "no broker host is set"},
+    {"%s に接続し、ブローカーが受け付けました", "connected to %s: the broker accepted"},
+    {"%s に TLS で接続し (証明書は有効)、ブローカーが受け付けました", "connected to %s with TLS, certificate accepted: the broker accepted"},
+    {"Windows では CaFile は使いません: CA を「信頼されたルート証明機関」に追加し、CaFile は空欄にしてください",
+     "CaFile is not used on Windows: add the CA to the Trusted Root Certification Authorities and leave CaFile empty"},
+    {"このビルドでは TLS を使えません: Tls=0 にするか、TLS なしのリスナーを使ってください",
+     "TLS is not available in this build: set Tls=0 or use a broker listener without TLS"},
+    {"この PC では TLS を使えません (Schannel が資格情報を拒否しました)",
+     "TLS cannot be set up on this PC (Schannel refused the credentials)"},
+    {"この PC では TLS を使えません (レコードのサイズがわかりません)", "TLS cannot be set up on this PC (no record sizes)"},
+    {"TLS のハンドシェイクがタイムアウトしました", "the TLS handshake timed out"},
+    {"TLS のハンドシェイク中にブローカーが接続を切りました (TLS のポートですか?)",
+     "the broker closed the connection during the TLS handshake (is it a TLS port?)"},
+    {"ブローカーがクライアント証明書を求めていますが、対応していません", "the broker asks for a client certificate, which is not supported"},
+    {"ブローカーの TLS が TLS 1.2 より古いものです", "the broker's TLS is older than TLS 1.2"},
+    {"ブローカーの証明書を受け付けませんでした: この PC が信頼する CA の署名がありません",
+     "the broker's certificate was not accepted: it is not signed by a CA this PC trusts"},
+    {"ブローカーの証明書を受け付けませんでした: この PC が信頼しないテスト用ルートの署名です",
+     "the broker's certificate was not accepted: it is signed by a test root this PC does not trust"},
+    {"ブローカーの証明書を受け付けませんでした: %s 用の証明書ではありません", "the broker's certificate was not accepted: it is not made out for %s"},
+    {"ブローカーの証明書を受け付けませんでした: 有効期限が切れているか、まだ有効ではありません",
+     "the broker's certificate was not accepted: it has expired or is not valid yet"},
+    {"ブローカーの証明書を受け付けませんでした: 有効期間が CA の有効期間に収まっていません",
+     "the broker's certificate was not accepted: its validity does not fit its CA's"},
+    {"ブローカーの証明書を受け付けませんでした: サーバー用の証明書ではありません",
+     "the broker's certificate was not accepted: it is not meant for a server"},
+    {"ブローカーの証明書を受け付けませんでした: 失効しています", "the broker's certificate was not accepted: it was revoked"},
+    {"ブローカーの証明書を受け付けませんでした: 署名が正しくありません", "the broker's certificate was not accepted: its signature is not valid"},
+    {"ブローカーの証明書を受け付けませんでした: CA に証明書を署名する権限がありません",
+     "the broker's certificate was not accepted: its CA is not allowed to sign certificates"},
+    {"ブローカーの証明書を受け付けませんでした: 証明書を読み取れません", "the broker's certificate was not accepted: it cannot be read"},
+    {"この PC で使える TLS 1.2 以降をブローカーが提供していません", "the broker offers no TLS 1.2 or later that this PC shares"},
+    {"TLS のハンドシェイクに失敗しました (エラー 0x%s)", "the TLS handshake failed (error 0x%s)"},
+    {"TLS を使えません", "TLS cannot be set up"},
+    {"システムの CA 証明書を読み込めません", "the system's CA certificates cannot be read"},
+    {"CA ファイル %s を読み込めません", "the CA file %s cannot be read"},
+    {"TLS でホスト名 %s を確認できません", "TLS cannot check the host name %s"},
+    {"ブローカーの証明書を受け付けませんでした: %s", "the broker's certificate was not accepted: %s"},
+    {"TLS のハンドシェイクに失敗しました", "the TLS handshake failed"},
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<std::size_t>(KelvixText::Count),
               "one row for every KELVIX text");
@@ -155,6 +215,12 @@ const char* Text(KelvixText id)
 {
     const auto index = static_cast<std::size_t>(id);
     return index < static_cast<std::size_t>(KelvixText::Count) ? PickText(kRows[index]) : "";
+}
+
+const char* Text(KelvixText id, Language language)
+{
+    const auto index = static_cast<std::size_t>(id);
+    return index < static_cast<std::size_t>(KelvixText::Count) ? PickText(kRows[index], language) : "";
 }
 
 const TextRow* KelvixTextRows()

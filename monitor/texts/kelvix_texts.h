@@ -143,10 +143,67 @@ enum class KelvixText : unsigned short {
     MqttTopicLabel,
     MqttPrefixLabel,
     MqttTestButton,
+    // What a connection to the MQTT broker came to (mqtt_outcome.h): the dialog's test,
+    // the about dialog, kelvixd's journal in English. Only %s conversions, at most two.
+    MqttHostUnknown,
+    MqttNoAnswerFrom,
+    MqttConnectionRefused,
+    MqttClosedBeforeSetUp,
+    MqttStoppedWhileConnecting,
+    MqttClosedWithoutAnswer,
+    MqttAnswerNotMqtt,
+    MqttRefusedVersion,
+    MqttRefusedClientId,
+    MqttRefusedUnavailable,
+    MqttRefusedLogin,
+    MqttRefusedNotAuthorised,
+    MqttRefusedUnknown,
+    MqttNoAnswerWithin,
+    MqttConnectionLost,
+    MqttLostWhilePublishing,
+    MqttBrokerClosed,
+    MqttPacketTooLarge,
+    MqttSentNotMqtt,
+    MqttStoppedAnswering,
+    MqttNoHost,
+    MqttAccepted,
+    MqttAcceptedTls,
+    MqttCaFileOnWindows,
+    MqttTlsUnavailable,
+    TlsNoCredentials,
+    TlsNoRecordSizes,
+    TlsTimedOut,
+    TlsClosedInHandshake,
+    TlsClientCertificate,
+    TlsTooOld,
+    TlsUntrusted,
+    TlsUntrustedTestRoot,
+    TlsWrongName,
+    TlsExpired,
+    TlsValidityNesting,
+    TlsNotForServer,
+    TlsRevoked,
+    TlsBadSignature,
+    TlsCaCannotSign,
+    TlsUnreadable,
+    TlsNoSharedProtocol,
+    TlsFailedCode,
+    TlsCannotSetUp,
+    TlsSystemCasUnreadable,
+    TlsCaFileUnreadable,
+    TlsCannotCheckName,
+    TlsRefusedBecause,
+    TlsFailed,
     Count
 };
 
 const char* Text(KelvixText id);
+// The text in the language asked for, whatever the program's.
+const char* Text(KelvixText id, Language language);
+
+// The MQTT outcomes, first to last, for their table's checks.
+constexpr KelvixText kFirstMqttOutcome = KelvixText::MqttHostUnknown;
+constexpr KelvixText kLastMqttOutcome = KelvixText::TlsFailed;
 
 // The whole table, for the tests: Count rows in the order of the names.
 const TextRow* KelvixTextRows();

@@ -73,6 +73,23 @@ TEST(TextTables, EveryRowHasBothLanguagesAndTheSameConversions)
     EXPECT_GT(rows, 100u);
 }
 
+// The MQTT outcomes are filled by mqtt_outcome.cpp, which knows only %s (at most two) and
+// %%: any other conversion would be shown as it is.
+TEST(TextTables, MqttOutcomesTakeOnlyWords)
+{
+    for (auto id = static_cast<std::size_t>(kFirstMqttOutcome); id <= static_cast<std::size_t>(kLastMqttOutcome);
+         ++id) {
+        for (const char* text : {KelvixTextRows()[id].ja, KelvixTextRows()[id].en}) {
+            int words = 0;
+            for (const char* p = text; (p = std::strchr(p, '%')) != nullptr; p += 2) {
+                ASSERT_TRUE(p[1] == 's' || p[1] == '%') << "KELVIX text " << id << ": " << text;
+                words += p[1] == 's';
+            }
+            EXPECT_LE(words, 2) << "KELVIX text " << id << ": " << text;
+        }
+    }
+}
+
 // The check itself, on rows that break each rule.
 TEST(TextTables, TheCheckFindsEachFault)
 {

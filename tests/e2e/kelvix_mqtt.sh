@@ -65,10 +65,12 @@ result() { kvd dialog-get-text "$mqtt_title" 1110 | from_sjis | tr -d '\r'; }
 kvd dialog-click "$mqtt_title" 1109
 tested() { [[ "$(result)" == 接続でき* ]]; }
 wait_until 20 tested
-check_contains "the test connects" "接続できました: connected to 127.0.0.1:$broker_port" "$(result)"
+check_contains "the test connects, said in Japanese" \
+    "接続できました: 127.0.0.1:$broker_port に接続し、ブローカーが受け付けました" "$(result)"
 shot test_connected
 
-# TLS through Schannel: refused in words while the prefix does not trust the test CA.
+# TLS through Schannel: refused in words (Japanese, as the prefix's Windows is) while the
+# prefix does not trust the test CA.
 kvd dialog-set-text "$mqtt_title" 1101 localhost
 kvd dialog-set-text "$mqtt_title" 1102 "$tls_port"
 kvd dialog-click "$mqtt_title" 1105
@@ -79,8 +81,8 @@ test_once() {  # test_once NAME: click the test and wait for its own result
     shot "$1"
 }
 test_once tls_untrusted
-check_contains "an untrusted CA is refused in words" \
-    "接続できません: the broker's certificate was not accepted: it is not signed by a CA this PC trusts" "$(result)"
+check_contains "an untrusted CA is refused in Japanese words" \
+    "接続できません: ブローカーの証明書を受け付けませんでした: この PC が信頼する CA の署名がありません" "$(result)"
 kvd dialog-click "$mqtt_title" 1105
 tls_off() { [ "$(kvd dialog-checked "$mqtt_title" 1105 | tr -d '\r')" = 0 ]; }
 wait_until 5 tls_off
@@ -140,7 +142,7 @@ kvd dialog-click "$mqtt_title" 1
 kvd dialog-click "$settings_title" 2
 check "settings dialog closes" kvd wait-gone "#32770" "$settings_title" 10000
 about about_untrusted "the about dialog says why TLS failed" \
-    "localhost:$tls_port に未接続 - the broker's certificate was not accepted: it is not signed by a CA this PC trusts"
+    "localhost:$tls_port に未接続 - ブローカーの証明書を受け付けませんでした: この PC が信頼する CA の署名がありません"
 quit_kelvix "KELVIX closes"
 
 # Over TLS, with the test CA trusted before KELVIX starts (Wine reads the trusted roots
@@ -159,11 +161,11 @@ check "settings dialog opens" kvd wait-window "#32770" "$settings_title" 10000
 check "Home Assistant dialog opens" open_mqtt_dialog
 test_once tls_trusted
 check_contains "TLS with the trusted CA connects" \
-    "接続できました: connected to localhost:$tls_port with TLS, certificate accepted" "$(result)"
+    "接続できました: localhost:$tls_port に TLS で接続し (証明書は有効)、ブローカーが受け付けました" "$(result)"
 kvd dialog-set-text "$mqtt_title" 1101 127.0.0.1
 test_once tls_wrong_name
 check_contains "a name the certificate does not carry is refused" \
-    "接続できません: the broker's certificate was not accepted: it is not made out for 127.0.0.1" "$(result)"
+    "接続できません: ブローカーの証明書を受け付けませんでした: 127.0.0.1 用の証明書ではありません" "$(result)"
 kvd dialog-click "$mqtt_title" 2
 kvd dialog-click "$settings_title" 2
 check "settings dialog closes" kvd wait-gone "#32770" "$settings_title" 10000
