@@ -433,9 +433,12 @@ def asleep_at_start(program, _driveset, work):
         report = ask_report(daemon.udp_port, sock, 5)
         check(report is not None and slot(report, 1) == (0, 0, "ATA WDC WD800JB-00JJ"),
               "asleep: %r" % ((slot(report, 1) if report else None),))
+        # The report server reads the table live: a report may fall between the drive's
+        # own identity and its first temperature, so the wait is for both.
         woken = []
         wait_until(lambda: woken.append(ask_report(daemon.udp_port, sock, 1)) or
-                   (woken[-1] is not None and slot(woken[-1], 1)[2] == "WDC WD800JB-00JJC0"), "drive 1 to wake")
+                   (woken[-1] is not None and slot(woken[-1], 1)[2] == "WDC WD800JB-00JJC0" and
+                    slot(woken[-1], 1)[0] != 0), "drive 1 to wake with a temperature")
         check(woken[-1] is not None and slot(woken[-1], 1) == (40, 40, "WDC WD800JB-00JJC0"),
               "after waking: %r" % ((slot(woken[-1], 1) if woken[-1] else None),))
     after = counts(counts_path, 1)
