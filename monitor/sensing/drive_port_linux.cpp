@@ -71,6 +71,33 @@ std::string CommandRefusal(const char* what, const char* capability, int error)
     return text;
 }
 
+// Sends one command block by SG_IO. False when the kernel refused the request (errno says
+// why); otherwise `outcome` says what the device made of it, its sense data in `sense`.
+bool SendSgIo(int descriptor, std::uint8_t* cdb, unsigned char cdbLength, int direction, std::uint8_t* data,
+              std::uint32_t length, std::uint8_t (&sense)[64], PassThroughOutcome& outcome)
+{
+    sg_io_hdr_t io{};
+    io.interface_id = 'S';
+    io.cmd_len = cdbLength;
+    io.cmdp = cdb;
+    io.dxfer_direction = direction;
+    io.dxferp = data;
+    io.dxfer_len = length;
+    io.mx_sb_len = sizeof sense;
+    io.sbp = sense;
+    io.timeout = kCommandTimeoutMs;
+    if (ioctl(descriptor, SG_IO, &io) != 0) {
+        return false;
+    }
+    outcome.scsiStatus = io.status;
+    outcome.hostStatus = io.host_status;
+    outcome.driverStatus = io.driver_status;
+    outcome.sense = sense;
+    outcome.senseLength = io.sb_len_wr;
+    outcome.residual = direction == SG_DXFER_FROM_DEV ? io.resid : 0;
+    return true;
+}
+
 }  // namespace
 
 std::vector<BlockDevice> LinuxDrivePort::Find(const char* sysBlock, std::string& problem)
@@ -176,26 +203,12 @@ bool LinuxDrivePort::Ata(int descriptor, const AtaTaskfile& registers, std::uint
     std::uint8_t cdb[kSatCdbMax];
     const std::size_t cdbLength = BuildSatCdb(SatForm::Sixteen, request, cdb);
     std::uint8_t sense[64] = {};
-    sg_io_hdr_t io{};
-    io.interface_id = 'S';
-    io.cmd_len = static_cast<unsigned char>(cdbLength);
-    io.cmdp = cdb;
-    io.dxfer_direction = dataSize != 0 ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
-    io.dxferp = data;
-    io.dxfer_len = dataSize;
-    io.mx_sb_len = sizeof sense;
-    io.sbp = sense;
-    io.timeout = kCommandTimeoutMs;
-    if (ioctl(descriptor, SG_IO, &io) != 0) {
+    PassThroughOutcome outcome;
+    const int direction = dataSize != 0 ? SG_DXFER_FROM_DEV : SG_DXFER_NONE;
+    if (!SendSgIo(descriptor, cdb, static_cast<unsigned char>(cdbLength), direction, data, dataSize, sense, outcome)) {
         NoteProblem(CommandRefusal("ATA pass-through (SG_IO)", "CAP_SYS_RAWIO", errno));
         return false;
     }
-    PassThroughOutcome outcome;
-    outcome.scsiStatus = io.status;
-    outcome.hostStatus = io.host_status;
-    outcome.driverStatus = io.driver_status;
-    outcome.sense = sense;
-    outcome.senseLength = io.sb_len_wr;
     const bool succeeded = PassThroughSucceeded(outcome, dataSize == 0 ? returned : nullptr);
     if (!succeeded) {
         char command[32];
@@ -248,30 +261,15 @@ bool LinuxDrivePort::Bridge(int descriptor, const BridgeStep& step, std::uint8_t
     std::uint8_t cdb[sizeof step.cdb];
     std::memcpy(cdb, step.cdb, sizeof cdb);
     std::uint8_t sense[64] = {};
-    sg_io_hdr_t io{};
-    io.interface_id = 'S';
-    io.cmd_len = step.cdbLength;
-    io.cmdp = cdb;
-    io.dxfer_direction = step.direction == BridgeDirection::In    ? SG_DXFER_FROM_DEV
-                         : step.direction == BridgeDirection::Out ? SG_DXFER_TO_DEV
-                                                                  : SG_DXFER_NONE;
-    io.dxferp = data;
-    io.dxfer_len = step.length;
-    io.mx_sb_len = sizeof sense;
-    io.sbp = sense;
-    io.timeout = kCommandTimeoutMs;
+    const int direction = step.direction == BridgeDirection::In    ? SG_DXFER_FROM_DEV
+                          : step.direction == BridgeDirection::Out ? SG_DXFER_TO_DEV
+                                                                   : SG_DXFER_NONE;
     const char* route = NvmeRouteMode(family);
-    if (ioctl(descriptor, SG_IO, &io) != 0) {
+    PassThroughOutcome outcome;
+    if (!SendSgIo(descriptor, cdb, step.cdbLength, direction, data, step.length, sense, outcome)) {
         AddProblem(CommandRefusal(route, "CAP_SYS_RAWIO", errno));
         return false;
     }
-    PassThroughOutcome outcome;
-    outcome.scsiStatus = io.status;
-    outcome.hostStatus = io.host_status;
-    outcome.driverStatus = io.driver_status;
-    outcome.sense = sense;
-    outcome.senseLength = io.sb_len_wr;
-    outcome.residual = step.direction == BridgeDirection::In ? io.resid : 0;
     if (!BridgeStepSucceeded(outcome)) {
         char command[48];
         std::snprintf(command, sizeof command, "%s command %02Xh: ", route, step.cdb[0]);
