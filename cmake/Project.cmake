@@ -21,7 +21,9 @@ else()
         add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
         add_link_options(-fsanitize=address,undefined)
     elseif(KV_SANITIZE)
-        add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+        # -O1 with line tables only (after the build type's -O2 -g, so they win): what a
+        # sanitizer report needs, in about half the compile time.
+        add_compile_options(-O1 -g1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
         add_link_options(-fsanitize=address,undefined)
     endif()
 endif()

@@ -75,6 +75,19 @@ for d in build/win64; do [ -d "$d" ] && scripts/wine-harness.sh stop "$d" 2>/dev
 
 if configure_build native; then run_ctest native; fi
 
+win64_built=0
+if configure_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"; then
+    win64_built=1
+    # The release zips first: the package smoke test (label e2e) unpacks them. They are
+    # made from the tested tree and the 32-bit one, which builds the shipped programs.
+    echo "=== package"
+    if KV_RELEASE_TREES=build/ KV_JOBS=$jobs bash scripts/package.sh; then
+        summary+=("package: dist/ written, win32: built")
+    else
+        summary+=("package: FAILED"); failed=1
+    fi
+fi
+
 # The Wine tests run one at a time (they share the display and the prefix's INI file) and
 # leave a core idle for most of their quarter hour: meanwhile, at the lowest priority, the
 # sanitizer and fuzz trees are built and the fuzz targets run (a fixed 10 s each, so a
@@ -95,17 +108,7 @@ side_pid=$!
 # An interrupted run takes its side trees' builds with it.
 trap 'kill -- -"$side_pid" 2>/dev/null; exit 130' INT TERM
 
-if configure_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"; then
-    # The release zips first: the package smoke test (label e2e) unpacks them. They are
-    # made from the tested tree and the 32-bit one, which builds the shipped programs.
-    echo "=== package"
-    if KV_RELEASE_TREES=build/ KV_JOBS=$jobs bash scripts/package.sh; then
-        summary+=("package: dist/ written, win32: built")
-    else
-        summary+=("package: FAILED"); failed=1
-    fi
-    run_ctest win64
-fi
+if [ "$win64_built" = 1 ]; then run_ctest win64; fi
 
 wait "$side_pid"
 trap - INT TERM
