@@ -98,8 +98,8 @@ void AnnounceDrives(const DriveState& drives, const DrivePort& port)
         const DriveRecord& record = drives.table[i];
         Journal(Priority::Info, "drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s%s, %u C%s", i,
                 port.Location(i).c_str(), record.model, record.serial, record.firmware,
-                record.kind == DriveKind::Nvme ? NvmeRouteMode(record.nvme.Route()) : "ATA", MediaText(record).c_str(), record.currentTemperature,
-                PowerText(record));
+                record.kind == DriveKind::Nvme ? NvmeRouteMode(record.nvme.Route()) : "ATA",
+                MediaText(record).c_str(), record.currentTemperature, PowerText(record));
     }
     Journal(Priority::Info, "%u drives read", drives.presentCount);
 }

@@ -178,12 +178,12 @@ void SealSector(std::uint8_t* sector);
 std::string CountsLine(unsigned drive, std::uint64_t smart, std::uint64_t asleep, std::uint32_t checks, bool sleeping);
 // Rewrites a counts file in place (a reader waits for the closing "end" line).
 void WriteCountsFile(const std::string& path, const std::string& text);
-// The identity an ATA drive's device descriptor gives without asking it, as the SCSI
-// translation of an ATA port does: vendor "ATA", the model cut to 16 characters, the
-// firmware to 4, the whole serial.
 // What a USB-NVMe bridge's inquiry data name (the maker, the chip); false for a drive
 // not behind one of them.
 bool BridgeInquiry(SimulatedNvmeVia via, std::string& vendor, std::string& product);
+// The identity an ATA drive's device descriptor gives without asking it, as the SCSI
+// translation of an ATA port does: vendor "ATA", the model cut to 16 characters, the
+// firmware to 4, the whole serial.
 void ScsiStyleIdentity(const SimulatedDrive& drive, std::string& vendor, std::string& product,
                        std::string& revision, std::string& serial);
 
