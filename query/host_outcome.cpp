@@ -29,6 +29,8 @@ const char* HostStateName(HostState state)
         return "timeout";
     case HostState::OutOfTime:
         return "out-of-time";
+    case HostState::ProtocolError:
+        return "protocol-error";
     case HostState::SocketFault:
         break;
     }
@@ -65,8 +67,20 @@ std::string HostProblem(const std::string& host, const HostOutcome& outcome, con
                (plan.tries == 1 ? " try" : " tries") + " of " + SecondsText(plan.waitMilliseconds) + " s";
     case HostState::OutOfTime:
         return "no answer from " + where + " within the total time of " + SecondsText(plan.totalMilliseconds) + " s";
+    case HostState::ProtocolError:
+        return "malformed report from " + where + ": " + outcome.fault;
     case HostState::SocketFault:
         break;
     }
     return std::string(SocketCallText(outcome.failedCall)) + " for " + where;
+}
+
+std::string StrayNote(const HostOutcome& outcome)
+{
+    if (outcome.strays == 0) {
+        return std::string();
+    }
+    return "dropped " + std::to_string(outcome.strays) + (outcome.strays == 1 ? " datagram" : " datagrams") +
+           " from other senders than the host asked, " + (outcome.strays == 1 ? "" : "the first ") + "from " +
+           outcome.firstStray;
 }

@@ -18,7 +18,6 @@
 #include "report_exchange.h"
 #include "report_json.h"
 #include "report_printer.h"
-#include "report_shape.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +74,9 @@ public:
     {
         const std::string& host = hosts_[index];
         const bool plain = options_.output == QueryOutput::Lines;
+        if (const std::string note = StrayNote(outcome); !note.empty()) {
+            Complain(host + ": " + note);
+        }
         if (plain && hosts_.size() > 1) {
             Print("== " + host + " ==\n");
         }
@@ -111,14 +113,7 @@ std::vector<std::string> Problems(const std::vector<std::string>& hosts, const s
 {
     std::vector<std::string> problems;
     for (std::size_t i = 0; i < hosts.size(); ++i) {
-        std::string problem = HostProblem(hosts[i], outcomes[i], plan);
-        if (problem.empty()) {
-            const std::string fault = ReportShapeFault(outcomes[i].report, outcomes[i].length);
-            if (!fault.empty()) {
-                problem = "malformed report from " + hosts[i] + " port " + std::to_string(plan.port) + ": " + fault;
-            }
-        }
-        problems.push_back(problem);
+        problems.push_back(HostProblem(hosts[i], outcomes[i], plan));
     }
     return problems;
 }
