@@ -223,8 +223,10 @@ void PublishAndNotify(SnapshotBoard& board, DriveSnapshot snapshot, EventWatch& 
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-    for (const NotifyEvent& event : watch.Update(snapshot, nowMs, config.settings.Reminder, std::time(nullptr))) {
-        if (config.notify.On()) {
+    if (!config.notify.On()) {
+        watch.Forget();  // switched on later, the first measurement tells a drive already hot
+    } else {
+        for (const NotifyEvent& event : watch.Update(snapshot, nowMs, config.settings.Reminder, std::time(nullptr))) {
             notifier.Post(event);
         }
     }
@@ -246,7 +248,7 @@ int TestNotify(const DaemonConfig& config)
         return 1;
     }
     CancelToken cancel;
-    const SendResult result = SendOnce(config.notify, MakeTestEvent(std::time(nullptr)), ThisHostName(),
+    const SendResult result = SendOnce(config.notify, MakeTestEvent(std::time(nullptr), "kelvixd"), ThisHostName(),
                                        NotifyTransport(), cancel);
     std::printf("kelvixd: test notification: %s\n", DescribeResult(result).c_str());
     return result.Delivered() ? 0 : 1;

@@ -36,9 +36,11 @@ void JudgeAndPublish()
         app.healthChanges.items[app.healthChanges.count++] = changes.items[i];
     }
     DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings, app.judge);
-    for (const NotifyEvent& event :
-         app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
-        if (app.notify.On()) {
+    if (!app.notify.On()) {
+        app.notifyWatch.Forget();  // switched on later, the first measurement tells a drive already hot
+    } else {
+        for (const NotifyEvent& event :
+             app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
             app.notifier.Post(event);
         }
     }
