@@ -69,7 +69,7 @@ void RestartMqtt()
     if (!GetComputerNameA(host, &size)) {
         std::strcpy(host, "windows");
     }
-    const MqttOrigin origin{host, "KELVIX", KV_VERSION_TEXT};
+    const MqttOrigin origin{host, "KELVIX", KV_VERSION_TEXT, app.settings.TimerCurrent};
     app.mqtt = std::make_unique<MqttPublisher>(app.mqttSettings, origin,
         MakeMqttClientId("kelvix", host, GetCurrentProcessId()),
         [](const std::string& line) { OutputDebugStringA(("KELVIX: " + line + "\n").c_str()); });
