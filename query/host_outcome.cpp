@@ -1,5 +1,7 @@
 #include "host_outcome.h"
 
+#include "host_list.h"
+
 namespace {
 
 // "2", "0.25": milliseconds as the seconds they were given in.
@@ -54,12 +56,16 @@ const char* SocketCallText(SocketCall call)
 
 std::string HostProblem(const std::string& host, const HostOutcome& outcome, const AskingPlan& plan)
 {
-    const std::string where = host + " port " + std::to_string(plan.port);
+    std::string name;
+    std::uint16_t port = plan.port;
+    SplitHostPort(host, plan.port, name, port);
+    const std::string where = name + " port " + std::to_string(port);
     switch (outcome.state) {
     case HostState::Answered:
         return std::string();
     case HostState::NotFound:
-        return "cannot find host \"" + host + "\"";
+        return SplitHostPort(host, plan.port, name, port) ? "cannot find host \"" + name + "\""
+                                                          : "\"" + host + "\" has a port that is not 1 to 65535";
     case HostState::Refused:
         return "nobody listens on " + where + " (the host refused the query)";
     case HostState::TimedOut:

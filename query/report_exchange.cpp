@@ -1,6 +1,7 @@
 #include "report_exchange.h"
 
 #include "dotted_address.h"
+#include "host_list.h"
 #include "report_shape.h"
 #include "verdict_report.h"
 #include "verdict_view.h"
@@ -51,6 +52,7 @@ constexpr auto kVerdictGrace = std::chrono::milliseconds(200);
 struct Flight {
     std::size_t index = 0;
     QueryAddress address;
+    std::uint16_t port = 0;  // the entry's own ("nas:10010"), or the plan's
     QuerySocket socket = kNoQuerySocket;
     int triesSent = 0;
     bool refused = false;
@@ -121,7 +123,9 @@ private:
     {
         Flight flight;
         flight.index = index;
-        if (!ResolveQueryHost(hosts_[index], flight.address)) {
+        std::string name;
+        if (!SplitHostPort(hosts_[index], plan_.asking.port, name, flight.port) ||
+            !ResolveQueryHost(name, flight.address)) {
             Record(index, HostState::NotFound);
             return;
         }
@@ -153,7 +157,7 @@ private:
             if (plan_.askVerdicts && !flight.verdictsIn) {
                 std::uint8_t request[kVerdictRequestBytes];
                 const int length = static_cast<int>(WriteVerdictRequest(request));
-                const int sent = SendDatagram(flight.socket, flight.address, plan_.asking.port, request, length);
+                const int sent = SendDatagram(flight.socket, flight.address, flight.port, request, length);
                 if (sent == kRefused) {
                     flight.refused = true;
                     continue;
@@ -164,7 +168,7 @@ private:
                     return;
                 }
             }
-            const int sent = SendDatagram(flight.socket, flight.address, plan_.asking.port, &command, 1);
+            const int sent = SendDatagram(flight.socket, flight.address, flight.port, &command, 1);
             if (sent == kRefused) {
                 flight.refused = true;  // nobody listens there now; perhaps by the next try
                 continue;
@@ -244,7 +248,7 @@ private:
             return;
         }
         // Anyone may send to the port we ask from: only the host and port asked answer.
-        if (!SameSource(source, flight.address, plan_.asking.port)) {
+        if (!SameSource(source, flight.address, flight.port)) {
             if (outcome.strays++ == 0) {
                 outcome.firstStray = SourceText(source);
             }

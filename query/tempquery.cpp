@@ -82,7 +82,7 @@ public:
         }
         if (outcome.state == HostState::Answered) {
             Print(plain ? FormatDriveLines(outcome.report)
-                        : FormatReportJson(host, options_.port, outcome.report, outcome.health));
+                        : FormatReportJson(HostName(host), HostPort(host), outcome.report, outcome.health));
             return;
         }
         allAnswered_ = false;
@@ -92,7 +92,7 @@ public:
         }
         const std::string problem = HostProblem(host, outcome, plan_);
         if (!plain) {
-            Print(FormatFailureJson(host, options_.port, outcome.state, problem));
+            Print(FormatFailureJson(HostName(host), HostPort(host), outcome.state, problem));
         }
         std::fflush(stdout);
         Complain(problem);
@@ -101,6 +101,21 @@ public:
     bool AllAnswered() const { return allAnswered_; }
 
 private:
+    std::string HostName(const std::string& entry) const
+    {
+        std::string name;
+        std::uint16_t port = 0;
+        SplitHostPort(entry, options_.port, name, port);
+        return name;
+    }
+    std::uint16_t HostPort(const std::string& entry) const
+    {
+        std::string name;
+        std::uint16_t port = options_.port;
+        SplitHostPort(entry, options_.port, name, port);
+        return port;
+    }
+
     const QueryOptions& options_;
     const std::vector<std::string>& hosts_;
     const AskingPlan& plan_;
@@ -123,7 +138,10 @@ CheckResult Check(const QueryOptions& options, const std::vector<std::string>& h
 {
     const CheckThresholds thresholds{options.warning, options.critical};
     if (hosts.size() > 1) {
-        return EvaluateOffice(hosts, outcomes, problems, {thresholds, options.downIsCritical});
+        // The status line names a few; the long output, one line each, every problem.
+        CheckResult result = EvaluateOffice(hosts, outcomes, problems, {thresholds, options.downIsCritical});
+        result.line += FormatSummary(hosts, outcomes, problems, thresholds);
+        return result;
     }
     if (!problems[0].empty()) {
         return UnknownResult(problems[0]);

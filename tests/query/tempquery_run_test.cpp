@@ -531,6 +531,28 @@ TEST(TempqueryRunTest, SeveralHostsAreAnsweredInTurnUnderTheirNames)
     EXPECT_EQ(run.exitCode, 255);
 }
 
+TEST(TempqueryRunTest, ARangeAndHostsOnTheirOwnPortsInOneSweep)
+{
+    ScriptedMonitor first({ReportWith({{0, "FIRST HOST"}})});
+    ASSERT_TRUE(first.IsOpen());
+    ScriptedMonitor second({ReportWith({{1, "SECOND HOST"}})}, "127.0.0.2", first.Port());
+    ASSERT_TRUE(second.IsOpen());
+    ScriptedMonitor other({ReportWith({{2, "OTHER PORT"}})}, "127.0.0.3");
+    ASSERT_TRUE(other.IsOpen());
+    const std::string port = std::to_string(first.Port());
+    const std::string otherPort = std::to_string(other.Port());
+    // 127.0.0.0/30 is .1 and .2, on the port after it; .3 is asked on its own port.
+    const RunResult run = RunTempquery({"127.0.0.0/30:" + port, "127.0.0.3:" + otherPort, "-t", "0.5", "-r", "2"}, 0);
+    EXPECT_EQ(run.out, "== 127.0.0.1:" + port + " ==\n#0  30/40 : FIRST HOST (FW1 SN1)\n"
+                       "== 127.0.0.2:" + port + " ==\n#1  31/41 : SECOND HOST (FW1 SN1)\n"
+                       "== 127.0.0.3:" + otherPort + " ==\n#2  32/42 : OTHER PORT (FW1 SN1)\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.exitCode, 0);
+    const RunResult range = RunTempquery({"10.0.0.0/20"}, 0);
+    EXPECT_EQ(range.err, "tempquery: \"10.0.0.0/20\" stands for 4096 addresses, more than 1024 (a /22).\n");
+    EXPECT_EQ(range.exitCode, 255);
+}
+
 TEST(TempqueryRunTest, JsonReadsInJq)
 {
     Bytes report = ReportWith({{0, "ST380011A"}, {4, "X"}});
@@ -807,9 +829,17 @@ TEST(TempqueryRunTest, AnOfficeOfFiftyHostsInOneSweep)
     EXPECT_EQ(check.out.substr(0, check.out.find('|')),
               "KELVIX CRITICAL - 3 drives need attention: 127.0.0.23 drive 2 (HOT DISK) at 64 C, 127.0.0.14 drive 1 "
               "(AGING DISK) health bad: attribute 197 (current pending sectors) rose from 0 to 8, 127.0.0.7 drive 1 "
-              "(WARM DISK) at 58 C, 10 hosts silent: 127.0.0.6, 127.0.0.11, 127.0.0.16 and 7 more, 44 drives (1 "
+              "(WARM DISK) at 58 C, 10 hosts silent: 127.0.0.6, 127.0.0.11, 127.0.0.16 and 7 more (--summary lists all), "
+              "44 drives (1 "
               "without temperature) on 40 of 50 hosts, warning above 55, critical above 60");
     EXPECT_NE(check.out.find("|'hosts answered'=40 'hosts silent'=10 '127.0.0.2 drive0'=30;55;60 "), std::string::npos);
+    // The long output: every problem on a line of its own, the silent hosts among the drives.
+    const std::string longOutput = check.out.substr(check.out.find('\n') + 1);
+    EXPECT_EQ(std::count(longOutput.begin(), longOutput.end(), '\n'), 4 + 10 + 1) << longOutput;
+    EXPECT_NE(longOutput.find("127.0.0.7 drive 1 (WARM DISK): 58 C, above 55\n127.0.0.11: dropped 1 datagram"),
+              std::string::npos) << longOutput;
+    EXPECT_NE(longOutput.find("\n127.0.0.51: no answer from 127.0.0.51 port " + port + " after 1 try of 0.5 s\n"),
+              std::string::npos) << longOutput;
 
     const RunResult listed = RunTempquery({"--summary", "-w", "55", "-c", "60", "-p", port, "-t", "1", "-r", "2",
                                            "-f", hostFile}, 0);
