@@ -194,7 +194,7 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
 }
 
 // The Home Assistant publisher as kelvix.conf sets it up; its lines go to the journal.
-std::unique_ptr<MqttPublisher> StartMqtt(const MqttSettings& settings)
+std::unique_ptr<MqttPublisher> StartMqtt(const MqttSettings& settings, unsigned intervalSeconds)
 {
     if (!settings.Enabled()) {
         return nullptr;
@@ -203,7 +203,7 @@ std::unique_ptr<MqttPublisher> StartMqtt(const MqttSettings& settings)
     if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') {
         std::strcpy(host, "localhost");
     }
-    const MqttOrigin origin{host, "kelvixd", KV_VERSION_TEXT};
+    const MqttOrigin origin{host, "kelvixd", KV_VERSION_TEXT, intervalSeconds};
     auto publisher = std::make_unique<MqttPublisher>(settings, origin, MakeMqttClientId("kelvixd", host, getpid()),
         [](const std::string& line) { Journal(Priority::Notice, "%s", line.c_str()); });
     Journal(Priority::Info, "publishing to Home Assistant through MQTT broker %s:%u%s%s, topics %s/..., "
@@ -223,8 +223,10 @@ void PublishAndNotify(SnapshotBoard& board, DriveSnapshot snapshot, EventWatch& 
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-    for (const NotifyEvent& event : watch.Update(snapshot, nowMs, config.settings.Reminder, std::time(nullptr))) {
-        if (config.notify.On()) {
+    if (!config.notify.On()) {
+        watch.Forget();  // switched on later, the first measurement tells a drive already hot
+    } else {
+        for (const NotifyEvent& event : watch.Update(snapshot, nowMs, config.settings.Reminder, std::time(nullptr))) {
             notifier.Post(event);
         }
     }
@@ -246,7 +248,7 @@ int TestNotify(const DaemonConfig& config)
         return 1;
     }
     CancelToken cancel;
-    const SendResult result = SendOnce(config.notify, MakeTestEvent(std::time(nullptr)), ThisHostName(),
+    const SendResult result = SendOnce(config.notify, MakeTestEvent(std::time(nullptr), "kelvixd"), ThisHostName(),
                                        NotifyTransport(), cancel);
     std::printf("kelvixd: test notification: %s\n", DescribeResult(result).c_str());
     return result.Delivered() ? 0 : 1;
@@ -336,7 +338,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
     }
     SnapshotBoard board;
     if (!daemon.mqtt) {
-        daemon.mqtt = StartMqtt(config.mqtt);
+        daemon.mqtt = StartMqtt(config.mqtt, config.settings.TimerCurrent);
     }
     MqttPublisher* const mqtt = daemon.mqtt.get();
     PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events, notifier,

@@ -9,6 +9,9 @@ std::string FormatSummary(const std::vector<std::string>& hosts, const std::vect
     std::string lines;
     for (std::size_t h = 0; h < hosts.size(); ++h) {
         const std::string host = StatusText(hosts[h]);
+        if (const std::string note = StrayNote(outcomes[h]); !note.empty()) {
+            lines += host + ": " + StatusText(note) + "\n";
+        }
         if (!problems[h].empty()) {
             lines += host + ": " + StatusText(problems[h]) + "\n";
             continue;

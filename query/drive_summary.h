@@ -9,6 +9,7 @@
 
 // One line per drive that is hot, unhealthy or unread (JudgeDrive), in the order of the
 // hosts and slots, and one per host that gave no report (its problem): "<host> drive <N>
-// (<model>): <what>". Empty when all is well.
+// (<model>): <what>"; before a host's lines, one for datagrams dropped because another
+// sender than the host sent them (StrayNote). Empty when all is well.
 std::string FormatSummary(const std::vector<std::string>& hosts, const std::vector<HostOutcome>& outcomes,
                           const std::vector<std::string>& problems, CheckThresholds thresholds);

@@ -1,5 +1,7 @@
 #include "host_outcome.h"
 
+#include "host_list.h"
+
 namespace {
 
 // "2", "0.25": milliseconds as the seconds they were given in.
@@ -29,6 +31,8 @@ const char* HostStateName(HostState state)
         return "timeout";
     case HostState::OutOfTime:
         return "out-of-time";
+    case HostState::ProtocolError:
+        return "protocol-error";
     case HostState::SocketFault:
         break;
     }
@@ -52,12 +56,16 @@ const char* SocketCallText(SocketCall call)
 
 std::string HostProblem(const std::string& host, const HostOutcome& outcome, const AskingPlan& plan)
 {
-    const std::string where = host + " port " + std::to_string(plan.port);
+    std::string name;
+    std::uint16_t port = plan.port;
+    SplitHostPort(host, plan.port, name, port);
+    const std::string where = name + " port " + std::to_string(port);
     switch (outcome.state) {
     case HostState::Answered:
         return std::string();
     case HostState::NotFound:
-        return "cannot find host \"" + host + "\"";
+        return SplitHostPort(host, plan.port, name, port) ? "cannot find host \"" + name + "\""
+                                                          : "\"" + host + "\" has a port that is not 1 to 65535";
     case HostState::Refused:
         return "nobody listens on " + where + " (the host refused the query)";
     case HostState::TimedOut:
@@ -65,8 +73,20 @@ std::string HostProblem(const std::string& host, const HostOutcome& outcome, con
                (plan.tries == 1 ? " try" : " tries") + " of " + SecondsText(plan.waitMilliseconds) + " s";
     case HostState::OutOfTime:
         return "no answer from " + where + " within the total time of " + SecondsText(plan.totalMilliseconds) + " s";
+    case HostState::ProtocolError:
+        return "malformed report from " + where + ": " + outcome.fault;
     case HostState::SocketFault:
         break;
     }
     return std::string(SocketCallText(outcome.failedCall)) + " for " + where;
+}
+
+std::string StrayNote(const HostOutcome& outcome)
+{
+    if (outcome.strays == 0) {
+        return std::string();
+    }
+    return "dropped " + std::to_string(outcome.strays) + (outcome.strays == 1 ? " datagram" : " datagrams") +
+           " from other senders than the host asked, " + (outcome.strays == 1 ? "" : "the first ") + "from " +
+           outcome.firstStray;
 }

@@ -14,6 +14,7 @@ enum class HostState : std::uint8_t {
     TimedOut,     // no answer after every try
     OutOfTime,    // the sweep's total time ran out before the host answered
     SocketFault,  // socket(), sendto() or recvfrom() failed here
+    ProtocolError,  // the host answered with something that is not a drive report
 };
 
 enum class SocketCall : std::uint8_t { None, Socket, Send, Receive };
@@ -32,6 +33,11 @@ struct HostOutcome {
     HostState state = HostState::TimedOut;
     SocketCall failedCall = SocketCall::None;  // for SocketFault
     int length = 0;                            // bytes of the answer that arrived
+    std::string fault;                         // for ProtocolError: what is wrong with the answer
+    // Datagrams that came from another address or port than the one asked, and were
+    // dropped; the first one's sender ("127.0.0.9 port 4000").
+    int strays = 0;
+    std::string firstStray;
     // The answer; records that did not arrive read as absent.
     std::uint8_t report[kReportBytes] = {};
     DriveHealthView health[kReportRecords];  // by slot
@@ -45,13 +51,17 @@ struct AskingPlan {
     int totalMilliseconds = 0;  // for the whole sweep; 0: none
 };
 
-// "answered", "not-found", "refused", "timeout", "out-of-time", "socket-error": the state
-// as JSON carries it.
+// "answered", "not-found", "refused", "timeout", "out-of-time", "socket-error",
+// "protocol-error": the state as JSON carries it.
 const char* HostStateName(HostState state);
 
 // Why a host gave no report, in one sentence without a full stop ("no answer from nas
 // port 10008 after 3 tries of 2 s"); empty for a host that answered.
 std::string HostProblem(const std::string& host, const HostOutcome& outcome, const AskingPlan& plan);
+
+// What was dropped while asking a host ("dropped 2 datagrams from other senders than the
+// host asked, the first from 10.0.0.9 port 4000"); empty when nothing was.
+std::string StrayNote(const HostOutcome& outcome);
 
 // The socket call that failed, as tempquery has always printed it ("socket() error").
 const char* SocketCallText(SocketCall call);

@@ -23,7 +23,7 @@ int Severity(CheckState state)
     return state == CheckState::Critical ? 2 : state == CheckState::Warning ? 1 : 0;
 }
 
-// "a, b, c and 7 more"
+// "a, b, c and 7 more (--summary lists all)"
 std::string NameList(const std::vector<std::string>& names, std::size_t shown)
 {
     std::string text;
@@ -31,7 +31,7 @@ std::string NameList(const std::vector<std::string>& names, std::size_t shown)
         text += (i == 0 ? "" : ", ") + names[i];
     }
     if (names.size() > shown) {
-        text += " and " + std::to_string(names.size() - shown) + " more";
+        text += " and " + std::to_string(names.size() - shown) + " more (--summary lists all)";
     }
     return text;
 }

@@ -46,8 +46,16 @@ constexpr int kMostWaitedSockets = 256;
 // out, or -1 on failure.
 int WaitForDatagrams(const QuerySocket* sockets, int count, int milliseconds, bool* ready);
 
-// Receives one datagram from any sender: bytes received (0 for an empty datagram),
-// kRefused when an earlier send was refused by the host, kNoDatagram when nothing is
-// there (or only a network error that the host's silence will tell), or -1 on any other
-// failure, including a datagram longer than the buffer.
-int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length);
+constexpr int kTooLong = -4;  // a datagram longer than the buffer (its sender is known)
+
+// Where a datagram came from.
+struct DatagramSource {
+    QueryAddress address;
+    std::uint16_t port = 0;
+};
+
+// Receives one datagram from any sender, and tells the sender: bytes received (0 for an
+// empty datagram), kTooLong for a datagram longer than the buffer, kRefused when an
+// earlier send was refused by the host, kNoDatagram when nothing is there (or only a
+// network error that the host's silence will tell), or -1 on any other failure.
+int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length, DatagramSource& source);

@@ -170,7 +170,7 @@ int WaitForDatagrams(const QuerySocket* sockets, int count, int milliseconds, bo
     }
 }
 
-int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length)
+int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length, DatagramSource& source)
 {
     // MSG_TRUNC gives the datagram's real length: one that does not fit fails, as the
     // Windows receive does, instead of arriving cut short.
@@ -180,7 +180,18 @@ int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length)
     const ssize_t received = ::recvfrom(fd, buffer, static_cast<size_t>(length), MSG_TRUNC,
                                         reinterpret_cast<sockaddr*>(&sender), &senderLength);
     if (received >= 0) {
-        return received > length ? -1 : static_cast<int>(received);
+        source = DatagramSource();
+        if (sender.ss_family == AF_INET6) {
+            const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&sender);
+            source.address.ipv6 = true;
+            std::memcpy(source.address.bytes, &v6->sin6_addr, 16);
+            source.port = ntohs(v6->sin6_port);
+        } else if (sender.ss_family == AF_INET) {
+            const auto* v4 = reinterpret_cast<const sockaddr_in*>(&sender);
+            std::memcpy(source.address.bytes, &v4->sin_addr, 4);
+            source.port = ntohs(v4->sin_port);
+        }
+        return received > length ? kTooLong : static_cast<int>(received);
     }
     const int error = errno;
     if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) {

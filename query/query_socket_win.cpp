@@ -121,16 +121,22 @@ int WaitForDatagrams(const QuerySocket* sockets, int count, int milliseconds, bo
     return found;
 }
 
-int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length)
+int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length, DatagramSource& source)
 {
     sockaddr_in sender;
+    std::memset(&sender, 0, sizeof sender);
     int senderLength = sizeof sender;
     const int received = recvfrom(static_cast<SOCKET>(socket), reinterpret_cast<char*>(buffer), length, 0,
                                   reinterpret_cast<sockaddr*>(&sender), &senderLength);
+    source = DatagramSource();
+    std::memcpy(source.address.bytes, &sender.sin_addr, 4);
+    source.port = ntohs(sender.sin_port);
     if (received != SOCKET_ERROR) {
         return received;
     }
     switch (WSAGetLastError()) {
+    case WSAEMSGSIZE:  // cut to the buffer; the sender is filled in
+        return kTooLong;
     // An unconnected Windows socket reports the host's "port unreachable" on the next
     // receive. Wine 8 passes no such report on (tried: unconnected and connected sockets):
     // there a refusing host reads as silent.
@@ -141,6 +147,6 @@ int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length)
     case WSAENETUNREACH:
         return kNoDatagram;
     default:
-        return -1;  // WSAEMSGSIZE among them: a datagram longer than a report
+        return -1;
     }
 }

@@ -1,6 +1,8 @@
 #include "report_exchange.h"
 
 #include "dotted_address.h"
+#include "host_list.h"
+#include "report_shape.h"
 #include "verdict_report.h"
 #include "verdict_view.h"
 
@@ -11,6 +13,37 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+bool SameSource(const DatagramSource& source, const QueryAddress& address, std::uint16_t port)
+{
+    const int bytes = address.ipv6 ? 16 : 4;
+    return source.port == port && source.address.ipv6 == address.ipv6 &&
+           std::equal(address.bytes, address.bytes + bytes, source.address.bytes);
+}
+
+// "10.0.0.9 port 4000", "[fe80:0:0:0:0:0:0:1] port 4000"
+std::string SourceText(const DatagramSource& source)
+{
+    std::string text;
+    if (source.address.ipv6) {
+        static const char kHex[] = "0123456789abcdef";
+        text = "[";
+        for (int group = 0; group < 8; ++group) {
+            const unsigned value = source.address.bytes[2 * group] << 8 | source.address.bytes[2 * group + 1];
+            std::string digits;
+            for (unsigned v = value; v != 0 || digits.empty(); v >>= 4) {
+                digits.insert(digits.begin(), kHex[v & 15]);
+            }
+            text += (group == 0 ? "" : ":") + digits;
+        }
+        text += "]";
+    } else {
+        for (int i = 0; i < 4; ++i) {
+            text += (i == 0 ? "" : ".") + std::to_string(source.address.bytes[i]);
+        }
+    }
+    return text + " port " + std::to_string(source.port);
+}
+
 // How long a host whose report is in may still take for its verdicts: a server that tells
 // them answers both at once; an old one never will.
 constexpr auto kVerdictGrace = std::chrono::milliseconds(200);
@@ -19,6 +52,7 @@ constexpr auto kVerdictGrace = std::chrono::milliseconds(200);
 struct Flight {
     std::size_t index = 0;
     QueryAddress address;
+    std::uint16_t port = 0;  // the entry's own ("nas:10010"), or the plan's
     QuerySocket socket = kNoQuerySocket;
     int triesSent = 0;
     bool refused = false;
@@ -89,7 +123,9 @@ private:
     {
         Flight flight;
         flight.index = index;
-        if (!ResolveQueryHost(hosts_[index], flight.address)) {
+        std::string name;
+        if (!SplitHostPort(hosts_[index], plan_.asking.port, name, flight.port) ||
+            !ResolveQueryHost(name, flight.address)) {
             Record(index, HostState::NotFound);
             return;
         }
@@ -121,7 +157,7 @@ private:
             if (plan_.askVerdicts && !flight.verdictsIn) {
                 std::uint8_t request[kVerdictRequestBytes];
                 const int length = static_cast<int>(WriteVerdictRequest(request));
-                const int sent = SendDatagram(flight.socket, flight.address, plan_.asking.port, request, length);
+                const int sent = SendDatagram(flight.socket, flight.address, flight.port, request, length);
                 if (sent == kRefused) {
                     flight.refused = true;
                     continue;
@@ -132,7 +168,7 @@ private:
                     return;
                 }
             }
-            const int sent = SendDatagram(flight.socket, flight.address, plan_.asking.port, &command, 1);
+            const int sent = SendDatagram(flight.socket, flight.address, flight.port, &command, 1);
             if (sent == kRefused) {
                 flight.refused = true;  // nobody listens there now; perhaps by the next try
                 continue;
@@ -193,7 +229,8 @@ private:
     {
         HostOutcome& outcome = outcomes_[flight.index];
         std::uint8_t datagram[kReportBytes] = {};
-        const int received = ReceiveDatagram(flight.socket, datagram, static_cast<int>(kReportBytes));
+        DatagramSource source;
+        const int received = ReceiveDatagram(flight.socket, datagram, static_cast<int>(kReportBytes), source);
         if (received == kNoDatagram) {
             return;
         }
@@ -204,17 +241,31 @@ private:
             }
             return;
         }
-        if (received < 0) {
+        if (received < 0 && received != kTooLong) {
             outcome = HostOutcome();
             outcome.failedCall = SocketCall::Receive;
             Finish(flight, HostState::SocketFault);
             return;
         }
+        // Anyone may send to the port we ask from: only the host and port asked answer.
+        if (!SameSource(source, flight.address, flight.port)) {
+            if (outcome.strays++ == 0) {
+                outcome.firstStray = SourceText(source);
+            }
+            return;
+        }
         VerdictReport verdicts;
-        if (plan_.askVerdicts && ParseVerdictReport(datagram, static_cast<std::size_t>(received), verdicts)) {
+        if (received >= 0 && plan_.askVerdicts &&
+            ParseVerdictReport(datagram, static_cast<std::size_t>(received), verdicts)) {
             ApplyVerdicts(verdicts, outcome.health);
             flight.verdictsIn = true;
         } else if (!flight.reportIn) {
+            outcome.fault = received == kTooLong ? "an answer longer than " + std::to_string(kReportBytes) + " bytes"
+                                                 : ReportShapeFault(datagram, received);
+            if (!outcome.fault.empty()) {
+                Finish(flight, HostState::ProtocolError);
+                return;
+            }
             std::copy(datagram, datagram + kReportBytes, outcome.report);
             outcome.length = received;
             flight.reportIn = true;

@@ -18,7 +18,6 @@
 #include "report_exchange.h"
 #include "report_json.h"
 #include "report_printer.h"
-#include "report_shape.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -75,12 +74,15 @@ public:
     {
         const std::string& host = hosts_[index];
         const bool plain = options_.output == QueryOutput::Lines;
+        if (const std::string note = StrayNote(outcome); !note.empty()) {
+            Complain(host + ": " + note);
+        }
         if (plain && hosts_.size() > 1) {
             Print("== " + host + " ==\n");
         }
         if (outcome.state == HostState::Answered) {
             Print(plain ? FormatDriveLines(outcome.report)
-                        : FormatReportJson(host, options_.port, outcome.report, outcome.health));
+                        : FormatReportJson(HostName(host), HostPort(host), outcome.report, outcome.health));
             return;
         }
         allAnswered_ = false;
@@ -90,7 +92,7 @@ public:
         }
         const std::string problem = HostProblem(host, outcome, plan_);
         if (!plain) {
-            Print(FormatFailureJson(host, options_.port, outcome.state, problem));
+            Print(FormatFailureJson(HostName(host), HostPort(host), outcome.state, problem));
         }
         std::fflush(stdout);
         Complain(problem);
@@ -99,6 +101,21 @@ public:
     bool AllAnswered() const { return allAnswered_; }
 
 private:
+    std::string HostName(const std::string& entry) const
+    {
+        std::string name;
+        std::uint16_t port = 0;
+        SplitHostPort(entry, options_.port, name, port);
+        return name;
+    }
+    std::uint16_t HostPort(const std::string& entry) const
+    {
+        std::string name;
+        std::uint16_t port = options_.port;
+        SplitHostPort(entry, options_.port, name, port);
+        return port;
+    }
+
     const QueryOptions& options_;
     const std::vector<std::string>& hosts_;
     const AskingPlan& plan_;
@@ -111,14 +128,7 @@ std::vector<std::string> Problems(const std::vector<std::string>& hosts, const s
 {
     std::vector<std::string> problems;
     for (std::size_t i = 0; i < hosts.size(); ++i) {
-        std::string problem = HostProblem(hosts[i], outcomes[i], plan);
-        if (problem.empty()) {
-            const std::string fault = ReportShapeFault(outcomes[i].report, outcomes[i].length);
-            if (!fault.empty()) {
-                problem = "malformed report from " + hosts[i] + " port " + std::to_string(plan.port) + ": " + fault;
-            }
-        }
-        problems.push_back(problem);
+        problems.push_back(HostProblem(hosts[i], outcomes[i], plan));
     }
     return problems;
 }
@@ -128,7 +138,10 @@ CheckResult Check(const QueryOptions& options, const std::vector<std::string>& h
 {
     const CheckThresholds thresholds{options.warning, options.critical};
     if (hosts.size() > 1) {
-        return EvaluateOffice(hosts, outcomes, problems, {thresholds, options.downIsCritical});
+        // The status line names a few; the long output, one line each, every problem.
+        CheckResult result = EvaluateOffice(hosts, outcomes, problems, {thresholds, options.downIsCritical});
+        result.line += FormatSummary(hosts, outcomes, problems, thresholds);
+        return result;
     }
     if (!problems[0].empty()) {
         return UnknownResult(problems[0]);

@@ -36,9 +36,11 @@ void JudgeAndPublish()
         app.healthChanges.items[app.healthChanges.count++] = changes.items[i];
     }
     DriveSnapshot snapshot = TakeSnapshot(app.drives, app.settings, app.judge);
-    for (const NotifyEvent& event :
-         app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
-        if (app.notify.On()) {
+    if (!app.notify.On()) {
+        app.notifyWatch.Forget();  // switched on later, the first measurement tells a drive already hot
+    } else {
+        for (const NotifyEvent& event :
+             app.notifyWatch.Update(snapshot, MonotonicMs(), app.settings.Reminder, std::time(nullptr))) {
             app.notifier.Post(event);
         }
     }
@@ -67,7 +69,7 @@ void RestartMqtt()
     if (!GetComputerNameA(host, &size)) {
         std::strcpy(host, "windows");
     }
-    const MqttOrigin origin{host, "KELVIX", KV_VERSION_TEXT};
+    const MqttOrigin origin{host, "KELVIX", KV_VERSION_TEXT, app.settings.TimerCurrent};
     app.mqtt = std::make_unique<MqttPublisher>(app.mqttSettings, origin,
         MakeMqttClientId("kelvix", host, GetCurrentProcessId()),
         [](const std::string& line) { OutputDebugStringA(("KELVIX: " + line + "\n").c_str()); });

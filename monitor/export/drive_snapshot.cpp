@@ -39,6 +39,18 @@ void CopyHealth(const DriveRecord& record, DriveSnapshotEntry& entry)
     FormatCounter128(health + kMediaErrorsOffset, entry.mediaErrors);
 }
 
+// The low 32 bits of an attribute's raw value: drives put counts and hours there and
+// vendor fields above them.
+std::int64_t RawCount(const DriveRecord& record, std::uint8_t id)
+{
+    std::uint8_t raw[6] = {};
+    if (record.kind != DriveKind::Ata || record.attributeResult == nullptr || !record.device.FindAttribute(id, raw)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(raw[0]) | static_cast<std::int64_t>(raw[1]) << 8 |
+           static_cast<std::int64_t>(raw[2]) << 16 | static_cast<std::int64_t>(raw[3]) << 24;
+}
+
 DriveCondition ConditionOf(const DriveRecord& record)
 {
     if (record.sleeping != 0) {
@@ -81,6 +93,9 @@ DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, c
         CopyText(entry.firmware, record.firmware);
         CopyText(entry.serial, record.serial);
         CopyHealth(record, entry);
+        entry.reallocatedSectors = RawCount(record, 5);
+        entry.pendingSectors = RawCount(record, 197);
+        entry.powerOnHours = RawCount(record, 9);
         entry.verdict = judge.Verdict(i);
     }
     return snapshot;

@@ -42,6 +42,11 @@ struct DriveSnapshotEntry {
     std::uint8_t availableSpareThreshold = 0;
     std::uint8_t percentageUsed = 0;
     char mediaErrors[kCounterTextSize] = {};
+    // ATA drives: the raw counts of attributes 5, 197 and 9 (low 32 bits); -1 when the
+    // drive's table has no such attribute.
+    std::int64_t reallocatedSectors = -1;
+    std::int64_t pendingSectors = -1;
+    std::int64_t powerOnHours = -1;
     // The drive's verdict after this measurement: temperature state, own warning
     // temperature and health with its reasons.
     DriveVerdict verdict;

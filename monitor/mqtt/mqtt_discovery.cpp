@@ -9,12 +9,14 @@ namespace {
 
 // The entities of a drive: discovery component, entity id suffix, and the JSON lines
 // beyond the shared ones.
+enum class Needs : std::uint8_t { Nothing, NvmeHealth, Reallocated, Pending, PowerOnHours };
+
 struct DriveEntity {
     const char* component;
     const char* entity;
     const char* name;
     const char* options;  // extra "key":value pairs, each followed by a comma
-    bool nvmeOnly;
+    Needs needs;
 };
 
 const DriveEntity kDriveEntities[] = {
@@ -24,21 +26,76 @@ const DriveEntity kDriveEntities[] = {
      "\"json_attributes_template\":\"{{ {'sleeping': value_json.sleeping, 'condition': value_json.condition, "
      "'temperature_state': value_json.temperature_state, 'warning_temperature': value_json.warning_temperature} "
      "| tojson }}\",",
-     false},
+     Needs::Nothing},
     {"sensor", "worst_temperature", "Worst temperature",
      "\"device_class\":\"temperature\",\"unit_of_measurement\":\"\xC2\xB0" "C\",\"entity_category\":\"diagnostic\","
      "\"value_template\":\"{{ value_json.worst_temperature }}\",",
-     false},
+     Needs::Nothing},
     {"binary_sensor", "health", "Health",
      "\"device_class\":\"problem\","
      "\"value_template\":\"{{ 'ON' if value_json.health in ('caution', 'bad') else "
      "('OFF' if value_json.health == 'good' else None) }}\","
      "\"json_attributes_template\":\"{{ {'health': value_json.health, 'reasons': value_json.reasons} | tojson }}\",",
-     false},
+     Needs::Nothing},
     {"sensor", "percentage_used", "Percentage used",
      "\"unit_of_measurement\":\"%\",\"state_class\":\"measurement\",\"entity_category\":\"diagnostic\","
      "\"icon\":\"mdi:harddisk\",\"value_template\":\"{{ value_json.percentage_used }}\",",
-     true},
+     Needs::NvmeHealth},
+    {"binary_sensor", "hot", "Hot",
+     "\"device_class\":\"heat\","
+     "\"value_template\":\"{{ 'ON' if value_json.temperature_state == 'hot' else "
+     "('OFF' if value_json.temperature_state == 'normal' else None) }}\",",
+     Needs::Nothing},
+    {"binary_sensor", "asleep", "Asleep",
+     "\"icon\":\"mdi:sleep\",\"entity_category\":\"diagnostic\","
+     "\"value_template\":\"{{ 'ON' if value_json.sleeping else 'OFF' }}\",",
+     Needs::Nothing},
+    {"sensor", "reallocated_sectors", "Reallocated sectors",
+     "\"state_class\":\"total\",\"entity_category\":\"diagnostic\",\"icon\":\"mdi:harddisk-remove\","
+     "\"value_template\":\"{{ value_json.reallocated_sectors }}\",",
+     Needs::Reallocated},
+    {"sensor", "pending_sectors", "Pending sectors",
+     "\"state_class\":\"measurement\",\"entity_category\":\"diagnostic\",\"icon\":\"mdi:harddisk-remove\","
+     "\"value_template\":\"{{ value_json.pending_sectors }}\",",
+     Needs::Pending},
+    {"sensor", "power_on_hours", "Power-on hours",
+     "\"device_class\":\"duration\",\"unit_of_measurement\":\"h\",\"state_class\":\"total_increasing\","
+     "\"entity_category\":\"diagnostic\",\"value_template\":\"{{ value_json.power_on_hours }}\",",
+     Needs::PowerOnHours},
+    {"sensor", "available_spare", "Available spare",
+     "\"unit_of_measurement\":\"%\",\"state_class\":\"measurement\",\"entity_category\":\"diagnostic\","
+     "\"icon\":\"mdi:harddisk\",\"value_template\":\"{{ value_json.available_spare }}\",",
+     Needs::NvmeHealth},
+    {"sensor", "media_errors", "Media errors",
+     "\"state_class\":\"total\",\"entity_category\":\"diagnostic\",\"icon\":\"mdi:harddisk-remove\","
+     "\"value_template\":\"{{ value_json.media_errors }}\",",
+     Needs::NvmeHealth},
+};
+
+bool Has(const DriveSnapshotEntry& drive, Needs needs)
+{
+    switch (needs) {
+    case Needs::Nothing: return true;
+    case Needs::NvmeHealth: return drive.kind == DriveKind::Nvme && drive.hasHealth;
+    case Needs::Reallocated: return drive.reallocatedSectors >= 0;
+    case Needs::Pending: return drive.pendingSectors >= 0;
+    case Needs::PowerOnHours: return drive.powerOnHours >= 0;
+    }
+    return false;
+}
+
+// Model prefixes that name their maker, as drives report them.
+const struct {
+    const char* prefix;
+    const char* maker;
+} kMakers[] = {
+    {"WDC ", "Western Digital"}, {"WD ", "Western Digital"}, {"WD_", "Western Digital"},
+    {"ST", "Seagate"}, {"SAMSUNG", "Samsung"}, {"Samsung", "Samsung"}, {"TOSHIBA", "Toshiba"},
+    {"HGST", "HGST"}, {"Hitachi", "Hitachi"}, {"HITACHI", "Hitachi"}, {"INTEL", "Intel"}, {"Intel", "Intel"},
+    {"Crucial", "Crucial"}, {"CT", "Crucial"}, {"Micron", "Micron"}, {"KINGSTON", "Kingston"},
+    {"SanDisk", "SanDisk"}, {"Maxtor", "Maxtor"}, {"MAXTOR", "Maxtor"},
+    {"FUJITSU", "Fujitsu"}, {"ADATA", "ADATA"}, {"Corsair", "Corsair"}, {"KIOXIA", "Kioxia"},
+    {"SK hynix", "SK hynix"}, {"Seagate", "Seagate"}, {"WD", "Western Digital"},
 };
 
 const char* ConditionName(DriveCondition condition)
@@ -68,7 +125,31 @@ std::string Text(const char* field, std::size_t size)
     return std::string(field, strnlen(field, size));
 }
 
+std::string Signed(std::int64_t value)
+{
+    return value < 0 ? std::string("null") : std::to_string(value);
+}
+
 }  // namespace
+
+unsigned StateExpirySeconds(unsigned intervalSeconds)
+{
+    return 3 * (intervalSeconds == 0 ? 60 : intervalSeconds) + 60;
+}
+
+std::string ManufacturerOf(const std::string& model)
+{
+    for (const auto& maker : kMakers) {
+        const std::size_t length = std::strlen(maker.prefix);
+        // "ST" and "CT" only before a digit: ST4000VN008, CT500MX500SSD1.
+        const bool twoLetters = length == 2;
+        if (model.compare(0, length, maker.prefix) == 0 &&
+            (!twoLetters || (model.size() > length && model[length] >= '0' && model[length] <= '9'))) {
+            return maker.maker;
+        }
+    }
+    return std::string();
+}
 
 std::string JsonString(const std::string& text)
 {
@@ -109,7 +190,7 @@ std::string SafeId(const std::string& text)
 }
 
 DiscoveryTopics::DiscoveryTopics(const MqttSettings& settings, const MqttOrigin& origin)
-    : origin_(origin), prefix_(settings.discoveryPrefix)
+    : origin_(origin), prefix_(settings.discoveryPrefix), expireAfter_(StateExpirySeconds(origin.intervalSeconds))
 {
     const std::string host = SafeId(origin.hostName);
     nodeId_ = SafeId(origin.program) + "_" + host;
@@ -127,6 +208,28 @@ std::string DiscoveryTopics::DriveId(const DriveSnapshotEntry& drive)
         return SafeId(serial);
     }
     return SafeId(Text(drive.model, sizeof drive.model) + "_drive" + Number(drive.driveNumber));
+}
+
+void DiscoveryTopics::DriveIds(const DriveSnapshot& snapshot, std::string (&ids)[kMaxDrives])
+{
+    const unsigned count = snapshot.count < kMaxDrives ? snapshot.count : kMaxDrives;
+    for (unsigned i = 0; i < count; ++i) {
+        ids[i] = DriveId(snapshot.drives[i]);
+    }
+    bool shared[kMaxDrives] = {};
+    for (unsigned i = 0; i < count; ++i) {
+        for (unsigned j = i + 1; j < count; ++j) {
+            if (ids[i] == ids[j]) {
+                shared[i] = shared[j] = true;
+            }
+        }
+    }
+    for (unsigned i = 0; i < count; ++i) {
+        if (shared[i]) {
+            const DriveSnapshotEntry& drive = snapshot.drives[i];
+            ids[i] = SafeId(ids[i] + "_" + Text(drive.model, sizeof drive.model) + "_drive" + Number(drive.driveNumber));
+        }
+    }
 }
 
 std::string DiscoveryTopics::DriveState(const std::string& driveId) const
@@ -184,13 +287,19 @@ std::string DiscoveryTopics::EntityConfig(const char* component, const std::stri
     return prefix_ + "/" + component + "/" + nodeId_ + "/" + driveId + "_" + entity + "/config";
 }
 
-std::string DiscoveryTopics::DeviceBlock(const DriveSnapshotEntry& drive) const
+std::string DiscoveryTopics::DeviceBlock(const DriveSnapshotEntry& drive, const std::string& driveId) const
 {
     const std::string model = Text(drive.model, sizeof drive.model);
     const std::string serial = Text(drive.serial, sizeof drive.serial);
-    std::string block = "\"device\":{\"identifiers\":[" + JsonString("kelvix_drive_" + DriveId(drive)) + "],";
-    block += "\"name\":" + JsonString(model.empty() ? "Drive " + Number(drive.driveNumber) : model) + ",";
+    // The drive number tells two disks of one model apart on the host's page.
+    const std::string drivePlace = "drive " + Number(drive.driveNumber);
+    std::string block = "\"device\":{\"identifiers\":[" + JsonString("kelvix_drive_" + driveId) + "],";
+    block += "\"name\":" + JsonString(model.empty() ? "Drive " + Number(drive.driveNumber) : model + " (" + drivePlace + ")") + ",";
     block += "\"model\":" + JsonString(model) + ",";
+    const std::string maker = ManufacturerOf(model);
+    if (!maker.empty()) {
+        block += "\"manufacturer\":" + JsonString(maker) + ",";
+    }
     if (!serial.empty()) {
         block += "\"serial_number\":" + JsonString(serial) + ",";
     }
@@ -219,15 +328,15 @@ MqttMessage DiscoveryTopics::HostState(unsigned driveCount) const
     return {hostStateTopic_, "{\"drives\":" + Number(driveCount) + "}", 0, true};
 }
 
-std::vector<MqttMessage> DiscoveryTopics::DriveConfigs(const DriveSnapshotEntry& drive) const
+std::vector<MqttMessage> DiscoveryTopics::DriveConfigs(const DriveSnapshotEntry& drive,
+                                                       const std::string& driveId) const
 {
-    const std::string driveId = DriveId(drive);
-    const std::string device = DeviceBlock(drive);
+    const std::string device = DeviceBlock(drive, driveId);
     const std::string origin = "\"origin\":{\"name\":" + JsonString(origin_.program) + ",\"sw_version\":" +
                                JsonString(origin_.version) + "},";
     std::vector<MqttMessage> messages;
     for (const DriveEntity& entity : kDriveEntities) {
-        if (entity.nvmeOnly && !(drive.kind == DriveKind::Nvme && drive.hasHealth)) {
+        if (!Has(drive, entity.needs)) {
             continue;
         }
         std::string payload = "{\"name\":" + JsonString(entity.name) + ",";
@@ -237,6 +346,7 @@ std::vector<MqttMessage> DiscoveryTopics::DriveConfigs(const DriveSnapshotEntry&
             payload += "\"json_attributes_topic\":" + JsonString(DriveState(driveId)) + ",";
         }
         payload += entity.options;
+        payload += "\"expire_after\":" + Number(expireAfter_) + ",";
         payload += "\"availability_topic\":" + JsonString(availability_) + ",";
         payload += origin + device + "}";
         messages.push_back({EntityConfig(entity.component, driveId, entity.entity), payload, 1, true});
@@ -244,7 +354,7 @@ std::vector<MqttMessage> DiscoveryTopics::DriveConfigs(const DriveSnapshotEntry&
     return messages;
 }
 
-MqttMessage DiscoveryTopics::DriveStateMessage(const DriveSnapshotEntry& drive) const
+MqttMessage DiscoveryTopics::DriveStateMessage(const DriveSnapshotEntry& drive, const std::string& driveId) const
 {
     const DriveVerdict& verdict = drive.verdict;
     std::string payload = "{\"temperature\":" + TemperatureValue(drive.temperature);
@@ -262,9 +372,20 @@ MqttMessage DiscoveryTopics::DriveStateMessage(const DriveSnapshotEntry& drive) 
     payload += "]";
     if (drive.kind == DriveKind::Nvme && drive.hasHealth) {
         payload += ",\"percentage_used\":" + Number(drive.percentageUsed);
+        payload += ",\"available_spare\":" + Number(drive.availableSpare);
+        payload += ",\"media_errors\":" + std::string(drive.mediaErrors[0] != '\0' ? drive.mediaErrors : "null");
+    }
+    if (Has(drive, Needs::Reallocated)) {
+        payload += ",\"reallocated_sectors\":" + Signed(drive.reallocatedSectors);
+    }
+    if (Has(drive, Needs::Pending)) {
+        payload += ",\"pending_sectors\":" + Signed(drive.pendingSectors);
+    }
+    if (Has(drive, Needs::PowerOnHours)) {
+        payload += ",\"power_on_hours\":" + Signed(drive.powerOnHours);
     }
     payload += "}";
-    return {DriveState(DriveId(drive)), payload, 0, true};
+    return {DriveState(driveId), payload, 0, true};
 }
 
 std::vector<MqttMessage> DiscoveryTopics::DriveRemoval(const std::string& driveId) const

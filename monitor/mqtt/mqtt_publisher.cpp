@@ -238,10 +238,12 @@ bool MqttPublisher::PublishSnapshot(const DriveSnapshot& snapshot)
         }
         hostAnnounced_ = true;
     }
+    std::string ids[kMaxDrives];
+    DiscoveryTopics::DriveIds(snapshot, ids);
     for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
         const DriveSnapshotEntry& drive = snapshot.drives[i];
-        const std::string id = DiscoveryTopics::DriveId(drive);
-        const std::vector<MqttMessage> configs = topics_.DriveConfigs(drive);
+        const std::string& id = ids[i];
+        const std::vector<MqttMessage> configs = topics_.DriveConfigs(drive, id);
         std::string all;
         for (const MqttMessage& message : configs) {
             all += message.topic + '\n' + message.payload + '\n';
@@ -255,7 +257,7 @@ bool MqttPublisher::PublishSnapshot(const DriveSnapshot& snapshot)
             }
         }
         announced_[id] = all;
-        if (!PublishMessage(topics_.DriveStateMessage(drive))) {
+        if (!PublishMessage(topics_.DriveStateMessage(drive, id))) {
             return false;
         }
     }
@@ -265,10 +267,9 @@ bool MqttPublisher::PublishSnapshot(const DriveSnapshot& snapshot)
 bool MqttPublisher::RemoveGone(const DriveSnapshot& snapshot)
 {
     removalDue_ = false;
-    std::set<std::string> present;
-    for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
-        present.insert(DiscoveryTopics::DriveId(snapshot.drives[i]));
-    }
+    std::string ids[kMaxDrives];
+    DiscoveryTopics::DriveIds(snapshot, ids);
+    const std::set<std::string> present(ids, ids + (snapshot.count < kMaxDrives ? snapshot.count : kMaxDrives));
     for (auto known = announced_.begin(); known != announced_.end();) {
         if (present.count(known->first) != 0) {
             ++known;
@@ -295,6 +296,10 @@ bool MqttPublisher::Handle(const mqtt::Packet& packet, bool& birth)
         std::string driveId;
         if (packet.topic == topics_.HomeAssistantStatus() && packet.payload == kOnline) {
             birth = true;
+        } else if (packet.topic == topics_.Availability() && packet.payload == kOffline) {
+            // Another copy on this host stopped and spoke for the topic we share: we are
+            // still here.
+            reassertDue_ = true;
         } else if (!packet.payload.empty() && topics_.DriveIdOfConfig(packet.topic, driveId) &&
                    announced_.count(driveId) == 0 && announced_.size() < kMaxRemembered) {
             // Left by an earlier run: removed at once unless the drive is there.
@@ -340,6 +345,7 @@ bool MqttPublisher::Session(MqttOutcome& error)
     }
     if (!PublishMessage({topics_.Availability(), kOnline, 1, true}) ||
         !Send(mqtt::EncodeSubscribe(TakePacketId(), topics_.HomeAssistantStatus(), 1)) ||
+        !Send(mqtt::EncodeSubscribe(TakePacketId(), topics_.Availability(), 1)) ||
         !Send(mqtt::EncodeSubscribe(TakePacketId(), topics_.OwnConfigFilter(), 1))) {
         error = {KelvixText::MqttConnectionLost};
         return false;
@@ -406,6 +412,14 @@ bool MqttPublisher::Session(MqttOutcome& error)
         if (read == mqtt::ReadResult::Malformed) {
             error = {KelvixText::MqttSentNotMqtt};
             return false;
+        }
+        if (reassertDue_) {
+            reassertDue_ = false;
+            Log("MQTT: " + topics_.Availability() + " was set offline by another client; online again");
+            if (!PublishMessage({topics_.Availability(), kOnline, 1, true})) {
+                error = {KelvixText::MqttLostWhilePublishing};
+                return false;
+            }
         }
         if (removalDue_ && current_ && !RemoveGone(*current_)) {
             error = {KelvixText::MqttLostWhilePublishing};

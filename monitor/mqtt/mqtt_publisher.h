@@ -98,6 +98,7 @@ private:
     std::map<std::string, std::string> announced_;  // drive id -> its configs, as the broker keeps them
     bool hostAnnounced_ = false;
     bool removalDue_ = false;  // drives of an earlier run were found on the broker
+    bool reassertDue_ = false;  // another client set our availability offline
     std::uint16_t nextPacketId_ = 1;
     unsigned unacknowledged_ = 0;
 };

@@ -1,8 +1,11 @@
 #include "notifier.h"
 
+#include "notify_choice.h"
 #include "notify_text.h"
 
 #include <chrono>
+#include <cctype>
+#include <cstring>
 
 // Everything the sending thread touches, so that a thread left to end on its own never
 // reaches into a Notifier that is gone.
@@ -21,6 +24,8 @@ struct Notifier::Shared {
     CancelToken cancel;
     std::uint64_t delivered = 0;
     std::uint64_t failed = 0;
+    EventChoice choice;
+    std::uint64_t refusedInBurst = 0;  // events the full queue refused since it last had room
 };
 
 namespace {
@@ -42,17 +47,40 @@ std::string EventLabel(const NotifyEvent& event)
     return label;
 }
 
+bool HasHeader(const std::vector<std::string>& headers, const char* name)
+{
+    const std::size_t length = std::strlen(name);
+    for (const std::string& header : headers) {
+        bool same = header.size() > length && header[length] == ':';
+        for (std::size_t i = 0; same && i < length; ++i) {
+            same = std::tolower(static_cast<unsigned char>(header[i])) == std::tolower(static_cast<unsigned char>(name[i]));
+        }
+        if (same) {
+            return true;
+        }
+    }
+    return false;
+}
+
 WebRequest MakeRequest(const NotifySettings& settings, const NotifyEvent& event, const std::string& host)
 {
+    const Urgency urgency = UrgencyOf(ChooseEvents(settings.events, settings.urgency), event.kind);
     WebRequest request;
     request.url = settings.url;
     request.method = settings.method;
     request.contentType = BodyContentType(settings.body);
-    request.body = EventBody(event, host.c_str(), settings.body);
+    request.body = EventBody(event, host.c_str(), settings.body, GotifyPriority(urgency));
     for (const std::string& header : settings.headers) {
         if (!header.empty()) {
             request.headers.push_back(header);
         }
+    }
+    // ntfy reads the title and the priority from headers; a header of the user's own wins.
+    if (settings.body == BodyKind::Text && !HasHeader(request.headers, "Title")) {
+        request.headers.push_back("Title: " + EventTitle(event, host.c_str()));
+    }
+    if (urgency != Urgency::Unset && !HasHeader(request.headers, "Priority")) {
+        request.headers.push_back("Priority: " + std::to_string(NtfyPriority(urgency)));
     }
     request.caFile = settings.caFile;
     request.timeoutMs = settings.requestTimeout * 1000;
@@ -106,6 +134,7 @@ void Notifier::Start(const NotifySettings& settings, const std::string& host)
     const std::uint64_t failed = shared_ ? shared_->failed : 0;
     auto shared = std::make_shared<Shared>();
     shared->settings = settings;
+    shared->choice = ChooseEvents(settings.events, settings.urgency);
     shared->host = host;
     shared->log = log_;
     shared->transport = transport_;
@@ -143,18 +172,35 @@ bool Notifier::Post(const NotifyEvent& event)
     if (!shared_ || !thread_.joinable()) {
         return false;
     }
+    std::string line;
+    bool queued = false;
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
+        if (!Sends(shared_->choice, event.kind)) {
+            return true;  // the settings leave this kind of event out
+        }
         if (shared_->queue.size() >= kMaxQueued) {
             ++shared_->failed;
+            // A burst is told once as it starts and once as it ends, not event by event.
+            if (shared_->refusedInBurst++ == 0) {
+                line = "notify: " + EventLabel(event) + " not sent: " + std::to_string(kMaxQueued) +
+                       " events already waiting (later events are not sent either until there is room)";
+            }
         } else {
             shared_->queue.push_back(event);
             shared_->wake.notify_all();
-            return true;
+            queued = true;
+            if (shared_->refusedInBurst > 1) {
+                line = "notify: the queue has room again: " + std::to_string(shared_->refusedInBurst) +
+                       " events were not sent while it was full";
+            }
+            shared_->refusedInBurst = 0;
         }
     }
-    log_("notify: " + EventLabel(event) + " not sent: " + std::to_string(kMaxQueued) + " events already waiting");
-    return false;
+    if (!line.empty()) {
+        log_(line);
+    }
+    return queued;
 }
 
 NotifyCounts Notifier::Counts() const

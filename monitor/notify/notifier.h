@@ -58,7 +58,9 @@ public:
     // left to end on its own after kStopWaitMs, without a word more to the log.
     void Stop();
     static constexpr unsigned kStopWaitMs = 2000;
-    // Never blocks: false (logged, counted) when the queue is full or nothing runs.
+    // Never blocks: false (counted) when the queue is full or nothing runs; a full queue
+    // logs one line as a burst of refusals starts and one as it ends. An event the
+    // settings' Events leave out is skipped (true).
     bool Post(const NotifyEvent& event);
     NotifyCounts Counts() const;
 

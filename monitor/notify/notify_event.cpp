@@ -50,6 +50,27 @@ bool HasNewRise(const DriveVerdict& now, const DriveVerdict& before)
     return false;
 }
 
+// A count that rose is told from the value the last event told, not from the baseline
+// the verdict counts from; a rise already told keeps the words it was told in.
+void FromLastTold(DriveVerdict& now, const DriveVerdict& told)
+{
+    for (unsigned r = 0; r < now.reasonCount && r < kMaxHealthReasons; ++r) {
+        HealthReason& reason = now.reasons[r];
+        for (unsigned b = 0; b < told.reasonCount && b < kMaxHealthReasons; ++b) {
+            const HealthReason& old = told.reasons[b];
+            if (reason.kind != HealthReasonKind::CountIncreased || old.kind != reason.kind ||
+                old.attributeId != reason.attributeId) {
+                continue;
+            }
+            if (old.to == reason.to) {
+                reason.from = old.from;
+            } else if (old.to < reason.to && old.to > reason.from) {
+                reason.from = old.to;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 const char* EventName(NotifyEventKind kind)
@@ -67,12 +88,20 @@ const char* EventName(NotifyEventKind kind)
     return "unknown";
 }
 
-NotifyEvent MakeTestEvent(std::time_t now)
+NotifyEvent MakeTestEvent(std::time_t now, const char* program)
 {
     NotifyEvent event;
     event.kind = NotifyEventKind::Test;
     event.time = now;
+    event.program = program;
     return event;
+}
+
+void EventWatch::Forget()
+{
+    for (Known& known : known_) {
+        known = Known();
+    }
 }
 
 EventWatch::Known* EventWatch::Find(const char* key)
@@ -112,7 +141,7 @@ std::vector<NotifyEvent> EventWatch::Update(const DriveSnapshot& snapshot, std::
     if (!snapshot.taken) {
         return events;
     }
-    const auto emit = [&events, wallTime](const Known& known, NotifyEventKind kind) {
+    const auto emit = [&events, wallTime](Known& known, NotifyEventKind kind) {
         NotifyEvent event;
         event.kind = kind;
         event.driveNumber = known.driveNumber;
@@ -120,6 +149,9 @@ std::vector<NotifyEvent> EventWatch::Update(const DriveSnapshot& snapshot, std::
         CopyText(event.serial, known.serial);
         event.temperature = known.temperature;
         event.verdict = known.verdict;
+        FromLastTold(event.verdict, known.told);
+        known.told = event.verdict;
+        event.previousHealth = known.health;
         event.time = wallTime;
         events.push_back(event);
     };

@@ -31,12 +31,13 @@ struct NotifyEvent {
     char serial[32] = {};
     std::uint8_t temperature = 0;  // last known, 0 = none
     DriveVerdict verdict;          // health, reasons and warning temperature of the new state
-    HealthState previousHealth = HealthState::Unknown;
+    HealthState previousHealth = HealthState::Unknown;  // the health before this event
     std::time_t time = 0;          // wall clock, seconds since 1970 (UTC)
+    const char* program = "KELVIX";  // the program that sends it ("kelvixd")
 };
 
-// The test event: no drive, the wall time.
-NotifyEvent MakeTestEvent(std::time_t now);
+// The test event from `program`: no drive, the wall time.
+NotifyEvent MakeTestEvent(std::time_t now, const char* program = "KELVIX");
 
 class EventWatch {
 public:
@@ -46,6 +47,9 @@ public:
     // told again at each start). `nowMs` is a monotonic clock for the reminders.
     std::vector<NotifyEvent> Update(const DriveSnapshot& snapshot, std::uint64_t nowMs, std::uint32_t reminderMinutes,
                                     std::time_t wallTime);
+    // Forgets every drive: while notifications are off nothing is followed, so that the
+    // first measurement after they are switched on tells a drive already hot.
+    void Forget();
 
 private:
     struct Known {
@@ -59,6 +63,7 @@ private:
         HealthState health = HealthState::Unknown;
         std::uint8_t reasonCount = 0;
         DriveVerdict verdict;
+        DriveVerdict told;  // as the last event told it
         bool lost = false;
         bool seen = false;  // in the snapshot being looked at
         std::uint64_t hotSinceMs = 0;  // last hot event or reminder

@@ -1,6 +1,7 @@
 #include "notify_settings.h"
 
 #include "inifile.h"
+#include "notify_choice.h"
 
 #include <cctype>
 #include <cstring>
@@ -57,6 +58,8 @@ std::string* TextField(NotifySettings& s, const char* name)
     if (Same(name, "Header1")) return &s.headers[0];
     if (Same(name, "Header2")) return &s.headers[1];
     if (Same(name, "Header3")) return &s.headers[2];
+    if (Same(name, "Events")) return &s.events;
+    if (Same(name, "Urgency")) return &s.urgency;
     return nullptr;
 }
 
@@ -102,6 +105,8 @@ const NotifyKey kNotifyKeys[kNotifyKeyCount] = {
     {"RequestTimeout", NotifyKeyType::Number, "10", 1, 300},
     {"Retries", NotifyKeyType::Number, "3", 0, 10},
     {"RetryWait", NotifyKeyType::Number, "10", 1, 3600},
+    {"Events", NotifyKeyType::Events, "all", 0, 0},
+    {"Urgency", NotifyKeyType::Urgency, "", 0, 0},
 };
 
 bool ApplyNotifyKey(NotifySettings& settings, const char* name, const std::string& value, bool& known,
@@ -153,6 +158,16 @@ bool ApplyNotifyKey(NotifySettings& settings, const char* name, const std::strin
             return false;
         }
         *NumberField(settings, key->name) = number;
+        return true;
+    }
+    case NotifyKeyType::Events:
+    case NotifyKeyType::Urgency: {
+        EventChoice choice;
+        if (!(key->type == NotifyKeyType::Events ? ParseEventList(value, choice, problem)
+                                                 : ParseUrgencyList(value, choice, problem))) {
+            return false;
+        }
+        *TextField(settings, key->name) = value;
         return true;
     }
     case NotifyKeyType::Text:

@@ -25,13 +25,15 @@ struct NotifySettings {
     std::uint32_t requestTimeout = 10;      // seconds before a web request gives up
     std::uint32_t retries = 3;              // further tries after a failure, waits doubling
     std::uint32_t retryWait = 10;           // seconds before the first retry
+    std::string events = "all";             // the events sent (notify_choice.h)
+    std::string urgency;                    // "event=level" pairs; empty: the services' defaults
 
     bool WebOn() const { return !url.empty(); }
     bool CommandOn() const { return !command.empty(); }
     bool On() const { return WebOn() || CommandOn(); }
 };
 
-enum class NotifyKeyType : std::uint8_t { Text, Number, Method, Body, Url };
+enum class NotifyKeyType : std::uint8_t { Text, Number, Method, Body, Url, Events, Urgency };
 
 struct NotifyKey {
     const char* name;
@@ -42,7 +44,7 @@ struct NotifyKey {
 };
 
 constexpr char kNotifySection[] = "Notify";
-constexpr unsigned kNotifyKeyCount = 12;
+constexpr unsigned kNotifyKeyCount = 14;
 extern const NotifyKey kNotifyKeys[kNotifyKeyCount];
 
 // Sets key `name` (case-insensitive) from `value`. False with `problem` when the value

@@ -165,12 +165,12 @@ std::string EventMessage(const NotifyEvent& event, const char* host)
     case NotifyEventKind::Readable:
         return where + drive + " can be read again" + now;
     case NotifyEventKind::Test:
-        return where + "test notification from KELVIX";
+        return where + "test notification from " + (event.program != nullptr ? event.program : "KELVIX");
     }
     return where + drive;
 }
 
-std::string EventBody(const NotifyEvent& event, const char* host, BodyKind kind)
+std::string EventBody(const NotifyEvent& event, const char* host, BodyKind kind, int gotifyPriority)
 {
     const std::string message = EventMessage(event, host);
     if (kind == BodyKind::Text) {
@@ -206,6 +206,9 @@ std::string EventBody(const NotifyEvent& event, const char* host, BodyKind kind)
     }
     out += ']';
     AppendField(out, "time", UtcTimeText(event.time));
+    if (gotifyPriority != 0) {
+        AppendNumber(out, "priority", static_cast<unsigned>(gotifyPriority), true);
+    }
     out += '}';
     return out;
 }

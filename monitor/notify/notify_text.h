@@ -14,8 +14,9 @@
 std::string EventTitle(const NotifyEvent& event, const char* host);
 std::string EventMessage(const NotifyEvent& event, const char* host);
 
-// The request body and its content type.
-std::string EventBody(const NotifyEvent& event, const char* host, BodyKind kind);
+// The request body and its content type. A JSON body carries "priority" (Gotify's
+// scale) when gotifyPriority is not 0.
+std::string EventBody(const NotifyEvent& event, const char* host, BodyKind kind, int gotifyPriority = 0);
 const char* BodyContentType(BodyKind kind);
 
 // "KELVIX_EVENT=hot" and the rest, for the command (added to the program's own).

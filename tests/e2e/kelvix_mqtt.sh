@@ -49,8 +49,8 @@ export KELVIX_DRIVESET=$E2E_WORK/drives.txt
 win_bg "$PWD/KELVIX_SIM.exe"
 check "main window appears" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 configs() { retained 'homeassistant/+/+/+/config' | grep -c '^homeassistant/[a-z_]*/kelvix_'; }
-has_configs() { [ "$(configs)" -eq 14 ]; }
-check "13 drive entities and the host's are announced" wait_until 20 has_configs
+has_configs() { [ "$(configs)" -eq 24 ]; }
+check "23 drive entities and the host's are announced" wait_until 20 has_configs
 availability() { retained 'kelvix/+/availability' | cut -f2; }
 check_eq "availability online" "online" "$(availability)"
 check_contains "the ATA disk's state is retained" '"temperature":35,' "$(retained 'kelvix/+/5jv3abcd/state')"

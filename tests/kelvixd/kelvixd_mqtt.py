@@ -29,11 +29,15 @@ failures = []
 # binary_sensor entities and their device and origin maps).
 ENTITY_KEYS = {"name", "unique_id", "state_topic", "value_template", "device_class", "state_class",
                "unit_of_measurement", "availability_topic", "json_attributes_topic",
-               "json_attributes_template", "entity_category", "icon", "device", "origin"}
+               "json_attributes_template", "entity_category", "icon", "device", "origin", "expire_after"}
 DEVICE_KEYS = {"identifiers", "name", "model", "serial_number", "sw_version", "via_device", "manufacturer"}
 ORIGIN_KEYS = {"name", "sw_version", "support_url"}
-SENSOR_DEVICE_CLASSES = {"temperature", None}
-BINARY_DEVICE_CLASSES = {"problem"}
+SENSOR_DEVICE_CLASSES = {"temperature", "duration", None}
+BINARY_DEVICE_CLASSES = {"problem", "heat", None}
+# What each entity is, as Home Assistant documents its classes: (device class, unit, state class).
+ENTITY_CLASSES = {"temperature": ("temperature", "\u00b0C", "measurement"), "hot": ("heat", None, None),
+                  "asleep": (None, None, None), "available_spare": (None, "%", "measurement"),
+                  "media_errors": (None, None, "total"), "power_on_hours": ("duration", "h", "total_increasing")}
 
 
 def check(condition, what):
@@ -207,9 +211,13 @@ def check_discovery(found, host_id):
     for drive, nvme in drives.items():
         entities = {"sensor/%s/%s_temperature" % (node, drive): "temperature",
                     "sensor/%s/%s_worst_temperature" % (node, drive): "worst_temperature",
-                    "binary_sensor/%s/%s_health" % (node, drive): "health"}
+                    "binary_sensor/%s/%s_health" % (node, drive): "health",
+                    "binary_sensor/%s/%s_hot" % (node, drive): "hot",
+                    "binary_sensor/%s/%s_asleep" % (node, drive): "asleep"}
         if nvme:
             entities["sensor/%s/%s_percentage_used" % (node, drive)] = "percentage_used"
+            entities["sensor/%s/%s_available_spare" % (node, drive)] = "available_spare"
+            entities["sensor/%s/%s_media_errors" % (node, drive)] = "media_errors"
         else:
             check("homeassistant/sensor/%s/%s_percentage_used/config" % (node, drive) not in configs,
                   drive + ": no percentage used on an ATA disk")
@@ -228,6 +236,10 @@ def check_discovery(found, host_id):
             component = topic.split("/")[0]
             classes = BINARY_DEVICE_CLASSES if component == "binary_sensor" else SENSOR_DEVICE_CLASSES
             check(config.get("device_class") in classes, topic + ": device class " + str(config.get("device_class")))
+            check(config.get("expire_after") == 63, topic + ": states expire after three intervals and a minute")
+            if entity in ENTITY_CLASSES:
+                found_classes = (config.get("device_class"), config.get("unit_of_measurement"), config.get("state_class"))
+                check(found_classes == ENTITY_CLASSES[entity], topic + ": classes " + str(found_classes))
             if entity == "temperature":
                 check(config.get("state_class") == "measurement" and config.get("unit_of_measurement") == "\u00b0C",
                       topic + ": a temperature measurement in \u00b0C")
@@ -235,8 +247,8 @@ def check_discovery(found, host_id):
             if not check(state is not None, topic + ": its state is retained"):
                 continue
             value = render(config["value_template"], state)
-            if entity == "health":
-                check(value in ("ON", "OFF", "None"), topic + ": health renders ON, OFF or None, not " + value)
+            if component == "binary_sensor":
+                check(value in ("ON", "OFF", "None"), topic + ": renders ON, OFF or None, not " + value)
             else:
                 check(value == "None" or value.isdigit(), topic + ": renders a number, not " + value)
             if "json_attributes_template" in config:
@@ -287,7 +299,7 @@ def main():
         live = lambda: [l for l in watch.lines() if l[0] == "0" and l[2]]
         check(len(live()) == 0, "no config is sent again before the birth message")
         broker.publish("homeassistant/status", "online")
-        wait_until(lambda: len(live()) >= 13, "13 configs again after the birth message")
+        wait_until(lambda: len(live()) >= 23, "23 configs again after the birth message")
         watch.stop()
 
         # A second copy on the same host must not knock the first off.
@@ -298,6 +310,12 @@ def main():
         check(first.connections() == 1 and "closed the connection" not in first.text(),
               "the first copy stays connected")
         second.stop()
+        # Its "offline" went to the topic both share; the first copy, still connected, says
+        # "online" again.
+        wait_until(lambda: broker.retained("kelvix/#").get("kelvix/%s/availability" % host_id) == "online",
+                   "the first copy to be online again after the second one's stop")
+        check("was set offline by another client; online again" in first.text(), "the first copy tells it")
+
 
         # A "broker" that takes the connection and never answers: kelvixd keeps serving.
         with socket.socket() as silent:
@@ -325,7 +343,7 @@ def main():
         check(first.process.poll() is None, "kelvixd keeps running without its broker")
         broker.start()
         wait_until(lambda: first.connections() == 2, "kelvixd to connect again", 30)
-        wait_until(lambda: len(broker.retained("homeassistant/#")) >= 14, "discovery sent to the new broker")
+        wait_until(lambda: len(broker.retained("homeassistant/#")) >= 24, "discovery sent to the new broker")
         wait_until(lambda: first.metric("kelvix_mqtt_connections_total") == 2, "metrics to count 2 connections")
 
         # Killed: the broker publishes the will.
@@ -375,6 +393,25 @@ def main():
         wait_until(lambda: "certificate was not accepted" in untrusted.text(), "an unknown CA to be refused")
         check("connected as" not in untrusted.text(), "no connection without the CA")
         check("password" not in tls.text().lower(), "no password in the journal")
+
+        # Drives whose serials collide (one serial twice, one differing only by case) stay
+        # apart, and the one that collides with nothing keeps its id.
+        twins = os.path.join(work, "twins.txt")
+        with open(driveset) as source, open(twins, "w") as target:
+            target.write(source.read().replace("serial WMAJ91234567", "serial 5JV3ABCD")
+                         .replace("serial S5GXNF0R123456", "serial 5jv3abcd"))
+        tls.stop()
+        untrusted.stop()
+        twin = Daemon(program, twins, work, "twins", plain.replace("Host=", "BaseTopic=twins\nHost="))
+        daemons.append(twin)
+        wait_until(lambda: len([t for t in broker.retained("twins/#") if t.endswith("/state")]) >= 5, "the twins' states")
+        states = sorted(t.split("/")[2] for t in broker.retained("twins/#") if t.endswith("/state") and t.count("/") == 3)
+        check(states == ["5jv3abcd_samsung_ssd_980_pro_1tb_drive1", "5jv3abcd_st380011a_drive0",
+                         "5jv3abcd_wdc_wd800jb_00jjc0_drive2", "y2abcdef"], "one state per drive: " + str(states))
+        devices = {json.loads(p)["device"]["identifiers"][0] for t, p in broker.retained("homeassistant/#").items()
+                   if t.endswith("_temperature/config") and "twins" in json.loads(p)["state_topic"]}
+        check(len(devices) == 4, "four devices: " + str(devices))
+        twin.stop()
     finally:
         for daemon in daemons:
             if daemon.process.poll() is None:

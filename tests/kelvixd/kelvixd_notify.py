@@ -112,7 +112,16 @@ def test_button(program, work, ca, tls):
     code, out = test_notify(program, work, "Url=" + url + "\nBody=text")
     check(code == 1 and "web request: failed: HTTP status 503" in out, "503 test: %d %s" % (code, out))
     check(receiver.requests[-1][1].get("Content-Type") == "text/plain; charset=utf-8"
-          and receiver.requests[-1][2].endswith(b"test notification from KELVIX"), "text body: %s" % (receiver.requests[-1],))
+          and receiver.requests[-1][2].endswith(b"test notification from kelvixd"), "text body: %s" % (receiver.requests[-1],))
+    # ntfy reads the title and priority (1-5) from headers; Gotify the priority (0-10) from the body.
+    receiver.mode = "ok"
+    code, out = test_notify(program, work, "Url=%s\nBody=text\nUrgency=test=urgent" % url)
+    headers = receiver.requests[-1][1]
+    check(code == 0 and headers.get("Priority") == "5" and headers.get("Title") == socket.gethostname() +
+          ": test notification", "ntfy urgency: %d %s" % (code, headers))
+    code, out = test_notify(program, work, "Url=%s\nUrgency=test=high hot=min" % url)
+    check(code == 0 and json.loads(receiver.requests[-1][2]).get("priority") == 8, "Gotify urgency: %d %s"
+          % (code, receiver.requests[-1][2]))
     receiver.close()
     code, out = test_notify(program, work, "Url=http://127.0.0.1:%d/x" % free_port(socket.SOCK_STREAM))
     check(code == 1 and "web request: failed: no answer (" in out, "refused test: %d %s" % (code, out))
@@ -141,32 +150,38 @@ def command(program, work):
 
 def scripted_run(program, driveset, work):
     """A drive heating and cooling, a pending count rising, a drive saying it fails, a drive
-    lost: each event once, with its facts."""
+    lost: each event chosen once, with its facts and its urgency; the lost one is not chosen."""
     receiver = Receiver()
     daemon = Daemon(program, driveset, work, "",
-                    "[Notify]\nUrl=http://127.0.0.1:%d/run\nRetryWait=1" % receiver.port)
+                    "[Notify]\nUrl=http://127.0.0.1:%d/run\nRetryWait=1\n"
+                    "Events=hot cooled health_worse health_better readable\nUrgency=hot=urgent health_worse=high"
+                    % receiver.port)
     if daemon.started():
-        wait_until(lambda: len(receiver.requests) >= 5, "five events")
+        wait_until(lambda: len(receiver.requests) >= 4, "four events")
         time.sleep(3)  # three more measurements: nothing more to tell
         daemon.stop()
     events = {(e["event"], e["drive"], e["serial"]): e for e in receiver.events()}
     check(sorted(events) == [("cooled", 1, "WMAJ91234567"), ("health_worse", 0, "5JV3ABCD"),
-                             ("health_worse", 2, "ZFN1ABCD"), ("hot", 1, "WMAJ91234567"), ("lost", 3, "Y2ABCDEF")]
-          and len(receiver.requests) == 5, "events of the run: %s" % sorted(events))
+                             ("health_worse", 2, "ZFN1ABCD"), ("hot", 1, "WMAJ91234567")]
+          and len(receiver.requests) == 4, "events of the run: %s" % sorted(events))
+    check([(e["event"], e.get("priority")) for e in sorted(receiver.events(), key=lambda e: (e["event"], e["drive"]))]
+          == [("cooled", None), ("health_worse", 8), ("health_worse", 8), ("hot", 10)],
+          "the urgencies of the run: %s" % receiver.events())
     failing = events.get(("health_worse", 0, "5JV3ABCD"), {})
     check((failing.get("health"), failing.get("previous_health"), failing.get("reasons")) ==
           ("bad", "good", ["the drive reports that it is failing"]), "the drive's own verdict: %s" % failing)
     hot = events.get(("hot", 1, "WMAJ91234567"), {})
     check((hot.get("temperature"), hot.get("warning_temperature"), hot.get("temperature_state"),
-           hot.get("model")) == (45, 40, "hot", "WDC WD800JB-00JJC0"), "the hot event: %s" % hot)
+           hot.get("model"), hot.get("previous_health")) == (45, 40, "hot", "WDC WD800JB-00JJC0", "good"),
+          "the hot event: %s" % hot)
     cooled = events.get(("cooled", 1, "WMAJ91234567"), {})
     check((cooled.get("temperature"), cooled.get("temperature_state")) == (34, "normal"), "the cooled event: %s" % cooled)
     worse = events.get(("health_worse", 2, "ZFN1ABCD"), {})
     check((worse.get("health"), worse.get("previous_health")) == ("caution", "good")
           and "attribute 197 (current pending sectors) rose from 0 to 8" in worse.get("reasons", []),
           "the health event: %s" % worse)
-    check("notify: lost (drive 3) to http://127.0.0.1:%d/**** (try 1 of 4): delivered: HTTP status 200" % receiver.port
-          in daemon.text(), "the journal line of the delivery:\n" + daemon.text())
+    check("notify: hot (drive 1) to http://127.0.0.1:%d/**** (try 1 of 4): delivered: HTTP status 200" % receiver.port
+          in daemon.text() and "notify: lost" not in daemon.text(), "the journal lines of the deliveries:\n" + daemon.text())
     receiver.close()
 
 

@@ -201,4 +201,10 @@ recorded=$(service_field warning performance_data)
 office_perfdata="'hosts answered'=2 'hosts silent'=1 '127.0.0.1 drive0'=41;50;60 '127.0.0.1 drive1'=52;50;60 '127.0.0.1 drive3'=U;50;60 'localhost drive0'=41;50;60 'localhost drive1'=52;50;60 'localhost drive3'=U;50;60"
 recorded=$(service_field office performance_data)
 [ "$recorded" = "$office_perfdata" ] || fail "office performance data: \"$recorded\"; expected \"$office_perfdata\""
-echo "nagios_check: $((passed + 2)) checks passed"
+# The long output: every problem on a line of its own (Nagios keeps the lines as \n).
+long=$(service_field office long_plugin_output)
+case "$long" in
+    *"127.0.0.1 drive 1 (WDC WD800JB): 52 C, above 50"*"\\n"*"127.0.0.2: "*) ;;
+    *) fail "office long output: \"$long\"" ;;
+esac
+echo "nagios_check: $((passed + 3)) checks passed"

@@ -60,6 +60,57 @@ TEST(HostListTest, FilesAreReadInAtTheirPlace)
     EXPECT_EQ(error, "4097 hosts, more than 4096");
 }
 
+TEST(HostListTest, RangesAndPortsAreExpanded)
+{
+    struct EntryCase {
+        std::string entry;
+        std::vector<std::string> hosts;
+        std::string error;
+    };
+    std::vector<std::string> slash22;
+    for (unsigned n = 1; n < 1023; ++n) {
+        slash22.push_back("10.0." + std::to_string(4 + n / 256) + "." + std::to_string(n % 256));
+    }
+    const EntryCase cases[] = {
+        {"nas.local", {"nas.local"}, ""},
+        {"192.168.1.0/30", {"192.168.1.1", "192.168.1.2"}, ""},
+        {"192.168.1.7/29:10010", {"192.168.1.1:10010", "192.168.1.2:10010", "192.168.1.3:10010",
+                                   "192.168.1.4:10010", "192.168.1.5:10010", "192.168.1.6:10010"}, ""},
+        {"10.0.0.8/31", {"10.0.0.8", "10.0.0.9"}, ""},
+        {"10.0.0.9/32", {"10.0.0.9"}, ""},
+        {"10.0.5.200/22", slash22, ""},
+        {"10.0.0.0/21", {}, "\"10.0.0.0/21\" stands for 2048 addresses, more than 1024 (a /22)"},
+        {"10.0.0.0/33", {}, "\"10.0.0.0/33\" is not an IPv4 range such as 192.168.1.0/28"},
+        {"nas/24", {}, "\"nas/24\" is not an IPv4 range such as 192.168.1.0/28"},
+        {"nas:0", {}, "\"nas:0\" has a port that is not 1 to 65535"},
+        {"nas:65536", {}, "\"nas:65536\" has a port that is not 1 to 65535"},
+        {"nas:", {}, "\"nas:\" has a port that is not 1 to 65535"},
+        {"::1", {"::1"}, ""},
+        {"[::1]:10010", {"[::1]:10010"}, ""},
+    };
+    for (const EntryCase& c : cases) {
+        SCOPED_TRACE(c.entry);
+        std::vector<std::string> hosts;
+        std::string error;
+        EXPECT_EQ(ExpandHostEntry(c.entry, hosts, error), c.error.empty());
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(hosts, c.hosts);
+    }
+    const struct {
+        const char* entry;
+        const char* host;
+        std::uint16_t port;
+    } splits[] = {{"nas", "nas", 10008}, {"nas:10010", "nas", 10010}, {"::1", "::1", 10008},
+                  {"[::1]:7", "::1", 7}, {"[fe80::1]", "fe80::1", 10008}, {"1.2.3.4:65535", "1.2.3.4", 65535}};
+    for (const auto& split : splits) {
+        std::string host;
+        std::uint16_t port = 0;
+        EXPECT_TRUE(SplitHostPort(split.entry, 10008, host, port)) << split.entry;
+        EXPECT_EQ(host, split.host) << split.entry;
+        EXPECT_EQ(port, split.port) << split.entry;
+    }
+}
+
 struct Drive {
     unsigned slot;
     std::uint8_t current;
@@ -125,7 +176,7 @@ TEST(OfficeCheckTest, WorstStateTextPerformanceDataAndSummary)
          "s2: down\n"},
         {"a silent host is UNKNOWN", {"a", "s1", "s2", "s3", "s4"}, {cool, Silent(), Silent(), Silent(), Silent()},
          {limits, false}, CheckState::Unknown,
-         "KELVIX UNKNOWN - 4 hosts silent: s1, s2, s3 and 1 more, 2 drives on 1 of 5 hosts, hottest a drive 0 "
+         "KELVIX UNKNOWN - 4 hosts silent: s1, s2, s3 and 1 more (--summary lists all), 2 drives on 1 of 5 hosts, hottest a drive 0 "
          "(A) at 40 C, warning above 55, critical above 60|'hosts answered'=1 'hosts silent'=4 'a drive0'=40;55;60 'a drive1'=35;55;60\n",
          "s1: down\ns2: down\ns3: down\ns4: down\n"},
         {"or CRITICAL when asked", {"a", "s"}, {cool, Silent()}, {{-1, -1}, true}, CheckState::Critical,

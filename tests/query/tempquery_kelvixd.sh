@@ -53,6 +53,8 @@ drives=$(jq -r '.state, (.drives[] | "\(.drive) \(.temperature_state) \(.warning
 0 hot 40 good null
 1 normal 70 bad critical warning 0x04" ] || fail "json: $json"
 check=$(run --check 127.0.0.1 localhost || true)
-[ "${check%%|*}" = "KELVIX CRITICAL - 4 drives need attention: 127.0.0.1 drive 1 (KVX FAILING NVME) health bad: critical warning 0x04, localhost drive 1 (KVX FAILING NVME) health bad: critical warning 0x04, 127.0.0.1 drive 0 (KVX WARM DISK) at 45 C and 1 more, 4 drives on 2 hosts" ] \
+[ "${check%%|*}" = "KELVIX CRITICAL - 4 drives need attention: 127.0.0.1 drive 1 (KVX FAILING NVME) health bad: critical warning 0x04, localhost drive 1 (KVX FAILING NVME) health bad: critical warning 0x04, 127.0.0.1 drive 0 (KVX WARM DISK) at 45 C and 1 more (--summary lists all), 4 drives on 2 hosts" ] \
     || fail "check: $check"
+# Its long output: each of the four drives on a line of its own.
+[ "$(printf '%s\n' "$check" | tail -n +2 | grep -c ': ')" = 4 ] || fail "check's long output: $check"
 echo "tempquery_kelvixd: summary, JSON and check agree with kelvixd's verdicts"

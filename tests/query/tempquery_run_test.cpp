@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -152,22 +153,10 @@ struct ExchangeCase {
 
 TEST(TempqueryRunTest, PrintsTheAnswerAndExits)
 {
-    Bytes unterminated(1920, 0);
-    unterminated[15 * 120] = 1;
-    unterminated[15 * 120 + 1] = 7;
-    unterminated[15 * 120 + 2] = 100;
-    std::memset(unterminated.data() + 15 * 120 + 8, 'M', 112);  // model, firmware, serial: no NUL anywhere
     const ExchangeCase cases[] = {
         {"drives in slots 1 and 3", ReportWith({{1, "DISK ONE"}, {3, "DISK THREE"}}),
          "#1  31/41 : DISK ONE (FW1 SN1)\n#3  33/43 : DISK THREE (FW1 SN1)\n", 0},
         {"no drive", Bytes(1920, 0), "", 0},
-        {"empty answer", Bytes(), "", 0},
-        {"answer cut inside slot 2, after its model", Truncated(ReportWith({{0, "FIRST"}, {2, "THIRD"}, {5, "SIXTH"}}), 300),
-         "#0  30/40 : FIRST (FW1 SN1)\n#2  32/42 : THIRD ( )\n", 0},
-        {"unterminated strings in the last record", unterminated,
-         "#15  7/100 : " + std::string(64, 'M') + " (" + std::string(16, 'M') + " " + std::string(32, 'M') + ")\n",
-         0},
-        {"answer longer than a report", Bytes(1921, 0), "recvfrom() error.\n", 255},
     };
     for (const ExchangeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -187,6 +176,126 @@ TEST(TempqueryRunTest, PrintsTheAnswerAndExits)
         EXPECT_EQ(run.out, c.expectedOut);
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(run.exitCode, c.expectedExit);
+    }
+}
+
+std::string RunJq(const std::string& filter, const std::string& input)
+{
+    const std::string path = ::testing::TempDir() + "tempquery_jq_" + std::to_string(getpid()) + ".json";
+    std::ofstream(path, std::ios::binary) << input;
+    const std::string command = "jq -r '" + filter + "' < " + path + " 2>&1; echo \"exit $?\"";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            output.append(buffer, n);
+        }
+        pclose(pipe);
+    }
+    std::remove(path.c_str());
+    return output;
+}
+
+// Who sends a test's answer: the monitor asked, or a stand-in on another address or on
+// another port of the same address; and how many report commands pass unanswered first.
+enum class Sender { Monitor, OtherAddress, OtherPort };
+
+struct DatagramCase {
+    const char* name;
+    Bytes answer;
+    Sender sender;
+    int unanswered;
+    const char* fault;  // nullptr: answered; "": no answer from the host asked
+};
+
+// A monitor that ignores the verdict request (an old server) and has the case's answer
+// sent by the sender, until the test sends it the stop command.
+void AnswerAsTheCaseSays(const LoopbackSocket& monitor, const LoopbackSocket& sender, const DatagramCase& c)
+{
+    int reports = 0;
+    sockaddr_in from{};
+    while (const std::optional<Bytes> request = monitor.Receive(&from, 30000)) {
+        if (*request == Bytes{0x10}) {
+            return;
+        }
+        if (*request == Bytes{0x01} && reports++ == c.unanswered) {
+            sender.SendTo(ntohs(from.sin_port), c.answer, "127.0.0.1");
+        }
+    }
+}
+
+TEST(TempqueryRunTest, EveryModeGivesADatagramTheSameVerdict)
+{
+    Bytes unterminated(1920, 0);
+    unterminated[15 * 120] = 1;
+    std::memset(unterminated.data() + 15 * 120 + 8, 'M', 112);  // model, firmware, serial: no NUL anywhere
+    const Bytes whole = ReportWith({{1, "DISK ONE"}});
+    const DatagramCase cases[] = {
+        {"a whole report", whole, Sender::Monitor, 0, nullptr},
+        {"a late answer to the first try", whole, Sender::Monitor, 1, nullptr},
+        {"cut short inside slot 2", Truncated(ReportWith({{0, "FIRST"}, {2, "THIRD"}}), 300), Sender::Monitor, 0,
+         "an answer of 300 bytes, not 1920"},
+        {"empty", Bytes(), Sender::Monitor, 0, "an answer of 0 bytes, not 1920"},
+        {"one byte too long", Bytes(1921, 0), Sender::Monitor, 0, "an answer longer than 1920 bytes"},
+        {"garbage of the right length", Bytes(1920, 0xA5), Sender::Monitor, 0, "record 0 has present byte 165"},
+        {"texts without their ends", unterminated, Sender::Monitor, 0, "record 15 has a text without its end"},
+        {"a whole report from another address", whole, Sender::OtherAddress, 0, ""},
+        {"a whole report from another port", whole, Sender::OtherPort, 0, ""},
+    };
+    const char* const modes[] = {"lines", "--json", "--check", "--summary"};
+    for (const DatagramCase& c : cases) {
+        for (const std::string mode : modes) {
+            SCOPED_TRACE(std::string(c.name) + ", " + mode);
+            const LoopbackSocket monitor;
+            const LoopbackSocket otherAddress("127.0.0.2");
+            const LoopbackSocket otherPort;
+            ASSERT_TRUE(monitor.IsOpen() && otherAddress.IsOpen() && otherPort.IsOpen());
+            const LoopbackSocket& sender = c.sender == Sender::Monitor        ? monitor
+                                           : c.sender == Sender::OtherAddress ? otherAddress
+                                                                              : otherPort;
+            std::thread responder([&] { AnswerAsTheCaseSays(monitor, sender, c); });
+            std::vector<std::string> arguments = {"-t", "0.25", "-r", "2", "127.0.0.1"};
+            if (mode != "lines") {
+                arguments.insert(arguments.begin(), mode);
+            }
+            const RunResult run = RunTempquery(arguments, monitor.Port());
+            LoopbackSocket().SendTo(monitor.Port(), Bytes{0x10});
+            responder.join();
+
+            const std::string where = "127.0.0.1 port " + std::to_string(monitor.Port());
+            const bool answered = c.fault == nullptr;
+            const bool silent = !answered && *c.fault == '\0';
+            const std::string problem = answered ? ""
+                                        : silent ? "no answer from " + where + " after 2 tries of 0.25 s"
+                                                 : "malformed report from " + where + ": " + c.fault;
+            const std::string dropped =
+                &sender == &monitor ? ""
+                                    : "127.0.0.1: dropped 1 datagram from other senders than the host asked, from " +
+                                          std::string(&sender == &otherAddress ? "127.0.0.2" : "127.0.0.1") +
+                                          " port " + std::to_string(sender.Port());
+            const std::string complaints = (dropped.empty() ? "" : "tempquery: " + dropped + ".\n") +
+                                           (answered ? "" : "tempquery: " + problem + ".\n");
+            if (mode == "lines") {
+                EXPECT_EQ(run.out, answered ? "#1  31/41 : DISK ONE (FW1 SN1)\n" : "");
+                EXPECT_EQ(run.err, complaints);
+                EXPECT_EQ(run.exitCode, answered ? 0 : 255);
+            } else if (mode == "--json") {
+                EXPECT_EQ(RunJq(".state + \" \" + (.error // (.drives | length | tostring))", run.out),
+                          (answered ? "answered 1" : silent ? "timeout " + problem : "protocol-error " + problem) +
+                              "\nexit 0\n");
+                EXPECT_EQ(run.err, complaints);
+                EXPECT_EQ(run.exitCode, answered ? 0 : 255);
+            } else if (mode == "--check") {
+                EXPECT_EQ(run.out.substr(0, run.out.find('|')),
+                          answered ? "KELVIX OK - hottest drive 1 (DISK ONE) at 31 C of 1 drive"
+                                   : "KELVIX UNKNOWN - " + problem + "\n");
+                EXPECT_EQ(run.exitCode, answered ? 0 : 3);
+            } else {
+                EXPECT_EQ(run.out, (dropped.empty() ? "" : dropped + "\n") +
+                                       (answered ? "" : "127.0.0.1: " + problem + "\n"));
+                EXPECT_EQ(run.exitCode, answered ? 0 : 1);
+            }
+        }
     }
 }
 
@@ -422,21 +531,26 @@ TEST(TempqueryRunTest, SeveralHostsAreAnsweredInTurnUnderTheirNames)
     EXPECT_EQ(run.exitCode, 255);
 }
 
-std::string RunJq(const std::string& filter, const std::string& input)
+TEST(TempqueryRunTest, ARangeAndHostsOnTheirOwnPortsInOneSweep)
 {
-    const std::string path = ::testing::TempDir() + "tempquery_jq_" + std::to_string(getpid()) + ".json";
-    std::ofstream(path, std::ios::binary) << input;
-    const std::string command = "jq -r '" + filter + "' < " + path + " 2>&1; echo \"exit $?\"";
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            output.append(buffer, n);
-        }
-        pclose(pipe);
-    }
-    std::remove(path.c_str());
-    return output;
+    ScriptedMonitor first({ReportWith({{0, "FIRST HOST"}})});
+    ASSERT_TRUE(first.IsOpen());
+    ScriptedMonitor second({ReportWith({{1, "SECOND HOST"}})}, "127.0.0.2", first.Port());
+    ASSERT_TRUE(second.IsOpen());
+    ScriptedMonitor other({ReportWith({{2, "OTHER PORT"}})}, "127.0.0.3");
+    ASSERT_TRUE(other.IsOpen());
+    const std::string port = std::to_string(first.Port());
+    const std::string otherPort = std::to_string(other.Port());
+    // 127.0.0.0/30 is .1 and .2, on the port after it; .3 is asked on its own port.
+    const RunResult run = RunTempquery({"127.0.0.0/30:" + port, "127.0.0.3:" + otherPort, "-t", "0.5", "-r", "2"}, 0);
+    EXPECT_EQ(run.out, "== 127.0.0.1:" + port + " ==\n#0  30/40 : FIRST HOST (FW1 SN1)\n"
+                       "== 127.0.0.2:" + port + " ==\n#1  31/41 : SECOND HOST (FW1 SN1)\n"
+                       "== 127.0.0.3:" + otherPort + " ==\n#2  32/42 : OTHER PORT (FW1 SN1)\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.exitCode, 0);
+    const RunResult range = RunTempquery({"10.0.0.0/20"}, 0);
+    EXPECT_EQ(range.err, "tempquery: \"10.0.0.0/20\" stands for 4096 addresses, more than 1024 (a /22).\n");
+    EXPECT_EQ(range.exitCode, 255);
 }
 
 TEST(TempqueryRunTest, JsonReadsInJq)
@@ -479,10 +593,6 @@ TEST(TempqueryRunTest, CheckStatesAndExitCodes)
         {{"-w", "30", "-c", "38"}, twoDrives, 2,
          "KELVIX CRITICAL - hottest drive 9 (WARM) at 39 C of 2 drives, warning above 30, critical above 38"
          "|'drive0 COOL'=30;30;38 'drive9 WARM'=39;30;38\n"},
-        {{"-w", "30", "-c", "38"}, Truncated(twoDrives, 1000), 3,
-         "KELVIX UNKNOWN - malformed report from 127.0.0.1 port %P: an answer of 1000 bytes, not 1920\n"},
-        {{"-w", "30", "-c", "38"}, Bytes(1921, 0), 3,
-         "KELVIX UNKNOWN - recvfrom() error for 127.0.0.1 port %P\n"},
     };
     for (const CheckCase& c : cases) {
         SCOPED_TRACE(c.out);
@@ -504,7 +614,8 @@ TEST(TempqueryRunTest, CheckStatesAndExitCodes)
 // Fifty monitors on 127.0.0.2 to 127.0.0.51, one port: every fifth host is silent (bound,
 // never answering), the rest answer on threads of their own until told to stop. Hosts
 // with an even number also answer the verdict request, as new servers do; the others are
-// old servers that ignore it.
+// old servers that ignore it. A stand-in on 127.0.0.99 answers the report commands sent
+// to the silent 127.0.0.11, as if it were that host.
 class Office {
 public:
     static constexpr int kHosts = 50;
@@ -522,6 +633,21 @@ public:
                 }
                 port = sockets_.front()->Port();
             }
+        }
+        if (IsOpen()) {
+            threads_.emplace_back([this] {
+                for (;;) {
+                    sockaddr_in from{};
+                    const std::optional<Bytes> request = sockets_[kSpoofed]->Receive(&from, 60000);
+                    if (!request || *request == Bytes{0x10}) {
+                        return;
+                    }
+                    ++spoofedRequests_;
+                    if (*request == Bytes{0x01}) {
+                        spoofer_.SendTo(ntohs(from.sin_port), Report(0), inet_ntoa(from.sin_addr));
+                    }
+                }
+            });
         }
         for (int i = 0; i < static_cast<int>(sockets_.size()); ++i) {
             if (Silent(i)) {
@@ -550,7 +676,7 @@ public:
     {
         const LoopbackSocket stopper;
         for (int i = 0; i < static_cast<int>(sockets_.size()); ++i) {
-            if (!Silent(i)) {
+            if (!Silent(i) || i == kSpoofed) {
                 stopper.SendTo(Port(), Bytes{0x10}, Address(i).c_str());
             }
         }
@@ -559,7 +685,10 @@ public:
         }
     }
 
-    bool IsOpen() const { return sockets_.size() == kHosts; }
+    static constexpr int kSpoofed = 9;
+
+    bool IsOpen() const { return sockets_.size() == kHosts && spoofer_.IsOpen(); }
+    std::uint16_t SpooferPort() const { return spoofer_.Port(); }
     std::uint16_t Port() const { return sockets_.front()->Port(); }
     static std::string Address(int i) { return "127.0.0." + std::to_string(i + 2); }
     static bool Silent(int i) { return i % 5 == 4; }
@@ -616,7 +745,7 @@ public:
     // The requests a silent host received.
     std::size_t RequestsTo(int i) const
     {
-        std::size_t requests = 0;
+        std::size_t requests = i == kSpoofed ? spoofedRequests_.exchange(0) : 0;
         while (sockets_[i]->Receive(nullptr, 0)) {
             ++requests;
         }
@@ -625,6 +754,8 @@ public:
 
 private:
     std::vector<std::unique_ptr<LoopbackSocket>> sockets_;
+    const LoopbackSocket spoofer_{"127.0.0.99"};
+    mutable std::atomic<std::size_t> spoofedRequests_{0};
     std::vector<std::thread> threads_;
 };
 
@@ -666,6 +797,13 @@ TEST(TempqueryRunTest, AnOfficeOfFiftyHostsInOneSweep)
         const std::string host = Office::Address(i);
         out += "== " + host + " ==\n";
         if (Office::Silent(i)) {
+            if (i == Office::kSpoofed) {
+                const std::string dropped = host + ": dropped 2 datagrams from other senders than the host asked, "
+                                                   "the first from 127.0.0.99 port " +
+                                            std::to_string(office.SpooferPort());
+                err += "tempquery: " + dropped + ".\n";
+                summary += dropped + "\n";
+            }
             err += "tempquery: no answer from " + host + " port " + port + " after 2 tries of 1 s.\n";
             summary += host + ": no answer from " + host + " port " + port + " after 2 tries of 1 s\n";
             EXPECT_EQ(office.RequestsTo(i), 2u) << host << ": one request per try";
@@ -691,9 +829,17 @@ TEST(TempqueryRunTest, AnOfficeOfFiftyHostsInOneSweep)
     EXPECT_EQ(check.out.substr(0, check.out.find('|')),
               "KELVIX CRITICAL - 3 drives need attention: 127.0.0.23 drive 2 (HOT DISK) at 64 C, 127.0.0.14 drive 1 "
               "(AGING DISK) health bad: attribute 197 (current pending sectors) rose from 0 to 8, 127.0.0.7 drive 1 "
-              "(WARM DISK) at 58 C, 10 hosts silent: 127.0.0.6, 127.0.0.11, 127.0.0.16 and 7 more, 44 drives (1 "
+              "(WARM DISK) at 58 C, 10 hosts silent: 127.0.0.6, 127.0.0.11, 127.0.0.16 and 7 more (--summary lists all), "
+              "44 drives (1 "
               "without temperature) on 40 of 50 hosts, warning above 55, critical above 60");
     EXPECT_NE(check.out.find("|'hosts answered'=40 'hosts silent'=10 '127.0.0.2 drive0'=30;55;60 "), std::string::npos);
+    // The long output: every problem on a line of its own, the silent hosts among the drives.
+    const std::string longOutput = check.out.substr(check.out.find('\n') + 1);
+    EXPECT_EQ(std::count(longOutput.begin(), longOutput.end(), '\n'), 4 + 10 + 1) << longOutput;
+    EXPECT_NE(longOutput.find("127.0.0.7 drive 1 (WARM DISK): 58 C, above 55\n127.0.0.11: dropped 1 datagram"),
+              std::string::npos) << longOutput;
+    EXPECT_NE(longOutput.find("\n127.0.0.51: no answer from 127.0.0.51 port " + port + " after 1 try of 0.5 s\n"),
+              std::string::npos) << longOutput;
 
     const RunResult listed = RunTempquery({"--summary", "-w", "55", "-c", "60", "-p", port, "-t", "1", "-r", "2",
                                            "-f", hostFile}, 0);
@@ -707,9 +853,9 @@ TEST(TempqueryRunTest, AnOfficeOfFiftyHostsInOneSweep)
                            : i == 12 ? host + " drive 1 (AGING DISK): health bad: attribute 197 (current pending "
                                               "sectors) rose from 0 to 8\n"
                                      : std::string();
-        if (Office::Silent(i)) {
+        for (int lines = !Office::Silent(i) ? 0 : i == Office::kSpoofed ? 2 : 1; lines > 0; --lines) {
             const std::size_t end = summary.find('\n', at) + 1;
-            line = summary.substr(at, end - at);
+            line += summary.substr(at, end - at);
             at = end;
         }
         expected += line;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -119,7 +121,7 @@ TEST(MqttDiscoveryTest, StateTellsASleepingDrivesLastValueAndItsVerdict)
     drive.verdict.reasons[0].severity = HealthState::Caution;
     drive.verdict.reasons[0].attributeId = 197;
     drive.verdict.reasons[0].to = 8;
-    const MqttMessage state = Topics().DriveStateMessage(drive);
+    const MqttMessage state = Topics().DriveStateMessage(drive, "s1");
     EXPECT_EQ(state.topic, "kelvix/office_pc/s1/state");
     EXPECT_TRUE(state.retain);
     EXPECT_NE(state.payload.find("\"temperature\":38,\"worst_temperature\":null,\"condition\":\"sleeping\","
@@ -131,6 +133,129 @@ TEST(MqttDiscoveryTest, StateTellsASleepingDrivesLastValueAndItsVerdict)
 TEST(MqttDiscoveryTest, JsonStringsEscapeWhatJsonMust)
 {
     EXPECT_EQ(JsonString("a\"b\\c\n\x7F\xC3"), "\"a\\\"b\\\\c\\u000a\\u007f\\u00c3\"");
+}
+
+TEST(MqttDiscoveryTest, EveryDriveKeepsAnIdOfItsOwn)
+{
+    struct Case {
+        const char* name;
+        std::vector<DriveSnapshotEntry> drives;
+        std::vector<std::string> ids;
+    } const cases[] = {
+        {"ids that do not collide are kept", {Drive("WDC WD40EFRX", "WD-1", 0), Drive("ST4000", "Z1", 1)},
+         {"wd_1", "z1"}},
+        {"one serial on two drives", {Drive("SSD A", "0000000000000000", 0), Drive("SSD A", "0000000000000000", 2),
+                                      Drive("ST4000", "Z1", 3)},
+         {"0000000000000000_ssd_a_drive0", "0000000000000000_ssd_a_drive2", "z1"}},
+        {"serials differing only by case and punctuation", {Drive("M1", "AB-12", 0), Drive("M2", "ab 12", 1)},
+         {"ab_12_m1_drive0", "ab_12_m2_drive1"}},
+        {"no serial: the model and number", {Drive("USB Disk", "", 1), Drive("USB Disk", "", 2)},
+         {"usb_disk_drive1", "usb_disk_drive2"}},
+    };
+    for (const Case& c : cases) {
+        DriveSnapshot snapshot;
+        for (const DriveSnapshotEntry& drive : c.drives) {
+            snapshot.drives[snapshot.count++] = drive;
+        }
+        std::string ids[kMaxDrives];
+        DiscoveryTopics::DriveIds(snapshot, ids);
+        EXPECT_EQ(std::vector<std::string>(ids, ids + snapshot.count), c.ids) << c.name;
+    }
+}
+
+TEST(MqttDiscoveryTest, ManufacturersComeFromTheModelWhereItNamesThem)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"WDC WD40EFRX-68N32N0", "Western Digital"}, {"WD_BLACK SN770 1TB", "Western Digital"},
+        {"ST4000VN008-2DR166", "Seagate"},            {"STORAGE DEVICE", ""},
+        {"Samsung SSD 980 PRO 1TB", "Samsung"},      {"CT500MX500SSD1", "Crucial"},
+        {"CTX 2000", ""},                            {"TOSHIBA MG08ACA16TE", "Toshiba"},
+        {"QEMU HARDDISK", ""},
+    };
+    for (const auto& [model, maker] : cases) {
+        EXPECT_EQ(ManufacturerOf(model), maker) << model;
+    }
+}
+
+// The value of "key": in a config, as its JSON text.
+std::string Member(const std::string& json, const std::string& key)
+{
+    const std::size_t at = json.find("\"" + key + "\":");
+    if (at == std::string::npos) {
+        return "(none)";
+    }
+    const std::size_t start = at + key.size() + 3;
+    std::size_t end = start;
+    for (bool quoted = false; end < json.size(); ++end) {
+        if (json[end] == '"' && json[end - 1] != '\\') {
+            quoted = !quoted;
+        } else if (!quoted && (json[end] == ',' || json[end] == '}')) {
+            break;
+        }
+    }
+    return json.substr(start, end - start);
+}
+
+TEST(MqttDiscoveryTest, EntitiesCarryTheirClassesUnitsAndExpiry)
+{
+    DriveSnapshotEntry ata = Drive("WDC WD40EFRX", "WD-1", 1);
+    ata.reallocatedSectors = 0;
+    ata.pendingSectors = 8;
+    ata.powerOnHours = 12345;
+    DriveSnapshotEntry nvme = Drive("Samsung SSD 980", "S1", 2);
+    nvme.kind = DriveKind::Nvme;
+    nvme.hasHealth = true;
+    nvme.availableSpare = 100;
+    std::strcpy(nvme.mediaErrors, "0");
+    const DiscoveryTopics topics(MqttSettings(), MqttOrigin{"pc", "kelvixd", "1.0", 10});
+    struct Entity {
+        const char* entity;
+        const char* deviceClass;
+        const char* unit;
+        const char* stateClass;
+    } const entities[] = {
+        {"ata/temperature", "\"temperature\"", "\"\xC2\xB0" "C\"", "\"measurement\""},
+        {"ata/hot", "\"heat\"", "(none)", "(none)"},
+        {"ata/asleep", "(none)", "(none)", "(none)"},
+        {"ata/reallocated_sectors", "(none)", "(none)", "\"total\""},
+        {"ata/pending_sectors", "(none)", "(none)", "\"measurement\""},
+        {"ata/power_on_hours", "\"duration\"", "\"h\"", "\"total_increasing\""},
+        {"ata/available_spare", nullptr, nullptr, nullptr},
+        {"nvme/available_spare", "(none)", "\"%\"", "\"measurement\""},
+        {"nvme/media_errors", "(none)", "(none)", "\"total\""},
+        {"nvme/reallocated_sectors", nullptr, nullptr, nullptr},
+    };
+    std::map<std::string, std::string> configs;
+    for (const auto& [kind, drive] : {std::make_pair("ata", ata), std::make_pair("nvme", nvme)}) {
+        for (const MqttMessage& message : topics.DriveConfigs(drive, kind)) {
+            const std::string object = message.topic.substr(0, message.topic.size() - 7);  // without "/config"
+            const std::string name = object.substr(object.rfind('/') + 1);               // "ata_pending_sectors"
+            configs[std::string(kind) + "/" + name.substr(name.find('_') + 1)] = message.payload;
+            EXPECT_EQ(Member(message.payload, "expire_after"), "90") << message.topic;
+        }
+    }
+    for (const Entity& e : entities) {
+        SCOPED_TRACE(e.entity);
+        const auto config = configs.find(e.entity);
+        if (e.deviceClass == nullptr) {
+            EXPECT_EQ(config, configs.end()) << "not for this kind of drive";
+            continue;
+        }
+        ASSERT_NE(config, configs.end());
+        EXPECT_EQ(Member(config->second, "device_class"), e.deviceClass);
+        EXPECT_EQ(Member(config->second, "unit_of_measurement"), e.unit);
+        EXPECT_EQ(Member(config->second, "state_class"), e.stateClass);
+    }
+    const std::string& device = configs["ata/temperature"];
+    EXPECT_NE(device.find("\"name\":\"WDC WD40EFRX (drive 1)\",\"model\":\"WDC WD40EFRX\",\"manufacturer\":"
+                          "\"Western Digital\""),
+              std::string::npos)
+        << device;
+    const std::string state = topics.DriveStateMessage(ata, "ata").payload;
+    EXPECT_NE(state.find("\"reallocated_sectors\":0,\"pending_sectors\":8,\"power_on_hours\":12345}"),
+              std::string::npos) << state;
+    EXPECT_NE(topics.DriveStateMessage(nvme, "nvme").payload.find("\"available_spare\":100,\"media_errors\":0"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -139,4 +139,47 @@ TEST(EventWatch, EventsCarryTheFactsOfTheNewState)
     EXPECT_STREQ(events[0].model, "MODEL");
 }
 
+TEST(EventWatch, ARiseIsToldFromTheLastValueAndEveryEventKnowsTheHealthBefore)
+{
+    struct Told {
+        std::vector<DriveLine> drives;
+        const char* events;
+        HealthState previousHealth;  // of the step's first event
+        std::uint64_t from;          // its first reason, 0 when none
+        std::uint64_t to;
+    };
+    // The health verdict counts a rise from its baseline (0 here); the event from what it
+    // last said.
+    const Told steps[] = {
+        {{{"A", N, C}}, "", G, 0, 0},
+        {{{"A", N, C, DriveCondition::Temperature, 8}}, "health_worse:A", C, 0, 8},
+        {{{"A", H, C, DriveCondition::Temperature, 8}}, "hot:A", C, 0, 8},
+        {{{"A", H, C, DriveCondition::Temperature, 16}}, "health_worse:A", C, 8, 16},
+        {{{"A", N, C, DriveCondition::Temperature, 16}}, "cooled:A", C, 8, 16},
+        {{{"A", N, B, DriveCondition::Temperature, 24}}, "health_worse:A", C, 16, 24},
+        {{{"A", N, B, Failed, 24}}, "lost:A", B, 16, 24},
+    };
+    EventWatch watch;
+    unsigned step = 0;
+    for (const Told& t : steps) {
+        const std::vector<NotifyEvent> events = watch.Update(Snapshot(t.drives), 1000 * step, 0, 0);
+        EXPECT_EQ(Names(events), t.events) << "step " << step;
+        if (!events.empty()) {
+            EXPECT_EQ(events[0].previousHealth, t.previousHealth) << "step " << step;
+            EXPECT_EQ(events[0].verdict.reasons[0].from, t.from) << "step " << step;
+            EXPECT_EQ(events[0].verdict.reasons[0].to, t.to) << "step " << step;
+        }
+        ++step;
+    }
+}
+
+TEST(EventWatch, ADriveHotWhenNotificationsAreSwitchedOnIsToldAtOnce)
+{
+    EventWatch watch;
+    EXPECT_EQ(Names(watch.Update(Snapshot({{"A", H, G}}), 0, 0, 0)), "hot:A");
+    watch.Forget();  // notifications off: nothing is followed
+    EXPECT_EQ(Names(watch.Update(Snapshot({{"A", H, G}}), 1000, 0, 0)), "hot:A");
+    EXPECT_EQ(Names(watch.Update(Snapshot({{"A", H, G}}), 2000, 0, 0)), "");
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -22,6 +23,7 @@ struct FakeWeb {
     std::condition_variable changed;
     std::vector<long> statuses;
     std::vector<Clock::time_point> calls;
+    std::vector<WebRequest> requests;
     bool hold = false;
     bool ignoreCancel = false;  // as WinHTTP under Wine
     bool returned = false;
@@ -29,9 +31,10 @@ struct FakeWeb {
     NotifyTransport Transport()
     {
         NotifyTransport transport;
-        transport.web = [this](const WebRequest&, CancelToken& cancel) {
+        transport.web = [this](const WebRequest& request, CancelToken& cancel) {
             std::unique_lock<std::mutex> lock(mutex);
             calls.push_back(Clock::now());
+            requests.push_back(request);
             changed.notify_all();
             while (hold && (ignoreCancel || !cancel.Cancelled())) {
                 changed.wait_for(lock, std::chrono::milliseconds(10));
@@ -134,6 +137,91 @@ TEST(Notifier, FullQueueRefusesAndCountsWithoutWaiting)
     notifier.Stop();
     EXPECT_EQ(notifier.Counts().failed, 2u + Notifier::kMaxQueued + 1);
     EXPECT_EQ(notifier.Counts().delivered, 0u);
+}
+
+TEST(Notifier, AFullQueueIsLoggedOncePerBurst)
+{
+    FakeWeb web;
+    web.statuses = {200};
+    web.hold = true;
+    std::vector<std::string> log;
+    std::mutex logMutex;
+    Notifier notifier([&](const std::string& line) { std::lock_guard<std::mutex> l(logMutex); log.push_back(line); },
+                      web.Transport());
+    notifier.Start(WebSettings(0), "pc1");
+    notifier.Post(MakeTestEvent(0));
+    ASSERT_TRUE(web.WaitForCalls(1));
+    for (unsigned i = 0; i < Notifier::kMaxQueued + 5; ++i) {
+        notifier.Post(MakeTestEvent(0));
+    }
+    const auto refusals = [&]() {
+        std::lock_guard<std::mutex> l(logMutex);
+        return std::count_if(log.begin(), log.end(), [](const std::string& line) {
+            return line.find("events already waiting") != std::string::npos;
+        });
+    };
+    EXPECT_EQ(refusals(), 1) << "five refusals, one line";
+    {
+        std::lock_guard<std::mutex> lock(web.mutex);
+        web.hold = false;
+    }
+    ASSERT_TRUE(WaitForCounts(notifier, 1 + Notifier::kMaxQueued, 5));
+    EXPECT_TRUE(notifier.Post(MakeTestEvent(0)));
+    notifier.Stop();
+    EXPECT_EQ(refusals(), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "notify: the queue has room again: 5 events were not sent while it "
+                                                 "was full"),
+              1);
+}
+
+TEST(Notifier, TheChosenEventsGoOutWithTheirUrgency)
+{
+    struct Case {
+        BodyKind body;
+        const char* ownHeader;
+        NotifyEventKind kind;
+        bool sent;
+        std::vector<std::string> headers;  // the request's
+        const char* bodyPriority;          // in the JSON body, or nullptr for none
+    } const cases[] = {
+        {BodyKind::Text, "", NotifyEventKind::Hot, true, {"Title: pc1: a drive is hot", "Priority: 5"}, nullptr},
+        {BodyKind::Text, "", NotifyEventKind::HealthWorse, true, {"Title: pc1: a drive's health got worse"}, nullptr},
+        {BodyKind::Text, "", NotifyEventKind::Cooled, false, {}, nullptr},
+        {BodyKind::Text, "", NotifyEventKind::Test, true, {"Title: pc1: test notification", "Priority: 2"}, nullptr},
+        {BodyKind::Text, "title: mine", NotifyEventKind::Hot, true, {"title: mine", "Priority: 5"}, nullptr},
+        {BodyKind::Text, "Priority: 1", NotifyEventKind::Hot, true, {"Priority: 1", "Title: pc1: a drive is hot"},
+         nullptr},
+        {BodyKind::Json, "", NotifyEventKind::Hot, true, {"Priority: 5"}, "\"priority\":10}"},
+        {BodyKind::Json, "", NotifyEventKind::Test, true, {"Priority: 2"}, "\"priority\":3}"},
+        {BodyKind::Json, "", NotifyEventKind::HealthWorse, true, {}, nullptr},
+        {BodyKind::Json, "", NotifyEventKind::Lost, false, {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(EventName(c.kind)) + (c.body == BodyKind::Json ? " json " : " text ") + c.ownHeader);
+        FakeWeb web;
+        web.statuses = {200};
+        Notifier notifier([](const std::string&) {}, web.Transport());
+        NotifySettings settings = WebSettings(0);
+        settings.body = c.body;
+        settings.headers[0] = c.ownHeader;
+        settings.events = "hot, health_worse";
+        settings.urgency = "hot=urgent test=low";
+        notifier.Start(settings, "pc1");
+        NotifyEvent event = MakeTestEvent(0);
+        event.kind = c.kind;
+        EXPECT_TRUE(notifier.Post(event));
+        notifier.Post(MakeTestEvent(0));  // a second event, always sent, marks the end
+        ASSERT_TRUE(WaitForCounts(notifier, c.sent ? 2 : 1, 0));
+        notifier.Stop();
+        ASSERT_EQ(web.requests.size(), c.sent ? 2u : 1u);
+        if (!c.sent) {
+            continue;
+        }
+        EXPECT_EQ(web.requests[0].headers, c.headers);
+        const std::string& body = web.requests[0].body;
+        EXPECT_EQ(body.find("\"priority\""), c.bodyPriority == nullptr ? std::string::npos : body.find(c.bodyPriority))
+            << body;
+    }
 }
 
 TEST(Notifier, StopDoesNotWaitForACallThatCannotBeBrokenOff)

@@ -25,6 +25,12 @@ TEST(NotifySettings, EachKeyTakesItsValuesOnly)
         {"Retries", "0", true},                       {"Retries", "11", false},
         {"RetryWait", "-1", false},                   {"RequestTimeout", "301", false},
         {"Command", "/usr/local/bin/tell-me", true},
+        {"Events", "all", true},                      {"Events", "hot, health_worse lost", true},
+        {"Events", "", true},                         {"Events", "hot,warm", false},
+        {"Events", "all hot", false},                 {"Urgency", "", true},
+        {"Urgency", "hot=urgent, health_worse=high test=min", true},
+        {"Urgency", "hot=loud", false},               {"Urgency", "hot", false},
+        {"Urgency", "warm=high", false},
     };
     for (const Case& c : cases) {
         NotifySettings settings;

@@ -83,4 +83,10 @@ TEST(NotifyText, EnvironmentNamesEachFact)
     }
 }
 
+TEST(NotifyText, TheTestMessageNamesTheProgramThatSendsIt)
+{
+    EXPECT_EQ(EventMessage(MakeTestEvent(0), "pc1"), "pc1: test notification from KELVIX");
+    EXPECT_EQ(EventMessage(MakeTestEvent(0, "kelvixd"), "nas"), "nas: test notification from kelvixd");
+}
+
 }  // namespace
