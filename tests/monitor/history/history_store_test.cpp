@@ -179,6 +179,19 @@ TEST(HistoryReturningDrive, ContinuesItsOwnHistoryAfterMonthsAndARestart)
     EXPECT_EQ(days[1].temperatureMax, 45);
 }
 
+TEST(HistoryReturningDrive, AnEarlyIdentityOfADriveAsleepAtStartKeepsNothing)
+{
+    TempDir dir;
+    HistoryStore store(dir.File("history"));
+    DriveSnapshotEntry early = TestDrive("A", DriveCondition::Sleeping);
+    early.identityPending = true;
+    DriveSnapshotEntry nameless = TestDrive("");
+    nameless.model[0] = '\0';
+    store.Record(TestSnapshot({early, nameless}), kDay0);
+    EXPECT_TRUE(store.Drives().empty());
+    EXPECT_FALSE(HistoryStore(dir.File("missing")).Found());
+}
+
 TEST(HistoryClock, JumpsForwardLeaveAGapJumpsBackDropWhatLiesAhead)
 {
     struct Case {
@@ -337,6 +350,17 @@ TEST(HistoryFile, ABadFileIsSetAsideWithALineAndANewOneStarted)
         std::string bytes = ReadBytes(path);
         c.spoil(bytes);
         WriteBytes(path, bytes);
+        {
+            // A reader beside the writer (an export) says why and leaves the file alone.
+            HistoryStore reader(path, {}, HistoryAccess::ReadOnly);
+            EXPECT_TRUE(reader.Found());
+            EXPECT_EQ(reader.Trouble().empty(), c.told == nullptr) << reader.Trouble();
+            if (c.told != nullptr)
+                EXPECT_NE(reader.Trouble().find(c.told), std::string::npos) << reader.Trouble();
+            EXPECT_FALSE(reader.Flush(kDay0 + 7200, 0));
+            EXPECT_FALSE(std::filesystem::exists(path + ".bad"));
+            EXPECT_EQ(ReadBytes(path), bytes);
+        }
         std::vector<std::string> lines;
         HistoryStore store(path, [&](const char* line) { lines.push_back(line); });
         if (c.told == nullptr) {
