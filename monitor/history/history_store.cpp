@@ -317,7 +317,7 @@ HistorySlot* HistoryStore::SlotFor(const DriveSnapshotEntry& drive, const char* 
 
 void HistoryStore::Record(const DriveSnapshot& snapshot, std::int64_t nowSeconds)
 {
-    if (!snapshot.taken || nowSeconds <= 0)
+    if (!snapshot.taken || nowSeconds <= 0 || nowSeconds >= kHistoryTimeLimit)
         return;
     std::lock_guard<std::mutex> lock(mutex_);
     for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
@@ -399,6 +399,8 @@ std::vector<HistoryPoint> HistoryStore::Points(const char* identity, std::int64_
                                                unsigned maxPoints) const
 {
     std::vector<HistoryPoint> points;
+    from = std::max<std::int64_t>(from, 0);
+    to = std::min(to, kHistoryTimeLimit);
     if (identity == nullptr || to < from)
         return points;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -420,7 +422,7 @@ std::vector<HistoryPoint> HistoryStore::Points(const char* identity, std::int64_
         }
     }
     const HistoryTier& tier = kHistoryTierList[chosen];
-    const std::int64_t firstBucket = std::max<std::int64_t>(from, 0) / tier.seconds;
+    const std::int64_t firstBucket = from / tier.seconds;
     for (std::uint32_t i = 0; i < tier.length; ++i) {
         const HistoryRecord& record = slot->records[tier.start + i];
         if (record.bucket != 0 && record.bucket >= firstBucket && std::int64_t(record.bucket) * tier.seconds <= to)
@@ -444,7 +446,7 @@ std::vector<HistoryPoint> HistoryStore::Points(const char* identity, std::int64_
     if (maxPoints == 0 || points.size() <= maxPoints)
         return points;
     // Too many for the width: merged into groups of equal time, at most maxPoints.
-    const std::int64_t whole = to - std::max<std::int64_t>(from, 0) + 1;
+    const std::int64_t whole = to - from + 1;
     std::int64_t width = (whole + maxPoints - 1) / maxPoints;
     width = (width + tier.seconds - 1) / tier.seconds * tier.seconds;
     const std::int64_t origin = firstBucket * tier.seconds;
