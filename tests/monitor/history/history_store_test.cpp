@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -399,6 +401,45 @@ TEST(HistoryFile, ABadFileIsSetAsideWithALineAndANewOneStarted)
         ASSERT_TRUE(store.Flush(kDay0 + 7200, 0));
         EXPECT_EQ(HistoryStore(path).Drives().size(), 1u);
     }
+}
+
+TEST(HistoryThreads, AReaderNeverSeesAMeasurementHalfRecorded)
+{
+    // A reading a second, the same temperature all minute, so each bucket's minimum, mean
+    // and maximum are one value; new drives keep arriving, so the slots grow while the
+    // readers read.
+    TempDir dir;
+    HistoryStore store(dir.File("history"));
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0};
+    std::atomic<long> reads{0};
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 2; ++r) {
+        readers.emplace_back([&] {
+            while (!done.load()) {
+                for (const HistoryDrive& drive : store.Drives()) {
+                    for (const HistoryPoint& point : store.Points(drive.identity, kDay0, kDay0 + 86400, 0)) {
+                        if (point.temperatureMin != point.temperatureMax || point.temperatureMean != point.temperatureMax ||
+                            point.temperatureMax < 30)
+                            ++torn;
+                    }
+                }
+                ++reads;
+            }
+        });
+    }
+    for (int k = 0; k < 86400; ++k) {
+        const auto t = std::uint8_t(30 + k / 60 % 40);
+        const std::string serial = "T" + std::to_string(k / 7200);
+        store.Record(TestSnapshot({TestDrive("A", DriveCondition::Temperature, t),
+                                   TestDrive(serial.c_str(), DriveCondition::Temperature, t)}), kDay0 + k);
+    }
+    done = true;
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(store.Drives().size(), 13u);
 }
 
 TEST(HistoryText, TimesRangesAndTheCsv)
