@@ -14,7 +14,7 @@ CountLayout LayoutOf(const DriveRecord& record)
     CountLayout layout;
     const DriveDatabase::Entry* entry = TheDriveDatabase().FindEntry(record.model);
     if (entry != nullptr) {
-        ApplyCountOverrides(entry->value.String(), layout);
+        ApplyCountOverrides(entry->afterKey.String(), layout);
     }
     return layout;
 }
