@@ -23,7 +23,7 @@ enum class CommonText : unsigned short {
     CountUnrecoverable,
     CountTransferErrors,
     CountOther,
-    // Health reasons (HealthReasonKind 1 to 7); the count's name is the %s
+    // Health reasons (HealthReasonKind 1 to 8); the count's name is the %s
     ReasonAtThreshold,
     ReasonDriveSaysFailing,
     ReasonCount,
@@ -31,6 +31,7 @@ enum class CommonText : unsigned short {
     ReasonCriticalWarning,
     ReasonLifeUsed,
     ReasonSpare,
+    ReasonNotACount,
     // Message boxes
     CaptionError,
     CaptionNotice,

@@ -65,6 +65,8 @@ std::string HealthReasonWords(std::uint8_t kind, std::uint8_t attributeId, std::
         return Format(CommonText::ReasonLifeUsed, to);
     case 7:
         return Format(CommonText::ReasonSpare, to, limit);
+    case 8:  // a raw value that cannot be a count: noted, not judged
+        return Format(CommonText::ReasonNotACount, attributeId);
     default:
         return std::string();
     }

@@ -1,6 +1,7 @@
 #include "drive_judge.h"
 
 #include "drive_database.h"
+#include "drive_enumeration.h"
 #include "worst_temperatures.h"
 
 #include <cstring>
@@ -70,6 +71,7 @@ void DriveJudge::JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChang
         reading.thresholds = record.thresholdResult;
         reading.returnStatus = record.returnStatus;
         reading.layout = LayoutOf(record);
+        reading.sectors = record.identifyResult != nullptr ? SectorCount(record.identifyResult) : 0;
         rose = JudgeAta(reading, slot.baseline, verdict);
         break;
     }

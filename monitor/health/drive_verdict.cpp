@@ -77,6 +77,9 @@ std::size_t FormatHealthReason(const HealthReason& reason, char* text, std::size
         n = std::snprintf(text, size, "available spare %llu%% (threshold %u%%)", to,
                           static_cast<unsigned>(reason.limit));
         break;
+    case HealthReasonKind::CountNotACount:
+        n = std::snprintf(text, size, "cannot judge attribute %u (its raw value is not a count on this drive)", id);
+        break;
     default:
         text[0] = '\0';
         return 0;

@@ -98,6 +98,13 @@ bool JudgeCount(unsigned slot, std::uint64_t value, HealthBaseline& baseline, Dr
     return roseNow;
 }
 
+// A note, not a judgement: the count is left out of the verdict and the baseline.
+void NoteNotACount(std::uint8_t id, std::uint64_t value, const CountBaseline& last, DriveVerdict& verdict)
+{
+    AddReason(verdict, Reason(HealthReasonKind::CountNotACount, HealthState::Good, id, last.known ? last.last : 0,
+                              value, 0));
+}
+
 void StartVerdict(DriveVerdict& verdict)
 {
     verdict.health = HealthState::Good;
@@ -109,6 +116,17 @@ void StartVerdict(DriveVerdict& verdict)
 }
 
 }  // namespace
+
+bool CountCannotBe(std::uint8_t id, std::uint64_t value, const CountBaseline& last, std::uint64_t sectors)
+{
+    if (sectors != 0) {
+        const std::uint64_t bound = id == 5 ? sectors / kSpareShare : sectors;
+        if (value > bound) {
+            return true;
+        }
+    }
+    return last.known && value > last.last && value - last.last >= kImplausibleRise;
+}
 
 void ApplyCountOverrides(const char* valueText, CountLayout& layout)
 {
@@ -196,6 +214,10 @@ bool JudgeAta(const AtaReading& reading, HealthBaseline& baseline, DriveVerdict&
             continue;
         }
         const std::uint64_t count = LowBytes(entry + kSmartRawOffset, bytes);
+        if (CountCannotBe(kCountIds[slot], count, baseline.counts[slot], reading.sectors)) {
+            NoteNotACount(kCountIds[slot], count, baseline.counts[slot], verdict);
+            continue;
+        }
         verdict.countsKnown = static_cast<std::uint8_t>(verdict.countsKnown | (1u << slot));
         verdict.counts[slot] = count;
         rose = JudgeCount(slot, count, baseline, verdict) || rose;

@@ -28,7 +28,15 @@ struct AtaReading {
     const std::uint8_t* thresholds = nullptr;  // the same for thresholds; may be null
     ReturnStatus returnStatus = ReturnStatus::NotAsked;
     CountLayout layout;
+    std::uint64_t sectors = 0;  // the drive's user sectors (IDENTIFY), 0 when not known
 };
+
+// A raw value that cannot be a count on its drive is not judged: more than the drive's
+// sectors (for 5, more than a spare area of 1/kSpareShare of them could hold), or a rise
+// of kImplausibleRise or more since the last reading.
+constexpr std::uint64_t kSpareShare = 100;
+constexpr std::uint64_t kImplausibleRise = 1000000;
+bool CountCannotBe(std::uint8_t id, std::uint64_t value, const CountBaseline& last, std::uint64_t sectors);
 
 // Adds a reason to a verdict: reasons stay worst first and the health state is the worst
 // reason's (Good when none); a reason beyond kMaxHealthReasons is dropped, its severity

@@ -161,7 +161,8 @@ void Open(HWND dialog)
     ShowWindow(dialog, SW_SHOW);
 }
 
-// Rows behind a caution in yellow, behind a bad verdict in red; the others as the list draws them.
+// Rows behind a caution in yellow, behind a bad verdict in red, a count the verdict could
+// not judge (its mark is Good) in grey; the others as the list draws them.
 LRESULT PaintMarkedRow(NMLVCUSTOMDRAW& draw)
 {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
@@ -172,11 +173,13 @@ LRESULT PaintMarkedRow(NMLVCUSTOMDRAW& draw)
     }
     const DWORD_PTR row = draw.nmcd.dwItemSpec;
     const HealthState mark = row < std::size(g_rowMarks) ? g_rowMarks[row] : HealthState::Unknown;
-    if (mark < HealthState::Caution) {
+    if (mark < HealthState::Good) {
         return CDRF_DODEFAULT;
     }
-    draw.clrText = RGB(0, 0, 0);
-    draw.clrTextBk = mark == HealthState::Bad ? RGB(255, 170, 170) : RGB(255, 230, 140);
+    draw.clrText = mark == HealthState::Good ? RGB(96, 96, 96) : RGB(0, 0, 0);
+    draw.clrTextBk = mark == HealthState::Bad    ? RGB(255, 170, 170)
+                     : mark == HealthState::Good ? RGB(224, 224, 224)
+                                                 : RGB(255, 230, 140);
     return CDRF_NEWFONT;
 }
 

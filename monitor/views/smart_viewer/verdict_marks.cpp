@@ -26,6 +26,7 @@ VerdictMarks MarkVerdict(const DriveVerdict& verdict)
         switch (reason.kind) {
         case HealthReasonKind::AttributeAtThreshold:
         case HealthReasonKind::CountAboveZero:
+        case HealthReasonKind::CountNotACount:  // Good: a row not judged
             Raise(marks.attribute[reason.attributeId], reason.severity);
             break;
         case HealthReasonKind::CountIncreased:
