@@ -23,7 +23,7 @@ enum class CommonText : unsigned short {
     CountUnrecoverable,
     CountTransferErrors,
     CountOther,
-    // Health reasons (HealthReasonKind 1 to 8); the count's name is the %s
+    // Health reasons (HealthReasonKind 1 to 9); the count's name is the %s
     ReasonAtThreshold,
     ReasonDriveSaysFailing,
     ReasonCount,
@@ -32,6 +32,8 @@ enum class CommonText : unsigned short {
     ReasonLifeUsed,
     ReasonSpare,
     ReasonNotACount,
+    ReasonSelfTestFailed,
+    ReasonSelfTestFailedAt,
     // Message boxes
     CaptionError,
     CaptionNotice,

@@ -72,6 +72,7 @@ void DriveJudge::JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChang
         reading.returnStatus = record.returnStatus;
         reading.layout = LayoutOf(record);
         reading.sectors = record.identifyResult != nullptr ? SectorCount(record.identifyResult) : 0;
+        reading.selfTests = &record.selfTests;
         rose = JudgeAta(reading, slot.baseline, verdict);
         break;
     }
@@ -79,7 +80,7 @@ void DriveJudge::JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChang
         if (record.healthResult == nullptr) {
             return;
         }
-        rose = JudgeNvme(record.healthResult, slot.baseline, verdict);
+        rose = JudgeNvme(record.healthResult, slot.baseline, verdict, &record.selfTests);
         break;
     case DriveKind::Property:
         return;  // the temperature property tells nothing of health

@@ -33,7 +33,12 @@ enum class HealthReasonKind : std::uint8_t {
     NvmeSpareLow,            // available spare `to` near or below threshold `limit`
     CountNotACount,          // ATA count `id`: raw `to` (last `from`) cannot be a count on
                              // this drive, so it is not judged; severity Good, never raises
+    SelfTestFailed,          // the newest completed self-test failed (Bad): at `from`
+                             // power-on hours, first failing LBA `to`; `limit` the outcome
+                             // (SelfTestOutcome) plus kSelfTestLbaKnown when `to` is known
 };
+
+constexpr std::uint32_t kSelfTestLbaKnown = 0x100;
 
 struct HealthReason {
     HealthReasonKind kind = HealthReasonKind::None;

@@ -180,9 +180,22 @@ void AddReason(DriveVerdict& verdict, const HealthReason& reason)
     }
 }
 
+void JudgeSelfTests(const SelfTestLog* log, DriveVerdict& verdict)
+{
+    const SelfTestEntry* newest = log != nullptr ? NewestCompletedTest(*log) : nullptr;
+    if (newest == nullptr || !SelfTestFailed(newest->outcome)) {
+        return;
+    }
+    const std::uint32_t how =
+        static_cast<std::uint32_t>(newest->outcome) | (newest->lbaKnown ? kSelfTestLbaKnown : 0u);
+    AddReason(verdict, Reason(HealthReasonKind::SelfTestFailed, HealthState::Bad, 0, newest->powerOnHours,
+                              newest->firstFailingLba, how));
+}
+
 bool JudgeAta(const AtaReading& reading, HealthBaseline& baseline, DriveVerdict& verdict)
 {
     StartVerdict(verdict);
+    JudgeSelfTests(reading.selfTests, verdict);
     if (reading.returnStatus == ReturnStatus::Failing) {
         AddReason(verdict, Reason(HealthReasonKind::DriveSaysFailing, HealthState::Bad, 0, 0, 0, 0));
     }
@@ -225,12 +238,14 @@ bool JudgeAta(const AtaReading& reading, HealthBaseline& baseline, DriveVerdict&
     return rose;
 }
 
-bool JudgeNvme(const std::uint8_t* log, HealthBaseline& baseline, DriveVerdict& verdict)
+bool JudgeNvme(const std::uint8_t* log, HealthBaseline& baseline, DriveVerdict& verdict,
+               const SelfTestLog* selfTests)
 {
     StartVerdict(verdict);
     if (log == nullptr) {
         return false;
     }
+    JudgeSelfTests(selfTests, verdict);
     const unsigned critical = log[kCriticalWarningOffset] & kCriticalBits;
     if (critical != 0) {
         AddReason(verdict, Reason(HealthReasonKind::NvmeCriticalWarning, HealthState::Bad, 0, 0, critical, 0));

@@ -21,7 +21,8 @@ constexpr std::uint64_t kKelvinOffset = 273;
 constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "bridge", "attribute",
                                              "temperature-property",
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
-                                             "sleep", "power-calls", "return-status"};
+                                             "sleep", "power-calls", "return-status",
+                                             "self-test", "self-test-checksum"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
                                               "nvme-identify-file", "health-file", "via"};
 
@@ -280,6 +281,16 @@ private:
         }
         if (key == "return-status") {
             return ReturnStatuses(args);
+        }
+        if (key == "self-test") {
+            return SelfTest(args);
+        }
+        if (key == "self-test-checksum") {
+            if (args.size() != 1 || args[0] != "bad") {
+                return Fail("self-test-checksum takes 'bad'");
+            }
+            selfTestChecksumBad_ = true;
+            return true;
         }
         if (key == "power-calls") {
             return PowerCalls(args);
@@ -702,6 +713,61 @@ private:
         return true;
     }
 
+    // self-test KIND STATUS HOURS [LBA]: one more entry of the self-test log, oldest first,
+    // written round-robin over its 21 descriptors as a drive does. KIND short, extended,
+    // conveyance, selective or a subcommand number; STATUS passed, aborted, interrupted,
+    // fatal, unknown-element, electrical, servo, read, handling, running or the nibble.
+    bool SelfTest(const std::vector<std::string_view>& args)
+    {
+        static const std::string_view kinds[] = {"", "short", "extended", "conveyance", "selective"};
+        static const std::string_view statuses[] = {"passed", "aborted", "interrupted", "fatal", "unknown-element",
+                                                    "electrical", "servo", "read", "handling"};
+        std::uint64_t kind = 0;
+        std::uint64_t status = 0;
+        std::uint64_t hours = 0;
+        std::uint64_t lba = 0xFFFFFFFF;
+        bool known = args.size() == 3 || args.size() == 4;
+        if (known) {
+            const auto indexOf = [](const auto& table, std::string_view word, std::uint64_t& value) {
+                for (std::size_t i = 0; i < std::size(table); ++i) {
+                    if (!table[i].empty() && table[i] == word) {
+                        value = i;
+                        return true;
+                    }
+                }
+                return false;
+            };
+            known = (indexOf(kinds, args[0], kind) || ParseNumber(args[0], 0xFF, kind)) &&
+                    (indexOf(statuses, args[1], status) || (args[1] == "running" && (status = 15, true)) ||
+                     ParseNumber(args[1], 15, status)) &&
+                    ParseNumber(args[2], 0xFFFF, hours) && (args.size() == 3 || ParseNumber(args[3], 0xFFFFFFFF, lba));
+        }
+        if (!known) {
+            return Fail("self-test needs a kind, a status, the power-on hours and optionally the failing LBA");
+        }
+        std::uint8_t* log = drive_->selfTestLog;
+        if (!drive_->logsSelfTests) {
+            drive_->logsSelfTests = true;
+            log[0] = 1;  // revision
+            drive_->identify[168] |= 0x02;  // word 84: self-tests supported
+            drive_->identify[169] = static_cast<std::uint8_t>((drive_->identify[169] & 0x3F) | 0x40);
+            identifyDirty_ = true;
+        }
+        const unsigned slot = drive_->selfTestsLogged++ % 21;
+        std::uint8_t* d = log + 2 + slot * 24;
+        std::fill(d, d + 24, std::uint8_t{0});
+        d[0] = static_cast<std::uint8_t>(kind);
+        d[1] = static_cast<std::uint8_t>(status << 4);
+        d[2] = static_cast<std::uint8_t>(hours);
+        d[3] = static_cast<std::uint8_t>(hours >> 8);
+        for (unsigned b = 0; b < 4; ++b) {
+            d[5 + b] = static_cast<std::uint8_t>(lba >> (8 * b));
+        }
+        log[508] = static_cast<std::uint8_t>(slot + 1);
+        selfTestDirty_ = true;
+        return true;
+    }
+
     // return-status WORD...: the answers to RETURN STATUS in turn, the last one staying.
     bool ReturnStatuses(const std::vector<std::string_view>& args)
     {
@@ -767,8 +833,14 @@ private:
             if (thresholdsDirty_) {
                 SealSector(drive_->thresholds);
             }
+            if (selfTestDirty_) {
+                SealSector(drive_->selfTestLog);
+                if (selfTestChecksumBad_) {
+                    drive_->selfTestLog[kSmartSectorSize - 1] ^= 0x5A;
+                }
+            }
         }
-        identifyDirty_ = smartDirty_ = thresholdsDirty_ = false;
+        identifyDirty_ = smartDirty_ = thresholdsDirty_ = selfTestDirty_ = selfTestChecksumBad_ = false;
     }
 
     const std::string& baseDirectory_;
@@ -779,6 +851,8 @@ private:
     bool identifyDirty_ = false;
     bool smartDirty_ = false;
     bool thresholdsDirty_ = false;
+    bool selfTestDirty_ = false;
+    bool selfTestChecksumBad_ = false;
     std::string message_;
 };
 

@@ -6,6 +6,7 @@
 #include "identity_text.h"
 #include "intel_rst_nvme.h"
 #include "sat_passthrough.h"
+#include "self_test_log.h"
 #include "storage_temperature.h"
 
 #include <algorithm>
@@ -788,6 +789,18 @@ bool SimulatedDiskBus::AnswerData(SimulatedDrive& drive, unsigned number,
             return false;
         }
         std::memcpy(data, drive.thresholds, kSmartSectorSize);
+        return true;
+    }
+    if (regs.bFeaturesReg == kSmartReadLog) {
+        // SMART READ LOG: only the self-test log, one sector, where the drive keeps one.
+        if (!drive.logsSelfTests || regs.bSectorNumberReg != kSelfTestLogAddress || regs.bSectorCountReg != 1) {
+            return false;
+        }
+        ++selfTestLogReads_[number];
+        if (Asleep(number)) {
+            ++selfTestLogReadsAsleep_[number];
+        }
+        std::memcpy(data, drive.selfTestLog, kSmartSectorSize);
         return true;
     }
     if (regs.bFeaturesReg != kSmartReadData) {

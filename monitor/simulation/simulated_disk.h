@@ -81,6 +81,12 @@ struct SimulatedDrive {
     Status ReturnStatusAt(std::uint32_t ask) const;
     SimulatedFailures fail;
 
+    // Its S.M.A.R.T. self-test log (SMART READ LOG, address 06h), answered where IDENTIFY
+    // says it logs self-tests (word 84 bit 1, set by the first "self-test" line).
+    bool logsSelfTests = false;
+    std::uint8_t selfTestLog[kSmartSectorSize] = {};
+    unsigned selfTestsLogged = 0;
+
     // Power: which of the two power questions the drive answers (CHECK POWER MODE through
     // IOCTL_ATA_PASS_THROUGH, GetDevicePowerState), and when it is spun down. Its clock is
     // the CHECK POWER MODE requests it receives (answered or not), numbered from 1: it is
@@ -235,6 +241,13 @@ public:
     std::uint32_t PowerChecks(unsigned drive) const;
     // RETURN STATUS questions received, every way (counted among the S.M.A.R.T. commands).
     std::uint32_t StatusQuestions(unsigned drive) const { return statusAsks_[drive % kSimulatedDriveSlots]; }
+    // SMART READ LOG requests of the self-test log a drive answered, and those of them
+    // that came while it was spun down.
+    std::uint32_t SelfTestLogReads(unsigned drive) const { return selfTestLogReads_[drive % kSimulatedDriveSlots]; }
+    std::uint32_t SelfTestLogReadsAsleep(unsigned drive) const
+    {
+        return selfTestLogReadsAsleep_[drive % kSimulatedDriveSlots];
+    }
     bool Asleep(unsigned drive) const;
     // The counts as text: "drive N smart S asleep A checks C sleeping 0|1" per installed
     // drive, then "end".
@@ -298,6 +311,8 @@ private:
     std::uint32_t propertyReads_[kSimulatedDriveSlots] = {};
     std::uint32_t passThroughs_[kSimulatedDriveSlots] = {};
     std::uint32_t statusAsks_[kSimulatedDriveSlots] = {};
+    std::uint32_t selfTestLogReads_[kSimulatedDriveSlots] = {};
+    std::uint32_t selfTestLogReadsAsleep_[kSimulatedDriveSlots] = {};
     // A JMicron bridge's command between its three steps, and the last one's outcome.
     struct JmicronCommand {
         bool pending = false;

@@ -160,6 +160,9 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
             return true;
         }
         sector = r.features == 0xD0 ? drive->smartData : r.features == 0xD1 ? drive->thresholds : nullptr;
+        if (r.features == 0xD5 && r.lbaLow == 0x06 && r.sectorCount == 1 && drive->logsSelfTests) {
+            sector = drive->selfTestLog;  // SMART READ LOG of the self-test log
+        }
         // "fail attributes from N": the Nth attribute read and every later one fail.
         attributeRead = r.features == 0xD0 ? ++attributeReads_[descriptor - kFirstDescriptor] : 0;
         if (drive->fail.attributesFrom != 0 && attributeRead >= drive->fail.attributesFrom) {

@@ -43,6 +43,7 @@ VerdictMarks MarkVerdict(const DriveVerdict& verdict)
             Raise(marks.availableSpare, reason.severity);
             break;
         case HealthReasonKind::DriveSaysFailing:
+        case HealthReasonKind::SelfTestFailed:  // the self-test list shows it
         case HealthReasonKind::None:
             break;  // no row of its own
         }

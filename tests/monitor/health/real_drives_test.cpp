@@ -112,3 +112,55 @@ TEST(RealDrives, TheDrivesOwnVerdictOverTicks)
 }
 
 }  // namespace
+
+// The drive's own self-test log over ticks: read with the first read and then once a day
+// of measurements, never while the drive sleeps; the newest completed test failing makes
+// the drive bad with when and where. One letter a tick: r the log was read, - not.
+TEST(RealDrives, TheSelfTestLogOverTicks)
+{
+    const struct {
+        const char* name;
+        const char* keys;
+        std::uint32_t timerSeconds;
+        const char* reads;
+        const char* health;
+    } cases[] = {
+        {"at start, then once a day", "self-test short passed 100\nself-test extended read 250 123456\n", 43200,
+         "r-r-r", "BBBBB"},
+        {"asleep: not asked, asked again awake", "self-test short passed 100\nsleep 2 3\n", 86400, "r--r", "GGGG"},
+        {"a pass after the failure", "self-test extended servo 90 77\nself-test short passed 100\n", 86400, "r",
+         "G"},
+        {"a log with a checksum error is not believed", "self-test extended read 250 9\nself-test-checksum bad\n",
+         86400, "r", "G"},
+        {"no self-tests logged: not asked", "", 86400, "---", "GGG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkingDirectory directory;
+        SimulatedMachine machine(std::string("drive 0\nmodel KVX 1\ntemperature 194 35\n") + c.keys);
+        EnumerateDrives(machine.drives);
+        Settings settings;
+        settings.NoWake = 1;
+        settings.TimerCurrent = c.timerSeconds;
+        DriveJudge judge(nullptr);
+        std::string reads;
+        std::string health;
+        for (const char* t = c.reads; *t != '\0'; ++t) {
+            const std::uint32_t before = machine.bus.SelfTestLogReads(0);
+            MeasureAll(machine.drives, settings);
+            judge.Judge(machine.drives, WarningLimitsOf(settings));
+            reads += machine.bus.SelfTestLogReads(0) == before ? '-' : 'r';
+            const HealthState state = judge.Verdict(0).health;
+            health += state == HealthState::Bad ? 'B' : state == HealthState::Good ? 'G' : '?';
+        }
+        EXPECT_EQ(reads, c.reads);
+        EXPECT_EQ(health, c.health);
+        EXPECT_EQ(machine.bus.SelfTestLogReadsAsleep(0), 0u);
+        if (health.back() == 'B') {
+            char text[160];
+            FormatHealthReason(judge.Verdict(0).reasons[0], text, sizeof text);
+            EXPECT_STREQ(text, "the drive's self-test failed (read element failed) at 250 hours, first failing LBA "
+                               "123456");
+        }
+    }
+}

@@ -1,0 +1,46 @@
+#include "self_test_reading.h"
+
+namespace {
+
+constexpr unsigned kWord84Offset = 168;  // command set/feature supported extension
+constexpr unsigned kWord87Offset = 174;  // command set/feature default
+constexpr std::uint8_t kSelfTestBit = 0x02;
+
+// Words 84 and 87 hold something only when their bits 15:14 are 01.
+bool WordSays(const std::uint8_t* identify, unsigned offset)
+{
+    return (identify[offset + 1] & 0xC0) == 0x40 && (identify[offset] & kSelfTestBit) != 0;
+}
+
+}  // namespace
+
+bool LogsSelfTests(const std::uint8_t* identify)
+{
+    return identify != nullptr && (WordSays(identify, kWord84Offset) || WordSays(identify, kWord87Offset));
+}
+
+void CountSelfTestTick(DriveRecord& record)
+{
+    if (record.ticksSinceSelfTests < UINT32_MAX) {
+        ++record.ticksSinceSelfTests;
+    }
+}
+
+void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds)
+{
+    if (record.kind != DriveKind::Ata || !LogsSelfTests(record.identifyResult)) {
+        return;
+    }
+    const std::uint32_t seconds = timerSeconds != 0 ? timerSeconds : 1;
+    const std::uint32_t ticksPerDay = (kSecondsPerDay + seconds - 1) / seconds;
+    if (record.selfTestsAsked != 0 && record.ticksSinceSelfTests < ticksPerDay) {
+        return;
+    }
+    record.selfTestsAsked = 1;
+    record.ticksSinceSelfTests = 0;
+    std::uint32_t bytes = 0;
+    const std::uint8_t* log = record.device.ReadSelfTestLog(bytes);
+    if (log != nullptr) {
+        record.selfTests = DecodeAtaSelfTestLog(log);
+    }
+}

@@ -1,0 +1,20 @@
+// When the drive's own self-test log is read: with an awake ATA drive's read, at its first
+// read and then once a day (86400 s of measurements at TimerCurrent seconds each), where
+// IDENTIFY says the drive logs self-tests (word 84 or 87, bit 1). A sleeping drive is
+// never asked: the log waits for its next awake read. One SMART READ LOG a day costs
+// nothing the user would notice.
+#pragma once
+
+#include "drive_table.h"
+
+#include <cstdint>
+
+constexpr std::uint32_t kSecondsPerDay = 86400;
+
+// Whether IDENTIFY DEVICE says the drive supports the S.M.A.R.T. self-tests.
+bool LogsSelfTests(const std::uint8_t* identify);
+// One measurement passed for a present drive.
+void CountSelfTestTick(DriveRecord& record);
+// With an awake read of the drive: reads and decodes the log when it is due. A failed
+// read keeps the last log; the next is tried a day later.
+void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds);
