@@ -5,6 +5,7 @@
 
 #include "common_controls_win.h"
 #include "program_state_win.h"
+#include "self_test_rows.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
 #include "nvme_viewer_text.h"
@@ -78,6 +79,19 @@ void FillInfoRows(HWND list, const DriveInfoRow* rows, unsigned count)
     }
 }
 
+// The drive's logged self-tests below its information rows.
+void AppendSelfTestRows(HWND list, const SelfTestLog& log)
+{
+    const SelfTestRows rows = BuildSelfTestRows(log);
+    const int first = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (unsigned i = 0; i < rows.count; ++i) {
+        const int index = InsertListRowCp932(list, first + static_cast<int>(i), rows.rows[i].item);
+        if (index >= 0) {
+            SetListCellCp932(list, index, 1, rows.rows[i].value);
+        }
+    }
+}
+
 void ShowNvmeDrive(HWND dialog, const DriveRecord& record, const DriveVerdict& verdict)
 {
     const NvmeInfoRows info = BuildNvmeInfoRows(record);
@@ -118,6 +132,7 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
     } else {
         const DriveInfoRows info = BuildDriveInfoRows(record);
         FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kDriveInfoRowCount);
+        AppendSelfTestRows(GetDlgItem(dialog, IDC_SMART_INFO), record.selfTests);
     }
 
     HWND attributeList = GetDlgItem(dialog, IDC_SMART_ATTRIBUTES);
