@@ -420,6 +420,7 @@ def asleep_at_start(program, _driveset, work):
     with open(driveset, "w") as f:
         f.write("counts %s\ndrive 0\nmodel ST380011A\ntemperature 194 35\n"
                 "drive 1\nmodel WDC WD800JB-00JJC0\nserial WMAJ91234567\ntemperature 194 40\nsleep start 2\n"
+                "self-test short passed 100\nself-test extended read 250 123456\n"
                 % counts_path)
     daemon = Daemon(program, driveset, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0")
     if not daemon.started():
@@ -444,10 +445,16 @@ def asleep_at_start(program, _driveset, work):
     after = counts(counts_path, 1)
     check(after is not None and after["asleep"] == 0 and after["smart"] > 0,
           "commands while asleep, or none after waking: %r" % (after,))
+    # Its self-test log, read once it is awake, tells of the failed test.
+    told = ('health of drive 1 "WDC WD800JB-00JJC0" is bad (was unknown): the drive\'s self-test failed '
+            '(read element failed) at 250 hours, first failing LBA 123456')
+    wait_until(lambda: told in daemon.text(), "the journal to tell of the failed self-test")
+    check(told in daemon.text(), "no journal line for the failed self-test: " + daemon.text()[-600:])
     code = daemon.stop()
     check(code == 0, "exit status %d after SIGTERM" % code)
     with open(os.path.join(work, "KELVIX.INI")) as f:
-        worst = [line.strip() for line in f.read().split("[Worst]")[-1].splitlines() if "=" in line]
+        section = f.read().split("[Worst]")[-1].split("\n[")[0]  # up to the next section ([Health])
+        worst = [line.strip() for line in section.splitlines() if "=" in line]
     check(worst == ["ST380011A:1.00:SIM00000000=0x23", "WDC WD800JB-00JJC0:1.00:WMAJ91234567=0x28"],
           "worst values: %r" % (worst,))
 
