@@ -139,6 +139,7 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
             case DriveKind::Nvme:
                 read = ReadNvmeTemperature(record, temperature);
                 answered = record.healthResult != nullptr;
+                awake = answered;
                 break;
             case DriveKind::Property:
                 read = answered = ReadPropertyTemperature(record, temperature);

@@ -26,9 +26,17 @@ void CountSelfTestTick(DriveRecord& record)
     }
 }
 
+bool NvmeLogsSelfTests(const DriveRecord& record)
+{
+    return record.nvmeIdentifyResult != nullptr && (record.nvmeIdentifyResult[kNvmeOacsOffset] & kNvmeOacsSelfTest) != 0 &&
+           record.nvme.Route() == NvmeRoute::StorageQuery;
+}
+
 void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds)
 {
-    if (record.kind != DriveKind::Ata || !LogsSelfTests(record.identifyResult)) {
+    const bool ata = record.kind == DriveKind::Ata && LogsSelfTests(record.identifyResult);
+    const bool nvme = record.kind == DriveKind::Nvme && NvmeLogsSelfTests(record);
+    if (!ata && !nvme) {
         return;
     }
     const std::uint32_t seconds = timerSeconds != 0 ? timerSeconds : 1;
@@ -39,6 +47,13 @@ void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds)
     record.selfTestsAsked = 1;
     record.ticksSinceSelfTests = 0;
     std::uint32_t bytes = 0;
+    if (nvme) {
+        const std::uint8_t* page = record.nvme.ReadSelfTestLog(record.device.Handle(), bytes);
+        if (page != nullptr) {
+            record.selfTests = DecodeNvmeSelfTestLog(page);
+        }
+        return;
+    }
     const std::uint8_t* log = record.device.ReadSelfTestLog(bytes);
     if (log != nullptr) {
         record.selfTests = DecodeAtaSelfTestLog(log);

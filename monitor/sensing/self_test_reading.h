@@ -1,6 +1,7 @@
-// When the drive's own self-test log is read: with an awake ATA drive's read, at its first
+// When the drive's own self-test log is read: with an awake drive's read, at its first
 // read and then once a day (86400 s of measurements at TimerCurrent seconds each), where
-// IDENTIFY says the drive logs self-tests (word 84 or 87, bit 1). A sleeping drive is
+// the drive says it keeps one: ATA IDENTIFY word 84 or 87 bit 1, NVMe OACS bit 4 (NVMe
+// drives through the storage query; the USB bridges and RST pass no such page). A sleeping drive is
 // never asked: the log waits for its next awake read. One SMART READ LOG a day costs
 // nothing the user would notice.
 #pragma once

@@ -1,6 +1,7 @@
 #include "driveset_file.h"
 
 #include "nvme_pages.h"
+#include "self_test_log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -24,6 +25,7 @@ constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma"
                                              "sleep", "power-calls", "return-status",
                                              "self-test", "self-test-checksum"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
+                                              "nvme-self-test",
                                               "nvme-identify-file", "health-file", "via"};
 
 template <std::size_t N>
@@ -285,6 +287,7 @@ private:
         if (key == "self-test") {
             return SelfTest(args);
         }
+
         if (key == "self-test-checksum") {
             if (args.size() != 1 || args[0] != "bad") {
                 return Fail("self-test-checksum takes 'bad'");
@@ -353,6 +356,9 @@ private:
         }
         if (key == "health-series") {
             return HealthSeries(args);
+        }
+        if (key == "nvme-self-test") {
+            return NvmeSelfTest(args);
         }
         if (key == "fail") {
             return NvmeFailure(args);
@@ -765,6 +771,42 @@ private:
         }
         log[508] = static_cast<std::uint8_t>(slot + 1);
         selfTestDirty_ = true;
+        return true;
+    }
+
+    // nvme-self-test CODE RESULT HOURS [LBA]: one more result of the Device Self-test log,
+    // oldest first (the page keeps the newest first: earlier ones move down, 20 at most).
+    // CODE 1 short, 2 extended; RESULT the status nibble (0 passed, 7 a segment failed...);
+    // an LBA marks itself valid. The first line sets OACS bit 4.
+    bool NvmeSelfTest(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t code = 0;
+        std::uint64_t result = 0;
+        std::uint64_t hours = 0;
+        std::uint64_t lba = 0;
+        if ((args.size() != 3 && args.size() != 4) || !ParseNumber(args[0], 15, code) ||
+            !ParseNumber(args[1], 15, result) || !ParseNumber(args[2], 0xFFFFFFFF, hours) ||
+            (args.size() == 4 && !ParseNumber(args[3], 0xFFFFFFFFFFFFull, lba))) {
+            return Fail("nvme-self-test needs the test code, the result nibble, the power-on hours and optionally "
+                        "the failing LBA");
+        }
+        std::uint8_t* page = drive_->nvmeSelfTestLog;
+        if ((drive_->nvmeIdentify[kNvmeOacsOffset] & kNvmeOacsSelfTest) == 0) {
+            drive_->nvmeIdentify[kNvmeOacsOffset] |= kNvmeOacsSelfTest;
+            for (unsigned n = 0; n < kNvmeSelfTestResults; ++n) {
+                page[4 + n * 28] = 0x0F;  // unused
+            }
+        }
+        std::memmove(page + 4 + 28, page + 4, 28 * (kNvmeSelfTestResults - 1));
+        std::uint8_t* r = page + 4;
+        std::fill(r, r + 28, std::uint8_t{0});
+        r[0] = static_cast<std::uint8_t>(code << 4 | result);
+        r[1] = result == 7 ? 1 : 0;
+        r[2] = args.size() == 4 ? 0x02 : 0x00;
+        for (unsigned b = 0; b < 8; ++b) {
+            r[4 + b] = static_cast<std::uint8_t>(hours >> (8 * b));
+            r[16 + b] = static_cast<std::uint8_t>(lba >> (8 * b));
+        }
         return true;
     }
 

@@ -857,6 +857,11 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
         }
         page = drive.nvmeIdentify;
         pageSize = kNvmeIdentifySize;
+    } else if (dataType == kNvmeDataTypeLogPage && value == kNvmeSelfTestLogId &&
+               (drive.nvmeIdentify[kNvmeOacsOffset] & kNvmeOacsSelfTest) != 0) {
+        ++selfTestLogReads_[number];
+        page = drive.nvmeSelfTestLog;
+        pageSize = kNvmeSelfTestLogSize;
     } else if (dataType == kNvmeDataTypeLogPage && value == kNvmeLogPageHealthInfo) {
         const std::uint32_t read = ++healthReads_[number];
         if (drive.fail.healthFrom != 0 && read >= drive.fail.healthFrom) {

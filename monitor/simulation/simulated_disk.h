@@ -111,6 +111,9 @@ struct SimulatedDrive {
     SimulatedNvmeVia via = SimulatedNvmeVia::Direct;
     std::uint8_t nvmeIdentify[kNvmeIdentifySize] = {};
     std::uint8_t health[kNvmeHealthSize] = {};
+    // Its Device Self-test log page (06h), answered once a "nvme-self-test" line set OACS
+    // bit 4 in identify controller.
+    std::uint8_t nvmeSelfTestLog[564] = {};
     std::vector<std::uint16_t> healthKelvins;
     // Health-log fields that change over reads, as AttributeSeries (the last value stays).
     struct HealthSeries {

@@ -3,6 +3,7 @@
 #include "ata_records.h"
 #include "disk_control.h"
 #include "nvme_device.h"
+#include "self_test_log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -190,6 +191,11 @@ bool SimulatedDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& c, st
     Record({static_cast<unsigned>(descriptor - kFirstDescriptor), true, {}, c, dataSize});
     if (c.opcode == kNvmeAdminIdentify && c.cdw10 == 1 && c.namespaceId == 0 && dataSize == kNvmeIdentifySize) {
         std::memcpy(data, drive->nvmeIdentify, kNvmeIdentifySize);
+        return true;
+    }
+    if (c.opcode == kNvmeAdminGetLogPage && c.cdw10 == (kNvmeSelfTestLogId | (kNvmeSelfTestLogSize / 4 - 1) << 16) &&
+        dataSize == kNvmeSelfTestLogSize && (drive->nvmeIdentify[kNvmeOacsOffset] & kNvmeOacsSelfTest) != 0) {
+        std::memcpy(data, drive->nvmeSelfTestLog, kNvmeSelfTestLogSize);
         return true;
     }
     if (c.opcode == kNvmeAdminGetLogPage && c.namespaceId == kNvmeAllNamespaces && c.cdw10 == kHealthLogCdw10 &&

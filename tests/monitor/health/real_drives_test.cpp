@@ -164,3 +164,43 @@ TEST(RealDrives, TheSelfTestLogOverTicks)
         }
     }
 }
+
+// NVMe: the Device Self-test log page where the controller says it supports self-tests
+// (OACS bit 4), read with the health log at the first read and once a day.
+TEST(RealDrives, TheNvmeSelfTestPage)
+{
+    const struct {
+        const char* name;
+        const char* keys;
+        std::uint32_t reads;
+        const char* health;
+        const char* reason;
+    } cases[] = {
+        {"a failed segment", "nvme-self-test 1 0 200\nnvme-self-test 2 7 300 4096\n", 1, "B",
+         "the drive's self-test failed (a segment failed) at 300 hours, first failing LBA 4096"},
+        {"a short test passed after it", "nvme-self-test 2 5 300\nnvme-self-test 1 0 310\n", 1, "G", ""},
+        {"no self-test support: not asked", "", 0, "G", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkingDirectory directory;
+        SimulatedMachine machine(std::string("drive 0\nnvme\nmodel KVX NVME\nhealth spare 100\n") + c.keys);
+        EnumerateDrives(machine.drives);
+        Settings settings;
+        settings.TimerCurrent = 3600;
+        DriveJudge judge(nullptr);
+        for (unsigned tick = 0; tick < 3; ++tick) {
+            MeasureAll(machine.drives, settings);
+            judge.Judge(machine.drives, WarningLimitsOf(settings));
+        }
+        EXPECT_EQ(machine.bus.SelfTestLogReads(0), c.reads);
+        const DriveVerdict& verdict = judge.Verdict(0);
+        EXPECT_EQ(std::string(1, verdict.health == HealthState::Bad ? 'B' : verdict.health == HealthState::Good ? 'G' : '?'),
+                  c.health);
+        char text[160] = {};
+        if (verdict.reasonCount > 0) {
+            FormatHealthReason(verdict.reasons[0], text, sizeof text);
+        }
+        EXPECT_STREQ(text, c.reason);
+    }
+}
