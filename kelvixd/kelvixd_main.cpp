@@ -8,6 +8,7 @@
 //   kelvixd [-c FILE]      (default /etc/kelvix/kelvixd.conf)
 //   kelvixd [-c FILE] --test-notify   sends the test event by the [Notify] settings and
 //                                     prints what came of it (exit status 0: delivered)
+//   kelvixd [-c FILE] --self-test DRIVE short|long   starts the drive's own self-test
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_media.h"
@@ -25,6 +26,7 @@
 #include "pass_through_disk_control.h"
 #include "published_drives.h"
 #include "query_service.h"
+#include "self_test_command.h"
 #include "service_manager.h"
 #include "settings.h"
 #include "verdict_records.h"
@@ -426,7 +428,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify]\n"
+    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify | --self-test DRIVE short|long]\n"
                          "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
                          "to PELITO and tempquery. FILE defaults to %s.\n", kDefaultConfig);
     return 2;
@@ -438,11 +440,16 @@ int main(int argc, char** argv)
 {
     Daemon daemon;
     bool testNotify = false;
+    const char* selfTestDrive = nullptr;
+    const char* selfTestKind = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
             daemon.configPath = argv[++i];
         } else if (std::strcmp(argv[i], "--test-notify") == 0) {
             testNotify = true;
+        } else if (std::strcmp(argv[i], "--self-test") == 0 && i + 2 < argc) {
+            selfTestDrive = argv[++i];
+            selfTestKind = argv[++i];
         } else {
             return Usage();
         }
@@ -457,6 +464,9 @@ int main(int argc, char** argv)
     }
     if (testNotify) {
         return TestNotify(config);
+    }
+    if (selfTestDrive != nullptr) {
+        return RunSelfTestCommand(config, selfTestDrive, selfTestKind);
     }
     SetFileTroubleTeller(TellFileTrouble);
 

@@ -65,6 +65,32 @@ bool AllZero(const std::uint8_t* at, unsigned size)
 
 }  // namespace
 
+bool SelfTestRunningNow(const std::uint8_t* attributeResult, unsigned& remainingPercent)
+{
+    remainingPercent = 0;
+    if (attributeResult == nullptr) {
+        return false;
+    }
+    const std::uint8_t status = attributeResult[kSelfTestStatusOffset - 2];
+    remainingPercent = (status & 0x0F) * 10u;
+    return (status >> 4) == 15;
+}
+
+unsigned SelfTestMinutes(const std::uint8_t* attributeResult, bool extended)
+{
+    if (attributeResult == nullptr) {
+        return 0;
+    }
+    const std::uint8_t* data = attributeResult - 2;
+    if (!extended) {
+        return data[kShortPollingOffset];
+    }
+    if (data[kExtendedPollingOffset] != 0xFF) {
+        return data[kExtendedPollingOffset];
+    }
+    return static_cast<unsigned>(data[kExtendedPollingWordOffset] | data[kExtendedPollingWordOffset + 1] << 8);
+}
+
 bool SelfTestFailed(SelfTestOutcome outcome)
 {
     return outcome >= SelfTestOutcome::Fatal && outcome <= SelfTestOutcome::FailedSegment;

@@ -55,6 +55,24 @@ struct SelfTestLog {
     SelfTestEntry entries[kAtaSelfTestDescriptors];
 };
 
+// SMART EXECUTE OFF-LINE IMMEDIATE (feature D4h): LBA low 1 a short, 2 an extended self-test
+// in off-line mode (the drive keeps serving commands and logs the result).
+constexpr std::uint8_t kSmartExecuteOffline = 0xD4;
+constexpr std::uint8_t kShortSelfTest = 1;
+constexpr std::uint8_t kExtendedSelfTest = 2;
+// SMART READ DATA byte 363: self-test execution status (bits 7:4 as a log entry's status,
+// 15 running; bits 3:0 tenths remaining); bytes 372, 373: the short and extended tests'
+// polling times in minutes (373 FFh: bytes 375-376 hold it).
+constexpr unsigned kSelfTestStatusOffset = 363;
+constexpr unsigned kShortPollingOffset = 372;
+constexpr unsigned kExtendedPollingOffset = 373;
+constexpr unsigned kExtendedPollingWordOffset = 375;
+// From the attribute result (SMART READ DATA from byte 2 on): whether a self-test runs
+// now, and the percent left.
+bool SelfTestRunningNow(const std::uint8_t* attributeResult, unsigned& remainingPercent);
+// The minutes the drive says a test takes, 0 when it does not say.
+unsigned SelfTestMinutes(const std::uint8_t* attributeResult, bool extended);
+
 // Whether a test that ended so says the drive failed it (3 to 9).
 bool SelfTestFailed(SelfTestOutcome outcome);
 // Whether the drive finished it (passed or failed): aborted, interrupted and running tests

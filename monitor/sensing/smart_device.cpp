@@ -203,6 +203,23 @@ const std::uint8_t* SmartDevice::ReadSelfTestLog(std::uint32_t& bytesReturned)
                        kSelfTestLogAddress);
 }
 
+bool SmartDevice::StartSelfTest(bool extended)
+{
+    if (handle_ == nullptr) {
+        return false;
+    }
+    const BYTE test = extended ? kExtendedSelfTest : kShortSelfTest;
+    if (route_ != AtaRoute::Smart) {
+        return SatNonData(Taskfile(kSmartExecuteOffline, kSmartCylLow, kSmartCylHigh, kAtaSmart, test)).done;
+    }
+    requestSize_ = kSmartRequestSize;
+    replySize_ = kSmartStatusSize;
+    FillRequest(0, kSmartExecuteOffline, kSmartCylLow, kSmartCylHigh, kAtaSmart, test);
+    std::uint8_t status[kSmartStatusSize] = {};
+    std::uint32_t bytes = 0;
+    return Send(kSmartSendDriveCommand, &request_, status, bytes);
+}
+
 bool SmartDevice::HasAtaPassThrough() const
 {
     return handle_ != nullptr && route_ == AtaRoute::Smart && ActiveDiskControl().PlatformId() == kPlatformWindowsNT;

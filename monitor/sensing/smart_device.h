@@ -47,6 +47,9 @@ public:
     const std::uint8_t* ReadThresholds(std::uint32_t& bytesReturned);
     // SMART READ LOG of the self-test log (06h) on the drive's route: its 512 bytes or null.
     const std::uint8_t* ReadSelfTestLog(std::uint32_t& bytesReturned);
+    // SMART EXECUTE OFF-LINE IMMEDIATE: starts a short or extended self-test in off-line
+    // mode (the drive goes on serving; data is never touched). False when refused.
+    bool StartSelfTest(bool extended);
     bool FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const;
     // RETURN STATUS on the drive's route: the disk driver's SMART_SEND_DRIVE_COMMAND (or,
     // `byAtaPassThrough`, IOCTL_ATA_PASS_THROUGH on the same handle), or the bridge's

@@ -23,7 +23,7 @@ constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma"
                                              "temperature-property",
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
                                              "sleep", "power-calls", "return-status",
-                                             "self-test", "self-test-checksum"};
+                                             "self-test", "self-test-checksum", "self-test-running"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
                                               "nvme-self-test",
                                               "nvme-identify-file", "health-file", "via"};
@@ -288,6 +288,16 @@ private:
             return SelfTest(args);
         }
 
+        if (key == "self-test-running") {
+            // SMART READ DATA byte 363: a self-test runs, PERCENT of it left.
+            std::uint64_t percent = 0;
+            if (args.size() != 1 || !ParseNumber(args[0], 100, percent)) {
+                return Fail("self-test-running needs the percent left (0-100)");
+            }
+            drive_->smartData[kSelfTestStatusOffset] = static_cast<std::uint8_t>(0xF0 | (percent / 10 > 9 ? 9 : percent / 10));
+            smartDirty_ = true;
+            return true;
+        }
         if (key == "self-test-checksum") {
             if (args.size() != 1 || args[0] != "bad") {
                 return Fail("self-test-checksum takes 'bad'");

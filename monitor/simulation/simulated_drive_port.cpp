@@ -150,6 +150,15 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
         if (r.features == 0xD8 && dataSize == 0) {
             return true;
         }
+        if (r.features == 0xD4 && dataSize == 0) {
+            // EXECUTE OFF-LINE IMMEDIATE: a short or extended self-test starts.
+            const bool test = r.lbaLow == 0x01 || r.lbaLow == 0x02;
+            if (test && drive->logsSelfTests) {
+                ++selfTestsStarted_[number];
+                WriteCounts();
+            }
+            return test && drive->logsSelfTests;
+        }
         if (r.features == 0xDA && dataSize == 0) {
             const SimulatedDrive::Status status = drive->ReturnStatusAt(++statusAsks_[number]);
             if (status == SimulatedDrive::Status::Refused) {
@@ -227,6 +236,9 @@ void SimulatedDrivePort::WriteCounts() const
     for (unsigned n = 0; n < kSimulatedDriveSlots; ++n) {
         if (set_.drives[n].installed) {
             text += CountsLine(n, commands_[n], commandsAsleep_[n], powerChecks_[n], Asleep(n));
+            if (selfTestsStarted_[n] != 0) {
+                text.insert(text.size() - 1, " selftests " + std::to_string(selfTestsStarted_[n]));
+            }
         }
     }
     WriteCountsFile(set_.countsFile, text + "end\n");

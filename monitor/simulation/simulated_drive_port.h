@@ -95,6 +95,7 @@ private:
     std::uint64_t commands_[kSimulatedDriveSlots] = {};
     std::uint64_t commandsAsleep_[kSimulatedDriveSlots] = {};
     std::uint32_t powerChecks_[kSimulatedDriveSlots] = {};
+    std::uint32_t selfTestsStarted_[kSimulatedDriveSlots] = {};
     unsigned closes_ = 0;
     std::uint64_t length_ = 0;
 };

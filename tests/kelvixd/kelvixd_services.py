@@ -459,9 +459,38 @@ def asleep_at_start(program, _driveset, work):
           "worst values: %r" % (worst,))
 
 
+def self_test_command(program, _driveset, work):
+    """kelvixd --self-test: starts a drive's own test, or says why it cannot."""
+    driveset = os.path.join(work, "tests.txt")
+    counts_path = os.path.join(work, "counts.txt")
+    with open(driveset, "w") as f:
+        f.write("counts %s\ndrive 0\nmodel ST380011A\nself-test short passed 100\n"
+                "drive 1\nmodel ST380011A\nself-test short passed 100\nself-test-running 90\n"
+                "drive 2\nmodel ST380011A\n" % counts_path)
+    config = os.path.join(work, "kelvixd.conf")
+    with open(config, "w") as f:
+        f.write(config_text(free_port(socket.SOCK_DGRAM), work))
+    env = dict(os.environ, KELVIXD_DRIVESET=driveset)
+
+    def run(*args):
+        done = subprocess.run([program, "-c", config, "--self-test"] + list(args), env=env, capture_output=True,
+                              text=True, timeout=20)
+        return done.returncode, done.stdout + done.stderr
+
+    code, text = run("0", "short")
+    check(code == 0 and 'drive 0 "ST380011A": short self-test started' in text, "drive 0: %d %r" % (code, text))
+    check((counts(counts_path, 0) or {}).get("selftests") == 1, "no test started: %r" % (counts(counts_path, 0),))
+    code, text = run("1", "long")
+    check(code == 1 and "a self-test is running already (90% left)" in text, "drive 1: %d %r" % (code, text))
+    code, text = run("2", "short")
+    check(code == 1 and "no self-tests" in text, "drive 2: %d %r" % (code, text))
+    code, text = run("0", "medium")
+    check(code == 2 and "usage" in text, "a wrong kind: %d %r" % (code, text))
+
+
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (asleep_at_start, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
+    for case in (asleep_at_start, self_test_command, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
                  bad_config_at_start, refusing_state):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)
