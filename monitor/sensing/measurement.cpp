@@ -155,7 +155,7 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         record.lastReadFailed = answered ? 0 : 1;
         CountSelfTestTick(record);
         if (awake) {
-            ReadSelfTestsIfDue(record, settings.TimerCurrent);
+            ReadSelfTestsIfDue(record, settings.TimerCurrent, settings.SelfTest);
         }
         if (!read) {
             continue;

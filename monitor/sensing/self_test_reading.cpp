@@ -1,5 +1,7 @@
 #include "self_test_reading.h"
 
+#include "smart_records.h"
+
 namespace {
 
 constexpr unsigned kWord84Offset = 168;  // command set/feature supported extension
@@ -19,6 +21,29 @@ bool LogsSelfTests(const std::uint8_t* identify)
     return identify != nullptr && (WordSays(identify, kWord84Offset) || WordSays(identify, kWord87Offset));
 }
 
+bool ScheduledTestDue(const SelfTestLog& log, const std::uint8_t* attributeResult, std::uint32_t days)
+{
+    unsigned left = 0;
+    if (days == 0 || !log.valid || attributeResult == nullptr || SelfTestRunningNow(attributeResult, left)) {
+        return false;
+    }
+    if (log.count == 0) {
+        return true;
+    }
+    if (log.entries[0].outcome == SelfTestOutcome::Running) {
+        return false;
+    }
+    for (unsigned i = 0; i < kSmartEntryCount; ++i) {
+        const std::uint8_t* entry = attributeResult + i * kSmartEntrySize;
+        if (entry[0] == 9) {
+            const unsigned now = static_cast<unsigned>(entry[kSmartRawOffset] | entry[kSmartRawOffset + 1] << 8);
+            const unsigned since = (now - static_cast<unsigned>(log.entries[0].powerOnHours)) & 0xFFFF;
+            return since >= days * 24;
+        }
+    }
+    return false;  // no power-on hours: no way to tell the age of the last test
+}
+
 void CountSelfTestTick(DriveRecord& record)
 {
     if (record.ticksSinceSelfTests < UINT32_MAX) {
@@ -32,7 +57,7 @@ bool NvmeLogsSelfTests(const DriveRecord& record)
            record.nvme.Route() == NvmeRoute::StorageQuery;
 }
 
-void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds)
+void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::uint32_t scheduleDays)
 {
     const bool ata = record.kind == DriveKind::Ata && LogsSelfTests(record.identifyResult);
     const bool nvme = record.kind == DriveKind::Nvme && NvmeLogsSelfTests(record);
@@ -55,7 +80,11 @@ void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds)
         return;
     }
     const std::uint8_t* log = record.device.ReadSelfTestLog(bytes);
-    if (log != nullptr) {
-        record.selfTests = DecodeAtaSelfTestLog(log);
+    if (log == nullptr) {
+        return;
+    }
+    record.selfTests = DecodeAtaSelfTestLog(log);
+    if (ScheduledTestDue(record.selfTests, record.attributeResult, scheduleDays)) {
+        record.device.StartSelfTest(false);
     }
 }

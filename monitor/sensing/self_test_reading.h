@@ -17,5 +17,12 @@ bool LogsSelfTests(const std::uint8_t* identify);
 // One measurement passed for a present drive.
 void CountSelfTestTick(DriveRecord& record);
 // With an awake read of the drive: reads and decodes the log when it is due. A failed
-// read keeps the last log; the next is tried a day later.
-void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds);
+// read keeps the last log; the next is tried a day later. With `scheduleDays` (the
+// [Health] SelfTest setting) an ATA drive whose newest logged test is that many days of
+// its power-on time old (or that has none) and that runs none now is given a short test
+// right after the read; so a schedule costs at most one check a day.
+void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::uint32_t scheduleDays = 0);
+// Whether a scheduled short test is due: the log read and believed, the newest entry's
+// power-on hours (16 bits, as the log keeps them) `days` behind the drive's own (attribute
+// 9's low word), or no test logged; never while one runs.
+bool ScheduledTestDue(const SelfTestLog& log, const std::uint8_t* attributeResult, std::uint32_t days);

@@ -733,6 +733,12 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
                 return true;
             }
         }
+        if (smartCommand && regs.bFeaturesReg == kSmartExecuteOffline && target.logsSelfTests &&
+            (regs.bSectorNumberReg == kShortSelfTest || regs.bSectorNumberReg == kExtendedSelfTest)) {
+            ++selfTestsStarted_[drive];
+            returned = kSmartStatusSize;
+            return true;
+        }
         if (!smartCommand || regs.bFeaturesReg != kSmartEnableOperations || target.atapi ||
             target.fail.enable) {
             SENDCMDOUTPARAMS status{};

@@ -247,6 +247,8 @@ public:
     // SMART READ LOG requests of the self-test log a drive answered, and those of them
     // that came while it was spun down.
     std::uint32_t SelfTestLogReads(unsigned drive) const { return selfTestLogReads_[drive % kSimulatedDriveSlots]; }
+    // Self-tests started by SMART EXECUTE OFF-LINE IMMEDIATE through the disk driver.
+    std::uint32_t SelfTestsStarted(unsigned drive) const { return selfTestsStarted_[drive % kSimulatedDriveSlots]; }
     std::uint32_t SelfTestLogReadsAsleep(unsigned drive) const
     {
         return selfTestLogReadsAsleep_[drive % kSimulatedDriveSlots];
@@ -316,6 +318,7 @@ private:
     std::uint32_t statusAsks_[kSimulatedDriveSlots] = {};
     std::uint32_t selfTestLogReads_[kSimulatedDriveSlots] = {};
     std::uint32_t selfTestLogReadsAsleep_[kSimulatedDriveSlots] = {};
+    std::uint32_t selfTestsStarted_[kSimulatedDriveSlots] = {};
     // A JMicron bridge's command between its three steps, and the last one's outcome.
     struct JmicronCommand {
         bool pending = false;

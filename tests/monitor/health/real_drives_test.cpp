@@ -204,3 +204,34 @@ TEST(RealDrives, TheNvmeSelfTestPage)
         EXPECT_STREQ(text, c.reason);
     }
 }
+
+// [Health] SelfTest=DAYS: a short test when the newest logged one is that many days of the
+// drive's power-on time old (attribute 9), checked with the daily log read; none while a
+// test runs, none by default. The newest test ran at hour 100 (0x64).
+TEST(RealDrives, TheSelfTestSchedule)
+{
+    const struct {
+        const char* name;
+        std::uint32_t days;
+        const char* keys;
+        std::uint32_t started;
+    } cases[] = {
+        {"a week after the last test", 7, "attribute 9 0x0032 100 100 0C 01\n", 1},  // hour 268
+        {"an hour short of it", 7, "attribute 9 0x0032 100 100 0B 01\n", 0},
+        {"a test runs now", 7, "attribute 9 0x0032 100 100 0C 01\nself-test-running 50\n", 0},
+        {"off by default", 0, "attribute 9 0x0032 100 100 0C 01\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkingDirectory directory;
+        SimulatedMachine machine(std::string("drive 0\nmodel KVX 1\ntemperature 194 35\nself-test short passed 100\n") +
+                                 c.keys);
+        EnumerateDrives(machine.drives);
+        Settings settings;
+        settings.TimerCurrent = 86400;
+        settings.SelfTest = c.days;
+        MeasureAll(machine.drives, settings);
+        EXPECT_EQ(machine.bus.SelfTestLogReads(0), 1u);
+        EXPECT_EQ(machine.bus.SelfTestsStarted(0), c.started);
+    }
+}
