@@ -26,6 +26,11 @@ constexpr TextRow kRows[] = {
     {"重大な警告 0x%02llx", "critical warning 0x%02llx"},
     {"寿命の %llu%% を使用", "%llu%% of rated life used"},
     {"予備領域 %llu%% (しきい値 %llu%%)", "available spare %llu%% (threshold %llu%%)"},
+    {"属性 %llu は判定できません (この機種では生の値がカウントではありません)",
+     "cannot judge attribute %llu (its raw value is not a count on this drive)"},
+    {"ドライブの自己診断で異常 (電源投入 %llu 時間)", "the drive's self-test failed at %llu hours"},
+    {"ドライブの自己診断で異常 (電源投入 %llu 時間, 最初の不良 LBA %llu)",
+     "the drive's self-test failed at %llu hours, first failing LBA %llu"},
 
     {"エラー情報", "Error"},
     {"確認情報", "Information"},

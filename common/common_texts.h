@@ -23,7 +23,7 @@ enum class CommonText : unsigned short {
     CountUnrecoverable,
     CountTransferErrors,
     CountOther,
-    // Health reasons (HealthReasonKind 1 to 7); the count's name is the %s
+    // Health reasons (HealthReasonKind 1 to 9); the count's name is the %s
     ReasonAtThreshold,
     ReasonDriveSaysFailing,
     ReasonCount,
@@ -31,6 +31,9 @@ enum class CommonText : unsigned short {
     ReasonCriticalWarning,
     ReasonLifeUsed,
     ReasonSpare,
+    ReasonNotACount,
+    ReasonSelfTestFailed,
+    ReasonSelfTestFailedAt,
     // Message boxes
     CaptionError,
     CaptionNotice,

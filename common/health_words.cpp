@@ -65,6 +65,11 @@ std::string HealthReasonWords(std::uint8_t kind, std::uint8_t attributeId, std::
         return Format(CommonText::ReasonLifeUsed, to);
     case 7:
         return Format(CommonText::ReasonSpare, to, limit);
+    case 8:  // a raw value that cannot be a count: noted, not judged
+        return Format(CommonText::ReasonNotACount, attributeId);
+    case 9:  // the newest completed self-test failed; limit bit 8: the LBA is known
+        return (limit & 0x100) != 0 ? Format(CommonText::ReasonSelfTestFailedAt, from, to)
+                                    : Format(CommonText::ReasonSelfTestFailed, from);
     default:
         return std::string();
     }

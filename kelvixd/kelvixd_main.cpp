@@ -10,6 +10,7 @@
 //                                     prints what came of it (exit status 0: delivered)
 //   kelvixd [-c FILE] --history-csv DRIVE [--range RANGE]   prints a drive's history
 //                                     from the state directory's store as CSV
+//   kelvixd [-c FILE] --self-test DRIVE short|long   starts the drive's own self-test
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_media.h"
@@ -29,6 +30,7 @@
 #include "pass_through_disk_control.h"
 #include "published_drives.h"
 #include "query_service.h"
+#include "self_test_command.h"
 #include "service_manager.h"
 #include "settings.h"
 #include "verdict_records.h"
@@ -450,7 +452,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify]\n"
+    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify | --self-test DRIVE short|long]\n"
                          "       kelvixd [-c FILE] --history-csv DRIVE [--range hour|day|week|month|year]\n"
                          "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
                          "to PELITO and tempquery. FILE defaults to %s.\n"
@@ -467,6 +469,8 @@ int main(int argc, char** argv)
     bool testNotify = false;
     const char* historyDrive = nullptr;
     const char* historyRange = nullptr;
+    const char* selfTestDrive = nullptr;
+    const char* selfTestKind = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
             daemon.configPath = argv[++i];
@@ -476,6 +480,9 @@ int main(int argc, char** argv)
             historyDrive = argv[++i];
         } else if (std::strcmp(argv[i], "--range") == 0 && i + 1 < argc && historyDrive != nullptr) {
             historyRange = argv[++i];
+        } else if (std::strcmp(argv[i], "--self-test") == 0 && i + 2 < argc) {
+            selfTestDrive = argv[++i];
+            selfTestKind = argv[++i];
         } else {
             return Usage();
         }
@@ -493,6 +500,9 @@ int main(int argc, char** argv)
     }
     if (historyDrive != nullptr) {
         return PrintHistoryCsv(HistoryFilePath(config.stateDirectory), historyDrive, historyRange, stdout, stderr);
+    }
+    if (selfTestDrive != nullptr) {
+        return RunSelfTestCommand(config, selfTestDrive, selfTestKind);
     }
     SetFileTroubleTeller(TellFileTrouble);
 

@@ -1,6 +1,7 @@
 #include "drive_judge.h"
 
 #include "drive_database.h"
+#include "drive_enumeration.h"
 #include "worst_temperatures.h"
 
 #include <cstring>
@@ -14,7 +15,7 @@ CountLayout LayoutOf(const DriveRecord& record)
     CountLayout layout;
     const DriveDatabase::Entry* entry = TheDriveDatabase().FindEntry(record.model);
     if (entry != nullptr) {
-        ApplyCountOverrides(entry->value.String(), layout);
+        ApplyCountOverrides(entry->afterKey.String(), layout);
     }
     return layout;
 }
@@ -70,6 +71,8 @@ void DriveJudge::JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChang
         reading.thresholds = record.thresholdResult;
         reading.returnStatus = record.returnStatus;
         reading.layout = LayoutOf(record);
+        reading.sectors = record.identifyResult != nullptr ? SectorCount(record.identifyResult) : 0;
+        reading.selfTests = &record.selfTests;
         rose = JudgeAta(reading, slot.baseline, verdict);
         break;
     }
@@ -77,7 +80,7 @@ void DriveJudge::JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChang
         if (record.healthResult == nullptr) {
             return;
         }
-        rose = JudgeNvme(record.healthResult, slot.baseline, verdict);
+        rose = JudgeNvme(record.healthResult, slot.baseline, verdict, &record.selfTests);
         break;
     case DriveKind::Property:
         return;  // the temperature property tells nothing of health

@@ -1,5 +1,7 @@
 #include "drive_verdict.h"
 
+#include "self_test_log.h"
+
 #include <cstdio>
 
 const char* TemperatureStateName(TemperatureState state)
@@ -76,6 +78,19 @@ std::size_t FormatHealthReason(const HealthReason& reason, char* text, std::size
     case HealthReasonKind::NvmeSpareLow:
         n = std::snprintf(text, size, "available spare %llu%% (threshold %u%%)", to,
                           static_cast<unsigned>(reason.limit));
+        break;
+    case HealthReasonKind::SelfTestFailed: {
+        const char* how = SelfTestOutcomeName(static_cast<SelfTestOutcome>(reason.limit & 0xFF));
+        if ((reason.limit & kSelfTestLbaKnown) != 0) {
+            n = std::snprintf(text, size, "the drive's self-test failed (%s) at %llu hours, first failing LBA %llu", how,
+                              from, to);
+        } else {
+            n = std::snprintf(text, size, "the drive's self-test failed (%s) at %llu hours", how, from);
+        }
+        break;
+    }
+    case HealthReasonKind::CountNotACount:
+        n = std::snprintf(text, size, "cannot judge attribute %u (its raw value is not a count on this drive)", id);
         break;
     default:
         text[0] = '\0';

@@ -31,11 +31,18 @@ enum class HealthReasonKind : std::uint8_t {
     NvmeCriticalWarning,     // critical-warning bits `to`
     NvmePercentageUsed,      // percentage used `to` (Bad at 100, Caution at 90)
     NvmeSpareLow,            // available spare `to` near or below threshold `limit`
+    CountNotACount,          // ATA count `id`: raw `to` (last `from`) cannot be a count on
+                             // this drive, so it is not judged; severity Good, never raises
+    SelfTestFailed,          // the newest completed self-test failed (Bad): at `from`
+                             // power-on hours, first failing LBA `to`; `limit` the outcome
+                             // (SelfTestOutcome) plus kSelfTestLbaKnown when `to` is known
 };
+
+constexpr std::uint32_t kSelfTestLbaKnown = 0x100;
 
 struct HealthReason {
     HealthReasonKind kind = HealthReasonKind::None;
-    HealthState severity = HealthState::Unknown;  // Caution or Bad
+    HealthState severity = HealthState::Unknown;  // Caution or Bad (Good: a note only)
     std::uint8_t attributeId = 0;                 // ATA attribute id; 0 for NVMe facts
     std::uint64_t from = 0;
     std::uint64_t to = 0;

@@ -98,6 +98,13 @@ bool JudgeCount(unsigned slot, std::uint64_t value, HealthBaseline& baseline, Dr
     return roseNow;
 }
 
+// A note, not a judgement: the count is left out of the verdict and the baseline.
+void NoteNotACount(std::uint8_t id, std::uint64_t value, const CountBaseline& last, DriveVerdict& verdict)
+{
+    AddReason(verdict, Reason(HealthReasonKind::CountNotACount, HealthState::Good, id, last.known ? last.last : 0,
+                              value, 0));
+}
+
 void StartVerdict(DriveVerdict& verdict)
 {
     verdict.health = HealthState::Good;
@@ -109,6 +116,17 @@ void StartVerdict(DriveVerdict& verdict)
 }
 
 }  // namespace
+
+bool CountCannotBe(std::uint8_t id, std::uint64_t value, const CountBaseline& last, std::uint64_t sectors)
+{
+    if (sectors != 0) {
+        const std::uint64_t bound = id == 5 ? sectors / kSpareShare : sectors;
+        if (value > bound) {
+            return true;
+        }
+    }
+    return last.known && value > last.last && value - last.last >= kImplausibleRise;
+}
 
 void ApplyCountOverrides(const char* valueText, CountLayout& layout)
 {
@@ -162,9 +180,22 @@ void AddReason(DriveVerdict& verdict, const HealthReason& reason)
     }
 }
 
+void JudgeSelfTests(const SelfTestLog* log, DriveVerdict& verdict)
+{
+    const SelfTestEntry* newest = log != nullptr ? NewestCompletedTest(*log) : nullptr;
+    if (newest == nullptr || !SelfTestFailed(newest->outcome)) {
+        return;
+    }
+    const std::uint32_t how =
+        static_cast<std::uint32_t>(newest->outcome) | (newest->lbaKnown ? kSelfTestLbaKnown : 0u);
+    AddReason(verdict, Reason(HealthReasonKind::SelfTestFailed, HealthState::Bad, 0, newest->powerOnHours,
+                              newest->firstFailingLba, how));
+}
+
 bool JudgeAta(const AtaReading& reading, HealthBaseline& baseline, DriveVerdict& verdict)
 {
     StartVerdict(verdict);
+    JudgeSelfTests(reading.selfTests, verdict);
     if (reading.returnStatus == ReturnStatus::Failing) {
         AddReason(verdict, Reason(HealthReasonKind::DriveSaysFailing, HealthState::Bad, 0, 0, 0, 0));
     }
@@ -196,6 +227,10 @@ bool JudgeAta(const AtaReading& reading, HealthBaseline& baseline, DriveVerdict&
             continue;
         }
         const std::uint64_t count = LowBytes(entry + kSmartRawOffset, bytes);
+        if (CountCannotBe(kCountIds[slot], count, baseline.counts[slot], reading.sectors)) {
+            NoteNotACount(kCountIds[slot], count, baseline.counts[slot], verdict);
+            continue;
+        }
         verdict.countsKnown = static_cast<std::uint8_t>(verdict.countsKnown | (1u << slot));
         verdict.counts[slot] = count;
         rose = JudgeCount(slot, count, baseline, verdict) || rose;
@@ -203,12 +238,14 @@ bool JudgeAta(const AtaReading& reading, HealthBaseline& baseline, DriveVerdict&
     return rose;
 }
 
-bool JudgeNvme(const std::uint8_t* log, HealthBaseline& baseline, DriveVerdict& verdict)
+bool JudgeNvme(const std::uint8_t* log, HealthBaseline& baseline, DriveVerdict& verdict,
+               const SelfTestLog* selfTests)
 {
     StartVerdict(verdict);
     if (log == nullptr) {
         return false;
     }
+    JudgeSelfTests(selfTests, verdict);
     const unsigned critical = log[kCriticalWarningOffset] & kCriticalBits;
     if (critical != 0) {
         AddReason(verdict, Reason(HealthReasonKind::NvmeCriticalWarning, HealthState::Bad, 0, 0, critical, 0));

@@ -7,7 +7,9 @@ static_assert(static_cast<int>(HealthReasonKind::AttributeAtThreshold) == 1 &&
                   static_cast<int>(HealthReasonKind::CountIncreased) == 4 &&
                   static_cast<int>(HealthReasonKind::NvmeCriticalWarning) == 5 &&
                   static_cast<int>(HealthReasonKind::NvmePercentageUsed) == 6 &&
-                  static_cast<int>(HealthReasonKind::NvmeSpareLow) == 7,
+                  static_cast<int>(HealthReasonKind::NvmeSpareLow) == 7 &&
+                  static_cast<int>(HealthReasonKind::CountNotACount) == 8 &&
+                  static_cast<int>(HealthReasonKind::SelfTestFailed) == 9,
               "reason numbers on the wire");
 static_assert(static_cast<int>(HealthState::Bad) == 3 && static_cast<int>(TemperatureState::Hot) == 2 &&
                   static_cast<int>(DriveKind::Property) == 2,

@@ -87,9 +87,10 @@ void DriveDatabase::Clear()
     first_->used = false;
     first_->key.Remove();
     first_->value.Remove();
+    first_->afterKey.Remove();
 }
 
-bool DriveDatabase::Insert(const char* key, const char* value)
+bool DriveDatabase::Insert(const char* key, const char* value, const char* afterKey)
 {
     Entry* entry = first_.get();
     for (;;) {
@@ -98,8 +99,10 @@ bool DriveDatabase::Insert(const char* key, const char* value)
         if (!entry->used || entry->key == key) {
             entry->key = key;
             entry->value = value;
+            entry->afterKey = afterKey != nullptr ? afterKey : value;
             entry->key.Trim();
             entry->value.Trim();
+            entry->afterKey.Trim();
             entry->used = true;
             return true;
         }
@@ -124,11 +127,20 @@ bool DriveDatabase::ParseLine(char* line)
     }
     char* cursor = line;
     const char* key = NextToken(cursor, separator_);
-    const char* value = key != nullptr ? NextToken(cursor, separator_) : nullptr;
-    if (key == nullptr || value == nullptr) {
+    if (key == nullptr) {
         return true;
     }
-    return Insert(key, value);
+    // The value ends at the next separator; a "counts=" note after it is kept apart.
+    while (*cursor == separator_) {
+        ++cursor;
+    }
+    CSTR afterKey;
+    afterKey = cursor;
+    const char* value = NextToken(cursor, separator_);
+    if (value == nullptr) {
+        return true;
+    }
+    return Insert(key, value, afterKey.String());
 }
 
 bool DriveDatabase::Load(const char* path)

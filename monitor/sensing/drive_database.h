@@ -19,8 +19,9 @@ public:
     bool Load(const char* path);
     // Reads one line of the file format; false only when no memory is left for an entry.
     bool ParseLine(char* line);
-    // Stores a key and value as read (untrimmed); false when no memory is left.
-    bool Insert(const char* key, const char* value);
+    // Stores a key and value as read (untrimmed), and the whole text after the key (with
+    // what follows a second separator); false when no memory is left.
+    bool Insert(const char* key, const char* value, const char* afterKey = nullptr);
     // The id for a model text (the first entry whose key starts it, ignoring case), or 0.
     std::uint8_t Lookup(const char* model) const;
     // The same, telling a line with id 0 ("no usable temperature") from no line at all.
@@ -32,11 +33,12 @@ public:
         bool used = false;
         CSTR key;
         CSTR value;
+        CSTR afterKey;  // the value with the rest of its line ("194 counts=197:0"), trimmed
         std::unique_ptr<Entry> next;
     };
     const Entry& First() const { return *first_; }
-    // The entry Find uses for a model, or null: its value text may say more than the id
-    // (the health rules read "counts=" from it).
+    // The entry Find uses for a model, or null: the text after its key may say more than
+    // the id (the health rules read "counts=" from afterKey).
     const Entry* FindEntry(const char* model) const;
     unsigned UsedEntries() const;
 

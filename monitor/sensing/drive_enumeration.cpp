@@ -270,6 +270,9 @@ void EnumerateDrives(DriveState& drives, bool askPowerFirst)
         record.returnStatus = ReturnStatus::NotAsked;
         record.returnStatusByPassThrough = 0;
         record.returnStatusRefused = 0;
+        record.selfTests = SelfTestLog();
+        record.selfTestsAsked = 0;
+        record.ticksSinceSelfTests = 0;
         drives.presentList[i] = kNoDrive;
         // A drive that fails keeps its device open (if it opened) until the table goes.
         record.device.Open(static_cast<std::uint8_t>(i));

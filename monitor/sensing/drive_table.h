@@ -3,6 +3,7 @@
 
 #include "kelvix_texts.h"
 #include "nvme_device.h"
+#include "self_test_log.h"
 #include "smart_device.h"
 
 #include <cstdint>
@@ -48,6 +49,12 @@ struct DriveRecord {
     ReturnStatus returnStatus = ReturnStatus::NotAsked;
     std::uint8_t returnStatusByPassThrough = 0;
     std::uint8_t returnStatusRefused = 0;
+    // The drive's own self-test log (ATA log 06h, NVMe page 06h) as last read, with the
+    // measurements since it was read; an awake drive's is read at its first read and then
+    // about once a day (self_test_reading.h). Kept when a later read fails.
+    SelfTestLog selfTests;
+    std::uint32_t ticksSinceSelfTests = 0;
+    std::uint8_t selfTestsAsked = 0;
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};

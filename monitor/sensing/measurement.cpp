@@ -5,6 +5,7 @@
 #include "nvme_pages.h"
 #include "program_folder.h"
 #include "return_status.h"
+#include "self_test_reading.h"
 #include "storage_property_query.h"
 #include "temperature_log.h"
 #include "worst_temperatures.h"
@@ -111,6 +112,7 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         std::uint8_t temperature = 0;
         bool read = false;
         bool answered = false;
+        bool awake = false;  // this tick reached the drive (or enumeration's read stands)
         if (record.enumerated != 0) {
             // Enumeration has just read the drive, or found it asleep: that stands for
             // this tick too, and the drive is not asked again.
@@ -120,6 +122,7 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
                 answered = true;
             } else {
                 read = EnumeratedTemperature(record, temperature, answered);
+                awake = answered;
             }
         } else if (LeaveAsleep(record, settings)) {
             // Nothing is sent: its last temperature counts, from enumeration's table
@@ -130,11 +133,13 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
         } else if (record.identityPending != 0) {
             // The first read of a drive asleep at start: its own identity and tables first.
             read = CompleteIdentity(record) && EnumeratedTemperature(record, temperature, answered);
+            awake = answered;
         } else {
             switch (record.kind) {
             case DriveKind::Nvme:
                 read = ReadNvmeTemperature(record, temperature);
                 answered = record.healthResult != nullptr;
+                awake = answered;
                 break;
             case DriveKind::Property:
                 read = answered = ReadPropertyTemperature(record, temperature);
@@ -143,10 +148,15 @@ std::uint32_t MeasureAll(DriveState& drives, const Settings& settings)
                 read = ReadAtaTemperature(record, temperature);
                 // A drive without the temperature attribute answered; only a refused request failed.
                 answered = record.attributeResult != nullptr;
+                awake = answered;
                 break;
             }
         }
         record.lastReadFailed = answered ? 0 : 1;
+        CountSelfTestTick(record);
+        if (awake) {
+            ReadSelfTestsIfDue(record, settings.TimerCurrent, settings.SelfTest);
+        }
         if (!read) {
             continue;
         }

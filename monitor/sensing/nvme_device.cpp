@@ -3,6 +3,7 @@
 #include "disk_control.h"
 #include "nvme_pages.h"
 #include "nvme_plausibility.h"
+#include "self_test_log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -138,6 +139,16 @@ const std::uint8_t* NvmeDevice::ReadHealthLog(HANDLE handle, std::uint32_t& byte
     }
     return Query(handle, kStorageDeviceProtocolSpecificProperty, kNvmeDataTypeLogPage, kNvmeLogPageHealthInfo,
                  healthReply_, kNvmeHealthSize, bytesReturned);
+}
+
+const std::uint8_t* NvmeDevice::ReadSelfTestLog(HANDLE handle, std::uint32_t& bytesReturned)
+{
+    bytesReturned = 0;
+    if (route_ != NvmeRoute::StorageQuery) {
+        return nullptr;
+    }
+    return Query(handle, kStorageDeviceProtocolSpecificProperty, kNvmeDataTypeLogPage, kNvmeSelfTestLogId,
+                 selfTestReply_, kNvmeSelfTestLogSize, bytesReturned);
 }
 
 bool NvmeDevice::ReadDiskLength(HANDLE handle, std::uint64_t& bytes)

@@ -58,6 +58,9 @@ public:
     const std::uint8_t* IdentifyController(HANDLE handle, std::uint32_t& bytesReturned);
     // The SMART / health information log (512 bytes), or null.
     const std::uint8_t* ReadHealthLog(HANDLE handle, std::uint32_t& bytesReturned);
+    // The Device Self-test log (page 06h, 564 bytes) through the storage query, or null;
+    // a USB bridge or the RST driver is not asked (they pass only identify and health).
+    const std::uint8_t* ReadSelfTestLog(HANDLE handle, std::uint32_t& bytesReturned);
     // IOCTL_DISK_GET_LENGTH_INFO: the drive's length in bytes from the disk driver, for
     // drives whose identify data give no total capacity. False when it is not answered.
     bool ReadDiskLength(HANDLE handle, std::uint64_t& bytes);
@@ -73,6 +76,7 @@ private:
     std::uint8_t request_[kProtocolRequestSize]{};
     std::uint8_t identifyReply_[kNvmeIdentifyReplySize]{};
     std::uint8_t healthReply_[kNvmeHealthReplySize]{};
+    std::uint8_t selfTestReply_[kProtocolDescriptorSize + 564]{};
     NvmeRoute route_ = NvmeRoute::StorageQuery;
     BridgePassThroughBlock bridgeBlock_{};
     HANDLE controller_ = nullptr;  // "\\.\ScsiN:" of an RST drive

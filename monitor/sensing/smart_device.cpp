@@ -2,6 +2,7 @@
 
 #include "ata_records.h"
 #include "disk_control.h"
+#include "self_test_log.h"
 
 #include <cstdio>
 #include <cstddef>
@@ -105,13 +106,13 @@ const GETVERSIONINPARAMS* SmartDevice::GetVersion(std::uint32_t& bytesReturned)
 }
 
 void SmartDevice::FillRequest(DWORD bufferSize, BYTE features, BYTE cylLow, BYTE cylHigh,
-                              BYTE command)
+                              BYTE command, BYTE lbaLow)
 {
     std::memset(&request_, 0, kSmartRequestSize);
     request_.cBufferSize = bufferSize;
     request_.irDriveRegs.bFeaturesReg = features;
     request_.irDriveRegs.bSectorCountReg = 1;
-    request_.irDriveRegs.bSectorNumberReg = 1;
+    request_.irDriveRegs.bSectorNumberReg = lbaLow;
     request_.irDriveRegs.bCylLowReg = cylLow;
     request_.irDriveRegs.bCylHighReg = cylHigh;
     // Bit 4 selects the slave device of a channel for the 9x driver, which reaches every
@@ -139,12 +140,12 @@ bool SmartDevice::EnableSmart(std::uint32_t& bytesReturned)
 
 const std::uint8_t* SmartDevice::ReceiveData(BYTE features, BYTE cylLow, BYTE cylHigh,
                                              BYTE command, std::uint8_t* reply,
-                                             unsigned resultOffset, std::uint32_t& bytesReturned)
+                                             unsigned resultOffset, std::uint32_t& bytesReturned, BYTE lbaLow)
 {
     std::memset(reply, 0, kSmartReplySize);
     if (route_ != AtaRoute::Smart) {
         SatRequest request;
-        request.task = Taskfile(features, cylLow, cylHigh, command);
+        request.task = Taskfile(features, cylLow, cylHigh, command, lbaLow);
         request.transfer = SatTransfer::SectorsIn;
         const SatForm form = route_ == AtaRoute::Sat16 ? SatForm::Sixteen : SatForm::Twelve;
         if (!SendSat(form, request, reply + kSmartStatusSize, bytesReturned).done) {
@@ -154,7 +155,7 @@ const std::uint8_t* SmartDevice::ReceiveData(BYTE features, BYTE cylLow, BYTE cy
     }
     requestSize_ = kSmartRequestSize;
     replySize_ = kSmartReplySize;
-    FillRequest(kSmartSectorSize, features, cylLow, cylHigh, command);
+    FillRequest(kSmartSectorSize, features, cylLow, cylHigh, command, lbaLow);
     if (!Send(kSmartRcvDriveData, &request_, reply, bytesReturned)) {
         return nullptr;
     }
@@ -191,6 +192,32 @@ const std::uint8_t* SmartDevice::ReadThresholds(std::uint32_t& bytesReturned)
     thresholdResult_ = ReceiveData(kSmartReadThresholds, kSmartCylLow, kSmartCylHigh, kAtaSmart,
                                    thresholdReply_, kSmartTableOffset, bytesReturned);
     return thresholdResult_;
+}
+
+const std::uint8_t* SmartDevice::ReadSelfTestLog(std::uint32_t& bytesReturned)
+{
+    if (handle_ == nullptr) {
+        return nullptr;
+    }
+    return ReceiveData(kSmartReadLog, kSmartCylLow, kSmartCylHigh, kAtaSmart, selfTestReply_, 0, bytesReturned,
+                       kSelfTestLogAddress);
+}
+
+bool SmartDevice::StartSelfTest(bool extended)
+{
+    if (handle_ == nullptr) {
+        return false;
+    }
+    const BYTE test = extended ? kExtendedSelfTest : kShortSelfTest;
+    if (route_ != AtaRoute::Smart) {
+        return SatNonData(Taskfile(kSmartExecuteOffline, kSmartCylLow, kSmartCylHigh, kAtaSmart, test)).done;
+    }
+    requestSize_ = kSmartRequestSize;
+    replySize_ = kSmartStatusSize;
+    FillRequest(0, kSmartExecuteOffline, kSmartCylLow, kSmartCylHigh, kAtaSmart, test);
+    std::uint8_t status[kSmartStatusSize] = {};
+    std::uint32_t bytes = 0;
+    return Send(kSmartSendDriveCommand, &request_, status, bytes);
 }
 
 bool SmartDevice::HasAtaPassThrough() const
@@ -251,14 +278,14 @@ bool SmartDevice::FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const
     return false;
 }
 
-AtaTaskfile SmartDevice::Taskfile(BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command) const
+AtaTaskfile SmartDevice::Taskfile(BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command, BYTE lbaLow) const
 {
     // The same registers FillRequest gives the disk driver; behind a bridge the drive is
     // always the master of its own channel.
     AtaTaskfile task;
     task.features = features;
     task.sectorCount = 1;
-    task.lbaLow = 1;
+    task.lbaLow = lbaLow;
     task.lbaMid = cylLow;
     task.lbaHigh = cylHigh;
     task.device = 0xA0;

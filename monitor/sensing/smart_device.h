@@ -45,6 +45,11 @@ public:
     const std::uint8_t* Identify(std::uint32_t& bytesReturned);
     const std::uint8_t* ReadAttributes(std::uint32_t& bytesReturned);
     const std::uint8_t* ReadThresholds(std::uint32_t& bytesReturned);
+    // SMART READ LOG of the self-test log (06h) on the drive's route: its 512 bytes or null.
+    const std::uint8_t* ReadSelfTestLog(std::uint32_t& bytesReturned);
+    // SMART EXECUTE OFF-LINE IMMEDIATE: starts a short or extended self-test in off-line
+    // mode (the drive goes on serving; data is never touched). False when refused.
+    bool StartSelfTest(bool extended);
     bool FindAttribute(std::uint8_t id, std::uint8_t raw[6]) const;
     // RETURN STATUS on the drive's route: the disk driver's SMART_SEND_DRIVE_COMMAND (or,
     // `byAtaPassThrough`, IOCTL_ATA_PASS_THROUGH on the same handle), or the bridge's
@@ -81,15 +86,16 @@ public:
 private:
     // One SMART_RCV_DRIVE_DATA request into `reply`; the data bytes from `resultOffset`
     // on, or null on failure.
+    // `lbaLow` is the sector number register: 1, or the log address of SMART READ LOG.
     const std::uint8_t* ReceiveData(BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command,
                                     std::uint8_t* reply, unsigned resultOffset,
-                                    std::uint32_t& bytesReturned);
-    void FillRequest(DWORD bufferSize, BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command);
+                                    std::uint32_t& bytesReturned, BYTE lbaLow = 1);
+    void FillRequest(DWORD bufferSize, BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command, BYTE lbaLow = 1);
     bool Send(DWORD code, const void* in, void* out, std::uint32_t& bytesReturned);
     void ClearResults();
     // One pass-through command in `form`; a data-in command's sector lands in `data`.
     SatReply SendSat(SatForm form, const SatRequest& request, std::uint8_t* data, std::uint32_t& bytesReturned);
-    AtaTaskfile Taskfile(BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command) const;
+    AtaTaskfile Taskfile(BYTE features, BYTE cylLow, BYTE cylHigh, BYTE command, BYTE lbaLow = 1) const;
 
     HANDLE handle_ = nullptr;
     std::uint8_t driveNumber_ = 0;
@@ -107,5 +113,6 @@ private:
     std::uint8_t identifyReply_[kSmartReplySize]{};
     std::uint8_t attributeReply_[kSmartReplySize]{};
     std::uint8_t thresholdReply_[kSmartReplySize]{};
+    std::uint8_t selfTestReply_[kSmartReplySize]{};
     SatPassThroughBlock satBlock_{};
 };

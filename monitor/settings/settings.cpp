@@ -39,6 +39,7 @@ constexpr SettingKey kKeys[] = {
     KEY(UseBalloon, Flag, "Threshold", "UseBalloon", 0, 1, kDialog),
     KEY(NvmeCurrent, Unsigned, "Threshold", "NvmeCurrent", 0, 255, kSettingInDaemon),
     KEY(Reminder, Unsigned, "Threshold", "Reminder", 0, kDay / 60, kSettingInDaemon),
+    KEY(SelfTest, Unsigned, "Health", "SelfTest", 0, 365, kSettingInDaemon),
 
     KEY(UseNetwork, Flag, "Network", "UseNetwork", 0, 1, kBoth),
     KEY(Port, Unsigned, "Network", "Port", 1, 65535, kBoth),

@@ -46,6 +46,9 @@ struct Settings {
     // each drive's own warning temperature.
     std::uint32_t NvmeCurrent = 0;
     std::uint32_t Reminder = 30;  // minutes between silent reminders while hot; 0: none
+    // [Health]: days of the drive's power-on time between scheduled short self-tests of
+    // each ATA drive (0: none, the default)
+    std::uint32_t SelfTest = 0;
     // [Network]
     std::int32_t UseNetwork = 0;
     std::uint32_t Port = 10008;

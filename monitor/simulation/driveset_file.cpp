@@ -1,6 +1,7 @@
 #include "driveset_file.h"
 
 #include "nvme_pages.h"
+#include "self_test_log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,8 +22,10 @@ constexpr std::uint64_t kKelvinOffset = 273;
 constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma", "atapi", "bridge", "attribute",
                                              "temperature-property",
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
-                                             "sleep", "power-calls", "return-status"};
+                                             "sleep", "power-calls", "return-status",
+                                             "self-test", "self-test-checksum", "self-test-running"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
+                                              "nvme-self-test",
                                               "nvme-identify-file", "health-file", "via"};
 
 template <std::size_t N>
@@ -281,6 +284,27 @@ private:
         if (key == "return-status") {
             return ReturnStatuses(args);
         }
+        if (key == "self-test") {
+            return SelfTest(args);
+        }
+
+        if (key == "self-test-running") {
+            // SMART READ DATA byte 363: a self-test runs, PERCENT of it left.
+            std::uint64_t percent = 0;
+            if (args.size() != 1 || !ParseNumber(args[0], 100, percent)) {
+                return Fail("self-test-running needs the percent left (0-100)");
+            }
+            drive_->smartData[kSelfTestStatusOffset] = static_cast<std::uint8_t>(0xF0 | (percent / 10 > 9 ? 9 : percent / 10));
+            smartDirty_ = true;
+            return true;
+        }
+        if (key == "self-test-checksum") {
+            if (args.size() != 1 || args[0] != "bad") {
+                return Fail("self-test-checksum takes 'bad'");
+            }
+            selfTestChecksumBad_ = true;
+            return true;
+        }
         if (key == "power-calls") {
             return PowerCalls(args);
         }
@@ -342,6 +366,9 @@ private:
         }
         if (key == "health-series") {
             return HealthSeries(args);
+        }
+        if (key == "nvme-self-test") {
+            return NvmeSelfTest(args);
         }
         if (key == "fail") {
             return NvmeFailure(args);
@@ -702,6 +729,97 @@ private:
         return true;
     }
 
+    // self-test KIND STATUS HOURS [LBA]: one more entry of the self-test log, oldest first,
+    // written round-robin over its 21 descriptors as a drive does. KIND short, extended,
+    // conveyance, selective or a subcommand number; STATUS passed, aborted, interrupted,
+    // fatal, unknown-element, electrical, servo, read, handling, running or the nibble.
+    bool SelfTest(const std::vector<std::string_view>& args)
+    {
+        static const std::string_view kinds[] = {"", "short", "extended", "conveyance", "selective"};
+        static const std::string_view statuses[] = {"passed", "aborted", "interrupted", "fatal", "unknown-element",
+                                                    "electrical", "servo", "read", "handling"};
+        std::uint64_t kind = 0;
+        std::uint64_t status = 0;
+        std::uint64_t hours = 0;
+        std::uint64_t lba = 0xFFFFFFFF;
+        bool known = args.size() == 3 || args.size() == 4;
+        if (known) {
+            const auto indexOf = [](const auto& table, std::string_view word, std::uint64_t& value) {
+                for (std::size_t i = 0; i < std::size(table); ++i) {
+                    if (!table[i].empty() && table[i] == word) {
+                        value = i;
+                        return true;
+                    }
+                }
+                return false;
+            };
+            known = (indexOf(kinds, args[0], kind) || ParseNumber(args[0], 0xFF, kind)) &&
+                    (indexOf(statuses, args[1], status) || (args[1] == "running" && (status = 15, true)) ||
+                     ParseNumber(args[1], 15, status)) &&
+                    ParseNumber(args[2], 0xFFFF, hours) && (args.size() == 3 || ParseNumber(args[3], 0xFFFFFFFF, lba));
+        }
+        if (!known) {
+            return Fail("self-test needs a kind, a status, the power-on hours and optionally the failing LBA");
+        }
+        std::uint8_t* log = drive_->selfTestLog;
+        if (!drive_->logsSelfTests) {
+            drive_->logsSelfTests = true;
+            log[0] = 1;  // revision
+            drive_->identify[168] |= 0x02;  // word 84: self-tests supported
+            drive_->identify[169] = static_cast<std::uint8_t>((drive_->identify[169] & 0x3F) | 0x40);
+            identifyDirty_ = true;
+        }
+        const unsigned slot = drive_->selfTestsLogged++ % 21;
+        std::uint8_t* d = log + 2 + slot * 24;
+        std::fill(d, d + 24, std::uint8_t{0});
+        d[0] = static_cast<std::uint8_t>(kind);
+        d[1] = static_cast<std::uint8_t>(status << 4);
+        d[2] = static_cast<std::uint8_t>(hours);
+        d[3] = static_cast<std::uint8_t>(hours >> 8);
+        for (unsigned b = 0; b < 4; ++b) {
+            d[5 + b] = static_cast<std::uint8_t>(lba >> (8 * b));
+        }
+        log[508] = static_cast<std::uint8_t>(slot + 1);
+        selfTestDirty_ = true;
+        return true;
+    }
+
+    // nvme-self-test CODE RESULT HOURS [LBA]: one more result of the Device Self-test log,
+    // oldest first (the page keeps the newest first: earlier ones move down, 20 at most).
+    // CODE 1 short, 2 extended; RESULT the status nibble (0 passed, 7 a segment failed...);
+    // an LBA marks itself valid. The first line sets OACS bit 4.
+    bool NvmeSelfTest(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t code = 0;
+        std::uint64_t result = 0;
+        std::uint64_t hours = 0;
+        std::uint64_t lba = 0;
+        if ((args.size() != 3 && args.size() != 4) || !ParseNumber(args[0], 15, code) ||
+            !ParseNumber(args[1], 15, result) || !ParseNumber(args[2], 0xFFFFFFFF, hours) ||
+            (args.size() == 4 && !ParseNumber(args[3], 0xFFFFFFFFFFFFull, lba))) {
+            return Fail("nvme-self-test needs the test code, the result nibble, the power-on hours and optionally "
+                        "the failing LBA");
+        }
+        std::uint8_t* page = drive_->nvmeSelfTestLog;
+        if ((drive_->nvmeIdentify[kNvmeOacsOffset] & kNvmeOacsSelfTest) == 0) {
+            drive_->nvmeIdentify[kNvmeOacsOffset] |= kNvmeOacsSelfTest;
+            for (unsigned n = 0; n < kNvmeSelfTestResults; ++n) {
+                page[4 + n * 28] = 0x0F;  // unused
+            }
+        }
+        std::memmove(page + 4 + 28, page + 4, 28 * (kNvmeSelfTestResults - 1));
+        std::uint8_t* r = page + 4;
+        std::fill(r, r + 28, std::uint8_t{0});
+        r[0] = static_cast<std::uint8_t>(code << 4 | result);
+        r[1] = result == 7 ? 1 : 0;
+        r[2] = args.size() == 4 ? 0x02 : 0x00;
+        for (unsigned b = 0; b < 8; ++b) {
+            r[4 + b] = static_cast<std::uint8_t>(hours >> (8 * b));
+            r[16 + b] = static_cast<std::uint8_t>(lba >> (8 * b));
+        }
+        return true;
+    }
+
     // return-status WORD...: the answers to RETURN STATUS in turn, the last one staying.
     bool ReturnStatuses(const std::vector<std::string_view>& args)
     {
@@ -767,8 +885,14 @@ private:
             if (thresholdsDirty_) {
                 SealSector(drive_->thresholds);
             }
+            if (selfTestDirty_) {
+                SealSector(drive_->selfTestLog);
+                if (selfTestChecksumBad_) {
+                    drive_->selfTestLog[kSmartSectorSize - 1] ^= 0x5A;
+                }
+            }
         }
-        identifyDirty_ = smartDirty_ = thresholdsDirty_ = false;
+        identifyDirty_ = smartDirty_ = thresholdsDirty_ = selfTestDirty_ = selfTestChecksumBad_ = false;
     }
 
     const std::string& baseDirectory_;
@@ -779,6 +903,8 @@ private:
     bool identifyDirty_ = false;
     bool smartDirty_ = false;
     bool thresholdsDirty_ = false;
+    bool selfTestDirty_ = false;
+    bool selfTestChecksumBad_ = false;
     std::string message_;
 };
 

@@ -6,6 +6,7 @@
 #include "identity_text.h"
 #include "intel_rst_nvme.h"
 #include "sat_passthrough.h"
+#include "self_test_log.h"
 #include "storage_temperature.h"
 
 #include <algorithm>
@@ -732,6 +733,12 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
                 return true;
             }
         }
+        if (smartCommand && regs.bFeaturesReg == kSmartExecuteOffline && target.logsSelfTests &&
+            (regs.bSectorNumberReg == kShortSelfTest || regs.bSectorNumberReg == kExtendedSelfTest)) {
+            ++selfTestsStarted_[drive];
+            returned = kSmartStatusSize;
+            return true;
+        }
         if (!smartCommand || regs.bFeaturesReg != kSmartEnableOperations || target.atapi ||
             target.fail.enable) {
             SENDCMDOUTPARAMS status{};
@@ -790,6 +797,18 @@ bool SimulatedDiskBus::AnswerData(SimulatedDrive& drive, unsigned number,
         std::memcpy(data, drive.thresholds, kSmartSectorSize);
         return true;
     }
+    if (regs.bFeaturesReg == kSmartReadLog) {
+        // SMART READ LOG: only the self-test log, one sector, where the drive keeps one.
+        if (!drive.logsSelfTests || regs.bSectorNumberReg != kSelfTestLogAddress || regs.bSectorCountReg != 1) {
+            return false;
+        }
+        ++selfTestLogReads_[number];
+        if (Asleep(number)) {
+            ++selfTestLogReadsAsleep_[number];
+        }
+        std::memcpy(data, drive.selfTestLog, kSmartSectorSize);
+        return true;
+    }
     if (regs.bFeaturesReg != kSmartReadData) {
         return false;
     }
@@ -844,6 +863,11 @@ bool SimulatedDiskBus::AnswerStorageQuery(SimulatedDrive& drive, unsigned number
         }
         page = drive.nvmeIdentify;
         pageSize = kNvmeIdentifySize;
+    } else if (dataType == kNvmeDataTypeLogPage && value == kNvmeSelfTestLogId &&
+               (drive.nvmeIdentify[kNvmeOacsOffset] & kNvmeOacsSelfTest) != 0) {
+        ++selfTestLogReads_[number];
+        page = drive.nvmeSelfTestLog;
+        pageSize = kNvmeSelfTestLogSize;
     } else if (dataType == kNvmeDataTypeLogPage && value == kNvmeLogPageHealthInfo) {
         const std::uint32_t read = ++healthReads_[number];
         if (drive.fail.healthFrom != 0 && read >= drive.fail.healthFrom) {

@@ -81,6 +81,12 @@ struct SimulatedDrive {
     Status ReturnStatusAt(std::uint32_t ask) const;
     SimulatedFailures fail;
 
+    // Its S.M.A.R.T. self-test log (SMART READ LOG, address 06h), answered where IDENTIFY
+    // says it logs self-tests (word 84 bit 1, set by the first "self-test" line).
+    bool logsSelfTests = false;
+    std::uint8_t selfTestLog[kSmartSectorSize] = {};
+    unsigned selfTestsLogged = 0;
+
     // Power: which of the two power questions the drive answers (CHECK POWER MODE through
     // IOCTL_ATA_PASS_THROUGH, GetDevicePowerState), and when it is spun down. Its clock is
     // the CHECK POWER MODE requests it receives (answered or not), numbered from 1: it is
@@ -105,6 +111,9 @@ struct SimulatedDrive {
     SimulatedNvmeVia via = SimulatedNvmeVia::Direct;
     std::uint8_t nvmeIdentify[kNvmeIdentifySize] = {};
     std::uint8_t health[kNvmeHealthSize] = {};
+    // Its Device Self-test log page (06h), answered once a "nvme-self-test" line set OACS
+    // bit 4 in identify controller.
+    std::uint8_t nvmeSelfTestLog[564] = {};
     std::vector<std::uint16_t> healthKelvins;
     // Health-log fields that change over reads, as AttributeSeries (the last value stays).
     struct HealthSeries {
@@ -235,6 +244,15 @@ public:
     std::uint32_t PowerChecks(unsigned drive) const;
     // RETURN STATUS questions received, every way (counted among the S.M.A.R.T. commands).
     std::uint32_t StatusQuestions(unsigned drive) const { return statusAsks_[drive % kSimulatedDriveSlots]; }
+    // SMART READ LOG requests of the self-test log a drive answered, and those of them
+    // that came while it was spun down.
+    std::uint32_t SelfTestLogReads(unsigned drive) const { return selfTestLogReads_[drive % kSimulatedDriveSlots]; }
+    // Self-tests started by SMART EXECUTE OFF-LINE IMMEDIATE through the disk driver.
+    std::uint32_t SelfTestsStarted(unsigned drive) const { return selfTestsStarted_[drive % kSimulatedDriveSlots]; }
+    std::uint32_t SelfTestLogReadsAsleep(unsigned drive) const
+    {
+        return selfTestLogReadsAsleep_[drive % kSimulatedDriveSlots];
+    }
     bool Asleep(unsigned drive) const;
     // The counts as text: "drive N smart S asleep A checks C sleeping 0|1" per installed
     // drive, then "end".
@@ -298,6 +316,9 @@ private:
     std::uint32_t propertyReads_[kSimulatedDriveSlots] = {};
     std::uint32_t passThroughs_[kSimulatedDriveSlots] = {};
     std::uint32_t statusAsks_[kSimulatedDriveSlots] = {};
+    std::uint32_t selfTestLogReads_[kSimulatedDriveSlots] = {};
+    std::uint32_t selfTestLogReadsAsleep_[kSimulatedDriveSlots] = {};
+    std::uint32_t selfTestsStarted_[kSimulatedDriveSlots] = {};
     // A JMicron bridge's command between its three steps, and the last one's outcome.
     struct JmicronCommand {
         bool pending = false;

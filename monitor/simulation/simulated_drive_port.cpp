@@ -3,6 +3,7 @@
 #include "ata_records.h"
 #include "disk_control.h"
 #include "nvme_device.h"
+#include "self_test_log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -149,6 +150,15 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
         if (r.features == 0xD8 && dataSize == 0) {
             return true;
         }
+        if (r.features == 0xD4 && dataSize == 0) {
+            // EXECUTE OFF-LINE IMMEDIATE: a short or extended self-test starts.
+            const bool test = r.lbaLow == 0x01 || r.lbaLow == 0x02;
+            if (test && drive->logsSelfTests) {
+                ++selfTestsStarted_[number];
+                WriteCounts();
+            }
+            return test && drive->logsSelfTests;
+        }
         if (r.features == 0xDA && dataSize == 0) {
             const SimulatedDrive::Status status = drive->ReturnStatusAt(++statusAsks_[number]);
             if (status == SimulatedDrive::Status::Refused) {
@@ -160,6 +170,9 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
             return true;
         }
         sector = r.features == 0xD0 ? drive->smartData : r.features == 0xD1 ? drive->thresholds : nullptr;
+        if (r.features == 0xD5 && r.lbaLow == 0x06 && r.sectorCount == 1 && drive->logsSelfTests) {
+            sector = drive->selfTestLog;  // SMART READ LOG of the self-test log
+        }
         // "fail attributes from N": the Nth attribute read and every later one fail.
         attributeRead = r.features == 0xD0 ? ++attributeReads_[descriptor - kFirstDescriptor] : 0;
         if (drive->fail.attributesFrom != 0 && attributeRead >= drive->fail.attributesFrom) {
@@ -187,6 +200,11 @@ bool SimulatedDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& c, st
     Record({static_cast<unsigned>(descriptor - kFirstDescriptor), true, {}, c, dataSize});
     if (c.opcode == kNvmeAdminIdentify && c.cdw10 == 1 && c.namespaceId == 0 && dataSize == kNvmeIdentifySize) {
         std::memcpy(data, drive->nvmeIdentify, kNvmeIdentifySize);
+        return true;
+    }
+    if (c.opcode == kNvmeAdminGetLogPage && c.cdw10 == (kNvmeSelfTestLogId | (kNvmeSelfTestLogSize / 4 - 1) << 16) &&
+        dataSize == kNvmeSelfTestLogSize && (drive->nvmeIdentify[kNvmeOacsOffset] & kNvmeOacsSelfTest) != 0) {
+        std::memcpy(data, drive->nvmeSelfTestLog, kNvmeSelfTestLogSize);
         return true;
     }
     if (c.opcode == kNvmeAdminGetLogPage && c.namespaceId == kNvmeAllNamespaces && c.cdw10 == kHealthLogCdw10 &&
@@ -218,6 +236,9 @@ void SimulatedDrivePort::WriteCounts() const
     for (unsigned n = 0; n < kSimulatedDriveSlots; ++n) {
         if (set_.drives[n].installed) {
             text += CountsLine(n, commands_[n], commandsAsleep_[n], powerChecks_[n], Asleep(n));
+            if (selfTestsStarted_[n] != 0) {
+                text.insert(text.size() - 1, " selftests " + std::to_string(selfTestsStarted_[n]));
+            }
         }
     }
     WriteCountsFile(set_.countsFile, text + "end\n");

@@ -2,7 +2,8 @@
 # A drive whose pending-sector count rises mid-run: exactly one health balloon with the
 # reason in words, the metrics say caution with the count, PELITO pops its balloon with
 # the health line; after a restart the steady count gives no new balloon, until the drive
-# itself answers RETURN STATUS with "failing": bad, with its balloon.
+# itself answers RETURN STATUS with "failing": bad, with its balloon; a drive added then
+# whose newest self-test failed is bad from the start, with when and where.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_health
 monitor=$E2E_BUILD/monitor
@@ -11,7 +12,8 @@ port=$(e2e_free_port)
 metrics_port=$(e2e_free_tcp_port)
 cp "$monitor/KELVIX_SIM.exe" "$monitor/HDDATA.CFG" "$monitor/7SEG_G.KVX" .
 # Read 1 is enumeration's, which the start's measurement takes; each "measure now" reads again.
-# write_drives PENDING [RETURN-STATUS]: drive 0's pending counts and answers per read.
+# write_drives PENDING [RETURN-STATUS [MORE]]: drive 0's pending counts and answers per
+# read; MORE: further drives.
 write_drives() {
     cat > drives.txt <<DRIVES
 drive 0
@@ -35,6 +37,7 @@ serial WCC6Y0ABCDEF
 attribute 5 0x0033 030 030 00
 threshold 5 140
 temperature 194 30
+${3:-}
 DRIVES
 }
 write_drives "0 0 8"
@@ -111,12 +114,22 @@ check "the baseline is kept" grep -q '^ST3500418AS:1.00:5VM1ABCD=caution 5:0 197
 
 quit_kelvix "main window goes"
 # A restart with the count steady at 8: caution still, and no balloon for it.
-write_drives 8 "passed failing"
+write_drives 8 "passed failing" "drive 3
+model SIM SELFTEST
+serial SIM3SELF
+temperature 194 33
+self-test short passed 100
+self-test extended read 250 123456"
 win_bg "$E2E_WORK/KELVIX_SIM.exe"
 check "main window appears again" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
+check "the new drive's balloon names its failed self-test" \
+    wait_until 15 balloon_has "#3  危険: ドライブの自己診断で異常 (電源投入 250 時間, 最初の不良 LBA 123456)"
+shot self_test_balloon
 check_eq "no health balloon after the restart" 0 "$(balloons_for 8)"
 check_contains "still caution after the restart" \
     'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="caution"} 1' "$(metrics)"
+check_contains "metrics: bad by its own self-test" \
+    'kelvix_drive_health_state{drive="3",serial="SIM3SELF",state="bad"} 1' "$(metrics)"
 check "measure now (read 2: the drive says it fails)" kvd command-times 32789 1
 check "its balloon names the drive's own verdict" wait_until 10 balloon_has "#0  危険: ドライブ自身が故障の恐れを報告"
 check_contains "metrics: bad by the drive's own verdict" \

@@ -421,6 +421,7 @@ def asleep_at_start(program, _driveset, work):
     with open(driveset, "w") as f:
         f.write("counts %s\ndrive 0\nmodel ST380011A\ntemperature 194 35\n"
                 "drive 1\nmodel WDC WD800JB-00JJC0\nserial WMAJ91234567\ntemperature 194 40\nsleep start 2\n"
+                "self-test short passed 100\nself-test extended read 250 123456\n"
                 % counts_path)
     daemon = Daemon(program, driveset, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0")
     if not daemon.started():
@@ -445,10 +446,16 @@ def asleep_at_start(program, _driveset, work):
     after = counts(counts_path, 1)
     check(after is not None and after["asleep"] == 0 and after["smart"] > 0,
           "commands while asleep, or none after waking: %r" % (after,))
+    # Its self-test log, read once it is awake, tells of the failed test.
+    told = ('health of drive 1 "WDC WD800JB-00JJC0" is bad (was unknown): the drive\'s self-test failed '
+            '(read element failed) at 250 hours, first failing LBA 123456')
+    wait_until(lambda: told in daemon.text(), "the journal to tell of the failed self-test")
+    check(told in daemon.text(), "no journal line for the failed self-test: " + daemon.text()[-600:])
     code = daemon.stop()
     check(code == 0, "exit status %d after SIGTERM" % code)
     with open(os.path.join(work, "KELVIX.INI")) as f:
-        worst = [line.strip() for line in f.read().split("[Worst]")[-1].splitlines() if "=" in line]
+        section = f.read().split("[Worst]")[-1].split("\n[")[0]  # up to the next section ([Health])
+        worst = [line.strip() for line in section.splitlines() if "=" in line]
     check(worst == ["ST380011A:1.00:SIM00000000=0x23", "WDC WD800JB-00JJC0:1.00:WMAJ91234567=0x28"],
           "worst values: %r" % (worst,))
 
@@ -526,11 +533,38 @@ def history_story(program, _driveset, work):
         f.write("[Daemon]\nStateDirectory=%s/nowhere\n" % work)
     code, _rows, err = history_csv(daemon, "0")
     check(code == 1 and "no history yet" in err, "no file: %d %r" % (code, err))
+def self_test_command(program, _driveset, work):
+    """kelvixd --self-test: starts a drive's own test, or says why it cannot."""
+    driveset = os.path.join(work, "tests.txt")
+    counts_path = os.path.join(work, "counts.txt")
+    with open(driveset, "w") as f:
+        f.write("counts %s\ndrive 0\nmodel ST380011A\nself-test short passed 100\n"
+                "drive 1\nmodel ST380011A\nself-test short passed 100\nself-test-running 90\n"
+                "drive 2\nmodel ST380011A\n" % counts_path)
+    config = os.path.join(work, "kelvixd.conf")
+    with open(config, "w") as f:
+        f.write(config_text(free_port(socket.SOCK_DGRAM), work))
+    env = dict(os.environ, KELVIXD_DRIVESET=driveset)
+
+    def run(*args):
+        done = subprocess.run([program, "-c", config, "--self-test"] + list(args), env=env, capture_output=True,
+                              text=True, timeout=20)
+        return done.returncode, done.stdout + done.stderr
+
+    code, text = run("0", "short")
+    check(code == 0 and 'drive 0 "ST380011A": short self-test started' in text, "drive 0: %d %r" % (code, text))
+    check((counts(counts_path, 0) or {}).get("selftests") == 1, "no test started: %r" % (counts(counts_path, 0),))
+    code, text = run("1", "long")
+    check(code == 1 and "a self-test is running already (90% left)" in text, "drive 1: %d %r" % (code, text))
+    code, text = run("2", "short")
+    check(code == 1 and "no self-tests" in text, "drive 2: %d %r" % (code, text))
+    code, text = run("0", "medium")
+    check(code == 2 and "usage" in text, "a wrong kind: %d %r" % (code, text))
 
 
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (history_story, asleep_at_start, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
+    for case in (history_story, asleep_at_start, self_test_command, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
                  bad_config_at_start, refusing_state):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)

@@ -1,6 +1,6 @@
 // One verdict, every output: for a mixed set of drives (an ATA disk with pending sectors,
 // an NVMe SSD with its own warning temperature, a drive only the temperature property
-// reaches) the tray's rule, the snapshot, the metrics, the verdict report PELITO and
+// reaches, an ATA disk whose newest self-test failed) the tray's rule, the snapshot, the metrics, the verdict report PELITO and
 // tempquery read, and kelvixd's journal all tell the same warning temperature, hot state
 // and health.
 #include "daemon_config.h"
@@ -47,6 +47,18 @@ TEST(OneVerdict, EveryOutputTellsTheSameForAMixedSet)
     log[4] = 10;
     drives->table[1].healthResult = log;
     put(2, "USB SSD", DriveKind::Property, 30);
+    put(3, "SELF TESTED", DriveKind::Ata, 33);
+    std::uint8_t healthy[kSmartEntryCount * kSmartEntrySize] = {194, 0, 0, 100, 100, 33};
+    drives->table[3].attributeResult = healthy;
+    SelfTestLog& tests = drives->table[3].selfTests;
+    tests.read = tests.valid = true;
+    tests.count = 2;
+    tests.entries[0].kind = SelfTestKind::Extended;
+    tests.entries[0].outcome = SelfTestOutcome::FailedRead;
+    tests.entries[0].powerOnHours = 250;
+    tests.entries[0].lbaKnown = true;
+    tests.entries[0].firstFailingLba = 123456;
+    tests.entries[1].outcome = SelfTestOutcome::Passed;
 
     DriveJudge judge(nullptr);
     const WarningLimits limits = WarningLimitsOf(config.settings);
@@ -59,6 +71,7 @@ TEST(OneVerdict, EveryOutputTellsTheSameForAMixedSet)
         {42, TemperatureState::Hot, HealthState::Caution},
         {80, TemperatureState::Normal, HealthState::Good},
         {42, TemperatureState::Normal, HealthState::Unknown},
+        {42, TemperatureState::Normal, HealthState::Bad},
     };
 
     const DriveSnapshot snapshot = TakeSnapshot(*drives, config.settings, judge);
@@ -68,7 +81,7 @@ TEST(OneVerdict, EveryOutputTellsTheSameForAMixedSet)
     VerdictReport report;
     ASSERT_TRUE(ParseVerdictReport(wire, sizeof wire, report));
     const DriveReadings readings = CollectReadings(*drives);
-    ASSERT_EQ(readings.count, 3u);
+    ASSERT_EQ(readings.count, 4u);
     std::FILE* journal = std::tmpfile();
     ASSERT_NE(journal, nullptr);
     WarningWatch watch;
@@ -82,7 +95,7 @@ TEST(OneVerdict, EveryOutputTellsTheSameForAMixedSet)
     }
     std::fclose(journal);
 
-    for (unsigned i = 0; i < 3; ++i) {
+    for (unsigned i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         const DriveVerdict& verdict = judge.Verdict(i);
         EXPECT_EQ(verdict.warningTemperature, expected[i].warning);
@@ -108,10 +121,15 @@ TEST(OneVerdict, EveryOutputTellsTheSameForAMixedSet)
             EXPECT_NE(metrics.find(line), std::string::npos) << "the metrics: " << line;
         }
     }
+    EXPECT_EQ(report.drives[3].reasonKind, static_cast<std::uint8_t>(HealthReasonKind::SelfTestFailed))
+        << "PELITO and tempquery get the reason";
+    EXPECT_EQ(report.drives[3].reasonTo, 123456u);
     EXPECT_EQ(lines,
               "<4>drive 0 \"ATA DISK\" is at 45 C (warning temperature 42 C)\n"
               "<4>health of drive 0 \"ATA DISK\" is caution (was unknown): attribute 197 (current "
-              "pending sectors) is 8\n")
+              "pending sectors) is 8\n"
+              "<4>health of drive 3 \"SELF TESTED\" is bad (was unknown): the drive's self-test failed (read "
+              "element failed) at 250 hours, first failing LBA 123456\n")
         << "the journal";
 }
 

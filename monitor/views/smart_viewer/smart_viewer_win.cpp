@@ -5,6 +5,7 @@
 
 #include "common_controls_win.h"
 #include "program_state_win.h"
+#include "self_test_rows.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
 #include "nvme_viewer_text.h"
@@ -78,6 +79,19 @@ void FillInfoRows(HWND list, const DriveInfoRow* rows, unsigned count)
     }
 }
 
+// The drive's logged self-tests below its information rows.
+void AppendSelfTestRows(HWND list, const SelfTestLog& log)
+{
+    const SelfTestRows rows = BuildSelfTestRows(log);
+    const int first = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (unsigned i = 0; i < rows.count; ++i) {
+        const int index = InsertListRowCp932(list, first + static_cast<int>(i), rows.rows[i].item);
+        if (index >= 0) {
+            SetListCellCp932(list, index, 1, rows.rows[i].value);
+        }
+    }
+}
+
 void ShowNvmeDrive(HWND dialog, const DriveRecord& record, const DriveVerdict& verdict)
 {
     const NvmeInfoRows info = BuildNvmeInfoRows(record);
@@ -118,6 +132,7 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
     } else {
         const DriveInfoRows info = BuildDriveInfoRows(record);
         FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kDriveInfoRowCount);
+        AppendSelfTestRows(GetDlgItem(dialog, IDC_SMART_INFO), record.selfTests);
     }
 
     HWND attributeList = GetDlgItem(dialog, IDC_SMART_ATTRIBUTES);
@@ -161,7 +176,8 @@ void Open(HWND dialog)
     ShowWindow(dialog, SW_SHOW);
 }
 
-// Rows behind a caution in yellow, behind a bad verdict in red; the others as the list draws them.
+// Rows behind a caution in yellow, behind a bad verdict in red, a count the verdict could
+// not judge (its mark is Good) in grey; the others as the list draws them.
 LRESULT PaintMarkedRow(NMLVCUSTOMDRAW& draw)
 {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
@@ -172,11 +188,13 @@ LRESULT PaintMarkedRow(NMLVCUSTOMDRAW& draw)
     }
     const DWORD_PTR row = draw.nmcd.dwItemSpec;
     const HealthState mark = row < std::size(g_rowMarks) ? g_rowMarks[row] : HealthState::Unknown;
-    if (mark < HealthState::Caution) {
+    if (mark < HealthState::Good) {
         return CDRF_DODEFAULT;
     }
-    draw.clrText = RGB(0, 0, 0);
-    draw.clrTextBk = mark == HealthState::Bad ? RGB(255, 170, 170) : RGB(255, 230, 140);
+    draw.clrText = mark == HealthState::Good ? RGB(96, 96, 96) : RGB(0, 0, 0);
+    draw.clrTextBk = mark == HealthState::Bad    ? RGB(255, 170, 170)
+                     : mark == HealthState::Good ? RGB(224, 224, 224)
+                                                 : RGB(255, 230, 140);
     return CDRF_NEWFONT;
 }
 

@@ -26,6 +26,7 @@ VerdictMarks MarkVerdict(const DriveVerdict& verdict)
         switch (reason.kind) {
         case HealthReasonKind::AttributeAtThreshold:
         case HealthReasonKind::CountAboveZero:
+        case HealthReasonKind::CountNotACount:  // Good: a row not judged
             Raise(marks.attribute[reason.attributeId], reason.severity);
             break;
         case HealthReasonKind::CountIncreased:
@@ -42,6 +43,7 @@ VerdictMarks MarkVerdict(const DriveVerdict& verdict)
             Raise(marks.availableSpare, reason.severity);
             break;
         case HealthReasonKind::DriveSaysFailing:
+        case HealthReasonKind::SelfTestFailed:  // the self-test list shows it
         case HealthReasonKind::None:
             break;  // no row of its own
         }

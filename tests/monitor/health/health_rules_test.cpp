@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -173,6 +174,71 @@ TEST(AtaHealth, TheDriveDatabaseSaysWhichRawBytesHoldACount)
     DriveVerdict verdict;
     JudgeAta(reading, baseline, verdict);
     EXPECT_EQ(verdict.health, HealthState::Good) << Reasons(verdict);
+}
+
+// One letter a reading: G good with no reason, N good with only the "cannot judge" note,
+// C caution, B bad.
+TEST(AtaHealth, ACountThatCannotBeIsNotedAndNotJudged)
+{
+    const struct {
+        const char* why;
+        std::uint8_t id;
+        std::uint64_t sectors;
+        ReturnStatus status;
+        std::vector<std::uint64_t> raws;
+        const char* health;
+    } cases[] = {
+        {"pending above the drive's sectors", 197, 1000000, ReturnStatus::NotAsked, {4246863874ull}, "N"},
+        {"pending up to the drive's sectors is judged", 197, 1000, ReturnStatus::NotAsked, {1000}, "C"},
+        {"offline uncorrectable above the sectors", 198, 500, ReturnStatus::NotAsked, {501, 0}, "NG"},
+        {"reallocated above a spare area of 1/100", 5, 1000000, ReturnStatus::NotAsked, {10001}, "N"},
+        {"reallocated within it is judged", 5, 1000000, ReturnStatus::NotAsked, {10000}, "C"},
+        {"no sectors known: judged", 197, 0, ReturnStatus::NotAsked, {4246863874ull}, "C"},
+        {"a jump by a million, then back", 199, 0, ReturnStatus::NotAsked, {3, 1000003, 3}, "GNG"},
+        {"a rise just under a million is a rise", 199, 0, ReturnStatus::NotAsked, {3, 1000002}, "GC"},
+        {"one that stays up stays unjudged", 187, 0, ReturnStatus::NotAsked, {0, 5000000, 5000000}, "GNN"},
+        {"the note never hides a bad drive", 197, 100, ReturnStatus::Failing, {101}, "B"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        HealthBaseline baseline;
+        DriveVerdict verdict;
+        std::string health;
+        for (const std::uint64_t raw : c.raws) {
+            AtaTables tables{{c.id, false, 100, raw, 0}};
+            AtaReading reading;
+            reading.attributes = tables.attributes;
+            reading.thresholds = tables.thresholds;
+            reading.returnStatus = c.status;
+            reading.sectors = c.sectors;
+            const bool rose = JudgeAta(reading, baseline, verdict);
+            const unsigned slot = CountSlotOf(c.id);
+            bool noted = false;
+            for (unsigned r = 0; r < verdict.reasonCount; ++r) {
+                const HealthReason& reason = verdict.reasons[r];
+                if (reason.kind == HealthReasonKind::CountNotACount) {
+                    noted = true;
+                    EXPECT_EQ(reason.severity, HealthState::Good);
+                    EXPECT_EQ(reason.attributeId, c.id);
+                    EXPECT_EQ(reason.to, raw);
+                    EXPECT_EQ(r + 1, verdict.reasonCount) << "the note comes last";
+                    EXPECT_FALSE(rose) << "no rise is told of a value that is not a count";
+                    EXPECT_EQ(verdict.countsKnown & (1u << slot), 0u) << "nor is it exported as a count";
+                    char text[160];
+                    FormatHealthReason(reason, text, sizeof text);
+                    EXPECT_EQ(std::string(text), "cannot judge attribute " + std::to_string(c.id) +
+                                                     " (its raw value is not a count on this drive)");
+                }
+            }
+            const HealthState state = verdict.health;
+            health += state == HealthState::Bad       ? 'B'
+                      : state == HealthState::Caution ? 'C'
+                      : state != HealthState::Good    ? '?'
+                      : noted                         ? 'N'
+                                                      : 'G';
+        }
+        EXPECT_EQ(health, c.health) << Reasons(verdict);
+    }
 }
 
 TEST(NvmeHealth, CriticalBitsLifeSpareAndMediaErrors)

@@ -362,6 +362,37 @@ TEST_F(SmartViewer, ACautiousDriveShowsItsWordAndTheRowBehindIt)
     EXPECT_TRUE(SaveWindowPicture(viewer, "smart_viewer_caution.png"));
 }
 
+// A drive whose newest self-test failed: bad, its last tests below its information rows,
+// newest first; an offline-uncorrectable count beyond the drive's sectors is painted grey
+// (not judged). The picture is smart_viewer_self_tests.png.
+TEST_F(SmartViewer, TheLastSelfTestsAndACountThatCannotBe)
+{
+    Start("drive 0\nmodel SIM WORN\nsectors 2000000\ntemperature 194 40\n"
+          "attribute 198 0x0010 100 100 02 00 22 FD\nthreshold 198 0\n"
+          "self-test short passed 100\nself-test extended read 250 123456\n",
+          false);
+    ToggleViewer();
+    HWND viewer = app_->smartWindow;
+    ASSERT_NE(viewer, nullptr);
+    const std::string line = SelectorLines(viewer).at(0);
+    EXPECT_EQ(line.substr(line.size() - 7), " [危険]") << line;
+    const std::vector<Row> info = ListRows(viewer, IDC_SMART_INFO, 2);
+    ASSERT_EQ(info.size(), kDriveInfoRowCount + 2);
+    EXPECT_NE(info[kDriveInfoRowCount].at(1).find("LBA 123456"), std::string::npos) << info[kDriveInfoRowCount].at(1);
+    EXPECT_NE(info[kDriveInfoRowCount].at(1).find("250"), std::string::npos);
+    EXPECT_NE(info[kDriveInfoRowCount + 1].at(1).find("100"), std::string::npos) << "the older test second";
+    EXPECT_NE(info[kDriveInfoRowCount].at(0), info[kDriveInfoRowCount + 1].at(0));
+    const std::vector<Row> rows = ListRows(viewer, IDC_SMART_ATTRIBUTES, 1);
+    ASSERT_EQ(rows, (std::vector<Row>{{"194"}, {"198"}}));
+    SendDlgItemMessageA(viewer, IDC_SMART_INFO, LVM_ENSUREVISIBLE, static_cast<WPARAM>(info.size() - 1), FALSE);
+    SetForegroundWindow(viewer);
+    RedrawWindow(viewer, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(300);
+    EXPECT_EQ(CellPixel(viewer, 1, 1), RGB(224, 224, 224)) << "the count that cannot be";
+    EXPECT_NE(CellPixel(viewer, 0, 1), RGB(224, 224, 224)) << "the temperature row";
+    EXPECT_TRUE(SaveWindowPicture(viewer, "smart_viewer_self_tests.png"));
+}
+
 TEST_F(SmartViewer, WithoutPresentDrivesEverythingStaysEmpty)
 {
     Start("drive 0\nmodel SIM GONE\nfail identify\n", false);

@@ -37,6 +37,8 @@ TEST(MarkVerdict, EachReasonColoursItsOwnRow)
         {Reason(HealthReasonKind::NvmeSpareLow, C), 0, 3},
         {Reason(HealthReasonKind::NvmePercentageUsed, B), 0, 5},
         {Reason(HealthReasonKind::DriveSaysFailing, B), 0, 999},  // no row of its own
+        {Reason(HealthReasonKind::CountNotACount, HealthState::Good, 197), 197, 999},  // grey
+        {Reason(HealthReasonKind::SelfTestFailed, B), 0, 999},  // the self-test rows show it
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.reason.kind));

@@ -1,0 +1,28 @@
+// When the drive's own self-test log is read: with an awake drive's read, at its first
+// read and then once a day (86400 s of measurements at TimerCurrent seconds each), where
+// the drive says it keeps one: ATA IDENTIFY word 84 or 87 bit 1, NVMe OACS bit 4 (NVMe
+// drives through the storage query; the USB bridges and RST pass no such page). A sleeping drive is
+// never asked: the log waits for its next awake read. One SMART READ LOG a day costs
+// nothing the user would notice.
+#pragma once
+
+#include "drive_table.h"
+
+#include <cstdint>
+
+constexpr std::uint32_t kSecondsPerDay = 86400;
+
+// Whether IDENTIFY DEVICE says the drive supports the S.M.A.R.T. self-tests.
+bool LogsSelfTests(const std::uint8_t* identify);
+// One measurement passed for a present drive.
+void CountSelfTestTick(DriveRecord& record);
+// With an awake read of the drive: reads and decodes the log when it is due. A failed
+// read keeps the last log; the next is tried a day later. With `scheduleDays` (the
+// [Health] SelfTest setting) an ATA drive whose newest logged test is that many days of
+// its power-on time old (or that has none) and that runs none now is given a short test
+// right after the read; so a schedule costs at most one check a day.
+void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::uint32_t scheduleDays = 0);
+// Whether a scheduled short test is due: the log read and believed, the newest entry's
+// power-on hours (16 bits, as the log keeps them) `days` behind the drive's own (attribute
+// 9's low word), or no test logged; never while one runs.
+bool ScheduledTestDue(const SelfTestLog& log, const std::uint8_t* attributeResult, std::uint32_t days);

@@ -1,0 +1,215 @@
+// The self-test logs as tables: each ATA status nibble, the order and wrap of the 21
+// descriptors by the index byte, an all-zero log, a checksum error, and the NVMe page.
+#include "self_test_log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct LoggedTest {
+    std::uint8_t subcommand;
+    std::uint8_t status;  // the whole status byte: nibble and percent remaining
+    std::uint16_t hours;
+    std::uint32_t lba;
+};
+
+// A log 06h whose descriptors `slots` hold `tests` (slot i gets tests[i]), index `index`,
+// and a checksum that holds unless `badSum`.
+std::vector<std::uint8_t> AtaLog(const std::vector<LoggedTest>& tests, unsigned index, bool badSum = false)
+{
+    std::vector<std::uint8_t> sector(kSelfTestLogSize, 0);
+    sector[0] = 1;
+    for (std::size_t i = 0; i < tests.size(); ++i) {
+        std::uint8_t* d = sector.data() + 2 + i * 24;
+        d[0] = tests[i].subcommand;
+        d[1] = tests[i].status;
+        d[2] = static_cast<std::uint8_t>(tests[i].hours);
+        d[3] = static_cast<std::uint8_t>(tests[i].hours >> 8);
+        std::memcpy(d + 5, &tests[i].lba, 4);  // little-endian hosts only
+    }
+    sector[508] = static_cast<std::uint8_t>(index);
+    unsigned sum = 0;
+    for (unsigned i = 0; i < kSelfTestLogSize - 1; ++i) {
+        sum += sector[i];
+    }
+    sector[511] = static_cast<std::uint8_t>(0x100 - (sum & 0xFF) + (badSum ? 1 : 0));
+    return sector;
+}
+
+// Hours of the entries, newest first: "30 20 10".
+std::string HoursOf(const SelfTestLog& log)
+{
+    std::string text;
+    for (unsigned i = 0; i < log.count; ++i) {
+        text += (i ? " " : "") + std::to_string(log.entries[i].powerOnHours);
+    }
+    return text;
+}
+
+TEST(AtaSelfTestLog, EachStatusNibble)
+{
+    const struct {
+        std::uint8_t nibble;
+        SelfTestOutcome outcome;
+        bool completed, failed;
+    } cases[] = {
+        {0, SelfTestOutcome::Passed, true, false},           {1, SelfTestOutcome::Aborted, false, false},
+        {2, SelfTestOutcome::Interrupted, false, false},     {3, SelfTestOutcome::Fatal, true, true},
+        {4, SelfTestOutcome::FailedUnknown, true, true},     {5, SelfTestOutcome::FailedElectrical, true, true},
+        {6, SelfTestOutcome::FailedServo, true, true},       {7, SelfTestOutcome::FailedRead, true, true},
+        {8, SelfTestOutcome::FailedHandling, true, true},    {9, SelfTestOutcome::Unknown, false, false},
+        {14, SelfTestOutcome::Unknown, false, false},        {15, SelfTestOutcome::Running, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.nibble));
+        const std::vector<std::uint8_t> sector = AtaLog({{0x02, static_cast<std::uint8_t>(c.nibble << 4 | 3), 1234,
+                                                          c.failed ? 0x00ABCDEFu : 0u}},
+                                                        1);
+        const SelfTestLog log = DecodeAtaSelfTestLog(sector.data());
+        ASSERT_TRUE(log.valid);
+        ASSERT_EQ(log.count, 1u);
+        const SelfTestEntry& e = log.entries[0];
+        EXPECT_EQ(e.outcome, c.outcome);
+        EXPECT_EQ(e.kind, SelfTestKind::Extended);
+        EXPECT_EQ(e.remainingPercent, 30u);
+        EXPECT_EQ(e.powerOnHours, 1234u);
+        EXPECT_EQ(SelfTestCompleted(e.outcome), c.completed);
+        EXPECT_EQ(SelfTestFailed(e.outcome), c.failed);
+        EXPECT_EQ(e.lbaKnown, c.failed);
+        EXPECT_EQ(e.firstFailingLba, c.failed ? 0x00ABCDEFu : 0u);
+        EXPECT_EQ(NewestCompletedTest(log) != nullptr, c.completed);
+    }
+}
+
+TEST(AtaSelfTestLog, OrderAndWrapByTheIndex)
+{
+    std::vector<LoggedTest> three = {{1, 0x00, 10, 0}, {1, 0x00, 20, 0}, {2, 0x00, 30, 0}};
+    std::vector<LoggedTest> full;
+    for (unsigned i = 0; i < 21; ++i) {
+        // Slot i written last at hour 100 + i for i < 5 (the wrap), else at hour i.
+        full.push_back({1, 0x00, static_cast<std::uint16_t>(i < 5 ? 100 + i : i), 0});
+    }
+    const struct {
+        const char* why;
+        std::vector<std::uint8_t> sector;
+        std::string hours;
+    } cases[] = {
+        {"not yet wrapped: newest at the index, back to the first", AtaLog(three, 3), "30 20 10"},
+        {"index 0: no test logged", AtaLog(three, 0), ""},
+        {"index beyond 21: none", AtaLog(three, 22), ""},
+        {"wrapped: from the index back round the end",
+         AtaLog(full, 5),
+         "104 103 102 101 100 20 19 18 17 16 15 14 13 12 11 10 9 8 7 6 5"},
+        {"16 of 21 used: back to the first slot", AtaLog(std::vector<LoggedTest>(full.begin() + 5, full.end()), 16),
+         "20 19 18 17 16 15 14 13 12 11 10 9 8 7 6 5"},
+        {"index 21: the last slot is newest, then round from the first",
+         AtaLog(full, 21),
+         "20 19 18 17 16 15 14 13 12 11 10 9 8 7 6 5 104 103 102 101 100"},
+    };
+    for (const auto& c : cases) {
+        const SelfTestLog log = DecodeAtaSelfTestLog(c.sector.data());
+        EXPECT_TRUE(log.valid) << c.why;
+        EXPECT_EQ(HoursOf(log), c.hours) << c.why;
+    }
+}
+
+TEST(AtaSelfTestLog, TheNewestCompletedTestDecides)
+{
+    const struct {
+        const char* why;
+        std::vector<LoggedTest> tests;  // oldest first, index at the last
+        int newestHours;          // -1: none
+        bool failed;
+    } cases[] = {
+        {"a read failure", {{1, 0x00, 10, 0}, {2, 0x70, 20, 5000}}, 20, true},
+        {"a pass after it clears it", {{2, 0x70, 20, 5000}, {1, 0x00, 30, 0}}, 30, false},
+        {"an aborted test after a failure says nothing", {{2, 0x50, 20, 7}, {1, 0x10, 30, 0}}, 20, true},
+        {"a test still running after a failure", {{2, 0x60, 20, 7}, {1, 0xF9, 30, 0}}, 20, true},
+        {"only aborted tests", {{1, 0x10, 10, 0}, {1, 0x20, 20, 0}}, -1, false},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::uint8_t> sector = AtaLog(c.tests, static_cast<unsigned>(c.tests.size()));
+        const SelfTestLog log = DecodeAtaSelfTestLog(sector.data());
+        const SelfTestEntry* newest = NewestCompletedTest(log);
+        ASSERT_EQ(newest != nullptr, c.newestHours >= 0) << c.why;
+        if (newest != nullptr) {
+            EXPECT_EQ(newest->powerOnHours, static_cast<unsigned>(c.newestHours)) << c.why;
+            EXPECT_EQ(SelfTestFailed(newest->outcome), c.failed) << c.why;
+        }
+    }
+}
+
+TEST(AtaSelfTestLog, AllZerosAndAChecksumError)
+{
+    const std::vector<std::uint8_t> zeros(kSelfTestLogSize, 0);
+    const SelfTestLog empty = DecodeAtaSelfTestLog(zeros.data());
+    EXPECT_TRUE(empty.read);
+    EXPECT_TRUE(empty.valid) << "all zeros sum to zero: a log with no tests";
+    EXPECT_EQ(empty.count, 0u);
+    EXPECT_EQ(NewestCompletedTest(empty), nullptr);
+
+    const std::vector<std::uint8_t> bad = AtaLog({{2, 0x70, 20, 5000}}, 1, true);
+    const SelfTestLog corrupt = DecodeAtaSelfTestLog(bad.data());
+    EXPECT_TRUE(corrupt.read);
+    EXPECT_FALSE(corrupt.valid);
+    EXPECT_EQ(corrupt.count, 0u);
+    EXPECT_EQ(NewestCompletedTest(corrupt), nullptr) << "a failure in a corrupt log is not believed";
+    EXPECT_FALSE(DecodeAtaSelfTestLog(nullptr).read);
+}
+
+TEST(NvmeSelfTestLog, ResultsNewestFirstUntilAnUnusedOne)
+{
+    std::vector<std::uint8_t> page(kNvmeSelfTestLogSize, 0);
+    const auto put = [&page](unsigned n, std::uint8_t status, std::uint8_t segment, std::uint8_t valid,
+                             std::uint64_t hours, std::uint64_t lba) {
+        std::uint8_t* r = page.data() + 4 + n * 28;
+        r[0] = status;
+        r[1] = segment;
+        r[2] = valid;
+        std::memcpy(r + 4, &hours, 8);
+        std::memcpy(r + 16, &lba, 8);
+    };
+    put(0, 0x27, 3, 0x02, 900, 123456789);  // extended, segment 3 failed, LBA valid
+    put(1, 0x10, 0, 0, 800, 0);             // short, passed
+    put(2, 0x15, 0, 0, 700, 0);             // short, fatal
+    put(3, 0x26, 0, 0x00, 600, 99);         // unknown segment, LBA not valid
+    put(4, 0x11, 0, 0, 500, 0);             // aborted by a Device Self-test command
+    put(5, 0x12, 0, 0, 400, 0);             // aborted by a reset
+    put(6, 0x1F, 0, 0, 300, 0);             // unused: the end
+    put(7, 0x10, 0, 0, 200, 0);
+    const SelfTestLog log = DecodeNvmeSelfTestLog(page.data());
+    ASSERT_TRUE(log.valid);
+    EXPECT_EQ(HoursOf(log), "900 800 700 600 500 400");
+    const struct {
+        SelfTestKind kind;
+        SelfTestOutcome outcome;
+        unsigned segment;
+        bool lbaKnown;
+        std::uint64_t lba;
+    } expected[] = {
+        {SelfTestKind::Extended, SelfTestOutcome::FailedSegment, 3, true, 123456789},
+        {SelfTestKind::Short, SelfTestOutcome::Passed, 0, false, 0},
+        {SelfTestKind::Short, SelfTestOutcome::Fatal, 0, false, 0},
+        {SelfTestKind::Extended, SelfTestOutcome::FailedSegment, 0, false, 0},
+        {SelfTestKind::Short, SelfTestOutcome::Aborted, 0, false, 0},
+        {SelfTestKind::Short, SelfTestOutcome::Interrupted, 0, false, 0},
+    };
+    for (unsigned i = 0; i < std::size(expected); ++i) {
+        const SelfTestEntry& e = log.entries[i];
+        EXPECT_EQ(e.kind, expected[i].kind) << i;
+        EXPECT_EQ(e.outcome, expected[i].outcome) << i;
+        EXPECT_EQ(e.segment, expected[i].segment) << i;
+        EXPECT_EQ(e.lbaKnown, expected[i].lbaKnown) << i;
+        EXPECT_EQ(e.firstFailingLba, expected[i].lba) << i;
+    }
+    EXPECT_EQ(NewestCompletedTest(log), &log.entries[0]);
+    std::fill(page.begin(), page.end(), 0);
+    put(0, 0x0F, 0, 0, 0, 0);
+    EXPECT_EQ(DecodeNvmeSelfTestLog(page.data()).count, 0u) << "no test ever run";
+}
+
+}  // namespace
