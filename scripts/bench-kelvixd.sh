@@ -21,7 +21,7 @@ trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 } > "$work/sixteen.driveset"
 echo "KVX = 194" > "$work/HDDATA.CFG"
 port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-printf '[Timer]\nCurrent=1\n[Network]\nPort=%s\n[Common]\nCfgFile=%s\n[Daemon]\nStateDirectory=%s\n' \
+printf '[Timer]\nCurrent=1\n[Network]\nPort=%s\nReportsPerSecond=0\n[Common]\nCfgFile=%s\n[Daemon]\nStateDirectory=%s\n' \
     "$port" "$work/HDDATA.CFG" "$work" > "$work/kelvixd.conf"
 KELVIXD_DRIVESET=$work/sixteen.driveset "$build/kelvixd/kelvixd_sim" -c "$work/kelvixd.conf" 2>"$work/log" &
 pid=$!

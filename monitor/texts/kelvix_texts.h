@@ -193,6 +193,7 @@ enum class KelvixText : unsigned short {
     TlsCaFileUnreadable,
     TlsCannotCheckName,
     TlsRefusedBecause,
+    TlsLibraryMissing,
     TlsFailed,
     Count
 };
