@@ -489,6 +489,8 @@ int main(int argc, char** argv)
     }
     // Lines reach the journal as they are written.
     std::setvbuf(stderr, nullptr, _IOLBF, 0);
+    // A peer or request helper that has gone fails the write instead of ending kelvixd.
+    std::signal(SIGPIPE, SIG_IGN);
 
     DaemonConfig config;
     if (!ReadConfig(daemon.configPath, config)) {
@@ -512,7 +514,6 @@ int main(int argc, char** argv)
     sigaddset(&daemon.signals, SIGINT);
     sigaddset(&daemon.signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &daemon.signals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
 
     Ws32StartupRecord sockets{};
     if (Ws32StartSockets(sockets) != 0) {

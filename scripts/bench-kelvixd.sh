@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# kelvixd's figures: the resident memory of kelvixd_sim serving 16 simulated drives (8 ATA,
-# 8 NVMe) after 20,000 report queries and many measurement cycles (limit 3 MB), then the
+# kelvixd's figures: the peak resident memory of kelvixd_sim serving 16 simulated drives
+# (8 ATA, 8 NVMe) after 20,000 report queries and many measurement cycles, with nothing
+# configured (limit 3 MB), with notifications on, and with MQTT over TLS to a loopback
+# Mosquitto as well (limit 6 MB), then the
 # cycle's CPU time and the report server's rate against yardsticks (bench_kelvixd).
 #   bash scripts/bench-kelvixd.sh [BUILD_DIR]    (default build/native)
 set -eu
@@ -9,7 +11,8 @@ build=${1:-build/native}
 cmake --build "$build" --target kelvixd kelvixd_sim bench_kelvixd bench_query_rate >/dev/null
 work=$(mktemp -d)
 pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+broker=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; [ -n "$broker" ] && kill "$broker" 2>/dev/null; rm -rf "$work"' EXIT
 {
     for i in $(seq 0 15); do
         if [ $((i % 2)) = 0 ]; then
@@ -20,23 +23,61 @@ trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
     done
 } > "$work/sixteen.driveset"
 echo "KVX = 194" > "$work/HDDATA.CFG"
-port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-printf '[Timer]\nCurrent=1\n[Network]\nPort=%s\n[Common]\nCfgFile=%s\n[Daemon]\nStateDirectory=%s\n' \
-    "$port" "$work/HDDATA.CFG" "$work" > "$work/kelvixd.conf"
-KELVIXD_DRIVESET=$work/sixteen.driveset "$build/kelvixd/kelvixd_sim" -c "$work/kelvixd.conf" 2>"$work/log" &
-pid=$!
-until grep -q "serving on UDP port" "$work/log"; do
-    kill -0 "$pid" 2>/dev/null || { cat "$work/log"; exit 1; }
-    sleep 0.1
-done
-grep -q "16 drives read" "$work/log" || { echo "bench: not 16 drives"; cat "$work/log"; exit 1; }
-"$build/tests/bench/bench_query_rate" 4 5000 "$port" >/dev/null
-rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
-hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$pid/status")
-echo "=== kelvixd resident memory, 16 drives, after 20,000 queries"
-printf '  VmRSS %s kB, peak %s kB (limit 3072 kB): %s\n' "$rss" "$hwm" "$([ "$hwm" -le 3072 ] && echo within || echo OVER)"
-kill -TERM "$pid"
-wait "$pid" || true
-pid=""
+free_port() { python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_'"$1"'); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+
+# peak NAME WAIT_FOR EXTRA: kelvixd_sim with EXTRA added to its configuration, once the
+# journal shows WAIT_FOR, asked 20,000 times; prints its peak resident kB.
+peak() {
+    local port conf=$work/$1.conf log=$work/$1.log
+    port=$(free_port DGRAM)
+    printf '[Timer]\nCurrent=1\n[Network]\nPort=%s\nReportsPerSecond=0\n[Common]\nCfgFile=%s\n[Daemon]\nStateDirectory=%s\n%b' \
+        "$port" "$work/HDDATA.CFG" "$work" "$3" > "$conf"
+    : > "$log"
+    KELVIXD_DRIVESET=$work/sixteen.driveset "$build/kelvixd/kelvixd_sim" -c "$conf" 2>"$log" &
+    pid=$!
+    until grep -q "serving on UDP port" "$log" && grep -q "$2" "$log"; do
+        kill -0 "$pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
+        sleep 0.1
+    done
+    grep -q "16 drives read" "$log" || { echo "bench: not 16 drives" >&2; cat "$log" >&2; exit 1; }
+    "$build/tests/bench/bench_query_rate" 4 5000 "$port" >/dev/null
+    awk '/^VmHWM/ {print $2}' "/proc/$pid/status"
+    grep -q "libcurl\|libssl" "/proc/$pid/maps" && echo "bench: $1 maps $(grep -o 'lib\(curl\|ssl\)[^ ]*' "/proc/$pid/maps" | sort -u | tr '\n' ' ')" >&2
+    kill -TERM "$pid"
+    wait "$pid" || true
+    pid=""
+}
+
+# A loopback broker with TLS only, its certificate from a test CA, as kelvixd_mqtt does.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=kelvix bench CA" -keyout "$work/ca.key" \
+    -out "$work/ca.pem" 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout "$work/server.key" -out "$work/server.csr" 2>/dev/null
+printf 'subjectAltName=IP:127.0.0.1\n' > "$work/san.ext"
+openssl x509 -req -in "$work/server.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key" -CAcreateserial -days 2 \
+    -extfile "$work/san.ext" -out "$work/server.pem" 2>/dev/null
+broker_port=$(free_port STREAM)
+printf 'user %s\npersistence false\nallow_anonymous true\nlistener %s 127.0.0.1\ncafile %s\ncertfile %s\nkeyfile %s\n' \
+    "$(id -un)" "$broker_port" "$work/ca.pem" "$work/server.pem" "$work/server.key" > "$work/mosquitto.conf"
+mosquitto -c "$work/mosquitto.conf" 2>"$work/mosquitto.log" &
+broker=$!
+receiver_port=$(free_port STREAM)  # nothing listens: deliveries fail, which costs the same
+
+bare=$(peak bare "serving on UDP port" "")
+notify=$(peak notify "serving on UDP port" "[Notify]\nUrl=http://127.0.0.1:$receiver_port/disks\n")
+both=$(peak both "(TLS): connected as" "[Notify]\nUrl=http://127.0.0.1:$receiver_port/disks\n[Mqtt]\nHost=127.0.0.1\nPort=$broker_port\nTls=1\nCaFile=$work/ca.pem\n")
+kill "$broker" 2>/dev/null || true
+wait "$broker" 2>/dev/null || true
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+row() { printf '| %-40s | %9s | %9s | %5s | %-7s |\n' "$@"; }
+echo "=== kelvixd peak resident memory, 16 drives, after 20,000 queries"
+row configured "peak" "limit" ratio ""
+row "----------------------------------------" "---------" "---------" "-----" "-------"
+verdict() { [ "$1" -le "$2" ] && echo within || echo OVER; }
+row "nothing" "$bare kB" "3072 kB" "$(ratio "$bare" 3072)" "$(verdict "$bare" 3072)"
+row "notifications (web request)" "$notify kB" "6144 kB" "$(ratio "$notify" 6144)" "$(verdict "$notify" 6144)"
+row "notifications and MQTT over TLS" "$both kB" "6144 kB" "$(ratio "$both" 6144)" "$(verdict "$both" 6144)"
+printf '  against nothing configured: notifications %s, with MQTT over TLS %s\n' "$(ratio "$notify" "$bare")" \
+    "$(ratio "$both" "$bare")"
 echo "=== kelvixd against yardsticks"
 "$build/tests/bench/bench_kelvixd" "${KV_ROUNDS:-9}"

@@ -13,7 +13,7 @@ version=$(sed -n 's/^project(kelvix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" -j "${KV_JOBS:-2}" --target kelvixd tempquery
+cmake --build "$build" -j "${KV_JOBS:-2}" --target kelvixd kelvixd-notify tempquery
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -21,12 +21,14 @@ pkg=$stage/kelvixd
 doc=$pkg/usr/share/doc/kelvixd
 install -d "$pkg/DEBIAN" "$pkg/usr/sbin" "$pkg/usr/bin" "$pkg/lib/systemd/system" "$pkg/etc/kelvix" \
     "$pkg/etc/logrotate.d" "$pkg/usr/share/kelvix" "$pkg/usr/share/man/man1" "$pkg/usr/share/man/man8" "$doc" \
-    "$pkg/var/lib/kelvix"
+    "$pkg/var/lib/kelvix" "$pkg/usr/libexec/kelvixd"
 install -m 0755 "$build/kelvixd/kelvixd" "$pkg/usr/sbin/kelvixd"
+# The web request helper, started by kelvixd per delivery: libcurl is its alone.
+install -m 0755 "$build/kelvixd/kelvixd-notify" "$pkg/usr/libexec/kelvixd/kelvixd-notify"
 install -m 0755 "$build/query/tempquery" "$pkg/usr/bin/tempquery"
 # As dh_strip strips programs.
 strip --remove-section=.comment --remove-section=.note --strip-unneeded "$pkg/usr/sbin/kelvixd" \
-    "$pkg/usr/bin/tempquery"
+    "$pkg/usr/libexec/kelvixd/kelvixd-notify" "$pkg/usr/bin/tempquery"
 install -m 0644 packaging/linux/kelvixd.service "$pkg/lib/systemd/system/kelvixd.service"
 install -m 0644 packaging/linux/kelvixd.conf "$pkg/etc/kelvix/kelvixd.conf"
 install -m 0644 packaging/linux/kelvixd.logrotate "$pkg/etc/logrotate.d/kelvixd"
@@ -51,6 +53,13 @@ printf 'kelvixd (%s) unstable; urgency=medium\n\n  * Built from the kelvix sourc
     "$version" "KELVIX developers <kelvix@kelvix.example.org>" "$date" | gzip -9n > "$doc/changelog.gz"
 chmod 0644 "$doc/copyright" "$doc/changelog.gz"
 
+# The libraries the programs link, as dh_shlibdeps finds them; libssl is loaded by kelvixd
+# only for MQTT over TLS, so it is recommended rather than found.
+depends=$(cd "$stage" && mkdir -p debian && printf 'Source: kelvix\n\nPackage: kelvixd\nArchitecture: any\n' > debian/control \
+    && dpkg-shlibdeps -O "$pkg/usr/sbin/kelvixd" "$pkg/usr/libexec/kelvixd/kelvixd-notify" "$pkg/usr/bin/tempquery" 2>/dev/null \
+    | sed -n 's/^shlibs:Depends=//p')
+[ -n "$depends" ] || { echo "package-deb: dpkg-shlibdeps found no dependencies" >&2; exit 1; }
+rm -rf "$stage/debian"
 installed_size=$(du -sk --exclude=DEBIAN "$pkg" | cut -f1)
 cat > "$pkg/DEBIAN/control" <<CONTROL
 Package: kelvixd
@@ -58,8 +67,8 @@ Version: $version
 Architecture: amd64
 Maintainer: KELVIX developers <kelvix@kelvix.example.org>
 Installed-Size: $installed_size
-Depends: libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libssl3 (>= 3.0.0)
-Recommends: systemd
+Depends: $depends
+Recommends: libssl3 (>= 3.0.0), systemd
 Section: admin
 Priority: optional
 Description: drive temperature service for PELITO and tempquery

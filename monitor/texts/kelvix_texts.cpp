@@ -226,6 +226,8 @@ constexpr TextRow kRows[] = {
     {"CA ファイル %s を読み込めません", "the CA file %s cannot be read"},
     {"TLS でホスト名 %s を確認できません", "TLS cannot check the host name %s"},
     {"ブローカーの証明書を受け付けませんでした: %s", "the broker's certificate was not accepted: %s"},
+    {"TLS に必要な %s を読み込めません (%s): libssl3 をインストールするか Tls=0 にしてください",
+     "TLS needs %s, which cannot be loaded (%s): install libssl3 or set Tls=0"},
     {"TLS のハンドシェイクに失敗しました", "the TLS handshake failed"},
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<std::size_t>(KelvixText::Count),

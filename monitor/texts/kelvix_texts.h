@@ -217,6 +217,7 @@ enum class KelvixText : unsigned short {
     TlsCaFileUnreadable,
     TlsCannotCheckName,
     TlsRefusedBecause,
+    TlsLibraryMissing,
     TlsFailed,
     Count
 };

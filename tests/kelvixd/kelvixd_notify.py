@@ -137,6 +137,20 @@ def test_button(program, work, ca, tls):
     secure.close()
 
 
+def helper_missing(program, work):
+    """kelvixd without its request helper beside it or installed: the request fails in words."""
+    alone = os.path.join(work, "alone")
+    os.makedirs(alone, exist_ok=True)
+    copy = os.path.join(alone, os.path.basename(program))
+    with open(program, "rb") as source, open(copy, "wb") as target:
+        target.write(source.read())
+    os.chmod(copy, 0o755)
+    code, out = test_notify(copy, work, "Url=http://127.0.0.1:%d/x" % free_port(socket.SOCK_STREAM))
+    check(code == 1 and "web request: failed: no answer (the web request helper "
+          "/usr/libexec/kelvixd/kelvixd-notify cannot be run: No such file or directory)" in out,
+          "without the helper: %d %s" % (code, out))
+
+
 def command(program, work):
     """The command: facts only in its environment, its status and first line reported."""
     out_file = os.path.join(work, "command.out")
@@ -235,6 +249,7 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         ca, tls = make_ca(work)
         test_button(program, work, ca, tls)
+        helper_missing(program, work)
         command(program, work)
         scripted_run(program, driveset, work)
         never_in_the_way(program, driveset, work)

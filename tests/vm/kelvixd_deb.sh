@@ -25,7 +25,7 @@ tags=$(lintian --fail-on error,warning,info,pedantic --display-info --pedantic \
     grep -v 'running with root privileges')
 if [ -z "$tags" ]; then pass "lintian finds nothing"; else fail "lintian finds nothing" "$tags"; fi
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for file in ./usr/sbin/kelvixd ./usr/bin/tempquery ./lib/systemd/system/kelvixd.service ./etc/kelvix/kelvixd.conf \
+for file in ./usr/sbin/kelvixd ./usr/libexec/kelvixd/kelvixd-notify ./usr/bin/tempquery ./lib/systemd/system/kelvixd.service ./etc/kelvix/kelvixd.conf \
     ./usr/share/kelvix/HDDATA.CFG ./usr/share/man/man8/kelvixd.8.gz ./usr/share/man/man1/tempquery.1.gz \
     ./etc/logrotate.d/kelvixd ./usr/share/doc/kelvixd/copyright ./var/lib/kelvix/; do
     if grep -qxF "$file" <<<"$listing"; then pass "ships $file"; else fail "ships $file"; fi
@@ -34,6 +34,12 @@ if [ "$(dpkg-deb -f "$deb" Package Architecture | tr '\n' ' ')" = "Package: kelv
     pass "control names kelvixd for amd64"
 else
     fail "control names kelvixd for amd64" "$(dpkg-deb -f "$deb")"
+fi
+# libcurl is the request helper's (found in it); libssl, loaded for MQTT over TLS, recommended.
+if dpkg-deb -f "$deb" Depends | grep -q 'libcurl4' && dpkg-deb -f "$deb" Recommends | grep -q 'libssl3'; then
+    pass "depends on libcurl4, recommends libssl3"
+else
+    fail "depends on libcurl4, recommends libssl3" "$(dpkg-deb -f "$deb" Depends Recommends)"
 fi
 if [ "$(dpkg-deb -I "$deb" conffiles)" = "$(printf '/etc/kelvix/kelvixd.conf\n/etc/logrotate.d/kelvixd')" ]; then
     pass "the configuration and the logrotate rule are conffiles"
