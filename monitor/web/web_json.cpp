@@ -177,6 +177,30 @@ std::string BuildDrivesJson(const DriveSnapshot& snapshot, const WebSiteInfo& in
     return out;
 }
 
+std::string BuildHistoryJson(const DriveSnapshotEntry& drive, const char* range, std::int64_t from, std::int64_t to,
+                             bool recorded)
+{
+    std::string out = "{";
+    AppendKey(out, "drive");
+    AppendNumber(out, drive.driveNumber);
+    out += ',';
+    AppendKey(out, "range");
+    AppendJson(out, range);
+    out += ',';
+    AppendKey(out, "from");
+    AppendJson(out, IsoTime(from));
+    out += ',';
+    AppendKey(out, "to");
+    AppendJson(out, IsoTime(to));
+    out += ',';
+    AppendTemperature(out, "warningTemperature", drive.verdict.warningTemperature);
+    AppendKey(out, "recorded");
+    out += recorded ? "true," : "false,";
+    AppendKey(out, "points");
+    out += "[]}\n";
+    return out;
+}
+
 std::string BuildErrorJson(int status, const char* message)
 {
     std::string out = "{\"error\":{\"status\":";

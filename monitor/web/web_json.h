@@ -10,5 +10,9 @@
 std::string BuildDrivesJson(const DriveSnapshot& snapshot, const WebSiteInfo& info);
 // One drive of the snapshot as an object (the drives array's element).
 void AppendDriveJson(std::string& out, const DriveSnapshotEntry& drive, Language language);
+// /api/v1/history: the drive's points from `from` to `to` (none yet: an empty list);
+// `recorded` false when no history is kept.
+std::string BuildHistoryJson(const DriveSnapshotEntry& drive, const char* range, std::int64_t from, std::int64_t to,
+                             bool recorded);
 // {"error":{"status":404,"message":"..."}}
 std::string BuildErrorJson(int status, const char* message);

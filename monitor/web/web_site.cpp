@@ -7,6 +7,7 @@
 #include "web_text.h"
 
 #include <cstring>
+#include <ctime>
 #include <utility>
 
 const char kWebSecurityHeaders[] =
@@ -41,6 +42,13 @@ const char* RangeNamed(const std::string& value)
         }
     }
     return nullptr;
+}
+
+std::int64_t RangeSeconds(const char* range)
+{
+    constexpr std::int64_t kDay = 86400;
+    const std::string name = range;
+    return name == "year" ? 365 * kDay : name == "month" ? 30 * kDay : name == "week" ? 7 * kDay : kDay;
 }
 
 bool IsApi(const std::string& path)
@@ -206,9 +214,12 @@ WebResponse WebSite::HistoryJson(const WebQuery& query) const
     if (IndexOfDrive(snapshot, query.drive) == kMaxDrives) {
         return Error(404, true, "no such drive");
     }
+    const DriveSnapshotEntry& drive = snapshot.drives[IndexOfDrive(snapshot, query.drive)];
+    const std::int64_t to = static_cast<std::int64_t>(std::time(nullptr));
+    const std::int64_t from = to - RangeSeconds(query.range);
     WebResponse response;
     response.contentType = kJson;
-    response.body = "{\"drive\":" + std::to_string(query.drive) + ",\"range\":\"" + query.range + "\",\"points\":[]}\n";
+    response.body = BuildHistoryJson(drive, query.range, from, to, history_ != nullptr);
     return response;
 }
 
