@@ -7,7 +7,7 @@
 namespace {
 
 // The counts by the names the S.M.A.R.T. viewer's users know them by.
-const char* CountName(std::uint8_t id, Language language)
+const char* CountNameOf(std::uint8_t id, Language language)
 {
     switch (id) {
     case 0: return Text(CommonText::CountMediaErrors, language);
@@ -33,7 +33,7 @@ std::string FormatCount(Language language, CommonText format, std::uint8_t id, u
                         unsigned long long b = 0)
 {
     char text[160];
-    std::snprintf(text, sizeof text, Text(format, language), CountName(id, language), a, b);
+    std::snprintf(text, sizeof text, Text(format, language), CountNameOf(id, language), a, b);
     return text;
 }
 
@@ -81,4 +81,9 @@ std::string HealthReasonWords(std::uint8_t kind, std::uint8_t attributeId, std::
     default:
         return std::string();
     }
+}
+
+const char* CountName(std::uint8_t id, Language language)
+{
+    return CountNameOf(id, language);
 }

@@ -18,3 +18,5 @@ std::string HealthReasonWords(std::uint8_t kind, std::uint8_t attributeId, std::
 const char* HealthWord(std::uint8_t health, Language language);
 std::string HealthReasonWords(std::uint8_t kind, std::uint8_t attributeId, std::uint64_t from, std::uint64_t to,
                               std::uint32_t limit, Language language);
+// The name of a count the health rules read (ATA id, or 0 for NVMe media errors).
+const char* CountName(std::uint8_t id, Language language);

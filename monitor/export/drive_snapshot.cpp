@@ -83,6 +83,7 @@ DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, c
         CopyText(entry.firmware, record.firmware);
         CopyText(entry.serial, record.serial);
         CopyText(entry.capacity, record.capacityText);
+        entry.identityPending = record.identityPending != 0;
         CopyHealth(record, entry);
         entry.verdict = judge.Verdict(i);
     }

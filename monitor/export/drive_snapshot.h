@@ -33,6 +33,9 @@ struct DriveSnapshotEntry {
     char firmware[16] = {};
     char serial[32] = {};
     char capacity[32] = {};  // as the drive table words it ("80.0 GB"); empty when unknown
+    // The identity is still the early one of a drive asleep at start (shorter texts):
+    // nothing is kept under it, as with worst values.
+    bool identityPending = false;
     // The device name hddtemp clients are told ("/dev/sda" on Linux); empty for
     // /dev/PhysicalDrive<driveNumber>, the Windows name.
     char device[32] = {};

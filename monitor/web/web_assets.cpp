@@ -32,7 +32,7 @@ a{color:var(--accent)}
 .reasons{margin:4px 0 0;padding-left:18px}
 .chart{width:100%;height:auto;display:block;margin-top:8px}
 .chart .grid{stroke:var(--line);stroke-width:1}
-.chart .band{fill:var(--accent);opacity:.18;stroke:none}
+.chart .band-line{stroke:var(--accent);opacity:.25;stroke-width:2}
 .chart .line{fill:none;stroke:var(--accent);stroke-width:2;stroke-linejoin:round}
 .chart .warn{stroke:var(--hot);stroke-width:1.5;stroke-dasharray:6 4}
 .chart text{fill:var(--dim);font-size:11px}

@@ -2,6 +2,7 @@
 
 #include "web_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -178,7 +179,7 @@ std::string BuildDrivesJson(const DriveSnapshot& snapshot, const WebSiteInfo& in
 }
 
 std::string BuildHistoryJson(const DriveSnapshotEntry& drive, const char* range, std::int64_t from, std::int64_t to,
-                             bool recorded)
+                             bool recorded, const std::vector<HistoryPoint>& points)
 {
     std::string out = "{";
     AppendKey(out, "drive");
@@ -197,7 +198,50 @@ std::string BuildHistoryJson(const DriveSnapshotEntry& drive, const char* range,
     AppendKey(out, "recorded");
     out += recorded ? "true," : "false,";
     AppendKey(out, "points");
-    out += "[]}\n";
+    out += '[';
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const HistoryPoint& point = points[i];
+        out += i == 0 ? "{" : ",{";
+        AppendKey(out, "time");
+        AppendJson(out, IsoTime(point.time));
+        out += ',';
+        AppendKey(out, "span");
+        AppendNumber(out, static_cast<unsigned>(point.span > 0 ? point.span : 0));
+        out += ',';
+        AppendKey(out, "temperature");
+        if (point.asleep || point.temperatureMax == 0) {
+            out += "null";
+        } else {
+            out += "{\"min\":";
+            AppendNumber(out, point.temperatureMin);
+            out += ",\"mean\":";
+            AppendNumber(out, point.temperatureMean);
+            out += ",\"max\":";
+            AppendNumber(out, point.temperatureMax);
+            out += '}';
+        }
+        out += ',';
+        AppendKey(out, "asleep");
+        out += point.asleep ? "true," : "false,";
+        AppendKey(out, "health");
+        AppendJson(out, HealthStateName(point.health));
+        out += ',';
+        DriveVerdict counts;
+        counts.countsKnown = point.countsKnown;
+        std::copy(point.counts, point.counts + kAtaCountIds, counts.counts);
+        AppendCounts(out, counts);
+        if (point.hasNvme) {
+            out += ",\"nvme\":{\"percentageUsed\":";
+            AppendNumber(out, point.percentageUsed);
+            out += ",\"availableSpare\":";
+            AppendNumber(out, point.availableSpare);
+            out += ",\"mediaErrors\":";
+            AppendNumber(out, point.mediaErrors);
+            out += '}';
+        }
+        out += '}';
+    }
+    out += "]}\n";
     return out;
 }
 

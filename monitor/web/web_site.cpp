@@ -1,7 +1,9 @@
 #include "web_site.h"
 
 #include "http_request.h"
+#include "history_store.h"
 #include "web_assets.h"
+#include "web_chart.h"
 #include "web_json.h"
 #include "web_page.h"
 #include "web_text.h"
@@ -46,10 +48,13 @@ const char* RangeNamed(const std::string& value)
 
 std::int64_t RangeSeconds(const char* range)
 {
-    constexpr std::int64_t kDay = 86400;
-    const std::string name = range;
-    return name == "year" ? 365 * kDay : name == "month" ? 30 * kDay : name == "week" ? 7 * kDay : kDay;
+    HistoryRange parsed = HistoryRange::Day;
+    ParseHistoryRange(range, parsed);
+    return HistoryRangeSeconds(parsed);
 }
+
+// The API's points: a day's readings a minute apart, longer ranges in buckets.
+constexpr unsigned kApiPoints = 1500;
 
 bool IsApi(const std::string& path)
 {
@@ -65,6 +70,15 @@ unsigned IndexOfDrive(const DriveSnapshot& snapshot, unsigned drive)
         }
     }
     return kMaxDrives;
+}
+
+std::vector<HistoryPoint> PointsOf(const HistoryStore* history, const DriveSnapshotEntry& drive, std::int64_t from,
+                                   std::int64_t to, unsigned most)
+{
+    if (history == nullptr || drive.identityPending) {
+        return {};
+    }
+    return history->Points(HistoryIdentity(drive).c_str(), from, to, most);
 }
 
 }  // namespace
@@ -172,8 +186,14 @@ WebResponse WebSite::Overview(const WebQuery& query) const
     std::uint64_t generation = 0;
     const DriveSnapshot snapshot = board_.Copy(generation);
     const char* range = query.range != nullptr ? query.range : kWebRangeNames[0];
+    const std::int64_t to = static_cast<std::int64_t>(std::time(nullptr));
+    const std::int64_t from = to - RangeSeconds(range);
+    std::vector<std::string> charts(snapshot.count);
+    for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
+        charts[i] = ChartOf(snapshot.drives[i], from, to);
+    }
     WebResponse response;
-    response.body = BuildOverviewPage(snapshot, info_, range, nullptr, generation);
+    response.body = BuildOverviewPage(snapshot, info_, range, charts.data(), generation);
     return response;
 }
 
@@ -189,8 +209,13 @@ WebResponse WebSite::DrivePage(const WebQuery& query) const
         return Error(404, false, "no such drive");
     }
     const char* range = query.range != nullptr ? query.range : kWebRangeNames[0];
+    const std::int64_t to = static_cast<std::int64_t>(std::time(nullptr));
+    const std::int64_t from = to - RangeSeconds(range);
+    const DriveSnapshotEntry& drive = snapshot.drives[index];
+    const std::string trends = CountTrends(PointsOf(history_, drive, from, to, kChartPoints), from, to,
+                                           info_.language, NoHistoryWords());
     WebResponse response;
-    response.body = BuildDrivePage(snapshot, index, info_, range, std::string(), std::string(), generation);
+    response.body = BuildDrivePage(snapshot, index, info_, range, ChartOf(drive, from, to), trends, generation);
     return response;
 }
 
@@ -219,8 +244,20 @@ WebResponse WebSite::HistoryJson(const WebQuery& query) const
     const std::int64_t from = to - RangeSeconds(query.range);
     WebResponse response;
     response.contentType = kJson;
-    response.body = BuildHistoryJson(drive, query.range, from, to, history_ != nullptr);
+    response.body = BuildHistoryJson(drive, query.range, from, to, history_ != nullptr,
+                                     PointsOf(history_, drive, from, to, kApiPoints));
     return response;
+}
+
+std::string WebSite::NoHistoryWords() const
+{
+    return WebWords(history_ != nullptr ? KelvixText::WebNoHistory : KelvixText::WebHistoryOff, info_.language);
+}
+
+std::string WebSite::ChartOf(const DriveSnapshotEntry& drive, std::int64_t from, std::int64_t to) const
+{
+    return TemperatureChart(PointsOf(history_, drive, from, to, kChartPoints), from, to,
+                            drive.verdict.warningTemperature, NoHistoryWords());
 }
 
 WebResponse WebSite::Error(int status, bool json, const char* message) const

@@ -51,6 +51,8 @@ private:
     WebResponse DrivesJson() const;
     WebResponse HistoryJson(const WebQuery& query) const;
     WebResponse Error(int status, bool json, const char* message) const;
+    std::string ChartOf(const DriveSnapshotEntry& drive, std::int64_t from, std::int64_t to) const;
+    std::string NoHistoryWords() const;
 
     const SnapshotBoard& board_;
     const HistoryStore* history_;

@@ -213,6 +213,23 @@ def page_story(work, port, after):
             check('class="temperature asleep"' in text, "card %d does not show the sleep" % drive["drive"])
 
 
+def chart_story(port):
+    """The scripted heating from 30 to 46 degrees is in the history and in the chart."""
+    history = json.loads(get(port, "/api/v1/history?drive=0&range=day")[2])
+    temperatures = [p["temperature"] for p in history["points"] if p["temperature"]]
+    check(temperatures and min(t["min"] for t in temperatures) <= 32 and max(t["max"] for t in temperatures) == 46,
+          "the history does not hold the heating: %r" % temperatures)
+    check(history["recorded"] and history["warningTemperature"] == 40, "history: %r" % history)
+    card = re.search(r'<article class="card" id="drive-0".*?</article>', get(port, "/")[2].decode(), re.S)
+    chart = card and re.search(r'<svg class="chart".*?</svg>', card.group(0), re.S)
+    check(chart is not None, "drive 0's card has no chart")
+    if chart:
+        svg = chart.group(0)
+        check('class="warn"' in svg and re.search(r'class="line" d="M[0-9.]+ [0-9.]+', svg) is not None,
+              "the chart lacks its line or its warning line: " + svg[:300])
+        check('class="band-line"' in svg, "the chart does not show the range the drive heated through")
+
+
 def refresh_story(work, port):
     """The page fetches itself again at the measurement interval and swaps in a newer
     measurement without a reload."""
@@ -272,6 +289,7 @@ def stories(work, port, daemon, tempquery, docs, folder, language):
         # The heating drive stays at 46 from its ninth reading on.
         wait_until(lambda: drives_json(port)["drives"][0]["temperature"] == 46, "the drive to heat up")
         page_story(work, port, tempquery_story(port, daemon.udp_port, tempquery))
+        chart_story(port)
     else:
         page = get(port, "/")[2].decode("utf-8")
         check('<html lang="ja">' in page and "\u306e\u30c9\u30e9\u30a4\u30d6" in page,

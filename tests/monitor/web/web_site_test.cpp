@@ -1,12 +1,14 @@
 // The web site without sockets: each path and query gets its status and type, queries
 // are read strictly, every outside text is escaped, and the words are the program's own
 // texts in UTF-8 (the code page 932 texts converted once).
+#include "web_chart.h"
 #include "web_page.h"
 #include "web_site.h"
 #include "web_text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -275,6 +277,50 @@ TEST_F(WebSiteTest, PageStaysSmall)
     const std::size_t bytes = site_.Route("/", "").body.size() + site_.Route("/app.css", "").body.size()
                               + site_.Route("/app.js", "").body.size();
     EXPECT_LT(bytes, 50u * 1024u) << "every drive's card, the style and the script";
+}
+
+}  // namespace
+
+namespace {
+
+HistoryPoint Reading(std::int64_t time, unsigned low, unsigned high)
+{
+    HistoryPoint point;
+    point.time = time;
+    point.span = 60;
+    point.temperatureMin = static_cast<std::uint8_t>(low);
+    point.temperatureMax = static_cast<std::uint8_t>(high);
+    point.temperatureMean = static_cast<std::uint8_t>((low + high) / 2);
+    return point;
+}
+
+TEST(WebChart, LineBreaksAtGapsAndSleepWithTheWarningLine)
+{
+    std::vector<HistoryPoint> points = {Reading(0, 30, 30), Reading(60, 30, 40), Reading(120, 40, 40),
+                                        Reading(600, 40, 40), Reading(660, 40, 40)};
+    points.insert(points.begin() + 4, HistoryPoint{});
+    points[4].time = 630;
+    points[4].asleep = true;
+    const std::string svg = TemperatureChart(points, 0, 720, 45, "none");
+    const std::size_t line = svg.find("<path class=\"line\" d=\"");
+    ASSERT_NE(line, std::string::npos) << svg;
+    const std::string d = svg.substr(line, svg.find('"', line + 22) - line);
+    EXPECT_EQ(std::count(d.begin(), d.end(), 'M'), 3) << "a hole after 120 s and a sleep: " << d;
+    EXPECT_EQ(std::count(d.begin(), d.end(), 'L'), 2) << d;
+    EXPECT_NE(svg.find("<line class=\"warn\""), std::string::npos);
+    EXPECT_NE(svg.find("<path class=\"band-line\" d=\"M"), std::string::npos) << "the 30-40 bucket";
+    EXPECT_EQ(TemperatureChart({}, 0, 720, 45, "No history yet"), "<p class=\"nohistory\">No history yet</p>\n");
+}
+
+TEST(WebChart, CountTrendsShowEachKnownCount)
+{
+    std::vector<HistoryPoint> points = {Reading(0, 30, 30), Reading(60, 30, 30)};
+    points[0].countsKnown = points[1].countsKnown = 1u << 3;  // 197
+    points[1].counts[3] = 8;
+    const std::string trends = CountTrends(points, 0, 120, Language::English, "none");
+    EXPECT_NE(trends.find("<h3>pending sectors (197): 0 \xE2\x86\x92 8</h3>"), std::string::npos) << trends;
+    EXPECT_EQ(trends.find("data-count=\"5\""), std::string::npos) << "unknown counts are left out";
+    EXPECT_EQ(CountTrends({Reading(0, 30, 30)}, 0, 120, Language::English, "none"), "<p class=\"nohistory\">none</p>\n");
 }
 
 }  // namespace
