@@ -21,20 +21,6 @@ const char kWebSecurityHeaders[] =
 namespace {
 
 constexpr char kJson[] = "application/json; charset=utf-8";
-constexpr unsigned kMaxQueryValue = 8;
-
-bool IsPlainValue(const std::string& value)
-{
-    if (value.empty() || value.size() > kMaxQueryValue) {
-        return false;
-    }
-    for (const char c : value) {
-        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 const char* RangeNamed(const std::string& value)
 {
@@ -97,10 +83,6 @@ bool ParseWebQuery(const std::string& query, bool driveAllowed, WebQuery& parsed
         const std::size_t equals = pair.find('=');
         const std::string key = pair.substr(0, equals);
         const std::string value = equals == std::string::npos ? std::string() : pair.substr(equals + 1);
-        if (!IsPlainValue(value)) {
-            error = "a query value must be 1 to 8 lower-case letters or digits";
-            return false;
-        }
         if (key == "range") {
             if (parsed.range != nullptr) {
                 error = "range is given twice";
@@ -116,7 +98,7 @@ bool ParseWebQuery(const std::string& query, bool driveAllowed, WebQuery& parsed
                 error = "the drive is given twice";
                 return false;
             }
-            if (value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos) {
+            if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos) {
                 error = "the drive must be a drive number";
                 return false;
             }
@@ -128,7 +110,7 @@ bool ParseWebQuery(const std::string& query, bool driveAllowed, WebQuery& parsed
         }
     }
     if (!query.empty() && query.back() == '&') {
-        error = "a query value must be 1 to 8 lower-case letters or digits";
+        error = "empty query parameter";
         return false;
     }
     return true;

@@ -17,8 +17,8 @@
 
 class HistoryStore;
 
-// One request's query: only the keys a route names, each at most once, values of
-// letters and digits.
+// One request's query: only the keys a route names, each at most once: a drive number
+// of up to three digits, a range by its name.
 struct WebQuery {
     bool hasDrive = false;
     unsigned drive = 0;

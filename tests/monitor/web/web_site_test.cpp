@@ -123,6 +123,7 @@ TEST(WebQuery, ReadStrictly)
         {"n=5", false, false, 0, nullptr},
         {"drive=5&n=6", true, false, 0, nullptr},
         {"range=", true, false, 0, nullptr},
+        {"drive=", true, false, 0, nullptr},
         {"range", true, false, 0, nullptr},
         {"=day", true, false, 0, nullptr},
         {"&", true, false, 0, nullptr},
