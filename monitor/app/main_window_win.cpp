@@ -85,8 +85,13 @@ void StartExport(HWND window)
     const bool valid = settings.HddtempPort <= 0xFFFF && settings.MetricsPort <= 0xFFFF
                        && settings.HddtempPort != settings.MetricsPort
                        && ParseListenAddress(settings.ListenAddress, config.listenAddress);
+    app.webAddress.clear();
     if (!valid || !app.exporter.Start(config)) {
         ShowExportError(window, settings.HddtempPort, settings.MetricsPort, settings.ListenAddress);
+    } else if (config.web != nullptr && app.exporter.MetricsPort() != 0) {
+        // The listen address when there is one; else the name other machines know it by.
+        app.webAddress = "http://" + (settings.ListenAddress[0] != '\0' ? std::string(settings.ListenAddress) : ThisHostName())
+                         + ":" + std::to_string(app.exporter.MetricsPort()) + "/";
     }
 }
 

@@ -122,6 +122,13 @@ check_contains "the alert list answers" "KelvixNvmeCriticalWarning 1 firing" "$f
 check "no drive is too hot" bash -c '! grep -q KelvixDriveHot <<<"$1"' _ "$firing"
 kill "$prometheus_pid" 2>/dev/null
 
+# The about dialog tells where to open the page.
+shot before_about
+kvd command 32798
+check "about dialog opens" kvd wait-window "#32770" "バージョン情報" 10000
+check "about dialog painted" wait_until 10 screen_changed_from "$(screen before_about)" about_web_address
+kvd dismiss-boxes >/dev/null 2>&1
+kvd key 27
 check "the endpoint answers while the program runs" curl -sf --max-time 10 -o /dev/null "http://127.0.0.1:$metrics_port/metrics"
 quit_kelvix "main window goes"
 check "the endpoint closes with the program" wait_until 10 bash -c "! curl -s --max-time 2 http://127.0.0.1:$metrics_port/metrics"
