@@ -58,6 +58,12 @@ static_assert(sizeof kRows / sizeof kRows[0] == static_cast<std::size_t>(CommonT
 
 }  // namespace
 
+const char* Text(CommonText id, Language language)
+{
+    const auto index = static_cast<std::size_t>(id);
+    return index < static_cast<std::size_t>(CommonText::Count) ? PickText(kRows[index], language) : "";
+}
+
 const char* Text(CommonText id)
 {
     const auto index = static_cast<std::size_t>(id);

@@ -59,6 +59,8 @@ enum class CommonText : unsigned short {
 };
 
 const char* Text(CommonText id);
+// The text in the language asked for, whatever the program's.
+const char* Text(CommonText id, Language language);
 
 // The whole table, for the tests: Count rows in the order of the names.
 const TextRow* CommonTextRows();

@@ -14,15 +14,16 @@ add_library(kv_support STATIC
     cfile.cpp
     logfile.cpp
     file_trouble.cpp
+    json_text.cpp
 )
 target_include_directories(kv_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 # The programs' language (Japanese or English, language.h) and the texts KELVIX and PELITO
 # share (common_texts.h).
 if(WIN32)
-    set(kv_language_platform language_win.cpp)
+    set(kv_language_platform language_win.cpp utf8_from_cp932_win.cpp)
 else()
-    set(kv_language_platform language_posix.cpp)
+    set(kv_language_platform language_posix.cpp utf8_from_cp932_posix.cpp)
 endif()
 add_library(kv_language STATIC language.cpp common_texts.cpp ${kv_language_platform})
 target_include_directories(kv_language PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -35,6 +35,7 @@
 #include "settings.h"
 #include "verdict_records.h"
 #include "warning_watch.h"
+#include "web_site.h"
 #include "ws32_calls.h"
 
 #include <unistd.h>
@@ -173,7 +174,7 @@ private:
 
 // The export services the configuration turns on, behind the report server's access
 // rules; false after a message when a listener cannot be opened.
-bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportServer& exporter)
+bool StartExport(const DaemonConfig& config, const AccessRules& rules, const WebSite& site, ExportServer& exporter)
 {
     if (config.settings.HddtempPort == 0 && config.settings.MetricsPort == 0) {
         return true;
@@ -186,6 +187,7 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
     exportConfig.access = rules;
     exportConfig.hddtempPort = static_cast<std::uint16_t>(config.settings.HddtempPort);
     exportConfig.metricsPort = static_cast<std::uint16_t>(config.settings.MetricsPort);
+    exportConfig.web = config.settings.WebPage != 0 ? &site : nullptr;
     ParseListenAddress(config.settings.ListenAddress, exportConfig.listenAddress);  // checked when read
     const char* where = config.settings.ListenAddress[0] == '\0' ? "every interface" : config.settings.ListenAddress;
     if (!exporter.Start(exportConfig)) {
@@ -194,8 +196,9 @@ bool StartExport(const DaemonConfig& config, const AccessRules& rules, ExportSer
                 config.settings.MetricsPort, where);
         return false;
     }
-    Journal(Priority::Info, "export services on %s: hddtemp TCP port %u, metrics TCP port %u (0: off)", where,
-            exporter.HddtempPort(), exporter.MetricsPort());
+    Journal(Priority::Info, "export services on %s: hddtemp TCP port %u, metrics TCP port %u (0: off)%s", where,
+            exporter.HddtempPort(), exporter.MetricsPort(),
+            exportConfig.web != nullptr && exporter.MetricsPort() != 0 ? ", web page at / on the metrics port" : "");
     return true;
 }
 
@@ -376,6 +379,12 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         MakeAccessRules(config.settings.AllowedHosts, config.settings.ReportsPerSecond, rules);
         service.SetAccessRules(rules);
         service.SetVerdictBoard(&verdicts);
+        WebSiteInfo siteInfo;
+        siteInfo.hostName = ThisHostName();
+        siteInfo.version = KV_VERSION_TEXT;
+        siteInfo.language = ChooseLanguage(ParseLanguageChoice(config.settings.Language), 0);
+        siteInfo.refreshSeconds = config.settings.TimerCurrent;
+        const WebSite site(board, &history, siteInfo);
         ExportServer exporter(board, KV_VERSION_TEXT, service.Refused());
         RefusedLog refused(service.Refused());
         if (config.settings.UseNetwork != 0) {
@@ -388,7 +397,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
             Journal(Priority::Info, "serving on UDP port %u to %s, %u reports a second each", config.settings.Port,
                     config.settings.AllowedHosts, config.settings.ReportsPerSecond);
         }
-        if (!StartExport(config, rules, exporter)) {
+        if (!StartExport(config, rules, site, exporter)) {
             service.Stop();
             notifier.Stop();
             drives.reset();

@@ -59,7 +59,7 @@ free_port() {
 udp_port=$(free_port u)
 metrics_port=$(free_port t "$udp_port")
 responder_port=$(free_port t "$udp_port" "$metrics_port")
-printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\nListenAddress=127.0.0.1\r\n' \
+printf '[Network]\r\nUseNetwork=1\r\nPort=%s\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\nWebPage=1\r\nListenAddress=127.0.0.1\r\n' \
     "$udp_port" "$metrics_port" > "$WINEPREFIX/drive_c/windows/KELVIX.INI"
 
 # rss_kb: resident kB of KELVIX_SIM in this harness's prefix.
@@ -90,6 +90,13 @@ wait_until 60 "$scrape_rate" 0 1 "$responder_port" || { echo "bench-export: no r
 echo "=== scrapes, $rounds rounds of $scrapes (body $body bytes; load before: $(cut -d' ' -f1-3 /proc/loadavg))" >&2
 "$scrape_rate" "$rounds" "$scrapes" "$metrics_port" "$responder_port" > scrapes
 
+echo "=== the web page and its API, $rounds rounds of $scrapes" >&2
+"$scrape_rate" "$rounds" "$scrapes" "$metrics_port/" "$metrics_port/api/v1/drives" "$responder_port" > web
+page_load=0
+for path in / /app.css /app.js; do
+    page_load=$((page_load + $(curl -s -o /dev/null -w '%{size_download}' "http://127.0.0.1:$metrics_port$path")))
+done
+
 echo "=== UDP report queries alone and while scrapes run" >&2
 "$query_rate" "$rounds" "$queries" "$udp_port" > udp_alone
 # Ten scrapes a second: far more than any Prometheus asks (every 15 s by default).
@@ -119,6 +126,17 @@ row figure "KELVIX_SIM" "minimal" ratio target
 row "----------------------------------------" "------------" "------------" "------" "------"
 row "scrapes/s (one in flight, native client)" "$k_rate" "$m_rate" "$(ratio "$k_rate" "$m_rate")" ">= 0.9"
 row "scrape p99" "$k_p99 us" "$m_p99 us" "$(ratio "$k_p99" "$m_p99")" "<= 1.2"
+read -r _ p_rate _ p_p99 p_failed p_body < <(sed -n 1p web)
+read -r _ j_rate _ j_p99 j_failed j_body < <(sed -n 2p web)
+read -r _ w_rate _ w_p99 _ _ < <(sed -n 3p web)
+echo
+row figure "KELVIX_SIM" "minimal" ratio ""
+row "----------------------------------------" "------------" "------------" "------" "------"
+row "web page / loads/s" "$p_rate" "$w_rate" "$(ratio "$p_rate" "$w_rate")" ""
+row "web page / p99" "$p_p99 us" "$w_p99 us" "$(ratio "$p_p99" "$w_p99")" ""
+row "/api/v1/drives answers/s" "$j_rate" "$w_rate" "$(ratio "$j_rate" "$w_rate")" ""
+row "/api/v1/drives p99" "$j_p99 us" "$w_p99 us" "$(ratio "$j_p99" "$w_p99")" ""
+echo "web: page $p_body bytes, drives JSON $j_body bytes, $page_load bytes per page load (page, style, script); failed: $p_failed, $j_failed"
 echo
 row figure "scraped 10/s" "alone" ratio ""
 row "----------------------------------------" "------------" "------------" "------" "------"

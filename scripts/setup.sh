@@ -13,6 +13,7 @@ packages=(
     jq nagios4-core prometheus netdata-plugins-python curl
     qemu-system-x86 busybox-static cpio smartmontools systemd
     libcurl4-openssl-dev libssl-dev openssl mosquitto mosquitto-clients python3-jinja2
+    chromium python3-jsonschema
     lintian debhelper e2fsprogs logrotate
 )
 

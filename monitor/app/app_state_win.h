@@ -17,6 +17,7 @@
 #include "tray_icon_win.h"
 #include "verdict_board.h"
 #include "warning_alerts.h"
+#include "web_site.h"
 
 #include <windows.h>
 
@@ -41,6 +42,10 @@ struct AppState : ProgramState {
     // What the export services answer from: the drive table as the last measurement left it.
     SnapshotBoard driveBoard;
     VerdictBoard verdictBoard;  // what the verdict request is answered from
+    // The web page on the metrics port, while [Export] WebPage is on; it reads the
+    // history store when the program keeps one (null: no charts).
+    const HistoryStore* history = nullptr;
+    std::unique_ptr<WebSite> webSite;
     ExportServer exporter;
     // Notifications away from the PC: the [Notify] settings, the changes found between
     // snapshots, the sending thread and its log beside the program.

@@ -5,6 +5,7 @@
 #include "drive_database.h"
 #include "drive_enumeration.h"
 #include "error_box_win.h"
+#include "kv_version.h"
 #include "language.h"
 #include "measurement.h"
 #include "message_filter_win.h"
@@ -12,6 +13,7 @@
 #include "monitor_ids.h"
 #include "monitor_views.h"
 #include "mqtt_publisher.h"
+#include "notify_transport.h"
 #include "program_folder.h"
 #include "settings_dialog_win.h"
 #include "tray_actions_win.h"
@@ -71,11 +73,25 @@ void StartExport(HWND window)
     config.hddtempPort = static_cast<std::uint16_t>(settings.HddtempPort);
     config.metricsPort = static_cast<std::uint16_t>(settings.MetricsPort);
     MakeAccessRules(settings.AllowedHosts, settings.ReportsPerSecond, config.access);
+    if (settings.WebPage != 0 && !app.exporter.Running()) {
+        WebSiteInfo info;
+        info.hostName = ThisHostName();
+        info.version = KV_VERSION_TEXT;
+        info.language = ProgramLanguage();
+        info.refreshSeconds = settings.TimerCurrent;
+        app.webSite = std::make_unique<WebSite>(app.driveBoard, app.history, info);
+    }
+    config.web = settings.WebPage != 0 ? app.webSite.get() : nullptr;
     const bool valid = settings.HddtempPort <= 0xFFFF && settings.MetricsPort <= 0xFFFF
                        && settings.HddtempPort != settings.MetricsPort
                        && ParseListenAddress(settings.ListenAddress, config.listenAddress);
+    app.webAddress.clear();
     if (!valid || !app.exporter.Start(config)) {
         ShowExportError(window, settings.HddtempPort, settings.MetricsPort, settings.ListenAddress);
+    } else if (config.web != nullptr && app.exporter.MetricsPort() != 0) {
+        // The listen address when there is one; else the name other machines know it by.
+        app.webAddress = "http://" + (settings.ListenAddress[0] != '\0' ? std::string(settings.ListenAddress) : ThisHostName())
+                         + ":" + std::to_string(app.exporter.MetricsPort()) + "/";
     }
 }
 

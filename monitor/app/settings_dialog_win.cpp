@@ -41,7 +41,8 @@ constexpr ControlText kControlTexts[] = {
     {IDC_RATE_UNIT, KelvixText::UnitRate}, {IDC_HDDTEMP_PORT_LABEL, KelvixText::LabelHddtempPort},
     {IDC_HDDTEMP_PORT_HINT, KelvixText::HintPortOff}, {IDC_METRICS_PORT_LABEL, KelvixText::LabelMetricsPort},
     {IDC_METRICS_PORT_HINT, KelvixText::HintPortOff}, {IDC_LISTEN_ADDRESS_LABEL, KelvixText::LabelListenAddress},
-    {IDC_LISTEN_ADDRESS_HINT, KelvixText::HintListenAll}, {IDC_USE_LOG, KelvixText::CheckUseLog},
+    {IDC_LISTEN_ADDRESS_HINT, KelvixText::HintListenAll}, {IDC_WEB_PAGE, KelvixText::LabelWebPage},
+    {IDC_USE_LOG, KelvixText::CheckUseLog},
     {IDC_LOG_FILE_LABEL, KelvixText::PickLogFile}, {IDC_CFG_FILE_LABEL, KelvixText::PickDatabaseFile},
     {IDC_NOTIFY_SETTINGS, KelvixText::ButtonNotify}, {IDC_HOME_ASSISTANT, KelvixText::ButtonHomeAssistant},
 };
@@ -82,7 +83,7 @@ constexpr PagePart kPageParts[] = {
     {IDC_HDDTEMP_PORT_LABEL, PAGE_EXPORT}, {IDC_HDDTEMP_PORT, PAGE_EXPORT}, {IDC_HDDTEMP_PORT_HINT, PAGE_EXPORT},
     {IDC_METRICS_PORT_LABEL, PAGE_EXPORT}, {IDC_METRICS_PORT, PAGE_EXPORT}, {IDC_METRICS_PORT_HINT, PAGE_EXPORT},
     {IDC_LISTEN_ADDRESS_LABEL, PAGE_EXPORT}, {IDC_LISTEN_ADDRESS, PAGE_EXPORT},
-    {IDC_LISTEN_ADDRESS_HINT, PAGE_EXPORT},
+    {IDC_LISTEN_ADDRESS_HINT, PAGE_EXPORT}, {IDC_WEB_PAGE, PAGE_EXPORT},
 
     {IDC_USE_LOG, PAGE_FILES}, {IDC_LOG_FILE_LABEL, PAGE_FILES}, {IDC_LOG_FILE, PAGE_FILES},
     {IDC_CFG_FILE_LABEL, PAGE_FILES}, {IDC_CFG_FILE, PAGE_FILES}, {IDC_ICON_FILE_LABEL, PAGE_FILES},
@@ -231,6 +232,7 @@ void Open(HWND dialog)
     SetDlgItemInt(dialog, IDC_METRICS_PORT, settings.MetricsPort, FALSE);
     LimitText(dialog, IDC_LISTEN_ADDRESS, Key("Export", "ListenAddress"));
     SetDlgItemTextCp932(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress);
+    Check(dialog, IDC_WEB_PAGE, settings.WebPage);
     ShowWindow(dialog, SW_SHOW);
 }
 
@@ -286,6 +288,7 @@ void Confirm(HWND dialog)
     ReadText(dialog, IDC_CFG_FILE, settings.CfgFile);
     settings.HddtempPort = ExportPort(dialog, IDC_HDDTEMP_PORT, settings.HddtempPort);
     settings.MetricsPort = ExportPort(dialog, IDC_METRICS_PORT, settings.MetricsPort);
+    settings.WebPage = Checked(dialog, IDC_WEB_PAGE);
     GetDlgItemTextCp932(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress, kListenAddressSize);
 
     char iconFile[kPathSize];

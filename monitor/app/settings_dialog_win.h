@@ -55,6 +55,7 @@ enum SettingsControl : int {
     IDC_LOG_FILE_LABEL = 1056,
     IDC_CFG_FILE_LABEL = 1057,
     IDC_ICON_FILE_LABEL = 1058,
+    IDC_WEB_PAGE = 1059,
 };
 
 // The pages of the tab control, in order.

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -75,6 +76,7 @@ DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, c
 {
     DriveSnapshot snapshot;
     snapshot.taken = true;
+    snapshot.measuredAt = static_cast<std::int64_t>(std::time(nullptr));
     snapshot.warningTemperature = settings.ThresholdCurrent;
     const std::uint32_t probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
     for (std::uint32_t i = 0; i < probeCount; ++i) {
@@ -92,6 +94,7 @@ DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, c
         CopyText(entry.model, record.model);
         CopyText(entry.firmware, record.firmware);
         CopyText(entry.serial, record.serial);
+        CopyText(entry.capacity, record.capacityText);
         entry.identityPending = record.identityPending != 0;
         CopyHealth(record, entry);
         entry.reallocatedSectors = RawCount(record, 5);

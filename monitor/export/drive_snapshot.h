@@ -32,6 +32,7 @@ struct DriveSnapshotEntry {
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};
+    char capacity[32] = {};  // as the drive table words it ("80.0 GB"); empty when unknown
     // The identity is still the early one of a drive asleep at start (shorter texts):
     // nothing is kept under it, as with worst values.
     bool identityPending = false;
@@ -78,6 +79,7 @@ struct DriveSnapshot {
     std::uint32_t warningTemperature = 0;  // the user's warning temperature (ATA drives), °C;
                                           // each drive's own is in its verdict
     bool taken = false;                   // false until the first measurement is published
+    std::int64_t measuredAt = 0;          // when it was taken, seconds since 1970 UTC
     NotificationCounts notifications;
     PublisherState mqtt;
 };

@@ -369,8 +369,10 @@ void ExportServer::Receive(Connection& connection)
     if (connection.request.Feed(buffer, static_cast<std::size_t>(received)) == HttpReadState::Incomplete) {
         return;
     }
-    const HttpAnswerPlan plan = PlanAnswer(connection.request);
-    if (plan.sendMetrics) {
+    const HttpAnswerPlan plan = PlanAnswer(connection.request, config_.web != nullptr);
+    if (plan.sendWeb) {
+        connection.answer = config_.web->Answer(connection.request.Path(), connection.request.Query(), plan.headOnly);
+    } else if (plan.sendMetrics) {
         const PublishedAnswers answers = answers_.Current();
         connection.answer = plan.headOnly ? answers.metricsHead : answers.metrics;
     } else {

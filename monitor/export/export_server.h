@@ -11,6 +11,7 @@
 #include "export_answers.h"
 #include "http_request.h"
 #include "request_gate.h"
+#include "web_answerer.h"
 #include "ws32_types.h"
 
 #include <atomic>
@@ -29,6 +30,9 @@ struct ExportConfig {
     unsigned connectionTimeoutMs = 5000;  // a connection not done by then is closed
     // Who is answered and how often: the same rules as the report service's.
     AccessRules access;
+    // The web page and its API on the metrics port (null: off, only /metrics is found).
+    // The owner keeps it alive while the server runs.
+    const WebAnswerer* web = nullptr;
 };
 
 // The listen address of the settings: empty for every interface, else a dotted IPv4

@@ -27,6 +27,7 @@ const char* ReasonPhrase(int status)
     case 400: return "Bad Request";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
+    case 413: return "Content Too Large";
     case 414: return "URI Too Long";
     case 431: return "Request Header Fields Too Large";
     case 503: return "Service Unavailable";
@@ -100,13 +101,15 @@ HttpReadState HttpRequestReader::ParseRequestLine()
     }
     method_ = line_.substr(0, firstSpace);
     const std::string target = line_.substr(firstSpace + 1, secondSpace - firstSpace - 1);
-    path_ = target.substr(0, target.find('?'));
+    const std::size_t question = target.find('?');
+    path_ = target.substr(0, question);
+    query_ = question == std::string::npos ? std::string() : target.substr(question + 1);
     line_.clear();
     line_.shrink_to_fit();
     return HttpReadState::Incomplete;
 }
 
-HttpAnswerPlan PlanAnswer(const HttpRequestReader& request)
+HttpAnswerPlan PlanAnswer(const HttpRequestReader& request, bool webOn)
 {
     HttpAnswerPlan plan;
     switch (request.State()) {
@@ -127,28 +130,32 @@ HttpAnswerPlan PlanAnswer(const HttpRequestReader& request)
     const bool head = request.Method() == "HEAD";
     if (!get && !head) {
         plan.status = 405;
-    } else if (request.Path() != "/metrics") {
-        plan.status = 404;
-    } else {
+    } else if (request.Path() == "/metrics") {
         plan.status = 200;
         plan.sendMetrics = true;
+    } else if (webOn) {
+        plan.status = 200;  // the site tells its own status
+        plan.sendWeb = true;
+    } else {
+        plan.status = 404;
     }
     plan.headOnly = head;
     return plan;
 }
 
-std::string BuildHttpResponse(int status, const char* contentType, const std::string& body, bool headOnly)
+std::string BuildHttpResponse(int status, const char* contentType, const std::string& body, bool headOnly,
+                              const char* extraHeaders)
 {
     char head[384];
     const int length = std::snprintf(head, sizeof head,
         "HTTP/1.1 %d %s\r\n"
         "Content-Type: %s\r\n"
         "Content-Length: %zu\r\n"
-        "%s"
-        "Connection: close\r\n"
-        "\r\n",
+        "%s",
         status, ReasonPhrase(status), contentType, body.size(), status == 405 ? "Allow: GET, HEAD\r\n" : "");
     std::string response(head, length > 0 ? static_cast<std::size_t>(length) : 0);
+    response += extraHeaders;
+    response += "Connection: close\r\n\r\n";
     if (!headOnly) {
         response += body;
     }

@@ -27,6 +27,8 @@ public:
     // Valid once Complete: the method and the path (the target without its query).
     const std::string& Method() const { return method_; }
     const std::string& Path() const { return path_; }
+    // The query after '?', without it; empty when there is none.
+    const std::string& Query() const { return query_; }
 
 private:
     HttpReadState ParseRequestLine();
@@ -40,19 +42,23 @@ private:
     unsigned lineFeedsInRow_ = 0;
     std::string method_;
     std::string path_;
+    std::string query_;
 };
 
 // What the metrics endpoint answers a request with.
 struct HttpAnswerPlan {
     int status = 400;
     bool sendMetrics = false;  // 200: the metrics page follows (without it for HEAD)
+    bool sendWeb = false;      // the web page's site answers (any path but /metrics)
     bool headOnly = false;
 };
-HttpAnswerPlan PlanAnswer(const HttpRequestReader& request);
+// `webOn`: the web page and its API share the port; without it only /metrics is found.
+HttpAnswerPlan PlanAnswer(const HttpRequestReader& request, bool webOn = false);
 
 // The short text body of an error status: its reason phrase and a line feed.
 std::string ErrorBody(int status);
 
 // A whole HTTP/1.1 response that closes the connection; headOnly leaves the body out
-// but keeps its length.
-std::string BuildHttpResponse(int status, const char* contentType, const std::string& body, bool headOnly);
+// but keeps its length. `extraHeaders`: whole header lines, each ended by CR LF.
+std::string BuildHttpResponse(int status, const char* contentType, const std::string& body, bool headOnly,
+                              const char* extraHeaders = "");

@@ -24,7 +24,8 @@ constexpr SettingKey kKeys[] = {
     KEY(LogFile, Text, "Common", "LogFile", 1, kLongest, kBoth),
     KEY(CfgFile, Text, "Common", "CfgFile", 1, kLongest, kBoth),
     KEY(IconFile, Text, "Common", "IconFile", 1, kLongest, kDialog),
-    KEY(Language, Text, "Common", "Language", 0, kShortTextSize - 1, 0),
+    // kelvixd speaks English; its web page follows this key.
+    KEY(Language, Text, "Common", "Language", 0, kShortTextSize - 1, kSettingInDaemon),
 
     KEY(TimerMaximum, Unsigned, "Timer", "Maximum", 1, kDay, 0),
     KEY(TimerMinimum, Unsigned, "Timer", "Minimum", 1, kDay, 0),
@@ -49,6 +50,7 @@ constexpr SettingKey kKeys[] = {
 
     KEY(HddtempPort, Unsigned, "Export", "HddtempPort", 0, 65535, kBoth),
     KEY(MetricsPort, Unsigned, "Export", "MetricsPort", 0, 65535, kBoth),
+    KEY(WebPage, Flag, "Export", "WebPage", 0, 1, kBoth),
     KEY(ListenAddress, Text, "Export", "ListenAddress", 0, kListenAddressSize - 1, kBoth),
 
     KEY(UseInformation, Flag, "Information", "UseInformation", 0, 1, kDialog),

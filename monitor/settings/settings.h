@@ -60,6 +60,8 @@ struct Settings {
     // [Export], TCP ports (0 = that service is off) and the address both listen on
     std::uint32_t HddtempPort = 0;
     std::uint32_t MetricsPort = 0;
+    // 1: the metrics port also serves the web page at / and its JSON API (off by default)
+    std::int32_t WebPage = 0;
     char ListenAddress[kListenAddressSize] = "";
     // [Information]
     std::int32_t UseInformation = 0;

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 struct RefusedRequests;
 class MqttPublisher;
 class Notifier;
@@ -35,6 +37,8 @@ struct ProgramState {
     const Notifier* notifications = nullptr;
     // The Home Assistant publisher, for the about dialog; null while [Mqtt] has no host.
     const MqttPublisher* mqttPublisher = nullptr;
+    // Where the web page is opened ("http://name:10634/"), for the about dialog; empty while off.
+    std::string webAddress;
 };
 
 // The shared record while the program holds it.

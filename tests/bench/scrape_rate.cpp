@@ -3,7 +3,7 @@
 // over the rounds of the scrapes per second and of the scrape's median and 99th
 // percentile, the count of failed scrapes and the body size of the last answer:
 //
-//   bench_scrape_rate ROUNDS SCRAPES PORT...
+//   bench_scrape_rate ROUNDS SCRAPES PORT[/PATH]...   (PATH: /metrics unless given)
 //   bench_scrape_rate 0 SCRAPES PORT [INTERVAL_MS]
 //   PORT SCRAPES_PER_S P50_US P99_US FAILED BODY_BYTES
 //
@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,8 +35,8 @@ double Percentile(std::vector<double> values, double fraction)
     return values[std::min(values.size() - 1, static_cast<std::size_t>(fraction * values.size()))];
 }
 
-// One GET /metrics; the body's size, or -1 when the scrape failed or took over 5 s.
-long Scrape(std::uint16_t port)
+// One GET of `path`; the body's size, or -1 when the scrape failed or took over 5 s.
+long Scrape(std::uint16_t port, const std::string& path = "/metrics")
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in target{};
@@ -44,8 +45,8 @@ long Scrape(std::uint16_t port)
     target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     long body = -1;
     if (connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0) {
-        static const char request[] = "GET /metrics HTTP/1.1\r\nHost: bench\r\n\r\n";
-        send(fd, request, sizeof request - 1, MSG_NOSIGNAL);
+        const std::string request = "GET " + path + " HTTP/1.1\r\nHost: bench\r\n\r\n";
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL);
         std::string answer;
         char buffer[16384];
         for (;;) {
@@ -74,14 +75,14 @@ struct Round {
     double p99;
 };
 
-Round ScrapeRound(std::uint16_t port, int scrapes, int& failed, long& body)
+Round ScrapeRound(std::uint16_t port, const std::string& path, int scrapes, int& failed, long& body)
 {
     std::vector<double> micros;
     micros.reserve(scrapes);
     const Clock::time_point begin = Clock::now();
     for (int i = 0; i < scrapes; ++i) {
         const Clock::time_point start = Clock::now();
-        const long got = Scrape(port);
+        const long got = Scrape(port, path);
         if (got < 0) {
             ++failed;
             continue;
@@ -104,8 +105,11 @@ int main(int argc, char** argv)
     const int rounds = std::atoi(argv[1]);
     const int scrapes = std::max(1, std::atoi(argv[2]));
     std::vector<std::uint16_t> ports;
+    std::vector<std::string> paths;
     for (int i = 3; i < argc; ++i) {
         ports.push_back(static_cast<std::uint16_t>(std::atoi(argv[i])));
+        const char* slash = std::strchr(argv[i], '/');
+        paths.push_back(slash != nullptr ? slash : "/metrics");
     }
     if (rounds <= 0) {
         int failed = 0;
@@ -119,7 +123,7 @@ int main(int argc, char** argv)
                 std::this_thread::sleep_until(next);
             }
         } else {
-            ScrapeRound(ports[0], scrapes, failed, body);
+            ScrapeRound(ports[0], paths[0], scrapes, failed, body);
         }
         if (failed > 0) {
             std::printf("failed %d\n", failed);
@@ -130,11 +134,11 @@ int main(int argc, char** argv)
     std::vector<int> failed(ports.size(), 0);
     std::vector<long> body(ports.size(), 0);
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        ScrapeRound(ports[i], scrapes / 10 + 1, failed[i], body[i]);  // warm-up
+        ScrapeRound(ports[i], paths[i], scrapes / 10 + 1, failed[i], body[i]);  // warm-up
     }
     for (int round = 0; round < rounds; ++round) {
         for (std::size_t i = 0; i < ports.size(); ++i) {
-            results[i].push_back(ScrapeRound(ports[i], scrapes, failed[i], body[i]));
+            results[i].push_back(ScrapeRound(ports[i], paths[i], scrapes, failed[i], body[i]));
         }
     }
     for (std::size_t i = 0; i < ports.size(); ++i) {

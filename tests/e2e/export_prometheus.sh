@@ -10,7 +10,7 @@ install_kelvix_sim
 drive_set < "$(dirname "$0")/export_drives.txt"
 metrics_port=$(e2e_free_tcp_port)
 prometheus_port=$(e2e_free_tcp_port "$metrics_port")
-printf '[Threshold]\r\nCurrent=50\r\n[Network]\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\n' "$metrics_port" > "$E2E_INI"
+printf '[Threshold]\r\nCurrent=50\r\n[Network]\r\nReportsPerSecond=0\r\n[Export]\r\nMetricsPort=%s\r\nWebPage=1\r\n' "$metrics_port" > "$E2E_INI"
 
 scrape() { curl -s --max-time 10 "http://127.0.0.1:$metrics_port$1" "${@:2}"; }
 status_of() { curl -s --max-time 10 -o /dev/null -w '%{http_code}' "http://127.0.0.1:$metrics_port$1" "${@:2}"; }
@@ -25,7 +25,7 @@ scrape /metrics > metrics.txt
 check "promtool accepts the page" promtool check metrics < metrics.txt
 check_eq "content type of the text format 0.0.4" "text/plain; version=0.0.4; charset=utf-8" \
     "$(curl -s --max-time 10 -o /dev/null -w '%{content_type}' "http://127.0.0.1:$metrics_port/metrics")"
-check_eq "other path" 404 "$(status_of /)"
+check_eq "other path" 404 "$(status_of /nothing)"
 check_eq "other method" 405 "$(status_of /metrics -X POST)"
 # Bad clients against the Windows socket calls: one that sends nothing stays connected
 # while others are answered; a megabyte request line and binary junk are refused.
@@ -35,6 +35,32 @@ check "a silent client does not hold up a scrape" scrape /metrics -o /dev/null
 head -c 4096 /dev/urandom 2>/dev/null > "/dev/tcp/127.0.0.1/$metrics_port" || true
 check_eq "scrapes still answered after a megabyte line and junk" 200 "$(status_of /metrics)"
 exec 5>&-
+# The web page on the same port, in a real browser: each card shows what the API shows.
+check_eq "web page" 200 "$(status_of /)"
+check_eq "an unknown drive's history" 404 "$(status_of '/api/v1/history?drive=9&range=day')"
+check_contains "told as JSON" '{"error":{"status":404,' "$(scrape '/api/v1/history?drive=9&range=day')"
+check_eq "a bad range" 400 "$(status_of '/api/v1/history?drive=0&range=decade')"
+browser() {
+    local profile; profile=$(mktemp -d "$E2E_WORK/profile.XXXX")
+    timeout 60 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+        --disable-background-networking --disable-component-update --disable-sync --hide-scrollbars \
+        --user-data-dir="$profile" --virtual-time-budget=2000 "$@" "http://127.0.0.1:$metrics_port/" 2>/dev/null
+}
+browser --screenshot="$E2E_BUILD/screenshots/${E2E_NAME}_web_phone.png" --window-size=360,740 > /dev/null
+check "the page's screenshot" test -s "$E2E_BUILD/screenshots/${E2E_NAME}_web_phone.png"
+browser --dump-dom > dom.html
+scrape /api/v1/drives > drives.json
+check "every drive has its card with the API's temperature" python3 - dom.html drives.json <<'PY'
+import json, re, sys
+dom = open(sys.argv[1], encoding="utf-8").read()
+drives = json.load(open(sys.argv[2]))["drives"]
+assert drives, "no drives"
+for d in drives:
+    card = re.search(r'<article class="card" id="drive-%d".*?</article>' % d["drive"], dom, re.S).group(0)
+    if d["temperature"] and not d["asleep"]:
+        assert '<span class="value">%d</span>' % d["temperature"] in card, (d, card[:300])
+    assert 'class="health %s"' % d["health"] in card, (d, card[:300])
+PY
 check_contains "drive 1 carries its identity" \
     'kelvix_drive_info{drive="1",serial="S5GXNF0R123456",model="Samsung SSD 980 PRO 1TB",firmware="5B2QGXA7",kind="NVMe",media="ssd"} 1' \
     "$(cat metrics.txt)"
@@ -96,6 +122,13 @@ check_contains "the alert list answers" "KelvixNvmeCriticalWarning 1 firing" "$f
 check "no drive is too hot" bash -c '! grep -q KelvixDriveHot <<<"$1"' _ "$firing"
 kill "$prometheus_pid" 2>/dev/null
 
+# The about dialog tells where to open the page.
+shot before_about
+kvd command 32798
+check "about dialog opens" kvd wait-window "#32770" "バージョン情報" 10000
+check "about dialog painted" wait_until 10 screen_changed_from "$(screen before_about)" about_web_address
+kvd dismiss-boxes >/dev/null 2>&1
+kvd key 27
 check "the endpoint answers while the program runs" curl -sf --max-time 10 -o /dev/null "http://127.0.0.1:$metrics_port/metrics"
 quit_kelvix "main window goes"
 check "the endpoint closes with the program" wait_until 10 bash -c "! curl -s --max-time 2 http://127.0.0.1:$metrics_port/metrics"

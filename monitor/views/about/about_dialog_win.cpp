@@ -35,6 +35,7 @@ enum AboutControl : int {
     IDC_ABOUT_REFUSED = 1005,
     IDC_ABOUT_NOTIFICATIONS = 1006,
     IDC_ABOUT_MQTT = 1007,
+    IDC_ABOUT_WEB_PAGE = 1008,
 };
 
 // Program-wide: the records stay, the handles are made per opening.
@@ -117,6 +118,11 @@ void Open(HWND dialog)
         mqtt = app.mqttPublisher->Status();
     }
     SetDlgItemTextCp932(dialog, IDC_ABOUT_MQTT, DescribeMqttStatus(mqtt).c_str());
+    if (!app.webAddress.empty()) {
+        char text[200];
+        std::snprintf(text, sizeof text, Text(KelvixText::AboutWebPage), app.webAddress.c_str());
+        SetDlgItemTextCp932(dialog, IDC_ABOUT_WEB_PAGE, text);
+    }
     ShowWindow(dialog, SW_SHOW);
 }
 

@@ -2,6 +2,7 @@
 // inputs that must not hang, crash or stall it. The clients use the socket binding too,
 // so the same tests run natively and, under Wine, on the Windows socket calls.
 #include "export_server.h"
+#include "web_site.h"
 #include "ws32_calls.h"
 #include "ws32_stream.h"
 #include "ws32lib.h"
@@ -149,6 +150,7 @@ protected:
         config.metricsPort = 0;
         ASSERT_TRUE(ParseListenAddress(listenAddress, config.listenAddress));
         config.connectionTimeoutMs = timeoutMs;
+        config.web = webOn_ ? &site_ : nullptr;
         // Port 0 turns a service off; the tests want both on, on ports the system picks.
         ASSERT_TRUE(StartOnFreePorts(config));
     }
@@ -176,6 +178,8 @@ protected:
     SnapshotBoard board_;
     RefusedRequests refused_;
     ExportServer server_{board_, "9.8.7", refused_};
+    bool webOn_ = false;
+    WebSite site_{board_, nullptr, WebSiteInfo{}};
 };
 
 TEST_F(ExportServerTest, HddtempAnswersAtOnceAndCloses)
@@ -420,6 +424,64 @@ TEST_F(ExportServerTest, RateLimitCapsTheAnswersToOneSource)
     EXPECT_EQ(refused_.notAllowed, 0u);
     // The hddtemp service has its own bucket for the same source.
     EXPECT_EQ(Client(server_.HddtempPort()).ReadAll().rfind("|/dev/PhysicalDrive0|", 0), 0u);
+}
+
+TEST_F(ExportServerTest, WebPageSharesTheMetricsPortOnlyWhenOn)
+{
+    Start();
+    EXPECT_EQ(Scrape("GET / HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 404 Not Found\r\nContent-Type: text/plain", 0), 0u);
+    server_.Stop();
+    webOn_ = true;
+    Start();
+    const std::string page = Scrape("GET / HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(page.rfind("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n", 0), 0u) << page.substr(0, 80);
+    EXPECT_NE(page.find("\r\nContent-Security-Policy: default-src 'none';"), std::string::npos);
+    EXPECT_NE(page.find("<article class=\"card\" id=\"drive-2\""), std::string::npos);
+    EXPECT_EQ(Scrape("GET /api/v1/drives HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200 OK\r\nContent-Type: application/json", 0), 0u);
+    EXPECT_EQ(Scrape("GET /metrics HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200 OK\r\nContent-Type: text/plain; version=0.0.4", 0), 0u);
+}
+
+// The web page under the inputs of the tests above: each gets its status, hundreds of
+// idle connections end, a slow sender is answered, and the drives' data stays the same.
+TEST_F(ExportServerTest, HostileWebRequestsGetTheirStatusAndChangeNothing)
+{
+    webOn_ = true;
+    Start(100);
+    const std::string before = Scrape("GET /api/v1/drives HTTP/1.1\r\n\r\n");
+    struct Case {
+        std::string request;
+        const char* statusLine;
+    };
+    const Case cases[] = {
+        {"GET /" + std::string(3000, 'a') + " HTTP/1.1\r\n\r\n", "HTTP/1.1 414"},
+        {"GET /api/v1/history?drive=" + std::string(2100, '9') + " HTTP/1.1\r\n\r\n", "HTTP/1.1 414"},
+        {"GET /api/v1/history?drive=1;range=day HTTP/1.1\r\n\r\n", "HTTP/1.1 400"},
+        {"GET /api/v1/history?drive=%00&range=day HTTP/1.1\r\n\r\n", "HTTP/1.1 400"},
+        {"GET /api/v1/history?drive=5&range=day HTTP/1.1\r\n\r\n", "HTTP/1.1 404"},
+        {"GET /drive?n=5 HTTP/1.1\r\n\r\n", "HTTP/1.1 404"},
+        {"POST /api/v1/drives HTTP/1.1\r\nContent-Length: 5\r\n\r\nhello", "HTTP/1.1 405"},
+        {"GET / HTTP/1.1\r\nX: " + std::string(20000, 'x') + "\r\n\r\n", "HTTP/1.1 431"},
+    };
+    for (const Case& c : cases) {
+        const std::string answer = Scrape(c.request);
+        EXPECT_EQ(answer.rfind(c.statusLine, 0), 0u) << c.request.substr(0, 60) << " gave: " << answer.substr(0, 60);
+    }
+    constexpr int kIdle = 300;
+    std::vector<std::unique_ptr<Client>> idle;
+    for (int i = 0; i < kIdle; ++i) {
+        idle.push_back(std::make_unique<Client>(server_.MetricsPort()));
+    }
+    for (auto& client : idle) {
+        bool closed = false;
+        EXPECT_EQ(client->ReadAll(&closed), "");
+        EXPECT_TRUE(closed) << "refused at once or timed out";
+    }
+    Client slow(server_.MetricsPort());
+    ASSERT_TRUE(slow.Send("GET /api/v1/dr"));
+    EXPECT_EQ(Scrape("GET /app.js HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u) << "others go first";
+    ASSERT_TRUE(slow.Send("ives HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(slow.ReadAll(), before) << "the slow sender gets the same answer";
+    EXPECT_EQ(Scrape("GET /api/v1/drives HTTP/1.1\r\n\r\n"), before);
 }
 
 TEST(ListenAddress, ParsedOrRefused)

@@ -59,6 +59,41 @@ TEST(HttpRequest, EachRequestGetsItsStatus)
     }
 }
 
+// With the web page on, every GET or HEAD but /metrics goes to the site with its query;
+// the methods and the malformed stay refused here.
+TEST(HttpRequest, WebPageTakesThePathsMetricsDoesNot)
+{
+    struct Case {
+        std::string request;
+        int status;
+        bool web;
+        const char* path;
+        const char* query;
+    };
+    const Case cases[] = {
+        {"GET / HTTP/1.1\r\n\r\n", 200, true, "/", ""},
+        {"HEAD /api/v1/drives HTTP/1.1\r\n\r\n", 200, true, "/api/v1/drives", ""},
+        {"GET /api/v1/history?drive=1&range=day HTTP/1.1\r\n\r\n", 200, true, "/api/v1/history", "drive=1&range=day"},
+        {"GET /?a?b HTTP/1.1\r\n\r\n", 200, true, "/", "a?b"},
+        {"GET /metrics?x HTTP/1.1\r\n\r\n", 200, false, "/metrics", "x"},
+        {"POST / HTTP/1.1\r\n\r\n", 405, false, "/", ""},
+        {"OPTIONS /api/v1/drives HTTP/1.1\r\n\r\n", 405, false, "/api/v1/drives", ""},
+        {"GET /\x01 HTTP/1.1\r\n\r\n", 400, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        HttpRequestReader reader;
+        reader.Feed(c.request.data(), c.request.size());
+        const HttpAnswerPlan plan = PlanAnswer(reader, true);
+        EXPECT_EQ(plan.status, c.status) << c.request;
+        EXPECT_EQ(plan.sendWeb, c.web) << c.request;
+        if (c.status != 400) {
+            EXPECT_EQ(reader.Path(), c.path);
+            EXPECT_EQ(reader.Query(), c.query);
+        }
+        EXPECT_FALSE(PlanAnswer(reader, false).sendWeb) << "off: " << c.request;
+    }
+}
+
 TEST(HttpRequest, HeadIsCompleteOnlyAtTheEmptyLine)
 {
     HttpRequestReader reader;
@@ -132,6 +167,9 @@ TEST(HttpResponse, HeadersGiveStatusLengthAndClose)
     EXPECT_EQ(refused.rfind("HTTP/1.1 405 Method Not Allowed\r\n", 0), 0u);
     EXPECT_NE(refused.find("\r\nAllow: GET, HEAD\r\n"), std::string::npos);
     EXPECT_NE(refused.find("\r\n\r\nMethod Not Allowed\n"), std::string::npos);
+    EXPECT_EQ(BuildHttpResponse(200, "a/b", body, true, "X-A: 1\r\nX-B: 2\r\n"),
+              "HTTP/1.1 200 OK\r\nContent-Type: a/b\r\nContent-Length: 4\r\nX-A: 1\r\nX-B: 2\r\n"
+              "Connection: close\r\n\r\n");
 }
 
 }  // namespace
