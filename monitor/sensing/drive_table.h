@@ -55,6 +55,7 @@ struct DriveRecord {
     SelfTestLog selfTests;
     std::uint32_t ticksSinceSelfTests = 0;
     std::uint8_t selfTestsAsked = 0;
+    std::uint8_t selfTestWasRunning = 0;  // at the last awake read, a self-test ran
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};

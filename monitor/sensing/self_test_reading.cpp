@@ -44,6 +44,18 @@ bool ScheduledTestDue(const SelfTestLog& log, const std::uint8_t* attributeResul
     return false;  // no power-on hours: no way to tell the age of the last test
 }
 
+bool SelfTestJustEnded(std::uint8_t& wasRunning, const std::uint8_t* attributeResult)
+{
+    if (attributeResult == nullptr) {
+        return false;  // no status this read: nothing is known to have changed
+    }
+    unsigned left = 0;
+    const bool running = SelfTestRunningNow(attributeResult, left);
+    const bool ended = wasRunning != 0 && !running;
+    wasRunning = running ? 1 : 0;
+    return ended;
+}
+
 void CountSelfTestTick(DriveRecord& record)
 {
     if (record.ticksSinceSelfTests < UINT32_MAX) {
@@ -66,7 +78,8 @@ void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::ui
     }
     const std::uint32_t seconds = timerSeconds != 0 ? timerSeconds : 1;
     const std::uint32_t ticksPerDay = (kSecondsPerDay + seconds - 1) / seconds;
-    if (record.selfTestsAsked != 0 && record.ticksSinceSelfTests < ticksPerDay) {
+    const bool ended = ata && SelfTestJustEnded(record.selfTestWasRunning, record.attributeResult);
+    if (record.selfTestsAsked != 0 && record.ticksSinceSelfTests < ticksPerDay && !ended) {
         return;
     }
     record.selfTestsAsked = 1;

@@ -17,11 +17,16 @@ bool LogsSelfTests(const std::uint8_t* identify);
 // One measurement passed for a present drive.
 void CountSelfTestTick(DriveRecord& record);
 // With an awake read of the drive: reads and decodes the log when it is due. A failed
-// read keeps the last log; the next is tried a day later. With `scheduleDays` (the
+// read keeps the last log; the next is tried a day later, or as soon as a running
+// self-test has ended. With `scheduleDays` (the
 // [Health] SelfTest setting) an ATA drive whose newest logged test is that many days of
 // its power-on time old (or that has none) and that runs none now is given a short test
 // right after the read; so a schedule costs at most one check a day.
 void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::uint32_t scheduleDays = 0);
+// Whether a self-test that ran at the last awake read has ended by this one (the drive's
+// status byte says so); `wasRunning` is kept for the next read. An ended test has its
+// result logged, so the log is read at once rather than the next day.
+bool SelfTestJustEnded(std::uint8_t& wasRunning, const std::uint8_t* attributeResult);
 // Whether a scheduled short test is due: the log read and believed, the newest entry's
 // power-on hours (16 bits, as the log keeps them) `days` behind the drive's own (attribute
 // 9's low word), or no test logged; never while one runs.

@@ -1,6 +1,7 @@
 // The self-test logs as tables: each ATA status nibble, the order and wrap of the 21
 // descriptors by the index byte, an all-zero log, a checksum error, and the NVMe page.
 #include "self_test_log.h"
+#include "self_test_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -213,3 +214,30 @@ TEST(NvmeSelfTestLog, ResultsNewestFirstUntilAnUnusedOne)
 }
 
 }  // namespace
+
+// The status byte over successive reads: a test that ran and stopped running has ended
+// (its result is in the log, read at once); a read without data changes nothing.
+TEST(SelfTestEnd, AnEndIsARunningReadFollowedByAStoppedOne)
+{
+    struct Read {
+        bool data;
+        std::uint8_t status;  // SMART READ DATA byte 363
+        bool ended;
+    };
+    const Read reads[] = {
+        {true, 0x00, false},  // idle
+        {true, 0xF6, false},  // running, 60 % left
+        {false, 0, false},    // no data this time
+        {true, 0xF2, false},  // still running
+        {true, 0x00, true},   // passed: ended
+        {true, 0x00, false},  // idle again
+        {true, 0xF9, false},
+        {true, 0x70, true},   // read element failed: ended
+    };
+    std::uint8_t wasRunning = 0;
+    std::vector<std::uint8_t> attributes(510, 0);
+    for (std::size_t i = 0; i < std::size(reads); ++i) {
+        attributes[kSelfTestStatusOffset - 2] = reads[i].status;
+        EXPECT_EQ(SelfTestJustEnded(wasRunning, reads[i].data ? attributes.data() : nullptr), reads[i].ended) << "read " << i;
+    }
+}
