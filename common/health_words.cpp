@@ -4,10 +4,8 @@
 
 #include <cstdio>
 
-namespace {
-
 // The counts by the names the S.M.A.R.T. viewer's users know them by.
-const char* CountName(std::uint8_t id)
+const char* HealthCountName(std::uint8_t id)
 {
     switch (id) {
     case 0: return Text(CommonText::CountMediaErrors);
@@ -21,6 +19,8 @@ const char* CountName(std::uint8_t id)
     }
 }
 
+namespace {
+
 std::string Format(CommonText format, unsigned long long a, unsigned long long b = 0, unsigned long long c = 0)
 {
     char text[160];
@@ -31,7 +31,7 @@ std::string Format(CommonText format, unsigned long long a, unsigned long long b
 std::string FormatCount(CommonText format, std::uint8_t id, unsigned long long a, unsigned long long b = 0)
 {
     char text[160];
-    std::snprintf(text, sizeof text, Text(format), CountName(id), a, b);
+    std::snprintf(text, sizeof text, Text(format), HealthCountName(id), a, b);
     return text;
 }
 

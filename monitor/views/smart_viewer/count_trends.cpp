@@ -1,0 +1,67 @@
+#include "count_trends.h"
+
+#include "chart_layout.h"
+#include "kelvix_texts.h"
+
+#include <cstdio>
+
+namespace {
+
+struct Stretch {
+    std::uint64_t value = 0;
+    std::int64_t first = 0, last = 0;
+};
+
+constexpr std::size_t kShownStretches = 4;
+
+}  // namespace
+
+std::string CountTrendText(const char* name, const std::vector<CountReading>& readings, std::int64_t utcOffset)
+{
+    if (readings.empty()) {
+        return std::string();
+    }
+    std::vector<Stretch> stretches;
+    for (const CountReading& reading : readings) {
+        if (stretches.empty() || stretches.back().value != reading.value) {
+            stretches.push_back({reading.value, reading.time, reading.time});
+        } else {
+            stretches.back().last = reading.time;
+        }
+    }
+    const bool days = readings.back().time - readings.front().time >= 2 * 86400;
+    const auto when = [&](std::int64_t time) {
+        const std::string text = ChartTimeText(time, utcOffset);
+        return days ? text.substr(0, 10) : text;
+    };
+    char part[160];
+    std::string words;
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        if (stretches.size() > kShownStretches && i > 0 && i < stretches.size() - (kShownStretches - 1)) {
+            if (i == 1) {
+                words += Text(KelvixText::TrendSeparator);
+                words += Text(KelvixText::TrendEarlier);
+            }
+            continue;
+        }
+        const Stretch& stretch = stretches[i];
+        const auto value = static_cast<unsigned long long>(stretch.value);
+        if (i + 1 == stretches.size()) {
+            std::snprintf(part, sizeof part, Text(KelvixText::TrendSince), value, when(stretch.first).c_str());
+        } else if (i == 0) {
+            std::snprintf(part, sizeof part, Text(KelvixText::TrendUntil), value, when(stretch.last).c_str());
+        } else if (when(stretch.first) == when(stretch.last)) {
+            std::snprintf(part, sizeof part, Text(KelvixText::TrendOn), value, when(stretch.first).c_str());
+        } else {
+            std::snprintf(part, sizeof part, Text(KelvixText::TrendBetween), value, when(stretch.first).c_str(),
+                          when(stretch.last).c_str());
+        }
+        if (!words.empty()) {
+            words += Text(KelvixText::TrendSeparator);
+        }
+        words += part;
+    }
+    char line[512];
+    std::snprintf(line, sizeof line, Text(KelvixText::TrendLine), name, words.c_str());
+    return line;
+}
