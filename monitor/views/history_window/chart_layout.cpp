@@ -218,6 +218,7 @@ ChartLayout LayOutChart(const ChartFrame& frame, const std::vector<ChartSeries>&
             drawn.warningY = scale.Y(one.warning);
         }
         const std::int64_t gapLimit = GapLimit(one.samples);
+        std::vector<std::int32_t> lone;  // the span of each run's first point
         bool joined = false;
         std::int64_t previous = 0;
         for (const ChartSample& sample : one.samples) {
@@ -227,11 +228,21 @@ ChartLayout LayOutChart(const ChartFrame& frame, const std::vector<ChartSeries>&
             }
             if (!joined || sample.time - previous > gapLimit) {
                 drawn.runs.emplace_back();
+                lone.push_back(sample.span);
             }
             const ChartPixel pixel{scale.X(std::clamp(DrawnTime(sample), scale.from, scale.to)), scale.Y(sample.temperature)};
             drawn.runs.back().push_back(pixel);
             joined = true;
             previous = sample.time;
+        }
+        // A lone point is no line: it is drawn across its bucket, at least a few pixels wide.
+        for (auto& run : drawn.runs) {
+            if (run.size() == 1) {
+                const ChartPixel middle = run[0];
+                const int half = std::max(2, (scale.X(scale.from + lone[&run - drawn.runs.data()]) - scale.X(scale.from)) / 2);
+                run = {{std::max(layout.plot.left, middle.x - half), middle.y},
+                       {std::min(layout.plot.right - 1, middle.x + half), middle.y}};
+            }
         }
         layout.series.push_back(std::move(drawn));
     }

@@ -96,12 +96,12 @@ TEST(ChartLayout, SleepMissingTemperaturesAndLongSilencesBreakTheLine)
     };
     const Row rows[] = {
         {"unbroken", {Reading(t, 40), Reading(t + 60, 41), Reading(t + 120, 42)}, {3}},
-        {"asleep", {Reading(t, 40), Reading(t + 60, 41), Asleep(t + 120), Reading(t + 180, 42)}, {2, 1}},
-        {"no temperature", {Reading(t, 40), Reading(t + 60, 0), Reading(t + 120, 42), Reading(t + 180, 42)}, {1, 2}},
+        {"asleep", {Reading(t, 40), Reading(t + 60, 41), Asleep(t + 120), Reading(t + 180, 42)}, {2, 2}},
+        {"no temperature", {Reading(t, 40), Reading(t + 60, 0), Reading(t + 120, 42), Reading(t + 180, 42)}, {2, 2}},
         {"silence", {Reading(t, 40), Reading(t + 60, 41), Reading(t + 120, 41), Reading(t + 900, 42),
                      Reading(t + 960, 42)}, {3, 2}},
         {"within three steps", {Reading(t, 40), Reading(t + 60, 41), Reading(t + 120, 41), Reading(t + 300, 42)}, {4}},
-        {"outside the range", {Reading(t - 7200, 40), Reading(t + 60, 41), Reading(t + 7200, 41)}, {1}},
+        {"outside the range", {Reading(t - 7200, 40), Reading(t + 60, 41), Reading(t + 120, 41), Reading(t + 7200, 41)}, {2}},
     };
     for (const Row& row : rows) {
         const ChartLayout layout = LayOutChart(Frame(3600), {{row.samples, 0}});
@@ -111,10 +111,25 @@ TEST(ChartLayout, SleepMissingTemperaturesAndLongSilencesBreakTheLine)
 
 TEST(ChartLayout, ABucketIsDrawnAtItsMiddle)
 {
-    ChartSample bucket = Reading(kDecember1, 40);
-    bucket.span = 3600;
-    const ChartLayout layout = LayOutChart(Frame(3600), {{{bucket}, 0}});
-    EXPECT_EQ(layout.series[0].runs.at(0).at(0).x, (layout.plot.left + layout.plot.right - 1) / 2);
+    ChartSample first = Reading(kDecember1, 40), second = Reading(kDecember1 + 1800, 40);
+    first.span = second.span = 1800;
+    const ChartLayout layout = LayOutChart(Frame(3600), {{{first, second}, 0}});
+    const auto& run = layout.series[0].runs.at(0);
+    ASSERT_EQ(run.size(), 2u);
+    EXPECT_EQ(run[0].x, 116);  // a quarter of the 351 pixels in
+    EXPECT_EQ(run[1].x, 291);
+}
+
+TEST(ChartLayout, ALonePointIsDrawnAcrossItsBucket)
+{
+    ChartSample minute = Reading(kDecember1 + 1800, 40);
+    minute.span = 360;  // a tenth of the range
+    ChartSeriesLayout drawn = LayOutChart(Frame(3600), {{{minute}, 0}}).series[0];
+    ASSERT_EQ(RunLengths(drawn), std::vector<std::size_t>{2});
+    EXPECT_EQ(drawn.runs[0][1].x - drawn.runs[0][0].x, 34);
+    EXPECT_EQ(drawn.runs[0][0].y, drawn.runs[0][1].y);
+    drawn = LayOutChart(Frame(3600), {{{Reading(kDecember1 + 1800, 40)}, 0}}).series[0];
+    EXPECT_EQ(drawn.runs[0][1].x - drawn.runs[0][0].x, 4);  // a reading: a short dash
 }
 
 TEST(ChartLayout, TimeTicksFitTheRangeInLocalTime)
