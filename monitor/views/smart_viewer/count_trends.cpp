@@ -1,6 +1,7 @@
 #include "count_trends.h"
 
 #include "chart_layout.h"
+#include "health_words.h"
 #include "kelvix_texts.h"
 
 #include <cstdio>
@@ -64,4 +65,35 @@ std::string CountTrendText(const char* name, const std::vector<CountReading>& re
     char line[512];
     std::snprintf(line, sizeof line, Text(KelvixText::TrendLine), name, words.c_str());
     return line;
+}
+
+std::vector<std::string> CountTrendLines(const std::vector<HistoryPoint>& points, std::int64_t utcOffset)
+{
+    std::vector<std::string> lines;
+    const auto add = [&](const char* name, const std::vector<CountReading>& readings) {
+        if (!readings.empty()) {
+            lines.push_back(CountTrendText(name, readings, utcOffset));
+        }
+    };
+    for (unsigned i = 0; i < kAtaCountIds; ++i) {
+        std::vector<CountReading> readings;
+        for (const HistoryPoint& point : points) {
+            if (point.countsKnown & (1u << i)) {
+                readings.push_back({point.time, point.counts[i]});
+            }
+        }
+        add(HealthCountName(kAtaCountIdList[i]), readings);
+    }
+    std::vector<CountReading> used, spare, media;
+    for (const HistoryPoint& point : points) {
+        if (point.hasNvme) {
+            used.push_back({point.time, point.percentageUsed});
+            spare.push_back({point.time, point.availableSpare});
+            media.push_back({point.time, point.mediaErrors});
+        }
+    }
+    add(Text(KelvixText::TrendLifeUsed), used);
+    add(Text(KelvixText::TrendSpare), spare);
+    add(HealthCountName(0), media);
+    return lines;
 }

@@ -2,6 +2,8 @@
 // as "pending sectors: 0 until 2026-10-01, 8 since 2026-12-01".
 #pragma once
 
+#include "history_store.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,3 +20,7 @@ struct CountReading {
 // seconds from UTC), dates alone when the readings cover two days or more, else with the
 // minute. Empty without readings.
 std::string CountTrendText(const char* name, const std::vector<CountReading>& readings, std::int64_t utcOffset);
+
+// One line per count the drive's points hold: the ATA counts in the verdict's order, then
+// the NVMe percentage used, available spare and media errors.
+std::vector<std::string> CountTrendLines(const std::vector<HistoryPoint>& points, std::int64_t utcOffset);

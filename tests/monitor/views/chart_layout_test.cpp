@@ -1,6 +1,7 @@
 // The temperature chart's layout: where points, gaps, warning lines and ticks go, and
 // which point a pixel hits.
 #include "chart_layout.h"
+#include "history_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -214,6 +215,45 @@ TEST(ChartLayout, TimeTextsAreLocalCalendarTimes)
     EXPECT_EQ(ChartTimeText(kDecember1 + 14 * 3600 + 5 * 60, 0), "2026-12-01 14:05");
     EXPECT_EQ(ChartTimeText(kDecember1, -3600), "2026-11-30 23:00");
     EXPECT_EQ(ChartTimeText(951782400, 0), "2000-02-29 00:00");
+}
+
+TEST(HistoryLines, EachDriveTakesTheMonitorColoursInTurn)
+{
+    Settings settings;
+    const COLORREF expected[] = {RGB(0, 255, 0),   RGB(0, 255, 255), RGB(255, 255, 0),   RGB(0, 0, 255),
+                                 RGB(255, 0, 255), RGB(255, 128, 0), RGB(160, 160, 255), RGB(255, 160, 160),
+                                 RGB(0, 255, 0)};
+    for (unsigned i = 0; i < sizeof expected / sizeof expected[0]; ++i) {
+        EXPECT_EQ(HistoryLineColour(i, settings), expected[i]) << i;
+    }
+    settings.ColorGrphLevel[2] = RGB(1, 2, 3);
+    EXPECT_EQ(HistoryLineColour(0, settings), RGB(1, 2, 3));
+}
+
+TEST(HistoryLines, PointsBecomeSamplesAtTheirMean)
+{
+    HistoryPoint bucket;
+    bucket.time = kDecember1;
+    bucket.span = 900;
+    bucket.temperatureMin = 38;
+    bucket.temperatureMean = 40;
+    bucket.temperatureMax = 45;
+    HistoryPoint asleep;
+    asleep.asleep = true;
+    asleep.temperatureMax = 30;  // the last reading before it slept: not drawn
+    HistoryPoint none;
+    const std::vector<ChartSample> samples = ChartSamplesOf({bucket, asleep, none});
+    ASSERT_EQ(samples.size(), 3u);
+    EXPECT_EQ(samples[0].time, kDecember1);
+    EXPECT_EQ(samples[0].span, 900);
+    EXPECT_EQ(samples[0].temperature, 40);
+    EXPECT_EQ(samples[0].low, 38);
+    EXPECT_EQ(samples[0].high, 45);
+    EXPECT_TRUE(samples[1].asleep);
+    EXPECT_EQ(samples[1].temperature, 0);
+    EXPECT_EQ(samples[2].temperature, 0);
+    EXPECT_EQ(ModelOfIdentity("ST3500418AS:CC38:5VM1ABCD"), "ST3500418AS");
+    EXPECT_EQ(ModelOfIdentity("plain"), "plain");
 }
 
 }  // namespace

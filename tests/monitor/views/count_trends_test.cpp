@@ -53,6 +53,32 @@ TEST_F(CountTrends, EachStretchOfOneValueInWords)
     }
 }
 
+TEST_F(CountTrends, ALinePerCountThePointsHold)
+{
+    HistoryPoint ata;
+    ata.time = kOctober1;
+    ata.countsKnown = 0x09;  // attributes 5 and 197
+    ata.counts[0] = 0;
+    ata.counts[3] = 2;
+    HistoryPoint later = ata;
+    later.time += 2 * kDay;
+    later.counts[3] = 8;
+    EXPECT_EQ(CountTrendLines({ata, later}, 0),
+              (std::vector<std::string>{"reallocated sectors: 0 since 2026-10-01",
+                                        "pending sectors: 2 until 2026-10-01, 8 since 2026-10-03"}));
+    HistoryPoint nvme;
+    nvme.time = kOctober1;
+    nvme.hasNvme = true;
+    nvme.percentageUsed = 3;
+    nvme.availableSpare = 100;
+    nvme.mediaErrors = 0;
+    EXPECT_EQ(CountTrendLines({nvme}, 0),
+              (std::vector<std::string>{"percentage used: 3 since 2026-10-01 00:00",
+                                        "available spare: 100 since 2026-10-01 00:00",
+                                        "media errors: 0 since 2026-10-01 00:00"}));
+    EXPECT_TRUE(CountTrendLines({HistoryPoint{}}, 0).empty());
+}
+
 TEST_F(CountTrends, NothingRecordedSaysNothing)
 {
     EXPECT_EQ(CountTrendText("pending sectors", {}, 0), "");
