@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+class HistoryStore;
+class SnapshotBoard;
 struct RefusedRequests;
 class MqttPublisher;
 class Notifier;
@@ -23,6 +25,7 @@ struct ProgramState {
     HWND aboutDialog = nullptr;
     HWND monitorWindow = nullptr;
     HWND smartWindow = nullptr;
+    HWND historyWindow = nullptr;
     DriveState drives;
     Settings settings;
     // Each drive's verdict after the last measurement; health baselines in KELVIX.INI.
@@ -35,6 +38,10 @@ struct ProgramState {
     const Notifier* notifications = nullptr;
     // The Home Assistant publisher, for the about dialog; null while [Mqtt] has no host.
     const MqttPublisher* mqttPublisher = nullptr;
+    // Every drive's past, for the history window and the viewer; null when it is not kept.
+    const HistoryStore* history = nullptr;
+    // The last published snapshot: the drives' names and own warning temperatures.
+    const SnapshotBoard* snapshots = nullptr;
 };
 
 // The shared record while the program holds it.

@@ -232,6 +232,9 @@ ChartLayout LayOutChart(const ChartFrame& frame, const std::vector<ChartSeries>&
             }
             const ChartPixel pixel{scale.X(std::clamp(DrawnTime(sample), scale.from, scale.to)), scale.Y(sample.temperature)};
             drawn.runs.back().push_back(pixel);
+            if (sample.low != 0 && sample.low < sample.high) {
+                drawn.spreads.push_back({{pixel.x, scale.Y(sample.high)}, {pixel.x, scale.Y(sample.low)}});
+            }
             joined = true;
             previous = sample.time;
         }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One point of a line: a reading (span 0) or a bucket of readings [time, time + span).
@@ -37,6 +38,8 @@ struct ChartTick {
 
 struct ChartSeriesLayout {
     std::vector<std::vector<ChartPixel>> runs;  // one polyline per stretch without a gap
+    // A bucket whose readings differed: a vertical stroke from its max (first) to its min.
+    std::vector<std::pair<ChartPixel, ChartPixel>> spreads;
     bool hasWarning = false;
     int warningY = 0;
 };

@@ -121,6 +121,21 @@ TEST(ChartLayout, ABucketIsDrawnAtItsMiddle)
     EXPECT_EQ(run[1].x, 291);
 }
 
+TEST(ChartLayout, ABucketOfDifferentReadingsShowsTheirSpread)
+{
+    ChartSample heating = Reading(kDecember1, 48);
+    heating.span = 60;
+    heating.low = 35;
+    heating.high = 62;
+    const std::vector<ChartSample> samples = {heating, Reading(kDecember1 + 60, 62), Reading(kDecember1 + 120, 35)};
+    const ChartLayout layout = LayOutChart(Frame(3600), {{samples, 0}});
+    const ChartSeriesLayout& drawn = layout.series[0];
+    ASSERT_EQ(drawn.spreads.size(), 1u);  // the readings alone have none
+    EXPECT_EQ(drawn.spreads[0].first.x, drawn.runs[0][0].x);
+    EXPECT_EQ(drawn.spreads[0].first.y, drawn.runs[0][1].y);   // at 62
+    EXPECT_EQ(drawn.spreads[0].second.y, drawn.runs[0][2].y);  // at 35
+}
+
 TEST(ChartLayout, ALonePointIsDrawnAcrossItsBucket)
 {
     ChartSample minute = Reading(kDecember1 + 1800, 40);
