@@ -8,6 +8,8 @@
 //   kelvixd [-c FILE]      (default /etc/kelvix/kelvixd.conf)
 //   kelvixd [-c FILE] --test-notify   sends the test event by the [Notify] settings and
 //                                     prints what came of it (exit status 0: delivered)
+//   kelvixd [-c FILE] --history-csv DRIVE [--range RANGE]   prints a drive's history
+//                                     from the state directory's store as CSV
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_media.h"
@@ -16,6 +18,8 @@
 #include "drive_source.h"
 #include "export_server.h"
 #include "file_trouble.h"
+#include "history_export.h"
+#include "history_store.h"
 #include "journal.h"
 #include "kv_version.h"
 #include "measurement.h"
@@ -216,9 +220,9 @@ std::unique_ptr<MqttPublisher> StartMqtt(const MqttSettings& settings)
 
 // The events since the last snapshot go to the sender's queue; the counts (and the
 // Home Assistant publisher's state) go with the snapshot to the metrics, and the snapshot
-// to the publisher.
+// to the publisher; the history records it.
 void PublishAndNotify(SnapshotBoard& board, DriveSnapshot snapshot, EventWatch& watch, Notifier& notifier,
-                      const DaemonConfig& config, MqttPublisher* publisher)
+                      const DaemonConfig& config, MqttPublisher* publisher, HistoryStore& history)
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -237,7 +241,20 @@ void PublishAndNotify(SnapshotBoard& board, DriveSnapshot snapshot, EventWatch& 
         publisher->Offer(snapshot);
     }
     board.Publish(snapshot);
+    history.Record(snapshot, std::time(nullptr));
 }
+
+// The history's last write of a session, however it ends.
+class HistoryAtEnd {
+public:
+    explicit HistoryAtEnd(HistoryStore& history) : history_(history) {}
+    ~HistoryAtEnd() { history_.Flush(std::time(nullptr), 0); }
+    HistoryAtEnd(const HistoryAtEnd&) = delete;
+    HistoryAtEnd& operator=(const HistoryAtEnd&) = delete;
+
+private:
+    HistoryStore& history_;
+};
 
 int TestNotify(const DaemonConfig& config)
 {
@@ -311,6 +328,10 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
         return SessionEnd::NotStarted;
     }
     daemon.notStartedStatus = 1;
+    // Each drive's past, written at most once a minute and at the end.
+    HistoryStore history(HistoryFilePath(config.stateDirectory),
+                         [](const char* line) { Journal(Priority::Warning, "%s", line); });
+    const HistoryAtEnd historyAtEnd(history);
 
     PassThroughDiskControl control(*port);
     InstallDiskControl(&control);
@@ -340,7 +361,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
     }
     MqttPublisher* const mqtt = daemon.mqtt.get();
     PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events, notifier,
-                     config, mqtt);
+                     config, mqtt, history);
     VerdictBoard verdicts;
     verdicts.Publish(MakeVerdictReport(*drives, *judge));
 
@@ -406,7 +427,8 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
             MeasureAll(*drives, config.settings);
             const VerdictChanges changes = judge->Judge(*drives, limits);
             PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events,
-                             notifier, config, mqtt);
+                             notifier, config, mqtt, history);
+            history.Flush(std::time(nullptr));
             verdicts.Publish(MakeVerdictReport(*drives, *judge));
             warnings.Check(*drives, *judge, changes, stderr);
             refused.Tell(false);
@@ -427,8 +449,11 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
 int Usage()
 {
     std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify]\n"
+                         "       kelvixd [-c FILE] --history-csv DRIVE [--range hour|day|week|month|year]\n"
                          "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
-                         "to PELITO and tempquery. FILE defaults to %s.\n", kDefaultConfig);
+                         "to PELITO and tempquery. FILE defaults to %s.\n"
+                         "--history-csv prints the history of DRIVE (its number, serial or\n"
+                         "model:firmware:serial) kept in the state directory, as CSV.\n", kDefaultConfig);
     return 2;
 }
 
@@ -438,11 +463,17 @@ int main(int argc, char** argv)
 {
     Daemon daemon;
     bool testNotify = false;
+    const char* historyDrive = nullptr;
+    const char* historyRange = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
             daemon.configPath = argv[++i];
         } else if (std::strcmp(argv[i], "--test-notify") == 0) {
             testNotify = true;
+        } else if (std::strcmp(argv[i], "--history-csv") == 0 && i + 1 < argc) {
+            historyDrive = argv[++i];
+        } else if (std::strcmp(argv[i], "--range") == 0 && i + 1 < argc && historyDrive != nullptr) {
+            historyRange = argv[++i];
         } else {
             return Usage();
         }
@@ -457,6 +488,9 @@ int main(int argc, char** argv)
     }
     if (testNotify) {
         return TestNotify(config);
+    }
+    if (historyDrive != nullptr) {
+        return PrintHistoryCsv(HistoryFilePath(config.stateDirectory), historyDrive, historyRange, stdout, stderr);
     }
     SetFileTroubleTeller(TellFileTrouble);
 

@@ -80,6 +80,7 @@ DriveSnapshot TakeSnapshot(const DriveState& drives, const Settings& settings, c
         CopyText(entry.model, record.model);
         CopyText(entry.firmware, record.firmware);
         CopyText(entry.serial, record.serial);
+        entry.identityPending = record.identityPending != 0;
         CopyHealth(record, entry);
         entry.verdict = judge.Verdict(i);
     }

@@ -32,6 +32,9 @@ struct DriveSnapshotEntry {
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};
+    // The identity is still the early one of a drive asleep at start (shorter texts):
+    // nothing is kept under it, as with worst values.
+    bool identityPending = false;
     // The device name hddtemp clients are told ("/dev/sda" on Linux); empty for
     // /dev/PhysicalDrive<driveNumber>, the Windows name.
     char device[32] = {};

@@ -30,6 +30,8 @@ const char* CheckSlot(const HistorySlot& slot)
 {
     if (slot.identity[0] == '\0' || std::memchr(slot.identity, '\0', sizeof(slot.identity)) == nullptr)
         return "has a drive without a name";
+    if (slot.firstTime < 0 || slot.lastTime >= kHistoryTimeLimit)
+        return "has a time out of range";
     if (slot.firstTime > slot.lastTime)
         return "has a drive whose history ends before it starts";
     if (slot.changeCount > kHistoryChanges)

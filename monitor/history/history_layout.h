@@ -50,6 +50,8 @@ constexpr HistoryTier kHistoryTierList[kHistoryTiers] = {
     {900, 5376, 2880},
     {86400, 1827, 2880 + 5376},
 };
+// Times the store keeps: after 1970 and before the minute count outgrows 32 bits (year 10136).
+constexpr std::int64_t kHistoryTimeLimit = std::int64_t(UINT32_MAX) * 60;
 constexpr std::uint32_t kHistoryRecords = 2880 + 5376 + 1827;
 constexpr unsigned kHistoryChanges = 96;
 

@@ -212,8 +212,8 @@ void Merge(HistoryPoint& into, const HistoryPoint& later, unsigned& withTemperat
 
 }  // namespace
 
-HistoryStore::HistoryStore(std::string path, std::function<void(const char*)> log)
-    : path_(std::move(path)), log_(std::move(log))
+HistoryStore::HistoryStore(std::string path, std::function<void(const char*)> log, HistoryAccess access)
+    : path_(std::move(path)), log_(std::move(log)), access_(access)
 {
     Load();
 }
@@ -224,13 +224,17 @@ void HistoryStore::Load()
 {
     std::FILE* file = std::fopen(path_.c_str(), "rb");
     if (file == nullptr) {
-        if (errno != ENOENT && log_) {
-            const std::string line = "history: cannot read " + path_ + ": " + std::strerror(errno) +
-                                     "; a new history is started";
+        if (errno == ENOENT)
+            return;
+        found_ = true;
+        trouble_ = std::strerror(errno);
+        if (log_) {
+            const std::string line = "history: cannot read " + path_ + ": " + trouble_ + "; a new history is started";
             log_(line.c_str());
         }
         return;
     }
+    found_ = true;
     std::string image;
     char buffer[65536];
     std::size_t got;
@@ -241,6 +245,7 @@ void HistoryStore::Load()
     const bool readError = std::ferror(file) != 0;
     std::fclose(file);
     if (readError) {
+        trouble_ = "read error";
         if (log_) {
             const std::string line = "history: cannot read " + path_ + "; a new history is started";
             log_(line.c_str());
@@ -249,7 +254,9 @@ void HistoryStore::Load()
     }
     std::uint32_t count = 0;
     if (const char* why = CheckHistoryImage(image, count)) {
-        SetAside(why);
+        trouble_ = why;
+        if (access_ == HistoryAccess::ReadWrite)
+            SetAside(why);
         return;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -310,13 +317,13 @@ HistorySlot* HistoryStore::SlotFor(const DriveSnapshotEntry& drive, const char* 
 
 void HistoryStore::Record(const DriveSnapshot& snapshot, std::int64_t nowSeconds)
 {
-    if (!snapshot.taken || nowSeconds <= 0)
+    if (!snapshot.taken || nowSeconds <= 0 || nowSeconds >= kHistoryTimeLimit)
         return;
     std::lock_guard<std::mutex> lock(mutex_);
     for (unsigned i = 0; i < snapshot.count && i < kMaxDrives; ++i) {
         const DriveSnapshotEntry& drive = snapshot.drives[i];
-        if (drive.model[0] == '\0' && drive.serial[0] == '\0')
-            continue;  // no identity to keep a history under
+        if (drive.identityPending || (drive.model[0] == '\0' && drive.serial[0] == '\0'))
+            continue;  // no identity to keep a history under yet
         const std::string identity = HistoryIdentity(drive);
         HistorySlot* slot = SlotFor(drive, identity.c_str(), snapshot);
         if (slot == nullptr)
@@ -360,6 +367,8 @@ bool HistoryStore::Flush(std::int64_t nowSeconds, std::int64_t minimumGapSeconds
     std::string image;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (access_ == HistoryAccess::ReadOnly)
+            return false;
         if (!dirty_)
             return true;
         // A clock set back counts as a gap passed, so a wrong clock never stops the writes.
@@ -390,6 +399,8 @@ std::vector<HistoryPoint> HistoryStore::Points(const char* identity, std::int64_
                                                unsigned maxPoints) const
 {
     std::vector<HistoryPoint> points;
+    from = std::max<std::int64_t>(from, 0);
+    to = std::min(to, kHistoryTimeLimit);
     if (identity == nullptr || to < from)
         return points;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -411,7 +422,7 @@ std::vector<HistoryPoint> HistoryStore::Points(const char* identity, std::int64_
         }
     }
     const HistoryTier& tier = kHistoryTierList[chosen];
-    const std::int64_t firstBucket = std::max<std::int64_t>(from, 0) / tier.seconds;
+    const std::int64_t firstBucket = from / tier.seconds;
     for (std::uint32_t i = 0; i < tier.length; ++i) {
         const HistoryRecord& record = slot->records[tier.start + i];
         if (record.bucket != 0 && record.bucket >= firstBucket && std::int64_t(record.bucket) * tier.seconds <= to)
@@ -435,7 +446,7 @@ std::vector<HistoryPoint> HistoryStore::Points(const char* identity, std::int64_
     if (maxPoints == 0 || points.size() <= maxPoints)
         return points;
     // Too many for the width: merged into groups of equal time, at most maxPoints.
-    const std::int64_t whole = to - std::max<std::int64_t>(from, 0) + 1;
+    const std::int64_t whole = to - from + 1;
     std::int64_t width = (whole + maxPoints - 1) / maxPoints;
     width = (width + tier.seconds - 1) / tier.seconds * tier.seconds;
     const std::int64_t origin = firstBucket * tier.seconds;

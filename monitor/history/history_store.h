@@ -62,12 +62,17 @@ constexpr unsigned kHistorySlots = kMaxDrives + kHistoryRemovedSlots;
 
 struct HistorySlot;
 
+// ReadOnly: for a reader beside the program that writes (an export): a bad file is told
+// through Trouble() and left where it is, and Flush writes nothing.
+enum class HistoryAccess : std::uint8_t { ReadWrite, ReadOnly };
+
 class HistoryStore {
 public:
     // `path`: the file (KELVIX: KELVIX.HIS beside the INI; kelvixd: <state dir>/history).
     // Opening reads it; a corrupt/truncated/foreign file is set aside (renamed to
     // `path`.bad) with a line through `log` and a new one started.
-    explicit HistoryStore(std::string path, std::function<void(const char*)> log = {});
+    explicit HistoryStore(std::string path, std::function<void(const char*)> log = {},
+                          HistoryAccess access = HistoryAccess::ReadWrite);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
@@ -89,6 +94,9 @@ public:
     // The bytes the store holds in memory.
     std::size_t MemoryBytes() const;
     const std::string& Path() const { return path_; }
+    // Whether the file was there when opened, and why it could not be read ("" if it was).
+    bool Found() const { return found_; }
+    const std::string& Trouble() const { return trouble_; }
 
 private:
     void Load();
@@ -99,6 +107,9 @@ private:
 
     std::string path_;
     std::function<void(const char*)> log_;
+    HistoryAccess access_;
+    bool found_ = false;
+    std::string trouble_;
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<HistorySlot>> slots_;
     bool dirty_ = false;

@@ -4,8 +4,8 @@ answer by AllowedHosts and ReportsPerSecond of kelvixd.conf, the export services
 hddtemp and metrics clients, systemd's notify socket hears READY, RELOADING and STOPPING,
 SIGHUP reloads a good file and refuses a bad one, a state directory that refuses writes
 (immutable, or a full file system: root only) is told and mended, SIGTERM stops it
-all cleanly, and a disk asleep when it starts gets nothing but CHECK POWER MODE until it
-wakes.
+all cleanly, a disk asleep when it starts gets nothing but CHECK POWER MODE until it
+wakes, and the history of a heating disk survives a restart and is read back as CSV.
 
     kelvixd_services.py KELVIXD_SIM DRIVESET
 """
@@ -54,6 +54,7 @@ def config_text(port, work, network="", export="", common="", state=None):
 
 class Daemon:
     def __init__(self, program, driveset, work, network, export="", common="", state=None, notify=None):
+        self.program = program
         self.log_path = os.path.join(work, "log")
         self.udp_port = free_port(socket.SOCK_DGRAM)
         self.config = os.path.join(work, "kelvixd.conf")
@@ -452,9 +453,84 @@ def asleep_at_start(program, _driveset, work):
           "worst values: %r" % (worst,))
 
 
+def history_csv(daemon, *arguments):
+    result = subprocess.run([daemon.program, "-c", daemon.config, "--history-csv"] + list(arguments),
+                            capture_output=True, text=True)
+    rows = [line.split(",") for line in result.stdout.splitlines()]
+    return result.returncode, rows, result.stderr
+
+
+def history_story(program, _driveset, work):
+    """A disk heats and its pending count rises; kelvixd stops and starts again on the
+    same disk, and its history goes on; --history-csv reads it back, or says why not."""
+    history = os.path.join(work, "history.kvh")
+    runs = ({"temperatures": "30 34 38 42", "raw": "0 0 8"}, {"temperatures": "50 52", "raw": "8"})
+    for number, run in enumerate(runs):
+        driveset = os.path.join(work, "heating%d.txt" % number)
+        with open(driveset, "w") as f:
+            f.write("drive 0\nmodel KVX HEATING\nfirmware 1.0\nserial HEAT0001\n"
+                    "attribute 197 0x0032 100 100 00\nraw 197 %s\ntemperature 194 %s\n"
+                    % (run["raw"], run["temperatures"]))
+        daemon = Daemon(program, driveset, work, "AllowedHosts=127.0.0.1")
+        before = os.stat(history).st_mtime_ns if os.path.exists(history) else None
+        if not daemon.started():
+            return
+        # The first measurement is written at once; the next ones wait for the minute.
+        wait_until(lambda: os.path.exists(history) and os.stat(history).st_mtime_ns != before,
+                   "the history to be written")
+        written = os.stat(history).st_mtime_ns
+        time.sleep(2.5)  # more measurements, no write
+        check(os.stat(history).st_mtime_ns == written, "the history was written again within the minute")
+        check(daemon.stop() == 0, "history run %d: exit status" % number)
+        check(os.stat(history).st_mtime_ns != written, "the history was not written at SIGTERM")
+        code, rows, err = history_csv(daemon, "0")
+        check(code == 0 and rows and rows[0][:5] == ["time", "seconds", "temperature_min", "temperature_mean",
+                                                      "temperature_max"], "CSV %d: %r %r" % (code, rows[:2], err))
+        if number == 0:
+            first = rows[1:]
+            check(first and first[0][2] == "30" and max(int(row[4]) for row in first) == 42,
+                  "the heating is not in the history: %r" % first)
+            check(first and first[-1][10] == "8" and first[-1][6] == "caution", "197's rise is missing: %r" % first)
+        else:
+            # The same drive goes on: the first bucket is where it was, the new heat follows.
+            check(rows[1:] and rows[1][0] == first[0][0] and rows[1][2] == "30", "history restarted: %r" % rows)
+            check(rows[1:] and max(int(row[4]) for row in rows[1:]) == 52, "the second run is missing: %r" % rows)
+            same = history_csv(daemon, "HEAT0001", "--range", "hour")
+            check(same[0] == 0 and same[1] == rows, "by serial, the last hour: %r" % (same,))
+    code, _rows, err = history_csv(daemon, "3")
+    check(code == 1 and "no history of drive 3" in err and "drive 0: KVX HEATING:1.0:HEAT0001 (" in err,
+          "an unknown drive: %d %r" % (code, err))
+    code, _rows, err = history_csv(daemon, "0", "--range", "decade")
+    check(code == 2 and "not one of hour" in err, "a bad range: %d %r" % (code, err))
+    with open(history, "r+b") as f:
+        f.seek(-40, os.SEEK_END)
+        f.write(b"\xff" * 8)
+    with open(history, "rb") as f:
+        spoiled = f.read()
+    code, _rows, err = history_csv(daemon, "0")
+    check(code == 1 and "cannot be read: fails its checksum" in err, "a spoiled file: %d %r" % (code, err))
+    with open(history, "rb") as f:
+        check(f.read() == spoiled, "reading a spoiled file changed it")
+    # The service itself sets it aside, says so, and starts a new one.
+    daemon = Daemon(program, os.path.join(work, "heating1.txt"), work, "AllowedHosts=127.0.0.1")
+    if daemon.started():
+        check(daemon.stop() == 0, "after the spoiled file: exit status")
+        check("<4>history: %s fails its checksum; kept as %s.bad, a new history is started" % (history, history)
+              in daemon.text(), "the spoiled file was not told: " + daemon.text()[-500:])
+        with open(history + ".bad", "rb") as f:
+            check(f.read() == spoiled, "the spoiled file was not kept aside")
+    shutil.rmtree(work + "/nowhere", ignore_errors=True)
+    os.mkdir(work + "/nowhere")
+    daemon.config = os.path.join(work, "nowhere.conf")
+    with open(daemon.config, "w") as f:
+        f.write("[Daemon]\nStateDirectory=%s/nowhere\n" % work)
+    code, _rows, err = history_csv(daemon, "0")
+    check(code == 1 and "no history yet" in err, "no file: %d %r" % (code, err))
+
+
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (asleep_at_start, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
+    for case in (history_story, asleep_at_start, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
                  bad_config_at_start, refusing_state):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)

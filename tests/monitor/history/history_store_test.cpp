@@ -1,13 +1,17 @@
 // The history store's rules as tables: which tier answers and how buckets fold readings,
 // sleep as gaps, the cap and who gives way, a drive that returns, clock jumps, the counts,
 // when Flush writes, and what a bad file becomes.
+#include "history_layout.h"
 #include "history_store.h"
 #include "history_test_drives.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,6 +26,16 @@ std::int64_t RecordCycle(HistoryStore& store, std::int64_t interval, std::int64_
         store.Record(TestSnapshot({TestDrive("A", DriveCondition::Temperature, std::uint8_t(30 + k % 3))}),
                      start + k * interval);
     return start + (count - 1) * interval;
+}
+
+// The file with one slot's field changed and its checksum made right again.
+void ResealedWith(std::string& bytes, std::size_t slotOffset, std::int64_t value)
+{
+    std::memcpy(&bytes[sizeof(HistoryFileHeader) + slotOffset], &value, sizeof(value));
+    HistoryFileHeader header;
+    std::memcpy(&header, bytes.data(), sizeof(header));
+    header.checksum = HistoryCrc32(bytes.data() + sizeof(header), bytes.size() - sizeof(header));
+    std::memcpy(&bytes[0], &header, sizeof(header));
 }
 
 std::vector<HistoryPoint> AllOf(const HistoryStore& store, const char* serial, std::int64_t from, std::int64_t to)
@@ -179,6 +193,19 @@ TEST(HistoryReturningDrive, ContinuesItsOwnHistoryAfterMonthsAndARestart)
     EXPECT_EQ(days[1].temperatureMax, 45);
 }
 
+TEST(HistoryReturningDrive, AnEarlyIdentityOfADriveAsleepAtStartKeepsNothing)
+{
+    TempDir dir;
+    HistoryStore store(dir.File("history"));
+    DriveSnapshotEntry early = TestDrive("A", DriveCondition::Sleeping);
+    early.identityPending = true;
+    DriveSnapshotEntry nameless = TestDrive("");
+    nameless.model[0] = '\0';
+    store.Record(TestSnapshot({early, nameless}), kDay0);
+    EXPECT_TRUE(store.Drives().empty());
+    EXPECT_FALSE(HistoryStore(dir.File("missing")).Found());
+}
+
 TEST(HistoryClock, JumpsForwardLeaveAGapJumpsBackDropWhatLiesAhead)
 {
     struct Case {
@@ -202,6 +229,10 @@ TEST(HistoryClock, JumpsForwardLeaveAGapJumpsBackDropWhatLiesAhead)
             store.Record(TestSnapshot({TestDrive("A", DriveCondition::Temperature, 50)}), last + c.jump + k * 60);
         EXPECT_EQ(AllOf(store, "A", kDay0 - 86400, kDay0 + 3 * 86400).size(), c.minutes);
         EXPECT_EQ(store.Drives().at(0).lastTime, c.lastAfter);
+        // Any span asked for (a web request's) is answered within the limit.
+        const auto widest = store.Points(TestIdentity("A").c_str(), INT64_MIN, INT64_MAX, 10);
+        EXPECT_LE(widest.size(), 10u);
+        EXPECT_EQ(HistoryCsv(widest), HistoryCsv(store.Points(TestIdentity("A").c_str(), 0, kHistoryTimeLimit, 10)));
         // Minutes ahead of the clock never survive a jump back.
         const auto ahead = AllOf(store, "A", c.lastAfter + 60, kDay0 + 3 * 86400);
         EXPECT_TRUE(ahead.empty());
@@ -322,6 +353,10 @@ TEST(HistoryFile, ABadFileIsSetAsideWithALineAndANewOneStarted)
         {"someone else's file", [](std::string& b) { b = "[Settings]\nInterval=10\n" + b; }, "no history file"},
         {"a bit flipped in a bucket", [](std::string& b) { b[b.size() - 100] ^= 0x10; }, "checksum"},
         {"a later layout", [](std::string& b) { b[8] = 2; }, "layout"},
+        {"checksum right, a time before 1970",
+         [](std::string& b) { ResealedWith(b, offsetof(HistorySlot, firstTime), -1); }, "out of range"},
+        {"checksum right, a time past the minute count",
+         [](std::string& b) { ResealedWith(b, offsetof(HistorySlot, lastTime), kHistoryTimeLimit); }, "out of range"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -337,6 +372,17 @@ TEST(HistoryFile, ABadFileIsSetAsideWithALineAndANewOneStarted)
         std::string bytes = ReadBytes(path);
         c.spoil(bytes);
         WriteBytes(path, bytes);
+        {
+            // A reader beside the writer (an export) says why and leaves the file alone.
+            HistoryStore reader(path, {}, HistoryAccess::ReadOnly);
+            EXPECT_TRUE(reader.Found());
+            EXPECT_EQ(reader.Trouble().empty(), c.told == nullptr) << reader.Trouble();
+            if (c.told != nullptr)
+                EXPECT_NE(reader.Trouble().find(c.told), std::string::npos) << reader.Trouble();
+            EXPECT_FALSE(reader.Flush(kDay0 + 7200, 0));
+            EXPECT_FALSE(std::filesystem::exists(path + ".bad"));
+            EXPECT_EQ(ReadBytes(path), bytes);
+        }
         std::vector<std::string> lines;
         HistoryStore store(path, [&](const char* line) { lines.push_back(line); });
         if (c.told == nullptr) {
