@@ -30,6 +30,8 @@ e2e_begin() {
     # A test that was killed may have left the file immutable (chattr +i).
     chattr -i "$E2E_INI" 2>/dev/null
     rm -f "$E2E_INI"
+    # KELVIX's history beside it, and one it set aside.
+    rm -f "$WINEPREFIX/drive_c/windows/KELVIX.HIS" "$WINEPREFIX/drive_c/windows/KELVIX.HIS.bad"
     # PELITO keeps its settings in the user's application-data folder and takes them from
     # an older PELITO's file in the Windows directory once, while it has none of its own.
     E2E_PELITO_OLD_INI=$WINEPREFIX/drive_c/windows/PELITO.INI
