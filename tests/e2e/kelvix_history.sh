@@ -60,6 +60,23 @@ line_drawn() {
 check "the hour is chosen" history 32804
 check "drive 0's line is drawn in the first colour (green)" wait_until 10 line_drawn "history_${dpi}dpi" 0 255 0
 check "drive 1's line is drawn in the second colour (cyan)" wait_until 10 line_drawn "history_${dpi}dpi" 0 255 255
+# line_pixel R G B: the screen point of a pixel of that colour's line (off its warning
+# line) in the last screenshot.
+line_pixel() {
+    local x y w h legend
+    read -r x y w h < <(kvd client-rect $history_class | tr -d '\r')
+    legend=$((70 * dpi / 96))
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$shot_name.png" -crop "${w}x$((h - legend))+$x+$y" +repage txt:- \
+        | awk -v colour="($1,$2,$3)" -v width="$w" -v x0="$x" -v y0="$y" '$2 == colour { split($1, at, /[,:]/);
+            row[at[2]]++; column[at[2]] = at[1] }
+            END { for (r in row) if (row[r] < width / 3) { print x0 + column[r], y0 + r; exit } }'
+}
+# Hovering over drive 1's line shows its time and value at the top (a picture to look at;
+# the words are drawn, not a window's text) and rings the point.
+read -r hover_x hover_y < <(line_pixel 0 255 255)
+before_hover=$(screen "history_${dpi}dpi")
+check "the pointer goes over drive 1's line" kvd mouse-move "${hover_x:-0}" "${hover_y:-0}"
+check "the point is shown" wait_until 10 screen_changed_from "$before_hover" "history_hover_${dpi}dpi"
 
 # The CSV of drive 0 (the window's first drive), through the save dialog.
 csv_windows=$(winepath -w "$E2E_WORK/drive0.csv")
