@@ -45,7 +45,6 @@ enum class KelvixText : unsigned short {
     HistoryNothingRecorded,
     HistoryPointReading,
     HistoryPointBucket,
-    HistoryPointAsleep,
     HistoryHint,
     TrendLine,
     TrendUntil,

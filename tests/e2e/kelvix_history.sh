@@ -74,9 +74,15 @@ line_pixel() {
 # Hovering over drive 1's line shows its time and value at the top (a picture to look at;
 # the words are drawn, not a window's text) and rings the point.
 read -r hover_x hover_y < <(line_pixel 0 255 255)
-before_hover=$(screen "history_${dpi}dpi")
+# ring_shown: the white ring around the point under the pointer, in a new screenshot.
+ring_shown() {
+    shot "history_hover_${dpi}dpi" || return 1
+    local r=$((12 * dpi / 96))
+    [ "$(convert "$E2E_BUILD/screenshots/${E2E_NAME}_history_hover_${dpi}dpi.png" \
+        -crop "$((2 * r))x$((2 * r))+$((hover_x - r))+$((hover_y - r))" +repage txt:- | grep -c ': (255,255,255) ')" -ge 6 ]
+}
 check "the pointer goes over drive 1's line" kvd mouse-move "${hover_x:-0}" "${hover_y:-0}"
-check "the point is shown" wait_until 10 screen_changed_from "$before_hover" "history_hover_${dpi}dpi"
+check "the point under it is ringed" wait_until 10 ring_shown
 
 # The CSV of drive 0 (the window's first drive), through the save dialog.
 csv_windows=$(winepath -w "$E2E_WORK/drive0.csv")

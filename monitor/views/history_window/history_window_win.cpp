@@ -270,7 +270,11 @@ void Paint(HWND window, HistoryView& view)
     RECT last{};
     GetWindowRect(view.buttons[kRangeCount - 1], &last);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&last), 2);
-    DrawTextAt(dc, last.right + Scaled(12), Scaled(8), view.status);
+    // The value first: a narrow window cuts the drive's name, not the temperature.
+    RECT status{last.right + Scaled(12), 0, client.right - Scaled(6), TopBarHeight()};
+    const std::wstring statusText = WideFromCp932(view.status.c_str());
+    DrawTextW(dc, statusText.c_str(), static_cast<int>(statusText.size()), &status,
+              DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 
     POINT oldOrigin;
     SetViewportOrgEx(dc, view.chart.left, view.chart.top, &oldOrigin);
@@ -308,12 +312,12 @@ std::string PointText(const DriveLine& line, const ChartSample& sample, std::int
     char text[256];
     const std::string when = ChartTimeText(sample.time, utcOffset);
     if (sample.low == sample.high) {
-        std::snprintf(text, sizeof text, Text(KelvixText::HistoryPointReading), line.name.c_str(), when.c_str(),
-                      static_cast<unsigned>(sample.temperature));
+        std::snprintf(text, sizeof text, Text(KelvixText::HistoryPointReading), static_cast<unsigned>(sample.temperature),
+                      when.c_str(), line.name.c_str());
     } else {
-        std::snprintf(text, sizeof text, Text(KelvixText::HistoryPointBucket), line.name.c_str(), when.c_str(),
-                      static_cast<unsigned>(sample.temperature), static_cast<unsigned>(sample.low),
-                      static_cast<unsigned>(sample.high));
+        std::snprintf(text, sizeof text, Text(KelvixText::HistoryPointBucket), static_cast<unsigned>(sample.temperature),
+                      static_cast<unsigned>(sample.low), static_cast<unsigned>(sample.high), when.c_str(),
+                      line.name.c_str());
     }
     return text;
 }
@@ -526,5 +530,10 @@ void RefreshHistoryWindow(HWND window)
         return;
     }
     Load(window, *view);
+    // The point under the pointer stays shown over the new points.
+    POINT cursor;
+    if (GetCursorPos(&cursor) && ScreenToClient(window, &cursor)) {
+        Hover(window, *view, cursor.x, cursor.y);
+    }
     InvalidateRect(window, nullptr, FALSE);
 }
