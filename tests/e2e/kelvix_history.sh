@@ -37,6 +37,7 @@ check "drive 1's count rises" wait_until 20 balloon_has "$rose"
 
 # history_window: opened from the tray menu's command, up to its window.
 history_open() { kvd client-rect $history_class >/dev/null; }
+kvd mouse-move 0 0  # away from where the chart will be (a run before may have left it there)
 check "the history window opens" kvd command 32803
 check "it is on the screen" wait_until 10 history_open
 history() { kvd post $history_class '*' 0x111 "$1" 0; }
@@ -74,13 +75,17 @@ line_pixel() {
 # Hovering over drive 1's line shows its time and value at the top (a picture to look at;
 # the words are drawn, not a window's text) and rings the point.
 read -r hover_x hover_y < <(line_pixel 0 255 255)
-# ring_shown: the white ring around the point under the pointer, in a new screenshot.
-ring_shown() {
-    shot "history_hover_${dpi}dpi" || return 1
+# white_near NAME: white pixels (the ring's colour) around the hovered point in screenshot NAME;
+# ring_shown: a new screenshot has more of them than the one before the pointer came.
+white_near() {
     local r=$((12 * dpi / 96))
-    [ "$(convert "$E2E_BUILD/screenshots/${E2E_NAME}_history_hover_${dpi}dpi.png" \
-        -crop "$((2 * r))x$((2 * r))+$((hover_x - r))+$((hover_y - r))" +repage txt:- | grep -c ': (255,255,255) ')" -ge 6 ]
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop "$((2 * r))x$((2 * r))+$((hover_x - r))+$((hover_y - r))" \
+        +repage txt:- | grep -c ': (255,255,255) '
 }
+ring_shown() {
+    shot "history_hover_${dpi}dpi" && [ "$(white_near "history_hover_${dpi}dpi")" -ge $((white_before + 6)) ]
+}
+white_before=$(white_near "history_${dpi}dpi")
 check "the pointer goes over drive 1's line" kvd mouse-move "${hover_x:-0}" "${hover_y:-0}"
 check "the point under it is ringed" wait_until 10 ring_shown
 

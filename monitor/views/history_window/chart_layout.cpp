@@ -243,8 +243,9 @@ ChartLayout LayOutChart(const ChartFrame& frame, const std::vector<ChartSeries>&
             if (run.size() == 1) {
                 const ChartPixel middle = run[0];
                 const int half = std::max(2, (scale.X(scale.from + lone[&run - drawn.runs.data()]) - scale.X(scale.from)) / 2);
-                run = {{std::max(layout.plot.left, middle.x - half), middle.y},
-                       {std::min(layout.plot.right - 1, middle.x + half), middle.y}};
+                // Kept whole at the plot's edges (the newest minute is at the right one).
+                const int from = std::clamp(middle.x - half, layout.plot.left, std::max(layout.plot.left, layout.plot.right - 1 - 2 * half));
+                run = {{from, middle.y}, {std::min(layout.plot.right - 1, from + 2 * half), middle.y}};
             }
         }
         layout.series.push_back(std::move(drawn));

@@ -146,6 +146,10 @@ TEST(ChartLayout, ALonePointIsDrawnAcrossItsBucket)
     EXPECT_EQ(drawn.runs[0][0].y, drawn.runs[0][1].y);
     drawn = LayOutChart(Frame(3600), {{{Reading(kDecember1 + 1800, 40)}, 0}}).series[0];
     EXPECT_EQ(drawn.runs[0][1].x - drawn.runs[0][0].x, 4);  // a reading: a short dash
+    minute.time = kDecember1 + 3600 - 60;                    // the newest minute, at the edge
+    const ChartLayout edge = LayOutChart(Frame(3600), {{{minute}, 0}});
+    EXPECT_EQ(edge.series[0].runs[0][1].x, edge.plot.right - 1);
+    EXPECT_EQ(edge.series[0].runs[0][1].x - edge.series[0].runs[0][0].x, 34);
 }
 
 TEST(ChartLayout, TimeTicksFitTheRangeInLocalTime)
