@@ -92,3 +92,8 @@ const char* CountName(std::uint8_t id, Language language)
 {
     return CountNameOf(id, language);
 }
+
+const char* HealthCountName(std::uint8_t id)
+{
+    return CountNameOf(id, ProgramLanguage());
+}

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+// A count's name, such as 代替処理待ちのセクタ for attribute 197 (0: NVMe media errors).
+const char* HealthCountName(std::uint8_t id);
 // 正常, 注意, 危険; 不明 for 0 and anything unknown (in the program's language, common_texts.h).
 const char* HealthWord(std::uint8_t health);
 // One reason, such as "代替処理待ちのセクタが 0 から 8 に増加"; empty for kind 0.

@@ -119,13 +119,12 @@ namespace {
 // The pickers come from the common-dialog library, loaded only while one is open: linked,
 // it and what it needs were loaded at every start (8.7 MB of a 32 MB start under Wine).
 const char kCommonDialogs[] = "COMDLG32.DLL";
-using GetOpenFileNameCall = BOOL(WINAPI*)(OPENFILENAMEW*);
+using GetFileNameCall = BOOL(WINAPI*)(OPENFILENAMEW*);
 using ChooseFontCall = BOOL(WINAPI*)(CHOOSEFONTA*);
 using ChooseColorCall = BOOL(WINAPI*)(CHOOSECOLORA*);
 
-}  // namespace
-
-bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWORD pathSize)
+// The open or the save dialog; the save dialog asks before it replaces a file.
+bool PickPath(HWND owner, const char* title, const char* filter, char* path, DWORD pathSize, bool save)
 {
     if (path == nullptr || pathSize == 0) {
         return false;
@@ -158,12 +157,16 @@ bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWO
     record.nMaxFile = pathSize;
     record.lpstrInitialDir = directory.empty() ? nullptr : wideDirectory.c_str();
     record.lpstrTitle = wideTitle.c_str();
+    // A name typed without an extension gets the starting name's.
+    const std::size_t dot = wideName.rfind(L'.');
+    const std::wstring extension = dot == std::wstring::npos ? std::wstring() : wideName.substr(dot + 1);
+    record.lpstrDefExt = save && !extension.empty() ? extension.c_str() : nullptr;
     // Without OFN_NOCHANGEDIR the dialog makes the chosen folder current, and the files
     // both programs open by bare name (log, database, glyphs) would then be looked for there.
-    record.Flags = OFN_READONLY | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    record.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_READONLY);
     const LoadedLibrary dialogs(kCommonDialogs);
-    const auto getOpenFileName = dialogs.Find<GetOpenFileNameCall>("GetOpenFileNameW");
-    if (!getOpenFileName || !getOpenFileName(&record)) {
+    const auto getFileName = dialogs.Find<GetFileNameCall>(save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+    if (!getFileName || !getFileName(&record)) {
         return false;
     }
     const std::string chosen = Cp932FromWide(fileBuffer.data());
@@ -171,6 +174,18 @@ bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWO
     std::memcpy(path, chosen.data(), length);
     path[length] = '\0';
     return true;
+}
+
+}  // namespace
+
+bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWORD pathSize)
+{
+    return PickPath(owner, title, filter, path, pathSize, false);
+}
+
+bool PickSaveFile(HWND owner, const char* title, const char* filter, char* path, DWORD pathSize)
+{
+    return PickPath(owner, title, filter, path, pathSize, true);
 }
 
 bool PickFont(HWND owner, LOGFONTA* font)

@@ -30,6 +30,8 @@ BOOL ForceForeground(HWND window);
 // filter: pairs of description and pattern, each zero-terminated, ended by an empty
 // string. path: the starting path in, the chosen full path out (pathSize bytes).
 bool PickFile(HWND owner, const char* title, const char* filter, char* path, DWORD pathSize);
+// The same for a file to write; asks before replacing one.
+bool PickSaveFile(HWND owner, const char* title, const char* filter, char* path, DWORD pathSize);
 bool PickFont(HWND owner, LOGFONTA* font);
 COLORREF PickColor(HWND owner, COLORREF colour);
 

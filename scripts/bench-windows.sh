@@ -4,7 +4,8 @@
 # a Wine harness of its own (build/bench-win64) so that test runs are not disturbed.
 # Prints start-up, resident memory, report queries per second and round trip p99 with
 # ratios, each the median of ROUNDS rounds in which the program and its yardstick take
-# turns, so both see the same machine load.
+# turns, so both see the same machine load; last the history chart's draw time with a
+# year of data against filling and polylines of the same points.
 #
 #   bash scripts/bench-windows.sh [ROUNDS] [MEASUREMENTS]
 #
@@ -24,7 +25,7 @@ if [ ! -f "$tree/build.ninja" ]; then
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 fi
 cmake --build "$tree" -j2 --target KELVIX_SIM PELITO kvdriver \
-    bench_tray_minimal bench_responder_minimal bench_start_probe >/dev/null
+    bench_tray_minimal bench_responder_minimal bench_start_probe bench_history_draw >/dev/null
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench --target bench_query_rate >/dev/null
 
@@ -190,3 +191,6 @@ echo
 echo "KELVIX_SIM resident memory: ${memory_start} kB before $cycles measurements," \
     "${memory_half} kB after $((cycles / 2)), ${memory_end} kB after $cycles (the last $((cycles - cycles / 2)) added $((memory_end - memory_half)) kB)"
 echo "lost answers: KELVIX_SIM $k_lost, minimal responder $r_lost"
+# The history window's chart with a year of data, against filling the same picture and
+# drawing the same points as one polyline per drive, both in this run.
+wine64 "$tree/tests/bench/bench_history_draw.exe" 30 8 </dev/null | tr -d '\r'

@@ -5,6 +5,7 @@
 
 #include "drive_snapshot.h"
 #include "export_server.h"
+#include "history_store.h"
 #include "icon_table_win.h"
 #include "mqtt_publisher.h"
 #include "named_mutex_win.h"
@@ -43,8 +44,7 @@ struct AppState : ProgramState {
     SnapshotBoard driveBoard;
     VerdictBoard verdictBoard;  // what the verdict request is answered from
     // The web page on the metrics port, while [Export] WebPage is on; it reads the
-    // history store when the program keeps one (null: no charts).
-    const HistoryStore* history = nullptr;
+    // history store (ProgramState::history) for its charts.
     std::unique_ptr<WebSite> webSite;
     ExportServer exporter;
     // Notifications away from the PC: the [Notify] settings, the changes found between
@@ -56,6 +56,9 @@ struct AppState : ProgramState {
     // Home Assistant: the [Mqtt] section and its publisher (null while it names no broker).
     MqttSettings mqttSettings;
     std::unique_ptr<MqttPublisher> mqtt;
+    // Every drive's past, recorded at each measurement and written once a minute and at exit.
+    std::unique_ptr<HistoryStore> historyStore;
+    UINT_PTR historyTimer = 0;
 
     bool Measuring() const { return measurementTimer != 0; }
 };

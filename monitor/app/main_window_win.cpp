@@ -14,6 +14,7 @@
 #include "monitor_views.h"
 #include "mqtt_publisher.h"
 #include "notify_transport.h"
+#include "profile_location_win.h"
 #include "program_folder.h"
 #include "settings_dialog_win.h"
 #include "tray_actions_win.h"
@@ -57,7 +58,7 @@ void KeepTrayIconShown(HWND window, bool shown)
 void Measure()
 {
     MeasureAll(App().drives, App().settings);
-    JudgeAndPublish();
+    JudgeAndPublish(true);
 }
 
 // The export services the settings turn on. A port that cannot be opened (taken, or a
@@ -102,11 +103,32 @@ void ShowMeasurement(HWND window)
     if (app.monitorWindow) {
         RefreshMonitorWindow(app.monitorWindow);
     }
+    if (app.historyWindow) {
+        RefreshHistoryWindow(app.historyWindow);
+    }
     if (app.drives.measuredCount > 0) {
         ShowTraySlot(CurrentTraySlot());
         WarningBalloon(window);
     }
     HealthBalloon(window);
+}
+
+std::int64_t Now()
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+// The history file beside KELVIX.INI; a file that cannot be read is set aside by the store
+// itself (KELVIX.HIS.bad) and the debugger output says so.
+void OpenHistory(HWND window)
+{
+    AppState& app = App();
+    app.historyStore = std::make_unique<HistoryStore>(ProfileFilePath(kHistoryFile), [](const char* line) {
+        OutputDebugStringA((std::string("KELVIX: ") + line + "\n").c_str());
+    });
+    app.history = app.historyStore.get();
+    app.snapshots = &app.driveBoard;
+    app.historyTimer = SetTimer(window, kHistoryTimerId, kHistoryFlushMs, nullptr);
 }
 
 void OpenMonitor(HWND window)
@@ -161,6 +183,7 @@ bool CreateMonitor(HWND window)
     AllowMessageFromLowerRights(window, g_taskbarCreated);
     KeepTrayIconShown(window, app.trayIcon.Add(kSlotStopped));
 
+    OpenHistory(window);
     EnumerateDrives(app.drives, app.settings.NoWake != 0);
     Measure();
     // A drive asleep since the start has no temperature yet; the ticks must go on to see
@@ -201,6 +224,16 @@ void DestroyMonitor(HWND window)
     }
     app.server.CleanUp();
     SetMeasuring(window, false);
+    if (app.historyWindow) {
+        DestroyWindow(app.historyWindow);
+    }
+    if (app.historyTimer != 0) {
+        KillTimer(window, app.historyTimer);
+        app.historyTimer = 0;
+    }
+    if (app.historyStore) {
+        app.historyStore->Flush(Now(), 0);
+    }
     KeepTrayIconShown(window, true);
     app.trayIcon.Destroy();
     app.instanceMutex.Release();
@@ -214,6 +247,8 @@ void OnTimer(HWND window, UINT_PTR timer)
     if (app.measurementTimer != 0 && timer == app.measurementTimer) {
         Measure();
         ShowMeasurement(window);
+    } else if (app.historyTimer != 0 && timer == app.historyTimer) {
+        app.historyStore->Flush(Now());
     } else if (app.trayRetryTimer != 0 && timer == app.trayRetryTimer) {
         KeepTrayIconShown(window, app.trayIcon.Restore());
     } else if (app.clickTimer != 0 && timer == app.clickTimer) {
@@ -292,6 +327,13 @@ void OnCommand(HWND window, UINT command)
             PostMessageA(app.smartWindow, WM_COMMAND, CMD_CLOSE, 0);
         } else {
             app.smartWindow = OpenSmartWindow();
+        }
+        break;
+    case CMD_HISTORY_WINDOW:
+        if (app.historyWindow) {
+            PostMessageA(app.historyWindow, WM_COMMAND, CMD_CLOSE, 0);
+        } else {
+            app.historyWindow = OpenHistoryWindow();
         }
         break;
     case CMD_SHOW_INFO:

@@ -28,7 +28,7 @@ std::uint64_t MonotonicMs()
 // server and Home Assistant; the health changes wait for their balloon, and what changed since the
 // last snapshot goes to the notification sender (which only queues: sending is its own
 // thread's).
-void JudgeAndPublish()
+void JudgeAndPublish(bool measured)
 {
     AppState& app = App();
     const VerdictChanges changes = app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
@@ -51,6 +51,9 @@ void JudgeAndPublish()
     if (app.mqtt) {
         snapshot.mqtt = MetricsState(app.mqtt->Status());
         app.mqtt->Offer(snapshot);
+    }
+    if (measured && app.historyStore) {
+        app.historyStore->Record(snapshot, static_cast<std::int64_t>(std::time(nullptr)));
     }
     app.driveBoard.Publish(snapshot);
     app.verdictBoard.Publish(MakeVerdictReport(app.drives, app.judge));

@@ -155,6 +155,7 @@ void RunTrayMenu(HWND window)
     AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuCp932(menu, MF_STRING | (app.monitorWindow ? MF_CHECKED : MF_UNCHECKED), CMD_MONITOR_WINDOW, Text(KelvixText::MenuMonitorWindow));
     AppendMenuCp932(menu, MF_STRING | (app.smartWindow ? MF_CHECKED : MF_UNCHECKED), CMD_SMART_WINDOW, Text(KelvixText::MenuSmartWindow));
+    AppendMenuCp932(menu, MF_STRING | (app.historyWindow ? MF_CHECKED : MF_UNCHECKED), CMD_HISTORY_WINDOW, Text(KelvixText::MenuHistoryWindow));
     AppendMenuCp932(menu, MF_STRING, CMD_SETTINGS, Text(CommonText::MenuSettings));
     AppendMenuCp932(menu, MF_STRING, CMD_ABOUT, Text(CommonText::MenuAbout));
     AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);

@@ -14,6 +14,8 @@ constexpr UINT_PTR kMeasurementTimerId = 0x1000;
 constexpr UINT_PTR kClickTimerId = 0x1001;
 constexpr UINT_PTR kTrayRetryTimerId = 0x1003;  // adds the tray icon once the shell is there
 constexpr UINT kTrayRetryMs = 3000;
+constexpr UINT_PTR kHistoryTimerId = 0x1004;  // writes the history once a minute
+constexpr UINT kHistoryFlushMs = 60000;
 
 // Resources.
 constexpr UINT kProgramIconId = 200;
@@ -26,6 +28,8 @@ constexpr UINT kNotifyDialogId = 110;
 
 // The notification log, beside the program.
 constexpr char kNotifyLogFile[] = "NOTIFY.LOG";
+// Every drive's temperature and counts over time, beside KELVIX.INI.
+constexpr char kHistoryFile[] = "KELVIX.HIS";
 
 // Commands of the main window.
 enum MonitorCommand : UINT {
@@ -40,6 +44,7 @@ enum MonitorCommand : UINT {
     CMD_SHOW_INFO = 32795,
     CMD_ABOUT = 32798,
     CMD_ACCEPT_CAUTION = 32800,  // the user has seen the drives' cautions
+    CMD_HISTORY_WINDOW = 32803,
     CMD_CLOSE = 32799,  // also "close" for every window of the system
 };
 

@@ -12,6 +12,8 @@
 
 #include <string>
 
+class HistoryStore;
+class SnapshotBoard;
 struct RefusedRequests;
 class MqttPublisher;
 class Notifier;
@@ -25,6 +27,7 @@ struct ProgramState {
     HWND aboutDialog = nullptr;
     HWND monitorWindow = nullptr;
     HWND smartWindow = nullptr;
+    HWND historyWindow = nullptr;
     DriveState drives;
     Settings settings;
     // Each drive's verdict after the last measurement; health baselines in KELVIX.INI.
@@ -39,6 +42,10 @@ struct ProgramState {
     const MqttPublisher* mqttPublisher = nullptr;
     // Where the web page is opened ("http://name:10634/"), for the about dialog; empty while off.
     std::string webAddress;
+    // Every drive's past, for the history window and the viewer; null when it is not kept.
+    const HistoryStore* history = nullptr;
+    // The last published snapshot: the drives' names and own warning temperatures.
+    const SnapshotBoard* snapshots = nullptr;
 };
 
 // The shared record while the program holds it.

@@ -11,5 +11,9 @@ HWND OpenMonitorWindow(HWND owner);
 HWND OpenSmartWindow();
 // The about dialog, modal.
 void RunAboutDialog(HWND owner);
+// The history window (not owned: it has its own taskbar button), or null.
+HWND OpenHistoryWindow();
+// Reads the history again and redraws the open history window.
+void RefreshHistoryWindow(HWND window);
 // Shows the latest measurement in the open monitor window.
 void RefreshMonitorWindow(HWND monitorWindow);

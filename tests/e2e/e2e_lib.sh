@@ -1,7 +1,9 @@
 # Helpers for end-to-end tests: the real programs run inside the Wine harness and are
 # driven from outside (kvdriver, UDP, files). Sourced by each tests/e2e/*.sh with
 #   e2e_begin <build-dir> <name>
-# which fails the test unless the harness (CTest fixture "wine") is running.
+# which fails the test unless the harness (CTest fixture "wine") is running. With
+# E2E_HARNESS set to another harness's folder (the English one at 144 dpi, <build>/foreign)
+# the programs of <build-dir> run in that harness instead.
 set -u
 
 E2E_PASSED=0
@@ -12,12 +14,13 @@ E2E_BALLOON=""
 e2e_begin() {
     E2E_BUILD=$(cd "$1" && pwd)
     E2E_NAME=$2
-    if [ ! -f "$E2E_BUILD/wine/env" ]; then
+    local harness=${E2E_HARNESS:-$E2E_BUILD}
+    if [ ! -f "$harness/wine/env" ]; then
         echo "e2e: the Wine harness is not running" >&2
         exit 1
     fi
     # shellcheck disable=SC1091
-    . "$E2E_BUILD/wine/env"
+    . "$harness/wine/env"
     E2E_WORK=$E2E_BUILD/e2e/$E2E_NAME
     rm -rf "$E2E_WORK"
     mkdir -p "$E2E_WORK" "$E2E_BUILD/screenshots"
@@ -27,6 +30,8 @@ e2e_begin() {
     # A test that was killed may have left the file immutable (chattr +i).
     chattr -i "$E2E_INI" 2>/dev/null
     rm -f "$E2E_INI"
+    # KELVIX's history beside it, and one it set aside.
+    rm -f "$WINEPREFIX/drive_c/windows/KELVIX.HIS" "$WINEPREFIX/drive_c/windows/KELVIX.HIS.bad"
     # PELITO keeps its settings in the user's application-data folder and takes them from
     # an older PELITO's file in the Windows directory once, while it has none of its own.
     E2E_PELITO_OLD_INI=$WINEPREFIX/drive_c/windows/PELITO.INI

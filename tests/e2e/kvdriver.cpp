@@ -24,6 +24,9 @@
 //   kvdriver key VK                          press and release a virtual key (27 = Escape)
 //   kvdriver hold-port PORT MS               bind UDP PORT on every address, keep it MS, print "bound"
 //   kvdriver post CLASS TITLE MSG WPARAM LPARAM  post a message to another program's top-level window
+//                                            (TITLE "*": any title)
+//   kvdriver dialog-select TITLE ID INDEX    choose line INDEX of the drop-down list ID
+//   kvdriver client-rect CLASS               print "x y width height" of the window's client area
 //   kvdriver mouse-move X Y                  move the mouse pointer to screen point (X, Y)
 #include <winsock2.h>
 #include <windows.h>
@@ -350,8 +353,29 @@ int main(int argc, char** argv)
     if (call == "hold-port" && argc == 4)
         return HoldPort(Number(argv[2]), Number(argv[3]));
     if (call == "post" && argc == 7) {
-        HWND target = FindWindowA(argv[2], argv[3]);
+        // A title of "*": the first window of the class, whatever its title.
+        HWND target = FindWindowA(argv[2], std::strcmp(argv[3], "*") == 0 ? nullptr : argv[3]);
         return target && PostMessageA(target, Number(argv[4]), Number(argv[5]), Number(argv[6])) ? 0 : 1;
+    }
+    if (call == "dialog-select" && argc == 5) {
+        // As a user's choice in a drop-down list: the line, then the dialog told of it.
+        HWND item = DialogItem(argv[2], argv[3]);
+        if (!item || SendMessageA(item, CB_SETCURSEL, Number(argv[4]), 0) == CB_ERR)
+            return 1;
+        const WPARAM notice = MAKEWPARAM(static_cast<WORD>(Number(argv[3])), CBN_SELCHANGE);
+        return SendMessageTimeoutA(GetParent(item), WM_COMMAND, notice, reinterpret_cast<LPARAM>(item),
+                                   SMTO_ABORTIFHUNG, 5000, nullptr) ? 0 : 1;
+    }
+    if (call == "client-rect" && argc == 3) {
+        // The client area of the first visible window of the class, on the screen: x y w h.
+        HWND target = FindWindowA(argv[2], nullptr);
+        RECT rect{};
+        if (!target || !IsWindowVisible(target) || !GetClientRect(target, &rect))
+            return 1;
+        POINT origin{0, 0};
+        ClientToScreen(target, &origin);
+        std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, rect.right, rect.bottom);
+        return 0;
     }
     if (call == "mouse-move" && argc == 4) {
         INPUT input = {};

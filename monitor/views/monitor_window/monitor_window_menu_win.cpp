@@ -53,6 +53,7 @@ HMENU BuildMenu()
     const ProgramState& app = Program();
     HMENU menu = CreatePopupMenu();
     AppendMenuCp932(menu, MF_STRING | Checked(app.monitor.worstMode != 0), CMD_SHOW_WORST, Text(KelvixText::MenuShowWorst));
+    AppendMenuCp932(menu, MF_STRING | Checked(app.historyWindow != nullptr), CMD_HISTORY_WINDOW, Text(KelvixText::MenuHistoryWindow));
     AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuCp932(menu, MF_STRING | Checked(app.settings.Stable != 0), CMD_FIX_POSITION, Text(KelvixText::MenuFixPosition));
     AppendMenuCp932(menu, MF_STRING | Checked(app.settings.TopMost != 0), CMD_TOP_MOST, Text(KelvixText::MenuTopMost));

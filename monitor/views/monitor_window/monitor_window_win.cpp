@@ -350,6 +350,9 @@ void HandleMonitorCommand(HWND window, UINT command)
         return;
     }
     switch (command) {
+    case CMD_HISTORY_WINDOW:  // the main window opens and closes it, as from the tray
+        PostMessageA(GetWindow(window, GW_OWNER), WM_COMMAND, CMD_HISTORY_WINDOW, 0);
+        break;
     case CMD_SHOW_WORST:
         SetWorstMode(window, app.monitor.worstMode == 0);
         break;

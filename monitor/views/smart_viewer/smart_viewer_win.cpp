@@ -10,6 +10,7 @@
 #include "monitor_views.h"
 #include "nvme_viewer_text.h"
 #include "verdict_marks.h"
+#include "viewer_trends_win.h"
 #include "viewer_text.h"
 #include "wide_text_win.h"
 #include "window_helpers_win.h"
@@ -121,6 +122,7 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
     const DriveRecord& record = Program().drives.table[driveNumber];
     const DriveVerdict& verdict = Program().judge.Verdict(driveNumber);
     std::fill(std::begin(g_rowMarks), std::end(g_rowMarks), HealthState::Unknown);
+    ShowViewerTrends(dialog, driveNumber);
     if (record.kind == DriveKind::Nvme) {
         ShowNvmeDrive(dialog, record, verdict);
         return;
@@ -166,6 +168,7 @@ void ShowSelectedDrive(HWND dialog)
 void Open(HWND dialog)
 {
     const ProgramState& app = Program();
+    AttachViewerTrends(dialog);
     CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
     FillDriveSelector(dialog);
     SetupViewerColumns(dialog);

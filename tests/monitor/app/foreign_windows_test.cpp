@@ -234,7 +234,8 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
     const std::vector<std::wstring> tray = PopupLook::Run(ShotPath(language, "tray_menu.png"), [&] { RunTrayMenu(window_); });
     const std::vector<std::wstring> expectedTray = {
         Wide(KelvixText::MenuMeasureNow), Wide(KelvixText::MenuMeasureStop), Wide(KelvixText::MenuCopyTemperatures), L"",
-        Wide(KelvixText::MenuMonitorWindow), Wide(KelvixText::MenuSmartWindow), Wide(CommonText::MenuSettings),
+        Wide(KelvixText::MenuMonitorWindow), Wide(KelvixText::MenuSmartWindow),
+        Wide(KelvixText::MenuHistoryWindow), Wide(CommonText::MenuSettings),
         Wide(CommonText::MenuAbout), L"", Wide(CommonText::MenuExit),
     };
     EXPECT_EQ(tray, expectedTray);

@@ -510,18 +510,19 @@ TEST_F(MonitorWindow, ContextMenuInTwoColumnsHoldsBackTheRefresh)
     SendMessageA(window_, WM_COMMAND, CMD_MEASURE_NOW, 0);  // the next one shows
     EXPECT_EQ(Text(monitor, kTemperatureTextId), "44");
 
-    const std::vector<std::string> texts = {"最大温度の表示", "", "位置を固定", "前面に表示", "設定を保存", "",
+    const std::vector<std::string> texts = {"最大温度の表示", "温度の履歴", "", "位置を固定", "前面に表示", "設定を保存", "",
         "閉じる", "画面サイズ", "位置を移動", "デバイス名の色", "温度値の色", "グラフの色", "透明度",
         "温度のフォント"};
     EXPECT_EQ(MenuLook::items, texts);
     ASSERT_EQ(MenuLook::states.size(), texts.size());
     EXPECT_EQ(MenuLook::states[0], 0u);                      // worst mode off
-    EXPECT_EQ(MenuLook::states[2], static_cast<UINT>(MFS_CHECKED));  // Stable 1
-    EXPECT_EQ(MenuLook::states[3], 0u);
-    EXPECT_EQ(MenuLook::types[1], static_cast<UINT>(MFT_SEPARATOR));
-    EXPECT_EQ(MenuLook::types[7], static_cast<UINT>(MFT_MENUBARBREAK));  // the second column
-    EXPECT_EQ(MenuLook::types[8], 0u);
-    const std::vector<int> submenus = {-1, -1, -1, -1, -1, -1, -1, 6, 5, 2, 3, 6, -1, -1};
+    EXPECT_EQ(MenuLook::states[1], 0u);                      // no history window open
+    EXPECT_EQ(MenuLook::states[3], static_cast<UINT>(MFS_CHECKED));  // Stable 1
+    EXPECT_EQ(MenuLook::states[4], 0u);
+    EXPECT_EQ(MenuLook::types[2], static_cast<UINT>(MFT_SEPARATOR));
+    EXPECT_EQ(MenuLook::types[8], static_cast<UINT>(MFT_MENUBARBREAK));  // the second column
+    EXPECT_EQ(MenuLook::types[9], 0u);
+    const std::vector<int> submenus = {-1, -1, -1, -1, -1, -1, -1, -1, 6, 5, 2, 3, 6, -1, -1};
     EXPECT_EQ(MenuLook::submenuSizes, submenus);
 }
 

@@ -10,6 +10,7 @@
 #include "monitor_fixture.h"
 #include "monitor_session.h"
 #include "smart_viewer_win.h"
+#include "viewer_trends_win.h"
 #include "viewer_text.h"
 #include "window_helpers_win.h"
 #include "window_picture.h"
@@ -170,7 +171,12 @@ TEST_F(SmartViewer, OpensOnTheFirstPresentDriveWithBothLists)
     RECT shown;
     GetClientRect(viewer, &shown);
     EXPECT_EQ(shown.right, client.right);
-    EXPECT_EQ(shown.bottom, client.bottom);
+    // The trends below the lists take what the dialog grew by.
+    RECT attributes, trends;
+    GetWindowRect(GetDlgItem(viewer, IDC_SMART_ATTRIBUTES), &attributes);
+    GetWindowRect(GetDlgItem(viewer, IDC_SMART_TRENDS), &trends);
+    EXPECT_GT(trends.top, attributes.bottom);
+    EXPECT_EQ(shown.bottom - client.bottom, trends.bottom - attributes.bottom);
     RECT frame;
     GetWindowRect(viewer, &frame);  // centred on the screen
     EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2);
