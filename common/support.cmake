@@ -15,6 +15,7 @@ add_library(kv_support STATIC
     logfile.cpp
     file_trouble.cpp
     json_text.cpp
+    civil_time.cpp
 )
 target_include_directories(kv_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 

@@ -1,6 +1,8 @@
 // The store's texts: range names, the drive identity, times and the CSV export.
 #include "history_store.h"
 
+#include "civil_time.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -72,27 +74,7 @@ std::string HistoryIdentity(const DriveSnapshotEntry& drive)
 
 std::string HistoryTimeText(std::int64_t seconds)
 {
-    // Days to a civil date (proleptic Gregorian), without the C library's time zone state.
-    std::int64_t days = seconds / 86400;
-    std::int64_t rest = seconds % 86400;
-    if (rest < 0) {
-        rest += 86400;
-        --days;
-    }
-    const std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t dayOfEra = z - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
-    const std::int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    char text[96];
-    std::snprintf(text, sizeof(text), "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(year),
-                  static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(rest / 3600),
-                  static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
-    return text;
+    return UtcIsoText(seconds);
 }
 
 std::string HistoryCsv(const std::vector<HistoryPoint>& points)

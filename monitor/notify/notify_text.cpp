@@ -1,5 +1,7 @@
 #include "notify_text.h"
 
+#include "civil_time.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -100,28 +102,7 @@ void AppendNumber(std::string& out, const char* name, unsigned value, bool known
 
 std::string UtcTimeText(std::time_t time)
 {
-    // Days to a civil date (H. Hinnant's algorithm): no gmtime, whose buffer is shared
-    // between threads on some systems.
-    const long long seconds = static_cast<long long>(time);
-    long long days = seconds / 86400;
-    long long rest = seconds % 86400;
-    if (rest < 0) {
-        rest += 86400;
-        --days;
-    }
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long long dayOfEra = days - era * 146097;
-    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long monthIndex = (5 * dayOfYear + 2) / 153;
-    const long long day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    char text[96];
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", year, month, day, rest / 3600,
-                  rest % 3600 / 60, rest % 60);
-    return text;
+    return UtcIsoText(static_cast<std::int64_t>(time));
 }
 
 std::string EventTitle(const NotifyEvent& event, const char* host)

@@ -1,5 +1,6 @@
 #include "web_text.h"
 
+#include "civil_time.h"
 #include "health_words.h"
 #include "json_text.h"
 #include "utf8_from_cp932.h"
@@ -10,21 +11,6 @@
 namespace {
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
-
-// Days since 1970-01-01 to a civil date (proleptic Gregorian), after H. Hinnant's
-// well-known algorithm; no time zone tables and no shared state, unlike gmtime.
-void CivilFromDays(std::int64_t days, int& year, unsigned& month, unsigned& day)
-{
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned monthPart = (5 * dayOfYear + 2) / 153;
-    day = dayOfYear - (153 * monthPart + 2) / 5 + 1;
-    month = monthPart < 10 ? monthPart + 3 : monthPart - 9;
-    year = static_cast<int>(static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0));
-}
 
 }  // namespace
 
@@ -75,17 +61,7 @@ std::string IsoTime(std::int64_t secondsSince1970)
     if (secondsSince1970 == 0) {
         return std::string();
     }
-    const std::int64_t days = (secondsSince1970 >= 0 ? secondsSince1970 : secondsSince1970 - 86399) / 86400;
-    const std::int64_t secondOfDay = secondsSince1970 - days * 86400;
-    int year = 0;
-    unsigned month = 0;
-    unsigned day = 0;
-    CivilFromDays(days, year, month, day);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02u:%02u:%02uZ", year, month, day,
-                  static_cast<unsigned>(secondOfDay / 3600), static_cast<unsigned>(secondOfDay / 60 % 60),
-                  static_cast<unsigned>(secondOfDay % 60));
-    return text;
+    return UtcIsoText(secondsSince1970);
 }
 
 const char* TemperatureClass(const DriveSnapshotEntry& drive)

@@ -1,5 +1,7 @@
 #include "chart_layout.h"
 
+#include "civil_time.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -17,31 +19,6 @@ constexpr int kTemperatureSteps[] = {1, 5, 10, 20, 50};
 bool Plotted(const ChartSample& sample)
 {
     return !sample.asleep && sample.temperature != 0;
-}
-
-// Civil date of a day count since 1970-01-01 (proleptic Gregorian).
-void CivilFromDays(std::int64_t days, int& year, unsigned& month, unsigned& day)
-{
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned shifted = (5 * dayOfYear + 2) / 153;
-    day = dayOfYear - (153 * shifted + 2) / 5 + 1;
-    month = shifted < 10 ? shifted + 3 : shifted - 9;
-    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-// Day count since 1970-01-01 of a civil date.
-std::int64_t DaysFromCivil(int year, unsigned month, unsigned day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
 }
 
 std::int64_t FloorDiv(std::int64_t value, std::int64_t divisor)

@@ -1,0 +1,46 @@
+#include "civil_time.h"
+
+#include <cstdio>
+
+// After H. Hinnant's well-known days-from-civil algorithms: eras of 400 years.
+void CivilFromDays(std::int64_t days, int& year, unsigned& month, unsigned& day)
+{
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned monthPart = (5 * dayOfYear + 2) / 153;
+    day = dayOfYear - (153 * monthPart + 2) / 5 + 1;
+    month = monthPart < 10 ? monthPart + 3 : monthPart - 9;
+    year = static_cast<int>(static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+std::int64_t DaysFromCivil(int year, unsigned month, unsigned day)
+{
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
+}
+
+std::string UtcIsoText(std::int64_t secondsSince1970)
+{
+    std::int64_t days = secondsSince1970 / 86400;
+    std::int64_t rest = secondsSince1970 % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    int year = 0;
+    unsigned month = 0;
+    unsigned day = 0;
+    CivilFromDays(days, year, month, day);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02u:%02u:%02uZ", year, month, day,
+                  static_cast<unsigned>(rest / 3600), static_cast<unsigned>(rest / 60 % 60),
+                  static_cast<unsigned>(rest % 60));
+    return text;
+}
