@@ -109,8 +109,8 @@ check "with its trends" wait_until 10 viewer_has
 check "drive 1 is chosen" kvd dialog-select "S.M.A.R.T." 1004 1
 trends=$(kvd dialog-get-text "S.M.A.R.T." 1040 | from_sjis | tr -d '\r')
 check_contains "its pending count in words" "$pending_words" "$trends"
-# The store keeps counts by the minute: a rise within this run's minute reads "8 since".
-# The rise may fall in the first reading's minute or the next: the last stretch is 8 either way.
+# The store keeps counts by the minute: a rise in the first reading's minute reads "8 since",
+# one in the next "0 until ..., 8 since ...": the last stretch is 8 either way.
 check_contains "at its risen value" "$risen_words" "$trends"
 shot "viewer_${dpi}dpi"
 
