@@ -2,13 +2,14 @@
 # kelvixd's figures: the peak resident memory of kelvixd_sim serving 16 simulated drives
 # (8 ATA, 8 NVMe) after 20,000 report queries and many measurement cycles, with nothing
 # configured (limit 3 MB), with notifications on, and with MQTT over TLS to a loopback
-# Mosquitto as well (limit 6 MB), then the
+# Mosquitto as well (limit 6 MB), each also as a ratio to a bare C++ UDP responder asked the
+# same queries in the same run (the yardstick: what any C++ program here costs), then the
 # cycle's CPU time and the report server's rate against yardsticks (bench_kelvixd).
 #   bash scripts/bench-kelvixd.sh [BUILD_DIR]    (default build/native)
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build/native}
-cmake --build "$build" --target kelvixd kelvixd_sim bench_kelvixd bench_query_rate >/dev/null
+cmake --build "$build" --target kelvixd kelvixd_sim bench_kelvixd bench_query_rate bench_responder_minimal >/dev/null
 work=$(mktemp -d)
 pid=""
 broker=""
@@ -62,6 +63,16 @@ mosquitto -c "$work/mosquitto.conf" 2>"$work/mosquitto.log" &
 broker=$!
 receiver_port=$(free_port STREAM)  # nothing listens: deliveries fail, which costs the same
 
+# The yardstick, asked as often.
+yard_port=$(free_port DGRAM)
+"$build/tests/bench/bench_responder_minimal" "$yard_port" &
+yard_pid=$!
+sleep 0.2
+"$build/tests/bench/bench_query_rate" 4 5000 "$yard_port" >/dev/null
+yardstick=$(awk '/^VmHWM/ {print $2}' "/proc/$yard_pid/status")
+printf '\x10' > /dev/udp/127.0.0.1/"$yard_port"
+wait "$yard_pid" 2>/dev/null || true
+
 bare=$(peak bare "serving on UDP port" "")
 notify=$(peak notify "serving on UDP port" "[Notify]\nUrl=http://127.0.0.1:$receiver_port/disks\n")
 both=$(peak both "(TLS): connected as" "[Notify]\nUrl=http://127.0.0.1:$receiver_port/disks\n[Mqtt]\nHost=127.0.0.1\nPort=$broker_port\nTls=1\nCaFile=$work/ca.pem\n")
@@ -69,14 +80,15 @@ kill "$broker" 2>/dev/null || true
 wait "$broker" 2>/dev/null || true
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-row() { printf '| %-40s | %9s | %9s | %5s | %-7s |\n' "$@"; }
+row() { printf '| %-40s | %9s | %9s | %5s | %-7s | %9s |\n' "$@"; }
 echo "=== kelvixd peak resident memory, 16 drives, after 20,000 queries"
-row configured "peak" "limit" ratio ""
-row "----------------------------------------" "---------" "---------" "-----" "-------"
+row configured "peak" "limit" "ratio" "" "yardstick"
+row "----------------------------------------" "---------" "---------" "-----" "-------" "---------"
 verdict() { [ "$1" -le "$2" ] && echo within || echo OVER; }
-row "nothing" "$bare kB" "3072 kB" "$(ratio "$bare" 3072)" "$(verdict "$bare" 3072)"
-row "notifications (web request)" "$notify kB" "6144 kB" "$(ratio "$notify" 6144)" "$(verdict "$notify" 6144)"
-row "notifications and MQTT over TLS" "$both kB" "6144 kB" "$(ratio "$both" 6144)" "$(verdict "$both" 6144)"
+row "nothing" "$bare kB" "3072 kB" "$(ratio "$bare" 3072)" "$(verdict "$bare" 3072)" "$(ratio "$bare" "$yardstick")"
+row "notifications (web request)" "$notify kB" "6144 kB" "$(ratio "$notify" 6144)" "$(verdict "$notify" 6144)" "$(ratio "$notify" "$yardstick")"
+row "notifications and MQTT over TLS" "$both kB" "6144 kB" "$(ratio "$both" 6144)" "$(verdict "$both" 6144)" "$(ratio "$both" "$yardstick")"
+row "yardstick: a bare C++ UDP responder" "$yardstick kB" "" "" "" "1.00"
 printf '  against nothing configured: notifications %s, with MQTT over TLS %s\n' "$(ratio "$notify" "$bare")" \
     "$(ratio "$both" "$bare")"
 echo "=== kelvixd against yardsticks"
