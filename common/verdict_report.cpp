@@ -5,6 +5,7 @@ namespace {
 constexpr std::uint8_t kMark[4] = {'K', 'V', 'V', 'r'};
 // The fields of version 1; a longer record is read as far as this.
 constexpr std::size_t kFieldBytes = 32;
+constexpr std::size_t kSinceBytes = 40;  // the record as far as notAnsweringSince
 
 void Put16(std::uint8_t* at, std::uint32_t value)
 {
@@ -80,6 +81,7 @@ std::size_t EncodeVerdictReport(const VerdictReport& report, std::uint8_t (&byte
         Put32(at + 12, drive.reasonLimit);
         Put64(at + 16, drive.reasonFrom);
         Put64(at + 24, drive.reasonTo);
+        Put64(at + 32, static_cast<std::uint64_t>(drive.notAnsweringSince));
     }
     return kVerdictReportBytes;
 }
@@ -119,6 +121,9 @@ bool ParseVerdictReport(const std::uint8_t* bytes, std::size_t length, VerdictRe
         drive.reasonLimit = static_cast<std::uint32_t>(Get(at + 12, 4));
         drive.reasonFrom = Get(at + 16, 8);
         drive.reasonTo = Get(at + 24, 8);
+        if (size >= kSinceBytes) {
+            drive.notAnsweringSince = static_cast<std::int64_t>(Get(at + 32, 8));
+        }
     }
     return true;
 }

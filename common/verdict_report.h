@@ -19,7 +19,7 @@ constexpr std::size_t kVerdictRequestBytes = 2;
 
 constexpr std::size_t kVerdictRecords = 16;
 constexpr std::size_t kVerdictHeaderBytes = 8;
-constexpr std::size_t kVerdictRecordBytes = 32;
+constexpr std::size_t kVerdictRecordBytes = 40;
 constexpr std::size_t kVerdictReportBytes = kVerdictHeaderBytes + kVerdictRecords * kVerdictRecordBytes;
 
 // One drive, as numbers: the same values as DriveKind, TemperatureState, HealthState and
@@ -27,7 +27,7 @@ constexpr std::size_t kVerdictReportBytes = kVerdictHeaderBytes + kVerdictRecord
 struct VerdictRecord {
     std::uint8_t present = 0;
     std::uint8_t kind = 0;                // 0 ATA, 1 NVMe, 2 temperature property only
-    std::uint8_t temperatureState = 0;    // 0 unknown, 1 normal, 2 hot
+    std::uint8_t temperatureState = 0;    // 0 unknown, 1 normal, 2 hot, 3 not answering
     std::uint8_t warningTemperature = 0;  // the drive's own, °C; 0 = never hot
     std::uint8_t health = 0;              // 0 unknown, 1 good, 2 caution, 3 bad
     std::uint8_t reasonCount = 0;
@@ -39,6 +39,9 @@ struct VerdictRecord {
     std::uint32_t reasonLimit = 0;
     std::uint64_t reasonFrom = 0;
     std::uint64_t reasonTo = 0;
+    // Bytes 32-39 (records of 40 bytes and more): while not answering, since when, seconds
+    // since 1970 UTC (0: not known). Clients that read 32 bytes never see it.
+    std::int64_t notAnsweringSince = 0;
 };
 
 struct VerdictReport {

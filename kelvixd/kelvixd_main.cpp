@@ -352,7 +352,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
     auto judge = std::make_unique<DriveJudge>(&baselines);
     const WarningLimits limits = WarningLimitsOf(config.settings);
     WarningWatch warnings;
-    warnings.Check(*drives, *judge, judge->Judge(*drives, limits), stderr);
+    warnings.Check(*drives, *judge, judge->Judge(*drives, limits, std::time(nullptr)), stderr);
 
     // The sender's thread takes no signals either (the mask is inherited).
     Notifier notifier([](const std::string& line) { Journal(Priority::Notice, "%s", line.c_str()); });
@@ -438,7 +438,7 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
                 break;
             }
             MeasureAll(*drives, config.settings);
-            const VerdictChanges changes = judge->Judge(*drives, limits);
+            const VerdictChanges changes = judge->Judge(*drives, limits, std::time(nullptr));
             PublishAndNotify(board, TakeDaemonSnapshot(*drives, config.settings, *judge, *port), daemon.events,
                              notifier, config, mqtt, history);
             history.Flush(std::time(nullptr));

@@ -9,6 +9,20 @@ unsigned WarningWatch::Check(const DriveState& drives, const DriveJudge& judge, 
     for (unsigned i = 0; i < kMaxDrives; ++i) {
         const DriveRecord& record = drives.table[i];
         const DriveVerdict& verdict = judge.Verdict(i);
+        // A drive that stops answering is told once, and its old value never as current.
+        const bool lost = record.present != 0 && verdict.temperature == TemperatureState::NotAnswering;
+        if (lost != lost_[i]) {
+            if (lost) {
+                std::fprintf(log, "<4>drive %u \"%s\" does not answer (no temperature; the last read was %u C)\n", i,
+                             record.model, record.currentTemperature);
+            } else if (record.present != 0) {
+                std::fprintf(log, "<5>drive %u \"%s\" answers again\n", i, record.model);
+            }
+            lost_[i] = lost;
+        }
+        if (lost) {
+            continue;  // neither hot nor cooled while nothing is read
+        }
         const bool hot = record.present != 0 && verdict.temperature == TemperatureState::Hot;
         if (hot != hot_[i]) {
             if (hot) {

@@ -15,4 +15,5 @@ public:
 
 private:
     bool hot_[kMaxDrives] = {};
+    bool lost_[kMaxDrives] = {};
 };

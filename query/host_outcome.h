@@ -27,6 +27,9 @@ struct DriveHealthView {
     TemperatureState temperature = TemperatureState::Unknown;  // hot: above that limit
     HealthState health = HealthState::Unknown;
     std::string reason;  // the worst reason, in English; empty for none
+    bool asleep = false;  // left asleep: the temperature is its last
+    // While temperature is NotAnswering: since when, seconds since 1970 UTC (0: not told).
+    std::int64_t notAnsweringSince = 0;
 };
 
 struct HostOutcome {

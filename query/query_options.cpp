@@ -67,7 +67,7 @@ const OptionRule kOptions[] = {
     {"-w", "--warning", true},     {"-c", "--critical", true},   {nullptr, "--json", false},
     {nullptr, "--check", false},   {nullptr, "--summary", false}, {"-f", "--file", true},
     {"-P", "--parallel", true},    {"-T", "--total", true},      {nullptr, "--down-critical", false},
-    {"-h", "--help", false},
+    {"-l", "--long", false},       {"-h", "--help", false},
 };
 
 // The outputs, as the option that chooses each.
@@ -231,6 +231,8 @@ private:
             AddHostFile(value);
         } else if (longName == "--down-critical") {
             o.downIsCritical = true;
+        } else if (longName == "--long") {
+            o.longLines = true;
         } else if (longName == "--json" || longName == "--check" || longName == "--summary") {
             QueryOutput wanted = QueryOutput::Lines;
             for (const OutputRule& rule : kOutputs) {

@@ -33,6 +33,7 @@ struct QueryOptions {
     int warning = kNoThreshold;   // degrees Celsius; a drive above it warns
     int critical = kNoThreshold;
     bool downIsCritical = false;  // --check: a host that does not answer is CRITICAL
+    bool longLines = false;       // -l: the plain lines end in each drive's verdict words
     bool help = false;
 };
 

@@ -1,5 +1,6 @@
 #include "report_json.h"
 
+#include "civil_time.h"
 #include "json_text.h"
 #include "report_record.h"
 
@@ -60,7 +61,10 @@ std::string FormatReportJson(const std::string& host, std::uint16_t port, const 
         out += first ? "" : ",";
         first = false;
         out += "{\"drive\":" + std::to_string(slot);
-        AppendTemperature(out, "temperature", record.current);
+        // A drive that does not answer has no current temperature (the report keeps its
+        // last one for old clients).
+        const bool lost = health != nullptr && health[slot].known && health[slot].temperature == TemperatureState::NotAnswering;
+        AppendTemperature(out, "temperature", lost ? 0 : record.current);
         AppendTemperature(out, "worst", record.maximum);
         AppendText(out, "model", FieldText(record.model));
         AppendText(out, "firmware", FieldText(record.firmware));
@@ -71,6 +75,11 @@ std::string FormatReportJson(const std::string& host, std::uint16_t port, const 
             out += view.warningTemperature == 0 ? std::string("null") : std::to_string(view.warningTemperature);
             out += ",\"temperature_state\":\"" + std::string(TemperatureStateName(view.temperature)) + "\"";
             out += ",\"health\":\"" + std::string(HealthStateName(view.health)) + "\"";
+            out += view.asleep ? ",\"asleep\":true" : ",\"asleep\":false";
+            if (lost) {
+                out += ",\"not_answering_since\":";
+                out += view.notAnsweringSince != 0 ? "\"" + UtcIsoText(view.notAnsweringSince) + "\"" : std::string("null");
+            }
             if (!view.reason.empty()) {
                 AppendText(out, "health_reason", view.reason);
             }

@@ -1,10 +1,11 @@
 #include "report_printer.h"
 
+#include "host_outcome.h"
 #include "report_record.h"
 
 #include <cstdio>
 
-std::string FormatDriveLines(const std::uint8_t (&report)[kReportBytes])
+std::string FormatDriveLines(const std::uint8_t (&report)[kReportBytes], const DriveHealthView* health)
 {
     std::string lines;
     for (unsigned slot = 0; slot < kReportRecords; ++slot) {
@@ -23,6 +24,15 @@ std::string FormatDriveLines(const std::uint8_t (&report)[kReportBytes])
                                          static_cast<int>(firmware.size()), firmware.data(),
                                          static_cast<int>(serial.size()), serial.data());
         lines.append(line, static_cast<std::size_t>(length));
+        if (health != nullptr) {
+            const DriveHealthView& view = health[slot];
+            lines.pop_back();  // the words go before the newline
+            lines += ' ';
+            lines += HealthStateName(view.known ? view.health : HealthState::Unknown);
+            lines += view.known && view.asleep ? " asleep" : "";
+            lines += view.known && view.temperature == TemperatureState::NotAnswering ? " not_answering" : "";
+            lines += '\n';
+        }
     }
     return lines;
 }

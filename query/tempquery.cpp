@@ -81,7 +81,7 @@ public:
             Print("== " + host + " ==\n");
         }
         if (outcome.state == HostState::Answered) {
-            Print(plain ? FormatDriveLines(outcome.report)
+            Print(plain ? FormatDriveLines(outcome.report, options_.longLines ? outcome.health : nullptr)
                         : FormatReportJson(HostName(host), HostPort(host), outcome.report, outcome.health));
             return;
         }
@@ -196,7 +196,7 @@ int main(int argc, char** argv)
     SweepPlan plan;
     plan.asking = {options.port, options.waitMilliseconds, options.tries, options.totalMilliseconds};
     plan.hostsInFlight = options.hostsInFlight;
-    plan.askVerdicts = options.output != QueryOutput::Lines;
+    plan.askVerdicts = options.output != QueryOutput::Lines || options.longLines;
     const bool streamed = options.output == QueryOutput::Lines || options.output == QueryOutput::Json;
     StreamedOutput stream(options, hosts, plan.asking);
     const std::vector<HostOutcome> outcomes =

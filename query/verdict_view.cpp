@@ -11,8 +11,10 @@ void ApplyVerdicts(const VerdictReport& verdicts, DriveHealthView (&views)[kRepo
         view.known = record.present != 0;
         if (view.known) {
             view.warningTemperature = record.warningTemperature;
-            view.temperature = record.temperatureState <= 2 ? static_cast<TemperatureState>(record.temperatureState)
+            view.temperature = record.temperatureState <= 3 ? static_cast<TemperatureState>(record.temperatureState)
                                                             : TemperatureState::Unknown;
+            view.asleep = record.sleeping != 0;
+            view.notAnsweringSince = record.notAnsweringSince;
             view.health = record.health <= 3 ? static_cast<HealthState>(record.health) : HealthState::Unknown;
             if (record.reasonCount > 0) {
                 HealthReason reason;

@@ -16,6 +16,7 @@ constexpr TextRow kRows[] = {
      "Now      : %u °C\n"
      "Maximum  : %u °C"},
     {"\n健康状態   : ", "\nHealth   : "},
+    {"%s から応答なし", "not answering since %s"},
     {"クライアントソケットの受信に失敗しました。", "The client socket could not receive."},
     {"PELITO ハードディスク温度トレイクライアント", "PELITO hard disk temperature tray client"},
     {"ホストアドレス", "Host address"},

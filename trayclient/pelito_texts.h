@@ -8,6 +8,7 @@
 enum class PelitoText : unsigned short {
     Details,
     HealthLine,
+    NotAnsweringSince,
     ClientSocketReceiveFailed,
     AboutDescription,
     LabelHost,

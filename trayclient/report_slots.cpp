@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -42,6 +43,22 @@ DriveReport ReadRecord(const ReportBuffer& reply, unsigned slot)
     DriveReport record;
     std::memcpy(&record, reply + slot * kDriveReportBytes, kDriveReportBytes);
     return record;
+}
+
+constexpr std::uint8_t kNotAnsweringState = 3;  // the verdict report's temperature state
+
+// "not answering since 12:34", at this PC's local time.
+std::string NotAnsweringText(std::int64_t since)
+{
+    char clock[8] = "--:--";
+    const std::time_t when = static_cast<std::time_t>(since);
+    const std::tm* local = since != 0 ? std::localtime(&when) : nullptr;
+    if (local != nullptr) {
+        std::snprintf(clock, sizeof clock, "%02d:%02d", local->tm_hour % 24, local->tm_min % 60);
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, Text(PelitoText::NotAnsweringSince), clock);
+    return text;
 }
 
 }  // namespace
@@ -89,7 +106,13 @@ void ReportSlots::Apply(const ReportBuffer& reply, const char* host, std::uint32
         }
         const VerdictRecord* verdict =
             verdicts != nullptr && verdicts->drives[slot].present != 0 ? &verdicts->drives[slot] : nullptr;
-        if (verdict != nullptr) {
+        // The report keeps a drive's last value for old clients; the verdict says it is old.
+        const bool lost = verdict != nullptr && verdict->temperatureState == kNotAnsweringState;
+        if (lost) {
+            update.glyph = GlyphForTemperature(0, 255);  // no temperature
+            update.healthBad = verdict->health == 3;
+            health_[slot] = verdict->health;
+        } else if (verdict != nullptr) {
             // The drive's own limit; 0 says it is never hot.
             const std::uint32_t own = verdict->warningTemperature != 0 ? verdict->warningTemperature : 255;
             const bool bad = verdict->health == 3;
@@ -103,7 +126,12 @@ void ReportSlots::Apply(const ReportBuffer& reply, const char* host, std::uint32
         update.change = stored_[slot].present == record.present ? TrayChange::Modify : TrayChange::Add;
         const FieldText<kReportModelBytes> model(record.model);
         char tooltip[kTooltipSize + 8];
-        std::snprintf(tooltip, sizeof tooltip, "%u:%s", slot, model.text);
+        if (lost) {
+            std::snprintf(tooltip, sizeof tooltip, "%u:%s (%s)", slot, model.text,
+                NotAnsweringText(verdict->notAnsweringSince).c_str());
+        } else {
+            std::snprintf(tooltip, sizeof tooltip, "%u:%s", slot, model.text);
+        }
         CopyCut(tooltip, update.tooltip);
         CopyCut(model.text, update.balloonTitle);
         stored_[slot] = record;

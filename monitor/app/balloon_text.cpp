@@ -3,6 +3,7 @@
 #include "drive_table.h"
 #include "health_words.h"
 #include "kelvix_texts.h"
+#include "not_answering_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,7 +22,11 @@ std::string Format(KelvixText format, unsigned value)
 std::string Line(const DriveReading& reading)
 {
     char buffer[160];
-    if (reading.temperature == 0) {
+    if (reading.notAnswering) {
+        // Its last value is old: the line says since when it does not answer instead.
+        std::snprintf(buffer, sizeof buffer, Text(KelvixText::BalloonAsleepLine), reading.driveNumber, reading.model,
+            NotAnsweringText(reading.notAnsweringSince).c_str());
+    } else if (reading.temperature == 0) {
         // Asleep since the start: no temperature to show yet.
         std::snprintf(buffer, sizeof buffer, Text(KelvixText::BalloonAsleepLine), reading.driveNumber, reading.model,
             SleepingText());

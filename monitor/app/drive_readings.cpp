@@ -1,6 +1,20 @@
 #include "drive_readings.h"
 
+#include "drive_judge.h"
 #include "temperature_rule.h"
+
+DriveReadings CollectReadings(const DriveState& drives, const DriveJudge& judge)
+{
+    DriveReadings readings = CollectReadings(drives);
+    for (unsigned i = 0; i < readings.count; ++i) {
+        DriveReading& reading = readings.items[i];
+        const DriveVerdict& verdict = judge.Verdict(reading.driveNumber);
+        reading.health = static_cast<std::uint8_t>(verdict.health);
+        reading.notAnswering = verdict.temperature == TemperatureState::NotAnswering;
+        reading.notAnsweringSince = verdict.notAnsweringSince;
+    }
+    return readings;
+}
 
 DriveReadings CollectReadings(const DriveState& drives)
 {

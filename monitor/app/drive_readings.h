@@ -18,6 +18,10 @@ struct DriveReading {
     std::uint8_t ownWarning = 0;        // an NVMe drive's own warning temperature, 0 if none
     std::uint8_t health = 0;            // the verdict's health (0 unknown, 1 good, 2 caution, 3 bad),
                                         // where the caller filled it in
+    // The verdict says its reads fail (since when, seconds since 1970 UTC): its
+    // temperature is its last, never shown as current, never hot.
+    bool notAnswering = false;
+    std::int64_t notAnsweringSince = 0;
 };
 
 struct DriveReadings {
@@ -33,12 +37,13 @@ struct DriveReadings {
         }
     }
 
-    // Sleeping drives take part with their last temperature.
+    // Sleeping drives take part with their last temperature; drives that do not answer
+    // have none.
     std::uint8_t Hottest() const
     {
         std::uint8_t hottest = 0;
         for (unsigned i = 0; i < count; ++i) {
-            if (items[i].temperature > hottest) {
+            if (!items[i].notAnswering && items[i].temperature > hottest) {
                 hottest = items[i].temperature;
             }
         }
@@ -48,3 +53,6 @@ struct DriveReadings {
 
 // The present drives below the probe count that have a temperature, in drive order.
 DriveReadings CollectReadings(const DriveState& drives);
+// The same, each with its verdict's health and whether it answers.
+class DriveJudge;
+DriveReadings CollectReadings(const DriveState& drives, const DriveJudge& judge);

@@ -31,7 +31,7 @@ std::uint64_t MonotonicMs()
 void JudgeAndPublish(bool measured)
 {
     AppState& app = App();
-    const VerdictChanges changes = app.judge.Judge(app.drives, WarningLimitsOf(app.settings));
+    const VerdictChanges changes = app.judge.Judge(app.drives, WarningLimitsOf(app.settings), std::time(nullptr));
     for (unsigned i = 0; i < changes.count && app.healthChanges.count < kMaxDrives; ++i) {
         app.healthChanges.items[app.healthChanges.count++] = changes.items[i];
     }

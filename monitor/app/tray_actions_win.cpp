@@ -88,10 +88,7 @@ void HandleTrayCallback(HWND window, LPARAM mouseMessage)
 void InfoBalloon(HWND window)
 {
     const AppState& app = App();
-    DriveReadings readings = CollectReadings(app.drives);
-    for (unsigned i = 0; i < readings.count; ++i) {
-        readings.items[i].health = static_cast<std::uint8_t>(app.judge.Verdict(readings.items[i].driveNumber).health);
-    }
+    const DriveReadings readings = CollectReadings(app.drives, app.judge);
     ShowBalloon(window, InfoBalloonContent(readings, app.Measuring(), app.settings.TimerCurrent));
 }
 
@@ -102,7 +99,7 @@ void WarningBalloon(HWND window)
         app.warnings.Reset();
         return;
     }
-    const DriveReadings readings = CollectReadings(app.drives);
+    const DriveReadings readings = CollectReadings(app.drives, app.judge);
     const WarningLimits limits = WarningLimitsOf(app.settings);
     const WarningAlert alert = app.warnings.Update(readings, limits, GetTickCount(), app.settings.Reminder);
     if (alert == WarningAlert::None) {

@@ -8,7 +8,7 @@
 unsigned CurrentTraySlot()
 {
     const AppState& app = App();
-    const DriveReadings readings = CollectReadings(app.drives);
+    const DriveReadings readings = CollectReadings(app.drives, app.judge);
     // A failing drive keeps the tray in its warning colours however cool it runs, so it
     // cannot go unseen once its balloon is gone.
     bool anyBad = false;

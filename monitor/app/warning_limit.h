@@ -12,6 +12,6 @@ inline unsigned DriveWarningLimit(const DriveReading& reading, const WarningLimi
 // A sleeping drive's last value is old news: it warns again once it is read.
 inline bool IsHot(const DriveReading& reading, const WarningLimits& limits)
 {
-    return !reading.sleeping && reading.temperature > DriveWarningLimit(reading, limits);
+    return !reading.sleeping && !reading.notAnswering && reading.temperature > DriveWarningLimit(reading, limits);
 }
 bool AnyHot(const DriveReadings& readings, const WarningLimits& limits);

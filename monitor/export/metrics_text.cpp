@@ -183,9 +183,17 @@ std::string BuildMetricsText(const DriveSnapshot& snapshot, const char* version)
             AppendSample(out, "kelvix_drive_read_success", drive,
                 drive.condition == DriveCondition::ReadFailed ? "0" : "1");
         });
+    AppendFamily(out, snapshot, "kelvix_drive_readable", "gauge",
+        "1 while the drive answers, 0 while its reads fail (no temperature sample then).", always,
+        [&out](const DriveSnapshotEntry& drive) {
+            AppendSample(out, "kelvix_drive_readable", drive,
+                drive.verdict.temperature == TemperatureState::NotAnswering ? "0" : "1");
+        });
     AppendFamily(out, snapshot, "kelvix_drive_temperature_celsius", "gauge",
         "Last temperature read from the drive, in degrees Celsius.",
-        [](const DriveSnapshotEntry& drive) { return drive.temperature != 0; },
+        [](const DriveSnapshotEntry& drive) {
+            return drive.temperature != 0 && drive.verdict.temperature != TemperatureState::NotAnswering;
+        },
         [&out](const DriveSnapshotEntry& drive) {
             AppendSample(out, "kelvix_drive_temperature_celsius", drive, drive.temperature);
         });

@@ -114,7 +114,7 @@ void DriveJudge::JudgeHealth(const DriveRecord& record, Slot& slot, VerdictChang
     }
 }
 
-VerdictChanges DriveJudge::Judge(const DriveState& drives, const WarningLimits& limits)
+VerdictChanges DriveJudge::Judge(const DriveState& drives, const WarningLimits& limits, std::int64_t now)
 {
     VerdictChanges changes;
     const unsigned probeCount = drives.probeCount < kMaxDrives ? drives.probeCount : kMaxDrives;
@@ -133,7 +133,15 @@ VerdictChanges DriveJudge::Judge(const DriveState& drives, const WarningLimits& 
         if (!asleep && record.lastReadFailed == 0) {
             slot.hot = NextHot(slot.hot, record.currentTemperature, limit);
         }
-        if (record.currentTemperature == 0) {
+        const bool lost = !asleep && record.lastReadFailed != 0;
+        if (!lost) {
+            verdict.notAnsweringSince = 0;
+        } else if (verdict.temperature != TemperatureState::NotAnswering) {
+            verdict.notAnsweringSince = now;
+        }
+        if (lost) {
+            verdict.temperature = TemperatureState::NotAnswering;
+        } else if (record.currentTemperature == 0) {
             verdict.temperature = TemperatureState::Unknown;
         } else {
             verdict.temperature = slot.hot && !asleep ? TemperatureState::Hot : TemperatureState::Normal;

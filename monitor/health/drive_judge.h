@@ -32,8 +32,10 @@ public:
 
     // After MeasureAll: every present drive's verdict. A drive left asleep, or whose read
     // failed, keeps its last health verdict (nothing new was read); a sleeping drive is
-    // not hot (its temperature is old news). Returns the health changes.
-    VerdictChanges Judge(const DriveState& drives, const WarningLimits& limits);
+    // not hot (its temperature is old news). An awake drive whose read failed is
+    // NotAnswering since the first `now` (seconds since 1970 UTC) of the failures.
+    // Returns the health changes.
+    VerdictChanges Judge(const DriveState& drives, const WarningLimits& limits, std::int64_t now = 0);
 
     // The last verdict of drive `number` (a default verdict for no drive).
     const DriveVerdict& Verdict(unsigned number) const;

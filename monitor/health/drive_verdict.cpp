@@ -9,6 +9,7 @@ const char* TemperatureStateName(TemperatureState state)
     switch (state) {
     case TemperatureState::Normal: return "normal";
     case TemperatureState::Hot: return "hot";
+    case TemperatureState::NotAnswering: return "not_answering";
     default: return "unknown";
     }
 }

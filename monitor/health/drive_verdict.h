@@ -10,6 +10,7 @@ enum class TemperatureState : std::uint8_t {
     Unknown = 0,  // no temperature read yet, or the drive gives none
     Normal = 1,
     Hot = 2,      // above the drive's own warning temperature (with hysteresis)
+    NotAnswering = 3,  // its reads fail: the last temperature is old, never current
 };
 
 enum class HealthState : std::uint8_t {
@@ -58,6 +59,8 @@ constexpr std::uint8_t kAtaCountIdList[kAtaCountIds] = {5, 187, 188, 197, 198, 1
 struct DriveVerdict {
     TemperatureState temperature = TemperatureState::Unknown;
     std::uint8_t warningTemperature = 0;  // this drive's own limit, degrees Celsius
+    // While NotAnswering: when its reads began to fail, seconds since 1970 UTC (0: not known).
+    std::int64_t notAnsweringSince = 0;
     HealthState health = HealthState::Unknown;
     std::uint8_t reasonCount = 0;         // reasons[0..reasonCount), worst first
     HealthReason reasons[kMaxHealthReasons];
@@ -68,7 +71,7 @@ struct DriveVerdict {
 };
 
 // Lower-case English names for machine-read outputs (JSON, metrics labels, MQTT, the
-// journal): "unknown", "normal"/"hot", "good"/"caution"/"bad".
+// journal): "unknown", "normal"/"hot"/"not_answering", "good"/"caution"/"bad".
 const char* TemperatureStateName(TemperatureState state);
 const char* HealthStateName(HealthState state);
 

@@ -12,6 +12,7 @@ static_assert(static_cast<int>(HealthReasonKind::AttributeAtThreshold) == 1 &&
                   static_cast<int>(HealthReasonKind::SelfTestFailed) == 9,
               "reason numbers on the wire");
 static_assert(static_cast<int>(HealthState::Bad) == 3 && static_cast<int>(TemperatureState::Hot) == 2 &&
+                  static_cast<int>(TemperatureState::NotAnswering) == 3 &&
                   static_cast<int>(DriveKind::Property) == 2,
               "state numbers on the wire");
 
@@ -34,6 +35,7 @@ VerdictReport MakeVerdictReport(const DriveState& drives, const DriveJudge& judg
         out.health = static_cast<std::uint8_t>(verdict.health);
         out.reasonCount = verdict.reasonCount;
         out.sleeping = record.sleeping != 0 ? 1 : 0;
+        out.notAnsweringSince = verdict.notAnsweringSince;
         if (verdict.reasonCount > 0) {
             const HealthReason& reason = verdict.reasons[0];
             out.reasonKind = static_cast<std::uint8_t>(reason.kind);

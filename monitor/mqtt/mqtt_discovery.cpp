@@ -357,7 +357,9 @@ std::vector<MqttMessage> DiscoveryTopics::DriveConfigs(const DriveSnapshotEntry&
 MqttMessage DiscoveryTopics::DriveStateMessage(const DriveSnapshotEntry& drive, const std::string& driveId) const
 {
     const DriveVerdict& verdict = drive.verdict;
-    std::string payload = "{\"temperature\":" + TemperatureValue(drive.temperature);
+    // A drive that does not answer has no current temperature: null, as with none at all.
+    const bool current = verdict.temperature != TemperatureState::NotAnswering;
+    std::string payload = "{\"temperature\":" + TemperatureValue(current ? drive.temperature : 0);
     payload += ",\"worst_temperature\":" + TemperatureValue(drive.worstTemperature);
     payload += ",\"condition\":\"" + std::string(ConditionName(drive.condition)) + "\"";
     payload += std::string(",\"sleeping\":") + (drive.condition == DriveCondition::Sleeping ? "true" : "false");

@@ -149,6 +149,11 @@ std::vector<NotifyEvent> EventWatch::Update(const DriveSnapshot& snapshot, std::
         CopyText(event.serial, known.serial);
         event.temperature = known.temperature;
         event.verdict = known.verdict;
+        if (kind == NotifyEventKind::Lost) {
+            // Its last value is old news: a lost drive has no current temperature.
+            event.temperature = 0;
+            event.verdict.temperature = TemperatureState::NotAnswering;
+        }
         FromLastTold(event.verdict, known.told);
         known.told = event.verdict;
         event.previousHealth = known.health;

@@ -75,6 +75,7 @@ constexpr TextRow kRows[] = {
     {"に回復しました", ", better than before"},
 
     {"スリープ中", "asleep"},
+    {"%s から応答なし", "not answering since %s"},
     {"自己診断 %u", "Self-test %u"},
     {"%s: %s (%llu 時間)", "%s: %s (at %llu hours)"},
     {"%s: %s (%llu 時間, 最初の不良 LBA %llu)", "%s: %s (at %llu hours, first failing LBA %llu)"},

@@ -71,6 +71,8 @@ enum class KelvixText : unsigned short {
     HealthRecoveredTo,
     // The sleeping mark in balloons, the monitor window, the viewer and the about list
     Sleeping,
+    // A drive whose reads fail, with the local time they began to ("12:34")
+    NotAnsweringSince,
     // The S.M.A.R.T. viewer's self-test rows: the item, the value of one test, the
     // log's state, then the kinds and outcomes in SelfTestKind / SelfTestOutcome order
     SelfTestItem,

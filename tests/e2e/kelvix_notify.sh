@@ -65,6 +65,13 @@ lost 3 Y2ABCDEF" "$(events | sort)"
 fact() { jq -r ".body | fromjson | select(.event == \"$1\") | $2" requests.jsonl; }
 check_eq "the hot event's facts" "45 40 hot WDC WD800JB-00JJC0" "$(fact hot '"\(.temperature) \(.warning_temperature) \(.temperature_state) \(.model)"')"
 check_eq "the cooled event's facts" "34 normal" "$(fact cooled '"\(.temperature) \(.temperature_state)"')"
+check_eq "the lost event has no temperature" "null not_answering" "$(fact lost '"\(.temperature) \(.temperature_state)"')"
+# The drive that stopped answering as a person sees it in the balloon: since when (the
+# lost event's time at this machine's local time), never its old 36.
+since="$(date -d "$(fact lost .time)" +%H:%M) から応答なし"
+check "a click shows the balloon" click_for_balloon "から応答なし"
+check_contains "the balloon says since when instead of its old value" "#3  --℃ : Maxtor 6Y080L0 ($since)" "$E2E_BALLOON"
+shot balloon_not_answering
 check_eq "the health event's facts" "caution good attribute 197 (current pending sectors) rose from 0 to 8" \
     "$(fact health_worse '"\(.health) \(.previous_health) \(.reasons[0])"')"
 check_eq "the token header reached the receiver" "Bearer s3cr3t" "$(jq -r '.headers.Authorization' requests.jsonl | head -1)"

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -207,3 +209,25 @@ TEST(ReportSlots, LongTextsAreCutWithoutSplittingACharacter)
 }
 
 }  // namespace
+
+// A drive whose verdict says it does not answer: the no-temperature digits (not its
+// last value, which the report keeps for old clients) and since when in its tip.
+TEST(ReportSlots, ADriveThatDoesNotAnswerShowsNoTemperatureAndSinceWhen)
+{
+    setenv("TZ", "UTC", 1);
+    tzset();
+    Reply reply;
+    reply.With({1, 41, 42, "Hitachi HDS721010CLA332", "JP4OA3MA", "JP29"});
+    VerdictReport verdicts;
+    verdicts.drives[1] = {1, 0, 3, 40, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+    verdicts.drives[1].notAnsweringSince = 12 * 3600 + 34 * 60;
+    ReportSlots slots;
+    SlotUpdate updates[kDriveSlots];
+    slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates, &verdicts);
+    EXPECT_EQ(updates[1].glyph, 0u) << "not 141, its old value above its limit";
+    EXPECT_STREQ(updates[1].tooltip, "1:Hitachi HDS721010CLA332 (12:34 から応答なし)");
+    verdicts.drives[1].temperatureState = 1;
+    slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates, &verdicts);
+    EXPECT_EQ(updates[1].glyph, 141u) << "answering again: its value in warning digits";
+    EXPECT_STREQ(updates[1].tooltip, "1:Hitachi HDS721010CLA332");
+}

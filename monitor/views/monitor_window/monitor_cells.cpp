@@ -1,6 +1,7 @@
 #include "monitor_cells.h"
 
 #include "health_words.h"
+#include "not_answering_text.h"
 #include "temperature_text.h"
 
 #include <cstdio>
@@ -25,7 +26,7 @@ unsigned WrittenCellCount(const DriveState& drives)
 }
 
 MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode,
-                                 const std::uint8_t* health)
+                                 const std::uint8_t* health, const DriveVerdict* verdicts)
 {
     MonitorCellPlan plan;
     plan.writtenCells = WrittenCellCount(drives);
@@ -51,16 +52,22 @@ MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& setti
         if (health != nullptr && health[number] >= 2) {
             std::snprintf(mark, sizeof mark, "[%s] ", HealthWord(health[number]));
         }
-        if (drive.sleeping != 0) {
+        const bool lost = verdicts != nullptr && verdicts[number].temperature == TemperatureState::NotAnswering;
+        if (lost) {
+            std::snprintf(cell.name, sizeof cell.name, "%s(%s) %s", mark,
+                          NotAnsweringText(verdicts[number].notAnsweringSince).c_str(), model);
+        } else if (drive.sleeping != 0) {
             std::snprintf(cell.name, sizeof cell.name, "%s(%s) %s", mark, SleepingText(), model);
         } else {
             std::snprintf(cell.name, sizeof cell.name, "%s%s", mark, model);
         }
-        const std::uint8_t shown = worstMode ? drive.worstTemperature : drive.currentTemperature;
+        // Its last value is old: no current number or bar (the worst stays).
+        const std::uint8_t current = lost ? 0 : drive.currentTemperature;
+        const std::uint8_t shown = worstMode ? drive.worstTemperature : current;
         if (shown != 0) {
             FormatTemperature(settings.Form, shown, cell.temperatureText);
         }
-        cell.currentBar = drive.currentTemperature;
+        cell.currentBar = current;
         cell.worstBar = drive.worstTemperature;
     }
     plan.filledCells = k;

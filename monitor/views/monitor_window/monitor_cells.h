@@ -5,6 +5,7 @@
 #pragma once
 
 #include "drive_table.h"
+#include "drive_verdict.h"
 #include "settings.h"
 
 #include <cstdint>
@@ -32,5 +33,7 @@ unsigned WrittenCellCount(const DriveState& drives);
 // `health`: each drive number's health state (0 unknown, 1 good, 2 caution, 3 bad), or
 // null; a drive in caution or bad gets its health word in brackets before its name
 // ("[注意] ", "[危険] "), so the window marks it wherever it is read.
+// `verdicts` (by drive number, or null): a drive that does not answer is marked "(not
+// answering since 12:34)" before its name, and shows no current temperature or bar.
 MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode,
-                                 const std::uint8_t* health = nullptr);
+                                 const std::uint8_t* health = nullptr, const DriveVerdict* verdicts = nullptr);

@@ -401,10 +401,13 @@ void RefreshMonitorWindow(HWND window)
         return;
     }
     std::uint8_t health[kMaxDrives] = {};
+    DriveVerdict verdicts[kMaxDrives];
     for (unsigned i = 0; i < kMaxDrives; ++i) {
-        health[i] = static_cast<std::uint8_t>(app.judge.Verdict(i).health);
+        verdicts[i] = app.judge.Verdict(i);
+        health[i] = static_cast<std::uint8_t>(verdicts[i].health);
     }
-    const MonitorCellPlan plan = PlanMonitorCells(app.drives, app.settings, app.monitor.worstMode != 0, health);
+    const MonitorCellPlan plan =
+        PlanMonitorCells(app.drives, app.settings, app.monitor.worstMode != 0, health, verdicts);
     for (unsigned cell = 0; cell < plan.writtenCells; ++cell) {
         const MonitorCell& shown = plan.cells[cell];
         SetDlgItemTextCp932(window, kNameTextId + static_cast<int>(cell), shown.name);

@@ -1,7 +1,10 @@
 #include "balloon_text.h"
+#include "language.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 // "℃" in code page 932.
@@ -167,3 +170,35 @@ TEST(DriveReadings, HottestAndCapacity)
 }
 
 }  // namespace
+
+// A drive whose verdict says it does not answer: in the information balloon with since
+// when instead of its old value, never in the warning balloon, never the hottest.
+TEST(NotAnsweringDrive, SaysSinceWhenAndIsNeverHotOrHottest)
+{
+    setenv("TZ", "UTC", 1);
+    tzset();
+    const struct {
+        Language language;
+        bool notAnswering;
+        const char* infoLine;
+        bool warns;
+        unsigned hottest;
+    } rows[] = {
+        {Language::Japanese, false, "#1  58" DEG " : LOST", true, 58},
+        {Language::Japanese, true, "#1  --" DEG " : LOST (12:34" "\x20\x82\xA9\x82\xE7\x89\x9E\x93\x9A\x82\xC8\x82\xB5" ")",
+         false, 35},
+        {Language::English, true, "#1  -- \x81\x8B" "C : LOST (not answering since 12:34)", false, 35},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.infoLine);
+        SetProgramLanguage(row.language);
+        DriveReadings readings = Readings({Drive(0, 35, "COOL"), Drive(1, 58, "LOST")});
+        readings.items[1].notAnswering = row.notAnswering;
+        readings.items[1].notAnsweringSince = 12 * 3600 + 34 * 60 + 56;
+        const std::string info = InfoBalloonContent(readings, true, 60).text;
+        EXPECT_EQ(info.substr(info.find('\n') + 1), row.infoLine);
+        EXPECT_EQ(WarningBalloonContent(readings, 1, Limits(50)).Empty(), !row.warns);
+        EXPECT_EQ(readings.Hottest(), row.hottest);
+    }
+    SetProgramLanguage(Language::Japanese);
+}

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -276,3 +278,28 @@ TEST(TemperatureText, TheCheckItself)
 }
 
 }  // namespace
+
+// A drive whose verdict says it does not answer: marked with since when, no current
+// number or bar; the worst mode keeps its worst value.
+TEST(MonitorCells, ADriveThatDoesNotAnswerIsMarkedWithoutItsOldValue)
+{
+    setenv("TZ", "UTC", 1);
+    tzset();
+    auto drives = MakeDrives(16, {{0, 40, 44}, {1, 41, 42}});
+    drives->table[1].lastReadFailed = 1;
+    const Settings settings;
+    DriveVerdict verdicts[kMaxDrives];
+    verdicts[1].temperature = TemperatureState::NotAnswering;
+    verdicts[1].notAnsweringSince = 12 * 3600 + 34 * 60;
+    for (const bool worstMode : {false, true}) {
+        SCOPED_TRACE(worstMode);
+        const MonitorCellPlan plan = PlanMonitorCells(*drives, settings, worstMode, nullptr, verdicts);
+        ASSERT_EQ(plan.filledCells, 2u);
+        EXPECT_STREQ(plan.cells[0].name, "DRIVE 0");
+        EXPECT_STREQ(plan.cells[0].temperatureText, worstMode ? "44" : "40");
+        EXPECT_STREQ(plan.cells[1].name, "(12:34 から応答なし) DRIVE 1");
+        EXPECT_STREQ(plan.cells[1].temperatureText, worstMode ? "42" : "N/A");
+        EXPECT_EQ(plan.cells[1].currentBar, 0);
+        EXPECT_EQ(plan.cells[1].worstBar, 42);
+    }
+}
