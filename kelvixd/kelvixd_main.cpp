@@ -11,6 +11,7 @@
 //   kelvixd [-c FILE] --history-csv DRIVE [--range RANGE]   prints a drive's history
 //                                     from the state directory's store as CSV
 //   kelvixd [-c FILE] --self-test DRIVE short|long   starts the drive's own self-test
+//   kelvixd --help | --version
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_media.h"
@@ -459,15 +460,18 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
     return end;
 }
 
-int Usage()
+// Asked for (--help), on standard output with status 0; after a wrong command line, on
+// standard error with status 2.
+int Usage(std::FILE* out, int status)
 {
-    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify | --self-test DRIVE short|long]\n"
-                         "       kelvixd [-c FILE] --history-csv DRIVE [--range hour|day|week|month|year]\n"
-                         "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
-                         "to PELITO and tempquery. FILE defaults to %s.\n"
-                         "--history-csv prints the history of DRIVE (its number, serial or\n"
-                         "model:firmware:serial) kept in the state directory, as CSV.\n", kDefaultConfig);
-    return 2;
+    std::fprintf(out, "usage: kelvixd [-c FILE] [--test-notify | --self-test DRIVE short|long]\n"
+                      "       kelvixd [-c FILE] --history-csv DRIVE [--range hour|day|week|month|year]\n"
+                      "       kelvixd --help | --version\n"
+                      "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
+                      "to PELITO and tempquery. FILE defaults to %s.\n"
+                      "--history-csv prints the history of DRIVE (its number, serial or\n"
+                      "model:firmware:serial) kept in the state directory, as CSV.\n", kDefaultConfig);
+    return status;
 }
 
 }  // namespace
@@ -481,6 +485,13 @@ int main(int argc, char** argv)
     const char* selfTestDrive = nullptr;
     const char* selfTestKind = nullptr;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return Usage(stdout, 0);
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("kelvixd %s\n", KV_VERSION_TEXT);
+            return 0;
+        }
         if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
             daemon.configPath = argv[++i];
         } else if (std::strcmp(argv[i], "--test-notify") == 0) {
@@ -493,7 +504,7 @@ int main(int argc, char** argv)
             selfTestDrive = argv[++i];
             selfTestKind = argv[++i];
         } else {
-            return Usage();
+            return Usage(stderr, 2);
         }
     }
     // Lines reach the journal as they are written.

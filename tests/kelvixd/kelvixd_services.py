@@ -562,9 +562,25 @@ def self_test_command(program, _driveset, work):
     check(code == 2 and "usage" in text, "a wrong kind: %d %r" % (code, text))
 
 
+def command_line(program, _driveset, _work):
+    """--help and --version answer on standard output with 0; a wrong command line on stderr with 2."""
+    def run(*args):
+        done = subprocess.run([program] + list(args), capture_output=True, text=True, timeout=20)
+        return done.returncode, done.stdout, done.stderr
+
+    for asked in ("--help", "-h"):
+        code, out, err = run(asked)
+        check(code == 0 and out.startswith("usage: kelvixd") and err == "", "%s: %d %r %r" % (asked, code, out, err))
+    code, out, err = run("--version")
+    check(code == 0 and out == "kelvixd %s\n" % os.environ["KELVIX_VERSION"] and err == "",
+          "--version: %d %r %r" % (code, out, err))
+    code, out, err = run("--no-such-option")
+    check(code == 2 and out == "" and err.startswith("usage: kelvixd"), "a wrong option: %d %r %r" % (code, out, err))
+
+
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (history_story, asleep_at_start, self_test_command, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
+    for case in (command_line, history_story, asleep_at_start, self_test_command, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
                  bad_config_at_start, refusing_state):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)
