@@ -99,15 +99,39 @@ const char* PowerText(const DriveRecord& record)
     }
 }
 
+// The temperature, or why there is none, as far as the drive table knows.
+std::string TemperatureText(const DriveRecord& record)
+{
+    if (record.currentTemperature != 0) {
+        return ", " + std::to_string(record.currentTemperature) + " C";
+    }
+    if (record.identityPending != 0) {
+        return "";  // the power text says why
+    }
+    if (record.kind == DriveKind::Nvme && record.healthResult == nullptr) {
+        return ", no temperature: the health log cannot be read";
+    }
+    if (record.lastReadFailed != 0) {
+        return ", no temperature: the read failed";
+    }
+    if (record.kind == DriveKind::Ata && record.temperatureSource == TemperatureSource::DatabaseNone) {
+        return ", no temperature: the drive database gives this model none";
+    }
+    if (record.kind == DriveKind::Ata && record.temperatureSource == TemperatureSource::None) {
+        return ", no temperature: no temperature attribute (194 or 190)";
+    }
+    return ", no temperature: the drive reports none";
+}
+
 void AnnounceDrives(const DriveState& drives, const DrivePort& port)
 {
     for (std::uint32_t n = 0; n < drives.presentCount; ++n) {
         const std::uint32_t i = drives.presentList[n];
         const DriveRecord& record = drives.table[i];
-        Journal(Priority::Info, "drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s%s, %u C%s", i,
+        Journal(Priority::Info, "drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s%s%s%s", i,
                 port.Location(i).c_str(), record.model, record.serial, record.firmware,
                 record.kind == DriveKind::Nvme ? NvmeRouteMode(record.nvme.Route()) : "ATA",
-                MediaText(record).c_str(), record.currentTemperature, PowerText(record));
+                MediaText(record).c_str(), TemperatureText(record).c_str(), PowerText(record));
     }
     Journal(Priority::Info, "%u drives read", drives.presentCount);
 }

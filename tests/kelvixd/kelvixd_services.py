@@ -158,7 +158,8 @@ def exports(program, driveset, work):
     with_bridge = os.path.join(work, "drives.txt")
     with open(driveset) as source, open(with_bridge, "w") as f:
         f.write(source.read() + "drive 4\nnvme\nmodel WD_BLACK SN770 1TB\nserial 22183V800123\n"
-                "temperature 47\nvia jmicron\n")
+                "temperature 47\nvia jmicron\n"
+                "drive 5\nnvme\nmodel KVX GARBLED\nserial GARB0001\ntemperature 40\nvia realtek-garbling\n")
     daemon = Daemon(program, with_bridge, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0",
                     "HddtempPort=%d\nMetricsPort=%d\nListenAddress=127.0.0.1" % (hddtemp, metrics))
     if not daemon.started():
@@ -171,6 +172,8 @@ def exports(program, driveset, work):
           "hddtemp answer lacks the drive in the USB enclosure: " + answer)
     check(re.search(r'drive 4: simulated drive 4 "WD_BLACK SN770 1TB" .* USB NVMe \(JMicron\), solid state, 47 C',
                     daemon.text()) is not None, "the journal does not name the enclosure's route: " + daemon.text())
+    check(re.search(r'drive 5: .*"KVX GARBLED" .*, no temperature: the health log cannot be read', daemon.text())
+          is not None and " 0 C" not in daemon.text(), "the garbled health log's line: " + daemon.text())
     response = tcp_answer(metrics, b"GET /metrics HTTP/1.0\r\nHost: localhost\r\n\r\n").decode()
     head, _, body = response.partition("\r\n\r\n")
     check(head.startswith("HTTP/1.") and " 200 " in head.split("\r\n")[0], "metrics status: " + head)
