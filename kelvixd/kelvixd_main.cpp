@@ -11,6 +11,7 @@
 //   kelvixd [-c FILE] --history-csv DRIVE [--range RANGE]   prints a drive's history
 //                                     from the state directory's store as CSV
 //   kelvixd [-c FILE] --self-test DRIVE short|long   starts the drive's own self-test
+//   kelvixd --help | --version
 #include "daemon_config.h"
 #include "drive_database.h"
 #include "drive_media.h"
@@ -98,15 +99,39 @@ const char* PowerText(const DriveRecord& record)
     }
 }
 
+// The temperature, or why there is none, as far as the drive table knows.
+std::string TemperatureText(const DriveRecord& record)
+{
+    if (record.currentTemperature != 0) {
+        return ", " + std::to_string(record.currentTemperature) + " C";
+    }
+    if (record.identityPending != 0) {
+        return "";  // the power text says why
+    }
+    if (record.kind == DriveKind::Nvme && record.healthResult == nullptr) {
+        return ", no temperature: the health log cannot be read";
+    }
+    if (record.lastReadFailed != 0) {
+        return ", no temperature: the read failed";
+    }
+    if (record.kind == DriveKind::Ata && record.temperatureSource == TemperatureSource::DatabaseNone) {
+        return ", no temperature: the drive database gives this model none";
+    }
+    if (record.kind == DriveKind::Ata && record.temperatureSource == TemperatureSource::None) {
+        return ", no temperature: no temperature attribute (194 or 190)";
+    }
+    return ", no temperature: the drive reports none";
+}
+
 void AnnounceDrives(const DriveState& drives, const DrivePort& port)
 {
     for (std::uint32_t n = 0; n < drives.presentCount; ++n) {
         const std::uint32_t i = drives.presentList[n];
         const DriveRecord& record = drives.table[i];
-        Journal(Priority::Info, "drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s%s, %u C%s", i,
+        Journal(Priority::Info, "drive %u: %s \"%s\" serial \"%s\" firmware \"%s\" %s%s%s%s", i,
                 port.Location(i).c_str(), record.model, record.serial, record.firmware,
                 record.kind == DriveKind::Nvme ? NvmeRouteMode(record.nvme.Route()) : "ATA",
-                MediaText(record).c_str(), record.currentTemperature, PowerText(record));
+                MediaText(record).c_str(), TemperatureText(record).c_str(), PowerText(record));
     }
     Journal(Priority::Info, "%u drives read", drives.presentCount);
 }
@@ -459,15 +484,18 @@ SessionEnd RunSession(const DaemonConfig& config, Daemon& daemon, DaemonConfig& 
     return end;
 }
 
-int Usage()
+// Asked for (--help), on standard output with status 0; after a wrong command line, on
+// standard error with status 2.
+int Usage(std::FILE* out, int status)
 {
-    std::fprintf(stderr, "usage: kelvixd [-c FILE] [--test-notify | --self-test DRIVE short|long]\n"
-                         "       kelvixd [-c FILE] --history-csv DRIVE [--range hour|day|week|month|year]\n"
-                         "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
-                         "to PELITO and tempquery. FILE defaults to %s.\n"
-                         "--history-csv prints the history of DRIVE (its number, serial or\n"
-                         "model:firmware:serial) kept in the state directory, as CSV.\n", kDefaultConfig);
-    return 2;
+    std::fprintf(out, "usage: kelvixd [-c FILE] [--test-notify | --self-test DRIVE short|long]\n"
+                      "       kelvixd [-c FILE] --history-csv DRIVE [--range hour|day|week|month|year]\n"
+                      "       kelvixd --help | --version\n"
+                      "Serves the temperatures of this machine's drives on UDP (default port 10008)\n"
+                      "to PELITO and tempquery. FILE defaults to %s.\n"
+                      "--history-csv prints the history of DRIVE (its number, serial or\n"
+                      "model:firmware:serial) kept in the state directory, as CSV.\n", kDefaultConfig);
+    return status;
 }
 
 }  // namespace
@@ -481,6 +509,13 @@ int main(int argc, char** argv)
     const char* selfTestDrive = nullptr;
     const char* selfTestKind = nullptr;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return Usage(stdout, 0);
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("kelvixd %s\n", KV_VERSION_TEXT);
+            return 0;
+        }
         if (std::strcmp(argv[i], "-c") == 0 && i + 1 < argc) {
             daemon.configPath = argv[++i];
         } else if (std::strcmp(argv[i], "--test-notify") == 0) {
@@ -493,7 +528,7 @@ int main(int argc, char** argv)
             selfTestDrive = argv[++i];
             selfTestKind = argv[++i];
         } else {
-            return Usage();
+            return Usage(stderr, 2);
         }
     }
     // Lines reach the journal as they are written.

@@ -33,6 +33,11 @@ install -m 0644 packaging/linux/kelvixd.service "$pkg/lib/systemd/system/kelvixd
 install -m 0644 packaging/linux/kelvixd.conf "$pkg/etc/kelvix/kelvixd.conf"
 install -m 0644 packaging/linux/kelvixd.logrotate "$pkg/etc/logrotate.d/kelvixd"
 install -m 0644 monitor/HDDATA.CFG "$pkg/usr/share/kelvix/HDDATA.CFG"
+# The guides the man page and kelvixd.conf point to.
+for guide in notifications home-assistant; do
+    gzip -9n < "docs/$guide.md" > "$doc/$guide.md.gz"
+    chmod 0644 "$doc/$guide.md.gz"
+done
 gzip -9n < packaging/linux/kelvixd.8 > "$pkg/usr/share/man/man8/kelvixd.8.gz"
 gzip -9n < packaging/linux/tempquery.1 > "$pkg/usr/share/man/man1/tempquery.1.gz"
 chmod 0644 "$pkg/usr/share/man/man8/kelvixd.8.gz" "$pkg/usr/share/man/man1/tempquery.1.gz"

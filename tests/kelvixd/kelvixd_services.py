@@ -158,7 +158,8 @@ def exports(program, driveset, work):
     with_bridge = os.path.join(work, "drives.txt")
     with open(driveset) as source, open(with_bridge, "w") as f:
         f.write(source.read() + "drive 4\nnvme\nmodel WD_BLACK SN770 1TB\nserial 22183V800123\n"
-                "temperature 47\nvia jmicron\n")
+                "temperature 47\nvia jmicron\n"
+                "drive 5\nnvme\nmodel KVX GARBLED\nserial GARB0001\ntemperature 40\nvia realtek-garbling\n")
     daemon = Daemon(program, with_bridge, work, "AllowedHosts=127.0.0.1\nReportsPerSecond=0",
                     "HddtempPort=%d\nMetricsPort=%d\nListenAddress=127.0.0.1" % (hddtemp, metrics))
     if not daemon.started():
@@ -178,6 +179,8 @@ def exports(program, driveset, work):
     head, _, body = response.partition("\r\n\r\n")
     check(head.startswith("HTTP/1.") and " 200 " in head.split("\r\n")[0], "metrics status: " + head)
     check('serial="5JV3ABCD"' in body and " 35" in body, "metrics body lacks drive 0: " + body[:400])
+    check(re.search(r'drive 5: .*"KVX GARBLED" .*, no temperature: the health log cannot be read', daemon.text())
+          is not None and " 0 C" not in daemon.text(), "the garbled health log's line: " + daemon.text())
     promtool = shutil.which("promtool")
     check(promtool is not None, "promtool is not installed")
     if promtool:
@@ -565,9 +568,25 @@ def self_test_command(program, _driveset, work):
     check(code == 2 and "usage" in text, "a wrong kind: %d %r" % (code, text))
 
 
+def command_line(program, _driveset, _work):
+    """--help and --version answer on standard output with 0; a wrong command line on stderr with 2."""
+    def run(*args):
+        done = subprocess.run([program] + list(args), capture_output=True, text=True, timeout=20)
+        return done.returncode, done.stdout, done.stderr
+
+    for asked in ("--help", "-h"):
+        code, out, err = run(asked)
+        check(code == 0 and out.startswith("usage: kelvixd") and err == "", "%s: %d %r %r" % (asked, code, out, err))
+    code, out, err = run("--version")
+    check(code == 0 and out == "kelvixd %s\n" % os.environ["KELVIX_VERSION"] and err == "",
+          "--version: %d %r %r" % (code, out, err))
+    code, out, err = run("--no-such-option")
+    check(code == 2 and out == "" and err.startswith("usage: kelvixd"), "a wrong option: %d %r %r" % (code, out, err))
+
+
 def main():
     program, driveset = sys.argv[1], os.path.abspath(sys.argv[2])
-    for case in (history_story, asleep_at_start, self_test_command, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
+    for case in (command_line, history_story, asleep_at_start, self_test_command, closed_list, exports, open_list_and_rate, taken_export_port, notify_and_reload,
                  bad_config_at_start, refusing_state):
         with tempfile.TemporaryDirectory(prefix="kelvixd_services_") as work:
             print("==", case.__name__)

@@ -30,6 +30,13 @@ for file in ./usr/sbin/kelvixd ./usr/libexec/kelvixd/kelvixd-notify ./usr/bin/te
     ./etc/logrotate.d/kelvixd ./usr/share/doc/kelvixd/copyright ./var/lib/kelvix/; do
     if grep -qxF "$file" <<<"$listing"; then pass "ships $file"; else fail "ships $file"; fi
 done
+# Every document the man page and the shipped configuration point to is in the package.
+pointed=$(grep -ohE '/usr/share/doc/kelvixd/[A-Za-z0-9._-]*[A-Za-z0-9]' "$root/packaging/linux/kelvixd.8" \
+    "$root/packaging/linux/kelvixd.conf" | sort -u)
+if [ -z "$pointed" ]; then fail "the man page points to its guides"; fi
+for file in $pointed; do
+    if grep -qxF ".$file" <<<"$listing"; then pass "ships $file"; else fail "ships $file (pointed to)"; fi
+done
 if [ "$(dpkg-deb -f "$deb" Package Architecture | tr '\n' ' ')" = "Package: kelvixd Architecture: amd64 " ]; then
     pass "control names kelvixd for amd64"
 else
