@@ -221,6 +221,7 @@ enum class KelvixText : unsigned short {
     MqttCaFileOnWindows,
     MqttTlsUnavailable,
     TlsNoCredentials,
+    TlsNoLibrary,
     TlsNoRecordSizes,
     TlsTimedOut,
     TlsClosedInHandshake,
