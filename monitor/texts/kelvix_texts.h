@@ -223,6 +223,7 @@ enum class KelvixText : unsigned short {
     MqttCaFileOnWindows,
     MqttTlsUnavailable,
     TlsNoCredentials,
+    TlsNoLibrary,
     TlsNoRecordSizes,
     TlsTimedOut,
     TlsClosedInHandshake,
