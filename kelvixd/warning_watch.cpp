@@ -13,8 +13,12 @@ unsigned WarningWatch::Check(const DriveState& drives, const DriveJudge& judge, 
         const bool lost = record.present != 0 && verdict.temperature == TemperatureState::NotAnswering;
         if (lost != lost_[i]) {
             if (lost) {
-                std::fprintf(log, "<4>drive %u \"%s\" does not answer (no temperature; the last read was %u C)\n", i,
-                             record.model, record.currentTemperature);
+                if (record.currentTemperature != 0) {
+                    std::fprintf(log, "<4>drive %u \"%s\" does not answer (no temperature; the last read was %u C)\n",
+                                 i, record.model, record.currentTemperature);
+                } else {
+                    std::fprintf(log, "<4>drive %u \"%s\" does not answer (no temperature)\n", i, record.model);
+                }
             } else if (record.present != 0) {
                 std::fprintf(log, "<5>drive %u \"%s\" answers again\n", i, record.model);
             }
