@@ -1,6 +1,6 @@
 # Support library: CSTR, INIFILE (on the profile seam), CFILE, LOGFILE.
 if(WIN32)
-    set(kv_profile_impl profile_win.cpp durable_file_win.cpp system_library_win.cpp)
+    set(kv_profile_impl profile_win.cpp durable_file_win.cpp)
 else()
     set(kv_profile_impl profile_native.cpp profile_engine.cpp profile_document.cpp durable_file_posix.cpp)
 endif()

@@ -3,7 +3,6 @@
 // host, every time: by Schannel during the handshake and again here by the SSL chain
 // policy, so no Schannel setting or version can leave it unchecked.
 #include "mqtt_link_common.h"
-#include "schannel_functions_win.h"
 #include "tls_verdict.h"
 
 #define SECURITY_WIN32
@@ -43,7 +42,6 @@ int MillisecondsLeft(Clock::time_point deadline)
 
 class SchannelLink : public MqttLink {
 public:
-    explicit SchannelLink(const SchannelFunctions& tls) : tls_(tls) {}
     ~SchannelLink() override { Close(); }
 
     bool Open(const std::string& host, std::uint16_t port, int milliseconds, MqttOutcome& error) override
@@ -78,7 +76,7 @@ public:
                 {0, SECBUFFER_EMPTY, nullptr},
             };
             SecBufferDesc message = {SECBUFFER_VERSION, 4, buffers};
-            if (tls_.sspi->EncryptMessage(&context_, 0, &message, 0) != SEC_E_OK ||
+            if (EncryptMessage(&context_, 0, &message, 0) != SEC_E_OK ||
                 !stream_.WriteAll(record.data(), buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer,
                                   milliseconds)) {
                 return false;
@@ -119,11 +117,11 @@ public:
     void Close() override
     {
         if (haveContext_) {
-            tls_.sspi->DeleteSecurityContext(&context_);
+            DeleteSecurityContext(&context_);
             haveContext_ = false;
         }
         if (haveCredentials_) {
-            tls_.sspi->FreeCredentialsHandle(&credentials_);
+            FreeCredentialsHandle(&credentials_);
             haveCredentials_ = false;
         }
         stream_.Close();
@@ -144,8 +142,8 @@ private:
         modern.cTlsParameters = 1;
         modern.pTlsParameters = &parameters;
         wchar_t package[] = UNISP_NAME_W;
-        if (tls_.sspi->AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &modern, nullptr,
-                                                 nullptr, &credentials_, nullptr) == SEC_E_OK) {
+        if (AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &modern, nullptr, nullptr,
+                                      &credentials_, nullptr) == SEC_E_OK) {
             haveCredentials_ = true;
             return true;
         }
@@ -153,9 +151,8 @@ private:
         older.dwVersion = SCHANNEL_CRED_VERSION;
         older.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
         older.dwFlags = SCH_CRED_AUTO_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS | SCH_USE_STRONG_CRYPTO;
-        haveCredentials_ = tls_.sspi->AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr,
-                                                                &older, nullptr, nullptr, &credentials_,
-                                                                nullptr) == SEC_E_OK;
+        haveCredentials_ = AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &older,
+                                                     nullptr, nullptr, &credentials_, nullptr) == SEC_E_OK;
         return haveCredentials_;
     }
 
@@ -166,7 +163,7 @@ private:
         if (token.pvBuffer != nullptr) {
             sent = token.cbBuffer == 0 ||
                    stream_.WriteAll(static_cast<const char*>(token.pvBuffer), token.cbBuffer, 5000);
-            tls_.sspi->FreeContextBuffer(token.pvBuffer);
+            FreeContextBuffer(token.pvBuffer);
             token.pvBuffer = nullptr;
         }
         return sent;
@@ -187,14 +184,14 @@ private:
         std::wstring target = Widen(host_);
         unsigned long attributes = 0;
         const SECURITY_STATUS status =
-            tls_.sspi->InitializeSecurityContextW(&credentials_, first ? nullptr : &context_, &target[0], kWanted,
-                                                  0, 0, first ? nullptr : &inputs, 0, first ? &context_ : nullptr,
-                                                  &outputs, &attributes, nullptr);
+            InitializeSecurityContextW(&credentials_, first ? nullptr : &context_, &target[0], kWanted, 0, 0,
+                                       first ? nullptr : &inputs, 0, first ? &context_ : nullptr, &outputs,
+                                       &attributes, nullptr);
         if (first && (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED)) {
             haveContext_ = true;
         }
         if (output[1].pvBuffer != nullptr) {
-            tls_.sspi->FreeContextBuffer(output[1].pvBuffer);
+            FreeContextBuffer(output[1].pvBuffer);
         }
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
             return status;  // the same bytes again with more behind them
@@ -253,7 +250,7 @@ private:
     bool CheckConnection(MqttOutcome& error)
     {
         SecPkgContext_ConnectionInfo connection{};
-        if (tls_.sspi->QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection) != SEC_E_OK ||
+        if (QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection) != SEC_E_OK ||
             !TlsProtocolAcceptable(connection.dwProtocol)) {
             error = {KelvixText::TlsTooOld};
             return false;
@@ -263,7 +260,7 @@ private:
             error = TlsRefusal(certificate, host_);
             return false;
         }
-        if (tls_.sspi->QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK ||
+        if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK ||
             sizes_.cbMaximumMessage == 0) {
             error = {KelvixText::TlsNoRecordSizes};
             return false;
@@ -276,7 +273,7 @@ private:
     std::uint32_t CheckCertificate()
     {
         PCCERT_CONTEXT certificate = nullptr;
-        if (tls_.sspi->QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK ||
+        if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK ||
             certificate == nullptr) {
             return static_cast<std::uint32_t>(SEC_E_CERT_UNKNOWN);
         }
@@ -289,8 +286,8 @@ private:
         chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
         PCCERT_CHAIN_CONTEXT chain = nullptr;
         std::uint32_t result = static_cast<std::uint32_t>(CERT_E_CHAINING);
-        if (tls_.GetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr,
-                                     &chain)) {
+        if (CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr,
+                                    &chain)) {
             std::wstring name = Widen(host_);
             SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
             ssl.cbSize = sizeof ssl;
@@ -301,12 +298,12 @@ private:
             policy.pvExtraPolicyPara = &ssl;
             CERT_CHAIN_POLICY_STATUS status{};
             status.cbSize = sizeof status;
-            if (tls_.VerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
+            if (CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
                 result = status.dwError;
             }
-            tls_.FreeCertificateChain(chain);
+            CertFreeCertificateChain(chain);
         }
-        tls_.FreeCertificateContext(certificate);
+        CertFreeCertificateContext(certificate);
         return result;
     }
 
@@ -335,7 +332,7 @@ private:
             {0, SECBUFFER_EMPTY, nullptr},
         };
         SecBufferDesc message = {SECBUFFER_VERSION, 4, buffers};
-        const SECURITY_STATUS status = tls_.sspi->DecryptMessage(&context_, &message, 0, nullptr);
+        const SECURITY_STATUS status = DecryptMessage(&context_, &message, 0, nullptr);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
             return StreamResult::WouldBlock;
         }
@@ -380,7 +377,6 @@ private:
     std::string host_;
     TcpStream stream_;
     CredHandle credentials_{};
-    const SchannelFunctions& tls_;
     CtxtHandle context_{};
     bool haveCredentials_ = false;
     bool haveContext_ = false;
@@ -401,10 +397,5 @@ std::unique_ptr<MqttLink> MakeMqttLink(const MqttSettings& settings, MqttOutcome
         error = {KelvixText::MqttCaFileOnWindows};
         return nullptr;
     }
-    const SchannelFunctions* const tls = TheSchannel();
-    if (tls == nullptr) {
-        error = {KelvixText::TlsNoLibrary};
-        return nullptr;
-    }
-    return std::make_unique<SchannelLink>(*tls);
+    return std::make_unique<SchannelLink>();
 }

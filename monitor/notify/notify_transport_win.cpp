@@ -4,7 +4,6 @@
 #include "notify_transport.h"
 
 #include "wide_text_win.h"
-#include "winhttp_functions_win.h"
 
 #include <windows.h>
 #include <winhttp.h>
@@ -47,25 +46,24 @@ std::string ErrorText(DWORD error)
 
 class InternetHandle {
 public:
-    InternetHandle(const WinHttpFunctions& http, HINTERNET handle) : http_(http), handle_(handle) {}
+    explicit InternetHandle(HINTERNET handle = nullptr) : handle_(handle) {}
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
     ~InternetHandle()
     {
         if (handle_ != nullptr) {
-            http_.CloseHandle(handle_);
+            WinHttpCloseHandle(handle_);
         }
     }
     HINTERNET Get() const { return handle_; }
     // Closed from the stopping thread: a closed request ends the call waiting on it.
     void CloseNow()
     {
-        http_.CloseHandle(handle_);
+        WinHttpCloseHandle(handle_);
         handle_ = nullptr;
     }
 
 private:
-    const WinHttpFunctions& http_;
     HINTERNET handle_;
 };
 
@@ -145,18 +143,13 @@ std::wstring EnvironmentBlock(const std::vector<std::string>& environment)
 WebOutcome SendWebRequest(const WebRequest& request, CancelToken& cancel)
 {
     WebOutcome outcome;
-    const WinHttpFunctions* const loaded = TheWinHttp(outcome.error);
-    if (loaded == nullptr) {
-        return outcome;
-    }
-    const WinHttpFunctions& http = *loaded;
     std::wstring url = WideFromUtf8(request.url);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = static_cast<DWORD>(-1);
     parts.dwUrlPathLength = static_cast<DWORD>(-1);
     parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!http.CrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
+    if (!WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
         outcome.error = ErrorText(GetLastError());
         return outcome;
     }
@@ -166,22 +159,22 @@ WebOutcome SendWebRequest(const WebRequest& request, CancelToken& cancel)
     if (path.empty()) {
         path = L"/";
     }
-    InternetHandle session(http, http.Open(L"kelvix-notify", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                             WINHTTP_NO_PROXY_BYPASS, 0));
+    InternetHandle session(WinHttpOpen(L"kelvix-notify", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                       WINHTTP_NO_PROXY_BYPASS, 0));
     if (session.Get() == nullptr) {
         outcome.error = ErrorText(GetLastError());
         return outcome;
     }
     const int timeout = static_cast<int>(request.timeoutMs);
-    http.SetTimeouts(session.Get(), timeout, timeout, timeout, timeout);
-    InternetHandle connection(http, http.Connect(session.Get(), host.c_str(), parts.nPort, 0));
+    WinHttpSetTimeouts(session.Get(), timeout, timeout, timeout, timeout);
+    InternetHandle connection(WinHttpConnect(session.Get(), host.c_str(), parts.nPort, 0));
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     const std::wstring method = WideFromUtf8(request.method);
-    InternetHandle call(http, connection.Get() == nullptr
-                                  ? nullptr
-                                  : http.OpenRequest(connection.Get(), method.c_str(), path.c_str(), nullptr,
-                                                     WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                     secure ? WINHTTP_FLAG_SECURE : 0));
+    InternetHandle call(connection.Get() == nullptr
+                            ? nullptr
+                            : WinHttpOpenRequest(connection.Get(), method.c_str(), path.c_str(), nullptr,
+                                                 WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                 secure ? WINHTTP_FLAG_SECURE : 0));
     if (call.Get() == nullptr) {
         outcome.error = ErrorText(GetLastError());
         return outcome;
@@ -198,11 +191,11 @@ WebOutcome SendWebRequest(const WebRequest& request, CancelToken& cancel)
         outcome.error = "stopped";
         return outcome;
     }
-    const BOOL sent = http.SendRequest(callHandle, headers.c_str(), static_cast<DWORD>(-1L),
-                                       const_cast<char*>(request.body.data()),
-                                       static_cast<DWORD>(request.body.size()),
-                                       static_cast<DWORD>(request.body.size()), 0)
-                      && http.ReceiveResponse(callHandle, nullptr);
+    const BOOL sent = WinHttpSendRequest(callHandle, headers.c_str(), static_cast<DWORD>(-1L),
+                                         const_cast<char*>(request.body.data()),
+                                         static_cast<DWORD>(request.body.size()),
+                                         static_cast<DWORD>(request.body.size()), 0)
+                      && WinHttpReceiveResponse(callHandle, nullptr);
     const DWORD error = sent ? 0 : GetLastError();
     cancel.ClearBreakOff();
     if (!sent || call.Get() == nullptr) {
@@ -211,8 +204,8 @@ WebOutcome SendWebRequest(const WebRequest& request, CancelToken& cancel)
     }
     DWORD status = 0;
     DWORD size = sizeof status;
-    if (!http.QueryHeaders(call.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
+    if (!WinHttpQueryHeaders(call.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
         outcome.error = ErrorText(GetLastError());
         return outcome;
     }

@@ -225,8 +225,6 @@ constexpr TextRow kRows[] = {
      "TLS is not available in this build: set Tls=0 or use a broker listener without TLS"},
     {"この PC では TLS を使えません (Schannel が資格情報を拒否しました)",
      "TLS cannot be set up on this PC (Schannel refused the credentials)"},
-    {"この PC では TLS を使えません (secur32.dll か crypt32.dll を読み込めません)",
-     "TLS cannot be set up on this PC (secur32.dll or crypt32.dll cannot be loaded)"},
     {"この PC では TLS を使えません (レコードのサイズがわかりません)", "TLS cannot be set up on this PC (no record sizes)"},
     {"TLS のハンドシェイクがタイムアウトしました", "the TLS handshake timed out"},
     {"TLS のハンドシェイク中にブローカーが接続を切りました (TLS のポートですか?)",

@@ -223,7 +223,6 @@ enum class KelvixText : unsigned short {
     MqttCaFileOnWindows,
     MqttTlsUnavailable,
     TlsNoCredentials,
-    TlsNoLibrary,
     TlsNoRecordSizes,
     TlsTimedOut,
     TlsClosedInHandshake,
