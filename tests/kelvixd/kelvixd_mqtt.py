@@ -114,7 +114,12 @@ class Broker:
                 "-F", "%t\t%p"]
         for f in filters:
             args += ["-t", f]
-        out = subprocess.run(args, capture_output=True, text=True).stdout
+        # -W counts from the connection: a subscriber that never gets one (a loaded machine)
+        # must not hold the story, which asks again.
+        try:
+            out = subprocess.run(args, capture_output=True, text=True, timeout=10).stdout
+        except subprocess.TimeoutExpired:
+            return {}
         found = {}
         for line in out.splitlines():
             topic, _, payload = line.partition("\t")
