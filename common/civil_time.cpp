@@ -1,6 +1,7 @@
 #include "civil_time.h"
 
 #include <cstdio>
+#include <ctime>
 
 // After H. Hinnant's well-known days-from-civil algorithms: eras of 400 years.
 void CivilFromDays(std::int64_t days, int& year, unsigned& month, unsigned& day)
@@ -43,4 +44,15 @@ std::string UtcIsoText(std::int64_t secondsSince1970)
                   static_cast<unsigned>(rest / 3600), static_cast<unsigned>(rest / 60 % 60),
                   static_cast<unsigned>(rest % 60));
     return text;
+}
+
+std::string LocalClockText(std::int64_t secondsSince1970)
+{
+    char clock[8] = "--:--";
+    const std::time_t when = static_cast<std::time_t>(secondsSince1970);
+    const std::tm* local = secondsSince1970 != 0 ? std::localtime(&when) : nullptr;
+    if (local != nullptr) {
+        std::snprintf(clock, sizeof clock, "%02d:%02d", local->tm_hour % 24, local->tm_min % 60);
+    }
+    return clock;
 }

@@ -11,3 +11,6 @@ void CivilFromDays(std::int64_t days, int& year, unsigned& month, unsigned& day)
 std::int64_t DaysFromCivil(int year, unsigned month, unsigned day);
 // "2026-12-09T22:15:00Z".
 std::string UtcIsoText(std::int64_t secondsSince1970);
+// "12:34": the local clock time of the seconds since 1970, "--:--" for 0. Callers word
+// drives on one thread only (localtime's shared buffer).
+std::string LocalClockText(std::int64_t secondsSince1970);

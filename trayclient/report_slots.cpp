@@ -1,12 +1,12 @@
 #include "report_slots.h"
 
+#include "civil_time.h"
 #include "cp932_text.h"
 #include "health_words.h"
 #include "pelito_texts.h"
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 namespace {
@@ -50,14 +50,8 @@ constexpr std::uint8_t kNotAnsweringState = 3;  // the verdict report's temperat
 // "not answering since 12:34", at this PC's local time.
 std::string NotAnsweringText(std::int64_t since)
 {
-    char clock[8] = "--:--";
-    const std::time_t when = static_cast<std::time_t>(since);
-    const std::tm* local = since != 0 ? std::localtime(&when) : nullptr;
-    if (local != nullptr) {
-        std::snprintf(clock, sizeof clock, "%02d:%02d", local->tm_hour % 24, local->tm_min % 60);
-    }
     char text[96];
-    std::snprintf(text, sizeof text, Text(PelitoText::NotAnsweringSince), clock);
+    std::snprintf(text, sizeof text, Text(PelitoText::NotAnsweringSince), LocalClockText(since).c_str());
     return text;
 }
 
