@@ -25,6 +25,12 @@ if(WIN32)
     set(KV_WINE_RUN ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_WINE_RUN} CACHE FILEPATH "" FORCE)
 else()
+    if(NOT KV_FUZZ AND NOT KV_SANITIZE)
+        # kelvixd runs all day on small servers: the same small code as the Windows programs
+        # (a third less of its text is paged in).
+        add_compile_options(-Os -ffunction-sections -fdata-sections)
+        add_link_options(-Wl,--gc-sections)
+    endif()
     if(KV_FUZZ)
         add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
         add_link_options(-fsanitize=address,undefined)

@@ -27,6 +27,16 @@ bool WriteAll(int descriptor, const char* bytes, std::size_t size)
     return true;
 }
 
+bool WritePieces(int descriptor, const FilePiece* pieces, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!WriteAll(descriptor, static_cast<const char*>(pieces[i].bytes), pieces[i].size)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The folder entry of a rename is on disk only once the folder itself is synced.
 bool SyncFolderOf(const std::string& path)
 {
@@ -47,12 +57,18 @@ bool SyncFolderOf(const std::string& path)
 
 bool ReplaceFileDurably(const char* path, const std::string& bytes)
 {
+    const FilePiece whole{bytes.data(), bytes.size()};
+    return ReplaceFileDurably(path, &whole, 1);
+}
+
+bool ReplaceFileDurably(const char* path, const FilePiece* pieces, std::size_t count)
+{
     const std::string temporary = std::string(path) + ".new";
     const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (descriptor < 0) {
         return false;
     }
-    bool done = WriteAll(descriptor, bytes.data(), bytes.size()) && fsync(descriptor) == 0;
+    bool done = WritePieces(descriptor, pieces, count) && fsync(descriptor) == 0;
     int error = errno;
     if (close(descriptor) != 0 && done) {
         done = false;

@@ -44,9 +44,25 @@ bool WriteAll(HANDLE file, const char* bytes, std::size_t size)
     return true;
 }
 
+bool WritePieces(HANDLE file, const FilePiece* pieces, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!WriteAll(file, static_cast<const char*>(pieces[i].bytes), pieces[i].size)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReplaceFileDurably(const char* path, const std::string& bytes)
+{
+    const FilePiece whole{bytes.data(), bytes.size()};
+    return ReplaceFileDurably(path, &whole, 1);
+}
+
+bool ReplaceFileDurably(const char* path, const FilePiece* pieces, std::size_t count)
 {
     const std::string temporary = std::string(path) + ".new";
     const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -55,7 +71,7 @@ bool ReplaceFileDurably(const char* path, const std::string& bytes)
         SetErrnoFromLastError();
         return false;
     }
-    bool done = WriteAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
+    bool done = WritePieces(file, pieces, count) && FlushFileBuffers(file);
     CloseHandle(file);
     // MOVEFILE_WRITE_THROUGH returns once the rename is on the disk.
     done = done && MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);

@@ -45,36 +45,44 @@ const char* CheckSlot(const HistorySlot& slot)
 
 }  // namespace
 
-const char* CheckHistoryImage(const std::string& image, std::uint32_t& count)
+const char* ReadHistoryFile(std::FILE* file, std::vector<std::unique_ptr<HistorySlot>>& slots, bool& readError)
 {
+    readError = false;
     HistoryFileHeader header;
     const HistoryFileHeader expected;
-    if (image.size() < sizeof(header))
-        return "is too short for a history file";
-    std::memcpy(&header, image.data(), sizeof(header));
+    const auto fail = [&](const char* why) {
+        readError = std::ferror(file) != 0;
+        return readError ? "cannot be read" : why;
+    };
+    if (std::fread(&header, 1, sizeof(header), file) != sizeof(header))
+        return fail("is too short for a history file");
     if (std::memcmp(header.magic, expected.magic, sizeof(header.magic)) != 0)
         return "is no history file";
     if (header.version != expected.version || header.slotBytes != expected.slotBytes)
         return "has a layout this version does not read";
     if (header.slotCount > kHistorySlots)
         return "has more drives than a history holds";
-    if (image.size() != sizeof(header) + std::size_t(header.slotCount) * sizeof(HistorySlot))
-        return "is cut short or too long";
-    if (HistoryCrc32(image.data() + sizeof(header), image.size() - sizeof(header)) != header.checksum)
-        return "fails its checksum";
-    const char* offsetBase = image.data() + sizeof(header);
-    // Read through a copy: the image's bytes need not be aligned for the slot.
-    std::unique_ptr<HistorySlot> slot(new HistorySlot);
+    std::uint32_t crc = 0;
     for (std::uint32_t i = 0; i < header.slotCount; ++i) {
-        std::memcpy(slot.get(), offsetBase + std::size_t(i) * sizeof(HistorySlot), sizeof(HistorySlot));
-        if (const char* why = CheckSlot(*slot))
+        std::unique_ptr<HistorySlot> slot(new HistorySlot);
+        if (std::fread(slot.get(), 1, sizeof(HistorySlot), file) != sizeof(HistorySlot))
+            return fail("is cut short or too long");
+        crc = HistoryCrc32(slot.get(), sizeof(HistorySlot), crc);
+        slots.push_back(std::move(slot));
+    }
+    if (std::fgetc(file) != EOF)
+        return "is cut short or too long";
+    if (std::ferror(file))
+        return fail("");
+    if (crc != header.checksum)
+        return "fails its checksum";
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        if (const char* why = CheckSlot(*slots[i]))
             return why;
-        for (std::uint32_t j = 0; j < i; ++j) {
-            const char* other = offsetBase + std::size_t(j) * sizeof(HistorySlot);
-            if (std::strncmp(other, slot->identity, kHistoryIdentitySize) == 0)
+        for (std::size_t j = 0; j < i; ++j) {
+            if (std::strncmp(slots[j]->identity, slots[i]->identity, kHistoryIdentitySize) == 0)
                 return "has a drive twice";
         }
     }
-    count = header.slotCount;
     return nullptr;
 }

@@ -8,7 +8,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 // One bucket of a tier. Its time is bucket * the tier's seconds; 0 is an empty bucket.
 struct HistoryRecord {
@@ -80,6 +83,8 @@ static_assert(sizeof(HistoryFileHeader) == 24, "the file's header");
 
 std::uint32_t HistoryCrc32(const void* bytes, std::size_t size, std::uint32_t crc = 0);
 
-// Why `image` is no history file of this build, or null when it is one; then `count`
-// slots follow the header, each checked (a named, unique identity; counts in range).
-const char* CheckHistoryImage(const std::string& image, std::uint32_t& count);
+// Reads a history file's slots from `file` straight into `slots`, so the file is never held
+// twice. Returns why it is no history file of this build (each slot is checked: a named,
+// unique identity, counts in range), or null when it is one. A read error leaves `readError`
+// set. `slots` holds only what was read when the answer is not null.
+const char* ReadHistoryFile(std::FILE* file, std::vector<std::unique_ptr<HistorySlot>>& slots, bool& readError);

@@ -235,15 +235,12 @@ void HistoryStore::Load()
         return;
     }
     found_ = true;
-    std::string image;
-    char buffer[65536];
-    std::size_t got;
-    // Read at most one byte past the biggest file, so a huge foreign file is not swallowed.
-    const std::size_t limit = sizeof(HistoryFileHeader) + kHistorySlots * sizeof(HistorySlot) + 1;
-    while (image.size() < limit && (got = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
-        image.append(buffer, got);
-    const bool readError = std::ferror(file) != 0;
+    bool readError = false;
+    const char* why = ReadHistoryFile(file, slots_, readError);
     std::fclose(file);
+    if (why == nullptr)
+        return;
+    slots_.clear();
     if (readError) {
         trouble_ = "read error";
         if (log_) {
@@ -252,19 +249,9 @@ void HistoryStore::Load()
         }
         return;
     }
-    std::uint32_t count = 0;
-    if (const char* why = CheckHistoryImage(image, count)) {
-        trouble_ = why;
-        if (access_ == HistoryAccess::ReadWrite)
-            SetAside(why);
-        return;
-    }
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::unique_ptr<HistorySlot> slot(new HistorySlot);
-        std::memcpy(slot.get(), image.data() + sizeof(HistoryFileHeader) + std::size_t(i) * sizeof(HistorySlot),
-                    sizeof(HistorySlot));
-        slots_.push_back(std::move(slot));
-    }
+    trouble_ = why;
+    if (access_ == HistoryAccess::ReadWrite)
+        SetAside(why);
 }
 
 void HistoryStore::SetAside(const char* why)
@@ -347,24 +334,10 @@ void HistoryStore::Record(const DriveSnapshot& snapshot, std::int64_t nowSeconds
     dirty_ = true;
 }
 
-std::string HistoryStore::Image() const
-{
-    HistoryFileHeader header;
-    header.slotCount = static_cast<std::uint32_t>(slots_.size());
-    std::string image(sizeof(header) + slots_.size() * sizeof(HistorySlot), '\0');
-    char* at = &image[sizeof(header)];
-    for (const auto& slot : slots_) {
-        std::memcpy(at, slot.get(), sizeof(HistorySlot));
-        at += sizeof(HistorySlot);
-    }
-    header.checksum = HistoryCrc32(image.data() + sizeof(header), image.size() - sizeof(header));
-    std::memcpy(&image[0], &header, sizeof(header));
-    return image;
-}
-
 bool HistoryStore::Flush(std::int64_t nowSeconds, std::int64_t minimumGapSeconds)
 {
-    std::string image;
+    HistoryFileHeader header;
+    std::vector<FilePiece> pieces;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (access_ == HistoryAccess::ReadOnly)
@@ -374,13 +347,20 @@ bool HistoryStore::Flush(std::int64_t nowSeconds, std::int64_t minimumGapSeconds
         // A clock set back counts as a gap passed, so a wrong clock never stops the writes.
         if (written_ && nowSeconds >= lastFlush_ && nowSeconds - lastFlush_ < minimumGapSeconds)
             return true;
-        image = Image();
+        header.slotCount = static_cast<std::uint32_t>(slots_.size());
+        pieces.reserve(slots_.size() + 1);
+        pieces.push_back({&header, sizeof(header)});
+        for (const auto& slot : slots_) {
+            header.checksum = HistoryCrc32(slot.get(), sizeof(HistorySlot), header.checksum);
+            pieces.push_back({slot.get(), sizeof(HistorySlot)});
+        }
         dirty_ = false;
         written_ = true;
         lastFlush_ = nowSeconds;
     }
-    // Only the main thread records and flushes, so nothing lands between the copy and here.
-    const bool ok = ReplaceFileDurably(path_.c_str(), image);
+    // Written from the slots themselves, not a copy (a copy would double the store's memory).
+    // Only the main thread records and flushes, so no slot changes or goes while they are written.
+    const bool ok = ReplaceFileDurably(path_.c_str(), pieces.data(), pieces.size());
     const int error = errno;
     std::lock_guard<std::mutex> lock(mutex_);
     if (!ok)

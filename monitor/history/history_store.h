@@ -103,7 +103,6 @@ private:
     void SetAside(const char* why);
     HistorySlot* SlotFor(const DriveSnapshotEntry& drive, const char* identity,
                          const DriveSnapshot& snapshot);
-    std::string Image() const;
 
     std::string path_;
     std::function<void(const char*)> log_;
