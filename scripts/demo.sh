@@ -80,18 +80,22 @@ if [ "$visible" = 1 ]; then
     [ -n "${DISPLAY:-}" ] || { echo "demo: --visible needs a DISPLAY" >&2; exit 2; }
     export KV_HARNESS_DISPLAY=$DISPLAY
 fi
-# The locale is Windows' display language and ANSI code page for the programs.
+# The locale is Windows' display language and ANSI code page for the programs; each
+# language has a Wine prefix of its own, as the tests' two harnesses do.
 if [ "$english" = 1 ]; then
     export KV_HARNESS_LANG=C.UTF-8
-    degrees='\xb0C'   # code page 1252
+    harness=$root/build/win64/foreign
+    degrees='\x81\x8bC'  # the degree sign as the programs' own texts spell it
 else
     export KV_HARNESS_LANG=ja_JP.UTF-8
+    harness=$root/build/win64
     degrees='\x81\x8e'  # the degree sign of code page 932
 fi
-scripts/wine-harness.sh start build/win64 $$ || exit 1
+mkdir -p "$harness"
+scripts/wine-harness.sh start "$harness" $$ || exit 1
 # shellcheck disable=SC1091
-. build/win64/wine/env
-trap '"$root/scripts/wine-harness.sh" stop "$root/build/win64"' EXIT INT TERM
+. "$harness/wine/env"
+trap '"$root/scripts/wine-harness.sh" stop "$harness"' EXIT INT TERM
 
 # KELVIX.INI lives in the prefix's Windows directory: measure every 5 s, warn with balloons,
 # log, open the monitor window, and answer queries on the default port.
