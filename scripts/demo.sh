@@ -3,20 +3,24 @@
 # window, S.M.A.R.T. viewer and UDP server, watched by PELITO (one tray icon per drive) and
 # asked every few seconds by the Linux tempquery.
 #
-#   bash scripts/demo.sh [seconds] [--visible]
+#   bash scripts/demo.sh [seconds] [--visible] [--english]
 #
 # Runs for 90 seconds by default. Without --visible everything happens on a private
 # virtual display and the screen is saved every few seconds to build/demo/screens/;
-# with --visible the Wine desktop opens on your own $DISPLAY.
+# with --visible the Wine desktop opens on your own $DISPLAY. KELVIX and PELITO speak
+# Japanese, as on a Japanese Windows (Wine in the ja_JP.UTF-8 locale); with --english
+# Wine runs in C.UTF-8, a Windows of another language, and they speak English.
 set -u
 cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=90
 visible=0
+english=0
 for arg in "$@"; do
     case "$arg" in
         --visible) visible=1 ;;
-        ''|*[!0-9]*) echo "usage: demo.sh [seconds] [--visible]" >&2; exit 2 ;;
+        --english) english=1 ;;
+        ''|*[!0-9]*) echo "usage: demo.sh [seconds] [--visible] [--english]" >&2; exit 2 ;;
         *) seconds=$arg ;;
     esac
 done
@@ -76,14 +80,26 @@ if [ "$visible" = 1 ]; then
     [ -n "${DISPLAY:-}" ] || { echo "demo: --visible needs a DISPLAY" >&2; exit 2; }
     export KV_HARNESS_DISPLAY=$DISPLAY
 fi
-scripts/wine-harness.sh start build/win64 $$ || exit 1
+# The locale is Windows' display language and ANSI code page for the programs; each
+# language has a Wine prefix of its own, as the tests' two harnesses do.
+if [ "$english" = 1 ]; then
+    export KV_HARNESS_LANG=C.UTF-8
+    harness=$root/build/win64/foreign
+    degrees='\x81\x8bC'  # the degree sign as the programs' own texts spell it
+else
+    export KV_HARNESS_LANG=ja_JP.UTF-8
+    harness=$root/build/win64
+    degrees='\x81\x8e'  # the degree sign of code page 932
+fi
+mkdir -p "$harness"
+scripts/wine-harness.sh start "$harness" $$ || exit 1
 # shellcheck disable=SC1091
-. build/win64/wine/env
-trap '"$root/scripts/wine-harness.sh" stop "$root/build/win64"' EXIT INT TERM
+. "$harness/wine/env"
+trap '"$root/scripts/wine-harness.sh" stop "$harness"' EXIT INT TERM
 
 # KELVIX.INI lives in the prefix's Windows directory: measure every 5 s, warn with balloons,
 # log, open the monitor window, and answer queries on the default port.
-printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=5\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=10008\r\n[Information]\r\nUseInformation=1\r\nX=40\r\nY=590\r\nForm=%%d\x81\x8e\r\n' \
+printf '[Common]\r\nUseLog=1\r\n[Timer]\r\nCurrent=5\r\n[Threshold]\r\nUseBalloon=1\r\n[Network]\r\nUseNetwork=1\r\nPort=10008\r\n[Information]\r\nUseInformation=1\r\nX=40\r\nY=590\r\nForm=%%d'"$degrees"'\r\n' \
     > "$WINEPREFIX/drive_c/windows/KELVIX.INI"
 # PELITO asks 127.0.0.1 every 10 s (its own settings dialog allows 30 s and more).
 # PELITO keeps its settings in the user's application-data folder.

@@ -15,7 +15,8 @@ work=$build/deb_test
 rm -rf "$work"
 mkdir -p "$work/root" "$work/state"
 pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null' EXIT
+receiver=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; [ -n "$receiver" ] && kill "$receiver" 2>/dev/null' EXIT
 
 deb=$(bash "$root/scripts/package-deb.sh" "$build" | tail -n 1)
 if [ -f "$deb" ]; then pass "package built: $(basename "$deb")"; else fail "package built"; exit 1; fi
@@ -105,6 +106,59 @@ if [ "$rc" = 0 ] && grep -qx "<6>stopped" "$work/kelvixd.log"; then
 else
     fail "kelvixd stops cleanly on SIGTERM" "exit $rc" "$(cat "$work/kelvixd.log")"
 fi
+
+# The package on a root holding only what it declares (and what that declares in turn):
+# a library it links but does not declare is missing there, and the program using it
+# does not start.
+small=$work/declared
+if taken=$(bash "$root/tests/vm/declared_root.sh" "$deb" "$small" 2>&1); then
+    pass "a root of the declared packages: $(tr '\n' ' ' <<<"$taken" | wc -w) packages"
+else
+    fail "a root of the declared packages" "$taken"
+fi
+# A user namespace makes the change of root work without root rights.
+inside() { timeout 10 unshare -r --root="$small" "$@"; }
+if [ "$(inside /usr/sbin/kelvixd --version 2>&1)" = "kelvixd $(dpkg-deb -f "$deb" Version)" ]; then
+    pass "kelvixd --version in the declared root"
+else
+    fail "kelvixd --version in the declared root" "$(inside /usr/sbin/kelvixd --version 2>&1)"
+fi
+# The test event through the request helper (libcurl's user) to a receiver on loopback.
+python3 -u "$root/tests/e2e/notify_receiver.py" "$work/received.jsonl" >"$work/receiver.port" 2>/dev/null &
+receiver=$!
+end=$((SECONDS + 10))
+until [ -s "$work/receiver.port" ] || [ $SECONDS -ge $end ]; do sleep 0.1; done
+printf '[Notify]\nUrl=http://127.0.0.1:%s/deb\n' "$(head -n 1 "$work/receiver.port")" > "$small/etc/kelvix/notify.conf"
+out=$(inside /usr/sbin/kelvixd -c /etc/kelvix/notify.conf --test-notify 2>&1)
+kill "$receiver"
+receiver=""
+if grep -q '"path": "/deb"' "$work/received.jsonl" 2>/dev/null; then
+    pass "the request helper delivers the test event from the declared root"
+else
+    fail "the request helper delivers the test event from the declared root" "$out"
+fi
+# A short run over a simulated drive (the package's kelvixd built with the simulated drive
+# source), asked once on loopback by the package's tempquery, both in the declared root.
+cmake --build "$build" -j "${KV_JOBS:-2}" --target kelvixd_sim >/dev/null
+install -m 0755 "$build/kelvixd/kelvixd_sim" "$small/usr/sbin/kelvixd_sim"
+printf 'drive 0\nmodel ST380011A\nserial 5JV3DEB0\ntemperature 194 37\n' > "$small/etc/kelvix/drives.txt"
+port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$small/var/lib/kelvix"
+sed -e "s|^Port=.*|Port=$port|" "$small/etc/kelvix/kelvixd.conf" > "$small/etc/kelvix/test.conf"
+KELVIXD_DRIVESET=/etc/kelvix/drives.txt unshare -r --root="$small" /usr/sbin/kelvixd_sim -c /etc/kelvix/test.conf \
+    2>"$work/declared.log" &
+pid=$!
+end=$((SECONDS + 10))
+until grep -qs "serving on UDP port $port" "$work/declared.log" || [ $SECONDS -ge $end ]; do sleep 0.1; done
+answer=$(KELVIX_QUERY_PORT=$port inside /usr/bin/tempquery 127.0.0.1 2>&1)
+if grep -q '^#0  37/37 : ST380011A ' <<<"$answer"; then
+    pass "tempquery gets the simulated drive from kelvixd in the declared root"
+else
+    fail "tempquery gets the simulated drive from kelvixd in the declared root" "$answer" "$(cat "$work/declared.log")"
+fi
+kill -TERM "$pid"
+wait "$pid"
+pid=""
 
 echo "kelvixd_deb: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
