@@ -1,5 +1,7 @@
 #include "clipboard_text.h"
 
+#include "utf16_from_cp932.h"
+
 #include <cstdio>
 
 std::string ClipboardText(const DriveReadings& readings)
@@ -21,4 +23,15 @@ std::string ClipboardText(const DriveReadings& readings)
         text += line;
     }
     return text;
+}
+
+ClipboardContent ClipboardContentOf(const DriveReadings& readings, Language language)
+{
+    const std::string text = ClipboardText(readings);
+    ClipboardContent content;
+    content.unicode = Utf16FromCp932(text.c_str());
+    if (language == Language::Japanese) {
+        content.cp932 = text;
+    }
+    return content;
 }

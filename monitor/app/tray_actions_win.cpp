@@ -66,6 +66,27 @@ void RightClick(HWND window)
     PostMessageA(window, WM_NULL, 0, 0);
 }
 
+// A movable block holding `size` bytes from `data`, zero beyond them; null when none.
+HGLOBAL ClipboardBlock(const void* data, std::size_t size, std::size_t blockSize)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, blockSize);
+    if (block) {
+        if (void* bytes = GlobalLock(block)) {
+            std::memcpy(bytes, data, size);
+            GlobalUnlock(block);
+        }
+    }
+    return block;
+}
+
+// The clipboard owns a block only once it took it.
+void PutOnClipboard(UINT format, HGLOBAL block)
+{
+    if (block && !SetClipboardData(format, block)) {
+        GlobalFree(block);
+    }
+}
+
 }  // namespace
 
 void HandleTrayCallback(HWND window, LPARAM mouseMessage)
@@ -167,35 +188,17 @@ void RunTrayMenu(HWND window)
 
 void CopyTemperaturesToClipboard(HWND window)
 {
-    const std::string text = ClipboardText(CollectReadings(App().drives));
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kClipboardBlockSize);
-    if (!block) {
-        return;
-    }
-    if (void* bytes = GlobalLock(block)) {
-        std::memcpy(bytes, text.data(), text.size());  // shorter than the block: stays terminated
-        GlobalUnlock(block);
-    }
-    // The clipboard owns the block only once it took it.
+    const ClipboardContent content = ClipboardContentOf(CollectReadings(App().drives), ProgramLanguage());
     if (!OpenClipboard(window)) {
-        GlobalFree(block);
         return;
     }
     EmptyClipboard();
-    if (!SetClipboardData(CF_TEXT, block)) {
-        GlobalFree(block);
-    }
-    // The same text in UTF-16: Windows would make it from the bytes above with the
-    // system's code page, which is not 932 outside Japan.
-    const std::wstring wide = WideFromCp932(text.c_str());
-    if (HGLOBAL wideBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (wide.size() + 1) * sizeof(wchar_t))) {
-        if (void* units = GlobalLock(wideBlock)) {
-            std::memcpy(units, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-            GlobalUnlock(wideBlock);
-        }
-        if (!SetClipboardData(CF_UNICODETEXT, wideBlock)) {
-            GlobalFree(wideBlock);
-        }
+    const std::size_t unicodeBytes = content.unicode.size() * sizeof(char16_t);
+    PutOnClipboard(CF_UNICODETEXT,
+        ClipboardBlock(content.unicode.data(), unicodeBytes, unicodeBytes + sizeof(char16_t)));
+    if (content.cp932) {
+        // Shorter than the block: stays terminated.
+        PutOnClipboard(CF_TEXT, ClipboardBlock(content.cp932->data(), content.cp932->size(), kClipboardBlockSize));
     }
     CloseClipboard();
 }

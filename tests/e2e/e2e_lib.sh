@@ -21,6 +21,8 @@ e2e_begin() {
     fi
     # shellcheck disable=SC1091
     . "$harness/wine/env"
+    # The harness's ANSI code page, in which kvdriver's A calls hand texts over.
+    case ${LANG:-} in ja_JP*) E2E_ANSI=CP932 ;; *) E2E_ANSI=CP1252 ;; esac
     E2E_WORK=$E2E_BUILD/e2e/$E2E_NAME
     rm -rf "$E2E_WORK"
     mkdir -p "$E2E_WORK" "$E2E_BUILD/screenshots"
@@ -88,15 +90,17 @@ shot() {
         [ -n "${E2E_PROBING:-}" ] || fail "screenshot $1 shows something" "$file is one colour"; return 1
     fi
 }
-# tray_picture NAME: a checksum of the tray icon's 16 x 16 pixels, cut from screenshot NAME.
+# tray_picture NAME: a checksum of the tray icon's pixels (E2E_TRAY_ICON: where it is, 16 x 16
+# at 96 dpi), cut from screenshot NAME.
 tray_picture() {
     shot "$1"
-    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop 16x16+5+24 +repage txt:- | tail -n +2 | md5sum
+    convert "$E2E_BUILD/screenshots/${E2E_NAME}_$1.png" -crop "${E2E_TRAY_ICON:-16x16+5+24}" +repage txt:- |
+        tail -n +2 | md5sum
 }
 # read_balloons: the texts of the balloons and tooltips on the screen, in UTF-8, into
 # E2E_BALLOON. A balloon can time out between two reads: a check after a wait takes the
 # text that the wait's probe saw, never a second read.
-read_balloons() { E2E_BALLOON=$(kvd windows tooltips_class32 | from_sjis | tr -d '\r'); }
+read_balloons() { E2E_BALLOON=$(kvd windows tooltips_class32 | from_ansi | tr -d '\r'); }
 # balloon_has TEXT: a balloon on the screen shows TEXT (E2E_BALLOON holds what was read).
 # Its window exists before its text: wait for this, not for the window.
 balloon_has() { read_balloons; [[ "$E2E_BALLOON" == *"$1"* ]]; }
@@ -152,6 +156,9 @@ check_kelvix_windows_and_quit() {
 
 # Shift-JIS bytes (what the programs write) to UTF-8 (what these scripts are written in).
 from_sjis() { iconv -f CP932 -t UTF-8; }
+# Texts in the harness's ANSI code page (what kvdriver reads from windows and the plain-text
+# clipboard) to UTF-8: Shift-JIS in the Japanese harness, code page 1252 in the English one.
+from_ansi() { iconv -f "$E2E_ANSI" -t UTF-8; }
 
 # install_kelvix_sim [PROGRAM...]: KELVIX_SIM.exe (and any other program named), the drive
 # database and the glyph file copied into the test's folder, as a user installs them;
@@ -235,7 +242,9 @@ no_boxes() { local found; found=$(boxes) && [ -z "$found" ]; }
 # copy_temperatures: empties the clipboard, then has KELVIX copy its temperatures into it
 # and waits until that was handled, so that an earlier copy cannot pass for this one.
 copy_temperatures() { kvd clear-clipboard && kvd command-times 32790 1; }
-clipboard_text() { kvd clipboard | from_sjis | tr -d '\r'; }
+clipboard_text() { kvd clipboard | from_ansi | tr -d '\r'; }
+# clipboard_unicode: the clipboard's UTF-16 text (CF_UNICODETEXT), in UTF-8.
+clipboard_unicode() { kvd clipboard-unicode | tr -d '\r'; }
 
 pass() { E2E_PASSED=$((E2E_PASSED + 1)); echo "ok   - $1"; }
 fail() { E2E_FAILED=$((E2E_FAILED + 1)); echo "FAIL - $1"; [ $# -gt 1 ] && printf '       %s\n' "${@:2}"; }

@@ -9,6 +9,7 @@
 //   kvdriver tray-click MSG                  post the tray callback (32770) with mouse MSG
 //   kvdriver taskbar-created                 broadcast "TaskbarCreated" to KELVIX
 //   kvdriver clipboard                       print the clipboard text (CF_TEXT bytes)
+//   kvdriver clipboard-unicode               print the clipboard's CF_UNICODETEXT in UTF-8
 //   kvdriver clear-clipboard                 empty the clipboard
 //   kvdriver foreground                      print the foreground window's class<TAB>title
 //   kvdriver boxes                           list visible dialog boxes: caption<TAB>text
@@ -105,19 +106,27 @@ int Boxes(const char* caption, bool print, bool press)
     return search.found;
 }
 
-int Clipboard()
+// Prints the clipboard's text in `format` (CF_TEXT: its bytes; CF_UNICODETEXT: in UTF-8).
+int Clipboard(UINT format)
 {
     for (int attempt = 0; attempt < 20; ++attempt) {
         if (OpenClipboard(nullptr)) {
-            HANDLE data = GetClipboardData(CF_TEXT);
+            HANDLE data = GetClipboardData(format);
             int rc = 1;
-            if (data) {
-                const char* text = static_cast<const char*>(GlobalLock(data));
-                if (text) {
-                    std::fwrite(text, 1, std::strlen(text), stdout);
-                    GlobalUnlock(data);
-                    rc = 0;
+            if (const void* text = data ? GlobalLock(data) : nullptr) {
+                std::string bytes;
+                if (format == CF_UNICODETEXT) {
+                    const auto* wide = static_cast<const wchar_t*>(text);
+                    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+                    bytes.resize(size > 0 ? static_cast<std::size_t>(size) : 1);
+                    WideCharToMultiByte(CP_UTF8, 0, wide, -1, &bytes[0], size, nullptr, nullptr);
+                    bytes.resize(bytes.size() - 1);  // the terminating zero
+                } else {
+                    bytes = static_cast<const char*>(text);
                 }
+                std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+                GlobalUnlock(data);
+                rc = 0;
             }
             CloseClipboard();
             return rc;
@@ -282,7 +291,9 @@ int main(int argc, char** argv)
         return monitor && PostMessageA(monitor, message, 0, 0) ? 0 : 1;
     }
     if (call == "clipboard" && argc == 2)
-        return Clipboard();
+        return Clipboard(CF_TEXT);
+    if (call == "clipboard-unicode" && argc == 2)
+        return Clipboard(CF_UNICODETEXT);
     if (call == "clear-clipboard" && argc == 2)
         return ClearClipboard();
     if (call == "foreground" && argc == 2) {

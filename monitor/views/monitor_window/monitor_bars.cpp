@@ -10,8 +10,3 @@ unsigned BarLevel(std::uint8_t value, std::uint32_t threshold, const std::int32_
     }
     return kGraphLevels - 1;
 }
-
-COLORREF BarColour(std::uint8_t value, const Settings& settings)
-{
-    return settings.ColorGrphLevel[BarLevel(value, settings.ThresholdCurrent, settings.ScaleGrphLevel)];
-}

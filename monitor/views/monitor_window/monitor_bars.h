@@ -1,4 +1,5 @@
-// Colour of a monitor-window bar: by how far its value lies from the warning temperature.
+// Colour level of a monitor-window bar: by how far its value lies from the drive's warning
+// temperature.
 #pragma once
 
 #include "settings.h"
@@ -8,5 +9,3 @@
 // The first level n (0 to 3) with value <= threshold + ScaleGrphLevel[n], the sums taken
 // in 32 bits and compared unsigned; 4 when none holds. ScaleGrphLevel[4] takes no part.
 unsigned BarLevel(std::uint8_t value, std::uint32_t threshold, const std::int32_t (&offsets)[kGraphLevels]);
-
-COLORREF BarColour(std::uint8_t value, const Settings& settings);

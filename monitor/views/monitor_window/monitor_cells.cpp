@@ -1,6 +1,7 @@
 #include "monitor_cells.h"
 
 #include "health_words.h"
+#include "monitor_bars.h"
 #include "not_answering_text.h"
 #include "temperature_text.h"
 
@@ -69,6 +70,9 @@ MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& setti
         }
         cell.currentBar = current;
         cell.worstBar = drive.worstTemperature;
+        const std::uint32_t warning = verdicts != nullptr ? verdicts[number].warningTemperature : 0;
+        cell.currentLevel = static_cast<std::uint8_t>(BarLevel(cell.currentBar, warning, settings.ScaleGrphLevel));
+        cell.worstLevel = static_cast<std::uint8_t>(BarLevel(cell.worstBar, warning, settings.ScaleGrphLevel));
     }
     plan.filledCells = k;
     return plan;

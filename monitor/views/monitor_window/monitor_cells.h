@@ -17,6 +17,10 @@ struct MonitorCell {
     char temperatureText[kShortTextSize] = {};
     std::uint8_t currentBar = 0;
     std::uint8_t worstBar = 0;
+    // Each bar's colour, an index into ColorGrphLevel (BarLevel from the drive's own
+    // warning temperature).
+    std::uint8_t currentLevel = 0;
+    std::uint8_t worstLevel = 0;
 };
 
 struct MonitorCellPlan {
@@ -33,7 +37,9 @@ unsigned WrittenCellCount(const DriveState& drives);
 // `health`: each drive number's health state (0 unknown, 1 good, 2 caution, 3 bad), or
 // null; a drive in caution or bad gets its health word in brackets before its name
 // ("[注意] ", "[危険] "), so the window marks it wherever it is read.
-// `verdicts` (by drive number, or null): a drive that does not answer is marked "(not
-// answering since 12:34)" before its name, and shows no current temperature or bar.
+// `verdicts` (by drive number, or null: none judged yet): a drive that does not answer is
+// marked "(not answering since 12:34)" before its name, and shows no current temperature
+// or bar. The bars are coloured by each drive's verdict's warning temperature, the one the
+// tray and PELITO warn at (none judged: 0, the limit of a drive that is never hot).
 MonitorCellPlan PlanMonitorCells(const DriveState& drives, const Settings& settings, bool worstMode,
                                  const std::uint8_t* health = nullptr, const DriveVerdict* verdicts = nullptr);

@@ -7,7 +7,6 @@
 
 #include "loaded_library.h"
 #include "program_state_win.h"
-#include "monitor_bars.h"
 #include "monitor_cells.h"
 #include "monitor_ids.h"
 #include "monitor_size.h"
@@ -44,11 +43,11 @@ HWND Control(HWND window, int firstId, unsigned cell)
     return GetDlgItem(window, firstId + static_cast<int>(cell));
 }
 
-void SetBar(HWND bar, std::uint8_t value)
+void SetBar(HWND bar, std::uint8_t value, std::uint8_t level)
 {
     const Settings& settings = Program().settings;
     SendMessageA(bar, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(settings.ColorGrphBack));
-    SendMessageA(bar, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(BarColour(value, settings)));
+    SendMessageA(bar, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(settings.ColorGrphLevel[level]));
     SendMessageA(bar, PBM_SETPOS, value, 0);
 }
 
@@ -412,7 +411,7 @@ void RefreshMonitorWindow(HWND window)
         const MonitorCell& shown = plan.cells[cell];
         SetDlgItemTextCp932(window, kNameTextId + static_cast<int>(cell), shown.name);
         SetDlgItemTextCp932(window, kTemperatureTextId + static_cast<int>(cell), shown.temperatureText);
-        SetBar(Control(window, kCurrentBarId, cell), shown.currentBar);
-        SetBar(Control(window, kWorstBarId, cell), shown.worstBar);
+        SetBar(Control(window, kCurrentBarId, cell), shown.currentBar, shown.currentLevel);
+        SetBar(Control(window, kWorstBarId, cell), shown.worstBar, shown.worstLevel);
     }
 }

@@ -51,4 +51,37 @@ TEST(ClipboardText, StaysInsideTheBlockWithOverlongTexts)
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
 }
 
+// The same lines in UTF-16 whatever the language; plain text of their own (code page 932)
+// only in Japanese: an English Windows makes it from the UTF-16.
+TEST(ClipboardContent, LinesInUtf16InBothLanguages)
+{
+    DriveReadings readings;
+    readings.Add(Drive(1, 46, "Samsung SSD 980 PRO 1TB", "1.00TB", "NVMe"));
+    readings.Add(Drive(3, 7, "ST380011A", "80.02GB", "UltraDMA-5"));
+    const struct {
+        Language language;
+        std::u16string unicode;
+        const char* cp932;  // null: no CF_TEXT of its own
+    } cases[] = {
+        {Language::Japanese,
+         u"46\u2103 : Samsung SSD 980 PRO 1TB (1.00TB NVMe)\r\n"
+         u" 7\u2103 : ST380011A (80.02GB UltraDMA-5)\r\n",
+         "46" DEG " : Samsung SSD 980 PRO 1TB (1.00TB NVMe)\r\n"
+         " 7" DEG " : ST380011A (80.02GB UltraDMA-5)\r\n"},
+        {Language::English,
+         u"46\u2103 : Samsung SSD 980 PRO 1TB (1.00TB NVMe)\r\n"
+         u" 7\u2103 : ST380011A (80.02GB UltraDMA-5)\r\n",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language == Language::Japanese ? "Japanese" : "English");
+        const ClipboardContent content = ClipboardContentOf(readings, c.language);
+        EXPECT_EQ(content.unicode, c.unicode);
+        ASSERT_EQ(content.cp932.has_value(), c.cp932 != nullptr);
+        if (c.cp932 != nullptr) {
+            EXPECT_EQ(*content.cp932, c.cp932);
+        }
+    }
+}
+
 }  // namespace

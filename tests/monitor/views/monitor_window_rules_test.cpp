@@ -160,7 +160,41 @@ TEST(BarLevel, DefaultsAroundForty)
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.value));
         EXPECT_EQ(BarLevel(c.value, settings.ThresholdCurrent, settings.ScaleGrphLevel), c.level);
-        EXPECT_EQ(BarColour(c.value, settings), settings.ColorGrphLevel[c.level]);
+    }
+}
+
+// Each bar's colour level comes from its own drive's warning temperature, the verdict's
+// (an NVMe drive warning at 65 beside ATA drives at the user's 40), never the setting's.
+TEST(MonitorCells, BarLevelsFollowEachDrivesOwnWarningTemperature)
+{
+    const struct {
+        std::uint8_t warning;
+        std::uint8_t current;
+        std::uint8_t worst;
+        unsigned currentLevel;
+        unsigned worstLevel;
+    } cases[] = {
+        {65, 44, 44, 0, 0},  // at 40 these would be yellow and red
+        {65, 45, 46, 0, 0},
+        {65, 47, 47, 0, 0},
+        {65, 59, 60, 0, 1},
+        {65, 65, 68, 2, 2},  // at its own limit, and hot up to 3 above it
+        {65, 71, 72, 3, 4},  // near and past 6 above it: the warning colours
+        {40, 45, 47, 3, 4},  // the ATA drives at the user's limit, as before
+        {40, 40, 41, 2, 2},
+        {0, 45, 99, 0, 0},   // never hot: -6 wraps, every value is the first colour
+    };
+    const Settings settings;  // ThresholdCurrent 40: no drive here may take it
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << int(c.warning) << ": " << int(c.current) << "/" << int(c.worst));
+        const auto drives = MakeDrives(16, {{4, c.current, c.worst}});
+        DriveVerdict verdicts[kMaxDrives];
+        verdicts[4].temperature = TemperatureState::Normal;
+        verdicts[4].warningTemperature = c.warning;
+        const MonitorCellPlan plan = PlanMonitorCells(*drives, settings, false, nullptr, verdicts);
+        ASSERT_EQ(plan.filledCells, 1u);
+        EXPECT_EQ(plan.cells[0].currentLevel, c.currentLevel);
+        EXPECT_EQ(plan.cells[0].worstLevel, c.worstLevel);
     }
 }
 
