@@ -37,6 +37,11 @@ LogonTaskState LogonTaskStateOf(bool registered, const std::string& taskProgram,
     if (!registered) {
         return LogonTaskState::Absent;
     }
+    // A task of our name whose program cannot be read (Wine's Task Scheduler keeps no
+    // actions) is taken for ours: shown ticked, it can be unticked and so removed.
+    if (taskProgram.empty()) {
+        return LogonTaskState::ThisProgram;
+    }
     return SamePath(taskProgram, thisProgram) ? LogonTaskState::ThisProgram : LogonTaskState::OtherProgram;
 }
 

@@ -12,7 +12,8 @@ enum class LogonTaskState {
     OtherProgram,  // another copy's task (moved or a second install): left alone
 };
 
-// The state from whether the task is registered and the program it starts.
+// The state from whether the task is registered and the program it starts (empty: the
+// definition names none that could be read).
 LogonTaskState LogonTaskStateOf(bool registered, const std::string& taskProgram, const std::string& thisProgram);
 
 enum class LogonTaskStep { None, Register, Remove };

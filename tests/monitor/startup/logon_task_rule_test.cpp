@@ -22,7 +22,7 @@ const StateCase kStates[] = {
     {true, "C:/Program Files/KELVIX/KELVIX.exe", LogonTaskState::ThisProgram},
     {true, "C:\\Old\\KELVIX\\KELVIX.exe", LogonTaskState::OtherProgram},
     {true, "C:\\Program Files\\KELVIX\\KELVIX.exe ", LogonTaskState::OtherProgram},
-    {true, "", LogonTaskState::OtherProgram},  // a task of that name that runs no program
+    {true, "", LogonTaskState::ThisProgram},  // its program unreadable: it can be unticked
 };
 
 TEST(LogonTaskRule, TheCheckShowsATaskOfThisProgramOnly)
