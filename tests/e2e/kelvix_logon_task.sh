@@ -80,10 +80,11 @@ check "ticked in the dialog, OK registers it" wait_until 10 task_there
 check "the menu item is handled again" kvd command-times 32804 1
 check "the menu removes the task" wait_until 10 task_gone
 
-# A task file that cannot be written (a folder of that name): the box, and still unticked.
+# A task file that cannot be written (a folder of that name: access denied, as without
+# administrator rights): the box says what to do, and the check stays unticked.
 mkdir "$task_file"
 kvd command 32804
-check "the failure is told in a box" wait_until 15 boxes_have "Windows と同時に起動する設定を変更できませんでした"
+check "the failure is told in a box" wait_until 15 boxes_have "KELVIX を管理者として実行してください"
 kvd dismiss-boxes >/dev/null
 check_eq "the check stays as the task really is" 0 "$(settings_check)"
 close_settings 2
