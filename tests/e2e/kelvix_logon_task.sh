@@ -66,8 +66,9 @@ kvd key 27
 check "Escape closes the tray menu" wait_until 15 menu_closed
 
 # The settings dialog shows it, and unticking it there removes the task on OK.
+shot before_settings
 check_eq "the settings dialog shows it ticked" 1 "$(settings_check)"
-shot settings_ticked
+check "the settings dialog painted" wait_until 10 screen_changed_from "$(screen before_settings)" settings_ticked
 kvd dialog-click "$settings_title" 1037
 close_settings 1
 check "OK removes the task" wait_until 10 task_gone
