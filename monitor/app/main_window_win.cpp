@@ -17,6 +17,7 @@
 #include "profile_location_win.h"
 #include "program_folder.h"
 #include "settings_dialog_win.h"
+#include "start_with_windows_win.h"
 #include "tray_actions_win.h"
 #include "publication_win.h"
 #include "tray_picture_win.h"
@@ -335,6 +336,9 @@ void OnCommand(HWND window, UINT command)
         } else {
             app.historyWindow = OpenHistoryWindow();
         }
+        break;
+    case CMD_START_WITH_WINDOWS:
+        ChangeStartWithWindows(window, !StartsWithWindows());
         break;
     case CMD_SHOW_INFO:
         InfoBalloon(window);

@@ -9,6 +9,7 @@
 #include "mqtt_dialog_win.h"
 #include "notify_dialog_win.h"
 #include "publication_win.h"
+#include "start_with_windows_win.h"
 #include "tray_picture_win.h"
 #include "wide_text_win.h"
 #include "window_helpers_win.h"
@@ -36,6 +37,7 @@ constexpr ControlText kControlTexts[] = {
     {IDC_NO_TRAY_ICON, KelvixText::CheckNoTrayIcon}, {IDC_USE_BALLOON, KelvixText::CheckUseBalloon},
     {IDC_USE_INFORMATION, KelvixText::CheckUseInformation}, {IDC_NO_WAKE, KelvixText::CheckNoWake},
     {IDC_WAKE_AFTER_LABEL, KelvixText::LabelWakeAfter}, {IDC_WAKE_AFTER_UNIT, KelvixText::UnitWakeAfter},
+    {IDC_START_WITH_WINDOWS, KelvixText::MenuStartWithWindows},
     {IDC_USE_NETWORK, KelvixText::CheckUseNetwork}, {IDC_PORT_LABEL, KelvixText::LabelPort},
     {IDC_ALLOWED_HOSTS_LABEL, KelvixText::LabelAllowedHosts}, {IDC_RATE_LABEL, KelvixText::LabelRate},
     {IDC_RATE_UNIT, KelvixText::UnitRate}, {IDC_HDDTEMP_PORT_LABEL, KelvixText::LabelHddtempPort},
@@ -74,6 +76,7 @@ constexpr PagePart kPageParts[] = {
     {IDC_USE_INFORMATION, PAGE_MEASUREMENT}, {IDC_NO_WAKE, PAGE_MEASUREMENT},
     {IDC_WAKE_AFTER_LABEL, PAGE_MEASUREMENT}, {IDC_WAKE_AFTER_EDIT, PAGE_MEASUREMENT},
     {IDC_WAKE_AFTER_SPIN, PAGE_MEASUREMENT}, {IDC_WAKE_AFTER_UNIT, PAGE_MEASUREMENT},
+    {IDC_START_WITH_WINDOWS, PAGE_MEASUREMENT},
 
     {IDC_USE_NETWORK, PAGE_NETWORK}, {IDC_PORT_LABEL, PAGE_NETWORK}, {IDC_PORT_EDIT, PAGE_NETWORK},
     {IDC_PORT_SPIN, PAGE_NETWORK}, {IDC_ALLOWED_HOSTS_LABEL, PAGE_NETWORK}, {IDC_ALLOWED_HOSTS, PAGE_NETWORK},
@@ -233,6 +236,7 @@ void Open(HWND dialog)
     LimitText(dialog, IDC_LISTEN_ADDRESS, Key("Export", "ListenAddress"));
     SetDlgItemTextCp932(dialog, IDC_LISTEN_ADDRESS, settings.ListenAddress);
     Check(dialog, IDC_WEB_PAGE, settings.WebPage);
+    Check(dialog, IDC_START_WITH_WINDOWS, StartsWithWindows() ? 1 : 0);
     ShowWindow(dialog, SW_SHOW);
 }
 
@@ -303,6 +307,8 @@ void Confirm(HWND dialog)
     if (!SaveSettings(settings)) {
         ShowWriteError(dialog, kSettingsFile);
     }
+    // Not a setting of the file: the task itself is what Windows reads at logon.
+    ChangeStartWithWindows(dialog, Checked(dialog, IDC_START_WITH_WINDOWS) != 0);
     app.settingsDialog = nullptr;
     EndDialog(dialog, IDOK);
 }

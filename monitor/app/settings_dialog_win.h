@@ -34,6 +34,7 @@ enum SettingsControl : int {
     IDC_WAKE_AFTER_SPIN = 1034,
     IDC_NOTIFY_SETTINGS = 1035,  // opens the notifications dialog
     IDC_HOME_ASSISTANT = 1036,   // opens the Home Assistant (MQTT) dialog
+    IDC_START_WITH_WINDOWS = 1037,  // the logon task, applied on OK
     IDC_SETTINGS_PAGES = 1039,   // the tab control that shows one page at a time
     // The labels, each with an id so its text can be set like any other.
     IDC_INTERVAL_LABEL = 1040,
@@ -60,7 +61,7 @@ enum SettingsControl : int {
 
 // The pages of the tab control, in order.
 enum SettingsPage : int {
-    PAGE_MEASUREMENT,  // interval, warning temperature, tray, balloon, sleeping drives
+    PAGE_MEASUREMENT,  // interval, warning temperature, tray, balloon, sleeping drives, start
     PAGE_NETWORK,      // the network service and who it answers
     PAGE_EXPORT,       // hddtemp and Prometheus ports
     PAGE_FILES,        // log, database and tray icon files

@@ -8,6 +8,7 @@
 #include "warning_alerts.h"
 #include "kelvix_texts.h"
 #include "monitor_ids.h"
+#include "start_with_windows_win.h"
 #include "tray_picture_win.h"
 #include "wide_text_win.h"
 #include "window_helpers_win.h"
@@ -174,6 +175,8 @@ void RunTrayMenu(HWND window)
     AppendMenuCp932(menu, MF_STRING | (app.monitorWindow ? MF_CHECKED : MF_UNCHECKED), CMD_MONITOR_WINDOW, Text(KelvixText::MenuMonitorWindow));
     AppendMenuCp932(menu, MF_STRING | (app.smartWindow ? MF_CHECKED : MF_UNCHECKED), CMD_SMART_WINDOW, Text(KelvixText::MenuSmartWindow));
     AppendMenuCp932(menu, MF_STRING | (app.historyWindow ? MF_CHECKED : MF_UNCHECKED), CMD_HISTORY_WINDOW, Text(KelvixText::MenuHistoryWindow));
+    AppendMenuCp932(menu, MF_STRING | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED), CMD_START_WITH_WINDOWS,
+        Text(KelvixText::MenuStartWithWindows));
     AppendMenuCp932(menu, MF_STRING, CMD_SETTINGS, Text(CommonText::MenuSettings));
     AppendMenuCp932(menu, MF_STRING, CMD_ABOUT, Text(CommonText::MenuAbout));
     AppendMenuCp932(menu, MF_SEPARATOR, 0, nullptr);

@@ -45,6 +45,7 @@ enum MonitorCommand : UINT {
     CMD_ABOUT = 32798,
     CMD_ACCEPT_CAUTION = 32800,  // the user has seen the drives' cautions
     CMD_HISTORY_WINDOW = 32803,
+    CMD_START_WITH_WINDOWS = 32804,  // ticks or unticks the logon task
     CMD_CLOSE = 32799,  // also "close" for every window of the system
 };
 

@@ -279,6 +279,13 @@ constexpr TextRow kRows[] = {
     {"予備領域 %u%%", "available spare %u%%"},
     {"メトリクスのポートで Web ページを表示する(&W)", "&Web page on the metrics port"},
     {"Web ページ: %s", "Web page: %s"},
+    {"Windows と同時に起動する", "Start with Windows"},
+    {"Windows と同時に起動するには、KELVIX を管理者として実行してください。",
+        "Start with Windows needs KELVIX run as administrator."},
+    {"タスク スケジューラが使えないため、Windows と同時に起動する設定を変更できませんでした。",
+        "Start with Windows could not be changed: the Task Scheduler is not available."},
+    {"Windows と同時に起動する設定を変更できませんでした (タスク スケジューラのエラー 0x%08X)。",
+        "Start with Windows could not be changed (Task Scheduler error 0x%08X)."},
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<std::size_t>(KelvixText::Count),
               "one row for every KELVIX text");

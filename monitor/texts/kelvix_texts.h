@@ -270,6 +270,10 @@ enum class KelvixText : unsigned short {
     WebSpare,
     LabelWebPage,
     AboutWebPage,
+    MenuStartWithWindows,  // the tray menu's check and the settings dialog's
+    LogonTaskNeedsAdmin,
+    LogonTaskNoScheduler,
+    LogonTaskFailed,
     Count
 };
 

@@ -235,7 +235,7 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
     const std::vector<std::wstring> expectedTray = {
         Wide(KelvixText::MenuMeasureNow), Wide(KelvixText::MenuMeasureStop), Wide(KelvixText::MenuCopyTemperatures), L"",
         Wide(KelvixText::MenuMonitorWindow), Wide(KelvixText::MenuSmartWindow),
-        Wide(KelvixText::MenuHistoryWindow), Wide(CommonText::MenuSettings),
+        Wide(KelvixText::MenuHistoryWindow), Wide(KelvixText::MenuStartWithWindows), Wide(CommonText::MenuSettings),
         Wide(CommonText::MenuAbout), L"", Wide(CommonText::MenuExit),
     };
     EXPECT_EQ(tray, expectedTray);
