@@ -60,19 +60,19 @@ int RedPixels(HICON icon)
     return count;
 }
 
-TEST(DigitIconSet, TwoHundredDistinctPicturesWithTheWarningBankInRed)
+TEST(DigitIconSet, DistinctPicturesWithTheWarningBankInRedAndNoTemperature)
 {
     DigitIconSet set;
     ASSERT_TRUE(set.Build("7SEG_G.KVX"));
     std::set<std::vector<std::uint32_t>> pictures;
     std::vector<HICON> icons;
-    for (unsigned i = 0; i < kDigitIconCount; ++i) {
+    for (unsigned i = 0; i < kClientPictureCount; ++i) {
         ASSERT_NE(set.Icon(i), nullptr) << i;
         pictures.insert(RenderIcon(set.Icon(i)));
         icons.push_back(set.Icon(i));
     }
-    EXPECT_EQ(pictures.size(), 200u);
-    EXPECT_EQ(set.Icon(200), nullptr);
+    EXPECT_EQ(pictures.size(), 201u) << "the no-temperature picture is none of the digits";
+    EXPECT_EQ(set.Icon(kClientPictureCount), nullptr);
     EXPECT_EQ(RedPixels(set.Icon(46)), 0);
     EXPECT_GT(RedPixels(set.Icon(146)), 40);
     SaveIconSheet(icons, 20, 2, "pelito_digit_icons.png");
@@ -168,7 +168,7 @@ TEST_F(PelitoApp, DrivesInSlots0And2GetTwoIconsWithTheirDigitsAndTexts)
     EXPECT_EQ(std::string(Record(2).szInfo), expected);
     std::set<UINT> ids;
     for (const TrayIcon& icon : client_->trayIcons) {
-        EXPECT_EQ(icon.SlotCount(), kDigitIconCount);
+        EXPECT_EQ(icon.SlotCount(), kClientPictureCount);
         ids.insert(icon.Record().uID);
     }
     EXPECT_EQ(ids.size(), 16u);
