@@ -19,7 +19,7 @@ enum class StartupStep {
     Ask,      // open the settings dialog with StartupProblemText
 };
 
-constexpr unsigned kStartupTries = 4;
+constexpr unsigned kStartupTries = 3;
 constexpr std::uint32_t kStartupRetryMs = 2000;
 
 class StartupPolls {
@@ -32,5 +32,5 @@ private:
     unsigned tries_ = 0;
 };
 
-// "127.0.0.1:10008 did not answer (4 tries)", in the program's language.
+// "127.0.0.1:10008 did not answer (3 tries)", in the program's language.
 std::string StartupProblemText(const char* host, std::uint32_t port, PollOutcome outcome, unsigned tries);

@@ -8,7 +8,7 @@
 
 namespace {
 
-// Tries until one answers, at most four; the dialog only after the last failed.
+// Tries until one answers, at most three; the dialog only after the last failed.
 TEST(StartupPolls, AskAgainBeforeOpeningTheDialog)
 {
     struct Case {
@@ -17,10 +17,10 @@ TEST(StartupPolls, AskAgainBeforeOpeningTheDialog)
     } const cases[] = {
         {{PollOutcome::Answered}, {StartupStep::Done}},
         {{PollOutcome::NoAnswer, PollOutcome::Answered}, {StartupStep::TryAgain, StartupStep::Done}},
-        {{PollOutcome::Refused, PollOutcome::BadAnswer, PollOutcome::NoAnswer, PollOutcome::Answered},
-            {StartupStep::TryAgain, StartupStep::TryAgain, StartupStep::TryAgain, StartupStep::Done}},
-        {{PollOutcome::NoAnswer, PollOutcome::NoAnswer, PollOutcome::NoAnswer, PollOutcome::NoAnswer},
-            {StartupStep::TryAgain, StartupStep::TryAgain, StartupStep::TryAgain, StartupStep::Ask}},
+        {{PollOutcome::Refused, PollOutcome::BadAnswer, PollOutcome::Answered},
+            {StartupStep::TryAgain, StartupStep::TryAgain, StartupStep::Done}},
+        {{PollOutcome::NoAnswer, PollOutcome::NoAnswer, PollOutcome::NoAnswer},
+            {StartupStep::TryAgain, StartupStep::TryAgain, StartupStep::Ask}},
     };
     for (const Case& c : cases) {
         StartupPolls polls;
