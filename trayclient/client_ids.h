@@ -15,6 +15,7 @@ constexpr UINT CMD_PELITO_ABOUT = 0x8021;
 constexpr UINT CMD_PELITO_EXIT = 0x8022;
 
 constexpr UINT_PTR kPollTimerId = 0x1000;
+constexpr UINT_PTR kStartupTimerId = 0x1001;  // the first polls, tried again
 
 // Drive slot i's tray icon has id i + 1 at every start: the shell keeps the user's
 // choice to show an icon by the program's path and that id.

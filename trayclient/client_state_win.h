@@ -8,6 +8,7 @@
 #include "host_text.h"
 #include "pelito_settings.h"
 #include "report_slots.h"
+#include "startup_polls.h"
 #include "tray_icon_win.h"
 #include "ws32_types.h"
 
@@ -29,6 +30,8 @@ struct ClientState {
     ReportSlots reports;
     bool verdictsAnswered = false;  // the server answered the verdict request last time
     UINT_PTR pollTimer = 0;
+    StartupPolls startup;     // the first polls, tried again on kStartupTimerId
+    bool startingUp = false;  // until the first answer or the settings dialog
     HWND settingsDialog = nullptr;
     HWND aboutDialog = nullptr;
     UINT taskbarCreated = 0;

@@ -34,6 +34,27 @@ void RefitDigitIcons()
     }
 }
 
+// A host that does not answer at once is asked again on a timer, so the message loop runs
+// meanwhile; after the last try the settings dialog opens and says what happened.
+void TryFirstPoll(HWND window)
+{
+    ClientState& client = Client();
+    const PollOutcome outcome = Poll();
+    const StartupStep step = client.startup.After(outcome);
+    if (step == StartupStep::TryAgain) {
+        SetTimer(window, kStartupTimerId, kStartupRetryMs, nullptr);
+        return;
+    }
+    KillTimer(window, kStartupTimerId);
+    client.startingUp = false;
+    if (step == StartupStep::Ask && !client.settingsDialog) {
+        OpenSettingsDialog(
+            window, StartupProblemText(client.host, client.settings.Port, outcome, client.startup.Tries()).c_str());
+        Poll();  // the host as the dialog left it
+    }
+    SetPollTimer(window, true);
+}
+
 // Start-up; false when the program has to close again.
 bool Start(HWND window)
 {
@@ -49,12 +70,12 @@ bool Start(HWND window)
     }
     for (unsigned slot = 0; slot < kDriveSlots; ++slot) {
         TrayIcon& icon = client.trayIcons[slot];
-        if (!icon.Create(client.instance, window, DriveTrayIconId(slot), kDigitIconCount)) {
+        if (!icon.Create(client.instance, window, DriveTrayIconId(slot), kClientPictureCount)) {
             ShowPelitoError(window, MSG_TRAY_ICON_FAILED);
             continue;
         }
         icon.SetCallback(kFirstTrayCallback + slot);
-        for (unsigned glyph = 0; glyph < kDigitIconCount; ++glyph) {
+        for (unsigned glyph = 0; glyph < kClientPictureCount; ++glyph) {
             icon.SetSlot(client.digits.Icon(glyph), glyph);
         }
     }
@@ -68,10 +89,8 @@ bool Start(HWND window)
         return false;
     }
     client.socketsStarted = true;
-    if (!Poll()) {
-        OpenSettingsDialog(window);
-    }
-    SetPollTimer(window, true);
+    client.startingUp = true;
+    TryFirstPoll(window);
     return true;
 }
 
@@ -182,7 +201,9 @@ void AddIconsAgain()
 
 void OnTimer(HWND window, UINT_PTR id)
 {
-    if (id == Client().pollTimer) {
+    if (id == kStartupTimerId) {
+        TryFirstPoll(window);
+    } else if (id == Client().pollTimer) {
         if (Client().trayIconMissing) {
             AddIconsAgain();  // the shell may have come since
         }

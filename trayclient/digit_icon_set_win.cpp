@@ -21,8 +21,9 @@ bool DigitIconSet::Build(const char* path, int side)
     }
     DigitIconSet fresh;
     fresh.side_ = glyphs.PictureSide();
-    for (unsigned i = 0; i < kDigitIconCount; ++i) {
-        fresh.icons_[i] = ComposeDigitIcon(glyphs, static_cast<int>(i));
+    for (unsigned i = 0; i < kClientPictureCount; ++i) {
+        fresh.icons_[i] = i == kNoTemperaturePicture ? glyphs.Compose({kGlyphBackground, kGlyphNoTemperature})
+                                                      : ComposeDigitIcon(glyphs, static_cast<int>(i));
         if (!fresh.icons_[i]) {
             return false;  // fresh destroys what it has
         }
@@ -43,7 +44,7 @@ void DigitIconSet::Destroy()
 
 void DigitIconSet::Swap(DigitIconSet& other)
 {
-    for (unsigned i = 0; i < kDigitIconCount; ++i) {
+    for (unsigned i = 0; i < kClientPictureCount; ++i) {
         std::swap(icons_[i], other.icons_[i]);
     }
     std::swap(side_, other.side_);

@@ -1,7 +1,8 @@
-// The 200 temperature pictures of the tray client, composed from a glyph file: index
-// 100 * bank + temperature, bank 1 in warning colours. The set owns its icons.
+// The pictures of the tray client (client_pictures.h), composed from a glyph file. The
+// set owns its icons.
 #pragma once
 
+#include "client_pictures.h"
 #include "glyphs_win.h"
 
 #include <windows.h>
@@ -19,12 +20,12 @@ public:
     void Destroy();
     void Swap(DigitIconSet& other);
 
-    HICON Icon(unsigned index) const { return index < kDigitIconCount ? icons_[index] : nullptr; }
+    HICON Icon(unsigned index) const { return index < kClientPictureCount ? icons_[index] : nullptr; }
     bool Empty() const { return icons_[0] == nullptr; }
     // The pictures' width and height in pixels: the small-icon size when they were made.
     int Side() const { return side_; }
 
 private:
-    HICON icons_[kDigitIconCount] = {};
+    HICON icons_[kClientPictureCount] = {};
     int side_ = 0;
 };

@@ -11,7 +11,6 @@ constexpr SettingKey kKeys[] = {
     KV_SETTING(PelitoSettings, Timer, Unsigned, nullptr, "Timer", 30, 3600, kSettingInDialog),
     KV_SETTING(PelitoSettings, Port, Unsigned, nullptr, "Port", 10000, 65535, kSettingInDialog),
     KV_SETTING(PelitoSettings, TimeOut, Unsigned, nullptr, "TimeOut", 1, 10, kSettingInDialog),
-    // The unit text says 20; the arrows go down to 10.
     KV_SETTING(PelitoSettings, Temp, Unsigned, nullptr, "Temp", 10, 70, kSettingInDialog),
     KV_SETTING(PelitoSettings, IconFile, Text, nullptr, "IconFile", 1, kIconFileSize - 1, kSettingInDialog),
     // One for every host: the language of the whole program.

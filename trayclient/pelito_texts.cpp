@@ -22,12 +22,15 @@ constexpr TextRow kRows[] = {
     {"ホストアドレス", "Host address"},
     {"ポート番号", "Port"},
     {"タイムアウト", "Timeout"},
-    {"秒 (1 ～ 10)", "s (1 - 10)"},
+    {"秒 (%u ～ %u)", "s (%u - %u)"},
     {"計測周期", "Interval"},
-    {"秒 (30 ～ 3600)", "s (30 - 3600)"},
+    {"秒 (%u ～ %u)", "s (%u - %u)"},
     {"警告温度", "Warning at"},
-    {"℃ (20 ～ 70)", "°C (20 - 70)"},
+    {"℃ (%u ～ %u)", "°C (%u - %u)"},
     {"トレイアイコンファイル", "Tray icon file"},
+    {"%s:%u から応答がありません (%u 回)", "%s:%u did not answer (%u tries)"},
+    {"%s:%u に拒否されました (%u 回)", "%s:%u refused the request (%u tries)"},
+    {"%s:%u の応答は温度の報告ではありません (%u 回)", "%s:%u answered with something that is no report (%u tries)"},
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<std::size_t>(PelitoText::Count),
               "one row for every PELITO text");

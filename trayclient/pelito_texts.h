@@ -20,6 +20,9 @@ enum class PelitoText : unsigned short {
     LabelTemperature,
     UnitTemperature,
     LabelIconFile,
+    StartupNoAnswer,
+    StartupRefused,
+    StartupBadAnswer,
     Count
 };
 

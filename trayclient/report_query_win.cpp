@@ -22,38 +22,45 @@ int QueryBytes(const char* host, std::uint32_t port, const char* request, int re
     UDPCLIENT client;
     if (client.Open(host, port) != 0) {
         ShowPelitoError(nullptr, MSG_CLIENT_OPEN);
-        return 0;
+        return kNoReply;
     }
     if (client.Send(request, requestLength) != 0) {
         ShowPelitoError(nullptr, MSG_CLIENT_SEND);
         client.Close();
-        return 0;
+        return kNoReply;
     }
     client.SetWait(waitMs);
     if (client.Wait() != kUdpClientReadable) {
         client.Close();
-        return 0;
+        return kNoReply;
     }
-    if (client.Receive(buffer, length) == kUdpFailed) {
-        ShowPelitoError(nullptr, MSG_CLIENT_RECEIVE);
-        client.Close();
-        return 0;
-    }
+    const int received = client.Receive(buffer, length);
     client.Close();
-    return 1;
+    // A refusal (the host's "port unreachable") is an answer of its kind: the caller says it.
+    return received == kUdpFailed ? kRefused : received;
 }
 
 namespace {
 constexpr std::uint32_t kOldServerWaitMs = 300;
 }  // namespace
 
-int Poll()
+PollOutcome Poll()
 {
     ClientState& client = Client();
     ReportBuffer reply = {};
-    if (!Query(client.host, client.settings.Port, kReportCommand, reinterpret_cast<char*>(reply), kReportBytes,
-            TimerPeriodMs(client.settings.TimeOut))) {
-        return 0;
+    const int received = Query(client.host, client.settings.Port, kReportCommand, reinterpret_cast<char*>(reply),
+        kReportBytes, TimerPeriodMs(client.settings.TimeOut));
+    if (received == kNoReply) {
+        return PollOutcome::NoAnswer;
+    }
+    if (received == kRefused) {
+        if (!client.startingUp) {
+            ShowPelitoError(nullptr, MSG_CLIENT_RECEIVE);  // at start-up the settings dialog tells it
+        }
+        return PollOutcome::Refused;
+    }
+    if (received != static_cast<int>(kReportBytes)) {
+        return PollOutcome::BadAnswer;  // every server sends the whole report
     }
     // An old server never answers the verdict request: after it stayed silent it is asked
     // with a short wait only, so a poll of an old server takes little longer than before.
@@ -64,7 +71,7 @@ int Poll()
     VerdictReport verdicts;
     const bool haveVerdicts =
         QueryBytes(client.host, client.settings.Port, reinterpret_cast<const char*>(request), sizeof request,
-            reinterpret_cast<char*>(verdictBytes), sizeof verdictBytes, verdictWait) != 0 &&
+            reinterpret_cast<char*>(verdictBytes), sizeof verdictBytes, verdictWait) > 0 &&
         ParseVerdictReport(verdictBytes, sizeof verdictBytes, verdicts);
     client.verdictsAnswered = haveVerdicts;
     SlotUpdate updates[kDriveSlots];
@@ -91,5 +98,5 @@ int Poll()
             icon.ShowBalloon();
         }
     }
-    return 1;
+    return PollOutcome::Answered;
 }

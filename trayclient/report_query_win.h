@@ -2,11 +2,17 @@
 // drive icons.
 #pragma once
 
+#include "startup_polls.h"
+
 #include <cstdint>
 
+constexpr int kNoReply = 0;
+constexpr int kRefused = -1;
+
 // Sends the command byte to host:port and waits up to waitMs for one datagram of up to
-// length bytes. 1 when a reply arrived; 0 otherwise (open, send and receive failures
-// show their message, a time-out shows nothing).
+// length bytes. Its byte count when a reply arrived; kRefused when the host refused the
+// datagram; kNoReply otherwise (open and send failures show their message, a time-out
+// shows nothing).
 int Query(const char* host, std::uint32_t port, std::uint8_t command, char* buffer, int length, std::uint32_t waitMs);
 // The same with a request of several bytes.
 int QueryBytes(const char* host, std::uint32_t port, const char* request, int requestLength, char* buffer, int length,
@@ -16,5 +22,5 @@ int QueryBytes(const char* host, std::uint32_t port, const char* request, int re
 // warning temperature and health; an old server does not answer that request, and its
 // drives are then coloured by PELITO's own warning temperature as before), and updates
 // the icons of the drives it reports.
-// 1 when the report arrived; 0 leaves every icon as it was.
-int Poll();
+// Answered when the report arrived; anything else leaves every icon as it was.
+PollOutcome Poll();

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr unsigned kWarningBank = 100;
 constexpr std::uint8_t kHottestShown = 99;
 
 // A fixed-width field as a terminated text: up to the first NUL or the whole field.
@@ -59,8 +58,11 @@ std::string NotAnsweringText(std::int64_t since)
 
 unsigned GlyphForTemperature(std::uint8_t current, std::uint32_t warningTemperature)
 {
+    if (current == 0) {
+        return kNoTemperaturePicture;  // the report's "no temperature", never "00"
+    }
     const unsigned shown = current > kHottestShown ? kHottestShown : current;
-    return current > warningTemperature ? kWarningBank + shown : shown;
+    return current > warningTemperature ? kWarningPictures + shown : shown;
 }
 
 void DetailsText(const char* host, std::uint32_t port, unsigned slot, const DriveReport& report, char (&text)[kDetailsSize],
@@ -103,7 +105,7 @@ void ReportSlots::Apply(const ReportBuffer& reply, const char* host, std::uint32
         // The report keeps a drive's last value for old clients; the verdict says it is old.
         const bool lost = verdict != nullptr && verdict->temperatureState == kNotAnsweringState;
         if (lost) {
-            update.glyph = GlyphForTemperature(0, 255);  // no temperature
+            update.glyph = kNoTemperaturePicture;
             update.healthBad = verdict->health == 3;
             health_[slot] = verdict->health;
         } else if (verdict != nullptr) {

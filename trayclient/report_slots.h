@@ -4,6 +4,7 @@
 // icon as it was.
 #pragma once
 
+#include "client_pictures.h"
 #include "query_protocol.h"
 #include "verdict_report.h"
 
@@ -19,7 +20,7 @@ enum class TrayChange { None, Add, Modify };
 
 struct SlotUpdate {
     TrayChange change = TrayChange::None;  // None: the slot was not reported
-    unsigned glyph = 0;                     // 0 to 99 normal, 100 to 199 warning digits
+    unsigned glyph = 0;                     // a picture of client_pictures.h
     char tooltip[kTooltipSize] = {};
     char balloonTitle[kBalloonTitleSize] = {};
     char details[kDetailsSize] = {};
@@ -30,8 +31,9 @@ struct SlotUpdate {
 // The reply of one poll: the 1920-byte buffer, cleared before the exchange.
 using ReportBuffer = std::uint8_t[kReportBytes];
 
-// The digit picture for a temperature: warning digits above the warning temperature;
-// 100 degrees and more show 99, since the icons only have two digits.
+// The picture for a temperature: warning digits above the warning temperature; 100
+// degrees and more show 99, since the icons only have two digits; 0 (the report's "no
+// temperature") the no-temperature picture.
 unsigned GlyphForTemperature(std::uint8_t current, std::uint32_t warningTemperature);
 
 // The lines of the detail balloon, cut to 255 bytes on a character boundary.

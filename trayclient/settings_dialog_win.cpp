@@ -8,6 +8,7 @@
 #include "pelito_texts.h"
 #include "report_query_win.h"
 #include "tray_digits_win.h"
+#include "unit_range_text.h"
 #include "wide_text_win.h"
 #include "window_helpers_win.h"
 
@@ -43,15 +44,18 @@ void ShowTexts(HWND dialog)
     };
     static constexpr Label kLabels[] = {
         {IDC_HOST_LABEL, PelitoText::LabelHost},       {IDC_PORT_LABEL, PelitoText::LabelPort},
-        {IDC_TIMEOUT_LABEL, PelitoText::LabelTimeout}, {IDC_TIMEOUT_UNIT, PelitoText::UnitTimeout},
-        {IDC_TIMER_LABEL, PelitoText::LabelTimer},     {IDC_TIMER_UNIT, PelitoText::UnitTimer},
-        {IDC_TEMP_LABEL, PelitoText::LabelTemperature}, {IDC_TEMP_UNIT, PelitoText::UnitTemperature},
+        {IDC_TIMEOUT_LABEL, PelitoText::LabelTimeout}, {IDC_TIMER_LABEL, PelitoText::LabelTimer},
+        {IDC_TEMP_LABEL, PelitoText::LabelTemperature},
         {IDC_ICON_FILE_LABEL, PelitoText::LabelIconFile},
     };
     SetWindowTextW(dialog, WideFromCp932(Text(CommonText::MenuSettings)).c_str());
     for (const Label& label : kLabels) {
         SetDlgItemTextCp932(dialog, label.control, Text(label.text));
     }
+    // The ranges are the spins' own.
+    SetDlgItemTextCp932(dialog, IDC_TIMEOUT_UNIT, UnitRangeText(PelitoText::UnitTimeout, "TimeOut").c_str());
+    SetDlgItemTextCp932(dialog, IDC_TIMER_UNIT, UnitRangeText(PelitoText::UnitTimer, "Timer").c_str());
+    SetDlgItemTextCp932(dialog, IDC_TEMP_UNIT, UnitRangeText(PelitoText::UnitTemperature, "Temp").c_str());
     SetDlgItemTextCp932(dialog, IDOK, Text(CommonText::ButtonApply));
     SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
 }
@@ -142,6 +146,9 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_INITDIALOG:
         Open(dialog);
+        if (lParam != 0) {
+            SetDlgItemTextCp932(dialog, IDC_START_PROBLEM, reinterpret_cast<const char*>(lParam));
+        }
         return TRUE;
     case WM_COMMAND:
         OnCommand(dialog, wParam, lParam);
@@ -151,8 +158,9 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     }
 }
 
-INT_PTR OpenSettingsDialog(HWND owner)
+INT_PTR OpenSettingsDialog(HWND owner, const char* problem)
 {
     ReadyCommonControls();
-    return DialogBoxParamW(Client().instance, MAKEINTRESOURCEW(IDD_PELITO_SETTINGS), owner, SettingsDialogProc, 0);
+    return DialogBoxParamW(Client().instance, MAKEINTRESOURCEW(IDD_PELITO_SETTINGS), owner, SettingsDialogProc,
+        reinterpret_cast<LPARAM>(problem));
 }

@@ -5,5 +5,6 @@
 #include <windows.h>
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// Modal; 1 after OK, 2 after cancel.
-INT_PTR OpenSettingsDialog(HWND owner);
+// Modal; 1 after OK, 2 after cancel. `problem`, when given, is shown above the buttons:
+// why the dialog opened by itself.
+INT_PTR OpenSettingsDialog(HWND owner, const char* problem = nullptr);

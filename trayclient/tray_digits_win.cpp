@@ -11,7 +11,7 @@ bool ReplaceDigitIcons(const char* path)
         return false;
     }
     for (TrayIcon& icon : client.trayIcons) {
-        for (unsigned glyph = 0; glyph < kDigitIconCount; ++glyph) {
+        for (unsigned glyph = 0; glyph < kClientPictureCount; ++glyph) {
             icon.SetSlot(fresh.Icon(glyph), glyph);
         }
     }

@@ -119,7 +119,7 @@ void ShowTexts(HWND dialog)
         {IDC_MQTT_USER_LABEL, KelvixText::MqttUserLabel},     {IDC_MQTT_PASSWORD_LABEL, KelvixText::MqttPasswordLabel},
         {IDC_MQTT_TLS, KelvixText::MqttTlsCheck},             {IDC_MQTT_CA_FILE_LABEL, KelvixText::MqttCaFileLabel},
         {IDC_MQTT_TOPIC_LABEL, KelvixText::MqttTopicLabel},   {IDC_MQTT_PREFIX_LABEL, KelvixText::MqttPrefixLabel},
-        {IDC_MQTT_TEST, KelvixText::MqttTestButton},
+        {IDC_MQTT_TEST, KelvixText::MqttTestButton},          {IDC_MQTT_SAVES_NOTE, KelvixText::SavesOnItsOwn},
     };
     for (const Label& label : kLabels) {
         SetDlgItemTextCp932(dialog, label.control, Text(label.text));

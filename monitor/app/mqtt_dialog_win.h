@@ -29,4 +29,5 @@ enum MqttControl : int {
     IDC_MQTT_CA_FILE_LABEL = 1124,
     IDC_MQTT_TOPIC_LABEL = 1125,
     IDC_MQTT_PREFIX_LABEL = 1126,
+    IDC_MQTT_SAVES_NOTE = 1127,  // Apply here saves at once, whatever the settings dialog does
 };

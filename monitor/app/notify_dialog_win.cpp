@@ -39,6 +39,7 @@ void ShowTexts(HWND dialog)
         {IDC_NOTIFY_URL_LABEL, KelvixText::NotifyUrlLabel},     {IDC_NOTIFY_METHOD_LABEL, KelvixText::NotifyMethodLabel},
         {IDC_NOTIFY_BODY_LABEL, KelvixText::NotifyBodyLabel},   {IDC_NOTIFY_HEADERS_LABEL, KelvixText::NotifyHeadersLabel},
         {IDC_NOTIFY_COMMAND_LABEL, KelvixText::NotifyCommandLabel}, {IDC_NOTIFY_TEST, KelvixText::NotifyTestButton},
+        {IDC_NOTIFY_SAVES_NOTE, KelvixText::SavesOnItsOwn},
     };
     SetWindowTextW(dialog, WideFromCp932(Text(KelvixText::NotifyCaption)).c_str());
     for (const Label& label : kLabels) {
@@ -147,7 +148,7 @@ void StartTest(HWND dialog)
         const SendResult result = SendOnce(settings, MakeTestEvent(std::time(nullptr)), ThisHostName(),
                                            NotifyTransport(), *cancel);
         const std::string verdict = Text(result.Delivered() ? KelvixText::NotifyDelivered : KelvixText::NotifyNotDelivered);
-        auto text = std::make_unique<std::string>(verdict + DescribeResult(result));
+        auto text = std::make_unique<std::string>(verdict + DescribeResultAfterVerdict(result));
         if (PostMessageW(dialog, kTestDoneMessage, 0, reinterpret_cast<LPARAM>(text.get()))) {
             text.release();  // the dialog owns it now
         }

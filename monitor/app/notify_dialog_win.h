@@ -24,4 +24,5 @@ enum NotifyControl : int {
     IDC_NOTIFY_BODY_LABEL = 1122,
     IDC_NOTIFY_HEADERS_LABEL = 1123,
     IDC_NOTIFY_COMMAND_LABEL = 1124,
+    IDC_NOTIFY_SAVES_NOTE = 1125,  // Apply here saves at once, whatever the settings dialog does
 };

@@ -9,6 +9,7 @@
 #include "mqtt_dialog_win.h"
 #include "notify_dialog_win.h"
 #include "publication_win.h"
+#include "range_note.h"
 #include "start_with_windows_win.h"
 #include "tray_picture_win.h"
 #include "wide_text_win.h"
@@ -77,6 +78,7 @@ constexpr PagePart kPageParts[] = {
     {IDC_WAKE_AFTER_LABEL, PAGE_MEASUREMENT}, {IDC_WAKE_AFTER_EDIT, PAGE_MEASUREMENT},
     {IDC_WAKE_AFTER_SPIN, PAGE_MEASUREMENT}, {IDC_WAKE_AFTER_UNIT, PAGE_MEASUREMENT},
     {IDC_START_WITH_WINDOWS, PAGE_MEASUREMENT},
+    {IDC_INTERVAL_NOTE, PAGE_MEASUREMENT}, {IDC_THRESHOLD_NOTE, PAGE_MEASUREMENT},
 
     {IDC_USE_NETWORK, PAGE_NETWORK}, {IDC_PORT_LABEL, PAGE_NETWORK}, {IDC_PORT_EDIT, PAGE_NETWORK},
     {IDC_PORT_SPIN, PAGE_NETWORK}, {IDC_ALLOWED_HOSTS_LABEL, PAGE_NETWORK}, {IDC_ALLOWED_HOSTS, PAGE_NETWORK},
@@ -216,6 +218,9 @@ void Open(HWND dialog)
     SetSpin16(dialog, IDC_THRESHOLD_SPIN, settings.ThresholdMinimum, settings.ThresholdMaximum,
         settings.ThresholdCurrent);
     SetRangeText(dialog, IDC_THRESHOLD_RANGE, settings.ThresholdMinimum, settings.ThresholdMaximum);
+    // The spins cannot show a saved value outside their range: say what Apply will save.
+    SetDlgItemTextCp932(dialog, IDC_INTERVAL_NOTE, IntervalNote(settings).c_str());
+    SetDlgItemTextCp932(dialog, IDC_THRESHOLD_NOTE, ThresholdNote(settings).c_str());
     Check(dialog, IDC_NO_TRAY_ICON, settings.NoTrayIcon);
     Check(dialog, IDC_USE_BALLOON, settings.UseBalloon);
     Check(dialog, IDC_USE_INFORMATION, settings.UseInformation);

@@ -57,6 +57,9 @@ enum SettingsControl : int {
     IDC_CFG_FILE_LABEL = 1057,
     IDC_ICON_FILE_LABEL = 1058,
     IDC_WEB_PAGE = 1059,
+    // Empty unless KELVIX.INI holds a value the spin cannot show.
+    IDC_INTERVAL_NOTE = 1060,
+    IDC_THRESHOLD_NOTE = 1061,
 };
 
 // The pages of the tab control, in order.

@@ -117,6 +117,20 @@ std::string DescribeResult(const SendResult& result)
     return text.empty() ? std::string("nothing to send to: no URL and no command") : text;
 }
 
+std::string DescribeResultAfterVerdict(const SendResult& result)
+{
+    const bool delivered = result.Delivered();
+    std::string text;
+    if (result.webTried) {
+        text = "web request: " + (result.web.delivered == delivered ? WebDetail(result.web) : DescribeWeb(result.web));
+    }
+    if (result.commandTried) {
+        text += (text.empty() ? "" : "; ") + std::string("command: ") +
+                (result.command.delivered == delivered ? CommandDetail(result.command) : DescribeCommand(result.command));
+    }
+    return text.empty() ? DescribeResult(result) : text;
+}
+
 Notifier::Notifier(LogLine log, NotifyTransport transport) : log_(std::move(log)), transport_(std::move(transport)) {}
 
 Notifier::~Notifier()

@@ -39,6 +39,9 @@ SendResult SendOnce(const NotifySettings& settings, const NotifyEvent& event, co
                     const NotifyTransport& transport, CancelToken& cancel);
 // "web request: delivered: HTTP status 200; command: ..." or "nothing to send to".
 std::string DescribeResult(const SendResult& result);
+// The same after the whole verdict was said ("Delivered: "): a way's own "delivered" or
+// "failed" is left out where it agrees with it, "web request: HTTP status 200".
+std::string DescribeResultAfterVerdict(const SendResult& result);
 
 class Notifier {
 public:

@@ -3,6 +3,7 @@
 #include "inifile.h"
 #include "notify_choice.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -222,32 +223,132 @@ bool SaveNotifySettings(const char* iniPath, const NotifySettings& settings)
     return written != 0;
 }
 
+namespace {
+
+constexpr char kMask[] = "****";
+
+// A name that says what follows is a secret: Authorization, X-Api-Key, token=, password=.
+bool NamesASecret(const std::string& name)
+{
+    std::string lower;
+    for (const char c : name) {
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const char* word : {"auth", "token", "key", "secret", "pass", "cookie", "signature", "session"}) {
+        if (lower.find(word) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A word made by a machine rather than a person: long, or letters and digits mixed.
+bool LooksGenerated(const std::string& word)
+{
+    bool letter = false;
+    bool digit = false;
+    for (const char c : word) {
+        letter |= std::isalpha(static_cast<unsigned char>(c)) != 0;
+        digit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
+    }
+    return word.size() >= 16 || (word.size() >= 10 && letter && digit);
+}
+
+bool AnyWordLooksGenerated(const std::string& text)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        if (LooksGenerated(text.substr(start, end - start))) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+bool IsSecret(const std::string& name, const std::string& value)
+{
+    return !value.empty() && (NamesASecret(name) || AnyWordLooksGenerated(value));
+}
+
+// "a/b/c": each segment that is a secret by itself (a token, a secret topic) masked.
+std::string MaskedPath(const std::string& path)
+{
+    std::string shown;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string segment = path.substr(start, end - start);
+        shown += IsSecret(segment, segment) ? kMask : segment;
+        if (end < path.size()) {
+            shown += '/';
+        }
+        start = end + 1;
+    }
+    return shown;
+}
+
+// "a=1&token=x": the values that are secrets masked, every name kept.
+std::string MaskedQuery(const std::string& query)
+{
+    std::string shown;
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        const std::size_t end = std::min(query.find('&', start), query.size());
+        const std::string pair = query.substr(start, end - start);
+        const std::size_t equals = pair.find('=');
+        if (equals == std::string::npos) {
+            shown += IsSecret(pair, pair) ? kMask : pair;
+        } else {
+            const std::string name = pair.substr(0, equals);
+            const std::string value = pair.substr(equals + 1);
+            shown += name + "=" + (IsSecret(name, value) ? kMask : value);
+        }
+        if (end < query.size()) {
+            shown += '&';
+        }
+        start = end + 1;
+    }
+    return shown;
+}
+
+// "user:password" shows the user; a user alone only when it is no token.
+std::string MaskedUserInfo(const std::string& userInfo)
+{
+    const std::size_t colon = userInfo.find(':');
+    if (colon != std::string::npos) {
+        return userInfo.substr(0, colon) + ":" + kMask;
+    }
+    return IsSecret(userInfo, userInfo) ? kMask : userInfo;
+}
+
+}  // namespace
+
 std::string MaskedUrl(const std::string& url)
 {
     const std::size_t scheme = url.find("://");
     if (scheme == std::string::npos) {
-        return url.empty() ? std::string() : std::string("****");
+        return url.empty() ? std::string() : std::string(kMask);
     }
     std::size_t hostStart = scheme + 3;
     const std::size_t hostEnd = HostEnd(url, hostStart);
+    std::string shown = url.substr(0, hostStart);
     const std::size_t at = url.rfind('@', hostEnd);
     if (at != std::string::npos && at >= hostStart) {
-        hostStart = at + 1;  // user and password are never shown
+        shown += MaskedUserInfo(url.substr(hostStart, at - hostStart)) + "@";
+        hostStart = at + 1;
     }
-    std::string shown = url.substr(0, scheme + 3) + url.substr(hostStart, hostEnd - hostStart);
-    std::size_t pathEnd = url.find_first_of("?#", hostEnd);
-    if (pathEnd == std::string::npos) {
-        pathEnd = url.size();
+    shown += url.substr(hostStart, hostEnd - hostStart);
+    const std::size_t queryStart = std::min(url.find('?', hostEnd), url.size());
+    const std::size_t fragmentStart = std::min(url.find('#', hostEnd), url.size());
+    const std::size_t pathEnd = std::min(queryStart, fragmentStart);
+    shown += MaskedPath(url.substr(hostEnd, pathEnd - hostEnd));
+    if (queryStart < fragmentStart) {
+        shown += "?" + MaskedQuery(url.substr(queryStart + 1, fragmentStart - queryStart - 1));
     }
-    std::string path = url.substr(hostEnd, pathEnd - hostEnd);
-    // ntfy topics, Discord and webhook tokens are the last segment: hide it.
-    const std::size_t lastSlash = path.rfind('/');
-    if (lastSlash != std::string::npos && lastSlash + 1 < path.size()) {
-        path = path.substr(0, lastSlash + 1) + "****";
-    }
-    shown += path;
-    if (pathEnd < url.size()) {
-        shown += "?****";
+    if (fragmentStart < url.size()) {
+        shown += std::string("#") + kMask;  // never sent; whatever it holds stays here
     }
     return shown;
 }
@@ -256,7 +357,13 @@ std::string MaskedHeader(const std::string& line)
 {
     const std::size_t colon = line.find(':');
     if (colon == std::string::npos) {
-        return line.empty() ? std::string() : std::string("****");
+        return line.empty() ? std::string() : std::string(kMask);
     }
-    return line.substr(0, colon) + ": ****";
+    std::size_t valueStart = colon + 1;
+    while (valueStart < line.size() && line[valueStart] == ' ') {
+        ++valueStart;
+    }
+    const std::string name = line.substr(0, colon);
+    const std::string value = line.substr(valueStart);
+    return IsSecret(name, value) ? name + ": " + kMask : line;
 }

@@ -58,8 +58,9 @@ std::string NotifyKeyText(const NotifySettings& settings, const char* name);
 void LoadNotifySettings(const char* iniPath, NotifySettings& settings);
 bool SaveNotifySettings(const char* iniPath, const NotifySettings& settings);
 
-// A URL as logs and the dialog show it: the scheme and host, the path without its last
-// segment when that could be a token, no user, password or query.
+// A URL as logs and the dialog show it: only its secrets masked - a password, a path
+// segment or query value that looks made by a machine or is named a secret ("token=").
 std::string MaskedUrl(const std::string& url);
-// A header line with its value hidden: "Authorization: ****".
+// A header line with its value hidden when it is a secret ("Authorization: ****"); other
+// headers whole ("Title: disks").
 std::string MaskedHeader(const std::string& line);

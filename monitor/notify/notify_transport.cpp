@@ -1,31 +1,49 @@
 #include "notify_transport.h"
 
-std::string DescribeWeb(const WebOutcome& outcome)
+namespace {
+
+std::string Verdict(bool delivered)
 {
-    if (outcome.status != 0) {
-        return std::string(outcome.delivered ? "delivered" : "failed") + ": HTTP status " +
-               std::to_string(outcome.status);
-    }
-    return "failed: no answer (" + (outcome.error.empty() ? std::string("unknown error") : outcome.error) + ")";
+    return delivered ? "delivered" : "failed";
 }
 
-std::string DescribeCommand(const CommandOutcome& outcome)
+}  // namespace
+
+std::string WebDetail(const WebOutcome& outcome)
+{
+    if (outcome.status != 0) {
+        return "HTTP status " + std::to_string(outcome.status);
+    }
+    return "no answer (" + (outcome.error.empty() ? std::string("unknown error") : outcome.error) + ")";
+}
+
+std::string DescribeWeb(const WebOutcome& outcome)
+{
+    return Verdict(outcome.delivered) + ": " + WebDetail(outcome);
+}
+
+std::string CommandDetail(const CommandOutcome& outcome)
 {
     if (!outcome.started) {
-        return "failed: did not start (" + outcome.error + ")";
+        return "did not start (" + outcome.error + ")";
     }
     std::string text;
     if (outcome.timedOut) {
-        text = "failed: ended after its time-out";
+        text = "ended after its time-out";
     } else if (outcome.delivered) {
-        text = "delivered: exit status 0";
+        text = "exit status 0";
     } else if (outcome.exitStatus < 0) {
-        text = "failed: " + (outcome.error.empty() ? std::string("ended abnormally") : outcome.error);
+        text = outcome.error.empty() ? std::string("ended abnormally") : outcome.error;
     } else {
-        text = "failed: exit status " + std::to_string(outcome.exitStatus);
+        text = "exit status " + std::to_string(outcome.exitStatus);
     }
     if (!outcome.firstLine.empty()) {
         text += ", output \"" + outcome.firstLine + "\"";
     }
     return text;
+}
+
+std::string DescribeCommand(const CommandOutcome& outcome)
+{
+    return Verdict(outcome.delivered) + ": " + CommandDetail(outcome);
 }

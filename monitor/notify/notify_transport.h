@@ -90,3 +90,6 @@ struct NotifyTransport {
 std::string DescribeWeb(const WebOutcome& outcome);
 // "delivered: exit status 0, output \"...\"", "failed: ended after 30 s", ...
 std::string DescribeCommand(const CommandOutcome& outcome);
+// The same without the leading "delivered: " or "failed: ".
+std::string WebDetail(const WebOutcome& outcome);
+std::string CommandDetail(const CommandOutcome& outcome);

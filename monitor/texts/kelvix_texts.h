@@ -145,6 +145,7 @@ enum class KelvixText : unsigned short {
     MqttConnecting,
     MqttConnectedResult,
     MqttNotConnectedResult,
+    SavesOnItsOwn,
     // Settings dialog
     PageMeasurement,
     PageNetwork,
@@ -156,6 +157,10 @@ enum class KelvixText : unsigned short {
     LabelThreshold,
     UnitDegrees,
     RangeText,
+    NoteIntervalBelow,
+    NoteIntervalAbove,
+    NoteThresholdBelow,
+    NoteThresholdAbove,
     CheckNoTrayIcon,
     CheckUseBalloon,
     CheckUseInformation,

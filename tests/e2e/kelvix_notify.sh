@@ -104,7 +104,7 @@ result() { kvd dialog-get-text "通知の設定" 1109 | from_sjis | tr -d '\r'; 
 result_is() { [[ "$(result)" == "$1"* ]]; }
 kvd dialog-click "通知の設定" 1108
 check "the test result is shown" wait_until 20 result_is "届きました"
-check_eq "the test result in words" "届きました: web request: delivered: HTTP status 200; command: delivered: exit status 0" "$(result)"
+check_eq "the test result in words" "届きました: web request: HTTP status 200; command: exit status 0" "$(result)"
 check "the receiver got the test event" wait_until 10 grep -q '\\"event\\":\\"test\\"' requests.jsonl
 shot test_delivered
 closed_port=$(e2e_free_port)
@@ -112,7 +112,7 @@ kvd dialog-set-text "通知の設定" 1101 "http://127.0.0.1:$closed_port/x"
 kvd dialog-set-text "通知の設定" 1107 ""
 kvd dialog-click "通知の設定" 1108
 check "the failure is shown" wait_until 30 result_is "届きませんでした"
-check_contains "the failure in words" "届きませんでした: web request: failed: no answer (WinHTTP error 12029: could not connect)" "$(result)"
+check_contains "the failure in words" "届きませんでした: web request: no answer (WinHTTP error 12029: could not connect)" "$(result)"
 shot test_failed
 kvd dialog-click "通知の設定" 2
 kvd wait-gone "#32770" "通知の設定" 10000

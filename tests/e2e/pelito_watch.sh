@@ -141,12 +141,15 @@ pelito_settings "[127.0.0.1]\r\nPort=$silent\r\nTimeOut=1\r\nTimer=4\r\n"
 win_bg "$pelito" " 127.0.0.1 "
 check "settings dialog opens at start" kvd wait-window "#32770" "設定画面" 20000
 check_eq "silent port in the dialog" "$silent" "$(kvd dialog-get-text "設定画面" 1001 | tr -d '\r')"
+check_eq "the dialog says why it opened" "127.0.0.1:$silent から応答がありません (3 回)" \
+    "$(kvd dialog-get-text "設定画面" 1019 | from_sjis | tr -d '\r')"
+check_eq "asked three times before the dialog" 3 "$(polls)"
 shot settings_at_start
 kvd dialog-click "設定画面" 2
 check "dialog closes" kvd wait-gone "#32770" "設定画面" 10000
-# Two more polls after the one at start: the second of them went out after the first had
+# Two more polls after the three at start: the second of them went out after the first had
 # timed out unanswered.
-check "PELITO keeps polling the silent host" wait_until 30 polls_at_least 3
+check "PELITO keeps polling the silent host" wait_until 30 polls_at_least 5
 check_eq "no message box for a host that does not answer" "" "$(boxes)"
 client 0x111 0x8022 0
 check "PELITO exits" kvd wait-gone "$client_class" "$client_title" 20000

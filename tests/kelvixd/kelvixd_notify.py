@@ -194,7 +194,7 @@ def scripted_run(program, driveset, work):
     check((worse.get("health"), worse.get("previous_health")) == ("caution", "good")
           and "attribute 197 (current pending sectors) rose from 0 to 8" in worse.get("reasons", []),
           "the health event: %s" % worse)
-    check("notify: hot (drive 1) to http://127.0.0.1:%d/**** (try 1 of 4): delivered: HTTP status 200" % receiver.port
+    check("notify: hot (drive 1) to http://127.0.0.1:%d/run (try 1 of 4): delivered: HTTP status 200" % receiver.port
           in daemon.text() and "notify: lost" not in daemon.text(), "the journal lines of the deliveries:\n" + daemon.text())
     receiver.close()
 

@@ -63,6 +63,10 @@ void FakeReportServer::Serve()
         const int got = recvfrom(static_cast<SOCKET>(socket_), request, sizeof request, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
         if (got == 1 && request[0] == kReportCommand) {
             ++requests_;
+            if (ignore_ > 0) {
+                --ignore_;
+                continue;
+            }
             std::lock_guard<std::mutex> lock(mutex_);
             sendto(static_cast<SOCKET>(socket_), reinterpret_cast<const char*>(report_), sizeof report_, 0,
                 reinterpret_cast<sockaddr*>(&from), fromLength);

@@ -21,6 +21,8 @@ public:
     std::uint16_t Port() const { return port_; }
     void Set(std::initializer_list<TestDrive> drives);
     int Requests() const { return requests_; }
+    // The next `count` report requests go unanswered, as a lost datagram or a host still starting.
+    void IgnoreNext(int count) { ignore_ = count; }
 
 private:
     void Serve();
@@ -30,6 +32,7 @@ private:
     std::mutex mutex_;
     std::uint8_t report_[kReportBytes] = {};
     std::atomic<int> requests_{0};
+    std::atomic<int> ignore_{0};
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

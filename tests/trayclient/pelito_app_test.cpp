@@ -60,19 +60,19 @@ int RedPixels(HICON icon)
     return count;
 }
 
-TEST(DigitIconSet, TwoHundredDistinctPicturesWithTheWarningBankInRed)
+TEST(DigitIconSet, DistinctPicturesWithTheWarningBankInRedAndNoTemperature)
 {
     DigitIconSet set;
     ASSERT_TRUE(set.Build("7SEG_G.KVX"));
     std::set<std::vector<std::uint32_t>> pictures;
     std::vector<HICON> icons;
-    for (unsigned i = 0; i < kDigitIconCount; ++i) {
+    for (unsigned i = 0; i < kClientPictureCount; ++i) {
         ASSERT_NE(set.Icon(i), nullptr) << i;
         pictures.insert(RenderIcon(set.Icon(i)));
         icons.push_back(set.Icon(i));
     }
-    EXPECT_EQ(pictures.size(), 200u);
-    EXPECT_EQ(set.Icon(200), nullptr);
+    EXPECT_EQ(pictures.size(), 201u) << "the no-temperature picture is none of the digits";
+    EXPECT_EQ(set.Icon(kClientPictureCount), nullptr);
     EXPECT_EQ(RedPixels(set.Icon(46)), 0);
     EXPECT_GT(RedPixels(set.Icon(146)), 40);
     SaveIconSheet(icons, 20, 2, "pelito_digit_icons.png");
@@ -168,7 +168,7 @@ TEST_F(PelitoApp, DrivesInSlots0And2GetTwoIconsWithTheirDigitsAndTexts)
     EXPECT_EQ(std::string(Record(2).szInfo), expected);
     std::set<UINT> ids;
     for (const TrayIcon& icon : client_->trayIcons) {
-        EXPECT_EQ(icon.SlotCount(), kDigitIconCount);
+        EXPECT_EQ(icon.SlotCount(), kClientPictureCount);
         ids.insert(icon.Record().uID);
     }
     EXPECT_EQ(ids.size(), 16u);
@@ -293,25 +293,47 @@ TEST_F(PelitoApp, SettingsInTheVirtualStoreWinOverTheWindowsFolders)
     RemoveDirectoryA(store.c_str());
 }
 
-TEST_F(PelitoApp, AHostThatDoesNotAnswerOpensTheSettingsDialogAtStart)
+// Asked three times, seconds apart with the message loop running, then the dialog says why.
+TEST_F(PelitoApp, AHostThatDoesNotAnswerOpensTheSettingsDialogAtStartAndSaysWhy)
 {
     SilentPort silent;
     UsePort(silent.Port());
-    std::string title;
+    std::string title, problem;
     ModalScript script({[&](HWND dialog) {
         char text[64] = {};
         GetWindowTextA(dialog, text, sizeof text);
         title = text;
+        problem = ModalScript::Text(dialog, IDC_START_PROBLEM);
+        EXPECT_TRUE(SaveWindowPicture(dialog, "pelito_settings_no_answer.png"));
         ModalScript::Click(dialog, IDCANCEL);
     }});
     Start();
-    EXPECT_TRUE(script.Finished());
+    EXPECT_FALSE(script.Finished()) << "not before the host was asked again";
+    EXPECT_TRUE(PumpUntil([&] { return script.Finished(); }));
     EXPECT_EQ(title, "設定画面");
+    EXPECT_EQ(problem, "127.0.0.1:" + std::to_string(silent.Port()) + " から応答がありません (3 回)");
+    EXPECT_EQ(client_->startup.Tries(), kStartupTries);
     ASSERT_TRUE(IsWindow(window_));
     EXPECT_EQ(client_->pollTimer, kPollTimerId);
     EXPECT_EQ(client_->settingsDialog, nullptr);
-    EXPECT_EQ(Poll(), 0);  // later polls fail without a message
+    EXPECT_EQ(Poll(), PollOutcome::NoAnswer);  // later polls fail without a message
     EXPECT_EQ(Record(0).hIcon, nullptr);
+}
+
+// A host whose first answer is lost is asked again: its drives show, and no dialog opens.
+TEST_F(PelitoApp, AHostThatAnswersTheSecondTimeNeedsNoDialog)
+{
+    FakeReportServer server;
+    server.Set({{0, 38, 41, "ST380011A", "3.06", "5JV3ABCD"}});
+    server.IgnoreNext(1);
+    UsePort(server.Port());
+    Start();
+    EXPECT_EQ(Record(0).hIcon, nullptr) << "the first poll went unanswered";
+    EXPECT_TRUE(PumpUntil([&] { return client_->pollTimer != 0; }));
+    EXPECT_EQ(server.Requests(), 2);
+    EXPECT_EQ(client_->startup.Tries(), 2u);
+    EXPECT_EQ(Shown(0), 38u);
+    EXPECT_EQ(client_->settingsDialog, nullptr);
 }
 
 TEST_F(PelitoApp, FirstRunShowsTheDefaultsAndOkCreatesTheSection)
@@ -329,7 +351,8 @@ TEST_F(PelitoApp, FirstRunShowsTheDefaultsAndOkCreatesTheSection)
         ModalScript::Click(dialog, IDOK);
     }});
     Start("  127.0.0.1 ");
-    EXPECT_TRUE(script.Finished());
+    // Three tries of three seconds each and the waits between them: longer than one pump.
+    EXPECT_TRUE(PumpUntil([&] { return script.Finished(); }) || PumpUntil([&] { return script.Finished(); }));
     EXPECT_STREQ(client_->host, "127.0.0.1");
     EXPECT_EQ(host, "127.0.0.1");
     EXPECT_EQ(port, "10008");

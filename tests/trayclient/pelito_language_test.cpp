@@ -16,6 +16,7 @@
 #include "pelito_resources.h"
 #include "pelito_texts.h"
 #include "tray_icon_win.h"
+#include "unit_range_text.h"
 #include "wide_text_win.h"
 #include "window_helpers_win.h"
 #include "window_picture.h"
@@ -200,7 +201,7 @@ void PelitoLanguage::ExpectEveryWindowIn(Language language)
     ASSERT_FALSE(settings.empty());
     EXPECT_EQ(settings[0], Wide(CommonText::MenuSettings));
     EXPECT_EQ(hostLabel, Wide(PelitoText::LabelHost));
-    EXPECT_EQ(timerUnit, Wide(PelitoText::UnitTimer));
+    EXPECT_EQ(timerUnit, WideFromCp932(UnitRangeText(PelitoText::UnitTimer, "Timer").c_str()));
     ExpectSpeaks(language, settings, "settings dialog");
 
     // The about dialog.

@@ -1,4 +1,6 @@
 #include "pelito_settings.h"
+#include "unit_range_text.h"
+#include "language.h"
 
 #include "readme_table.h"
 #include "temp_dir.h"
@@ -121,3 +123,27 @@ TEST(PelitoSettings, NumbersReadAsDecimalOrHexadecimal)
 }
 
 }  // namespace
+
+// Each unit beside a spin shows the range of the key the spin uses, in both languages.
+TEST(PelitoSettings, UnitTextsShowTheKeyTablesRanges)
+{
+    struct Case {
+        PelitoText unit;
+        const char* key;
+        const char* japanese;
+        const char* english;
+    } const cases[] = {
+        {PelitoText::UnitTimeout, "TimeOut", "秒 (1 ～ 10)", "s (1 - 10)"},
+        {PelitoText::UnitTimer, "Timer", "秒 (30 ～ 3600)", "s (30 - 3600)"},
+        {PelitoText::UnitTemperature, "Temp", "℃ (10 ～ 70)", "°C (10 - 70)"},
+    };
+    for (const Case& c : cases) {
+        const SettingKey& key = *PelitoSettingKeys().Find("", c.key);
+        const std::string range = std::to_string(key.minimum) + " - " + std::to_string(key.maximum);
+        SetProgramLanguage(Language::English);
+        EXPECT_EQ(UnitRangeText(c.unit, c.key), c.english);
+        EXPECT_NE(UnitRangeText(c.unit, c.key).find(range), std::string::npos) << c.key;
+        SetProgramLanguage(Language::Japanese);
+        EXPECT_EQ(UnitRangeText(c.unit, c.key), c.japanese);
+    }
+}

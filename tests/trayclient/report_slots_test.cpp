@@ -32,7 +32,7 @@ TEST(GlyphForTemperature, Table)
     const GlyphCase cases[] = {
         {45, 45, 45},     // at the warning temperature: normal digits
         {46, 45, 146},
-        {0, 45, 0},       // no reading: two zeros
+        {0, 45, kNoTemperaturePicture},  // no reading: never "00", which reads as 0 °C
         {7, 45, 7},
         {99, 45, 199},
         {100, 45, 199},   // two digits only: 99 in warning colours, never no picture
@@ -224,10 +224,26 @@ TEST(ReportSlots, ADriveThatDoesNotAnswerShowsNoTemperatureAndSinceWhen)
     ReportSlots slots;
     SlotUpdate updates[kDriveSlots];
     slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates, &verdicts);
-    EXPECT_EQ(updates[1].glyph, 0u) << "not 141, its old value above its limit";
+    EXPECT_EQ(updates[1].glyph, kNoTemperaturePicture) << "not 141, its old value above its limit";
     EXPECT_STREQ(updates[1].tooltip, "1:Hitachi HDS721010CLA332 (12:34 から応答なし)");
     verdicts.drives[1].temperatureState = 1;
     slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates, &verdicts);
     EXPECT_EQ(updates[1].glyph, 141u) << "answering again: its value in warning digits";
     EXPECT_STREQ(updates[1].tooltip, "1:Hitachi HDS721010CLA332");
+}
+
+// A drive asleep since its monitor started has no temperature yet: the no-temperature
+// picture, as KELVIX shows it, with or without the server's verdicts.
+TEST(ReportSlots, ADriveAsleepSinceTheStartShowsNoTemperature)
+{
+    Reply reply;
+    reply.With({2, 0, 0, "WDC WD40EFRX-68N32N0", "82.00A82", "WCC7K"});
+    VerdictReport verdicts;
+    verdicts.drives[2] = {1, 0, 0, 45, 0, 0, 1, 0, 0, 0, 0, 0, 0};
+    ReportSlots slots;
+    SlotUpdate updates[kDriveSlots];
+    slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates, &verdicts);
+    EXPECT_EQ(updates[2].glyph, kNoTemperaturePicture);
+    slots.Apply(reply.bytes, "127.0.0.1", 10008, 40, updates);
+    EXPECT_EQ(updates[2].glyph, kNoTemperaturePicture) << "an old server";
 }

@@ -308,7 +308,7 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
     // The settings dialog (every page's controls are its children), and the two dialogs
     // it opens.
     std::vector<std::wstring> settings, notify, mqttDialog;
-    std::wstring interval, pageName, notifyCaption, notifyTest, mqttTls;
+    std::wstring interval, pageName, notifyCaption, notifyTest, mqttTls, notifySaves, mqttSaves;
     ModalScript settingsScript({
         [&](HWND dialog) {
             settings = AllTexts(dialog);
@@ -326,12 +326,14 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
             notify = AllTexts(dialog);
             notifyCaption = WindowText(dialog);
             notifyTest = ItemText(dialog, 1108);
+            notifySaves = ItemText(dialog, 1125);
             ModalScript::Click(dialog, IDCANCEL);
         },
         [&](HWND dialog) { ModalScript::Click(dialog, 1036); },  // Home Assistant...
         [&](HWND dialog) {
             mqttDialog = AllTexts(dialog);
             mqttTls = ItemText(dialog, 1105);
+            mqttSaves = ItemText(dialog, 1127);
             ModalScript::Click(dialog, IDCANCEL);
         },
         // The picture last: taking it pumps messages, and the script's timer with them.
@@ -349,6 +351,9 @@ void WindowsLanguage::ExpectEveryWindowIn(Language language)
     EXPECT_EQ(notifyCaption, Wide(KelvixText::NotifyCaption));
     EXPECT_EQ(notifyTest, Wide(KelvixText::NotifyTestButton));
     EXPECT_EQ(mqttTls, Wide(KelvixText::MqttTlsCheck));
+    // Their Apply saves at once; each says so, since the settings dialog's Cancel cannot undo it.
+    EXPECT_EQ(notifySaves, Wide(KelvixText::SavesOnItsOwn));
+    EXPECT_EQ(mqttSaves, Wide(KelvixText::SavesOnItsOwn));
     ExpectSpeaks(language, settings, "settings dialog");
     ExpectSpeaks(language, {pageName}, "settings pages");
     ExpectSpeaks(language, notify, "notification dialog");

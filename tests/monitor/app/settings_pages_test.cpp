@@ -8,6 +8,7 @@
 #include "modal_script.h"
 #include "monitor_fixture.h"
 #include "monitor_ids.h"
+#include "range_note.h"
 #include "settings_dialog_win.h"
 #include "window_picture.h"
 
@@ -148,6 +149,29 @@ TEST_F(SettingsPages, FitTheScreenShowEveryTextAndSaveFromHiddenPages)
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(ReadIni(kKelvixIni, "Timer", "Current"), "120");
     EXPECT_EQ(ReadIni(kKelvixIni, "Network", "Port"), "10010");
+}
+
+// A saved interval below the dialog's range is told on the page, with what Apply saves.
+TEST_F(SettingsPages, ASavedIntervalTheSpinCannotShowIsTold)
+{
+    WriteIni(kKelvixIni, "Timer", "Current", "5");
+    Start({{0, "SIM A", {40}}});
+    std::string interval, note, thresholdNote;
+    ModalScript script({[&](HWND dialog) {
+        interval = ModalScript::Text(dialog, IDC_INTERVAL_EDIT);
+        note = ModalScript::Text(dialog, IDC_INTERVAL_NOTE);
+        thresholdNote = ModalScript::Text(dialog, IDC_THRESHOLD_NOTE);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_INTERVAL_NOTE)));
+        EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath("settings_interval_note.png").c_str()));
+        ModalScript::Click(dialog, IDCANCEL);
+    }});
+    SendMessageA(window_, WM_COMMAND, CMD_SETTINGS, 0);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(interval, "30");
+    EXPECT_EQ(note, IntervalNote(App().settings));
+    EXPECT_NE(note.find("5"), std::string::npos) << note;
+    EXPECT_EQ(thresholdNote, "");
+    EXPECT_EQ(ReadIni(kKelvixIni, "Timer", "Current"), "5") << "Cancel keeps the saved value";
 }
 
 }  // namespace

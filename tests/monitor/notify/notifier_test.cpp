@@ -100,8 +100,8 @@ TEST(Notifier, RetriesWithDoublingWaitsUntilDelivered)
     EXPECT_GE(web.calls[2] - web.calls[1], std::chrono::milliseconds(80));
     notifier.Stop();
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0], "notify: test to http://127.0.0.1:9/**** (try 1 of 4): failed: HTTP status 500");
-    EXPECT_EQ(log[2], "notify: test to http://127.0.0.1:9/**** (try 3 of 4): delivered: HTTP status 200");
+    EXPECT_EQ(log[0], "notify: test to http://127.0.0.1:9/x (try 1 of 4): failed: HTTP status 500");
+    EXPECT_EQ(log[2], "notify: test to http://127.0.0.1:9/x (try 3 of 4): delivered: HTTP status 200");
 }
 
 TEST(Notifier, GivesUpAfterTheRetriesAndCountsAFailure)
@@ -263,6 +263,38 @@ TEST(Notifier, NothingRunsWithoutAWayOut)
     notifier.Start(NotifySettings(), "pc1");
     EXPECT_FALSE(notifier.Post(MakeTestEvent(0)));
     EXPECT_EQ(DescribeResult(SendResult()), "nothing to send to: no URL and no command");
+}
+
+// After "Delivered: " or "Not delivered: " a way's own verdict is said only where it differs.
+TEST(Notifier, TheResultAfterTheVerdictSaysEachVerdictOnce)
+{
+    SendResult web;
+    web.webTried = true;
+    web.web.delivered = true;
+    web.web.status = 200;
+    SendResult refused = web;
+    refused.web.delivered = false;
+    refused.web.status = 500;
+    SendResult silent;
+    silent.webTried = true;
+    silent.web.error = "time-out";
+    SendResult both = web;
+    both.commandTried = true;
+    both.command.started = true;
+    both.command.exitStatus = 2;
+    const struct {
+        const SendResult& result;
+        const char* text;
+    } cases[] = {
+        {web, "web request: HTTP status 200"},
+        {refused, "web request: HTTP status 500"},
+        {silent, "web request: no answer (time-out)"},
+        {both, "web request: delivered: HTTP status 200; command: exit status 2"},
+        {SendResult(), "nothing to send to: no URL and no command"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DescribeResultAfterVerdict(c.result), c.text);
+    }
 }
 
 }  // namespace
