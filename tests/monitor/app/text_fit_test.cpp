@@ -175,7 +175,7 @@ void TextsFit::ExpectDialogsWhole(Language language)
 {
     const auto expectWhole = [&](HWND dialog, const char* name) {
         EXPECT_EQ(CutTextReport(dialog), "") << name;
-        Draw(dialog);
+        // Its picture pumps paints only: the script's next step does not run inside it.
         EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, (std::string(name) + ".png").c_str()).c_str()));
     };
     ModalScript about({[&](HWND dialog) {
