@@ -3,7 +3,7 @@
 #                932 cuts, pixel sizes scaled to the display, tray icon id, timer periods,
 #                glyph pictures composed in memory and enlarged to the tray's size)
 #   kv_ui      - (Windows) tray icon wrapper, glyph loading, the common-controls library
-#                loaded on first use, window helpers, the message
+#                loaded on first use, list columns fitted to their texts, window helpers, the message
 #                filter, drawing-object holders, the version-resource reader, the
 #                UTF-16 boundary for the programs' code page 932 texts
 add_library(kv_ui_core STATIC
@@ -25,6 +25,7 @@ if(WIN32)
         gdi_brush_win.cpp
         gdi_font_win.cpp
         glyphs_win.cpp
+        list_columns_win.cpp
         message_filter_win.cpp
         profile_location_win.cpp
         program_folder_win.cpp

@@ -19,4 +19,5 @@ struct MonitorWindowState {
     GDIBRUSH nameBrush;
     GDIBRUSH temperatureBrush;
     GDIFONT temperatureFont;
+    HWND nameTips = nullptr;       // the cells' whole names (owned by the window)
 };

@@ -2,7 +2,8 @@
 // to the text table (pelito_texts.h, common_texts.h): as pelito_foreign_language_test on an
 // English Windows (code page 1252, 144 dpi), where no text may hold a Japanese character,
 // and as pelito_language_test on a Japanese one; one case forces the other language by
-// [Common] Language. Pictures: pelito_<lang><dpi>_menu.png, _settings, _about, _error_box.
+// [Common] Language. Every dialog text shows whole. Pictures: pelito_<lang><dpi>_menu.png,
+// _settings, _about, _error_box.
 #include "client_ids.h"
 #include "client_state_win.h"
 #include "client_window_win.h"
@@ -15,6 +16,7 @@
 #include "modal_script.h"
 #include "pelito_resources.h"
 #include "pelito_texts.h"
+#include "text_fit.h"
 #include "tray_icon_win.h"
 #include "unit_range_text.h"
 #include "wide_text_win.h"
@@ -193,6 +195,7 @@ void PelitoLanguage::ExpectEveryWindowIn(Language language)
         settings = AllTexts(dialog);
         hostLabel = WindowText(GetDlgItem(dialog, IDC_HOST_LABEL));
         timerUnit = WindowText(GetDlgItem(dialog, IDC_TIMER_UNIT));
+        EXPECT_EQ(CutTextReport(dialog), "") << "settings dialog";
         EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "settings.png").c_str()));
         ModalScript::Click(dialog, IDCANCEL);
     }});
@@ -210,6 +213,7 @@ void PelitoLanguage::ExpectEveryWindowIn(Language language)
     ModalScript aboutScript({[&](HWND dialog) {
         about = AllTexts(dialog);
         description = WindowText(GetDlgItem(dialog, IDC_ABOUT_DESCRIPTION));
+        EXPECT_EQ(CutTextReport(dialog), "") << "about dialog";
         EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "about.png").c_str()));
         ModalScript::Click(dialog, IDOK);
     }});

@@ -5,6 +5,7 @@
 #include "monitor_views.h"
 
 #include "common_controls_win.h"
+#include "list_columns_win.h"
 #include "program_state_win.h"
 #include "drive_summary.h"
 #include "gdi_font_win.h"
@@ -81,6 +82,7 @@ void FillDriveList(HWND list)
             SetListCellCp932(list, index, static_cast<int>(column), cells.cells[column]);
         }
     }
+    WidenColumnsToText(list);
 }
 
 void Open(HWND dialog)

@@ -11,6 +11,7 @@
 #include "monitor_ids.h"
 #include "monitor_size.h"
 #include "monitor_window_ids.h"
+#include "name_tips_win.h"
 #include "transparency_slider_win.h"
 #include "wide_text_win.h"
 #include "window_helpers_win.h"
@@ -18,6 +19,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -115,6 +117,7 @@ void OpenSequence(HWND window)
         PlaceWindow(window, PLACE_CENTRE);
     }
     UseClassicBars(window);
+    app.monitor.nameTips = CreateNameTips(window, kNameTextId, kMonitorCells);
     const LPARAM range = MAKELPARAM(LOWORD(settings.InformationMinimum), LOWORD(settings.InformationMaximum));
     for (unsigned cell = 0; cell < WrittenCells(); ++cell) {
         SendMessageA(Control(window, kCurrentBarId, cell), PBM_SETRANGE, 0, range);
@@ -193,6 +196,7 @@ INT_PTR CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         // Also when the main window goes first and takes its owned windows along.
         if (Program().monitorWindow == window) {
             Program().monitorWindow = nullptr;
+            Program().monitor.nameTips = nullptr;
         }
         return FALSE;
     default:
@@ -267,6 +271,7 @@ void CloseMonitorWindow(HWND window)
     app.monitor.nameBrush.Delete();
     app.monitor.temperatureBrush.Delete();
     app.monitorWindow = nullptr;
+    app.monitor.nameTips = nullptr;  // it goes with the window
     DestroyWindow(window);
 }
 
@@ -409,7 +414,10 @@ void RefreshMonitorWindow(HWND window)
         PlanMonitorCells(app.drives, app.settings, app.monitor.worstMode != 0, health, verdicts);
     for (unsigned cell = 0; cell < plan.writtenCells; ++cell) {
         const MonitorCell& shown = plan.cells[cell];
-        SetDlgItemTextCp932(window, kNameTextId + static_cast<int>(cell), shown.name);
+        // A name longer than its cell ends in "..." there (the control's style), whole in its tip.
+        const std::wstring name = WideFromCp932(shown.name);
+        SetDlgItemTextW(window, kNameTextId + static_cast<int>(cell), name.c_str());
+        SetNameTip(app.monitor.nameTips, window, cell, name.c_str());
         SetDlgItemTextCp932(window, kTemperatureTextId + static_cast<int>(cell), shown.temperatureText);
         SetBar(Control(window, kCurrentBarId, cell), shown.currentBar, shown.currentLevel);
         SetBar(Control(window, kWorstBarId, cell), shown.worstBar, shown.worstLevel);

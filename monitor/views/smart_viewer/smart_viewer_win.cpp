@@ -4,6 +4,7 @@
 #include "smart_viewer_win.h"
 
 #include "common_controls_win.h"
+#include "list_columns_win.h"
 #include "program_state_win.h"
 #include "self_test_rows.h"
 #include "monitor_ids.h"
@@ -159,10 +160,18 @@ void ShowDrive(HWND dialog, std::uint32_t driveNumber)
     }
 }
 
+// The drive's lists with every cell whole (a long model name, a Raw value's last byte).
+void ShowDriveWhole(HWND dialog, std::uint32_t driveNumber)
+{
+    ShowDrive(dialog, driveNumber);
+    WidenColumnsToText(GetDlgItem(dialog, IDC_SMART_INFO));
+    WidenColumnsToText(GetDlgItem(dialog, IDC_SMART_ATTRIBUTES));
+}
+
 void ShowSelectedDrive(HWND dialog)
 {
     const LRESULT position = SendDlgItemMessageA(dialog, IDC_SMART_DRIVES, CB_GETCURSEL, 0, 0);
-    ShowDrive(dialog, DriveAtSelectorPosition(Program().drives, static_cast<long>(position)));
+    ShowDriveWhole(dialog, DriveAtSelectorPosition(Program().drives, static_cast<long>(position)));
 }
 
 void Open(HWND dialog)
@@ -174,7 +183,7 @@ void Open(HWND dialog)
     SetupViewerColumns(dialog);
     if (app.drives.presentCount > 0) {
         SendDlgItemMessageA(dialog, IDC_SMART_DRIVES, CB_SETCURSEL, 0, 0);
-        ShowDrive(dialog, DriveAtSelectorPosition(app.drives, 0));
+        ShowDriveWhole(dialog, DriveAtSelectorPosition(app.drives, 0));
     }
     ShowWindow(dialog, SW_SHOW);
 }

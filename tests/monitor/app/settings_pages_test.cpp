@@ -10,6 +10,7 @@
 #include "monitor_ids.h"
 #include "range_note.h"
 #include "settings_dialog_win.h"
+#include "text_fit.h"
 #include "window_picture.h"
 
 #include <gtest/gtest.h>
@@ -36,47 +37,12 @@ RECT RectIn(HWND dialog, HWND control)
     return rect;
 }
 
-// The room a control needs for its text in its own font, in pixels.
-SIZE TextNeeds(HWND control, int dpi)
-{
-    wchar_t text[512] = {};
-    const int length = GetWindowTextW(control, text, 512);
-    wchar_t kind[32] = {};
-    GetClassNameW(control, kind, 32);
-    HDC dc = GetDC(control);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text, length, &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    const LONG style = GetWindowLongW(control, GWL_STYLE);
-    if (lstrcmpiW(kind, L"Button") == 0) {
-        // A check box's box and gap, or a push button's edges.
-        size.cx += (style & BS_TYPEMASK) == BS_AUTOCHECKBOX ? MulDiv(18, dpi, 96) : MulDiv(8, dpi, 96);
-    }
-    return size;
-}
-
-// What a control shows its text in: an edit's formatting rectangle, the client area else.
-RECT TextRoom(HWND control)
-{
-    RECT room;
-    wchar_t kind[32] = {};
-    GetClassNameW(control, kind, 32);
-    if (lstrcmpiW(kind, L"Edit") == 0) {
-        SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
-    } else {
-        GetClientRect(control, &room);
-    }
-    return room;
-}
-
 class SettingsPages : public MonitorFixture {
 protected:
     SettingsPages() : MonitorFixture("PAGES.CFG") {}
 
     // Every control of the page showing: on the page, clear of the others, its text whole.
-    void CheckPage(HWND dialog, int page, int dpi)
+    void CheckPage(HWND dialog, int page)
     {
         const HWND tabs = GetDlgItem(dialog, IDC_SETTINGS_PAGES);
         RECT area = RectIn(dialog, tabs);
@@ -99,7 +65,7 @@ protected:
                 EXPECT_FALSE(IntersectRect(&both, &rect, &other)) << "control " << id << " overlaps another";
             }
             taken.push_back(rect);
-            const SIZE needs = TextNeeds(child, dpi);
+            const SIZE needs = TextNeeds(child);
             const RECT room = TextRoom(child);
             EXPECT_LE(needs.cx, room.right - room.left) << "control " << id << " cuts its text";
             EXPECT_LE(needs.cy, room.bottom - room.top) << "control " << id << " cuts its text";
@@ -134,7 +100,7 @@ TEST_F(SettingsPages, FitTheScreenShowEveryTextAndSaveFromHiddenPages)
         }
         for (int page = 0; page < kSettingsPageCount; ++page) {
             SendMessageW(tabs, TCM_SETCURFOCUS, static_cast<WPARAM>(page), 0);  // as a click does
-            CheckPage(dialog, page, dpi);
+            CheckPage(dialog, page);
             const std::string name = "settings_page_" + std::to_string(page) + "_" + std::to_string(dpi) + ".png";
             EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(name).c_str())) << name;
         }
