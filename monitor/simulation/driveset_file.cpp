@@ -784,6 +784,11 @@ private:
             drive_->identify[168] |= 0x02;  // word 84: self-tests supported
             drive_->identify[169] = static_cast<std::uint8_t>((drive_->identify[169] & 0x3F) | 0x40);
             identifyDirty_ = true;
+            // as such drives report: the off-line capability and the polling minutes
+            drive_->smartData[kOfflineCapabilityOffset] |= kCapabilitySelfTest;
+            drive_->smartData[kShortPollingOffset] = 2;
+            drive_->smartData[kExtendedPollingOffset] = 80;
+            smartDirty_ = true;
         }
         drive_->LogSelfTest(static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(status),
                             static_cast<std::uint16_t>(hours), static_cast<std::uint32_t>(lba));
