@@ -160,6 +160,7 @@ shot self_test_viewer_before
 check "Short self-test pressed" kvd dialog-click "$viewer" 1005
 check "a confirmation comes" kvd wait-box "自己診断" 10000
 confirmation=$(boxes)
+shot self_test_confirmation
 check_contains "it says data is never touched" "データには一切触れません" "$confirmation"
 check_contains "and how long the drive says it takes" "所要時間は約" "$confirmation"
 kvd dismiss-boxes

@@ -361,14 +361,20 @@ INT_PTR CALLBACK SmartViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void RefreshSmartWindow(HWND smartWindow)
 {
+    std::uint32_t ended = kNoDrive;
     if (g_testedDrive < kMaxDrives) {
         unsigned left = 0;
         if (!SelfTestRunningNow(Program().drives.table[g_testedDrive].attributeResult, left)) {
             KillTimer(smartWindow, kSelfTestTimerId);  // ended: this measurement read its result
+            ended = g_testedDrive;
             g_testedDrive = kNoDrive;
         }
     }
     ShowSelectedDrive(smartWindow);
+    if (ended != kNoDrive && ended == SelectedDrive(smartWindow)) {
+        // Its result is the newest self-test row, below the information rows.
+        SendDlgItemMessageA(smartWindow, IDC_SMART_INFO, LVM_ENSUREVISIBLE, kDriveInfoRowCount, FALSE);
+    }
 }
 
 HWND OpenSmartWindow()
