@@ -34,7 +34,7 @@ int RunSelfTestCommand(const DaemonConfig& config, const char* drive, const char
     unsigned left = 0;
     if (record.present == 0) {
         std::fprintf(stderr, "drive %lu: no such drive\n", number);
-    } else if (record.kind != DriveKind::Ata || !LogsSelfTests(record.identifyResult)) {
+    } else if (!SelfTestStartable(record)) {
         std::fprintf(stderr, "drive %lu \"%s\": it has no self-tests kelvixd can start\n", number, record.model);
     } else if (SelfTestRunningNow(record.attributeResult, left)) {
         std::fprintf(stderr, "drive %lu \"%s\": a self-test is running already (%u%% left)\n", number, record.model,

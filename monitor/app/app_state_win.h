@@ -31,7 +31,6 @@ struct AppState : ProgramState {
 
     NamedMutex instanceMutex;
     TrayIcon trayIcon;
-    HWND mainWindow = nullptr;
     HWND settingsDialog = nullptr;
     UINT_PTR measurementTimer = 0;  // 0 while measurement is stopped
     UINT_PTR clickTimer = 0;

@@ -107,6 +107,9 @@ void ShowMeasurement(HWND window)
     if (app.historyWindow) {
         RefreshHistoryWindow(app.historyWindow);
     }
+    if (app.smartWindow) {
+        RefreshSmartWindow(app.smartWindow);
+    }
     if (app.drives.measuredCount > 0) {
         ShowTraySlot(CurrentTraySlot());
         WarningBalloon(window);

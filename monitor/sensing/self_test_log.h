@@ -67,6 +67,9 @@ constexpr unsigned kSelfTestStatusOffset = 363;
 constexpr unsigned kShortPollingOffset = 372;
 constexpr unsigned kExtendedPollingOffset = 373;
 constexpr unsigned kExtendedPollingWordOffset = 375;
+// SMART READ DATA byte 367, the off-line data collection capability: bit 4 self-tests.
+constexpr unsigned kOfflineCapabilityOffset = 367;
+constexpr std::uint8_t kCapabilitySelfTest = 0x10;
 // From the attribute result (SMART READ DATA from byte 2 on): whether a self-test runs
 // now, and the percent left.
 bool SelfTestRunningNow(const std::uint8_t* attributeResult, unsigned& remainingPercent);

@@ -21,6 +21,16 @@ bool LogsSelfTests(const std::uint8_t* identify)
     return identify != nullptr && (WordSays(identify, kWord84Offset) || WordSays(identify, kWord87Offset));
 }
 
+bool SelfTestStartable(const DriveRecord& record)
+{
+    if (record.present == 0 || record.kind != DriveKind::Ata) {
+        return false;
+    }
+    const std::uint8_t* data = record.attributeResult != nullptr ? record.attributeResult - 2 : nullptr;
+    return LogsSelfTests(record.identifyResult) ||
+           (data != nullptr && (data[kOfflineCapabilityOffset] & kCapabilitySelfTest) != 0);
+}
+
 bool ScheduledTestDue(const SelfTestLog& log, const std::uint8_t* attributeResult, std::uint32_t days)
 {
     unsigned left = 0;

@@ -14,6 +14,10 @@ constexpr std::uint32_t kSecondsPerDay = 86400;
 
 // Whether IDENTIFY DEVICE says the drive supports the S.M.A.R.T. self-tests.
 bool LogsSelfTests(const std::uint8_t* identify);
+// Whether a self-test can be started on the drive (SMART EXECUTE OFF-LINE IMMEDIATE): an
+// ATA drive whose IDENTIFY says it has self-tests, or whose S.M.A.R.T. data's off-line
+// capability does. NVMe drives are not: nothing here sends the Device Self-test command.
+bool SelfTestStartable(const DriveRecord& record);
 // One measurement passed for a present drive.
 void CountSelfTestTick(DriveRecord& record);
 // With an awake read of the drive: reads and decodes the log when it is due. A failed

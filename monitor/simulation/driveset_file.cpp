@@ -23,7 +23,8 @@ constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma"
                                              "temperature-property",
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
                                              "sleep", "power-calls", "return-status",
-                                             "self-test", "self-test-checksum", "self-test-running"};
+                                             "self-test", "self-test-checksum", "self-test-running",
+                                             "self-test-runs"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
                                               "nvme-self-test",
                                               "nvme-identify-file", "health-file", "via"};
@@ -286,6 +287,9 @@ private:
         }
         if (key == "self-test") {
             return SelfTest(args);
+        }
+        if (key == "self-test-runs") {
+            return SelfTestRuns(args);
         }
 
         if (key == "self-test-running") {
@@ -729,6 +733,20 @@ private:
         return true;
     }
 
+    // A self-test status word: its nibble.
+    static bool StatusOf(std::string_view word, std::uint64_t& status)
+    {
+        static const std::string_view statuses[] = {"passed", "aborted", "interrupted", "fatal", "unknown-element",
+                                                    "electrical", "servo", "read", "handling"};
+        for (std::size_t i = 0; i < std::size(statuses); ++i) {
+            if (statuses[i] == word) {
+                status = i;
+                return true;
+            }
+        }
+        return false;
+    }
+
     // self-test KIND STATUS HOURS [LBA]: one more entry of the self-test log, oldest first,
     // written round-robin over its 21 descriptors as a drive does. KIND short, extended,
     // conveyance, selective or a subcommand number; STATUS passed, aborted, interrupted,
@@ -736,8 +754,6 @@ private:
     bool SelfTest(const std::vector<std::string_view>& args)
     {
         static const std::string_view kinds[] = {"", "short", "extended", "conveyance", "selective"};
-        static const std::string_view statuses[] = {"passed", "aborted", "interrupted", "fatal", "unknown-element",
-                                                    "electrical", "servo", "read", "handling"};
         std::uint64_t kind = 0;
         std::uint64_t status = 0;
         std::uint64_t hours = 0;
@@ -754,7 +770,7 @@ private:
                 return false;
             };
             known = (indexOf(kinds, args[0], kind) || ParseNumber(args[0], 0xFF, kind)) &&
-                    (indexOf(statuses, args[1], status) || (args[1] == "running" && (status = 15, true)) ||
+                    (StatusOf(args[1], status) || (args[1] == "running" && (status = 15, true)) ||
                      ParseNumber(args[1], 15, status)) &&
                     ParseNumber(args[2], 0xFFFF, hours) && (args.size() == 3 || ParseNumber(args[3], 0xFFFFFFFF, lba));
         }
@@ -768,19 +784,35 @@ private:
             drive_->identify[168] |= 0x02;  // word 84: self-tests supported
             drive_->identify[169] = static_cast<std::uint8_t>((drive_->identify[169] & 0x3F) | 0x40);
             identifyDirty_ = true;
+            // as such drives report: the off-line capability and the polling minutes
+            drive_->smartData[kOfflineCapabilityOffset] |= kCapabilitySelfTest;
+            drive_->smartData[kShortPollingOffset] = 2;
+            drive_->smartData[kExtendedPollingOffset] = 80;
+            smartDirty_ = true;
         }
-        const unsigned slot = drive_->selfTestsLogged++ % 21;
-        std::uint8_t* d = log + 2 + slot * 24;
-        std::fill(d, d + 24, std::uint8_t{0});
-        d[0] = static_cast<std::uint8_t>(kind);
-        d[1] = static_cast<std::uint8_t>(status << 4);
-        d[2] = static_cast<std::uint8_t>(hours);
-        d[3] = static_cast<std::uint8_t>(hours >> 8);
-        for (unsigned b = 0; b < 4; ++b) {
-            d[5 + b] = static_cast<std::uint8_t>(lba >> (8 * b));
-        }
-        log[508] = static_cast<std::uint8_t>(slot + 1);
+        drive_->LogSelfTest(static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(status),
+                            static_cast<std::uint16_t>(hours), static_cast<std::uint32_t>(lba));
         selfTestDirty_ = true;
+        return true;
+    }
+
+    // self-test-runs READINGS STATUS [LBA]: a self-test started now runs for READINGS
+    // attribute reads and then ends with STATUS (the words of "self-test" or the nibble).
+    bool SelfTestRuns(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t readings = 0;
+        std::uint64_t status = 0;
+        std::uint64_t lba = 0xFFFFFFFF;
+        const bool known = (args.size() == 2 || args.size() == 3) && ParseNumber(args[0], 1000, readings) &&
+                           readings != 0 && (StatusOf(args[1], status) || ParseNumber(args[1], 15, status)) &&
+                           (args.size() == 2 || ParseNumber(args[2], 0xFFFFFFFF, lba));
+        if (!known) {
+            return Fail("self-test-runs needs the readings (1-1000) it runs, the status it ends with and "
+                        "optionally the failing LBA");
+        }
+        drive_->selfTestReadings = static_cast<std::uint32_t>(readings);
+        drive_->selfTestResult = static_cast<std::uint8_t>(status);
+        drive_->selfTestLba = static_cast<std::uint32_t>(lba);
         return true;
     }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -370,6 +371,7 @@ void SimulatedDrive::StepAttributes(std::uint32_t read)
             PutLittleEndian(entry + kSmartRawOffset, kSmartRawSize, value);
         }
     }
+    StepSelfTest();
     smartData[kSmartSectorSize - 1] = static_cast<std::uint8_t>(smartData[kSmartSectorSize - 1] + before - sum());
 }
 
@@ -443,6 +445,7 @@ SimulatedDiskBus::SimulatedDiskBus(const DriveSet& set) : set_(set) {}
 
 HANDLE SimulatedDiskBus::Open(const char* name, DWORD access, DWORD share, DWORD creation)
 {
+    const std::lock_guard<std::mutex> lock(mutex_);
     ++openCount_;
     if (name == nullptr) {
         return INVALID_HANDLE_VALUE;
@@ -486,6 +489,7 @@ HANDLE SimulatedDiskBus::Open(const char* name, DWORD access, DWORD share, DWORD
 
 void SimulatedDiskBus::Close(HANDLE handle)
 {
+    const std::lock_guard<std::mutex> lock(mutex_);
     ++closeCount_;
     open_.erase(std::remove_if(open_.begin(), open_.end(),
                                [handle](const OpenDevice& d) { return d.handle == handle; }),
@@ -553,6 +557,7 @@ std::uint8_t SimulatedDiskBus::DeviceMap() const
 bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD inSize, void* out,
                                DWORD outSize, DWORD* bytesReturned)
 {
+    const std::lock_guard<std::mutex> lock(mutex_);
     const std::uint8_t* input = static_cast<const std::uint8_t*>(in);
     SimulatedRequest record;
     record.code = code;
@@ -733,8 +738,7 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
                 return true;
             }
         }
-        if (smartCommand && regs.bFeaturesReg == kSmartExecuteOffline && target.logsSelfTests &&
-            (regs.bSectorNumberReg == kShortSelfTest || regs.bSectorNumberReg == kExtendedSelfTest)) {
+        if (smartCommand && regs.bFeaturesReg == kSmartExecuteOffline && target.StartSelfTest(regs.bSectorNumberReg)) {
             ++selfTestsStarted_[drive];
             returned = kSmartStatusSize;
             return true;
@@ -1126,6 +1130,7 @@ bool SimulatedDiskBus::AnswerAtaPassThrough(SimulatedDrive& drive, unsigned numb
 
 bool SimulatedDiskBus::DevicePowerState(HANDLE handle, bool& on)
 {
+    const std::lock_guard<std::mutex> lock(mutex_);
     on = true;
     const OpenDevice* device = Find(handle);
     if (device == nullptr || device->drive < 0 || device->drive >= static_cast<int>(kSimulatedDriveSlots)) {

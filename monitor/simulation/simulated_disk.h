@@ -16,6 +16,7 @@
 #include "smart_records.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,23 @@ struct SimulatedDrive {
     bool logsSelfTests = false;
     std::uint8_t selfTestLog[kSmartSectorSize] = {};
     unsigned selfTestsLogged = 0;
+    // A self-test started by SMART EXECUTE OFF-LINE IMMEDIATE runs for selfTestReadings
+    // attribute reads (0: it leaves no trace), byte 363 saying how much is left, and then
+    // ends with selfTestResult (the status nibble), logged with attribute 9's hours and
+    // selfTestLba (FFFFFFFFh: none).
+    std::uint32_t selfTestReadings = 0;
+    std::uint8_t selfTestResult = 0;
+    std::uint32_t selfTestLba = 0xFFFFFFFF;
+    std::uint8_t runningTest = 0;  // the subcommand of the test running now, 0 none
+    std::uint32_t runningReadsLeft = 0;
+    // One more entry of the self-test log, round-robin over its 21 descriptors, with the
+    // index byte at 508; the caller seals the sector.
+    void LogSelfTest(std::uint8_t subcommand, std::uint8_t status, std::uint16_t hours, std::uint32_t lba);
+    // SMART EXECUTE OFF-LINE IMMEDIATE subcommand 1 or 2: whether the drive takes it.
+    bool StartSelfTest(std::uint8_t subcommand);
+    // With each attribute read: the running test's tenths left fall, and after its
+    // readings it ends and is logged.
+    void StepSelfTest();
 
     // Power: which of the two power questions the drive answers (CHECK POWER MODE through
     // IOCTL_ATA_PASS_THROUGH, GetDevicePowerState), and when it is spun down. Its clock is
@@ -161,7 +179,8 @@ struct SimulatedDrive {
     // Recomputes the checksum byte (511) of the three sectors, as drives report it.
     void SealSectors();
     // Attribute read `read` (from 1): the temperature list and the attribute series put
-    // their values into the attribute sector (checksum kept right). Both buses call it.
+    // their values into the attribute sector, and a running self-test moves on (checksum
+    // kept right). Both buses call it.
     void StepAttributes(std::uint32_t read);
     // Health read `read` (from 1): the kelvin list and the health series.
     void StepHealth(std::uint32_t read);
@@ -307,6 +326,8 @@ private:
     std::uint8_t DeviceMap() const;
     const OpenDevice* Find(HANDLE handle) const;
 
+    // The drives may be asked from two threads (the viewer starts a self-test on its own).
+    std::mutex mutex_;
     DriveSet set_;
     std::uint32_t attributeReads_[kSimulatedDriveSlots] = {};
     std::uint32_t healthReads_[kSimulatedDriveSlots] = {};

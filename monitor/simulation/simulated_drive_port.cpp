@@ -152,12 +152,12 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
         }
         if (r.features == 0xD4 && dataSize == 0) {
             // EXECUTE OFF-LINE IMMEDIATE: a short or extended self-test starts.
-            const bool test = r.lbaLow == 0x01 || r.lbaLow == 0x02;
-            if (test && drive->logsSelfTests) {
+            const bool test = drive->StartSelfTest(r.lbaLow);
+            if (test) {
                 ++selfTestsStarted_[number];
                 WriteCounts();
             }
-            return test && drive->logsSelfTests;
+            return test;
         }
         if (r.features == 0xDA && dataSize == 0) {
             const SimulatedDrive::Status status = drive->ReturnStatusAt(++statusAsks_[number]);

@@ -24,6 +24,8 @@ struct ProgramState {
     ProgramState& operator=(const ProgramState&) = delete;
 
     HINSTANCE instance;
+    // The main window, which measures: a view that needs a reading now asks it.
+    HWND mainWindow = nullptr;
     HWND aboutDialog = nullptr;
     HWND monitorWindow = nullptr;
     HWND smartWindow = nullptr;

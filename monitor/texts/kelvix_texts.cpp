@@ -98,6 +98,26 @@ constexpr TextRow kRows[] = {
     {"異常 (セグメント)", "a segment failed"},
     {"実行中", "in progress"},
     {"不明", "unknown"},
+    {"ショート自己診断", "Short self-test"},
+    {"拡張自己診断", "Extended self-test"},
+    {"自己診断を実行中、残り %u %%", "Self-test running, %u %% left"},
+    {"自己診断を開始しています...", "Starting the self-test..."},
+    {"このドライブの自己診断は開始できません", "This drive has no self-test KELVIX can start"},
+    {"自己診断", "Self-test"},
+    {"%s自己診断をドライブ %u (%s) で開始しますか?\n\n"
+     "診断はドライブの内部で行われ、データには一切触れません。所要時間は約 %u 分 (ドライブの申告) で、"
+     "その間ドライブの動作が遅くなることがあります。結果はドライブの自己診断ログと健康状態に反映されます。",
+     "Start a %s self-test on drive %u (%s)?\n\n"
+     "The test runs inside the drive; data is never touched. It takes about %u minutes (as the drive "
+     "says), and the drive may be slower meanwhile. Its result goes into the drive's self-test log and "
+     "its health."},
+    {"%s自己診断をドライブ %u (%s) で開始しますか?\n\n"
+     "診断はドライブの内部で行われ、データには一切触れません。ドライブは所要時間を申告していません。"
+     "その間ドライブの動作が遅くなることがあります。結果はドライブの自己診断ログと健康状態に反映されます。",
+     "Start a %s self-test on drive %u (%s)?\n\n"
+     "The test runs inside the drive; data is never touched. The drive does not say how long it takes, "
+     "and it may be slower meanwhile. Its result goes into the drive's self-test log and its health."},
+    {"ドライブ %u は自己診断を開始しませんでした。", "Drive %u did not start the self-test."},
 
     {"最大温度の表示", "Show maximum temperatures"},
     {"位置を固定", "Lock position"},

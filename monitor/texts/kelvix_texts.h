@@ -97,6 +97,16 @@ enum class KelvixText : unsigned short {
     SelfTestFailedSegment,
     SelfTestRunning,
     SelfTestUnknown,
+    // The viewer's self-test buttons, the line beside them, and the confirmation
+    SelfTestShortButton,
+    SelfTestExtendedButton,
+    SelfTestProgress,
+    SelfTestStarting,
+    SelfTestNotStartable,
+    SelfTestCaption,
+    SelfTestConfirm,
+    SelfTestConfirmNoTime,
+    SelfTestRefused,
     // Monitor window menu
     MenuShowWorst,
     MenuFixPosition,

@@ -9,6 +9,8 @@
 HWND OpenMonitorWindow(HWND owner);
 // The modeless S.M.A.R.T. viewer without owner, or null.
 HWND OpenSmartWindow();
+// Shows the latest measurement in the open S.M.A.R.T. viewer (a self-test's progress).
+void RefreshSmartWindow(HWND smartWindow);
 // The about dialog, modal.
 void RunAboutDialog(HWND owner);
 // The history window (not owned: it has its own taskbar button), or null.

@@ -3,7 +3,8 @@
 # reason in words, the metrics say caution with the count, PELITO pops its balloon with
 # the health line; after a restart the steady count gives no new balloon, until the drive
 # itself answers RETURN STATUS with "failing": bad, with its balloon; a drive added then
-# whose newest self-test failed is bad from the start, with when and where.
+# whose newest self-test failed is bad from the start, with when and where; a short test
+# started from the viewer fails and its drive turns bad.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_health
 monitor=$E2E_BUILD/monitor
@@ -119,7 +120,14 @@ model SIM SELFTEST
 serial SIM3SELF
 temperature 194 33
 self-test short passed 100
-self-test extended read 250 123456"
+self-test extended read 250 123456
+drive 4
+model SIM VIEWERTEST
+serial SIM4VIEW
+temperature 194 31
+attribute 9 0x0032 100 100 2C 01
+self-test short passed 100
+self-test-runs 2 read 4660"
 win_bg "$E2E_WORK/KELVIX_SIM.exe"
 check "main window appears again" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 check "the new drive's balloon names its failed self-test" \
@@ -134,5 +142,40 @@ check "measure now (read 2: the drive says it fails)" kvd command-times 32789 1
 check "its balloon names the drive's own verdict" wait_until 10 balloon_has "#0  危険: ドライブ自身が故障の恐れを報告"
 check_contains "metrics: bad by the drive's own verdict" \
     'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="bad"} 1' "$(metrics)"
+
+# The viewer starts drive 4's short test: a confirmation saying what it costs, the progress
+# while it runs (the drive takes two readings), then its failure in the viewer, the verdict
+# and the balloon.
+viewer=S.M.A.R.T.
+viewer_status() { kvd dialog-get-text "$viewer" 1007 | from_sjis | tr -d '\r'; }
+status_has() { [[ "$(viewer_status)" == *"$1"* ]]; }
+# The line is read and empty (a failed read is no empty line).
+status_empty() { local line; line=$(kvd dialog-get-text "$viewer" 1007) && [ -z "$(tr -d '\r\n' <<<"$line")" ]; }
+short_button_enabled() { test "$(kvd dialog-enabled "$viewer" 1005)" = "$1"; }
+kvd command 32794
+check "the S.M.A.R.T. viewer opens" kvd wait-window "#32770" "$viewer" 10000
+check "drive 4 chosen" kvd dialog-select "$viewer" 1004 4
+check "its Short self-test button can be pressed" short_button_enabled 1
+shot self_test_viewer_before
+check "Short self-test pressed" kvd dialog-click "$viewer" 1005
+check "a confirmation comes" kvd wait-box "自己診断" 10000
+confirmation=$(boxes)
+shot self_test_confirmation
+check_contains "it says data is never touched" "データには一切触れません" "$confirmation"
+check_contains "and how long the drive says it takes" "所要時間は約" "$confirmation"
+kvd dismiss-boxes
+check "the viewer says the test runs" wait_until 15 status_has "自己診断を実行中、残り 90 %"
+check "the buttons are greyed meanwhile" short_button_enabled 0
+shot self_test_viewer_running
+check "measure now (the test's last reading)" kvd command-times 32789 1
+check "the viewer says less is left" status_has "自己診断を実行中、残り 40 %"
+check "measure now (it has ended)" kvd command-times 32789 1
+check "the balloon names the failed test" \
+    wait_until 15 balloon_has "#4  危険: ドライブの自己診断で異常 (電源投入 300 時間, 最初の不良 LBA 4660)"
+check "the viewer no longer says it runs" wait_until 10 status_empty
+check "the buttons can be pressed again" short_button_enabled 1
+shot self_test_viewer_after
+check_contains "metrics: bad by the test started from the viewer" \
+    'kelvix_drive_health_state{drive="4",serial="SIM4VIEW",state="bad"} 1' "$(metrics)"
 quit_kelvix "main window goes again"
 e2e_end

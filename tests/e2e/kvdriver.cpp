@@ -21,6 +21,7 @@
 //   kvdriver dialog-click TITLE ID           click button ID
 //   kvdriver trust-ca PEM | distrust-ca PEM  add (remove) a CA to (from) the machine's ROOT store
 //   kvdriver dialog-checked TITLE ID         print 1 or 0 for a check box
+//   kvdriver dialog-enabled TITLE ID         print 1 or 0: whether control ID can be used
 //   kvdriver windows CLASS                   print the texts of visible windows of CLASS
 //   kvdriver key VK                          press and release a virtual key (27 = Escape)
 //   kvdriver hold-port PORT MS               bind UDP PORT on every address, keep it MS, print "bound"
@@ -350,6 +351,13 @@ int main(int argc, char** argv)
         DWORD_PTR state = 0;
         SendMessageTimeoutA(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
         std::printf("%d\n", state == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (call == "dialog-enabled" && argc == 4) {
+        HWND item = DialogItem(argv[2], argv[3]);
+        if (!item)
+            return 1;
+        std::printf("%d\n", IsWindowEnabled(item) ? 1 : 0);
         return 0;
     }
     if (call == "key" && argc == 3) {

@@ -1,11 +1,13 @@
 // The S.M.A.R.T. viewer: a modeless dialog showing what enumeration and the latest
-// measurement read from one present drive. It sends nothing to the drive; every
-// selection rebuilds both lists from the drive table.
+// measurement read from one present drive. Every selection and measurement rebuilds both
+// lists from the drive table. The one command it sends a drive is the start of a
+// self-test the user asked for and confirmed, from a thread of its own.
 #include "smart_viewer_win.h"
 
 #include "common_controls_win.h"
 #include "list_columns_win.h"
 #include "program_state_win.h"
+#include "self_test_control.h"
 #include "self_test_rows.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
@@ -19,12 +21,57 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <string>
+#include <thread>
 
 namespace {
 
 constexpr DWORD kListStyles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
+// The starting thread's answer: wParam the drive, lParam 1 when the drive took the command.
+constexpr UINT kSelfTestAnswerMessage = WM_APP + 1;
+// While a test started here runs, a measurement this often shows its progress.
+constexpr UINT_PTR kSelfTestTimerId = 1;
+constexpr UINT kSelfTestRefreshMs = 30000;
+
+// Starts a self-test on its own thread and its own device: a drive may take a while to
+// answer, and the measurement goes on with the drive table's device meanwhile.
+class SelfTestStarter {
+public:
+    SelfTestStarter() = default;
+    SelfTestStarter(const SelfTestStarter&) = delete;
+    SelfTestStarter& operator=(const SelfTestStarter&) = delete;
+    ~SelfTestStarter() { Wait(); }
+
+    std::uint32_t Drive() const { return drive_; }
+    void Start(HWND dialog, std::uint32_t driveNumber, AtaRoute route, bool extended)
+    {
+        Wait();
+        drive_ = driveNumber;
+        worker_ = std::thread([dialog, driveNumber, route, extended] {
+            SmartDevice device;
+            const bool started = device.Open(static_cast<std::uint8_t>(driveNumber)) &&
+                                 (route == AtaRoute::Smart || device.UseSatBridge()) && device.StartSelfTest(extended);
+            PostMessageW(dialog, kSelfTestAnswerMessage, driveNumber, started ? 1 : 0);
+        });
+    }
+    void Wait()
+    {
+        if (worker_.joinable()) {
+            worker_.join();
+        }
+        drive_ = kNoDrive;
+    }
+
+private:
+    std::thread worker_;
+    std::uint32_t drive_ = kNoDrive;
+};
+
+SelfTestStarter g_starter;
+std::uint32_t g_testedDrive = kNoDrive;  // the drive a test started here runs on
 
 void InsertColumns(HWND list, const ViewerColumn* columns)
 {
@@ -168,10 +215,72 @@ void ShowDriveWhole(HWND dialog, std::uint32_t driveNumber)
     WidenColumnsToText(GetDlgItem(dialog, IDC_SMART_ATTRIBUTES));
 }
 
-void ShowSelectedDrive(HWND dialog)
+std::uint32_t SelectedDrive(HWND dialog)
 {
     const LRESULT position = SendDlgItemMessageA(dialog, IDC_SMART_DRIVES, CB_GETCURSEL, 0, 0);
-    ShowDriveWhole(dialog, DriveAtSelectorPosition(Program().drives, static_cast<long>(position)));
+    return position < 0 ? kNoDrive : DriveAtSelectorPosition(Program().drives, static_cast<long>(position));
+}
+
+void ShowSelfTestControls(HWND dialog, std::uint32_t driveNumber)
+{
+    SelfTestControl control;
+    if (driveNumber < kMaxDrives) {
+        control = DecideSelfTestControl(Program().drives.table[driveNumber], g_starter.Drive() == driveNumber);
+    }
+    EnableWindow(GetDlgItem(dialog, IDC_SMART_SHORT_TEST), control.enabled);
+    EnableWindow(GetDlgItem(dialog, IDC_SMART_EXTENDED_TEST), control.enabled);
+    SetDlgItemTextCp932(dialog, IDC_SMART_TEST_STATUS, control.status);
+}
+
+void ShowSelectedDrive(HWND dialog)
+{
+    const std::uint32_t driveNumber = SelectedDrive(dialog);
+    ShowDriveWhole(dialog, driveNumber);
+    ShowSelfTestControls(dialog, driveNumber);
+}
+
+void MeasureNow()
+{
+    if (Program().mainWindow) {
+        PostMessageA(Program().mainWindow, WM_COMMAND, CMD_MEASURE_NOW, 0);
+    }
+}
+
+void AskAndStartSelfTest(HWND dialog, bool extended)
+{
+    const std::uint32_t driveNumber = SelectedDrive(dialog);
+    if (driveNumber >= kMaxDrives || g_starter.Drive() != kNoDrive) {
+        return;
+    }
+    const DriveRecord& record = Program().drives.table[driveNumber];
+    if (!DecideSelfTestControl(record, false).enabled) {
+        return;
+    }
+    const std::string question = SelfTestConfirmText(record, driveNumber, extended);
+    if (MessageBoxCp932(dialog, question.c_str(), Text(KelvixText::SelfTestCaption), MB_OKCANCEL | MB_ICONQUESTION) !=
+        IDOK) {
+        return;
+    }
+    g_starter.Start(dialog, driveNumber, record.device.Route(), extended);
+    ShowSelfTestControls(dialog, driveNumber);
+}
+
+// The drive took the test: a measurement now reads its execution status, and one every
+// kSelfTestRefreshMs while it runs; the measurement that finds it ended reads the log
+// again, so the result reaches the verdict, its balloon and notification.
+void SelfTestAnswered(HWND dialog, std::uint32_t driveNumber, bool started)
+{
+    g_starter.Wait();
+    if (started) {
+        g_testedDrive = driveNumber;
+        SetTimer(dialog, kSelfTestTimerId, kSelfTestRefreshMs, nullptr);
+        MeasureNow();
+    } else {
+        char text[128];
+        std::snprintf(text, sizeof text, Text(KelvixText::SelfTestRefused), static_cast<unsigned>(driveNumber));
+        MessageBoxCp932(dialog, text, Text(KelvixText::SelfTestCaption), MB_OK | MB_ICONEXCLAMATION);
+    }
+    ShowSelfTestControls(dialog, SelectedDrive(dialog));
 }
 
 void Open(HWND dialog)
@@ -181,10 +290,12 @@ void Open(HWND dialog)
     CentreDialogWithIcon(dialog, app.instance, kProgramIconId);
     FillDriveSelector(dialog);
     SetupViewerColumns(dialog);
+    SetDlgItemTextCp932(dialog, IDC_SMART_SHORT_TEST, Text(KelvixText::SelfTestShortButton));
+    SetDlgItemTextCp932(dialog, IDC_SMART_EXTENDED_TEST, Text(KelvixText::SelfTestExtendedButton));
     if (app.drives.presentCount > 0) {
         SendDlgItemMessageA(dialog, IDC_SMART_DRIVES, CB_SETCURSEL, 0, 0);
-        ShowDriveWhole(dialog, DriveAtSelectorPosition(app.drives, 0));
     }
+    ShowSelectedDrive(dialog);
     ShowWindow(dialog, SW_SHOW);
 }
 
@@ -212,6 +323,9 @@ LRESULT PaintMarkedRow(NMLVCUSTOMDRAW& draw)
 
 void Close(HWND dialog)
 {
+    g_starter.Wait();  // its answer, posted to a window about to go, is dropped
+    KillTimer(dialog, kSelfTestTimerId);
+    g_testedDrive = kNoDrive;
     Program().smartWindow = nullptr;
     DestroyWindow(dialog);  // modeless: ending it means destroying it
 }
@@ -235,12 +349,46 @@ INT_PTR CALLBACK SmartViewerProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_SMART_DRIVES && HIWORD(wParam) == CBN_SELCHANGE) {
             ShowSelectedDrive(dialog);
+        } else if (LOWORD(wParam) == IDC_SMART_SHORT_TEST || LOWORD(wParam) == IDC_SMART_EXTENDED_TEST) {
+            AskAndStartSelfTest(dialog, LOWORD(wParam) == IDC_SMART_EXTENDED_TEST);
         } else if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == CMD_CLOSE) {
             Close(dialog);
         }
         return TRUE;
+    case kSelfTestAnswerMessage:
+        SelfTestAnswered(dialog, static_cast<std::uint32_t>(wParam), lParam != 0);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kSelfTestTimerId) {
+            MeasureNow();
+        }
+        return TRUE;
     default:
         return FALSE;
+    }
+}
+
+void RefreshSmartWindow(HWND smartWindow)
+{
+    std::uint32_t ended = kNoDrive;
+    if (g_testedDrive < kMaxDrives) {
+        unsigned left = 0;
+        if (!SelfTestRunningNow(Program().drives.table[g_testedDrive].attributeResult, left)) {
+            KillTimer(smartWindow, kSelfTestTimerId);  // ended: this measurement read its result
+            ended = g_testedDrive;
+            g_testedDrive = kNoDrive;
+        }
+    }
+    // The lists are filled again only while a test started here is followed: a measurement
+    // otherwise leaves the row a user chose and the scroll as they are.
+    if (g_testedDrive == kNoDrive && ended == kNoDrive) {
+        ShowSelfTestControls(smartWindow, SelectedDrive(smartWindow));
+        return;
+    }
+    ShowSelectedDrive(smartWindow);
+    if (ended != kNoDrive && ended == SelectedDrive(smartWindow)) {
+        // Its result is the newest self-test row, below the information rows.
+        SendDlgItemMessageA(smartWindow, IDC_SMART_INFO, LVM_ENSUREVISIBLE, kDriveInfoRowCount, FALSE);
     }
 }
 

@@ -205,3 +205,40 @@ TEST(RealDrives, TheSelfTestSchedule)
         EXPECT_EQ(machine.bus.SelfTestsStarted(0), c.started);
     }
 }
+
+// A self-test started as the viewer starts one (its own device) on a drive told to run it
+// over three readings: the execution status counts the tenths down, the reading that finds
+// it ended reads the log again, and its failure makes the verdict bad with where.
+TEST(RealDrives, AStartedSelfTestRunsThenItsResultIsJudged)
+{
+    WorkingDirectory directory;
+    SimulatedMachine machine(
+        "drive 0\nmodel KVX 1\ntemperature 194 35\nattribute 9 0x0032 100 100 2C 01\n"
+        "self-test short passed 100\nself-test-runs 3 read 4660\n");
+    EnumerateDrives(machine.drives);
+    Settings settings;
+    settings.TimerCurrent = 60;  // the daily log read is far off
+    DriveJudge judge(nullptr);
+    MeasureAll(machine.drives, settings);  // enumeration's reading: nothing runs yet
+    SmartDevice starter;
+    ASSERT_TRUE(starter.Open(0));
+    ASSERT_TRUE(starter.StartSelfTest(false));
+    starter.Close();
+    std::string left;
+    std::string health;
+    for (int tick = 0; tick < 4; ++tick) {
+        MeasureAll(machine.drives, settings);
+        judge.Judge(machine.drives, WarningLimitsOf(settings));
+        unsigned percent = 0;
+        left += SelfTestRunningNow(machine.drives.table[0].attributeResult, percent) ? std::to_string(percent) + " "
+                                                                                       : "ended ";
+        health += judge.Verdict(0).health == HealthState::Bad ? 'B' : 'G';
+    }
+    EXPECT_EQ(left, "90 60 30 ended ");
+    EXPECT_EQ(health, "GGGB");
+    EXPECT_EQ(machine.bus.SelfTestLogReads(0), 2u);  // at start, and once it ended
+    char text[160] = {};
+    ASSERT_GT(judge.Verdict(0).reasonCount, 0u);
+    FormatHealthReason(judge.Verdict(0).reasons[0], text, sizeof text);
+    EXPECT_STREQ(text, "the drive's self-test failed (read element failed) at 300 hours, first failing LBA 4660");
+}

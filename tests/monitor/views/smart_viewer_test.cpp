@@ -166,17 +166,28 @@ TEST_F(SmartViewer, OpensOnTheFirstPresentDriveWithBothLists)
     EXPECT_STREQ(caption, "S.M.A.R.T.");
     EXPECT_NE(SendMessageA(viewer, WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_NE(SendMessageA(viewer, WM_GETICON, ICON_SMALL, 0), 0);
-    RECT client{0, 0, 334, 199};  // dialog units
+    RECT client{0, 0, 334, 216};  // dialog units
     MapDialogRect(viewer, &client);
     RECT shown;
     GetClientRect(viewer, &shown);
     EXPECT_EQ(shown.right, client.right);
     // The trends below the lists take what the dialog grew by.
-    RECT attributes, trends;
+    RECT attributes, buttons, trends;
     GetWindowRect(GetDlgItem(viewer, IDC_SMART_ATTRIBUTES), &attributes);
+    GetWindowRect(GetDlgItem(viewer, IDC_SMART_SHORT_TEST), &buttons);
     GetWindowRect(GetDlgItem(viewer, IDC_SMART_TRENDS), &trends);
-    EXPECT_GT(trends.top, attributes.bottom);
-    EXPECT_EQ(shown.bottom - client.bottom, trends.bottom - attributes.bottom);
+    EXPECT_GT(buttons.top, attributes.bottom);
+    EXPECT_GT(trends.top, buttons.bottom);
+    EXPECT_EQ(shown.bottom - client.bottom, trends.bottom - buttons.bottom);
+    // The self-test buttons' texts come from the text table; this drive has no self-tests.
+    char text[64] = {};
+    GetDlgItemTextA(viewer, IDC_SMART_SHORT_TEST, text, sizeof text);
+    EXPECT_STREQ(text, "ショート自己診断");
+    GetDlgItemTextA(viewer, IDC_SMART_EXTENDED_TEST, text, sizeof text);
+    EXPECT_STREQ(text, "拡張自己診断");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(viewer, IDC_SMART_SHORT_TEST)));
+    GetDlgItemTextA(viewer, IDC_SMART_TEST_STATUS, text, sizeof text);
+    EXPECT_STREQ(text, "このドライブの自己診断は開始できません");
     RECT frame;
     GetWindowRect(viewer, &frame);  // centred on the screen
     EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2);
