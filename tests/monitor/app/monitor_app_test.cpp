@@ -625,7 +625,8 @@ TEST_F(AboutDialog, ShowsTheVersionResourceAndOneRowPerPresentDrive)
     EXPECT_EQ(seen.legal, KV_LEGAL_COPYRIGHT);
     EXPECT_EQ(seen.headers, (Row{"#", "ModelNumber", "FirmwareRev", "SerialNumber", "Capacity", "Mode",
                                  "TMP", "VER", "IDS", "DA", "AT", "ID", "HEALTH"}));
-    EXPECT_EQ(seen.widths, (std::vector<int>{20, 150, 100, 100, 100, 100, 30, 30, 30, 30, 30, 60, 60}));
+    // The given widths, widened where a header or a cell would be cut.
+    EXPECT_EQ(seen.widths, (std::vector<int>{22, 150, 100, 100, 100, 100, 34, 34, 34, 30, 30, 60, 60}));
     // Simulated drives without firmware and serial lines report "1.00" and SIM<8-digit number>;
     // the session's database names attribute 194 for "SIM".
     ASSERT_EQ(seen.rows.size(), 2u);
