@@ -102,7 +102,7 @@ constexpr TextRow kRows[] = {
     {"拡張自己診断", "Extended self-test"},
     {"自己診断を実行中、残り %u %%", "Self-test running, %u %% left"},
     {"自己診断を開始しています...", "Starting the self-test..."},
-    {"このドライブの自己診断は開始できません", "This drive has no self-test KELVIX can start"},
+    {"このドライブの自己診断は開始できません", "No self-test KELVIX can start"},
     {"自己診断", "Self-test"},
     {"%s自己診断をドライブ %u (%s) で開始しますか?\n\n"
      "診断はドライブの内部で行われ、データには一切触れません。所要時間は約 %u 分 (ドライブの申告) で、"

@@ -202,8 +202,8 @@ TEST_F(SmartViewer, OpensOnTheFirstPresentDriveWithBothLists)
 
     EXPECT_EQ(ListColumns(viewer, IDC_SMART_INFO), (std::vector<Column>{{"Item", 220}, {"Value", 220}}));
     EXPECT_EQ(ListColumns(viewer, IDC_SMART_ATTRIBUTES),
-        (std::vector<Column>{{"ID", 28}, {"Attribute", 240}, {"Value", 44}, {"Worst", 44}, {"Warn", 44},
-            {"Raw", 114}, {"Flag", 108}}));
+        (std::vector<Column>{{"ID", 30}, {"Attribute", 240}, {"Value", 46}, {"Worst", 46}, {"Warn", 44},
+            {"Raw", 114}, {"Flag", 108}}));  // widened to their texts
     const LRESULT wanted = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT;
     for (int list : {IDC_SMART_INFO, IDC_SMART_ATTRIBUTES}) {
         EXPECT_EQ(SendDlgItemMessageA(viewer, list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & wanted, wanted);
@@ -320,7 +320,7 @@ TEST_F(SmartViewer, NvmeDrivesShowTheirInformationAndHealthRows)
 
     Select(1);
     EXPECT_EQ(ListColumns(viewer, IDC_SMART_ATTRIBUTES),
-              (std::vector<Column>{{"Health", 190}, {"Value", 130}, {"Unit", 140}}));
+              (std::vector<Column>{{"Health", 198}, {"Value", 130}, {"Unit", 140}}));  // widened to its texts
     const std::vector<Row> info = ListRows(viewer, IDC_SMART_INFO, 2);
     ASSERT_EQ(info.size(), 12u);
     EXPECT_EQ(info[6], (Row{"NVMe Version", "1.4.0"}));
