@@ -55,7 +55,8 @@ inspect() {
         while read -r dll; do
             case "${dll,,}" in
                 kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|shell32.dll|advapi32.dll|\
-                version.dll|msvcrt.dll|wsock32.dll|ws2_32.dll|winhttp.dll|secur32.dll|crypt32.dll) ;;
+                version.dll|msvcrt.dll|wsock32.dll|ws2_32.dll|winhttp.dll|secur32.dll|crypt32.dll|\
+                ole32.dll|oleaut32.dll) ;;
                 *) fail "$name $exe imports only system DLLs" "imports $dll" ;;
             esac
         done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$header")
