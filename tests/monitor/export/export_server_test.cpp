@@ -154,11 +154,19 @@ protected:
         // Port 0 turns a service off; the tests want both on, on ports the system picks.
         ASSERT_TRUE(StartOnFreePorts(config));
     }
+    // A free port can be taken by another test between the probe and the start: try again.
     bool StartOnFreePorts(ExportConfig config)
     {
-        config.hddtempPort = FreePort();
-        config.metricsPort = FreePort();
-        return server_.Start(config);
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            config.hddtempPort = FreePort();
+            do {
+                config.metricsPort = FreePort();
+            } while (config.metricsPort == config.hddtempPort);
+            if (server_.Start(config)) {
+                return true;
+            }
+        }
+        return false;
     }
     static std::uint16_t FreePort()
     {
