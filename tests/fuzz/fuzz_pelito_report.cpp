@@ -6,6 +6,7 @@
 // character.
 #include "host_text.h"
 #include "timer_period.h"
+#include "client_pictures.h"
 #include "report_slots.h"
 
 #include <cstdlib>
@@ -79,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const SlotUpdate& u = updates[slot];
             const bool present = buffer[slot * kDriveReportBytes] != 0;
             const TrayChange expected = !present ? TrayChange::None : round == 0 ? TrayChange::Add : TrayChange::Modify;
-            if (u.change != expected || u.glyph >= 200) {
+            if (u.change != expected || u.glyph >= kClientPictureCount) {
                 std::abort();
             }
             CheckText(u.tooltip);
