@@ -73,7 +73,7 @@ const char* ReadHistoryFile(std::FILE* file, std::vector<std::unique_ptr<History
     if (std::fgetc(file) != EOF)
         return "is cut short or too long";
     if (std::ferror(file))
-        return fail("");
+        return fail("cannot be read");
     if (crc != header.checksum)
         return "fails its checksum";
     for (std::size_t i = 0; i < slots.size(); ++i) {
