@@ -56,3 +56,23 @@ std::string LocalClockText(std::int64_t secondsSince1970)
     }
     return clock;
 }
+
+std::int64_t LocalUtcOffset(std::int64_t secondsSince1970)
+{
+    const std::time_t when = static_cast<std::time_t>(secondsSince1970);
+    const std::tm* found = std::localtime(&when);
+    if (found == nullptr) {
+        return 0;
+    }
+    std::tm local = *found;
+    found = std::gmtime(&when);
+    if (found == nullptr) {
+        return 0;
+    }
+    std::tm utc = *found;
+    // Both read as standard time: the difference is then the whole offset, daylight
+    // saving included in the local fields.
+    local.tm_isdst = 0;
+    utc.tm_isdst = 0;
+    return static_cast<std::int64_t>(std::difftime(std::mktime(&local), std::mktime(&utc)));
+}

@@ -14,3 +14,6 @@ std::string UtcIsoText(std::int64_t secondsSince1970);
 // "12:34": the local clock time of the seconds since 1970, "--:--" for 0. Callers word
 // drives on one thread only (localtime's shared buffer).
 std::string LocalClockText(std::int64_t secondsSince1970);
+// Seconds the local clock is ahead of UTC at that time (its daylight saving included),
+// for charts that label their hours in local time. One thread only, as above.
+std::int64_t LocalUtcOffset(std::int64_t secondsSince1970);

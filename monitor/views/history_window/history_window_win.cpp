@@ -4,6 +4,7 @@
 
 #include "chart_layout.h"
 #include "chart_paint_win.h"
+#include "civil_time.h"
 #include "display_scale.h"
 #include "gdi_font_win.h"
 #include "history_lines.h"
@@ -60,16 +61,6 @@ HistoryView* ViewOf(HWND window)
 int Scaled(int pixels)
 {
     return ScaleToDpi(pixels, DisplayDpi());
-}
-
-std::int64_t LocalOffset(std::time_t now)
-{
-    std::tm local{}, utc{};
-    localtime_s(&local, &now);
-    gmtime_s(&utc, &now);
-    local.tm_isdst = 0;
-    utc.tm_isdst = 0;
-    return static_cast<std::int64_t>(std::difftime(std::mktime(&local), std::mktime(&utc)));
 }
 
 SIZE TextSize(HDC dc, const std::wstring& text)
@@ -157,7 +148,7 @@ void Load(HWND window, HistoryView& view)
     const std::time_t now = std::time(nullptr);
     view.frame.to = static_cast<std::int64_t>(now);
     view.frame.from = view.frame.to - HistoryRangeSeconds(view.range);
-    view.frame.utcOffset = LocalOffset(now);
+    view.frame.utcOffset = LocalUtcOffset(now);
     view.lines.clear();
     LayOut(window, view);  // the plot's width before there are lines
     if (!app.history) {

@@ -2,6 +2,7 @@
 
 #include "chart_layout.h"
 #include "chart_paint_win.h"
+#include "civil_time.h"
 #include "count_trends.h"
 #include "display_scale.h"
 #include "history_lines.h"
@@ -34,15 +35,6 @@ struct TrendChart {
 int Scaled(int pixels)
 {
     return ScaleToDpi(pixels, DisplayDpi());
-}
-
-std::int64_t LocalOffset(std::time_t now)
-{
-    std::tm local{}, utc{};
-    localtime_s(&local, &now);
-    gmtime_s(&utc, &now);
-    local.tm_isdst = utc.tm_isdst = 0;
-    return static_cast<std::int64_t>(std::difftime(std::mktime(&local), std::mktime(&utc)));
 }
 
 void LayOutChart(HWND chart)
@@ -181,7 +173,7 @@ void ShowViewerTrends(HWND dialog, std::uint32_t driveNumber)
     const std::int64_t to = static_cast<std::int64_t>(now);
     g_chart.frame.to = to;
     g_chart.frame.from = to - kChartSeconds;
-    g_chart.frame.utcOffset = LocalOffset(now);
+    g_chart.frame.utcOffset = LocalUtcOffset(now);
     g_chart.series.clear();
     g_chart.colours.clear();
 

@@ -1,9 +1,13 @@
 // The temperature chart's layout: where points, gaps, warning lines and ticks go, and
 // which point a pixel hits.
 #include "chart_layout.h"
+#include "civil_time.h"
 #include "history_lines.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
 
 namespace {
 
@@ -276,3 +280,35 @@ TEST(HistoryLines, PointsBecomeSamplesAtTheirMean)
 }
 
 }  // namespace
+
+// The offset the charts label their hours with: the zone's, daylight saving included on
+// the day asked about (not today's).
+TEST(ChartLayout, LocalOffsetIsTheZonesOnTheDayShown)
+{
+    constexpr std::int64_t kJuly1 = 1782864000;  // 2026-07-01 00:00 UTC
+    const struct {
+        const char* zone;
+        std::int64_t when;
+        std::int64_t offset;
+    } rows[] = {
+        {"UTC0", kJuly1, 0},
+        {"JST-9", kDecember1, 9 * 3600},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", kDecember1, 3600},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", kJuly1, 2 * 3600},
+        {"EST5EDT,M3.2.0,M11.1.0", kJuly1, -4 * 3600},
+    };
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved != nullptr ? saved : "";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.zone);
+        setenv("TZ", row.zone, 1);
+        tzset();
+        EXPECT_EQ(LocalUtcOffset(row.when), row.offset);
+    }
+    if (saved != nullptr) {
+        setenv("TZ", before.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
+}
