@@ -21,6 +21,22 @@ void AppendKey(std::string& out, const char* key)
     out += "\":";
 }
 
+// `"key":"text",` and `"key":number,`: a field followed by another.
+template <typename Text>
+void TextField(std::string& out, const char* key, const Text& text)
+{
+    AppendKey(out, key);
+    AppendJson(out, text);
+    out += ',';
+}
+
+void NumberField(std::string& out, const char* key, unsigned long long value)
+{
+    AppendKey(out, key);
+    AppendNumber(out, value);
+    out += ',';
+}
+
 // A temperature of 0 is none: null.
 void AppendTemperature(std::string& out, const char* key, unsigned value)
 {
@@ -59,47 +75,23 @@ void AppendCounts(std::string& out, const DriveVerdict& verdict)
 void AppendDriveJson(std::string& out, const DriveSnapshotEntry& drive, Language language)
 {
     out += '{';
-    AppendKey(out, "drive");
-    AppendNumber(out, drive.driveNumber);
-    out += ',';
-    AppendKey(out, "model");
-    AppendJson(out, drive.model);
-    out += ',';
-    AppendKey(out, "firmware");
-    AppendJson(out, drive.firmware);
-    out += ',';
-    AppendKey(out, "serial");
-    AppendJson(out, drive.serial);
-    out += ',';
-    AppendKey(out, "capacity");
-    AppendJson(out, drive.capacity);
-    out += ',';
-    AppendKey(out, "kind");
-    AppendJson(out, DriveKindName(drive.kind));
-    out += ',';
-    AppendKey(out, "media");
-    AppendJson(out, DriveMediaName(drive.media));
-    out += ',';
-    AppendKey(out, "condition");
-    AppendJson(out, DriveConditionName(drive.condition));
-    out += ',';
+    NumberField(out, "drive", drive.driveNumber);
+    TextField(out, "model", drive.model);
+    TextField(out, "firmware", drive.firmware);
+    TextField(out, "serial", drive.serial);
+    TextField(out, "capacity", drive.capacity);
+    TextField(out, "kind", DriveKindName(drive.kind));
+    TextField(out, "media", DriveMediaName(drive.media));
+    TextField(out, "condition", DriveConditionName(drive.condition));
     AppendKey(out, "asleep");
     out += drive.condition == DriveCondition::Sleeping ? "true," : "false,";
     AppendTemperature(out, "temperature", drive.temperature);
     AppendTemperature(out, "worst", drive.worstTemperature);
     AppendTemperature(out, "warningTemperature", drive.verdict.warningTemperature);
-    AppendKey(out, "temperatureState");
-    AppendJson(out, TemperatureStateName(drive.verdict.temperature));
-    out += ',';
-    AppendKey(out, "colour");
-    AppendJson(out, TemperatureClass(drive));
-    out += ',';
-    AppendKey(out, "health");
-    AppendJson(out, HealthStateName(drive.verdict.health));
-    out += ',';
-    AppendKey(out, "healthWords");
-    AppendJson(out, HealthWordUtf8(drive.verdict.health, language));
-    out += ',';
+    TextField(out, "temperatureState", TemperatureStateName(drive.verdict.temperature));
+    TextField(out, "colour", TemperatureClass(drive));
+    TextField(out, "health", HealthStateName(drive.verdict.health));
+    TextField(out, "healthWords", HealthWordUtf8(drive.verdict.health, language));
     AppendKey(out, "reasons");
     out += '[';
     const std::vector<std::string> words = ReasonWordsUtf8(drive.verdict, language);
@@ -108,12 +100,8 @@ void AppendDriveJson(std::string& out, const DriveSnapshotEntry& drive, Language
         char sentence[160];
         FormatHealthReason(reason, sentence, sizeof sentence);
         out += i == 0 ? "{" : ",{";
-        AppendKey(out, "severity");
-        AppendJson(out, HealthStateName(reason.severity));
-        out += ',';
-        AppendKey(out, "text");
-        AppendJson(out, sentence);
-        out += ',';
+        TextField(out, "severity", HealthStateName(reason.severity));
+        TextField(out, "text", sentence);
         AppendKey(out, "words");
         AppendJson(out, words[i]);
         out += '}';
@@ -124,18 +112,10 @@ void AppendDriveJson(std::string& out, const DriveSnapshotEntry& drive, Language
         out += ',';
         AppendKey(out, "nvme");
         out += '{';
-        AppendKey(out, "percentageUsed");
-        AppendNumber(out, drive.percentageUsed);
-        out += ',';
-        AppendKey(out, "availableSpare");
-        AppendNumber(out, drive.availableSpare);
-        out += ',';
-        AppendKey(out, "availableSpareThreshold");
-        AppendNumber(out, drive.availableSpareThreshold);
-        out += ',';
-        AppendKey(out, "criticalWarning");
-        AppendNumber(out, drive.criticalWarning);
-        out += ',';
+        NumberField(out, "percentageUsed", drive.percentageUsed);
+        NumberField(out, "availableSpare", drive.availableSpare);
+        NumberField(out, "availableSpareThreshold", drive.availableSpareThreshold);
+        NumberField(out, "criticalWarning", drive.criticalWarning);
         // 128-bit: as the decimal text, which a double would round.
         AppendKey(out, "mediaErrors");
         AppendJson(out, drive.mediaErrors);
@@ -147,18 +127,10 @@ void AppendDriveJson(std::string& out, const DriveSnapshotEntry& drive, Language
 std::string BuildDrivesJson(const DriveSnapshot& snapshot, const WebSiteInfo& info)
 {
     std::string out = "{";
-    AppendKey(out, "host");
-    AppendJson(out, info.hostName);
-    out += ',';
-    AppendKey(out, "version");
-    AppendJson(out, info.version);
-    out += ',';
-    AppendKey(out, "language");
-    AppendJson(out, LanguageTag(info.language));
-    out += ',';
-    AppendKey(out, "intervalSeconds");
-    AppendNumber(out, info.refreshSeconds);
-    out += ',';
+    TextField(out, "host", info.hostName);
+    TextField(out, "version", info.version);
+    TextField(out, "language", LanguageTag(info.language));
+    NumberField(out, "intervalSeconds", info.refreshSeconds);
     AppendKey(out, "measuredAt");
     if (snapshot.taken && snapshot.measuredAt != 0) {
         AppendJson(out, IsoTime(snapshot.measuredAt));
@@ -182,18 +154,10 @@ std::string BuildHistoryJson(const DriveSnapshotEntry& drive, const char* range,
                              bool recorded, const std::vector<HistoryPoint>& points)
 {
     std::string out = "{";
-    AppendKey(out, "drive");
-    AppendNumber(out, drive.driveNumber);
-    out += ',';
-    AppendKey(out, "range");
-    AppendJson(out, range);
-    out += ',';
-    AppendKey(out, "from");
-    AppendJson(out, IsoTime(from));
-    out += ',';
-    AppendKey(out, "to");
-    AppendJson(out, IsoTime(to));
-    out += ',';
+    NumberField(out, "drive", drive.driveNumber);
+    TextField(out, "range", range);
+    TextField(out, "from", IsoTime(from));
+    TextField(out, "to", IsoTime(to));
     AppendTemperature(out, "warningTemperature", drive.verdict.warningTemperature);
     AppendKey(out, "recorded");
     out += recorded ? "true," : "false,";
@@ -202,12 +166,8 @@ std::string BuildHistoryJson(const DriveSnapshotEntry& drive, const char* range,
     for (std::size_t i = 0; i < points.size(); ++i) {
         const HistoryPoint& point = points[i];
         out += i == 0 ? "{" : ",{";
-        AppendKey(out, "time");
-        AppendJson(out, IsoTime(point.time));
-        out += ',';
-        AppendKey(out, "span");
-        AppendNumber(out, static_cast<unsigned>(point.span > 0 ? point.span : 0));
-        out += ',';
+        TextField(out, "time", IsoTime(point.time));
+        NumberField(out, "span", static_cast<unsigned>(point.span > 0 ? point.span : 0));
         AppendKey(out, "temperature");
         if (point.asleep || point.temperatureMax == 0) {
             out += "null";
@@ -223,9 +183,7 @@ std::string BuildHistoryJson(const DriveSnapshotEntry& drive, const char* range,
         out += ',';
         AppendKey(out, "asleep");
         out += point.asleep ? "true," : "false,";
-        AppendKey(out, "health");
-        AppendJson(out, HealthStateName(point.health));
-        out += ',';
+        TextField(out, "health", HealthStateName(point.health));
         DriveVerdict counts;
         counts.countsKnown = point.countsKnown;
         std::copy(point.counts, point.counts + kAtaCountIds, counts.counts);
