@@ -24,7 +24,7 @@
 #define IDC_TEMP_LABEL 1016
 #define IDC_TEMP_UNIT 1017
 #define IDC_ICON_FILE_LABEL 1018
-#define IDC_START_PROBLEM 1019  // why the dialog opened by itself at start-up, else empty
+#define IDC_START_PROBLEM 1019  // why the dialog opened by itself at start-up; a saved value the spins cannot show
 
 #define IDD_PELITO_ABOUT 101
 #define IDC_ABOUT_DESCRIPTION 1100

@@ -31,6 +31,8 @@ constexpr TextRow kRows[] = {
     {"%s:%u から応答がありません (%u 回)", "%s:%u did not answer (%u tries)"},
     {"%s:%u に拒否されました (%u 回)", "%s:%u refused the request (%u tries)"},
     {"%s:%u の応答は温度の報告ではありません (%u 回)", "%s:%u answered with something that is no report (%u tries)"},
+    {"PELITO.INI の %s=%u は範囲 (%u ～ %u) の外なので「設定」で %u にします",
+     "%s=%u in PELITO.INI is outside %u - %u; Apply saves %u"},
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<std::size_t>(PelitoText::Count),
               "one row for every PELITO text");

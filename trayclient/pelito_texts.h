@@ -23,6 +23,7 @@ enum class PelitoText : unsigned short {
     StartupNoAnswer,
     StartupRefused,
     StartupBadAnswer,
+    RangeNote,
     Count
 };
 

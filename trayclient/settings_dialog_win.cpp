@@ -15,16 +15,18 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
-// A spin over the range of its key in PELITO's table.
+// A spin over the range of its key in PELITO's table, at the saved value's nearest point
+// (a value beyond 16 bits must not wrap into the range).
 void SetSpin(HWND dialog, int spin, const char* key, std::uint32_t value)
 {
     const SettingKey& range = *PelitoSettingKeys().Find("", key);
     SendDlgItemMessageA(dialog, spin, UDM_SETRANGE32, static_cast<WPARAM>(range.minimum),
         static_cast<LPARAM>(range.maximum));
-    SendDlgItemMessageA(dialog, spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value & 0xFFFF));
+    SendDlgItemMessageA(dialog, spin, UDM_SETPOS32, 0, static_cast<LPARAM>(SpinValue(range, value)));
 }
 
 // The position after the control read its buddy, low 16 bits.
@@ -60,7 +62,18 @@ void ShowTexts(HWND dialog)
     SetDlgItemTextCp932(dialog, IDCANCEL, Text(CommonText::ButtonCancel));
 }
 
-void Open(HWND dialog)
+// Why the dialog opened by itself, and a saved number the spins cannot show, a line each.
+void ShowNotes(HWND dialog, const char* startProblem)
+{
+    std::string notes = startProblem != nullptr ? startProblem : "";
+    const std::string range = RangeNoteText(Client().settings);
+    if (!range.empty()) {
+        notes += notes.empty() ? range : "\n" + range;
+    }
+    SetDlgItemTextCp932(dialog, IDC_START_PROBLEM, notes.c_str());
+}
+
+void Open(HWND dialog, const char* startProblem)
 {
     ClientState& client = Client();
     client.settingsDialog = dialog;
@@ -72,6 +85,7 @@ void Open(HWND dialog)
     SetSpin(dialog, IDC_TIMER_SPIN, "Timer", client.settings.Timer);
     SetSpin(dialog, IDC_TEMP_SPIN, "Temp", client.settings.Temp);
     SetDlgItemTextCp932(dialog, IDC_ICON_FILE, client.settings.IconFile);
+    ShowNotes(dialog, startProblem);
     ShowWindow(dialog, SW_SHOW);
 }
 
@@ -145,10 +159,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 {
     switch (message) {
     case WM_INITDIALOG:
-        Open(dialog);
-        if (lParam != 0) {
-            SetDlgItemTextCp932(dialog, IDC_START_PROBLEM, reinterpret_cast<const char*>(lParam));
-        }
+        Open(dialog, reinterpret_cast<const char*>(lParam));
         return TRUE;
     case WM_COMMAND:
         OnCommand(dialog, wParam, lParam);

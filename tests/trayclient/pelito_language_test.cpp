@@ -188,19 +188,27 @@ void PelitoLanguage::ExpectEveryWindowIn(Language language)
     EXPECT_EQ(MenuLook::items, expectedMenu);
     EXPECT_EQ(MenuLook::items.front(), language == Language::Japanese ? L"設定画面" : L"Settings");
 
-    // The settings dialog.
+    // The settings dialog, over a hand-written port its spin cannot show (the longest note).
     std::vector<std::wstring> settings;
-    std::wstring hostLabel, timerUnit;
+    std::wstring hostLabel, timerUnit, note, port;
+    const std::uint32_t savedPort = client_->settings.Port;
+    client_->settings.Port = 70000;
     ModalScript settingsScript({[&](HWND dialog) {
         settings = AllTexts(dialog);
         hostLabel = WindowText(GetDlgItem(dialog, IDC_HOST_LABEL));
         timerUnit = WindowText(GetDlgItem(dialog, IDC_TIMER_UNIT));
+        note = WindowText(GetDlgItem(dialog, IDC_START_PROBLEM));
+        port = WindowText(GetDlgItem(dialog, IDC_PORT_EDIT));
         EXPECT_EQ(CutTextReport(dialog), "") << "settings dialog";
         EXPECT_TRUE(SaveWindowPicture(dialog, ShotPath(language, "settings.png").c_str()));
         ModalScript::Click(dialog, IDCANCEL);
     }});
     SendMessageA(window_, WM_COMMAND, CMD_PELITO_SETTINGS, 0);
     EXPECT_TRUE(settingsScript.Finished());
+    client_->settings.Port = savedPort;
+    EXPECT_NE(note.find(L"Port=70000"), std::wstring::npos);
+    EXPECT_NE(note.find(L"65535"), std::wstring::npos);
+    EXPECT_EQ(port, L"65535") << "not wrapped into the range";
     ASSERT_FALSE(settings.empty());
     EXPECT_EQ(settings[0], Wide(CommonText::MenuSettings));
     EXPECT_EQ(hostLabel, Wide(PelitoText::LabelHost));

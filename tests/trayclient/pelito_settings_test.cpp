@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 
 namespace {
@@ -146,4 +148,34 @@ TEST(PelitoSettings, UnitTextsShowTheKeyTablesRanges)
         SetProgramLanguage(Language::Japanese);
         EXPECT_EQ(UnitRangeText(c.unit, c.key), c.japanese);
     }
+}
+
+// A saved number the dialog's spin cannot show is told with what Apply would save; one
+// beyond 16 bits does not wrap into the range.
+TEST(PelitoSettings, RangeNoteTellsASavedValueTheSpinCannotShow)
+{
+    struct Case {
+        const char* key;
+        std::uint32_t saved;
+        const char* note;
+    } const cases[] = {
+        {"Timer", 60, ""},
+        {"Timer", 30, ""},
+        {"Timer", 4, "Timer=4 in PELITO.INI is outside 30 - 3600; Apply saves 30"},
+        {"Port", 70000, "Port=70000 in PELITO.INI is outside 10000 - 65535; Apply saves 65535"},
+        {"Port", 7634, "Port=7634 in PELITO.INI is outside 10000 - 65535; Apply saves 10000"},
+        {"TimeOut", 0, "TimeOut=0 in PELITO.INI is outside 1 - 10; Apply saves 1"},
+        {"Temp", 71, "Temp=71 in PELITO.INI is outside 10 - 70; Apply saves 70"},
+    };
+    SetProgramLanguage(Language::English);
+    for (const Case& c : cases) {
+        PelitoSettings settings;
+        const SettingKey& key = *PelitoSettingKeys().Find("", c.key);
+        std::memcpy(reinterpret_cast<char*>(&settings) + key.offset, &c.saved, sizeof c.saved);
+        EXPECT_EQ(RangeNoteText(settings), c.note) << c.key << "=" << c.saved;
+    }
+    PelitoSettings settings;
+    settings.Timer = 4;
+    SetProgramLanguage(Language::Japanese);
+    EXPECT_EQ(RangeNoteText(settings), "PELITO.INI の Timer=4 は範囲 (30 ～ 3600) の外なので「設定」で 30 にします");
 }
