@@ -148,8 +148,6 @@ TEST(RealDrives, TheSelfTestLogOverTicks)
         {"a 12-byte bridge cannot ask it: 06h's LBA 27:0", kAta,
          "bridge sat12\nself-test-extended 1\nself-test extended read 250 4660000000\n", 86400, "r", "B",
          "the drive's self-test failed (read element failed) at 250 hours, first failing LBA 96597248"},
-        {"the extended log asleep: not asked", kAta, "self-test-extended 1\nself-test short passed 100\nsleep 2 3\n",
-         86400, "r--r", "GGGG", ""},
         {"NVMe: a failed segment", kNvme, "nvme-self-test 1 0 200\nnvme-self-test 2 7 300 4096\n", 3600, "r--", "BBB",
          "the drive's self-test failed (a segment failed) at 300 hours, first failing LBA 4096"},
         {"NVMe: a short test passed after it", kNvme, "nvme-self-test 2 5 300\nnvme-self-test 1 0 310\n", 3600, "r--",

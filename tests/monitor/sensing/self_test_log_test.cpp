@@ -213,7 +213,7 @@ TEST(AtaExtendedSelfTestLog, PagesIndexAndWholeLbas)
     } cases[] = {
         {"one page, newest at the index, its whole LBA", ExtendedLog(three, 1, 3, {0, 0, 0x123456789ABull}), 1, true,
          "30 20 10", 0x123456789ABull},
-        {"index 0: no test logged", ExtendedLog(three, 1, 0), 1, true, "", 0},
+        {"index 0: no test logged, whatever the descriptors hold", ExtendedLog(wrapped, 2, 0), 2, true, "", 0},
         {"all zeros: no test logged", std::vector<std::uint8_t>(kSelfTestLogSize, 0), 1, true, "", 0},
         {"wrapped across the page boundary, 21 at most", ExtendedLog(wrapped, 2, 2), 2, true,
          "101 100 37 36 35 34 33 32 31 30 29 28 27 26 25 24 23 22 21 20 19", 0},
