@@ -1185,7 +1185,9 @@ bool SimulatedDiskBus::AnswerReadLogExt(SimulatedDrive& drive, unsigned number, 
     if (page == nullptr) {
         return false;
     }
-    if (task.lbaLow == kExtendedSelfTestLogAddress) {
+    if (task.lbaLow == kLogDirectoryAddress) {
+        ++gpDirectoryReads_[number];
+    } else {
         ++selfTestLogReads_[number];
         if (Asleep(number)) {
             ++selfTestLogReadsAsleep_[number];

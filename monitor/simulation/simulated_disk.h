@@ -274,6 +274,8 @@ public:
     // SMART READ LOG requests of the self-test log a drive answered (and READ LOG EXT of
     // log 07h pages), and those of them that came while it was spun down.
     std::uint32_t SelfTestLogReads(unsigned drive) const { return selfTestLogReads_[drive % kSimulatedDriveSlots]; }
+    // READ LOG EXT requests of the log directory (00h) a drive answered.
+    std::uint32_t GpDirectoryReads(unsigned drive) const { return gpDirectoryReads_[drive % kSimulatedDriveSlots]; }
     // Self-tests started by SMART EXECUTE OFF-LINE IMMEDIATE through the disk driver.
     std::uint32_t SelfTestsStarted(unsigned drive) const { return selfTestsStarted_[drive % kSimulatedDriveSlots]; }
     std::uint32_t SelfTestLogReadsAsleep(unsigned drive) const
@@ -352,6 +354,7 @@ private:
     std::uint32_t selfTestLogReads_[kSimulatedDriveSlots] = {};
     std::uint32_t selfTestLogReadsAsleep_[kSimulatedDriveSlots] = {};
     std::uint32_t selfTestsStarted_[kSimulatedDriveSlots] = {};
+    std::uint32_t gpDirectoryReads_[kSimulatedDriveSlots] = {};
     // A JMicron bridge's command between its three steps, and the last one's outcome.
     struct JmicronCommand {
         bool pending = false;

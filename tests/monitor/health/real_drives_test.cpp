@@ -176,6 +176,7 @@ TEST(RealDrives, TheSelfTestLogOverTicks)
         EXPECT_EQ(reads, c.reads);
         EXPECT_EQ(health, c.health);
         EXPECT_EQ(machine.bus.SelfTestLogReadsAsleep(0), 0u);
+        EXPECT_LE(machine.bus.GpDirectoryReads(0), 1u) << "the log directory is asked once";
         char text[160] = {};
         if (judge.Verdict(0).reasonCount > 0) {
             FormatHealthReason(judge.Verdict(0).reasons[0], text, sizeof text);
