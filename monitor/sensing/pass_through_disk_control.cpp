@@ -19,7 +19,7 @@ constexpr char kDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
 constexpr BYTE kCapAtaIdentify = 0x01;   // CAP_ATA_ID_CMD
 constexpr BYTE kCapSmartCommands = 0x04; // CAP_SMART_CMD
 constexpr BYTE kDeviceSelectBit = 0x10;  // slave select; a SATA port has one device
-constexpr DWORD kMaxAtaDataIn = 8 * kSmartSectorSize;  // what the core reads at once, with room
+constexpr DWORD kMaxAtaDataIn = 8 * kSmartSectorSize;  // more than the core ever reads at once
 
 void PutDword(std::uint8_t* at, std::uint32_t value)
 {
