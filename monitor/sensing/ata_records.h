@@ -33,6 +33,8 @@ struct ATA_PASS_THROUGH_EX {
 
 #define IOCTL_ATA_PASS_THROUGH 0x0004D02C
 #define ATA_FLAGS_DRDY_REQUIRED 0x01
+#define ATA_FLAGS_DATA_IN 0x02
+#define ATA_FLAGS_48BIT_COMMAND 0x08
 
 #endif
 
@@ -40,6 +42,11 @@ constexpr DWORD kIoctlAtaPassThrough = 0x0004D02C;
 static_assert(kIoctlAtaPassThrough == IOCTL_ATA_PASS_THROUGH, "IOCTL_ATA_PASS_THROUGH");
 constexpr std::uint16_t kAtaFlagDrdyRequired = 0x01;
 static_assert(kAtaFlagDrdyRequired == ATA_FLAGS_DRDY_REQUIRED, "ATA_FLAGS_DRDY_REQUIRED");
+// Data from the drive, at DataBufferOffset; a 48-bit command's high bytes in PreviousTaskFile.
+constexpr std::uint16_t kAtaFlagDataIn = 0x02;
+static_assert(kAtaFlagDataIn == ATA_FLAGS_DATA_IN, "ATA_FLAGS_DATA_IN");
+constexpr std::uint16_t kAtaFlag48Bit = 0x08;
+static_assert(kAtaFlag48Bit == ATA_FLAGS_48BIT_COMMAND, "ATA_FLAGS_48BIT_COMMAND");
 
 constexpr std::uint32_t kAtaPassThroughSize = sizeof(ATA_PASS_THROUGH_EX);
 static_assert(kAtaPassThroughSize == 32 + 2 * sizeof(void*), "ATA_PASS_THROUGH_EX is 48 or 40 bytes");

@@ -272,6 +272,8 @@ void EnumerateDrives(DriveState& drives, bool askPowerFirst)
         record.returnStatusRefused = 0;
         record.selfTests = SelfTestLog();
         record.selfTestsAsked = 0;
+        record.gpDirectoryRead = 0;
+        record.extendedSelfTestPages = 0;
         record.ticksSinceSelfTests = 0;
         drives.presentList[i] = kNoDrive;
         // A drive that fails keeps its device open (if it opened) until the table goes.

@@ -56,6 +56,11 @@ struct DriveRecord {
     std::uint32_t ticksSinceSelfTests = 0;
     std::uint8_t selfTestsAsked = 0;
     std::uint8_t selfTestWasRunning = 0;  // at the last awake read, a self-test ran
+    // ATA drives with General Purpose logs: 1 once the log directory answered, and the
+    // pages it gives the extended self-test log (07h; 0: none, or more than are read).
+    // Asked once from enumeration on: a drive without the log is not asked again.
+    std::uint8_t gpDirectoryRead = 0;
+    std::uint8_t extendedSelfTestPages = 0;
     char model[64] = {};
     char firmware[16] = {};
     char serial[32] = {};

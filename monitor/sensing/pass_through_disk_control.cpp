@@ -19,6 +19,7 @@ constexpr char kDrivePrefix[] = "\\\\.\\PHYSICALDRIVE";
 constexpr BYTE kCapAtaIdentify = 0x01;   // CAP_ATA_ID_CMD
 constexpr BYTE kCapSmartCommands = 0x04; // CAP_SMART_CMD
 constexpr BYTE kDeviceSelectBit = 0x10;  // slave select; a SATA port has one device
+constexpr DWORD kMaxAtaDataIn = 8 * kSmartSectorSize;  // more than the core ever reads at once
 
 void PutDword(std::uint8_t* at, std::uint32_t value)
 {
@@ -206,17 +207,26 @@ std::uint32_t PassThroughDiskControl::AtaRequest(const Slot& slot, DWORD code, c
 std::uint32_t PassThroughDiskControl::AtaPassThroughRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize,
                                                             std::uint8_t* out, DWORD outSize)
 {
-    // Commands without data only (CHECK POWER MODE): the reply is the record with the
-    // registers the drive left in its current task file.
+    // A command without data (CHECK POWER MODE) answers with the registers the drive left
+    // in the current task file; a data-in one (READ LOG EXT) with the record and its
+    // sectors at DataBufferOffset, which must lie inside both buffers.
     ATA_PASS_THROUGH_EX record;
     if (in == nullptr || inSize < sizeof record || outSize < sizeof record) {
         return 0;
     }
     std::memcpy(&record, in, sizeof record);
-    if (record.DataTransferLength != 0) {
+    const bool dataIn = (record.AtaFlags & kAtaFlagDataIn) != 0;
+    const bool extend = (record.AtaFlags & kAtaFlag48Bit) != 0;
+    const BYTE* task = record.CurrentTaskFile;
+    const BYTE* previous = record.PreviousTaskFile;
+    const unsigned sectors = task[kTaskSectorCount] | (extend ? previous[kTaskSectorCount] << 8 : 0);
+    const DWORD size = inSize < outSize ? inSize : outSize;
+    if (!dataIn ? record.DataTransferLength != 0
+                : record.DataTransferLength == 0 || record.DataTransferLength != sectors * kSmartSectorSize ||
+                      record.DataTransferLength > kMaxAtaDataIn || record.DataBufferOffset < sizeof record ||
+                      record.DataBufferOffset > size || record.DataTransferLength > size - record.DataBufferOffset) {
         return 0;
     }
-    const BYTE* task = record.CurrentTaskFile;
     AtaTaskfile registers;
     registers.features = task[kTaskFeatures];
     registers.sectorCount = task[kTaskSectorCount];
@@ -225,6 +235,22 @@ std::uint32_t PassThroughDiskControl::AtaPassThroughRequest(const Slot& slot, co
     registers.lbaHigh = task[kTaskLbaHigh];
     registers.device = static_cast<std::uint8_t>(task[kTaskDevice] & ~kDeviceSelectBit);
     registers.command = task[kTaskCommand];
+    registers.extend = extend;
+    if (extend) {
+        registers.sectorCountHigh = previous[kTaskSectorCount];
+        registers.lbaLowHigh = previous[kTaskLbaLow];
+        registers.lbaMidHigh = previous[kTaskLbaMid];
+        registers.lbaHighHigh = previous[kTaskLbaHigh];
+    }
+    if (dataIn) {
+        std::uint8_t* data = out + record.DataBufferOffset;
+        if (!port_.Ata(slot.descriptor, registers, data, record.DataTransferLength, nullptr)) {
+            return 0;
+        }
+        record.CurrentTaskFile[kTaskCommand] = 0x50;  // ready, seek complete: the port said it went well
+        std::memcpy(out, &record, sizeof record);
+        return static_cast<std::uint32_t>(record.DataBufferOffset + record.DataTransferLength);
+    }
     AtaRegisters left;
     if (!port_.Ata(slot.descriptor, registers, nullptr, 0, &left)) {
         return 0;

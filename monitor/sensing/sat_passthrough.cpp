@@ -7,6 +7,7 @@ namespace {
 // PROTOCOL field values (byte 1, bits 4-1).
 constexpr std::uint8_t kProtocolNonData = 3;
 constexpr std::uint8_t kProtocolPioDataIn = 4;
+constexpr std::uint8_t kExtend = 0x01;  // byte 1 bit 0 of the 16-byte form: a 48-bit command
 
 // Byte 2 of both forms.
 constexpr std::uint8_t kCheckCondition = 0x20;   // CK_COND
@@ -132,13 +133,19 @@ std::size_t BuildSatCdb(SatForm form, const SatRequest& request, std::uint8_t (&
     // The 16-byte form holds each register as a high and a low byte; a 28-bit command
     // (EXTEND 0) leaves the high bytes 0.
     cdb[0] = kSatOpcode16;
-    cdb[1] = ProtocolByte(request);
+    cdb[1] = static_cast<std::uint8_t>(ProtocolByte(request) | (task.extend ? kExtend : 0));
     cdb[2] = TransferByte(request);
     cdb[4] = task.features;
     cdb[6] = task.sectorCount;
     cdb[8] = task.lbaLow;
     cdb[10] = task.lbaMid;
     cdb[12] = task.lbaHigh;
+    if (task.extend) {
+        cdb[5] = task.sectorCountHigh;
+        cdb[7] = task.lbaLowHigh;
+        cdb[9] = task.lbaMidHigh;
+        cdb[11] = task.lbaHighHigh;
+    }
     cdb[13] = task.device;
     cdb[14] = task.command;
     return 16;

@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// An ATA command as the 28-bit task file holds it (what IDEREGS carries).
+// An ATA command as the 28-bit task file holds it (what IDEREGS carries); a 48-bit
+// command (`extend`) also fills the high bytes. Only the 16-byte block carries those.
 struct AtaTaskfile {
     std::uint8_t features = 0;
     std::uint8_t sectorCount = 0;
@@ -16,6 +17,11 @@ struct AtaTaskfile {
     std::uint8_t lbaHigh = 0;
     std::uint8_t device = 0;
     std::uint8_t command = 0;
+    bool extend = false;
+    std::uint8_t sectorCountHigh = 0;
+    std::uint8_t lbaLowHigh = 0;
+    std::uint8_t lbaMidHigh = 0;
+    std::uint8_t lbaHighHigh = 0;
 };
 
 // The registers a finished ATA command leaves. The high bytes are the 48-bit halves;

@@ -7,6 +7,12 @@ constexpr unsigned kAtaDescriptorOffset = 2;
 constexpr unsigned kAtaDescriptorSize = 24;
 constexpr unsigned kAtaIndexOffset = 508;
 constexpr unsigned kAtaChecksumSpan = 512;
+// ATA log 07h.
+constexpr unsigned kExtendedDescriptorOffset = 4;
+constexpr unsigned kExtendedDescriptorSize = 26;
+constexpr unsigned kExtendedIndexOffset = 2;
+constexpr std::uint64_t kNoLba28 = 0xFFFFFFFFull;
+constexpr std::uint64_t kNoLba48 = 0xFFFFFFFFFFFFull;
 // NVMe page 06h.
 constexpr unsigned kNvmeResultOffset = 4;
 constexpr unsigned kNvmeResultSize = 28;
@@ -51,6 +57,28 @@ SelfTestOutcome NvmeOutcome(std::uint8_t result)
     case 6: case 7: return SelfTestOutcome::FailedSegment;
     default: return SelfTestOutcome::Unknown;
     }
+}
+
+bool SumsToZero(const std::uint8_t* at, unsigned size)
+{
+    std::uint8_t sum = 0;
+    for (unsigned i = 0; i < size; ++i) {
+        sum = static_cast<std::uint8_t>(sum + at[i]);
+    }
+    return sum == 0;
+}
+
+// One descriptor of log 06h or 07h: they differ only in how wide the LBA is. A failed
+// test records where it stopped; all ones (or 0 for a passed one) is none.
+void PutAtaEntry(SelfTestEntry& entry, const std::uint8_t* d, unsigned lbaBytes, std::uint64_t noLba)
+{
+    entry.kind = AtaKind(d[0]);
+    entry.outcome = AtaOutcome(d[1] >> 4);
+    entry.remainingPercent = static_cast<std::uint8_t>((d[1] & 0x0F) * 10);
+    entry.powerOnHours = Little(d + 2, 2);
+    const std::uint64_t lba = Little(d + 5, lbaBytes);
+    entry.lbaKnown = SelfTestFailed(entry.outcome) && lba != noLba;
+    entry.firstFailingLba = entry.lbaKnown ? lba : 0;
 }
 
 bool AllZero(const std::uint8_t* at, unsigned size)
@@ -121,11 +149,7 @@ SelfTestLog DecodeAtaSelfTestLog(const std::uint8_t* sector)
         return log;
     }
     log.read = true;
-    std::uint8_t sum = 0;
-    for (unsigned i = 0; i < kAtaChecksumSpan; ++i) {
-        sum = static_cast<std::uint8_t>(sum + sector[i]);
-    }
-    if (sum != 0) {
+    if (!SumsToZero(sector, kAtaChecksumSpan)) {
         return log;
     }
     log.valid = true;
@@ -140,15 +164,43 @@ SelfTestLog DecodeAtaSelfTestLog(const std::uint8_t* sector)
         if (AllZero(d, kAtaDescriptorSize)) {
             break;  // the log has not wrapped yet: no older tests
         }
-        SelfTestEntry& entry = log.entries[log.count++];
-        entry.kind = AtaKind(d[0]);
-        entry.outcome = AtaOutcome(d[1] >> 4);
-        entry.remainingPercent = static_cast<std::uint8_t>((d[1] & 0x0F) * 10);
-        entry.powerOnHours = Little(d + 2, 2);
-        const std::uint64_t lba = Little(d + 5, 4);
-        // A failed test records where it stopped; FFFFFFFFh (or 0 for a passed one) is none.
-        entry.lbaKnown = SelfTestFailed(entry.outcome) && lba != 0xFFFFFFFFull;
-        entry.firstFailingLba = entry.lbaKnown ? lba : 0;
+        PutAtaEntry(log.entries[log.count++], d, 4, kNoLba28);
+    }
+    return log;
+}
+
+unsigned GpLogPages(const std::uint8_t* directory, std::uint8_t address)
+{
+    return directory == nullptr ? 0 : static_cast<unsigned>(Little(directory + 2 * address, 2));
+}
+
+SelfTestLog DecodeAtaExtendedSelfTestLog(const std::uint8_t* pages, unsigned pageCount)
+{
+    SelfTestLog log;
+    if (pages == nullptr || pageCount == 0 || pageCount > kExtendedSelfTestPagesMax) {
+        return log;
+    }
+    log.read = true;
+    for (unsigned page = 0; page < pageCount; ++page) {
+        if (!SumsToZero(pages + page * kSelfTestLogSize, kSelfTestLogSize)) {
+            return log;
+        }
+    }
+    const unsigned slots = pageCount * kExtendedSelfTestDescriptorsPerPage;
+    const unsigned index = static_cast<unsigned>(Little(pages + kExtendedIndexOffset, 2));
+    if (index > slots) {
+        return log;  // the newest test is in a page not read: the order is unknown
+    }
+    log.valid = true;
+    for (unsigned n = 0; index != 0 && n < slots && log.count < kAtaSelfTestDescriptors; ++n) {
+        const unsigned slot = (index - 1 + slots - n) % slots;
+        const std::uint8_t* d = pages + (slot / kExtendedSelfTestDescriptorsPerPage) * kSelfTestLogSize +
+                                kExtendedDescriptorOffset +
+                                (slot % kExtendedSelfTestDescriptorsPerPage) * kExtendedDescriptorSize;
+        if (AllZero(d, kExtendedDescriptorSize)) {
+            break;  // not wrapped yet: no older tests
+        }
+        PutAtaEntry(log.entries[log.count++], d, 6, kNoLba48);
     }
     return log;
 }

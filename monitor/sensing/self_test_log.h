@@ -89,6 +89,24 @@ SelfTestLog DecodeAtaSelfTestLog(const std::uint8_t* sector);
 // The 564 bytes of the NVMe page.
 SelfTestLog DecodeNvmeSelfTestLog(const std::uint8_t* page);
 
+// The extended comprehensive self-test log (General Purpose log 07h, READ LOG EXT 2Fh):
+// the same tests with the whole 48-bit failing LBA. Each 512-byte page holds a revision,
+// the index of the newest descriptor (word at 2, 1-based over all pages, in page 0),
+// 19 descriptors of 26 bytes from byte 4, and a checksum at 511; the descriptors are
+// written round-robin over all the log's pages. The GP log directory (log 00h) gives
+// each log's page count in its word N.
+constexpr std::uint8_t kAtaReadLogExt = 0x2F;
+constexpr std::uint8_t kLogDirectoryAddress = 0x00;
+constexpr std::uint8_t kExtendedSelfTestLogAddress = 0x07;
+constexpr unsigned kExtendedSelfTestDescriptorsPerPage = 19;
+// A log of more pages is not read: 06h tells its tests instead.
+constexpr unsigned kExtendedSelfTestPagesMax = 4;
+// The pages the directory gives log `address`; 0: the drive has no such log.
+unsigned GpLogPages(const std::uint8_t* directory, std::uint8_t address);
+// `pageCount` pages of log 07h, one after another (1 to kExtendedSelfTestPagesMax). Not
+// valid when a page fails its checksum or the index names a descriptor beyond them.
+SelfTestLog DecodeAtaExtendedSelfTestLog(const std::uint8_t* pages, unsigned pageCount);
+
 // Lower-case English words for machine-read outputs and the viewer's English texts:
 // "short", "extended", ...; "passed", "read element failed", ...
 const char* SelfTestKindName(SelfTestKind kind);

@@ -2,19 +2,60 @@
 
 #include "smart_records.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr unsigned kWord84Offset = 168;  // command set/feature supported extension
 constexpr unsigned kWord87Offset = 174;  // command set/feature default
 constexpr std::uint8_t kSelfTestBit = 0x02;
 
-// Words 84 and 87 hold something only when their bits 15:14 are 01.
-bool WordSays(const std::uint8_t* identify, unsigned offset)
+constexpr unsigned kWord83Offset = 166;  // command set/feature supported
+constexpr std::uint8_t kGpLoggingBit = 0x20;       // words 84, 87 bit 5
+constexpr std::uint8_t kAddress48HighBit = 0x04;   // word 83 bit 10, in its high byte
+
+// Words 83, 84 and 87 hold something only when their bits 15:14 are 01.
+bool WordSays(const std::uint8_t* identify, unsigned offset, std::uint8_t lowBit = kSelfTestBit)
 {
-    return (identify[offset + 1] & 0xC0) == 0x40 && (identify[offset] & kSelfTestBit) != 0;
+    return (identify[offset + 1] & 0xC0) == 0x40 && (identify[offset] & lowBit) != 0;
+}
+
+// Log 07h read and decoded, where the drive has it and its route carries READ LOG EXT;
+// a log not read otherwise. The directory is asked once.
+SelfTestLog ReadExtendedSelfTestLog(DriveRecord& record)
+{
+    SmartDevice& device = record.device;
+    if (!KeepsGpLogs(record.identifyResult) || !device.ReadsGpLogs()) {
+        return SelfTestLog();
+    }
+    if (record.gpDirectoryRead == 0) {
+        const std::uint8_t* directory = device.ReadLogExt(kLogDirectoryAddress, 0);
+        if (directory == nullptr) {
+            return SelfTestLog();  // asked again with the next log read
+        }
+        const unsigned pages = GpLogPages(directory, kExtendedSelfTestLogAddress);
+        record.gpDirectoryRead = 1;
+        record.extendedSelfTestPages = static_cast<std::uint8_t>(pages <= kExtendedSelfTestPagesMax ? pages : 0);
+    }
+    std::uint8_t pages[kExtendedSelfTestPagesMax * kSelfTestLogSize];
+    for (unsigned page = 0; page < record.extendedSelfTestPages; ++page) {
+        const std::uint8_t* data = device.ReadLogExt(kExtendedSelfTestLogAddress, static_cast<std::uint16_t>(page));
+        if (data == nullptr) {
+            return SelfTestLog();
+        }
+        std::memcpy(pages + page * kSelfTestLogSize, data, kSelfTestLogSize);
+    }
+    return DecodeAtaExtendedSelfTestLog(pages, record.extendedSelfTestPages);
 }
 
 }  // namespace
+
+bool KeepsGpLogs(const std::uint8_t* identify)
+{
+    const std::uint8_t word83High = identify != nullptr ? identify[kWord83Offset + 1] : 0;
+    return (word83High & 0xC0) == 0x40 && (word83High & kAddress48HighBit) != 0 &&
+           (WordSays(identify, kWord84Offset, kGpLoggingBit) || WordSays(identify, kWord87Offset, kGpLoggingBit));
+}
 
 bool LogsSelfTests(const std::uint8_t* identify)
 {
@@ -103,10 +144,14 @@ void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::ui
         return;
     }
     const std::uint8_t* log = record.device.ReadSelfTestLog(bytes);
-    if (log == nullptr) {
+    const SelfTestLog extended = ReadExtendedSelfTestLog(record);
+    if (extended.valid) {
+        record.selfTests = extended;
+    } else if (log != nullptr) {
+        record.selfTests = DecodeAtaSelfTestLog(log);
+    } else {
         return;
     }
-    record.selfTests = DecodeAtaSelfTestLog(log);
     if (ScheduledTestDue(record.selfTests, record.attributeResult, scheduleDays)) {
         record.device.StartSelfTest(false);
     }

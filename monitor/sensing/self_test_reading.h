@@ -14,6 +14,10 @@ constexpr std::uint32_t kSecondsPerDay = 86400;
 
 // Whether IDENTIFY DEVICE says the drive supports the S.M.A.R.T. self-tests.
 bool LogsSelfTests(const std::uint8_t* identify);
+// Whether IDENTIFY DEVICE says the drive keeps General Purpose logs read by 48-bit
+// commands: the GPL feature set (word 84 or 87 bit 5) and 48-bit addressing (word 83
+// bit 10), each word valid when its bits 15:14 are 01.
+bool KeepsGpLogs(const std::uint8_t* identify);
 // Whether a self-test can be started on the drive (SMART EXECUTE OFF-LINE IMMEDIATE): an
 // ATA drive whose IDENTIFY says it has self-tests, or whose S.M.A.R.T. data's off-line
 // capability does. NVMe drives are not: nothing here sends the Device Self-test command.
@@ -22,7 +26,9 @@ bool SelfTestStartable(const DriveRecord& record);
 void CountSelfTestTick(DriveRecord& record);
 // With an awake read of the drive: reads and decodes the log when it is due. A failed
 // read keeps the last log; the next is tried a day later, or as soon as a running
-// self-test has ended. With `scheduleDays` (the
+// self-test has ended. Where the drive keeps the extended log (07h) and its route carries
+// READ LOG EXT, that log is read with 06h and, when believed, is the one kept (it has the
+// whole LBA); a 07h of more pages than are read is left to 06h. With `scheduleDays` (the
 // [Health] SelfTest setting) an ATA drive whose newest logged test is that many days of
 // its power-on time old (or that has none) and that runs none now is given a short test
 // right after the read; so a schedule costs at most one check a day.

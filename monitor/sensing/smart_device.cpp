@@ -203,6 +203,50 @@ const std::uint8_t* SmartDevice::ReadSelfTestLog(std::uint32_t& bytesReturned)
                        kSelfTestLogAddress);
 }
 
+bool SmartDevice::ReadsGpLogs() const
+{
+    return HasAtaPassThrough() || (handle_ != nullptr && route_ == AtaRoute::Sat16);
+}
+
+const std::uint8_t* SmartDevice::ReadLogExt(std::uint8_t address, std::uint16_t page)
+{
+    if (!ReadsGpLogs()) {
+        return nullptr;
+    }
+    // LBA 7:0 the log, 15:8 and 39:32 the page; one page a time.
+    AtaTaskfile task = Taskfile(0, static_cast<BYTE>(page), 0, kAtaReadLogExt, address);
+    task.extend = true;
+    task.lbaMidHigh = static_cast<std::uint8_t>(page >> 8);
+    if (route_ == AtaRoute::Sat16) {
+        SatRequest request;
+        request.task = task;
+        request.transfer = SatTransfer::SectorsIn;
+        std::uint32_t bytes = 0;
+        return SendSat(SatForm::Sixteen, request, logExtPage_, bytes).done ? logExtPage_ : nullptr;
+    }
+    std::memset(&logExtBlock_, 0, sizeof logExtBlock_);
+    ATA_PASS_THROUGH_EX& header = logExtBlock_.header;
+    header.Length = static_cast<std::uint16_t>(sizeof header);
+    header.AtaFlags = kAtaFlagDrdyRequired | kAtaFlagDataIn | kAtaFlag48Bit;
+    header.DataTransferLength = kSmartSectorSize;
+    header.TimeOutValue = SatTimeoutSeconds(task.command, true);
+    header.DataBufferOffset = offsetof(AtaDataBlock, data);
+    const BYTE previous[8] = {0, task.sectorCountHigh, task.lbaLowHigh, task.lbaMidHigh, task.lbaHighHigh, 0, 0, 0};
+    const BYTE current[8] = {task.features, task.sectorCount, task.lbaLow, task.lbaMid,
+                             task.lbaHigh, task.device, task.command, 0};
+    std::memcpy(header.PreviousTaskFile, previous, sizeof previous);
+    std::memcpy(header.CurrentTaskFile, current, sizeof current);
+    DWORD returned = 0;
+    const bool ok = ActiveDiskControl().Request(handle_, kIoctlAtaPassThrough, &logExtBlock_, sizeof logExtBlock_,
+                                                &logExtBlock_, sizeof logExtBlock_, &returned);
+    const BYTE status = header.CurrentTaskFile[kTaskCommand];
+    if (!ok || returned < sizeof logExtBlock_ || (status & (kAtaStatusError | kAtaStatusDeviceFault | kAtaStatusBusy)) != 0) {
+        return nullptr;
+    }
+    std::memcpy(logExtPage_, logExtBlock_.data, kSmartSectorSize);
+    return logExtPage_;
+}
+
 bool SmartDevice::StartSelfTest(bool extended)
 {
     if (handle_ == nullptr) {

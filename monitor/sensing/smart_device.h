@@ -3,6 +3,7 @@
 // (ActiveDiskControl), so the same code runs on real and on simulated drives.
 #pragma once
 
+#include "ata_records.h"
 #include "return_status.h"
 #include "sat_passthrough.h"
 #include "scsi_records.h"
@@ -47,6 +48,11 @@ public:
     const std::uint8_t* ReadThresholds(std::uint32_t& bytesReturned);
     // SMART READ LOG of the self-test log (06h) on the drive's route: its 512 bytes or null.
     const std::uint8_t* ReadSelfTestLog(std::uint32_t& bytesReturned);
+    // READ LOG EXT of one 512-byte page of General Purpose log `address`: a 48-bit command,
+    // so only the disk driver's IOCTL_ATA_PASS_THROUGH (NT) or a 16-byte bridge carries it
+    // (ReadsGpLogs). The page or null.
+    bool ReadsGpLogs() const;
+    const std::uint8_t* ReadLogExt(std::uint8_t address, std::uint16_t page);
     // SMART EXECUTE OFF-LINE IMMEDIATE: starts a short or extended self-test in off-line
     // mode (the drive goes on serving; data is never touched). False when refused.
     bool StartSelfTest(bool extended);
@@ -115,4 +121,10 @@ private:
     std::uint8_t thresholdReply_[kSmartReplySize]{};
     std::uint8_t selfTestReply_[kSmartReplySize]{};
     SatPassThroughBlock satBlock_{};
+    struct AtaDataBlock {
+        ATA_PASS_THROUGH_EX header;
+        std::uint8_t data[kSmartSectorSize];
+    };
+    AtaDataBlock logExtBlock_{};
+    std::uint8_t logExtPage_[kSmartSectorSize]{};
 };

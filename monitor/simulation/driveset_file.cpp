@@ -24,7 +24,7 @@ constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma"
                                              "threshold", "identify-file", "smart-file", "thresholds-file",
                                              "sleep", "power-calls", "return-status",
                                              "self-test", "self-test-checksum", "self-test-running",
-                                             "self-test-runs"};
+                                             "self-test-runs", "self-test-extended"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
                                               "nvme-self-test",
                                               "nvme-identify-file", "health-file", "via"};
@@ -290,6 +290,9 @@ private:
         }
         if (key == "self-test-runs") {
             return SelfTestRuns(args);
+        }
+        if (key == "self-test-extended") {
+            return SelfTestExtended(args);
         }
 
         if (key == "self-test-running") {
@@ -772,27 +775,60 @@ private:
             known = (indexOf(kinds, args[0], kind) || ParseNumber(args[0], 0xFF, kind)) &&
                     (StatusOf(args[1], status) || (args[1] == "running" && (status = 15, true)) ||
                      ParseNumber(args[1], 15, status)) &&
-                    ParseNumber(args[2], 0xFFFF, hours) && (args.size() == 3 || ParseNumber(args[3], 0xFFFFFFFF, lba));
+                    ParseNumber(args[2], 0xFFFF, hours) && (args.size() == 3 || ParseNumber(args[3], kMaxSectors, lba));
         }
         if (!known) {
             return Fail("self-test needs a kind, a status, the power-on hours and optionally the failing LBA");
         }
-        std::uint8_t* log = drive_->selfTestLog;
-        if (!drive_->logsSelfTests) {
-            drive_->logsSelfTests = true;
-            log[0] = 1;  // revision
-            drive_->identify[168] |= 0x02;  // word 84: self-tests supported
-            drive_->identify[169] = static_cast<std::uint8_t>((drive_->identify[169] & 0x3F) | 0x40);
-            identifyDirty_ = true;
-            // as such drives report: the off-line capability and the polling minutes
-            drive_->smartData[kOfflineCapabilityOffset] |= kCapabilitySelfTest;
-            drive_->smartData[kShortPollingOffset] = 2;
-            drive_->smartData[kExtendedPollingOffset] = 80;
-            smartDirty_ = true;
-        }
+        KeepSelfTestLog();
         drive_->LogSelfTest(static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(status),
-                            static_cast<std::uint16_t>(hours), static_cast<std::uint32_t>(lba));
+                            static_cast<std::uint16_t>(hours), lba);
         selfTestDirty_ = true;
+        return true;
+    }
+
+    // The drive logs its self-tests (IDENTIFY word 84 bit 1), as the first "self-test"
+    // line or "self-test-extended" says.
+    void KeepSelfTestLog()
+    {
+        if (drive_->logsSelfTests) {
+            return;
+        }
+        drive_->logsSelfTests = true;
+        drive_->selfTestLog[0] = 1;  // revision
+        drive_->identify[168] |= 0x02;  // word 84: self-tests supported
+        drive_->identify[169] = static_cast<std::uint8_t>((drive_->identify[169] & 0x3F) | 0x40);
+        identifyDirty_ = true;
+        selfTestDirty_ = true;
+        // as such drives report: the off-line capability and the polling minutes
+        drive_->smartData[kOfflineCapabilityOffset] |= kCapabilitySelfTest;
+        drive_->smartData[kShortPollingOffset] = 2;
+        drive_->smartData[kExtendedPollingOffset] = 80;
+        smartDirty_ = true;
+    }
+
+    // self-test-extended PAGES: the drive also keeps the extended self-test log (07h) of
+    // PAGES pages (1-4), read by READ LOG EXT: IDENTIFY says GPL (word 84 bit 5) and 48-bit
+    // addressing (word 83 bit 10). Before the "self-test" lines, which then go into both.
+    bool SelfTestExtended(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t pages = 0;
+        if (args.size() != 1 || !ParseNumber(args[0], kExtendedSelfTestPagesMax, pages) || pages == 0) {
+            return Fail("self-test-extended needs the pages of the log (1-4)");
+        }
+        if (drive_->selfTestsLogged != 0) {
+            return Fail("self-test-extended comes before the self-test lines");
+        }
+        KeepSelfTestLog();
+        drive_->extendedSelfTestPages = static_cast<std::uint8_t>(pages);
+        for (unsigned page = 0; page < pages; ++page) {
+            std::uint8_t* at = drive_->extendedSelfTestLog + page * kSmartSectorSize;
+            at[0] = 1;  // revision
+            SealSector(at);
+        }
+        drive_->identify[168] |= 0x20;  // word 84: General Purpose logging
+        drive_->identify[167] = static_cast<std::uint8_t>((drive_->identify[167] & 0x3F) | 0x40 | 0x04);  // word 83: 48-bit
+        identifyDirty_ = true;
         return true;
     }
 
@@ -805,14 +841,14 @@ private:
         std::uint64_t lba = 0xFFFFFFFF;
         const bool known = (args.size() == 2 || args.size() == 3) && ParseNumber(args[0], 1000, readings) &&
                            readings != 0 && (StatusOf(args[1], status) || ParseNumber(args[1], 15, status)) &&
-                           (args.size() == 2 || ParseNumber(args[2], 0xFFFFFFFF, lba));
+                           (args.size() == 2 || ParseNumber(args[2], kMaxSectors, lba));
         if (!known) {
             return Fail("self-test-runs needs the readings (1-1000) it runs, the status it ends with and "
                         "optionally the failing LBA");
         }
         drive_->selfTestReadings = static_cast<std::uint32_t>(readings);
         drive_->selfTestResult = static_cast<std::uint8_t>(status);
-        drive_->selfTestLba = static_cast<std::uint32_t>(lba);
+        drive_->selfTestLba = lba;
         return true;
     }
 

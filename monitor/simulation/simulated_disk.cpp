@@ -138,6 +138,13 @@ bool PassThroughReturnStatus(const std::uint8_t* in, DWORD inSize)
     return task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == kSmartReturnStatus;
 }
 
+// Whether an ATA pass-through record carries READ LOG EXT: a read that would wake the drive.
+bool PassThroughReadLogExt(const std::uint8_t* in, DWORD inSize)
+{
+    return in != nullptr && inSize >= kAtaPassThroughSize &&
+           in[offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile) + kTaskCommand] == kAtaReadLogExt;
+}
+
 // Whether a SCSI pass-through record carries CHECK POWER MODE in either block form.
 bool BridgedPowerCheck(const std::uint8_t* in, DWORD inSize)
 {
@@ -597,7 +604,8 @@ bool SimulatedDiskBus::Request(HANDLE handle, DWORD code, const void* in, DWORD 
         const bool bridgedPowerCheck = code == kIoctlScsiPassThrough && BridgedPowerCheck(input, inSize);
         const bool smartCommand = code == kSmartSendDriveCommand || code == kSmartRcvDriveData ||
                                   (code == kIoctlScsiPassThrough && !bridgedPowerCheck) ||
-                                  (code == kIoctlAtaPassThrough && PassThroughReturnStatus(input, inSize));
+                                  (code == kIoctlAtaPassThrough && (PassThroughReturnStatus(input, inSize) ||
+                                                                    PassThroughReadLogExt(input, inSize)));
         if (drive == kEveryDrive && smartCommand && input != nullptr && inSize >= kSmartRequestSize) {
             drive = input[offsetof(SENDCMDINPARAMS, bDriveNumber)];  // the 9x driver
         }
@@ -1032,7 +1040,19 @@ bool SimulatedDiskBus::AnswerScsiPassThrough(SimulatedDrive& drive, unsigned num
     const bool checkCondition = (flags & 0x20) != 0;
     bool done = false;
     std::uint8_t sector[kSmartReplySize] = {};
-    if (dataIn) {
+    if (dataIn && regs.bCommandReg == kAtaReadLogExt) {
+        // Only the 16-byte block carries a 48-bit command's high bytes.
+        AtaTaskfile read;
+        read.sectorCount = cdb[6];
+        read.lbaLow = cdb[8];
+        read.lbaMid = cdb[10];
+        read.command = kAtaReadLogExt;
+        read.extend = header.CdbLength == 16 && (cdb[1] & 0x01) != 0;
+        read.sectorCountHigh = header.CdbLength == 16 ? cdb[5] : 0;
+        read.lbaMidHigh = header.CdbLength == 16 ? cdb[9] : 0;
+        done = header.DataIn == kScsiDataIn && asked >= kSmartSectorSize &&
+               AnswerReadLogExt(drive, number, read, sector + kSmartStatusSize, kSmartSectorSize);
+    } else if (dataIn) {
         done = header.DataIn == kScsiDataIn && asked >= kSmartSectorSize &&
                AnswerData(drive, number, request, sector);
     } else if (protocol == 3) {
@@ -1088,10 +1108,35 @@ bool SimulatedDiskBus::AnswerAtaPassThrough(SimulatedDrive& drive, unsigned numb
     }
     ATA_PASS_THROUGH_EX request;
     std::memcpy(&request, in, sizeof request);
+    const BYTE* task = request.CurrentTaskFile;
+    if (request.AtaFlags == (kAtaFlagDrdyRequired | kAtaFlagDataIn | kAtaFlag48Bit)) {
+        // The data follow the record where it says, inside both buffers.
+        const DWORD size = std::min(inSize, outSize);
+        if (request.DataBufferOffset < kAtaPassThroughSize || request.DataBufferOffset > size ||
+            request.DataTransferLength > size - request.DataBufferOffset) {
+            return false;
+        }
+        const BYTE* previous = request.PreviousTaskFile;
+        AtaTaskfile read;
+        read.sectorCount = task[kTaskSectorCount];
+        read.lbaLow = task[kTaskLbaLow];
+        read.lbaMid = task[kTaskLbaMid];
+        read.command = task[kTaskCommand];
+        read.extend = true;
+        read.sectorCountHigh = previous[kTaskSectorCount];
+        read.lbaMidHigh = previous[kTaskLbaMid];
+        if (!AnswerReadLogExt(drive, number, read, out + request.DataBufferOffset, request.DataTransferLength)) {
+            return false;
+        }
+        ATA_PASS_THROUGH_EX reply = request;
+        reply.CurrentTaskFile[kTaskCommand] = 0x50;  // ready, seek complete
+        std::memcpy(out, &reply, sizeof reply);
+        returned = static_cast<DWORD>(request.DataBufferOffset + kSmartSectorSize);
+        return true;
+    }
     if (request.DataTransferLength != 0) {
         return false;
     }
-    const BYTE* task = request.CurrentTaskFile;
     if (task[kTaskCommand] == kAtaSmart && task[kTaskFeatures] == kSmartReturnStatus &&
         task[kTaskLbaMid] == kSmartCylLow && task[kTaskLbaHigh] == kSmartCylHigh && !drive.atapi) {
         // RETURN STATUS: the same answers as through SMART_SEND_DRIVE_COMMAND, in turn.
@@ -1125,6 +1170,30 @@ bool SimulatedDiskBus::AnswerAtaPassThrough(SimulatedDrive& drive, unsigned numb
     }
     std::memcpy(out, &reply, sizeof reply);
     returned = kAtaPassThroughSize;
+    return true;
+}
+
+bool SimulatedDiskBus::AnswerReadLogExt(SimulatedDrive& drive, unsigned number, const AtaTaskfile& task,
+                                        std::uint8_t* data, std::uint32_t size)
+{
+    if (task.command != kAtaReadLogExt || !task.extend || task.sectorCount != 1 || task.sectorCountHigh != 0 ||
+        size < kSmartSectorSize || drive.atapi) {
+        return false;
+    }
+    std::uint8_t directory[kSmartSectorSize];
+    const std::uint8_t* page = drive.GpLogPage(task.lbaLow, task.lbaMid | task.lbaMidHigh << 8, directory);
+    if (page == nullptr) {
+        return false;
+    }
+    if (task.lbaLow == kLogDirectoryAddress) {
+        ++gpDirectoryReads_[number];
+    } else {
+        ++selfTestLogReads_[number];
+        if (Asleep(number)) {
+            ++selfTestLogReadsAsleep_[number];
+        }
+    }
+    std::memcpy(data, page, kSmartSectorSize);
     return true;
 }
 

@@ -90,15 +90,23 @@ struct SimulatedDrive {
     // A self-test started by SMART EXECUTE OFF-LINE IMMEDIATE runs for selfTestReadings
     // attribute reads (0: it leaves no trace), byte 363 saying how much is left, and then
     // ends with selfTestResult (the status nibble), logged with attribute 9's hours and
-    // selfTestLba (FFFFFFFFh: none).
+    // selfTestLba (all ones: none).
     std::uint32_t selfTestReadings = 0;
     std::uint8_t selfTestResult = 0;
-    std::uint32_t selfTestLba = 0xFFFFFFFF;
+    std::uint64_t selfTestLba = 0xFFFFFFFFFFFF;
     std::uint8_t runningTest = 0;  // the subcommand of the test running now, 0 none
     std::uint32_t runningReadsLeft = 0;
+    // Its extended self-test log (General Purpose log 07h, READ LOG EXT) of this many pages
+    // (0: none; "self-test-extended" sets it and IDENTIFY's GPL and 48-bit bits).
+    std::uint8_t extendedSelfTestPages = 0;
+    std::uint8_t extendedSelfTestLog[4 * kSmartSectorSize] = {};
     // One more entry of the self-test log, round-robin over its 21 descriptors, with the
-    // index byte at 508; the caller seals the sector.
-    void LogSelfTest(std::uint8_t subcommand, std::uint8_t status, std::uint16_t hours, std::uint32_t lba);
+    // index byte at 508 and LBA 27:0 as 06h keeps it; the caller seals the sector. A drive
+    // with log 07h logs it there too, with the whole LBA (those pages sealed here).
+    void LogSelfTest(std::uint8_t subcommand, std::uint8_t status, std::uint16_t hours, std::uint64_t lba);
+    // The page READ LOG EXT reads of General Purpose log `address` (00h the directory,
+    // built in `scratch`; 07h), or null when the drive has no such page.
+    const std::uint8_t* GpLogPage(std::uint8_t address, unsigned page, std::uint8_t (&scratch)[kSmartSectorSize]) const;
     // SMART EXECUTE OFF-LINE IMMEDIATE subcommand 1 or 2: whether the drive takes it.
     bool StartSelfTest(std::uint8_t subcommand);
     // With each attribute read: the running test's tenths left fall, and after its
@@ -263,9 +271,11 @@ public:
     std::uint32_t PowerChecks(unsigned drive) const;
     // RETURN STATUS questions received, every way (counted among the S.M.A.R.T. commands).
     std::uint32_t StatusQuestions(unsigned drive) const { return statusAsks_[drive % kSimulatedDriveSlots]; }
-    // SMART READ LOG requests of the self-test log a drive answered, and those of them
-    // that came while it was spun down.
+    // SMART READ LOG requests of the self-test log a drive answered (and READ LOG EXT of
+    // log 07h pages), and those of them that came while it was spun down.
     std::uint32_t SelfTestLogReads(unsigned drive) const { return selfTestLogReads_[drive % kSimulatedDriveSlots]; }
+    // READ LOG EXT requests of the log directory (00h) a drive answered.
+    std::uint32_t GpDirectoryReads(unsigned drive) const { return gpDirectoryReads_[drive % kSimulatedDriveSlots]; }
     // Self-tests started by SMART EXECUTE OFF-LINE IMMEDIATE through the disk driver.
     std::uint32_t SelfTestsStarted(unsigned drive) const { return selfTestsStarted_[drive % kSimulatedDriveSlots]; }
     std::uint32_t SelfTestLogReadsAsleep(unsigned drive) const
@@ -318,6 +328,10 @@ private:
                                  std::uint32_t length);
     bool AnswerAtaPassThrough(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                               std::uint8_t* out, DWORD outSize, DWORD& returned);
+    // READ LOG EXT of one page (the ATA pass-through and the 16-byte bridge block carry
+    // it) into `data`, counted among the self-test log reads; false when refused.
+    bool AnswerReadLogExt(SimulatedDrive& drive, unsigned number, const AtaTaskfile& task, std::uint8_t* data,
+                          std::uint32_t size);
     void CountSmartCommand(int drive);
     void WriteCounts() const;
     bool AnswerDeviceDescriptor(const SimulatedDrive& drive, std::uint8_t* out, DWORD outSize, DWORD& returned);
@@ -340,6 +354,7 @@ private:
     std::uint32_t selfTestLogReads_[kSimulatedDriveSlots] = {};
     std::uint32_t selfTestLogReadsAsleep_[kSimulatedDriveSlots] = {};
     std::uint32_t selfTestsStarted_[kSimulatedDriveSlots] = {};
+    std::uint32_t gpDirectoryReads_[kSimulatedDriveSlots] = {};
     // A JMicron bridge's command between its three steps, and the last one's outcome.
     struct JmicronCommand {
         bool pending = false;

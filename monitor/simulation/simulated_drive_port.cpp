@@ -144,8 +144,11 @@ bool SimulatedDrivePort::Ata(int descriptor, const AtaTaskfile& r, std::uint8_t*
     WriteCounts();
     const std::uint8_t* sector = nullptr;
     std::uint32_t attributeRead = 0;
+    std::uint8_t directory[kSector];
     if (r.command == 0xEC && r.sectorCount == 1) {
         sector = drive->identify;
+    } else if (r.command == kAtaReadLogExt && r.extend && r.sectorCount == 1 && r.sectorCountHigh == 0) {
+        sector = drive->GpLogPage(r.lbaLow, r.lbaMid | r.lbaMidHigh << 8, directory);
     } else if (r.command == 0xB0 && r.lbaMid == 0x4F && r.lbaHigh == 0xC2) {
         if (r.features == 0xD8 && dataSize == 0) {
             return true;

@@ -1,7 +1,8 @@
 // Simulated drives as the Linux kernel's pass-through interfaces reach them: a DrivePort
 // that answers ATA and NVMe commands from a drive set's sectors and pages, strictly by
 // the command tables (ATA IDENTIFY DEVICE ECh; SMART B0h with LBA mid/high 4Fh/C2h: READ
-// DATA D0h, READ THRESHOLDS D1h, READ LOG D5h of log 06h, ENABLE OPERATIONS D8h; NVMe Identify 06h with CNS 1,
+// DATA D0h, READ THRESHOLDS D1h, READ LOG D5h of log 06h, ENABLE OPERATIONS D8h; READ LOG
+// EXT 2Fh, 48-bit, of one page of logs 00h and 07h; NVMe Identify 06h with CNS 1,
 // Get Log Page 02h for all namespaces, log 02h, NUMDL = dwords - 1). Anything else is
 // refused. An NVMe drive behind a USB bridge (`via jmicron|asmedia|realtek`) is a SCSI
 // disk here, as /dev/sdX is: it answers only its bridge's vendor commands, as the

@@ -4,7 +4,8 @@
 # the health line; after a restart the steady count gives no new balloon, until the drive
 # itself answers RETURN STATUS with "failing": bad, with its balloon; a drive added then
 # whose newest self-test failed is bad from the start, with when and where; a short test
-# started from the viewer fails and its drive turns bad.
+# started from the viewer fails and its drive turns bad. The added drive keeps the extended
+# log too: its failing LBA, beyond 28 bits, is told whole.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_health
 monitor=$E2E_BUILD/monitor
@@ -119,8 +120,9 @@ write_drives 8 "passed failing" "drive 3
 model SIM SELFTEST
 serial SIM3SELF
 temperature 194 33
+self-test-extended 1
 self-test short passed 100
-self-test extended read 250 123456
+self-test extended read 250 4660000000
 drive 4
 model SIM VIEWERTEST
 serial SIM4VIEW
@@ -131,7 +133,7 @@ self-test-runs 2 read 4660"
 win_bg "$E2E_WORK/KELVIX_SIM.exe"
 check "main window appears again" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 check "the new drive's balloon names its failed self-test" \
-    wait_until 15 balloon_has "#3  危険: ドライブの自己診断で異常 (電源投入 250 時間, 最初の不良 LBA 123456)"
+    wait_until 15 balloon_has "#3  危険: ドライブの自己診断で異常 (電源投入 250 時間, 最初の不良 LBA 4660000000)"
 shot self_test_balloon
 check_eq "no health balloon after the restart" 0 "$(balloons_for 8)"
 check_contains "still caution after the restart" \

@@ -76,8 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DWORD outSize = static_cast<DWORD>(data[2]) * 32 + data[3];  // 0 to 8,415
     data += 4;
     size -= 4;
-    // A bridge request carries its data after the record: room for an identify page.
-    const std::size_t inLimit = code == kIoctlScsiPassThrough ? sizeof(SCSI_PASS_THROUGH) + 32 + 4096 : 64;
+    // A bridge or ATA pass-through request carries its data after the record: room for an
+    // identify page, or a few log pages.
+    const std::size_t inLimit = code == kIoctlScsiPassThrough   ? sizeof(SCSI_PASS_THROUGH) + 32 + 4096
+                                : code == kIoctlAtaPassThrough ? sizeof(ATA_PASS_THROUGH_EX) + 4096
+                                                               : 64;
     const std::size_t inSize = size < inLimit ? size : inLimit;
     // Exactly sized buffers, so the sanitizer sees any byte past them.
     std::vector<std::uint8_t> in(data, data + inSize);

@@ -139,6 +139,15 @@ TEST(RealDrives, TheSelfTestLogOverTicks)
         {"a log with a checksum error is not believed", kAta, "self-test extended read 250 9\nself-test-checksum bad\n",
          86400, "r", "G", ""},
         {"no self-tests logged: not asked", kAta, "", 86400, "---", "GGG", ""},
+        {"the extended log gives the whole LBA", kAta,
+         "self-test-extended 2\nself-test short passed 100\nself-test extended read 250 4660000000\n", 43200, "r-r", "BBB",
+         "the drive's self-test failed (read element failed) at 250 hours, first failing LBA 4660000000"},
+        {"so does a 16-byte bridge", kAta,
+         "bridge sat16\nself-test-extended 1\nself-test extended read 250 4660000000\n", 86400, "r", "B",
+         "the drive's self-test failed (read element failed) at 250 hours, first failing LBA 4660000000"},
+        {"a 12-byte bridge cannot ask it: 06h's LBA 27:0", kAta,
+         "bridge sat12\nself-test-extended 1\nself-test extended read 250 4660000000\n", 86400, "r", "B",
+         "the drive's self-test failed (read element failed) at 250 hours, first failing LBA 96597248"},
         {"NVMe: a failed segment", kNvme, "nvme-self-test 1 0 200\nnvme-self-test 2 7 300 4096\n", 3600, "r--", "BBB",
          "the drive's self-test failed (a segment failed) at 300 hours, first failing LBA 4096"},
         {"NVMe: a short test passed after it", kNvme, "nvme-self-test 2 5 300\nnvme-self-test 1 0 310\n", 3600, "r--",
@@ -167,6 +176,7 @@ TEST(RealDrives, TheSelfTestLogOverTicks)
         EXPECT_EQ(reads, c.reads);
         EXPECT_EQ(health, c.health);
         EXPECT_EQ(machine.bus.SelfTestLogReadsAsleep(0), 0u);
+        EXPECT_LE(machine.bus.GpDirectoryReads(0), 1u) << "the log directory is asked once";
         char text[160] = {};
         if (judge.Verdict(0).reasonCount > 0) {
             FormatHealthReason(judge.Verdict(0).reasons[0], text, sizeof text);

@@ -29,6 +29,8 @@ serial 5VM1ABCD
 firmware CC38
 sectors 976773168
 temperature 194 37
+self-test-extended 1
+self-test extended read 250 4660000000
 drive 1
 nvme
 model Samsung SSD 980 PRO 1TB
@@ -104,10 +106,12 @@ TEST(PassThroughDiskControl, AMachineReadsAsThroughTheWindowsDrivers)
         EXPECT_STREQ(linux.table[i].transferModeText, windows.table[i].transferModeText);
         EXPECT_EQ(linux.table[i].currentTemperature, windows.table[i].currentTemperature);
         EXPECT_EQ(linux.table[i].kind, windows.table[i].kind);
+        EXPECT_EQ(linux.table[i].selfTests.entries[0].firstFailingLba, windows.table[i].selfTests.entries[0].firstFailingLba);
     }
     // And what the drives were made with, stated outright.
     EXPECT_STREQ(linux.table[0].model, "ST3500418AS");
     EXPECT_EQ(linux.table[0].currentTemperature, 37);
+    EXPECT_EQ(linux.table[0].selfTests.entries[0].firstFailingLba, 4660000000u) << "log 07h, READ LOG EXT 48-bit";
     EXPECT_STREQ(linux.table[1].serial, "S5GXNF0R123456");
     EXPECT_EQ(linux.table[1].currentTemperature, 45);
     EXPECT_EQ(linux.table[3].currentTemperature, 41);
@@ -235,6 +239,19 @@ TEST(PassThroughDiskControl, PowerQuestionsReachTheDriveWithoutData)
                                  &returned));
     EXPECT_FALSE(control.Request(ata.Handle(), kIoctlAtaPassThrough, &request, sizeof request - 1, &reply,
                                  sizeof reply, &returned));
+    // Nor is a data-in one (IDENTIFY) whose data would lie past the buffers.
+    request.AtaFlags = kAtaFlagDrdyRequired | kAtaFlagDataIn;
+    request.CurrentTaskFile[kTaskSectorCount] = 1;
+    request.CurrentTaskFile[kTaskCommand] = 0xEC;
+    request.DataBufferOffset = sizeof request;
+    std::uint8_t room[sizeof request + 512] = {};
+    std::memcpy(room, &request, sizeof request);
+    EXPECT_FALSE(control.Request(ata.Handle(), kIoctlAtaPassThrough, room, sizeof room - 1, room, sizeof room,
+                                 &returned));
+    port.ClearSent();
+    EXPECT_TRUE(control.Request(ata.Handle(), kIoctlAtaPassThrough, room, sizeof room, room, sizeof room, &returned))
+        << "the same request with room for its sector";
+    EXPECT_EQ(port.SentCommands().size(), 1u);
 }
 
 TEST(PassThroughDiskControl, MalformedRequestsAreRefused)

@@ -44,6 +44,10 @@ TEST(SatPassThrough, CommandBlocks)
     const SatRequest readDataChecked = Request(0xB0, 0xD0, 1, 0x4F, 0xC2, SatTransfer::SectorsIn, true);
     const SatRequest enable = Request(0xB0, 0xD8, 0, 0x4F, 0xC2, SatTransfer::None, false);
     const SatRequest powerMode = Request(0xE5, 0, 0, 0, 0, SatTransfer::None, true, 0);
+    SatRequest readLogExt = Request(0x2F, 0, 1, 0x02, 0, SatTransfer::SectorsIn, false);
+    readLogExt.task.lbaLow = 0x07;  // log 07h, page 0102h: LBA 15:8 and 39:32
+    readLogExt.task.extend = true;
+    readLogExt.task.lbaMidHigh = 0x01;
     const struct {
         const char* name;
         SatForm form;
@@ -64,6 +68,8 @@ TEST(SatPassThrough, CommandBlocks)
         {"power mode 16", SatForm::Sixteen, powerMode,
          {0x85, 0x06, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE5, 0x00}},
         {"power mode 12", SatForm::Twelve, powerMode, {0xA1, 0x06, 0x20, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xE5, 0x00, 0x00}},
+        {"read log ext 16 (EXTEND)", SatForm::Sixteen, readLogExt,
+         {0x85, 0x09, 0x0E, 0x00, 0x00, 0x00, 0x01, 0x00, 0x07, 0x01, 0x02, 0x00, 0x00, 0xA0, 0x2F, 0x00}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Cdb(c.form, c.request), c.cdb) << c.name;

@@ -1,5 +1,6 @@
 // The self-test logs as tables: each ATA status nibble, the order and wrap of the 21
-// descriptors by the index byte, an all-zero log, a checksum error, and the NVMe page.
+// descriptors by the index byte, an all-zero log, a checksum error, the extended log's
+// pages and whole LBAs, and the NVMe page.
 #include "self_test_log.h"
 #include "self_test_reading.h"
 
@@ -160,6 +161,107 @@ TEST(AtaSelfTestLog, AllZerosAndAChecksumError)
     EXPECT_EQ(corrupt.count, 0u);
     EXPECT_EQ(NewestCompletedTest(corrupt), nullptr) << "a failure in a corrupt log is not believed";
     EXPECT_FALSE(DecodeAtaSelfTestLog(nullptr).read);
+}
+
+// `pages` pages of log 07h: descriptor slot i (over all pages) gets tests[i], the index
+// word in page 0, each page's checksum right but `badPage`'s.
+std::vector<std::uint8_t> ExtendedLog(const std::vector<LoggedTest>& tests, unsigned pages, unsigned index,
+                                      const std::vector<std::uint64_t>& lbas = {}, int badPage = -1)
+{
+    std::vector<std::uint8_t> log(pages * kSelfTestLogSize, 0);
+    for (std::size_t i = 0; i < tests.size(); ++i) {
+        std::uint8_t* d = log.data() + (i / 19) * kSelfTestLogSize + 4 + (i % 19) * 26;
+        d[0] = tests[i].subcommand;
+        d[1] = tests[i].status;
+        d[2] = static_cast<std::uint8_t>(tests[i].hours);
+        d[3] = static_cast<std::uint8_t>(tests[i].hours >> 8);
+        const std::uint64_t lba = i < lbas.size() ? lbas[i] : tests[i].lba;
+        std::memcpy(d + 5, &lba, 6);  // little-endian hosts only
+    }
+    log[2] = static_cast<std::uint8_t>(index);
+    log[3] = static_cast<std::uint8_t>(index >> 8);
+    for (unsigned p = 0; p < pages; ++p) {
+        std::uint8_t* page = log.data() + p * kSelfTestLogSize;
+        page[0] = 1;
+        unsigned sum = 0;
+        for (unsigned i = 0; i < kSelfTestLogSize - 1; ++i) {
+            sum += page[i];
+        }
+        page[511] = static_cast<std::uint8_t>(0x100 - (sum & 0xFF) + (static_cast<int>(p) == badPage ? 1 : 0));
+    }
+    return log;
+}
+
+TEST(AtaExtendedSelfTestLog, PagesIndexAndWholeLbas)
+{
+    const std::vector<LoggedTest> three = {{1, 0x00, 10, 0}, {1, 0x00, 20, 0}, {2, 0x70, 30, 0}};
+    std::vector<LoggedTest> wrapped;  // 2 pages, 40 tests: slots 0 and 1 written again at 100, 101
+    for (unsigned i = 0; i < 38; ++i) {
+        wrapped.push_back({1, 0x00, static_cast<std::uint16_t>(i < 2 ? 100 + i : i), 0});
+    }
+    std::vector<LoggedTest> twentyOne;  // 2 pages, not wrapped: hours 1 to 21
+    for (unsigned i = 0; i < 21; ++i) {
+        twentyOne.push_back({1, 0x00, static_cast<std::uint16_t>(i + 1), 0});
+    }
+    const struct {
+        const char* why;
+        std::vector<std::uint8_t> pages;
+        unsigned pageCount;
+        bool valid;
+        std::string hours;
+        std::uint64_t newestLba;  // of the newest entry, 0: none known
+    } cases[] = {
+        {"one page, newest at the index, its whole LBA", ExtendedLog(three, 1, 3, {0, 0, 0x123456789ABull}), 1, true,
+         "30 20 10", 0x123456789ABull},
+        {"index 0: no test logged, whatever the descriptors hold", ExtendedLog(wrapped, 2, 0), 2, true, "", 0},
+        {"all zeros: no test logged", std::vector<std::uint8_t>(kSelfTestLogSize, 0), 1, true, "", 0},
+        {"wrapped across the page boundary, 21 at most", ExtendedLog(wrapped, 2, 2), 2, true,
+         "101 100 37 36 35 34 33 32 31 30 29 28 27 26 25 24 23 22 21 20 19", 0},
+        {"newest in the second page, back into the first", ExtendedLog(twentyOne, 2, 21), 2, true,
+         "21 20 19 18 17 16 15 14 13 12 11 10 9 8 7 6 5 4 3 2 1", 0},
+        {"a bad checksum in the second page: not believed", ExtendedLog(three, 2, 3, {}, 1), 2, false, "", 0},
+        {"an index beyond the pages read: not believed", ExtendedLog(three, 1, 20), 1, false, "", 0},
+        {"a failed test without an LBA (all ones)", ExtendedLog(three, 1, 3, {0, 0, 0xFFFFFFFFFFFFull}), 1, true,
+         "30 20 10", 0},
+        {"more pages than are read: not read", ExtendedLog(three, kExtendedSelfTestPagesMax + 1, 3),
+         kExtendedSelfTestPagesMax + 1, false, "", 0},
+    };
+    for (const auto& c : cases) {
+        const SelfTestLog log = DecodeAtaExtendedSelfTestLog(c.pages.data(), c.pageCount);
+        EXPECT_EQ(log.valid, c.valid) << c.why;
+        EXPECT_EQ(HoursOf(log), c.hours) << c.why;
+        EXPECT_EQ(log.count > 0 && log.entries[0].lbaKnown ? log.entries[0].firstFailingLba : 0, c.newestLba) << c.why;
+    }
+}
+
+// IDENTIFY words 83, 84 and 87 as the drive gives them: the extended log is asked only
+// with GPL and 48-bit addressing, each in a valid word.
+TEST(AtaExtendedSelfTestLog, WhichDrivesAreAsked)
+{
+    const struct {
+        const char* why;
+        std::uint16_t word83, word84, word87;
+        bool asked;
+    } cases[] = {
+        {"GPL in word 84, 48-bit", 0x4400, 0x4020, 0x0000, true},
+        {"GPL in word 87, 48-bit", 0x4400, 0x0000, 0x4020, true},
+        {"GPL without 48-bit addressing", 0x4000, 0x4020, 0x4020, false},
+        {"48-bit without GPL", 0x4400, 0x4002, 0x4002, false},
+        {"word 84 not valid (bits 15:14 11)", 0x4400, 0xC020, 0x0000, false},
+        {"word 83 not valid (bits 15:14 00)", 0x0400, 0x4020, 0x4020, false},
+    };
+    for (const auto& c : cases) {
+        std::uint8_t identify[512] = {};
+        const auto put = [&identify](unsigned word, std::uint16_t value) {
+            identify[2 * word] = static_cast<std::uint8_t>(value);
+            identify[2 * word + 1] = static_cast<std::uint8_t>(value >> 8);
+        };
+        put(83, c.word83);
+        put(84, c.word84);
+        put(87, c.word87);
+        EXPECT_EQ(KeepsGpLogs(identify), c.asked) << c.why;
+    }
+    EXPECT_FALSE(KeepsGpLogs(nullptr));
 }
 
 TEST(NvmeSelfTestLog, ResultsNewestFirstUntilAnUnusedOne)
