@@ -151,6 +151,7 @@ void ShowNvmeDrive(HWND dialog, const DriveRecord& record, const DriveVerdict& v
 {
     const NvmeInfoRows info = BuildNvmeInfoRows(record);
     FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kNvmeInfoRowCount);
+    AppendSelfTestRows(GetDlgItem(dialog, IDC_SMART_INFO), record.selfTests);
 
     HWND healthList = GetDlgItem(dialog, IDC_SMART_ATTRIBUTES);
     SendMessageA(healthList, LVM_DELETEALLITEMS, 0, 0);
@@ -395,7 +396,9 @@ void RefreshSmartWindow(HWND smartWindow)
     ShowSelectedDrive(smartWindow);
     if (ended != kNoDrive && ended == SelectedDrive(smartWindow)) {
         // Its result is the newest self-test row, below the information rows.
-        SendDlgItemMessageA(smartWindow, IDC_SMART_INFO, LVM_ENSUREVISIBLE, kDriveInfoRowCount, FALSE);
+        const bool nvme = Program().drives.table[ended].kind == DriveKind::Nvme;
+        SendDlgItemMessageA(smartWindow, IDC_SMART_INFO, LVM_ENSUREVISIBLE, nvme ? kNvmeInfoRowCount : kDriveInfoRowCount,
+                            FALSE);
     }
 }
 
