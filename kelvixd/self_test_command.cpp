@@ -30,19 +30,22 @@ int RunSelfTestCommand(const DaemonConfig& config, const char* drive, const char
     drives->probeCount = kMaxDrives;
     EnumerateDrives(*drives, false);
     DriveRecord& record = drives->table[number];
+    if (record.kind == DriveKind::Nvme) {
+        ReadSelfTestsIfDue(record, kSecondsPerDay);  // it tells of a running test only in its page
+    }
     int status = 1;
     unsigned left = 0;
     if (record.present == 0) {
         std::fprintf(stderr, "drive %lu: no such drive\n", number);
     } else if (!SelfTestStartable(record)) {
         std::fprintf(stderr, "drive %lu \"%s\": it has no self-tests kelvixd can start\n", number, record.model);
-    } else if (SelfTestRunningNow(record.attributeResult, left)) {
+    } else if (SelfTestRunning(record, left)) {
         std::fprintf(stderr, "drive %lu \"%s\": a self-test is running already (%u%% left)\n", number, record.model,
                      left);
-    } else if (!record.device.StartSelfTest(extended)) {
+    } else if (!StartDriveSelfTest(record, extended)) {
         std::fprintf(stderr, "drive %lu \"%s\": the drive refused to start the self-test\n", number, record.model);
     } else {
-        const unsigned minutes = SelfTestMinutes(record.attributeResult, extended);
+        const unsigned minutes = DriveSelfTestMinutes(record, extended);
         std::printf("drive %lu \"%s\": %s self-test started", number, record.model, extended ? "extended" : "short");
         if (minutes != 0) {
             std::printf(", about %u minutes", minutes);

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-// One NVMe admin command with a data-in buffer.
+// One NVMe admin command with a data-in buffer (or none).
 struct NvmeAdminCommand {
     std::uint8_t opcode = 0;
     std::uint32_t namespaceId = 0;
@@ -19,6 +19,10 @@ struct NvmeAdminCommand {
 
 constexpr std::uint8_t kNvmeAdminGetLogPage = 0x02;
 constexpr std::uint8_t kNvmeAdminIdentify = 0x06;
+// Device Self-test: CDW10 bits 3:0 say which (1 short, 2 extended); no data.
+constexpr std::uint8_t kNvmeAdminDeviceSelfTest = 0x14;
+constexpr std::uint32_t kNvmeShortSelfTest = 0x1;
+constexpr std::uint32_t kNvmeExtendedSelfTest = 0x2;
 constexpr std::uint32_t kNvmeAllNamespaces = 0xFFFFFFFF;
 
 enum class DriveProtocol : std::uint8_t { Ata, Nvme };
@@ -51,7 +55,7 @@ public:
     // CHECK POWER MODE answers in the count register; false when they did not come back.
     virtual bool Ata(int descriptor, const AtaTaskfile& registers, std::uint8_t* data, std::uint32_t dataSize,
                      AtaRegisters* returned) = 0;
-    // An NVMe admin command reading `dataSize` bytes into `data`.
+    // An NVMe admin command reading `dataSize` bytes into `data` (0 and null: no data).
     virtual bool NvmeAdmin(int descriptor, const NvmeAdminCommand& command, std::uint8_t* data,
                            std::uint32_t dataSize) = 0;
     // The disk's length in bytes.

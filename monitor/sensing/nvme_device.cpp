@@ -67,6 +67,43 @@ void FillProtocolRequest(std::uint8_t (&request)[kProtocolRequestSize], DWORD pr
     PutDword(specific + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength), dataLength);
 }
 
+void FillSelfTestCommand(StorageProtocolCommand& record, bool extended)
+{
+    std::memset(&record, 0, sizeof record);
+    record.Version = kProtocolStructureVersion;
+    record.Length = kProtocolHeaderLength;
+    record.ProtocolType = kProtocolTypeNvme;
+    record.Flags = kProtocolAdapterRequest;
+    record.CommandLength = kProtocolCommandLengthNvme;
+    record.TimeOutValue = kNvmePassThroughSeconds;
+    record.CommandSpecific = kProtocolNvmeAdminCommand;
+    record.Command[0] = kNvmeAdminDeviceSelfTest;
+    PutDword(record.Command + kNvmeCommandNsidOffset, kNvmeAllNamespaces);
+    PutDword(record.Command + kNvmeCommandCdw10Offset, extended ? kNvmeExtendedSelfTest : kNvmeShortSelfTest);
+}
+
+bool ParseSelfTestCommand(const std::uint8_t* record, std::uint32_t size, NvmeAdminCommand& command)
+{
+    if (record == nullptr || size < sizeof(StorageProtocolCommand)) {
+        return false;
+    }
+    StorageProtocolCommand r;
+    std::memcpy(&r, record, sizeof r);
+    const std::uint32_t stc = NvmeDword(r.Command + kNvmeCommandCdw10Offset);
+    if (r.Version != kProtocolStructureVersion || r.Length != kProtocolHeaderLength ||
+        r.ProtocolType != kProtocolTypeNvme || r.CommandLength != kProtocolCommandLengthNvme ||
+        r.CommandSpecific != kProtocolNvmeAdminCommand || r.ErrorInfoLength != 0 ||
+        r.DataToDeviceTransferLength != 0 || r.DataFromDeviceTransferLength != 0 ||
+        r.Command[0] != kNvmeAdminDeviceSelfTest || (stc != kNvmeShortSelfTest && stc != kNvmeExtendedSelfTest)) {
+        return false;
+    }
+    command = NvmeAdminCommand{};
+    command.opcode = kNvmeAdminDeviceSelfTest;
+    command.namespaceId = NvmeDword(r.Command + kNvmeCommandNsidOffset);
+    command.cdw10 = stc;
+    return true;
+}
+
 bool NvmeDevice::IsNvme(HANDLE handle)
 {
     std::uint8_t query[sizeof(STORAGE_PROPERTY_QUERY)] = {};
@@ -149,6 +186,19 @@ const std::uint8_t* NvmeDevice::ReadSelfTestLog(HANDLE handle, std::uint32_t& by
     }
     return Query(handle, kStorageDeviceProtocolSpecificProperty, kNvmeDataTypeLogPage, kNvmeSelfTestLogId,
                  selfTestReply_, kNvmeSelfTestLogSize, bytesReturned);
+}
+
+bool NvmeDevice::StartSelfTest(HANDLE handle, bool extended)
+{
+    if (handle == nullptr || route_ != NvmeRoute::StorageQuery) {
+        return false;
+    }
+    StorageProtocolCommand record;
+    FillSelfTestCommand(record, extended);
+    DWORD returned = 0;
+    return ActiveDiskControl().Request(handle, kIoctlStorageProtocolCommand, &record, sizeof record, &record,
+                                       sizeof record, &returned) &&
+           returned <= sizeof record && record.ReturnStatus == kProtocolStatusSuccess;
 }
 
 bool NvmeDevice::ReadDiskLength(HANDLE handle, std::uint64_t& bytes)

@@ -25,6 +25,13 @@ bool ParseBusType(const std::uint8_t* reply, std::uint32_t returned, std::uint32
 void FillProtocolRequest(std::uint8_t (&request)[kProtocolRequestSize], DWORD propertyId, DWORD dataType,
                          DWORD requestValue, DWORD dataLength);
 
+// The IOCTL_STORAGE_PROTOCOL_COMMAND record of a Device Self-test for all namespaces.
+void FillSelfTestCommand(StorageProtocolCommand& record, bool extended);
+// The admin command a protocol-command record carries, when it is a Device Self-test as
+// FillSelfTestCommand makes one (short or extended, no data, inside `size` bytes); false
+// for anything else, so nothing else reaches a drive.
+bool ParseSelfTestCommand(const std::uint8_t* record, std::uint32_t size, NvmeAdminCommand& command);
+
 // One SCSI pass-through request of a USB-NVMe bridge and its buffers.
 struct BridgePassThroughBlock {
     SCSI_PASS_THROUGH header;
@@ -61,6 +68,10 @@ public:
     // The Device Self-test log (page 06h, 564 bytes) through the storage query, or null;
     // a USB bridge or the RST driver is not asked (they pass only identify and health).
     const std::uint8_t* ReadSelfTestLog(HANDLE handle, std::uint32_t& bytesReturned);
+    // Starts the drive's own short or extended self-test (Device Self-test) through
+    // StorNVMe's protocol command; a bridge or the RST driver is not asked. False when the
+    // driver or the drive refused it (one runs already, say).
+    bool StartSelfTest(HANDLE handle, bool extended);
     // IOCTL_DISK_GET_LENGTH_INFO: the drive's length in bytes from the disk driver, for
     // drives whose identify data give no total capacity. False when it is not answered.
     bool ReadDiskLength(HANDLE handle, std::uint64_t& bytes);

@@ -122,6 +122,7 @@ constexpr unsigned kNvmeWarningTempOffset = 266;    // WCTEMP, kelvin
 constexpr unsigned kNvmeCriticalTempOffset = 268;   // CCTEMP, kelvin
 constexpr unsigned kNvmeTotalCapacityOffset = 280;  // TNVMCAP, 16 bytes, bytes
 constexpr unsigned kHealthCompositeTempOffset = 1;  // kelvin, 2 bytes
+constexpr unsigned kNvmePowerOnHoursOffset = 128;   // 16 bytes, hours
 
 #ifdef _WIN32
 #include <nvme.h>
@@ -137,4 +138,51 @@ static_assert(offsetof(NVME_IDENTIFY_CONTROLLER_DATA, CCTEMP) == kNvmeCriticalTe
 static_assert(offsetof(NVME_IDENTIFY_CONTROLLER_DATA, TNVMCAP) == kNvmeTotalCapacityOffset, "TNVMCAP");
 static_assert(sizeof(NVME_HEALTH_INFO_LOG) == kNvmeHealthSize, "health information log");
 static_assert(offsetof(NVME_HEALTH_INFO_LOG, Temperature) == kHealthCompositeTempOffset, "composite temperature");
+#endif
+
+// IOCTL_STORAGE_PROTOCOL_COMMAND (Windows 10 1903 and later): StorNVMe passes an admin
+// command without data, such as Device Self-test, to the drive. mingw-w64 declares only the
+// control code, so the record is ours, laid out as the SDK's STORAGE_PROTOCOL_COMMAND: 80
+// bytes of header, then the 64-byte NVMe command.
+struct StorageProtocolCommand {
+    DWORD Version;
+    DWORD Length;
+    DWORD ProtocolType;
+    DWORD Flags;
+    DWORD ReturnStatus;
+    DWORD ErrorCode;
+    DWORD CommandLength;
+    DWORD ErrorInfoLength;
+    DWORD DataToDeviceTransferLength;
+    DWORD DataFromDeviceTransferLength;
+    DWORD TimeOutValue;
+    DWORD ErrorInfoOffset;
+    DWORD DataToDeviceBufferOffset;
+    DWORD DataFromDeviceBufferOffset;
+    DWORD CommandSpecific;
+    DWORD Reserved0;
+    DWORD FixedProtocolReturnData;
+    DWORD FixedProtocolReturnData2;
+    DWORD Reserved1[2];
+    BYTE Command[64];
+};
+static_assert(offsetof(StorageProtocolCommand, ReturnStatus) == 16, "return status");
+static_assert(offsetof(StorageProtocolCommand, TimeOutValue) == 40, "time-out");
+static_assert(offsetof(StorageProtocolCommand, CommandSpecific) == 56, "command specific");
+static_assert(offsetof(StorageProtocolCommand, Command) == 80, "the command follows the 80-byte header");
+static_assert(sizeof(StorageProtocolCommand) == 144, "header and one NVMe command");
+
+constexpr DWORD kIoctlStorageProtocolCommand = 0x002DD3C0;
+constexpr DWORD kProtocolStructureVersion = 1;       // STORAGE_PROTOCOL_STRUCTURE_VERSION
+constexpr DWORD kProtocolHeaderLength = 84;          // sizeof(STORAGE_PROTOCOL_COMMAND), Command[1] padded
+constexpr DWORD kProtocolAdapterRequest = 0x80000000; // STORAGE_PROTOCOL_COMMAND_FLAG_ADAPTER_REQUEST
+constexpr DWORD kProtocolCommandLengthNvme = 64;     // STORAGE_PROTOCOL_COMMAND_LENGTH_NVME
+constexpr DWORD kProtocolNvmeAdminCommand = 1;       // STORAGE_PROTOCOL_SPECIFIC_NVME_ADMIN_COMMAND
+constexpr DWORD kProtocolStatusSuccess = 1;          // STORAGE_PROTOCOL_STATUS_SUCCESS
+constexpr DWORD kProtocolStatusError = 2;            // STORAGE_PROTOCOL_STATUS_ERROR
+// NVMe command bytes: opcode in CDW0, the namespace at 4, CDW10 at 40.
+constexpr unsigned kNvmeCommandNsidOffset = 4;
+constexpr unsigned kNvmeCommandCdw10Offset = 40;
+#ifdef _WIN32
+static_assert(kIoctlStorageProtocolCommand == IOCTL_STORAGE_PROTOCOL_COMMAND, "IOCTL_STORAGE_PROTOCOL_COMMAND");
 #endif

@@ -2,6 +2,7 @@
 
 #include "ata_records.h"
 #include "disk_length_records.h"
+#include "nvme_device.h"
 #include "nvme_pages.h"
 #include "nvme_records.h"
 #include "return_status.h"
@@ -138,6 +139,11 @@ bool PassThroughDiskControl::Request(HANDLE handle, DWORD code, const void* in, 
             break;
         case kIoctlStorageQueryProperty:
             returned = PropertyRequest(*slot, request, inSize, reply, outSize);
+            break;
+        case kIoctlStorageProtocolCommand:
+            if (slot->protocol == DriveProtocol::Nvme) {
+                returned = ProtocolCommandRequest(*slot, request, inSize, reply, outSize);
+            }
             break;
         case kIoctlDiskGetLengthInfo: {
             std::uint64_t length = 0;
@@ -392,4 +398,20 @@ std::uint32_t PassThroughDiskControl::PropertyRequest(const Slot& slot, const st
              sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
     PutDword(answer + offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength), length);
     return kProtocolDescriptorSize + length;
+}
+
+std::uint32_t PassThroughDiskControl::ProtocolCommandRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize,
+                                                             std::uint8_t* out, DWORD outSize)
+{
+    // Only a Device Self-test as NvmeDevice builds it reaches the drive: no data either way.
+    NvmeAdminCommand command;
+    if (outSize < sizeof(StorageProtocolCommand) || !ParseSelfTestCommand(in, inSize, command) ||
+        !port_.NvmeAdmin(slot.descriptor, command, nullptr, 0)) {
+        return 0;
+    }
+    StorageProtocolCommand answer;
+    std::memcpy(&answer, in, sizeof answer);
+    answer.ReturnStatus = kProtocolStatusSuccess;
+    std::memcpy(out, &answer, sizeof answer);
+    return sizeof answer;
 }

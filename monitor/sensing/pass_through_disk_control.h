@@ -2,7 +2,8 @@
 // and each Windows request SmartDevice and NvmeDevice make becomes the ATA or NVMe
 // command it stands for, its answer laid out as the Windows driver lays it out. So the
 // whole sensing core runs unchanged on the kernel's pass-through interfaces. SCSI
-// pass-through carries only the USB-NVMe bridge steps usb_nvme_bridge.h builds.
+// pass-through carries only the USB-NVMe bridge steps usb_nvme_bridge.h builds; the
+// protocol command only a Device Self-test.
 #pragma once
 
 #include "disk_control.h"
@@ -38,6 +39,8 @@ private:
     std::uint32_t BridgeRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
                                 DWORD outSize);
     std::uint32_t DescriptorReply(const Slot& slot, std::uint8_t* out, DWORD outSize);
+    std::uint32_t ProtocolCommandRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
+                                         DWORD outSize);
     std::uint32_t PropertyRequest(const Slot& slot, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
                                   DWORD outSize);
 

@@ -213,6 +213,8 @@ SelfTestLog DecodeNvmeSelfTestLog(const std::uint8_t* page)
     }
     log.read = true;
     log.valid = true;
+    log.currentOperation = page[0] & 0x0F;
+    log.currentCompletion = page[1] & 0x7F;
     for (unsigned n = 0; n < kNvmeSelfTestResults; ++n) {
         const std::uint8_t* r = page + kNvmeResultOffset + n * kNvmeResultSize;
         const std::uint8_t result = r[0] & 0x0F;

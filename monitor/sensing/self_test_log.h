@@ -17,6 +17,10 @@ constexpr unsigned kNvmeSelfTestResults = 20;
 // NVMe Identify Controller: OACS bit 4, the controller supports Device Self-test.
 constexpr unsigned kNvmeOacsOffset = 256;
 constexpr std::uint8_t kNvmeOacsSelfTest = 0x10;
+// Identify Controller bytes 316-317, EDSTT: an extended test's minutes; a short one takes
+// at most two.
+constexpr unsigned kNvmeEdsttOffset = 316;
+constexpr unsigned kNvmeShortTestMinutes = 2;
 
 enum class SelfTestKind : std::uint8_t { Other = 0, Short, Extended, Conveyance, Selective };
 
@@ -53,6 +57,10 @@ struct SelfTestLog {
     bool valid = false;  // and it passed its checksum
     std::uint8_t count = 0;
     SelfTestEntry entries[kAtaSelfTestDescriptors];
+    // NVMe page bytes 0-1: the test running now (0 none, 1 short, 2 extended, Eh vendor)
+    // and how much of it is done, in percent. ATA logs keep 0: their status byte says it.
+    std::uint8_t currentOperation = 0;
+    std::uint8_t currentCompletion = 0;
 };
 
 // SMART EXECUTE OFF-LINE IMMEDIATE (feature D4h): LBA low 1 a short, 2 an extended self-test

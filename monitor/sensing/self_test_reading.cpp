@@ -62,8 +62,17 @@ bool LogsSelfTests(const std::uint8_t* identify)
     return identify != nullptr && (WordSays(identify, kWord84Offset) || WordSays(identify, kWord87Offset));
 }
 
+bool NvmeLogsSelfTests(const DriveRecord& record)
+{
+    return record.nvmeIdentifyResult != nullptr && (record.nvmeIdentifyResult[kNvmeOacsOffset] & kNvmeOacsSelfTest) != 0 &&
+           record.nvme.Route() == NvmeRoute::StorageQuery;
+}
+
 bool SelfTestStartable(const DriveRecord& record)
 {
+    if (record.present != 0 && record.kind == DriveKind::Nvme) {
+        return NvmeLogsSelfTests(record);
+    }
     if (record.present == 0 || record.kind != DriveKind::Ata) {
         return false;
     }
@@ -72,10 +81,55 @@ bool SelfTestStartable(const DriveRecord& record)
            (data != nullptr && (data[kOfflineCapabilityOffset] & kCapabilitySelfTest) != 0);
 }
 
-bool ScheduledTestDue(const SelfTestLog& log, const std::uint8_t* attributeResult, std::uint32_t days)
+bool SelfTestRunning(const DriveRecord& record, unsigned& remainingPercent)
 {
+    if (record.kind == DriveKind::Ata) {
+        return SelfTestRunningNow(record.attributeResult, remainingPercent);
+    }
+    const SelfTestLog& log = record.selfTests;
+    const unsigned done = log.currentCompletion < 100 ? log.currentCompletion : 100;
+    remainingPercent = 100 - done;
+    return record.kind == DriveKind::Nvme && log.read && log.currentOperation != 0;
+}
+
+unsigned DriveSelfTestMinutes(const DriveRecord& record, bool extended)
+{
+    if (record.kind != DriveKind::Nvme) {
+        return SelfTestMinutes(record.attributeResult, extended);
+    }
+    const std::uint8_t* identify = record.nvmeIdentifyResult;
+    if (!extended) {
+        return kNvmeShortTestMinutes;
+    }
+    return identify != nullptr ? static_cast<unsigned>(identify[kNvmeEdsttOffset] | identify[kNvmeEdsttOffset + 1] << 8)
+                               : 0;
+}
+
+void NoteSelfTestStarted(DriveRecord& record)
+{
+    if (record.kind == DriveKind::Nvme) {
+        record.selfTestWasRunning = 1;
+    }
+}
+
+bool StartDriveSelfTest(DriveRecord& record, bool extended)
+{
+    const bool started = record.kind == DriveKind::Nvme ? record.nvme.StartSelfTest(record.device.Handle(), extended)
+                                                        : record.device.StartSelfTest(extended);
+    if (started) {
+        NoteSelfTestStarted(record);
+    }
+    return started;
+}
+
+bool ScheduledTestDue(const DriveRecord& record, std::uint32_t days)
+{
+    const SelfTestLog& log = record.selfTests;
     unsigned left = 0;
-    if (days == 0 || !log.valid || attributeResult == nullptr || SelfTestRunningNow(attributeResult, left)) {
+    const bool nvme = record.kind == DriveKind::Nvme;
+    const std::uint8_t* attributeResult = record.attributeResult;
+    if (days == 0 || !log.valid || (nvme ? record.healthResult == nullptr : attributeResult == nullptr) ||
+        SelfTestRunning(record, left)) {
         return false;
     }
     if (log.count == 0) {
@@ -83,6 +137,13 @@ bool ScheduledTestDue(const SelfTestLog& log, const std::uint8_t* attributeResul
     }
     if (log.entries[0].outcome == SelfTestOutcome::Running) {
         return false;
+    }
+    if (nvme) {
+        std::uint64_t now = 0;
+        for (unsigned i = 8; i > 0; --i) {
+            now = now << 8 | record.healthResult[kNvmePowerOnHoursOffset + i - 1];
+        }
+        return now >= log.entries[0].powerOnHours && now - log.entries[0].powerOnHours >= days * 24ull;
     }
     for (unsigned i = 0; i < kSmartEntryCount; ++i) {
         const std::uint8_t* entry = attributeResult + i * kSmartEntrySize;
@@ -114,12 +175,6 @@ void CountSelfTestTick(DriveRecord& record)
     }
 }
 
-bool NvmeLogsSelfTests(const DriveRecord& record)
-{
-    return record.nvmeIdentifyResult != nullptr && (record.nvmeIdentifyResult[kNvmeOacsOffset] & kNvmeOacsSelfTest) != 0 &&
-           record.nvme.Route() == NvmeRoute::StorageQuery;
-}
-
 void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::uint32_t scheduleDays)
 {
     const bool ata = record.kind == DriveKind::Ata && LogsSelfTests(record.identifyResult);
@@ -130,7 +185,9 @@ void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::ui
     const std::uint32_t seconds = timerSeconds != 0 ? timerSeconds : 1;
     const std::uint32_t ticksPerDay = (kSecondsPerDay + seconds - 1) / seconds;
     const bool ended = ata && SelfTestJustEnded(record.selfTestWasRunning, record.attributeResult);
-    if (record.selfTestsAsked != 0 && record.ticksSinceSelfTests < ticksPerDay && !ended) {
+    // An NVMe drive tells of its running test only in the page: it is read until it ends.
+    const bool following = nvme && record.selfTestWasRunning != 0;
+    if (record.selfTestsAsked != 0 && record.ticksSinceSelfTests < ticksPerDay && !ended && !following) {
         return;
     }
     record.selfTestsAsked = 1;
@@ -138,8 +195,14 @@ void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::ui
     std::uint32_t bytes = 0;
     if (nvme) {
         const std::uint8_t* page = record.nvme.ReadSelfTestLog(record.device.Handle(), bytes);
-        if (page != nullptr) {
-            record.selfTests = DecodeNvmeSelfTestLog(page);
+        if (page == nullptr) {
+            return;
+        }
+        record.selfTests = DecodeNvmeSelfTestLog(page);
+        unsigned left = 0;
+        record.selfTestWasRunning = SelfTestRunning(record, left) ? 1 : 0;
+        if (ScheduledTestDue(record, scheduleDays)) {
+            StartDriveSelfTest(record, false);
         }
         return;
     }
@@ -152,7 +215,7 @@ void ReadSelfTestsIfDue(DriveRecord& record, std::uint32_t timerSeconds, std::ui
     } else {
         return;
     }
-    if (ScheduledTestDue(record.selfTests, record.attributeResult, scheduleDays)) {
-        record.device.StartSelfTest(false);
+    if (ScheduledTestDue(record, scheduleDays)) {
+        StartDriveSelfTest(record, false);
     }
 }

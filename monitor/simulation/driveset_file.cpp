@@ -26,7 +26,7 @@ constexpr std::string_view kAtaOnlyKeys[] = {"sectors", "udma", "mwdma", "swdma"
                                              "self-test", "self-test-checksum", "self-test-running",
                                              "self-test-runs", "self-test-extended"};
 constexpr std::string_view kNvmeOnlyKeys[] = {"capacity", "disk-length", "temperature-limits", "health",
-                                              "nvme-self-test",
+                                              "nvme-self-test", "nvme-self-test-runs",
                                               "nvme-identify-file", "health-file", "via"};
 
 template <std::size_t N>
@@ -376,6 +376,9 @@ private:
         }
         if (key == "nvme-self-test") {
             return NvmeSelfTest(args);
+        }
+        if (key == "nvme-self-test-runs") {
+            return NvmeSelfTestRuns(args);
         }
         if (key == "fail") {
             return NvmeFailure(args);
@@ -875,16 +878,26 @@ private:
                 page[4 + n * 28] = 0x0F;  // unused
             }
         }
-        std::memmove(page + 4 + 28, page + 4, 28 * (kNvmeSelfTestResults - 1));
-        std::uint8_t* r = page + 4;
-        std::fill(r, r + 28, std::uint8_t{0});
-        r[0] = static_cast<std::uint8_t>(code << 4 | result);
-        r[1] = result == 7 ? 1 : 0;
-        r[2] = args.size() == 4 ? 0x02 : 0x00;
-        for (unsigned b = 0; b < 8; ++b) {
-            r[4 + b] = static_cast<std::uint8_t>(hours >> (8 * b));
-            r[16 + b] = static_cast<std::uint8_t>(lba >> (8 * b));
+        drive_->LogNvmeSelfTest(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(result), hours,
+                                args.size() == 4, lba);
+        return true;
+    }
+
+    // nvme-self-test-runs READINGS RESULT [LBA]: a Device Self-test started now runs for
+    // READINGS health reads and then logs RESULT (the status nibble) and the LBA, if given.
+    bool NvmeSelfTestRuns(const std::vector<std::string_view>& args)
+    {
+        std::uint64_t readings = 0;
+        std::uint64_t result = 0;
+        std::uint64_t lba = 0xFFFFFFFF;
+        if ((args.size() != 2 && args.size() != 3) || !ParseNumber(args[0], 1000, readings) || readings == 0 ||
+            !ParseNumber(args[1], 15, result) || (args.size() == 3 && !ParseNumber(args[2], 0xFFFFFFFE, lba))) {
+            return Fail("nvme-self-test-runs needs the readings (1-1000) it runs, the result nibble it ends with and "
+                        "optionally the failing LBA");
         }
+        drive_->selfTestReadings = static_cast<std::uint32_t>(readings);
+        drive_->selfTestResult = static_cast<std::uint8_t>(result);
+        drive_->selfTestLba = static_cast<std::uint32_t>(lba);
         return true;
     }
 

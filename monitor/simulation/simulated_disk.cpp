@@ -387,6 +387,7 @@ void SimulatedDrive::StepHealth(std::uint32_t read)
     if (read == 0) {
         return;
     }
+    StepNvmeSelfTest();
     if (!healthKelvins.empty()) {
         PutLittleEndian(health + kHealthCompositeTempOffset, 2, healthKelvins[(read - 1) % healthKelvins.size()]);
     }
@@ -658,6 +659,9 @@ bool SimulatedDiskBus::Answer(int drive, DWORD code, const std::uint8_t* in, DWO
     }
     if (code == kIoctlScsiGetAddress) {
         return AnswerScsiAddress(drive, out, outSize, returned);
+    }
+    if (code == kIoctlStorageProtocolCommand) {
+        return AnswerProtocolCommand(drive, in, inSize, out, outSize, returned);
     }
     if (code == kIoctlAtaPassThrough) {
         // Through the disk's own handle only: the 9x driver has no pass-through.

@@ -1,8 +1,9 @@
 // Simulated ATA and NVMe drives behind the disk-control seam. The bus answers
 // SMART_GET_VERSION, SMART_SEND_DRIVE_COMMAND and SMART_RCV_DRIVE_DATA the way a disk
 // driver does (version record, SENDCMDOUTPARAMS header, 512 data bytes, byte counts),
-// IOCTL_STORAGE_QUERY_PROPERTY the way the NVMe driver does (and IOCTL_DISK_GET_LENGTH_INFO
-// for NVMe drives, as the disk driver does), and records every request,
+// IOCTL_STORAGE_QUERY_PROPERTY and IOCTL_STORAGE_PROTOCOL_COMMAND the way the NVMe driver
+// does (and IOCTL_DISK_GET_LENGTH_INFO for NVMe drives, as the disk driver does), and
+// records every request,
 // so tests can see exactly what went to the drives. Drive sets are built in code or read
 // from a drive-set file (driveset_file.h).
 #pragma once
@@ -140,6 +141,14 @@ struct SimulatedDrive {
     // Its Device Self-test log page (06h), answered once a "nvme-self-test" line set OACS
     // bit 4 in identify controller.
     std::uint8_t nvmeSelfTestLog[564] = {};
+    // One more result at the top of the page (the older ones move down, 20 kept), as the
+    // drive writes it: CODE 1 short, 2 extended; RESULT the status nibble.
+    void LogNvmeSelfTest(std::uint8_t code, std::uint8_t result, std::uint64_t hours, bool lbaValid, std::uint64_t lba);
+    // Device Self-test with STC 1 or 2: refused without OACS bit 4 or while one runs. With
+    // selfTestReadings (an "nvme-self-test-runs" line) it runs over that many health reads,
+    // page bytes 0-1 saying so, then logs selfTestResult with the health log's hours.
+    bool StartNvmeSelfTest(std::uint32_t stc);
+    void StepNvmeSelfTest();
     std::vector<std::uint16_t> healthKelvins;
     // Health-log fields that change over reads, as AttributeSeries (the last value stays).
     struct HealthSeries {
@@ -276,7 +285,8 @@ public:
     std::uint32_t SelfTestLogReads(unsigned drive) const { return selfTestLogReads_[drive % kSimulatedDriveSlots]; }
     // READ LOG EXT requests of the log directory (00h) a drive answered.
     std::uint32_t GpDirectoryReads(unsigned drive) const { return gpDirectoryReads_[drive % kSimulatedDriveSlots]; }
-    // Self-tests started by SMART EXECUTE OFF-LINE IMMEDIATE through the disk driver.
+    // Self-tests started by SMART EXECUTE OFF-LINE IMMEDIATE through the disk driver, or by
+    // Device Self-test through the NVMe driver's protocol command.
     std::uint32_t SelfTestsStarted(unsigned drive) const { return selfTestsStarted_[drive % kSimulatedDriveSlots]; }
     std::uint32_t SelfTestLogReadsAsleep(unsigned drive) const
     {
@@ -319,6 +329,9 @@ private:
     // NVMe drives behind a USB bridge or RST (simulated_nvme_routes.cpp).
     bool AnswerNvmeBridge(SimulatedDrive& drive, unsigned number, const std::uint8_t* in, DWORD inSize,
                           std::uint8_t* out, DWORD outSize, DWORD& returned);
+    // StorNVMe's protocol command, which carries only Device Self-test here (simulated_self_test.cpp).
+    bool AnswerProtocolCommand(int drive, const std::uint8_t* in, DWORD inSize, std::uint8_t* out, DWORD outSize,
+                               DWORD& returned);
     bool AnswerScsiAddress(int drive, std::uint8_t* out, DWORD outSize, DWORD& returned);
     bool AnswerRstMiniport(int drive, const std::uint8_t* in, DWORD inSize, std::uint8_t* out, DWORD outSize,
                            DWORD& returned);

@@ -210,6 +210,14 @@ bool SimulatedDrivePort::NvmeAdmin(int descriptor, const NvmeAdminCommand& c, st
         std::memcpy(data, drive->nvmeSelfTestLog, kNvmeSelfTestLogSize);
         return true;
     }
+    if (c.opcode == kNvmeAdminDeviceSelfTest && c.namespaceId == kNvmeAllNamespaces && dataSize == 0 &&
+        data == nullptr) {
+        const unsigned number = static_cast<unsigned>(descriptor - kFirstDescriptor);
+        const bool started = drive->StartNvmeSelfTest(c.cdw10);
+        selfTestsStarted_[number] += started ? 1 : 0;
+        WriteCounts();
+        return started;
+    }
     if (c.opcode == kNvmeAdminGetLogPage && c.namespaceId == kNvmeAllNamespaces && c.cdw10 == kHealthLogCdw10 &&
         dataSize == kNvmeHealthSize) {
         drive->StepHealth(++healthReads_[descriptor - kFirstDescriptor]);

@@ -2,8 +2,9 @@
 // that answers ATA and NVMe commands from a drive set's sectors and pages, strictly by
 // the command tables (ATA IDENTIFY DEVICE ECh; SMART B0h with LBA mid/high 4Fh/C2h: READ
 // DATA D0h, READ THRESHOLDS D1h, READ LOG D5h of log 06h, ENABLE OPERATIONS D8h; READ LOG
-// EXT 2Fh, 48-bit, of one page of logs 00h and 07h; NVMe Identify 06h with CNS 1,
-// Get Log Page 02h for all namespaces, log 02h, NUMDL = dwords - 1). Anything else is
+// EXT 2Fh, 48-bit, of one page of logs 00h and 07h; NVMe Identify 06h with CNS 1, Get Log
+// Page 02h for all namespaces, log 02h or 06h, NUMDL = dwords - 1; Device Self-test 14h,
+// short or extended, for all namespaces). Anything else is
 // refused. An NVMe drive behind a USB bridge (`via jmicron|asmedia|realtek`) is a SCSI
 // disk here, as /dev/sdX is: it answers only its bridge's vendor commands, as the
 // simulated bus's bridge does. kelvixd_sim, the tests and the benchmark read drives

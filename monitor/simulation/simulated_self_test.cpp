@@ -1,11 +1,14 @@
-// A simulated ATA drive's own self-test: started by SMART EXECUTE OFF-LINE IMMEDIATE, it
-// runs over a few attribute reads as the execution status byte says, then logs its result
-// as a drive does. The attribute read that steps it keeps the sector's checksum.
+// A simulated drive's own self-test: started by SMART EXECUTE OFF-LINE IMMEDIATE (ATA) or
+// Device Self-test (NVMe), it runs over a few attribute or health reads as the execution
+// status byte or the page's bytes 0-1 say, then logs its result as a drive does. The
+// attribute read that steps it keeps the sector's checksum.
 #include "simulated_disk.h"
 
+#include "nvme_device.h"
 #include "self_test_log.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -20,6 +23,19 @@ std::uint16_t PowerOnHours(const std::uint8_t* smartData)
         }
     }
     return 0;
+}
+
+// NVMe page 06h: the running test, its completion, then results of 28 bytes.
+constexpr unsigned kNvmeResultOffset = 4;
+constexpr unsigned kNvmeResultSize = 28;
+
+std::uint64_t HealthHours(const std::uint8_t* health)
+{
+    std::uint64_t hours = 0;
+    for (unsigned i = 8; i > 0; --i) {
+        hours = hours << 8 | health[kNvmePowerOnHoursOffset + i - 1];
+    }
+    return hours;
 }
 
 }  // namespace
@@ -106,4 +122,75 @@ void SimulatedDrive::StepSelfTest()
     LogSelfTest(runningTest, selfTestResult, PowerOnHours(smartData), selfTestLba);
     SealSector(selfTestLog);
     runningTest = 0;
+}
+
+void SimulatedDrive::LogNvmeSelfTest(std::uint8_t code, std::uint8_t result, std::uint64_t hours, bool lbaValid,
+                                     std::uint64_t lba)
+{
+    std::uint8_t* first = nvmeSelfTestLog + kNvmeResultOffset;
+    std::memmove(first + kNvmeResultSize, first, kNvmeResultSize * (kNvmeSelfTestResults - 1));
+    std::fill(first, first + kNvmeResultSize, std::uint8_t{0});
+    first[0] = static_cast<std::uint8_t>(code << 4 | (result & 0x0F));
+    first[1] = result == 7 ? 1 : 0;  // the failed segment
+    first[2] = lbaValid ? 0x02 : 0x00;
+    for (unsigned b = 0; b < 8; ++b) {
+        first[4 + b] = static_cast<std::uint8_t>(hours >> (8 * b));
+        first[16 + b] = static_cast<std::uint8_t>(lba >> (8 * b));
+    }
+}
+
+bool SimulatedDrive::StartNvmeSelfTest(std::uint32_t stc)
+{
+    if ((nvmeIdentify[kNvmeOacsOffset] & kNvmeOacsSelfTest) == 0 || (stc != 1 && stc != 2) || runningTest != 0) {
+        return false;
+    }
+    if (selfTestReadings != 0) {
+        runningTest = static_cast<std::uint8_t>(stc);
+        runningReadsLeft = selfTestReadings;
+        nvmeSelfTestLog[0] = runningTest;
+        nvmeSelfTestLog[1] = 0;
+    }
+    return true;
+}
+
+void SimulatedDrive::StepNvmeSelfTest()
+{
+    if (!nvme || runningTest == 0) {
+        return;
+    }
+    if (runningReadsLeft > 0) {
+        // As the ATA drive's: 90 % left at the first reading, never 0 while it runs.
+        const unsigned tenths = std::max(1u, 9 * runningReadsLeft / selfTestReadings);
+        nvmeSelfTestLog[1] = static_cast<std::uint8_t>(100 - 10 * tenths);
+        --runningReadsLeft;
+        return;
+    }
+    nvmeSelfTestLog[0] = 0;
+    nvmeSelfTestLog[1] = 0;
+    LogNvmeSelfTest(runningTest, selfTestResult, HealthHours(health), selfTestLba != 0xFFFFFFFF, selfTestLba);
+    runningTest = 0;
+}
+
+bool SimulatedDiskBus::AnswerProtocolCommand(int drive, const std::uint8_t* in, DWORD inSize, std::uint8_t* out,
+                                             DWORD outSize, DWORD& returned)
+{
+    NvmeAdminCommand command;
+    if (drive < 0 || drive >= static_cast<int>(kSimulatedDriveSlots) || out == nullptr ||
+        outSize < sizeof(StorageProtocolCommand) || !ParseSelfTestCommand(in, inSize, command)) {
+        return false;
+    }
+    SimulatedDrive& target = set_.drives[drive];
+    if (!target.installed || !target.nvme || target.via != SimulatedNvmeVia::Direct ||
+        command.namespaceId != kNvmeAllNamespaces) {
+        return false;
+    }
+    StorageProtocolCommand answer;
+    std::memcpy(&answer, in, sizeof answer);
+    // The driver took the request; the drive's refusal (a test runs already) is its status.
+    const bool started = target.StartNvmeSelfTest(command.cdw10);
+    answer.ReturnStatus = started ? kProtocolStatusSuccess : kProtocolStatusError;
+    selfTestsStarted_[drive] += started ? 1 : 0;
+    std::memcpy(out, &answer, sizeof answer);
+    returned = sizeof answer;
+    return true;
 }

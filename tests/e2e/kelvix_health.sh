@@ -4,8 +4,8 @@
 # the health line; after a restart the steady count gives no new balloon, until the drive
 # itself answers RETURN STATUS with "failing": bad, with its balloon; a drive added then
 # whose newest self-test failed is bad from the start, with when and where; a short test
-# started from the viewer fails and its drive turns bad. The added drive keeps the extended
-# log too: its failing LBA, beyond 28 bits, is told whole.
+# started from the viewer fails and its drive turns bad, on an ATA and on an NVMe drive.
+# The added drive keeps the extended log too: its failing LBA, beyond 28 bits, is told whole.
 . "$(dirname "$0")/e2e_lib.sh"
 e2e_begin "$1" kelvix_health
 monitor=$E2E_BUILD/monitor
@@ -129,7 +129,15 @@ serial SIM4VIEW
 temperature 194 31
 attribute 9 0x0032 100 100 2C 01
 self-test short passed 100
-self-test-runs 2 read 4660"
+self-test-runs 2 read 4660
+drive 5
+nvme
+model SIM NVME SELFTEST
+serial SIM5NVME
+temperature 34
+health power-on-hours 300
+nvme-self-test 1 0 100
+nvme-self-test-runs 2 7 4660"
 win_bg "$E2E_WORK/KELVIX_SIM.exe"
 check "main window appears again" kvd wait-window ORVALD_MONITOR "ORVALD MONITOR" 20000
 check "the new drive's balloon names its failed self-test" \
@@ -179,5 +187,26 @@ check "the buttons can be pressed again" short_button_enabled 1
 shot self_test_viewer_after
 check_contains "metrics: bad by the test started from the viewer" \
     'kelvix_drive_health_state{drive="4",serial="SIM4VIEW",state="bad"} 1' "$(metrics)"
+
+# Drive 5, an NVMe drive, takes Device Self-test the same way: its self-test page tells the
+# progress (two readings again), then the failed segment's result.
+check "NVMe drive 5 chosen" kvd dialog-select "$viewer" 1004 5
+check "the NVMe drive's Short self-test button can be pressed" short_button_enabled 1
+check "Short self-test pressed on the NVMe drive" kvd dialog-click "$viewer" 1005
+check "a confirmation comes for the NVMe drive" kvd wait-box "自己診断" 10000
+check_contains "its short test takes at most 2 minutes" "所要時間は約 2 分" "$(boxes)"
+kvd dismiss-boxes
+check "the viewer says the NVMe test runs" wait_until 15 status_has "自己診断を実行中、残り 90 %"
+check "the NVMe drive's buttons are greyed meanwhile" short_button_enabled 0
+shot nvme_self_test_running
+check "measure now (the NVMe test's last reading)" kvd command-times 32789 1
+check "the viewer says less is left of the NVMe test" status_has "自己診断を実行中、残り 40 %"
+check "measure now (the NVMe test has ended)" kvd command-times 32789 1
+check "the balloon names the NVMe drive's failed test" \
+    wait_until 15 balloon_has "#5  危険: ドライブの自己診断で異常 (電源投入 300 時間, 最初の不良 LBA 4660)"
+check "the viewer no longer says the NVMe test runs" wait_until 10 status_empty
+shot nvme_self_test_after
+check_contains "metrics: the NVMe drive is bad by its test" \
+    'kelvix_drive_health_state{drive="5",serial="SIM5NVME",state="bad"} 1' "$(metrics)"
 quit_kelvix "main window goes again"
 e2e_end

@@ -62,7 +62,7 @@ private:
 };
 
 constexpr DWORD kCodes[] = {kIoctlAtaPassThrough, kSmartGetVersion, kSmartSendDriveCommand, kSmartRcvDriveData, kIoctlStorageQueryProperty,
-                            kIoctlDiskGetLengthInfo, kIoctlScsiPassThrough, 0x00070000};
+                            kIoctlDiskGetLengthInfo, kIoctlScsiPassThrough, 0x00070000, kIoctlStorageProtocolCommand};
 
 }  // namespace
 
@@ -77,10 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     data += 4;
     size -= 4;
     // A bridge or ATA pass-through request carries its data after the record: room for an
-    // identify page, or a few log pages.
-    const std::size_t inLimit = code == kIoctlScsiPassThrough   ? sizeof(SCSI_PASS_THROUGH) + 32 + 4096
-                                : code == kIoctlAtaPassThrough ? sizeof(ATA_PASS_THROUGH_EX) + 4096
-                                                               : 64;
+    // identify page, or a few log pages. A protocol command carries its 64-byte NVMe
+    // command after the header.
+    const std::size_t inLimit = code == kIoctlScsiPassThrough          ? sizeof(SCSI_PASS_THROUGH) + 32 + 4096
+                                : code == kIoctlAtaPassThrough         ? sizeof(ATA_PASS_THROUGH_EX) + 4096
+                                : code == kIoctlStorageProtocolCommand ? sizeof(StorageProtocolCommand) + 16
+                                                                       : 64;
     const std::size_t inSize = size < inLimit ? size : inLimit;
     // Exactly sized buffers, so the sanitizer sees any byte past them.
     std::vector<std::uint8_t> in(data, data + inSize);

@@ -546,7 +546,8 @@ def self_test_command(program, _driveset, work):
     with open(driveset, "w") as f:
         f.write("counts %s\ndrive 0\nmodel ST380011A\nself-test short passed 100\n"
                 "drive 1\nmodel ST380011A\nself-test short passed 100\nself-test-running 90\n"
-                "drive 2\nmodel ST380011A\n" % counts_path)
+                "drive 2\nmodel ST380011A\n"
+                "drive 3\nnvme\nmodel KVX NVME\nnvme-self-test 1 0 100\n" % counts_path)
     config = os.path.join(work, "kelvixd.conf")
     with open(config, "w") as f:
         f.write(config_text(free_port(socket.SOCK_DGRAM), work))
@@ -564,6 +565,10 @@ def self_test_command(program, _driveset, work):
     check(code == 1 and "a self-test is running already (90% left)" in text, "drive 1: %d %r" % (code, text))
     code, text = run("2", "short")
     check(code == 1 and "no self-tests" in text, "drive 2: %d %r" % (code, text))
+    code, text = run("3", "short")
+    check(code == 0 and 'drive 3 "KVX NVME": short self-test started, about 2 minutes' in text,
+          "NVMe drive 3: %d %r" % (code, text))
+    check((counts(counts_path, 3) or {}).get("selftests") == 1, "no NVMe test started: %r" % (counts(counts_path, 3),))
     code, text = run("0", "medium")
     check(code == 2 and "usage" in text, "a wrong kind: %d %r" % (code, text))
 

@@ -1,6 +1,6 @@
 // The viewer's self-test buttons: whether "Short self-test" and "Extended self-test" may
 // be pressed for the drive shown, the line beside them (the progress of a test that runs,
-// read from the drive's self-test execution status), and the confirmation that says what
+// as the drive's status byte or self-test page says), and the confirmation that says what
 // a test costs before it is started.
 #pragma once
 

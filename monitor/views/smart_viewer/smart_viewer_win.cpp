@@ -8,6 +8,7 @@
 #include "list_columns_win.h"
 #include "program_state_win.h"
 #include "self_test_control.h"
+#include "self_test_reading.h"
 #include "self_test_rows.h"
 #include "monitor_ids.h"
 #include "monitor_views.h"
@@ -46,14 +47,19 @@ public:
     ~SelfTestStarter() { Wait(); }
 
     std::uint32_t Drive() const { return drive_; }
-    void Start(HWND dialog, std::uint32_t driveNumber, AtaRoute route, bool extended)
+    void Start(HWND dialog, std::uint32_t driveNumber, const DriveRecord& record, bool extended)
     {
         Wait();
         drive_ = driveNumber;
-        worker_ = std::thread([dialog, driveNumber, route, extended] {
+        const AtaRoute route = record.device.Route();
+        const bool nvme = record.kind == DriveKind::Nvme;
+        worker_ = std::thread([dialog, driveNumber, route, nvme, extended] {
             SmartDevice device;
-            const bool started = device.Open(static_cast<std::uint8_t>(driveNumber)) &&
-                                 (route == AtaRoute::Smart || device.UseSatBridge()) && device.StartSelfTest(extended);
+            NvmeDevice nvmeDevice;  // the inbox driver's route: the only one a test is started on
+            const bool opened = device.Open(static_cast<std::uint8_t>(driveNumber));
+            const bool started =
+                opened && (nvme ? nvmeDevice.StartSelfTest(device.Handle(), extended)
+                                : (route == AtaRoute::Smart || device.UseSatBridge()) && device.StartSelfTest(extended));
             PostMessageW(dialog, kSelfTestAnswerMessage, driveNumber, started ? 1 : 0);
         });
     }
@@ -145,6 +151,7 @@ void ShowNvmeDrive(HWND dialog, const DriveRecord& record, const DriveVerdict& v
 {
     const NvmeInfoRows info = BuildNvmeInfoRows(record);
     FillInfoRows(GetDlgItem(dialog, IDC_SMART_INFO), info.rows, kNvmeInfoRowCount);
+    AppendSelfTestRows(GetDlgItem(dialog, IDC_SMART_INFO), record.selfTests);
 
     HWND healthList = GetDlgItem(dialog, IDC_SMART_ATTRIBUTES);
     SendMessageA(healthList, LVM_DELETEALLITEMS, 0, 0);
@@ -261,7 +268,7 @@ void AskAndStartSelfTest(HWND dialog, bool extended)
         IDOK) {
         return;
     }
-    g_starter.Start(dialog, driveNumber, record.device.Route(), extended);
+    g_starter.Start(dialog, driveNumber, record, extended);
     ShowSelfTestControls(dialog, driveNumber);
 }
 
@@ -272,6 +279,7 @@ void SelfTestAnswered(HWND dialog, std::uint32_t driveNumber, bool started)
 {
     g_starter.Wait();
     if (started) {
+        NoteSelfTestStarted(Program().drives.table[driveNumber]);
         g_testedDrive = driveNumber;
         SetTimer(dialog, kSelfTestTimerId, kSelfTestRefreshMs, nullptr);
         MeasureNow();
@@ -373,7 +381,7 @@ void RefreshSmartWindow(HWND smartWindow)
     std::uint32_t ended = kNoDrive;
     if (g_testedDrive < kMaxDrives) {
         unsigned left = 0;
-        if (!SelfTestRunningNow(Program().drives.table[g_testedDrive].attributeResult, left)) {
+        if (!SelfTestRunning(Program().drives.table[g_testedDrive], left)) {
             KillTimer(smartWindow, kSelfTestTimerId);  // ended: this measurement read its result
             ended = g_testedDrive;
             g_testedDrive = kNoDrive;
@@ -388,7 +396,9 @@ void RefreshSmartWindow(HWND smartWindow)
     ShowSelectedDrive(smartWindow);
     if (ended != kNoDrive && ended == SelectedDrive(smartWindow)) {
         // Its result is the newest self-test row, below the information rows.
-        SendDlgItemMessageA(smartWindow, IDC_SMART_INFO, LVM_ENSUREVISIBLE, kDriveInfoRowCount, FALSE);
+        const bool nvme = Program().drives.table[ended].kind == DriveKind::Nvme;
+        SendDlgItemMessageA(smartWindow, IDC_SMART_INFO, LVM_ENSUREVISIBLE, nvme ? kNvmeInfoRowCount : kDriveInfoRowCount,
+                            FALSE);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "drive_judge.h"
 #include "driveset_file.h"
 #include "measurement.h"
+#include "self_test_reading.h"
 #include "sensing_test_support.h"
 
 #include <gtest/gtest.h>
@@ -186,26 +187,31 @@ TEST(RealDrives, TheSelfTestLogOverTicks)
 }
 
 // [Health] SelfTest=DAYS: a short test when the newest logged one is that many days of the
-// drive's power-on time old (attribute 9), checked with the daily log read; none while a
-// test runs, none by default. The newest test ran at hour 100 (0x64).
+// drive's power-on time old (ATA attribute 9, NVMe the health log's hours), checked with the
+// daily log read; none while a test runs, none by default. The newest test ran at hour 100.
 TEST(RealDrives, TheSelfTestSchedule)
 {
+    constexpr char kAta[] = "drive 0\nmodel KVX 1\ntemperature 194 35\nself-test short passed 100\n";
+    constexpr char kNvme[] = "drive 0\nnvme\nmodel KVX NVME\nnvme-self-test 1 0 100\n";
     const struct {
         const char* name;
+        const char* drive;
         std::uint32_t days;
         const char* keys;
         std::uint32_t started;
     } cases[] = {
-        {"a week after the last test", 7, "attribute 9 0x0032 100 100 0C 01\n", 1},  // hour 268
-        {"an hour short of it", 7, "attribute 9 0x0032 100 100 0B 01\n", 0},
-        {"a test runs now", 7, "attribute 9 0x0032 100 100 0C 01\nself-test-running 50\n", 0},
-        {"off by default", 0, "attribute 9 0x0032 100 100 0C 01\n", 0},
+        {"a week after the last test", kAta, 7, "attribute 9 0x0032 100 100 0C 01\n", 1},  // hour 268
+        {"an hour short of it", kAta, 7, "attribute 9 0x0032 100 100 0B 01\n", 0},
+        {"a test runs now", kAta, 7, "attribute 9 0x0032 100 100 0C 01\nself-test-running 50\n", 0},
+        {"off by default", kAta, 0, "attribute 9 0x0032 100 100 0C 01\n", 0},
+        {"NVMe: a week after the last test", kNvme, 7, "health power-on-hours 268\n", 1},
+        {"NVMe: an hour short of it", kNvme, 7, "health power-on-hours 267\n", 0},
+        {"NVMe: off by default", kNvme, 0, "health power-on-hours 268\n", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WorkingDirectory directory;
-        SimulatedMachine machine(std::string("drive 0\nmodel KVX 1\ntemperature 194 35\nself-test short passed 100\n") +
-                                 c.keys);
+        SimulatedMachine machine(std::string(c.drive) + c.keys);
         EnumerateDrives(machine.drives);
         Settings settings;
         settings.TimerCurrent = 86400;
@@ -217,38 +223,59 @@ TEST(RealDrives, TheSelfTestSchedule)
 }
 
 // A self-test started as the viewer starts one (its own device) on a drive told to run it
-// over three readings: the execution status counts the tenths down, the reading that finds
-// it ended reads the log again, and its failure makes the verdict bad with where.
+// over three readings: the execution status (NVMe: the page, read at every reading while
+// the test runs) counts down, the reading that finds it ended has the log, and its failure
+// makes the verdict bad with where.
 TEST(RealDrives, AStartedSelfTestRunsThenItsResultIsJudged)
 {
-    WorkingDirectory directory;
-    SimulatedMachine machine(
-        "drive 0\nmodel KVX 1\ntemperature 194 35\nattribute 9 0x0032 100 100 2C 01\n"
-        "self-test short passed 100\nself-test-runs 3 read 4660\n");
-    EnumerateDrives(machine.drives);
-    Settings settings;
-    settings.TimerCurrent = 60;  // the daily log read is far off
-    DriveJudge judge(nullptr);
-    MeasureAll(machine.drives, settings);  // enumeration's reading: nothing runs yet
-    SmartDevice starter;
-    ASSERT_TRUE(starter.Open(0));
-    ASSERT_TRUE(starter.StartSelfTest(false));
-    starter.Close();
-    std::string left;
-    std::string health;
-    for (int tick = 0; tick < 4; ++tick) {
-        MeasureAll(machine.drives, settings);
-        judge.Judge(machine.drives, WarningLimitsOf(settings));
-        unsigned percent = 0;
-        left += SelfTestRunningNow(machine.drives.table[0].attributeResult, percent) ? std::to_string(percent) + " "
-                                                                                       : "ended ";
-        health += judge.Verdict(0).health == HealthState::Bad ? 'B' : 'G';
+    const struct {
+        const char* name;
+        const char* drive;
+        std::uint32_t logReads;  // at start, then ATA: once it ended; NVMe: each reading it ran and the end
+        const char* reason;
+    } cases[] = {
+        {"ATA", "drive 0\nmodel KVX 1\ntemperature 194 35\nattribute 9 0x0032 100 100 2C 01\n"
+                "self-test short passed 100\nself-test-runs 3 read 4660\n",
+         2, "the drive's self-test failed (read element failed) at 300 hours, first failing LBA 4660"},
+        {"NVMe", "drive 0\nnvme\nmodel KVX NVME\nhealth power-on-hours 300\nnvme-self-test 1 0 100\n"
+                 "nvme-self-test-runs 3 7 4660\n",
+         5, "the drive's self-test failed (a segment failed) at 300 hours, first failing LBA 4660"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkingDirectory directory;
+        SimulatedMachine machine(c.drive);
+        EnumerateDrives(machine.drives);
+        Settings settings;
+        settings.TimerCurrent = 60;  // the daily log read is far off
+        DriveJudge judge(nullptr);
+        MeasureAll(machine.drives, settings);  // enumeration's reading: nothing runs yet
+        DriveRecord& record = machine.drives.table[0];
+        SmartDevice starter;
+        ASSERT_TRUE(starter.Open(0));
+        NvmeDevice nvme;
+        ASSERT_TRUE(record.kind == DriveKind::Nvme ? nvme.StartSelfTest(starter.Handle(), false)
+                                                   : starter.StartSelfTest(false));
+        if (record.kind == DriveKind::Nvme) {
+            EXPECT_FALSE(nvme.StartSelfTest(starter.Handle(), true)) << "one runs: the drive's status refuses another";
+        }
+        starter.Close();
+        NoteSelfTestStarted(record);
+        std::string left;
+        std::string health;
+        for (int tick = 0; tick < 5; ++tick) {
+            MeasureAll(machine.drives, settings);
+            judge.Judge(machine.drives, WarningLimitsOf(settings));
+            unsigned percent = 0;
+            left += SelfTestRunning(record, percent) ? std::to_string(percent) + " " : "ended ";
+            health += judge.Verdict(0).health == HealthState::Bad ? 'B' : 'G';
+        }
+        EXPECT_EQ(left, "90 60 30 ended ended ");
+        EXPECT_EQ(health, "GGGBB");
+        EXPECT_EQ(machine.bus.SelfTestLogReads(0), c.logReads);
+        char text[160] = {};
+        ASSERT_GT(judge.Verdict(0).reasonCount, 0u);
+        FormatHealthReason(judge.Verdict(0).reasons[0], text, sizeof text);
+        EXPECT_STREQ(text, c.reason);
     }
-    EXPECT_EQ(left, "90 60 30 ended ");
-    EXPECT_EQ(health, "GGGB");
-    EXPECT_EQ(machine.bus.SelfTestLogReads(0), 2u);  // at start, and once it ended
-    char text[160] = {};
-    ASSERT_GT(judge.Verdict(0).reasonCount, 0u);
-    FormatHealthReason(judge.Verdict(0).reasons[0], text, sizeof text);
-    EXPECT_STREQ(text, "the drive's self-test failed (read element failed) at 300 hours, first failing LBA 4660");
 }

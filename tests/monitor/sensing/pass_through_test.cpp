@@ -332,6 +332,63 @@ TEST(PassThroughDiskControl, MalformedRequestsAreRefused)
     EXPECT_FALSE(control.Request(ata, kSmartGetVersion, nullptr, 0, reply, 24, &returned)) << "closed";
 }
 
+// StorNVMe's protocol command carries nothing to the drive but a Device Self-test as
+// NvmeDevice builds it: short or extended, all namespaces, no data, whole records.
+TEST(PassThroughDiskControl, OnlyADeviceSelfTestIsCarried)
+{
+    DriveSet set = DriveSetFromText(kMachine);
+    set.drives[1].nvmeIdentify[256] |= 0x10;  // OACS: Device Self-test
+    SimulatedDrivePort port(set);
+    PassThroughDiskControl control(port);
+    HANDLE ata = control.Open("\\\\.\\PHYSICALDRIVE0", 0, 0, 0);
+    HANDLE nvme = control.Open("\\\\.\\PHYSICALDRIVE1", 0, 0, 0);
+    const struct {
+        const char* what;
+        void (*change)(StorageProtocolCommand&);
+        HANDLE handle;
+        DWORD inSize, outSize;
+        std::uint32_t cdw10;  // what reaches the drive, 0 nothing
+    } cases[] = {
+        {"a short test", [](StorageProtocolCommand&) {}, nvme, 144, 144, 1},
+        {"an extended test", [](StorageProtocolCommand& r) { r.Command[40] = 2; }, nvme, 144, 144, 2},
+        {"an abort (STC Fh)", [](StorageProtocolCommand& r) { r.Command[40] = 0x0F; }, nvme, 144, 144, 0},
+        {"another command (Format NVM)", [](StorageProtocolCommand& r) { r.Command[0] = 0x80; }, nvme, 144, 144, 0},
+        {"with data from the drive", [](StorageProtocolCommand& r) { r.DataFromDeviceTransferLength = 512; }, nvme,
+         144, 144, 0},
+        {"with data to the drive", [](StorageProtocolCommand& r) { r.DataToDeviceTransferLength = 512; }, nvme, 144,
+         144, 0},
+        {"not the NVMe protocol", [](StorageProtocolCommand& r) { r.ProtocolType = 2; }, nvme, 144, 144, 0},
+        {"another record version", [](StorageProtocolCommand& r) { r.Version = 2; }, nvme, 144, 144, 0},
+        {"a record cut short", [](StorageProtocolCommand&) {}, nvme, 143, 144, 0},
+        {"a reply buffer too short", [](StorageProtocolCommand&) {}, nvme, 144, 143, 0},
+        {"an ATA drive", [](StorageProtocolCommand&) {}, ata, 144, 144, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StorageProtocolCommand record;
+        FillSelfTestCommand(record, false);
+        c.change(record);
+        StorageProtocolCommand reply{};
+        DWORD returned = 0;
+        port.ClearSent();
+        const bool ok = control.Request(c.handle, kIoctlStorageProtocolCommand, &record, c.inSize, &reply, c.outSize,
+                                        &returned);
+        EXPECT_EQ(ok, c.cdw10 != 0);
+        if (c.cdw10 == 0) {
+            EXPECT_TRUE(port.SentCommands().empty());
+            continue;
+        }
+        EXPECT_EQ(returned, 144u);
+        EXPECT_EQ(reply.ReturnStatus, kProtocolStatusSuccess);
+        ASSERT_EQ(port.SentCommands().size(), 1u);
+        const SimulatedDrivePort::Sent& sent = port.SentCommands()[0];
+        EXPECT_EQ(sent.admin.opcode, 0x14);
+        EXPECT_EQ(sent.admin.namespaceId, 0xFFFFFFFFu);
+        EXPECT_EQ(sent.admin.cdw10, c.cdw10);
+        EXPECT_EQ(sent.dataSize, 0u);
+    }
+}
+
 TEST(PassThroughDiskControl, PhysicalDriveNames)
 {
     const struct {

@@ -284,8 +284,12 @@ TEST(NvmeSelfTestLog, ResultsNewestFirstUntilAnUnusedOne)
     put(5, 0x12, 0, 0, 400, 0);             // aborted by a reset
     put(6, 0x1F, 0, 0, 300, 0);             // unused: the end
     put(7, 0x10, 0, 0, 200, 0);
+    page[0] = 0xF2;  // an extended test runs (bits 7:4 reserved)
+    page[1] = 0xA5;  // 37 % done (bit 7 reserved)
     const SelfTestLog log = DecodeNvmeSelfTestLog(page.data());
     ASSERT_TRUE(log.valid);
+    EXPECT_EQ(log.currentOperation, 2u);
+    EXPECT_EQ(log.currentCompletion, 37u);
     EXPECT_EQ(HoursOf(log), "900 800 700 600 500 400");
     const struct {
         SelfTestKind kind;

@@ -55,6 +55,10 @@ TEST(DriveSetFile, ErrorsNameTheLine)
         {"drive 1\natapi yes\n", "line 2: atapi takes no value"},
         {"drive 1\nnvme\nvia usb\n", "line 3: via needs jmicron, asmedia, realtek, realtek-garbling or rst"},
         {"drive 1\nvia rst\n", "line 2: 'via' is a key of NVMe drives: put 'nvme' first"},
+        {"drive 1\nnvme\nnvme-self-test-runs 0 7\n",
+         "line 3: nvme-self-test-runs needs the readings (1-1000) it runs, the result nibble it ends with and "
+         "optionally the failing LBA"},
+        {"drive 1\nnvme-self-test-runs 2 7\n", "line 2: 'nvme-self-test-runs' is a key of NVMe drives: put 'nvme' first"},
         {"drive 1\nbridge\n", "line 2: bridge needs sat16, sat12, sat16-no-status or sat16-fixed-sense"},
         {"drive 1\nbridge sat32\n", "line 2: bridge needs sat16, sat12, sat16-no-status or sat16-fixed-sense"},
         {"drive 1\nbridge sat16 sat12\n", "line 2: bridge needs sat16, sat12, sat16-no-status or sat16-fixed-sense"},

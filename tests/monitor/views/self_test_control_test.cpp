@@ -1,6 +1,7 @@
 // The viewer's self-test buttons as a table: pressable only for an awake, answering ATA
-// drive with self-tests and none running; the line beside them (the progress from the
-// execution status byte); the confirmation with the drive's own minutes.
+// drive with self-tests or NVMe drive with Device Self-test, and none running; the line
+// beside them (the progress from the execution status byte or the NVMe page); the
+// confirmation with the drive's own minutes.
 #include "language.h"
 #include "self_test_control.h"
 
@@ -31,6 +32,18 @@ struct Drive {
         identify[kIdentifyWord84] = 0x02;
         identify[kIdentifyWord84 + 1] = 0x40;
     }
+    // An NVMe drive on the inbox driver, OACS bit 4 set; its page says no test runs.
+    std::uint8_t nvmeIdentify[4096] = {};
+    std::uint8_t health[512] = {};
+    void Nvme()
+    {
+        record.kind = DriveKind::Nvme;
+        record.attributeResult = nullptr;
+        record.nvmeIdentifyResult = nvmeIdentify;
+        record.healthResult = health;
+        nvmeIdentify[256] = 0x10;
+        record.selfTests.read = record.selfTests.valid = true;
+    }
 };
 
 TEST(SelfTestControl, WhenTheButtonsArePressable)
@@ -59,6 +72,18 @@ TEST(SelfTestControl, WhenTheButtonsArePressable)
         {"running, its last tenth", [](Drive& d) { d.LogsSelfTests(); d.data[363] = 0xF1; }, false, false,
          "Self-test running, 10 % left"},
         {"ended with a read failure", [](Drive& d) { d.LogsSelfTests(); d.data[363] = 0x70; }, false, true, ""},
+        {"NVMe with Device Self-test", [](Drive& d) { d.Nvme(); }, false, true, ""},
+        {"NVMe without OACS bit 4", [](Drive& d) { d.Nvme(); d.nvmeIdentify[256] = 0xEF; }, false, false,
+         "No self-test KELVIX can start"},
+        {"NVMe, its page says 37 % done", [](Drive& d) {
+             d.Nvme();
+             d.record.selfTests.currentOperation = 1;
+             d.record.selfTests.currentCompletion = 37;
+         }, false, false, "Self-test running, 63 % left"},
+        {"NVMe, a vendor test at its start", [](Drive& d) { d.Nvme(); d.record.selfTests.currentOperation = 0xE; },
+         false, false, "Self-test running, 100 % left"},
+        {"NVMe without a health log this read", [](Drive& d) { d.Nvme(); d.record.healthResult = nullptr; }, false,
+         false, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -92,6 +117,14 @@ TEST(SelfTestControl, TheConfirmationSaysWhatItCosts)
     EXPECT_NE(SelfTestConfirmText(drive.record, 3, true).find("about 300 minutes"), std::string::npos);
     drive.data[372] = 0;
     EXPECT_NE(SelfTestConfirmText(drive.record, 0, false).find("The drive does not say how long it takes"),
+              std::string::npos);
+    Drive nvme;
+    nvme.Nvme();
+    nvme.nvmeIdentify[316] = 0x5A;  // EDSTT: 90 minutes
+    EXPECT_NE(SelfTestConfirmText(nvme.record, 1, false).find("about 2 minutes"), std::string::npos);
+    EXPECT_NE(SelfTestConfirmText(nvme.record, 1, true).find("about 90 minutes"), std::string::npos);
+    nvme.nvmeIdentify[316] = 0;
+    EXPECT_NE(SelfTestConfirmText(nvme.record, 1, true).find("The drive does not say how long it takes"),
               std::string::npos);
     SetProgramLanguage(Language::Japanese);
     drive.data[372] = 2;
