@@ -153,60 +153,48 @@ check "its balloon names the drive's own verdict" wait_until 10 balloon_has "#0 
 check_contains "metrics: bad by the drive's own verdict" \
     'kelvix_drive_health_state{drive="0",serial="5VM1ABCD",state="bad"} 1' "$(metrics)"
 
-# The viewer starts drive 4's short test: a confirmation saying what it costs, the progress
-# while it runs (the drive takes two readings), then its failure in the viewer, the verdict
-# and the balloon.
+# The viewer starts short tests, on an ATA and on an NVMe drive.
 viewer=S.M.A.R.T.
 viewer_status() { kvd dialog-get-text "$viewer" 1007 | from_sjis | tr -d '\r'; }
 status_has() { [[ "$(viewer_status)" == *"$1"* ]]; }
 # The line is read and empty (a failed read is no empty line).
 status_empty() { local line; line=$(kvd dialog-get-text "$viewer" 1007) && [ -z "$(tr -d '\r\n' <<<"$line")" ]; }
 short_button_enabled() { test "$(kvd dialog-enabled "$viewer" 1005)" = "$1"; }
+# One short test from the viewer on drive $1 (serial $2, shots named $3): the
+# confirmation (its text in $confirmation), the progress over the drive's two readings,
+# then the failed result in the balloon, the viewer and the metrics.
+viewer_short_test() {
+    local drive=$1 serial=$2 name=$3
+    check "drive $drive chosen" kvd dialog-select "$viewer" 1004 "$drive"
+    check "drive $drive: its Short self-test button can be pressed" short_button_enabled 1
+    shot "${name}_before"
+    check "drive $drive: Short self-test pressed" kvd dialog-click "$viewer" 1005
+    check "drive $drive: a confirmation comes" kvd wait-box "自己診断" 10000
+    confirmation=$(boxes)
+    shot "${name}_confirmation"
+    kvd dismiss-boxes
+    check "drive $drive: the viewer says the test runs" wait_until 15 status_has "自己診断を実行中、残り 90 %"
+    check "drive $drive: the buttons are greyed meanwhile" short_button_enabled 0
+    shot "${name}_running"
+    check "measure now (drive $drive's last test reading)" kvd command-times 32789 1
+    check "drive $drive: the viewer says less is left" status_has "自己診断を実行中、残り 40 %"
+    check "measure now (drive $drive's test has ended)" kvd command-times 32789 1
+    check "drive $drive: the balloon names the failed test" \
+        wait_until 15 balloon_has "#$drive  危険: ドライブの自己診断で異常 (電源投入 300 時間, 最初の不良 LBA 4660)"
+    check "drive $drive: the viewer no longer says it runs" wait_until 10 status_empty
+    check "drive $drive: the buttons can be pressed again" short_button_enabled 1
+    shot "${name}_after"
+    check_contains "metrics: drive $drive bad by the test started from the viewer" \
+        "kelvix_drive_health_state{drive=\"$drive\",serial=\"$serial\",state=\"bad\"} 1" "$(metrics)"
+}
 kvd command 32794
 check "the S.M.A.R.T. viewer opens" kvd wait-window "#32770" "$viewer" 10000
-check "drive 4 chosen" kvd dialog-select "$viewer" 1004 4
-check "its Short self-test button can be pressed" short_button_enabled 1
-shot self_test_viewer_before
-check "Short self-test pressed" kvd dialog-click "$viewer" 1005
-check "a confirmation comes" kvd wait-box "自己診断" 10000
-confirmation=$(boxes)
-shot self_test_confirmation
-check_contains "it says data is never touched" "データには一切触れません" "$confirmation"
+viewer_short_test 4 SIM4VIEW self_test_viewer
+check_contains "the confirmation says data is never touched" "データには一切触れません" "$confirmation"
 check_contains "and how long the drive says it takes" "所要時間は約" "$confirmation"
-kvd dismiss-boxes
-check "the viewer says the test runs" wait_until 15 status_has "自己診断を実行中、残り 90 %"
-check "the buttons are greyed meanwhile" short_button_enabled 0
-shot self_test_viewer_running
-check "measure now (the test's last reading)" kvd command-times 32789 1
-check "the viewer says less is left" status_has "自己診断を実行中、残り 40 %"
-check "measure now (it has ended)" kvd command-times 32789 1
-check "the balloon names the failed test" \
-    wait_until 15 balloon_has "#4  危険: ドライブの自己診断で異常 (電源投入 300 時間, 最初の不良 LBA 4660)"
-check "the viewer no longer says it runs" wait_until 10 status_empty
-check "the buttons can be pressed again" short_button_enabled 1
-shot self_test_viewer_after
-check_contains "metrics: bad by the test started from the viewer" \
-    'kelvix_drive_health_state{drive="4",serial="SIM4VIEW",state="bad"} 1' "$(metrics)"
-
 # Drive 5, an NVMe drive, takes Device Self-test the same way: its self-test page tells the
-# progress (two readings again), then the failed segment's result.
-check "NVMe drive 5 chosen" kvd dialog-select "$viewer" 1004 5
-check "the NVMe drive's Short self-test button can be pressed" short_button_enabled 1
-check "Short self-test pressed on the NVMe drive" kvd dialog-click "$viewer" 1005
-check "a confirmation comes for the NVMe drive" kvd wait-box "自己診断" 10000
-check_contains "its short test takes at most 2 minutes" "所要時間は約 2 分" "$(boxes)"
-kvd dismiss-boxes
-check "the viewer says the NVMe test runs" wait_until 15 status_has "自己診断を実行中、残り 90 %"
-check "the NVMe drive's buttons are greyed meanwhile" short_button_enabled 0
-shot nvme_self_test_running
-check "measure now (the NVMe test's last reading)" kvd command-times 32789 1
-check "the viewer says less is left of the NVMe test" status_has "自己診断を実行中、残り 40 %"
-check "measure now (the NVMe test has ended)" kvd command-times 32789 1
-check "the balloon names the NVMe drive's failed test" \
-    wait_until 15 balloon_has "#5  危険: ドライブの自己診断で異常 (電源投入 300 時間, 最初の不良 LBA 4660)"
-check "the viewer no longer says the NVMe test runs" wait_until 10 status_empty
-shot nvme_self_test_after
-check_contains "metrics: the NVMe drive is bad by its test" \
-    'kelvix_drive_health_state{drive="5",serial="SIM5NVME",state="bad"} 1' "$(metrics)"
+# progress, then the failed segment's result.
+viewer_short_test 5 SIM5NVME nvme_self_test
+check_contains "an NVMe short test takes at most 2 minutes" "所要時間は約 2 分" "$confirmation"
 quit_kelvix "main window goes again"
 e2e_end
