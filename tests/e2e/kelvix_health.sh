@@ -161,7 +161,7 @@ status_has() { [[ "$(viewer_status)" == *"$1"* ]]; }
 status_empty() { local line; line=$(kvd dialog-get-text "$viewer" 1007) && [ -z "$(tr -d '\r\n' <<<"$line")" ]; }
 short_button_enabled() { test "$(kvd dialog-enabled "$viewer" 1005)" = "$1"; }
 # One short test from the viewer on drive $1 (serial $2, shots named $3): the
-# confirmation (its text in $confirmation), the progress over the drive's two readings,
+# confirmation (its words are the native tables'), the progress over the drive's two readings,
 # then the failed result in the balloon, the viewer and the metrics.
 viewer_short_test() {
     local drive=$1 serial=$2 name=$3
@@ -170,7 +170,6 @@ viewer_short_test() {
     shot "${name}_before"
     check "drive $drive: Short self-test pressed" kvd dialog-click "$viewer" 1005
     check "drive $drive: a confirmation comes" kvd wait-box "自己診断" 10000
-    confirmation=$(boxes)
     shot "${name}_confirmation"
     kvd dismiss-boxes
     check "drive $drive: the viewer says the test runs" wait_until 15 status_has "自己診断を実行中、残り 90 %"
@@ -190,11 +189,8 @@ viewer_short_test() {
 kvd command 32794
 check "the S.M.A.R.T. viewer opens" kvd wait-window "#32770" "$viewer" 10000
 viewer_short_test 4 SIM4VIEW self_test_viewer
-check_contains "the confirmation says data is never touched" "データには一切触れません" "$confirmation"
-check_contains "and how long the drive says it takes" "所要時間は約" "$confirmation"
 # Drive 5, an NVMe drive, takes Device Self-test the same way: its self-test page tells the
 # progress, then the failed segment's result.
 viewer_short_test 5 SIM5NVME nvme_self_test
-check_contains "an NVMe short test takes at most 2 minutes" "所要時間は約 2 分" "$confirmation"
 quit_kelvix "main window goes again"
 e2e_end

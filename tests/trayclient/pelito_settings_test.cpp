@@ -174,8 +174,5 @@ TEST(PelitoSettings, RangeNoteTellsASavedValueTheSpinCannotShow)
         std::memcpy(reinterpret_cast<char*>(&settings) + key.offset, &c.saved, sizeof c.saved);
         EXPECT_EQ(RangeNoteText(settings), c.note) << c.key << "=" << c.saved;
     }
-    PelitoSettings settings;
-    settings.Timer = 4;
-    SetProgramLanguage(Language::Japanese);
-    EXPECT_EQ(RangeNoteText(settings), "PELITO.INI の Timer=4 は範囲 (30 ～ 3600) の外なので「設定」で 30 にします");
+    SetProgramLanguage(Language::Japanese);  // the others' language
 }

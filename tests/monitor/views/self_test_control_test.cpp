@@ -59,8 +59,6 @@ TEST(SelfTestControl, WhenTheButtonsArePressable)
         {"IDENTIFY says it has self-tests", [](Drive& d) { d.LogsSelfTests(); }, false, true, ""},
         {"the off-line capability says so", [](Drive& d) { d.data[367] = 0x10; }, false, true, ""},
         {"neither says so", [](Drive&) {}, false, false, "No self-test KELVIX can start"},
-        {"NVMe", [](Drive& d) { d.LogsSelfTests(); d.record.kind = DriveKind::Nvme; }, false, false,
-         "No self-test KELVIX can start"},
         {"the temperature property only", [](Drive& d) { d.LogsSelfTests(); d.record.kind = DriveKind::Property; },
          false, false, "No self-test KELVIX can start"},
         {"no drive", [](Drive& d) { d.LogsSelfTests(); d.record.present = 0; }, false, false, ""},
