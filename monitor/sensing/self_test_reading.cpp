@@ -62,18 +62,26 @@ bool LogsSelfTests(const std::uint8_t* identify)
     return identify != nullptr && (WordSays(identify, kWord84Offset) || WordSays(identify, kWord87Offset));
 }
 
+namespace {
+
+// OACS bit 4, on the inbox driver's route: a USB bridge or RST passes no such page or command.
 bool NvmeLogsSelfTests(const DriveRecord& record)
 {
     return record.nvmeIdentifyResult != nullptr && (record.nvmeIdentifyResult[kNvmeOacsOffset] & kNvmeOacsSelfTest) != 0 &&
            record.nvme.Route() == NvmeRoute::StorageQuery;
 }
 
+}  // namespace
+
 bool SelfTestStartable(const DriveRecord& record)
 {
-    if (record.present != 0 && record.kind == DriveKind::Nvme) {
+    if (record.present == 0) {
+        return false;
+    }
+    if (record.kind == DriveKind::Nvme) {
         return NvmeLogsSelfTests(record);
     }
-    if (record.present == 0 || record.kind != DriveKind::Ata) {
+    if (record.kind != DriveKind::Ata) {
         return false;
     }
     const std::uint8_t* data = record.attributeResult != nullptr ? record.attributeResult - 2 : nullptr;

@@ -38,6 +38,13 @@ std::uint64_t HealthHours(const std::uint8_t* health)
     return hours;
 }
 
+// How much of a running test is left, in tenths: 9 at the first reading, falling evenly,
+// never 0 while it runs (ATA's status nibble; an NVMe page says 100 less ten times it).
+unsigned TenthsLeft(unsigned readsLeft, unsigned readings)
+{
+    return std::max(1u, 9 * readsLeft / readings);
+}
+
 }  // namespace
 
 void SimulatedDrive::LogSelfTest(std::uint8_t subcommand, std::uint8_t status, std::uint16_t hours, std::uint64_t lba)
@@ -112,8 +119,7 @@ void SimulatedDrive::StepSelfTest()
     }
     std::uint8_t& status = smartData[kSelfTestStatusOffset];
     if (runningReadsLeft > 0) {
-        // 90 % left at the first reading, falling evenly, never 0 while it runs.
-        const unsigned tenths = std::max(1u, 9 * runningReadsLeft / selfTestReadings);
+        const unsigned tenths = TenthsLeft(runningReadsLeft, selfTestReadings);
         status = static_cast<std::uint8_t>(0xF0 | tenths);
         --runningReadsLeft;
         return;
@@ -159,8 +165,7 @@ void SimulatedDrive::StepNvmeSelfTest()
         return;
     }
     if (runningReadsLeft > 0) {
-        // As the ATA drive's: 90 % left at the first reading, never 0 while it runs.
-        const unsigned tenths = std::max(1u, 9 * runningReadsLeft / selfTestReadings);
+        const unsigned tenths = TenthsLeft(runningReadsLeft, selfTestReadings);
         nvmeSelfTestLog[1] = static_cast<std::uint8_t>(100 - 10 * tenths);
         --runningReadsLeft;
         return;
