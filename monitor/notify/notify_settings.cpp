@@ -272,45 +272,43 @@ bool IsSecret(const std::string& name, const std::string& value)
     return !value.empty() && (NamesASecret(name) || AnyWordLooksGenerated(value));
 }
 
-// "a/b/c": each segment that is a secret by itself (a token, a secret topic) masked.
-std::string MaskedPath(const std::string& path)
+// Each part between the separators as `masked` shows it; the separators kept.
+template <typename Mask>
+std::string MaskEachPart(const std::string& text, char separator, Mask masked)
 {
     std::string shown;
     std::size_t start = 0;
-    while (start <= path.size()) {
-        const std::size_t end = std::min(path.find('/', start), path.size());
-        const std::string segment = path.substr(start, end - start);
-        shown += IsSecret(segment, segment) ? kMask : segment;
-        if (end < path.size()) {
-            shown += '/';
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(separator, start), text.size());
+        shown += masked(text.substr(start, end - start));
+        if (end < text.size()) {
+            shown += separator;
         }
         start = end + 1;
     }
     return shown;
 }
 
+// "a/b/c": each segment that is a secret by itself (a token, a secret topic) masked.
+std::string MaskedPath(const std::string& path)
+{
+    return MaskEachPart(path, '/', [](const std::string& segment) {
+        return IsSecret(segment, segment) ? std::string(kMask) : segment;
+    });
+}
+
 // "a=1&token=x": the values that are secrets masked, every name kept.
 std::string MaskedQuery(const std::string& query)
 {
-    std::string shown;
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        const std::size_t end = std::min(query.find('&', start), query.size());
-        const std::string pair = query.substr(start, end - start);
+    return MaskEachPart(query, '&', [](const std::string& pair) {
         const std::size_t equals = pair.find('=');
         if (equals == std::string::npos) {
-            shown += IsSecret(pair, pair) ? kMask : pair;
-        } else {
-            const std::string name = pair.substr(0, equals);
-            const std::string value = pair.substr(equals + 1);
-            shown += name + "=" + (IsSecret(name, value) ? kMask : value);
+            return IsSecret(pair, pair) ? std::string(kMask) : pair;
         }
-        if (end < query.size()) {
-            shown += '&';
-        }
-        start = end + 1;
-    }
-    return shown;
+        const std::string name = pair.substr(0, equals);
+        const std::string value = pair.substr(equals + 1);
+        return name + "=" + (IsSecret(name, value) ? std::string(kMask) : value);
+    });
 }
 
 // "user:password" shows the user; a user alone only when it is no token.
