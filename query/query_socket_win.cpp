@@ -123,15 +123,28 @@ int WaitForDatagrams(const QuerySocket* sockets, int count, int milliseconds, bo
 
 int ReceiveDatagram(QuerySocket socket, std::uint8_t* buffer, int length, DatagramSource& source)
 {
+    // Received with a byte more room than asked: a longer datagram shows in its length, not
+    // only in WSAEMSGSIZE, which Wine at times leaves out for a datagram cut to the buffer
+    // (a report one byte too long then read as a whole report of no drives).
+    constexpr int kLargestAsked = 4096;
+    char room[kLargestAsked + 1];
+    const bool spare = length >= 0 && length <= kLargestAsked;
     sockaddr_in sender;
     std::memset(&sender, 0, sizeof sender);
     int senderLength = sizeof sender;
-    const int received = recvfrom(static_cast<SOCKET>(socket), reinterpret_cast<char*>(buffer), length, 0,
-                                  reinterpret_cast<sockaddr*>(&sender), &senderLength);
+    const int received = recvfrom(static_cast<SOCKET>(socket), spare ? room : reinterpret_cast<char*>(buffer),
+                                  spare ? length + 1 : length, 0, reinterpret_cast<sockaddr*>(&sender), &senderLength);
     source = DatagramSource();
     std::memcpy(source.address.bytes, &sender.sin_addr, 4);
     source.port = ntohs(sender.sin_port);
     if (received != SOCKET_ERROR) {
+        if (!spare) {
+            return received;
+        }
+        if (received > length) {
+            return kTooLong;
+        }
+        std::memcpy(buffer, room, static_cast<std::size_t>(received));
         return received;
     }
     switch (WSAGetLastError()) {
